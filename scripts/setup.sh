@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Shared set-up of play.sh and test.sh: installs what a fresh Debian 12 machine
+# lacks (only packages that are missing) and builds Tessaron into build/.
+# Usage: scripts/setup.sh [build|test]
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+mode=${1:-build}
+
+build_packages=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-qpa-plugins libgl-dev
+  libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
+  fonts-dejavu-core
+)
+test_packages=(
+  xvfb xauth xdotool openbox wmctrl imagemagick poppler-utils e2fsprogs
+)
+
+packages=("${build_packages[@]}")
+if [ "$mode" = test ]; then
+  packages+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+  fi
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$here/build" -j"$(nproc)"

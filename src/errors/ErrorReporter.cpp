@@ -1,0 +1,101 @@
+#include "errors/ErrorReporter.h"
+
+#include "errors/RunTimeError.h"
+#include "util/Paths.h"
+
+#include <QFile>
+#include <QTime>
+
+#include <cstdio>
+#include <utility>
+
+namespace tess {
+
+namespace {
+
+constexpr int MaxCallStack = 20;
+
+class StderrReporter : public ErrorReporter {
+public:
+    void OnError(const QString& module, const QString& procedure, qint16& answer) override
+    {
+        const ErrState& err = Err();
+        std::fprintf(stderr, "Tessaron: error %d (%s) in %s.%s, line %d\n", err.number,
+                     qPrintable(err.description), qPrintable(module), qPrintable(procedure), err.line);
+        answer = 2;
+    }
+};
+
+ErrorReporter*& installed()
+{
+    static ErrorReporter* reporter = nullptr;
+    return reporter;
+}
+
+} // namespace
+
+ErrorReporter& errorReporter()
+{
+    static StderrReporter fallback;
+    return installed() ? *installed() : fallback;
+}
+
+void setErrorReporter(ErrorReporter* reporter)
+{
+    installed() = reporter;
+}
+
+ErrorDesk::ErrorDesk(std::unique_ptr<ErrorPrompt> prompt)
+    : prompt_(std::move(prompt))
+{
+}
+
+void ErrorDesk::OnError(const QString& AktModul, const QString& AktProc, qint16& answer)
+{
+    const ErrState& err = Err();
+    data_.errorValues = {
+        QString::number(err.number) + QStringLiteral(" (") + err.description + u')',
+        AktModul,
+        AktProc,
+        QString::number(err.line),
+    };
+    if (data_.progInfo.isEmpty())
+        data_.progInfo = programInfoLine();
+    data_.when = QDateTime::currentDateTime();
+    data_.system = SystemInfo::current();
+
+    prompt_->resetMousePointer();
+    AppendProtocolFile();
+    prompt_->beep();
+    answer = prompt_->ask(data_);
+    if (answer < 0 || answer > 3)
+        answer = 2;
+}
+
+void ErrorDesk::CallStack(const QString& text)
+{
+    data_.callStack.prepend(text + u' ' + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    while (data_.callStack.size() > MaxCallStack)
+        data_.callStack.removeLast();
+}
+
+void ErrorDesk::SetProgInfo(const QString& text)
+{
+    data_.progInfo = text;
+}
+
+QString ErrorDesk::logPath(const QString& extension)
+{
+    return writableFolder() + programBaseName() + extension;
+}
+
+bool ErrorDesk::AppendProtocolFile() const
+{
+    QFile log(logPath(QStringLiteral(".EPT")));
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray bytes = (protocol() + QStringLiteral("\r\n")).toUtf8();
+    return log.write(bytes) == bytes.size();
+}
+
+} // namespace tess

@@ -1,0 +1,66 @@
+#pragma once
+// The error reporter: every trapped step hands its run-time error to OnError,
+// which logs the protocol and asks the player how to go on.
+
+#include "errors/Protocol.h"
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <memory>
+
+namespace tess {
+
+class ErrorReporter {
+public:
+    virtual ~ErrorReporter() = default;
+    // Reads the current error from Err() and returns the answer through `answer`:
+    // 0 retry, 1 ignore, 2 leave the procedure, 3 end the program.
+    virtual void OnError(const QString& AktModul, const QString& AktProc, qint16& answer) = 0;
+};
+
+// The reporter in force. Until one is installed, errors are written to stderr
+// and answered with 2, the safe choice.
+ErrorReporter& errorReporter();
+// Installs a reporter (not owned); nullptr restores the fallback.
+void setErrorReporter(ErrorReporter* reporter);
+
+// What the dialog shows, and the means to ask the player.
+class ErrorPrompt {
+public:
+    virtual ~ErrorPrompt() = default;
+    virtual void resetMousePointer() = 0;
+    virtual void beep() = 0;
+    // Shows the dialog modally and returns the index of the continue button
+    // pressed; any other way of closing it answers 2.
+    virtual qint16 ask(const ProtocolData& shown) = 0;
+};
+
+// The game's reporter: keeps the program-info line and the call stack between
+// errors and appends every protocol to the ".EPT" log.
+class ErrorDesk : public ErrorReporter {
+public:
+    explicit ErrorDesk(std::unique_ptr<ErrorPrompt> prompt);
+
+    void OnError(const QString& AktModul, const QString& AktProc, qint16& answer) override;
+
+    // Puts "text hh:mm:ss" at the top of the call stack (at most 20 entries).
+    void CallStack(const QString& text);
+    void SetProgInfo(const QString& text);
+
+    const ProtocolData& current() const { return data_; }
+    QString protocol() const { return BuildProtocol(data_); }
+
+    // The log files stand in the writable program folder, named after the program.
+    static QString logPath(const QString& extension);
+    // Appends the protocol and one more CR LF to the ".EPT" log; false when it
+    // could not be written (the dialog appears all the same).
+    bool AppendProtocolFile() const;
+
+private:
+    std::unique_ptr<ErrorPrompt> prompt_;
+    ProtocolData data_;
+};
+
+} // namespace tess

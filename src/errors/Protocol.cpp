@@ -1,0 +1,88 @@
+#include "errors/Protocol.h"
+
+#include "util/Paths.h"
+
+#include <sys/utsname.h>
+
+namespace tess {
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+const QString Indent(10, u' ');
+const QString Separator(70, u'-');
+
+} // namespace
+
+SystemInfo SystemInfo::fromUname(const QString& sysname, const QString& release, const QString& version)
+{
+    // "6.1.0-18-amd64": version "6.1", build "0-18-amd64".
+    SystemInfo info;
+    info.platform = sysname;
+    const QStringList parts = release.split(u'.');
+    if (parts.size() >= 2) {
+        info.version = parts[0] + u'.' + parts[1];
+        info.build = parts.mid(2).join(u'.');
+    } else {
+        info.version = release;
+    }
+    info.build += QStringLiteral("   ") + version;
+    return info;
+}
+
+SystemInfo SystemInfo::current()
+{
+    utsname names{};
+    if (uname(&names) != 0)
+        return fromUname(QStringLiteral("Linux"), QString(), QString());
+    return fromUname(QString::fromLocal8Bit(names.sysname), QString::fromLocal8Bit(names.release),
+                     QString::fromLocal8Bit(names.version));
+}
+
+const std::array<QString, 4>& errorTitles()
+{
+    static const std::array<QString, 4> titles = {
+        QStringLiteral("Fehler-Nr / error :"),
+        QStringLiteral("Modul:"),
+        QStringLiteral("Prozedur / procedure:"),
+        QStringLiteral("Zeile / Line:"),
+    };
+    return titles;
+}
+
+QString programInfoLine()
+{
+    return programBaseName() + QStringLiteral("  V") + QString::number(TESSARON_VERSION_MAJOR) + u'.'
+        + QString::number(TESSARON_VERSION_MINOR) + u'.' + QString::number(TESSARON_VERSION_PATCH);
+}
+
+QString BuildProtocol(const ProtocolData& data)
+{
+    QString text;
+    const auto line = [&text](const QString& content) { text += content + CrLf; };
+
+    line(Separator);
+    line(QStringLiteral("F E H L E R P R O T O K O L L vom FaultDesk"));
+    line(Separator);
+    line(QStringLiteral("PROGRAMM-INFO:"));
+    line(Indent + data.progInfo);
+    line(Separator);
+    line(QStringLiteral("FEHLERBESCHREIBUNG / ERROR DESCRIPTION:"));
+    for (std::size_t i = 0; i < 4; ++i)
+        line(Indent + errorTitles()[i] + u'\t' + data.errorValues[i]);
+    line(Indent + QStringLiteral("Datum/Uhrzeit:\t") + data.when.toString(QStringLiteral("MM-dd-yyyy"))
+         + QStringLiteral(" / ") + data.when.toString(QStringLiteral("HH:mm:ss")));
+    line(Separator);
+    line(QStringLiteral("CALLSTACK:"));
+    for (const QString& entry : data.callStack)
+        line(Indent + entry);
+    line(Separator);
+    line(QStringLiteral("SYSTEMINFO:"));
+    line(Indent + QStringLiteral("Plattform:\t") + data.system.platform);
+    line(Indent + QStringLiteral("Version:\t") + data.system.version);
+    line(Indent + QStringLiteral("Build:\t") + data.system.build);
+    line(Separator);
+    return text;
+}
+
+} // namespace tess

@@ -1,0 +1,39 @@
+#pragma once
+// The error protocol: the text that is appended to the ".EPT" log, saved to
+// the ".ERR" file, printed and mailed. Lines end in CR LF.
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace tess {
+
+struct SystemInfo {
+    QString platform; // "Linux"
+    QString version;  // major.minor of the kernel release, "6.1"
+    QString build;    // rest of the release, three blanks, the kernel's version text
+
+    static SystemInfo current();
+    // Splits a kernel release and version as uname() reports them.
+    static SystemInfo fromUname(const QString& sysname, const QString& release, const QString& version);
+};
+
+struct ProtocolData {
+    QString progInfo;
+    std::array<QString, 4> errorValues; // number (text), module, procedure, line
+    QDateTime when;
+    QStringList callStack; // newest first
+    SystemInfo system;
+};
+
+// The four fixed titles of the error block.
+const std::array<QString, 4>& errorTitles();
+
+// "tessaron  V1.0.0": program file name without extension, two blanks, version.
+QString programInfoLine();
+
+QString BuildProtocol(const ProtocolData& data);
+
+} // namespace tess

@@ -1,0 +1,71 @@
+#include "errors/Trap.h"
+
+#include "errors/ErrorReporter.h"
+#include "errors/RunTimeError.h"
+#include "util/ProgramEnd.h"
+
+#include <exception>
+#include <new>
+#include <optional>
+
+namespace tess {
+
+namespace {
+
+constexpr int FirstLine = 50010;
+constexpr int LineStep = 10;
+
+enum Answer : qint16 { Retry = 0, Ignore = 1, Leave = 2, End = 3 };
+
+} // namespace
+
+Steps::Steps(const char* module, const char* procedure, Mode mode)
+    : module_(module), procedure_(procedure), mode_(mode)
+{
+}
+
+void Steps::operator()(const std::function<void()>& step)
+{
+    line_ = line_ == 0 ? FirstLine : line_ + LineStep;
+    for (;;) {
+        std::optional<RunTimeError> failure;
+        try {
+            step();
+            return;
+        } catch (const RunTimeError& error) {
+            failure = error;
+        } catch (const std::bad_alloc&) {
+            failure = RunTimeError(ErrOutOfMemory);
+        } catch (const std::exception& error) {
+            failure = RunTimeError(ErrInvalidCall, QString::fromLocal8Bit(error.what()));
+        }
+
+        if (mode_ == Mode::Ignore)
+            return;
+        if (silentError_ != 0 && failure->number() == silentError_)
+            throw LeaveProcedure{};
+
+        ErrState& state = Err();
+        state.number = failure->number();
+        state.description = failure->text();
+        state.line = line_;
+        qint16 answer = Leave;
+        errorReporter().OnError(QString::fromUtf8(module_), QString::fromUtf8(procedure_), answer);
+        state = ErrState{};
+
+        switch (answer) {
+        case Retry:
+            continue;
+        case Ignore:
+            return;
+        case End:
+            endProgramAtOnce();
+            return; // only reached when a test has replaced the ending
+        case Leave:
+        default:
+            throw LeaveProcedure{};
+        }
+    }
+}
+
+} // namespace tess

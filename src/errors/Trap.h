@@ -1,0 +1,76 @@
+#pragma once
+// The error trap every procedure of the game runs under.
+//
+//     QString GetLang(qint16 key)
+//     {
+//         QString text;
+//         trapped("Allgemein", "GetLang", [&](Steps& step) {
+//             step([&] { ... });   // line 50010
+//             step([&] { ... });   // line 50020
+//         });
+//         return text;
+//     }
+//
+// Each step is numbered 50010, 50020, ... in the order it runs. When a step
+// raises a run-time error, the reporter's OnError is asked and its answer is
+// acted on: 0 runs the step again, 1 goes on with the next step, 2 leaves the
+// procedure (the remaining steps are skipped), 3 ends the program at once.
+// Errors of plain helpers called from a step land in that step, as they would
+// in a handler-less classic procedure.
+
+#include <functional>
+
+namespace tess {
+
+class Steps {
+public:
+    enum class Mode { Report, Ignore };
+
+    Steps(const char* module, const char* procedure, Mode mode);
+
+    // Runs one numbered step under the trap.
+    void operator()(const std::function<void()>& step);
+
+    // The line number of the step that runs (or ran) last; 0 before the first.
+    int line() const { return line_; }
+
+    // An error with this number leaves the procedure without a word, for the
+    // one failure a procedure expects and handles itself.
+    void leaveSilentlyOn(int errorNumber) { silentError_ = errorNumber; }
+
+private:
+    const char* module_;
+    const char* procedure_;
+    Mode mode_;
+    int line_ = 0;
+    int silentError_ = 0;
+};
+
+// Thrown by a step when the answer is "leave the procedure"; only trapped()
+// and ignoringErrors() catch it, so it is not a std::exception.
+struct LeaveProcedure {};
+
+// Runs a procedure body whose steps report their errors.
+template <class Body>
+void trapped(const char* module, const char* procedure, Body&& body)
+{
+    Steps steps(module, procedure, Steps::Mode::Report);
+    try {
+        body(steps);
+    } catch (const LeaveProcedure&) {
+    }
+}
+
+// Runs a procedure body whose failing steps are skipped without a word
+// (EndGame, the game window's unload step, Shutdown).
+template <class Body>
+void ignoringErrors(Body&& body)
+{
+    Steps steps("", "", Steps::Mode::Ignore);
+    try {
+        body(steps);
+    } catch (const LeaveProcedure&) {
+    }
+}
+
+} // namespace tess

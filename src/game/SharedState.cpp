@@ -1,0 +1,11 @@
+#include "game/SharedState.h"
+
+namespace tess {
+
+SharedState& shared()
+{
+    static SharedState state;
+    return state;
+}
+
+} // namespace tess

@@ -1,0 +1,36 @@
+#pragma once
+// The language table: every text the game shows, in five languages, looked up
+// by a four-digit key `Sprache` + text number in the file LangFile.
+
+#include <QLocale>
+#include <QString>
+#include <QtGlobal>
+
+namespace tess {
+
+// Language bases: the thousands digit of a text key.
+enum LanguageBase : qint16 { German = 0, English = 1000, Spanish = 2000, Italian = 3000, French = 6000 };
+
+// The text under `key` in the table file shared().LangFile; the empty text for
+// a key the table lacks or when the file is missing.
+QString GetLang(qint16 key);
+
+// GetLang(Sprache + number) for the current language; a sum beyond 16 bits
+// raises 6 (Overflow) in the caller's step.
+QString langText(qint16 number);
+
+// The key as it stands in the file: at least four digits ("0111", "6176").
+QString langKeyText(qint16 key);
+
+// Writes the carried table to the temporary folder and points LangFile at it.
+void writeLanguageTable();
+
+// The language of a first start: German (Germany) gives German, every other
+// locale English.
+qint16 languageForLocale(const QLocale& locale);
+
+// The language at start-up: the stored `Sprache`, or on the very first start
+// the one the locale gives. A stored value that is no number raises 13.
+qint16 startLanguage(const QLocale& locale = QLocale::system());
+
+} // namespace tess

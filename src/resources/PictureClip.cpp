@@ -1,0 +1,57 @@
+#include "resources/PictureClip.h"
+
+#include "errors/RunTimeError.h"
+
+namespace tess {
+
+void PictureClip::setPicture(const QImage& picture)
+{
+    picture_ = picture;
+    cells_.clear();
+}
+
+void PictureClip::setRows(qint16 rows)
+{
+    if (rows < 1)
+        raiseError(ErrInvalidProperty, QStringLiteral("Rows"));
+    if (rows != rows_)
+        cells_.clear();
+    rows_ = rows;
+}
+
+void PictureClip::setCols(qint16 cols)
+{
+    if (cols < 1)
+        raiseError(ErrInvalidProperty, QStringLiteral("Cols"));
+    if (cols != cols_)
+        cells_.clear();
+    cols_ = cols;
+}
+
+void PictureClip::setStretch(int width, int height)
+{
+    stretchX_ = width;
+    stretchY_ = height;
+}
+
+void PictureClip::cut() const
+{
+    const int width = picture_.width() / cols_;
+    const int height = picture_.height() / rows_;
+    cells_.reserve(static_cast<std::size_t>(rows_ * cols_));
+    for (int n = 0; n < rows_ * cols_; ++n)
+        cells_.push_back(picture_.copy((n % cols_) * width, (n / cols_) * height, width, height));
+}
+
+const QImage& PictureClip::graphicCell(qint16 n) const
+{
+    if (picture_.isNull())
+        raiseError(ErrInvalidPicture, QStringLiteral("no picture in the cutter"));
+    if (n < 0 || n >= rows_ * cols_)
+        raiseError(ErrInvalidProperty, QStringLiteral("GraphicCell ") + QString::number(n));
+    if (cells_.empty())
+        cut();
+    return cells_[static_cast<std::size_t>(n)];
+}
+
+} // namespace tess

@@ -1,0 +1,17 @@
+#pragma once
+// Loading pictures from BMP, JPEG and GIF files.
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace tess {
+
+// Raises 53 (File not found) for a missing file, 481 (Invalid picture) for
+// one that does not decode.
+QImage LoadPicture(const QString& path);
+
+// Decodes picture bytes; 481 when they are not a picture. `name` goes to the log.
+QImage decodePicture(const QByteArray& bytes, const QString& name);
+
+} // namespace tess

@@ -1,0 +1,104 @@
+#include "resources/Resources.h"
+
+#include "resources/Pictures.h"
+
+#include "errors/RunTimeError.h"
+#include "errors/Trap.h"
+#include "util/Files.h"
+#include "util/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+
+namespace tess {
+
+namespace {
+
+// Carried items stand at :/carried/<type>/<number>.<ext>.
+QString itemPath(qint16 number, const QString& type)
+{
+    static QHash<QString, QString> found;
+    const QString folder = QStringLiteral(":/carried/") + type.toLower();
+    const QString id = folder + u'/' + QString::number(number);
+    const auto cached = found.constFind(id);
+    if (cached != found.constEnd())
+        return *cached;
+    const QStringList entries = QDir(folder).entryList(QDir::Files);
+    for (const QString& entry : entries) {
+        if (entry.section(u'.', 0, 0) == QString::number(number)) {
+            found.insert(id, folder + u'/' + entry);
+            return folder + u'/' + entry;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+bool hasResItem(qint16 number, const QString& type)
+{
+    return !itemPath(number, type).isEmpty();
+}
+
+QByteArray LoadResData(qint16 number, const QString& type)
+{
+    const QString path = itemPath(number, type);
+    QFile item(path);
+    if (path.isEmpty() || !item.open(QIODevice::ReadOnly))
+        raiseError(ErrResourceNotFound, type + u' ' + QString::number(number));
+    return item.readAll();
+}
+
+QImage LoadResPicture(qint16 number)
+{
+    return decodePicture(LoadResData(number, QStringLiteral("bitmap")), QStringLiteral("bitmap ") + QString::number(number));
+}
+
+QString GetTempDir()
+{
+    QString folder;
+    trapped("Allgemein", "GetTempDir", [&](Steps& step) {
+        step([&] { folder = TrimNull(withSeparator(QDir::tempPath())); });
+    });
+    return folder;
+}
+
+QString TrimNull(const QString& text)
+{
+    QString result;
+    trapped("Allgemein", "TrimNull", [&](Steps& step) {
+        step([&] {
+            const qsizetype nul = text.indexOf(QChar(u'\0'));
+            result = nul < 0 ? text : text.left(nul);
+        });
+    });
+    return result;
+}
+
+qint16 SaveResItemToDisk(qint16 number, const QString& type, const QString& path)
+{
+    trapped("ModResFiles", "SaveResItemToDisk", [&](Steps& step) {
+        step.leaveSilentlyOn(ErrPermissionDenied);
+        QByteArray bytes;
+        step([&] { bytes = LoadResData(number, type); });
+        // An item that could not be loaded (and was ignored) must not empty the file.
+        step([&] {
+            if (!bytes.isEmpty())
+                writeFileAtomically(path, bytes);
+        });
+    });
+    return 0;
+}
+
+QString langFilePath()
+{
+    return GetTempDir() + QStringLiteral("~tmp.lng");
+}
+
+QString midiFilePath()
+{
+    return GetTempDir() + QStringLiteral("~tmp.mid");
+}
+
+} // namespace tess

@@ -1,0 +1,31 @@
+#pragma once
+// The items the program carries (language table, songs, sound effects,
+// pictures, icon), found by type and number, and the temporary folder.
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QtGlobal>
+
+namespace tess {
+
+// Whether the item (type, number) is carried; type names ignore case.
+bool hasResItem(qint16 number, const QString& type);
+// The bytes of an item; raises 326 when the program does not carry it.
+QByteArray LoadResData(qint16 number, const QString& type);
+// A carried bitmap (201 to 205) as a picture; 326 when missing, 481 when unreadable.
+QImage LoadResPicture(qint16 number);
+
+// The user's temporary folder, ending with "/".
+QString GetTempDir();
+// The text up to its first NUL character; the whole text when it holds none.
+QString TrimNull(const QString& text);
+// Writes the item's bytes to `path`, replacing the file. Permission denied (70)
+// ends it silently with the file unchanged. Always returns 0.
+qint16 SaveResItemToDisk(qint16 number, const QString& type, const QString& path);
+
+// The full paths of the two temporary files.
+QString langFilePath();  // "~tmp.lng"
+QString midiFilePath();  // "~tmp.mid"
+
+} // namespace tess

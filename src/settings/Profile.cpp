@@ -1,0 +1,189 @@
+#include "settings/Profile.h"
+
+#include "util/Cp1252.h"
+#include "util/Text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QDir>
+#include <QSaveFile>
+
+#include <utility>
+
+namespace tess {
+
+namespace {
+
+// Name of a section header line, or nothing when the line is not one.
+std::optional<QString> sectionName(const QString& line)
+{
+    const QString trimmed = trimBlanks(line);
+    if (!trimmed.startsWith(u'['))
+        return std::nullopt;
+    const qsizetype close = trimmed.indexOf(u']');
+    return trimBlanks(trimmed.mid(1, close < 0 ? -1 : close - 1));
+}
+
+// Key of an entry line, or nothing when the line has no "=".
+std::optional<QString> keyName(const QString& line)
+{
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0)
+        return std::nullopt;
+    return trimBlanks(line.left(equals));
+}
+
+bool sameName(const QString& a, const QString& b)
+{
+    return QString::compare(trimBlanks(a), trimBlanks(b), Qt::CaseInsensitive) == 0;
+}
+
+// A line break inside a name or value would forge new lines in the file.
+QString oneLine(QString text)
+{
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
+    return text;
+}
+
+// Index of the header line of the first section with this name, or -1.
+qsizetype findSection(const QStringList& lines, const QString& section)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const auto name = sectionName(lines[i]);
+        if (name && sameName(*name, section))
+            return i;
+    }
+    return -1;
+}
+
+// One past the last line that belongs to the section starting at `header`.
+qsizetype sectionEnd(const QStringList& lines, qsizetype header)
+{
+    qsizetype i = header + 1;
+    while (i < lines.size() && !sectionName(lines[i]))
+        ++i;
+    return i;
+}
+
+qsizetype findKey(const QStringList& lines, qsizetype header, const QString& key)
+{
+    const qsizetype end = sectionEnd(lines, header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        const auto name = keyName(lines[i]);
+        if (name && sameName(*name, key))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+Profile::Profile(QString path, ProfileEncoding encoding)
+    : path_(std::move(path)), encoding_(encoding)
+{
+}
+
+Profile::Lines Profile::load() const
+{
+    Lines content;
+    content.lineEnd = encoding_ == ProfileEncoding::Cp1252 ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly))
+        return content;
+    const QByteArray bytes = file.readAll();
+    const QString text = encoding_ == ProfileEncoding::Cp1252 ? fromCp1252(bytes) : QString::fromUtf8(bytes);
+    if (text.isEmpty())
+        return content;
+    const qsizetype firstBreak = text.indexOf(u'\n');
+    if (firstBreak > 0)
+        content.lineEnd = text[firstBreak - 1] == u'\r' ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    content.lines = text.split(u'\n');
+    if (content.lines.last().isEmpty())
+        content.lines.removeLast();
+    for (QString& line : content.lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    }
+    return content;
+}
+
+bool Profile::save(const Lines& content) const
+{
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QString text;
+    for (const QString& line : content.lines)
+        text += line + content.lineEnd;
+    const QByteArray bytes = encoding_ == ProfileEncoding::Cp1252 ? toCp1252(text) : text.toUtf8();
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+std::optional<QString> Profile::find(const QString& section, const QString& key) const
+{
+    const Lines content = load();
+    const qsizetype header = findSection(content.lines, section);
+    if (header < 0)
+        return std::nullopt;
+    const qsizetype line = findKey(content.lines, header, key);
+    if (line < 0)
+        return std::nullopt;
+    const QString& entry = content.lines[line];
+    return trimBlanks(entry.mid(entry.indexOf(u'=') + 1)).left(MaxValueLength);
+}
+
+QString Profile::read(const QString& section, const QString& key, const QString& fallback) const
+{
+    return find(section, key).value_or(fallback);
+}
+
+bool Profile::write(const QString& section, const QString& key, const QString& value) const
+{
+    Lines content = load();
+    const QString entry = oneLine(trimBlanks(key)) + u'=' + oneLine(value);
+    qsizetype header = findSection(content.lines, section);
+    if (header < 0) {
+        content.lines << u'[' + oneLine(trimBlanks(section)) + u']' << entry;
+        return save(content);
+    }
+    const qsizetype line = findKey(content.lines, header, key);
+    if (line >= 0) {
+        content.lines[line] = entry;
+        return save(content);
+    }
+    // After the section's last non-empty line, so blank separator lines stay between sections.
+    qsizetype insertAt = sectionEnd(content.lines, header);
+    while (insertAt > header + 1 && trimBlanks(content.lines[insertAt - 1]).isEmpty())
+        --insertAt;
+    content.lines.insert(insertAt, entry);
+    return save(content);
+}
+
+bool Profile::removeSection(const QString& section) const
+{
+    Lines content = load();
+    const qsizetype header = findSection(content.lines, section);
+    if (header < 0)
+        return true;
+    content.lines.remove(header, sectionEnd(content.lines, header) - header);
+    return save(content);
+}
+
+bool Profile::removeKey(const QString& section, const QString& key) const
+{
+    Lines content = load();
+    const qsizetype header = findSection(content.lines, section);
+    const qsizetype line = header < 0 ? -1 : findKey(content.lines, header, key);
+    if (line < 0)
+        return true;
+    content.lines.removeAt(line);
+    return save(content);
+}
+
+} // namespace tess

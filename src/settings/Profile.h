@@ -1,0 +1,48 @@
+#pragma once
+// Profile (INI) files with the classic semantics the game's files rely on:
+// section and key names are compared without case and trimmed, the first of
+// duplicate keys wins, values come back trimmed and cut to 254 characters, and
+// anything missing gives the caller's default. Writes keep the rest of the file
+// and replace it atomically, so a failed write never leaves half a file.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tess {
+
+enum class ProfileEncoding { Cp1252, Utf8 };
+
+class Profile {
+public:
+    static constexpr int MaxValueLength = 254;
+
+    explicit Profile(QString path, ProfileEncoding encoding = ProfileEncoding::Cp1252);
+
+    const QString& path() const { return path_; }
+
+    // The value of `key` in `section`, or `fallback` when file, section or key is missing.
+    QString read(const QString& section, const QString& key, const QString& fallback = {}) const;
+    std::optional<QString> find(const QString& section, const QString& key) const;
+
+    // Creates file and section as needed. Returns false when the file could not be written.
+    bool write(const QString& section, const QString& key, const QString& value) const;
+    // Removes the whole section (a write without key).
+    bool removeSection(const QString& section) const;
+    // Removes the first line with the key (a write without value).
+    bool removeKey(const QString& section, const QString& key) const;
+
+private:
+    struct Lines {
+        QStringList lines;
+        QString lineEnd;
+    };
+    Lines load() const;
+    bool save(const Lines& content) const;
+
+    QString path_;
+    ProfileEncoding encoding_;
+};
+
+} // namespace tess

@@ -1,0 +1,78 @@
+#include "settings/SettingsStore.h"
+
+#include "settings/Profile.h"
+#include "util/Numbers.h"
+
+#include <QDir>
+
+namespace tess {
+
+namespace {
+
+QString configFolder()
+{
+    const QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // The XDG rules ignore a relative path.
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        return QDir::homePath() + QStringLiteral("/.config");
+    return base;
+}
+
+Profile store(const QString& appName)
+{
+    return Profile(settingsFilePath(appName), ProfileEncoding::Utf8);
+}
+
+QString ours()
+{
+    return QString::fromLatin1(AppTitle);
+}
+
+} // namespace
+
+QString settingsFilePath(const QString& appName)
+{
+    return configFolder() + u'/' + appName + u'/' + appName + QStringLiteral(".ini");
+}
+
+QString GetSetting(const QString& appName, const QString& section, const QString& key, const QString& fallback)
+{
+    return store(appName).read(section, key, fallback);
+}
+
+void SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value)
+{
+    store(appName).write(section, key, value);
+}
+
+bool hasSetting(const SettingKey& key)
+{
+    return store(ours()).find(QString::fromLatin1(key.section), QString::fromLatin1(key.key)).has_value();
+}
+
+QString readSetting(const SettingKey& key)
+{
+    return readSetting(key, QString::fromLatin1(key.fallback));
+}
+
+QString readSetting(const SettingKey& key, const QString& fallback)
+{
+    return GetSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), fallback);
+}
+
+qint16 readIntegerSetting(const SettingKey& key)
+{
+    return textToInteger(readSetting(key));
+}
+
+void saveSetting(const SettingKey& key, const QString& value)
+{
+    SaveSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
+}
+
+void saveIntegerSetting(const SettingKey& key, qint32 value)
+{
+    saveSetting(key, QString::number(value));
+}
+
+} // namespace tess

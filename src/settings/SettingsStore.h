@@ -1,0 +1,35 @@
+#pragma once
+// The per-user settings store: application name, section, key, text value.
+// Application "Tessaron" lives in $XDG_CONFIG_HOME/Tessaron/Tessaron.ini
+// (default ~/.config/Tessaron/Tessaron.ini). Every value is written at once.
+
+#include "settings/SettingKeys.h"
+
+#include <QString>
+#include <QtGlobal>
+
+namespace tess {
+
+// The file that holds an application's settings.
+QString settingsFilePath(const QString& appName = QString::fromLatin1(AppTitle));
+
+// The stored text, or `fallback` when application, section or key is missing.
+QString GetSetting(const QString& appName, const QString& section, const QString& key, const QString& fallback);
+// Creates or replaces the value at once; a failed write is not reported.
+void SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value);
+
+// Whether anything is stored under the key.
+bool hasSetting(const SettingKey& key);
+
+// Reads from the game's own store with the table's default.
+QString readSetting(const SettingKey& key);
+QString readSetting(const SettingKey& key, const QString& fallback);
+// Reads a number: halves to even, blanks allowed. Raises 13 (Type mismatch)
+// for a text that is not a number, 6 (Overflow) outside 16 bits.
+qint16 readIntegerSetting(const SettingKey& key);
+
+void saveSetting(const SettingKey& key, const QString& value);
+// Writes plain decimal text ("0", "-1", "1000").
+void saveIntegerSetting(const SettingKey& key, qint32 value);
+
+} // namespace tess

@@ -1,0 +1,87 @@
+#include "util/Numbers.h"
+
+#include "errors/RunTimeError.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tess {
+
+double roundHalfEven(double value)
+{
+    // std::nearbyint rounds to nearest with ties to even in the default mode,
+    // but we must not depend on a mode someone else may have changed.
+    const double floor = std::floor(value);
+    const double diff = value - floor;
+    if (diff < 0.5)
+        return floor;
+    if (diff > 0.5)
+        return floor + 1.0;
+    return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
+}
+
+qint16 toInteger(double value)
+{
+    if (std::isnan(value))
+        raiseError(ErrTypeMismatch);
+    const double rounded = roundHalfEven(value);
+    if (rounded < std::numeric_limits<qint16>::min() || rounded > std::numeric_limits<qint16>::max())
+        raiseError(ErrOverflow);
+    return static_cast<qint16>(rounded);
+}
+
+qint32 toLong(double value)
+{
+    if (std::isnan(value))
+        raiseError(ErrTypeMismatch);
+    const double rounded = roundHalfEven(value);
+    if (rounded < std::numeric_limits<qint32>::min() || rounded > std::numeric_limits<qint32>::max())
+        raiseError(ErrOverflow);
+    return static_cast<qint32>(rounded);
+}
+
+double parseNumber(const QString& text)
+{
+    QString trimmed = text;
+    while (!trimmed.isEmpty() && (trimmed.front() == u' ' || trimmed.front() == u'\t'))
+        trimmed.remove(0, 1);
+    while (!trimmed.isEmpty() && (trimmed.back() == u' ' || trimmed.back() == u'\t'))
+        trimmed.chop(1);
+    if (trimmed.isEmpty())
+        raiseError(ErrTypeMismatch);
+    // Only plain decimal notation: digits, one point, an optional sign and exponent.
+    // "inf", "nan" and hexadecimal forms are not numbers for us.
+    for (const QChar c : trimmed) {
+        if (!(c.isDigit() && c.unicode() < 128) && c != u'.' && c != u'-' && c != u'+' && c != u'e' && c != u'E')
+            raiseError(ErrTypeMismatch);
+    }
+    bool ok = false;
+    const double value = trimmed.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        raiseError(ErrTypeMismatch);
+    return value;
+}
+
+qint16 textToInteger(const QString& text)
+{
+    return toInteger(parseNumber(text));
+}
+
+qint16 addInteger(qint16 a, qint16 b)
+{
+    return toInteger(static_cast<double>(a) + static_cast<double>(b));
+}
+
+QString numberText(qint32 value)
+{
+    return value >= 0 ? QStringLiteral(" ") + QString::number(value) : QString::number(value);
+}
+
+QString paddedNumber(qint32 value, int digits)
+{
+    if (value < 0)
+        return u'-' + QString::number(-static_cast<qint64>(value)).rightJustified(digits, u'0');
+    return QString::number(value).rightJustified(digits, u'0');
+}
+
+} // namespace tess

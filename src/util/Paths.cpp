@@ -1,0 +1,60 @@
+#include "util/Paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace tess {
+
+namespace {
+QString& folderOverride()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+QString withSeparator(const QString& folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString programFolder()
+{
+    if (!folderOverride().isEmpty())
+        return withSeparator(folderOverride());
+    return withSeparator(QCoreApplication::applicationDirPath());
+}
+
+void setProgramFolder(const QString& folder)
+{
+    folderOverride() = folder;
+}
+
+QString userDataFolder()
+{
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    const QString folder = withSeparator(base) + QStringLiteral("Tessaron/");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString writableFolder()
+{
+    const QFileInfo program(programFolder());
+    if (program.isDir() && program.isWritable())
+        return programFolder();
+    return userDataFolder();
+}
+
+QString programBaseName()
+{
+    const QString path = QCoreApplication::applicationFilePath();
+    if (path.isEmpty())
+        return QStringLiteral("tessaron");
+    return QFileInfo(path).completeBaseName();
+}
+
+} // namespace tess

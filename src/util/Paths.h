@@ -1,0 +1,29 @@
+#pragma once
+// Where the program's own files live. Each returned folder ends with "/".
+
+#include <QString>
+
+namespace tess {
+
+// The folder of the executable: the picture folder "pics" stands in it.
+QString programFolder();
+
+// Tests give every case its own program folder; an empty text restores the real one.
+void setProgramFolder(const QString& folder);
+
+// Where files "beside the program" are written (champions, saved game, error
+// logs): the program folder when it is writable, otherwise the per-user data
+// folder $XDG_DATA_HOME/Tessaron (default ~/.local/share/Tessaron), so results
+// are never lost to a read-only installation.
+QString writableFolder();
+
+// The program's file name without extension ("tessaron").
+QString programBaseName();
+
+// The user's data folder for Tessaron, created on demand.
+QString userDataFolder();
+
+// Appends "/" unless the folder already ends with it.
+QString withSeparator(const QString& folder);
+
+} // namespace tess

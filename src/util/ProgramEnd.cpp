@@ -1,0 +1,32 @@
+#include "util/ProgramEnd.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace tess {
+
+namespace {
+std::function<void()>& ender()
+{
+    static std::function<void()> function;
+    return function;
+}
+} // namespace
+
+void endProgramAtOnce()
+{
+    if (ender()) {
+        ender()();
+        return;
+    }
+    std::fflush(nullptr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+void setProgramEnder(std::function<void()> function)
+{
+    ender() = std::move(function);
+}
+
+} // namespace tess

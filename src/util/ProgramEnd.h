@@ -1,0 +1,15 @@
+#pragma once
+// Ending the program at once, without unload steps: the "End" answer of the
+// error reporter and the last resort of Shutdown. Tests replace the ending so
+// they can watch it happen.
+
+#include <functional>
+
+namespace tess {
+
+void endProgramAtOnce();
+
+// Replaces what endProgramAtOnce does; an empty function restores the real end.
+void setProgramEnder(std::function<void()> ender);
+
+} // namespace tess

@@ -1,0 +1,47 @@
+#include "util/Shutdown.h"
+
+#include "errors/Trap.h"
+#include "util/ProgramEnd.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace tess {
+
+void Shutdown()
+{
+    ignoringErrors([](Steps& step) {
+        QList<QPointer<QWidget>> windows;
+        step([&] {
+            // The window list in the order the windows were made.
+            const QWidgetList widgets = QApplication::topLevelWidgets();
+            for (QWindow* handle : QGuiApplication::topLevelWindows()) {
+                for (QWidget* widget : widgets) {
+                    if (widget->windowHandle() == handle && widget->isVisible())
+                        windows.append(widget);
+                }
+            }
+        });
+        step([&] {
+            std::for_each(windows.rbegin(), windows.rend(), [](const QPointer<QWidget>& window) {
+                if (window)
+                    window->close();
+            });
+        });
+        step([&] {
+            const bool anyLeft = std::any_of(windows.cbegin(), windows.cend(), [](const QPointer<QWidget>& window) {
+                return window && window->isVisible();
+            });
+            if (anyLeft)
+                endProgramAtOnce();
+            else
+                QCoreApplication::quit();
+        });
+    });
+}
+
+} // namespace tess

@@ -1,0 +1,65 @@
+# Shared set-up of the end-to-end tests: each run gets its own X server, HOME,
+# XDG folders, temporary folder and program folder, all removed afterwards.
+
+E2E_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/tessaron-e2e-XXXXXX")
+export HOME="$E2E_ROOT/home" XDG_CONFIG_HOME="$E2E_ROOT/config" XDG_DATA_HOME="$E2E_ROOT/data"
+export XDG_CACHE_HOME="$E2E_ROOT/cache" TMPDIR="$E2E_ROOT/tmp" XDG_RUNTIME_DIR="$E2E_ROOT/runtime"
+export SDL_AUDIODRIVER=dummy
+unset QT_QPA_PLATFORM DISPLAY
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$TMPDIR"
+E2E_PROGRAM_DIR="$E2E_ROOT/program"
+E2E_XVFB_PID=""
+E2E_WM_PID=""
+
+e2e_cleanup() {
+  [ -n "$E2E_WM_PID" ] && kill "$E2E_WM_PID" 2>/dev/null
+  [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null
+  rm -rf "$E2E_ROOT"
+}
+trap e2e_cleanup EXIT
+
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$E2E_ROOT/stderr.log" ] && sed 's/^/  program: /' "$E2E_ROOT/stderr.log" >&2
+  exit 1
+}
+
+# Starts Xvfb on the first free display number, with a window manager so
+# windows get frames and close requests as on a desktop.
+e2e_start_xvfb() {
+  # The server picks a free display itself, so tests can run side by side.
+  local number_file="$E2E_ROOT/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  E2E_XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    if [ -s "$number_file" ]; then
+      export DISPLAY=":$(head -n 1 "$number_file")"
+      break
+    fi
+    sleep 0.05
+  done
+  [ -n "${DISPLAY:-}" ] || e2e_fail "could not start Xvfb"
+  openbox >/dev/null 2>&1 &
+  E2E_WM_PID=$!
+  for _ in $(seq 1 100); do
+    wmctrl -m >/dev/null 2>&1 && return 0
+    sleep 0.05
+  done
+  e2e_fail "the window manager did not start"
+}
+
+# Copies the program with its picture folder into this run's own program folder.
+e2e_copy_program() {
+  local program=$1
+  mkdir -p "$E2E_PROGRAM_DIR"
+  cp "$program" "$E2E_PROGRAM_DIR/"
+  if [ -d "$(dirname "$program")/pics" ]; then
+    cp -r "$(dirname "$program")/pics" "$E2E_PROGRAM_DIR/"
+  fi
+}
+
+# Asks a window to close, as its close button does.
+e2e_close_window() {
+  wmctrl -i -c "$1"
+}

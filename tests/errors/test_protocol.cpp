@@ -1,0 +1,253 @@
+// The error protocol, the ".EPT" log and the plain answer dialog.
+
+#include "errors/ErrorReporter.h"
+#include "errors/PlainErrorPrompt.h"
+#include "errors/Protocol.h"
+#include "errors/RunTimeError.h"
+#include "errors/Trap.h"
+#include "support/TestEnvironment.h"
+#include "util/Paths.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+using namespace tess;
+
+namespace {
+
+class FakePrompt : public ErrorPrompt {
+public:
+    QStringList* calls;
+    qint16 answer;
+    FakePrompt(QStringList* log, qint16 answerToGive) : calls(log), answer(answerToGive) {}
+    void resetMousePointer() override { *calls << "pointer"; }
+    void beep() override { *calls << "beep"; }
+    qint16 ask(const ProtocolData& shown) override
+    {
+        // The log is written before the player is asked.
+        *calls << (QFile::exists(ErrorDesk::logPath(".EPT")) ? "ask after log" : "ask without log");
+        *calls << shown.errorValues[0];
+        return answer;
+    }
+};
+
+QStringList lines(const QString& text)
+{
+    QStringList result = text.split(QStringLiteral("\r\n"));
+    return result;
+}
+
+ProtocolData example()
+{
+    ProtocolData data;
+    data.progInfo = QStringLiteral("tessaron  V1.0.0");
+    data.errorValues = {QStringLiteral("53 (File not found)"), QStringLiteral("Allgemein"), QStringLiteral("GetLang"),
+                        QStringLiteral("50080")};
+    data.when = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
+    data.system = SystemInfo::fromUname(QStringLiteral("Linux"), QStringLiteral("6.1.0-18-amd64"),
+                                        QStringLiteral("#1 SMP PREEMPT_DYNAMIC Debian 6.1.76-1"));
+    return data;
+}
+
+void raiseIn(const char* module, const char* procedure, int number, int failingStep)
+{
+    trapped(module, procedure, [&](Steps& step) {
+        for (int i = 1; i <= failingStep; ++i)
+            step([&] {
+                if (i == failingStep)
+                    raiseError(number);
+            });
+    });
+}
+
+} // namespace
+
+class TestProtocol : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { test::clearFolders(); setProgramFolder(test::programFolder()); }
+    void cleanup() { setErrorReporter(nullptr); }
+
+    void protocolHasExactlyItsLines()
+    {
+        const QString separator(70, u'-');
+        const QString indent(10, u' ');
+        const QStringList expected = {
+            separator,
+            "F E H L E R P R O T O K O L L vom FaultDesk",
+            separator,
+            "PROGRAMM-INFO:",
+            indent + "tessaron  V1.0.0",
+            separator,
+            "FEHLERBESCHREIBUNG / ERROR DESCRIPTION:",
+            indent + "Fehler-Nr / error :\t53 (File not found)",
+            indent + "Modul:\tAllgemein",
+            indent + "Prozedur / procedure:\tGetLang",
+            indent + "Zeile / Line:\t50080",
+            indent + "Datum/Uhrzeit:\t03-04-2026 / 17:05:09",
+            separator,
+            "CALLSTACK:",
+            separator,
+            "SYSTEMINFO:",
+            indent + "Plattform:\tLinux",
+            indent + "Version:\t6.1",
+            indent + "Build:\t0-18-amd64   #1 SMP PREEMPT_DYNAMIC Debian 6.1.76-1",
+            separator,
+            "", // the last line ends in CR LF too
+        };
+        QCOMPARE(lines(BuildProtocol(example())), expected);
+    }
+
+    void callStackEntriesStandBetweenTheirHeadings()
+    {
+        ProtocolData data = example();
+        data.callStack = {QStringLiteral("newer 10:00:01"), QStringLiteral("older 10:00:00")};
+        const QStringList all = lines(BuildProtocol(data));
+        const qsizetype heading = all.indexOf("CALLSTACK:");
+        QCOMPARE(all[heading + 1], QString(10, u' ') + "newer 10:00:01");
+        QCOMPARE(all[heading + 2], QString(10, u' ') + "older 10:00:00");
+        QCOMPARE(all[heading + 3], QString(70, u'-'));
+    }
+
+    void systemLinesComeFromUname()
+    {
+        const SystemInfo info = SystemInfo::current();
+        QCOMPARE(info.platform, QStringLiteral("Linux"));
+        QVERIFY2(QRegularExpression("^\\d+\\.\\d+$").match(info.version).hasMatch(), qPrintable(info.version));
+        QVERIFY(info.build.contains(QStringLiteral("   ")));
+    }
+
+    void onErrorFillsTheValuesLogsBeepsAndAsks()
+    {
+        QStringList calls;
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 1));
+        setErrorReporter(&desk);
+        QStringList trace;
+        trapped("Allgemein", "GetLang", [&](Steps& step) {
+            for (int i = 0; i < 7; ++i)
+                step([] {});
+            step([] { raiseError(ErrFileNotFound); }); // line 50080
+            step([&] { trace << "ignored and went on"; });
+        });
+        QCOMPARE(trace, QStringList{"ignored and went on"});
+        QCOMPARE(calls, (QStringList{"pointer", "beep", "ask after log", "53 (File not found)"}));
+        const ProtocolData& shown = desk.current();
+        QCOMPARE(shown.errorValues[1], QStringLiteral("Allgemein"));
+        QCOMPARE(shown.errorValues[2], QStringLiteral("GetLang"));
+        QCOMPARE(shown.errorValues[3], QStringLiteral("50080"));
+        QCOMPARE(shown.progInfo, programBaseName() + QStringLiteral("  V1.0.0"));
+        QVERIFY(QFile::exists(test::programFolder() + "/" + programBaseName() + ".EPT"));
+    }
+
+    void twoErrorsAppendTwoFramedProtocols()
+    {
+        QStringList calls;
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 2));
+        setErrorReporter(&desk);
+        raiseIn("Allgemein", "GetLang", ErrFileNotFound, 8);
+        raiseIn("frmPuzzle", "Form_Load", ErrTypeMismatch, 3);
+
+        QFile log(ErrorDesk::logPath(".EPT"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        const QString separator(70, u'-');
+        const QStringList protocols = text.split(separator + "\r\n\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(protocols.size(), 2);
+        QVERIFY(protocols[0].startsWith(separator + "\r\nF E H L E R"));
+        QVERIFY(protocols[0].contains("Modul:\tAllgemein\r\n"));
+        QVERIFY(protocols[0].contains("Zeile / Line:\t50080\r\n"));
+        QVERIFY(protocols[1].startsWith(separator + "\r\nF E H L E R"));
+        QVERIFY(protocols[1].contains("Fehler-Nr / error :\t13 (Type mismatch)\r\n"));
+        QVERIFY(protocols[1].contains("Prozedur / procedure:\tForm_Load\r\n"));
+        QVERIFY(protocols[1].contains("Zeile / Line:\t50030\r\n"));
+        QVERIFY(text.endsWith(separator + "\r\n\r\n"));
+    }
+
+    void theLogMovesToTheDataFolderWhenTheProgramFolderIsGone()
+    {
+        setProgramFolder(test::rootFolder() + "/no such folder");
+        QStringList calls;
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 2));
+        setErrorReporter(&desk);
+        raiseIn("Allgemein", "zz", ErrOverflow, 1);
+        QVERIFY(QFile::exists(test::dataFolder() + "/Tessaron/" + programBaseName() + ".EPT"));
+    }
+
+    void thePlayerIsAskedEvenWhenNoLogCanBeWritten()
+    {
+        setProgramFolder(test::rootFolder() + "/no such folder");
+        const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+        QFile blocker(test::rootFolder() + "/a file, not a folder");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        qputenv("XDG_DATA_HOME", blocker.fileName().toLocal8Bit());
+
+        QStringList calls;
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 0));
+        setErrorReporter(&desk);
+        int attempts = 0;
+        trapped("Allgemein", "Retry", [&](Steps& step) {
+            step([&] {
+                if (++attempts == 1)
+                    raiseError(ErrDiskFull);
+            });
+        });
+        qputenv("XDG_DATA_HOME", savedData);
+        QCOMPARE(attempts, 2);
+        QVERIFY(calls.contains("ask without log"));
+    }
+
+    void callStackKeepsTheTwentyNewest()
+    {
+        QStringList calls;
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 2));
+        for (int i = 1; i <= 25; ++i)
+            desk.CallStack(QStringLiteral("entry %1").arg(i));
+        const QStringList& stack = desk.current().callStack;
+        QCOMPARE(stack.size(), 20);
+        QVERIFY(stack.first().startsWith("entry 25 "));
+        QVERIFY(stack.last().startsWith("entry 6 "));
+        QVERIFY(QRegularExpression("^entry 25 \\d\\d:\\d\\d:\\d\\d$").match(stack.first()).hasMatch());
+        desk.SetProgInfo(QStringLiteral("custom info"));
+        QCOMPARE(desk.current().progInfo, QStringLiteral("custom info"));
+    }
+
+    void plainDialogReturnsThePressedButton_data()
+    {
+        QTest::addColumn<int>("button");
+        for (int i = 0; i < 4; ++i)
+            QTest::newRow(qPrintable(PlainErrorPrompt::continueCaption(i))) << i;
+    }
+    void plainDialogReturnsThePressedButton()
+    {
+        QFETCH(int, button);
+        QTimer::singleShot(0, [button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton* candidate : box->buttons()) {
+                if (candidate->text() == PlainErrorPrompt::continueCaption(button))
+                    candidate->click();
+            }
+        });
+        PlainErrorPrompt prompt;
+        QCOMPARE(int(prompt.ask(example())), button);
+    }
+
+    void closingThePlainDialogLeavesTheProcedure()
+    {
+        QTimer::singleShot(0, [] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        PlainErrorPrompt prompt;
+        QCOMPARE(int(prompt.ask(example())), 2);
+    }
+};
+
+TESSARON_TEST_MAIN(TestProtocol)
+#include "test_protocol.moc"

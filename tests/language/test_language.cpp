@@ -1,0 +1,172 @@
+// The carried language table and its lookup.
+
+#include "errors/RunTimeError.h"
+#include "game/SharedState.h"
+#include "language/Language.h"
+#include "resources/Resources.h"
+#include "settings/SettingsStore.h"
+#include "support/ScriptedReporter.h"
+#include "support/TestEnvironment.h"
+#include "util/Cp1252.h"
+
+#include <QFile>
+
+using namespace tess;
+
+namespace {
+
+const QList<int> TextNumbers = {111, 112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 125,
+                                126, 127, 128, 129, 130, 131, 132, 141, 142, 143, 144, 145, 146, 147, 148,
+                                149, 150, 151, 152, 153, 154, 155, 166, 171, 172, 173, 175, 176};
+const QList<int> Languages = {0, 1000, 2000, 3000, 6000};
+
+QByteArray carriedTable()
+{
+    return LoadResData(1000, QStringLiteral("CUSTOM"));
+}
+
+} // namespace
+
+class TestLanguage : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        test::clearFolders();
+        shared().Sprache = 0;
+        writeLanguageTable();
+    }
+
+    void theTableIsWrittenToTheTemporaryFolder()
+    {
+        QCOMPARE(shared().LangFile, test::tempFolder() + "/~tmp.lng");
+        QFile file(shared().LangFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), carriedTable());
+    }
+
+    void theFileHasItsForm()
+    {
+        const QByteArray bytes = carriedTable();
+        QVERIFY(bytes.startsWith("[lang]\r\n"));
+        QVERIFY(bytes.endsWith("\r\n"));
+        QCOMPARE(bytes.count("\r\n"), bytes.count("\n")); // every line ends in CR LF
+        QStringList lines = fromCp1252(bytes).split("\r\n");
+        lines.removeLast();
+        lines.removeFirst();
+        QCOMPARE(lines.size(), TextNumbers.size() * Languages.size() + 3);
+        // ordered by number, then by language 0, 1, 2, 3, 6
+        int previousNumber = 0;
+        int previousLanguage = -1;
+        for (const QString& line : lines) {
+            const int key = line.left(4).toInt();
+            const int number = key % 1000;
+            const int language = key - number;
+            QVERIFY2(number > previousNumber || (number == previousNumber && language >= previousLanguage),
+                     qPrintable(line));
+            previousNumber = number;
+            previousLanguage = language;
+            QVERIFY2(line.endsWith(u'\t') || line.endsWith(u' '), qPrintable(line)); // the trailing characters
+        }
+        // German umlauts are single bytes of code page 1252.
+        QVERIFY(bytes.contains("0115=Bild ausw\xe4hlen..."));
+    }
+
+    void everyTextExistsInEveryLanguage()
+    {
+        for (int language : Languages) {
+            for (int number : TextNumbers) {
+                const QString text = GetLang(qint16(language + number));
+                QVERIFY2(!text.isEmpty(), qPrintable(QString::number(language + number)));
+                QVERIFY2(!text.endsWith(u'\t') && !text.endsWith(u' '), qPrintable(text));
+            }
+            QVERIFY(GetLang(qint16(language + 127)).contains(QStringLiteral("Vodez")));
+        }
+    }
+
+    void germanTextsAreExact()
+    {
+        const QList<QPair<int, QString>> expected = {
+            {111, "Punkte"}, {115, "Bild auswählen..."}, {116, "Rückseite auswählen"},
+            {122, "&Email an Marlpit..."}, {123, "&Über..."}, {124, "Wirklich schon aufhören?"},
+            {125, "Glückwunsch!"}, {127, "Vodez hat gewonnen!"}, {130, "Noch 'ne Runde?"},
+            {132, "nächstes Bild"}, {142, "&Teilnehmer:"}, {146, "&Geräuscheffekte"}, {149, "En&dlos"},
+            {166, "Name"}, {171, "Championliste löschen..."},
+            {173, "Soll die Championliste wirklich gelöscht werden?"},
+            {176, "Gespeichertes Puzzle nicht gefunden!"},
+        };
+        for (const auto& [number, text] : expected)
+            QCOMPARE(GetLang(qint16(number)), text);
+    }
+
+    void theFirstOfDuplicateKeysCounts()
+    {
+        QCOMPARE(GetLang(1143), QStringLiteral("&Frame"));
+        QCOMPARE(GetLang(3131), QStringLiteral("La foto di prima"));
+        QCOMPARE(GetLang(3132), QStringLiteral("La prossima foto"));
+        QVERIFY(carriedTable().contains("1143=&Frame color"));
+    }
+
+    void trailingBlanksAreNotPartOfTheText()
+    {
+        QVERIFY(carriedTable().contains("1153=&Permit hints  "));
+        QCOMPARE(GetLang(1153), QStringLiteral("&Permit hints"));
+    }
+
+    void missingKeysAndFilesGiveTheEmptyText()
+    {
+        for (int language : Languages)
+            QCOMPARE(GetLang(qint16(language + 138)), QString());
+        shared().LangFile = test::tempFolder() + "/missing.lng";
+        QCOMPARE(GetLang(111), QString());
+    }
+
+    void keysHaveFourDigits()
+    {
+        QCOMPARE(langKeyText(111), QStringLiteral("0111"));
+        QCOMPARE(langKeyText(6111), QStringLiteral("6111"));
+        QCOMPARE(langKeyText(5), QStringLiteral("0005"));
+        shared().Sprache = 6000;
+        QCOMPARE(langText(111), QStringLiteral("Points"));
+        QCOMPARE(langText(119), QStringLiteral("Options"));
+        shared().Sprache = 0;
+        QCOMPARE(langText(119), QStringLiteral("Optionen"));
+        shared().Sprache = 2000;
+        QCOMPARE(langText(128), QStringLiteral("¡Empate!"));
+    }
+
+    void aKeySumBeyondSixteenBitsIsAnOverflow()
+    {
+        shared().Sprache = 32700;
+        bool overflow = false;
+        try {
+            langText(111);
+        } catch (const RunTimeError& error) {
+            overflow = error.number() == ErrOverflow;
+        }
+        shared().Sprache = 0;
+        QVERIFY(overflow);
+    }
+
+    void theFirstStartLanguageFollowsTheLocale()
+    {
+        QCOMPARE(languageForLocale(QLocale(QLocale::German, QLocale::Germany)), qint16(0));
+        QCOMPARE(languageForLocale(QLocale(QLocale::German, QLocale::Austria)), qint16(1000));
+        QCOMPARE(languageForLocale(QLocale(QLocale::German, QLocale::Switzerland)), qint16(1000));
+        QCOMPARE(languageForLocale(QLocale(QLocale::French, QLocale::France)), qint16(1000));
+        QCOMPARE(startLanguage(QLocale(QLocale::German, QLocale::Germany)), qint16(0));
+        QCOMPARE(startLanguage(QLocale(QLocale::Italian, QLocale::Italy)), qint16(1000));
+    }
+
+    void laterStartsUseTheStoredLanguage()
+    {
+        SaveSetting("Tessaron", "Optionen", "Sprache", " 3000");
+        QCOMPARE(startLanguage(QLocale(QLocale::German, QLocale::Germany)), qint16(3000));
+        saveSetting(keys::Sprache, QStringLiteral("0"));
+        QCOMPARE(startLanguage(QLocale(QLocale::English, QLocale::UnitedStates)), qint16(0));
+    }
+};
+
+TESSARON_TEST_MAIN(TestLanguage)
+#include "test_language.moc"

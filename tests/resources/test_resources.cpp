@@ -1,0 +1,140 @@
+// Carried items, the temporary folder and writing items to disk.
+
+#include "errors/RunTimeError.h"
+#include "resources/Pictures.h"
+#include "resources/Resources.h"
+#include "support/ScriptedReporter.h"
+#include "support/TestEnvironment.h"
+
+#include <QFile>
+#include <QImage>
+
+using namespace tess;
+
+namespace {
+
+QByteArray readRaw(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+int errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const RunTimeError& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+class TestResources : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { test::clearFolders(); }
+
+    void itemsAreFoundByTypeAndNumberWhateverTheCase()
+    {
+        const QByteArray upper = LoadResData(1000, QStringLiteral("CUSTOM"));
+        QVERIFY(upper.startsWith("[lang]"));
+        QCOMPARE(LoadResData(1000, QStringLiteral("custom")), upper);
+        QCOMPARE(LoadResData(1000, QStringLiteral("Custom")), upper);
+        QVERIFY(hasResItem(1000, QStringLiteral("cUsToM")));
+        QVERIFY(!hasResItem(999, QStringLiteral("CUSTOM")));
+        QVERIFY(!hasResItem(1000, QStringLiteral("WAV")));
+        QCOMPARE(errorOf([] { LoadResData(4242, QStringLiteral("midi")); }), int(ErrResourceNotFound));
+    }
+
+    void theTemporaryFolderEndsWithASeparator()
+    {
+        QCOMPARE(GetTempDir(), test::tempFolder() + "/");
+        QCOMPARE(langFilePath(), test::tempFolder() + "/~tmp.lng");
+        QCOMPARE(midiFilePath(), test::tempFolder() + "/~tmp.mid");
+    }
+
+    void trimNullCutsAtTheFirstNul()
+    {
+        QCOMPARE(TrimNull(QStringLiteral("no nul here")), QStringLiteral("no nul here"));
+        QCOMPARE(TrimNull(QString::fromLatin1("abc\0def", 7)), QStringLiteral("abc"));
+        QCOMPARE(TrimNull(QString::fromLatin1("\0abc", 4)), QString());
+        QCOMPARE(TrimNull(QString()), QString());
+    }
+
+    void savingAnItemReplacesTheWholeFile()
+    {
+        const QString path = test::tempFolder() + "/~tmp.lng";
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(100000, 'z')); // longer than the item: nothing of it may remain
+        old.close();
+        QCOMPARE(SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path), qint16(0));
+        QCOMPARE(readRaw(path), LoadResData(1000, QStringLiteral("CUSTOM")));
+    }
+
+    void permissionDeniedEndsSilentlyWithTheFileUnchanged()
+    {
+        test::ScriptedReporter reporter;
+        const QString path = test::tempFolder() + "/~tmp.mid";
+        QFile held(path);
+        QVERIFY(held.open(QIODevice::WriteOnly));
+        held.write("held by the player");
+        held.close();
+        if (!test::makeUnwritable(path))
+            QSKIP("this machine cannot make a file unwritable");
+        const qint16 result = SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path);
+        test::makeWritable(path);
+        QCOMPARE(result, qint16(0));
+        QCOMPARE(readRaw(path), QByteArray("held by the player"));
+        QVERIFY(reporter.reports.isEmpty());
+    }
+
+    void otherFailuresGoToTheReporter()
+    {
+        test::ScriptedReporter reporter;
+        const QString path = test::tempFolder() + "/no such folder/~tmp.lng";
+        QCOMPARE(SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path), qint16(0));
+        QCOMPARE(reporter.reports.size(), 1);
+        QCOMPARE(reporter.reports.first().module, QStringLiteral("ModResFiles"));
+        QCOMPARE(reporter.reports.first().procedure, QStringLiteral("SaveResItemToDisk"));
+        QCOMPARE(reporter.reports.first().number, int(ErrPathNotFound));
+        QCOMPARE(reporter.reports.first().line, 50020);
+    }
+
+    void aMissingItemIgnoredDoesNotEmptyTheFile()
+    {
+        test::ScriptedReporter reporter;
+        reporter.then = 1; // ignore, go on with the write
+        const QString path = test::tempFolder() + "/~tmp.mid";
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the last song");
+        old.close();
+        SaveResItemToDisk(1099, QStringLiteral("midi"), path);
+        QCOMPARE(reporter.reports.first().number, int(ErrResourceNotFound));
+        QCOMPARE(readRaw(path), QByteArray("the last song"));
+    }
+
+    void picturesLoadOrFailWithTheirErrors()
+    {
+        const QString good = test::tempFolder() + "/good.bmp";
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::darkGreen);
+        QVERIFY(image.save(good));
+        QCOMPARE(LoadPicture(good).size(), QSize(64, 48));
+
+        QCOMPARE(errorOf([] { LoadPicture(test::tempFolder() + "/missing.jpg"); }), int(ErrFileNotFound));
+        const QString bad = test::tempFolder() + "/broken.jpg";
+        QFile broken(bad);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("this is not a picture");
+        broken.close();
+        QCOMPARE(errorOf([&] { LoadPicture(bad); }), int(ErrInvalidPicture));
+    }
+};
+
+TESSARON_TEST_MAIN(TestResources)
+#include "test_resources.moc"

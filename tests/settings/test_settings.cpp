@@ -1,0 +1,142 @@
+// The per-user settings store and its key table.
+
+#include "errors/RunTimeError.h"
+#include "settings/SettingsStore.h"
+#include "support/TestEnvironment.h"
+
+#include <QFile>
+#include <QSet>
+
+using namespace tess;
+
+namespace {
+int errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const RunTimeError& error) {
+        return error.number();
+    }
+    return 0;
+}
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { test::clearFolders(); }
+
+    void theFileStandsInTheUsersConfigFolder()
+    {
+        QCOMPARE(settingsFilePath(), test::configFolder() + "/Tessaron/Tessaron.ini");
+        saveIntegerSetting(keys::Size, 3);
+        QVERIFY(QFile::exists(test::configFolder() + "/Tessaron/Tessaron.ini"));
+    }
+
+    void withoutXdgConfigHomeTheDotConfigFolderIsUsed()
+    {
+        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_CONFIG_HOME");
+        const QString path = settingsFilePath();
+        qputenv("XDG_CONFIG_HOME", saved);
+        QCOMPARE(path, test::homeFolder() + "/.config/Tessaron/Tessaron.ini");
+    }
+
+    void aFirstStartHasEveryDefault()
+    {
+        QCOMPARE(readIntegerSetting(keys::Sprache), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::Size), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::PlayMusic), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::Musicloop), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::PlaySound), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::Grid), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::Joker), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::Tipp), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::Miniatur), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::Rahmen), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::Time), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::Flip), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::NumPlayers), qint16(4));
+        QCOMPARE(readIntegerSetting(keys::Album), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::Picture), qint16(101));
+        QCOMPARE(readIntegerSetting(keys::Back), qint16(9));
+        QCOMPARE(readSetting(keys::File), QStringLiteral("puzzle01.jpg"));
+        for (const SettingKey& name : keys::PlayerNames)
+            QCOMPARE(readSetting(name), QString());
+        QVERIFY(!QFile::exists(settingsFilePath())); // reading writes nothing
+    }
+
+    void theKeyTableHoldsEveryKeyOnce()
+    {
+        QSet<QString> seen;
+        for (const SettingKey& key : AllSettingKeys) {
+            const QString id = QString::fromLatin1(key.section) + "/" + QString::fromLatin1(key.key).toLower();
+            QVERIFY2(!seen.contains(id), qPrintable(id));
+            seen.insert(id);
+        }
+        QCOMPARE(seen.size(), 21);
+        QCOMPARE(QString::fromLatin1(AllSettingKeys.front().key), QStringLiteral("Album"));
+    }
+
+    void valuesAreWrittenAtOnceAndReadBack()
+    {
+        saveIntegerSetting(keys::Size, 9);
+        saveIntegerSetting(keys::Musicloop, -1);
+        saveSetting(keys::Spieler2, QStringLiteral("Großmutter Anneliese"));
+        saveSetting(keys::File, QStringLiteral("puzzle03.gif"));
+        QCOMPARE(readIntegerSetting(keys::Size), qint16(9));
+        QCOMPARE(readIntegerSetting(keys::Musicloop), qint16(-1));
+        QCOMPARE(readSetting(keys::Spieler2), QStringLiteral("Großmutter Anneliese"));
+        QCOMPARE(readSetting(keys::File), QStringLiteral("puzzle03.gif"));
+        QFile file(settingsFilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray content = file.readAll();
+        QVERIFY(content.contains("[Optionen]\nSize=9\n"));
+        QVERIFY(content.contains("[Pictures]\nFile=puzzle03.gif\n"));
+    }
+
+    void musicLoopSpelledOtherwiseIsTheSameKey()
+    {
+        SaveSetting("Tessaron", "Optionen", "MusicLoop", "-1");
+        QCOMPARE(readIntegerSetting(keys::Musicloop), qint16(-1));
+        saveIntegerSetting(keys::Musicloop, 0);
+        QCOMPARE(GetSetting("Tessaron", "optionen", "MUSICLOOP", "x"), QStringLiteral("0"));
+    }
+
+    void languageWrittenWithALeadingBlankReadsBack()
+    {
+        SaveSetting("Tessaron", "Optionen", "Sprache", " 2000");
+        QCOMPARE(readIntegerSetting(keys::Sprache), qint16(2000));
+    }
+
+    void anEmptyNameStaysEmpty()
+    {
+        saveSetting(keys::Spieler1, QString());
+        QVERIFY(hasSetting(keys::Spieler1));
+        QCOMPARE(readSetting(keys::Spieler1), QString());
+    }
+
+    void badNumbersRaiseTheirErrors()
+    {
+        saveSetting(keys::Size, QStringLiteral("big"));
+        QCOMPARE(errorOf([] { readIntegerSetting(keys::Size); }), 13);
+        saveSetting(keys::Size, QStringLiteral("70000"));
+        QCOMPARE(errorOf([] { readIntegerSetting(keys::Size); }), 6);
+        saveSetting(keys::Size, QStringLiteral(" 2.5 "));
+        QCOMPARE(readIntegerSetting(keys::Size), qint16(2));
+        // Out of its valid range is not corrected here.
+        saveIntegerSetting(keys::NumPlayers, 0);
+        QCOMPARE(readIntegerSetting(keys::NumPlayers), qint16(0));
+    }
+
+    void otherApplicationsHaveTheirOwnFile()
+    {
+        SaveSetting("Other", "Optionen", "Size", "5");
+        QCOMPARE(readIntegerSetting(keys::Size), qint16(1));
+        QCOMPARE(GetSetting("Other", "Optionen", "Size", "0"), QStringLiteral("5"));
+    }
+};
+
+TESSARON_TEST_MAIN(TestSettings)
+#include "test_settings.moc"

@@ -1,0 +1,32 @@
+#pragma once
+// An error reporter for tests: records every report and answers from a script.
+
+#include "errors/ErrorReporter.h"
+
+#include <QList>
+#include <QString>
+
+namespace tess::test {
+
+struct Report {
+    QString module;
+    QString procedure;
+    int number = 0;
+    QString description;
+    int line = 0;
+};
+
+class ScriptedReporter : public ErrorReporter {
+public:
+    ScriptedReporter();
+    ~ScriptedReporter() override;
+
+    void OnError(const QString& AktModul, const QString& AktProc, qint16& answer) override;
+
+    // Answers given in turn; once used up, every report is answered with `then`.
+    QList<qint16> answers;
+    qint16 then = 2;
+    QList<Report> reports;
+};
+
+} // namespace tess::test

@@ -1,0 +1,84 @@
+#include "support/TestEnvironment.h"
+
+#include "util/Paths.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+namespace tess::test {
+
+namespace {
+
+QTemporaryDir& root()
+{
+    // Made under the real temporary folder before TMPDIR is redirected.
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/tessaron-test-XXXXXX"));
+    return dir;
+}
+
+void setVariable(const char* name, const QString& folder)
+{
+    QDir().mkpath(folder);
+    qputenv(name, folder.toLocal8Bit());
+}
+
+void emptyFolder(const QString& folder)
+{
+    QDir dir(folder);
+    dir.removeRecursively();
+    QDir().mkpath(folder);
+}
+
+} // namespace
+
+QString rootFolder() { return root().path(); }
+QString homeFolder() { return rootFolder() + QStringLiteral("/home"); }
+QString configFolder() { return rootFolder() + QStringLiteral("/config"); }
+QString dataFolder() { return rootFolder() + QStringLiteral("/data"); }
+QString tempFolder() { return rootFolder() + QStringLiteral("/tmp"); }
+QString programFolder() { return rootFolder() + QStringLiteral("/program"); }
+
+void isolateEnvironment()
+{
+    if (!root().isValid())
+        std::abort();
+    setVariable("HOME", homeFolder());
+    setVariable("XDG_CONFIG_HOME", configFolder());
+    setVariable("XDG_DATA_HOME", dataFolder());
+    setVariable("XDG_CACHE_HOME", rootFolder() + QStringLiteral("/cache"));
+    setVariable("TMPDIR", tempFolder());
+    QDir().mkpath(programFolder());
+    tess::setProgramFolder(programFolder());
+}
+
+void clearFolders()
+{
+    for (const QString& folder : {configFolder(), dataFolder(), tempFolder(), programFolder()})
+        emptyFolder(folder);
+}
+
+} // namespace tess::test
+
+#include <QFileInfo>
+#include <QProcess>
+
+namespace tess::test {
+
+bool makeUnwritable(const QString& path)
+{
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (!QFileInfo(path).isWritable())
+        return true;
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path});
+    return !QFileInfo(path).isWritable();
+}
+
+void makeWritable(const QString& path)
+{
+    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path});
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+} // namespace tess::test

@@ -1,0 +1,93 @@
+#!/usr/bin/python3
+"""Writes resources/custom/1000.lng, the language table the game carries.
+
+The file is INI text in code page 1252 with CR LF after every line: first the
+section line "[lang]", then one entry per text number and language, ordered by
+number and within a number by language 0 (German), 1000 (English),
+2000 (Spanish), 3000 (Italian), 6000 (French). Most entries end in a TAB, a few
+in blanks; the reader trims both. A few keys appear twice: the first counts.
+
+Run it again after changing a text:  /usr/bin/python3 tools/make_language_table.py
+"""
+import pathlib
+
+LANGS = (0, 1000, 2000, 3000, 6000)
+
+# number: (German, English, Spanish, Italian, French)
+TEXTS = {
+    111: ("Punkte", "Points", "Puntos", "Punti", "Points"),
+    112: ("Spiel starten", "Start a game", "Empezar partida", "Inizia la partita", "Commencer la partie"),
+    113: ("Spiel beenden", "End the game", "Terminar partida", "Termina la partita", "Terminer la partie"),
+    114: ("Tipp", "Hint", "Pista", "Suggerimento", "Indice"),
+    115: ("Bild auswählen...", "Choose a picture...", "Elegir imagen...", "Scegli l'immagine...", "Choisir l'image..."),
+    116: ("Rückseite auswählen", "Choose the back side", "Elegir el reverso", "Scegli il retro", "Choisir le dos des pièces"),
+    117: ("Puzzle speichern", "Save the puzzle", "Guardar el puzle", "Salva il puzzle", "Enregistrer le puzzle"),
+    118: ("Gespeichertes Puzzle laden", "Load the saved puzzle", "Cargar el puzle guardado", "Carica il puzzle salvato", "Charger le puzzle enregistré"),
+    119: ("Optionen", "Options", "Opciones", "Opzioni", "Options"),
+    120: ("Champions anzeigen...", "Show the champions...", "Ver los campeones...", "Mostra i campioni...", "Afficher les champions..."),
+    121: ("Hilfe", "Help", "Ayuda", "Aiuto", "Aide"),
+    122: ("&Email an Marlpit...", "&Email Marlpit...", "&Escribir a Marlpit...", "&Scrivi a Marlpit...", "É&crire à Marlpit..."),
+    123: ("&Über...", "&About...", "&Acerca de...", "&Informazioni...", "À &propos..."),
+    124: ("Wirklich schon aufhören?", "Do you really want to stop now?", "¿De verdad quieres parar ya?", "Vuoi davvero smettere adesso?", "Tu veux vraiment arrêter maintenant\u00a0?"),
+    125: ("Glückwunsch!", "Congratulations!", "¡Enhorabuena!", "Complimenti!", "Félicitations\u00a0!"),
+    126: ("Bitte gib deinen Namen ein!", "Please enter your name!", "¡Escribe tu nombre, por favor!", "Scrivi il tuo nome, per favore!", "Entre ton nom, s'il te plaît\u00a0!"),
+    127: ("Vodez hat gewonnen!", "Vodez has won!", "¡Vodez ha ganado!", "Vodez ha vinto!", "Vodez a gagné\u00a0!"),
+    128: ("Unentschieden!", "It's a draw!", "¡Empate!", "Pareggio!", "Match nul\u00a0!"),
+    129: ("Spielende!", "Game over!", "¡Fin de la partida!", "Fine della partita!", "Fin de la partie\u00a0!"),
+    130: ("Noch 'ne Runde?", "One more round?", "¿Otra ronda?", "Un'altra partita?", "On en refait une\u00a0?"),
+    131: ("vorheriges Bild", "previous picture", "imagen anterior", "La foto di prima", "image précédente"),
+    132: ("nächstes Bild", "next picture", "imagen siguiente", "La prossima foto", "image suivante"),
+    141: ("Teile", "Pieces", "Piezas", "Pezzi", "Pièces"),
+    142: ("&Teilnehmer:", "Pla&yers:", "&Jugadores:", "&Giocatori:", "&Joueurs\u00a0:"),
+    143: ("&Rahmen", "&Frame", "&Marco", "&Cornice", "&Cadre"),
+    144: ("&Gold", "&Gold", "&Dorado", "&Oro", "&Or"),
+    145: ("&Schwarz", "&Black", "&Negro", "&Nero", "&Noir"),
+    146: ("&Geräuscheffekte", "&Sound effects", "&Efectos de sonido", "&Effetti sonori", "&Effets sonores"),
+    147: ("&Hintergrundmusik", "Background &music", "Música de &fondo", "&Musica di sottofondo", "&Musique de fond"),
+    148: ("&Einmal", "&Once", "&Una vez", "&Una volta", "&Une fois"),
+    149: ("En&dlos", "&Endless", "Sin f&in", "Senza &fine", "En &boucle"),
+    150: ("&Gitter anzeigen", "Show g&rid", "Mostrar cuad&rícula", "Mostra g&riglia", "Afficher la &grille"),
+    151: ("&Automatisch umdrehen", "&Automatic flip", "Dar la vuelta &automáticamente", "Gira &automaticamente", "Retourner &automatiquement"),
+    152: ("&Vorschaubild", "Pre&view picture", "&Vista previa", "Ante&prima", "A&perçu"),
+    153: ("&Tipps erlaubt", "&Permit hints", "Permitir &pistas", "&Suggerimenti ammessi", "&Indices autorisés"),
+    154: ("&Joker", "&Joker", "&Comodín", "&Jolly", "Jo&ker"),
+    155: ("&Zeitlimit", "&Time limit", "&Límite de tiempo", "&Tempo limite", "&Limite de temps"),
+    166: ("Name", "Name", "Nombre", "Nome", "Nom"),
+    171: ("Championliste löschen...", "Clear the champions list...", "Borrar la lista de campeones...", "Cancella l'elenco dei campioni...", "Effacer la liste des champions..."),
+    172: ("&Löschen", "&Clear", "&Borrar", "&Cancella", "&Effacer"),
+    173: ("Soll die Championliste wirklich gelöscht werden?", "Do you really want to clear the champions list?", "¿Seguro que quieres borrar la lista de campeones?", "Vuoi davvero cancellare l'elenco dei campioni?", "Tu veux vraiment effacer la liste des champions\u00a0?"),
+    175: ("Falsch!", "Wrong!", "¡Fallo!", "Sbagliato!", "Raté\u00a0!"),
+    176: ("Gespeichertes Puzzle nicht gefunden!", "No saved puzzle found!", "¡No hay ningún puzle guardado!", "Nessun puzzle salvato trovato!", "Aucun puzzle enregistré trouvé\u00a0!"),
+}
+
+# Second lines under a key that is already there: the reader never sees them.
+DUPLICATES = {
+    (131, 3000): "Immagine precedente",
+    (132, 3000): "Immagine successiva",
+    (143, 1000): "&Frame color",
+}
+
+# Entries that end in blanks instead of the usual TAB.
+BLANK_ENDINGS = {(153, 1000): "     ", (166, 0): "  ", (119, 2000): "   "}
+
+
+def entry(number, lang, text):
+    ending = BLANK_ENDINGS.get((number, lang), "\t")
+    return "%04d=%s%s" % (lang + number, text, ending)
+
+
+def main():
+    lines = ["[lang]"]
+    for number in sorted(TEXTS):
+        for lang, text in zip(LANGS, TEXTS[number]):
+            lines.append(entry(number, lang, text))
+            if (number, lang) in DUPLICATES:
+                lines.append(entry(number, lang, DUPLICATES[(number, lang)]))
+    out = pathlib.Path(__file__).resolve().parent.parent / "resources" / "custom" / "1000.lng"
+    out.parent.mkdir(parents=True, exist_ok=True)
+    out.write_bytes("".join(line + "\r\n" for line in lines).encode("cp1252"))
+    print("wrote", out, len(lines), "lines")
+
+
+if __name__ == "__main__":
+    main()
