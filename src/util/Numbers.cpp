@@ -20,24 +20,27 @@ double roundHalfEven(double value)
     return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
 }
 
-qint16 toInteger(double value)
+namespace {
+template <class Whole>
+Whole roundInto(double value)
 {
     if (std::isnan(value))
         raiseError(ErrTypeMismatch);
     const double rounded = roundHalfEven(value);
-    if (rounded < std::numeric_limits<qint16>::min() || rounded > std::numeric_limits<qint16>::max())
+    if (rounded < std::numeric_limits<Whole>::min() || rounded > std::numeric_limits<Whole>::max())
         raiseError(ErrOverflow);
-    return static_cast<qint16>(rounded);
+    return static_cast<Whole>(rounded);
+}
+} // namespace
+
+qint16 toInteger(double value)
+{
+    return roundInto<qint16>(value);
 }
 
 qint32 toLong(double value)
 {
-    if (std::isnan(value))
-        raiseError(ErrTypeMismatch);
-    const double rounded = roundHalfEven(value);
-    if (rounded < std::numeric_limits<qint32>::min() || rounded > std::numeric_limits<qint32>::max())
-        raiseError(ErrOverflow);
-    return static_cast<qint32>(rounded);
+    return roundInto<qint32>(value);
 }
 
 double parseNumber(const QString& text)

@@ -2,11 +2,13 @@
 
 #include "errors/RunTimeError.h"
 #include "resources/PictureClip.h"
+#include "support/Errors.h"
 #include "support/TestEnvironment.h"
 
 #include <QPainter>
 
 using namespace tess;
+using tess::test::errorOf;
 
 namespace {
 
@@ -27,15 +29,6 @@ void expectCell(const QImage& cell, int row, int col)
     QCOMPARE(cell.pixelColor(cell.width() - 1, cell.height() - 1), QColor(col * 10, row * 10, 99));
 }
 
-int errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const RunTimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 } // namespace
 

@@ -4,12 +4,14 @@
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "support/ScriptedReporter.h"
+#include "support/Errors.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
 #include <QImage>
 
 using namespace tess;
+using tess::test::errorOf;
 
 namespace {
 
@@ -19,15 +21,6 @@ QByteArray readRaw(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-int errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const RunTimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 } // namespace
 

@@ -2,24 +2,15 @@
 
 #include "errors/RunTimeError.h"
 #include "settings/SettingsStore.h"
+#include "support/Errors.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
 #include <QSet>
 
 using namespace tess;
+using tess::test::errorOf;
 
-namespace {
-int errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const RunTimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
-} // namespace
 
 class TestSettings : public QObject {
     Q_OBJECT

@@ -1,22 +1,13 @@
 // The classic number conversions: halves to even, 16-bit overflow, texts.
 
 #include "errors/RunTimeError.h"
+#include "support/Errors.h"
 #include "support/TestEnvironment.h"
 #include "util/Numbers.h"
 
 using namespace tess;
+using tess::test::errorOf;
 
-namespace {
-int errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const RunTimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
-} // namespace
 
 class TestNumbers : public QObject {
     Q_OBJECT
