@@ -1,7 +1,7 @@
 // Tessaron: a picture-tile game for one to four players.
 
 #include "errors/ErrorReporter.h"
-#include "errors/PlainErrorPrompt.h"
+#include "errors/FltDesk.h"
 #include "resources/Resources.h"
 
 #include <QApplication>
@@ -16,7 +16,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaron"));
 
-    tess::ErrorDesk reporter(std::make_unique<tess::PlainErrorPrompt>());
+    tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
     tess::setErrorReporter(&reporter);
 
     if (tess::hasResItem(30001, QStringLiteral("icon"))) {

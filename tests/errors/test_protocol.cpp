@@ -1,7 +1,6 @@
 // The error protocol, the ".EPT" log and the plain answer dialog.
 
 #include "errors/ErrorReporter.h"
-#include "errors/PlainErrorPrompt.h"
 #include "errors/Protocol.h"
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
@@ -9,10 +8,7 @@
 #include "util/Paths.h"
 
 #include <QFile>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTimer>
 
 using namespace tess;
 
@@ -214,38 +210,6 @@ private Q_SLOTS:
         QVERIFY(QRegularExpression("^entry 25 \\d\\d:\\d\\d:\\d\\d$").match(stack.first()).hasMatch());
         desk.SetProgInfo(QStringLiteral("custom info"));
         QCOMPARE(desk.current().progInfo, QStringLiteral("custom info"));
-    }
-
-    void plainDialogReturnsThePressedButton_data()
-    {
-        QTest::addColumn<int>("button");
-        for (int i = 0; i < 4; ++i)
-            QTest::newRow(qPrintable(PlainErrorPrompt::continueCaption(i))) << i;
-    }
-    void plainDialogReturnsThePressedButton()
-    {
-        QFETCH(int, button);
-        QTimer::singleShot(0, [button] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            for (QAbstractButton* candidate : box->buttons()) {
-                if (candidate->text() == PlainErrorPrompt::continueCaption(button))
-                    candidate->click();
-            }
-        });
-        PlainErrorPrompt prompt;
-        QCOMPARE(int(prompt.ask(example())), button);
-    }
-
-    void closingThePlainDialogLeavesTheProcedure()
-    {
-        QTimer::singleShot(0, [] {
-            QWidget* box = QApplication::activeModalWidget();
-            QVERIFY(box);
-            QTest::keyClick(box, Qt::Key_Escape);
-        });
-        PlainErrorPrompt prompt;
-        QCOMPARE(int(prompt.ask(example())), 2);
     }
 };
 

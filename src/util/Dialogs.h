@@ -1,0 +1,23 @@
+#pragma once
+// The modal message boxes the game asks and tells through. Tests install
+// their own answers; the game uses Qt's message boxes.
+
+#include <QString>
+
+namespace tess {
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // An information box with an OK button.
+    virtual void inform(const QString& text, const QString& title) = 0;
+    // A question box with Yes and No; true for Yes. Closing it answers No.
+    virtual bool askYesNo(const QString& text, const QString& title) = 0;
+};
+
+// The dialogs in force: Qt's message boxes unless a test installed others.
+Dialogs& dialogs();
+// Installs dialogs (not owned); nullptr restores Qt's message boxes.
+void setDialogs(Dialogs* replacement);
+
+} // namespace tess

@@ -1,0 +1,30 @@
+#pragma once
+// Message boxes for tests: every box is recorded, questions answered from a script.
+
+#include "util/Dialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace tess::test {
+
+class ScriptedDialogs : public Dialogs {
+public:
+    ScriptedDialogs() { setDialogs(this); }
+    ~ScriptedDialogs() override { setDialogs(nullptr); }
+
+    void inform(const QString& text, const QString& title) override { informed << text; titles << title; }
+    bool askYesNo(const QString& text, const QString& title) override
+    {
+        asked << text;
+        titles << title;
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+
+    QStringList informed;
+    QStringList asked;
+    QStringList titles;
+    QList<bool> answers; // Yes is true; once used up every question is answered No
+};
+
+} // namespace tess::test
