@@ -55,6 +55,14 @@ QImage LoadResPicture(qint16 number)
     return decodePicture(LoadResData(number, QStringLiteral("bitmap")), QStringLiteral("bitmap ") + QString::number(number));
 }
 
+QImage LoadArt(const QString& name)
+{
+    QFile item(QStringLiteral(":/carried/art/") + name);
+    if (!item.open(QIODevice::ReadOnly))
+        raiseError(ErrResourceNotFound, QStringLiteral("art ") + name);
+    return decodePicture(item.readAll(), name);
+}
+
 QString GetTempDir()
 {
     QString folder;

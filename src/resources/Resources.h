@@ -16,6 +16,10 @@ QByteArray LoadResData(qint16 number, const QString& type);
 // A carried bitmap (201 to 205) as a picture; 326 when missing, 481 when unreadable.
 QImage LoadResPicture(qint16 number);
 
+// A picture of the window art (resources/art), by file name ("logo.png");
+// 326 when the program does not carry it.
+QImage LoadArt(const QString& name);
+
 // The user's temporary folder, ending with "/".
 QString GetTempDir();
 // The text up to its first NUL character; the whole text when it holds none.
