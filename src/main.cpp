@@ -3,6 +3,7 @@
 #include "errors/ErrorReporter.h"
 #include "errors/FltDesk.h"
 #include "resources/Resources.h"
+#include "sound/AudioDevice.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -31,6 +32,7 @@ int main(int argc, char* argv[])
     window.show();
 
     const int result = QApplication::exec();
+    tess::AudioDevice::instance().close();
     tess::setErrorReporter(nullptr);
     return result;
 }

@@ -1,6 +1,8 @@
 #pragma once
-// Readers for the carried media, for tests: a WAV header and samples, and the
-// layout and playing time of a standard MIDI file.
+// A reader for the carried sound effects, for tests: WAV header and samples.
+// Songs are read by the game's own MIDI reader (sound/MidiFile.h).
+
+#include "sound/MidiFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -8,6 +10,9 @@
 #include <vector>
 
 namespace tess::test {
+
+using tess::MidiInfo;
+using tess::readMidi;
 
 struct WaveInfo {
     bool valid = false;
@@ -25,16 +30,6 @@ struct WaveInfo {
 };
 WaveInfo readWave(const QByteArray& bytes);
 
-struct MidiInfo {
-    bool valid = false;
-    QString problem;
-    int format = -1;
-    int declaredTracks = 0;
-    int trackChunks = 0;
-    int division = 0;
-    long notes = 0;
-    double seconds = 0; // until the last event, with every tempo change
-};
-MidiInfo readMidi(const QByteArray& bytes);
+
 
 } // namespace tess::test

@@ -1,0 +1,143 @@
+#include "sound/AudioDevice.h"
+
+#include "sound/Sequencer.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+namespace tess {
+
+namespace {
+
+constexpr int EffectChannel = 0;
+constexpr int BufferFrames = 1024;
+
+bool openMixer()
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, AUDIO_S16SYS, 2, BufferFrames) == 0)
+        return true;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+}
+
+} // namespace
+
+AudioDevice& AudioDevice::instance()
+{
+    static AudioDevice device;
+    return device;
+}
+
+AudioDevice::AudioDevice() = default;
+
+AudioDevice::~AudioDevice()
+{
+    close();
+}
+
+bool AudioDevice::open()
+{
+    if (open_ || failed_)
+        return open_;
+    if (!openMixer()) {
+        // No sound card (or no sound server): play silently on the dummy driver.
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        forcedDummy_ = true;
+        if (!openMixer()) {
+            failed_ = true;
+            return false;
+        }
+    }
+    Uint16 format = 0;
+    Mix_QuerySpec(&frequency_, &format, &channels_);
+    Mix_AllocateChannels(1);
+    Mix_Volume(EffectChannel, MIX_MAX_VOLUME);
+    open_ = true;
+    sequencer_ = std::make_unique<Sequencer>(frequency_, channels_);
+    sequencer_->attach();
+    return true;
+}
+
+const char* AudioDevice::driverName() const
+{
+    return open_ ? SDL_GetCurrentAudioDriver() : nullptr;
+}
+
+Sequencer& AudioDevice::sequencer()
+{
+    open();
+    if (!sequencer_)
+        sequencer_ = std::make_unique<Sequencer>(frequency_, channels_); // silent: no device to play on
+    return *sequencer_;
+}
+
+void AudioDevice::playEffect(const QByteArray& wav, bool wait)
+{
+    if (!open())
+        return;
+    // Stop the old sound before its bytes go.
+    Mix_HaltChannel(EffectChannel);
+    if (chunk_) {
+        Mix_FreeChunk(chunk_);
+        chunk_ = nullptr;
+    }
+    effectBytes_ = wav;
+    chunk_ = Mix_LoadWAV_RW(SDL_RWFromConstMem(effectBytes_.constData(), int(effectBytes_.size())), 1);
+    if (!chunk_ || Mix_PlayChannel(EffectChannel, chunk_, 0) < 0)
+        return;
+    if (wait) {
+        const double seconds = double(chunk_->alen) / (frequency_ * channels_ * 2);
+        waitForEffect(seconds);
+    }
+}
+
+bool AudioDevice::effectPlaying() const
+{
+    return open_ && Mix_Playing(EffectChannel) != 0;
+}
+
+void AudioDevice::waitForEffect(double seconds) const
+{
+    // A local loop that keeps painting and timers going but holds back the
+    // player's clicks until the sound has ended. It gives up a second after
+    // the sound should have ended, should the device stall.
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+        if (!effectPlaying())
+            loop.quit();
+    });
+    QTimer::singleShot(int(seconds * 1000) + 1000, &loop, &QEventLoop::quit);
+    poll.start();
+    if (effectPlaying())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void AudioDevice::close()
+{
+    if (!open_)
+        return;
+    if (sequencer_)
+        sequencer_->detach();
+    Mix_HaltChannel(-1);
+    if (chunk_) {
+        Mix_FreeChunk(chunk_);
+        chunk_ = nullptr;
+    }
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sequencer_.reset();
+    if (forcedDummy_)
+        SDL_ResetHint(SDL_HINT_AUDIODRIVER); // the next opening tries the real device again
+    forcedDummy_ = false;
+    open_ = false;
+    failed_ = false;
+}
+
+} // namespace tess

@@ -1,0 +1,56 @@
+#pragma once
+// The one audio device of the game: SDL2 with SDL2_mixer. Sound effects play
+// on a single channel, so a new effect stops the one still playing; the
+// songs are rendered by the sequencer into the same device. Without a sound
+// card the device falls back to SDL's silent "dummy" driver and the game runs
+// on as if it played.
+
+#include <QByteArray>
+
+#include <memory>
+
+struct Mix_Chunk;
+
+namespace tess {
+
+class Sequencer;
+
+class AudioDevice {
+public:
+    static AudioDevice& instance();
+
+    // Opens the device on first use; false when not even the silent driver works.
+    bool open();
+    bool isOpen() const { return open_; }
+    // The driver in use ("pulseaudio", "alsa", "dummy", "disk", ...).
+    const char* driverName() const;
+    int frequency() const { return frequency_; }
+
+    // Plays a RIFF WAVE image from memory. A new effect stops the old one
+    // before the old one's bytes are released. With `wait` the call returns
+    // when the sound has ended; meanwhile the window repaints and timers run,
+    // but clicks and keys wait until afterwards.
+    void playEffect(const QByteArray& wav, bool wait);
+    bool effectPlaying() const;
+
+    Sequencer& sequencer();
+
+    // Stops everything and closes the device (the end of the program, tests).
+    void close();
+
+private:
+    AudioDevice();
+    ~AudioDevice();
+    void waitForEffect(double seconds) const;
+
+    bool open_ = false;
+    bool failed_ = false;
+    bool forcedDummy_ = false;
+    int frequency_ = 44100;
+    int channels_ = 2;
+    Mix_Chunk* chunk_ = nullptr;
+    QByteArray effectBytes_;
+    std::unique_ptr<Sequencer> sequencer_;
+};
+
+} // namespace tess

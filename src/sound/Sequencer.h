@@ -1,0 +1,72 @@
+#pragma once
+// The song player: FluidSynth renders a standard MIDI file with a General
+// MIDI soundfont into the audio device (through SDL_mixer's music hook). The
+// soundfont loads on a background thread so it never slows the start; until
+// it is there, a song waits silently and starts when it is ready. Without a
+// soundfont the songs stay silent.
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+struct _fluid_hashtable_t;
+struct _fluid_synth_t;
+struct _fluid_player_t;
+
+namespace tess {
+
+class Sequencer {
+public:
+    Sequencer(int frequency, int channels);
+    ~Sequencer();
+
+    // Hooks into the open audio device and starts loading the soundfont.
+    void attach();
+    // Unhooks and waits for the loader; the sequencer is silent afterwards.
+    void detach();
+
+    // Opens a song; false when one is open already or the bytes are no MIDI file.
+    bool openSong(const QByteArray& midi);
+    void play();
+    bool isOpen() const;
+    // Length and position in ticks of the song; the song has ended when the
+    // position has reached the length.
+    long length() const;
+    long position() const;
+    void closeSong();
+
+    // True once the soundfont is loaded (false for good when there is none).
+    bool ready() const { return ready_; }
+    bool waitUntilReady(int milliseconds) const;
+
+    // The soundfont: TimGM6mb, or the system's default General MIDI font.
+    static QString soundFontPath();
+    // Tests point the sequencer at another soundfont (or at none); empty restores the default.
+    static void setSoundFontPath(const QString& path);
+
+private:
+    static void hook(void* self, unsigned char* stream, int length);
+    void render(qint16* stream, int frames);
+    void load(QString path);
+    void startPlayer(); // with mutex_ held
+
+    int frequency_;
+    int channels_;
+    mutable std::mutex mutex_;
+    _fluid_hashtable_t* settings_ = nullptr;
+    _fluid_synth_t* synth_ = nullptr;
+    _fluid_player_t* player_ = nullptr;
+    QByteArray song_;
+    long length_ = 0;
+    bool songOpen_ = false;
+    bool playing_ = false;
+    bool attached_ = false;
+    std::atomic<bool> ready_{false};
+    std::atomic<bool> loading_{false};
+    std::thread loader_;
+};
+
+} // namespace tess

@@ -1,0 +1,49 @@
+#pragma once
+// Sound effects and background music as the game asks for them.
+
+#include <QObject>
+#include <QTimer>
+#include <QtGlobal>
+
+#include <functional>
+
+namespace tess {
+
+// Plays sound effect `number` (101 to 125) from the bytes carried in the
+// program. Mode 1 returns when the sound has ended; any other mode at once.
+// Callers test PlaySound = 1 first.
+void PlayWAV(qint16 number, qint16& mode);
+void PlayWAV(qint16 number, qint16&& mode);
+
+// The songs: a random song other than the last, played in the background; the
+// music timer Timer2 looks every second whether it has ended and, in endless
+// mode (Musicloop -1), starts the next.
+class Music : public QObject {
+    Q_OBJECT
+
+public:
+    static Music& instance();
+
+    void MakeMusic();
+    void Timer2_Timer();
+    // "close midi": stops the song (options dialog, the game window's unload step).
+    void closeMusic();
+
+    QTimer& Timer2() { return timer2_; }
+    qint16 LastSong() const { return lastSong_; }
+    void setLastSong(qint16 song) { lastSong_ = song; }
+
+    // Draws 1000 + zz(1, 5) until it differs from `last`.
+    static qint16 drawSong(qint16 last);
+
+private:
+    Music();
+    QTimer timer2_;
+    qint16 lastSong_ = 0;
+};
+
+// Reads a reply's leading number the classic way: blanks or text without a
+// number give 0 ("1200 ticks" gives 1200).
+double leadingNumber(const QString& text);
+
+} // namespace tess

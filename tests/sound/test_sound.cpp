@@ -1,0 +1,378 @@
+// Sound effects and songs through a real SDL audio device. The "disk" driver
+// writes what the device plays into a file (raw 16-bit stereo), so the tests
+// hear what a player would hear; the "dummy" driver plays silently in real
+// time, as on a machine without a sound card.
+
+#include "game/SharedState.h"
+#include "resources/Resources.h"
+#include "sound/AudioDevice.h"
+#include "sound/MediaCommands.h"
+#include "sound/Sequencer.h"
+#include "sound/Sounds.h"
+#include "support/ScriptedReporter.h"
+#include "support/TestEnvironment.h"
+#include "util/Wait.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
+#include <QPushButton>
+#include <QSet>
+
+#include <cmath>
+
+using namespace tess;
+
+namespace {
+
+constexpr int Rate = 44100;
+
+struct Heard {
+    std::vector<double> left; // -1..1
+    // Seconds from the first to the last sample above -40 dB.
+    double audibleSeconds() const
+    {
+        long first = -1;
+        long last = -1;
+        for (std::size_t i = 0; i < left.size(); ++i) {
+            if (std::abs(left[i]) > 0.01) {
+                if (first < 0)
+                    first = long(i);
+                last = long(i);
+            }
+        }
+        return first < 0 ? 0.0 : double(last - first) / Rate;
+    }
+    double rms() const
+    {
+        double sum = 0;
+        for (double s : left)
+            sum += s * s;
+        return left.empty() ? 0 : std::sqrt(sum / double(left.size()));
+    }
+};
+
+// Opens the device on the disk driver; `realTime` paces it like a sound card.
+QString openOnDisk(bool realTime)
+{
+    const QString file = test::tempFolder() + QStringLiteral("/heard.raw");
+    QFile::remove(file);
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", file.toLocal8Bit());
+    qputenv("SDL_DISKAUDIODELAY", realTime ? "23" : "0");
+    if (!AudioDevice::instance().open())
+        qFatal("the disk audio driver did not open");
+    return file;
+}
+
+Heard closeAndListen(const QString& file)
+{
+    AudioDevice::instance().close();
+    QFile raw(file);
+    Heard heard;
+    if (!raw.open(QIODevice::ReadOnly))
+        return heard;
+    const QByteArray bytes = raw.readAll();
+    const auto* samples = reinterpret_cast<const qint16*>(bytes.constData());
+    for (qsizetype i = 0; i + 1 < bytes.size() / 2; i += 2)
+        heard.left.push_back(samples[i] / 32768.0);
+    return heard;
+}
+
+double effectSeconds(qint16 number)
+{
+    const QByteArray wav = LoadResData(number, QStringLiteral("WAV"));
+    return double(wav.size() - 44) / (22050 * 2);
+}
+
+// A tiny song of a few notes, `seconds` long at 120 beats a minute.
+QByteArray shortSong(double seconds)
+{
+    QByteArray track;
+    const long quarters = long(seconds * 2);
+    for (long q = 0; q < quarters; ++q) {
+        track += QByteArray::fromHex("00903C64"); // note on at once
+        track += QByteArray::fromHex("8360803C00"); // 480 ticks later: note off
+    }
+    track += QByteArray::fromHex("00FF2F00");
+    QByteArray file = QByteArray::fromHex("4D546864000000060000000101E0"); // format 0, one track, 480 ticks
+    file += "MTrk";
+    const quint32 size = quint32(track.size());
+    file += char(size >> 24);
+    file += char(size >> 16);
+    file += char(size >> 8);
+    file += char(size);
+    return file + track;
+}
+
+QString writeSong(const QByteArray& bytes)
+{
+    const QString path = test::tempFolder() + QStringLiteral("/short.mid");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+void waitUntil(const std::function<bool()>& done, int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < milliseconds)
+        Verzoegerung(0.02);
+}
+
+} // namespace
+
+class TestSound : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        test::clearFolders();
+        Sequencer::setSoundFontPath({});
+        shared().Musicloop = 0;
+        Music::instance().Timer2().stop();
+    }
+    void cleanup()
+    {
+        Music::instance().Timer2().stop();
+        AudioDevice::instance().close();
+        qputenv("SDL_AUDIODRIVER", "dummy");
+    }
+
+    void aWaitingEffectIsHeardForItsLengthAndReturnsAfterIt()
+    {
+        const QString file = openOnDisk(false);
+        PlayWAV(121, 1);
+        QVERIFY(!AudioDevice::instance().effectPlaying());
+        const Heard heard = closeAndListen(file);
+        const double expected = effectSeconds(121);
+        QVERIFY2(std::abs(heard.audibleSeconds() - expected) < 0.1,
+                 qPrintable(QStringLiteral("%1 s heard, %2 s long").arg(heard.audibleSeconds()).arg(expected)));
+    }
+
+    void aSilentItemGivesSilence()
+    {
+        // The negative control: the same path with a silent sound hears nothing.
+        QByteArray silent = LoadResData(121, QStringLiteral("WAV"));
+        silent.replace(44, silent.size() - 44, QByteArray(silent.size() - 44, '\0'));
+        const QString file = openOnDisk(false);
+        AudioDevice::instance().playEffect(silent, true);
+        const Heard heard = closeAndListen(file);
+        QVERIFY(heard.left.size() > 1000);
+        QCOMPARE(heard.audibleSeconds(), 0.0);
+    }
+
+    void aBackgroundEffectReturnsAtOnce()
+    {
+        const QString file = openOnDisk(true);
+        QElapsedTimer clock;
+        clock.start();
+        PlayWAV(122, 0);
+        QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(AudioDevice::instance().effectPlaying());
+        waitUntil([] { return !AudioDevice::instance().effectPlaying(); }, 5000);
+        const Heard heard = closeAndListen(file);
+        // Heard to its end (its last bell fades below the threshold a little early).
+        QVERIFY2(heard.audibleSeconds() > effectSeconds(122) - 0.4 && heard.audibleSeconds() < effectSeconds(122) + 0.1,
+                 qPrintable(QString::number(heard.audibleSeconds())));
+    }
+
+    void aSecondEffectCutsTheFirst()
+    {
+        const QString file = openOnDisk(true);
+        PlayWAV(122, 0); // 1.7 s of fanfare
+        Verzoegerung(0.25);
+        PlayWAV(111, 0); // a short bleep replaces it
+        Verzoegerung(0.5);
+        const Heard heard = closeAndListen(file);
+        QVERIFY2(heard.audibleSeconds() < 0.8, qPrintable(QString::number(heard.audibleSeconds())));
+        QVERIFY(heard.audibleSeconds() > 0.2);
+    }
+
+    void aSongIsHeard()
+    {
+        const QString file = openOnDisk(false);
+        Music::instance().MakeMusic();
+        QVERIFY(AudioDevice::instance().sequencer().waitUntilReady(5000));
+        QVERIFY(AudioDevice::instance().sequencer().isOpen());
+        waitUntil([] { return AudioDevice::instance().sequencer().position() > 2000; }, 3000);
+        const Heard heard = closeAndListen(file);
+        // Well above FluidSynth's one-bit dither.
+        QVERIFY2(heard.rms() > 0.003, qPrintable(QString::number(heard.rms())));
+    }
+
+    void withoutASoundfontSongsAreSilentAndNoError()
+    {
+        test::ScriptedReporter reporter;
+        Sequencer::setSoundFontPath(test::tempFolder() + QStringLiteral("/none.sf2"));
+        const QString file = openOnDisk(false);
+        Music::instance().MakeMusic();
+        QVERIFY(!AudioDevice::instance().sequencer().waitUntilReady(5000));
+        Verzoegerung(0.1);
+        const Heard heard = closeAndListen(file);
+        QVERIFY(heard.left.size() > 1000);
+        QCOMPARE(heard.audibleSeconds(), 0.0);
+        QVERIFY(reporter.reports.isEmpty());
+    }
+
+    void musicSitsUnderTheEffects()
+    {
+        const QString music = openOnDisk(false);
+        mciSendString(QStringLiteral("open sequencer!") + writeSong(LoadResData(1003, "midi")) + " alias midi");
+        mciSendString(QStringLiteral("play midi"));
+        AudioDevice::instance().sequencer().waitUntilReady(5000);
+        waitUntil([] { return AudioDevice::instance().sequencer().position() > 30 * 480; }, 5000);
+        const double musicLevel = closeAndListen(music).rms();
+
+        const QString effect = openOnDisk(false);
+        PlayWAV(113, 1);
+        Heard heard = closeAndListen(effect);
+        const auto first = std::find_if(heard.left.begin(), heard.left.end(), [](double s) { return std::abs(s) > 0.01; });
+        heard.left.erase(heard.left.begin(), first);
+        heard.left.resize(std::min<std::size_t>(heard.left.size(), std::size_t(0.3 * Rate)));
+        const double effectLevel = heard.rms();
+        QVERIFY2(musicLevel < effectLevel * 0.8 && musicLevel > effectLevel * 0.05,
+                 qPrintable(QStringLiteral("music %1, effect %2").arg(musicLevel).arg(effectLevel)));
+    }
+
+    void theEndOfASongIsSeenAndEndlessModeStartsAnother()
+    {
+        openOnDisk(true);
+        shared().Musicloop = -1;
+        const QByteArray song = shortSong(1.0);
+        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + writeSong(song) + " alias midi"), 0);
+        QCOMPARE(mciSendString(QStringLiteral("play midi")), 0);
+        QVERIFY(AudioDevice::instance().sequencer().waitUntilReady(5000));
+        QString length;
+        mciSendString(QStringLiteral("status midi length"), &length);
+        QCOMPARE(leadingNumber(length), 960.0);
+        Music::instance().setLastSong(0);
+        Music::instance().Timer2().start();
+        // The short song ends after a second; within about one more a carried song plays.
+        waitUntil([] { return Music::instance().LastSong() != 0; }, 6000);
+        QVERIFY(Music::instance().LastSong() >= 1001 && Music::instance().LastSong() <= 1005);
+        QVERIFY(AudioDevice::instance().sequencer().isOpen());
+        QVERIFY(AudioDevice::instance().sequencer().length() > 10000); // a real song, not the short one
+        QVERIFY(Music::instance().Timer2().isActive());
+    }
+
+    void oneSongModeStopsAfterTheSong()
+    {
+        openOnDisk(true);
+        shared().Musicloop = 0;
+        mciSendString(QStringLiteral("open sequencer!") + writeSong(shortSong(0.5)) + " alias midi");
+        mciSendString(QStringLiteral("play midi"));
+        AudioDevice::instance().sequencer().waitUntilReady(5000);
+        Music::instance().setLastSong(0);
+        Music::instance().Timer2().start();
+        waitUntil([] { return !AudioDevice::instance().sequencer().isOpen(); }, 5000);
+        QVERIFY(!AudioDevice::instance().sequencer().isOpen());
+        QVERIFY(!Music::instance().Timer2().isActive());
+        QCOMPARE(Music::instance().LastSong(), qint16(0)); // nothing else started
+    }
+
+    void aFurtherMakeMusicKeepsTheSongThatPlays()
+    {
+        openOnDisk(false);
+        mciSendString(QStringLiteral("open sequencer!") + writeSong(shortSong(3.0)) + " alias midi");
+        mciSendString(QStringLiteral("play midi"));
+        Music::instance().setLastSong(1002);
+        Music::instance().MakeMusic();
+        QVERIFY(Music::instance().LastSong() != 1002);
+        QCOMPARE(AudioDevice::instance().sequencer().length(), 6L * 480);
+        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + shared().MidiFile + " alias midi"), 289);
+    }
+
+    void noSongPlaysTwiceInARow()
+    {
+        QSet<qint16> seen;
+        qint16 last = 1003;
+        for (int i = 0; i < 3000; ++i) {
+            const qint16 song = Music::drawSong(last);
+            QVERIFY(song != last);
+            QVERIFY(song >= 1001 && song <= 1005);
+            seen.insert(song);
+            last = song;
+        }
+        QCOMPARE(seen.size(), 5);
+    }
+
+    void commandsFollowTheMediaModel()
+    {
+        openOnDisk(false);
+        QString reply(128, u' ');
+        QVERIFY(mciSendString(QStringLiteral("status midi length"), &reply) != 0); // nothing open
+        QCOMPARE(leadingNumber(reply), 0.0);
+        QVERIFY(mciSendString(QStringLiteral("close midi")) != 0);
+        QVERIFY(mciSendString(QStringLiteral("open sequencer!") + test::tempFolder() + "/none.mid alias midi") != 0);
+        QVERIFY(mciSendString(QStringLiteral("open sequencer!") + writeSong("not a song") + " alias midi") != 0);
+        QCOMPARE(mciSendString(QStringLiteral("OPEN sequencer!") + writeSong(shortSong(1)) + " ALIAS midi"), 0);
+        QCOMPARE(mciSendString(QStringLiteral("status midi position"), &reply), 0);
+        QCOMPARE(leadingNumber(reply), 0.0);
+        QVERIFY(mciSendString(QStringLiteral("status midi tempo"), &reply) != 0);
+        QCOMPARE(mciSendString(QStringLiteral("close midi")), 0);
+        QVERIFY(!AudioDevice::instance().sequencer().isOpen());
+    }
+
+    void repliesAreReadByTheirLeadingNumber()
+    {
+        QCOMPARE(leadingNumber(QStringLiteral("1200")), 1200.0);
+        QCOMPARE(leadingNumber(QStringLiteral("  75 ticks")), 75.0);
+        QCOMPARE(leadingNumber(QString(128, u' ')), 0.0);
+        QCOMPARE(leadingNumber(QStringLiteral("none")), 0.0);
+    }
+
+    void withoutASoundCardTheGameRunsOnSilently()
+    {
+        test::ScriptedReporter reporter;
+        qputenv("SDL_AUDIODRIVER", "no-such-driver");
+        QVERIFY(AudioDevice::instance().open());
+        QCOMPARE(QByteArray(AudioDevice::instance().driverName()), QByteArray("dummy"));
+        QElapsedTimer clock;
+        clock.start();
+        PlayWAV(105, 1); // still waits its length, silently
+        QVERIFY2(clock.elapsed() > 600 && clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        Music::instance().MakeMusic();
+        QVERIFY(reporter.reports.isEmpty());
+    }
+
+    void clicksWaitUntilAWaitingSoundHasEnded()
+    {
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        QVERIFY(AudioDevice::instance().open());
+        QPushButton button;
+        button.resize(80, 30);
+        button.show();
+        QElapsedTimer clock;
+        qint64 clickedAt = -1;
+        int ticks = 0;
+        QObject::connect(&button, &QPushButton::clicked, [&] { clickedAt = clock.elapsed(); });
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(50);
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        QTimer::singleShot(100, [&] {
+            // A click as the window system delivers it: queued, like a real mouse click.
+            const QPointF at(10, 10);
+            QWindow* window = button.windowHandle();
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, at, window->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+            QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, at, window->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+        });
+        clock.start();
+        PlayWAV(104, 1);
+        const qint64 returnedAt = clock.elapsed();
+        QVERIFY2(ticks >= 5, "timers and painting go on during the sound");
+        QCOMPARE(clickedAt, qint64(-1)); // the click was held back
+        QCoreApplication::processEvents();
+        QVERIFY(clickedAt >= returnedAt);
+    }
+};
+
+TESSARON_TEST_MAIN(TestSound)
+#include "test_sound.moc"
