@@ -2,13 +2,14 @@
 
 #include "errors/ErrorReporter.h"
 #include "errors/FltDesk.h"
+#include "game/PuzzleWindow.h"
+#include "language/StartupWindow.h"
 #include "resources/Resources.h"
 #include "sound/AudioDevice.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QWidget>
 
 #include <memory>
 
@@ -20,16 +21,21 @@ int main(int argc, char* argv[])
     tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
     tess::setErrorReporter(&reporter);
 
-    if (tess::hasResItem(30001, QStringLiteral("icon"))) {
-        QPixmap icon;
-        icon.loadFromData(tess::LoadResData(30001, QStringLiteral("icon")));
-        QApplication::setWindowIcon(QIcon(icon));
-    }
+    QIcon icon;
+    for (const QString& size : {QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("128"), QStringLiteral("256")})
+        icon.addPixmap(QPixmap::fromImage(tess::LoadArt(QStringLiteral("icon_%1.png").arg(size))));
+    QPixmap small;
+    small.loadFromData(tess::LoadResData(30001, QStringLiteral("icon")));
+    icon.addPixmap(small);
+    QApplication::setWindowIcon(icon);
 
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Tessaron"));
-    window.resize(1024, 768);
-    window.show();
+    std::unique_ptr<tess::PuzzleWindow> game;
+    tess::StartupWindow startup([&game]() -> QWidget* {
+        game = std::make_unique<tess::PuzzleWindow>();
+        game->table().Form_Load();
+        return game.get();
+    });
+    startup.Form_Load();
 
     const int result = QApplication::exec();
     tess::AudioDevice::instance().close();

@@ -2,6 +2,7 @@
 """Draws the window art of the game and the program icon.
 
   resources/art/logo.png            800 x 50   header logo strip with the name
+  resources/art/copyright.png       100 x 50   small badge at the top right
   resources/art/panel.png           600 x 80   header panel behind the players
   resources/art/timebar.png         100 x 8    background strip of the time bar
   resources/art/frame_gold.png      640 x 480  gold frame around the board
@@ -546,7 +547,22 @@ def program_icon(size):
     return image.resize((size, size), Image.LANCZOS)
 
 
+def copyright_badge():
+    """The small picture at the top right: four tiles and the year."""
+    w, h = 100, 50
+    image = Image.new("RGBA", (w * 4, h * 4), (0, 0, 0, 255))
+    d = ImageDraw.Draw(image)
+    d.rounded_rectangle([4, 4, w * 4 - 5, h * 4 - 5], radius=24, outline=GOLD_DARK, width=6)
+    for k, colour in enumerate([(220, 60, 50), (60, 130, 220), (70, 180, 90), GOLD]):
+        x, y = 24 + (k % 2) * 72, 28 + (k // 2) * 72
+        d.rectangle([x, y, x + 64, y + 64], fill=colour, outline=(255, 255, 255), width=3)
+    text = gold_text((240, 200), "2026", DEJAVU_BOLD, 64, shadow=False)
+    image.alpha_composite(text, (170, 0))
+    return finish(image, w, h).convert("RGB")
+
+
 def main():
+    save(copyright_badge(), "copyright.png")
     save(logo(), "logo.png")
     save(panel(), "panel.png")
     save(timebar(), "timebar.png")

@@ -10,6 +10,12 @@
 
 namespace tess {
 
+// One entry of the board size table.
+struct BoardSize {
+    qint16 rows = 0;
+    qint16 cols = 0;
+};
+
 struct SharedState {
     // Options ("Optionen")
     qint16 PlaySound = 1;
@@ -28,11 +34,20 @@ struct SharedState {
     // Picture ("Pictures")
     qint16 Album = 0;
     qint16 Picture = 101;
-    QString File;
+    QString File; // the full path of the picture file
     qint16 Back = 9;
 
     std::array<QString, 4> PlayerName;
     std::array<qint32, 4> PlayerScore{};
+
+    qint16 BoardRows = 0;
+    qint16 BoardCols = 0;
+    std::array<BoardSize, 11> GSize{};
+    qint32 TurnStart = 0;
+    qint16 GameLoaded = 0; // a flag: -1 once the start-up window has loaded the game window
+    QString HSScore;
+    qint16 HSCheck = 0;
+    qint16 PicFileIndex = 0;
 
     // The two temporary files: the language table and the current song.
     QString LangFile;
@@ -41,5 +56,15 @@ struct SharedState {
 
 // The one shared state of the process.
 SharedState& shared();
+
+// Fills the board size table: entry i holds i + 3 rows and the integer part
+// of (i + 3) x 1.334 columns, from 3 x 4 to 12 x 16; entry 10 stays 0 x 0.
+void dimGSize();
+
+// GSize(index), raising 9 (Subscript out of range) outside 0 to 10.
+const BoardSize& boardSize(qint16 index);
+
+inline constexpr qint16 True = -1;
+inline constexpr qint16 False = 0;
 
 } // namespace tess

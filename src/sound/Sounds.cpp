@@ -22,7 +22,18 @@ QByteArray& WavBuffer()
     return buffer;
 }
 
+EffectSink*& installedSink()
+{
+    static EffectSink* sink = nullptr;
+    return sink;
+}
+
 } // namespace
+
+void setEffectSink(EffectSink* sink)
+{
+    installedSink() = sink;
+}
 
 void PlayWAV(qint16 number, qint16& mode)
 {
@@ -30,7 +41,12 @@ void PlayWAV(qint16 number, qint16& mode)
         bool wait = false;
         step([&] { wait = mode == 1; });
         step([&] { WavBuffer() = LoadResData(number, QStringLiteral("WAV")); });
-        step([&] { AudioDevice::instance().playEffect(WavBuffer(), wait); });
+        step([&] {
+            if (installedSink())
+                installedSink()->play(number, WavBuffer(), wait);
+            else
+                AudioDevice::instance().playEffect(WavBuffer(), wait);
+        });
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Sound effects and background music as the game asks for them.
 
+#include <QByteArray>
 #include <QObject>
 #include <QTimer>
 #include <QtGlobal>
@@ -8,6 +9,15 @@
 #include <functional>
 
 namespace tess {
+
+// Who plays the effects: the audio device, unless a test listens instead.
+class EffectSink {
+public:
+    virtual ~EffectSink() = default;
+    virtual void play(qint16 number, const QByteArray& wav, bool wait) = 0;
+};
+// Installs a sink (not owned); nullptr restores the audio device.
+void setEffectSink(EffectSink* sink);
 
 // Plays sound effect `number` (101 to 125) from the bytes carried in the
 // program. Mode 1 returns when the sound has ended; any other mode at once.

@@ -14,14 +14,14 @@ std::function<void()>& ender()
 }
 } // namespace
 
-void endProgramAtOnce()
+void endProgramAtOnce(int exitCode)
 {
     if (ender()) {
         ender()();
         return;
     }
     std::fflush(nullptr);
-    std::_Exit(EXIT_FAILURE);
+    std::_Exit(exitCode);
 }
 
 void setProgramEnder(std::function<void()> function)

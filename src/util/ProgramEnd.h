@@ -7,7 +7,8 @@
 
 namespace tess {
 
-void endProgramAtOnce();
+// Ends with `exitCode`: 0 when the player closed the game, 1 for the "End" answer.
+void endProgramAtOnce(int exitCode = 1);
 
 // Replaces what endProgramAtOnce does; an empty function restores the real end.
 void setProgramEnder(std::function<void()> ender);

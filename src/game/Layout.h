@@ -1,0 +1,88 @@
+#pragma once
+// Where everything in the game window sits. All of it follows from the client
+// area (SW x SH pixels) through one scale factor f = SW / 1024 x 0.9; these
+// are plain formulas, so tests can check them number by number.
+
+#include <QColor>
+#include <QPointF>
+#include <QRect>
+#include <QRectF>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace tess {
+
+// The nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
+int near(double value);
+// Integer division by 2 toward zero (-23 -> -11).
+int half(int value);
+
+inline const QColor LightGrey(192, 192, 192);
+inline const QColor DarkGrey(128, 128, 128);
+
+// One thing painted into the window's persistent background.
+struct PaintOp {
+    enum Kind { Line, Rectangle, Art };
+    Kind kind = Line;
+    QColor colour;
+    QPointF from;  // Line, Rectangle: first corner
+    QPointF to;    // Line, Rectangle: opposite corner
+    QRectF target; // Art: where the picture is stretched to
+    QString art;   // Art: the window-art file
+};
+
+struct LayoutMetrics {
+    int SW = 0;
+    int SH = 0;
+    int tpp = 15; // twips per pixel: 15 at 96 dots per inch, 12 at 120
+
+    float f() const; // LayoutScale
+    double k() const; // 0.8 on large-font displays, else 1
+    double H0() const { return 570.0 / tpp; } // design height (and width) of a tool button
+};
+
+// The one-time layout pass.
+struct WindowLayout {
+    float LayoutScale = 0;
+    int PanelTop = 0;   // B
+    int ButtonSize = 0; // s
+    std::array<QRect, 10> buttons;
+    std::array<QRect, 5> flags; // German, English, Spanish, Italian, French
+    QRect time;      // lblTime, width 1
+    QRect copyright; // imgCopyright
+    std::vector<PaintOp> paint;
+};
+WindowLayout layoutWindow(const LayoutMetrics& m);
+
+// The board for the current size.
+struct BoardLayout {
+    int bw = 0, bx = 0, by = 0; // board width, left, top
+    int pw = 0, ph = 0;         // cell width and height
+    int fx = 0, fy = 0, fw = 0, fh = 0; // frame
+    std::vector<QRect> cells;   // rows x cols, row by row
+    QRect preview;
+    QRect stack;
+    std::vector<PaintOp> paint; // the button boxes and the frame
+};
+BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, int rahmen);
+
+// The player panels.
+struct PlayersLayout {
+    int step = 0; // d
+    int shown = 0;
+    std::array<QRect, 4> labels;
+    std::array<QRect, 4> scores;
+};
+// `labelSize` and `scoreSize` are the sizes the single panel keeps.
+PlayersLayout layoutPlayers(const LayoutMetrics& m, int numPlayers, QSize labelSize, QSize scoreSize);
+
+// The design sizes of a name label and a score box.
+inline constexpr QSize DesignLabelSize(129, 23);
+inline constexpr QSize DesignScoreSize(120, 32);
+
+// The window art of the two frame colours.
+QString frameArt(int rahmen);
+
+} // namespace tess

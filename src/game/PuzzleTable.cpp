@@ -1,0 +1,390 @@
+#include "game/PuzzleTable.h"
+
+#include "errors/RunTimeError.h"
+#include "errors/Trap.h"
+#include "game/SharedState.h"
+#include "language/Language.h"
+#include "resources/BackSides.h"
+#include "resources/Pictures.h"
+#include "resources/Resources.h"
+#include "settings/SettingsStore.h"
+#include "sound/AudioDevice.h"
+#include "sound/Sounds.h"
+#include "util/Numbers.h"
+#include "util/Paths.h"
+#include "util/ProgramEnd.h"
+#include "util/Random.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace tess {
+
+namespace {
+
+constexpr int IdleInterval = 300;
+const std::array<QString, 4> DefaultNames = {QStringLiteral("Reridu"), QStringLiteral("Zavaro"),
+                                             QStringLiteral("Vedave"), QStringLiteral("Vodez")};
+
+} // namespace
+
+PuzzleTable::PuzzleTable()
+{
+    idle_.setInterval(IdleInterval);
+    connect(&idle_, &QTimer::timeout, this, &PuzzleTable::idleStep);
+    for (std::size_t i = 0; i < 4; ++i) {
+        lblPlayer[i].text = DefaultNames[i];
+        lblPlayer[i].geometry.setSize(DesignLabelSize);
+        picScore[i].geometry.setSize(DesignScoreSize);
+    }
+    PicBut[2].enabled = false; // the hint waits for a piece in hand
+}
+
+PuzzleTable::~PuzzleTable() = default;
+
+void PuzzleTable::notifyCell(int n)
+{
+    if (listener_)
+        listener_->cellChanged(n);
+}
+
+void PuzzleTable::notifyControls()
+{
+    if (listener_)
+        listener_->controlsChanged();
+}
+
+void PuzzleTable::loadPicture(const QString& path)
+{
+    clpImage.setPicture(LoadPicture(path));
+    previewPicture = LoadPicture(path);
+}
+
+void PuzzleTable::Form_Load()
+{
+    SharedState& s = shared();
+    trapped("frmPuzzle", "Form_Load", [&](Steps& step) {
+        step([] {}); // the generator is seeded from the clock at every draw
+        step([&] { s.Album = readIntegerSetting(keys::Album); });
+        step([&] { s.Picture = readIntegerSetting(keys::Picture); });
+        step([&] {
+            if (s.Album == 0) {
+                clpImage.setPicture(LoadResPicture(addInteger(s.Picture, 100)));
+                previewPicture = clpImage.picture();
+            } else if (s.Album == 1) {
+                const QString name = readSetting(keys::File, QString::number(s.PicFileIndex));
+                s.File = programFolder() + QStringLiteral("pics/") + name;
+                if (name.isEmpty() || !QFile::exists(s.File))
+                    s.File = programFolder() + QStringLiteral("pics/puzzle01.jpg");
+                loadPicture(s.File);
+            }
+        });
+        step([&] { s.Back = readIntegerSetting(keys::Back); });
+        step([&] { dimGSize(); });
+        step([&] { s.Size = readIntegerSetting(keys::Size); });
+        step([&] {
+            s.BoardRows = boardSize(s.Size).rows;
+            s.BoardCols = boardSize(s.Size).cols;
+        });
+        step([&] { s.PlayMusic = readIntegerSetting(keys::PlayMusic); });
+        step([&] { s.Musicloop = readIntegerSetting(keys::Musicloop); });
+        step([&] { s.PlaySound = readIntegerSetting(keys::PlaySound); });
+        step([&] { s.Grid = readIntegerSetting(keys::Grid); });
+        step([&] { imgPuzz[0].border = s.Grid == 1 ? 1 : 0; });
+        step([&] {
+            for (std::size_t n = 1; n < imgPuzz.size(); ++n) {
+                imgPuzz[n] = imgPuzz[0];
+                imgPuzz[n].visible = false;
+            }
+        });
+        step([&] { imgBack = backSideCutter().graphicCell(s.Back); });
+        step([&] { s.Joker = readIntegerSetting(keys::Joker); });
+        step([&] { s.Tipp = readIntegerSetting(keys::Tipp); });
+        step([&] {
+            s.Miniatur = readIntegerSetting(keys::Miniatur);
+            imgPreview.visible = s.Miniatur != 0;
+        });
+        step([&] { s.Rahmen = readIntegerSetting(keys::Rahmen); });
+        step([&] { s.Time = readIntegerSetting(keys::Time); });
+        step([&] { s.Flip = readIntegerSetting(keys::Flip); });
+        step([&] { s.numPlayers = readIntegerSetting(keys::NumPlayers); });
+        step([&] {
+            for (std::size_t i = 0; i < 4; ++i) {
+                s.PlayerName[i] = readSetting(keys::PlayerNames[i], QString());
+                if (s.PlayerName[i].isEmpty())
+                    s.PlayerName[i] = lblPlayer[i].text;
+            }
+        });
+        step([&] {
+            GameIdle = True;
+            s.GameLoaded = True;
+        });
+        step([&] { backColor = Qt::black; });
+    });
+    imgLeer = LoadArt(QStringLiteral("empty.png"));
+    imgFalsch = LoadArt(QStringLiteral("wrong.png"));
+    imgJoker = LoadArt(QStringLiteral("joker.png"));
+    clpNum.setPicture(LoadArt(QStringLiteral("digits.png")));
+    clpNum.setRows(1);
+    clpNum.setCols(10);
+    if (listener_) {
+        listener_->pictureChanged();
+        listener_->stackChanged();
+        listener_->previewChanged();
+    }
+    notifyControls();
+}
+
+void PuzzleTable::Form_Activate()
+{
+    SharedState& s = shared();
+    trapped("frmPuzzle", "Form_Activate", [&](Steps& step) {
+        step([&] {
+            if (s.PlaySound == 1)
+                PlayWAV(102, 0);
+        });
+        step([&] { Sprache(); });
+        step([&] { saveIntegerSetting(keys::Sprache, s.Sprache); });
+        step([&] { SizePlayers(); });
+        step([&] {
+            if (s.PlayMusic == 1)
+                Music::instance().MakeMusic();
+        });
+        step([&] {
+            if (GameIdle && !idle_.isActive())
+                idle_.start();
+        });
+    });
+}
+
+void PuzzleTable::idleStep()
+{
+    trapped("frmPuzzle", "Form_Activate", [&](Steps& step) {
+        step([&] {
+            if (!GameIdle) {
+                idle_.stop();
+                idleCell_ = -1;
+                return;
+            }
+            // The last mark goes, whatever the cell showed before it.
+            if (idleCell_ >= 0) {
+                imgPuzz[std::size_t(idleCell_)].face = Face::Empty;
+                notifyCell(idleCell_);
+            }
+            const int cells = shared().BoardRows * shared().BoardCols;
+            idleCell_ = zz(0, qint16(cells - 1));
+            if (idleCell_ < 0 || idleCell_ >= CellCount)
+                raiseError(ErrSubscript);
+            imgPuzz[std::size_t(idleCell_)].face = Face::Joker;
+            notifyCell(idleCell_);
+        });
+    });
+}
+
+void PuzzleTable::Form_Resize(int clientWidth, int clientHeight, int twipsPerPixel)
+{
+    trapped("frmPuzzle", "Form_Resize", [&](Steps& step) {
+        step([&] {
+            if (LayoutDone)
+                return;
+            LayoutDone = true;
+            metrics = LayoutMetrics{clientWidth, clientHeight, twipsPerPixel};
+            positionieren();
+        });
+    });
+}
+
+void PuzzleTable::positionieren()
+{
+    trapped("frmPuzzle", "positionieren", [&](Steps& step) {
+        WindowLayout window;
+        step([&] {
+            window = layoutWindow(metrics);
+            LayoutScale = window.LayoutScale;
+        });
+        step([&] { ResizeGame(); });
+        step([&] {
+            background.insert(background.end(), window.paint.begin(), window.paint.end());
+            imgCopyright = window.copyright;
+            lblTime = window.time;
+            for (std::size_t i = 0; i < PicBut.size(); ++i) {
+                PicBut[i].geometry = window.buttons[i];
+                PicBut[i].visible = true;
+            }
+            for (std::size_t i = 0; i < imgLang.size(); ++i) {
+                imgLang[i].geometry = window.flags[i];
+                imgLang[i].visible = true;
+            }
+        });
+    });
+    if (listener_)
+        listener_->backgroundChanged();
+    notifyControls();
+}
+
+void PuzzleTable::ResizeGame()
+{
+    const SharedState& s = shared();
+    trapped("frmPuzzle", "ResizeGame", [&](Steps& step) {
+        BoardLayout board;
+        step([&] { board = layoutBoard(metrics, s.BoardRows, s.BoardCols, s.Rahmen); });
+        step([&] {
+            clpImage.setCols(s.BoardCols);
+            clpImage.setRows(s.BoardRows);
+        });
+        step([&] {
+            for (ImageState& cell : imgPuzz)
+                cell.visible = false;
+            const int used = s.BoardRows * s.BoardCols;
+            if (used > CellCount)
+                raiseError(ErrSubscript);
+            for (int n = 0; n < used; ++n) {
+                ImageState& cell = imgPuzz[std::size_t(n)];
+                cell.tag = QStringLiteral("0");
+                cell.face = Face::Empty;
+                cell.geometry = board.cells[std::size_t(n)];
+                cell.visible = true;
+            }
+        });
+        step([&] { background.insert(background.end(), board.paint.begin(), board.paint.end()); });
+        step([&] {
+            imgPreview.geometry = board.preview;
+            imgStack.face = Face::Back;
+            imgStack.geometry = board.stack;
+        });
+    });
+    if (listener_) {
+        listener_->pictureChanged();
+        listener_->backgroundChanged();
+        listener_->stackChanged();
+        listener_->previewChanged();
+        for (int n = 0; n < CellCount; ++n)
+            listener_->cellChanged(n);
+    }
+}
+
+void PuzzleTable::SizePlayers()
+{
+    const SharedState& s = shared();
+    trapped("frmPuzzle", "SizePlayers", [&](Steps& step) {
+        step([&] {
+            for (std::size_t i = 0; i < 4; ++i) {
+                lblPlayer[i].visible = false;
+                picScore[i].visible = false;
+            }
+        });
+        PlayersLayout players;
+        step([&] {
+            if (s.numPlayers > 4)
+                raiseError(ErrSubscript, QStringLiteral("lblPlayer(%1)").arg(s.numPlayers - 1));
+            players = layoutPlayers(metrics, s.numPlayers, lblPlayer[0].geometry.size(), picScore[0].geometry.size());
+        });
+        step([&] {
+            if (s.numPlayers > 1) {
+                for (std::size_t i = 0; i < std::size_t(s.numPlayers); ++i) {
+                    lblPlayer[i].geometry = players.labels[i];
+                    picScore[i].geometry = players.scores[i];
+                    lblPlayer[i].text = s.PlayerName[i];
+                    lblPlayer[i].visible = true;
+                    ShowNumber(0, qint16(i));
+                    picScore[i].visible = true;
+                }
+            } else {
+                lblPlayer[0].geometry = players.labels[0];
+                picScore[0].geometry = players.scores[0];
+                lblPlayer[0].text = langText(111);
+                lblPlayer[0].visible = true;
+                ShowNumber(0, 0);
+                picScore[0].visible = true;
+            }
+        });
+        step([&] { SetPlayer(); });
+    });
+    notifyControls();
+}
+
+void PuzzleTable::SetPlayer()
+{
+    const SharedState& s = shared();
+    trapped("frmPuzzle", "SetPlayer", [&](Steps& step) {
+        step([&] {
+            if (CurrentPlayer < 0 || CurrentPlayer > 3)
+                raiseError(ErrSubscript);
+            lblPlayer[std::size_t(CurrentPlayer)].active = false;
+        });
+        step([&] { CurrentPlayer = CurrentPlayer >= s.numPlayers - 1 ? 0 : qint16(CurrentPlayer + 1); });
+        step([&] {
+            if (CurrentPlayer < 0 || CurrentPlayer > 3)
+                raiseError(ErrSubscript);
+            lblPlayer[std::size_t(CurrentPlayer)].active = true;
+            notifyControls();
+        });
+        step([&] { QCoreApplication::processEvents(); });
+    });
+}
+
+void PuzzleTable::ShowNumber(qint32 Value, qint16 Player)
+{
+    trapped("frmPuzzle", "ShowNumber", [&](Steps& step) {
+        QString digits;
+        step([&] { digits = paddedNumber(Value, 6); });
+        step([&] {
+            const double k = metrics.k();
+            clpNum.setStretch(near(LayoutScale * 18 * k), near(LayoutScale * 27 * k));
+        });
+        step([&] {
+            if (Player < 0 || Player > 3)
+                raiseError(ErrSubscript, QStringLiteral("picScore(%1)").arg(Player));
+            ScoreState& box = picScore[std::size_t(Player)];
+            box.digits = digits;
+            int x = 2;
+            for (std::size_t i = 0; i < box.x.size(); ++i) {
+                box.x[i] = x;
+                x += picScore[0].geometry.width() / 6;
+            }
+        });
+        step([&] { notifyControls(); });
+        step([&] {
+            if (shared().PlaySound == 1) {
+                if (Value == 0)
+                    PlayWAV(111, 0);
+                else
+                    PlayWAV(125, 1);
+            }
+        });
+    });
+}
+
+void PuzzleTable::Sprache()
+{
+    trapped("frmPuzzle", "Sprache", [&](Steps& step) {
+        step([&] {
+            for (std::size_t i = 0; i < PicBut.size(); ++i)
+                PicBut[i].tip = langText(qint16(112 + i));
+        });
+        step([&] {
+            menuCaptions[0] = langText(121);
+            menuCaptions[1] = langText(122);
+            menuCaptions[2] = langText(123);
+        });
+    });
+    notifyControls();
+}
+
+void PuzzleTable::Form_Unload()
+{
+    ignoringErrors([&](Steps& step) {
+        step([] { QCoreApplication::processEvents(); });
+        step([&] {
+            if (shared().PlayMusic != 1)
+                return;
+            Music::instance().closeMusic();
+            QFile::remove(shared().LangFile);
+            Music::instance().Timer2().stop();
+        });
+        step([] { AudioDevice::instance().close(); });
+        step([] { endProgramAtOnce(0); });
+    });
+}
+
+} // namespace tess

@@ -1,0 +1,79 @@
+#pragma once
+// The game window: draws the table's state and forwards clicks to it.
+
+#include "game/PuzzleTable.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QToolButton;
+
+namespace tess {
+
+class ImageControl;
+class ScoreBox;
+
+class PuzzleWindow : public QWidget, private TableListener {
+    Q_OBJECT
+
+public:
+    explicit PuzzleWindow(QWidget* parent = nullptr);
+    ~PuzzleWindow() override;
+
+    PuzzleTable& table() { return table_; }
+
+    // A 4:3 client area as large as the screen's available area allows.
+    static QSize clientSizeFor(const QRect& available, const QMargins& frame);
+
+    ImageControl* cell(int n) const { return cells_[std::size_t(n)]; }
+    ImageControl* stack() const { return stack_; }
+    ImageControl* preview() const { return preview_; }
+    QToolButton* button(int i) const { return buttons_[std::size_t(i)]; }
+    ImageControl* flag(int i) const { return flags_[std::size_t(i)]; }
+    QLabel* playerLabel(int i) const { return labels_[std::size_t(i)]; }
+    QWidget* scoreBox(int i) const;
+    const QPixmap& backgroundPixmap() const { return background_; }
+
+Q_SIGNALS:
+    void buttonPressed(int index);
+    void flagClicked(int language);
+    void cellClicked(int n);
+    void stackClicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // TableListener
+    void cellChanged(int n) override;
+    void stackChanged() override;
+    void previewChanged() override;
+    void pictureChanged() override;
+    void backgroundChanged() override;
+    void controlsChanged() override;
+
+    void showImage(ImageControl* control, const ImageState& state);
+    QImage faceImage(const ImageState& state) const;
+
+    PuzzleTable table_;
+    std::array<ImageControl*, CellCount> cells_{};
+    ImageControl* stack_;
+    ImageControl* preview_;
+    ImageControl* copyright_;
+    std::array<QToolButton*, 10> buttons_{};
+    std::array<ImageControl*, 5> flags_{};
+    std::array<QLabel*, 4> labels_{};
+    std::array<ScoreBox*, 4> scores_{};
+    QWidget* timeBar_;
+    QPixmap background_;
+    std::size_t painted_ = 0;
+    qint64 generation_ = 0;
+};
+
+} // namespace tess

@@ -1,0 +1,27 @@
+#pragma once
+// A player's six-digit score, painted from the digit strip.
+
+#include "game/TableState.h"
+#include "resources/PictureClip.h"
+
+#include <QWidget>
+
+namespace tess {
+
+class ScoreBox : public QWidget {
+    Q_OBJECT
+
+public:
+    ScoreBox(const PictureClip& digits, QWidget* parent = nullptr);
+    void display(const ScoreState& state);
+    const QString& digits() const { return state_.digits; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const PictureClip& digits_;
+    ScoreState state_;
+};
+
+} // namespace tess

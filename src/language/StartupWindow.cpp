@@ -1,0 +1,116 @@
+#include "language/StartupWindow.h"
+
+#include "errors/Trap.h"
+#include "game/SharedState.h"
+#include "language/Language.h"
+#include "resources/Resources.h"
+#include "util/Maker.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+#include <utility>
+
+namespace tess {
+
+StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* parent)
+    : QDialog(parent)
+    , Image1(new QLabel(this))
+    , Image2(new QLabel(this))
+    , versionLabel(new QLabel(this))
+    , lblHomepage(new QLabel(this))
+    , OK(new QPushButton(QStringLiteral("&OK"), this))
+    , loadGameWindow_(std::move(loadGameWindow))
+{
+    setWindowTitle(QStringLiteral("Tessaron"));
+    setStyleSheet(QStringLiteral("QDialog { background: black; } QLabel { color: rgb(255, 204, 0); }"));
+    Image1->setPixmap(QPixmap::fromImage(LoadArt(QStringLiteral("splash_title.png"))));
+    Image2->setPixmap(QPixmap::fromImage(LoadArt(QStringLiteral("splash_board.png"))));
+    Image1->setAlignment(Qt::AlignCenter);
+    Image2->setAlignment(Qt::AlignCenter);
+    versionLabel->setAlignment(Qt::AlignCenter);
+    const QString page = QString::fromUtf8(MakerWebPage);
+    lblHomepage->setText(QStringLiteral("<a style=\"color: rgb(255, 204, 0)\" href=\"%1\">%1</a>").arg(page));
+    lblHomepage->setAlignment(Qt::AlignCenter);
+    lblHomepage->setCursor(Qt::PointingHandCursor);
+    lblHomepage->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    connect(lblHomepage, &QLabel::linkActivated, this, [this] { lblHomepage_Click(); });
+    OK->hide();
+    connect(OK, &QPushButton::clicked, this, [this] { OK_Click(); });
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Image1, 0, 0);
+    layout->addWidget(Image2, 1, 0);
+    layout->addWidget(versionLabel, 2, 0);
+    layout->addWidget(lblHomepage, 3, 0);
+    layout->addWidget(OK, 4, 0, Qt::AlignCenter);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QString StartupWindow::versionLine(int major, int minor, int revision)
+{
+    return QStringLiteral("Tessaron  %1.%2.%3")
+        .arg(major)
+        .arg(minor, 2, 10, QLatin1Char('0'))
+        .arg(revision, 4, 10, QLatin1Char('0'));
+}
+
+void StartupWindow::Form_Load()
+{
+    SharedState& s = shared();
+    trapped("frmInfo", "Form_Load", [&](Steps& step) {
+        step([&] { s.Sprache = startLanguage(); });
+        step([&] { writeLanguageTable(); });
+        step([&] {
+            adjustSize();
+            const QRect screen = QGuiApplication::primaryScreen()->geometry();
+            move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
+        });
+        step([&] { versionLabel->setText(versionLine(TESSARON_VERSION_MAJOR, TESSARON_VERSION_MINOR, TESSARON_VERSION_PATCH)); });
+        if (s.GameLoaded != 0) {
+            step([&] { OK->show(); });
+            return;
+        }
+        step([&] {
+            show();
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            repaint();
+            QCoreApplication::processEvents();
+        });
+        step([&] { gameWindow_ = loadGameWindow_(); });
+        step([&] { s.GameLoaded = True; });
+        step([&] {
+            if (gameWindow_ && !gameWindow_->isVisible())
+                gameWindow_->show();
+        });
+        step([&] {
+            QApplication::restoreOverrideCursor();
+            close();
+        });
+    });
+}
+
+void StartupWindow::OK_Click()
+{
+    trapped("frmInfo", "OK_Click", [&](Steps& step) {
+        step([&] {
+            if (gameWindow_ && !gameWindow_->isVisible())
+                gameWindow_->show();
+        });
+        step([&] { close(); });
+    });
+}
+
+void StartupWindow::lblHomepage_Click()
+{
+    trapped("frmInfo", "lblHomepage_Click", [&](Steps& step) {
+        step([] { QDesktopServices::openUrl(QUrl(QString::fromUtf8(MakerWebPage))); });
+    });
+}
+
+} // namespace tess

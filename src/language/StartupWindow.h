@@ -1,0 +1,41 @@
+#pragma once
+// The start-up window (frmInfo): while it shows, the language is settled, the
+// language table is written out and the game window is loaded behind it; then
+// it shows the game window and closes itself. Later the same window serves as
+// the about box, closed with its OK button.
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace tess {
+
+class StartupWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    // `loadGameWindow` loads the game window (its load step runs) and returns it, not yet shown.
+    explicit StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* parent = nullptr);
+
+    void Form_Load();
+    void OK_Click();
+    void lblHomepage_Click();
+
+    // "Tessaron  1.02.0015" for version 1.2.15.
+    static QString versionLine(int major, int minor, int revision);
+
+    QLabel* Image1;
+    QLabel* Image2;
+    QLabel* versionLabel;
+    QLabel* lblHomepage;
+    QPushButton* OK;
+
+private:
+    std::function<QWidget*()> loadGameWindow_;
+    QWidget* gameWindow_ = nullptr;
+};
+
+} // namespace tess

@@ -1,0 +1,19 @@
+#include "resources/BackSides.h"
+
+#include "resources/Resources.h"
+
+namespace tess {
+
+PictureClip& backSideCutter()
+{
+    static PictureClip clip = [] {
+        PictureClip made;
+        made.setPicture(LoadArt(QStringLiteral("backs.bmp")));
+        made.setRows(2);
+        made.setCols(5);
+        return made;
+    }();
+    return clip;
+}
+
+} // namespace tess

@@ -1,0 +1,196 @@
+// The layout formulas, number by number, for two client areas. The expected
+// values were worked out from the formulas by hand (with f kept as a 32-bit
+// float: 1024 x 0.9 / 1024 is 0.89999998, which decides some halves).
+
+#include "game/Layout.h"
+#include "game/SharedState.h"
+#include "support/TestEnvironment.h"
+
+using namespace tess;
+
+namespace {
+const LayoutMetrics Small{1024, 768, 15};
+const LayoutMetrics Large{1280, 960, 15};
+} // namespace
+
+class TestLayout : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void nearRoundsHalvesToEvenAndHalfTruncates()
+    {
+        QCOMPARE(near(2.5), 2);
+        QCOMPARE(near(3.5), 4);
+        QCOMPARE(near(-2.5), -2);
+        QCOMPARE(near(37440.0), 37440); // i x SW of the header grid passes 16 bits
+        QCOMPARE(half(-23), -11);
+        QCOMPARE(half(23), 11);
+    }
+
+    void boardSizeTable()
+    {
+        dimGSize();
+        const int rows[] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+        const int cols[] = {4, 5, 6, 8, 9, 10, 12, 13, 14, 16};
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(int(shared().GSize[std::size_t(i)].rows), rows[i]);
+            QCOMPARE(int(shared().GSize[std::size_t(i)].cols), cols[i]);
+        }
+        QCOMPARE(int(shared().GSize[10].rows), 0);
+        QCOMPARE(int(shared().GSize[10].cols), 0);
+    }
+
+    void scaleAndSizeCorrection()
+    {
+        QCOMPARE(Small.f(), 0.9f);
+        QCOMPARE(Large.f(), 1.125f);
+        QCOMPARE(Small.k(), 1.0);
+        QCOMPARE((LayoutMetrics{1024, 768, 12}).k(), 0.8);
+    }
+
+    void windowAt1024x768()
+    {
+        const WindowLayout w = layoutWindow(Small);
+        QCOMPARE(w.PanelTop, 645);
+        QCOMPARE(w.ButtonSize, 34);
+        const int lefts[] = {18, 56, 93, 131, 168};
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(w.buttons[std::size_t(i)], QRect(lefts[i], 645, 34, 34));
+            QCOMPARE(w.buttons[std::size_t(i + 5)], QRect(lefts[i], 686, 34, 34));
+        }
+        const int flags[] = {40, 69, 98, 127, 156};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(w.flags[std::size_t(i)], QRect(flags[i], 727, 32, 20));
+        QCOMPARE(w.time, QRect(0, 136, 1, 6));
+        QCOMPARE(w.copyright, QRect(924, 63, 100, 50));
+        // the header grid: 30 upright lines, then 3 across
+        QCOMPARE(w.paint[0].from, QPointF(34, 0));
+        QCOMPARE(w.paint[1].from, QPointF(68, 0));
+        QCOMPARE(w.paint[29].from, QPointF(1024, 0));
+        QVERIFY(qAbs(w.paint[30].from.y() - 27.0) < 1e-5 && qAbs(w.paint[32].from.y() - 99.0) < 1e-5);
+        QCOMPARE(w.paint[33].art, QStringLiteral("logo.png"));
+    }
+
+    void windowAt1280x960()
+    {
+        const WindowLayout w = layoutWindow(Large);
+        QCOMPARE(w.PanelTop, 806);
+        QCOMPARE(w.ButtonSize, 43);
+        const int lefts[] = {22, 70, 117, 164, 211};
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(w.buttons[std::size_t(i)], QRect(lefts[i], 806, 43, 43));
+            QCOMPARE(w.buttons[std::size_t(i + 5)], QRect(lefts[i], 857, 43, 43));
+        }
+        const int flags[] = {51, 87, 123, 159, 195};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(w.flags[std::size_t(i)], QRect(flags[i], 909, 32, 20));
+        QCOMPARE(w.time, QRect(0, 170, 1, 6));
+        QCOMPARE(w.copyright, QRect(1180, 67, 100, 50));
+        QCOMPARE(w.paint[0].from, QPointF(42, 0));
+        QCOMPARE(w.paint[28].from, QPointF(1237, 0));
+        QCOMPARE(w.paint[33].target, QRectF(0, 0, 1280, 56.25));
+    }
+
+    void boardAt1024x768()
+    {
+        const BoardLayout b = layoutBoard(Small, 4, 5, 0);
+        QCOMPARE(b.bw, 714);
+        QCOMPARE(b.bx, 282);
+        QCOMPARE(b.by, 203);
+        QCOMPARE(b.pw, 143);
+        QCOMPARE(b.ph, 134);
+        QCOMPARE(int(b.cells.size()), 20);
+        QCOMPARE(b.cells[0], QRect(282, 203, 143, 134));
+        QCOMPARE(b.cells[7], QRect(282 + 2 * 143, 203 + 134, 143, 134));
+        QCOMPARE(b.cells[19], QRect(854, 605, 143, 134));
+        QCOMPARE(QRect(b.fx, b.fy, b.fw, b.fh), QRect(267, 188, 746, 567));
+        QCOMPARE(b.preview, QRect(3, 190, 258, 194));
+        QCOMPARE(b.stack, QRect(62, 406, 143, 134));
+        QCOMPARE(b.paint[2].art, QStringLiteral("frame_gold.png"));
+        QCOMPARE(b.paint[2].target, QRectF(267, 188, 746, 567));
+        // the double box around the buttons
+        QVERIFY(qAbs(b.paint[0].from.x() - 9.0) < 1e-5 && qAbs(b.paint[0].from.y() - 634.2) < 1e-4);
+        QVERIFY(qAbs(b.paint[0].to.x() - 212.04) < 1e-4 && qAbs(b.paint[0].to.y() - 749.4) < 1e-4);
+        QVERIFY(qAbs(b.paint[1].from.x() - 10.8) < 1e-5 && qAbs(b.paint[1].to.y() - 747.6) < 1e-4);
+
+        const BoardLayout big = layoutBoard(Small, 12, 16, 1);
+        QCOMPARE(big.pw, 45);
+        QCOMPARE(big.ph, 45);
+        QCOMPARE(int(big.cells.size()), 192);
+        QCOMPARE(big.cells[191], QRect(957, 698, 45, 45));
+        QCOMPARE(QRect(big.fx, big.fy, big.fw, big.fh), QRect(267, 188, 751, 571));
+        QCOMPARE(big.stack, QRect(111, 406, 45, 45));
+        QCOMPARE(big.paint[2].art, QStringLiteral("frame_black.png"));
+    }
+
+    void boardAt1280x960()
+    {
+        const BoardLayout b = layoutBoard(Large, 4, 5, 0);
+        QCOMPARE(b.bw, 893);
+        QCOMPARE(b.bx, 352);
+        QCOMPARE(b.by, 253);
+        QCOMPARE(b.pw, 179);
+        QCOMPARE(b.ph, 167);
+        QCOMPARE(b.cells[19], QRect(1068, 754, 179, 167));
+        QCOMPARE(QRect(b.fx, b.fy, b.fw, b.fh), QRect(333, 234, 934, 707));
+        QCOMPARE(b.preview, QRect(3, 236, 322, 242));
+        QCOMPARE(b.stack, QRect(77, 506, 179, 167));
+
+        const BoardLayout small = layoutBoard(Large, 3, 4, 0);
+        QCOMPARE(small.pw, 223);
+        QCOMPARE(small.ph, 223);
+        QCOMPARE(QRect(small.fx, small.fy, small.fw, small.fh), QRect(333, 234, 931, 708));
+        QCOMPARE(small.stack, QRect(55, 506, 223, 223));
+    }
+
+    void playersAt1024x768()
+    {
+        const PlayersLayout two = layoutPlayers(Small, 2, DesignLabelSize, DesignScoreSize);
+        QCOMPARE(two.step, 313);
+        QCOMPARE(two.labels[1], QRect(425, 63, 130, 23));
+        QCOMPARE(two.scores[1], QRect(430, 90, 123, 30));
+        const PlayersLayout three = layoutPlayers(Small, 3, DesignLabelSize, DesignScoreSize);
+        QCOMPARE(three.step, 224);
+        QCOMPARE(three.labels[2], QRect(560, 63, 130, 23));
+        const PlayersLayout four = layoutPlayers(Small, 4, DesignLabelSize, DesignScoreSize);
+        QCOMPARE(four.step, 174);
+        QCOMPARE(four.labels[0], QRect(112, 63, 130, 23));
+        QCOMPARE(four.labels[3], QRect(634, 63, 130, 23));
+        QCOMPARE(four.scores[0], QRect(117, 90, 123, 30));
+        QCOMPARE(four.scores[3], QRect(639, 90, 123, 30));
+        const PlayersLayout one = layoutPlayers(Small, 1, DesignLabelSize, DesignScoreSize);
+        QCOMPARE(one.shown, 1);
+        QCOMPARE(one.labels[0], QRect(QPoint(315, 76), DesignLabelSize));
+        QCOMPARE(one.scores[0], QRect(QPoint(450, 72), DesignScoreSize));
+    }
+
+    void playersAt1280x960()
+    {
+        const PlayersLayout four = layoutPlayers(Large, 4, DesignLabelSize, DesignScoreSize);
+        QCOMPARE(four.step, 218);
+        QCOMPARE(four.labels[3], QRect(795, 79, 130, 23));
+        QCOMPARE(four.scores[3], QRect(800, 112, 123, 30));
+        const PlayersLayout two = layoutPlayers(Large, 2, DesignLabelSize, DesignScoreSize);
+        QCOMPARE(two.step, 392);
+        QCOMPARE(two.labels[1], QRect(533, 79, 130, 23));
+        const PlayersLayout one = layoutPlayers(Large, 1, QSize(130, 23), QSize(123, 30));
+        QCOMPARE(one.labels[0], QRect(394, 96, 130, 23)); // keeps the size it had
+        QCOMPARE(one.scores[0], QRect(562, 90, 123, 30));
+    }
+
+    void largeFontsShrinkThePanels()
+    {
+        const LayoutMetrics large{1024, 768, 12};
+        const PlayersLayout four = layoutPlayers(large, 4, DesignLabelSize, DesignScoreSize);
+        QCOMPARE(four.labels[0].size(), QSize(104, 18)); // 0.8 x 130, 0.8 x 23 = 18.4
+        QCOMPARE(four.scores[0].size(), QSize(98, 24));  // 0.8 x 123 = 98.4, 0.8 x 30
+        const WindowLayout w = layoutWindow(large);
+        // k x W0 is 38 at 120 dots per inch too, so the buttons keep their spacing.
+        const WindowLayout normal = layoutWindow(Small);
+        for (std::size_t i = 0; i < 10; ++i)
+            QCOMPARE(w.buttons[i].x(), normal.buttons[i].x());
+    }
+};
+
+TESSARON_TEST_MAIN(TestLayout)
+#include "test_layout.moc"
