@@ -31,6 +31,7 @@ const std::array<QString, 4> DefaultNames = {QStringLiteral("Reridu"), QStringLi
 PuzzleTable::PuzzleTable()
 {
     idle_.setInterval(IdleInterval);
+    idle_.setTimerType(Qt::PreciseTimer);
     connect(&idle_, &QTimer::timeout, this, &PuzzleTable::idleStep);
     for (std::size_t i = 0; i < 4; ++i) {
         lblPlayer[i].text = DefaultNames[i];

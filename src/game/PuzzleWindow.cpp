@@ -167,13 +167,23 @@ void PuzzleWindow::pictureChanged()
 
 void PuzzleWindow::backgroundChanged()
 {
+    paintBackground();
+    update();
+}
+
+void PuzzleWindow::paintBackground()
+{
+    // Painted once: only operations not yet applied are drawn, unless the
+    // window's size or pixel density changed, which starts the picture anew.
     const qreal ratio = devicePixelRatioF();
-    if (background_.isNull() || background_.size() != size() * ratio) {
+    if (background_.isNull() || background_.size() != size() * ratio || background_.devicePixelRatio() != ratio) {
         background_ = QPixmap(size() * ratio);
         background_.setDevicePixelRatio(ratio);
         background_.fill(table_.backColor);
         painted_ = 0;
     }
+    if (painted_ == table_.background.size())
+        return;
     QPainter painter(&background_);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (; painted_ < table_.background.size(); ++painted_) {
@@ -193,7 +203,6 @@ void PuzzleWindow::backgroundChanged()
             break;
         }
     }
-    update();
 }
 
 void PuzzleWindow::controlsChanged()
@@ -229,11 +238,9 @@ void PuzzleWindow::controlsChanged()
 
 void PuzzleWindow::paintEvent(QPaintEvent*)
 {
+    paintBackground();
     QPainter painter(this);
-    if (background_.isNull())
-        painter.fillRect(rect(), table_.backColor);
-    else
-        painter.drawPixmap(0, 0, background_);
+    painter.drawPixmap(0, 0, background_);
 }
 
 void PuzzleWindow::resizeEvent(QResizeEvent* event)

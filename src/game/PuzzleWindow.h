@@ -58,6 +58,7 @@ private:
     void backgroundChanged() override;
     void controlsChanged() override;
 
+    void paintBackground();
     void showImage(ImageControl* control, const ImageState& state);
     QImage faceImage(const ImageState& state) const;
 

@@ -1,0 +1,357 @@
+// The game window's load, activation, layout and closing, without a window.
+
+#include "game/PuzzleTable.h"
+#include "game/SharedState.h"
+#include "language/Language.h"
+#include "resources/BackSides.h"
+#include "resources/Pictures.h"
+#include "resources/Resources.h"
+#include "settings/SettingsStore.h"
+#include "support/RecordingEffects.h"
+#include "support/ScriptedReporter.h"
+#include "support/TestEnvironment.h"
+#include "util/Paths.h"
+#include "util/ProgramEnd.h"
+#include "util/Wait.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace tess;
+
+namespace {
+
+void resetShared()
+{
+    shared() = SharedState{};
+}
+
+void installPictureFolder()
+{
+    QDir().mkpath(test::programFolder() + "/pics");
+    QFile::copy(QStringLiteral(TESSARON_SOURCE_DIR "/pics/puzzle01.jpg"), test::programFolder() + "/pics/puzzle01.jpg");
+    QFile::copy(QStringLiteral(TESSARON_SOURCE_DIR "/pics/puzzle03.bmp"), test::programFolder() + "/pics/puzzle03.bmp");
+}
+
+int jokerMarks(const PuzzleTable& table)
+{
+    int marks = 0;
+    for (const ImageState& cell : table.imgPuzz)
+        marks += cell.face == Face::Joker;
+    return marks;
+}
+
+} // namespace
+
+class TestPuzzleTable : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        test::clearFolders();
+        resetShared();
+        shared().PlayMusic = 0;
+        writeLanguageTable();
+    }
+    void cleanup() { setProgramEnder({}); }
+
+    void aFirstLoadHasEveryDefault()
+    {
+        PuzzleTable table;
+        table.Form_Load();
+        const SharedState& s = shared();
+        QCOMPARE(s.PlaySound, qint16(1));
+        QCOMPARE(s.PlayMusic, qint16(1));
+        QCOMPARE(s.Musicloop, qint16(0));
+        QCOMPARE(s.Joker, qint16(1));
+        QCOMPARE(s.Grid, qint16(1));
+        QCOMPARE(s.Flip, qint16(0));
+        QCOMPARE(s.Rahmen, qint16(0));
+        QCOMPARE(s.Miniatur, qint16(1));
+        QCOMPARE(s.Time, qint16(1));
+        QCOMPARE(s.Tipp, qint16(1));
+        QCOMPARE(s.numPlayers, qint16(4));
+        QCOMPARE(s.Size, qint16(1));
+        QCOMPARE(s.BoardRows, qint16(4));
+        QCOMPARE(s.BoardCols, qint16(5));
+        QCOMPARE(s.Album, qint16(0));
+        QCOMPARE(s.Picture, qint16(101));
+        QCOMPARE(s.Back, qint16(9));
+        QCOMPARE(s.PlayerName, (std::array<QString, 4>{"Reridu", "Zavaro", "Vedave", "Vodez"}));
+        QCOMPARE(s.GameLoaded, True);
+        QCOMPARE(table.GameIdle, True);
+        QCOMPARE(table.backColor, QColor(Qt::black));
+        QCOMPARE(table.clpImage.picture(), LoadResPicture(201));
+        QCOMPARE(table.previewPicture, LoadResPicture(201));
+        QCOMPARE(table.imgBack, backSideCutter().graphicCell(9));
+        for (std::size_t n = 1; n < 300; ++n) {
+            QVERIFY(!table.imgPuzz[n].visible);
+            QCOMPARE(table.imgPuzz[n].border, 1);
+        }
+        QVERIFY(!table.imgStack.visible);
+        QVERIFY(!table.PicBut[2].enabled); // no hint without a piece in hand
+    }
+
+    void aChosenBuiltInPictureIsLoaded()
+    {
+        saveIntegerSetting(keys::Picture, 103);
+        PuzzleTable table;
+        table.Form_Load();
+        QCOMPARE(table.clpImage.picture(), LoadResPicture(203));
+    }
+
+    void aMissingPictureFileFallsBackToPuzzle01()
+    {
+        installPictureFolder();
+        saveIntegerSetting(keys::Album, 1);
+        saveSetting(keys::File, QStringLiteral("gone.jpg"));
+        PuzzleTable table;
+        table.Form_Load();
+        QCOMPARE(shared().File, programFolder() + "pics/puzzle01.jpg");
+        const QImage fallback = LoadPicture(programFolder() + "pics/puzzle01.jpg");
+        QCOMPARE(table.clpImage.picture(), fallback);
+        QCOMPARE(table.previewPicture, fallback);
+    }
+
+    void anExistingPictureFileIsLoaded()
+    {
+        installPictureFolder();
+        saveIntegerSetting(keys::Album, 1);
+        saveSetting(keys::File, QStringLiteral("puzzle03.bmp"));
+        PuzzleTable table;
+        table.Form_Load();
+        QCOMPARE(shared().File, programFolder() + "pics/puzzle03.bmp");
+        QCOMPARE(table.clpImage.picture(), LoadPicture(programFolder() + "pics/puzzle03.bmp"));
+    }
+
+    void withoutAGridTheCellsHaveNoBorder()
+    {
+        saveIntegerSetting(keys::Grid, 0);
+        PuzzleTable table;
+        table.Form_Load();
+        for (const ImageState& cell : table.imgPuzz)
+            QCOMPARE(cell.border, 0);
+    }
+
+    void anEmptyNameGivesTheDefaultName()
+    {
+        saveSetting(keys::Spieler1, QStringLiteral("Anna"));
+        saveSetting(keys::Spieler2, QString());
+        PuzzleTable table;
+        table.Form_Load();
+        QCOMPARE(shared().PlayerName[0], QStringLiteral("Anna"));
+        QCOMPARE(shared().PlayerName[1], QStringLiteral("Zavaro"));
+    }
+
+    void aSettingThatIsNoNumberReachesTheReporter()
+    {
+        test::ScriptedReporter reporter;
+        reporter.then = 1; // ignore: the load goes on
+        saveSetting(keys::Size, QStringLiteral("big"));
+        PuzzleTable table;
+        table.Form_Load();
+        QCOMPARE(reporter.reports.size(), 1);
+        QCOMPARE(reporter.reports[0].module, QStringLiteral("frmPuzzle"));
+        QCOMPARE(reporter.reports[0].procedure, QStringLiteral("Form_Load"));
+        QCOMPARE(reporter.reports[0].number, 13);
+        QCOMPARE(reporter.reports[0].line, 50070);
+        QCOMPARE(shared().Size, qint16(1)); // kept what it held
+        QCOMPARE(shared().GameLoaded, True); // the rest of the load went on
+    }
+
+    void activationPlaysTheClickOnceAndStoresTheLanguage()
+    {
+        test::RecordingEffects effects;
+        PuzzleTable table;
+        table.Form_Load();
+        table.Form_Resize(1024, 768);
+        shared().Sprache = 3000;
+        table.Form_Activate();
+        QCOMPARE(effects.count(102), 1);
+        QCOMPARE(effects.played.first(), (QPair<qint16, bool>(102, false)));
+        QCOMPARE(GetSetting("Tessaron", "Optionen", "Sprache", "none"), QStringLiteral("3000"));
+        QCOMPARE(table.PicBut[0].tip, QStringLiteral("Inizia la partita"));
+        table.Form_Activate();
+        QCOMPARE(effects.count(102), 2);
+    }
+
+    void withoutSoundNothingPlays()
+    {
+        test::RecordingEffects effects;
+        saveIntegerSetting(keys::PlaySound, 0);
+        PuzzleTable table;
+        table.Form_Load();
+        table.Form_Resize(1024, 768);
+        table.Form_Activate();
+        QVERIFY(effects.played.isEmpty());
+    }
+
+    void theLanguageStepSetsTipsAndMenus()
+    {
+        PuzzleTable table;
+        table.Form_Load();
+        shared().Sprache = 0;
+        table.Sprache();
+        const QStringList tips = {"Spiel starten", "Spiel beenden", "Tipp", "Bild auswählen...",
+                                  "Rückseite auswählen", "Puzzle speichern", "Gespeichertes Puzzle laden",
+                                  "Optionen", "Champions anzeigen...", "Hilfe"};
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(table.PicBut[std::size_t(i)].tip, tips[i]);
+        QCOMPARE(table.menuCaptions, (std::array<QString, 3>{"Hilfe", "&Email an Marlpit...", "&Über..."}));
+        shared().Sprache = 1000;
+        table.Sprache();
+        QCOMPARE(table.PicBut[9].tip, QStringLiteral("Help"));
+    }
+
+    void theFirstResizeLaysOutTheWindowAndLaterOnesNothing()
+    {
+        PuzzleTable table;
+        table.Form_Load();
+        table.Form_Resize(1024, 768);
+        QVERIFY(table.LayoutDone);
+        QCOMPARE(table.LayoutScale, 0.9f);
+        QCOMPARE(table.PicBut[0].geometry, QRect(18, 645, 34, 34));
+        QCOMPARE(table.imgPuzz[0].geometry, QRect(282, 203, 143, 134));
+        QVERIFY(table.imgPuzz[19].visible);
+        QVERIFY(!table.imgPuzz[20].visible);
+        QCOMPARE(table.imgStack.geometry, QRect(62, 406, 143, 134));
+        QCOMPARE(table.imgPreview.geometry, QRect(3, 190, 258, 194));
+        QCOMPARE(table.imgLang[4].geometry, QRect(156, 727, 32, 20));
+        const std::size_t painted = table.background.size();
+        table.Form_Resize(1280, 960);
+        QCOMPARE(table.PicBut[0].geometry, QRect(18, 645, 34, 34));
+        QCOMPARE(table.background.size(), painted);
+    }
+
+    void aNewBoardSizeEmptiesAndPlacesTheBoard()
+    {
+        PuzzleTable table;
+        table.Form_Load();
+        table.Form_Resize(1024, 768);
+        table.imgPuzz[3].face = Face::Piece;
+        table.imgPuzz[3].tag = QStringLiteral("1");
+        shared().BoardRows = 12;
+        shared().BoardCols = 16;
+        table.ResizeGame();
+        QCOMPARE(table.clpImage.rows(), qint16(12));
+        QCOMPARE(table.clpImage.cols(), qint16(16));
+        QCOMPARE(table.imgPuzz[3].face, Face::Empty);
+        QCOMPARE(table.imgPuzz[3].tag, QStringLiteral("0"));
+        QVERIFY(table.imgPuzz[191].visible);
+        QVERIFY(!table.imgPuzz[192].visible);
+        QCOMPARE(table.imgPuzz[191].geometry, QRect(957, 698, 45, 45));
+        shared().BoardRows = 3;
+        shared().BoardCols = 4;
+        table.ResizeGame();
+        QVERIFY(!table.imgPuzz[12].visible);
+        QVERIFY(!table.imgPuzz[191].visible);
+    }
+
+    void playerPanelsFollowTheNumberOfPlayers()
+    {
+        PuzzleTable table;
+        table.Form_Load();
+        table.Form_Resize(1024, 768);
+        shared().numPlayers = 2;
+        table.CurrentPlayer = 0;
+        table.SizePlayers();
+        QVERIFY(table.lblPlayer[0].visible && table.lblPlayer[1].visible);
+        QVERIFY(!table.lblPlayer[2].visible && !table.picScore[2].visible);
+        QCOMPARE(table.lblPlayer[1].geometry, QRect(425, 63, 130, 23));
+        QCOMPARE(table.CurrentPlayer, qint16(1)); // the turn passes on at every layout
+        QVERIFY(table.lblPlayer[1].active && !table.lblPlayer[0].active);
+        table.SizePlayers();
+        QCOMPARE(table.CurrentPlayer, qint16(0));
+
+        shared().numPlayers = 1;
+        shared().Sprache = 0;
+        table.SizePlayers();
+        QCOMPARE(table.lblPlayer[0].text, QStringLiteral("Punkte"));
+        QCOMPARE(table.lblPlayer[0].geometry.topLeft(), QPoint(315, 76));
+        QVERIFY(!table.lblPlayer[1].visible);
+        QCOMPARE(table.CurrentPlayer, qint16(0)); // one player keeps the turn
+        QVERIFY(table.lblPlayer[0].active);
+
+        shared().numPlayers = 5;
+        test::ScriptedReporter reporter;
+        table.SizePlayers();
+        QCOMPARE(reporter.reports.size(), 1);
+        QCOMPARE(reporter.reports[0].number, 9);
+    }
+
+    void scoresAreDrawnAsSixDigits()
+    {
+        test::RecordingEffects effects;
+        PuzzleTable table;
+        table.Form_Load();
+        table.Form_Resize(1024, 768);
+        effects.played.clear();
+        table.ShowNumber(140, 2);
+        QCOMPARE(table.picScore[2].digits, QStringLiteral("000140"));
+        const int step = table.picScore[0].geometry.width() / 6; // 123 \ 6 = 20
+        QCOMPARE(step, 20);
+        QCOMPARE(table.picScore[2].x, (std::array<int, 6>{2, 22, 42, 62, 82, 102}));
+        QCOMPARE(effects.played, (QList<QPair<qint16, bool>>{{125, true}}));
+        table.ShowNumber(0, 1);
+        QCOMPARE(table.picScore[1].digits, QStringLiteral("000000"));
+        QCOMPARE(effects.played.last(), (QPair<qint16, bool>(111, false)));
+        QCOMPARE(table.clpNum.stretchX(), 16); // 0.9 x 18 = 16.2
+        QCOMPARE(table.clpNum.stretchY(), 24); // 0.9 x 27 = 24.3
+    }
+
+    void theIdleAnimationMarksOneCellAtATime()
+    {
+        PuzzleTable table;
+        table.Form_Load();
+        table.Form_Resize(1024, 768);
+        table.Form_Activate();
+        QVERIFY(table.idleTimer().isActive());
+        QCOMPARE(table.idleTimer().interval(), 300);
+        Verzoegerung(0.05);
+        for (int i = 0; i < 4; ++i) {
+            Verzoegerung(0.3);
+            QCOMPARE(jokerMarks(table), 1);
+            QVERIFY(table.idleMarkedCell() >= 0 && table.idleMarkedCell() < 20);
+        }
+        // A finished picture disappears cell by cell.
+        for (int n = 0; n < 20; ++n)
+            table.imgPuzz[std::size_t(n)].face = Face::Piece;
+        Verzoegerung(0.65);
+        int emptied = 0;
+        for (int n = 0; n < 20; ++n)
+            emptied += table.imgPuzz[std::size_t(n)].face == Face::Empty;
+        QVERIFY(emptied >= 1);
+        table.GameIdle = False;
+        Verzoegerung(0.35);
+        QVERIFY(!table.idleTimer().isActive());
+    }
+
+    void closingWithMusicRemovesTheLanguageTableAndEnds()
+    {
+        bool ended = false;
+        setProgramEnder([&] { ended = true; });
+        PuzzleTable table;
+        table.Form_Load();
+        shared().PlayMusic = 1;
+        QVERIFY(QFile::exists(shared().LangFile));
+        table.Form_Unload();
+        QVERIFY(ended);
+        QVERIFY(!QFile::exists(shared().LangFile));
+    }
+
+    void closingWithoutMusicKeepsTheLanguageTable()
+    {
+        bool ended = false;
+        setProgramEnder([&] { ended = true; });
+        PuzzleTable table;
+        table.Form_Load();
+        shared().PlayMusic = 0;
+        table.Form_Unload();
+        QVERIFY(ended);
+        QVERIFY(QFile::exists(shared().LangFile));
+    }
+};
+
+TESSARON_TEST_MAIN(TestPuzzleTable)
+#include "test_puzzle_table.moc"

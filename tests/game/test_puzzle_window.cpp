@@ -1,0 +1,178 @@
+// The game window draws the table's state and forwards clicks. Run a second
+// time with QT_SCALE_FACTOR=2 to check that it stays crisp on dense screens.
+
+#include "game/ImageControl.h"
+#include "game/PuzzleWindow.h"
+#include "game/SharedState.h"
+#include "language/Language.h"
+#include "support/TestEnvironment.h"
+#include "util/ProgramEnd.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QToolButton>
+
+using namespace tess;
+
+namespace {
+
+// How many neighbouring device-pixel columns differ: a picture merely blown
+// up from logical pixels would repeat every column twice.
+double distinctColumnPairs(const QImage& image)
+{
+    int differing = 0;
+    int pairs = 0;
+    for (int x = 0; x + 1 < image.width(); x += 2) {
+        ++pairs;
+        for (int y = 0; y < image.height(); ++y) {
+            if (image.pixel(x, y) != image.pixel(x + 1, y)) {
+                ++differing;
+                break;
+            }
+        }
+    }
+    return pairs ? double(differing) / pairs : 0;
+}
+
+} // namespace
+
+class TestPuzzleWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<PuzzleWindow> window;
+
+private Q_SLOTS:
+    void init()
+    {
+        test::clearFolders();
+        shared() = SharedState{};
+        writeLanguageTable();
+        window = std::make_unique<PuzzleWindow>();
+        window->table().Form_Load();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        shared().PlayMusic = 0;
+        window->table().Form_Activate();
+    }
+    void cleanup()
+    {
+        window.reset();
+        setProgramEnder({});
+    }
+
+    void theClientAreaIsFourToThreeAndAsLargeAsFits()
+    {
+        QCOMPARE(PuzzleWindow::clientSizeFor(QRect(0, 0, 1280, 1024), QMargins(4, 32, 4, 4)), QSize(1272, 954));
+        QCOMPARE(PuzzleWindow::clientSizeFor(QRect(0, 0, 1920, 1040), QMargins(4, 32, 4, 4)), QSize(1338, 1004));
+        const QSize size = window->size();
+        QVERIFY(qAbs(size.width() * 3 - size.height() * 4) <= 4);
+    }
+
+    void theWidgetsStandWhereTheTableSays()
+    {
+        const PuzzleTable& table = window->table();
+        QVERIFY(table.LayoutDone);
+        QCOMPARE(table.metrics.SW, window->width());
+        for (int n = 0; n < 20; ++n) {
+            QCOMPARE(window->cell(n)->geometry(), table.imgPuzz[std::size_t(n)].geometry);
+            QVERIFY(window->cell(n)->isVisible());
+            QVERIFY(window->cell(n)->hasBorder());
+        }
+        QVERIFY(!window->cell(20)->isVisible());
+        QVERIFY(!window->stack()->isVisible());
+        QVERIFY(window->preview()->isVisible());
+        QCOMPARE(window->preview()->geometry(), table.imgPreview.geometry);
+        for (int i = 0; i < 10; ++i) {
+            QCOMPARE(window->button(i)->geometry(), table.PicBut[std::size_t(i)].geometry);
+            QCOMPARE(window->button(i)->toolTip(), table.PicBut[std::size_t(i)].tip);
+        }
+        QCOMPARE(window->button(0)->toolTip(), QStringLiteral("Spiel starten"));
+        QVERIFY(!window->button(2)->isEnabled());
+        QCOMPARE(window->playerLabel(3)->text(), QStringLiteral("Vodez"));
+        QVERIFY(window->scoreBox(3)->isVisible());
+        QCOMPARE(window->flag(4)->geometry(), table.imgLang[4].geometry);
+    }
+
+    void theActivePlayerIsBlackOnGold()
+    {
+        const PuzzleTable& table = window->table();
+        const int active = table.CurrentPlayer;
+        const QLabel* label = window->playerLabel(active);
+        QCOMPARE(label->palette().color(QPalette::Window), QColor(255, 204, 0));
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::black));
+        const QLabel* other = window->playerLabel((active + 1) % 4);
+        QCOMPARE(other->palette().color(QPalette::Window), QColor(Qt::black));
+        QCOMPARE(other->palette().color(QPalette::WindowText), QColor(255, 204, 0));
+    }
+
+    void theBackgroundIsPaintedOnceWithFrameAndGrid()
+    {
+        window->repaint();
+        const QPixmap& background = window->backgroundPixmap();
+        QCOMPARE(background.devicePixelRatio(), window->devicePixelRatioF());
+        const QImage image = background.toImage();
+        const PuzzleTable& table = window->table();
+        const qreal ratio = background.devicePixelRatio();
+        // The gold frame shows around the board.
+        // The frame reaches 17.5 f beyond the board: look half way into it.
+        const QRect board = table.imgPuzz[0].geometry;
+        const int into = qMax(2, int(8.75 * table.LayoutScale));
+        const QColor frame = image.pixelColor(int((board.x() - into) * ratio), int((board.y() + 40) * ratio));
+        QVERIFY2(frame.red() > 150 && frame.green() > 100 && frame.blue() < 120,
+                 qPrintable(QStringLiteral("%1 at %2,%3 of %4x%5, ratio %6")
+                                .arg(frame.name())
+                                .arg(board.x() - into)
+                                .arg(board.y() + 40)
+                                .arg(window->width())
+                                .arg(window->height())
+                                .arg(ratio)));
+        // The area left of the board below the preview is black.
+        const QColor empty = image.pixelColor(int(5 * ratio), int((table.imgStack.geometry.bottom() + 5) * ratio));
+        QCOMPARE(empty, QColor(Qt::black));
+    }
+
+    void picturesAreCrispOnDenseScreens()
+    {
+        const QPixmap shot = window->cell(0)->grab();
+        const qreal ratio = window->devicePixelRatioF();
+        QCOMPARE(shot.size(), window->cell(0)->size() * ratio);
+        if (ratio < 2)
+            QSKIP("run with QT_SCALE_FACTOR=2 for the dense-screen check");
+        QVERIFY2(distinctColumnPairs(shot.toImage()) > 0.3, "the cell was blown up, not drawn at full resolution");
+    }
+
+    void clicksOnEnabledCellsAreForwarded()
+    {
+        QSignalSpy clicked(window.get(), &PuzzleWindow::cellClicked);
+        QTest::mouseClick(window->cell(7), Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(clicked.first().first().toInt(), 7);
+        window->table().imgPuzz[7].enabled = false;
+        window->table().setListener(nullptr); // a stale view must not crash anything
+        window->cell(7)->setEnabled(false);
+        QTest::mouseClick(window->cell(7), Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+    }
+
+    void toolButtonsAndFlagsAreForwarded()
+    {
+        QSignalSpy pressed(window.get(), &PuzzleWindow::buttonPressed);
+        QSignalSpy flagged(window.get(), &PuzzleWindow::flagClicked);
+        QTest::mouseClick(window->button(7), Qt::LeftButton);
+        QTest::mouseClick(window->flag(4), Qt::LeftButton);
+        QCOMPARE(pressed.count(), 1);
+        QCOMPARE(pressed.first().first().toInt(), 7);
+        QCOMPARE(flagged.first().first().toInt(), 6);
+    }
+
+    void closingTheWindowEndsTheProgram()
+    {
+        bool ended = false;
+        setProgramEnder([&] { ended = true; });
+        window->close();
+        QVERIFY(ended);
+    }
+};
+
+TESSARON_TEST_MAIN(TestPuzzleWindow)
+#include "test_puzzle_window.moc"
