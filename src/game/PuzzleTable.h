@@ -13,7 +13,10 @@
 #include <QObject>
 #include <QTimer>
 
+#include <QStringList>
+
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace tess {
@@ -45,6 +48,34 @@ public:
     // The language step: button tips and menu captions.
     void Sprache();
 
+    // --- a game
+    void ResetGame();
+    void Shuffle();
+    void StartGame();
+    void imgStack_Click();
+    void imgPuzz_Click(qint16 Index);
+    void Timer1_Timer();
+    void CheckWinner();
+    void EndGame();
+    void PicBut_Click(qint16 Index);
+    void imgLang_Click(qint16 Index);
+
+    // The dialogs and services the tool buttons open; each is plugged in by
+    // the part of the game that provides it, and does nothing until then.
+    struct Services {
+        std::function<void()> pictureChoice; // button 3
+        std::function<void()> backChoice;    // button 4
+        std::function<void()> saveGame;      // button 5
+        std::function<void()> loadGame;      // button 6
+        std::function<void()> options;       // button 7
+        std::function<void()> champions;     // button 8, and the end of a one-player game
+        std::function<void()> helpMenu;      // button 9
+    } services;
+
+    // The pieces still face down, as text items (" 7" when filled, "7" when put back).
+    QStringList lstNum;
+    QTimer& Timer1() { return timer1_; }
+    double timeBarWidth = 1; // lblTime's width; the widget shows it rounded
     // --- the turn state
     qint16 GameIdle = True;
     qint16 CurrentPiece = 0;
@@ -89,6 +120,13 @@ public:
     static constexpr std::array<qint16, 5> FlagLanguages{0, 1, 2, 3, 6};
 
 private:
+    void endOfTurn();
+    void failTurn(); // the piece goes back; the turn passes
+    void endOfGame();
+    void hint();
+    void reloadPicture();
+    void setTimeBar(double width);
+    void play(qint16 number, qint16 mode);
     void idleStep();
     void loadPicture(const QString& path);
     void notifyCell(int n);
@@ -96,6 +134,7 @@ private:
 
     TableListener* listener_ = nullptr;
     QTimer idle_;
+    QTimer timer1_;
     int idleCell_ = -1;
 };
 

@@ -96,6 +96,11 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         scores_[i]->hide();
     }
 
+    connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.imgPuzz_Click(qint16(n)); });
+    connect(this, &PuzzleWindow::stackClicked, this, [this] { table_.imgStack_Click(); });
+    connect(this, &PuzzleWindow::buttonPressed, this, [this](int i) { table_.PicBut_Click(qint16(i)); });
+    connect(this, &PuzzleWindow::flagClicked, this, [this](int language) { table_.imgLang_Click(qint16(language)); });
+
     const QScreen* screen = QGuiApplication::primaryScreen();
     // Title bar and borders of a usual desktop; the exact size is known only once shown.
     const QSize client = clientSizeFor(screen->availableGeometry(), QMargins(4, 32, 4, 4));

@@ -19,7 +19,18 @@ ClockOfDay& clockOverride()
     static ClockOfDay clock;
     return clock;
 }
+
+double& waitScale()
+{
+    static double scale = 1.0;
+    return scale;
+}
 } // namespace
+
+void setWaitScale(double scale)
+{
+    waitScale() = scale;
+}
 
 void setClockOfDay(ClockOfDay clock)
 {
@@ -39,7 +50,7 @@ void Verzoegerung(double seconds)
         double wait = 0;
         step([&] {
             const double start = secondsSinceMidnight();
-            wait = std::isfinite(seconds) ? std::min(seconds, SecondsPerDay - start) : 0.0;
+            wait = std::isfinite(seconds) ? std::min(seconds * waitScale(), SecondsPerDay - start) : 0.0;
         });
         step([&] {
             if (wait <= 0)

@@ -10,6 +10,9 @@ namespace tess {
 // midnight ends at midnight, as the classic seconds-since-midnight clock did.
 void Verzoegerung(double seconds);
 
+// Tests run waits faster: every wait lasts `scale` times as long (1 restores).
+void setWaitScale(double scale);
+
 // Seconds since midnight; tests put the clock just before midnight.
 using ClockOfDay = std::function<double()>;
 void setClockOfDay(ClockOfDay clock);

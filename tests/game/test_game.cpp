@@ -1,0 +1,526 @@
+// Whole games on the table without a screen: starting, drawing and placing,
+// scoring, jokers, hints, the move clock, the winner and the tool buttons.
+
+#include "game/GameFixture.h"
+#include "game/PuzzleWindow.h"
+#include "game/ImageControl.h"
+#include "resources/Resources.h"
+#include "settings/SettingsStore.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QToolButton>
+
+using namespace tess;
+using tess::test::GameFixture;
+
+namespace {
+
+bool waited(const tess::test::RecordingEffects& effects, qint16 number)
+{
+    for (const auto& [played, wait] : effects.played)
+        if (played == number)
+            return wait;
+    return false;
+}
+
+int countIn(const tess::test::RecordingEffects& effects, qint16 low, qint16 high)
+{
+    int n = 0;
+    for (const auto& entry : effects.played)
+        n += entry.first >= low && entry.first <= high;
+    return n;
+}
+
+// Every piece is exactly once on the board, in hand or on the stack.
+QString checkPieces(GameFixture& game)
+{
+    PuzzleTable& t = game.t();
+    const int n = game.pieces();
+    std::vector<int> seen(std::size_t(n), 0);
+    for (int cell = 0; cell < n; ++cell) {
+        const ImageState& state = t.imgPuzz[std::size_t(cell)];
+        if (state.tag == QStringLiteral("1")) {
+            if (state.face != Face::Piece || state.piece != cell)
+                return QStringLiteral("cell %1 is taken but does not show its piece").arg(cell);
+            ++seen[std::size_t(cell)];
+        }
+    }
+    if (t.CurrentPiece >= 0 && !t.GameIdle)
+        ++seen[std::size_t(t.CurrentPiece)];
+    for (const QString& item : t.lstNum) {
+        const int piece = item.trimmed().toInt();
+        if (piece < 0 || piece >= n)
+            return QStringLiteral("stack holds %1").arg(item);
+        ++seen[std::size_t(piece)];
+    }
+    for (int piece = 0; piece < n; ++piece)
+        if (seen[std::size_t(piece)] != 1)
+            return QStringLiteral("piece %1 is there %2 times").arg(piece).arg(seen[std::size_t(piece)]);
+    return {};
+}
+
+} // namespace
+
+class TestGame : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startingFillsTheStackAndOpensTheFirstTurn()
+    {
+        GameFixture game(2);
+        game.t().StartGame();
+        PuzzleTable& t = game.t();
+        QCOMPARE(t.lstNum.size(), 20);
+        QCOMPARE(t.lstNum.first(), QStringLiteral(" 0"));
+        QCOMPARE(t.lstNum.last(), QStringLiteral(" 19"));
+        QCOMPARE(t.GameIdle, False);
+        QCOMPARE(t.CurrentPiece, qint16(-1));
+        QVERIFY(t.imgStack.visible && t.imgStack.enabled);
+        QCOMPARE(t.imgStack.face, Face::Back);
+        QVERIFY(!t.PicBut[0].enabled && !t.PicBut[4].enabled && !t.PicBut[8].enabled);
+        QVERIFY(!t.PicBut[2].enabled);
+        for (int n = 0; n < 20; ++n) {
+            QCOMPARE(t.imgPuzz[std::size_t(n)].face, Face::Empty);
+            QVERIFY(t.imgPuzz[std::size_t(n)].enabled);
+        }
+        QVERIFY(waited(game.effects, 108)); // the shuffle is heard to its end
+        QVERIFY(!t.idleTimer().isActive());
+    }
+
+    void jokersAreAboutOneInTen()
+    {
+        {
+            GameFixture game(2, 0); // 3 x 4: exactly one joker
+            game.t().StartGame();
+            QCOMPARE(std::count(game.t().JokerPiece.begin(), game.t().JokerPiece.begin() + 12, qint16(1)), 1L);
+        }
+        {
+            GameFixture game(2, 9); // 12 x 16: up to 19
+            game.t().StartGame();
+            const long jokers = std::count(game.t().JokerPiece.begin(), game.t().JokerPiece.begin() + 192, qint16(1));
+            QVERIFY(jokers >= 1 && jokers <= 19);
+            QCOMPARE(game.t().lstNum.size(), 192);
+        }
+    }
+
+    void everyResetMovesTheFirstPlayerOn()
+    {
+        GameFixture game(4);
+        const qint16 before = game.t().CurrentPlayer;
+        game.t().StartGame();
+        QCOMPARE(game.t().CurrentPlayer, qint16((before + 1) % 4));
+        game.t().StartGame();
+        QCOMPARE(game.t().CurrentPlayer, qint16((before + 2) % 4));
+        GameFixture alone(1);
+        alone.t().StartGame();
+        QCOMPARE(alone.t().CurrentPlayer, qint16(0));
+    }
+
+    void aRightFirstTryWithTenLeftScores140()
+    {
+        GameFixture game(2);
+        game.startWithStack({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        const qint16 player = game.t().CurrentPlayer;
+        const int piece = game.draw();
+        QCOMPARE(game.t().lstNum.size(), 10);
+        QCOMPARE(game.t().timeBarWidth, 1.0);
+        game.t().imgPuzz_Click(qint16(piece));
+        QCOMPARE(shared().PlayerScore[std::size_t(player)], 140); // 100 + 20 + 19.98
+        QCOMPARE(game.t().picScore[std::size_t(player)].digits, QStringLiteral("000140"));
+        QCOMPARE(game.t().imgPuzz[std::size_t(piece)].tag, QStringLiteral("1"));
+        QVERIFY(!game.t().imgPuzz[std::size_t(piece)].enabled);
+        QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 2));
+        QCOMPARE(game.t().CurrentPiece, qint16(-1));
+        QVERIFY(game.t().imgStack.visible && game.t().imgStack.enabled);
+        QCOMPARE(game.t().imgStack.face, Face::Back);
+        QVERIFY(waited(game.effects, 125));
+        QCOMPARE(game.effects.played.first().first, qint16(117));
+    }
+
+    void twoWrongClicksThenRightScores25()
+    {
+        GameFixture game(1);
+        shared().Time = 0;
+        QString result;
+        game.t().services.champions = [&] { result = shared().HSScore; QCOMPARE(shared().HSCheck, True); };
+        game.startWithStack({7});
+        const int piece = game.draw();
+        QVERIFY(game.t().PicBut[2].enabled == false); // the last piece: no hint
+        game.t().imgPuzz_Click(qint16(game.wrongCellFor(piece)));
+        game.t().imgPuzz_Click(qint16(game.wrongCellFor(piece)));
+        QCOMPARE(game.t().WrongTries, qint16(2));
+        game.t().imgPuzz_Click(qint16(piece));
+        // The game is over: the one-player result went to the champions and was cleared.
+        QCOMPARE(result, QStringLiteral("00025"));
+        QCOMPARE(shared().HSCheck, False);
+        QCOMPARE(shared().PlayerScore[0], 0);
+        QCOMPARE(game.t().picScore[0].digits, QStringLiteral("000025"));
+        QCOMPARE(game.t().GameIdle, True);
+        QVERIFY(!game.t().imgStack.visible);
+        QVERIFY(game.t().PicBut[0].enabled && game.t().PicBut[4].enabled && game.t().PicBut[8].enabled);
+        QCOMPARE(game.effects.count(101), 1);
+        QCOMPARE(game.effects.count(110), 3 + 2); // three clicks, two marks cleared
+    }
+
+    void theTimeBonusFallsWithTheClock()
+    {
+        GameFixture game(2);
+        game.startWithStack({3});
+        const qint16 player = game.t().CurrentPlayer;
+        const int piece = game.draw();
+        game.now += 5000; // ten half-seconds
+        game.t().Timer1_Timer();
+        QCOMPARE(game.t().TurnElapsed, 10);
+        QVERIFY(qAbs(game.t().timeBarWidth - 10 / 20.1 * 1000) < 1e-9);
+        QCOMPARE(game.t().lblTime.width(), 498);
+        QVERIFY(waited(game.effects, 120) == false && game.effects.count(120) == 1);
+        game.t().imgPuzz_Click(qint16(piece));
+        QCOMPARE(shared().PlayerScore[std::size_t(player)], 110); // 100 + 10.05 rounded
+    }
+
+    void withoutTheTimeLimitThereIsNoClockAndNoBonus()
+    {
+        GameFixture game(2);
+        shared().Time = 0;
+        game.startWithStack({3, 4});
+        const qint16 player = game.t().CurrentPlayer;
+        const int piece = game.draw();
+        QVERIFY(!game.t().Timer1().isActive());
+        game.t().imgPuzz_Click(qint16(piece));
+        QCOMPARE(shared().PlayerScore[std::size_t(player)], 102);
+    }
+
+    void aThirdWrongClickSendsThePieceBack()
+    {
+        GameFixture game(4);
+        game.startWithStack({5, 6, 7});
+        const qint16 player = game.t().CurrentPlayer;
+        const int piece = game.draw();
+        QCOMPARE(game.t().lstNum.size(), 2);
+        const int first = game.wrongCellFor(piece);
+        game.t().imgPuzz_Click(qint16(first));
+        const int second = game.wrongCellFor(piece);
+        game.t().imgPuzz_Click(qint16(second));
+        QCOMPARE(game.t().imgPuzz[std::size_t(first)].face, Face::Wrong);
+        QVERIFY(!game.t().imgPuzz[std::size_t(first)].enabled);
+        const int third = game.wrongCellFor(piece);
+        game.t().imgPuzz_Click(qint16(third));
+        QCOMPARE(game.t().lstNum.size(), 3);
+        QCOMPARE(game.t().lstNum.last(), QString::number(piece)); // put back without the blank
+        for (int cell : {first, second, third}) {
+            QCOMPARE(game.t().imgPuzz[std::size_t(cell)].face, Face::Empty);
+            QVERIFY(game.t().imgPuzz[std::size_t(cell)].enabled);
+        }
+        QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 4));
+        QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
+        QCOMPARE(countIn(game.effects, 104, 106), 1);
+        QCOMPARE(game.t().WrongTries, qint16(0));
+    }
+
+    void timeRunsOutAfterTwentyOneTicks()
+    {
+        GameFixture game(2);
+        game.startWithStack({1, 2, 3, 4});
+        const qint16 player = game.t().CurrentPlayer;
+        const int piece = game.draw();
+        const int marked = game.wrongCellFor(piece);
+        game.t().imgPuzz_Click(qint16(marked));
+        std::vector<Face> before;
+        for (const ImageState& cell : game.t().imgPuzz)
+            before.push_back(cell.face);
+        game.now += 10000; // 20 half-seconds: still in time
+        game.t().Timer1_Timer();
+        QCOMPARE(game.t().CurrentPiece, qint16(piece));
+        game.now += 500;
+        game.t().Timer1_Timer();
+        QCOMPARE(game.t().CurrentPiece, qint16(-1));
+        QVERIFY(waited(game.effects, 121));
+        QCOMPARE(countIn(game.effects, 104, 106), 1);
+        QCOMPARE(game.t().lstNum.size(), 4); // the piece is back
+        QCOMPARE(game.t().imgPuzz[std::size_t(marked)].face, Face::Empty);
+        for (int n = 0; n < game.pieces(); ++n)
+            if (n != marked)
+                QCOMPARE(game.t().imgPuzz[std::size_t(n)].face, before[std::size_t(n)]);
+        QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
+        QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 2));
+        QVERIFY(!game.t().Timer1().isActive());
+        QCOMPARE(game.t().lblTime.width(), 1);
+    }
+
+    void aJokerLaysItself()
+    {
+        GameFixture game(2);
+        game.startWithStack({4, 5});
+        game.t().JokerPiece[4] = 1;
+        game.t().JokerPiece[5] = 1;
+        const qint16 player = game.t().CurrentPlayer;
+        game.draw();
+        const int piece = game.t().lstNum.contains(" 4") ? 5 : 4;
+        QCOMPARE(game.t().CurrentPiece, qint16(-1)); // laid already
+        QCOMPARE(game.t().imgPuzz[std::size_t(piece)].face, Face::Piece);
+        QCOMPARE(game.t().imgPuzz[std::size_t(piece)].tag, QStringLiteral("1"));
+        QVERIFY(waited(game.effects, 107));
+        QCOMPARE(game.effects.count(111), 6);
+        QCOMPARE(shared().PlayerScore[std::size_t(player)], 100 + 2 + 20); // scored like a right first try
+    }
+
+    void withJokersOffAJokerIsAnOrdinaryPiece()
+    {
+        GameFixture game(2);
+        shared().Joker = 0;
+        game.startWithStack({4, 5});
+        game.t().JokerPiece[4] = 1;
+        game.t().JokerPiece[5] = 1;
+        const int piece = game.draw();
+        QCOMPARE(game.t().CurrentPiece, qint16(piece));
+        QCOMPARE(game.effects.count(107), 0);
+        QVERIFY(game.t().PicBut[2].enabled);
+    }
+
+    void theHintLaysThePieceForNothing()
+    {
+        GameFixture game(2);
+        game.startWithStack({1, 2, 3});
+        const qint16 player = game.t().CurrentPlayer;
+        const int piece = game.draw();
+        QVERIFY(game.t().PicBut[2].enabled);
+        const int marked = game.wrongCellFor(piece);
+        game.t().imgPuzz_Click(qint16(marked));
+        game.t().PicBut_Click(2);
+        QCOMPARE(game.t().imgPuzz[std::size_t(piece)].face, Face::Piece);
+        QCOMPARE(game.t().imgPuzz[std::size_t(piece)].tag, QStringLiteral("1"));
+        QCOMPARE(game.t().imgPuzz[std::size_t(marked)].face, Face::Empty);
+        QVERIFY(game.t().imgPuzz[std::size_t(marked)].enabled);
+        QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
+        QCOMPARE(game.t().CurrentPlayer, player); // the same player draws again
+        QCOMPARE(game.t().imgStack.face, Face::Back);
+        QVERIFY(game.t().imgStack.enabled);
+        QVERIFY(!game.t().PicBut[2].enabled);
+        QVERIFY(!game.t().Timer1().isActive());
+        // Pressed again with nothing in hand, it only clicks.
+        game.effects.played.clear();
+        game.t().PicBut_Click(2);
+        QCOMPARE(game.effects.played, (QList<QPair<qint16, bool>>{{102, false}}));
+    }
+
+    void withAutomaticDrawTheNextPieceTurnsOver()
+    {
+        GameFixture game(2);
+        shared().Flip = 1;
+        game.startWithStack({1, 2, 3});
+        QVERIFY(game.t().CurrentPiece >= 0); // the start drew the first piece
+        const int piece = game.t().CurrentPiece;
+        game.t().imgPuzz_Click(qint16(piece));
+        QVERIFY(game.t().CurrentPiece >= 0 && game.t().CurrentPiece != piece);
+        QCOMPARE(game.t().lstNum.size(), 2);
+        game.t().PicBut_Click(2); // and after a hint too
+        QVERIFY(game.t().CurrentPiece >= 0);
+        QCOMPARE(game.t().lstNum.size(), 1);
+    }
+
+    void turnsGoRoundThePlayers()
+    {
+        for (int players : {1, 2, 4}) {
+            GameFixture game(players);
+            game.startWithStack({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+            QList<int> order;
+            for (int turn = 0; turn < 5; ++turn) {
+                order << game.t().CurrentPlayer;
+                game.t().imgPuzz_Click(qint16(game.draw()));
+            }
+            for (int turn = 1; turn < 5; ++turn)
+                QCOMPARE(order[turn], (order[turn - 1] + 1) % players);
+        }
+    }
+
+    void clicksThatMeanNothingDoNothing()
+    {
+        GameFixture game(2);
+        game.t().imgPuzz_Click(3); // idle
+        QVERIFY(game.effects.played.isEmpty());
+        game.startWithStack({1, 2});
+        game.t().imgPuzz_Click(3); // waiting for a draw
+        QVERIFY(game.effects.played.isEmpty());
+        QCOMPARE(game.t().imgPuzz[3].face, Face::Empty);
+    }
+
+    void theWinnerIsNamedOrADrawDeclared_data()
+    {
+        QTest::addColumn<QList<int>>("scores");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("two equal") << QList<int>{300, 300} << "Unentschieden!" << "";
+        QTest::newRow("tie for the lead") << QList<int>{500, 700, 700} << "Unentschieden!" << "";
+        QTest::newRow("player 1 wins") << QList<int>{700, 500, 600} << "Reridu hat gewonnen!" << "Glückwunsch!";
+        QTest::newRow("above 16 bits") << QList<int>{40000, 39999} << "Reridu hat gewonnen!" << "Glückwunsch!";
+    }
+    void theWinnerIsNamedOrADrawDeclared()
+    {
+        QFETCH(QList<int>, scores);
+        QFETCH(QString, message);
+        QFETCH(QString, title);
+        GameFixture game(int(scores.size()));
+        for (int i = 0; i < scores.size(); ++i)
+            shared().PlayerScore[std::size_t(i)] = scores[i];
+        game.dialogs.answers = {true};
+        game.t().CheckWinner();
+        QCOMPARE(game.dialogs.informed, QStringList{message});
+        QCOMPARE(game.dialogs.titles.first(), title);
+        QCOMPARE(game.dialogs.asked, QStringList{"Noch 'ne Runde?"});
+        QCOMPARE(game.dialogs.titles.last(), QStringLiteral("Spielende!"));
+        QCOMPARE(game.effects.count(message.startsWith("Un") ? 103 : 101), 1);
+        QCOMPARE(game.effects.count(102), 1); // Yes: the window is activated again
+        QVERIFY(!game.ended);
+    }
+
+    void theWinnersNameReplacesThePlaceholderInEveryLanguage()
+    {
+        GameFixture game(2);
+        shared().PlayerName[1] = QStringLiteral("Oma");
+        shared().PlayerScore = {10, 20, 0, 0};
+        shared().Sprache = 2000;
+        game.dialogs.answers = {true};
+        game.t().CheckWinner();
+        QCOMPARE(game.dialogs.informed.first(), QStringLiteral("¡Oma ha ganado!"));
+    }
+
+    void noMoreRoundsEndsTheProgram()
+    {
+        GameFixture game(2);
+        shared().PlayerScore = {10, 20, 0, 0};
+        game.dialogs.answers = {false};
+        game.t().CheckWinner();
+        QVERIFY(game.ended);
+    }
+
+    void theEndButtonAbandonsAGameOrAsksToQuit()
+    {
+        GameFixture game(2);
+        game.startWithStack({1, 2, 3});
+        game.draw();
+        shared().PlayerScore[0] = 50;
+        game.t().PicBut_Click(1);
+        QCOMPARE(game.t().GameIdle, True);
+        QCOMPARE(shared().PlayerScore[0], 0);
+        QVERIFY(game.dialogs.asked.isEmpty()); // no question while a game runs
+        QVERIFY(!game.t().imgStack.visible);
+
+        game.dialogs.answers = {false};
+        game.t().PicBut_Click(1);
+        QCOMPARE(game.dialogs.asked, QStringList{"Wirklich schon aufhören?"});
+        QCOMPARE(game.dialogs.titles.last(), QStringLiteral("Tessaron"));
+        QCOMPARE(game.t().GameIdle, True);
+    }
+
+    void optionsAbandonARunningGameFirst()
+    {
+        GameFixture game(2);
+        bool opened = false;
+        game.t().services.options = [&] {
+            opened = true;
+            QCOMPARE(game.t().GameIdle, True);
+        };
+        game.startWithStack({1, 2});
+        game.t().PicBut_Click(7);
+        QVERIFY(opened);
+        QVERIFY(game.dialogs.asked.isEmpty());
+    }
+
+    void aNewPictureResetsAndReloads()
+    {
+        GameFixture game(2);
+        game.t().services.pictureChoice = [] { shared().Picture = 104; };
+        game.startWithStack({1, 2});
+        game.t().PicBut_Click(3);
+        QCOMPARE(game.t().GameIdle, True);
+        QCOMPARE(game.t().clpImage.picture(), LoadResPicture(204));
+    }
+
+    void theFlagsSwitchTheLanguage()
+    {
+        GameFixture game(2);
+        game.t().imgLang_Click(1);
+        QCOMPARE(shared().Sprache, qint16(1000));
+        QCOMPARE(game.t().PicBut[0].tip, QStringLiteral("Start a game"));
+        QFile stored(settingsFilePath());
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QVERIFY(stored.readAll().contains("Sprache= 1000\n")); // with the blank of the number text
+        QCOMPARE(GetSetting("Tessaron", "Optionen", "Sprache", "x"), QStringLiteral("1000"));
+        QCOMPARE(game.effects.count(102), 1);
+    }
+
+    void manyRandomGamesKeepEveryPieceOnce()
+    {
+        QRandomGenerator random(20261207);
+        for (int round = 0; round < 24; ++round) {
+            const int players = 1 + round % 4;
+            GameFixture game(players, round % 3);
+            shared().Flip = qint16(round % 2);
+            shared().Joker = qint16((round / 2) % 2);
+            game.dialogs.answers = QList<bool>(8, true);
+            game.t().StartGame();
+            QCOMPARE(checkPieces(game), QString());
+            int actions = 0;
+            while (!game.t().GameIdle && actions < 3000) {
+                ++actions;
+                PuzzleTable& t = game.t();
+                if (t.CurrentPiece < 0) {
+                    QVERIFY(t.imgStack.visible && t.imgStack.enabled);
+                    t.imgStack_Click();
+                } else {
+                    const int choice = int(random.bounded(10));
+                    if (choice < 5) {
+                        t.imgPuzz_Click(t.CurrentPiece);
+                    } else if (choice < 8) {
+                        const int wrong = game.wrongCellFor(t.CurrentPiece, int(random.bounded(3)));
+                        if (wrong >= 0)
+                            t.imgPuzz_Click(qint16(wrong));
+                    } else if (choice == 8 && t.PicBut[2].enabled) {
+                        t.PicBut_Click(2);
+                    } else {
+                        game.now += 11000; // let the time run out
+                        t.Timer1_Timer();
+                    }
+                }
+                const QString problem = checkPieces(game);
+                QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("round %1, action %2: %3").arg(round).arg(actions).arg(problem)));
+            }
+            QCOMPARE(game.t().GameIdle, True);
+            QCOMPARE(game.t().lstNum.size(), 0);
+            for (int n = 0; n < game.pieces(); ++n)
+                QCOMPARE(game.t().imgPuzz[std::size_t(n)].tag, QStringLiteral("1"));
+        }
+    }
+
+    void aGameThroughTheRealWidgets()
+    {
+        GameFixture game(2);
+        PuzzleWindow window;
+        window.table().Form_Load();
+        shared().PlayMusic = 0;
+        shared().Joker = 0;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        PuzzleTable& t = window.table();
+        QTest::mouseClick(window.button(0), Qt::LeftButton);
+        QVERIFY(window.stack()->isVisible());
+        QVERIFY(!window.button(0)->isEnabled());
+        QTest::mouseClick(window.stack(), Qt::LeftButton);
+        const int piece = t.CurrentPiece;
+        QVERIFY(piece >= 0);
+        QVERIFY(!window.stack()->isEnabled());
+        QVERIFY(window.button(2)->isEnabled());
+        const qint16 player = t.CurrentPlayer;
+        QTest::mouseClick(window.cell(piece), Qt::LeftButton);
+        QVERIFY(!window.cell(piece)->isEnabled());
+        QVERIFY(shared().PlayerScore[std::size_t(player)] > 100);
+        QVERIFY(window.stack()->isEnabled());
+        QTest::mouseClick(window.button(1), Qt::LeftButton); // abandon
+        QVERIFY(!window.stack()->isVisible());
+        QVERIFY(window.button(0)->isEnabled());
+    }
+};
+
+TESSARON_TEST_MAIN(TestGame)
+#include "test_game.moc"
