@@ -121,7 +121,9 @@ public:
 
 private:
     void endOfTurn();
-    void failTurn(); // the piece goes back; the turn passes
+    void failTurn(); // a time-out: the piece goes back; the turn passes
+    void putPieceBack();
+    void clearWrongMarks();
     void endOfGame();
     void hint();
     void reloadPicture();

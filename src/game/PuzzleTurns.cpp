@@ -330,29 +330,17 @@ void PuzzleTable::imgPuzz_Click(qint16 Index)
             cellAt(imgPuzz, Index).face = Face::Empty;
             notifyCell(Index);
         });
-        step([&] { lstNum.append(QString::number(CurrentPiece)); });
-        step([&] {
-            if (s.numPlayers > 1)
-                SetPlayer();
-        });
-        step([&] { endOfTurn(); });
+        step([&] { putPieceBack(); });
     });
 }
 
 void PuzzleTable::endOfTurn()
 {
     const SharedState& s = shared();
-    for (int k = 1; k <= WrongTries && k <= 2; ++k) {
-        play(110, 0);
-        ImageState& cell = cellAt(imgPuzz, WrongCell[std::size_t(k)]);
-        cell.face = Face::Empty;
-        cell.enabled = true;
-        notifyCell(WrongCell[std::size_t(k)]);
-    }
+    clearWrongMarks();
     imgStack.face = Face::Back;
     imgStack.visible = true;
     imgStack.enabled = true;
-    WrongTries = 0;
     CurrentPiece = -1;
     setTimeBar(1);
     if (lstNum.isEmpty()) {
@@ -378,12 +366,28 @@ void PuzzleTable::endOfTurn()
     }
 }
 
+void PuzzleTable::clearWrongMarks()
+{
+    for (int k = 1; k <= WrongTries && k <= 2; ++k) {
+        play(110, 0);
+        ImageState& cell = cellAt(imgPuzz, WrongCell[std::size_t(k)]);
+        cell.face = Face::Empty;
+        cell.enabled = true;
+        notifyCell(WrongCell[std::size_t(k)]);
+    }
+    WrongTries = 0;
+}
+
 void PuzzleTable::failTurn()
 {
-    const SharedState& s = shared();
     play(zz(104, 106), 1);
+    putPieceBack();
+}
+
+void PuzzleTable::putPieceBack()
+{
     lstNum.append(QString::number(CurrentPiece));
-    if (s.numPlayers > 1)
+    if (shared().numPlayers > 1)
         SetPlayer();
     endOfTurn();
 }
@@ -491,14 +495,7 @@ void PuzzleTable::hint()
     cell.enabled = false;
     notifyCell(CurrentPiece);
     imgStack.face = Face::Back;
-    for (int k = 1; k <= WrongTries && k <= 2; ++k) {
-        play(110, 0);
-        ImageState& marked = cellAt(imgPuzz, WrongCell[std::size_t(k)]);
-        marked.face = Face::Empty;
-        marked.enabled = true;
-        notifyCell(WrongCell[std::size_t(k)]);
-    }
-    WrongTries = 0;
+    clearWrongMarks();
     CurrentPiece = -1;
     timer1_.stop();
     setTimeBar(1);
