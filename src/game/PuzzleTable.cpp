@@ -160,13 +160,22 @@ void PuzzleTable::Form_Activate()
     });
 }
 
+void PuzzleTable::stopIdleAnimation()
+{
+    idle_.stop();
+    if (idleCell_ >= 0 && imgPuzz[std::size_t(idleCell_)].face == Face::Joker) {
+        imgPuzz[std::size_t(idleCell_)].face = Face::Empty;
+        notifyCell(idleCell_);
+    }
+    idleCell_ = -1;
+}
+
 void PuzzleTable::idleStep()
 {
     trapped("frmPuzzle", "Form_Activate", [&](Steps& step) {
         step([&] {
             if (!GameIdle) {
-                idle_.stop();
-                idleCell_ = -1;
+                stopIdleAnimation();
                 return;
             }
             // The last mark goes, whatever the cell showed before it.

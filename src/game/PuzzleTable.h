@@ -130,6 +130,7 @@ private:
     void setTimeBar(double width);
     void play(qint16 number, qint16 mode);
     void idleStep();
+    void stopIdleAnimation();
     void loadPicture(const QString& path);
     void notifyCell(int n);
     void notifyControls();

@@ -140,12 +140,14 @@ void PuzzleTable::Shuffle()
 void PuzzleTable::StartGame()
 {
     trapped("frmPuzzle", "StartGame", [&](Steps& step) {
+        // The idle animation stops first: the shuffle sound lets timers run
+        // while it plays, and no joker mark may be left on the new board.
+        stopIdleAnimation();
         step([&] { ResetGame(); });
         step([&] {
             if (GameIdle)
                 Shuffle();
             GameIdle = False;
-            idle_.stop();
         });
         step([&] {
             imgStack.face = Face::Back;

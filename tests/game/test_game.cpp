@@ -88,6 +88,21 @@ private Q_SLOTS:
         QVERIFY(!t.idleTimer().isActive());
     }
 
+    void noIdleMarkIsLeftWhenAGameStarts()
+    {
+        GameFixture game(2);
+        setWaitScale(1);
+        game.effects.waitSeconds = 0.7; // the shuffle sound, while the idle animation would tick on
+        game.t().Form_Activate();
+        Verzoegerung(0.35);
+        QVERIFY(game.t().idleMarkedCell() >= 0);
+        game.t().StartGame();
+        Verzoegerung(0.35);
+        for (int n = 0; n < game.pieces(); ++n)
+            QCOMPARE(game.t().imgPuzz[std::size_t(n)].face, Face::Empty);
+        QVERIFY(!game.t().idleTimer().isActive());
+    }
+
     void jokersAreAboutOneInTen()
     {
         {

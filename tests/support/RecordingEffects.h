@@ -2,6 +2,7 @@
 // Listens to the sound effects instead of playing them.
 
 #include "sound/Sounds.h"
+#include "util/Wait.h"
 
 #include <QList>
 #include <QPair>
@@ -13,7 +14,12 @@ public:
     RecordingEffects() { setEffectSink(this); }
     ~RecordingEffects() override { setEffectSink(nullptr); }
 
-    void play(qint16 number, const QByteArray&, bool wait) override { played.append({number, wait}); }
+    void play(qint16 number, const QByteArray&, bool wait) override
+    {
+        played.append({number, wait});
+        if (wait && waitSeconds > 0)
+            Verzoegerung(waitSeconds); // timers run on while a sound is heard to its end
+    }
 
     int count(qint16 number) const
     {
@@ -24,6 +30,7 @@ public:
     }
 
     QList<QPair<qint16, bool>> played; // number, waited
+    double waitSeconds = 0;            // how long a waiting sound lasts
 };
 
 } // namespace tess::test
