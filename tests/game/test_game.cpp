@@ -97,7 +97,6 @@ private Q_SLOTS:
         Verzoegerung(0.35);
         QVERIFY(game.t().idleMarkedCell() >= 0);
         game.t().StartGame();
-        Verzoegerung(0.35);
         for (int n = 0; n < game.pieces(); ++n)
             QCOMPARE(game.t().imgPuzz[std::size_t(n)].face, Face::Empty);
         QVERIFY(!game.t().idleTimer().isActive());
