@@ -17,6 +17,9 @@ constexpr int BufferFrames = 1024;
 
 bool openMixer()
 {
+    // SDL would catch SIGINT and SIGTERM for an event loop we do not run,
+    // and the game could then no longer be ended from outside.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, AUDIO_S16SYS, 2, BufferFrames) == 0)

@@ -21,6 +21,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <csignal>
 
 using namespace tess;
 
@@ -338,6 +339,17 @@ private Q_SLOTS:
         QVERIFY2(clock.elapsed() > 600 && clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
         Music::instance().MakeMusic();
         QVERIFY(reporter.reports.isEmpty());
+    }
+
+    void theDeviceLeavesTheSignalsAlone()
+    {
+        // The game must still end on SIGTERM (a desktop logging out) after sound started.
+        QVERIFY(AudioDevice::instance().open());
+        struct sigaction current {};
+        QCOMPARE(sigaction(SIGTERM, nullptr, &current), 0);
+        QVERIFY(current.sa_handler == SIG_DFL);
+        QCOMPARE(sigaction(SIGINT, nullptr, &current), 0);
+        QVERIFY(current.sa_handler == SIG_DFL);
     }
 
     void clicksWaitUntilAWaitingSoundHasEnded()
