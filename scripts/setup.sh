@@ -14,7 +14,7 @@ build_packages=(
   fonts-dejavu-core
 )
 test_packages=(
-  qt6-base-private-dev xvfb xauth xdotool openbox wmctrl imagemagick poppler-utils e2fsprogs
+  python3 qt6-base-private-dev xvfb xauth xdotool openbox wmctrl imagemagick poppler-utils e2fsprogs
 )
 
 packages=("${build_packages[@]}")

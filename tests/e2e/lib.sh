@@ -63,3 +63,34 @@ e2e_copy_program() {
 e2e_close_window() {
   wmctrl -i -c "$1"
 }
+
+# Prints the id of the game window (the large "Tessaron" window) once it shows.
+e2e_game_window() {
+  local candidate width
+  for _ in $(seq 1 100); do
+    for candidate in $(xdotool search --onlyvisible --name '^Tessaron$' 2>/dev/null); do
+      width=$(xdotool getwindowgeometry "$candidate" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+      if [ "${width:-0}" -gt 800 ]; then
+        echo "$candidate"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits up to 5 s for the program to end; fails unless it ends with status 0.
+e2e_wait_for_end() {
+  local pid=$1 status=0
+  for _ in $(seq 1 50); do
+    if ! kill -0 "$pid" 2>/dev/null || [ "$(ps -o stat= -p "$pid" 2>/dev/null | cut -c1)" = "Z" ]; then
+      wait "$pid" || status=$?
+      [ "$status" -eq 0 ] || e2e_fail "the program ended with status $status"
+      return 0
+    fi
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null || true
+  e2e_fail "the program did not end"
+}

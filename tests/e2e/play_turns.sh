@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Plays through the real window with the mouse: start a game, draw a piece,
+# find its cell by comparing it with the picture, lay it, then abandon the
+# game with the end button and close the window.
+set -euo pipefail
+program=$1
+picture=$2 # the carried picture 201, to recognise the pieces by
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.sh"
+
+e2e_start_xvfb
+e2e_copy_program "$program"
+mkdir -p "$XDG_CONFIG_HOME/Tessaron"
+printf '[Optionen]\nnumPlayers=2\nSpieler1=Anna\nSpieler2=Ben\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\n' \
+  > "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini"
+
+"$E2E_PROGRAM_DIR/tessaron" >"$E2E_ROOT/stdout.log" 2>"$E2E_ROOT/stderr.log" &
+pid=$!
+window=$(e2e_game_window) || e2e_fail "the game window did not appear"
+sleep 1
+read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
+eval "$(python3 "$here/layout.py" "$width" "$height" 3 4)"
+
+shot() { import -window "$window" "$E2E_ROOT/$1.png"; }
+crop() { convert "$E2E_ROOT/$1.png" -crop "${CELL_W}x${CELL_H}+$2+$3" +repage "$E2E_ROOT/$4.png"; }
+# How far a crop is from a picture, 0 the same, 1 all different.
+distance() { { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed -n 's/.*(\(.*\)).*/\1/p'; }
+click() { xdotool mousemove --window "$window" --sync "$1" "$2" click 1; }
+below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+
+click "$START_X" "$START_Y"
+sleep 2 # the shuffle sound plays to its end
+shot started
+crop started "$STACK_X" "$STACK_Y" back
+
+click $((STACK_X + CELL_W / 2)) $((STACK_Y + CELL_H / 2))
+sleep 1
+shot drawn
+crop drawn "$STACK_X" "$STACK_Y" piece
+below 0.05 "$(distance "$E2E_ROOT/back.png" "$E2E_ROOT/piece.png")" \
+  || e2e_fail "the stack did not turn a piece over"
+
+# Which cell of the picture is it?
+convert "$picture" -resize "$((CELL_W * 4))x$((CELL_H * 3))!" "$E2E_ROOT/picture.png"
+best=-1
+best_distance=2
+for n in $(seq 0 11); do
+  convert "$E2E_ROOT/picture.png" -crop "${CELL_W}x${CELL_H}+$(( (n % 4) * CELL_W ))+$(( (n / 4) * CELL_H ))" +repage "$E2E_ROOT/ref$n.png"
+  d=$(distance "$E2E_ROOT/ref$n.png" "$E2E_ROOT/piece.png")
+  if below "$d" "$best_distance"; then best=$n; best_distance=$d; fi
+done
+echo "the piece in hand belongs in cell $best (distance $best_distance)"
+eval "x=\$CELL_${best}_X; y=\$CELL_${best}_Y"
+click "$x" "$y"
+sleep 3 # the score sound plays to its end
+shot placed
+crop placed $((x - CELL_W / 2)) $((y - CELL_H / 2)) laid
+below "$(distance "$E2E_ROOT/ref$best.png" "$E2E_ROOT/laid.png")" 0.12 \
+  || e2e_fail "the piece was not laid on cell $best"
+crop placed "$STACK_X" "$STACK_Y" back_again
+below "$(distance "$E2E_ROOT/back.png" "$E2E_ROOT/back_again.png")" 0.05 \
+  || e2e_fail "the stack does not show the back side for the next turn"
+[ -n "${E2E_KEEP_SHOTS:-}" ] && cp "$E2E_ROOT/placed.png" "$E2E_KEEP_SHOTS/placed.png"
+
+# The end button abandons the running game: the stack goes away.
+click "$END_X" "$END_Y"
+sleep 1
+shot abandoned
+read -r r g b <<< "$(convert "$E2E_ROOT/abandoned.png" -format "%[fx:int(255*p{$((STACK_X + CELL_W / 2)),$((STACK_Y + CELL_H / 2))}.r)] %[fx:int(255*p{$((STACK_X + CELL_W / 2)),$((STACK_Y + CELL_H / 2))}.g)] %[fx:int(255*p{$((STACK_X + CELL_W / 2)),$((STACK_Y + CELL_H / 2))}.b)]" info:)"
+[ "$r" -lt 20 ] && [ "$g" -lt 20 ] && [ "$b" -lt 20 ] || e2e_fail "the stack is still there after abandoning"
+
+e2e_close_window "$window"
+e2e_wait_for_end "$pid"
+echo "a turn was played with the mouse and the game abandoned"
