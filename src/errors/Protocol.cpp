@@ -14,7 +14,13 @@ const QString Separator(70, u'-');
 
 } // namespace
 
-SystemInfo SystemInfo::fromUname(const QString& sysname, const QString& release, const QString& version)
+QString textBeforeNul(const QString& buffer)
+{
+    const qsizetype nul = buffer.indexOf(QChar(u'\0'));
+    return nul < 0 ? QString() : buffer.left(nul);
+}
+
+SystemInfo SystemInfo::fromUname(const QString& sysname, const QString& release, const QString& versionBuffer)
 {
     // "6.1.0-18-amd64": version "6.1", build "0-18-amd64".
     SystemInfo info;
@@ -26,7 +32,7 @@ SystemInfo SystemInfo::fromUname(const QString& sysname, const QString& release,
     } else {
         info.version = release;
     }
-    info.build += QStringLiteral("   ") + version;
+    info.build += QStringLiteral("   ") + textBeforeNul(versionBuffer);
     return info;
 }
 
@@ -36,7 +42,7 @@ SystemInfo SystemInfo::current()
     if (uname(&names) != 0)
         return fromUname(QStringLiteral("Linux"), QString(), QString());
     return fromUname(QString::fromLocal8Bit(names.sysname), QString::fromLocal8Bit(names.release),
-                     QString::fromLocal8Bit(names.version));
+                     QString::fromLocal8Bit(names.version, sizeof(names.version)));
 }
 
 const std::array<QString, 4>& errorTitles()

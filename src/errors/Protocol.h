@@ -16,8 +16,9 @@ struct SystemInfo {
     QString build;    // rest of the release, three blanks, the kernel's version text
 
     static SystemInfo current();
-    // Splits a kernel release and version as uname() reports them.
-    static SystemInfo fromUname(const QString& sysname, const QString& release, const QString& version);
+    // Splits a kernel release and version as uname() reports them; `versionBuffer`
+    // is the whole fixed buffer of the version text, cut at its first NUL.
+    static SystemInfo fromUname(const QString& sysname, const QString& release, const QString& versionBuffer);
 };
 
 struct ProtocolData {
@@ -27,6 +28,10 @@ struct ProtocolData {
     QStringList callStack; // newest first
     SystemInfo system;
 };
+
+// The reporter's text helper: the part of a text before its first NUL, or the
+// empty text when it holds none (a fixed buffer always ends in one).
+QString textBeforeNul(const QString& buffer);
 
 // The four fixed titles of the error block.
 const std::array<QString, 4>& errorTitles();

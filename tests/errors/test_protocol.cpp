@@ -44,7 +44,7 @@ ProtocolData example()
                         QStringLiteral("50080")};
     data.when = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
     data.system = SystemInfo::fromUname(QStringLiteral("Linux"), QStringLiteral("6.1.0-18-amd64"),
-                                        QStringLiteral("#1 SMP PREEMPT_DYNAMIC Debian 6.1.76-1"));
+                                        QString::fromLatin1("#1 SMP PREEMPT_DYNAMIC Debian 6.1.76-1\0\0junk", 45));
     return data;
 }
 
@@ -109,12 +109,20 @@ private Q_SLOTS:
         QCOMPARE(all[heading + 3], QString(70, u'-'));
     }
 
+    void theTextHelperCutsAtTheFirstNul()
+    {
+        QCOMPARE(textBeforeNul(QString::fromLatin1("Service Pack 3\0rest", 19)), QStringLiteral("Service Pack 3"));
+        QCOMPARE(textBeforeNul(QString::fromLatin1("\0rest", 5)), QString());
+        QCOMPARE(textBeforeNul(QStringLiteral("no nul at all")), QString()); // unlike TrimNull
+    }
+
     void systemLinesComeFromUname()
     {
         const SystemInfo info = SystemInfo::current();
         QCOMPARE(info.platform, QStringLiteral("Linux"));
         QVERIFY2(QRegularExpression("^\\d+\\.\\d+$").match(info.version).hasMatch(), qPrintable(info.version));
-        QVERIFY(info.build.contains(QStringLiteral("   ")));
+        QVERIFY(info.build.contains(QStringLiteral("   #"))); // the kernel's version text follows
+        QVERIFY(!info.build.contains(QChar(u'\0')));
     }
 
     void onErrorFillsTheValuesLogsBeepsAndAsks()
