@@ -1,0 +1,88 @@
+// The end of a game: the champions for one player, the winner for several,
+// and the end button.
+
+#include "game/PuzzleTable.h"
+
+#include "errors/RunTimeError.h"
+#include "errors/Trap.h"
+#include "game/SharedState.h"
+#include "game/TableHelpers.h"
+#include "sound/Sounds.h"
+#include "language/Language.h"
+#include "util/Dialogs.h"
+#include "util/Numbers.h"
+#include "util/Shutdown.h"
+
+namespace tess {
+
+using namespace table;
+
+void PuzzleTable::endOfGame()
+{
+    SharedState& s = shared();
+    if (s.numPlayers == 1) {
+        s.HSScore = paddedNumber(s.PlayerScore[0], 5);
+        s.HSCheck = True;
+        if (services.champions)
+            services.champions();
+        s.HSCheck = False;
+        s.PlayerScore[0] = 0;
+        return;
+    }
+    CheckWinner();
+}
+
+void PuzzleTable::CheckWinner()
+{
+    const SharedState& s = shared();
+    trapped("frmPuzzle", "CheckWinner", [&](Steps& step) {
+        qint32 best = 0;
+        qint16 winner = 0;
+        bool draw = false;
+        step([&] {
+            for (qint16 i = 0; i < s.numPlayers && i < 4; ++i) {
+                if (s.PlayerScore[std::size_t(i)] > best) {
+                    best = s.PlayerScore[std::size_t(i)];
+                    winner = i;
+                }
+            }
+        });
+        step([&] {
+            for (qint16 i = 0; i < 4; ++i)
+                draw = draw || (i != winner && s.PlayerScore[std::size_t(i)] == best);
+        });
+        step([&] {
+            if (draw) {
+                play(103, 0);
+                dialogs().inform(langText(128), langText(138));
+            } else {
+                play(101, 0);
+                QString text = langText(127);
+                text.replace(QStringLiteral("Vodez"), s.PlayerName[std::size_t(winner)]);
+                dialogs().inform(text, langText(125));
+            }
+        });
+        step([&] {
+            if (dialogs().askYesNo(langText(130), langText(129)))
+                Form_Activate();
+            else
+                Form_Unload();
+        });
+    });
+}
+
+void PuzzleTable::EndGame()
+{
+    ignoringErrors([&](Steps& step) {
+        step([&] {
+            if (!GameIdle) {
+                ResetGame();
+                return;
+            }
+            if (dialogs().askYesNo(langText(124), QStringLiteral("Tessaron")))
+                Shutdown();
+        });
+    });
+}
+
+} // namespace tess

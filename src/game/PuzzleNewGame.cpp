@@ -1,0 +1,141 @@
+// A new game: reset, shuffle and start.
+
+#include "game/PuzzleTable.h"
+
+#include "errors/RunTimeError.h"
+#include "errors/Trap.h"
+#include "game/SharedState.h"
+#include "game/TableHelpers.h"
+#include "sound/Sounds.h"
+#include "util/Numbers.h"
+#include "util/Random.h"
+#include "util/Wait.h"
+
+namespace tess {
+
+using namespace table;
+
+void PuzzleTable::play(qint16 number, qint16 mode)
+{
+    if (shared().PlaySound == 1)
+        PlayWAV(number, mode);
+}
+
+void PuzzleTable::setTimeBar(double width)
+{
+    timeBarWidth = width;
+    lblTime.setWidth(std::max(1, near(width)));
+    notifyControls();
+}
+
+void PuzzleTable::ResetGame()
+{
+    SharedState& s = shared();
+    trapped("frmPuzzle", "ResetGame", [&](Steps& step) {
+        if (s.GameLoaded == False) {
+            step([&] { s.GameLoaded = True; });
+            return;
+        }
+        step([&] { GameIdle = True; });
+        step([&] {
+            TurnElapsed = 0;
+            setTimeBar(1);
+            timer1_.stop();
+        });
+        step([&] { s.PlayerScore = {}; });
+        step([&] { ResizeGame(); });
+        step([&] { imgStack.visible = false; });
+        step([&] {
+            PicBut[ButtonStart].enabled = true;
+            PicBut[ButtonHint].enabled = false;
+            PicBut[ButtonBack].enabled = true;
+            PicBut[ButtonChampions].enabled = true;
+        });
+        step([&] { SizePlayers(); });
+        step([&] {
+            for (ImageState& cell : imgPuzz) {
+                cell.enabled = true;
+                cell.border = s.Grid;
+            }
+        });
+        step([&] {
+            CurrentPiece = -1;
+            WrongTries = 0;
+        });
+        step([&] { imgPreview.visible = s.Miniatur != 0; });
+    });
+    idleCell_ = -1;
+    if (listener_) {
+        listener_->stackChanged();
+        listener_->previewChanged();
+        for (int n = 0; n < CellCount; ++n)
+            listener_->cellChanged(n);
+    }
+    notifyControls();
+}
+
+void PuzzleTable::Shuffle()
+{
+    const SharedState& s = shared();
+    trapped("frmPuzzle", "Shuffle", [&](Steps& step) {
+        const int n = s.BoardRows * s.BoardCols;
+        int jokerMax = 0;
+        int chosen = 0;
+        step([&] { play(108, 1); });
+        step([&] { lstNum.clear(); });
+        step([&] { jokerMax = n / 10; });
+        step([&] {
+            for (int i = 0; i < n; ++i) {
+                lstNum.append(numberText(i));
+                if (i > 500)
+                    raiseError(ErrSubscript, QStringLiteral("JokerPiece(%1)").arg(i));
+                JokerPiece[std::size_t(i)] = 0;
+            }
+        });
+        step([&] {
+            for (int k = 0; k < jokerMax; ++k) {
+                const qint16 r = zz(0, qint16(n - 1));
+                if (JokerPiece[std::size_t(r)] == 0 && chosen < jokerMax) {
+                    JokerPiece[std::size_t(r)] = 1;
+                    ++chosen;
+                }
+            }
+        });
+    });
+}
+
+void PuzzleTable::StartGame()
+{
+    trapped("frmPuzzle", "StartGame", [&](Steps& step) {
+        // The idle animation stops first: the shuffle sound lets timers run
+        // while it plays, and no joker mark may be left on the new board.
+        stopIdleAnimation();
+        step([&] { ResetGame(); });
+        step([&] {
+            if (GameIdle)
+                Shuffle();
+            GameIdle = False;
+        });
+        step([&] {
+            imgStack.face = Face::Back;
+            imgStack.enabled = true;
+            imgStack.visible = true;
+            if (listener_)
+                listener_->stackChanged();
+        });
+        step([&] {
+            PicBut[ButtonStart].enabled = false;
+            PicBut[ButtonBack].enabled = false;
+            PicBut[ButtonChampions].enabled = false;
+            notifyControls();
+        });
+        step([&] {
+            if (shared().Flip == 1) {
+                Verzoegerung(0.2);
+                imgStack_Click();
+            }
+        });
+    });
+}
+
+} // namespace tess
