@@ -13,6 +13,7 @@
   resources/art/flag_0.png .. _6    32 x 20    German, British, Spanish, Italian, French flags
   resources/art/button_0.png .. _9  38 x 38    tool buttons
   resources/art/digits.png          180 x 27   digits 0 to 9, 18 x 27 each
+  resources/art/*@2x.png                       flags, buttons and digits at twice the size
   resources/art/backs.bmp           500 x 200  ten back-side designs, 256 colours
   resources/art/splash_title.png    start-up window: the name
   resources/art/splash_board.png    start-up window: a board being filled
@@ -236,7 +237,7 @@ def joker_mark():
 
 # ---------------------------------------------------------------- flags
 
-def flag(code):
+def flag(code, scale=1):
     w, h = 32, 20
     image, draw = canvas(w, h, (255, 255, 255, 255))
     W8, H8 = w * S, h * S
@@ -265,7 +266,7 @@ def flag(code):
         for i, c in enumerate([(0, 35, 149), (255, 255, 255), (237, 41, 57)]):
             draw.rectangle([i * W8 / 3, 0, (i + 1) * W8 / 3, H8], fill=c)
     draw.rectangle([0, 0, W8 - 1, H8 - 1], outline=(60, 60, 60), width=S // 2)
-    return finish(image, w, h).convert("RGB")
+    return finish(image, w * scale, h * scale).convert("RGB")
 
 
 # ---------------------------------------------------------------- tool buttons
@@ -384,16 +385,16 @@ ICONS = [icon_start, icon_end, icon_hint, icon_picture, icon_back, icon_save, ic
          icon_champions, icon_help]
 
 
-def tool_button(index):
+def tool_button(index, scale=1):
     image, _ = button_base()
     draw = ImageDraw.Draw(image)
     ICONS[index](draw, 38 * S)
-    return finish(image, 38, 38)
+    return finish(image, 38 * scale, 38 * scale)
 
 
 # ---------------------------------------------------------------- digits
 
-def digits():
+def digits(scale=1):
     w, h = 18, 27
     strip = Image.new("RGB", (w * 10 * S, h * S), (0, 0, 0))
     font = ImageFont.truetype(MONO_BOLD, int(h * S * 0.95))
@@ -401,7 +402,7 @@ def digits():
         cell = gold_text((w * S, h * S), str(d), MONO_BOLD, int(h * S * 0.95), shadow=False)
         strip.paste(cell, (d * w * S, 0), cell)
     del font
-    return strip.resize((w * 10, h), Image.LANCZOS)
+    return strip.resize((w * 10 * scale, h * scale), Image.LANCZOS)
 
 
 # ---------------------------------------------------------------- back sides
@@ -571,11 +572,15 @@ def main():
     save(empty_cell(), "empty.png")
     save(wrong_mark(), "wrong.png")
     save(joker_mark(), "joker.png")
+    # "@2x": the same pictures at twice the size, for screens of double density.
     for code in (0, 1, 2, 3, 6):
         save(flag(code), f"flag_{code}.png")
+        save(flag(code, 2), f"flag_{code}@2x.png")
     for i in range(10):
         save(tool_button(i), f"button_{i}.png")
+        save(tool_button(i, 2), f"button_{i}@2x.png")
     save(digits(), "digits.png")
+    save(digits(2), "digits@2x.png")
     save(back_sheet(), "backs.bmp")
     save(splash_title(), "splash_title.png")
     save(splash_board(), "splash_board.png")

@@ -66,7 +66,11 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
 
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i] = new QToolButton(this);
-        buttons_[i]->setIcon(QIcon(QPixmap::fromImage(art(QStringLiteral("button_%1.png").arg(i)))));
+        QIcon icon(QPixmap::fromImage(art(QStringLiteral("button_%1.png").arg(i))));
+        QPixmap dense = QPixmap::fromImage(art(QStringLiteral("button_%1@2x.png").arg(i)));
+        dense.setDevicePixelRatio(2);
+        icon.addPixmap(dense);
+        buttons_[i]->setIcon(icon);
         buttons_[i]->setAutoRaise(false);
         buttons_[i]->setFocusPolicy(Qt::NoFocus);
         buttons_[i]->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; background: transparent; }"
@@ -78,7 +82,8 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     for (std::size_t i = 0; i < flags_.size(); ++i) {
         flags_[i] = new ImageControl(this);
         const qint16 language = PuzzleTable::FlagLanguages[i];
-        flags_[i]->setPicture(art(QStringLiteral("flag_%1.png").arg(language)), 0);
+        // Drawn from the double-size picture, so the flag stays sharp on dense screens.
+        flags_[i]->setPicture(art(QStringLiteral("flag_%1@2x.png").arg(language)), 0);
         flags_[i]->setCursor(Qt::PointingHandCursor);
         flags_[i]->hide();
         connect(flags_[i], &ImageControl::clicked, this, [this, language] { Q_EMIT flagClicked(language); });

@@ -21,6 +21,7 @@ protected:
 
 private:
     const PictureClip& digits_;
+    PictureClip dense_;
     ScoreState state_;
 };
 

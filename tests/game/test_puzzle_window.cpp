@@ -139,6 +139,8 @@ private Q_SLOTS:
         if (ratio < 2)
             QSKIP("run with QT_SCALE_FACTOR=2 for the dense-screen check");
         QVERIFY2(distinctColumnPairs(shot.toImage()) > 0.3, "the cell was blown up, not drawn at full resolution");
+        QVERIFY2(distinctColumnPairs(window->scoreBox(0)->grab().toImage()) > 0.3, "the digits were blown up");
+        QVERIFY2(distinctColumnPairs(window->flag(1)->grab().toImage()) > 0.3, "the flag was blown up");
     }
 
     void clicksOnEnabledCellsAreForwarded()

@@ -112,6 +112,9 @@ private Q_SLOTS:
             QTest::newRow(qPrintable(QStringLiteral("button %1").arg(button)))
                 << QStringLiteral("button_%1.png").arg(button) << QSize(38, 38);
         QTest::newRow("digits") << "digits.png" << QSize(180, 27);
+        QTest::newRow("dense digits") << "digits@2x.png" << QSize(360, 54);
+        QTest::newRow("dense flag") << "flag_6@2x.png" << QSize(64, 40);
+        QTest::newRow("dense button") << "button_9@2x.png" << QSize(76, 76);
         QTest::newRow("back sides") << "backs.bmp" << QSize(500, 200);
         for (int size : {48, 64, 128, 256})
             QTest::newRow(qPrintable(QStringLiteral("icon %1").arg(size))) << QStringLiteral("icon_%1.png").arg(size)
