@@ -4,11 +4,16 @@
 #include "game/ScoreBox.h"
 #include "resources/Resources.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 
 namespace tess {
@@ -101,6 +106,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         scores_[i]->hide();
     }
 
+    qApp->installEventFilter(this);
     connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.imgPuzz_Click(qint16(n)); });
     connect(this, &PuzzleWindow::stackClicked, this, [this] { table_.imgStack_Click(); });
     connect(this, &PuzzleWindow::buttonPressed, this, [this](int i) { table_.PicBut_Click(qint16(i)); });
@@ -260,11 +266,31 @@ void PuzzleWindow::resizeEvent(QResizeEvent* event)
     table_.Form_Resize(width(), height(), 1440 / dpi);
 }
 
-void PuzzleWindow::changeEvent(QEvent* event)
+bool PuzzleWindow::isGameDialog(QObject* object)
 {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        table_.Form_Activate();
+    // The game's own dialogs activate the window again when they close; message
+    // and input boxes do not, and neither does coming back from another program.
+    auto* dialog = qobject_cast<QDialog*>(object);
+    return dialog && dialog->isWindow() && !qobject_cast<QMessageBox*>(dialog) && !qobject_cast<QInputDialog*>(dialog);
+}
+
+bool PuzzleWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && isVisible() && isGameDialog(watched)) {
+        openDialogs_.insert(watched);
+    } else if (event->type() == QEvent::Hide && openDialogs_.remove(watched)) {
+        QTimer::singleShot(0, this, [this] { table_.Form_Activate(); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PuzzleWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (activatedOnce_)
+        return;
+    activatedOnce_ = true;
+    QTimer::singleShot(0, this, [this] { table_.Form_Activate(); });
 }
 
 void PuzzleWindow::closeEvent(QCloseEvent* event)

@@ -4,6 +4,7 @@
 #include "game/PuzzleTable.h"
 
 #include <QPixmap>
+#include <QSet>
 #include <QWidget>
 
 #include <array>
@@ -46,8 +47,9 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // TableListener
@@ -58,6 +60,7 @@ private:
     void backgroundChanged() override;
     void controlsChanged() override;
 
+    static bool isGameDialog(QObject* object);
     void paintBackground();
     void showImage(ImageControl* control, const ImageState& state);
     QImage faceImage(const ImageState& state) const;
@@ -75,6 +78,8 @@ private:
     QPixmap background_;
     std::size_t painted_ = 0;
     qint64 generation_ = 0;
+    QSet<QObject*> openDialogs_; // dialogs opened over the window, not yet closed
+    bool activatedOnce_ = false;
 };
 
 } // namespace tess

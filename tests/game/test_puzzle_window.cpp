@@ -5,10 +5,15 @@
 #include "game/PuzzleWindow.h"
 #include "game/SharedState.h"
 #include "language/Language.h"
+#include "support/RecordingEffects.h"
 #include "support/TestEnvironment.h"
 #include "util/ProgramEnd.h"
 
+#include <QDialog>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QToolButton>
 
@@ -165,6 +170,33 @@ private Q_SLOTS:
         QCOMPARE(pressed.count(), 1);
         QCOMPARE(pressed.first().first().toInt(), 7);
         QCOMPARE(flagged.first().first().toInt(), 6);
+    }
+
+    void activationFollowsTheGamesOwnDialogsOnly()
+    {
+        window.reset();
+        test::RecordingEffects effects;
+        window = std::make_unique<PuzzleWindow>();
+        window->table().Form_Load();
+        shared().PlayMusic = 0;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QTRY_COMPARE(effects.count(102), 1); // the first activation
+
+        // A message box closing over the window is no activation ...
+        QTimer::singleShot(50, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Ok)->click();
+        });
+        QMessageBox::information(window.get(), QStringLiteral("Tessaron"), QStringLiteral("Note"));
+        QTest::qWait(50);
+        QCOMPARE(effects.count(102), 1);
+
+        // ... but one of the game's dialogs closing is.
+        QDialog dialog(window.get());
+        QTimer::singleShot(50, &dialog, &QDialog::accept);
+        dialog.exec();
+        QTRY_COMPARE(effects.count(102), 2);
     }
 
     void closingTheWindowEndsTheProgram()
