@@ -19,22 +19,14 @@ import bz2
 import math
 import pathlib
 import random
-import subprocess
 import sys
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+from toolkit import ensure_packages  # noqa: E402
 
 NEEDED = ["python3-pil", "python3-numpy", "python3-scipy", "python3-skimage", "opencv-doc"]
 
-
-def ensure_packages():
-    missing = [p for p in NEEDED
-               if subprocess.run(["dpkg-query", "-W", "-f=${Status}", p], capture_output=True,
-                                 text=True).stdout.find("install ok installed") < 0]
-    if missing:
-        sudo = [] if subprocess.run(["id", "-u"], capture_output=True, text=True).stdout.strip() == "0" else ["sudo"]
-        subprocess.run(sudo + ["apt-get", "install", "-y", "--no-install-recommends"] + missing, check=True)
-
-
-ensure_packages()
+ensure_packages(NEEDED)
 
 import numpy as np  # noqa: E402
 from PIL import Image, ImageDraw, ImageFilter  # noqa: E402

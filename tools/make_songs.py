@@ -19,19 +19,12 @@ import pathlib
 import subprocess
 import sys
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+from toolkit import ensure_packages  # noqa: E402
+
 NEEDED = ["python3-mido"]
 
-
-def ensure_packages(extra=()):
-    missing = [p for p in list(NEEDED) + list(extra)
-               if "install ok installed" not in subprocess.run(["dpkg-query", "-W", "-f=${Status}", p],
-                                                               capture_output=True, text=True).stdout]
-    if missing:
-        sudo = [] if subprocess.run(["id", "-u"], capture_output=True, text=True).stdout.strip() == "0" else ["sudo"]
-        subprocess.run(sudo + ["apt-get", "install", "-y", "--no-install-recommends"] + missing, check=True)
-
-
-ensure_packages()
+ensure_packages(NEEDED)
 
 import mido  # noqa: E402
 
@@ -333,7 +326,7 @@ def main():
         midi.save(path)
         print(f"{path.relative_to(ROOT)}: format {midi.type}, {len(midi.tracks)} tracks, {midi.length:.1f} s")
     if "--render" in sys.argv:
-        ensure_packages(["fluidsynth", "fluid-soundfont-gm"])
+        ensure_packages(NEEDED + ["fluidsynth", "fluid-soundfont-gm"])
         for number in SONGS:
             subprocess.run(["fluidsynth", "-ni", "-F", f"/tmp/{number}.wav", "-r", "44100",
                             "/usr/share/sounds/sf2/FluidR3_GM.sf2", str(folder / f"{number}.mid")], check=True,

@@ -29,21 +29,14 @@ Run again:  tools/make_window_art.py  (installs what it needs with apt)
 import math
 import pathlib
 import random
-import subprocess
+import sys
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+from toolkit import ensure_packages  # noqa: E402
 
 NEEDED = ["python3-pil", "python3-numpy", "fonts-lobster", "fonts-dejavu-core"]
 
-
-def ensure_packages():
-    missing = [p for p in NEEDED
-               if "install ok installed" not in subprocess.run(["dpkg-query", "-W", "-f=${Status}", p],
-                                                               capture_output=True, text=True).stdout]
-    if missing:
-        sudo = [] if subprocess.run(["id", "-u"], capture_output=True, text=True).stdout.strip() == "0" else ["sudo"]
-        subprocess.run(sudo + ["apt-get", "install", "-y", "--no-install-recommends"] + missing, check=True)
-
-
-ensure_packages()
+ensure_packages(NEEDED)
 
 import numpy as np  # noqa: E402
 from PIL import Image, ImageDraw, ImageFilter, ImageFont  # noqa: E402
