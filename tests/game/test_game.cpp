@@ -139,6 +139,12 @@ private Q_SLOTS:
         const int piece = game.draw();
         QCOMPARE(game.t().lstNum.size(), 10);
         QCOMPARE(game.t().timeBarWidth, 1.0);
+        // A piece in hand: shown on the stack, which no longer takes clicks; the clock runs; hints allowed.
+        QCOMPARE(game.t().imgStack.face, Face::Piece);
+        QCOMPARE(game.t().imgStack.piece, piece);
+        QVERIFY(!game.t().imgStack.enabled);
+        QVERIFY(game.t().Timer1().isActive());
+        QVERIFY(game.t().PicBut[2].enabled);
         game.t().imgPuzz_Click(qint16(piece));
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 140); // 100 + 20 + 19.98
         QCOMPARE(game.t().picScore[std::size_t(player)].digits, QStringLiteral("000140"));
@@ -146,8 +152,12 @@ private Q_SLOTS:
         QVERIFY(!game.t().imgPuzz[std::size_t(piece)].enabled);
         QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 2));
         QCOMPARE(game.t().CurrentPiece, qint16(-1));
+        // Waiting for the next draw: the stack face down and enabled, the clock stopped at width 1.
         QVERIFY(game.t().imgStack.visible && game.t().imgStack.enabled);
         QCOMPARE(game.t().imgStack.face, Face::Back);
+        QVERIFY(!game.t().Timer1().isActive());
+        QCOMPARE(game.t().lblTime.width(), 1);
+        QVERIFY(!game.t().PicBut[0].enabled && !game.t().PicBut[4].enabled && !game.t().PicBut[8].enabled);
         QVERIFY(waited(game.effects, 125));
         QCOMPARE(game.effects.played.first().first, qint16(117));
     }
