@@ -1,6 +1,7 @@
 #include "util/Numbers.h"
 
 #include "errors/RunTimeError.h"
+#include "util/Text.h"
 
 #include <cmath>
 #include <limits>
@@ -45,11 +46,7 @@ qint32 toLong(double value)
 
 double parseNumber(const QString& text)
 {
-    QString trimmed = text;
-    while (!trimmed.isEmpty() && (trimmed.front() == u' ' || trimmed.front() == u'\t'))
-        trimmed.remove(0, 1);
-    while (!trimmed.isEmpty() && (trimmed.back() == u' ' || trimmed.back() == u'\t'))
-        trimmed.chop(1);
+    const QString trimmed = trimBlanks(text);
     if (trimmed.isEmpty())
         raiseError(ErrTypeMismatch);
     // Only plain decimal notation: digits, one point, an optional sign and exponent.
