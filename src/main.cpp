@@ -2,6 +2,8 @@
 
 #include "errors/ErrorReporter.h"
 #include "errors/FltDesk.h"
+#include "errors/GuardedApplication.h"
+#include "errors/Trap.h"
 #include "game/PuzzleWindow.h"
 #include "language/StartupWindow.h"
 #include "resources/Resources.h"
@@ -15,19 +17,23 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    tess::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaron"));
 
     tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
     tess::setErrorReporter(&reporter);
 
-    QIcon icon;
-    for (const QString& size : {QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("128"), QStringLiteral("256")})
-        icon.addPixmap(QPixmap::fromImage(tess::LoadArt(QStringLiteral("icon_%1.png").arg(size))));
-    QPixmap small;
-    small.loadFromData(tess::LoadResData(30001, QStringLiteral("icon")));
-    icon.addPixmap(small);
-    QApplication::setWindowIcon(icon);
+    tess::trapped("Tessaron", "main", [](tess::Steps& step) {
+        step([] {
+            QIcon icon;
+            for (const QString& size : {QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("128"), QStringLiteral("256")})
+                icon.addPixmap(QPixmap::fromImage(tess::LoadArt(QStringLiteral("icon_%1.png").arg(size))));
+            QPixmap small;
+            small.loadFromData(tess::LoadResData(30001, QStringLiteral("icon")));
+            icon.addPixmap(small);
+            QApplication::setWindowIcon(icon);
+        });
+    });
 
     std::unique_ptr<tess::PuzzleWindow> game;
     tess::StartupWindow startup([&game]() -> QWidget* {

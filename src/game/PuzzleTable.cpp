@@ -123,13 +123,16 @@ void PuzzleTable::Form_Load()
             s.GameLoaded = True;
         });
         step([&] { backColor = Qt::black; });
+        // The hidden picture holders of the window's design.
+        step([&] {
+            imgLeer = LoadArt(QStringLiteral("empty.png"));
+            imgFalsch = LoadArt(QStringLiteral("wrong.png"));
+            imgJoker = LoadArt(QStringLiteral("joker.png"));
+            clpNum.setPicture(LoadArt(QStringLiteral("digits.png")));
+            clpNum.setRows(1);
+            clpNum.setCols(10);
+        });
     });
-    imgLeer = LoadArt(QStringLiteral("empty.png"));
-    imgFalsch = LoadArt(QStringLiteral("wrong.png"));
-    imgJoker = LoadArt(QStringLiteral("joker.png"));
-    clpNum.setPicture(LoadArt(QStringLiteral("digits.png")));
-    clpNum.setRows(1);
-    clpNum.setCols(10);
     if (listener_) {
         listener_->pictureChanged();
         listener_->stackChanged();

@@ -6,6 +6,8 @@
 #include "support/TestEnvironment.h"
 #include "util/ProgramEnd.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QStringList>
 #include <stdexcept>
 
@@ -182,6 +184,20 @@ private Q_SLOTS:
         });
         QVERIFY(trace.isEmpty());
         QVERIFY(reporter.reports.isEmpty());
+    }
+
+    void anErrorThatSlipsPastEveryTrapIsStillReported()
+    {
+        struct Raising : QObject {
+            bool event(QEvent*) override { raiseError(ErrSubscript); }
+        } raising;
+        test::ScriptedReporter reporter;
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&raising, &event); // must not end the program
+        QCOMPARE(reporter.reports.size(), 1);
+        QCOMPARE(reporter.reports.first().module, QStringLiteral("Tessaron"));
+        QCOMPARE(reporter.reports.first().procedure, QStringLiteral("notify"));
+        QCOMPARE(reporter.reports.first().number, 9);
     }
 
     void errorNumbersCarryTheirTexts_data()

@@ -2,6 +2,8 @@
 // Gives a test process its own HOME, XDG folders, temporary folder and program
 // folder, so no test ever touches the real user's files.
 
+#include "errors/GuardedApplication.h"
+
 #include <QApplication>
 #include <QString>
 #include <QTest>
@@ -29,7 +31,7 @@ void clearFolders();
     int main(int argc, char* argv[])                   \
     {                                                  \
         tess::test::isolateEnvironment();              \
-        QApplication app(argc, argv);                  \
+        tess::GuardedApplication app(argc, argv);      \
         TestClass testObject;                          \
         return QTest::qExec(&testObject, argc, argv);  \
     }

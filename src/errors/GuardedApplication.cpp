@@ -1,0 +1,22 @@
+#include "errors/GuardedApplication.h"
+
+#include "errors/RunTimeError.h"
+#include "errors/Trap.h"
+
+namespace tess {
+
+GuardedApplication::GuardedApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+}
+
+bool GuardedApplication::notify(QObject* receiver, QEvent* event)
+{
+    bool handled = false;
+    trapped("Tessaron", "notify", [&](Steps& step) {
+        step([&] { handled = QApplication::notify(receiver, event); });
+    });
+    return handled;
+}
+
+} // namespace tess
