@@ -14,17 +14,7 @@ e2e_copy_program "$program"
 "$E2E_PROGRAM_DIR/tessaron" >"$E2E_ROOT/stdout.log" 2>"$E2E_ROOT/stderr.log" &
 pid=$!
 
-window=""
-for _ in $(seq 1 100); do
-  # The game window is the large one; the start-up window closes itself.
-  for candidate in $(xdotool search --onlyvisible --name '^Tessaron$' 2>/dev/null); do
-    width=$(xdotool getwindowgeometry "$candidate" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1/p')
-    if [ "${width:-0}" -gt 800 ]; then window=$candidate; fi
-  done
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || e2e_fail "the game window did not appear"
+window=$(e2e_game_window) || e2e_fail "the game window did not appear"
 sleep 1 # let the first activation finish
 
 geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
@@ -55,16 +45,6 @@ read -r r g b <<< "$(pixel $((bx + bw / 2)) $((by - f100 * 9 / 100)))"
 [ "$r" -gt 150 ] && [ "$g" -gt 100 ] && [ "$b" -lt 120 ] || e2e_fail "expected the gold frame above the board, got $r $g $b"
 
 e2e_close_window "$window"
-for _ in $(seq 1 50); do
-  if ! kill -0 "$pid" 2>/dev/null; then
-    status=0
-    wait "$pid" || status=$?
-    [ "$status" -eq 0 ] || e2e_fail "the program ended with status $status"
-    [ ! -f "$TMPDIR/~tmp.lng" ] || e2e_fail "closing with music on left the language table behind"
-    echo "the game window came up, was laid out 4:3 and closing it ended the program"
-    exit 0
-  fi
-  sleep 0.1
-done
-kill "$pid" 2>/dev/null || true
-e2e_fail "the program did not end after its window was closed"
+e2e_wait_for_end "$pid"
+[ ! -f "$TMPDIR/~tmp.lng" ] || e2e_fail "closing with music on left the language table behind"
+echo "the game window came up, was laid out 4:3 and closing it ended the program"
