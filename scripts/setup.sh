@@ -39,5 +39,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$here/build" -j"$(nproc)"
+if [ "$mode" = test ]; then
+  cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
+  cmake --build "$here/build" -j"$(nproc)"
+else
+  # Playing needs only the game: no tests, and none of their packages.
+  cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+  cmake --build "$here/build" -j"$(nproc)" --target tessaron
+fi
