@@ -9,16 +9,23 @@
 #include "sound/Sounds.h"
 #include "language/Language.h"
 #include "resources/BackSides.h"
-#include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "util/Numbers.h"
-#include "util/Paths.h"
 #include "util/Wait.h"
 
 namespace tess {
 
 using namespace table;
+
+namespace {
+// A dialog or service that a later part of the game plugs in; nothing until then.
+void openService(const std::function<void()>& service)
+{
+    if (service)
+        service();
+}
+} // namespace
 
 void PuzzleTable::hint()
 {
@@ -37,29 +44,12 @@ void PuzzleTable::hint()
     setTimeBar(1);
     imgStack.enabled = true;
     PicBut[ButtonHint].enabled = false;
-    if (listener_)
-        listener_->stackChanged();
+    notify(&TableListener::stackChanged);
     notifyControls();
     if (shared().Flip == 1) {
         Verzoegerung(0.2);
         if (!GameIdle && CurrentPiece == -1)
             imgStack_Click();
-    }
-}
-
-void PuzzleTable::reloadPicture()
-{
-    SharedState& s = shared();
-    if (s.Album == 0) {
-        clpImage.setPicture(LoadResPicture(addInteger(s.Picture, 100)));
-        previewPicture = clpImage.picture();
-    } else if (s.Album == 1) {
-        s.File = programFolder() + QStringLiteral("pics/") + readSetting(keys::File);
-        loadPicture(s.File);
-    }
-    if (listener_) {
-        listener_->pictureChanged();
-        listener_->previewChanged();
     }
 }
 
@@ -80,40 +70,31 @@ void PuzzleTable::PicBut_Click(qint16 Index)
                 break;
             case 3:
                 ResetGame();
-                if (services.pictureChoice)
-                    services.pictureChoice();
-                reloadPicture();
+                openService(services.pictureChoice);
+                // Unlike at start-up, a missing file is an error here.
+                loadChosenPicture(shared().Album == 1 ? readSetting(keys::File) : QString(), false);
                 break;
             case 4:
-                if (services.backChoice)
-                    services.backChoice();
+                openService(services.backChoice);
                 imgBack = backSideCutter().graphicCell(shared().Back);
-                if (listener_) {
-                    listener_->pictureChanged();
-                    listener_->stackChanged();
-                }
+                notify(&TableListener::pictureChanged, &TableListener::stackChanged);
                 break;
             case 5:
-                if (services.saveGame)
-                    services.saveGame();
+                openService(services.saveGame);
                 break;
             case 6:
-                if (services.loadGame)
-                    services.loadGame();
+                openService(services.loadGame);
                 break;
             case 7:
                 if (!GameIdle)
                     EndGame();
-                if (services.options)
-                    services.options();
+                openService(services.options);
                 break;
             case 8:
-                if (services.champions)
-                    services.champions();
+                openService(services.champions);
                 break;
             case 9:
-                if (services.helpMenu)
-                    services.helpMenu();
+                openService(services.helpMenu);
                 break;
             default:
                 break;

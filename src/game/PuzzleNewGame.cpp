@@ -65,12 +65,8 @@ void PuzzleTable::ResetGame()
         step([&] { imgPreview.visible = s.Miniatur != 0; });
     });
     idleCell_ = -1;
-    if (listener_) {
-        listener_->stackChanged();
-        listener_->previewChanged();
-        for (int n = 0; n < CellCount; ++n)
-            listener_->cellChanged(n);
-    }
+    notify(&TableListener::stackChanged, &TableListener::previewChanged);
+    notifyAllCells();
     notifyControls();
 }
 
@@ -120,8 +116,7 @@ void PuzzleTable::StartGame()
             imgStack.face = Face::Back;
             imgStack.enabled = true;
             imgStack.visible = true;
-            if (listener_)
-                listener_->stackChanged();
+            notify(&TableListener::stackChanged);
         });
         step([&] {
             PicBut[ButtonStart].enabled = false;

@@ -51,16 +51,35 @@ void PuzzleTable::notifyCell(int n)
         listener_->cellChanged(n);
 }
 
-void PuzzleTable::notifyControls()
+void PuzzleTable::notifyAllCells()
 {
-    if (listener_)
-        listener_->controlsChanged();
+    for (int n = 0; n < CellCount; ++n)
+        notifyCell(n);
 }
 
-void PuzzleTable::loadPicture(const QString& path)
+void PuzzleTable::notifyControls()
 {
-    clpImage.setPicture(LoadPicture(path));
-    previewPicture = LoadPicture(path);
+    notify(&TableListener::controlsChanged);
+}
+
+void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
+{
+    SharedState& s = shared();
+    QImage picture;
+    if (s.Album == 0) {
+        picture = LoadResPicture(addInteger(s.Picture, 100));
+    } else if (s.Album == 1) {
+        s.File = programFolder() + QStringLiteral("pics/") + fileName;
+        if (fallBack && (fileName.isEmpty() || !QFile::exists(s.File)))
+            s.File = programFolder() + QStringLiteral("pics/puzzle01.jpg");
+        picture = LoadPicture(s.File);
+    } else {
+        return; // any other source: no picture is loaded
+    }
+    // The thumbnail shows the same picture: decoded once, shared by both.
+    clpImage.setPicture(picture);
+    previewPicture = picture;
+    notify(&TableListener::pictureChanged, &TableListener::previewChanged);
 }
 
 void PuzzleTable::Form_Load()
@@ -71,16 +90,8 @@ void PuzzleTable::Form_Load()
         step([&] { s.Album = readIntegerSetting(keys::Album); });
         step([&] { s.Picture = readIntegerSetting(keys::Picture); });
         step([&] {
-            if (s.Album == 0) {
-                clpImage.setPicture(LoadResPicture(addInteger(s.Picture, 100)));
-                previewPicture = clpImage.picture();
-            } else if (s.Album == 1) {
-                const QString name = readSetting(keys::File, QString::number(s.PicFileIndex));
-                s.File = programFolder() + QStringLiteral("pics/") + name;
-                if (name.isEmpty() || !QFile::exists(s.File))
-                    s.File = programFolder() + QStringLiteral("pics/puzzle01.jpg");
-                loadPicture(s.File);
-            }
+            // The file name is read only for a picture file; a missing file falls back to puzzle01.jpg.
+            loadChosenPicture(s.Album == 1 ? readSetting(keys::File, QString::number(s.PicFileIndex)) : QString(), true);
         });
         step([&] { s.Back = readIntegerSetting(keys::Back); });
         step([&] { dimGSize(); });
@@ -133,11 +144,7 @@ void PuzzleTable::Form_Load()
             clpNum.setCols(10);
         });
     });
-    if (listener_) {
-        listener_->pictureChanged();
-        listener_->stackChanged();
-        listener_->previewChanged();
-    }
+    notify(&TableListener::pictureChanged, &TableListener::stackChanged, &TableListener::previewChanged);
     notifyControls();
 }
 
@@ -232,8 +239,7 @@ void PuzzleTable::positionieren()
             }
         });
     });
-    if (listener_)
-        listener_->backgroundChanged();
+    notify(&TableListener::backgroundChanged);
     notifyControls();
 }
 
@@ -268,14 +274,9 @@ void PuzzleTable::ResizeGame()
             imgStack.geometry = board.stack;
         });
     });
-    if (listener_) {
-        listener_->pictureChanged();
-        listener_->backgroundChanged();
-        listener_->stackChanged();
-        listener_->previewChanged();
-        for (int n = 0; n < CellCount; ++n)
-            listener_->cellChanged(n);
-    }
+    notify(&TableListener::pictureChanged, &TableListener::backgroundChanged, &TableListener::stackChanged,
+           &TableListener::previewChanged);
+    notifyAllCells();
 }
 
 void PuzzleTable::SizePlayers()

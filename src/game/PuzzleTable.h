@@ -126,12 +126,20 @@ private:
     void clearWrongMarks();
     void endOfGame();
     void hint();
-    void reloadPicture();
     void setTimeBar(double width);
     void play(qint16 number, qint16 mode);
     void idleStep();
     void stopIdleAnimation();
-    void loadPicture(const QString& path);
+    // The picture that Album, Picture and the file name choose, into the cutter and the thumbnail.
+    void loadChosenPicture(const QString& fileName, bool fallBack);
+    // Tells the window what changed, when a window listens.
+    template <class... Changes>
+    void notify(Changes... changes)
+    {
+        if (listener_)
+            ((listener_->*changes)(), ...);
+    }
+    void notifyAllCells();
     void notifyCell(int n);
     void notifyControls();
 

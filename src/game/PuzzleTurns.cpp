@@ -28,8 +28,7 @@ void PuzzleTable::imgStack_Click()
             if (empty) {
                 imgStack.visible = false;
                 GameIdle = True;
-                if (listener_)
-                    listener_->stackChanged();
+                notify(&TableListener::stackChanged);
             }
         });
         if (empty)
@@ -44,8 +43,7 @@ void PuzzleTable::imgStack_Click()
             imgStack.face = Face::Piece;
             imgStack.piece = CurrentPiece;
             imgStack.enabled = false;
-            if (listener_)
-                listener_->stackChanged();
+            notify(&TableListener::stackChanged);
         });
         step([&] { lstNum.removeAt(k); });
         step([&] { PicBut[ButtonHint].enabled = s.Tipp != 0; });
@@ -107,8 +105,7 @@ void PuzzleTable::imgPuzz_Click(qint16 Index)
             });
             step([&] {
                 imgStack.visible = false;
-                if (listener_)
-                    listener_->stackChanged();
+                notify(&TableListener::stackChanged);
                 handleEvents();
                 cellAt(imgPuzz, Index).enabled = false;
                 notifyCell(Index);
@@ -197,8 +194,7 @@ void PuzzleTable::endOfTurn()
         PicBut[ButtonBack].enabled = true;
         PicBut[ButtonChampions].enabled = true;
     }
-    if (listener_)
-        listener_->stackChanged();
+    notify(&TableListener::stackChanged);
     notifyControls();
     if (GameIdle) {
         endOfGame();
