@@ -52,24 +52,40 @@ ErrorDesk::ErrorDesk(std::unique_ptr<ErrorPrompt> prompt)
 
 void ErrorDesk::OnError(const QString& AktModul, const QString& AktProc, qint16& answer)
 {
+    if (asking_) {
+        // A timer's procedure failed while the player still reads the first
+        // error: its protocol goes to the log and the procedure is left; the
+        // open dialog keeps showing, and answering, the first error.
+        ProtocolData second = data_;
+        fillCurrentError(second, AktModul, AktProc);
+        appendToLog(BuildProtocol(second));
+        answer = 2;
+        return;
+    }
+    fillCurrentError(data_, AktModul, AktProc);
+    prompt_->resetMousePointer();
+    AppendProtocolFile();
+    prompt_->beep();
+    asking_ = true;
+    answer = prompt_->ask(data_);
+    asking_ = false;
+    if (answer < 0 || answer > 3)
+        answer = 2;
+}
+
+void ErrorDesk::fillCurrentError(ProtocolData& data, const QString& AktModul, const QString& AktProc)
+{
     const ErrState& err = Err();
-    data_.errorValues = {
+    data.errorValues = {
         QString::number(err.number) + QStringLiteral(" (") + err.description + u')',
         AktModul,
         AktProc,
         QString::number(err.line),
     };
-    if (data_.progInfo.isEmpty())
-        data_.progInfo = programInfoLine();
-    data_.when = QDateTime::currentDateTime();
-    data_.system = SystemInfo::current();
-
-    prompt_->resetMousePointer();
-    AppendProtocolFile();
-    prompt_->beep();
-    answer = prompt_->ask(data_);
-    if (answer < 0 || answer > 3)
-        answer = 2;
+    if (data.progInfo.isEmpty())
+        data.progInfo = programInfoLine();
+    data.when = QDateTime::currentDateTime();
+    data.system = SystemInfo::current();
 }
 
 void ErrorDesk::CallStack(const QString& text)
@@ -91,10 +107,15 @@ QString ErrorDesk::logPath(const QString& extension)
 
 bool ErrorDesk::AppendProtocolFile() const
 {
+    return appendToLog(protocol());
+}
+
+bool ErrorDesk::appendToLog(const QString& protocol)
+{
     QFile log(logPath(QStringLiteral(".EPT")));
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
-    const QByteArray bytes = (protocol() + QStringLiteral("\r\n")).toUtf8();
+    const QByteArray bytes = (protocol + QStringLiteral("\r\n")).toUtf8();
     return log.write(bytes) == bytes.size();
 }
 

@@ -38,7 +38,9 @@ public:
 };
 
 // The game's reporter: keeps the program-info line and the call stack between
-// errors and appends every protocol to the ".EPT" log.
+// errors and appends every protocol to the ".EPT" log. One error is asked at a
+// time; an error raised while the dialog is open is only logged, and its
+// procedure left.
 class ErrorDesk : public ErrorReporter {
 public:
     explicit ErrorDesk(std::unique_ptr<ErrorPrompt> prompt);
@@ -59,8 +61,12 @@ public:
     bool AppendProtocolFile() const;
 
 private:
+    static void fillCurrentError(ProtocolData& data, const QString& AktModul, const QString& AktProc);
+    static bool appendToLog(const QString& protocol);
+
     std::unique_ptr<ErrorPrompt> prompt_;
     ProtocolData data_;
+    bool asking_ = false; // the dialog is open and waits for the player
 };
 
 } // namespace tess

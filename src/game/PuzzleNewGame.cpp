@@ -127,7 +127,9 @@ void PuzzleTable::StartGame()
         step([&] {
             if (shared().Flip == 1) {
                 Verzoegerung(0.2);
-                imgStack_Click();
+                // Like every automatic draw: only into a running game with no piece in hand.
+                if (!GameIdle && CurrentPiece == -1)
+                    imgStack_Click();
             }
         });
     });

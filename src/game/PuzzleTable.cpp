@@ -31,7 +31,7 @@ const std::array<QString, 4> DefaultNames = {QStringLiteral("Reridu"), QStringLi
 PuzzleTable::PuzzleTable()
 {
     timer1_.setInterval(500);
-    connect(&timer1_, &QTimer::timeout, this, &PuzzleTable::Timer1_Timer);
+    connect(&timer1_, &QTimer::timeout, this, &PuzzleTable::moveClockTick);
     idle_.setInterval(IdleInterval);
     idle_.setTimerType(Qt::PreciseTimer);
     connect(&idle_, &QTimer::timeout, this, &PuzzleTable::idleStep);

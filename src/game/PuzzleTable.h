@@ -30,6 +30,21 @@ public:
 
     void setListener(TableListener* listener) { listener_ = listener; }
 
+    // --- what the window delivers. One procedure runs at a time, to its end:
+    // a click on the stack, a cell, a tool button or a flag that comes while
+    // a procedure runs (during its sounds, waits and animations) is dropped,
+    // as is a click on a control that is disabled or hidden by then.
+    void stackClicked();
+    void cellClicked(qint16 Index);
+    void buttonPressed(qint16 Index);
+    void flagClicked(qint16 Index);
+    // The window became active: Form_Activate, after the running procedure if one runs.
+    void activate();
+    // The window is closed: the unload step, at once, even inside a wait; it
+    // ends the program without touching the game.
+    void close();
+    bool procedureRunning() const { return running_ > 0; }
+
     // --- the window's life
     void Form_Load();
     void Form_Activate();
@@ -120,6 +135,12 @@ public:
     static constexpr std::array<qint16, 5> FlagLanguages{0, 1, 2, 3, 6};
 
 private:
+    // Runs a procedure of the player's input; false when it was dropped.
+    bool runInput(const std::function<void()>& procedure);
+    // Runs a procedure that must not be dropped (activation, closing).
+    void runProcedure(const std::function<void()>& procedure);
+    void moveClockTick();
+    qint32 elapsedHalfSeconds() const; // since the draw, rounded
     void endOfTurn();
     void failTurn(); // a time-out: the piece goes back; the turn passes
     void putPieceBack();
@@ -147,6 +168,8 @@ private:
     QTimer idle_;
     QTimer timer1_;
     int idleCell_ = -1;
+    int running_ = 0;               // procedures running, nested ones included
+    bool activationPending_ = false; // an activation came while a procedure ran
 };
 
 } // namespace tess

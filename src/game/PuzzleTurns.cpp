@@ -228,27 +228,35 @@ void PuzzleTable::failTurn()
 
 void PuzzleTable::putPieceBack()
 {
-    lstNum.append(QString::number(CurrentPiece));
+    // Only a piece of this board goes back: a number outside it could never be laid.
+    const int pieces = shared().BoardRows * shared().BoardCols;
+    if (CurrentPiece >= 0 && CurrentPiece < pieces)
+        lstNum.append(QString::number(CurrentPiece));
     if (shared().numPlayers > 1)
         SetPlayer();
     endOfTurn();
 }
 
+qint32 PuzzleTable::elapsedHalfSeconds() const
+{
+    const quint32 elapsed = quint32(GetTickCount()) - quint32(shared().TurnStart);
+    return toLong(elapsed / 500.0);
+}
+
 void PuzzleTable::Timer1_Timer()
 {
     trapped("frmPuzzle", "Timer1_Timer", [&](Steps& step) {
-        step([&] {
-            const quint32 elapsed = quint32(GetTickCount()) - quint32(shared().TurnStart);
-            TurnElapsed = toLong(elapsed / 500.0);
-        });
+        step([&] { TurnElapsed = elapsedHalfSeconds(); });
         const double W = metrics.SW;
         step([&] { setTimeBar(TurnElapsed / 20.1 * W); });
         step([&] { play(120, 0); });
         step([&] {
             if (timeBarWidth <= W || CurrentPiece == -1)
                 return;
-            play(121, 1);
+            // The clock stops before the time-out sound: a tick during that
+            // sound would cut it short and fail the turn a second time.
             timer1_.stop();
+            play(121, 1);
             failTurn();
         });
     });

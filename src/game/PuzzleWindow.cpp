@@ -107,10 +107,10 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     }
 
     qApp->installEventFilter(this);
-    connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.imgPuzz_Click(qint16(n)); });
-    connect(this, &PuzzleWindow::stackClicked, this, [this] { table_.imgStack_Click(); });
-    connect(this, &PuzzleWindow::buttonPressed, this, [this](int i) { table_.PicBut_Click(qint16(i)); });
-    connect(this, &PuzzleWindow::flagClicked, this, [this](int language) { table_.imgLang_Click(qint16(language)); });
+    connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(qint16(n)); });
+    connect(this, &PuzzleWindow::stackClicked, this, [this] { table_.stackClicked(); });
+    connect(this, &PuzzleWindow::buttonPressed, this, [this](int i) { table_.buttonPressed(qint16(i)); });
+    connect(this, &PuzzleWindow::flagClicked, this, [this](int language) { table_.flagClicked(qint16(language)); });
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     // Title bar and borders of a usual desktop; the exact size is known only once shown.
@@ -279,7 +279,7 @@ bool PuzzleWindow::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Show && isVisible() && isGameDialog(watched)) {
         openDialogs_.insert(watched);
     } else if (event->type() == QEvent::Hide && openDialogs_.remove(watched)) {
-        QTimer::singleShot(0, this, [this] { table_.Form_Activate(); });
+        QTimer::singleShot(0, this, [this] { table_.activate(); });
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -290,12 +290,12 @@ void PuzzleWindow::showEvent(QShowEvent* event)
     if (activatedOnce_)
         return;
     activatedOnce_ = true;
-    QTimer::singleShot(0, this, [this] { table_.Form_Activate(); });
+    QTimer::singleShot(0, this, [this] { table_.activate(); });
 }
 
 void PuzzleWindow::closeEvent(QCloseEvent* event)
 {
-    table_.Form_Unload();
+    table_.close();
     event->accept();
 }
 

@@ -4,7 +4,7 @@
 
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
-#include "util/Files.h"
+#include "util/PrivateFiles.h"
 #include "util/Paths.h"
 
 #include <QDir>
@@ -67,7 +67,7 @@ QString GetTempDir()
 {
     QString folder;
     trapped("Allgemein", "GetTempDir", [&](Steps& step) {
-        step([&] { folder = TrimNull(withSeparator(QDir::tempPath())); });
+        step([&] { folder = TrimNull(privateTempFolder()); });
     });
     return folder;
 }
@@ -93,7 +93,7 @@ qint16 SaveResItemToDisk(qint16 number, const QString& type, const QString& path
         // An item that could not be loaded (and was ignored) must not empty the file.
         step([&] {
             if (!bytes.isEmpty())
-                writeFileAtomically(path, bytes);
+                replaceFileNoFollow(path, bytes);
         });
     });
     return 0;

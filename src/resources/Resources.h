@@ -20,11 +20,12 @@ QImage LoadResPicture(qint16 number);
 // 326 when the program does not carry it.
 QImage LoadArt(const QString& name);
 
-// The user's temporary folder, ending with "/".
+// The user's temporary folder, ending with "/": a folder of this user only.
 QString GetTempDir();
 // The text up to its first NUL character; the whole text when it holds none.
 QString TrimNull(const QString& text);
-// Writes the item's bytes to `path`, replacing the file. Permission denied (70)
+// Writes the item's bytes to `path`, replacing the file (a link there is
+// replaced, not followed). Permission denied (70)
 // ends it silently with the file unchanged. Always returns 0.
 qint16 SaveResItemToDisk(qint16 number, const QString& type, const QString& path);
 

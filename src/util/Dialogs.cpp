@@ -16,8 +16,9 @@ public:
 
     bool askYesNo(const QString& text, const QString& title) override
     {
+        // The first button is the default, as in the classic message box: Enter answers Yes.
         return QMessageBox::question(QApplication::activeWindow(), title, text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No)
+                                     QMessageBox::Yes)
             == QMessageBox::Yes;
     }
 };

@@ -11,7 +11,7 @@ public:
     virtual ~Dialogs() = default;
     // An information box with an OK button.
     virtual void inform(const QString& text, const QString& title) = 0;
-    // A question box with Yes and No; true for Yes. Closing it answers No.
+    // A question box with Yes and No, Yes the default; true for Yes. Closing it answers No.
     virtual bool askYesNo(const QString& text, const QString& title) = 0;
 };
 

@@ -40,7 +40,7 @@ private Q_SLOTS:
 
     void theTableIsWrittenToTheTemporaryFolder()
     {
-        QCOMPARE(shared().LangFile, test::tempFolder() + "/~tmp.lng");
+        QCOMPARE(shared().LangFile, test::rootFolder() + "/runtime/Tessaron/~tmp.lng");
         QFile file(shared().LangFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), carriedTable());

@@ -6,9 +6,14 @@
 #include "support/ScriptedReporter.h"
 #include "support/Errors.h"
 #include "support/TestEnvironment.h"
+#include "util/PrivateFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+
+#include <unistd.h>
 
 using namespace tess;
 using tess::test::errorOf;
@@ -44,9 +49,53 @@ private Q_SLOTS:
 
     void theTemporaryFolderEndsWithASeparator()
     {
-        QCOMPARE(GetTempDir(), test::tempFolder() + "/");
-        QCOMPARE(langFilePath(), test::tempFolder() + "/~tmp.lng");
-        QCOMPARE(midiFilePath(), test::tempFolder() + "/~tmp.mid");
+        const QString folder = test::rootFolder() + "/runtime/Tessaron/";
+        QCOMPARE(GetTempDir(), folder);
+        QCOMPARE(langFilePath(), folder + "~tmp.lng");
+        QCOMPARE(midiFilePath(), folder + "~tmp.mid");
+    }
+
+    void theTemporaryFilesStayInAFolderOfThisUserOnly()
+    {
+        // The runtime folder when it is ours, else a folder of ours in the temporary folder.
+        QVERIFY(isPrivateFolder(GetTempDir()));
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_RUNTIME_DIR");
+        const QString usual = test::tempFolder() + "/Tessaron-" + QString::number(::geteuid()) + "/";
+        const QString fallback = GetTempDir();
+        QCOMPARE(fallback, usual);
+        const QFileDevice::Permissions others(0x0077);
+        QCOMPARE(QFileInfo(usual).permissions() & others, QFileDevice::Permissions());
+
+        // A folder left open to others is closed; a link planted in its place is not used.
+        QVERIFY(QFile::setPermissions(usual, QFileDevice::Permissions(0x7777)));
+        QCOMPARE(GetTempDir(), usual);
+        QVERIFY(isPrivateFolder(usual));
+        QVERIFY(QDir(usual).removeRecursively());
+        const QString elsewhere = test::tempFolder() + "/planted";
+        QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(QFile::link(elsewhere, test::tempFolder() + "/Tessaron-" + QString::number(::geteuid())));
+        const QString chosen = GetTempDir();
+        QVERIFY2(chosen != usual && chosen.startsWith(test::tempFolder() + "/Tessaron-"), qPrintable(chosen));
+        QVERIFY(isPrivateFolder(chosen));
+        QCOMPARE(GetTempDir(), chosen); // the same fresh folder for the rest of the run
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    }
+
+    void aLinkPlantedAtATemporaryFileIsReplacedNotFollowed()
+    {
+        const QString victim = test::tempFolder() + "/somebody-elses-file";
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+        file.close();
+        const QString path = langFilePath();
+        QVERIFY(QFile::link(victim, path));
+        SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path);
+        QCOMPARE(readRaw(victim), QByteArray("keep me"));
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QCOMPARE(readRaw(path), LoadResData(1000, QStringLiteral("CUSTOM")));
+        QCOMPARE(QDir(GetTempDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"~tmp.lng"}); // no file of the write left
     }
 
     void trimNullCutsAtTheFirstNul()
@@ -59,7 +108,7 @@ private Q_SLOTS:
 
     void savingAnItemReplacesTheWholeFile()
     {
-        const QString path = test::tempFolder() + "/~tmp.lng";
+        const QString path = langFilePath();
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(100000, 'z')); // longer than the item: nothing of it may remain
@@ -71,15 +120,15 @@ private Q_SLOTS:
     void permissionDeniedEndsSilentlyWithTheFileUnchanged()
     {
         test::ScriptedReporter reporter;
-        const QString path = test::tempFolder() + "/~tmp.mid";
+        const QString path = midiFilePath();
         QFile held(path);
         QVERIFY(held.open(QIODevice::WriteOnly));
         held.write("held by the player");
         held.close();
-        if (!test::makeUnwritable(path))
-            QSKIP("this machine cannot make a file unwritable");
+        if (!test::makeUnwritable(GetTempDir()))
+            QSKIP("this machine cannot make a folder unwritable");
         const qint16 result = SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path);
-        test::makeWritable(path);
+        test::makeWritable(GetTempDir());
         QCOMPARE(result, qint16(0));
         QCOMPARE(readRaw(path), QByteArray("held by the player"));
         QVERIFY(reporter.reports.isEmpty());
@@ -101,7 +150,7 @@ private Q_SLOTS:
     {
         test::ScriptedReporter reporter;
         reporter.then = 1; // ignore, go on with the write
-        const QString path = test::tempFolder() + "/~tmp.mid";
+        const QString path = midiFilePath();
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("the last song");

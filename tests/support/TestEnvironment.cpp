@@ -3,6 +3,7 @@
 #include "util/Paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -49,6 +50,8 @@ void isolateEnvironment()
     setVariable("XDG_DATA_HOME", dataFolder());
     setVariable("XDG_CACHE_HOME", rootFolder() + QStringLiteral("/cache"));
     setVariable("TMPDIR", tempFolder());
+    setVariable("XDG_RUNTIME_DIR", rootFolder() + QStringLiteral("/runtime"));
+    QFile::setPermissions(rootFolder() + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QDir().mkpath(programFolder());
     tess::setProgramFolder(programFolder());
 }

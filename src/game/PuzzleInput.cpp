@@ -1,0 +1,110 @@
+// The way in for the player's clicks and the move clock. Sounds that are
+// heard to their end, pauses and the joker's blinking let window events run
+// in the middle of a procedure; a click handled there would act on a turn
+// half done (a piece on the board and on the stack, "-1" on the stack, a
+// game end for an abandoned game). So one procedure runs at a time, and
+// input that arrives meanwhile is dropped, as games ignore clicks during an
+// animation. Painting, the idle animation, the move clock and the music go on.
+
+#include "game/PuzzleTable.h"
+
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace tess {
+
+namespace {
+
+// Counts a running procedure for as long as it runs, even when it is left early.
+class Running {
+public:
+    explicit Running(int& depth) : depth_(depth) { ++depth_; }
+    ~Running() { --depth_; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    int& depth_;
+};
+
+} // namespace
+
+void PuzzleTable::runProcedure(const std::function<void()>& procedure)
+{
+    {
+        Running running(running_);
+        procedure();
+        if (running_ == 1) {
+            // Clicks held back by a sound heard to its end come in now, while
+            // the procedure still counts as running: they are dropped too.
+            QCoreApplication::processEvents();
+        }
+    }
+    if (running_ == 0 && activationPending_) {
+        activationPending_ = false;
+        QTimer::singleShot(0, this, &PuzzleTable::activate);
+    }
+}
+
+bool PuzzleTable::runInput(const std::function<void()>& procedure)
+{
+    if (running_ > 0)
+        return false;
+    runProcedure(procedure);
+    return true;
+}
+
+void PuzzleTable::stackClicked()
+{
+    if (imgStack.visible && imgStack.enabled)
+        runInput([this] { imgStack_Click(); });
+}
+
+void PuzzleTable::cellClicked(qint16 Index)
+{
+    if (Index < 0 || Index >= CellCount)
+        return;
+    const ImageState& cell = imgPuzz[std::size_t(Index)];
+    if (cell.visible && cell.enabled)
+        runInput([this, Index] { imgPuzz_Click(Index); });
+}
+
+void PuzzleTable::buttonPressed(qint16 Index)
+{
+    if (Index >= 0 && Index < qint16(PicBut.size()) && PicBut[std::size_t(Index)].enabled)
+        runInput([this, Index] { PicBut_Click(Index); });
+}
+
+void PuzzleTable::flagClicked(qint16 Index)
+{
+    runInput([this, Index] { imgLang_Click(Index); });
+}
+
+void PuzzleTable::activate()
+{
+    if (running_ > 0) {
+        activationPending_ = true;
+        return;
+    }
+    runProcedure([this] { Form_Activate(); });
+}
+
+void PuzzleTable::close()
+{
+    runProcedure([this] { Form_Unload(); });
+}
+
+void PuzzleTable::moveClockTick()
+{
+    if (running_ == 0) {
+        runProcedure([this] { Timer1_Timer(); });
+        return;
+    }
+    // Another procedure runs (a dialog over a turn): the bar goes on growing,
+    // and the time-out, should it be due, comes with the first tick after it.
+    TurnElapsed = elapsedHalfSeconds();
+    setTimeBar(TurnElapsed / 20.1 * metrics.SW);
+}
+
+} // namespace tess

@@ -1,0 +1,125 @@
+#include "util/PrivateFiles.h"
+
+#include "errors/RunTimeError.h"
+#include "util/Paths.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tess {
+
+namespace {
+
+bool ownedAndClosed(const QByteArray& path, bool mustBeClosed)
+{
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0)
+        return false;
+    if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
+        return false;
+    return !mustBeClosed || (info.st_mode & 077) == 0;
+}
+
+// Makes `folder` a private folder of this user, or says it cannot be one.
+bool makePrivate(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    // Ours but open to others (made by an older umask): close it.
+    if (ownedAndClosed(path, false) && !ownedAndClosed(path, true))
+        ::chmod(path.constData(), 0700);
+    return ownedAndClosed(path, true);
+}
+
+QString& madeFolder()
+{
+    static QString folder; // a fresh folder, once the usual ones were taken
+    return folder;
+}
+
+int errorFromErrno(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ErrPermissionDenied;
+    case ENOENT:
+    case ENOTDIR:
+        return ErrPathNotFound;
+    case ENOSPC:
+    case EDQUOT:
+        return ErrDiskFull;
+    default:
+        return ErrPathFileAccess;
+    }
+}
+
+} // namespace
+
+bool isPrivateFolder(const QString& folder)
+{
+    QString path = folder;
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return ownedAndClosed(QFile::encodeName(path), true);
+}
+
+QString privateTempFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime)) {
+        const QString folder = withSeparator(runtime) + QStringLiteral("Tessaron");
+        if (makePrivate(folder))
+            return withSeparator(folder);
+    }
+    const QString temp = withSeparator(QDir::tempPath());
+    const QString usual = temp + QStringLiteral("Tessaron-") + QString::number(::geteuid());
+    if (makePrivate(usual))
+        return withSeparator(usual);
+    // Somebody else holds the usual name: a folder of our own with a name nobody can guess.
+    if (madeFolder().isEmpty() || !isPrivateFolder(madeFolder())) {
+        QByteArray pattern = QFile::encodeName(temp + QStringLiteral("Tessaron-XXXXXX"));
+        if (::mkdtemp(pattern.data()))
+            madeFolder() = QFile::decodeName(pattern);
+    }
+    return madeFolder().isEmpty() ? usual + u'/' : withSeparator(madeFolder());
+}
+
+void replaceFileNoFollow(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray pattern = target + ".XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        raiseError(errorFromErrno(errno), path);
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            ::unlink(pattern.constData());
+            raiseError(errorFromErrno(error), path);
+        }
+        written += n;
+    }
+    if (::close(fd) != 0 || ::rename(pattern.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(pattern.constData());
+        raiseError(errorFromErrno(error), path);
+    }
+}
+
+} // namespace tess
