@@ -18,6 +18,7 @@ class FakePrompt : public ErrorPrompt {
 public:
     QStringList* calls;
     qint16 answer;
+    std::function<void()> onAsk; // runs while the player is asked
     FakePrompt(QStringList* log, qint16 answerToGive) : calls(log), answer(answerToGive) {}
     void resetMousePointer() override { *calls << "pointer"; }
     void beep() override { *calls << "beep"; }
@@ -26,6 +27,8 @@ public:
         // The log is written before the player is asked.
         *calls << (QFile::exists(ErrorDesk::logPath(".EPT")) ? "ask after log" : "ask without log");
         *calls << shown.errorValues[0];
+        if (onAsk)
+            onAsk();
         return answer;
     }
 };
@@ -203,6 +206,40 @@ private Q_SLOTS:
         qputenv("XDG_DATA_HOME", savedData);
         QCOMPARE(attempts, 2);
         QVERIFY(calls.contains("ask without log"));
+    }
+
+    void anErrorWhileTheFirstIsAskedIsLoggedAndLeavesItsProcedure()
+    {
+        // While the dialog waits, a timer's procedure fails: it must neither
+        // replace what the dialog shows nor take the player's answer.
+        QStringList calls;
+        auto prompt = std::make_unique<FakePrompt>(&calls, 1);
+        FakePrompt* asking = prompt.get();
+        ErrorDesk desk(std::move(prompt));
+        setErrorReporter(&desk);
+        QStringList trace;
+        auto secondError = [&] {
+            trapped("frmPuzzle", "Timer1_Timer", [&](Steps& step) {
+                step([] { raiseError(ErrOverflow); });
+                step([&] { trace << "second went on"; });
+            });
+            trace << "second left";
+        };
+        asking->onAsk = secondError;
+        trapped("Allgemein", "GetLang", [&](Steps& step) {
+            step([] { raiseError(ErrFileNotFound); });
+            step([&] { trace << "first ignored and went on"; });
+        });
+        setErrorReporter(nullptr);
+        QCOMPARE(trace, (QStringList{"second left", "first ignored and went on"}));
+        QCOMPARE(calls.count("ask after log"), 1); // asked once
+        QCOMPARE(desk.current().errorValues[0], QStringLiteral("53 (File not found)"));
+        QFile log(ErrorDesk::logPath(".EPT"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        QVERIFY(text.contains("53 (File not found)"));
+        QVERIFY(text.contains("6 (Overflow)"));
+        QVERIFY(text.contains("Timer1_Timer"));
     }
 
     void callStackKeepsTheTwentyNewest()

@@ -2,6 +2,7 @@
 // scoring, jokers, hints, the move clock, the winner and the tool buttons.
 
 #include "game/GameFixture.h"
+#include "game/PieceCheck.h"
 #include "game/PuzzleWindow.h"
 #include "game/ImageControl.h"
 #include "resources/Resources.h"
@@ -32,32 +33,9 @@ int countIn(const tess::test::RecordingEffects& effects, qint16 low, qint16 high
     return n;
 }
 
-// Every piece is exactly once on the board, in hand or on the stack.
 QString checkPieces(GameFixture& game)
 {
-    PuzzleTable& t = game.t();
-    const int n = game.pieces();
-    std::vector<int> seen(std::size_t(n), 0);
-    for (int cell = 0; cell < n; ++cell) {
-        const ImageState& state = t.imgPuzz[std::size_t(cell)];
-        if (state.tag == QStringLiteral("1")) {
-            if (state.face != Face::Piece || state.piece != cell)
-                return QStringLiteral("cell %1 is taken but does not show its piece").arg(cell);
-            ++seen[std::size_t(cell)];
-        }
-    }
-    if (t.CurrentPiece >= 0 && !t.GameIdle)
-        ++seen[std::size_t(t.CurrentPiece)];
-    for (const QString& item : t.lstNum) {
-        const int piece = item.trimmed().toInt();
-        if (piece < 0 || piece >= n)
-            return QStringLiteral("stack holds %1").arg(item);
-        ++seen[std::size_t(piece)];
-    }
-    for (int piece = 0; piece < n; ++piece)
-        if (seen[std::size_t(piece)] != 1)
-            return QStringLiteral("piece %1 is there %2 times").arg(piece).arg(seen[std::size_t(piece)]);
-    return {};
+    return tess::test::checkPieces(game.t(), game.pieces());
 }
 
 } // namespace

@@ -2,12 +2,15 @@
 
 #include "support/ScriptedReporter.h"
 #include "support/TestEnvironment.h"
+#include "util/Dialogs.h"
 #include "util/ProgramEnd.h"
 #include "util/Random.h"
 #include "util/Shutdown.h"
 #include "util/Wait.h"
 
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 #include <QCloseEvent>
@@ -141,6 +144,20 @@ private Q_SLOTS:
         Verzoegerung(-1);
         Verzoegerung(std::numeric_limits<double>::quiet_NaN());
         QVERIFY(clock.elapsed() < 500);
+    }
+
+    void enterAnswersAQuestionWithItsFirstButton()
+    {
+        // As in the classic message box: Enter on "Another round?" is Yes, never an end.
+        QString defaultText;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QVERIFY(dialogs().askYesNo(QStringLiteral("Another round?"), QStringLiteral("Game over")));
+        QCOMPARE(defaultText, QMessageBox(QMessageBox::Question, {}, {}, QMessageBox::Yes).button(QMessageBox::Yes)->text());
     }
 
     void shutdownClosesWindowsFromLastToFirst()

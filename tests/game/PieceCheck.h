@@ -1,0 +1,43 @@
+#pragma once
+// The invariant of a game: every piece is exactly once on the board, in hand
+// or on the stack, and the stack holds only pieces of the board.
+
+#include "game/PuzzleTable.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace tess::test {
+
+// Empty when the invariant holds, else what is wrong.
+inline QString checkPieces(const PuzzleTable& t, int pieces)
+{
+    std::vector<int> seen(std::size_t(pieces), 0);
+    for (int cell = 0; cell < pieces; ++cell) {
+        const ImageState& state = t.imgPuzz[std::size_t(cell)];
+        if (state.tag == QStringLiteral("1")) {
+            if (state.face != Face::Piece || state.piece != cell)
+                return QStringLiteral("cell %1 is taken but does not show its piece").arg(cell);
+            ++seen[std::size_t(cell)];
+        }
+    }
+    if (t.CurrentPiece >= 0 && !t.GameIdle) {
+        if (t.CurrentPiece >= pieces)
+            return QStringLiteral("piece %1 in hand").arg(t.CurrentPiece);
+        ++seen[std::size_t(t.CurrentPiece)];
+    }
+    for (const QString& item : t.lstNum) {
+        bool number = false;
+        const int piece = item.trimmed().toInt(&number);
+        if (!number || piece < 0 || piece >= pieces)
+            return QStringLiteral("stack holds \"%1\"").arg(item);
+        ++seen[std::size_t(piece)];
+    }
+    for (int piece = 0; piece < pieces; ++piece)
+        if (seen[std::size_t(piece)] != 1)
+            return QStringLiteral("piece %1 is there %2 times").arg(piece).arg(seen[std::size_t(piece)]);
+    return {};
+}
+
+} // namespace tess::test

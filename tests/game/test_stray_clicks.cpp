@@ -1,0 +1,342 @@
+// Clicks that come while a procedure of the game still runs: during a sound
+// heard to its end, a pause, the joker's blinking or the automatic draw. The
+// game runs in its real window with the real sound device (dummy driver) and
+// real, short waits; clicks are queued through the window system as a mouse
+// would deliver them, so they arrive in the middle of whatever runs.
+
+#include "game/ImageControl.h"
+#include "game/PieceCheck.h"
+#include "game/PuzzleWindow.h"
+#include "game/SharedState.h"
+#include "language/Language.h"
+#include "sound/AudioDevice.h"
+#include "sound/Sounds.h"
+#include "support/TestEnvironment.h"
+#include "util/Dialogs.h"
+#include "util/ProgramEnd.h"
+#include "util/TickCount.h"
+#include "util/Wait.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QToolButton>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
+
+#include <memory>
+
+using namespace tess;
+
+namespace {
+
+// Every effect as a real 40 ms sound: the device and its waiting are real, only shorter.
+class ShortSounds : public EffectSink {
+public:
+    ShortSounds()
+    {
+        const int rate = 22050;
+        const int samples = rate / 25;
+        QByteArray data;
+        for (int i = 0; i < samples; ++i) {
+            const qint16 value = qint16((i / 20) % 2 ? 3000 : -3000);
+            data.append(char(value & 0xff)).append(char((value >> 8) & 0xff));
+        }
+        auto le = [](quint32 v, int bytes) {
+            QByteArray out;
+            for (int i = 0; i < bytes; ++i)
+                out.append(char((v >> (8 * i)) & 0xff));
+            return out;
+        };
+        auto le32 = [&](quint32 v) { return le(v, 4); };
+        auto le16 = [&](quint16 v) { return le(v, 2); };
+        wav_ = "RIFF" + le32(quint32(36 + data.size())) + "WAVEfmt " + le32(16) + le16(1) + le16(1) + le32(rate)
+            + le32(rate * 2) + le16(2) + le16(16) + "data" + le32(quint32(data.size())) + data;
+        setEffectSink(this);
+    }
+    ~ShortSounds() override { setEffectSink(nullptr); }
+    void play(qint16, const QByteArray&, bool wait) override { AudioDevice::instance().playEffect(wav_, wait); }
+
+private:
+    QByteArray wav_;
+};
+
+// The message boxes: "another round?" is Yes, "really quit?" is No.
+class Answers : public Dialogs {
+public:
+    std::function<void()> roundOver;
+    int informed = 0;
+    void inform(const QString&, const QString&) override { ++informed; }
+    bool askYesNo(const QString& text, const QString&) override
+    {
+        if (text == langText(130)) {
+            roundOver();
+            return true;
+        }
+        return false;
+    }
+};
+
+// A mouse click as the window system delivers it: queued, handled whenever
+// the program next lets events run.
+void queueClick(QWidget* target, int times = 1)
+{
+    if (!target->isVisible())
+        return;
+    QWindow* window = target->window()->windowHandle();
+    const QPointF local = target->mapTo(target->window(), target->rect().center());
+    const QPointF global = window->mapToGlobal(local.toPoint());
+    for (int i = 0; i < times; ++i) {
+        QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+            window, local, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+        QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+            window, local, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+    }
+}
+
+// Checks the invariant before every event the program handles while no
+// procedure runs, that is after everything handled so far.
+class InvariantWatch : public QObject {
+public:
+    explicit InvariantWatch(const PuzzleTable& table) : table_(table) { qApp->installEventFilter(this); }
+    ~InvariantWatch() override { qApp->removeEventFilter(this); }
+    QStringList problems;
+    int checks = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent*) override
+    {
+        if (!table_.procedureRunning() && !table_.GameIdle) {
+            ++checks;
+            const QString problem = test::checkPieces(table_, shared().BoardRows * shared().BoardCols);
+            if (!problem.isEmpty() && problems.size() < 10)
+                problems << problem;
+        }
+        return false;
+    }
+
+private:
+    const PuzzleTable& table_;
+};
+
+} // namespace
+
+class TestStrayClicks : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ShortSounds> sounds;
+    std::unique_ptr<Answers> answers;
+    std::unique_ptr<PuzzleWindow> window;
+    QElapsedTimer clock;
+    bool ended = false;
+    int finished = 0;
+    QStringList unfinishedEnds; // game ends with pieces still missing
+
+    PuzzleTable& table() { return window->table(); }
+    int pieces() const { return shared().BoardRows * shared().BoardCols; }
+
+    void gameOver()
+    {
+        ++finished;
+        int laid = 0;
+        for (int n = 0; n < pieces(); ++n)
+            laid += table().imgPuzz[std::size_t(n)].tag == QStringLiteral("1");
+        if (laid != pieces() || !table().lstNum.isEmpty())
+            unfinishedEnds << QStringLiteral("%1 of %2 laid, %3 on the stack").arg(laid).arg(pieces()).arg(table().lstNum.size());
+    }
+
+    // Runs the event loop until `done` or the time is up.
+    static bool runUntil(const std::function<bool()>& done, int milliseconds)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && waited.elapsed() < milliseconds)
+            QTest::qWait(5);
+        return done();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        test::clearFolders();
+        shared() = SharedState{};
+        writeLanguageTable();
+        QVERIFY(AudioDevice::instance().open());
+        sounds = std::make_unique<ShortSounds>();
+        answers = std::make_unique<Answers>();
+        answers->roundOver = [this] { gameOver(); };
+        setDialogs(answers.get());
+        setProgramEnder([this] { ended = true; });
+        setWaitScale(0.25); // pauses of 50 ms instead of 0.2 s: short, never none
+        // The move clock runs twelve times as fast: a hesitating player runs out of time in a second.
+        clock.start();
+        setTickSource([this] { return qint32(clock.elapsed() * 12); });
+        finished = 0;
+        unfinishedEnds.clear();
+        ended = false;
+
+        window = std::make_unique<PuzzleWindow>();
+        table().Form_Load();
+        table().services.champions = [this] { gameOver(); };
+        shared().PlayMusic = 0;
+        shared().PlaySound = 1;
+        shared().Size = 0;
+        shared().BoardRows = shared().GSize[0].rows;
+        shared().BoardCols = shared().GSize[0].cols;
+        shared().Joker = 1;
+        shared().Time = 1;
+        shared().Tipp = 1;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(runUntil([this] { return table().LayoutDone && !table().procedureRunning(); }, 2000));
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        setDialogs(nullptr);
+        answers.reset();
+        sounds.reset();
+        setWaitScale(1);
+        setTickSource({});
+        setProgramEnder({});
+    }
+
+    void aDoubleClickOnTheThirdWrongCellSendsThePieceBackOnce()
+    {
+        shared().numPlayers = 2;
+        shared().Joker = 0;
+        table().buttonPressed(0);
+        table().stackClicked();
+        const int piece = table().CurrentPiece;
+        QVERIFY(piece >= 0);
+        std::vector<int> wrong;
+        for (int n = 0; n < pieces() && wrong.size() < 3; ++n)
+            if (n != piece)
+                wrong.push_back(n);
+        table().cellClicked(qint16(wrong[0]));
+        table().cellClicked(qint16(wrong[1]));
+        const auto stackBefore = table().lstNum.size();
+        const qint16 player = table().CurrentPlayer;
+        // The second click of a double click comes while the failing sound is heard.
+        QTimer second;
+        connect(&second, &QTimer::timeout, this, [&] {
+            if (table().procedureRunning() && table().CurrentPiece == piece) {
+                queueClick(window->cell(wrong[2]));
+                second.stop();
+            }
+        });
+        second.start(5);
+        queueClick(window->cell(wrong[2]));
+        QVERIFY(runUntil([this] { return table().CurrentPiece == -1 && !table().procedureRunning(); }, 3000));
+        QVERIFY(!second.isActive());
+        QTest::qWait(50);
+        QCOMPARE(table().lstNum.size(), stackBefore + 1);
+        QCOMPARE(test::checkPieces(table(), pieces()), QString());
+        QVERIFY(!table().lstNum.contains(QStringLiteral("-1")));
+        QVERIFY(table().CurrentPlayer != player); // passed on once, not twice
+    }
+
+    void aRightClickDuringTheTimeOutSoundIsNotALaying()
+    {
+        shared().numPlayers = 2;
+        shared().Joker = 0;
+        table().buttonPressed(0);
+        table().stackClicked();
+        const int piece = table().CurrentPiece;
+        const qint16 player = table().CurrentPlayer;
+        QVERIFY(piece >= 0);
+        // Once the time has run out (the clock stops before the time-out
+        // sound), click the right cell again and again.
+        QTimer clicker;
+        int queued = 0;
+        connect(&clicker, &QTimer::timeout, this, [&] {
+            if (table().procedureRunning() && !table().Timer1().isActive() && table().CurrentPiece == piece) {
+                queueClick(window->cell(piece));
+                ++queued;
+            }
+        });
+        clicker.start(5);
+        QVERIFY(runUntil([&] { return table().CurrentPiece == -1 && !table().procedureRunning(); }, 5000));
+        clicker.stop();
+        QTest::qWait(50);
+        QVERIFY(queued > 0);
+        QCOMPARE(test::checkPieces(table(), pieces()), QString());
+        QCOMPARE(table().imgPuzz[std::size_t(piece)].tag, QStringLiteral("0"));
+        QVERIFY(table().lstNum.contains(QString::number(piece)));
+        QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
+        QVERIFY(table().CurrentPlayer != player); // the turn passed
+    }
+
+    // The whole game under a storm of clicks: whatever is clicked and when,
+    // every piece stays exactly once on the board, in hand or on the stack,
+    // and the games can be finished.
+    void gamesUnderAStormOfClicksKeepEveryPieceAndCanBeFinished()
+    {
+        QRandomGenerator random(20261207);
+        InvariantWatch watch(table());
+        int abandoned = 0;
+        QTimer player;
+        QTimer storm;
+        auto randomCell = [&] { return window->cell(int(random.bounded(pieces()))); };
+        connect(&player, &QTimer::timeout, this, [&] {
+            PuzzleTable& t = table();
+            if (t.procedureRunning())
+                return; // a player waits for the game; the storm does not
+            if (t.GameIdle) {
+                queueClick(window->button(0));
+            } else if (t.CurrentPiece < 0) {
+                queueClick(window->stack());
+            } else {
+                const int choice = int(random.bounded(20));
+                if (choice < 12)
+                    queueClick(window->cell(t.CurrentPiece));
+                else if (choice < 17)
+                    queueClick(randomCell());
+                else if (choice < 19)
+                    queueClick(window->button(2)); // the hint
+                // else: hesitate, the time may run out
+            }
+        });
+        connect(&storm, &QTimer::timeout, this, [&] {
+            PuzzleTable& t = table();
+            switch (random.bounded(12)) {
+            case 0: queueClick(randomCell(), 2); break;
+            case 1: queueClick(window->stack()); break;
+            case 2: queueClick(window->stack(), 2); break;
+            case 3:
+                if (t.CurrentPiece >= 0 && t.CurrentPiece < pieces())
+                    queueClick(window->cell(t.CurrentPiece), 2);
+                break;
+            case 4: queueClick(window->button(2)); break;
+            case 5:
+                if (random.bounded(60) == 0) { // End, now and then
+                    abandoned += t.GameIdle ? 0 : 1;
+                    queueClick(window->button(1));
+                }
+                break;
+            case 6: queueClick(window->button(0)); break;
+            default: break; // a quiet moment
+            }
+        });
+        player.start(30);
+        storm.start(12);
+        for (int round = 0; round < 4; ++round) {
+            shared().numPlayers = qint16(1 + round % 4);
+            shared().Flip = qint16(round % 2);
+            const int before = finished;
+            QVERIFY2(runUntil([&] { return finished > before; }, 20000),
+                     qPrintable(QStringLiteral("round %1 never finished").arg(round)));
+        }
+        player.stop();
+        storm.stop();
+        QVERIFY(runUntil([this] { return !table().procedureRunning(); }, 3000));
+        QVERIFY2(watch.problems.isEmpty(), qPrintable(watch.problems.join(u'\n')));
+        QVERIFY2(unfinishedEnds.isEmpty(), qPrintable(unfinishedEnds.join(u'\n')));
+        QVERIFY(watch.checks > 100);
+        QVERIFY(!ended);
+        qInfo("%d games finished, %d abandoned, invariant checked %d times", finished, abandoned, watch.checks);
+    }
+};
+
+TESSARON_TEST_MAIN(TestStrayClicks)
+#include "test_stray_clicks.moc"
