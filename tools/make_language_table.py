@@ -57,6 +57,8 @@ TEXTS = {
     172: ("&Löschen", "&Clear", "&Borrar", "&Cancella", "&Effacer"),
     173: ("Soll die Championliste wirklich gelöscht werden?", "Do you really want to clear the champions list?", "¿Seguro que quieres borrar la lista de campeones?", "Vuoi davvero cancellare l'elenco dei campioni?", "Tu veux vraiment effacer la liste des champions\u00a0?"),
     175: ("Falsch!", "Wrong!", "¡Fallo!", "Sbagliato!", "Raté\u00a0!"),
+    181: ("Das Ergebnis konnte nicht in der Championliste gespeichert werden.", "The result could not be stored in the champions list.", "No se ha podido guardar el resultado en la lista de campeones.", "Non è stato possibile salvare il risultato nell'elenco dei campioni.", "Le résultat n'a pas pu être enregistré dans la liste des champions."),
+    182: ("Die Championliste konnte nicht gelöscht werden.", "The champions list could not be cleared.", "No se ha podido borrar la lista de campeones.", "Non è stato possibile cancellare l'elenco dei campioni.", "La liste des champions n'a pas pu être effacée."),
     176: ("Gespeichertes Puzzle nicht gefunden!", "No saved puzzle found!", "¡No hay ningún puzle guardado!", "Nessun puzzle salvato trovato!", "Aucun puzzle enregistré trouvé\u00a0!"),
 }
 

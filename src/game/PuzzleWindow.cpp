@@ -1,5 +1,6 @@
 #include "game/PuzzleWindow.h"
 
+#include "champions/HighscoreDialog.h"
 #include "game/ImageControl.h"
 #include "game/ScoreBox.h"
 #include "resources/Resources.h"
@@ -105,6 +106,13 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         scores_[i] = new ScoreBox(table_.clpNum, this);
         scores_[i]->hide();
     }
+
+    // The dialogs the tool buttons open, over this window.
+    table_.services.champions = [this] {
+        HighscoreDialog champions(this);
+        champions.Form_Load();
+        champions.exec();
+    };
 
     qApp->installEventFilter(this);
     connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(qint16(n)); });

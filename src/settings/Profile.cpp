@@ -77,6 +77,27 @@ qsizetype findKey(const QStringList& lines, qsizetype header, const QString& key
     return -1;
 }
 
+// Sets the key in the lines, adding section and key where they are missing.
+void setKey(QStringList& lines, const QString& section, const QString& key, const QString& value)
+{
+    const QString entry = oneLine(trimBlanks(key)) + u'=' + oneLine(value);
+    const qsizetype header = findSection(lines, section);
+    if (header < 0) {
+        lines << u'[' + oneLine(trimBlanks(section)) + u']' << entry;
+        return;
+    }
+    const qsizetype line = findKey(lines, header, key);
+    if (line >= 0) {
+        lines[line] = entry;
+        return;
+    }
+    // After the section's last non-empty line, so blank separator lines stay between sections.
+    qsizetype insertAt = sectionEnd(lines, header);
+    while (insertAt > header + 1 && trimBlanks(lines[insertAt - 1]).isEmpty())
+        --insertAt;
+    lines.insert(insertAt, entry);
+}
+
 } // namespace
 
 Profile::Profile(QString path, ProfileEncoding encoding)
@@ -145,23 +166,14 @@ QString Profile::read(const QString& section, const QString& key, const QString&
 
 bool Profile::write(const QString& section, const QString& key, const QString& value) const
 {
+    return writeKeys(section, {{key, value}});
+}
+
+bool Profile::writeKeys(const QString& section, const QList<QPair<QString, QString>>& entries) const
+{
     Lines content = load();
-    const QString entry = oneLine(trimBlanks(key)) + u'=' + oneLine(value);
-    qsizetype header = findSection(content.lines, section);
-    if (header < 0) {
-        content.lines << u'[' + oneLine(trimBlanks(section)) + u']' << entry;
-        return save(content);
-    }
-    const qsizetype line = findKey(content.lines, header, key);
-    if (line >= 0) {
-        content.lines[line] = entry;
-        return save(content);
-    }
-    // After the section's last non-empty line, so blank separator lines stay between sections.
-    qsizetype insertAt = sectionEnd(content.lines, header);
-    while (insertAt > header + 1 && trimBlanks(content.lines[insertAt - 1]).isEmpty())
-        --insertAt;
-    content.lines.insert(insertAt, entry);
+    for (const auto& [key, value] : entries)
+        setKey(content.lines, section, key, value);
     return save(content);
 }
 

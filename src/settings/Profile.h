@@ -6,6 +6,8 @@
 // and replace it atomically, so a failed write never leaves half a file.
 
 #include <QString>
+#include <QList>
+#include <QPair>
 #include <QStringList>
 
 #include <optional>
@@ -28,6 +30,9 @@ public:
 
     // Creates file and section as needed. Returns false when the file could not be written.
     bool write(const QString& section, const QString& key, const QString& value) const;
+    // Writes several keys of one section in one replacement of the file, so
+    // either all of them are written or none.
+    bool writeKeys(const QString& section, const QList<QPair<QString, QString>>& entries) const;
     // Removes the whole section (a write without key).
     bool removeSection(const QString& section) const;
     // Removes the first line with the key (a write without value).

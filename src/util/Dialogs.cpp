@@ -1,6 +1,8 @@
 #include "util/Dialogs.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace tess {
@@ -20,6 +22,15 @@ public:
         return QMessageBox::question(QApplication::activeWindow(), title, text, QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::Yes)
             == QMessageBox::Yes;
+    }
+
+    bool inputText(const QString& prompt, const QString& title, QString& text) override
+    {
+        bool ok = false;
+        text = QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal, QString(), &ok);
+        if (!ok)
+            text.clear();
+        return ok;
     }
 };
 

@@ -74,6 +74,11 @@ public:
         }
         return false;
     }
+    bool inputText(const QString&, const QString&, QString& text) override
+    {
+        text.clear();
+        return false;
+    }
 };
 
 // A mouse click as the window system delivers it: queued, handled whenever

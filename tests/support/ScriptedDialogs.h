@@ -21,7 +21,20 @@ public:
         return answers.isEmpty() ? false : answers.takeFirst();
     }
 
+    bool inputText(const QString& prompt, const QString& title, QString& text) override
+    {
+        asked << prompt;
+        titles << title;
+        if (typed.isEmpty()) {
+            text.clear();
+            return false; // Cancel
+        }
+        text = typed.takeFirst();
+        return true;
+    }
+
     QStringList informed;
+    QStringList typed; // the texts typed into input boxes; once used up, Cancel
     QStringList asked;
     QStringList titles;
     QList<bool> answers; // Yes is true; once used up every question is answered No

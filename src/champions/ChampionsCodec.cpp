@@ -1,0 +1,94 @@
+#include "champions/ChampionsCodec.h"
+
+#include "errors/Trap.h"
+#include "settings/SettingKeys.h"
+#include "util/Cp1252.h"
+#include "util/Numbers.h"
+
+namespace tess {
+
+namespace {
+
+int digitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    return -1;
+}
+
+// The leading number of a text, the classic way: blanks first are skipped,
+// reading stops at the first character that is no digit ("12AB" is 12, "x1" 0).
+int leadingNumber(const QString& text, int base)
+{
+    int value = 0;
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    for (; i < text.size(); ++i) {
+        const int digit = digitValue(text[i]);
+        if (digit < 0 || digit >= base)
+            break;
+        value = value * base + digit;
+    }
+    return value;
+}
+
+} // namespace
+
+void Crypt(QString& text)
+{
+    trapped("frmHighscore", "Crypt", [&](Steps& step) {
+        step([&] {
+            const QByteArray key = toCp1252(QString::fromLatin1(AppTitle));
+            QByteArray codes = toCp1252(text);
+            qsizetype k = 0;
+            for (char& code : codes) {
+                code = char(quint8(code) ^ quint8(key[k]));
+                k = (k + 1) % key.size();
+            }
+            text = fromCp1252(codes);
+        });
+    });
+}
+
+QString Conv(QString& entry)
+{
+    QString digits;
+    trapped("frmHighscore", "Conv", [&](Steps& step) {
+        step([&] { Crypt(entry); });
+        step([&] {
+            for (const char code : toCp1252(entry))
+                digits += QStringLiteral("%1").arg(quint8(code), 2, 16, QLatin1Char('0')).toUpper();
+        });
+        step([&] { digits = paddedNumber(qint32(digits.size()), 2) + digits; });
+    });
+    return digits;
+}
+
+QString ConvBack(QString& value)
+{
+    QString entry;
+    trapped("frmHighscore", "ConvBack", [&](Steps& step) {
+        step([&] {
+            // Only the first two characters carry the count: "1" of "1A" is one digit.
+            const int count = leadingNumber(value.left(2), 10);
+            value = value.mid(2, count);
+        });
+        step([&] {
+            QByteArray codes;
+            for (qsizetype i = 0; i < value.size(); i += 2) {
+                codes += char(leadingNumber(value.mid(i, 2), 16));
+            }
+            entry = fromCp1252(codes);
+        });
+        step([&] { Crypt(entry); });
+    });
+    return entry;
+}
+
+} // namespace tess

@@ -1,0 +1,129 @@
+#include "champions/ChampionsList.h"
+
+#include "champions/ChampionsCodec.h"
+#include "errors/Trap.h"
+#include "settings/Profile.h"
+#include "settings/SettingKeys.h"
+#include "util/Cp1252.h"
+#include "util/Paths.h"
+#include "util/Text.h"
+
+#include <algorithm>
+
+namespace tess {
+
+namespace {
+
+// The number a text starts with, as the classic conversion reads it ("00045Anna" is 45).
+qint32 leadingPoints(const QString& text)
+{
+    qint32 value = 0;
+    for (const QChar c : text.left(5)) {
+        if (c < u'0' || c > u'9')
+            break;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
+} // namespace
+
+void RankedList::add(const QString& entry)
+{
+    const auto place = std::upper_bound(items_.begin(), items_.end(), entry, [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    items_.insert(place, entry);
+}
+
+ChampionsFile::ChampionsFile(qint16 size)
+    : section_(QStringLiteral("m") + QString::number(size))
+{
+}
+
+QString ChampionsFile::path()
+{
+    return writableFolder() + QString::fromLatin1(AppTitle) + QStringLiteral(".hsc");
+}
+
+QString ChampionsFile::GetHSVal(const QString& key) const
+{
+    QString entry;
+    trapped("frmHighscore", "GetHSVal", [&](Steps& step) {
+        QString stored;
+        step([&] { stored = Profile(path()).read(section_, key); });
+        step([&] {
+            if (!stored.isEmpty())
+                entry = ConvBack(stored);
+        });
+    });
+    return entry;
+}
+
+bool ChampionsFile::SaveHS(const QString& key, const QString& value) const
+{
+    bool written = false;
+    trapped("frmHighscore", "SaveHS", [&](Steps& step) {
+        step([&] {
+            const Profile file(path());
+            written = key.isEmpty() ? file.removeSection(section_) : file.write(section_, key, value);
+        });
+    });
+    return written;
+}
+
+void ChampionsFile::GetHS(RankedList& list) const
+{
+    trapped("frmHighscore", "GetHS", [&](Steps& step) {
+        step([&] { list.clear(); });
+        step([&] {
+            for (int rank = 1; rank <= Ranks; ++rank)
+                list.add(GetHSVal(QString::number(rank)));
+        });
+    });
+}
+
+bool ChampionsFile::WriteHS(const RankedList& list) const
+{
+    bool written = false;
+    trapped("frmHighscore", "WriteHS", [&](Steps& step) {
+        QList<QPair<QString, QString>> values;
+        step([&] {
+            for (int rank = 1; rank <= Ranks && rank <= list.size(); ++rank) {
+                QString copy = list.at(list.size() - rank);
+                values.append({QString::number(rank), Conv(copy)});
+            }
+        });
+        step([&] { written = Profile(path()).writeKeys(section_, values); });
+    });
+    return written;
+}
+
+bool qualifies(const QString& HSScore, const QString& lowest)
+{
+    // A plain comparison by character code: equal points with the lowest do not enter.
+    return leadingPoints(HSScore) != 0 && QString::compare(HSScore, lowest, Qt::CaseSensitive) > 0;
+}
+
+QString makeEntry(const QString& HSScore, const QString& typedName)
+{
+    const QString name = fromCp1252(toCp1252(trimBlanks(typedName).left(ChampionsFile::MaxNameLength)));
+    return HSScore + name;
+}
+
+std::array<ChampionRow, ChampionsFile::Ranks> rowsToShow(const RankedList& list)
+{
+    std::array<ChampionRow, ChampionsFile::Ranks> rows{};
+    for (qsizetype p = 0; p < ChampionsFile::Ranks && p < list.size(); ++p) {
+        const QString& entry = list.at(p);
+        const qint32 points = leadingPoints(entry);
+        if (points == 0)
+            continue;
+        ChampionRow& row = rows[std::size_t(ChampionsFile::Ranks - 1 - p)];
+        row.name = entry.mid(5);
+        row.points = QString::number(points);
+    }
+    return rows;
+}
+
+} // namespace tess

@@ -1,0 +1,199 @@
+#include "champions/HighscoreDialog.h"
+
+#include "errors/Trap.h"
+#include "game/SharedState.h"
+#include "language/Language.h"
+#include "sound/Sounds.h"
+#include "util/Dialogs.h"
+#include "util/Random.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace tess {
+
+namespace {
+
+constexpr int Width = 420;
+constexpr int Height = 500;
+constexpr int RowTop = 150;
+constexpr int RowHeight = 26;
+const QColor Gold(255, 204, 0);
+
+QLabel* label(QWidget* parent, const QRect& where, Qt::Alignment alignment, const QFont& font)
+{
+    auto* l = new QLabel(parent);
+    l->setGeometry(where);
+    l->setAlignment(alignment | Qt::AlignVCenter);
+    l->setFont(font);
+    return l;
+}
+
+} // namespace
+
+HighscoreDialog::HighscoreDialog(QWidget* parent)
+    : QDialog(parent)
+    , file_(shared().Size)
+{
+    setWindowTitle(QStringLiteral("Tessaron Champions"));
+    setFixedSize(Width, Height);
+    setModal(true);
+
+    QFont titleFont(QStringLiteral("DejaVu Sans"), 18, QFont::Bold);
+    QFont table(QStringLiteral("DejaVu Sans Mono"), 12);
+    table.setStyleHint(QFont::Monospace);
+    QFont heading = table;
+    heading.setBold(true);
+
+    lblTitle = label(this, QRect(0, 0, Width, 56), Qt::AlignHCenter, titleFont);
+    lblTitle->setText(QStringLiteral("Tessaron Champions"));
+    lblTitle->setAutoFillBackground(true);
+    lblMode = label(this, QRect(0, 64, Width, 28), Qt::AlignHCenter, heading);
+
+    Shape1 = new QFrame(this);
+    Shape1->setGeometry(20, 100, Width - 40, 330);
+    Shape1->setFrameShape(QFrame::Box);
+    Shape1->setLineWidth(2);
+    lblHeader[0] = label(this, QRect(80, 108, 220, 28), Qt::AlignLeft, heading);
+    lblHeader[1] = label(this, QRect(300, 108, 90, 28), Qt::AlignRight, heading);
+    Line1 = new QFrame(this);
+    Line1->setGeometry(30, 140, Width - 60, 2);
+    Line1->setAutoFillBackground(true);
+    for (int r = 0; r < ChampionsFile::Ranks; ++r) {
+        const int y = RowTop + r * RowHeight;
+        Label1[std::size_t(r)] = label(this, QRect(30, y, 44, RowHeight), Qt::AlignRight, table);
+        Label1[std::size_t(r)]->setText(QStringLiteral("%1.").arg(r + 1));
+        lblHName[std::size_t(r)] = label(this, QRect(80, y, 220, RowHeight), Qt::AlignLeft, table);
+        lblHScore[std::size_t(r)] = label(this, QRect(300, y, 90, RowHeight), Qt::AlignRight, table);
+    }
+    cmdDelHS = new QPushButton(this);
+    cmdDelHS->setGeometry(20, Height - 56, 150, 36);
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setGeometry(Width - 170, Height - 56, 150, 36);
+    cmdOK->setDefault(true);
+    connect(cmdDelHS, &QPushButton::clicked, this, &HighscoreDialog::cmdDelHS_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &HighscoreDialog::cmdOK_Click);
+
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+}
+
+void HighscoreDialog::Form_Load()
+{
+    trapped("frmHighscore", "Form_Load", [&](Steps& step) {
+        step([&] { file_ = ChampionsFile(shared().Size); });
+        step([&] { file_.GetHS(lstSort); });
+        step([&] {
+            if (shared().HSCheck)
+                CheckHS();
+        });
+        step([&] { file_.GetHS(lstSort); }); // show what the file now holds
+        step([&] { colour(); });
+        step([&] { ShowHS(); });
+    });
+}
+
+void HighscoreDialog::colour()
+{
+    for (QLabel* l : findChildren<QLabel*>()) {
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, Gold);
+        l->setPalette(p);
+    }
+    QPalette band = lblTitle->palette();
+    band.setColor(QPalette::Window, Gold);
+    band.setColor(QPalette::WindowText, Qt::black);
+    lblTitle->setPalette(band);
+    QPalette rule = Line1->palette();
+    rule.setColor(QPalette::Window, Gold);
+    rule.setColor(QPalette::WindowText, Gold);
+    Line1->setPalette(rule);
+    Shape1->setPalette(rule);
+    for (QPushButton* button : {cmdDelHS, cmdOK})
+        button->setStyleSheet(QStringLiteral("QPushButton { background: rgb(255, 204, 0); color: black; border: 1px solid black;"
+                                             " border-radius: 3px; font-weight: bold; }"
+                                             "QPushButton:focus { border: 2px solid white; }"
+                                             "QPushButton:pressed { background: rgb(204, 163, 0); }"));
+}
+
+bool HighscoreDialog::event(QEvent* event)
+{
+    if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QDialog::event(event);
+}
+
+void HighscoreDialog::Form_Activate()
+{
+    trapped("frmHighscore", "Form_Activate", [&](Steps& step) {
+        step([&] { lblHeader[0]->setText(langText(166)); });
+        step([&] { lblHeader[1]->setText(langText(111)); });
+        step([&] {
+            lblMode->setText(langText(141) + QStringLiteral(": ") + QString::number(shared().BoardRows) + QStringLiteral(" x ")
+                             + QString::number(shared().BoardCols));
+        });
+        step([&] { cmdDelHS->setText(langText(172)); });
+    });
+}
+
+void HighscoreDialog::CheckHS()
+{
+    SharedState& s = shared();
+    trapped("frmHighscore", "CheckHS", [&](Steps& step) {
+        bool enters = false;
+        step([&] { enters = lstSort.size() > 0 && qualifies(s.HSScore, lstSort.at(0)); });
+        if (!enters)
+            return;
+        step([&] {
+            if (s.PlaySound == 1)
+                PlayWAV(qint16(121 + zz(1, 3)), 0);
+        });
+        QString name;
+        step([&] { dialogs().inputText(langText(126), langText(125), name); }); // Cancel: no name, entered all the same
+        step([&] { lstSort.add(makeEntry(s.HSScore, name)); });
+        step([&] {
+            // Unlike a silent failure, the player learns that the result was not kept.
+            if (!file_.WriteHS(lstSort))
+                dialogs().inform(langText(181) + QStringLiteral("\n\n") + ChampionsFile::path(), QStringLiteral("Tessaron"));
+        });
+    });
+}
+
+void HighscoreDialog::ShowHS()
+{
+    trapped("frmHighscore", "ShowHS", [&](Steps& step) {
+        step([&] {
+            const auto rows = rowsToShow(lstSort);
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                lblHName[r]->setText(rows[r].name);
+                lblHScore[r]->setText(rows[r].points);
+            }
+        });
+    });
+}
+
+void HighscoreDialog::cmdDelHS_Click()
+{
+    trapped("frmHighscore", "cmdDelHS_Click", [&](Steps& step) {
+        bool yes = false;
+        step([&] { yes = dialogs().askYesNo(langText(173), langText(171)); });
+        if (!yes)
+            return;
+        step([&] {
+            if (!file_.SaveHS(QString(), QString()))
+                dialogs().inform(langText(182) + QStringLiteral("\n\n") + ChampionsFile::path(), QStringLiteral("Tessaron"));
+        });
+        step([&] { cmdOK_Click(); });
+    });
+}
+
+void HighscoreDialog::cmdOK_Click()
+{
+    trapped("frmHighscore", "cmdOK_Click", [&](Steps& step) { step([&] { accept(); }); });
+}
+
+} // namespace tess

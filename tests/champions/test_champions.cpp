@@ -1,0 +1,257 @@
+// The champions list: the scrambling codec, the file of ten ranks per board
+// size, the rule that lets a result in, and the dialog.
+
+#include "champions/ChampionsCodec.h"
+#include "champions/ChampionsList.h"
+#include "champions/HighscoreDialog.h"
+#include "game/SharedState.h"
+#include "language/Language.h"
+#include "settings/Profile.h"
+#include "support/RecordingEffects.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace tess;
+
+namespace {
+
+QByteArray fileBytes()
+{
+    QFile file(ChampionsFile::path());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Stores ten entries of size `size` straight into the file.
+void storeList(qint16 size, const QStringList& entries)
+{
+    RankedList list;
+    for (const QString& entry : entries)
+        list.add(entry);
+    QVERIFY(ChampionsFile(size).WriteHS(list));
+}
+
+QStringList shownNames(const HighscoreDialog& dialog)
+{
+    QStringList names;
+    for (const QLabel* name : dialog.lblHName)
+        names << name->text();
+    return names;
+}
+
+} // namespace
+
+class TestChampions : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        test::clearFolders();
+        shared() = SharedState{};
+        dimGSize();
+        shared().BoardRows = 4;
+        shared().BoardCols = 5;
+        writeLanguageTable();
+    }
+
+    void theCodecMatchesValuesWorkedOutByHand()
+    {
+        // "00045Anna" XOR "TessaronT": 64 55 43 47 54 33 01 00 35.
+        QString entry = QStringLiteral("00045Anna");
+        QCOMPARE(Conv(entry), QStringLiteral("18645543475433010035"));
+        QString stored = QStringLiteral("18645543475433010035");
+        QCOMPARE(ConvBack(stored), QStringLiteral("00045Anna"));
+        // Codes 5 and 160 after scrambling: one digit gets its leading zero.
+        QString high = QString::fromUtf8("Q\u00c5");
+        QCOMPARE(Conv(high), QStringLiteral("0405A0"));
+        QString twice = QStringLiteral("any text");
+        Crypt(twice);
+        Crypt(twice);
+        QCOMPARE(twice, QStringLiteral("any text"));
+        QString empty;
+        QCOMPARE(Conv(empty), QStringLiteral("00"));
+        QString zero = QStringLiteral("00");
+        QCOMPARE(ConvBack(zero), QString());
+    }
+
+    void damagedValuesDecodeWithoutHarm()
+    {
+        const QStringList damaged = {"zz6455", "", "1", "99645543", "18ZZ55434754330100", "0A6455", "-5645543", "\xff\xfe"};
+        for (QString value : damaged) {
+            QString copy = value;
+            const QString entry = ConvBack(copy);
+            QVERIFY2(entry.size() <= 49, qPrintable(value));
+        }
+        QString longer = QStringLiteral("99645543"); // a count beyond the digits decodes what is there
+        QCOMPARE(ConvBack(longer), QStringLiteral("000"));
+        QString noNumber = QStringLiteral("x1645543");
+        QCOMPARE(ConvBack(noNumber), QString());
+        // A damaged file: every slot that cannot be decoded reads as empty.
+        QFile garbage(ChampionsFile::path());
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write("[m1]\r\n1=18645543475433010035\r\n2=zz\r\n3\r\n=99\r\n[[\r\n4=0\r\n\xff\xfe\x00\r\n");
+        garbage.close();
+        RankedList list;
+        ChampionsFile(1).GetHS(list);
+        QCOMPARE(list.size(), 10);
+        QCOMPARE(list.at(9), QStringLiteral("00045Anna"));
+        QCOMPARE(rowsToShow(list)[0].name, QStringLiteral("Anna"));
+        QCOMPARE(rowsToShow(list)[1].points, QString());
+    }
+
+    void aFirstResultFillsOneSectionOfTenKeys()
+    {
+        RankedList list;
+        ChampionsFile file(1);
+        file.GetHS(list);
+        QCOMPARE(list.items(), QStringList(10, QString()));
+        list.add(makeEntry(QStringLiteral("00045"), QStringLiteral("Anna")));
+        QVERIFY(file.WriteHS(list));
+        const Profile stored(ChampionsFile::path());
+        QCOMPARE(stored.read("M1 ", "1"), QStringLiteral("18645543475433010035"));
+        for (int key = 2; key <= 10; ++key)
+            QCOMPARE(stored.read("m1", QString::number(key)), QStringLiteral("00"));
+        QVERIFY(!stored.find("m1", "11"));
+        QCOMPARE(fileBytes().count("["), 1);
+        // A 20-character name: an entry of 25 characters, stored with the count 50.
+        list.add(makeEntry(QStringLiteral("00045"), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY")));
+        QVERIFY(file.WriteHS(list));
+        QCOMPARE(stored.read("m1", "2"), QStringLiteral("506455434754332D2D10203534293B252518283D3C31233D3D00")); // ranks below "Anna"
+    }
+
+    void equalPointsRankByNameWithoutCase()
+    {
+        RankedList list;
+        for (const char* entry : {"00045Zoe", "00046bob", "00045anna", "", "00045Vodez"})
+            list.add(QString::fromLatin1(entry));
+        QCOMPARE(list.items(), (QStringList{"", "00045anna", "00045Vodez", "00045Zoe", "00046bob"}));
+        const auto rows = rowsToShow(list);
+        QCOMPARE(rows[5].name, QStringLiteral("bob")); // five entries: the best in the fifth row from the bottom
+    }
+
+    void aResultEntersOnlyAboveTheLowest()
+    {
+        QVERIFY(!qualifies(QStringLiteral("00030"), QStringLiteral("00030Bob")));
+        QVERIFY(qualifies(QStringLiteral("00031"), QStringLiteral("00030Bob")));
+        QVERIFY(!qualifies(QStringLiteral("00000"), QString()));
+        QVERIFY(qualifies(QStringLiteral("00001"), QString()));
+        QCOMPARE(makeEntry(QStringLiteral("00045"), QStringLiteral("  Anna  ")), QStringLiteral("00045Anna"));
+        QCOMPARE(makeEntry(QStringLiteral("00045"), QString::fromUtf8("Zo\u00eb \u65e5\u672c")), QString::fromUtf8("00045Zo\u00eb ??"));
+    }
+
+    void aNewChampionIsAskedForAndEntered()
+    {
+        test::RecordingEffects effects;
+        test::ScriptedDialogs dialogs;
+        dialogs.typed << QStringLiteral("   Anna   ");
+        shared().HSCheck = True;
+        shared().HSScore = QStringLiteral("00045");
+        HighscoreDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(dialogs.asked, QStringList{langText(126)});
+        QCOMPARE(dialogs.titles, QStringList{langText(125)});
+        QCOMPARE(effects.played.size(), 1);
+        QVERIFY(effects.played.first().first >= 122 && effects.played.first().first <= 124);
+        QCOMPARE(shownNames(dialog), (QStringList{"Anna", "", "", "", "", "", "", "", "", ""}));
+        QCOMPARE(dialog.lblHScore[0]->text(), QStringLiteral("45"));
+        // Cancel enters the result without a name; a full list drops its lowest.
+        storeList(1, {"00030Bob", "00040A", "00050B", "00060C", "00070D", "00080E", "00090F", "00100G", "00110H", "00120I"});
+        shared().HSScore = QStringLiteral("00030");
+        HighscoreDialog equal;
+        equal.Form_Load();
+        QCOMPARE(dialogs.asked.size(), 1); // 30 against a lowest 30: not asked
+        shared().HSScore = QStringLiteral("00031");
+        HighscoreDialog above;
+        above.Form_Load();
+        QCOMPARE(dialogs.asked.size(), 2);
+        QCOMPARE(above.lblHName[9]->text(), QString());
+        QCOMPARE(above.lblHScore[9]->text(), QStringLiteral("31"));
+        QVERIFY(!above.ranked().items().contains(QStringLiteral("00030Bob")));
+    }
+
+    void lookingNeverAsksNorWrites()
+    {
+        test::ScriptedDialogs dialogs;
+        storeList(1, {"00045Anna"});
+        const QByteArray before = fileBytes();
+        shared().HSScore = QStringLiteral("09999");
+        shared().HSCheck = False;
+        HighscoreDialog dialog;
+        dialog.Form_Load();
+        QVERIFY(dialogs.asked.isEmpty());
+        QCOMPARE(fileBytes(), before);
+        QCOMPARE(dialog.lblHName[0]->text(), QStringLiteral("Anna"));
+    }
+
+    void deletingAsksFirstAndClearsOnlyThisSize()
+    {
+        test::ScriptedDialogs dialogs;
+        storeList(1, {"00045Anna"});
+        storeList(4, {"00099Zoe"});
+        const QByteArray before = fileBytes();
+        dialogs.answers = {false, true};
+        HighscoreDialog dialog;
+        dialog.Form_Load();
+        dialog.cmdDelHS_Click();
+        QCOMPARE(fileBytes(), before);
+        QCOMPARE(dialogs.asked.last(), langText(173));
+        dialog.cmdDelHS_Click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(!Profile(ChampionsFile::path()).find("m1", "1"));
+        QVERIFY(Profile(ChampionsFile::path()).find("m4", "1"));
+        HighscoreDialog again;
+        again.Form_Load();
+        QCOMPARE(shownNames(again), QStringList(10, QString()));
+    }
+
+    void aResultThatCannotBeStoredIsToldPlainly()
+    {
+        test::ScriptedDialogs dialogs;
+        dialogs.typed << QStringLiteral("Anna");
+        storeList(1, {"00010Old"});
+        const QByteArray before = fileBytes();
+        if (!test::makeUnwritable(ChampionsFile::path()))
+            QSKIP("this machine cannot make a file unwritable");
+        shared().HSCheck = True;
+        shared().HSScore = QStringLiteral("00045");
+        HighscoreDialog dialog;
+        dialog.Form_Load();
+        test::makeWritable(ChampionsFile::path());
+        QCOMPARE(dialogs.informed.size(), 1);
+        QVERIFY(dialogs.informed.first().startsWith(langText(181)));
+        QCOMPARE(fileBytes(), before);
+    }
+
+    void theRealDialogThroughItsWidgets()
+    {
+        test::ScriptedDialogs dialogs;
+        storeList(1, {"00045Anna", "00120Vodez"});
+        HighscoreDialog dialog;
+        dialog.Form_Load();
+        QTimer::singleShot(0, &dialog, [&] { QTest::mouseClick(dialog.cmdOK, Qt::LeftButton); });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QCOMPARE(dialog.lblMode->text(), QStringLiteral("Teile: 4 x 5"));
+        QCOMPARE(dialog.lblHeader[0]->text(), QStringLiteral("Name"));
+        QCOMPARE(dialog.lblHeader[1]->text(), QStringLiteral("Punkte"));
+        QCOMPARE(dialog.cmdDelHS->text(), QStringLiteral("&Löschen"));
+        QCOMPARE(dialog.lblTitle->text(), QStringLiteral("Tessaron Champions"));
+        QCOMPARE(shownNames(dialog).mid(0, 3), (QStringList{"Vodez", "Anna", ""}));
+        QCOMPARE(dialog.Label1[9]->text(), QStringLiteral("10."));
+        QCOMPARE(dialog.lblTitle->palette().color(QPalette::Window), QColor(255, 204, 0));
+        // In English from the next activation on.
+        shared().Sprache = English;
+        dialogs.answers = {false};
+        QTimer::singleShot(0, &dialog, [&] { QTest::mouseClick(dialog.cmdDelHS, Qt::LeftButton); dialog.reject(); });
+        dialog.exec();
+        QCOMPARE(dialog.lblMode->text(), QStringLiteral("Pieces: 4 x 5"));
+        QCOMPARE(dialogs.titles.last(), langText(171));
+    }
+};
+
+TESSARON_TEST_MAIN(TestChampions)
+#include "test_champions.moc"
