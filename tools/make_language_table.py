@@ -59,6 +59,7 @@ TEXTS = {
     175: ("Falsch!", "Wrong!", "¡Fallo!", "Sbagliato!", "Raté\u00a0!"),
     181: ("Das Ergebnis konnte nicht in der Championliste gespeichert werden.", "The result could not be stored in the champions list.", "No se ha podido guardar el resultado en la lista de campeones.", "Non è stato possibile salvare il risultato nell'elenco dei campioni.", "Le résultat n'a pas pu être enregistré dans la liste des champions."),
     182: ("Die Championliste konnte nicht gelöscht werden.", "The champions list could not be cleared.", "No se ha podido borrar la lista de campeones.", "Non è stato possibile cancellare l'elenco dei campioni.", "La liste des champions n'a pas pu être effacée."),
+    183: ("Das gespeicherte Puzzle ist beschädigt und kann nicht geladen werden.", "The saved puzzle is damaged and cannot be loaded.", "El puzle guardado está dañado y no se puede cargar.", "Il puzzle salvato è danneggiato e non può essere caricato.", "Le puzzle enregistré est endommagé et ne peut pas être chargé."),
     176: ("Gespeichertes Puzzle nicht gefunden!", "No saved puzzle found!", "¡No hay ningún puzle guardado!", "Nessun puzzle salvato trovato!", "Aucun puzzle enregistré trouvé\u00a0!"),
 }
 

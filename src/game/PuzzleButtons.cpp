@@ -80,10 +80,10 @@ void PuzzleTable::PicBut_Click(qint16 Index)
                 notify(&TableListener::pictureChanged, &TableListener::stackChanged);
                 break;
             case 5:
-                openService(services.saveGame);
+                SaveGame();
                 break;
             case 6:
-                openService(services.loadGame);
+                LoadGame();
                 break;
             case 7:
                 if (!GameIdle)

@@ -76,6 +76,11 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
     } else {
         return; // any other source: no picture is loaded
     }
+    showPicture(picture);
+}
+
+void PuzzleTable::showPicture(const QImage& picture)
+{
     // The thumbnail shows the same picture: decoded once, shared by both.
     clpImage.setPicture(picture);
     previewPicture = picture;

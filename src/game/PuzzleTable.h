@@ -73,6 +73,9 @@ public:
     void CheckWinner();
     void EndGame();
     void PicBut_Click(qint16 Index);
+    // The saved game: one game in progress kept in one file (buttons 5 and 6).
+    void SaveGame();
+    void LoadGame();
     void imgLang_Click(qint16 Index);
 
     // The dialogs and services the tool buttons open; each is plugged in by
@@ -80,8 +83,6 @@ public:
     struct Services {
         std::function<void()> pictureChoice; // button 3
         std::function<void()> backChoice;    // button 4
-        std::function<void()> saveGame;      // button 5
-        std::function<void()> loadGame;      // button 6
         std::function<void()> options;       // button 7
         std::function<void()> champions;     // button 8, and the end of a one-player game
         std::function<void()> helpMenu;      // button 9
@@ -153,6 +154,8 @@ private:
     void stopIdleAnimation();
     // The picture that Album, Picture and the file name choose, into the cutter and the thumbnail.
     void loadChosenPicture(const QString& fileName, bool fallBack);
+    // A decoded picture into the cutter and the thumbnail.
+    void showPicture(const QImage& picture);
     // Tells the window what changed, when a window listens.
     template <class... Changes>
     void notify(Changes... changes)

@@ -12,13 +12,15 @@ SharedState& shared()
     return state;
 }
 
+BoardSize sizeRule(int index)
+{
+    return {qint16(index + 3), qint16(std::floor((index + 3) * 1.334))};
+}
+
 void dimGSize()
 {
-    for (int n = 1; n <= 10; ++n) {
-        BoardSize& size = shared().GSize[std::size_t(n - 1)];
-        size.rows = qint16(n + 2);
-        size.cols = qint16(std::floor((n + 2) * 1.334));
-    }
+    for (int i = 0; i < 10; ++i)
+        shared().GSize[std::size_t(i)] = sizeRule(i);
     shared().GSize[10] = {};
 }
 

@@ -60,6 +60,8 @@ SharedState& shared();
 // Fills the board size table: entry i holds i + 3 rows and the integer part
 // of (i + 3) x 1.334 columns, from 3 x 4 to 12 x 16; entry 10 stays 0 x 0.
 void dimGSize();
+// Entry `index` (0 to 9) of the board size table by its rule.
+BoardSize sizeRule(int index);
 
 // GSize(index), raising 9 (Subscript out of range) outside 0 to 10.
 const BoardSize& boardSize(qint16 index);

@@ -22,17 +22,9 @@ sleep 1
 read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
 eval "$(python3 "$here/layout.py" "$width" "$height" 3 4)"
 
-shot() { import -window "$window" "$E2E_ROOT/$1.png"; }
-crop() { convert "$E2E_ROOT/$1.png" -crop "${CELL_W}x${CELL_H}+$2+$3" +repage "$E2E_ROOT/$4.png"; }
-distance() { { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed -n 's/.*(\(.*\)).*/\1/p'; }
-click() { xdotool mousemove --window "$window" "$1" "$2"; sleep 0.05; xdotool click 1; }
-below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 dialog() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 
-convert "$picture" -resize "$((CELL_W * 4))x$((CELL_H * 3))!" "$E2E_ROOT/picture.png"
-for n in $(seq 0 11); do
-  convert "$E2E_ROOT/picture.png" -crop "${CELL_W}x${CELL_H}+$(( (n % 4) * CELL_W ))+$(( (n / 4) * CELL_H ))" +repage "$E2E_ROOT/ref$n.png"
-done
+e2e_cut_picture "$picture" 3 4
 
 click "$START_X" "$START_Y"
 sleep 0.5
@@ -50,12 +42,7 @@ for turn in $(seq 1 40); do
     sleep 1 # a joker lays itself
     continue
   fi
-  best=-1
-  best_distance=2
-  for n in $(seq 0 11); do
-    d=$(distance "$E2E_ROOT/ref$n.png" "$E2E_ROOT/piece.png")
-    if below "$d" "$best_distance"; then best=$n; best_distance=$d; fi
-  done
+  best=$(e2e_which_piece "$E2E_ROOT/piece.png")
   eval "x=\$CELL_${best}_X; y=\$CELL_${best}_Y"
   click "$x" "$y"
   laid=$((laid + 1))

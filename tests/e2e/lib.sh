@@ -94,3 +94,33 @@ e2e_wait_for_end() {
   kill "$pid" 2>/dev/null || true
   e2e_fail "the program did not end"
 }
+
+# --- playing through the window; $window and the layout variables must be set.
+shot() { import -window "$window" "$E2E_ROOT/$1.png"; }
+# crop SHOT X Y NAME: one cell-sized piece of a screenshot.
+crop() { convert "$E2E_ROOT/$1.png" -crop "${CELL_W}x${CELL_H}+$2+$3" +repage "$E2E_ROOT/$4.png"; }
+# How far one picture is from another: 0 the same, 1 all different.
+distance() { { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed -n 's/.*(\(.*\)).*/\1/p'; }
+below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+click() { xdotool mousemove --window "$window" "$1" "$2"; sleep 0.05; xdotool click 1; }
+
+# e2e_cut_picture PICTURE ROWS COLS: the picture cut like the board, ref0.png ...
+e2e_cut_picture() {
+  local rows=$2 cols=$3 n
+  convert "$1" -resize "$((CELL_W * cols))x$((CELL_H * rows))!" "$E2E_ROOT/picture.png"
+  for n in $(seq 0 $((rows * cols - 1))); do
+    convert "$E2E_ROOT/picture.png" -crop "${CELL_W}x${CELL_H}+$(( (n % cols) * CELL_W ))+$(( (n / cols) * CELL_H ))" \
+      +repage "$E2E_ROOT/ref$n.png"
+  done
+  E2E_PIECES=$((rows * cols))
+}
+
+# e2e_which_piece CROP: the cell whose piece of the picture CROP shows.
+e2e_which_piece() {
+  local best=-1 best_distance=2 n d
+  for n in $(seq 0 $((E2E_PIECES - 1))); do
+    d=$(distance "$E2E_ROOT/ref$n.png" "$1")
+    if below "$d" "$best_distance"; then best=$n; best_distance=$d; fi
+  done
+  echo "$best"
+}

@@ -21,12 +21,6 @@ sleep 1
 read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
 eval "$(python3 "$here/layout.py" "$width" "$height" 3 4)"
 
-shot() { import -window "$window" "$E2E_ROOT/$1.png"; }
-crop() { convert "$E2E_ROOT/$1.png" -crop "${CELL_W}x${CELL_H}+$2+$3" +repage "$E2E_ROOT/$4.png"; }
-# How far a crop is from a picture, 0 the same, 1 all different.
-distance() { { compare -metric RMSE "$1" "$2" null: 2>&1 || true; } | sed -n 's/.*(\(.*\)).*/\1/p'; }
-click() { xdotool mousemove --window "$window" --sync "$1" "$2" click 1; }
-below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 
 click "$START_X" "$START_Y"
 sleep 2 # the shuffle sound plays to its end
@@ -41,15 +35,9 @@ below 0.05 "$(distance "$E2E_ROOT/back.png" "$E2E_ROOT/piece.png")" \
   || e2e_fail "the stack did not turn a piece over"
 
 # Which cell of the picture is it?
-convert "$picture" -resize "$((CELL_W * 4))x$((CELL_H * 3))!" "$E2E_ROOT/picture.png"
-best=-1
-best_distance=2
-for n in $(seq 0 11); do
-  convert "$E2E_ROOT/picture.png" -crop "${CELL_W}x${CELL_H}+$(( (n % 4) * CELL_W ))+$(( (n / 4) * CELL_H ))" +repage "$E2E_ROOT/ref$n.png"
-  d=$(distance "$E2E_ROOT/ref$n.png" "$E2E_ROOT/piece.png")
-  if below "$d" "$best_distance"; then best=$n; best_distance=$d; fi
-done
-echo "the piece in hand belongs in cell $best (distance $best_distance)"
+e2e_cut_picture "$picture" 3 4
+best=$(e2e_which_piece "$E2E_ROOT/piece.png")
+echo "the piece in hand belongs in cell $best"
 eval "x=\$CELL_${best}_X; y=\$CELL_${best}_Y"
 click "$x" "$y"
 sleep 3 # the score sound plays to its end

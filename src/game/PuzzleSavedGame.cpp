@@ -1,0 +1,189 @@
+// Saving the game in progress to one file and taking it up again.
+
+#include "game/PuzzleTable.h"
+
+#include "errors/RunTimeError.h"
+#include "errors/Trap.h"
+#include "game/SavedGame.h"
+#include "game/SharedState.h"
+#include "game/TableHelpers.h"
+#include "language/Language.h"
+#include "resources/Pictures.h"
+#include "resources/Resources.h"
+#include "util/Dialogs.h"
+#include "util/Files.h"
+#include "util/Numbers.h"
+#include "util/Paths.h"
+#include "util/RowBits.h"
+#include "util/Wait.h"
+
+#include <QFile>
+
+namespace tess {
+
+using namespace table;
+
+namespace {
+
+void checkPlayers(qint16 numPlayers)
+{
+    if (numPlayers < 0 || numPlayers > 4)
+        raiseError(ErrSubscript, QStringLiteral("PlayerName(%1)").arg(numPlayers - 1));
+}
+
+} // namespace
+
+void PuzzleTable::SaveGame()
+{
+    const SharedState& s = shared();
+    trapped("frmPuzzle", "SaveGame", [&](Steps& step) {
+        SavedGame game;
+        step([&] {
+            if (s.BoardRows > 12)
+                raiseError(ErrSubscript, QStringLiteral("RowBits(%1)").arg(s.BoardRows));
+            for (int r = 1; r <= s.BoardRows; ++r) {
+                QString tags;
+                for (int c = 1; c <= s.BoardCols; ++c)
+                    tags += cellAt(imgPuzz, (r - 1) * s.BoardCols + c - 1).tag;
+                game.RowBits[std::size_t(r)] = BinToLong(tags);
+            }
+        });
+        int n = 0;
+        step([&] { n = s.BoardRows * s.BoardCols / 10; });
+        step([&] {
+            game.Time = s.Time;
+            game.Size = s.Size;
+            game.Picture = s.Picture;
+            game.Album = s.Album;
+            game.File = s.File;
+            game.numPlayers = s.numPlayers;
+            checkPlayers(s.numPlayers);
+            for (std::size_t i = 0; i < std::size_t(s.numPlayers); ++i) {
+                game.Names[i] = s.PlayerName[i];
+                game.Scores[i] = s.PlayerScore[i];
+            }
+            for (int i = 1; i <= n && i < int(game.JokerMark.size()); ++i)
+                game.JokerMark[std::size_t(i)] = JokerPiece[std::size_t(i)];
+        });
+        // A new file renamed over the old one: the old saved game stays whole until the new one is.
+        step([&] { writeFileAtomically(savedGamePath(), encodeSavedGame(game)); });
+    });
+}
+
+void PuzzleTable::LoadGame()
+{
+    SharedState& s = shared();
+    trapped("frmPuzzle", "LoadGame", [&](Steps& step) {
+        bool found = false;
+        step([&] {
+            found = QFile::exists(savedGamePath());
+            if (!found)
+                dialogs().inform(langText(176), langText(118));
+        });
+        if (!found)
+            return;
+        std::optional<SavedGame> read;
+        step([&] {
+            read = decodeSavedGame(readWholeFile(savedGamePath()));
+            if (read && read->Album == 0 && !hasResItem(qint16(read->Picture + 100), QStringLiteral("bitmap")))
+                read.reset(); // no picture of ours has that number
+            // A damaged file is refused whole: the game in progress stays as it was.
+            if (!read)
+                dialogs().inform(langText(183), langText(118));
+        });
+        if (!read)
+            return;
+        const SavedGame& game = *read;
+        QString file = game.File;
+        QImage picture;
+        step([&] {
+            // The picture first, so a picture that cannot be shown changes nothing.
+            if (game.Album == 0) {
+                picture = LoadResPicture(qint16(game.Picture + 100));
+            } else if (game.Album == 1) {
+                if (!QFile::exists(file))
+                    file = programFolder() + QStringLiteral("pics/puzzle01.jpg");
+                picture = LoadPicture(file);
+            }
+        });
+        step([&] {
+            s.Size = game.Size;
+            s.Picture = game.Picture;
+            s.Album = game.Album;
+            s.File = file;
+            s.numPlayers = game.numPlayers;
+            if (game.Album == 0 || game.Album == 1)
+                showPicture(picture);
+        });
+        step([&] {
+            s.BoardRows = boardSize(s.Size).rows;
+            s.BoardCols = boardSize(s.Size).cols;
+        });
+        step([&] {
+            stopIdleAnimation();
+            ResetGame();
+        });
+        step([&] {
+            GameIdle = False;
+            s.Time = game.Time;
+        });
+        step([&] {
+            for (std::size_t i = 0; i < std::size_t(s.numPlayers); ++i) {
+                s.PlayerName[i] = game.Names[i];
+                s.PlayerScore[i] = game.Scores[i];
+            }
+        });
+        step([&] { lstNum.clear(); });
+        step([&] {
+            for (int r = 1; r <= s.BoardRows; ++r) {
+                QString tags = LongToBin(game.RowBits[std::size_t(r)]);
+                tags = tags.rightJustified(s.BoardCols, u'0');
+                for (int c = 1; c <= tags.size(); ++c) {
+                    const int k = (r - 1) * s.BoardCols + c - 1;
+                    ImageState& cell = cellAt(imgPuzz, k);
+                    cell.tag = tags.mid(c - 1, 1);
+                    if (cell.tag == QStringLiteral("1")) {
+                        cell.enabled = false;
+                        cell.face = Face::Piece;
+                        cell.piece = k;
+                    } else {
+                        lstNum.append(numberText(k));
+                    }
+                }
+            }
+            notifyAllCells();
+        });
+        step([&] {
+            // Only these marks are in the file; no mark of an earlier game may stay behind.
+            JokerPiece.fill(0);
+            const int n = s.BoardRows * s.BoardCols / 10;
+            for (int i = 1; i <= n && i < int(game.JokerMark.size()); ++i)
+                JokerPiece[std::size_t(i)] = game.JokerMark[std::size_t(i)];
+        });
+        step([&] {
+            for (std::size_t i = 0; i < std::size_t(s.numPlayers); ++i) {
+                lblPlayer[i].text = s.numPlayers == 1 ? langText(111) : s.PlayerName[i];
+                ShowNumber(s.PlayerScore[i], qint16(i));
+            }
+        });
+        step([&] {
+            imgStack.face = Face::Back;
+            imgStack.enabled = true;
+            imgStack.visible = true;
+            PicBut[ButtonStart].enabled = false;
+            PicBut[ButtonBack].enabled = true;
+            PicBut[ButtonChampions].enabled = false;
+            notify(&TableListener::stackChanged);
+            notifyControls();
+        });
+        step([&] {
+            if (s.Flip == 1) {
+                Verzoegerung(0.2);
+                if (!GameIdle && CurrentPiece == -1)
+                    imgStack_Click();
+            }
+        });
+    });
+}
+
+} // namespace tess

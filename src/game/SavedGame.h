@@ -1,0 +1,40 @@
+#pragma once
+// The saved game "Quadrello.qdr": one packed record, little-endian, no
+// padding, texts as a 16-bit byte count and code page 1252 bytes. 130 bytes
+// plus the picture path and the four names, the same for every build.
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+
+namespace tess {
+
+struct SavedGame {
+    qint16 Picture = 0;
+    qint16 Album = 0;
+    QString File;
+    qint16 Time = 0;
+    qint16 Size = 0;
+    std::array<qint32, 13> RowBits{}; // 1 .. BoardRows: the placed cells of each row
+    qint16 numPlayers = 0;
+    std::array<qint32, 4> Scores{};
+    std::array<QString, 4> Names;
+    std::array<qint16, 21> JokerMark{}; // 1 .. pieces div 10
+};
+
+QByteArray encodeSavedGame(const SavedGame& game);
+
+// The record of a file, or nothing when it is damaged or not a saved game:
+// too short, a text length that is negative or runs past the end, a Size
+// outside 0 to 9, a player count outside 1 to 4, or a row with more placed
+// columns than the board has.
+std::optional<SavedGame> decodeSavedGame(const QByteArray& bytes);
+
+// Where the saved game lives: beside the program, or in the per-user data
+// folder when the program's folder cannot be written.
+QString savedGamePath();
+
+} // namespace tess

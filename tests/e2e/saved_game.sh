@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Save and load through the real window: two pieces laid with the mouse, the
+# game saved, the program closed and started again, the game loaded: the two
+# pieces lie on their cells again and the stack waits for the next draw.
+set -euo pipefail
+program=$1
+picture=$2 # the carried picture 201, to recognise the pieces by
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.sh"
+
+e2e_start_xvfb
+e2e_copy_program "$program"
+mkdir -p "$XDG_CONFIG_HOME/Tessaron"
+printf '[Optionen]\nnumPlayers=2\nSpieler1=Anna\nSpieler2=Ben\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\nPlaySound=0\nSprache=1000\n' \
+  > "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini"
+
+start_program() {
+  "$E2E_PROGRAM_DIR/tessaron" >>"$E2E_ROOT/stdout.log" 2>>"$E2E_ROOT/stderr.log" &
+  pid=$!
+  window=$(e2e_game_window) || e2e_fail "the game window did not appear"
+  sleep 1
+}
+
+start_program
+read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
+eval "$(python3 "$here/layout.py" "$width" "$height" 3 4)"
+e2e_cut_picture "$picture" 3 4
+
+click "$START_X" "$START_Y"
+sleep 0.5
+laid=()
+for turn in 1 2; do
+  click $((STACK_X + CELL_W / 2)) $((STACK_Y + CELL_H / 2))
+  sleep 0.4
+  shot drawn
+  crop drawn "$STACK_X" "$STACK_Y" piece
+  cell=$(e2e_which_piece "$E2E_ROOT/piece.png")
+  eval "x=\$CELL_${cell}_X; y=\$CELL_${cell}_Y"
+  click "$x" "$y"
+  sleep 0.4
+  laid+=("$cell")
+done
+
+click "$BUTTON_5_X" "$BUTTON_5_Y"
+sleep 0.3
+saved="$E2E_PROGRAM_DIR/Quadrello.qdr"
+[ -f "$saved" ] || e2e_fail "saving wrote no file beside the program"
+# 130 bytes, no picture path, the names "Anna" and "Ben".
+[ "$(stat -c %s "$saved")" -eq 137 ] || e2e_fail "the saved game has $(stat -c %s "$saved") bytes, not 137"
+
+e2e_close_window "$window"
+e2e_wait_for_end "$pid"
+
+start_program
+click "$BUTTON_6_X" "$BUTTON_6_Y"
+sleep 0.5
+shot loaded
+for cell in "${laid[@]}"; do
+  eval "x=\$CELL_${cell}_X; y=\$CELL_${cell}_Y"
+  crop loaded $((x - CELL_W / 2)) $((y - CELL_H / 2)) "loaded$cell"
+  below "$(distance "$E2E_ROOT/ref$cell.png" "$E2E_ROOT/loaded$cell.png")" 0.12 \
+    || e2e_fail "after loading, cell $cell does not show its piece"
+done
+crop loaded "$STACK_X" "$STACK_Y" stack
+read -r r g b <<< "$(convert "$E2E_ROOT/loaded.png" -format "%[fx:int(255*p{$((STACK_X + CELL_W / 2)),$((STACK_Y + CELL_H / 2))}.r)] %[fx:int(255*p{$((STACK_X + CELL_W / 2)),$((STACK_Y + CELL_H / 2))}.g)] %[fx:int(255*p{$((STACK_X + CELL_W / 2)),$((STACK_Y + CELL_H / 2))}.b)]" info:)"
+[ $((r + g + b)) -gt 60 ] || e2e_fail "the stack is not there after loading"
+[ -n "${E2E_KEEP_SHOTS:-}" ] && cp "$E2E_ROOT/loaded.png" "$E2E_KEEP_SHOTS/loaded.png"
+
+e2e_close_window "$window"
+e2e_wait_for_end "$pid"
+echo "a game was saved, the program restarted, and the game loaded again"

@@ -1,0 +1,229 @@
+// The saved game: the record byte for byte, the board rows as numbers, and
+// games saved and loaded through the real procedures, damaged files refused.
+
+#include "game/GameFixture.h"
+#include "game/PieceCheck.h"
+#include "game/SavedGame.h"
+#include "util/RowBits.h"
+
+#include <QFile>
+
+using namespace tess;
+using tess::test::GameFixture;
+
+namespace {
+
+void writeFile(const QByteArray& bytes)
+{
+    QFile file(savedGamePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile()
+{
+    QFile file(savedGamePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Lays the piece in hand on its own cell.
+void layNext(GameFixture& game)
+{
+    game.draw();
+    game.t().imgPuzz_Click(game.t().CurrentPiece);
+}
+
+// What a load must restore, to compare a table before and after.
+struct Snapshot {
+    QStringList tags;
+    QStringList stack;
+    std::array<qint32, 4> scores{};
+    std::array<QString, 4> names;
+    qint16 idle = 0;
+
+    explicit Snapshot(const PuzzleTable& t)
+    {
+        for (int n = 0; n < shared().BoardRows * shared().BoardCols; ++n)
+            tags << t.imgPuzz[std::size_t(n)].tag;
+        stack = t.lstNum;
+        scores = shared().PlayerScore;
+        names = shared().PlayerName;
+        idle = t.GameIdle;
+    }
+    bool operator==(const Snapshot&) const = default;
+};
+
+} // namespace
+
+class TestSavedGame : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rowsBecomeNumbersAndBack()
+    {
+        QCOMPARE(BinToLong(QStringLiteral("11010")), 26);
+        QCOMPARE(LongToBin(26), QStringLiteral("11010"));
+        QCOMPARE(BinToLong(QString(16, u'1')), 65535);
+        QCOMPARE(LongToBin(65535), QString(16, u'1'));
+        QCOMPARE(LongToBin(0), QString());
+        QCOMPARE(LongToBin(-5), QString());
+        QCOMPARE(BinToLong(QStringLiteral("1x1")), 5);
+        QCOMPARE(BinToLong(QString(30, u'1')), (1 << 30) - 1);
+        QCOMPARE(BinToLong(QString(31, u'1')), 0); // the classic arithmetic overflowed
+    }
+
+    void theRecordIsTheBytesWorkedOutByHand()
+    {
+        GameFixture game(2, 0); // 3 x 4
+        shared().Picture = 101;
+        shared().Album = 0;
+        shared().File = QStringLiteral("pics/a.jpg");
+        shared().Time = 1;
+        shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("x"), QStringLiteral("y")};
+        game.startWithStack({1, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+        game.t().imgPuzz[0].tag = QStringLiteral("1"); // row 1: "1010"
+        game.t().imgPuzz[2].tag = QStringLiteral("1");
+        shared().PlayerScore = {150, 75, 0, 0};
+        game.t().JokerPiece[1] = 1;
+        game.t().SaveGame();
+
+        QByteArray expected = QByteArray::fromHex("6500" "0000" "0a00") + "pics/a.jpg" + QByteArray::fromHex("0100" "0000");
+        expected += QByteArray::fromHex("00000000" "0a000000") + QByteArray(11 * 4, '\0');
+        expected += QByteArray::fromHex("0200" "96000000" "4b000000" "00000000" "00000000");
+        expected += QByteArray::fromHex("0400") + "Anna" + QByteArray::fromHex("0300") + "Ben" + QByteArray::fromHex("0000" "0000");
+        expected += QByteArray::fromHex("0000" "0100") + QByteArray(19 * 2, '\0');
+        QCOMPARE(expected.size(), 130 + 10 + 4 + 3);
+        QCOMPARE(readFile(), expected);
+    }
+
+    void aGameSavedAndLoadedIsTheSameGame()
+    {
+        GameFixture game(3, 1); // 4 x 5
+        shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), QString::fromUtf8("Chlo\u00e9"), QStringLiteral("x")};
+        game.t().StartGame();
+        for (int i = 0; i < 5; ++i)
+            layNext(game);
+        game.draw(); // a piece in hand goes back to the stack on loading
+        game.t().SaveGame();
+        const QByteArray first = readFile();
+        game.t().imgPuzz_Click(game.t().CurrentPiece);
+        game.t().SaveGame(); // only the second state is kept
+        QVERIFY(readFile() != first);
+        const Snapshot saved(game.t());
+        game.t().StartGame(); // a new game in between
+        game.t().LoadGame();
+        const Snapshot loaded(game.t());
+        QCOMPARE(loaded.tags, saved.tags);
+        QCOMPARE(loaded.scores, saved.scores);
+        QCOMPARE(loaded.names, saved.names);
+        QCOMPARE(loaded.idle, False);
+        QCOMPARE(test::checkPieces(game.t(), game.pieces()), QString());
+        QStringList ascending = loaded.stack;
+        std::sort(ascending.begin(), ascending.end(), [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+        QCOMPARE(loaded.stack, ascending);
+        for (int n = 0; n < game.pieces(); ++n) {
+            const ImageState& cell = game.t().imgPuzz[std::size_t(n)];
+            QCOMPARE(cell.enabled, cell.tag != QStringLiteral("1"));
+            if (!cell.enabled)
+                QVERIFY(cell.face == Face::Piece && cell.piece == n);
+        }
+        QVERIFY(!game.t().PicBut[0].enabled && game.t().PicBut[4].enabled && !game.t().PicBut[8].enabled);
+        QVERIFY(game.t().imgStack.visible && game.t().imgStack.enabled);
+        QCOMPARE(game.t().lblPlayer[2].text, QString::fromUtf8("Chlo\u00e9"));
+        game.t().LoadGame(); // loading again gives the same board
+        QCOMPARE(Snapshot(game.t()), loaded);
+    }
+
+    void aFullRowOfSixteenAndEmptyRows()
+    {
+        GameFixture game(1, 9); // 12 x 16, one player
+        game.t().StartGame();
+        for (int c = 0; c < 16; ++c)
+            game.t().imgPuzz[std::size_t(c)].tag = QStringLiteral("1");
+        game.t().SaveGame();
+        const auto record = decodeSavedGame(readFile());
+        QVERIFY(record);
+        QCOMPARE(record->RowBits[1], 65535);
+        QCOMPARE(record->RowBits[2], 0);
+        QCOMPARE(record->numPlayers, qint16(1));
+        QCOMPARE(record->Names[1], QString());
+        game.t().LoadGame();
+        QCOMPARE(game.t().lstNum.size(), 192 - 16);
+        QCOMPARE(game.t().lstNum.first(), QStringLiteral(" 16"));
+        QCOMPARE(game.t().lblPlayer[0].text, QStringLiteral("Punkte"));
+    }
+
+    void withAutomaticDrawALoadedGameTurnsAPieceOver()
+    {
+        GameFixture game(2, 0);
+        game.t().StartGame();
+        game.t().SaveGame();
+        shared().Flip = 1;
+        game.t().LoadGame();
+        QVERIFY(game.t().CurrentPiece >= 0);
+        QCOMPARE(game.t().lstNum.size(), 11);
+    }
+
+    void withoutAFileTheGameSaysSoAndNothingChanges()
+    {
+        GameFixture game(2, 0);
+        game.t().StartGame();
+        const Snapshot before(game.t());
+        game.t().LoadGame();
+        QCOMPARE(game.dialogs.informed, QStringList{langText(176)});
+        QCOMPARE(game.dialogs.titles, QStringList{langText(118)});
+        QVERIFY(Snapshot(game.t()) == before);
+    }
+
+    void damagedFilesAreRefusedWithNothingChanged_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        GameFixture game(2, 0);
+        shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
+        game.t().StartGame();
+        game.t().SaveGame();
+        const QByteArray good = readFile();
+        QVERIFY(decodeSavedGame(good));
+        auto with16 = [&](int at, qint16 value) {
+            QByteArray bytes = good;
+            bytes[at] = char(value & 0xff);
+            bytes[at + 1] = char((value >> 8) & 0xff);
+            return bytes;
+        };
+        const int fileLength = 4;     // the picture path's length field
+        const int size = 6 + 2 + shared().File.size(); // after Picture, Album, File, Time
+        const int players = size + 2 + 13 * 4;
+        QTest::newRow("too short") << good.left(100);
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("size 10") << with16(size, 10);
+        QTest::newRow("size -1") << with16(size, -1);
+        QTest::newRow("no players") << with16(players, 0);
+        QTest::newRow("five players") << with16(players, 5);
+        QTest::newRow("negative text length") << with16(fileLength, -2);
+        QTest::newRow("text beyond the end") << with16(fileLength, 30000);
+        QByteArray wide = good;
+        wide[size + 2 + 4] = char(0x1f); // row 1 of four columns holds five: "11111"
+        QTest::newRow("row wider than the board") << wide;
+        QTest::newRow("unknown picture") << with16(0, 117);
+        QTest::newRow("not a saved game") << QByteArray("[Optionen]\r\nSize=1\r\n");
+    }
+
+    void damagedFilesAreRefusedWithNothingChanged()
+    {
+        QFETCH(QByteArray, bytes);
+        GameFixture game(3, 1);
+        game.t().StartGame();
+        layNext(game);
+        writeFile(bytes);
+        const Snapshot before(game.t());
+        const qint16 size = shared().Size;
+        game.t().LoadGame();
+        QCOMPARE(game.dialogs.informed, QStringList{langText(183)});
+        QVERIFY(Snapshot(game.t()) == before);
+        QCOMPARE(shared().Size, size);
+        QCOMPARE(shared().numPlayers, qint16(3));
+    }
+};
+
+TESSARON_TEST_MAIN(TestSavedGame)
+#include "test_saved_game.moc"
