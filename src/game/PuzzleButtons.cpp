@@ -53,6 +53,19 @@ void PuzzleTable::hint()
     }
 }
 
+void PuzzleTable::applyOptions()
+{
+    // The window is idle here: the board takes the new size, frame colour
+    // and grid, the thumbnail shows or hides; the panels follow at activation.
+    const SharedState& s = shared();
+    ResizeGame();
+    for (ImageState& cell : imgPuzz)
+        cell.border = s.Grid;
+    imgPreview.visible = s.Miniatur != 0;
+    notifyAllCells();
+    notify(&TableListener::previewChanged);
+}
+
 void PuzzleTable::PicBut_Click(qint16 Index)
 {
     trapped("frmPuzzle", "PicBut_Click", [&](Steps& step) {
@@ -89,6 +102,7 @@ void PuzzleTable::PicBut_Click(qint16 Index)
                 if (!GameIdle)
                     EndGame();
                 openService(services.options);
+                applyOptions();
                 break;
             case 8:
                 openService(services.champions);

@@ -148,6 +148,7 @@ private:
     void clearWrongMarks();
     void endOfGame();
     void hint();
+    void applyOptions(); // after the options dialog
     void setTimeBar(double width);
     void play(qint16 number, qint16 mode);
     void idleStep();

@@ -3,6 +3,7 @@
 #include "champions/HighscoreDialog.h"
 #include "game/ImageControl.h"
 #include "game/ScoreBox.h"
+#include "settings/OptionsDialog.h"
 #include "resources/Resources.h"
 
 #include <QApplication>
@@ -112,6 +113,11 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         HighscoreDialog champions(this);
         champions.Form_Load();
         champions.exec();
+    };
+    table_.services.options = [this] {
+        OptionsDialog options(this);
+        options.Form_Load();
+        options.exec();
     };
 
     qApp->installEventFilter(this);

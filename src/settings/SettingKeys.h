@@ -20,6 +20,8 @@ inline constexpr SettingKey Sprache{SectionOptions, "Sprache", "0"};
 inline constexpr SettingKey Size{SectionOptions, "Size", "1"};
 inline constexpr SettingKey PlayMusic{SectionOptions, "PlayMusic", "1"};
 inline constexpr SettingKey Musicloop{SectionOptions, "Musicloop", "0"};
+// The options dialog writes the repeat choice under this spelling; names ignore case, so it is the same key.
+inline constexpr SettingKey MusicLoopChoice{SectionOptions, "MusicLoop", "0"};
 inline constexpr SettingKey PlaySound{SectionOptions, "PlaySound", "1"};
 inline constexpr SettingKey Grid{SectionOptions, "Grid", "1"};
 inline constexpr SettingKey Joker{SectionOptions, "Joker", "1"};

@@ -1,0 +1,83 @@
+#pragma once
+// The options dialog (frmOpt): board size, players and their names, frame
+// colour, sound and music, and the six game options. Every change is stored
+// at the click; only the names wait for OK.
+
+#include "game/SharedState.h"
+#include "settings/SettingKeys.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tess {
+
+class OptionsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit OptionsDialog(QWidget* parent = nullptr);
+
+    // Sets every control from the shared state; each change handling runs as
+    // a click would, so every value is written back unchanged.
+    void Form_Load();
+    // The texts in the current language.
+    void Form_Activate();
+
+    void chkMusic_Click();
+    void optMusicLoop_Click(int index);
+    void optCol_Click(int index);
+    void cmbSize_Click();
+    void cmbSpieler_Click();
+    void txtSpieler_GotFocus(int index);
+    void OK_Click();
+
+    std::array<QLabel*, 2> Label{};
+    QComboBox* cmbSize;
+    QGroupBox* fraNamen;
+    QComboBox* cmbSpieler;
+    std::array<QLineEdit*, 4> txtSpieler{};
+    QGroupBox* Frame2;
+    std::array<QRadioButton*, 2> optCol{};
+    QGroupBox* Frame1;
+    QCheckBox* chkSound;
+    QCheckBox* chkMusic;
+    std::array<QRadioButton*, 2> optMusicLoop{};
+    QGroupBox* fraOptionen;
+    QCheckBox* chkGrid;
+    QCheckBox* chkFlip;
+    QCheckBox* chkPreview;
+    QCheckBox* chkTipp;
+    QCheckBox* chkJoker;
+    QCheckBox* chkTime;
+    QPushButton* OK;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // A check box bound to one option: its state (0 or 1) goes to the shared value and the store.
+    struct Binding {
+        QCheckBox* box;
+        qint16 SharedState::*value;
+        SettingKey key;
+        const char* procedure;
+    };
+    void build();
+    void plainOptionClicked(const Binding& binding);
+    // Sets a box without its change handling, which the load step runs itself.
+    static void setQuietly(QCheckBox* box, qint16 value);
+
+    std::array<Binding, 7> plain_{};
+};
+
+} // namespace tess

@@ -1,0 +1,212 @@
+// The options dialog: every change stored at the click, the names at OK, the
+// music following its box, and the game window following the new values.
+
+#include "game/GameFixture.h"
+#include "settings/OptionsDialog.h"
+#include "settings/Profile.h"
+#include "settings/SettingsStore.h"
+#include "sound/AudioDevice.h"
+#include "sound/Sequencer.h"
+#include "sound/Sounds.h"
+#include "support/ScriptedReporter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+using namespace tess;
+
+namespace {
+
+QString stored(const char* key)
+{
+    return Profile(settingsFilePath(), ProfileEncoding::Utf8).read(QStringLiteral("Optionen"), QString::fromLatin1(key), "missing");
+}
+
+// Chooses a list entry as the player does.
+void choose(QComboBox* list, int index)
+{
+    list->setCurrentIndex(index);
+    Q_EMIT list->activated(index);
+}
+
+// Clicks a check box or option button on its mark, as a player does.
+void tick(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+} // namespace
+
+class TestOptions : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        test::clearFolders();
+        shared() = SharedState{};
+        dimGSize();
+        shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("Cleo"), QStringLiteral("Dan")};
+        writeLanguageTable();
+    }
+
+    void loadingWritesEveryValueBackUnchanged()
+    {
+        shared().Musicloop = -1;
+        shared().Rahmen = 1;
+        shared().Flip = 1;
+        shared().PlayMusic = 0;
+        OptionsDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(stored("Size"), QStringLiteral("1"));
+        QCOMPARE(stored("numPlayers"), QStringLiteral("4"));
+        QCOMPARE(stored("Flip"), QStringLiteral("1"));
+        QCOMPARE(stored("Grid"), QStringLiteral("1"));
+        QCOMPARE(stored("PlayMusic"), QStringLiteral("0"));
+        QCOMPARE(stored("musicloop"), QStringLiteral("-1"));
+        QCOMPARE(stored("Rahmen"), QStringLiteral("1"));
+        QCOMPARE(stored("Spieler1"), QStringLiteral("missing")); // names only at OK
+        QVERIFY(!dialog.optMusicLoop[1]->isEnabled()); // greyed while music is off
+        QVERIFY(dialog.optMusicLoop[1]->isChecked());
+        QCOMPARE(dialog.cmbSize->count(), 10);
+        QCOMPARE(dialog.cmbSize->itemText(0), QStringLiteral("3 x 4"));
+        QCOMPARE(dialog.cmbSize->itemText(9), QStringLiteral("12 x 16"));
+    }
+
+    void playersEnableTheirBoxesAndOkStoresAllFourNames()
+    {
+        OptionsDialog dialog;
+        dialog.Form_Load();
+        choose(dialog.cmbSpieler, 1);
+        QCOMPARE(shared().numPlayers, qint16(2));
+        QCOMPARE(stored("numPlayers"), QStringLiteral("2"));
+        QVERIFY(dialog.txtSpieler[1]->isEnabled() && !dialog.txtSpieler[2]->isEnabled());
+        dialog.txtSpieler[1]->clear();
+        dialog.txtSpieler[0]->setText(QString::fromUtf8(" \u0410\u043d\u044f \u674e"));
+        choose(dialog.cmbSize, 9);
+        QCOMPARE(stored("Size"), QStringLiteral("9"));
+        QCOMPARE(shared().BoardRows, qint16(12));
+        QCOMPARE(shared().BoardCols, qint16(16));
+        dialog.OK->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(stored("Spieler2"), QString());
+        QCOMPARE(stored("Spieler4"), QStringLiteral("Dan"));
+        QCOMPARE(shared().PlayerName[1], QString());
+        QCOMPARE(readSetting(keys::Spieler1), QString::fromUtf8("\u0410\u043d\u044f \u674e")); // any script survives
+    }
+
+    void theMusicBoxStopsAndStartsTheSong()
+    {
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        QVERIFY(AudioDevice::instance().open());
+        Sequencer& songs = AudioDevice::instance().sequencer();
+        Music::instance().setLastSong(0);
+        OptionsDialog dialog;
+        dialog.Form_Load(); // music on, but loading starts no song
+        QCOMPARE(Music::instance().LastSong(), qint16(0));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        Music::instance().MakeMusic();
+        QVERIFY(songs.isOpen());
+        tick(dialog.chkMusic);
+        QCOMPARE(shared().PlayMusic, qint16(0));
+        QVERIFY(!songs.isOpen());
+        QVERIFY(!dialog.optMusicLoop[0]->isEnabled());
+        Music::instance().setLastSong(0);
+        tick(dialog.chkMusic);
+        QVERIFY(songs.isOpen());
+        QVERIFY(Music::instance().LastSong() != 0);
+        QVERIFY(dialog.optMusicLoop[0]->isEnabled());
+        tick(dialog.optMusicLoop[1]);
+        QVERIFY(Music::instance().Timer2().isActive());
+        QCOMPARE(stored("Musicloop"), QStringLiteral("-1"));
+        tick(dialog.optMusicLoop[0]); // the song plays on, no other follows
+        QVERIFY(!Music::instance().Timer2().isActive());
+        QVERIFY(songs.isOpen());
+        Music::instance().closeMusic();
+    }
+
+    void throughTheRealWidgets()
+    {
+        OptionsDialog dialog;
+        dialog.Form_Load();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Optionen"));
+        QCOMPARE(dialog.chkGrid->text(), QStringLiteral("&Gitter anzeigen"));
+        tick(dialog.chkTime);
+        QCOMPARE(shared().Time, qint16(0));
+        QCOMPARE(stored("Time"), QStringLiteral("0"));
+        tick(dialog.optCol[1]);
+        QCOMPARE(stored("Rahmen"), QStringLiteral("1"));
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier); // "&Vorschaubild"
+        QTRY_COMPARE(shared().Miniatur, qint16(0));
+        // A name box that gets the focus has its whole text selected.
+        QTest::mouseClick(dialog.txtSpieler[2], Qt::LeftButton);
+        QTRY_COMPARE(dialog.txtSpieler[2]->selectedText(), QStringLiteral("Cleo"));
+        QTest::keyClicks(dialog.txtSpieler[2], QStringLiteral("Zoe"));
+        QTest::keyClick(&dialog, Qt::Key_Return); // OK is the default button
+        QCOMPARE(shared().PlayerName[2], QStringLiteral("Zoe"));
+        // In English from the next opening on.
+        shared().Sprache = English;
+        OptionsDialog english;
+        english.Form_Load();
+        english.show();
+        QCOMPARE(english.windowTitle(), QStringLiteral("Options"));
+        QCOMPARE(english.Frame2->title(), QStringLiteral("&Frame"));
+    }
+
+    void aStoredValueOutOfRangeIsReportedAndTheRestKept()
+    {
+        test::ScriptedReporter reporter;
+        reporter.then = 1; // go on with the next step
+        shared().Size = 12;
+        shared().numPlayers = 5;
+        OptionsDialog dialog;
+        dialog.Form_Load();
+        QVERIFY(reporter.reports.size() >= 2);
+        for (const auto& report : reporter.reports) {
+            QCOMPARE(report.module, QStringLiteral("frmOpt"));
+            QCOMPARE(report.procedure, QStringLiteral("Form_Load"));
+        }
+        QCOMPARE(stored("Size"), QStringLiteral("missing"));
+        QCOMPARE(stored("Grid"), QStringLiteral("1"));
+        QCOMPARE(stored("PlaySound"), QStringLiteral("1"));
+    }
+
+    void theGameWindowFollowsTheNewSizeAndPlayers()
+    {
+        test::GameFixture game(4, 1);
+        game.t().StartGame();
+        game.t().services.options = [] {
+            OptionsDialog dialog;
+            dialog.Form_Load();
+            choose(dialog.cmbSize, 0);
+            choose(dialog.cmbSpieler, 1);
+            tick(dialog.chkGrid);
+            dialog.OK->click();
+        };
+        game.t().PicBut_Click(7);
+        QCOMPARE(game.t().GameIdle, True); // the running game was abandoned
+        int shown = 0;
+        for (const ImageState& cell : game.t().imgPuzz) {
+            shown += cell.visible;
+            QCOMPARE(cell.border, 0);
+        }
+        QCOMPARE(shown, 12);
+        game.t().Form_Activate();
+        QVERIFY(game.t().lblPlayer[1].visible && !game.t().lblPlayer[2].visible);
+        QCOMPARE(game.t().lblPlayer[0].text, shared().PlayerName[0]);
+    }
+};
+
+TESSARON_TEST_MAIN(TestOptions)
+#include "test_options.moc"
