@@ -56,3 +56,14 @@ void ImageControl::mousePressEvent(QMouseEvent* event)
 }
 
 } // namespace tess
+
+namespace tess {
+
+void ImageControl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    mousePressEvent(event);
+    if (event->button() == Qt::LeftButton && isEnabled())
+        Q_EMIT doubleClicked();
+}
+
+} // namespace tess

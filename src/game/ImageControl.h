@@ -20,10 +20,12 @@ public:
 
 Q_SIGNALS:
     void clicked();
+    void doubleClicked(); // after the click that the second press also is
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QImage picture_;

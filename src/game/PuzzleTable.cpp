@@ -149,6 +149,10 @@ void PuzzleTable::Form_Load()
             clpNum.setCols(10);
         });
     });
+    // A picture file that could not be decoded has been reported; the game
+    // goes on with a picture it can show rather than with blank pieces.
+    if (clpImage.picture().isNull() && (s.Album == 0 || s.Album == 1) && hasResItem(201, QStringLiteral("bitmap")))
+        showPicture(LoadResPicture(201));
     notify(&TableListener::pictureChanged, &TableListener::stackChanged, &TableListener::previewChanged);
     notifyControls();
 }

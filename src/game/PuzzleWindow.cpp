@@ -3,6 +3,8 @@
 #include "champions/HighscoreDialog.h"
 #include "game/ImageControl.h"
 #include "game/ScoreBox.h"
+#include "resources/BackChoiceDialog.h"
+#include "resources/PictureChoiceDialog.h"
 #include "settings/OptionsDialog.h"
 #include "resources/Resources.h"
 
@@ -113,6 +115,16 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         HighscoreDialog champions(this);
         champions.Form_Load();
         champions.exec();
+    };
+    table_.services.pictureChoice = [this] {
+        PictureChoiceDialog pictures(this);
+        pictures.Form_Load();
+        pictures.exec();
+    };
+    table_.services.backChoice = [this] {
+        BackChoiceDialog backs(this);
+        backs.Form_Load();
+        backs.exec();
     };
     table_.services.options = [this] {
         OptionsDialog options(this);

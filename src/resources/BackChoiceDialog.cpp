@@ -1,0 +1,97 @@
+#include "resources/BackChoiceDialog.h"
+
+#include "errors/RunTimeError.h"
+#include "errors/Trap.h"
+#include "game/ImageControl.h"
+#include "game/SharedState.h"
+#include "resources/BackSides.h"
+#include "settings/SettingsStore.h"
+
+#include <QFrame>
+#include <QPushButton>
+
+namespace tess {
+
+namespace {
+
+constexpr int Cell = 100;
+constexpr int Gap = 16;
+constexpr int Margin = 20;
+constexpr int FrameSize = Cell + 10;
+
+} // namespace
+
+BackChoiceDialog::BackChoiceDialog(QWidget* parent)
+    : QDialog(parent)
+    , shpWahl(new QFrame(this))
+    , cmdOK(new QPushButton(QStringLiteral("OK"), this))
+{
+    setWindowTitle(QStringLiteral("Tessaron"));
+    setModal(true);
+    const int width = 2 * Margin + 5 * Cell + 4 * Gap;
+    const int height = 2 * Margin + 2 * Cell + Gap + 56;
+    setFixedSize(width, height);
+    shpWahl->setStyleSheet(QStringLiteral("QFrame { border: 3px solid rgb(255, 204, 0); border-radius: 4px; }"));
+    shpWahl->resize(FrameSize, FrameSize);
+    for (int i = 0; i < 10; ++i) {
+        ImageControl* image = new ImageControl(this);
+        image->setGeometry(Margin + (i % 5) * (Cell + Gap), Margin + (i / 5) * (Cell + Gap), Cell, Cell);
+        image->setCursor(Qt::PointingHandCursor);
+        connect(image, &ImageControl::clicked, this, [this, i] { imgBack_Click(i); });
+        connect(image, &ImageControl::doubleClicked, this, [this, i] { imgBack_DblClick(i); });
+        imgBack[std::size_t(i)] = image;
+    }
+    shpWahl->lower();
+    cmdOK->setDefault(true);
+    cmdOK->setGeometry(width - Margin - 120, height - Margin - 34, 120, 34);
+    connect(cmdOK, &QPushButton::clicked, this, &BackChoiceDialog::cmdOK_Click);
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, QColor(24, 24, 24));
+    setPalette(dark);
+    setAutoFillBackground(true);
+}
+
+void BackChoiceDialog::frame(int index)
+{
+    if (index < 0 || index > 9)
+        raiseError(ErrSubscript, QStringLiteral("imgBack(%1)").arg(index));
+    const QRect image = imgBack[std::size_t(index)]->geometry();
+    // Centred on the image: each half rounded down, as the classic shape was placed.
+    shpWahl->move(image.left() - (shpWahl->width() - image.width()) / 2,
+                  image.top() - (shpWahl->height() - image.height()) / 2);
+}
+
+void BackChoiceDialog::Form_Load()
+{
+    trapped("frmBack", "Form_Load", [&](Steps& step) {
+        step([&] { frame(shared().Back); });
+        step([&] {
+            for (int i = 0; i < 10; ++i)
+                imgBack[std::size_t(i)]->setPicture(backSideCutter().graphicCell(qint16(i)), i);
+        });
+    });
+}
+
+void BackChoiceDialog::imgBack_Click(int index)
+{
+    trapped("frmBack", "imgBack_Click", [&](Steps& step) {
+        step([&] { frame(index); });
+        step([&] { shared().Back = qint16(index); });
+        step([&] { saveIntegerSetting(keys::Back, shared().Back); });
+    });
+}
+
+void BackChoiceDialog::imgBack_DblClick(int index)
+{
+    trapped("frmBack", "imgBack_DblClick", [&](Steps& step) {
+        step([&] { imgBack_Click(index); });
+        step([&] { cmdOK_Click(); });
+    });
+}
+
+void BackChoiceDialog::cmdOK_Click()
+{
+    trapped("frmBack", "cmdOK_Click", [&](Steps& step) { step([&] { accept(); }); });
+}
+
+} // namespace tess

@@ -1,0 +1,36 @@
+#pragma once
+// The back-side choice (frmBack): the ten designs of the back sheet, the
+// current one framed. A click chooses and stores at once, a double click
+// chooses and closes; OK closes. There is no cancel.
+
+#include <QDialog>
+
+#include <array>
+
+class QFrame;
+class QPushButton;
+
+namespace tess {
+
+class ImageControl;
+
+class BackChoiceDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit BackChoiceDialog(QWidget* parent = nullptr);
+
+    void Form_Load();
+    void imgBack_Click(int index);
+    void imgBack_DblClick(int index);
+    void cmdOK_Click();
+
+    std::array<ImageControl*, 10> imgBack{};
+    QFrame* shpWahl;
+    QPushButton* cmdOK;
+
+private:
+    void frame(int index);
+};
+
+} // namespace tess

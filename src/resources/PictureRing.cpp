@@ -1,0 +1,67 @@
+#include "resources/PictureRing.h"
+
+#include "errors/RunTimeError.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+namespace tess {
+
+QStringList pictureFiles(const QString& folder)
+{
+    const QDir dir(folder);
+    if (!dir.exists())
+        raiseError(ErrPathNotFound, folder);
+    // Name filters match without regard to case unless told otherwise.
+    return dir.entryList({QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif")}, QDir::Files,
+                         QDir::Name | QDir::IgnoreCase);
+}
+
+RingPosition nextInRing(RingPosition at, qsizetype files)
+{
+    if (at.Album == 0) {
+        at.Picture = qint16(at.Picture + 1);
+        if (at.Picture >= 106) {
+            if (files > 0) {
+                at.Album = 1;
+                at.PicFileIndex = 0;
+            } else {
+                at.Picture = 101;
+            }
+        }
+    } else {
+        at.PicFileIndex = qint16(at.PicFileIndex + 1);
+        if (at.PicFileIndex >= files) {
+            at.Album = 0;
+            at.Picture = 101;
+            at.PicFileIndex = qint16(std::max<qsizetype>(0, files - 1)); // the last file visited
+        }
+    }
+    return at;
+}
+
+RingPosition previousInRing(RingPosition at, qsizetype files)
+{
+    if (at.Album == 0) {
+        at.Picture = qint16(at.Picture - 1);
+        if (at.Picture <= 100) {
+            if (files > 0) {
+                at.Album = 1;
+                at.PicFileIndex = qint16(files - 1);
+            } else {
+                at.Picture = 105;
+            }
+        }
+    } else {
+        at.PicFileIndex = qint16(at.PicFileIndex - 1);
+        if (at.PicFileIndex < 0 || at.PicFileIndex >= files) {
+            at.Album = 0;
+            at.Picture = 105;
+            at.PicFileIndex = 0; // the last file visited
+        }
+    }
+    return at;
+}
+
+} // namespace tess

@@ -1,0 +1,222 @@
+// The picture choice and the back-side choice, and the game window taking
+// what was chosen.
+
+#include "game/GameFixture.h"
+#include "game/ImageControl.h"
+#include "errors/RunTimeError.h"
+#include "resources/BackChoiceDialog.h"
+#include "resources/BackSides.h"
+#include "resources/PictureChoiceDialog.h"
+#include "settings/SettingsStore.h"
+#include "support/ScriptedReporter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QImage>
+#include <QPushButton>
+
+using namespace tess;
+using tess::test::GameFixture;
+
+namespace {
+
+QString picsFolder()
+{
+    return test::programFolder() + "/pics";
+}
+
+void makePicture(const QString& name, QColor colour, QSize size = QSize(64, 48))
+{
+    QDir().mkpath(picsFolder());
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    // Qt writes no GIF: such a file holds a PNG, which the loader reads by its content.
+    const bool gif = QFileInfo(name).suffix().compare("gif", Qt::CaseInsensitive) == 0;
+    QVERIFY(image.save(picsFolder() + '/' + name, gif ? "PNG" : nullptr));
+}
+
+void makeBroken(const QString& name)
+{
+    QDir().mkpath(picsFolder());
+    QFile file(picsFolder() + '/' + name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not a picture at all");
+}
+
+struct Place {
+    qint16 album;
+    qint16 picture;
+    qint16 index;
+};
+
+Place place()
+{
+    return {shared().Album, shared().Picture, shared().PicFileIndex};
+}
+
+} // namespace
+
+class TestChoiceDialogs : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        test::clearFolders();
+        shared() = SharedState{};
+        dimGSize();
+        writeLanguageTable();
+    }
+
+    void theRingRunsThroughTheFolderAndBack()
+    {
+        test::RecordingEffects effects;
+        makePicture("c.bmp", Qt::red);
+        makePicture("a.jpg", Qt::green);
+        makePicture("B.GIF", Qt::blue);
+        makeBroken("notes.txt");
+        shared().Picture = 105;
+        PictureChoiceDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(dialog.files(), (QStringList{"a.jpg", "B.GIF", "c.bmp"}));
+        dialog.cmdNext_Click();
+        QCOMPARE(place().album, qint16(1));
+        QCOMPARE(place().index, qint16(0));
+        dialog.cmdNext_Click();
+        dialog.cmdNext_Click();
+        QCOMPARE(place().index, qint16(2));
+        dialog.cmdNext_Click();
+        QCOMPARE(place().album, qint16(0));
+        QCOMPARE(place().picture, qint16(101));
+        dialog.cmdPrev_Click(); // back to the last file
+        QCOMPARE(place().album, qint16(1));
+        QCOMPARE(place().index, qint16(2));
+        QCOMPARE(effects.count(109), 5);
+        // OK remembers the last file visited, even with a built-in picture chosen.
+        dialog.cmdPrev_Click();
+        dialog.cmdPrev_Click();
+        dialog.cmdPrev_Click(); // 105
+        QCOMPARE(place().album, qint16(0));
+        dialog.cmdOK_Click();
+        QCOMPARE(readSetting(keys::Album), QStringLiteral("0"));
+        QCOMPARE(readSetting(keys::Picture), QStringLiteral("105"));
+        QCOMPARE(readSetting(keys::File), QStringLiteral("a.jpg"));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void withoutPicturesTheRingIsTheBuiltIns_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("no folder") << false;
+        QTest::newRow("an empty folder") << true;
+    }
+
+    void withoutPicturesTheRingIsTheBuiltIns()
+    {
+        QFETCH(bool, folder);
+        if (folder)
+            QDir().mkpath(picsFolder());
+        shared().Album = 1;
+        shared().Picture = 105;
+        PictureChoiceDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(place().album, qint16(0));
+        dialog.cmdNext_Click();
+        QCOMPARE(place().picture, qint16(101));
+        dialog.cmdPrev_Click();
+        QCOMPARE(place().picture, qint16(105));
+        QCOMPARE(place().album, qint16(0));
+        dialog.cmdOK_Click();
+        QCOMPARE(readSetting(keys::File), QStringLiteral("puzzle01.jpg")); // nothing to remember: the stored default stays
+    }
+
+    void aStoredFileNoLongerThereKeepsTheIndex()
+    {
+        makePicture("a.jpg", Qt::green);
+        makePicture("b.jpg", Qt::green);
+        saveSetting(keys::File, QStringLiteral("gone.jpg"));
+        shared().PicFileIndex = 1;
+        PictureChoiceDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(shared().PicFileIndex, qint16(1));
+        saveSetting(keys::File, QStringLiteral("a.jpg"));
+        PictureChoiceDialog again;
+        again.Form_Load();
+        QCOMPARE(shared().PicFileIndex, qint16(0));
+    }
+
+    void aBrokenFileIsReportedAndTheGameKeepsAPicture()
+    {
+        GameFixture game;
+        test::ScriptedReporter reporter;
+        makeBroken("a.jpg");
+        makePicture("b.jpg", Qt::green, QSize(80, 60));
+        shared().Picture = 105;
+        shared().Album = 0;
+        PictureChoiceDialog dialog;
+        dialog.Form_Load();
+        dialog.cmdNext_Click();
+        QCOMPARE(reporter.reports.size(), 1);
+        QCOMPARE(reporter.reports.first().number, int(ErrInvalidPicture));
+        QCOMPARE(reporter.reports.first().procedure, QStringLiteral("cmdNext_Click"));
+        dialog.cmdNext_Click();
+        QCOMPARE(reporter.reports.size(), 1);
+        // The broken file chosen: the game window reports it and keeps the picture it has.
+        const QImage before = game.t().clpImage.picture();
+        QVERIFY(!before.isNull());
+        saveIntegerSetting(keys::Album, 1);
+        saveSetting(keys::File, QStringLiteral("a.jpg"));
+        shared().Album = 1;
+        game.t().PicBut_Click(3);
+        QCOMPARE(reporter.reports.size(), 2);
+        QCOMPARE(game.t().clpImage.picture(), before);
+        // At the next start too, the game comes up with a picture it can show.
+        PuzzleTable next;
+        next.Form_Load();
+        QCOMPARE(reporter.reports.size(), 3);
+        QVERIFY(!next.clpImage.picture().isNull());
+    }
+
+    void theGameWindowTakesTheChosenPicture()
+    {
+        GameFixture game;
+        makePicture("a.jpg", Qt::green, QSize(96, 72));
+        game.t().services.pictureChoice = [] {
+            PictureChoiceDialog dialog;
+            dialog.Form_Load();
+            dialog.cmdPrev_Click(); // from 101 to the last file
+            QTest::mouseDClick(dialog.imgBild, Qt::LeftButton);
+        };
+        game.t().PicBut_Click(3);
+        QCOMPARE(shared().Album, qint16(1));
+        QCOMPARE(game.t().clpImage.picture().size(), QSize(96, 72));
+        QCOMPARE(game.t().previewPicture.size(), QSize(96, 72));
+    }
+
+    void theBackSideIsChosenAtTheClick()
+    {
+        BackChoiceDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(dialog.shpWahl->geometry().center(), dialog.imgBack[9]->geometry().center());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::mouseClick(dialog.imgBack[3], Qt::LeftButton);
+        QCOMPARE(readSetting(keys::Back), QStringLiteral("3"));
+        QCOMPARE(shared().Back, qint16(3));
+        QCOMPARE(dialog.shpWahl->geometry().center(), dialog.imgBack[3]->geometry().center());
+        QVERIFY(dialog.isVisible());
+        QTest::mouseDClick(dialog.imgBack[5], Qt::LeftButton);
+        QCOMPARE(readSetting(keys::Back), QStringLiteral("5"));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        // The game window takes the new back side after the dialog.
+        GameFixture game;
+        game.t().services.backChoice = [] { shared().Back = 2; };
+        game.t().PicBut_Click(4);
+        QCOMPARE(game.t().imgBack, backSideCutter().graphicCell(2));
+    }
+};
+
+TESSARON_TEST_MAIN(TestChoiceDialogs)
+#include "test_choice_dialogs.moc"
