@@ -26,6 +26,7 @@ RingPosition nextInRing(RingPosition at, qsizetype files)
             if (files > 0) {
                 at.Album = 1;
                 at.PicFileIndex = 0;
+                at.Picture = 105; // never a number no picture has
             } else {
                 at.Picture = 101;
             }
@@ -49,6 +50,7 @@ RingPosition previousInRing(RingPosition at, qsizetype files)
             if (files > 0) {
                 at.Album = 1;
                 at.PicFileIndex = qint16(files - 1);
+                at.Picture = 101;
             } else {
                 at.Picture = 105;
             }

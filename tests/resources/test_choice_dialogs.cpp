@@ -83,6 +83,7 @@ private Q_SLOTS:
         dialog.cmdNext_Click();
         QCOMPARE(place().album, qint16(1));
         QCOMPARE(place().index, qint16(0));
+        QCOMPARE(place().picture, qint16(105)); // stays a number a picture has
         dialog.cmdNext_Click();
         dialog.cmdNext_Click();
         QCOMPARE(place().index, qint16(2));
