@@ -1,7 +1,9 @@
 #include "game/PuzzleWindow.h"
 
 #include "champions/HighscoreDialog.h"
+#include "game/HelpMenu.h"
 #include "game/ImageControl.h"
+#include "language/StartupWindow.h"
 #include "game/ScoreBox.h"
 #include "resources/BackChoiceDialog.h"
 #include "resources/PictureChoiceDialog.h"
@@ -126,6 +128,13 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         backs.Form_Load();
         backs.exec();
     };
+    helpMenu_ = new HelpMenu(this, [this] {
+        StartupWindow about({}, this);
+        about.setFlagHandler([this](qint16 language) { table_.imgLang_Click(language); });
+        about.Form_Load();
+        about.exec();
+    });
+    table_.services.helpMenu = [this] { helpMenu_->popUp(table_.menuCaptions); };
     table_.services.options = [this] {
         OptionsDialog options(this);
         options.Form_Load();

@@ -14,6 +14,7 @@ class QToolButton;
 
 namespace tess {
 
+class HelpMenu;
 class ImageControl;
 class ScoreBox;
 
@@ -35,6 +36,7 @@ public:
     QToolButton* button(int i) const { return buttons_[std::size_t(i)]; }
     ImageControl* flag(int i) const { return flags_[std::size_t(i)]; }
     QLabel* playerLabel(int i) const { return labels_[std::size_t(i)]; }
+    HelpMenu* helpMenu() const { return helpMenu_; }
     QWidget* scoreBox(int i) const;
     const QPixmap& backgroundPixmap() const { return background_; }
 
@@ -78,6 +80,7 @@ private:
     QPixmap background_;
     std::size_t painted_ = 0;
     qint64 generation_ = 0;
+    HelpMenu* helpMenu_ = nullptr;
     QSet<QObject*> openDialogs_; // dialogs opened over the window, not yet closed
     bool activatedOnce_ = false;
 };

@@ -1,6 +1,7 @@
 #include "language/StartupWindow.h"
 
 #include "errors/Trap.h"
+#include "game/ImageControl.h"
 #include "game/SharedState.h"
 #include "language/Language.h"
 #include "resources/Resources.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -43,12 +45,28 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
     OK->hide();
     connect(OK, &QPushButton::clicked, this, [this] { OK_Click(); });
 
+    auto* flags = new QHBoxLayout;
+    flags->addStretch();
+    constexpr std::array<qint16, 5> languages{0, 1, 2, 3, 6};
+    for (std::size_t i = 0; i < imgLang.size(); ++i) {
+        imgLang[i] = new ImageControl(this);
+        imgLang[i]->setPicture(LoadArt(QStringLiteral("flag_%1@2x.png").arg(languages[i])), 0);
+        imgLang[i]->setFixedSize(32, 20);
+        imgLang[i]->setCursor(Qt::PointingHandCursor);
+        imgLang[i]->hide(); // the about box shows them, the splash does not
+        const qint16 language = languages[i];
+        connect(imgLang[i], &ImageControl::clicked, this, [this, language] { imgLang_Click(language); });
+        flags->addWidget(imgLang[i]);
+    }
+    flags->addStretch();
+
     auto* layout = new QGridLayout(this);
     layout->addWidget(Image1, 0, 0);
     layout->addWidget(Image2, 1, 0);
     layout->addWidget(versionLabel, 2, 0);
     layout->addWidget(lblHomepage, 3, 0);
-    layout->addWidget(OK, 4, 0, Qt::AlignCenter);
+    layout->addLayout(flags, 4, 0);
+    layout->addWidget(OK, 5, 0, Qt::AlignCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -73,7 +91,11 @@ void StartupWindow::Form_Load()
         });
         step([&] { versionLabel->setText(versionLine(TESSARON_VERSION_MAJOR, TESSARON_VERSION_MINOR, TESSARON_VERSION_PATCH)); });
         if (s.GameLoaded != 0) {
-            step([&] { OK->show(); });
+            step([&] {
+                OK->show();
+                for (ImageControl* flag : imgLang)
+                    flag->show();
+            });
             return;
         }
         step([&] {
@@ -104,6 +126,13 @@ void StartupWindow::OK_Click()
         });
         step([&] { close(); });
     });
+}
+
+void StartupWindow::imgLang_Click(qint16 language)
+{
+    // The game window's flag: sound, language, its texts, stored with the sign's blank.
+    if (flagClicked_)
+        flagClicked_(language);
 }
 
 void StartupWindow::lblHomepage_Click()

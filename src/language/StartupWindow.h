@@ -6,12 +6,15 @@
 
 #include <QDialog>
 
+#include <array>
 #include <functional>
 
 class QLabel;
 class QPushButton;
 
 namespace tess {
+
+class ImageControl;
 
 class StartupWindow : public QDialog {
     Q_OBJECT
@@ -32,9 +35,15 @@ public:
     QLabel* versionLabel;
     QLabel* lblHomepage;
     QPushButton* OK;
+    // The about box's language flags (German, English, Spanish, Italian, French),
+    // acting as the game window's flags do.
+    std::array<ImageControl*, 5> imgLang{};
+    void setFlagHandler(std::function<void(qint16)> handler) { flagClicked_ = std::move(handler); }
+    void imgLang_Click(qint16 language);
 
 private:
     std::function<QWidget*()> loadGameWindow_;
+    std::function<void(qint16)> flagClicked_;
     QWidget* gameWindow_ = nullptr;
 };
 

@@ -2,7 +2,8 @@
 """Prints where the game window puts its controls, for the end-to-end tests:
   layout.py WIDTH HEIGHT ROWS COLS
 prints shell assignments: the centres of the start and end buttons and of the
-stack, the centre of every tool button (BUTTON_0_X ...), the size of a cell,
+stack, the centre of every tool button (BUTTON_0_X ...) and flag (FLAG_0_X ...),
+the size of a cell,
 and the centre of every cell (CELL_0_X ...).
 Python's round() goes to the even neighbour at halves, as the game does."""
 import struct
@@ -35,6 +36,8 @@ def main():
         bx_i = round(20 * f + (i % 5) * 38 * 1.1 * f)
         by_i = b if i < 5 else round(b + 38 * 1.2 * f)
         print(f"BUTTON_{i}_X={bx_i + s // 2} BUTTON_{i}_Y={by_i + s // 2}")
+    for i in range(5):
+        print(f"FLAG_{i}_X={round(45 * f + i * 32 * f) + 16} FLAG_{i}_Y={round(b + 2.4 * s) + 10}")
     print(f"STACK_X={sx} STACK_Y={sy} CELL_W={pw} CELL_H={ph}")
     print(f"BOARD_X={bx} BOARD_Y={by}")
     for n in range(rows * cols):

@@ -1,0 +1,68 @@
+#include "language/HelpWindow.h"
+
+#include "language/Language.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QRegularExpression>
+
+namespace tess {
+
+namespace {
+
+QPointer<HelpWindow>& current()
+{
+    static QPointer<HelpWindow> window;
+    return window;
+}
+
+} // namespace
+
+HelpWindow::HelpWindow()
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setOpenExternalLinks(true);
+    setSearchPaths({QStringLiteral(":/carried/help")});
+    resize(720, 760);
+}
+
+QString HelpWindow::manualFor(qint16 language)
+{
+    const char* code = "en";
+    switch (language) {
+    case German: code = "de"; break;
+    case Spanish: code = "es"; break;
+    case Italian: code = "it"; break;
+    case French: code = "fr"; break;
+    default: break;
+    }
+    return QStringLiteral(":/carried/help/%1.html").arg(QString::fromLatin1(code));
+}
+
+HelpWindow* HelpWindow::openWindow()
+{
+    return current().data();
+}
+
+HelpWindow* HelpWindow::showHelp(qint16 language)
+{
+    if (!current())
+        current() = new HelpWindow;
+    HelpWindow* window = current();
+    QFile manual(manualFor(language));
+    if (manual.open(QIODevice::ReadOnly)) {
+        const QString html = QString::fromUtf8(manual.readAll());
+        if (window->toHtml().isEmpty() || window->property("manual").toString() != manual.fileName()) {
+            window->setHtml(html);
+            window->setProperty("manual", manual.fileName());
+            static const QRegularExpression title(QStringLiteral("<title>(.*)</title>"));
+            window->setWindowTitle(title.match(html).captured(1));
+        }
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+} // namespace tess

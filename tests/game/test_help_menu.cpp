@@ -1,0 +1,164 @@
+// The help menu of the button bar, the help window in five languages, the
+// makers' web page and mail link, and the about box.
+
+#include "game/HelpMenu.h"
+#include "game/ImageControl.h"
+#include "game/PuzzleWindow.h"
+#include "game/SharedState.h"
+#include "language/HelpWindow.h"
+#include "language/Language.h"
+#include "language/StartupWindow.h"
+#include "settings/SettingsStore.h"
+#include "support/TestEnvironment.h"
+#include "util/Maker.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QTimer>
+
+using namespace tess;
+
+namespace {
+
+// Catches what would go to the desktop's browser or mail program.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    UrlCatcher()
+    {
+        for (const char* scheme : {"http", "https", "mailto"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "open");
+    }
+    ~UrlCatcher() override
+    {
+        for (const char* scheme : {"http", "https", "mailto"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened << url; }
+};
+
+QStringList entries(QMenu* menu)
+{
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+} // namespace
+
+class TestHelpMenu : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<PuzzleWindow> window;
+
+private Q_SLOTS:
+    void init()
+    {
+        test::clearFolders();
+        shared() = SharedState{};
+        writeLanguageTable();
+        window = std::make_unique<PuzzleWindow>();
+        window->table().Form_Load();
+        shared().PlayMusic = 0;
+        shared().PlaySound = 0;
+        window->table().Sprache();
+    }
+    void cleanup() { window.reset(); }
+
+    void theMenuHasItsEntriesInOrderInEachLanguage()
+    {
+        std::unique_ptr<QMenu> german(window->helpMenu()->build(window->table().menuCaptions));
+        QCOMPARE(entries(german.get()), (QStringList{"Hilfe", "-", "&Marlpit's Homepage...", "&Email an Marlpit...", "-",
+                                                    QString::fromUtf8("&\u00dcber...")}));
+        window->table().imgLang_Click(1);
+        std::unique_ptr<QMenu> english(window->helpMenu()->build(window->table().menuCaptions));
+        QCOMPARE(entries(english.get()),
+                 (QStringList{"Help", "-", "&Marlpit's Homepage...", "&Email Marlpit...", "-", "&About..."}));
+    }
+
+    void theHelpButtonPopsTheMenuUp()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QString seen;
+        QTimer::singleShot(50, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                seen = menu->objectName();
+                menu->close();
+            }
+        });
+        window->table().buttonPressed(9);
+        QCOMPARE(seen, QStringLiteral("mnuHilfe"));
+    }
+
+    void theWebPageAndTheMailGoToTheDesktop()
+    {
+        UrlCatcher catcher;
+        window->helpMenu()->mnuHomepage_Click();
+        window->table().imgLang_Click(6); // the subject stays the title in every language
+        window->helpMenu()->mnuEMail_Click();
+        QCOMPARE(catcher.opened.size(), 2);
+        QCOMPARE(catcher.opened[0], QUrl(QString::fromUtf8(MakerWebPage)));
+        QCOMPARE(catcher.opened[1].toString(), QStringLiteral("mailto:support@marlpit.example?Subject=Tessaron"));
+    }
+
+    void theHelpWindowShowsEachLanguagesManual_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("German") << 0 << "Ein Zug";
+        QTest::newRow("English") << 1000 << "A turn";
+        QTest::newRow("Spanish") << 2000 << "Un turno";
+        QTest::newRow("Italian") << 3000 << "Un turno";
+        QTest::newRow("French") << 6000 << "Un tour";
+    }
+
+    void theHelpWindowShowsEachLanguagesManual()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, heading);
+        shared().Sprache = qint16(language);
+        window->helpMenu()->mnuOnlinehilfe_Click();
+        HelpWindow* help = HelpWindow::openWindow();
+        QVERIFY(help && help->isVisible());
+        QVERIFY(!help->isModal());
+        QVERIFY(help->toPlainText().contains(heading));
+        QVERIFY(help->toPlainText().contains("12 x 16"));
+        QVERIFY(!help->document()->resource(QTextDocument::ImageResource, QUrl("board.png")).isNull());
+        QVERIFY(!help->document()->resource(QTextDocument::ImageResource, QUrl("buttons.png")).isNull());
+        QCOMPARE(HelpWindow::showHelp(qint16(language)), help); // asked again: the same window, raised
+    }
+
+    void theAboutBoxWritesTheTableAndHasItsFlags()
+    {
+        shared().GameLoaded = True;
+        QVERIFY(QFile::remove(shared().LangFile));
+        qint16 flagged = -1;
+        StartupWindow about({});
+        about.setFlagHandler([&](qint16 language) { window->table().imgLang_Click(language); flagged = language; });
+        about.Form_Load();
+        QVERIFY(QFile::exists(shared().LangFile));
+        QVERIFY(about.versionLabel->text().startsWith("Tessaron  "));
+        about.show();
+        QVERIFY(about.OK->isVisible());
+        QVERIFY(about.imgLang[2]->isVisible());
+        QTest::mouseClick(about.imgLang[2], Qt::LeftButton);
+        QCOMPARE(flagged, qint16(2));
+        QCOMPARE(shared().Sprache, qint16(2000));
+        QCOMPARE(readSetting(keys::Sprache), QStringLiteral("2000"));
+        QCOMPARE(window->table().PicBut[0].tip, QStringLiteral("Empezar partida"));
+        QTest::mouseClick(about.OK, Qt::LeftButton);
+        QVERIFY(!about.isVisible());
+    }
+};
+
+TESSARON_TEST_MAIN(TestHelpMenu)
+#include "test_help_menu.moc"
