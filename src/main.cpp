@@ -19,6 +19,8 @@ int main(int argc, char* argv[])
 {
     tess::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaron"));
+    // The desktop entry, the icon and the metadata share this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.marlpit.Tessaron"));
 
     tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
     tess::setErrorReporter(&reporter);

@@ -102,7 +102,7 @@ void PuzzleTable::LoadGame()
                 picture = LoadResPicture(qint16(game.Picture + 100));
             } else if (game.Album == 1) {
                 if (!QFile::exists(file))
-                    file = programFolder() + QStringLiteral("pics/puzzle01.jpg");
+                    file = picturesFolder() + QStringLiteral("puzzle01.jpg");
                 picture = LoadPicture(file);
             }
         });

@@ -69,9 +69,9 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
     if (s.Album == 0) {
         picture = LoadResPicture(addInteger(s.Picture, 100));
     } else if (s.Album == 1) {
-        s.File = programFolder() + QStringLiteral("pics/") + fileName;
+        s.File = picturesFolder() + fileName;
         if (fallBack && (fileName.isEmpty() || !QFile::exists(s.File)))
-            s.File = programFolder() + QStringLiteral("pics/puzzle01.jpg");
+            s.File = picturesFolder() + QStringLiteral("puzzle01.jpg");
         picture = LoadPicture(s.File);
     } else {
         return; // any other source: no picture is loaded

@@ -46,7 +46,7 @@ PictureChoiceDialog::PictureChoiceDialog(QWidget* parent)
     , cmdPrev(new QPushButton(this))
     , cmdNext(new QPushButton(this))
     , cmdOK(new QPushButton(QStringLiteral("OK"), this))
-    , folder_(programFolder() + QStringLiteral("pics"))
+    , folder_(picturesFolder())
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setModal(true);
@@ -119,7 +119,7 @@ void PictureChoiceDialog::showCandidate()
     if (s.Album == 0)
         imgBild->setPicture(LoadResPicture(qint16(s.Picture + 100)), -1);
     else if (s.Album == 1)
-        imgBild->setPicture(LoadPicture(folder_ + u'/' + File1.value(s.PicFileIndex)), -1);
+        imgBild->setPicture(LoadPicture(folder_ + File1.value(s.PicFileIndex)), -1);
 }
 
 void PictureChoiceDialog::step(bool forward, const char* procedure)

@@ -31,6 +31,22 @@ void setProgramFolder(const QString& folder)
     folderOverride() = folder;
 }
 
+QString sharedDataFolder()
+{
+    const QString beside = programFolder();
+    if (QFileInfo(beside + QStringLiteral("pics")).isDir())
+        return beside;
+    const QString installed = QDir::cleanPath(beside + QStringLiteral("../share/tessaron")) + u'/';
+    if (QFileInfo(installed + QStringLiteral("pics")).isDir())
+        return installed;
+    return beside; // neither: the picture folder is missing, and its users say so
+}
+
+QString picturesFolder()
+{
+    return sharedDataFolder() + QStringLiteral("pics/");
+}
+
 QString userDataFolder()
 {
     QString base = qEnvironmentVariable("XDG_DATA_HOME");

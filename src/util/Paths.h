@@ -11,6 +11,12 @@ QString programFolder();
 // Tests give every case its own program folder; an empty text restores the real one.
 void setProgramFolder(const QString& folder);
 
+// The folder the program reads its picture folder from: beside the program
+// when it runs from its build, ../share/tessaron/ when it is installed.
+QString sharedDataFolder();
+// The picture folder "pics" in it, ending with "/".
+QString picturesFolder();
+
 // Where files "beside the program" are written (champions, saved game, error
 // logs): the program folder when it is writable, otherwise the per-user data
 // folder $XDG_DATA_HOME/Tessaron (default ~/.local/share/Tessaron), so results

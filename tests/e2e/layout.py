@@ -40,6 +40,7 @@ def main():
         print(f"FLAG_{i}_X={round(45 * f + i * 32 * f) + 16} FLAG_{i}_Y={round(b + 2.4 * s) + 10}")
     print(f"STACK_X={sx} STACK_Y={sy} CELL_W={pw} CELL_H={ph}")
     print(f"BOARD_X={bx} BOARD_Y={by}")
+    print(f"PREVIEW_X={round(3 * f)} PREVIEW_Y={round(by - 15 * f)} PREVIEW_W={pvw} PREVIEW_H={round(pvw * 0.75)}")
     for n in range(rows * cols):
         r, c = divmod(n, cols)
         print(f"CELL_{n}_X={bx + c * pw + pw // 2} CELL_{n}_Y={by + r * ph + ph // 2}")

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The game as a desktop installs it: `cmake --install` into a fresh prefix,
+# the desktop entry and the metadata validated, the whole prefix made
+# read-only, and the installed program started under Xvfb. It shows a
+# picture of its share folder, keeps its settings and its saved game in the
+# player's XDG folders, and ends cleanly.
+set -euo pipefail
+build=$1
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.sh"
+
+prefix="$E2E_ROOT/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+desktop-file-validate "$prefix"/share/applications/example.marlpit.Tessaron.desktop \
+  || e2e_fail "the desktop entry does not validate"
+appstreamcli validate --no-net "$prefix"/share/metainfo/example.marlpit.Tessaron.metainfo.xml >"$E2E_ROOT/appstream.log" \
+  || { cat "$E2E_ROOT/appstream.log"; e2e_fail "the metadata does not validate"; }
+for size in 16 32 48 256 512; do
+  [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/example.marlpit.Tessaron.png" ] || e2e_fail "no ${size}px icon"
+done
+[ -f "$prefix/share/man/man6/tessaron.6.gz" ] || e2e_fail "no manual page"
+
+# Read-only as a system folder is, even for root: the immutable flag where
+# the file system has it.
+chmod -R a-w "$prefix"
+if [ "$(id -u)" -eq 0 ]; then
+  chattr -R +i "$prefix" 2>/dev/null || echo "note: the immutable flag is not available here"
+fi
+unlock() { chattr -R -i "$prefix" 2>/dev/null || true; chmod -R u+w "$prefix" 2>/dev/null || true; e2e_cleanup; }
+trap unlock EXIT
+
+e2e_start_xvfb
+mkdir -p "$XDG_CONFIG_HOME/Tessaron"
+printf '[Optionen]\nnumPlayers=2\nPlayMusic=0\nSprache=1000\n[Pictures]\nAlbum=1\nFile=puzzle03.bmp\n' \
+  > "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini"
+"$prefix/bin/tessaron" >"$E2E_ROOT/stdout.log" 2>"$E2E_ROOT/stderr.log" &
+pid=$!
+window=$(e2e_game_window) || e2e_fail "the installed game did not show its window"
+sleep 1
+read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
+eval "$(python3 "$here/layout.py" "$width" "$height" 4 5)"
+
+# The preview shows the picture of share/tessaron/pics.
+shot shown
+convert "$E2E_ROOT/shown.png" -crop "${PREVIEW_W}x${PREVIEW_H}+${PREVIEW_X}+${PREVIEW_Y}" +repage "$E2E_ROOT/preview.png"
+convert "$prefix/share/tessaron/pics/puzzle03.bmp" -resize "${PREVIEW_W}x${PREVIEW_H}!" "$E2E_ROOT/expected.png"
+below "$(distance "$E2E_ROOT/expected.png" "$E2E_ROOT/preview.png")" 0.1 \
+  || e2e_fail "the preview does not show the picture of the share folder"
+
+click "$START_X" "$START_Y"
+sleep 1
+click "$BUTTON_5_X" "$BUTTON_5_Y" # save
+sleep 0.5
+[ -f "$XDG_DATA_HOME/Tessaron/Quadrello.qdr" ] || e2e_fail "the saved game is not in the data folder"
+grep -q '^Sprache=1000' "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini" || e2e_fail "the settings were not written"
+[ ! -f "$XDG_DATA_HOME/Tessaron/tessaron.EPT" ] || { cat "$XDG_DATA_HOME/Tessaron/tessaron.EPT"; e2e_fail "an error was logged"; }
+[ -z "$(find "$prefix" -newer "$XDG_CONFIG_HOME/Tessaron" -type f)" ] || e2e_fail "the program wrote into its installation"
+
+e2e_close_window "$window"
+e2e_wait_for_end "$pid"
+echo "the installed game ran from a read-only prefix and kept its files in the XDG folders"
