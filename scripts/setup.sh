@@ -16,6 +16,7 @@ build_packages=(
 test_packages=(
   python3 qt6-base-private-dev xvfb xauth xdotool openbox wmctrl imagemagick poppler-utils e2fsprogs
   desktop-file-utils appstream dpkg-dev lintian
+  clang libfuzzer-14-dev libclang-rt-14-dev
 )
 
 packages=("${build_packages[@]}")

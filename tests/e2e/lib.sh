@@ -42,7 +42,8 @@ e2e_start_xvfb() {
   [ -n "${DISPLAY:-}" ] || e2e_fail "could not start Xvfb"
   openbox >/dev/null 2>&1 &
   E2E_WM_PID=$!
-  for _ in $(seq 1 100); do
+  # Up to 20 s: a loaded machine (the sanitizer build, fuzzers beside) starts it slowly.
+  for _ in $(seq 1 400); do
     wmctrl -m >/dev/null 2>&1 && return 0
     sleep 0.05
   done

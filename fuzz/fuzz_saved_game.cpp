@@ -1,0 +1,45 @@
+// The saved game: any file is either refused whole or rebuilds a board whose
+// every piece is once on the board or on the stack.
+
+#include "FuzzSupport.h"
+#include "game/PuzzleTable.h"
+#include "game/SavedGame.h"
+#include "game/SharedState.h"
+
+#include <QFile>
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    tess::fuzz::setUp(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace tess;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const auto record = decodeSavedGame(bytes);
+    if (record && encodeSavedGame(*record).size() > bytes.size())
+        __builtin_trap(); // a record accepted was read from the bytes there are
+    static PuzzleTable* table = [] {
+        auto* made = new PuzzleTable;
+        shared() = SharedState{};
+        made->Form_Load();
+        made->Form_Resize(1024, 768);
+        return made;
+    }();
+    shared().PlaySound = 0;
+    shared().Flip = 0;
+    QFile file(savedGamePath());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+    file.close();
+    table->LoadGame();
+    const int pieces = shared().BoardRows * shared().BoardCols;
+    int laid = 0;
+    for (int n = 0; n < pieces; ++n)
+        laid += table->imgPuzz[std::size_t(n)].tag == QStringLiteral("1");
+    if (record && laid + table->lstNum.size() != pieces)
+        __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,92 @@
+#!/usr/bin/python3
+"""Writes the seed corpus of the fuzz targets: small real files of each kind
+the game reads, made the way the game makes them.
+
+  fuzz/corpus/<target>/...
+
+Run again:  tools/make_fuzz_seeds.py  (installs what it needs with apt)
+"""
+import pathlib
+import shutil
+import struct
+import sys
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+from toolkit import ensure_packages  # noqa: E402
+
+ensure_packages(["python3-pil"])
+
+from PIL import Image  # noqa: E402
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+CORPUS = ROOT / "fuzz" / "corpus"
+KEY = b"Tessaron"
+
+
+def conv(entry: bytes) -> bytes:
+    scrambled = bytes(c ^ KEY[i % len(KEY)] for i, c in enumerate(entry))
+    digits = "".join("%02X" % c for c in scrambled)
+    return ("%02d" % len(digits) + digits).encode()
+
+
+def champions():
+    lines = [b"[m1]"] + [b"%d=%s" % (r, conv(e) if e else b"00")
+                         for r, e in enumerate([b"00120Vodez", b"00045Anna", b"00030Bob"] + [b""] * 7, 1)]
+    lines += [b"[m9]", b"1=" + conv(b"01234Zo\xeb")] + [b"%d=00" % r for r in range(2, 11)]
+    return b"\r\n".join(lines) + b"\r\n"
+
+
+def text(value: bytes) -> bytes:
+    return struct.pack("<h", len(value)) + value
+
+
+def saved_game(size=0, rows=3, cols=4, players=2, picture_file=b""):
+    record = struct.pack("<hh", 101, 0) + text(picture_file) + struct.pack("<hh", 1, size)
+    row_bits = [0] * 13
+    row_bits[1] = 0b1010
+    row_bits[rows] = (1 << cols) - 1
+    record += struct.pack("<13i", *row_bits)
+    record += struct.pack("<h", players) + struct.pack("<4i", 150, 75, 0, 0)
+    names = [b"Anna", b"Ben", b"", b""]
+    record += b"".join(text(n if i < players else b"") for i, n in enumerate(names))
+    marks = [0] * 21
+    marks[1] = 1
+    record += struct.pack("<21h", *marks)
+    return record
+
+
+def settings():
+    return (b"[Optionen]\r\nSize=1\r\nnumPlayers=2\r\nSpieler1=Anna\r\nMusicLoop=-1\r\nSprache= 1000\r\n"
+            b"[Pictures]\r\nAlbum=1\r\nFile=puzzle01.jpg\r\nBack=9\r\n")
+
+
+def write(target, name, data):
+    folder = CORPUS / target
+    folder.mkdir(parents=True, exist_ok=True)
+    (folder / name).write_bytes(data)
+
+
+def main():
+    if CORPUS.exists():
+        shutil.rmtree(CORPUS)
+    table = (ROOT / "resources" / "custom" / "1000.lng").read_bytes()
+    write("profile", "settings.ini", settings())
+    write("profile", "champions.hsc", champions())
+    write("profile", "language.lng", table[:1500])
+    write("language", "table.lng", table)
+    write("champions", "champions.hsc", champions())
+    write("saved_game", "two_players.qdr", saved_game())
+    write("saved_game", "one_player_16_columns.qdr", saved_game(size=9, rows=12, cols=16, players=1, picture_file=b"C:\\pics\\x.jpg"))
+    write("midi", "song_1004.mid", (ROOT / "resources" / "midi" / "1004.mid").read_bytes())
+    for kind in ("bmp", "gif", "jpeg"):
+        image = Image.new("RGB", (16, 12), (200, 120, 40))
+        for x in range(16):
+            image.putpixel((x, x % 12), (20, 60, 200))
+        path = CORPUS / "picture" / f"small.{kind}"
+        path.parent.mkdir(parents=True, exist_ok=True)
+        image.save(path, format=kind.upper())
+    print("wrote the seed corpus to", CORPUS)
+
+
+if __name__ == "__main__":
+    main()
