@@ -60,6 +60,16 @@ TEXTS = {
     181: ("Das Ergebnis konnte nicht in der Championliste gespeichert werden.", "The result could not be stored in the champions list.", "No se ha podido guardar el resultado en la lista de campeones.", "Non è stato possibile salvare il risultato nell'elenco dei campioni.", "Le résultat n'a pas pu être enregistré dans la liste des champions."),
     182: ("Die Championliste konnte nicht gelöscht werden.", "The champions list could not be cleared.", "No se ha podido borrar la lista de campeones.", "Non è stato possibile cancellare l'elenco dei campioni.", "La liste des champions n'a pas pu être effacée."),
     183: ("Das gespeicherte Puzzle ist beschädigt und kann nicht geladen werden.", "The saved puzzle is damaged and cannot be loaded.", "El puzle guardado está dañado y no se puede cargar.", "Il puzzle salvato è danneggiato e non può essere caricato.", "Le puzzle enregistré est endommagé et ne peut pas être chargé."),
+    184: ("Stapel", "Stack", "Montón", "Mazzo", "Pile"),
+    185: ("Zeile %1, Spalte %2", "Row %1, column %2", "Fila %1, columna %2", "Riga %1, colonna %2", "Ligne %1, colonne %2"),
+    186: ("leer", "empty", "vacía", "vuota", "vide"),
+    187: ("gelegt", "placed", "colocada", "posata", "posée"),
+    188: ("falsch markiert", "marked wrong", "marcada como fallo", "segnata come sbagliata", "marquée fausse"),
+    189: ("Joker", "joker", "comodín", "jolly", "joker"),
+    190: ("Zeit", "Time", "Tiempo", "Tempo", "Temps"),
+    191: ("Vorschaubild", "Preview picture", "Vista previa", "Anteprima", "Aperçu"),
+    192: ("noch %1 Teile", "%1 pieces left", "quedan %1 piezas", "ancora %1 pezzi", "encore %1 pièces"),
+    193: ("Teil in der Hand", "piece in hand", "pieza en la mano", "pezzo in mano", "pièce en main"),
     176: ("Gespeichertes Puzzle nicht gefunden!", "No saved puzzle found!", "¡No hay ningún puzle guardado!", "Nessun puzzle salvato trovato!", "Aucun puzzle enregistré trouvé\u00a0!"),
 }
 

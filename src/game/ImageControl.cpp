@@ -1,5 +1,6 @@
 #include "game/ImageControl.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -29,6 +30,24 @@ void ImageControl::setBorder(bool border)
     update();
 }
 
+void ImageControl::setActive(bool active)
+{
+    active_ = active;
+}
+
+void ImageControl::setFocusColour(const QColor& colour)
+{
+    focusColour_ = colour;
+    if (hasFocus())
+        update();
+}
+
+void ImageControl::press()
+{
+    if (isActive())
+        Q_EMIT clicked();
+}
+
 void ImageControl::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -47,23 +66,55 @@ void ImageControl::paintEvent(QPaintEvent*)
         painter.setPen(QColor(0, 0, 0));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+    if (hasFocus()) {
+        // A ring that stands out from the frame, with a dark edge inside for light pictures.
+        const int w = std::max(3, width() / 30);
+        painter.setPen(QPen(focusColour_, w));
+        painter.drawRect(QRectF(rect()).adjusted(w / 2.0, w / 2.0, -w / 2.0, -w / 2.0));
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawRect(rect().adjusted(w, w, -w - 1, -w - 1));
+    }
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && isEnabled())
+    if (event->button() == Qt::LeftButton && isActive())
         Q_EMIT clicked();
 }
-
-} // namespace tess
-
-namespace tess {
 
 void ImageControl::mouseDoubleClickEvent(QMouseEvent* event)
 {
     mousePressEvent(event);
-    if (event->button() == Qt::LeftButton && isEnabled())
+    if (event->button() == Qt::LeftButton && isActive())
         Q_EMIT doubleClicked();
+}
+
+void ImageControl::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        press();
+        return;
+    case Qt::Key_Left: Q_EMIT arrowPressed(-1, 0); return;
+    case Qt::Key_Right: Q_EMIT arrowPressed(1, 0); return;
+    case Qt::Key_Up: Q_EMIT arrowPressed(0, -1); return;
+    case Qt::Key_Down: Q_EMIT arrowPressed(0, 1); return;
+    default: QWidget::keyPressEvent(event);
+    }
+}
+
+void ImageControl::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void ImageControl::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 } // namespace tess

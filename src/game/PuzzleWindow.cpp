@@ -1,6 +1,7 @@
 #include "game/PuzzleWindow.h"
 
 #include "champions/HighscoreDialog.h"
+#include "game/Accessibility.h"
 #include "game/HelpMenu.h"
 #include "game/ImageControl.h"
 #include "language/StartupWindow.h"
@@ -8,6 +9,7 @@
 #include "resources/BackChoiceDialog.h"
 #include "resources/PictureChoiceDialog.h"
 #include "settings/OptionsDialog.h"
+#include "language/Language.h"
 #include "resources/Resources.h"
 
 #include <QApplication>
@@ -17,7 +19,10 @@
 #include <QMessageBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -53,7 +58,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     , stack_(new ImageControl(this))
     , preview_(new ImageControl(this))
     , copyright_(new ImageControl(this))
-    , timeBar_(new QWidget(this))
+    , timeBar_(new QProgressBar(this))
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -63,17 +68,26 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         cells_[n] = new ImageControl(this);
         cells_[n]->hide();
         connect(cells_[n], &ImageControl::clicked, this, [this, n] { Q_EMIT cellClicked(int(n)); });
+        connect(cells_[n], &ImageControl::arrowPressed, this, [this, n](int dx, int dy) { moveOnBoard(int(n), dx, dy); });
+        setAccessibleRole(cells_[n], QAccessible::Button);
+        cells_[n]->setFocusPolicy(Qt::StrongFocus);
     }
     stack_->hide();
     preview_->hide();
     connect(stack_, &ImageControl::clicked, this, &PuzzleWindow::stackClicked);
     copyright_->setPicture(art(QStringLiteral("copyright.png")), 0);
     copyright_->hide();
-    timeBar_->setAutoFillBackground(true);
-    QPalette bar = timeBar_->palette();
-    bar.setColor(QPalette::Window, QColor(64, 64, 0));
-    timeBar_->setPalette(bar);
+    // The bar grows in width; its value tells a screen reader how much of the time is gone.
+    timeBar_->setTextVisible(false);
+    timeBar_->setRange(0, 100);
+    timeBar_->setStyleSheet(QStringLiteral("QProgressBar, QProgressBar::chunk { background: rgb(64, 64, 0); border: none; }"));
+    timeBar_->setFocusPolicy(Qt::NoFocus);
     timeBar_->hide();
+    installAccessibility();
+    setAccessibleRole(stack_, QAccessible::Button);
+    setAccessibleRole(preview_, QAccessible::Graphic);
+    stack_->setFocusPolicy(Qt::StrongFocus);
+    connect(stack_, &ImageControl::arrowPressed, this, [this](int, int) { moveOnBoard(boardCellForFocus(), 0, 0); });
 
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i] = new QToolButton(this);
@@ -83,10 +97,12 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         icon.addPixmap(dense);
         buttons_[i]->setIcon(icon);
         buttons_[i]->setAutoRaise(false);
-        buttons_[i]->setFocusPolicy(Qt::NoFocus);
-        buttons_[i]->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; background: transparent; }"
+        buttons_[i]->setFocusPolicy(Qt::StrongFocus);
+        buttons_[i]->setStyleSheet(QStringLiteral("QToolButton { border: 2px solid transparent; padding: 0; background: transparent; }"
+                                                  "QToolButton:focus { border: 2px solid rgb(0, 200, 255); }"
                                                   "QToolButton:pressed { padding-left: 1px; padding-top: 1px; }"
                                                   "QToolButton:disabled { opacity: 0.4; }"));
+        buttons_[i]->installEventFilter(this);
         buttons_[i]->hide();
         connect(buttons_[i], &QToolButton::clicked, this, [this, i] { Q_EMIT buttonPressed(int(i)); });
     }
@@ -96,6 +112,12 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         // Drawn from the double-size picture, so the flag stays sharp on dense screens.
         flags_[i]->setPicture(art(QStringLiteral("flag_%1@2x.png").arg(language)), 0);
         flags_[i]->setCursor(Qt::PointingHandCursor);
+        flags_[i]->setFocusPolicy(Qt::StrongFocus);
+        setAccessibleRole(flags_[i], QAccessible::Button);
+        // Each flag is named by its language in that language.
+        static const std::array<const char*, 5> Names{"Deutsch", "English", "Espa\u00f1ol", "Italiano", "Fran\u00e7ais"};
+        flags_[i]->setAccessibleName(QString::fromUtf8(Names[i]));
+        connect(flags_[i], &ImageControl::arrowPressed, this, [this, i](int dx, int dy) { moveInRow(flags_[i], dx, dy); });
         flags_[i]->hide();
         connect(flags_[i], &ImageControl::clicked, this, [this, language] { Q_EMIT flagClicked(language); });
     }
@@ -190,18 +212,22 @@ void PuzzleWindow::showImage(ImageControl* control, const ImageState& state)
     control->setPicture(faceImage(state), key);
     control->setGeometry(state.geometry);
     control->setBorder(state.border == 1);
-    control->setEnabled(state.enabled);
+    // Inactive controls keep the focus they may have: the keyboard visits laid pieces too.
+    control->setActive(state.enabled);
     control->setVisible(state.visible);
 }
 
 void PuzzleWindow::cellChanged(int n)
 {
     showImage(cells_[std::size_t(n)], table_.imgPuzz[std::size_t(n)]);
+    describeCell(n);
 }
 
 void PuzzleWindow::stackChanged()
 {
     showImage(stack_, table_.imgStack);
+    describeStack();
+    followTheGame();
 }
 
 void PuzzleWindow::previewChanged()
@@ -283,6 +309,18 @@ void PuzzleWindow::controlsChanged()
     }
     timeBar_->setGeometry(table_.lblTime);
     timeBar_->setVisible(table_.LayoutDone);
+    const double width = table_.metrics.SW > 0 ? table_.lblTime.width() * 100.0 / table_.metrics.SW : 0;
+    timeBar_->setValue(std::clamp(int(width), 0, 100));
+    const QColor ring = shared().Rahmen == 1 ? QColor(255, 204, 0) : QColor(0, 200, 255);
+    for (ImageControl* control : cells_)
+        control->setFocusColour(ring);
+    stack_->setFocusColour(ring);
+    refreshSpokenTexts();
+    for (std::size_t i = 0; i < buttons_.size(); ++i)
+        buttons_[i]->setAccessibleName(table_.PicBut[i].tip);
+    for (std::size_t i = 0; i < labels_.size(); ++i)
+        scores_[i]->setAccessibleName(labels_[i]->text() + QStringLiteral(": ") + QString::number(table_.picScore[i].digits.toInt()));
+    describeStack();
     copyright_->setGeometry(table_.imgCopyright);
     copyright_->setVisible(table_.LayoutDone);
 }
@@ -311,6 +349,22 @@ bool PuzzleWindow::isGameDialog(QObject* object)
 
 bool PuzzleWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        auto* button = qobject_cast<QToolButton*>(watched);
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (button && button->parentWidget() == this) {
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                button->click();
+                return true;
+            }
+            const int dx = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+            const int dy = key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1 : 0;
+            if (dx || dy) {
+                moveInRow(button, dx, dy);
+                return true;
+            }
+        }
+    }
     if (event->type() == QEvent::Show && isVisible() && isGameDialog(watched)) {
         openDialogs_.insert(watched);
     } else if (event->type() == QEvent::Hide && openDialogs_.remove(watched)) {
@@ -332,6 +386,147 @@ void PuzzleWindow::closeEvent(QCloseEvent* event)
 {
     table_.close();
     event->accept();
+}
+
+void PuzzleWindow::refreshSpokenTexts()
+{
+    if (spokenLanguage_ == shared().Sprache)
+        return;
+    spokenLanguage_ = shared().Sprache;
+    cellName_ = langText(185);
+    emptyText_ = langText(186);
+    placedText_ = langText(187);
+    wrongText_ = langText(188);
+    jokerText_ = langText(189);
+    piecesLeft_ = langText(192);
+    pieceInHand_ = langText(193);
+    stack_->setAccessibleName(langText(184));
+    timeBar_->setAccessibleName(langText(190));
+    preview_->setAccessibleName(langText(191));
+    for (int n = 0; n < CellCount; ++n)
+        describeCell(n);
+}
+
+void PuzzleWindow::describeCell(int n)
+{
+    if (spokenLanguage_ < 0)
+        return;
+    const int cols = std::max<int>(1, shared().BoardCols);
+    const ImageState& state = table_.imgPuzz[std::size_t(n)];
+    ImageControl* cell = cells_[std::size_t(n)];
+    cell->setAccessibleName(QString(cellName_).replace(QStringLiteral("%1"), QString::number(n / cols + 1))
+                                .replace(QStringLiteral("%2"), QString::number(n % cols + 1)));
+    const QString& description = state.face == Face::Wrong   ? wrongText_
+                                 : state.face == Face::Joker ? jokerText_
+                                 : state.tag == u'1'         ? placedText_
+                                                             : emptyText_;
+    cell->setAccessibleDescription(description);
+}
+
+void PuzzleWindow::describeStack()
+{
+    if (spokenLanguage_ < 0)
+        return;
+    const bool inHand = table_.imgStack.face == Face::Piece;
+    stack_->setAccessibleDescription(inHand ? pieceInHand_
+                                            : QString(piecesLeft_).replace(QStringLiteral("%1"),
+                                                                           QString::number(table_.lstNum.size())));
+}
+
+int PuzzleWindow::groupOf(const QWidget* widget) const
+{
+    if (widget == stack_)
+        return 0;
+    if (std::find(cells_.begin(), cells_.end(), widget) != cells_.end())
+        return 1;
+    if (std::find(buttons_.begin(), buttons_.end(), widget) != buttons_.end())
+        return 2;
+    if (std::find(flags_.begin(), flags_.end(), widget) != flags_.end())
+        return 3;
+    return -1;
+}
+
+int PuzzleWindow::boardCellForFocus() const
+{
+    // Where the keyboard was, while it is a cell still to fill; else the first such cell.
+    const int pieces = shared().BoardRows * shared().BoardCols;
+    if (lastBoardCell_ < pieces && cells_[std::size_t(lastBoardCell_)]->isActive())
+        return lastBoardCell_;
+    for (int n = 0; n < pieces; ++n)
+        if (cells_[std::size_t(n)]->isActive())
+            return n;
+    return std::min(lastBoardCell_, std::max(0, pieces - 1));
+}
+
+QWidget* PuzzleWindow::groupEntry(int group) const
+{
+    switch (group) {
+    case 0: return stack_->isVisible() ? stack_ : nullptr;
+    case 1: return cells_[std::size_t(boardCellForFocus())]->isVisible() ? cells_[std::size_t(boardCellForFocus())] : nullptr;
+    case 2:
+        for (QToolButton* button : buttons_)
+            if (button->isVisible() && button->isEnabled())
+                return button;
+        return nullptr;
+    case 3: return flags_[0]->isVisible() ? flags_[0] : nullptr;
+    default: return nullptr;
+    }
+}
+
+bool PuzzleWindow::focusNextPrevChild(bool next)
+{
+    int group = groupOf(focusWidget());
+    for (int step = 0; step < 4; ++step) {
+        group = ((group < 0 ? (next ? -1 : 0) : group) + (next ? 1 : 3)) % 4;
+        if (QWidget* entry = groupEntry(group)) {
+            entry->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return QWidget::focusNextPrevChild(next);
+}
+
+void PuzzleWindow::moveOnBoard(int from, int dx, int dy)
+{
+    const int rows = shared().BoardRows;
+    const int cols = shared().BoardCols;
+    if (rows <= 0 || cols <= 0)
+        return;
+    const int row = std::clamp(from / cols + dy, 0, rows - 1);
+    const int col = std::clamp(from % cols + dx, 0, cols - 1);
+    lastBoardCell_ = row * cols + col;
+    cells_[std::size_t(lastBoardCell_)]->setFocus(Qt::OtherFocusReason);
+}
+
+void PuzzleWindow::moveInRow(QWidget* from, int dx, int dy)
+{
+    // Buttons stand in two rows of five, flags in one row.
+    if (auto* button = qobject_cast<QToolButton*>(from)) {
+        const int i = int(std::find(buttons_.begin(), buttons_.end(), button) - buttons_.begin());
+        const int row = std::clamp(i / 5 + dy, 0, 1);
+        const int col = std::clamp(i % 5 + dx, 0, 4);
+        buttons_[std::size_t(row * 5 + col)]->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const int i = int(std::find(flags_.begin(), flags_.end(), from) - flags_.begin());
+    if (i < int(flags_.size()))
+        flags_[std::size_t(std::clamp(i + dx, 0, 4))]->setFocus(Qt::OtherFocusReason);
+}
+
+void PuzzleWindow::followTheGame()
+{
+    // Only a keyboard player on the table is led: not one on the buttons or the flags.
+    QWidget* focus = focusWidget();
+    const int group = groupOf(focus);
+    if (group == 1)
+        lastBoardCell_ = int(std::find(cells_.begin(), cells_.end(), focus) - cells_.begin());
+    const bool onTable = group == 0 || group == 1 || focus == buttons_[0] || (focus && !focus->isEnabled());
+    if (!isActiveWindow() || !onTable)
+        return;
+    if (table_.imgStack.face == Face::Piece && table_.CurrentPiece >= 0)
+        cells_[std::size_t(boardCellForFocus())]->setFocus(Qt::OtherFocusReason);
+    else if (table_.imgStack.visible && table_.imgStack.enabled)
+        stack_->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace tess

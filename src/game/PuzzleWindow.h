@@ -10,6 +10,7 @@
 #include <array>
 
 class QLabel;
+class QProgressBar;
 class QToolButton;
 
 namespace tess {
@@ -47,6 +48,8 @@ Q_SIGNALS:
     void stackClicked();
 
 protected:
+    // Tab and Shift+Tab go from group to group: stack, board, tool buttons, flags.
+    bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -63,6 +66,17 @@ private:
     void controlsChanged() override;
 
     static bool isGameDialog(QObject* object);
+    // The texts a screen reader hears, in the current language.
+    void refreshSpokenTexts();
+    void describeCell(int n);
+    void describeStack();
+    // Keyboard: moving within a group, and the focus following the game.
+    void moveOnBoard(int from, int dx, int dy);
+    void moveInRow(QWidget* from, int dx, int dy);
+    QWidget* groupEntry(int group) const;
+    int groupOf(const QWidget* widget) const;
+    int boardCellForFocus() const;
+    void followTheGame();
     void paintBackground();
     void showImage(ImageControl* control, const ImageState& state);
     QImage faceImage(const ImageState& state) const;
@@ -76,13 +90,16 @@ private:
     std::array<ImageControl*, 5> flags_{};
     std::array<QLabel*, 4> labels_{};
     std::array<ScoreBox*, 4> scores_{};
-    QWidget* timeBar_;
+    QProgressBar* timeBar_;
     QPixmap background_;
     std::size_t painted_ = 0;
     qint64 generation_ = 0;
     HelpMenu* helpMenu_ = nullptr;
     QSet<QObject*> openDialogs_; // dialogs opened over the window, not yet closed
     bool activatedOnce_ = false;
+    int lastBoardCell_ = 0;           // where the keyboard was last on the board
+    qint16 spokenLanguage_ = -1;      // the language of the texts below
+    QString cellName_, emptyText_, placedText_, wrongText_, jokerText_, piecesLeft_, pieceInHand_;
 };
 
 } // namespace tess

@@ -515,13 +515,13 @@ private Q_SLOTS:
         QTest::mouseClick(window.stack(), Qt::LeftButton);
         const int piece = t.CurrentPiece;
         QVERIFY(piece >= 0);
-        QVERIFY(!window.stack()->isEnabled());
+        QVERIFY(!window.stack()->isActive());
         QVERIFY(window.button(2)->isEnabled());
         const qint16 player = t.CurrentPlayer;
         QTest::mouseClick(window.cell(piece), Qt::LeftButton);
-        QVERIFY(!window.cell(piece)->isEnabled());
+        QVERIFY(!window.cell(piece)->isActive());
         QVERIFY(shared().PlayerScore[std::size_t(player)] > 100);
-        QVERIFY(window.stack()->isEnabled());
+        QVERIFY(window.stack()->isActive());
         QTest::mouseClick(window.button(1), Qt::LeftButton); // abandon
         QVERIFY(!window.stack()->isVisible());
         QVERIFY(window.button(0)->isEnabled());

@@ -1,0 +1,17 @@
+#pragma once
+// How the game window's own drawn controls show to screen readers: each
+// carries its role in the property "accessibleRole" (a QAccessible::Role),
+// its name and description as Qt keeps them, and an image control can be
+// pressed like a button.
+
+class QWidget;
+
+namespace tess {
+
+// Lets the accessibility bus see the game's drawn controls; once per process.
+void installAccessibility();
+
+// Gives a drawn control its role.
+void setAccessibleRole(QWidget* widget, int role);
+
+} // namespace tess
