@@ -7,6 +7,8 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <array>
+
 namespace tess {
 
 namespace {
@@ -67,6 +69,12 @@ void installAccessibility()
         return true;
     }();
     (void)installed;
+}
+
+QString flagLanguageName(int flag)
+{
+    static const std::array<const char*, 5> names{"Deutsch", "English", "Espa\u00f1ol", "Italiano", "Fran\u00e7ais"};
+    return flag >= 0 && flag < int(names.size()) ? QString::fromUtf8(names[std::size_t(flag)]) : QString();
 }
 
 void setAccessibleRole(QWidget* widget, int role)

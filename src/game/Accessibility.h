@@ -4,6 +4,8 @@
 // its name and description as Qt keeps them, and an image control can be
 // pressed like a button.
 
+#include <QString>
+
 class QWidget;
 
 namespace tess {
@@ -13,5 +15,8 @@ void installAccessibility();
 
 // Gives a drawn control its role.
 void setAccessibleRole(QWidget* widget, int role);
+
+// The name of the language of flag 0 to 4, in that language ("Deutsch" ... "Français").
+QString flagLanguageName(int flag);
 
 } // namespace tess

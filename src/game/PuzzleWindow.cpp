@@ -115,8 +115,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         flags_[i]->setFocusPolicy(Qt::StrongFocus);
         setAccessibleRole(flags_[i], QAccessible::Button);
         // Each flag is named by its language in that language.
-        static const std::array<const char*, 5> Names{"Deutsch", "English", "Espa\u00f1ol", "Italiano", "Fran\u00e7ais"};
-        flags_[i]->setAccessibleName(QString::fromUtf8(Names[i]));
+        flags_[i]->setAccessibleName(flagLanguageName(int(i)));
         connect(flags_[i], &ImageControl::arrowPressed, this, [this, i](int dx, int dy) { moveInRow(flags_[i], dx, dy); });
         flags_[i]->hide();
         connect(flags_[i], &ImageControl::clicked, this, [this, language] { Q_EMIT flagClicked(language); });
@@ -379,6 +378,7 @@ void PuzzleWindow::showEvent(QShowEvent* event)
     if (activatedOnce_)
         return;
     activatedOnce_ = true;
+    buttons_[0]->setFocus(Qt::OtherFocusReason); // the first thing to do: start a game
     QTimer::singleShot(0, this, [this] { table_.activate(); });
 }
 

@@ -1,12 +1,14 @@
 #include "language/StartupWindow.h"
 
 #include "errors/Trap.h"
+#include "game/Accessibility.h"
 #include "game/ImageControl.h"
 #include "game/SharedState.h"
 #include "language/Language.h"
 #include "resources/Resources.h"
 #include "util/Maker.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QGridLayout>
@@ -53,6 +55,8 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
         imgLang[i]->setPicture(LoadArt(QStringLiteral("flag_%1@2x.png").arg(languages[i])), 0);
         imgLang[i]->setFixedSize(32, 20);
         imgLang[i]->setCursor(Qt::PointingHandCursor);
+        setAccessibleRole(imgLang[i], QAccessible::Button);
+        imgLang[i]->setAccessibleName(flagLanguageName(int(i)));
         imgLang[i]->hide(); // the about box shows them, the splash does not
         const qint16 language = languages[i];
         connect(imgLang[i], &ImageControl::clicked, this, [this, language] { imgLang_Click(language); });

@@ -2,11 +2,13 @@
 
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
+#include "game/Accessibility.h"
 #include "game/ImageControl.h"
 #include "game/SharedState.h"
 #include "resources/BackSides.h"
 #include "settings/SettingsStore.h"
 
+#include <QAccessible>
 #include <QFrame>
 #include <QPushButton>
 
@@ -37,6 +39,8 @@ BackChoiceDialog::BackChoiceDialog(QWidget* parent)
         ImageControl* image = new ImageControl(this);
         image->setGeometry(Margin + (i % 5) * (Cell + Gap), Margin + (i / 5) * (Cell + Gap), Cell, Cell);
         image->setCursor(Qt::PointingHandCursor);
+        setAccessibleRole(image, QAccessible::Button);
+        image->setAccessibleName(QString::number(i + 1));
         connect(image, &ImageControl::clicked, this, [this, i] { imgBack_Click(i); });
         connect(image, &ImageControl::doubleClicked, this, [this, i] { imgBack_DblClick(i); });
         imgBack[std::size_t(i)] = image;
@@ -56,6 +60,8 @@ void BackChoiceDialog::frame(int index)
     if (index < 0 || index > 9)
         raiseError(ErrSubscript, QStringLiteral("imgBack(%1)").arg(index));
     const QRect image = imgBack[std::size_t(index)]->geometry();
+    for (std::size_t i = 0; i < imgBack.size(); ++i)
+        imgBack[i]->setAccessibleDescription(int(i) == index ? QStringLiteral("\u2713") : QString());
     // Centred on the image: each half rounded down, as the classic shape was placed.
     shpWahl->move(image.left() - (shpWahl->width() - image.width()) / 2,
                   image.top() - (shpWahl->height() - image.height()) / 2);

@@ -2,6 +2,7 @@
 
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
+#include "game/Accessibility.h"
 #include "game/ImageControl.h"
 #include "game/SharedState.h"
 #include "language/Language.h"
@@ -12,6 +13,7 @@
 #include "sound/Sounds.h"
 #include "util/Paths.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QStyle>
@@ -52,6 +54,7 @@ PictureChoiceDialog::PictureChoiceDialog(QWidget* parent)
     setModal(true);
     imgBild->setFixedSize(PreviewSize);
     imgBild->setCursor(Qt::PointingHandCursor);
+    setAccessibleRole(imgBild, QAccessible::Graphic);
     cmdPrev->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
     cmdNext->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
     cmdOK->setDefault(true);
@@ -116,6 +119,8 @@ void PictureChoiceDialog::showCandidate()
 {
     const SharedState& s = shared();
     imgBild->setPicture(QImage(), -1);
+    // A screen reader hears which picture it is: the file's name, or the built-in picture's number.
+    imgBild->setAccessibleName(s.Album == 1 ? File1.value(s.PicFileIndex) : QString::number(s.Picture));
     if (s.Album == 0)
         imgBild->setPicture(LoadResPicture(qint16(s.Picture + 100)), -1);
     else if (s.Album == 1)

@@ -11,16 +11,9 @@ source "$here/lib.sh"
 
 e2e_start_xvfb
 e2e_copy_program "$program"
-mkdir -p "$XDG_CONFIG_HOME/Tessaron"
-printf '[Optionen]\nnumPlayers=1\nTime=0\nSize=0\nJoker=1\nPlayMusic=0\nPlaySound=0\nSprache=1000\n' \
-  > "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini"
+e2e_settings '[Optionen]\nnumPlayers=1\nTime=0\nSize=0\nJoker=1\nPlayMusic=0\nPlaySound=0\nSprache=1000\n'
 
-"$E2E_PROGRAM_DIR/tessaron" >"$E2E_ROOT/stdout.log" 2>"$E2E_ROOT/stderr.log" &
-pid=$!
-window=$(e2e_game_window) || e2e_fail "the game window did not appear"
-sleep 1
-read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
-eval "$(python3 "$here/layout.py" "$width" "$height" 3 4)"
+e2e_run_game 3 4
 
 dialog() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 

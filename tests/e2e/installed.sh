@@ -30,15 +30,8 @@ unlock() { chattr -R -i "$prefix" 2>/dev/null || true; chmod -R u+w "$prefix" 2>
 trap unlock EXIT
 
 e2e_start_xvfb
-mkdir -p "$XDG_CONFIG_HOME/Tessaron"
-printf '[Optionen]\nnumPlayers=2\nPlayMusic=0\nSprache=1000\n[Pictures]\nAlbum=1\nFile=puzzle03.bmp\n' \
-  > "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini"
-"$prefix/bin/tessaron" >"$E2E_ROOT/stdout.log" 2>"$E2E_ROOT/stderr.log" &
-pid=$!
-window=$(e2e_game_window) || e2e_fail "the installed game did not show its window"
-sleep 1
-read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
-eval "$(python3 "$here/layout.py" "$width" "$height" 4 5)"
+e2e_settings '[Optionen]\nnumPlayers=2\nPlayMusic=0\nSprache=1000\n[Pictures]\nAlbum=1\nFile=puzzle03.bmp\n'
+e2e_run_game 4 5 "$prefix/bin/tessaron"
 
 # The preview shows the picture of share/tessaron/pics.
 shot shown

@@ -125,3 +125,25 @@ e2e_which_piece() {
   done
   echo "$best"
 }
+
+E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# e2e_settings TEXT: the player's settings file (printf format).
+e2e_settings() {
+  mkdir -p "$XDG_CONFIG_HOME/Tessaron"
+  # shellcheck disable=SC2059
+  printf "$1" > "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini"
+}
+
+# e2e_run_game ROWS COLS [PROGRAM]: starts the game (the copied program by
+# default), waits for its window and sets $pid, $window and the layout of a
+# ROWS x COLS board (layout.py).
+e2e_run_game() {
+  local rows=$1 cols=$2 program=${3:-$E2E_PROGRAM_DIR/tessaron} width height
+  "$program" >>"$E2E_ROOT/stdout.log" 2>>"$E2E_ROOT/stderr.log" &
+  pid=$!
+  window=$(e2e_game_window) || e2e_fail "the game window did not appear"
+  sleep 1
+  read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
+  eval "$(python3 "$E2E_HERE/layout.py" "$width" "$height" "$rows" "$cols")"
+}

@@ -10,20 +10,9 @@ source "$here/lib.sh"
 
 e2e_start_xvfb
 e2e_copy_program "$program"
-mkdir -p "$XDG_CONFIG_HOME/Tessaron"
-printf '[Optionen]\nnumPlayers=2\nSpieler1=Anna\nSpieler2=Ben\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\nPlaySound=0\nSprache=1000\n' \
-  > "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini"
+e2e_settings '[Optionen]\nnumPlayers=2\nSpieler1=Anna\nSpieler2=Ben\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\nPlaySound=0\nSprache=1000\n'
 
-start_program() {
-  "$E2E_PROGRAM_DIR/tessaron" >>"$E2E_ROOT/stdout.log" 2>>"$E2E_ROOT/stderr.log" &
-  pid=$!
-  window=$(e2e_game_window) || e2e_fail "the game window did not appear"
-  sleep 1
-}
-
-start_program
-read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
-eval "$(python3 "$here/layout.py" "$width" "$height" 3 4)"
+e2e_run_game 3 4
 e2e_cut_picture "$picture" 3 4
 
 click "$START_X" "$START_Y"
@@ -51,7 +40,7 @@ saved="$E2E_PROGRAM_DIR/Quadrello.qdr"
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"
 
-start_program
+e2e_run_game 3 4
 click "$BUTTON_6_X" "$BUTTON_6_Y"
 sleep 0.5
 shot loaded

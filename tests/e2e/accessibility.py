@@ -1,0 +1,91 @@
+#!/usr/bin/python3
+"""Reads the game window as a screen reader does, over the accessibility bus.
+  accessibility.py german|english|press-english
+Checks the roles and names of the game window's controls in that language;
+press-english presses the English flag through its accessible action."""
+import sys
+import time
+
+import pyatspi
+
+LANGUAGES = {
+    "german": {"buttons": ["Spiel starten", "Spiel beenden", "Tipp", "Hilfe"], "stack": "Stapel",
+               "cell": "Zeile 1, Spalte 1", "empty": "leer", "time": "Zeit", "preview": "Vorschaubild",
+               "left": "noch 20 Teile"},
+    "english": {"buttons": ["Start a game", "End the game", "Hint", "Help"], "stack": "Stack",
+                "cell": "Row 1, column 1", "empty": "empty", "time": "Time", "preview": "Preview picture",
+                "left": "20 pieces left"},
+}
+FLAGS = ["Deutsch", "English", "Espa\u00f1ol", "Italiano", "Fran\u00e7ais"]
+
+
+def game():
+    for _ in range(100):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in desktop:
+            if app and app.name and app.name.lower().startswith("tessaron"):
+                for window in app:
+                    if window and window.name == "Tessaron" and window.childCount > 100:
+                        return window
+        time.sleep(0.1)
+    sys.exit("FAIL: the game window is not on the accessibility bus")
+
+
+def controls(window):
+    found = []
+    stack = [window]
+    while stack:
+        node = stack.pop()
+        for child in node:
+            if child is None:
+                continue
+            found.append(child)
+            stack.append(child)
+    return found
+
+
+def check(language):
+    expect = LANGUAGES[language]
+    items = controls(game())
+    by_name = {}
+    for item in items:
+        by_name.setdefault(item.name, []).append(item)
+
+    def one(name, role):
+        matches = [i for i in by_name.get(name, []) if i.getRoleName() == role]
+        if not matches:
+            seen = sorted({(i.getRoleName(), i.name) for i in items if i.name})[:60]
+            sys.exit(f"FAIL ({language}): no {role} named {name!r}; seen {seen}")
+        return matches[0]
+
+    for name in expect["buttons"]:
+        one(name, "push button")
+    for name in FLAGS:
+        one(name, "push button")
+    stack = one(expect["stack"], "push button")
+    if stack.description != expect["left"]:
+        sys.exit(f"FAIL ({language}): the stack says {stack.description!r}, not {expect['left']!r}")
+    cell = one(expect["cell"], "push button")
+    if cell.description != expect["empty"]:
+        sys.exit(f"FAIL ({language}): cell 1 says {cell.description!r}")
+    one(expect["time"], "progress bar")
+    one(expect["preview"], "image")
+    print(f"{language}: {len(items)} controls, names and roles as expected")
+
+
+def press_english():
+    for item in controls(game()):
+        if item.name == "English" and item.getRoleName() == "push button":
+            actions = item.queryAction()
+            for i in range(actions.nActions):
+                if actions.getName(i) == "Press":
+                    actions.doAction(i)
+                    return
+            sys.exit(f"FAIL: the English flag has no press action: {[actions.getName(i) for i in range(actions.nActions)]}")
+    sys.exit("FAIL: no English flag")
+
+
+if sys.argv[1] == "press-english":
+    press_english()
+else:
+    check(sys.argv[1])
