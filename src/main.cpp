@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QTimer>
 
 #include <memory>
 
@@ -25,7 +26,8 @@ int main(int argc, char* argv[])
     tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
     tess::setErrorReporter(&reporter);
 
-    tess::trapped("Tessaron", "main", [](tess::Steps& step) {
+    // The window icon comes once the game shows: decoding its sizes need not delay the start.
+    QTimer::singleShot(0, [] { tess::trapped("Tessaron", "main", [](tess::Steps& step) {
         step([] {
             QIcon icon;
             for (const QString& size : {QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("128"), QStringLiteral("256")})
@@ -35,7 +37,7 @@ int main(int argc, char* argv[])
             icon.addPixmap(small);
             QApplication::setWindowIcon(icon);
         });
-    });
+    }); });
 
     std::unique_ptr<tess::PuzzleWindow> game;
     tess::StartupWindow startup([&game]() -> QWidget* {

@@ -243,7 +243,7 @@ void PuzzleWindow::pictureChanged()
 
 void PuzzleWindow::backgroundChanged()
 {
-    paintBackground();
+    // Painted at the next paint, after the window is on screen.
     update();
 }
 

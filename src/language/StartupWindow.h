@@ -41,6 +41,9 @@ public:
     void setFlagHandler(std::function<void(qint16)> handler) { flagClicked_ = std::move(handler); }
     void imgLang_Click(qint16 language);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     std::function<QWidget*()> loadGameWindow_;
     std::function<void(qint16)> flagClicked_;

@@ -91,6 +91,10 @@ void Sequencer::load(QString path)
     fluid_settings_t* settings = new_fluid_settings();
     fluid_settings_setnum(settings, "synth.sample-rate", frequency_);
     fluid_settings_setnum(settings, "synth.gain", MusicGain);
+    // Only the instruments a song uses come into memory, and a voice pool the
+    // size our songs need: together some ten megabytes less.
+    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setint(settings, "synth.polyphony", 64);
     fluid_synth_t* synth = new_fluid_synth(settings);
     const bool loaded = synth && QFileInfo::exists(path)
         && fluid_synth_sfload(synth, QFile::encodeName(path).constData(), 1) != FLUID_FAILED;

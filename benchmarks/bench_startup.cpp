@@ -1,0 +1,284 @@
+// Start-up, memory, click latency and idle load of the real program, beside a
+// bare Qt Widgets window built with it. Run it on an X display (Xvfb):
+//
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/benchmarks/bench_startup [runs]
+//
+// Part 1 launches the bare window and the game alternately, each with a fresh
+// home, and measures the time from launch to the mapping of the main window
+// (watched on the X server, not polled) and resident and anonymous memory
+// two seconds after the launch. Part 2 clicks board cells of the 12 x 16
+// board through XTest and times each click to the first changed pixel of the
+// cell. Part 3 reads the processor time an idle game uses over ten seconds,
+// with music off and on.
+
+#include "game/Layout.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Launched {
+    pid_t pid = -1;
+    Window window = 0;
+    double mappedMs = -1;
+    fs::path home;
+};
+
+// A fresh home with its own XDG folders, and the settings the run wants.
+fs::path freshHome(const std::string& settings)
+{
+    char pattern[] = "/tmp/tessaron-bench-XXXXXX";
+    const fs::path home = mkdtemp(pattern);
+    for (const char* sub : {"config/Tessaron", "data", "cache", "tmp", "runtime"})
+        fs::create_directories(home / sub);
+    fs::permissions(home / "runtime", fs::perms::owner_all);
+    std::ofstream(home / "config/Tessaron/Tessaron.ini") << settings;
+    return home;
+}
+
+void setEnvironment(const fs::path& home)
+{
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home / "runtime").c_str(), 1);
+    setenv("TMPDIR", (home / "tmp").c_str(), 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+// Starts the program and waits for a top-level window at least `minWidth` wide to be mapped.
+Launched launch(Display* display, const std::string& program, const std::string& settings, int minWidth)
+{
+    Launched run;
+    run.home = freshHome(settings);
+    const Window root = DefaultRootWindow(display);
+    XSelectInput(display, root, SubstructureNotifyMask);
+    XSync(display, True);
+    const Clock::time_point start = Clock::now();
+    run.pid = fork();
+    if (run.pid == 0) {
+        setEnvironment(run.home);
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    while (msSince(start) < 10000) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type != MapNotify || event.xmap.event != root)
+                continue;
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, event.xmap.window, &attributes) && attributes.width >= minWidth) {
+                run.mappedMs = msSince(start);
+                run.window = event.xmap.window;
+                XSelectInput(display, root, NoEventMask);
+                return run;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    XSelectInput(display, root, NoEventMask);
+    return run;
+}
+
+void finish(Launched& run)
+{
+    if (run.pid > 0) {
+        kill(run.pid, SIGTERM);
+        for (int i = 0; i < 100 && waitpid(run.pid, nullptr, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        kill(run.pid, SIGKILL);
+        waitpid(run.pid, nullptr, 0);
+    }
+    std::error_code ignored;
+    fs::remove_all(run.home, ignored);
+}
+
+// "VmRSS" and "RssAnon" of /proc/<pid>/status, in MB.
+std::map<std::string, double> memory(pid_t pid)
+{
+    std::map<std::string, double> found;
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        std::istringstream fields(line);
+        std::string key;
+        double kb = 0;
+        fields >> key >> kb;
+        if (key == "VmRSS:" || key == "RssAnon:")
+            found[key.substr(0, key.size() - 1)] = kb / 1024.0;
+    }
+    return found;
+}
+
+// User and system processor time of a process, in seconds.
+double cpuSeconds(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14)
+            utime = std::stol(field);
+        if (i == 15)
+            stime = std::stol(field);
+    }
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void clickAt(Display* display, Window window, int x, int y)
+{
+    Window child;
+    int rx = 0, ry = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rx, &ry, &child);
+    XTestFakeMotionEvent(display, -1, rx, ry, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XFlush(display);
+}
+
+unsigned long pixelSum(Display* display, Window window, const QRect& area)
+{
+    XImage* image = XGetImage(display, window, area.x() + 4, area.y() + 4, unsigned(area.width() - 8),
+                              unsigned(area.height() - 8), AllPlanes, ZPixmap);
+    if (!image)
+        return 0;
+    unsigned long sum = 0;
+    for (int y = 0; y < image->height; y += 2)
+        for (int x = 0; x < image->width; x += 2)
+            sum += XGetPixel(image, x, y) * unsigned(x + 7 * y + 1);
+    XDestroyImage(image);
+    return sum;
+}
+
+const char* Quiet = "[Optionen]\nPlayMusic=0\nPlaySound=0\n";
+
+void startupAndMemory(Display* display, const std::string& game, const std::string& bare, int runs)
+{
+    std::map<std::string, std::vector<double>> mapped, rss, anon;
+    for (int run = 0; run < runs; ++run) {
+        for (const auto& [name, program, width, settings] :
+             {std::tuple{std::string("bare"), bare, 1000, std::string()},
+              std::tuple{std::string("game, music off"), game, 800, std::string(Quiet)},
+              std::tuple{std::string("game, music on"), game, 800, std::string("[Optionen]\nPlayMusic=1\n")}}) {
+            Launched launched = launch(display, program, settings, width);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2000) - std::chrono::milliseconds(int(launched.mappedMs)));
+            const auto mem = memory(launched.pid);
+            mapped[name].push_back(launched.mappedMs);
+            rss[name].push_back(mem.count("VmRSS") ? mem.at("VmRSS") : -1);
+            anon[name].push_back(mem.count("RssAnon") ? mem.at("RssAnon") : -1);
+            finish(launched);
+        }
+    }
+    std::printf("Start-up, median of %d runs each (fresh homes, alternating):\n", runs);
+    std::printf("  %-16s %10s %10s %10s\n", "", "mapped ms", "RSS MB", "anon MB");
+    for (const auto& [name, times] : mapped)
+        std::printf("  %-16s %10.1f %10.1f %10.1f\n", name.c_str(), median(times), median(rss[name]), median(anon[name]));
+    std::printf("  ratio game (music off) / bare: %.2f\n", median(mapped["game, music off"]) / median(mapped["bare"]));
+}
+
+void clickLatency(Display* display, const std::string& game)
+{
+    Launched launched = launch(display, game, std::string(Quiet) + "Size=9\nnumPlayers=2\nJoker=0\nTime=0\nFlip=0\n", 800);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, launched.window, &attributes);
+    const tess::LayoutMetrics metrics{attributes.width, attributes.height, 15};
+    const tess::BoardLayout board = tess::layoutBoard(metrics, 12, 16, 0);
+    const tess::WindowLayout window = tess::layoutWindow(metrics);
+    clickAt(display, launched.window, window.buttons[0].center().x(), window.buttons[0].center().y()); // start
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    std::vector<double> latencies;
+    int next = 0;
+    for (int turn = 0; turn < 12; ++turn) {
+        clickAt(display, launched.window, board.stack.center().x(), board.stack.center().y()); // draw
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        for (int wrong = 0; wrong < 3; ++wrong, ++next) {
+            // Three cells in turn; one may hold the piece in hand, which then lies there: a change all the same.
+            const QRect& cell = board.cells[std::size_t((next * 37) % 192)];
+            const unsigned long before = pixelSum(display, launched.window, cell);
+            const Clock::time_point start = Clock::now();
+            clickAt(display, launched.window, cell.center().x(), cell.center().y());
+            while (msSince(start) < 500 && pixelSum(display, launched.window, cell) == before)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            if (msSince(start) < 500)
+                latencies.push_back(msSince(start));
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        }
+    }
+    std::sort(latencies.begin(), latencies.end());
+    std::printf("Click on the 12 x 16 board to changed pixels: median %.2f ms, worst %.2f ms (%zu clicks)\n",
+                median(latencies), latencies.empty() ? -1.0 : latencies.back(), latencies.size());
+    finish(launched);
+}
+
+void idleLoad(Display* display, const std::string& game)
+{
+    for (const auto& [name, settings] : {std::pair{"music off", std::string(Quiet)},
+                                         std::pair{"music on", std::string("[Optionen]\nPlayMusic=1\nMusicLoop=-1\n")}}) {
+        Launched launched = launch(display, game, settings, 800);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+        const double before = cpuSeconds(launched.pid);
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        const double used = cpuSeconds(launched.pid) - before;
+        std::printf("Idle processor use over 10 s, %s: %.2f %%\n", name, used / 10.0 * 100.0);
+        finish(launched);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const fs::path here = fs::canonical("/proc/self/exe").parent_path();
+    const std::string game = (here.parent_path() / "tessaron").string();
+    const std::string bare = (here / "bench_bare_window").string();
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "No X display: run it under Xvfb (xvfb-run -a -s \"-screen 0 1280x1024x24\" %s)\n", argv[0]);
+        return 1;
+    }
+    startupAndMemory(display, game, bare, runs);
+    clickLatency(display, game);
+    idleLoad(display, game);
+    XCloseDisplay(display);
+    return 0;
+}
