@@ -329,6 +329,12 @@ void PuzzleWindow::paintEvent(QPaintEvent*)
     paintBackground();
     QPainter painter(this);
     painter.drawPixmap(0, 0, background_);
+    // The first activation (a sound, the texts, the music) once the window is on
+    // screen and painted, so that nothing of it delays the window.
+    if (activatedOnce_ && !firstPainted_) {
+        firstPainted_ = true;
+        QTimer::singleShot(0, this, [this] { table_.activate(); });
+    }
 }
 
 void PuzzleWindow::resizeEvent(QResizeEvent* event)
@@ -379,7 +385,6 @@ void PuzzleWindow::showEvent(QShowEvent* event)
         return;
     activatedOnce_ = true;
     buttons_[0]->setFocus(Qt::OtherFocusReason); // the first thing to do: start a game
-    QTimer::singleShot(0, this, [this] { table_.activate(); });
 }
 
 void PuzzleWindow::closeEvent(QCloseEvent* event)

@@ -97,6 +97,7 @@ private:
     HelpMenu* helpMenu_ = nullptr;
     QSet<QObject*> openDialogs_; // dialogs opened over the window, not yet closed
     bool activatedOnce_ = false;
+    bool firstPainted_ = false;
     int lastBoardCell_ = 0;           // where the keyboard was last on the board
     qint16 spokenLanguage_ = -1;      // the language of the texts below
     QString cellName_, emptyText_, placedText_, wrongText_, jokerText_, piecesLeft_, pieceInHand_;

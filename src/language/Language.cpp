@@ -7,6 +7,9 @@
 #include "settings/SettingsStore.h"
 #include "util/Numbers.h"
 
+#include <QDateTime>
+#include <QFileInfo>
+
 namespace tess {
 
 QString langKeyText(qint16 key)
@@ -14,15 +17,36 @@ QString langKeyText(qint16 key)
     return paddedNumber(key, 4);
 }
 
+namespace {
+
+// The table as the file now stands, read once and again only when the file changes.
+const QHash<QString, QString>& tableOf(const QString& path)
+{
+    static QString readPath;
+    static QDateTime readModified;
+    static qint64 readSize = -1;
+    static QHash<QString, QString> texts;
+    const QFileInfo file(path);
+    const QDateTime modified = file.exists() ? file.lastModified() : QDateTime();
+    const qint64 size = file.exists() ? file.size() : -1;
+    if (path != readPath || modified != readModified || size != readSize) {
+        texts = Profile(path, ProfileEncoding::Cp1252).readSection(QStringLiteral("Lang"));
+        readPath = path;
+        readModified = modified;
+        readSize = size;
+    }
+    return texts;
+}
+
+} // namespace
+
 QString GetLang(qint16 key)
 {
     QString text;
     trapped("Allgemein", "GetLang", [&](Steps& step) {
         QString keyText;
         step([&] { keyText = langKeyText(key); });
-        step([&] {
-            text = Profile(shared().LangFile, ProfileEncoding::Cp1252).read(QStringLiteral("Lang"), keyText);
-        });
+        step([&] { text = tableOf(shared().LangFile).value(keyText.toLower()); });
     });
     return text;
 }

@@ -159,6 +159,26 @@ std::optional<QString> Profile::find(const QString& section, const QString& key)
     return trimBlanks(entry.mid(entry.indexOf(u'=') + 1)).left(MaxValueLength);
 }
 
+QHash<QString, QString> Profile::readSection(const QString& section) const
+{
+    QHash<QString, QString> values;
+    const Lines content = load();
+    const qsizetype header = findSection(content.lines, section);
+    if (header < 0)
+        return values;
+    const qsizetype end = sectionEnd(content.lines, header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        const QString& line = content.lines[i];
+        const auto name = keyName(line);
+        if (!name)
+            continue;
+        const QString key = name->toLower();
+        if (!values.contains(key)) // the first of duplicate keys wins
+            values.insert(key, trimBlanks(line.mid(line.indexOf(u'=') + 1)).left(MaxValueLength));
+    }
+    return values;
+}
+
 QString Profile::read(const QString& section, const QString& key, const QString& fallback) const
 {
     return find(section, key).value_or(fallback);

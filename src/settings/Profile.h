@@ -6,6 +6,7 @@
 // and replace it atomically, so a failed write never leaves half a file.
 
 #include <QString>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QStringList>
@@ -27,6 +28,8 @@ public:
     // The value of `key` in `section`, or `fallback` when file, section or key is missing.
     QString read(const QString& section, const QString& key, const QString& fallback = {}) const;
     std::optional<QString> find(const QString& section, const QString& key) const;
+    // Every key of a section, as read() would give it, by its trimmed lower-case name.
+    QHash<QString, QString> readSection(const QString& section) const;
 
     // Creates file and section as needed. Returns false when the file could not be written.
     bool write(const QString& section, const QString& key, const QString& value) const;

@@ -192,7 +192,8 @@ private Q_SLOTS:
         shared().Tipp = 1;
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QVERIFY(runUntil([this] { return table().LayoutDone && !table().procedureRunning(); }, 2000));
+        // Up once the first activation has run (it passes the turn on).
+        QVERIFY(runUntil([this] { return table().LayoutDone && table().idleTimer().isActive() && !table().procedureRunning(); }, 2000));
     }
 
     void cleanup()
