@@ -101,7 +101,7 @@ void PuzzleTable::LoadGame()
             if (game.Album == 0) {
                 picture = LoadResPicture(qint16(game.Picture + 100));
             } else if (game.Album == 1) {
-                if (!QFile::exists(file))
+                if (file.isEmpty() || file.contains(QChar(u'\0')) || !QFile::exists(file))
                     file = picturesFolder() + QStringLiteral("puzzle01.jpg");
                 picture = LoadPicture(file);
             }
