@@ -4,6 +4,7 @@
 #include "game/HelpMenu.h"
 #include "game/ImageControl.h"
 #include "game/PuzzleWindow.h"
+#include "game/WindowFixture.h"
 #include "game/SharedState.h"
 #include "language/HelpWindow.h"
 #include "language/Language.h"
@@ -62,12 +63,7 @@ class TestHelpMenu : public QObject {
 private Q_SLOTS:
     void init()
     {
-        test::clearFolders();
-        shared() = SharedState{};
-        writeLanguageTable();
-        window = std::make_unique<PuzzleWindow>();
-        window->table().Form_Load();
-        shared().PlayMusic = 0;
+        window = test::loadedWindow();
         shared().PlaySound = 0;
         window->table().Sprache();
     }

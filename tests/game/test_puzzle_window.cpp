@@ -3,6 +3,7 @@
 
 #include "game/ImageControl.h"
 #include "game/PuzzleWindow.h"
+#include "game/WindowFixture.h"
 #include "game/SharedState.h"
 #include "language/Language.h"
 #include "support/RecordingEffects.h"
@@ -49,14 +50,9 @@ class TestPuzzleWindow : public QObject {
 private Q_SLOTS:
     void init()
     {
-        test::clearFolders();
-        shared() = SharedState{};
-        writeLanguageTable();
-        window = std::make_unique<PuzzleWindow>();
-        window->table().Form_Load();
+        window = test::loadedWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        shared().PlayMusic = 0;
         window->table().Form_Activate();
     }
     void cleanup()

@@ -1,0 +1,25 @@
+#pragma once
+// A game window loaded as the start-up loads it, in fresh folders, with the
+// music off, for the tests of the window and its menus.
+
+#include "game/PuzzleWindow.h"
+#include "game/SharedState.h"
+#include "language/Language.h"
+#include "support/TestEnvironment.h"
+
+#include <memory>
+
+namespace tess::test {
+
+inline std::unique_ptr<PuzzleWindow> loadedWindow()
+{
+    clearFolders();
+    shared() = SharedState{};
+    writeLanguageTable();
+    auto window = std::make_unique<PuzzleWindow>();
+    window->table().Form_Load();
+    shared().PlayMusic = 0;
+    return window;
+}
+
+} // namespace tess::test
