@@ -310,10 +310,14 @@ void PuzzleWindow::controlsChanged()
     timeBar_->setVisible(table_.LayoutDone);
     const double width = table_.metrics.SW > 0 ? table_.lblTime.width() * 100.0 / table_.metrics.SW : 0;
     timeBar_->setValue(std::clamp(int(width), 0, 100));
-    const QColor ring = shared().Rahmen == 1 ? QColor(255, 204, 0) : QColor(0, 200, 255);
-    for (ImageControl* control : cells_)
-        control->setFocusColour(ring);
-    stack_->setFocusColour(ring);
+    if (ringFrame_ != shared().Rahmen) {
+        // Controls change with every tick of the move clock: the ring only with the frame.
+        ringFrame_ = shared().Rahmen;
+        const QColor ring = ringFrame_ == 1 ? QColor(255, 204, 0) : QColor(0, 200, 255);
+        for (ImageControl* control : cells_)
+            control->setFocusColour(ring);
+        stack_->setFocusColour(ring);
+    }
     refreshSpokenTexts();
     for (std::size_t i = 0; i < buttons_.size(); ++i)
         buttons_[i]->setAccessibleName(table_.PicBut[i].tip);

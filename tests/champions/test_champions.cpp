@@ -9,6 +9,7 @@
 #include "settings/Profile.h"
 #include "support/RecordingEffects.h"
 #include "support/ScriptedDialogs.h"
+#include "support/FreshState.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
@@ -51,12 +52,9 @@ class TestChampions : public QObject {
 private Q_SLOTS:
     void init()
     {
-        test::clearFolders();
-        shared() = SharedState{};
-        dimGSize();
+        test::freshState();
         shared().BoardRows = 4;
         shared().BoardCols = 5;
-        writeLanguageTable();
     }
 
     void theCodecMatchesValuesWorkedOutByHand()

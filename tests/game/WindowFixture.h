@@ -5,6 +5,7 @@
 #include "game/PuzzleWindow.h"
 #include "game/SharedState.h"
 #include "language/Language.h"
+#include "support/FreshState.h"
 #include "support/TestEnvironment.h"
 
 #include <memory>
@@ -13,9 +14,7 @@ namespace tess::test {
 
 inline std::unique_ptr<PuzzleWindow> loadedWindow()
 {
-    clearFolders();
-    shared() = SharedState{};
-    writeLanguageTable();
+    freshState();
     auto window = std::make_unique<PuzzleWindow>();
     window->table().Form_Load();
     shared().PlayMusic = 0;

@@ -2,6 +2,7 @@
 // what was chosen.
 
 #include "game/GameFixture.h"
+#include "support/FreshState.h"
 #include "game/ImageControl.h"
 #include "errors/RunTimeError.h"
 #include "resources/BackChoiceDialog.h"
@@ -63,10 +64,7 @@ class TestChoiceDialogs : public QObject {
 private Q_SLOTS:
     void init()
     {
-        test::clearFolders();
-        shared() = SharedState{};
-        dimGSize();
-        writeLanguageTable();
+        test::freshState();
     }
 
     void theRingRunsThroughTheFolderAndBack()

@@ -2,6 +2,7 @@
 // music following its box, and the game window following the new values.
 
 #include "game/GameFixture.h"
+#include "support/FreshState.h"
 #include "settings/OptionsDialog.h"
 #include "settings/Profile.h"
 #include "settings/SettingsStore.h"
@@ -49,11 +50,8 @@ class TestOptions : public QObject {
 private Q_SLOTS:
     void init()
     {
-        test::clearFolders();
-        shared() = SharedState{};
-        dimGSize();
+        test::freshState();
         shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("Cleo"), QStringLiteral("Dan")};
-        writeLanguageTable();
     }
 
     void loadingWritesEveryValueBackUnchanged()

@@ -1,0 +1,19 @@
+#pragma once
+// A fresh start for a test case: empty folders, the shared state as at a
+// first start with its board size table, and the language table written out.
+
+#include "game/SharedState.h"
+#include "language/Language.h"
+#include "support/TestEnvironment.h"
+
+namespace tess::test {
+
+inline void freshState()
+{
+    clearFolders();
+    shared() = SharedState{};
+    dimGSize();
+    writeLanguageTable();
+}
+
+} // namespace tess::test
