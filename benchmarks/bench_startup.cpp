@@ -82,9 +82,11 @@ Launched launch(Display* display, const std::string& program, const std::string&
     XSelectInput(display, root, SubstructureNotifyMask);
     XSync(display, True);
     const Clock::time_point start = Clock::now();
+    const long long launchNs = std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch()).count();
     run.pid = fork();
     if (run.pid == 0) {
         setEnvironment(run.home);
+        setenv("TESSARON_START_TRACE", (std::to_string(launchNs) + ":" + (run.home / "trace").string()).c_str(), 1);
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -106,6 +108,20 @@ Launched launch(Display* display, const std::string& program, const std::string&
     }
     XSelectInput(display, root, NoEventMask);
     return run;
+}
+
+// The game's own marks on its way to the window ("name ms" lines), read before the home goes.
+std::vector<std::pair<std::string, double>> marks(const Launched& run)
+{
+    std::vector<std::pair<std::string, double>> found;
+    std::ifstream trace(run.home / "trace");
+    std::string line;
+    while (std::getline(trace, line)) {
+        const auto space = line.rfind(' ');
+        if (space != std::string::npos)
+            found.emplace_back(line.substr(0, space), std::atof(line.c_str() + space + 1));
+    }
+    return found;
 }
 
 void finish(Launched& run)
@@ -193,6 +209,8 @@ const char* Quiet = "[Optionen]\nPlayMusic=0\nPlaySound=0\n";
 void startupAndMemory(Display* display, const std::string& game, const std::string& bare, int runs)
 {
     std::map<std::string, std::vector<double>> mapped, rss, anon;
+    std::vector<std::string> markOrder;
+    std::map<std::string, std::vector<double>> markTimes;
     for (int run = 0; run < runs; ++run) {
         for (const auto& [name, program, width, settings] :
              {std::tuple{std::string("bare"), bare, 1000, std::string()},
@@ -204,6 +222,13 @@ void startupAndMemory(Display* display, const std::string& game, const std::stri
             mapped[name].push_back(launched.mappedMs);
             rss[name].push_back(mem.count("VmRSS") ? mem.at("VmRSS") : -1);
             anon[name].push_back(mem.count("RssAnon") ? mem.at("RssAnon") : -1);
+            if (name == "game, music off") {
+                for (const auto& [mark, ms] : marks(launched)) {
+                    if (!markTimes.count(mark))
+                        markOrder.push_back(mark);
+                    markTimes[mark].push_back(ms);
+                }
+            }
             finish(launched);
         }
     }
@@ -212,6 +237,9 @@ void startupAndMemory(Display* display, const std::string& game, const std::stri
     for (const auto& [name, times] : mapped)
         std::printf("  %-16s %10.1f %10.1f %10.1f\n", name.c_str(), median(times), median(rss[name]), median(anon[name]));
     std::printf("  ratio game (music off) / bare: %.2f\n", median(mapped["game, music off"]) / median(mapped["bare"]));
+    std::printf("The game's way to its window (music off, ms since launch, median):\n");
+    for (const std::string& mark : markOrder)
+        std::printf("  %-26s %8.1f\n", mark.c_str(), median(markTimes[mark]));
 }
 
 void clickLatency(Display* display, const std::string& game)

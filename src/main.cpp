@@ -8,6 +8,7 @@
 #include "language/StartupWindow.h"
 #include "resources/Resources.h"
 #include "sound/AudioDevice.h"
+#include "util/StartTrace.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -18,7 +19,9 @@
 
 int main(int argc, char* argv[])
 {
+    tess::startMark("main");
     tess::GuardedApplication app(argc, argv);
+    tess::startMark("application");
     QApplication::setApplicationName(QStringLiteral("Tessaron"));
     // The desktop entry, the icon and the metadata share this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.marlpit.Tessaron"));
@@ -41,10 +44,14 @@ int main(int argc, char* argv[])
 
     std::unique_ptr<tess::PuzzleWindow> game;
     tess::StartupWindow startup([&game]() -> QWidget* {
+        tess::startMark("splash shown");
         game = std::make_unique<tess::PuzzleWindow>();
+        tess::startMark("game window constructed");
         game->table().Form_Load();
+        tess::startMark("game loaded");
         return game.get();
     });
+    tess::startMark("splash constructed");
     startup.Form_Load();
 
     const int result = QApplication::exec();

@@ -11,6 +11,7 @@
 #include "settings/OptionsDialog.h"
 #include "language/Language.h"
 #include "resources/Resources.h"
+#include "util/StartTrace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -337,7 +338,11 @@ void PuzzleWindow::paintEvent(QPaintEvent*)
     // screen and painted, so that nothing of it delays the window.
     if (activatedOnce_ && !firstPainted_) {
         firstPainted_ = true;
-        QTimer::singleShot(0, this, [this] { table_.activate(); });
+        startMark("game window painted");
+        QTimer::singleShot(0, this, [this] {
+            table_.activate();
+            startMark("first activation");
+        });
     }
 }
 
@@ -388,6 +393,7 @@ void PuzzleWindow::showEvent(QShowEvent* event)
     if (activatedOnce_)
         return;
     activatedOnce_ = true;
+    startMark("game window shown");
     buttons_[0]->setFocus(Qt::OtherFocusReason); // the first thing to do: start a game
 }
 

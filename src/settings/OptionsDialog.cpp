@@ -234,10 +234,8 @@ void OptionsDialog::chkMusic_Click()
         step([&] { s.PlayMusic = chkMusic->isChecked() ? 1 : 0; });
         step([&] {
             const bool on = s.PlayMusic != 0;
-            if (!on) {
-                Music::instance().closeMusic();
-                Music::instance().Timer2().stop();
-            }
+            if (!on)
+                Music::instance().switchOff();
             for (QRadioButton* button : optMusicLoop)
                 button->setEnabled(on);
             // Only the player's click starts a song, not the load step.

@@ -1,12 +1,10 @@
 #include "sound/AudioDevice.h"
 
+#include "sound/AudioLibraries.h"
 #include "sound/Sequencer.h"
 
 #include <QEventLoop>
 #include <QTimer>
-
-#include <SDL.h>
-#include <SDL_mixer.h>
 
 namespace tess {
 
@@ -19,12 +17,12 @@ bool openMixer()
 {
     // SDL would catch SIGINT and SIGTERM for an event loop we do not run,
     // and the game could then no longer be ended from outside.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    audio::use().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (audio::use().SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
-    if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, AUDIO_S16SYS, 2, BufferFrames) == 0)
+    if (audio::use().Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, AUDIO_S16SYS, 2, BufferFrames) == 0)
         return true;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audio::use().SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
 }
 
@@ -47,9 +45,13 @@ bool AudioDevice::open()
 {
     if (open_ || failed_)
         return open_;
+    if (!audio::load()) {
+        failed_ = true;
+        return false;
+    }
     if (!openMixer()) {
         // No sound card (or no sound server): play silently on the dummy driver.
-        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        audio::use().SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
         forcedDummy_ = true;
         if (!openMixer()) {
             failed_ = true;
@@ -57,9 +59,9 @@ bool AudioDevice::open()
         }
     }
     Uint16 format = 0;
-    Mix_QuerySpec(&frequency_, &format, &channels_);
-    Mix_AllocateChannels(1);
-    Mix_Volume(EffectChannel, MIX_MAX_VOLUME);
+    audio::use().Mix_QuerySpec(&frequency_, &format, &channels_);
+    audio::use().Mix_AllocateChannels(1);
+    audio::use().Mix_Volume(EffectChannel, MIX_MAX_VOLUME);
     open_ = true;
     sequencer_ = std::make_unique<Sequencer>(frequency_, channels_);
     sequencer_->attach();
@@ -68,7 +70,7 @@ bool AudioDevice::open()
 
 const char* AudioDevice::driverName() const
 {
-    return open_ ? SDL_GetCurrentAudioDriver() : nullptr;
+    return open_ ? audio::use().SDL_GetCurrentAudioDriver() : nullptr;
 }
 
 Sequencer& AudioDevice::sequencer()
@@ -79,19 +81,25 @@ Sequencer& AudioDevice::sequencer()
     return *sequencer_;
 }
 
+void AudioDevice::releaseMusic()
+{
+    if (sequencer_)
+        sequencer_->release();
+}
+
 void AudioDevice::playEffect(const QByteArray& wav, bool wait)
 {
     if (!open())
         return;
     // Stop the old sound before its bytes go.
-    Mix_HaltChannel(EffectChannel);
+    audio::use().Mix_HaltChannel(EffectChannel);
     if (chunk_) {
-        Mix_FreeChunk(chunk_);
+        audio::use().Mix_FreeChunk(chunk_);
         chunk_ = nullptr;
     }
     effectBytes_ = wav;
-    chunk_ = Mix_LoadWAV_RW(SDL_RWFromConstMem(effectBytes_.constData(), int(effectBytes_.size())), 1);
-    if (!chunk_ || Mix_PlayChannel(EffectChannel, chunk_, 0) < 0)
+    chunk_ = audio::use().Mix_LoadWAV_RW(audio::use().SDL_RWFromConstMem(effectBytes_.constData(), int(effectBytes_.size())), 1);
+    if (!chunk_ || audio::use().Mix_PlayChannel(EffectChannel, chunk_, 0) < 0)
         return;
     if (wait) {
         const double seconds = double(chunk_->alen) / (frequency_ * channels_ * 2);
@@ -101,7 +109,7 @@ void AudioDevice::playEffect(const QByteArray& wav, bool wait)
 
 bool AudioDevice::effectPlaying() const
 {
-    return open_ && Mix_Playing(EffectChannel) != 0;
+    return open_ && audio::use().Mix_Playing(EffectChannel) != 0;
 }
 
 void AudioDevice::waitForEffect(double seconds) const
@@ -128,16 +136,16 @@ void AudioDevice::close()
         return;
     if (sequencer_)
         sequencer_->detach();
-    Mix_HaltChannel(-1);
+    audio::use().Mix_HaltChannel(-1);
     if (chunk_) {
-        Mix_FreeChunk(chunk_);
+        audio::use().Mix_FreeChunk(chunk_);
         chunk_ = nullptr;
     }
-    Mix_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audio::use().Mix_CloseAudio();
+    audio::use().SDL_QuitSubSystem(SDL_INIT_AUDIO);
     sequencer_.reset();
     if (forcedDummy_)
-        SDL_ResetHint(SDL_HINT_AUDIODRIVER); // the next opening tries the real device again
+        audio::use().SDL_ResetHint(SDL_HINT_AUDIODRIVER); // the next opening tries the real device again
     forcedDummy_ = false;
     open_ = false;
     failed_ = false;

@@ -3,7 +3,7 @@
 // on a single channel, so a new effect stops the one still playing; the
 // songs are rendered by the sequencer into the same device. Without a sound
 // card the device falls back to SDL's silent "dummy" driver and the game runs
-// on as if it played.
+// on as if it played; so it does when the audio libraries are missing.
 
 #include <QByteArray>
 
@@ -34,6 +34,8 @@ public:
     bool effectPlaying() const;
 
     Sequencer& sequencer();
+    // Music switched off: the synthesizer and its soundfont leave memory.
+    void releaseMusic();
 
     // Stops everything and closes the device (the end of the program, tests).
     void close();

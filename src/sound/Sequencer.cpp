@@ -2,10 +2,9 @@
 
 #include "sound/MidiFile.h"
 
-#include <QFileInfo>
+#include "sound/AudioLibraries.h"
 
-#include <SDL_mixer.h>
-#include <fluidsynth.h>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <chrono>
@@ -34,22 +33,36 @@ Sequencer::Sequencer(int frequency, int channels)
     : frequency_(frequency), channels_(channels)
 {
     // FluidSynth's chatter (missing soundfont, unknown controllers) is no concern of the player.
-    for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-        fluid_set_log_function(level, quietLog, nullptr);
+    if (audio::load()) {
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+            audio::use().fluid_set_log_function(level, quietLog, nullptr);
+    }
 }
 
 Sequencer::~Sequencer()
 {
     detach();
+    release();
+}
+
+void Sequencer::release()
+{
+    if (loader_.joinable())
+        loader_.join();
     std::lock_guard lock(mutex_);
     if (player_) {
-        fluid_player_stop(player_);
-        delete_fluid_player(player_);
+        audio::use().fluid_player_stop(player_);
+        audio::use().delete_fluid_player(player_);
+        player_ = nullptr;
     }
     if (synth_)
-        delete_fluid_synth(synth_);
+        audio::use().delete_fluid_synth(synth_);
     if (settings_)
-        delete_fluid_settings(settings_);
+        audio::use().delete_fluid_settings(settings_);
+    synth_ = nullptr;
+    settings_ = nullptr;
+    ready_ = false;
+    missing_ = false;
 }
 
 QString Sequencer::soundFontPath()
@@ -70,7 +83,17 @@ void Sequencer::attach()
     if (attached_)
         return;
     attached_ = true;
-    Mix_HookMusic(&Sequencer::hook, this);
+    audio::use().Mix_HookMusic(&Sequencer::hook, this);
+}
+
+void Sequencer::startLoading()
+{
+    // The soundfont and the synthesizer come with the first song, so that a
+    // game without music never holds them.
+    if (!attached_ || synth_ || loading_ || missing_)
+        return;
+    if (loader_.joinable())
+        loader_.join(); // a loader that found no soundfont has ended
     loading_ = true;
     loader_ = std::thread(&Sequencer::load, this, soundFontPath());
 }
@@ -78,7 +101,7 @@ void Sequencer::attach()
 void Sequencer::detach()
 {
     if (attached_) {
-        Mix_HookMusic(nullptr, nullptr);
+        audio::use().Mix_HookMusic(nullptr, nullptr);
         attached_ = false;
     }
     if (loader_.joinable())
@@ -88,20 +111,21 @@ void Sequencer::detach()
 void Sequencer::load(QString path)
 {
     // Runs on its own thread: 15 to 50 ms and 13 MB that the start must not wait for.
-    fluid_settings_t* settings = new_fluid_settings();
-    fluid_settings_setnum(settings, "synth.sample-rate", frequency_);
-    fluid_settings_setnum(settings, "synth.gain", MusicGain);
+    fluid_settings_t* settings = audio::use().new_fluid_settings();
+    audio::use().fluid_settings_setnum(settings, "synth.sample-rate", frequency_);
+    audio::use().fluid_settings_setnum(settings, "synth.gain", MusicGain);
     // Only the instruments a song uses come into memory, and a voice pool the
     // size our songs need: together some ten megabytes less.
-    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-    fluid_settings_setint(settings, "synth.polyphony", 64);
-    fluid_synth_t* synth = new_fluid_synth(settings);
+    audio::use().fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+    audio::use().fluid_settings_setint(settings, "synth.polyphony", 64);
+    fluid_synth_t* synth = audio::use().new_fluid_synth(settings);
     const bool loaded = synth && QFileInfo::exists(path)
-        && fluid_synth_sfload(synth, QFile::encodeName(path).constData(), 1) != FLUID_FAILED;
+        && audio::use().fluid_synth_sfload(synth, QFile::encodeName(path).constData(), 1) != FLUID_FAILED;
     if (!loaded) {
         if (synth)
-            delete_fluid_synth(synth);
-        delete_fluid_settings(settings);
+            audio::use().delete_fluid_synth(synth);
+        audio::use().delete_fluid_settings(settings);
+        missing_ = true;
         loading_ = false;
         return;
     }
@@ -124,12 +148,12 @@ bool Sequencer::waitUntilReady(int milliseconds) const
 
 void Sequencer::startPlayer()
 {
-    player_ = new_fluid_player(synth_);
+    player_ = audio::use().new_fluid_player(synth_);
     if (!player_)
         return;
-    fluid_player_add_mem(player_, song_.constData(), std::size_t(song_.size()));
+    audio::use().fluid_player_add_mem(player_, song_.constData(), std::size_t(song_.size()));
     if (playing_)
-        fluid_player_play(player_);
+        audio::use().fluid_player_play(player_);
 }
 
 bool Sequencer::openSong(const QByteArray& midi)
@@ -144,6 +168,8 @@ bool Sequencer::openSong(const QByteArray& midi)
     playing_ = false;
     if (synth_)
         startPlayer();
+    else
+        startLoading();
     return true;
 }
 
@@ -154,7 +180,7 @@ void Sequencer::play()
         return;
     playing_ = true;
     if (player_)
-        fluid_player_play(player_);
+        audio::use().fluid_player_play(player_);
 }
 
 bool Sequencer::isOpen() const
@@ -174,21 +200,21 @@ long Sequencer::position() const
     std::lock_guard lock(mutex_);
     if (!songOpen_ || !player_)
         return 0;
-    if (fluid_player_get_status(player_) == FLUID_PLAYER_DONE)
+    if (audio::use().fluid_player_get_status(player_) == FLUID_PLAYER_DONE)
         return length_;
-    return std::clamp<long>(fluid_player_get_current_tick(player_), 0, length_);
+    return std::clamp<long>(audio::use().fluid_player_get_current_tick(player_), 0, length_);
 }
 
 void Sequencer::closeSong()
 {
     std::lock_guard lock(mutex_);
     if (player_) {
-        fluid_player_stop(player_);
-        delete_fluid_player(player_);
+        audio::use().fluid_player_stop(player_);
+        audio::use().delete_fluid_player(player_);
         player_ = nullptr;
     }
     if (synth_)
-        fluid_synth_system_reset(synth_); // no note rings on after the song
+        audio::use().fluid_synth_system_reset(synth_); // no note rings on after the song
     songOpen_ = false;
     playing_ = false;
     song_.clear();
@@ -207,11 +233,11 @@ void Sequencer::render(qint16* stream, int frames)
     if (!synth_ || !player_ || !playing_)
         return; // the mixer has filled the stream with silence
     if (channels_ == 2) {
-        fluid_synth_write_s16(synth_, frames, stream, 0, 2, stream, 1, 2);
+        audio::use().fluid_synth_write_s16(synth_, frames, stream, 0, 2, stream, 1, 2);
         return;
     }
     std::vector<qint16> stereo(std::size_t(frames) * 2);
-    fluid_synth_write_s16(synth_, frames, stereo.data(), 0, 2, stereo.data(), 1, 2);
+    audio::use().fluid_synth_write_s16(synth_, frames, stereo.data(), 0, 2, stereo.data(), 1, 2);
     for (int f = 0; f < frames; ++f) {
         const int left = stereo[std::size_t(f) * 2];
         const int right = stereo[std::size_t(f) * 2 + 1];

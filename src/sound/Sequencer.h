@@ -1,8 +1,8 @@
 #pragma once
 // The song player: FluidSynth renders a standard MIDI file with a General
 // MIDI soundfont into the audio device (through SDL_mixer's music hook). The
-// soundfont loads on a background thread so it never slows the start; until
-// it is there, a song waits silently and starts when it is ready. Without a
+// soundfont loads on a background thread when the first song opens; until it
+// is there, the song waits silently and starts when it is ready. Without a
 // soundfont the songs stay silent.
 
 #include <QByteArray>
@@ -23,7 +23,7 @@ public:
     Sequencer(int frequency, int channels);
     ~Sequencer();
 
-    // Hooks into the open audio device and starts loading the soundfont.
+    // Hooks into the open audio device; the soundfont loads with the first song.
     void attach();
     // Unhooks and waits for the loader; the sequencer is silent afterwards.
     void detach();
@@ -37,6 +37,9 @@ public:
     long length() const;
     long position() const;
     void closeSong();
+    // Gives back the synthesizer and its soundfont (music switched off); the
+    // next song loads them again.
+    void release();
 
     // True once the soundfont is loaded (false for good when there is none).
     bool ready() const { return ready_; }
@@ -50,6 +53,7 @@ public:
 private:
     static void hook(void* self, unsigned char* stream, int length);
     void render(qint16* stream, int frames);
+    void startLoading(); // with mutex_ held
     void load(QString path);
     void startPlayer(); // with mutex_ held
 
@@ -66,6 +70,7 @@ private:
     bool attached_ = false;
     std::atomic<bool> ready_{false};
     std::atomic<bool> loading_{false};
+    std::atomic<bool> missing_{false}; // no soundfont found: no further tries until release()
     std::thread loader_;
 };
 

@@ -132,4 +132,11 @@ void Music::closeMusic()
     mciSendString(QStringLiteral("close midi"));
 }
 
+void Music::switchOff()
+{
+    closeMusic();
+    timer2_.stop();
+    AudioDevice::instance().releaseMusic();
+}
+
 } // namespace tess

@@ -38,6 +38,9 @@ public:
     void Timer2_Timer();
     // "close midi": stops the song (options dialog, the game window's unload step).
     void closeMusic();
+    // Music switched off: the song stops, no other follows, and the
+    // synthesizer gives its memory back.
+    void switchOff();
 
     QTimer& Timer2() { return timer2_; }
     qint16 LastSong() const { return lastSong_; }

@@ -112,13 +112,16 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         Music::instance().MakeMusic();
         QVERIFY(songs.isOpen());
+        QVERIFY(songs.waitUntilReady(5000));
         tick(dialog.chkMusic);
         QCOMPARE(shared().PlayMusic, qint16(0));
         QVERIFY(!songs.isOpen());
+        QVERIFY(!songs.ready()); // the synthesizer has gone
         QVERIFY(!dialog.optMusicLoop[0]->isEnabled());
         Music::instance().setLastSong(0);
         tick(dialog.chkMusic);
         QVERIFY(songs.isOpen());
+        QVERIFY(songs.waitUntilReady(5000)); // and is back for the new song
         QVERIFY(Music::instance().LastSong() != 0);
         QVERIFY(dialog.optMusicLoop[0]->isEnabled());
         tick(dialog.optMusicLoop[1]);

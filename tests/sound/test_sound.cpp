@@ -206,6 +206,24 @@ private Q_SLOTS:
         QVERIFY2(heard.rms() > 0.003, qPrintable(QString::number(heard.rms())));
     }
 
+    void theSynthesizerComesWithTheFirstSongAndLeavesWithTheMusic()
+    {
+        const QString file = openOnDisk(false);
+        Sequencer& songs = AudioDevice::instance().sequencer();
+        PlayWAV(111, 0); // an effect alone loads no soundfont
+        QVERIFY(!songs.waitUntilReady(300));
+        Music::instance().MakeMusic();
+        QVERIFY(songs.waitUntilReady(5000));
+        Music::instance().switchOff();
+        QVERIFY(!songs.isOpen());
+        QVERIFY(!songs.ready());
+        QVERIFY(!Music::instance().Timer2().isActive());
+        Music::instance().MakeMusic(); // switched on again: a song is heard again
+        QVERIFY(songs.waitUntilReady(5000));
+        waitUntil([&songs] { return songs.position() > 2000; }, 3000);
+        QVERIFY2(closeAndListen(file).rms() > 0.003, "no song after the music came back");
+    }
+
     void withoutASoundfontSongsAreSilentAndNoError()
     {
         test::ScriptedReporter reporter;
