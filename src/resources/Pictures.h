@@ -11,6 +11,9 @@ namespace tess {
 // one that does not decode.
 QImage LoadPicture(const QString& path);
 
+// "png", "bmp", "gif" or "jpeg" by the first bytes; empty for anything else.
+QByteArray pictureFormat(const QByteArray& bytes);
+
 // Decodes picture bytes; 481 when they are not a picture. `name` goes to the log.
 QImage decodePicture(const QByteArray& bytes, const QString& name);
 

@@ -8,6 +8,7 @@
 #include "support/TestEnvironment.h"
 #include "util/PrivateFiles.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -26,6 +27,20 @@ QByteArray readRaw(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+bool imagePluginLoaded()
+{
+    return readRaw(QStringLiteral("/proc/self/maps")).contains("/imageformats/");
+}
+
 
 } // namespace
 
@@ -34,6 +49,29 @@ class TestResources : public QObject {
 
 private Q_SLOTS:
     void init() { test::clearFolders(); }
+
+    // First of all, while no image plugin has been loaded in this process.
+    void picturesDecodeByTheirBytesAndPngAndBmpNeedNoPlugin()
+    {
+        QVERIFY(!imagePluginLoaded());
+        QCOMPARE(LoadArt(QStringLiteral("empty.png")).size(), QSize(100, 100));
+        QCOMPARE(LoadResPicture(201).size(), QSize(640, 480));
+        QVERIFY2(!imagePluginLoaded(), "decoding PNG and BMP loaded the image plugins");
+
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::darkRed);
+        for (const char* format : {"png", "bmp", "jpeg"}) {
+            const QByteArray bytes = encoded(image, format);
+            QCOMPARE(pictureFormat(bytes), QByteArray(format));
+            QCOMPARE(decodePicture(bytes, QStringLiteral("named.gif")).size(), QSize(40, 30));
+        }
+        QCOMPARE(pictureFormat("GIF89a\x28\x00"), QByteArray("gif"));
+        QCOMPARE(pictureFormat("RIFF....WEBP"), QByteArray());
+        // Bytes of a format not named here (an icon) still decode by Qt's guess.
+        QByteArray icon = encoded(image, "ico");
+        QVERIFY(!icon.isEmpty());
+        QCOMPARE(decodePicture(icon, QStringLiteral("icon")).size(), QSize(40, 30));
+    }
 
     void itemsAreFoundByTypeAndNumberWhateverTheCase()
     {
