@@ -13,24 +13,19 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QTimer>
+
+#include <fontconfig/fontconfig.h>
 
 #include <memory>
+#include <thread>
 
-int main(int argc, char* argv[])
+namespace {
+
+// The window icon comes once the game window is painted: decoding its sizes
+// need not delay the start.
+void installWindowIcon()
 {
-    tess::startMark("main");
-    tess::GuardedApplication app(argc, argv);
-    tess::startMark("application");
-    QApplication::setApplicationName(QStringLiteral("Tessaron"));
-    // The desktop entry, the icon and the metadata share this id.
-    QGuiApplication::setDesktopFileName(QStringLiteral("example.marlpit.Tessaron"));
-
-    tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
-    tess::setErrorReporter(&reporter);
-
-    // The window icon comes once the game shows: decoding its sizes need not delay the start.
-    QTimer::singleShot(0, [] { tess::trapped("Tessaron", "main", [](tess::Steps& step) {
+    tess::trapped("Tessaron", "main", [](tess::Steps& step) {
         step([] {
             QIcon icon;
             for (const QString& size : {QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("128"), QStringLiteral("256")})
@@ -40,12 +35,34 @@ int main(int argc, char* argv[])
             icon.addPixmap(small);
             QApplication::setWindowIcon(icon);
         });
-    }); });
+    });
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    tess::startMark("main");
+    // Fontconfig reads its configuration and font caches on a thread of its own
+    // while Qt connects to the display; the splash's first text would wait for it.
+    const std::jthread fonts([] {
+        FcInit();
+        tess::startMark("fonts ready");
+    });
+    tess::GuardedApplication app(argc, argv);
+    tess::startMark("application");
+    QApplication::setApplicationName(QStringLiteral("Tessaron"));
+    // The desktop entry, the icon and the metadata share this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.marlpit.Tessaron"));
+
+    tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
+    tess::setErrorReporter(&reporter);
 
     std::unique_ptr<tess::PuzzleWindow> game;
     tess::StartupWindow startup([&game]() -> QWidget* {
         tess::startMark("splash shown");
         game = std::make_unique<tess::PuzzleWindow>();
+        QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, &installWindowIcon);
         tess::startMark("game window constructed");
         game->table().Form_Load();
         tess::startMark("game loaded");

@@ -3,8 +3,41 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QCoreApplication>
+#include <QHash>
 
 namespace tess {
+
+namespace {
+
+QHash<QString, QPixmap>& scaledCopies()
+{
+    static QHash<QString, QPixmap> copies;
+    static const bool clearedAtTheEnd = [] {
+        qAddPostRoutine([] { copies.clear(); }); // no pixmap may outlive the application
+        return true;
+    }();
+    Q_UNUSED(clearedAtTheEnd);
+    return copies;
+}
+
+// Controls that show the same picture at the same size (the empty cells of
+// a board, the back of every piece) share one scaled copy; a copy that no
+// control shows any more goes when the next one is made.
+QPixmap scaledPicture(const QImage& picture, const QSize& size, qreal ratio)
+{
+    QHash<QString, QPixmap>& copies = scaledCopies();
+    const QString key = QStringLiteral("%1 %2x%3 %4").arg(picture.cacheKey()).arg(size.width()).arg(size.height()).arg(ratio);
+    if (const auto found = copies.constFind(key); found != copies.constEnd())
+        return *found;
+    copies.removeIf([](const auto& entry) { return entry.value().isDetached(); });
+    QPixmap scaled = QPixmap::fromImage(picture.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    scaled.setDevicePixelRatio(ratio);
+    copies.insert(key, scaled);
+    return scaled;
+}
+
+} // namespace
 
 ImageControl::ImageControl(QWidget* parent)
     : QWidget(parent)
@@ -53,8 +86,7 @@ void ImageControl::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const qreal ratio = devicePixelRatioF();
     if (!picture_.isNull() && (scaled_.isNull() || scaledFor_ != size() || scaledRatio_ != ratio)) {
-        scaled_ = QPixmap::fromImage(picture_.scaled(size() * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        scaled_.setDevicePixelRatio(ratio);
+        scaled_ = scaledPicture(picture_, size(), ratio);
         scaledFor_ = size();
         scaledRatio_ = ratio;
     }

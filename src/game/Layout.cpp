@@ -49,6 +49,33 @@ QRect placed(double left, double top, double width, double height)
 
 } // namespace
 
+namespace {
+
+QRectF bounds(const PaintOp& op)
+{
+    if (op.kind == PaintOp::Art)
+        return op.target;
+    return QRectF(op.from, op.to).normalized().adjusted(-1, -1, 1, 1); // the pen's width
+}
+
+bool same(const PaintOp& a, const PaintOp& b)
+{
+    return a.kind == b.kind && a.colour == b.colour && a.from == b.from && a.to == b.to && a.target == b.target && a.art == b.art;
+}
+
+} // namespace
+
+void addPaint(std::vector<PaintOp>& background, const std::vector<PaintOp>& more)
+{
+    for (const PaintOp& op : more) {
+        const bool covers = op.kind == PaintOp::Art;
+        std::erase_if(background, [&](const PaintOp& earlier) {
+            return same(earlier, op) || (covers && op.target.contains(bounds(earlier)));
+        });
+        background.push_back(op);
+    }
+}
+
 WindowLayout layoutWindow(const LayoutMetrics& m)
 {
     WindowLayout out;

@@ -22,7 +22,8 @@ int half(int value);
 inline const QColor LightGrey(192, 192, 192);
 inline const QColor DarkGrey(128, 128, 128);
 
-// One thing painted into the window's persistent background.
+// One thing painted into the window's background. The window art is opaque:
+// a picture hides whatever lies under it.
 struct PaintOp {
     enum Kind { Line, Rectangle, Art };
     Kind kind = Line;
@@ -32,6 +33,12 @@ struct PaintOp {
     QRectF target; // Art: where the picture is stretched to
     QString art;   // Art: the window-art file
 };
+
+// Appends `more` to the background, leaving out what they paint over: an
+// earlier operation drawn again, and anything that lies wholly under a
+// picture. So the list stays as long as one window's worth, however many
+// games are played.
+void addPaint(std::vector<PaintOp>& background, const std::vector<PaintOp>& more);
 
 struct LayoutMetrics {
     int SW = 0;

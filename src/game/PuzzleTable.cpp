@@ -235,7 +235,7 @@ void PuzzleTable::positionieren()
         });
         step([&] { ResizeGame(); });
         step([&] {
-            background.insert(background.end(), window.paint.begin(), window.paint.end());
+            addPaint(background, window.paint);
             imgCopyright = window.copyright;
             lblTime = window.time;
             for (std::size_t i = 0; i < PicBut.size(); ++i) {
@@ -276,7 +276,7 @@ void PuzzleTable::ResizeGame()
                 cell.visible = true;
             }
         });
-        step([&] { background.insert(background.end(), board.paint.begin(), board.paint.end()); });
+        step([&] { addPaint(background, board.paint); });
         step([&] {
             imgPreview.geometry = board.preview;
             imgStack.face = Face::Back;

@@ -248,23 +248,14 @@ void PuzzleWindow::backgroundChanged()
     update();
 }
 
-void PuzzleWindow::paintBackground()
+void PuzzleWindow::paintBackground(QPainter& painter, const QRect& area)
 {
-    // Painted once: only operations not yet applied are drawn, unless the
-    // window's size or pixel density changed, which starts the picture anew.
-    const qreal ratio = devicePixelRatioF();
-    if (background_.isNull() || background_.size() != size() * ratio || background_.devicePixelRatio() != ratio) {
-        background_ = QPixmap(size() * ratio);
-        background_.setDevicePixelRatio(ratio);
-        background_.fill(table_.backColor);
-        painted_ = 0;
-    }
-    if (painted_ == table_.background.size())
-        return;
-    QPainter painter(&background_);
+    // Drawn where Qt asks rather than kept in a picture the size of the window:
+    // the window's own buffer holds it between paints, and most of the
+    // background lies under controls that paint themselves.
+    painter.fillRect(area, table_.backColor);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    for (; painted_ < table_.background.size(); ++painted_) {
-        const PaintOp& op = table_.background[painted_];
+    for (const PaintOp& op : table_.background) {
         switch (op.kind) {
         case PaintOp::Line:
             painter.setPen(op.colour);
@@ -276,7 +267,8 @@ void PuzzleWindow::paintBackground()
             painter.drawRect(QRectF(op.from, op.to).normalized());
             break;
         case PaintOp::Art:
-            painter.drawImage(op.target, art(op.art));
+            if (op.target.intersects(area))
+                painter.drawImage(op.target, art(op.art));
             break;
         }
     }
@@ -329,16 +321,16 @@ void PuzzleWindow::controlsChanged()
     copyright_->setVisible(table_.LayoutDone);
 }
 
-void PuzzleWindow::paintEvent(QPaintEvent*)
+void PuzzleWindow::paintEvent(QPaintEvent* event)
 {
-    paintBackground();
     QPainter painter(this);
-    painter.drawPixmap(0, 0, background_);
+    paintBackground(painter, event->rect());
     // The first activation (a sound, the texts, the music) once the window is on
     // screen and painted, so that nothing of it delays the window.
     if (activatedOnce_ && !firstPainted_) {
         firstPainted_ = true;
         startMark("game window painted");
+        Q_EMIT firstPainted();
         QTimer::singleShot(0, this, [this] {
             table_.activate();
             startMark("first activation");

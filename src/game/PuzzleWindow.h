@@ -10,6 +10,7 @@
 #include <array>
 
 class QLabel;
+class QPainter;
 class QProgressBar;
 class QToolButton;
 
@@ -39,13 +40,14 @@ public:
     QLabel* playerLabel(int i) const { return labels_[std::size_t(i)]; }
     HelpMenu* helpMenu() const { return helpMenu_; }
     QWidget* scoreBox(int i) const;
-    const QPixmap& backgroundPixmap() const { return background_; }
 
 Q_SIGNALS:
     void buttonPressed(int index);
     void flagClicked(int language);
     void cellClicked(int n);
     void stackClicked();
+    // The window is on screen and painted for the first time.
+    void firstPainted();
 
 protected:
     // Tab and Shift+Tab go from group to group: stack, board, tool buttons, flags.
@@ -77,7 +79,7 @@ private:
     int groupOf(const QWidget* widget) const;
     int boardCellForFocus() const;
     void followTheGame();
-    void paintBackground();
+    void paintBackground(QPainter& painter, const QRect& area);
     void showImage(ImageControl* control, const ImageState& state);
     QImage faceImage(const ImageState& state) const;
 
@@ -91,8 +93,6 @@ private:
     std::array<QLabel*, 4> labels_{};
     std::array<ScoreBox*, 4> scores_{};
     QProgressBar* timeBar_;
-    QPixmap background_;
-    std::size_t painted_ = 0;
     qint64 generation_ = 0;
     HelpMenu* helpMenu_ = nullptr;
     QSet<QObject*> openDialogs_; // dialogs opened over the window, not yet closed

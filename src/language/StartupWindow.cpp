@@ -7,7 +7,6 @@
 #include "language/Language.h"
 #include "resources/Resources.h"
 #include "util/Maker.h"
-#include "util/StartTrace.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -33,13 +32,10 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
     , OK(new QPushButton(QStringLiteral("&OK"), this))
     , loadGameWindow_(std::move(loadGameWindow))
 {
-    startMark("s:widgets");
     setWindowTitle(QStringLiteral("Tessaron"));
     setStyleSheet(QStringLiteral("QDialog { background: black; } QLabel { color: rgb(255, 204, 0); }"));
-    startMark("s:stylesheet");
     Image1->setPixmap(QPixmap::fromImage(LoadArt(QStringLiteral("splash_title.png"))));
     Image2->setPixmap(QPixmap::fromImage(LoadArt(QStringLiteral("splash_board.png"))));
-    startMark("s:pixmaps");
     Image1->setAlignment(Qt::AlignCenter);
     Image2->setAlignment(Qt::AlignCenter);
     versionLabel->setAlignment(Qt::AlignCenter);
@@ -53,7 +49,6 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
     lblHomepage->setAlignment(Qt::AlignCenter);
     lblHomepage->setCursor(Qt::PointingHandCursor);
     lblHomepage->installEventFilter(this);
-    startMark("s:homepage");
     OK->hide();
     connect(OK, &QPushButton::clicked, this, [this] { OK_Click(); });
 
@@ -74,7 +69,6 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
     }
     flags->addStretch();
 
-    startMark("s:flags");
     auto* layout = new QGridLayout(this);
     layout->addWidget(Image1, 0, 0);
     layout->addWidget(Image2, 1, 0);
@@ -98,7 +92,7 @@ void StartupWindow::Form_Load()
     SharedState& s = shared();
     trapped("frmInfo", "Form_Load", [&](Steps& step) {
         step([&] { s.Sprache = startLanguage(); });
-        step([&] { startMark("s:language"); writeLanguageTable(); startMark("s:table"); });
+        step([&] { writeLanguageTable(); });
         step([&] {
             adjustSize();
             const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -114,12 +108,9 @@ void StartupWindow::Form_Load()
             return;
         }
         step([&] {
-            startMark("s:adjusted");
             show();
-            startMark("s:show");
             QApplication::setOverrideCursor(Qt::WaitCursor);
             repaint();
-            startMark("s:repaint");
             QCoreApplication::processEvents();
         });
         step([&] { gameWindow_ = loadGameWindow_(); });

@@ -46,8 +46,11 @@ void startMark(const char* name)
         return;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
     const long long ns = static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-    std::fprintf(t.file, "%s %.2f\n", name, double(ns - t.launchNs) / 1e6);
+    std::fprintf(t.file, "%s %.2f %.2f\n", name, double(ns - t.launchNs) / 1e6,
+                 double(used.tv_sec) * 1e3 + double(used.tv_nsec) / 1e6);
     std::fflush(t.file);
 }
 

@@ -178,6 +178,30 @@ private Q_SLOTS:
         QCOMPARE(one.scores[0], QRect(562, 90, 123, 30));
     }
 
+    void theBackgroundListStaysOneWindowLongOverManyGames()
+    {
+        std::vector<PaintOp> background;
+        addPaint(background, layoutWindow(Large).paint);
+        const std::size_t window = background.size();
+        addPaint(background, layoutBoard(Large, 3, 4, 0).paint);
+        const std::size_t withBoard = background.size();
+        for (int game = 0; game < 50; ++game) {
+            addPaint(background, layoutBoard(Large, 3, 4, game % 2).paint); // gold and black frames in turn
+            addPaint(background, layoutWindow(Large).paint);          // a resize to the same size
+        }
+        QCOMPARE(background.size(), withBoard);
+        const auto isFrame = [](const PaintOp& op) { return op.art.startsWith(u"frame"); };
+        QCOMPARE(std::count_if(background.begin(), background.end(), isFrame), 1);
+        QCOMPARE(std::find_if(background.begin(), background.end(), isFrame)->art, frameArt(1)); // the last one
+        QVERIFY(window < withBoard);
+        // A line under a picture is left out, one beside it is kept.
+        std::vector<PaintOp> lines{{PaintOp::Line, Qt::red, QPointF(10, 10), QPointF(20, 10), {}, {}},
+                                   {PaintOp::Line, Qt::red, QPointF(300, 10), QPointF(310, 10), {}, {}}};
+        addPaint(lines, {{PaintOp::Art, {}, {}, {}, QRectF(0, 0, 100, 100), QStringLiteral("panel.png")}});
+        QCOMPARE(lines.size(), std::size_t(2));
+        QCOMPARE(lines.front().from, QPointF(300, 10));
+    }
+
     void largeFontsShrinkThePanels()
     {
         const LayoutMetrics large{1024, 768, 12};
