@@ -1,6 +1,7 @@
 #include "resources/Resources.h"
 
 #include "resources/Pictures.h"
+#include "resources/RawPicture.h"
 
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
@@ -57,6 +58,14 @@ QImage LoadResPicture(qint16 number)
 
 QImage LoadArt(const QString& name)
 {
+    // PNG art is carried raw (RawPicture.h); the rest is decoded as it stands.
+    QFile raw(QStringLiteral(":/carried/raw/") + name + QStringLiteral(".raw"));
+    if (raw.open(QIODevice::ReadOnly)) {
+        QImage picture = decodeRawPicture(raw.readAll());
+        if (picture.isNull())
+            raiseError(ErrInvalidPicture, QStringLiteral("art ") + name);
+        return picture;
+    }
     QFile item(QStringLiteral(":/carried/art/") + name);
     if (!item.open(QIODevice::ReadOnly))
         raiseError(ErrResourceNotFound, QStringLiteral("art ") + name);

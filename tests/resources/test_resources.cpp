@@ -2,6 +2,7 @@
 
 #include "errors/RunTimeError.h"
 #include "resources/Pictures.h"
+#include "resources/RawPicture.h"
 #include "resources/Resources.h"
 #include "support/ScriptedReporter.h"
 #include "support/Errors.h"
@@ -54,7 +55,9 @@ private Q_SLOTS:
     void picturesDecodeByTheirBytesAndPngAndBmpNeedNoPlugin()
     {
         QVERIFY(!imagePluginLoaded());
-        QCOMPARE(LoadArt(QStringLiteral("empty.png")).size(), QSize(100, 100));
+        const QByteArray png = readRaw(QStringLiteral(":/carried/help/board.png"));
+        QCOMPARE(pictureFormat(png), QByteArray("png"));
+        QVERIFY(!decodePicture(png, QStringLiteral("board.jpg")).isNull());
         QCOMPARE(LoadResPicture(201).size(), QSize(640, 480));
         QVERIFY2(!imagePluginLoaded(), "decoding PNG and BMP loaded the image plugins");
 
@@ -196,6 +199,31 @@ private Q_SLOTS:
         SaveResItemToDisk(1099, QStringLiteral("midi"), path);
         QCOMPARE(reporter.reports.first().number, int(ErrResourceNotFound));
         QCOMPARE(readRaw(path), QByteArray("the last song"));
+    }
+
+    void rawPicturesKeepEveryPixelAndRefuseWhatIsNotWhole()
+    {
+        QImage clear(7, 5, QImage::Format_ARGB32);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x)
+                clear.setPixel(x, y, qRgba(x * 30, y * 40, 200, x * 36));
+        QCOMPARE(decodeRawPicture(encodeRawPicture(clear)), clear);
+        QImage indexed(3, 2, QImage::Format_Indexed8);
+        indexed.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+        indexed.fill(1);
+        const QImage opaque = decodeRawPicture(encodeRawPicture(indexed));
+        QCOMPARE(opaque.format(), QImage::Format_RGB32);
+        QCOMPARE(opaque.pixel(2, 1), qRgb(0, 0, 255));
+
+        const QByteArray whole = encodeRawPicture(clear);
+        QVERIFY(decodeRawPicture(whole.left(whole.size() - 1)).isNull());
+        QVERIFY(decodeRawPicture(whole + "x").isNull());
+        QVERIFY(decodeRawPicture("TSRA").isNull());
+        QByteArray huge = whole;
+        huge[7] = char(0x7f); // a width of some two thousand million
+        QVERIFY(decodeRawPicture(huge).isNull());
+        // The carried art comes out as the picture it was made from.
+        QCOMPARE(LoadArt(QStringLiteral("flag_1.png")).size(), QSize(32, 20));
     }
 
     void picturesLoadOrFailWithTheirErrors()
