@@ -31,10 +31,9 @@ void open()
     bool all = true;
     auto resolve = [&](Library library, const char* name) {
         void* symbol = dlsym(handles[library], name);
-        if (!symbol) {
+        if (!symbol && all) // the first missing function tells enough
             std::fprintf(stderr, "Tessaron plays without sound: %s has no %s\n", SoNames[library], name);
-            all = false;
-        }
+        all = all && symbol;
         return symbol;
     };
 #define TESSARON_AUDIO_RESOLVE(library, name) \

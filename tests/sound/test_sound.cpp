@@ -337,6 +337,24 @@ private Q_SLOTS:
         QVERIFY(!AudioDevice::instance().sequencer().isOpen());
     }
 
+    // Run as test_sound_without_libraries, where SDL2_mixer is a library of
+    // that name without its functions: the game goes on silently, no error.
+    void withoutTheAudioLibrariesTheGameIsSilent()
+    {
+        if (qEnvironmentVariableIsEmpty("TESSARON_FAKE_AUDIO"))
+            QSKIP("run by test_sound_without_libraries");
+        test::ScriptedReporter reporter;
+        QVERIFY(!AudioDevice::instance().open());
+        QElapsedTimer clock;
+        clock.start();
+        PlayWAV(121, 1); // a waiting sound that cannot play returns at once
+        QVERIFY(clock.elapsed() < 500);
+        Music::instance().MakeMusic();
+        QVERIFY(!AudioDevice::instance().sequencer().waitUntilReady(200));
+        Music::instance().switchOff();
+        QVERIFY(reporter.reports.isEmpty());
+    }
+
     void repliesAreReadByTheirLeadingNumber()
     {
         QCOMPARE(leadingNumber(QStringLiteral("1200")), 1200.0);
