@@ -1,8 +1,7 @@
 #include "sound/Sequencer.h"
 
-#include "sound/MidiFile.h"
-
 #include "sound/AudioLibraries.h"
+#include "sound/MidiFile.h"
 
 #include <QFileInfo>
 
