@@ -71,6 +71,18 @@ void installAccessibility()
     (void)installed;
 }
 
+void setSpokenName(QWidget* widget, const QString& name)
+{
+    if (widget->accessibleName() != name)
+        widget->setAccessibleName(name);
+}
+
+void setSpokenDescription(QWidget* widget, const QString& description)
+{
+    if (widget->accessibleDescription() != description)
+        widget->setAccessibleDescription(description);
+}
+
 QString flagLanguageName(int flag)
 {
     static const std::array<const char*, 5> names{"Deutsch", "English", "Espa\u00f1ol", "Italiano", "Fran\u00e7ais"};

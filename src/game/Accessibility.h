@@ -16,6 +16,12 @@ void installAccessibility();
 // Gives a drawn control its role.
 void setAccessibleRole(QWidget* widget, int role);
 
+// Name and description as a screen reader hears them, changed only when the
+// text does: the window refreshes them with every tick of the move clock,
+// and each change is announced as an event.
+void setSpokenName(QWidget* widget, const QString& name);
+void setSpokenDescription(QWidget* widget, const QString& description);
+
 // The name of the language of flag 0 to 4, in that language ("Deutsch" ... "Français").
 QString flagLanguageName(int flag);
 

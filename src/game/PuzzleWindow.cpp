@@ -35,6 +35,15 @@ namespace {
 
 const QColor Gold(255, 204, 0);
 
+// A game dialog opened from the window: loaded, then shown until closed.
+template <typename Dialog>
+void runDialog(QWidget* parent)
+{
+    Dialog dialog(parent);
+    dialog.Form_Load();
+    dialog.exec();
+}
+
 QImage art(const QString& name)
 {
     static QHash<QString, QImage> cache;
@@ -136,21 +145,9 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     }
 
     // The dialogs the tool buttons open, over this window.
-    table_.services.champions = [this] {
-        HighscoreDialog champions(this);
-        champions.Form_Load();
-        champions.exec();
-    };
-    table_.services.pictureChoice = [this] {
-        PictureChoiceDialog pictures(this);
-        pictures.Form_Load();
-        pictures.exec();
-    };
-    table_.services.backChoice = [this] {
-        BackChoiceDialog backs(this);
-        backs.Form_Load();
-        backs.exec();
-    };
+    table_.services.champions = [this] { runDialog<HighscoreDialog>(this); };
+    table_.services.pictureChoice = [this] { runDialog<PictureChoiceDialog>(this); };
+    table_.services.backChoice = [this] { runDialog<BackChoiceDialog>(this); };
     helpMenu_ = new HelpMenu(this, [this] {
         StartupWindow about({}, this);
         about.setFlagHandler([this](qint16 language) { table_.imgLang_Click(language); });
@@ -158,11 +155,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         about.exec();
     });
     table_.services.helpMenu = [this] { helpMenu_->popUp(table_.menuCaptions); };
-    table_.services.options = [this] {
-        OptionsDialog options(this);
-        options.Form_Load();
-        options.exec();
-    };
+    table_.services.options = [this] { runDialog<OptionsDialog>(this); };
 
     qApp->installEventFilter(this);
     connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(qint16(n)); });
@@ -314,9 +307,9 @@ void PuzzleWindow::controlsChanged()
     }
     refreshSpokenTexts();
     for (std::size_t i = 0; i < buttons_.size(); ++i)
-        buttons_[i]->setAccessibleName(table_.PicBut[i].tip);
+        setSpokenName(buttons_[i], table_.PicBut[i].tip);
     for (std::size_t i = 0; i < labels_.size(); ++i)
-        scores_[i]->setAccessibleName(labels_[i]->text() + QStringLiteral(": ") + QString::number(table_.picScore[i].digits.toInt()));
+        setSpokenName(scores_[i], labels_[i]->text() + QStringLiteral(": ") + QString::number(table_.picScore[i].digits.toInt()));
     describeStack();
     copyright_->setGeometry(table_.imgCopyright);
     copyright_->setVisible(table_.LayoutDone);
@@ -423,13 +416,13 @@ void PuzzleWindow::describeCell(int n)
     const int cols = std::max<int>(1, shared().BoardCols);
     const ImageState& state = table_.imgPuzz[std::size_t(n)];
     ImageControl* cell = cells_[std::size_t(n)];
-    cell->setAccessibleName(QString(cellName_).replace(QStringLiteral("%1"), QString::number(n / cols + 1))
-                                .replace(QStringLiteral("%2"), QString::number(n % cols + 1)));
+    setSpokenName(cell, QString(cellName_).replace(QStringLiteral("%1"), QString::number(n / cols + 1))
+                            .replace(QStringLiteral("%2"), QString::number(n % cols + 1)));
     const QString& description = state.face == Face::Wrong   ? wrongText_
                                  : state.face == Face::Joker ? jokerText_
                                  : state.tag == u'1'         ? placedText_
                                                              : emptyText_;
-    cell->setAccessibleDescription(description);
+    setSpokenDescription(cell, description);
 }
 
 void PuzzleWindow::describeStack()
@@ -437,9 +430,8 @@ void PuzzleWindow::describeStack()
     if (spokenLanguage_ < 0)
         return;
     const bool inHand = table_.imgStack.face == Face::Piece;
-    stack_->setAccessibleDescription(inHand ? pieceInHand_
-                                            : QString(piecesLeft_).replace(QStringLiteral("%1"),
-                                                                           QString::number(table_.lstNum.size())));
+    setSpokenDescription(stack_, inHand ? pieceInHand_
+                                        : QString(piecesLeft_).replace(QStringLiteral("%1"), QString::number(table_.lstNum.size())));
 }
 
 int PuzzleWindow::groupOf(const QWidget* widget) const

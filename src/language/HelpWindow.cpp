@@ -49,15 +49,14 @@ HelpWindow* HelpWindow::showHelp(qint16 language)
     if (!current())
         current() = new HelpWindow;
     HelpWindow* window = current();
+    // The manual is read only when the window shows another one (or none yet).
     QFile manual(manualFor(language));
-    if (manual.open(QIODevice::ReadOnly)) {
+    if (window->property("manual").toString() != manual.fileName() && manual.open(QIODevice::ReadOnly)) {
         const QString html = QString::fromUtf8(manual.readAll());
-        if (window->toHtml().isEmpty() || window->property("manual").toString() != manual.fileName()) {
-            window->setHtml(html);
-            window->setProperty("manual", manual.fileName());
-            static const QRegularExpression title(QStringLiteral("<title>(.*)</title>"));
-            window->setWindowTitle(title.match(html).captured(1));
-        }
+        window->setHtml(html);
+        window->setProperty("manual", manual.fileName());
+        static const QRegularExpression title(QStringLiteral("<title>(.*)</title>"));
+        window->setWindowTitle(title.match(html).captured(1));
     }
     window->show();
     window->raise();
