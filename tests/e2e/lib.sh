@@ -30,7 +30,9 @@ e2e_fail() {
 e2e_start_xvfb() {
   # The server picks a free display itself, so tests can run side by side.
   local number_file="$E2E_ROOT/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  # -noreset: without it the server resets whenever its last client leaves (each
+  # wmctrl poll), and a client connecting during a reset is refused.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
   for _ in $(seq 1 100); do
     if [ -s "$number_file" ]; then
@@ -40,13 +42,21 @@ e2e_start_xvfb() {
     sleep 0.05
   done
   [ -n "${DISPLAY:-}" ] || e2e_fail "could not start Xvfb"
-  openbox >/dev/null 2>&1 &
-  E2E_WM_PID=$!
-  # Up to 20 s: a loaded machine (the sanitizer build, fuzzers beside) starts it slowly.
-  for _ in $(seq 1 400); do
-    wmctrl -m >/dev/null 2>&1 && return 0
-    sleep 0.05
+  # Up to three tries of 10 s each: a loaded machine (the sanitizer build,
+  # fuzzers beside) starts it slowly, and once in a while it ends at start.
+  local try
+  for try in 1 2 3; do
+    openbox --sm-disable >>"$E2E_ROOT/openbox.log" 2>&1 &
+    E2E_WM_PID=$!
+    for _ in $(seq 1 200); do
+      wmctrl -m >/dev/null 2>&1 && return 0
+      kill -0 "$E2E_WM_PID" 2>/dev/null || break
+      sleep 0.05
+    done
+    echo "openbox try $try: not managing the screen" >>"$E2E_ROOT/openbox.log"
+    { kill "$E2E_WM_PID"; wait "$E2E_WM_PID"; } 2>/dev/null || true
   done
+  sed 's/^/  openbox: /' "$E2E_ROOT/openbox.log" >&2
   e2e_fail "the window manager did not start"
 }
 
