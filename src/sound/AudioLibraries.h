@@ -38,6 +38,9 @@ namespace tess::audio {
     X(Synth, new_fluid_synth)              \
     X(Synth, delete_fluid_synth)           \
     X(Synth, fluid_synth_sfload)           \
+    X(Synth, new_fluid_defsfloader)        \
+    X(Synth, fluid_sfloader_set_callbacks) \
+    X(Synth, fluid_synth_add_sfloader)     \
     X(Synth, fluid_synth_system_reset)     \
     X(Synth, fluid_synth_write_s16)        \
     X(Synth, new_fluid_player)             \

@@ -1,6 +1,8 @@
 #include "sound/MidiFile.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <map>
 
 namespace tess {
@@ -17,6 +19,8 @@ quint16 be16(const QByteArray& b, qsizetype at)
 {
     return quint16(quint8(b[at]) << 8 | quint8(b[at + 1]));
 }
+
+constexpr int DrumChannel = 9; // channel 10 as musicians count
 
 } // namespace
 
@@ -35,6 +39,13 @@ MidiInfo readMidi(const QByteArray& b)
         return info;
     }
     std::multimap<long, double> tempos; // tick -> microseconds per quarter
+    // A channel sounds with program 0 until its first program change.
+    std::array<long, 16> firstNote, firstProgram;
+    firstNote.fill(LONG_MAX);
+    firstProgram.fill(LONG_MAX);
+    const auto instrumentsOf = [&](int channel) -> std::set<int>& {
+        return channel == DrumChannel ? info.instruments.drumKits : info.instruments.programs;
+    };
     long lastTick = 0;
     qsizetype at = 14;
     while (at + 8 <= b.size()) {
@@ -86,14 +97,24 @@ MidiInfo readMidi(const QByteArray& b)
                 } else {
                     const int kind = status & 0xF0;
                     const int bytes = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-                    if (kind == 0x90 && p + 1 < end && quint8(b[p + 1]) > 0)
+                    const int channel = status & 0x0F;
+                    if (kind == 0x90 && p + 1 < end && quint8(b[p + 1]) > 0) {
                         ++info.notes;
+                        firstNote[channel] = std::min(firstNote[channel], tick);
+                    } else if (kind == 0xC0 && p < end) {
+                        instrumentsOf(channel).insert(quint8(b[p]) & 0x7F);
+                        firstProgram[channel] = std::min(firstProgram[channel], tick);
+                    }
                     p += bytes;
                 }
                 lastTick = std::max(lastTick, tick);
             }
         }
         at = end;
+    }
+    for (int channel = 0; channel < 16; ++channel) {
+        if (firstNote[channel] < firstProgram[channel])
+            instrumentsOf(channel).insert(0);
     }
     // Playing time: sum the stretches between tempo changes.
     double micros = 0;

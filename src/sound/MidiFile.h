@@ -1,6 +1,9 @@
 #pragma once
 // What the game needs to know of a standard MIDI file: its format, its tracks
-// and its length in ticks (the sequencer's "status length") and in seconds.
+// its length in ticks (the sequencer's "status length") and in seconds, and
+// the instruments it plays.
+
+#include "sound/SoundFontSubset.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,6 +20,7 @@ struct MidiInfo {
     long notes = 0;
     long lastTick = 0;  // the tick of the last event of any track
     double seconds = 0; // until the last event, with every tempo change
+    SongInstruments instruments; // the programs its notes sound with
 };
 
 MidiInfo readMidi(const QByteArray& bytes);

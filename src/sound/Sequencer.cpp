@@ -2,6 +2,7 @@
 
 #include "sound/AudioLibraries.h"
 #include "sound/MidiFile.h"
+#include "sound/SubsetLoader.h"
 
 #include <QFileInfo>
 
@@ -62,6 +63,8 @@ void Sequencer::release()
         audio::use().delete_fluid_settings(settings_);
     synth_ = nullptr;
     settings_ = nullptr;
+    loaded_ = {};
+    wholeFont_ = false;
     ready_ = false;
     missing_ = false;
 }
@@ -87,16 +90,22 @@ void Sequencer::attach()
     audio::use().Mix_HookMusic(&Sequencer::hook, this);
 }
 
+bool Sequencer::hasInstruments() const
+{
+    return synth_ && (wholeFont_ || missing_ || loaded_.covers(instruments_));
+}
+
 void Sequencer::startLoading()
 {
     // The soundfont and the synthesizer come with the first song, so that a
-    // game without music never holds them.
-    if (!attached_ || synth_ || loading_ || missing_)
+    // game without music never holds them; a later song that plays other
+    // instruments adds theirs.
+    if (!attached_ || loading_ || (missing_ && !synth_))
         return;
     if (loader_.joinable())
-        loader_.join(); // a loader that found no soundfont has ended
+        loader_.join(); // an earlier loader has ended
     loading_ = true;
-    loader_ = std::thread(&Sequencer::load, this, soundFontPath());
+    loader_ = std::thread(&Sequencer::load, this, soundFontPath(), loaded_.missingFrom(instruments_), synth_);
 }
 
 void Sequencer::detach()
@@ -109,37 +118,55 @@ void Sequencer::detach()
         loader_.join();
 }
 
-void Sequencer::load(QString path)
+void Sequencer::load(QString path, SongInstruments wanted, fluid_synth_t* synth)
 {
-    // Runs on its own thread: 15 to 50 ms and 13 MB that the start must not wait for.
-    fluid_settings_t* settings = audio::use().new_fluid_settings();
-    audio::use().fluid_settings_setnum(settings, "synth.sample-rate", frequency_);
-    audio::use().fluid_settings_setnum(settings, "synth.gain", MusicGain);
-    // Only the instruments a song uses come into memory, and a voice pool the
-    // size our songs need: together some ten megabytes less.
-    audio::use().fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-    audio::use().fluid_settings_setint(settings, "synth.polyphony", 64);
-    fluid_synth_t* synth = audio::use().new_fluid_synth(settings);
-    const bool loaded = synth && QFileInfo::exists(path)
-        && audio::use().fluid_synth_sfload(synth, QFile::encodeName(path).constData(), 1) != FLUID_FAILED;
-    if (!loaded) {
+    // Runs on its own thread: 10 to 50 ms that the start must not wait for.
+    fluid_settings_t* settings = nullptr;
+    if (!synth) {
+        settings = audio::use().new_fluid_settings();
+        audio::use().fluid_settings_setnum(settings, "synth.sample-rate", frequency_);
+        audio::use().fluid_settings_setnum(settings, "synth.gain", MusicGain);
+        // Only the instruments a song uses come into memory, and a voice pool the
+        // size our songs need: together some ten megabytes less.
+        audio::use().fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+        audio::use().fluid_settings_setint(settings, "synth.polyphony", 64);
+        synth = audio::use().new_fluid_synth(settings);
         if (synth)
-            audio::use().delete_fluid_synth(synth);
-        audio::use().delete_fluid_settings(settings);
-        missing_ = true;
+            addSubsetLoader(synth, settings);
+    }
+    for (;;) {
+        const FontLoad result = synth ? loadInstruments(synth, path, wanted) : FontLoad::Failed;
+        if (result == FontLoad::Failed && settings) {
+            if (synth)
+                audio::use().delete_fluid_synth(synth);
+            audio::use().delete_fluid_settings(settings);
+            missing_ = true;
+            loading_ = false;
+            return;
+        }
+        // Reading the soundfont leaves freed working memory in this thread's
+        // heap: back to the system with it.
+        malloc_trim(0);
+        std::lock_guard lock(mutex_);
+        if (settings) {
+            settings_ = settings;
+            synth_ = synth;
+            settings = nullptr;
+        }
+        if (result == FontLoad::Subset)
+            loaded_.add(wanted);
+        wholeFont_ = wholeFont_ || result == FontLoad::Whole;
+        missing_ = result == FontLoad::Failed; // a song then plays with what the synthesizer has
+        if (songOpen_ && !player_ && !hasInstruments()) {
+            wanted = loaded_.missingFrom(instruments_); // another song opened meanwhile
+            continue;
+        }
+        if (songOpen_ && !player_)
+            startPlayer();
+        ready_ = true;
         loading_ = false;
         return;
     }
-    // Reading the soundfont leaves some two megabytes of freed working memory
-    // in this thread's heap: back to the system with it.
-    malloc_trim(0);
-    std::lock_guard lock(mutex_);
-    settings_ = settings;
-    synth_ = synth;
-    if (songOpen_)
-        startPlayer();
-    ready_ = true;
-    loading_ = false;
 }
 
 bool Sequencer::waitUntilReady(int milliseconds) const
@@ -168,9 +195,12 @@ bool Sequencer::openSong(const QByteArray& midi)
         return false;
     song_ = midi;
     length_ = info.lastTick;
+    instruments_ = info.instruments;
+    if (instruments_.empty())
+        instruments_.programs.insert(0); // a song without notes: the synthesizer's first program
     songOpen_ = true;
     playing_ = false;
-    if (synth_)
+    if (hasInstruments())
         startPlayer();
     else
         startLoading();

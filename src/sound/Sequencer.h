@@ -1,9 +1,12 @@
 #pragma once
 // The song player: FluidSynth renders a standard MIDI file with a General
 // MIDI soundfont into the audio device (through SDL_mixer's music hook). The
-// soundfont loads on a background thread when the first song opens; until it
-// is there, the song waits silently and starts when it is ready. Without a
+// soundfont loads on a background thread when the first song opens, with only
+// the instruments that song plays (a later song adds its own); until they are
+// there, the song waits silently and starts when they are ready. Without a
 // soundfont the songs stay silent.
+
+#include "sound/SoundFontSubset.h"
 
 #include <QByteArray>
 #include <QString>
@@ -53,8 +56,9 @@ public:
 private:
     static void hook(void* self, unsigned char* stream, int length);
     void render(qint16* stream, int frames);
+    bool hasInstruments() const; // for the open song; with mutex_ held
     void startLoading(); // with mutex_ held
-    void load(QString path);
+    void load(QString path, SongInstruments wanted, _fluid_synth_t* synth);
     void startPlayer(); // with mutex_ held
 
     int frequency_;
@@ -65,12 +69,15 @@ private:
     _fluid_player_t* player_ = nullptr;
     QByteArray song_;
     long length_ = 0;
+    SongInstruments instruments_; // of the open song
+    SongInstruments loaded_;      // in the synthesizer
+    bool wholeFont_ = false;      // the font could not be cut: all is there
     bool songOpen_ = false;
     bool playing_ = false;
     bool attached_ = false;
     std::atomic<bool> ready_{false};
     std::atomic<bool> loading_{false};
-    std::atomic<bool> missing_{false}; // no soundfont found: no further tries until release()
+    std::atomic<bool> missing_{false}; // the soundfont did not load: no further tries until release()
     std::thread loader_;
 };
 

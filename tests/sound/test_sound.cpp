@@ -87,10 +87,13 @@ double effectSeconds(qint16 number)
     return double(wav.size() - 44) / (22050 * 2);
 }
 
-// A tiny song of a few notes, `seconds` long at 120 beats a minute.
-QByteArray shortSong(double seconds)
+// A tiny song of a few notes, `seconds` long at 120 beats a minute, on the
+// piano or another General MIDI program.
+QByteArray shortSong(double seconds, int program = 0)
 {
     QByteArray track;
+    if (program != 0)
+        track += QByteArray::fromHex("00C0") + char(program);
     const long quarters = long(seconds * 2);
     for (long q = 0; q < quarters; ++q) {
         track += QByteArray::fromHex("00903C64"); // note on at once
@@ -222,6 +225,25 @@ private Q_SLOTS:
         QVERIFY(songs.waitUntilReady(5000));
         waitUntil([&songs] { return songs.position() > 2000; }, 3000);
         QVERIFY2(closeAndListen(file).rms() > 0.003, "no song after the music came back");
+    }
+
+    void aLaterSongBringsItsOwnInstruments()
+    {
+        // The synthesizer holds only the instruments of the songs so far: the
+        // flute comes when the second song needs it.
+        const QString file = openOnDisk(false);
+        Sequencer& songs = AudioDevice::instance().sequencer();
+        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + writeSong(shortSong(0.5)) + " alias midi"), 0);
+        mciSendString(QStringLiteral("play midi"));
+        QVERIFY(songs.waitUntilReady(5000));
+        mciSendString(QStringLiteral("close midi"));
+        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + writeSong(shortSong(3.0, 73)) + " alias midi"), 0);
+        mciSendString(QStringLiteral("play midi"));
+        waitUntil([&songs] { return songs.position() > 3 * 480; }, 5000);
+        QVERIFY(songs.position() > 3 * 480);
+        Heard heard = closeAndListen(file);
+        heard.left.erase(heard.left.begin(), heard.left.end() - std::min<std::ptrdiff_t>(heard.left.size(), Rate / 3));
+        QVERIFY2(heard.rms() > 0.003, qPrintable(QString::number(heard.rms())));
     }
 
     void withoutASoundfontSongsAreSilentAndNoError()
