@@ -1,9 +1,9 @@
 #pragma once
 // A soundfont seen through a window that shows only the instruments a song
-// plays. FluidSynth builds a structure of some 1.4 KB for every zone of
-// every instrument of a font, whether a song plays it or not: for the whole
-// General MIDI font that is five megabytes, for the dozen instruments of our
-// songs a tenth of it. The subset keeps the font's own presets, instruments
+// plays. FluidSynth builds some two kilobytes of structures for every zone
+// of every preset and instrument of a font, whether a song plays it or not:
+// for the whole General MIDI font that is five and a half megabytes, for the
+// dozen instruments of our songs well under one. The subset keeps the font's own presets, instruments
 // and samples byte for byte, so the songs sound exactly as with the whole
 // font; only the preset and instrument lists are cut down. The sample data
 // stays in the font's file and is read from there.
