@@ -121,6 +121,8 @@ void Sequencer::detach()
 void Sequencer::load(QString path, SongInstruments wanted, fluid_synth_t* synth)
 {
     // Runs on its own thread: 10 to 50 ms that the start must not wait for.
+    // `settings` is set while the synthesizer is this loader's own, until it
+    // is handed over: a failure before that gives both back.
     fluid_settings_t* settings = nullptr;
     if (!synth) {
         settings = audio::use().new_fluid_settings();

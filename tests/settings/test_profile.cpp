@@ -11,16 +11,6 @@ using namespace tess;
 
 namespace {
 
-QString writeRaw(const QString& name, const QByteArray& bytes)
-{
-    const QString path = test::tempFolder() + "/" + name;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-    return path;
-}
-
 QByteArray readRaw(const QString& path)
 {
     QFile file(path);
@@ -37,7 +27,7 @@ private Q_SLOTS:
 
     void namesIgnoreCaseAndBlanks()
     {
-        const QString path = writeRaw("a.ini", "[lang]\r\n  0111 \t=Punkte\t\r\n[ Optionen ]\r\nMusicLoop=-1\r\n");
+        const QString path = test::writeTempFile("a.ini", "[lang]\r\n  0111 \t=Punkte\t\r\n[ Optionen ]\r\nMusicLoop=-1\r\n");
         const Profile profile(path);
         QCOMPARE(profile.read("Lang", "0111"), QStringLiteral("Punkte"));
         QCOMPARE(profile.read("LANG", " 0111 "), QStringLiteral("Punkte"));
@@ -46,14 +36,14 @@ private Q_SLOTS:
 
     void theFirstOfDuplicateKeysWins()
     {
-        const QString path = writeRaw("dup.ini", "[lang]\r\n1143=&Frame\t\r\n1143=&Frame color\t\r\n");
+        const QString path = test::writeTempFile("dup.ini", "[lang]\r\n1143=&Frame\t\r\n1143=&Frame color\t\r\n");
         QCOMPARE(Profile(path).read("lang", "1143"), QStringLiteral("&Frame"));
     }
 
     void valuesAreTrimmedAndCut()
     {
         const QByteArray longValue(300, 'x');
-        const QString path = writeRaw("v.ini", "[s]\nhints=&Permit hints     \ntab=\t a=b \t\nlong=" + longValue + "\n");
+        const QString path = test::writeTempFile("v.ini", "[s]\nhints=&Permit hints     \ntab=\t a=b \t\nlong=" + longValue + "\n");
         const Profile profile(path);
         QCOMPARE(profile.read("s", "hints"), QStringLiteral("&Permit hints"));
         QCOMPARE(profile.read("s", "tab"), QStringLiteral("a=b")); // the first "=" splits
@@ -62,19 +52,19 @@ private Q_SLOTS:
 
     void anythingMissingGivesTheDefault()
     {
-        const QString path = writeRaw("m.ini", "[s]\nkey=value\n");
+        const QString path = test::writeTempFile("m.ini", "[s]\nkey=value\n");
         const Profile profile(path);
         QCOMPARE(profile.read("s", "other", "dflt"), QStringLiteral("dflt"));
         QCOMPARE(profile.read("t", "key", "dflt"), QStringLiteral("dflt"));
         QCOMPARE(Profile(test::tempFolder() + "/none.ini").read("s", "key", "dflt"), QStringLiteral("dflt"));
         QVERIFY(!profile.find("s", "other").has_value());
         // a key of another section is not found
-        QCOMPARE(Profile(writeRaw("n.ini", "[a]\nx=1\n[b]\ny=2\n")).read("a", "y", "none"), QStringLiteral("none"));
+        QCOMPARE(Profile(test::writeTempFile("n.ini", "[a]\nx=1\n[b]\ny=2\n")).read("a", "y", "none"), QStringLiteral("none"));
     }
 
     void anEmptyValueIsNotMissing()
     {
-        const QString path = writeRaw("e.ini", "[s]\nname=\n");
+        const QString path = test::writeTempFile("e.ini", "[s]\nname=\n");
         QCOMPARE(Profile(path).read("s", "name", "dflt"), QString());
     }
 
@@ -90,7 +80,7 @@ private Q_SLOTS:
 
     void writeReplacesTheFirstKeyAndKeepsTheRest()
     {
-        const QString path = writeRaw("k.ini", "; my notes\r\n[Optionen]\r\nSize=1\r\nmusicloop=0\r\n\r\n"
+        const QString path = test::writeTempFile("k.ini", "; my notes\r\n[Optionen]\r\nSize=1\r\nmusicloop=0\r\n\r\n"
                                                "[Pictures]\r\nFile=a.jpg\r\nFile=b.jpg\r\n");
         const Profile profile(path);
         QVERIFY(profile.write("OPTIONEN", "MusicLoop", "-1"));
@@ -103,7 +93,7 @@ private Q_SLOTS:
 
     void writeWithoutKeyRemovesTheWholeSection()
     {
-        const QString path = writeRaw("r.ini", "[4]\n1=a\n2=b\n[5]\n1=c\n");
+        const QString path = test::writeTempFile("r.ini", "[4]\n1=a\n2=b\n[5]\n1=c\n");
         const Profile profile(path, ProfileEncoding::Utf8);
         QVERIFY(profile.removeSection("4"));
         QCOMPARE(readRaw(path), QByteArray("[5]\n1=c\n"));
@@ -126,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(fromCp1252(toCp1252(text)), text);
         QCOMPARE(toCp1252(QStringLiteral("€")), QByteArray("\x80"));
         QCOMPARE(toCp1252(QStringLiteral("日")), QByteArray("?"));
-        const QString path = writeRaw("cp.ini", "[lang]\r\n0115=Bild ausw\xe4hlen...\t\r\n");
+        const QString path = test::writeTempFile("cp.ini", "[lang]\r\n0115=Bild ausw\xe4hlen...\t\r\n");
         QCOMPARE(Profile(path).read("lang", "0115"), QStringLiteral("Bild auswählen..."));
     }
 

@@ -112,11 +112,7 @@ QByteArray shortSong(double seconds, int program = 0)
 
 QString writeSong(const QByteArray& bytes)
 {
-    const QString path = test::tempFolder() + QStringLiteral("/short.mid");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
+    return test::writeTempFile(QStringLiteral("short.mid"), bytes);
 }
 
 void waitUntil(const std::function<bool()>& done, int milliseconds)

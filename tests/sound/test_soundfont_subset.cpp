@@ -98,15 +98,6 @@ QByteArray readAll(SubsetReader& reader)
     return out;
 }
 
-QString writeTemp(const QString& name, const QByteArray& bytes)
-{
-    const QString path = test::tempFolder() + QLatin1Char('/') + name;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return {};
-    return path;
-}
-
 // Renders the first seconds of a song through a synthesizer that has only its
 // own loader, or the subset loader in front of it.
 std::vector<qint16> render(const QByteArray& song, bool subset, double seconds)
@@ -221,10 +212,10 @@ private Q_SLOTS:
         badList[pdta + 12 + qFromLittleEndian<quint32>(font.constData() + pdta + 8)] = 'x'; // "pbag" renamed
 
         const SongInstruments wanted{{0}, {}};
-        QVERIFY(!planSubset(writeTemp("text.sf2", "RIFF this is no soundfont"), wanted));
-        QVERIFY(!planSubset(writeTemp("cut.sf2", font.left(pdta + 200)), wanted));
-        QVERIFY(!planSubset(writeTemp("bag.sf2", badBag), wanted));
-        QVERIFY(!planSubset(writeTemp("list.sf2", badList), wanted));
+        QVERIFY(!planSubset(test::writeTempFile("text.sf2", "RIFF this is no soundfont"), wanted));
+        QVERIFY(!planSubset(test::writeTempFile("cut.sf2", font.left(pdta + 200)), wanted));
+        QVERIFY(!planSubset(test::writeTempFile("bag.sf2", badBag), wanted));
+        QVERIFY(!planSubset(test::writeTempFile("list.sf2", badList), wanted));
         QVERIFY(!planSubset(WholeFont, SongInstruments{{}, {99}})); // no such drum kit
         QVERIFY(!planSubset(test::tempFolder() + QStringLiteral("/none.sf2"), wanted));
 
@@ -234,7 +225,7 @@ private Q_SLOTS:
         fluid_synth_t* synth = f.new_fluid_synth(settings);
         addSubsetLoader(synth, settings);
         QCOMPARE(loadInstruments(synth, WholeFont, wanted), FontLoad::Subset);
-        QCOMPARE(loadInstruments(synth, writeTemp("text2.sf2", "no soundfont"), wanted), FontLoad::Failed);
+        QCOMPARE(loadInstruments(synth, test::writeTempFile("text2.sf2", "no soundfont"), wanted), FontLoad::Failed);
         QCOMPARE(loadInstruments(synth, test::tempFolder() + QStringLiteral("/none.sf2"), wanted), FontLoad::Failed);
         f.delete_fluid_synth(synth);
         f.delete_fluid_settings(settings);

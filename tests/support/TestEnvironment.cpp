@@ -78,6 +78,15 @@ bool makeUnwritable(const QString& path)
     return !QFileInfo(path).isWritable();
 }
 
+QString writeTempFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = tempFolder() + QLatin1Char('/') + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
 void makeWritable(const QString& path)
 {
     QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path});

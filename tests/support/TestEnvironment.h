@@ -5,6 +5,7 @@
 #include "errors/GuardedApplication.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QString>
 #include <QTest>
 
@@ -24,6 +25,9 @@ QString programFolder();
 
 // Empties the config, data, temporary and program folders between cases.
 void clearFolders();
+
+// Writes `bytes` to the file `name` in the temporary folder and gives its path.
+QString writeTempFile(const QString& name, const QByteArray& bytes);
 
 } // namespace tess::test
 
