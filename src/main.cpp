@@ -7,6 +7,7 @@
 #include "game/PuzzleWindow.h"
 #include "language/StartupWindow.h"
 #include "resources/Resources.h"
+#include "settings/SettingsStore.h"
 #include "sound/AudioDevice.h"
 #include "util/StartTrace.h"
 
@@ -57,6 +58,7 @@ int main(int argc, char* argv[])
 
     tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
     tess::setErrorReporter(&reporter);
+    tess::tellOfUnreadableFiles();
 
     std::unique_ptr<tess::PuzzleWindow> game;
     tess::StartupWindow startup([&game]() -> QWidget* {

@@ -70,6 +70,11 @@ TEXTS = {
     191: ("Vorschaubild", "Preview picture", "Vista previa", "Anteprima", "Aperçu"),
     192: ("noch %1 Teile", "%1 pieces left", "quedan %1 piezas", "ancora %1 pezzi", "encore %1 pièces"),
     193: ("Teil in der Hand", "piece in hand", "pieza en la mano", "pezzo in mano", "pièce en main"),
+    194: ("Diese Datei ist da, kann aber nicht gelesen werden. Das Spiel macht mit den Grundeinstellungen weiter und lässt die Datei, wie sie ist:",
+          "This file is there but cannot be read. The game goes on with its defaults and leaves the file as it is:",
+          "Este archivo existe, pero no se puede leer. El juego sigue con los valores iniciales y deja el archivo como está:",
+          "Questo file c'è, ma non si può leggere. Il gioco continua con le impostazioni iniziali e lascia il file com'è:",
+          "Ce fichier existe mais ne peut pas être lu. Le jeu continue avec les réglages de départ et laisse le fichier tel quel :"),
     176: ("Gespeichertes Puzzle nicht gefunden!", "No saved puzzle found!", "¡No hay ningún puzle guardado!", "Nessun puzzle salvato trovato!", "Aucun puzzle enregistré trouvé\u00a0!"),
 }
 

@@ -8,6 +8,8 @@
 #include "util/Paths.h"
 #include "util/Text.h"
 
+#include <QLockFile>
+
 #include <algorithm>
 
 namespace tess {
@@ -95,6 +97,21 @@ bool ChampionsFile::WriteHS(const RankedList& list) const
             }
         });
         step([&] { written = Profile(path()).writeKeys(section_, values); });
+    });
+    return written;
+}
+
+bool ChampionsFile::addResult(const QString& entry, RankedList& list) const
+{
+    bool written = false;
+    trapped("frmHighscore", "addResult", [&](Steps& step) {
+        QLockFile lock(path() + QStringLiteral(".lock"));
+        lock.setStaleLockTime(10000); // a copy that died holding it
+        // Without the lock (a folder that cannot be written) the write is tried all the same.
+        step([&] { lock.tryLock(5000); });
+        step([&] { GetHS(list); });
+        step([&] { list.add(entry); });
+        step([&] { written = WriteHS(list); });
     });
     return written;
 }

@@ -55,6 +55,11 @@ public:
     // file: either the whole new list is stored or the old file stays. False
     // when it could not be written.
     bool WriteHS(const RankedList& list) const;
+    // Enters a result into the list as the file holds it now, read again
+    // under a lock file: a result another copy of the game entered since
+    // `list` was read stays. `list` becomes what was written. False when the
+    // file could not be written.
+    bool addResult(const QString& entry, RankedList& list) const;
 
 private:
     QString section_;

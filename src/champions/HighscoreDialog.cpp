@@ -25,6 +25,7 @@ const QColor Gold(255, 204, 0);
 QLabel* label(QWidget* parent, const QRect& where, Qt::Alignment alignment, const QFont& font)
 {
     auto* l = new QLabel(parent);
+    l->setTextFormat(Qt::PlainText); // names are shown as typed, never as rich text
     l->setGeometry(where);
     l->setAlignment(alignment | Qt::AlignVCenter);
     l->setFont(font);
@@ -154,10 +155,11 @@ void HighscoreDialog::CheckHS()
         });
         QString name;
         step([&] { dialogs().inputText(langText(126), langText(125), name); }); // Cancel: no name, entered all the same
-        step([&] { lstSort.add(makeEntry(s.HSScore, name)); });
+        QString entry;
+        step([&] { entry = makeEntry(s.HSScore, name); });
         step([&] {
             // Unlike a silent failure, the player learns that the result was not kept.
-            if (!file_.WriteHS(lstSort))
+            if (!file_.addResult(entry, lstSort))
                 dialogs().inform(langText(181) + QStringLiteral("\n\n") + ChampionsFile::path(), QStringLiteral("Tessaron"));
         });
     });

@@ -55,6 +55,8 @@ FltDesk::FltDesk(std::unique_ptr<ProtocolPrinter> printer, QWidget* parent)
     setModal(true);
 
     lblComment->setWordWrap(true);
+    lblComment->setTextFormat(Qt::PlainText);
+    lblProgInfo->setTextFormat(Qt::PlainText);
     (new QVBoxLayout(framComment))->addWidget(lblComment);
 
     auto* grid = new QGridLayout(framFehler);
@@ -63,6 +65,7 @@ FltDesk::FltDesk(std::unique_ptr<ProtocolPrinter> printer, QWidget* parent)
     for (std::size_t i = 0; i < 4; ++i) {
         lblErrTitel[i] = new QLabel(titles[i], framFehler);
         lblError[i] = new QLabel(framFehler);
+        lblError[i]->setTextFormat(Qt::PlainText); // error texts name files and paths
         lblError[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         grid->addWidget(lblErrTitel[i], static_cast<int>(i), 0);
         grid->addWidget(lblError[i], static_cast<int>(i), 1);

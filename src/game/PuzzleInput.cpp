@@ -3,56 +3,35 @@
 // in the middle of a procedure; a click handled there would act on a turn
 // half done (a piece on the board and on the stack, "-1" on the stack, a
 // game end for an abandoned game). So one procedure runs at a time, and
-// input that arrives meanwhile is dropped, as games ignore clicks during an
-// animation. Painting, the idle animation, the move clock and the music go on.
+// input that arrives meanwhile, or while a modal dialog is open, is dropped,
+// as games ignore clicks during an animation (util/ProcedureGate.h).
+// Painting, the idle animation, the move clock and the music go on.
 
 #include "game/PuzzleTable.h"
 
+#include "util/ProcedureGate.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
 namespace tess {
 
-namespace {
-
-// Counts a running procedure for as long as it runs, even when it is left early.
-class Running {
-public:
-    explicit Running(int& depth) : depth_(depth) { ++depth_; }
-    ~Running() { --depth_; }
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-
-private:
-    int& depth_;
-};
-
-} // namespace
-
 void PuzzleTable::runProcedure(const std::function<void()>& procedure)
 {
-    {
-        Running running(running_);
-        procedure();
-        if (running_ == 1) {
-            // Clicks held back by a sound heard to its end come in now, while
-            // the procedure still counts as running: they are dropped too.
-            QCoreApplication::processEvents();
-        }
-    }
-    if (running_ == 0 && activationPending_) {
-        activationPending_ = false;
-        QTimer::singleShot(0, this, &PuzzleTable::activate);
-    }
+    ProcedureGate::instance().run(procedure);
 }
 
 bool PuzzleTable::runInput(const std::function<void()>& procedure)
 {
-    if (running_ > 0)
-        return false;
-    runProcedure(procedure);
-    return true;
+    return ProcedureGate::instance().runInput(procedure);
+}
+
+void PuzzleTable::whenIdle()
+{
+    if (activationPending_) {
+        activationPending_ = false;
+        QTimer::singleShot(0, this, &PuzzleTable::activate);
+    }
 }
 
 void PuzzleTable::stackClicked()
@@ -83,7 +62,7 @@ void PuzzleTable::flagClicked(qint16 Index)
 
 void PuzzleTable::activate()
 {
-    if (running_ > 0) {
+    if (ProcedureGate::instance().busy()) {
         activationPending_ = true;
         return;
     }
@@ -97,12 +76,13 @@ void PuzzleTable::close()
 
 void PuzzleTable::moveClockTick()
 {
-    if (running_ == 0) {
+    if (!ProcedureGate::instance().inputBlocked()) {
         runProcedure([this] { Timer1_Timer(); });
         return;
     }
-    // Another procedure runs (a dialog over a turn): the bar goes on growing,
-    // and the time-out, should it be due, comes with the first tick after it.
+    // Another procedure runs or a dialog is open over the window: the bar goes
+    // on growing, and the time-out, should it be due, comes with the first
+    // tick after it.
     TurnElapsed = elapsedHalfSeconds();
     setTimeBar(TurnElapsed / 20.1 * metrics.SW);
 }

@@ -74,17 +74,22 @@ void PuzzleTable::LoadGame()
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "LoadGame", [&](Steps& step) {
-        bool found = false;
+        FileContent content;
         step([&] {
-            found = QFile::exists(savedGamePath());
-            if (!found)
+            // Read only as a regular file of sane size: a FIFO or a device
+            // there would hang the game or fill its memory.
+            content = readRegularFile(savedGamePath(), MaxDataFileBytes);
+            if (content.result == FileRead::Missing)
                 dialogs().inform(langText(176), langText(118));
+            else if (content.result == FileRead::Unreadable)
+                readWholeFile(savedGamePath()); // raises the error that says why
         });
-        if (!found)
+        if (content.result == FileRead::Missing || content.result == FileRead::Unreadable)
             return;
         std::optional<SavedGame> read;
         step([&] {
-            read = decodeSavedGame(readWholeFile(savedGamePath()));
+            if (content.result == FileRead::Ok) // not a file, or too large: damaged
+                read = decodeSavedGame(content.bytes);
             if (read && read->Album == 0 && !hasResItem(qint16(read->Picture + 100), QStringLiteral("bitmap")))
                 read.reset(); // no picture of ours has that number
             // A damaged file is refused whole: the game in progress stays as it was.
@@ -96,6 +101,7 @@ void PuzzleTable::LoadGame()
         const SavedGame& game = *read;
         QString file = game.File;
         QImage picture;
+        bool pictureReadable = true;
         step([&] {
             // The picture first, so a picture that cannot be shown changes nothing.
             if (game.Album == 0) {
@@ -103,9 +109,16 @@ void PuzzleTable::LoadGame()
             } else if (game.Album == 1) {
                 if (file.isEmpty() || file.contains(QChar(u'\0')) || !QFile::exists(file))
                     file = picturesFolder() + QStringLiteral("puzzle01.jpg");
-                picture = LoadPicture(file);
+                // A path to a FIFO, a device or a huge file is refused like a damaged file.
+                pictureReadable = isSaneFile(file, MaxPictureFileBytes);
+                if (pictureReadable)
+                    picture = LoadPicture(file);
+                else
+                    dialogs().inform(langText(183), langText(118));
             }
         });
+        if (!pictureReadable)
+            return;
         step([&] {
             s.Size = game.Size;
             s.Picture = game.Picture;

@@ -10,8 +10,10 @@
 #include "settings/SettingsStore.h"
 #include "sound/AudioDevice.h"
 #include "sound/Sounds.h"
+#include "util/Files.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
+#include "util/ProcedureGate.h"
 #include "util/ProgramEnd.h"
 #include "util/Random.h"
 
@@ -34,7 +36,9 @@ PuzzleTable::PuzzleTable()
     connect(&timer1_, &QTimer::timeout, this, &PuzzleTable::moveClockTick);
     idle_.setInterval(IdleInterval);
     idle_.setTimerType(Qt::PreciseTimer);
-    connect(&idle_, &QTimer::timeout, this, &PuzzleTable::idleStep);
+    // The idle animation's steps run through the gate like every procedure.
+    connect(&idle_, &QTimer::timeout, this, [this] { ProcedureGate::instance().run([this] { idleStep(); }, false); });
+    ProcedureGate::instance().setIdleHandler([this] { whenIdle(); });
     for (std::size_t i = 0; i < 4; ++i) {
         lblPlayer[i].text = DefaultNames[i];
         lblPlayer[i].geometry.setSize(DesignLabelSize);
@@ -43,7 +47,15 @@ PuzzleTable::PuzzleTable()
     PicBut[2].enabled = false; // the hint waits for a piece in hand
 }
 
-PuzzleTable::~PuzzleTable() = default;
+PuzzleTable::~PuzzleTable()
+{
+    ProcedureGate::instance().setIdleHandler({});
+}
+
+bool PuzzleTable::procedureRunning() const
+{
+    return ProcedureGate::instance().busy();
+}
 
 void PuzzleTable::notifyCell(int n)
 {
@@ -69,9 +81,12 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
     if (s.Album == 0) {
         picture = LoadResPicture(addInteger(s.Picture, 100));
     } else if (s.Album == 1) {
-        s.File = picturesFolder() + fileName;
-        if (fallBack && (fileName.isEmpty() || !QFile::exists(s.File)))
-            s.File = picturesFolder() + QStringLiteral("puzzle01.jpg");
+        // Only a file of the picture folder: a name that leads out of it takes
+        // the fall-back. At the start, so does a file that cannot be read at
+        // once (missing, a FIFO, a device, a huge file), which would otherwise
+        // hang or flood every start.
+        const bool usable = isPictureFileName(fileName) && (!fallBack || isSaneFile(picturesFolder() + fileName, MaxPictureFileBytes));
+        s.File = picturesFolder() + (usable ? fileName : QStringLiteral("puzzle01.jpg"));
         picture = LoadPicture(s.File);
     } else {
         return; // any other source: no picture is loaded

@@ -43,7 +43,7 @@ public:
     // The window is closed: the unload step, at once, even inside a wait; it
     // ends the program without touching the game.
     void close();
-    bool procedureRunning() const { return running_ > 0; }
+    bool procedureRunning() const;
 
     // --- the window's life
     void Form_Load();
@@ -141,6 +141,7 @@ private:
     // Runs a procedure that must not be dropped (activation, closing).
     void runProcedure(const std::function<void()>& procedure);
     void moveClockTick();
+    void whenIdle(); // the last running procedure has ended
     qint32 elapsedHalfSeconds() const; // since the draw, rounded
     void endOfTurn();
     void failTurn(); // a time-out: the piece goes back; the turn passes
@@ -172,7 +173,6 @@ private:
     QTimer idle_;
     QTimer timer1_;
     int idleCell_ = -1;
-    int running_ = 0;               // procedures running, nested ones included
     bool activationPending_ = false; // an activation came while a procedure ran
 };
 

@@ -136,6 +136,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     nameFont.setBold(true);
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         labels_[i] = new QLabel(this);
+        labels_[i]->setTextFormat(Qt::PlainText); // a player's name is shown as typed
         labels_[i]->setFont(nameFont);
         labels_[i]->setAutoFillBackground(true);
         labels_[i]->setAlignment(Qt::AlignCenter);

@@ -47,9 +47,15 @@ QImage decodePicture(const QByteArray& bytes, const QString& name)
     return picture;
 }
 
+bool isPictureFileName(const QString& fileName)
+{
+    return !fileName.isEmpty() && fileName != QStringLiteral(".") && fileName != QStringLiteral("..")
+        && !fileName.contains(u'/') && !fileName.contains(QChar(u'\0'));
+}
+
 QImage LoadPicture(const QString& path)
 {
-    return decodePicture(readWholeFile(path), path);
+    return decodePicture(readWholeFile(path, MaxPictureFileBytes), path);
 }
 
 } // namespace tess

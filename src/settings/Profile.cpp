@@ -1,12 +1,14 @@
 #include "settings/Profile.h"
 
 #include "util/Cp1252.h"
+#include "util/Files.h"
 #include "util/Text.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <utility>
 
@@ -98,7 +100,68 @@ void setKey(QStringList& lines, const QString& section, const QString& key, cons
     lines.insert(insertAt, entry);
 }
 
+// UTF-8 as written; bytes that are no valid UTF-8 come from an older version
+// or another system, which wrote code page 1252.
+QString decodeUtf8(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? fromCp1252(bytes) : text;
+}
+
+// Files found unreadable in this run, by absolute path, with what the run
+// has written to them since.
+struct KeptFiles {
+    QHash<QString, QStringList> lines;
+    QStringList untold; // found before anybody could tell the player
+    std::function<void(const QString&)> notice;
+};
+
+KeptFiles& kept()
+{
+    static KeptFiles files;
+    return files;
+}
+
+QString keyOf(const QString& path)
+{
+    return QFileInfo(path).absoluteFilePath();
+}
+
+void keepInMemory(const QString& path)
+{
+    const QString key = keyOf(path);
+    if (kept().lines.contains(key))
+        return;
+    kept().lines.insert(key, {});
+    if (kept().notice)
+        kept().notice(path);
+    else
+        kept().untold.append(path);
+}
+
 } // namespace
+
+bool Profile::isKeptInMemory(const QString& path)
+{
+    return kept().lines.contains(keyOf(path));
+}
+
+void Profile::setUnreadableNotice(std::function<void(const QString& path)> notice)
+{
+    kept().notice = std::move(notice);
+    if (!kept().notice)
+        return;
+    const QStringList untold = std::exchange(kept().untold, {});
+    for (const QString& path : untold)
+        kept().notice(path);
+}
+
+void Profile::forgetUnreadableFiles()
+{
+    kept().lines.clear();
+    kept().untold.clear();
+}
 
 Profile::Profile(QString path, ProfileEncoding encoding)
     : path_(std::move(path)), encoding_(encoding)
@@ -109,11 +172,19 @@ Profile::Lines Profile::load() const
 {
     Lines content;
     content.lineEnd = encoding_ == ProfileEncoding::Cp1252 ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto memory = kept().lines.constFind(keyOf(path_));
+    if (memory != kept().lines.constEnd()) {
+        content.lines = *memory;
         return content;
-    const QByteArray bytes = file.readAll();
-    const QString text = encoding_ == ProfileEncoding::Cp1252 ? fromCp1252(bytes) : QString::fromUtf8(bytes);
+    }
+    const FileContent file = readRegularFile(path_, MaxDataFileBytes);
+    if (file.result == FileRead::Missing)
+        return content;
+    if (file.result != FileRead::Ok) {
+        keepInMemory(path_);
+        return content;
+    }
+    const QString text = encoding_ == ProfileEncoding::Cp1252 ? fromCp1252(file.bytes) : decodeUtf8(file.bytes);
     if (text.isEmpty())
         return content;
     const qsizetype firstBreak = text.indexOf(u'\n');
@@ -131,6 +202,11 @@ Profile::Lines Profile::load() const
 
 bool Profile::save(const Lines& content) const
 {
+    const auto memory = kept().lines.find(keyOf(path_));
+    if (memory != kept().lines.end()) {
+        *memory = content.lines;
+        return false;
+    }
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QString text;
     for (const QString& line : content.lines)

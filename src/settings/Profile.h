@@ -4,6 +4,12 @@
 // duplicate keys wins, values come back trimmed and cut to 254 characters, and
 // anything missing gives the caller's default. Writes keep the rest of the file
 // and replace it atomically, so a failed write never leaves half a file.
+//
+// A file that is there but cannot be read (no permission, an I/O error, no
+// file handles left, a FIFO or a device, more than a few megabytes) is never
+// written for the rest of the run: writing it would replace what the player
+// has with the little this run knows. Its reads and writes go to a copy in
+// memory instead, writes report failure, and the player is told once.
 
 #include <QString>
 #include <QHash>
@@ -11,6 +17,7 @@
 #include <QPair>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace tess {
@@ -40,6 +47,14 @@ public:
     bool removeSection(const QString& section) const;
     // Removes the first line with the key (a write without value).
     bool removeKey(const QString& section, const QString& key) const;
+
+    // Whether this run found the file unreadable and keeps it in memory only.
+    static bool isKeptInMemory(const QString& path);
+    // Called once for every file found unreadable, with its path; files found
+    // before a notice is set are handed to it when it is set.
+    static void setUnreadableNotice(std::function<void(const QString& path)> notice);
+    // Forgets the files found unreadable (tests start each case afresh).
+    static void forgetUnreadableFiles();
 
 private:
     struct Lines {

@@ -1,9 +1,14 @@
 #include "settings/SettingsStore.h"
 
+#include "errors/Trap.h"
+#include "language/Language.h"
 #include "settings/Profile.h"
+#include "util/Dialogs.h"
 #include "util/Numbers.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTimer>
 
 namespace tess {
 
@@ -68,6 +73,18 @@ qint16 readIntegerSetting(const SettingKey& key)
 void saveSetting(const SettingKey& key, const QString& value)
 {
     SaveSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
+}
+
+void tellOfUnreadableFiles()
+{
+    Profile::setUnreadableNotice([](const QString& path) {
+        // Found in the middle of a read: the message waits until that step is done.
+        QTimer::singleShot(0, QCoreApplication::instance(), [path] {
+            trapped("Allgemein", "tellOfUnreadableFiles", [&](Steps& step) {
+                step([&] { dialogs().inform(langText(194) + QStringLiteral("\n\n") + path, QStringLiteral("Tessaron")); });
+            });
+        });
+    });
 }
 
 void saveIntegerSetting(const SettingKey& key, qint32 value)

@@ -29,6 +29,11 @@ QString readSetting(const SettingKey& key, const QString& fallback);
 qint16 readIntegerSetting(const SettingKey& key);
 
 void saveSetting(const SettingKey& key, const QString& value);
+
+// From now on the player hears of every settings or champions file that is
+// there but cannot be read, once, in a plain message naming it, when the
+// event loop next runs (also of those found before).
+void tellOfUnreadableFiles();
 // Writes plain decimal text ("0", "-1", "1000").
 void saveIntegerSetting(const SettingKey& key, qint32 value);
 

@@ -5,6 +5,7 @@
 #include "resources/Resources.h"
 #include "sound/AudioDevice.h"
 #include "sound/MediaCommands.h"
+#include "util/ProcedureGate.h"
 #include "util/Random.h"
 
 #include <QCoreApplication>
@@ -71,7 +72,9 @@ Music& Music::instance()
 Music::Music()
 {
     timer2_.setInterval(Timer2Interval);
-    connect(&timer2_, &QTimer::timeout, this, &Music::Timer2_Timer);
+    // Through the gate like every procedure: input that comes while it runs
+    // (while the error reporter it opened is up) is dropped.
+    connect(&timer2_, &QTimer::timeout, this, [this] { ProcedureGate::instance().run([this] { Timer2_Timer(); }, false); });
 }
 
 qint16 Music::drawSong(qint16 last)

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 
@@ -9,27 +10,42 @@ namespace tess {
 
 namespace {
 
+// Messages carry players' names, file names and paths: shown as the
+// characters they are, never as rich text (which would show "<b>x</b>" as a
+// bold x and read any file an "<img src=...>" names).
+int showMessage(QMessageBox::Icon icon, const QString& text, const QString& title, QMessageBox::StandardButtons buttons,
+                QMessageBox::StandardButton byDefault)
+{
+    QMessageBox box(icon, title, text, buttons, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(byDefault);
+    return box.exec();
+}
+
 class MessageBoxes : public Dialogs {
 public:
     void inform(const QString& text, const QString& title) override
     {
-        QMessageBox::information(QApplication::activeWindow(), title, text);
+        showMessage(QMessageBox::Information, text, title, QMessageBox::Ok, QMessageBox::Ok);
     }
 
     bool askYesNo(const QString& text, const QString& title) override
     {
         // The first button is the default, as in the classic message box: Enter answers Yes.
-        return QMessageBox::question(QApplication::activeWindow(), title, text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::Yes)
+        return showMessage(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
             == QMessageBox::Yes;
     }
 
     bool inputText(const QString& prompt, const QString& title, QString& text) override
     {
-        bool ok = false;
-        text = QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal, QString(), &ok);
-        if (!ok)
-            text.clear();
+        QInputDialog input(QApplication::activeWindow());
+        input.setWindowTitle(title);
+        input.setLabelText(prompt);
+        input.setInputMode(QInputDialog::TextInput);
+        for (QLabel* label : input.findChildren<QLabel*>())
+            label->setTextFormat(Qt::PlainText);
+        const bool ok = input.exec() == QDialog::Accepted;
+        text = ok ? input.textValue() : QString();
         return ok;
     }
 };

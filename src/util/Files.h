@@ -1,5 +1,6 @@
 #pragma once
-// File helpers that raise the classic run-time errors.
+// File helpers that raise the classic run-time errors, and the one safe way
+// to read a file that data names.
 
 #include <QByteArray>
 #include <QString>
@@ -8,13 +9,42 @@ class QFileDevice;
 
 namespace tess {
 
+// How much of a file the game reads at most: a picture may be a large photo,
+// everything else the game keeps (settings, champions, saved game, language
+// table) is a few kilobytes.
+inline constexpr qint64 MaxPictureFileBytes = 256LL * 1024 * 1024;
+inline constexpr qint64 MaxDataFileBytes = 4LL * 1024 * 1024;
+
+enum class FileRead {
+    Ok,
+    Missing,     // nothing at the path (or a folder on the way is missing)
+    NotAFile,    // a folder, a FIFO, a device, a socket
+    TooLarge,    // more bytes than the caller reads
+    Unreadable,  // there, but it cannot be read (permissions, I/O error, no file handles left)
+};
+
+struct FileContent {
+    FileRead result = FileRead::Missing;
+    QByteArray bytes; // the whole file when result is Ok
+};
+
+// Reads a file only when it is a regular file of at most `maxBytes`: it is
+// opened without blocking (a FIFO does not hang the game) and checked on the
+// open handle, so it cannot be swapped between the check and the read.
+FileContent readRegularFile(const QString& path, qint64 maxBytes);
+
+// Whether `path` is a regular file of at most `maxBytes` that can be opened.
+bool isSaneFile(const QString& path, qint64 maxBytes);
+
 // Replaces the file's whole content at once (written to a temporary file,
 // then renamed), so a failure leaves the old file as it was. Raises 70
 // (Permission denied), 76 (Path not found), 61 (Disk full) or 75.
 void writeFileAtomically(const QString& path, const QByteArray& bytes);
 
-// The whole content of a file; 53 (File not found) when it is missing.
-QByteArray readWholeFile(const QString& path);
+// The whole content of a regular file of at most `maxBytes`: 53 (File not
+// found) when it is missing, 75 (Path/File access error) when it is no
+// regular file, too large or unreadable (70 for missing permissions).
+QByteArray readWholeFile(const QString& path, qint64 maxBytes = MaxDataFileBytes);
 
 // The run-time error number for a failed file operation.
 int fileErrorNumber(const QFileDevice& file, const QString& path);

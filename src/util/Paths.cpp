@@ -59,8 +59,12 @@ QString userDataFolder()
 
 QString writableFolder()
 {
+    // Beside the program only when it runs unpacked, its pictures beside it
+    // (a build, a folder of its own). An installed program keeps its pictures
+    // in share/tessaron and writes to the player's folder, also when the
+    // folder of the program could be written (root, a prefix in the home).
     const QFileInfo program(programFolder());
-    if (program.isDir() && program.isWritable())
+    if (program.isDir() && program.isWritable() && QFileInfo(programFolder() + QStringLiteral("pics")).isDir())
         return programFolder();
     return userDataFolder();
 }

@@ -18,9 +18,10 @@ QString sharedDataFolder();
 QString picturesFolder();
 
 // Where files "beside the program" are written (champions, saved game, error
-// logs): the program folder when it is writable, otherwise the per-user data
-// folder $XDG_DATA_HOME/Tessaron (default ~/.local/share/Tessaron), so results
-// are never lost to a read-only installation.
+// logs): the program folder when the program runs unpacked (its picture
+// folder "pics" beside it) and that folder is writable; otherwise, as for
+// every installed program, the per-user data folder $XDG_DATA_HOME/Tessaron
+// (default ~/.local/share/Tessaron).
 QString writableFolder();
 
 // The program's file name without extension ("tessaron").

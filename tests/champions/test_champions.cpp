@@ -12,7 +12,9 @@
 #include "support/FreshState.h"
 #include "support/TestEnvironment.h"
 
+#include <QAccessible>
 #include <QFile>
+#include <QProcess>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -225,6 +227,90 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(), before);
     }
 
+    void namesAreShownAsTypedNeverAsRichText()
+    {
+        test::ScriptedDialogs dialogs;
+        const QString tagged = QStringLiteral("<b>x</b>");
+        const QString image = QStringLiteral("<img src=m.png>"); // names hold at most 20 characters
+        storeList(1, {"00045" + tagged, "00044" + image});
+        HighscoreDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(dialog.lblHName[0]->text(), tagged);
+        // What the label shows, as a screen reader hears it: the eight characters, not a bold x.
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(dialog.lblHName[0]);
+        QVERIFY(spoken);
+        QCOMPARE(spoken->text(QAccessible::Name), tagged);
+        spoken = QAccessible::queryAccessibleInterface(dialog.lblHName[1]);
+        QVERIFY(spoken);
+        QCOMPARE(spoken->text(QAccessible::Name), image);
+        QVERIFY(dialog.lblHName[1]->sizeHint().width() >= dialog.lblHName[1]->fontMetrics().horizontalAdvance(image));
+    }
+
+    void aResultEnteredMeanwhileByAnotherCopyIsKept()
+    {
+        test::ScriptedDialogs dialogs;
+        storeList(1, {"00010Old"});
+        dialogs.typed << QStringLiteral("Anna");
+        // While this player types, another copy of the game enters its result.
+        dialogs.whileTyping = [] {
+            RankedList theirs;
+            QVERIFY(ChampionsFile(1).addResult(QStringLiteral("00050Ben"), theirs));
+        };
+        shared().HSCheck = True;
+        shared().HSScore = QStringLiteral("00045");
+        HighscoreDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(shownNames(dialog).mid(0, 4), (QStringList{"Ben", "Anna", "Old", ""}));
+        RankedList stored;
+        ChampionsFile(1).GetHS(stored);
+        QVERIFY(stored.items().contains(QStringLiteral("00050Ben")));
+        QVERIFY(stored.items().contains(QStringLiteral("00045Anna")));
+    }
+
+    void twoCopiesEnteringAtOnceKeepEveryResult()
+    {
+        // Two processes, each entering five results as fast as it can.
+        QList<QProcess*> copies;
+        for (const char* name : {"A", "B"}) {
+            auto* copy = new QProcess(this);
+            copy->setProcessChannelMode(QProcess::ForwardedChannels);
+            copy->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--enter-results"), QString::fromLatin1(name)});
+            copies << copy;
+        }
+        for (QProcess* copy : copies) {
+            QVERIFY(copy->waitForFinished(60000));
+            QCOMPARE(copy->exitCode(), 0);
+        }
+        RankedList stored;
+        ChampionsFile(1).GetHS(stored);
+        QStringList expected;
+        for (int i = 0; i < 5; ++i)
+            expected << QStringLiteral("%1A%2").arg(100 + i, 5, 10, QChar(u'0')).arg(i)
+                     << QStringLiteral("%1B%2").arg(200 + i, 5, 10, QChar(u'0')).arg(i);
+        for (const QString& entry : expected)
+            QVERIFY2(stored.items().contains(entry), qPrintable(entry + " lost; kept: " + stored.items().join(u' ')));
+        QVERIFY(!QFile::exists(ChampionsFile::path() + ".lock"));
+    }
+
+    void aChampionsFileThatCannotBeReadIsNeverOverwritten()
+    {
+        test::ScriptedDialogs dialogs;
+        storeList(1, {"00010Old", "00020Older"});
+        const QByteArray before = fileBytes();
+        dialogs.typed << QStringLiteral("Anna");
+        shared().HSCheck = True;
+        shared().HSScore = QStringLiteral("00045");
+        HighscoreDialog dialog;
+        {
+            test::NoFileHandlesLeft exhausted;
+            dialog.Form_Load(); // the first read fails: the list starts empty
+        }
+        QCOMPARE(fileBytes(), before);
+        QVERIFY(Profile::isKeptInMemory(ChampionsFile::path()));
+        QCOMPARE(dialogs.informed.size(), 1); // the result was not stored
+        QVERIFY(dialogs.informed.first().startsWith(langText(181)));
+    }
+
     void theRealDialogThroughItsWidgets()
     {
         test::ScriptedDialogs dialogs;
@@ -251,5 +337,24 @@ private Q_SLOTS:
     }
 };
 
-TESSARON_TEST_MAIN(TestChampions)
+int main(int argc, char* argv[])
+{
+    // A second copy of the game for twoCopiesEnteringAtOnceKeepEveryResult:
+    // the parent's folders, five results of its own.
+    if (argc == 3 && QByteArray(argv[1]) == "--enter-results") {
+        QCoreApplication app(argc, argv);
+        const QString name = QString::fromLatin1(argv[2]);
+        const int base = name == QStringLiteral("A") ? 100 : 200;
+        for (int i = 0; i < 5; ++i) {
+            RankedList list;
+            if (!ChampionsFile(1).addResult(QStringLiteral("%1%2%3").arg(base + i, 5, 10, QChar(u'0')).arg(name).arg(i), list))
+                return 1;
+        }
+        return 0;
+    }
+    tess::test::isolateEnvironment();
+    tess::GuardedApplication app(argc, argv);
+    TestChampions testObject;
+    return QTest::qExec(&testObject, argc, argv);
+}
 #include "test_champions.moc"

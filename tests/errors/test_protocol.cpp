@@ -7,6 +7,7 @@
 #include "support/TestEnvironment.h"
 #include "util/Paths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -68,7 +69,12 @@ class TestProtocol : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { test::clearFolders(); setProgramFolder(test::programFolder()); }
+    void init()
+    {
+        test::clearFolders();
+        setProgramFolder(test::programFolder());
+        QDir().mkpath(test::programFolder() + "/pics"); // an unpacked program: its logs stand beside it
+    }
     void cleanup() { setErrorReporter(nullptr); }
 
     void protocolHasExactlyItsLines()

@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
+
 using namespace tess;
 
 namespace {
@@ -112,6 +114,26 @@ private Q_SLOTS:
         const QImage fallback = LoadPicture(programFolder() + "pics/puzzle01.jpg");
         QCOMPARE(table.clpImage.picture(), fallback);
         QCOMPARE(table.previewPicture, fallback);
+    }
+
+    void aPictureNameLeavingTheFolderOrNamingAFifoFallsBackToPuzzle01()
+    {
+        installPictureFolder();
+        // A FIFO beside the program folder and one inside the picture folder:
+        // reading either would hang every start.
+        QCOMPARE(::mkfifo(QFile::encodeName(test::rootFolder() + "/fifo").constData(), 0600), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(programFolder() + "pics/fifo.jpg").constData(), 0600), 0);
+        QFile::copy(programFolder() + "pics/puzzle03.bmp", test::rootFolder() + "/outside.bmp");
+        const QImage fallback = LoadPicture(programFolder() + "pics/puzzle01.jpg");
+        for (const QString& name : {QStringLiteral("../../fifo"), QStringLiteral("fifo.jpg"), QStringLiteral("../../outside.bmp"),
+                                    test::rootFolder() + "/outside.bmp", QStringLiteral(".."), QStringLiteral("sub/../puzzle03.bmp")}) {
+            saveIntegerSetting(keys::Album, 1);
+            saveSetting(keys::File, name);
+            PuzzleTable table;
+            table.Form_Load();
+            QCOMPARE(shared().File, programFolder() + "pics/puzzle01.jpg");
+            QCOMPARE(table.clpImage.picture(), fallback);
+        }
     }
 
     void anExistingPictureFileIsLoaded()

@@ -10,6 +10,7 @@
 #include "support/TestEnvironment.h"
 #include "util/ProgramEnd.h"
 
+#include <QAccessible>
 #include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -104,6 +105,26 @@ private Q_SLOTS:
         const QLabel* other = window->playerLabel((active + 1) % 4);
         QCOMPARE(other->palette().color(QPalette::Window), QColor(Qt::black));
         QCOMPARE(other->palette().color(QPalette::WindowText), QColor(255, 204, 0));
+    }
+
+    void playersNamesAreShownAsTyped()
+    {
+        // A name that looks like markup is shown, and spoken, as the characters it is.
+        const QString picture = test::writeTempFile("marker.png", QByteArray());
+        const QStringList names = {QStringLiteral("<b>x</b>"), QStringLiteral("<img src=%1>").arg(picture)};
+        shared().numPlayers = 2;
+        shared().PlayerName[0] = names[0];
+        shared().PlayerName[1] = names[1];
+        window->table().SizePlayers();
+        for (int i = 0; i < 2; ++i) {
+            QLabel* label = window->playerLabel(i);
+            QCOMPARE(label->text(), names[i]);
+            QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(label);
+            QVERIFY(spoken);
+            QCOMPARE(spoken->text(QAccessible::Name), names[i]);
+        }
+        QAccessibleInterface* score = QAccessible::queryAccessibleInterface(window->scoreBox(0));
+        QVERIFY(score && score->text(QAccessible::Name).startsWith(names[0]));
     }
 
     void theBackgroundShowsFrameAndGrid()

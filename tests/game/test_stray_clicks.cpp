@@ -4,6 +4,7 @@
 // real, short waits; clicks are queued through the window system as a mouse
 // would deliver them, so they arrive in the middle of whatever runs.
 
+#include "errors/RunTimeError.h"
 #include "game/ImageControl.h"
 #include "game/PieceCheck.h"
 #include "game/PuzzleWindow.h"
@@ -11,12 +12,15 @@
 #include "language/Language.h"
 #include "sound/AudioDevice.h"
 #include "sound/Sounds.h"
+#include "support/ScriptedReporter.h"
 #include "support/TestEnvironment.h"
 #include "util/Dialogs.h"
 #include "util/ProgramEnd.h"
 #include "util/TickCount.h"
 #include "util/Wait.h"
 
+#include <QAccessible>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QToolButton>
@@ -96,6 +100,15 @@ void queueClick(QWidget* target, int times = 1)
         QWindowSystemInterface::handleMouseEvent<QWindowSystemInterface::AsynchronousDelivery>(
             window, local, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
     }
+}
+
+// What a screen reader's Press action does: it reaches the control whatever
+// dialog is open.
+void pressAsAScreenReader(QWidget* control)
+{
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
+    QVERIFY(spoken && spoken->actionInterface());
+    spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
 }
 
 // Checks the invariant before every event the program handles while no
@@ -317,7 +330,7 @@ private Q_SLOTS:
             case 5:
                 if (random.bounded(60) == 0) { // End, now and then
                     abandoned += t.GameIdle ? 0 : 1;
-                    queueClick(window->button(1));
+                    queueClick(window->button(2)); // the hint would lay the piece
                 }
                 break;
             case 6: queueClick(window->button(0)); break;
@@ -341,6 +354,64 @@ private Q_SLOTS:
         QVERIFY(watch.checks > 100);
         QVERIFY(!ended);
         qInfo("%d games finished, %d abandoned, invariant checked %d times", finished, abandoned, watch.checks);
+    }
+
+    void inputPastAModalDialogIsDroppedAndTheClockOnlyGrowsItsBar()
+    {
+        shared().Flip = 0;
+        table().buttonPressed(0); // start
+        QVERIFY(runUntil([this] { return !table().GameIdle && table().imgStack.enabled && !table().procedureRunning(); }, 3000));
+        pressAsAScreenReader(window->stack());
+        QVERIFY(runUntil([this] { return table().CurrentPiece >= 0 && !table().procedureRunning(); }, 3000));
+        const qint16 piece = table().CurrentPiece;
+        const qint16 other = piece == 0 ? 1 : 0;
+        const qint16 player = table().CurrentPlayer;
+
+        // A dialog opened outside any procedure, as a message may be; a screen
+        // reader's Press reaches the window behind it all the same.
+        QDialog dialog(window.get());
+        dialog.setModal(true);
+        qint16 inHand = -2;
+        qint16 wrongTries = -1;
+        QString tag;
+        qint32 elapsed = 0;
+        QTimer::singleShot(50, &dialog, [&] {
+            pressAsAScreenReader(window->cell(other));
+            pressAsAScreenReader(window->cell(piece));
+            queueClick(window->button(2)); // the hint would lay the piece
+            QTest::qWait(1200); // some 14 s of game time: the time-out is due
+            inHand = table().CurrentPiece;
+            wrongTries = table().WrongTries;
+            tag = table().imgPuzz[std::size_t(piece)].tag;
+            elapsed = table().TurnElapsed;
+            dialog.accept();
+        });
+        dialog.exec();
+        QCOMPARE(inHand, piece);   // neither laid, nor sent back by the clock
+        QCOMPARE(wrongTries, qint16(0));
+        QVERIFY(tag != QStringLiteral("1"));
+        QVERIFY2(elapsed > 20, qPrintable(QString::number(elapsed))); // the bar went on growing
+        // Once the dialog is gone, the time-out comes with the next tick.
+        QVERIFY(runUntil([&] { return table().CurrentPiece == -1 && table().CurrentPlayer != player; }, 3000));
+    }
+
+    void inputWhileATimersErrorIsReportedIsDropped()
+    {
+        // The idle animation on a board larger than the window has cells: its step raises 9.
+        test::ScriptedReporter reporter;
+        reporter.then = 2;
+        bool busy = false;
+        reporter.whileShown = [&] {
+            busy = table().procedureRunning();
+            table().buttonPressed(0); // the start button, pressed while the report is up
+            table().idleTimer().stop();
+        };
+        shared().BoardRows = 100;
+        shared().BoardCols = 100;
+        QVERIFY(runUntil([&] { return !reporter.reports.isEmpty(); }, 3000));
+        QCOMPARE(reporter.reports.first().number, int(ErrSubscript));
+        QVERIFY(busy);
+        QVERIFY(table().GameIdle); // no game was started behind the report
     }
 };
 

@@ -18,7 +18,7 @@ namespace {
 const QList<int> TextNumbers = {111, 112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 125,
                                 126, 127, 128, 129, 130, 131, 132, 141, 142, 143, 144, 145, 146, 147, 148,
                                 149, 150, 151, 152, 153, 154, 155, 166, 171, 172, 173, 175, 176,
-                                181, 182, 183, 184, 185, 186, 187, 188, 189, 190, 191, 192, 193}; // 181 and up: the game's own messages
+                                181, 182, 183, 184, 185, 186, 187, 188, 189, 190, 191, 192, 193, 194}; // 181 and up: the game's own messages
 const QList<int> Languages = {0, 1000, 2000, 3000, 6000};
 
 QByteArray carriedTable()
@@ -41,7 +41,7 @@ private Q_SLOTS:
 
     void theTableIsWrittenToTheTemporaryFolder()
     {
-        QCOMPARE(shared().LangFile, test::rootFolder() + "/runtime/Tessaron/~tmp.lng");
+        QCOMPARE(shared().LangFile, test::rootFolder() + "/runtime/Tessaron/" + QString::number(QCoreApplication::applicationPid()) + "/~tmp.lng");
         QFile file(shared().LangFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), carriedTable());

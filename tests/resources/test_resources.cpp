@@ -92,8 +92,12 @@ private Q_SLOTS:
     {
         const QString folder = test::rootFolder() + "/runtime/Tessaron/";
         QCOMPARE(GetTempDir(), folder);
-        QCOMPARE(langFilePath(), folder + "~tmp.lng");
-        QCOMPARE(midiFilePath(), folder + "~tmp.mid");
+        // Each running copy of the game has its own: closing one never removes another's.
+        const QString own = folder + QString::number(QCoreApplication::applicationPid()) + "/";
+        QCOMPARE(processTempFolder(), own);
+        QCOMPARE(langFilePath(), own + "~tmp.lng");
+        QCOMPARE(midiFilePath(), own + "~tmp.mid");
+        QVERIFY(isPrivateFolder(own));
     }
 
     void theTemporaryFilesStayInAFolderOfThisUserOnly()
@@ -136,7 +140,7 @@ private Q_SLOTS:
         QCOMPARE(readRaw(victim), QByteArray("keep me"));
         QVERIFY(!QFileInfo(path).isSymLink());
         QCOMPARE(readRaw(path), LoadResData(1000, QStringLiteral("CUSTOM")));
-        QCOMPARE(QDir(GetTempDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"~tmp.lng"}); // no file of the write left
+        QCOMPARE(QDir(processTempFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"~tmp.lng"}); // no file of the write left
     }
 
     void trimNullCutsAtTheFirstNul()
@@ -166,10 +170,10 @@ private Q_SLOTS:
         QVERIFY(held.open(QIODevice::WriteOnly));
         held.write("held by the player");
         held.close();
-        if (!test::makeUnwritable(GetTempDir()))
+        if (!test::makeUnwritable(processTempFolder()))
             QSKIP("this machine cannot make a folder unwritable");
         const qint16 result = SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path);
-        test::makeWritable(GetTempDir());
+        test::makeWritable(processTempFolder());
         QCOMPARE(result, qint16(0));
         QCOMPARE(readRaw(path), QByteArray("held by the player"));
         QVERIFY(reporter.reports.isEmpty());

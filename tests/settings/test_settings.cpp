@@ -1,11 +1,16 @@
 // The per-user settings store and its key table.
 
 #include "errors/RunTimeError.h"
+#include "settings/Profile.h"
 #include "settings/SettingsStore.h"
 #include "support/Errors.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 #include <QSet>
 
 using namespace tess;
@@ -126,6 +131,66 @@ private Q_SLOTS:
         SaveSetting("Other", "Optionen", "Size", "5");
         QCOMPARE(readIntegerSetting(keys::Size), qint16(1));
         QCOMPARE(GetSetting("Other", "Optionen", "Size", "0"), QStringLiteral("5"));
+    }
+
+    void aSettingsFileThatCannotBeReadIsNeverOverwritten()
+    {
+        const QByteArray players = "[Optionen]\nSpieler1=Anna\nSpieler2=Ben\nSize=5\n[Pictures]\nFile=cat.jpg\n";
+        QDir().mkpath(test::configFolder() + "/Tessaron");
+        QFile file(settingsFilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(players) == players.size());
+        file.close();
+        QStringList told;
+        Profile::setUnreadableNotice([&](const QString& path) { told << path; });
+
+        QString first;
+        {
+            test::NoFileHandlesLeft exhausted; // the read fails although the file is there
+            first = readSetting(keys::Spieler1);
+        }
+        QCOMPARE(first, QString());                 // the defaults, in memory
+        QCOMPARE(readIntegerSetting(keys::Size), qint16(1));
+        saveIntegerSetting(keys::Sprache, 1000);   // what the start writes first
+        saveSetting(keys::Spieler1, QStringLiteral("Carla"));
+        QCOMPARE(readSetting(keys::Spieler1), QStringLiteral("Carla")); // the run goes on with what it set
+        QCOMPARE(readIntegerSetting(keys::Sprache), qint16(1000));
+
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), players); // every name, size and picture still there
+        file.close();
+        QCOMPARE(told, QStringList{settingsFilePath()}); // told once, naming the file
+        Profile::setUnreadableNotice({});
+    }
+
+    void aFifoOrAHugeFileInPlaceOfTheSettingsIsNotRead()
+    {
+        QDir().mkpath(test::configFolder() + "/Tessaron");
+        QCOMPARE(::mkfifo(QFile::encodeName(settingsFilePath()).constData(), 0600), 0);
+        QCOMPARE(readSetting(keys::Spieler1, QStringLiteral("none")), QStringLiteral("none")); // does not hang
+        saveSetting(keys::Spieler1, QStringLiteral("Carla"));
+        QVERIFY(QFileInfo(settingsFilePath()).isFile() == false); // still the FIFO
+        QVERIFY(Profile::isKeptInMemory(settingsFilePath()));
+    }
+
+    void settingsAreWrittenInUtf8AndOlderFilesReadAsCodePage1252()
+    {
+        saveSetting(keys::Spieler1, QStringLiteral("Łukasz Grüße"));
+        QFile file(settingsFilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains(QStringLiteral("Spieler1=Łukasz Grüße").toUtf8()));
+        file.close();
+
+        // Written by an older version, or on another system: code page 1252.
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Optionen]\r\nSpieler1=J\xfcrgen\r\nSpieler2=Ren\xe9" "e \x80\r\n");
+        file.close();
+        QCOMPARE(readSetting(keys::Spieler1), QStringLiteral("Jürgen"));
+        QCOMPARE(readSetting(keys::Spieler2), QStringLiteral("Renée €"));
+        // Written again, the file becomes UTF-8 and the names stay.
+        saveIntegerSetting(keys::Size, 2);
+        QCOMPARE(readSetting(keys::Spieler1), QStringLiteral("Jürgen"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("Spieler2=Ren\xc3\xa9" "e \xe2\x82\xac"));
     }
 };
 

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 namespace tess::test {
 
 class ScriptedDialogs : public Dialogs {
@@ -25,6 +27,8 @@ public:
     {
         asked << prompt;
         titles << title;
+        if (whileTyping)
+            whileTyping();
         if (typed.isEmpty()) {
             text.clear();
             return false; // Cancel
@@ -38,6 +42,7 @@ public:
     QStringList asked;
     QStringList titles;
     QList<bool> answers; // Yes is true; once used up every question is answered No
+    std::function<void()> whileTyping; // runs while an input box is up
 };
 
 } // namespace tess::test

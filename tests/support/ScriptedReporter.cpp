@@ -18,6 +18,8 @@ void ScriptedReporter::OnError(const QString& AktModul, const QString& AktProc, 
 {
     const ErrState& err = Err();
     reports.append({AktModul, AktProc, err.number, err.description, err.line});
+    if (whileShown)
+        whileShown();
     answer = answers.isEmpty() ? then : answers.takeFirst();
 }
 

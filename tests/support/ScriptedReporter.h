@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace tess::test {
 
 struct Report {
@@ -27,6 +29,8 @@ public:
     QList<qint16> answers;
     qint16 then = 2;
     QList<Report> reports;
+    // Runs while the report is up, as the player would act then.
+    std::function<void()> whileShown;
 };
 
 } // namespace tess::test

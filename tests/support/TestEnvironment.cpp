@@ -1,5 +1,6 @@
 #include "support/TestEnvironment.h"
 
+#include "settings/Profile.h"
 #include "util/Paths.h"
 
 #include <QDir>
@@ -60,12 +61,17 @@ void clearFolders()
 {
     for (const QString& folder : {configFolder(), dataFolder(), tempFolder(), programFolder()})
         emptyFolder(folder);
+    tess::Profile::forgetUnreadableFiles();
 }
 
 } // namespace tess::test
 
 #include <QFileInfo>
 #include <QProcess>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace tess::test {
 
@@ -85,6 +91,26 @@ QString writeTempFile(const QString& name, const QByteArray& bytes)
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+NoFileHandlesLeft::NoFileHandlesLeft()
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    soft_ = limit.rlim_cur;
+    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (lowestFree >= 0)
+        ::close(lowestFree);
+    limit.rlim_cur = rlim_t(lowestFree < 0 ? 0 : lowestFree);
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+NoFileHandlesLeft::~NoFileHandlesLeft()
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = rlim_t(soft_);
+    ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 void makeWritable(const QString& path)

@@ -49,4 +49,18 @@ bool makeUnwritable(const QString& path);
 // Undoes makeUnwritable.
 void makeWritable(const QString& path);
 
+// While it lives, no file can be opened (the limit of open files is set to
+// the handles already open): a file that is there cannot be read, even by
+// root, as on a machine that ran out of file handles.
+class NoFileHandlesLeft {
+public:
+    NoFileHandlesLeft();
+    ~NoFileHandlesLeft();
+    NoFileHandlesLeft(const NoFileHandlesLeft&) = delete;
+    NoFileHandlesLeft& operator=(const NoFileHandlesLeft&) = delete;
+
+private:
+    unsigned long long soft_ = 0;
+};
+
 } // namespace tess::test
