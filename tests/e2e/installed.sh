@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The game as a desktop installs it: `cmake --install` into a fresh prefix,
-# the desktop entry and the metadata validated, the whole prefix made
-# read-only, and the installed program started under Xvfb. It shows a
-# picture of its share folder, keeps its settings and its saved game in the
-# player's XDG folders, and ends cleanly.
+# the desktop entry and the metadata validated, and the installed program
+# started under Xvfb, once from the prefix as installed (writable, as for
+# root or a prefix in the home) and once with the whole prefix read-only. It
+# shows a picture of its share folder, keeps its settings, saved game and
+# logs in the player's XDG folders, never in the prefix, and ends cleanly.
 set -euo pipefail
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,6 +21,45 @@ for size in 16 32 48 256 512; do
 done
 [ -f "$prefix/share/man/man6/tessaron.6.gz" ] || e2e_fail "no manual page"
 
+e2e_start_xvfb
+e2e_settings '[Optionen]\nnumPlayers=2\nPlayMusic=0\nSprache=1000\n[Pictures]\nAlbum=1\nFile=puzzle03.bmp\n'
+
+# Starts the installed program, checks its picture, starts a game, saves it
+# and closes it: the saved game, the settings and no error log must be in the
+# player's XDG folders, and nothing new in the prefix.
+play_and_save() {
+  local marker="$E2E_ROOT/marker-$1"
+  rm -f "$XDG_DATA_HOME/Tessaron/Quadrello.qdr"
+  touch "$marker"
+  sleep 1 # file times in whole seconds on some file systems
+  e2e_run_game 4 5 "$prefix/bin/tessaron"
+
+  # The preview shows the picture of share/tessaron/pics.
+  shot shown
+  convert "$E2E_ROOT/shown.png" -crop "${PREVIEW_W}x${PREVIEW_H}+${PREVIEW_X}+${PREVIEW_Y}" +repage "$E2E_ROOT/preview.png"
+  convert "$prefix/share/tessaron/pics/puzzle03.bmp" -resize "${PREVIEW_W}x${PREVIEW_H}!" "$E2E_ROOT/expected.png"
+  below "$(distance "$E2E_ROOT/expected.png" "$E2E_ROOT/preview.png")" 0.1 \
+    || e2e_fail "$1: the preview does not show the picture of the share folder"
+
+  click "$START_X" "$START_Y"
+  sleep 1
+  click "$BUTTON_5_X" "$BUTTON_5_Y" # save
+  sleep 0.5
+  [ -f "$XDG_DATA_HOME/Tessaron/Quadrello.qdr" ] || e2e_fail "$1: the saved game is not in the data folder"
+  grep -q '^Sprache=1000' "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini" || e2e_fail "$1: the settings were not written"
+  [ ! -f "$XDG_DATA_HOME/Tessaron/tessaron.EPT" ] || { cat "$XDG_DATA_HOME/Tessaron/tessaron.EPT"; e2e_fail "$1: an error was logged"; }
+  e2e_close_window "$window"
+  e2e_wait_for_end "$pid"
+  local written
+  written=$(find "$prefix" -newer "$marker")
+  [ -z "$written" ] || e2e_fail "$1: the program wrote into its installation: $written"
+}
+
+# A prefix that can be written, as for root or a prefix in the home: an
+# installed program writes to the player's folders all the same.
+echo "running as user $(id -u) from a writable prefix"
+play_and_save "writable prefix"
+
 # Read-only as a system folder is, even for root: the immutable flag where
 # the file system has it.
 chmod -R a-w "$prefix"
@@ -28,27 +68,5 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 unlock() { chattr -R -i "$prefix" 2>/dev/null || true; chmod -R u+w "$prefix" 2>/dev/null || true; e2e_cleanup; }
 trap unlock EXIT
-
-e2e_start_xvfb
-e2e_settings '[Optionen]\nnumPlayers=2\nPlayMusic=0\nSprache=1000\n[Pictures]\nAlbum=1\nFile=puzzle03.bmp\n'
-e2e_run_game 4 5 "$prefix/bin/tessaron"
-
-# The preview shows the picture of share/tessaron/pics.
-shot shown
-convert "$E2E_ROOT/shown.png" -crop "${PREVIEW_W}x${PREVIEW_H}+${PREVIEW_X}+${PREVIEW_Y}" +repage "$E2E_ROOT/preview.png"
-convert "$prefix/share/tessaron/pics/puzzle03.bmp" -resize "${PREVIEW_W}x${PREVIEW_H}!" "$E2E_ROOT/expected.png"
-below "$(distance "$E2E_ROOT/expected.png" "$E2E_ROOT/preview.png")" 0.1 \
-  || e2e_fail "the preview does not show the picture of the share folder"
-
-click "$START_X" "$START_Y"
-sleep 1
-click "$BUTTON_5_X" "$BUTTON_5_Y" # save
-sleep 0.5
-[ -f "$XDG_DATA_HOME/Tessaron/Quadrello.qdr" ] || e2e_fail "the saved game is not in the data folder"
-grep -q '^Sprache=1000' "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini" || e2e_fail "the settings were not written"
-[ ! -f "$XDG_DATA_HOME/Tessaron/tessaron.EPT" ] || { cat "$XDG_DATA_HOME/Tessaron/tessaron.EPT"; e2e_fail "an error was logged"; }
-[ -z "$(find "$prefix" -newer "$XDG_CONFIG_HOME/Tessaron" -type f)" ] || e2e_fail "the program wrote into its installation"
-
-e2e_close_window "$window"
-e2e_wait_for_end "$pid"
-echo "the installed game ran from a read-only prefix and kept its files in the XDG folders"
+play_and_save "read-only prefix"
+echo "the installed game ran from a writable and a read-only prefix and kept its files in the XDG folders"
