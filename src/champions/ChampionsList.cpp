@@ -28,6 +28,17 @@ qint32 leadingPoints(const QString& text)
     return value;
 }
 
+// The champions file is the player's: one that cannot be read is never written.
+Profile championsProfile()
+{
+    return Profile(ChampionsFile::path(), ProfileEncoding::Cp1252, ProfileFile::Kept);
+}
+
+QString decodedEntry(QString stored)
+{
+    return stored.isEmpty() ? QString() : ConvBack(stored);
+}
+
 } // namespace
 
 void RankedList::add(const QString& entry)
@@ -53,11 +64,8 @@ QString ChampionsFile::GetHSVal(const QString& key) const
     QString entry;
     trapped("frmHighscore", "GetHSVal", [&](Steps& step) {
         QString stored;
-        step([&] { stored = Profile(path()).read(section_, key); });
-        step([&] {
-            if (!stored.isEmpty())
-                entry = ConvBack(stored);
-        });
+        step([&] { stored = championsProfile().read(section_, key); });
+        step([&] { entry = decodedEntry(stored); });
     });
     return entry;
 }
@@ -67,7 +75,7 @@ bool ChampionsFile::SaveHS(const QString& key, const QString& value) const
     bool written = false;
     trapped("frmHighscore", "SaveHS", [&](Steps& step) {
         step([&] {
-            const Profile file(path());
+            const Profile file = championsProfile();
             written = key.isEmpty() ? file.removeSection(section_) : file.write(section_, key, value);
         });
     });
@@ -78,9 +86,12 @@ void ChampionsFile::GetHS(RankedList& list) const
 {
     trapped("frmHighscore", "GetHS", [&](Steps& step) {
         step([&] { list.clear(); });
+        // The section read once: another copy may replace the file between two reads.
+        QHash<QString, QString> stored;
+        step([&] { stored = championsProfile().readSection(section_); });
         step([&] {
             for (int rank = 1; rank <= Ranks; ++rank)
-                list.add(GetHSVal(QString::number(rank)));
+                list.add(decodedEntry(stored.value(QString::number(rank))));
         });
     });
 }
@@ -96,7 +107,7 @@ bool ChampionsFile::WriteHS(const RankedList& list) const
                 values.append({QString::number(rank), Conv(copy)});
             }
         });
-        step([&] { written = Profile(path()).writeKeys(section_, values); });
+        step([&] { written = championsProfile().writeKeys(section_, values); });
     });
     return written;
 }
@@ -106,9 +117,17 @@ bool ChampionsFile::addResult(const QString& entry, RankedList& list) const
     bool written = false;
     trapped("frmHighscore", "addResult", [&](Steps& step) {
         QLockFile lock(path() + QStringLiteral(".lock"));
-        lock.setStaleLockTime(10000); // a copy that died holding it
-        // Without the lock (a folder that cannot be written) the write is tried all the same.
-        step([&] { lock.tryLock(5000); });
+        // Stale only when the copy that holds it no longer runs, however long it held it.
+        lock.setStaleLockTime(0);
+        bool mayWrite = true;
+        step([&] {
+            // Without a lock file (a folder that cannot be written) the write
+            // is tried all the same, and fails as it would; a copy that holds
+            // the lock for seconds is not written over: the result is not kept.
+            mayWrite = lock.tryLock(5000) || lock.error() != QLockFile::LockFailedError;
+        });
+        if (!mayWrite)
+            return;
         step([&] { GetHS(list); });
         step([&] { list.add(entry); });
         step([&] { written = WriteHS(list); });

@@ -82,7 +82,7 @@ void PuzzleTable::LoadGame()
             if (content.result == FileRead::Missing)
                 dialogs().inform(langText(176), langText(118));
             else if (content.result == FileRead::Unreadable)
-                readWholeFile(savedGamePath()); // raises the error that says why
+                raiseReadError(content.result, savedGamePath());
         });
         if (content.result == FileRead::Missing || content.result == FileRead::Unreadable)
             return;

@@ -38,7 +38,7 @@ PuzzleTable::PuzzleTable()
     idle_.setTimerType(Qt::PreciseTimer);
     // The idle animation's steps run through the gate like every procedure.
     connect(&idle_, &QTimer::timeout, this, [this] { ProcedureGate::instance().run([this] { idleStep(); }, false); });
-    ProcedureGate::instance().setIdleHandler([this] { whenIdle(); });
+    ProcedureGate::instance().setIdleHandler(this, [this] { whenIdle(); });
     for (std::size_t i = 0; i < 4; ++i) {
         lblPlayer[i].text = DefaultNames[i];
         lblPlayer[i].geometry.setSize(DesignLabelSize);
@@ -49,7 +49,7 @@ PuzzleTable::PuzzleTable()
 
 PuzzleTable::~PuzzleTable()
 {
-    ProcedureGate::instance().setIdleHandler({});
+    ProcedureGate::instance().clearIdleHandler(this);
 }
 
 bool PuzzleTable::procedureRunning() const

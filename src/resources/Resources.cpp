@@ -8,16 +8,9 @@
 #include "util/PrivateFiles.h"
 #include "util/Paths.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QHash>
-
-#include <cerrno>
-#include <limits>
-
-#include <signal.h>
-#include <sys/stat.h>
 
 namespace tess {
 
@@ -117,21 +110,7 @@ qint16 SaveResItemToDisk(qint16 number, const QString& type, const QString& path
 
 QString processTempFolder()
 {
-    const QString shared = GetTempDir();
-    static bool swept = false;
-    if (!swept) {
-        swept = true;
-        // Folders of copies that ended without removing them (a crash, music off).
-        for (const QString& name : QDir(shared).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            bool number = false;
-            const qint64 pid = name.toLongLong(&number);
-            if (number && pid > 0 && pid <= std::numeric_limits<pid_t>::max() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-                QDir(shared + name).removeRecursively();
-        }
-    }
-    const QString folder = shared + QString::number(QCoreApplication::applicationPid()) + u'/';
-    ::mkdir(QFile::encodeName(folder).constData(), 0700);
-    return folder;
+    return copyFolder(GetTempDir());
 }
 
 QString langFilePath()

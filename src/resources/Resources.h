@@ -29,10 +29,10 @@ QString TrimNull(const QString& text);
 // ends it silently with the file unchanged. Always returns 0.
 qint16 SaveResItemToDisk(qint16 number, const QString& type, const QString& path);
 
-// The temporary folder of this copy of the game: GetTempDir() followed by
-// the process id. Two copies running at once each write and remove their
-// own files; folders left by copies that no longer run are removed at the
-// first call.
+// The temporary folder of this copy of the game, inside GetTempDir()
+// (util/PrivateFiles.h, copyFolder): two copies running at once each write
+// and remove their own files; folders left by copies that no longer run are
+// removed when it is made.
 QString processTempFolder();
 // The full paths of the two temporary files, in processTempFolder().
 QString langFilePath();  // "~tmp.lng"

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QDir>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <utility>
 
@@ -104,9 +103,7 @@ void setKey(QStringList& lines, const QString& section, const QString& key, cons
 // or another system, which wrote code page 1252.
 QString decodeUtf8(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    return utf8.hasError() ? fromCp1252(bytes) : text;
+    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : fromCp1252(bytes);
 }
 
 // Files found unreadable in this run, by absolute path, with what the run
@@ -163,8 +160,8 @@ void Profile::forgetUnreadableFiles()
     kept().untold.clear();
 }
 
-Profile::Profile(QString path, ProfileEncoding encoding)
-    : path_(std::move(path)), encoding_(encoding)
+Profile::Profile(QString path, ProfileEncoding encoding, ProfileFile kind)
+    : path_(std::move(path)), encoding_(encoding), kind_(kind)
 {
 }
 
@@ -181,7 +178,8 @@ Profile::Lines Profile::load() const
     if (file.result == FileRead::Missing)
         return content;
     if (file.result != FileRead::Ok) {
-        keepInMemory(path_);
+        if (kind_ == ProfileFile::Kept)
+            keepInMemory(path_);
         return content;
     }
     const QString text = encoding_ == ProfileEncoding::Cp1252 ? fromCp1252(file.bytes) : decodeUtf8(file.bytes);

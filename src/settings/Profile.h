@@ -5,11 +5,13 @@
 // anything missing gives the caller's default. Writes keep the rest of the file
 // and replace it atomically, so a failed write never leaves half a file.
 //
-// A file that is there but cannot be read (no permission, an I/O error, no
-// file handles left, a FIFO or a device, more than a few megabytes) is never
-// written for the rest of the run: writing it would replace what the player
-// has with the little this run knows. Its reads and writes go to a copy in
-// memory instead, writes report failure, and the player is told once.
+// A file of the player's (ProfileFile::Kept: settings, champions) that is
+// there but cannot be read (no permission, an I/O error, no file handles
+// left, a FIFO or a device, more than a few megabytes) is never written for
+// the rest of the run: writing it would replace what the player has with the
+// little this run knows. Its reads and writes go to a copy in memory
+// instead, writes report failure, and the player is told once. Other files
+// (the language table, which the game writes itself) simply read as empty.
 
 #include <QString>
 #include <QHash>
@@ -23,12 +25,13 @@
 namespace tess {
 
 enum class ProfileEncoding { Cp1252, Utf8 };
+enum class ProfileFile { Plain, Kept };
 
 class Profile {
 public:
     static constexpr int MaxValueLength = 254;
 
-    explicit Profile(QString path, ProfileEncoding encoding = ProfileEncoding::Cp1252);
+    explicit Profile(QString path, ProfileEncoding encoding = ProfileEncoding::Cp1252, ProfileFile kind = ProfileFile::Plain);
 
     const QString& path() const { return path_; }
 
@@ -66,6 +69,7 @@ private:
 
     QString path_;
     ProfileEncoding encoding_;
+    ProfileFile kind_;
 };
 
 } // namespace tess

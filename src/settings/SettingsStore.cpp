@@ -5,6 +5,7 @@
 #include "settings/Profile.h"
 #include "util/Dialogs.h"
 #include "util/Numbers.h"
+#include "util/ProcedureGate.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,7 +26,7 @@ QString configFolder()
 
 Profile store(const QString& appName)
 {
-    return Profile(settingsFilePath(appName), ProfileEncoding::Utf8);
+    return Profile(settingsFilePath(appName), ProfileEncoding::Utf8, ProfileFile::Kept);
 }
 
 QString ours()
@@ -80,9 +81,11 @@ void tellOfUnreadableFiles()
     Profile::setUnreadableNotice([](const QString& path) {
         // Found in the middle of a read: the message waits until that step is done.
         QTimer::singleShot(0, QCoreApplication::instance(), [path] {
-            trapped("Allgemein", "tellOfUnreadableFiles", [&](Steps& step) {
-                step([&] { dialogs().inform(langText(194) + QStringLiteral("\n\n") + path, QStringLiteral("Tessaron")); });
-            });
+            ProcedureGate::instance().run([&] {
+                trapped("Allgemein", "tellOfUnreadableFiles", [&](Steps& step) {
+                    step([&] { dialogs().inform(langText(194) + QStringLiteral("\n\n") + path, QStringLiteral("Tessaron")); });
+                });
+            }, false);
         });
     });
 }

@@ -48,86 +48,119 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes)
         raiseError(fileErrorNumber(file, path), path);
 }
 
+namespace {
+
+// What a stat of the path says before anything is opened: opening a device
+// can act on it (a watchdog, a tape that rewinds), so only a regular file of
+// sane size is opened at all.
+FileRead lookAt(const QByteArray& name, qint64 maxBytes, struct stat& info)
+{
+    if (::stat(name.constData(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Unreadable;
+    if (!S_ISREG(info.st_mode))
+        return FileRead::NotAFile;
+    return info.st_size > maxBytes ? FileRead::TooLarge : FileRead::Ok;
+}
+
+// Opens the file looked at, without blocking, and checks on the open handle
+// that it is still that file (not swapped for a FIFO or a device meanwhile).
+int openLookedAt(const QByteArray& name, const struct stat& seen, FileRead& result)
+{
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        result = errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Unreadable;
+        return -1;
+    }
+    struct stat now {};
+    if (::fstat(fd, &now) != 0 || !S_ISREG(now.st_mode) || now.st_dev != seen.st_dev || now.st_ino != seen.st_ino) {
+        ::close(fd);
+        result = FileRead::NotAFile;
+        return -1;
+    }
+    return fd;
+}
+
+bool usableName(const QString& path)
+{
+    return !path.isEmpty() && !path.contains(QChar(u'\0'));
+}
+
+} // namespace
+
 FileContent readRegularFile(const QString& path, qint64 maxBytes)
 {
     FileContent content;
-    if (path.isEmpty() || path.contains(QChar(u'\0')))
+    if (!usableName(path))
         return content;
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        content.result = errno == ENOENT || errno == ENOTDIR ? FileRead::Missing
-                         : errno == ENXIO || errno == EISDIR ? FileRead::NotAFile // a socket, a FIFO nobody writes
-                                                             : FileRead::Unreadable;
-        return content;
-    }
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        content.result = FileRead::Unreadable;
-    } else if (!S_ISREG(info.st_mode)) {
-        content.result = FileRead::NotAFile;
-    } else if (info.st_size > maxBytes) {
-        content.result = FileRead::TooLarge;
-    } else {
-        // Read to the end, not to the size: a file that grows meanwhile is still capped.
-        content.result = FileRead::Ok;
-        content.bytes.resize(qsizetype(info.st_size));
-        qsizetype have = 0;
-        for (;;) {
-            if (have == content.bytes.size()) {
-                if (have > maxBytes) {
-                    content.result = FileRead::TooLarge;
-                    break;
-                }
-                content.bytes.resize(have + std::min<qsizetype>(qsizetype(maxBytes - have + 1), 64 * 1024));
-            }
-            const ssize_t n = ::read(fd, content.bytes.data() + have, std::size_t(content.bytes.size() - have));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                content.result = FileRead::Unreadable;
+    content.result = lookAt(name, maxBytes, info);
+    if (content.result != FileRead::Ok)
+        return content;
+    const int fd = openLookedAt(name, info, content.result);
+    if (fd < 0)
+        return content;
+    // Read to the end, not to the size: a file that grows meanwhile is still capped.
+    content.bytes.resize(qsizetype(info.st_size));
+    qsizetype have = 0;
+    for (;;) {
+        if (have == content.bytes.size()) {
+            if (have > maxBytes) {
+                content.result = FileRead::TooLarge;
                 break;
             }
-            if (n == 0)
-                break;
-            have += n;
+            content.bytes.resize(have + std::min<qsizetype>(qsizetype(maxBytes - have + 1), 64 * 1024));
         }
-        content.bytes.resize(content.result == FileRead::Ok ? have : 0);
+        const ssize_t n = ::read(fd, content.bytes.data() + have, std::size_t(content.bytes.size() - have));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            content.result = FileRead::Unreadable;
+            break;
+        }
+        if (n == 0)
+            break;
+        have += n;
     }
     ::close(fd);
-    if (content.result != FileRead::Ok)
+    if (content.result == FileRead::Ok)
+        content.bytes.resize(have);
+    else
         content.bytes.clear();
     return content;
 }
 
 bool isSaneFile(const QString& path, qint64 maxBytes)
 {
-    if (path.isEmpty() || path.contains(QChar(u'\0')))
+    if (!usableName(path))
         return false;
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    struct stat info {};
+    FileRead result = lookAt(name, maxBytes, info);
+    if (result != FileRead::Ok)
+        return false;
+    const int fd = openLookedAt(name, info, result);
     if (fd < 0)
         return false;
-    struct stat info {};
-    const bool sane = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= maxBytes;
     ::close(fd);
-    return sane;
+    return true;
+}
+
+void raiseReadError(FileRead result, const QString& path)
+{
+    if (result == FileRead::Missing)
+        raiseError(ErrFileNotFound, path);
+    if (result == FileRead::Unreadable && QFileInfo(path).exists() && !QFileInfo(path).isReadable())
+        raiseError(ErrPermissionDenied, path);
+    raiseError(ErrPathFileAccess, path);
 }
 
 QByteArray readWholeFile(const QString& path, qint64 maxBytes)
 {
     FileContent content = readRegularFile(path, maxBytes);
-    switch (content.result) {
-    case FileRead::Ok: return std::move(content.bytes);
-    case FileRead::Missing: raiseError(ErrFileNotFound, path);
-    case FileRead::Unreadable:
-        if (QFileInfo(path).exists() && !QFileInfo(path).isReadable())
-            raiseError(ErrPermissionDenied, path);
-        raiseError(ErrPathFileAccess, path);
-    case FileRead::NotAFile:
-    case FileRead::TooLarge: raiseError(ErrPathFileAccess, path);
-    }
-    raiseError(ErrPathFileAccess, path);
+    if (content.result != FileRead::Ok)
+        raiseReadError(content.result, path);
+    return std::move(content.bytes);
 }
 
 } // namespace tess

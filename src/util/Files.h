@@ -28,9 +28,10 @@ struct FileContent {
     QByteArray bytes; // the whole file when result is Ok
 };
 
-// Reads a file only when it is a regular file of at most `maxBytes`: it is
-// opened without blocking (a FIFO does not hang the game) and checked on the
-// open handle, so it cannot be swapped between the check and the read.
+// Reads a file only when it is a regular file of at most `maxBytes`: looked
+// at before it is opened (opening a device can act on it), opened without
+// blocking (a FIFO does not hang the game) and checked again on the open
+// handle, so it cannot be swapped between the check and the read.
 FileContent readRegularFile(const QString& path, qint64 maxBytes);
 
 // Whether `path` is a regular file of at most `maxBytes` that can be opened.
@@ -45,6 +46,11 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes);
 // found) when it is missing, 75 (Path/File access error) when it is no
 // regular file, too large or unreadable (70 for missing permissions).
 QByteArray readWholeFile(const QString& path, qint64 maxBytes = MaxDataFileBytes);
+
+// Raises the error for a read that failed: 53 (File not found) for a missing
+// file, 70 (Permission denied) for one that may not be read, 75 (Path/File
+// access error) for the rest.
+[[noreturn]] void raiseReadError(FileRead result, const QString& path);
 
 // The run-time error number for a failed file operation.
 int fileErrorNumber(const QFileDevice& file, const QString& path);

@@ -2,7 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tess {
 
@@ -63,8 +67,12 @@ QString writableFolder()
     // (a build, a folder of its own). An installed program keeps its pictures
     // in share/tessaron and writes to the player's folder, also when the
     // folder of the program could be written (root, a prefix in the home).
-    const QFileInfo program(programFolder());
-    if (program.isDir() && program.isWritable() && QFileInfo(programFolder() + QStringLiteral("pics")).isDir())
+    // And only a folder of this user that nobody else may write: a link or a
+    // FIFO planted there by someone else would take the logs of a root run.
+    struct stat folder {};
+    const bool own = ::lstat(QFile::encodeName(programFolder()).constData(), &folder) == 0 && S_ISDIR(folder.st_mode)
+        && folder.st_uid == ::geteuid() && (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    if (own && QFileInfo(programFolder()).isWritable() && QFileInfo(programFolder() + QStringLiteral("pics")).isDir())
         return programFolder();
     return userDataFolder();
 }

@@ -19,7 +19,8 @@ QString picturesFolder();
 
 // Where files "beside the program" are written (champions, saved game, error
 // logs): the program folder when the program runs unpacked (its picture
-// folder "pics" beside it) and that folder is writable; otherwise, as for
+// folder "pics" beside it) and that folder is this user's, writable by this
+// user and by nobody else; otherwise, as for
 // every installed program, the per-user data folder $XDG_DATA_HOME/Tessaron
 // (default ~/.local/share/Tessaron).
 QString writableFolder();

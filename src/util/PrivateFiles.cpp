@@ -5,12 +5,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
+#include <ctime>
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,7 +68,70 @@ int errorFromErrno(int error)
     }
 }
 
+constexpr const char* RunningFile = ".running";
+
+struct OwnFolder {
+    QString shared;
+    QString folder;
+    int lock = -1;
+};
+
+OwnFolder& own()
+{
+    static OwnFolder folder;
+    return folder;
+}
+
+// Whether the copy that made `folder` has ended: its lock can be taken. A
+// folder without a lock file is one that is being made or was left half
+// made; only an old one counts as ended.
+bool copyEnded(const QString& folder)
+{
+    const QByteArray lockFile = QFile::encodeName(folder + u'/' + QLatin1String(RunningFile));
+    const int fd = ::open(lockFile.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        struct stat info {};
+        return errno == ENOENT && ::lstat(QFile::encodeName(folder).constData(), &info) == 0
+            && ::time(nullptr) - info.st_mtime > 60;
+    }
+    const bool ended = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return ended;
+}
+
 } // namespace
+
+void sweepEndedCopies(const QString& shared)
+{
+    static const QRegularExpression copyName(QStringLiteral("^[0-9]+-[A-Za-z0-9]{6}$"));
+    const QDir folder(shared);
+    for (const QString& name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::Hidden)) {
+        const QString path = folder.filePath(name);
+        if (copyName.match(name).hasMatch() && withSeparator(path) != own().folder && copyEnded(path))
+            QDir(path).removeRecursively();
+    }
+}
+
+QString copyFolder(const QString& shared)
+{
+    OwnFolder& mine = own();
+    struct stat info {};
+    if (mine.shared == shared && ::lstat(QFile::encodeName(mine.folder).constData(), &info) == 0 && S_ISDIR(info.st_mode))
+        return mine.folder;
+    sweepEndedCopies(shared);
+    QByteArray pattern = QFile::encodeName(withSeparator(shared) + QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
+    if (!::mkdtemp(pattern.data()))
+        return withSeparator(shared) + QString::number(::getpid()) + u'/'; // writes there fail, and say so
+    const QString folder = withSeparator(QFile::decodeName(pattern));
+    const int lock = ::open(QFile::encodeName(folder + QLatin1String(RunningFile)).constData(),
+                            O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (lock >= 0)
+        ::flock(lock, LOCK_EX | LOCK_NB);
+    if (mine.lock >= 0)
+        ::close(mine.lock);
+    mine = {shared, folder, lock};
+    return folder;
+}
 
 bool isPrivateFolder(const QString& folder)
 {

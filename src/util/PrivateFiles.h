@@ -18,6 +18,18 @@ QString privateTempFolder();
 // Whether `folder` is a real folder of this user that nobody else may enter.
 bool isPrivateFolder(const QString& folder);
 
+// A folder of this running copy of the game inside the private folder
+// `shared`: "<pid>-XXXXXX", made fresh, with a lock held on its file
+// ".running" for as long as the copy runs. The same folder for the rest of
+// the run (while `shared` stays the same). Folders of copies that ended are
+// swept away when it is made. Ends with "/".
+QString copyFolder(const QString& shared);
+
+// Removes the folders in `shared` whose copy no longer runs: their lock can
+// be taken. Whether a process id still runs is not asked: copies in other
+// process namespaces (sandboxes) share the folder but not the ids.
+void sweepEndedCopies(const QString& shared);
+
 // Replaces the file's content at once: written to a new file beside it, then
 // renamed over it, which replaces a link at `path` instead of following it.
 // Raises 70 (Permission denied), 76 (Path not found), 61 (Disk full) or 75.

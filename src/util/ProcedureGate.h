@@ -32,11 +32,22 @@ public:
     // Runs a procedure of the player's input unless input is blocked; false when it was dropped.
     bool runInput(const std::function<void()>& procedure);
 
-    // Called whenever the last running procedure has ended.
-    void setIdleHandler(std::function<void()> handler) { idleHandler_ = std::move(handler); }
+    // `handler` is called whenever the last running procedure has ended,
+    // until its owner sets another or clears it.
+    void setIdleHandler(const void* owner, std::function<void()> handler)
+    {
+        idleOwner_ = owner;
+        idleHandler_ = std::move(handler);
+    }
+    void clearIdleHandler(const void* owner)
+    {
+        if (idleOwner_ == owner)
+            setIdleHandler(nullptr, {});
+    }
 
 private:
     int depth_ = 0;
+    const void* idleOwner_ = nullptr;
     std::function<void()> idleHandler_;
 };
 

@@ -11,10 +11,12 @@
 #include "support/ScriptedDialogs.h"
 #include "support/FreshState.h"
 #include "support/TestEnvironment.h"
+#include "util/Paths.h"
 
 #include <QAccessible>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -36,6 +38,17 @@ void storeList(qint16 size, const QStringList& entries)
     for (const QString& entry : entries)
         list.add(entry);
     QVERIFY(ChampionsFile(size).WriteHS(list));
+}
+
+// The results the two copies of twoCopiesEnteringAtOnceKeepEveryResult enter into one list.
+QStringList enteredByCopies(qint16 size, const QString& only = QString())
+{
+    QStringList entries;
+    for (const QString& name : {QStringLiteral("A"), QStringLiteral("B")})
+        for (int i = 0; i < 5; ++i)
+            if (only.isEmpty() || only == name)
+                entries << QStringLiteral("%1%2%3").arg((name == QStringLiteral("A") ? 100 : 200) + i + size, 5, 10, QChar(u'0')).arg(name).arg(i);
+    return entries;
 }
 
 QStringList shownNames(const HighscoreDialog& dialog)
@@ -269,26 +282,33 @@ private Q_SLOTS:
 
     void twoCopiesEnteringAtOnceKeepEveryResult()
     {
-        // Two processes, each entering five results as fast as it can.
+        // Two processes, started together, each entering five results into
+        // every board size's list as fast as it can.
+        const QString go = test::tempFolder() + "/go";
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TESSARON_TEST_PROGRAM"), test::programFolder());
+        environment.insert(QStringLiteral("TESSARON_TEST_GO"), go);
         QList<QProcess*> copies;
         for (const char* name : {"A", "B"}) {
             auto* copy = new QProcess(this);
+            copy->setProcessEnvironment(environment);
             copy->setProcessChannelMode(QProcess::ForwardedChannels);
             copy->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--enter-results"), QString::fromLatin1(name)});
+            QVERIFY(copy->waitForStarted());
             copies << copy;
         }
+        QTest::qWait(300); // both are up and waiting
+        test::writeTempFile("go", "go");
         for (QProcess* copy : copies) {
             QVERIFY(copy->waitForFinished(60000));
             QCOMPARE(copy->exitCode(), 0);
         }
-        RankedList stored;
-        ChampionsFile(1).GetHS(stored);
-        QStringList expected;
-        for (int i = 0; i < 5; ++i)
-            expected << QStringLiteral("%1A%2").arg(100 + i, 5, 10, QChar(u'0')).arg(i)
-                     << QStringLiteral("%1B%2").arg(200 + i, 5, 10, QChar(u'0')).arg(i);
-        for (const QString& entry : expected)
-            QVERIFY2(stored.items().contains(entry), qPrintable(entry + " lost; kept: " + stored.items().join(u' ')));
+        for (qint16 size = 0; size <= 9; ++size) {
+            RankedList stored;
+            ChampionsFile(size).GetHS(stored);
+            for (const QString& entry : enteredByCopies(size))
+                QVERIFY2(stored.items().contains(entry), qPrintable(entry + " lost; kept: " + stored.items().join(u' ')));
+        }
         QVERIFY(!QFile::exists(ChampionsFile::path() + ".lock"));
     }
 
@@ -343,12 +363,15 @@ int main(int argc, char* argv[])
     // the parent's folders, five results of its own.
     if (argc == 3 && QByteArray(argv[1]) == "--enter-results") {
         QCoreApplication app(argc, argv);
-        const QString name = QString::fromLatin1(argv[2]);
-        const int base = name == QStringLiteral("A") ? 100 : 200;
+        tess::setProgramFolder(qEnvironmentVariable("TESSARON_TEST_PROGRAM"));
+        while (!QFile::exists(qEnvironmentVariable("TESSARON_TEST_GO")))
+            QThread::msleep(1);
         for (int i = 0; i < 5; ++i) {
-            RankedList list;
-            if (!ChampionsFile(1).addResult(QStringLiteral("%1%2%3").arg(base + i, 5, 10, QChar(u'0')).arg(name).arg(i), list))
-                return 1;
+            for (qint16 size = 0; size <= 9; ++size) {
+                RankedList list;
+                if (!ChampionsFile(size).addResult(enteredByCopies(size, QString::fromLatin1(argv[2])).at(i), list))
+                    return 1;
+            }
         }
         return 0;
     }

@@ -27,7 +27,8 @@ visible=$(xdotool search --onlyvisible --name '^Tessaron$' | wc -l)
 [ "$visible" -eq 1 ] || e2e_fail "the start-up window did not close itself ($visible windows)"
 
 # Each running copy keeps its temporary files in a folder named by its process.
-[ -f "$XDG_RUNTIME_DIR/Tessaron/$pid/~tmp.lng" ] || e2e_fail "the language table was not written to the temporary folder"
+table=$(e2e_language_table "$pid")
+[ -f "$table" ] || e2e_fail "the language table was not written to the temporary folder"
 grep -q '^Sprache=' "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini" || e2e_fail "activation did not store the language"
 
 shot="$E2E_ROOT/game.png"
@@ -47,5 +48,5 @@ read -r r g b <<< "$(pixel $((bx + bw / 2)) $((by - f100 * 9 / 100)))"
 
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"
-[ ! -f "$XDG_RUNTIME_DIR/Tessaron/$pid/~tmp.lng" ] || e2e_fail "closing with music on left the language table behind"
+[ ! -f "$table" ] || e2e_fail "closing with music on left the language table behind"
 echo "the game window came up, was laid out 4:3 and closing it ended the program"

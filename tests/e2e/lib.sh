@@ -70,16 +70,28 @@ e2e_copy_program() {
   fi
 }
 
+# The language table of the running copy with process id PID (each copy has
+# a folder of its own, "<pid>-XXXXXX"); empty when there is none.
+e2e_language_table() {
+  local table
+  for table in "$XDG_RUNTIME_DIR/Tessaron/$1-"*/~tmp.lng; do
+    [ -f "$table" ] && echo "$table" && return 0
+  done
+  return 0
+}
+
 # Asks a window to close, as its close button does.
 e2e_close_window() {
   wmctrl -i -c "$1"
 }
 
-# Prints the id of the game window (the large "Tessaron" window) once it shows.
+# Prints the id of the game window (the large "Tessaron" window) once it
+# shows; with a process id, the game window of that process.
 e2e_game_window() {
-  local candidate width
+  local candidate width by_process=()
+  [ -n "${1:-}" ] && by_process=(--all --pid "$1")
   for _ in $(seq 1 100); do
-    for candidate in $(xdotool search --onlyvisible --name '^Tessaron$' 2>/dev/null); do
+    for candidate in $(xdotool search "${by_process[@]}" --onlyvisible --name '^Tessaron$' 2>/dev/null); do
       width=$(xdotool getwindowgeometry "$candidate" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
       if [ "${width:-0}" -gt 800 ]; then
         echo "$candidate"

@@ -11,34 +11,24 @@ e2e_start_xvfb
 e2e_copy_program "$program"
 e2e_settings '[Optionen]\nnumPlayers=2\nPlayMusic=1\nMusicloop=-1\nPlaySound=0\nSprache=1000\n'
 
-# The game window of one process.
-window_of() {
-  local candidate width
-  for _ in $(seq 1 100); do
-    for candidate in $(xdotool search --all --onlyvisible --pid "$1" --name '^Tessaron$' 2>/dev/null); do
-      width=$(xdotool getwindowgeometry "$candidate" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
-      if [ "${width:-0}" -gt 800 ]; then
-        echo "$candidate"
-        return 0
-      fi
-    done
-    sleep 0.1
-  done
-  return 1
-}
-
 "$E2E_PROGRAM_DIR/tessaron" >>"$E2E_ROOT/stdout.log" 2>>"$E2E_ROOT/stderr.log" &
 first=$!
-first_window=$(window_of "$first") || e2e_fail "the first copy's window did not appear"
+first_window=$(e2e_game_window "$first") || e2e_fail "the first copy's window did not appear"
 "$E2E_PROGRAM_DIR/tessaron" >>"$E2E_ROOT/stdout.log" 2>>"$E2E_ROOT/stderr.log" &
 second=$!
-second_window=$(window_of "$second") || e2e_fail "the second copy's window did not appear"
-sleep 1 # both activated: their songs play
+second_window=$(e2e_game_window "$second") || e2e_fail "the second copy's window did not appear"
+[ "$first_window" != "$second_window" ] || e2e_fail "the two copies share one window"
 
-first_table="$XDG_RUNTIME_DIR/Tessaron/$first/~tmp.lng"
-second_table="$XDG_RUNTIME_DIR/Tessaron/$second/~tmp.lng"
-[ -f "$first_table" ] && [ -f "$second_table" ] || e2e_fail "each copy should have its own language table"
-[ -f "$XDG_RUNTIME_DIR/Tessaron/$second/~tmp.mid" ] || e2e_fail "the second copy's song is not in its own folder"
+# Both activated: each has its language table, and its song once it plays.
+for _ in $(seq 1 50); do
+  first_table=$(e2e_language_table "$first")
+  second_table=$(e2e_language_table "$second")
+  [ -n "$first_table" ] && [ -n "$second_table" ] && [ -f "$(dirname "$second_table")/~tmp.mid" ] && break
+  sleep 0.1
+done
+[ -n "$first_table" ] && [ -n "$second_table" ] || e2e_fail "each copy should have its own language table"
+[ "$first_table" != "$second_table" ] || e2e_fail "the two copies share one language table"
+[ -f "$(dirname "$second_table")/~tmp.mid" ] || e2e_fail "the second copy's song is not in its own folder"
 
 e2e_close_window "$first_window"
 e2e_wait_for_end "$first"

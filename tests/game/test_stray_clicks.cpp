@@ -330,7 +330,7 @@ private Q_SLOTS:
             case 5:
                 if (random.bounded(60) == 0) { // End, now and then
                     abandoned += t.GameIdle ? 0 : 1;
-                    queueClick(window->button(2)); // the hint would lay the piece
+                    queueClick(window->button(1));
                 }
                 break;
             case 6: queueClick(window->button(0)); break;

@@ -17,6 +17,9 @@
 
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+
 using namespace tess;
 using tess::test::errorOf;
 
@@ -93,11 +96,37 @@ private Q_SLOTS:
         const QString folder = test::rootFolder() + "/runtime/Tessaron/";
         QCOMPARE(GetTempDir(), folder);
         // Each running copy of the game has its own: closing one never removes another's.
-        const QString own = folder + QString::number(QCoreApplication::applicationPid()) + "/";
-        QCOMPARE(processTempFolder(), own);
+        const QString own = processTempFolder();
+        QVERIFY2(own.startsWith(folder + QString::number(QCoreApplication::applicationPid()) + "-") && own.endsWith(u'/'), qPrintable(own));
+        QCOMPARE(processTempFolder(), own); // the same for the whole run
         QCOMPARE(langFilePath(), own + "~tmp.lng");
         QCOMPARE(midiFilePath(), own + "~tmp.mid");
         QVERIFY(isPrivateFolder(own));
+    }
+
+    void foldersOfCopiesThatEndedAreSweptAway()
+    {
+        // A copy that still runs holds the lock of its folder; one that ended does not.
+        const QString shared = GetTempDir();
+        const QString running = shared + "4242-abcdef";
+        const QString ended = shared + "4243-ghijkl";
+        const QString notOurs = shared + "photos";
+        for (const QString& folder : {running, ended, notOurs}) {
+            QVERIFY(QDir().mkpath(folder));
+            QFile lock(folder + "/.running");
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+        }
+        const int held = ::open(QFile::encodeName(running + "/.running").constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(held >= 0);
+        QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+        sweepEndedCopies(shared);
+        ::close(held);
+        QVERIFY(QFileInfo(running).isDir());
+        QVERIFY(!QFileInfo(ended).exists());
+        QVERIFY(QFileInfo(notOurs).isDir());
+        QVERIFY(QFileInfo(processTempFolder()).isDir()); // our own stays, whatever the sweep
+        sweepEndedCopies(shared);
+        QVERIFY(QFileInfo(processTempFolder() + ".running").exists());
     }
 
     void theTemporaryFilesStayInAFolderOfThisUserOnly()
@@ -140,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(readRaw(victim), QByteArray("keep me"));
         QVERIFY(!QFileInfo(path).isSymLink());
         QCOMPARE(readRaw(path), LoadResData(1000, QStringLiteral("CUSTOM")));
-        QCOMPARE(QDir(processTempFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"~tmp.lng"}); // no file of the write left
+        QCOMPARE(QDir(processTempFolder()).entryList(QDir::Files), QStringList{"~tmp.lng"}); // no file of the write left
     }
 
     void trimNullCutsAtTheFirstNul()

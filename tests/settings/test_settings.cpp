@@ -170,6 +170,17 @@ private Q_SLOTS:
         saveSetting(keys::Spieler1, QStringLiteral("Carla"));
         QVERIFY(QFileInfo(settingsFilePath()).isFile() == false); // still the FIFO
         QVERIFY(Profile::isKeptInMemory(settingsFilePath()));
+
+        // A file of many megabytes is not a settings file: not read, not replaced.
+        Profile::forgetUnreadableFiles();
+        QVERIFY(QFile::remove(settingsFilePath()));
+        QFile huge(settingsFilePath());
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.resize(64LL * 1024 * 1024));
+        huge.close();
+        QCOMPARE(readSetting(keys::Spieler1, QStringLiteral("none")), QStringLiteral("none"));
+        saveSetting(keys::Spieler1, QStringLiteral("Carla"));
+        QCOMPARE(QFileInfo(settingsFilePath()).size(), 64LL * 1024 * 1024);
     }
 
     void settingsAreWrittenInUtf8AndOlderFilesReadAsCodePage1252()
@@ -182,10 +193,11 @@ private Q_SLOTS:
 
         // Written by an older version, or on another system: code page 1252.
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[Optionen]\r\nSpieler1=J\xfcrgen\r\nSpieler2=Ren\xe9" "e \x80\r\n");
+        file.write("[Optionen]\r\nSpieler1=J\xfcrgen\r\nSpieler2=Ren\xe9" "e \x80\r\nSpieler3=Ren\xe9");
         file.close();
         QCOMPARE(readSetting(keys::Spieler1), QStringLiteral("Jürgen"));
         QCOMPARE(readSetting(keys::Spieler2), QStringLiteral("Renée €"));
+        QCOMPARE(readSetting(keys::Spieler3), QStringLiteral("René")); // the last byte of the file too
         // Written again, the file becomes UTF-8 and the names stay.
         saveIntegerSetting(keys::Size, 2);
         QCOMPARE(readSetting(keys::Spieler1), QStringLiteral("Jürgen"));

@@ -111,6 +111,11 @@ private Q_SLOTS:
         // Unpacked, as in a build: its pictures beside it.
         QVERIFY(QDir().mkpath(test::programFolder() + "/pics"));
         QCOMPARE(writableFolder(), test::programFolder() + "/");
+        // Unpacked in a folder others may write: someone could plant links there.
+        QVERIFY(QFile::setPermissions(test::programFolder(), QFileDevice::Permissions(0x7777)));
+        QCOMPARE(writableFolder(), data);
+        QVERIFY(QFile::setPermissions(test::programFolder(), QFileDevice::Permissions(0x7700)));
+        QCOMPARE(writableFolder(), test::programFolder() + "/");
         // Unpacked but read-only.
         if (test::makeUnwritable(test::programFolder())) {
             QCOMPARE(writableFolder(), data);
@@ -121,7 +126,8 @@ private Q_SLOTS:
     void messagesShowNamesAndPathsAsTyped()
     {
         // Qt's own boxes, not the tests' scripted ones.
-        const QString name = QStringLiteral("<b>x</b> <img src=/dev/zero>");
+        const QString marker = test::writeTempFile("marker.png", QByteArray());
+        const QString name = QStringLiteral("<b>x</b> <img src=%1>").arg(marker);
         QStringList informed;
         QTimer::singleShot(0, [&] {
             informed = shownTexts();
