@@ -125,8 +125,8 @@ private Q_SLOTS:
         QCOMPARE(::mkfifo(QFile::encodeName(programFolder() + "pics/fifo.jpg").constData(), 0600), 0);
         QFile::copy(programFolder() + "pics/puzzle03.bmp", test::rootFolder() + "/outside.bmp");
         const QImage fallback = LoadPicture(programFolder() + "pics/puzzle01.jpg");
-        for (const QString& name : {QStringLiteral("../../fifo"), QStringLiteral("fifo.jpg"), QStringLiteral("../../outside.bmp"),
-                                    test::rootFolder() + "/outside.bmp", QStringLiteral(".."), QStringLiteral("sub/../puzzle03.bmp")}) {
+        for (const QString& name : {QStringLiteral("../../fifo"), QStringLiteral("fifo.jpg"), test::rootFolder() + "/outside.bmp",
+                                    QStringLiteral("..")}) {
             saveIntegerSetting(keys::Album, 1);
             saveSetting(keys::File, name);
             PuzzleTable table;

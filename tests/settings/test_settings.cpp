@@ -162,7 +162,7 @@ private Q_SLOTS:
         Profile::setUnreadableNotice({});
     }
 
-    void aFifoOrAHugeFileInPlaceOfTheSettingsIsNotRead()
+    void aFifoInPlaceOfTheSettingsIsNotReadNorReplaced()
     {
         QDir().mkpath(test::configFolder() + "/Tessaron");
         QCOMPARE(::mkfifo(QFile::encodeName(settingsFilePath()).constData(), 0600), 0);
@@ -171,16 +171,6 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(settingsFilePath()).isFile() == false); // still the FIFO
         QVERIFY(Profile::isKeptInMemory(settingsFilePath()));
 
-        // A file of many megabytes is not a settings file: not read, not replaced.
-        Profile::forgetUnreadableFiles();
-        QVERIFY(QFile::remove(settingsFilePath()));
-        QFile huge(settingsFilePath());
-        QVERIFY(huge.open(QIODevice::WriteOnly));
-        QVERIFY(huge.resize(64LL * 1024 * 1024));
-        huge.close();
-        QCOMPARE(readSetting(keys::Spieler1, QStringLiteral("none")), QStringLiteral("none"));
-        saveSetting(keys::Spieler1, QStringLiteral("Carla"));
-        QCOMPARE(QFileInfo(settingsFilePath()).size(), 64LL * 1024 * 1024);
     }
 
     void settingsAreWrittenInUtf8AndOlderFilesReadAsCodePage1252()

@@ -69,7 +69,7 @@ private Q_SLOTS:
         QCOMPARE(readRegularFile(test::tempFolder() + "/zero.jpg", MaxPictureFileBytes).result, FileRead::NotAFile);
     }
 
-    void aFileIsReadUpToItsCap()
+    void aFileIsReadWholeUpToItsCapOrNotAtAll()
     {
         const QString path = test::writeTempFile("data", "0123456789");
         const FileContent whole = readRegularFile(path, 10);
@@ -89,18 +89,13 @@ private Q_SLOTS:
         QCOMPARE(readRegularFile(test::tempFolder() + "/none", 10).result, FileRead::Missing);
         QCOMPARE(readRegularFile(path + "/below a file", 10).result, FileRead::Missing);
         QCOMPARE(readRegularFile(QString(), 10).result, FileRead::Missing);
-    }
-
-    void aFileThatCannotBeOpenedIsUnreadableNotMissing()
-    {
-        const QString path = test::writeTempFile("data", "kept");
-        FileRead result = FileRead::Ok;
+        // There but not to be opened: unreadable, not missing.
+        FileRead exhaustedRead = FileRead::Ok;
         {
             test::NoFileHandlesLeft exhausted;
-            result = readRegularFile(path, 10).result;
+            exhaustedRead = readRegularFile(path, 10).result;
         }
-        QCOMPARE(result, FileRead::Unreadable);
-        QCOMPARE(readRegularFile(path, 10).result, FileRead::Ok);
+        QCOMPARE(exhaustedRead, FileRead::Unreadable);
     }
 
     void filesGoBesideTheProgramOnlyWhenItRunsUnpacked()
@@ -136,15 +131,6 @@ private Q_SLOTS:
         });
         dialogs().inform(name + QStringLiteral(" has won!"), QStringLiteral("Tessaron"));
         QVERIFY2(informed.contains(name + QStringLiteral(" has won!")), qPrintable(informed.join(u'|')));
-
-        QStringList asked;
-        QTimer::singleShot(0, [&] {
-            asked = shownTexts();
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-                box->button(QMessageBox::No)->click();
-        });
-        QVERIFY(!dialogs().askYesNo(QStringLiteral("Delete <i>/home/a&amp;b</i>?"), QStringLiteral("Tessaron")));
-        QVERIFY2(asked.contains(QStringLiteral("Delete <i>/home/a&amp;b</i>?")), qPrintable(asked.join(u'|')));
 
         QStringList prompted;
         QString typed;
