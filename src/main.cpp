@@ -10,6 +10,7 @@
 #include "settings/SettingsStore.h"
 #include "sound/AudioDevice.h"
 #include "util/StartTrace.h"
+#include "util/WindowFit.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -55,6 +56,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Tessaron"));
     // The desktop entry, the icon and the metadata share this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.marlpit.Tessaron"));
+    tess::WindowFit::install();
 
     tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
     tess::setErrorReporter(&reporter);

@@ -1,5 +1,7 @@
 #include "errors/FltDesk.h"
 
+#include "util/WindowFit.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -7,7 +9,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace tess {
@@ -115,9 +116,7 @@ void FltDesk::ArrangeDialog()
 
 void FltDesk::centreOnScreen()
 {
-    const QSize outer = frameGeometry().size();
-    const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->geometry();
-    move(screen.x() + (screen.width() - outer.width()) / 2, screen.y() + (screen.height() - outer.height()) / 2);
+    placeWindow(this);
 }
 
 void FltDesk::showEvent(QShowEvent* event)

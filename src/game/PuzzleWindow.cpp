@@ -12,6 +12,7 @@
 #include "language/Language.h"
 #include "resources/Resources.h"
 #include "util/StartTrace.h"
+#include "util/WindowFit.h"
 
 #include <QApplication>
 #include <malloc.h>
@@ -164,13 +165,9 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     connect(this, &PuzzleWindow::buttonPressed, this, [this](int i) { table_.buttonPressed(qint16(i)); });
     connect(this, &PuzzleWindow::flagClicked, this, [this](int language) { table_.flagClicked(qint16(language)); });
 
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    // Title bar and borders of a usual desktop; the exact size is known only once shown.
-    const QSize client = clientSizeFor(screen->availableGeometry(), QMargins(4, 32, 4, 4));
-    setFixedSize(client);
-    const QRect available = screen->availableGeometry();
-    move(available.x() + (available.width() - client.width()) / 2,
-         available.y() + std::max(0, (available.height() - client.height() - 32) / 2));
+    // The whole window with its frame fits the work area: panels stay visible.
+    setFixedSize(clientSizeFor(workArea(this), windowFrame(this)));
+    placeWindow(this);
 }
 
 PuzzleWindow::~PuzzleWindow()

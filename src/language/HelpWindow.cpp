@@ -1,6 +1,7 @@
 #include "language/HelpWindow.h"
 
 #include "language/Language.h"
+#include "util/WindowFit.h"
 
 #include <QFile>
 #include <QPointer>
@@ -23,7 +24,8 @@ HelpWindow::HelpWindow()
     setAttribute(Qt::WA_DeleteOnClose);
     setOpenExternalLinks(true);
     setSearchPaths({QStringLiteral(":/carried/help")});
-    resize(720, 760);
+    // As tall as the manual wants, if the work area has room for it.
+    resize(fittedClientSize(QSize(720, 760), workArea(), windowFrame(this)));
 }
 
 QString HelpWindow::manualFor(qint16 language)

@@ -7,6 +7,7 @@
 #include "language/Language.h"
 #include "resources/Resources.h"
 #include "util/Maker.h"
+#include "util/WindowFit.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QUrl>
 
 #include <utility>
@@ -95,8 +95,7 @@ void StartupWindow::Form_Load()
         step([&] { writeLanguageTable(); });
         step([&] {
             adjustSize();
-            const QRect screen = QGuiApplication::primaryScreen()->geometry();
-            move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
+            placeWindow(this);
         });
         step([&] { versionLabel->setText(versionLine(TESSARON_VERSION_MAJOR, TESSARON_VERSION_MINOR, TESSARON_VERSION_PATCH)); });
         if (s.GameLoaded != 0) {

@@ -1,0 +1,206 @@
+#include "util/WindowFit.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QVariant>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace tess {
+
+namespace {
+
+// What a desktop's title bar and borders usually take, until the real frame
+// is known: a little more than most themes, so the window rather fits.
+const QMargins UsualFrame(4, 32, 4, 4);
+// Qt's own decorations on Wayland (a 30-pixel title bar, 3-pixel borders).
+const QMargins WaylandFrame(3, 30, 3, 3);
+// Kept free for a panel where the window system does not say where panels are.
+constexpr int WaylandPanel = 48;
+// How long after showing a window the frame's late arrival may still move it.
+constexpr qint64 SettleMilliseconds = 2000;
+
+const char* const PlacedProperty = "tessaronPlaced";
+const char* const ShownAtProperty = "tessaronShownAt";
+const char* const FixedSizeProperty = "tessaronFixedSize";
+const char* const SettlingProperty = "tessaronSettling";
+const char* const UndoneAtProperty = "tessaronMaximizeUndoneAt";
+// How long the compositor may take to give a window its size back after a maximize.
+constexpr qint64 UndoMilliseconds = 3000;
+
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+QElapsedTimer& clock()
+{
+    static QElapsedTimer timer;
+    if (!timer.isValid())
+        timer.start();
+    return timer;
+}
+
+bool isFixed(const QWidget* window)
+{
+    return window->minimumSize() == window->maximumSize();
+}
+
+QWidget* parentWindow(const QWidget* window)
+{
+    QWidget* parent = window->parentWidget();
+    return parent ? parent->window() : nullptr;
+}
+
+// Qt's decorations on Wayland offer maximize whatever the window's flags say,
+// and a window that then keeps its fixed size breaks the protocol: the
+// compositor ends the program. So there a window of fixed size has only a
+// minimum size; a maximize is taken and at once undone, and any other size
+// the window is given goes back to its own. Going back waits until the
+// compositor has let go of the maximized state (it gives the old size back
+// itself): a smaller window while still maximized breaks the protocol too.
+void settleLater(QWidget* window, int milliseconds = 0);
+
+void settleFixedSize(QWidget* window)
+{
+    window->setProperty(SettlingProperty, false);
+    if (window->maximumSize() != QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) && isFixed(window)) {
+        window->setProperty(FixedSizeProperty, window->maximumSize());
+        window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    const QSize fixed = window->property(FixedSizeProperty).toSize();
+    if (!fixed.isValid() || !window->isVisible())
+        return;
+    const Qt::WindowStates large = Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (window->windowState() & large) {
+        window->setProperty(UndoneAtProperty, clock().elapsed());
+        window->setWindowState(window->windowState() & ~large);
+        return;
+    }
+    const QVariant undoneAt = window->property(UndoneAtProperty);
+    if (window->size() == fixed) {
+        window->setProperty(UndoneAtProperty, QVariant());
+    } else if (undoneAt.isValid() && clock().elapsed() - undoneAt.toLongLong() < UndoMilliseconds) {
+        settleLater(window, 250);
+    } else {
+        window->resize(fixed);
+    }
+}
+
+void settleLater(QWidget* window, int milliseconds)
+{
+    if (window->property(SettlingProperty).toBool())
+        return;
+    window->setProperty(SettlingProperty, true);
+    QTimer::singleShot(milliseconds, window, [window] { settleFixedSize(window); });
+}
+
+bool insideWorkArea(const QWidget* window)
+{
+    return workArea(window).contains(window->frameGeometry());
+}
+
+} // namespace
+
+QRect workArea(const QWidget* window)
+{
+    const QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return QRect(0, 0, 1024, 768);
+    QRect area = screen->availableGeometry();
+    if (onWayland() && area == screen->geometry())
+        area.setHeight(std::max(area.height() / 2, area.height() - WaylandPanel));
+    return area;
+}
+
+QMargins windowFrame(const QWidget* window)
+{
+    for (const QWidget* known = window; known; known = parentWindow(known)) {
+        const QRect frame = known->frameGeometry();
+        const QRect client = known->geometry();
+        if (known->isVisible() && frame != client)
+            return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                            frame.right() - client.right(), frame.bottom() - client.bottom());
+    }
+    return onWayland() ? WaylandFrame : UsualFrame;
+}
+
+QRect placedFrame(const QSize& frame, const QRect& over, const QRect& work)
+{
+    QRect placed(QPoint(over.x() + (over.width() - frame.width()) / 2, over.y() + (over.height() - frame.height()) / 2), frame);
+    placed.moveLeft(std::max(work.left(), std::min(placed.left(), work.left() + work.width() - frame.width())));
+    placed.moveTop(std::max(work.top(), std::min(placed.top(), work.top() + work.height() - frame.height())));
+    return placed;
+}
+
+QSize fittedClientSize(const QSize& wanted, const QRect& work, const QMargins& frame)
+{
+    return QSize(std::min(wanted.width(), work.width() - frame.left() - frame.right()),
+                 std::min(wanted.height(), work.height() - frame.top() - frame.bottom()));
+}
+
+void placeWindow(QWidget* window)
+{
+    const QMargins frame = windowFrame(window);
+    const QRect work = workArea(window);
+    const QWidget* parent = parentWindow(window);
+    const QRect over = parent && parent->isVisible() ? parent->frameGeometry() : work;
+    // A window's position is that of its frame.
+    window->move(placedFrame(window->size().grownBy(frame), over, work).topLeft());
+}
+
+void WindowFit::install()
+{
+    static WindowFit* fit = nullptr;
+    if (fit)
+        return;
+    fit = new WindowFit(qApp);
+    qApp->installEventFilter(fit);
+}
+
+bool WindowFit::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* window = qobject_cast<QWidget*>(watched);
+    if (!window || !window->isWindow() || (window->windowType() != Qt::Window && window->windowType() != Qt::Dialog))
+        return false;
+    switch (event->type()) {
+    case QEvent::Show:
+        if (!window->property(PlacedProperty).toBool()) {
+            window->setProperty(PlacedProperty, true);
+            if (!isFixed(window))
+                window->resize(fittedClientSize(window->size(), workArea(window), windowFrame(window)));
+            placeWindow(window);
+        }
+        window->setProperty(ShownAtProperty, clock().elapsed());
+        if (onWayland())
+            settleLater(window);
+        break;
+    case QEvent::Move:
+        // The window system tells the frame only once the window is on screen;
+        // a frame larger than expected may push the window past the work area.
+        if (!onWayland() && window->isVisible() && clock().elapsed() - window->property(ShownAtProperty).toLongLong() < SettleMilliseconds
+            && !insideWorkArea(window)) {
+            const QRect work = workArea(window);
+            const QPoint target = placedFrame(window->frameGeometry().size(), window->frameGeometry(), work).topLeft();
+            if (target != window->frameGeometry().topLeft())
+                window->move(target);
+        }
+        break;
+    case QEvent::Resize:
+    case QEvent::LayoutRequest:
+    case QEvent::WindowStateChange:
+        if (onWayland())
+            settleLater(window);
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+} // namespace tess
