@@ -13,7 +13,7 @@
   resources/art/flag_0.png .. _6    32 x 20    German, British, Spanish, Italian, French flags
   resources/art/button_0.png .. _9  38 x 38    tool buttons
   resources/art/digits.png          180 x 27   digits 0 to 9, 18 x 27 each
-  resources/art/*@2x.png                       flags, buttons and digits at twice the size
+  resources/art/*@2x.png                       logo, panel, flags, buttons and digits at twice the size
   resources/art/backs.bmp           500 x 200  ten back-side designs, 256 colours
   resources/art/splash_title.png    start-up window: the name
   resources/art/splash_board.png    start-up window: a board being filled
@@ -112,7 +112,7 @@ def tile_row(draw, w, h, y, size, rng, alpha=255):
         x += size
 
 
-def logo():
+def logo(scale=1):
     w, h = 800, 50
     rng = random.Random(1)
     base = gradient(w * 4, h * 4, (20, 14, 6), (5, 4, 2)).convert("RGBA")
@@ -122,10 +122,10 @@ def logo():
     text = gold_text((w * 4, h * 4), "Tessaron", LOBSTER, 150)
     base.alpha_composite(text)
     draw.line([(0, h * 4 - 4), (w * 4, h * 4 - 4)], fill=GOLD_DARK, width=6)
-    return finish(base, w, h).convert("RGB")
+    return finish(base, w * scale, h * scale).convert("RGB")
 
 
-def panel():
+def panel(scale=1):
     w, h = 600, 80
     image = gradient(w * 4, h * 4, (45, 20, 12), (18, 8, 5)).convert("RGBA")
     draw = ImageDraw.Draw(image)
@@ -137,7 +137,7 @@ def panel():
     draw.rounded_rectangle([20, 20, w * 4 - 21, h * 4 - 21], radius=30, outline=(110, 75, 15), width=4)
     for cx in (60, w * 4 - 60):
         draw.regular_polygon((cx, h * 2, 22), 4, rotation=45, fill=GOLD_DARK)
-    return finish(image, w, h).convert("RGB")
+    return finish(image, w * scale, h * scale).convert("RGB")
 
 
 def timebar():
@@ -558,7 +558,9 @@ def copyright_badge():
 def main():
     save(copyright_badge(), "copyright.png")
     save(logo(), "logo.png")
+    save(logo(2), "logo@2x.png")
     save(panel(), "panel.png")
+    save(panel(2), "panel@2x.png")
     save(timebar(), "timebar.png")
     save(frame("gold"), "frame_gold.png")
     save(frame("black"), "frame_black.png")

@@ -21,6 +21,23 @@ QHash<QString, QPixmap>& scaledCopies()
     return copies;
 }
 
+} // namespace
+
+QImage smoothlyScaled(const QImage& picture, const QSize& size)
+{
+    // Qt scales a picture of 256 colours (the built-in ones, GIFs) within its
+    // palette, picking pixels: the result is grainy. Averaged in full colour,
+    // each pixel shows the area it stands for.
+    const bool paletted = picture.format() == QImage::Format_Indexed8 || picture.format() == QImage::Format_Mono
+                          || picture.format() == QImage::Format_MonoLSB;
+    if (!paletted)
+        return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32)
+        .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+namespace {
+
 // Controls that show the same picture at the same size (the empty cells of
 // a board, the back of every piece) share one scaled copy; a copy that no
 // control shows any more goes when the next one is made.
@@ -31,7 +48,7 @@ QPixmap scaledPicture(const QImage& picture, const QSize& size, qreal ratio)
     if (const auto found = copies.constFind(key); found != copies.constEnd())
         return *found;
     copies.removeIf([](const auto& entry) { return entry.value().isDetached(); });
-    QPixmap scaled = QPixmap::fromImage(picture.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    QPixmap scaled = QPixmap::fromImage(smoothlyScaled(picture, size * ratio));
     scaled.setDevicePixelRatio(ratio);
     copies.insert(key, scaled);
     return scaled;

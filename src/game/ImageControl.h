@@ -11,6 +11,10 @@
 
 namespace tess {
 
+// A picture at another size, each pixel averaged from the area it covers,
+// also for pictures of 256 colours. Always made from the picture itself.
+QImage smoothlyScaled(const QImage& picture, const QSize& size);
+
 class ImageControl : public QWidget {
     Q_OBJECT
 

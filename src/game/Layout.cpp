@@ -2,6 +2,8 @@
 
 #include "util/Numbers.h"
 
+#include <algorithm>
+
 namespace tess {
 
 int near(double value)
@@ -112,9 +114,13 @@ WindowLayout layoutWindow(const LayoutMetrics& m)
         out.buttons[std::size_t(i)] = placed(20 * f + k * (i * W0 * 1.1 * f), B, s, s);
     for (int i = 5; i < 10; ++i)
         out.buttons[std::size_t(i)] = placed(20 * f + k * ((i - 5) * W0 * 1.1 * f), B + k * (H0 * 1.2 * f), s, s);
+    // The flags stand 32f apart; below full size (f < 1.1) they shrink with
+    // the window, so that they neither overlap nor reach the box's bottom line.
     const double flagWidth = 32;
+    const int shownWidth = std::min(32, near(29 * f));
+    const int shownHeight = near(shownWidth * 20.0 / 32);
     for (int i = 0; i < 5; ++i)
-        out.flags[std::size_t(i)] = placed(45 * f + i * flagWidth * f, B + 2.4 * s, 32, 20);
+        out.flags[std::size_t(i)] = placed(45 * f + i * flagWidth * f, B + 2.4 * s, shownWidth, shownHeight);
     return out;
 }
 

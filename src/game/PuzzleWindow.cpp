@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <malloc.h>
 #include <QCloseEvent>
+#include <QFile>
 #include <QDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -52,6 +53,18 @@ QImage art(const QString& name)
     if (found == cache.end())
         found = cache.insert(name, LoadArt(name));
     return *found;
+}
+
+// The double-size art where the plain one would be blown up past its own
+// pixels: on dense screens, and for the banner across a wide window.
+QImage artFor(const QString& name, const QSizeF& devicePixels)
+{
+    const QImage plain = art(name);
+    if (devicePixels.width() <= plain.width() * 1.1 && devicePixels.height() <= plain.height() * 1.1)
+        return plain;
+    QString dense = name;
+    dense.insert(dense.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+    return QFile::exists(QStringLiteral(":/carried/raw/") + dense + QStringLiteral(".raw")) ? art(dense) : plain;
 }
 
 } // namespace
@@ -260,7 +273,7 @@ void PuzzleWindow::paintBackground(QPainter& painter, const QRect& area)
             break;
         case PaintOp::Art:
             if (op.target.intersects(area))
-                painter.drawImage(op.target, art(op.art));
+                painter.drawImage(op.target, artFor(op.art, op.target.size() * devicePixelRatioF()));
             break;
         }
     }

@@ -60,7 +60,7 @@ private Q_SLOTS:
         }
         const int flags[] = {40, 69, 98, 127, 156};
         for (int i = 0; i < 5; ++i)
-            QCOMPARE(w.flags[std::size_t(i)], QRect(flags[i], 727, 32, 20));
+            QCOMPARE(w.flags[std::size_t(i)], QRect(flags[i], 727, 26, 16)); // shrunk to fit
         QCOMPARE(w.time, QRect(0, 136, 1, 6));
         QCOMPARE(w.copyright, QRect(924, 63, 100, 50));
         // the header grid: 30 upright lines, then 3 across
@@ -89,6 +89,25 @@ private Q_SLOTS:
         QCOMPARE(w.paint[0].from, QPointF(42, 0));
         QCOMPARE(w.paint[28].from, QPointF(1237, 0));
         QCOMPARE(w.paint[33].target, QRectF(0, 0, 1280, 56.25));
+    }
+
+    void flagsStandApartInsideTheBoxAtEverySize()
+    {
+        // From a netbook to a large screen: the window sizes a work area gives.
+        for (int width = 560; width <= 2600; width += 12) {
+            const LayoutMetrics m{width, width * 3 / 4, 15};
+            const WindowLayout w = layoutWindow(m);
+            const BoardLayout board = layoutBoard(m, 4, 5, 1);
+            const double innerBottom = board.paint[1].to.y();
+            const int lastButtonRow = w.buttons[5].bottom();
+            for (int i = 0; i < 5; ++i) {
+                const QRect& flag = w.flags[std::size_t(i)];
+                QVERIFY2(flag.bottom() + 2 < innerBottom, qPrintable(QStringLiteral("width %1 flag %2").arg(width).arg(i)));
+                QVERIFY2(flag.top() > lastButtonRow + 2, qPrintable(QStringLiteral("width %1 flag %2").arg(width).arg(i)));
+                if (i < 4)
+                    QVERIFY2(flag.right() + 2 <= w.flags[std::size_t(i + 1)].left(), qPrintable(QStringLiteral("width %1 flag %2").arg(width).arg(i)));
+            }
+        }
     }
 
     void boardAt1024x768()

@@ -6,6 +6,7 @@
 #include "game/WindowFixture.h"
 #include "game/SharedState.h"
 #include "language/Language.h"
+#include "resources/Resources.h"
 #include "support/RecordingEffects.h"
 #include "support/TestEnvironment.h"
 #include "util/ProgramEnd.h"
@@ -39,6 +40,16 @@ double distinctColumnPairs(const QImage& image)
         }
     }
     return pairs ? double(differing) / pairs : 0;
+}
+
+// The mean step between horizontal neighbours: how much detail a picture shows.
+double detail(const QImage& image)
+{
+    double sum = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x + 1 < image.width(); ++x)
+            sum += qAbs(qGray(image.pixel(x, y)) - qGray(image.pixel(x + 1, y)));
+    return sum / (image.height() * std::max(1, image.width() - 1));
 }
 
 } // namespace
@@ -162,6 +173,34 @@ private Q_SLOTS:
         QVERIFY2(distinctColumnPairs(shot.toImage()) > 0.3, "the cell was blown up, not drawn at full resolution");
         QVERIFY2(distinctColumnPairs(window->scoreBox(0)->grab().toImage()) > 0.3, "the digits were blown up");
         QVERIFY2(distinctColumnPairs(window->flag(1)->grab().toImage()) > 0.3, "the flag was blown up");
+        // The banner across the top comes from the double-size art: sharper
+        // than the plain art blown up to the same device pixels.
+        const QRect banner(0, 0, window->width(), int(45 * window->table().LayoutScale));
+        const QImage shown = window->grab(banner).toImage();
+        const QImage blownUp = LoadArt(QStringLiteral("logo.png")).scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QVERIFY2(detail(shown) > 1.3 * detail(blownUp), qPrintable(QStringLiteral("%1 against %2").arg(detail(shown)).arg(detail(blownUp))));
+    }
+
+    void palettedPicturesAreAveragedWhenScaled()
+    {
+        // Black and white pixels in turn, in a picture of two colours: at half
+        // the size each pixel stands for two of each, so it is grey.
+        QImage board(64, 64, QImage::Format_Indexed8);
+        board.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                board.setPixel(x, y, uint((x + y) % 2));
+        const QImage half = smoothlyScaled(board, QSize(32, 32));
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                QVERIFY2(qAbs(qGray(half.pixel(x, y)) - 128) < 24, qPrintable(QStringLiteral("%1,%2: %3").arg(x).arg(y).arg(qGray(half.pixel(x, y)))));
+        // The preview and the board's cells show such scaled copies.
+        ImageControl control;
+        control.setPicture(board, 1);
+        control.resize(32, 32);
+        const QImage shown = control.grab().toImage();
+        const QColor middle = shown.pixelColor(shown.width() / 2, shown.height() / 2);
+        QVERIFY2(qAbs(middle.red() - 128) < 24, qPrintable(middle.name()));
     }
 
     void clicksOnEnabledCellsAreForwarded()
