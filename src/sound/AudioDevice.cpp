@@ -6,6 +6,9 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <cstdio>
+#include <string>
+
 namespace tess {
 
 namespace {
@@ -24,6 +27,16 @@ bool openMixer()
         return true;
     audio::use().SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
+}
+
+// Once a run, whatever the number of openings: the player needs to hear it only once.
+void tellPlayingSilently(const std::string& reason)
+{
+    static bool told = false;
+    if (told)
+        return;
+    told = true;
+    std::fprintf(stderr, "Tessaron plays without sound: %s\n", reason.empty() ? "no sound device" : reason.c_str());
 }
 
 } // namespace
@@ -51,6 +64,8 @@ bool AudioDevice::open()
     }
     if (!openMixer()) {
         // No sound card (or no sound server): play silently on the dummy driver.
+        // A dummy driver asked for by name opens at the first try, unmentioned.
+        tellPlayingSilently(audio::use().SDL_GetError());
         audio::use().SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
         forcedDummy_ = true;
         if (!openMixer()) {
@@ -71,6 +86,11 @@ bool AudioDevice::open()
 const char* AudioDevice::driverName() const
 {
     return open_ ? audio::use().SDL_GetCurrentAudioDriver() : nullptr;
+}
+
+Sequencer* AudioDevice::existingSequencer()
+{
+    return sequencer_.get();
 }
 
 Sequencer& AudioDevice::sequencer()

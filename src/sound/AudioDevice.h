@@ -3,7 +3,8 @@
 // on a single channel, so a new effect stops the one still playing; the
 // songs are rendered by the sequencer into the same device. Without a sound
 // card the device falls back to SDL's silent "dummy" driver and the game runs
-// on as if it played; so it does when the audio libraries are missing.
+// on as if it played; so it does when the audio libraries are missing. The
+// device opens with the first effect or song, never for a game without sound.
 
 #include <QByteArray>
 
@@ -33,7 +34,11 @@ public:
     void playEffect(const QByteArray& wav, bool wait);
     bool effectPlaying() const;
 
+    // Opens the device: only for a song that is to be heard.
     Sequencer& sequencer();
+    // The sequencer if there is one yet, without opening the device: enough
+    // to ask after or close a song, since none is open without it.
+    Sequencer* existingSequencer();
     // Music switched off: the synthesizer and its soundfont leave memory.
     void releaseMusic();
 

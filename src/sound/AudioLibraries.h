@@ -18,6 +18,7 @@ namespace tess::audio {
     X(Sdl, SDL_InitSubSystem)              \
     X(Sdl, SDL_QuitSubSystem)              \
     X(Sdl, SDL_GetCurrentAudioDriver)      \
+    X(Sdl, SDL_GetError)                   \
     X(Sdl, SDL_RWFromConstMem)             \
     X(Mixer, Mix_OpenAudio)                \
     X(Mixer, Mix_CloseAudio)               \
@@ -57,8 +58,9 @@ struct Functions {
 #undef TESSARON_AUDIO_MEMBER
 };
 
-// Opens the three libraries on the first call (from any thread, once);
-// null when one of them or one of its functions is missing.
+// Opens the three libraries on the first call (from any thread, once) and
+// silences ALSA's own error printing; null when one of them or one of its
+// functions is missing.
 const Functions* load();
 
 // The functions after a successful load(); only to be called then.

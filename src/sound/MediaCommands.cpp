@@ -19,7 +19,6 @@ const QString Alias = QStringLiteral("midi");
 int mciSendString(const QString& command, QString* reply)
 {
     const QString text = command.simplified();
-    Sequencer& sequencer = AudioDevice::instance().sequencer();
 
     static const QRegularExpression open(QStringLiteral("^open sequencer!(.+) alias (\\S+)$"),
                                          QRegularExpression::CaseInsensitiveOption);
@@ -27,6 +26,8 @@ int mciSendString(const QString& command, QString* reply)
     if (opening.hasMatch()) {
         if (opening.captured(2).compare(Alias, Qt::CaseInsensitive) != 0)
             return UnknownCommand;
+        // Only a song to be heard opens the device.
+        Sequencer& sequencer = AudioDevice::instance().sequencer();
         if (sequencer.isOpen())
             return AliasInUse;
         QFile file(opening.captured(1));
@@ -38,14 +39,16 @@ int mciSendString(const QString& command, QString* reply)
     const QStringList words = text.toLower().split(u' ');
     if (words.size() < 2 || words[1] != Alias)
         return UnknownCommand;
+    // Closing or asking after a song needs no device: without a sequencer no
+    // song is open (music switched off while it was never on).
+    Sequencer* const songs = AudioDevice::instance().existingSequencer();
+    if (!songs || !songs->isOpen())
+        return NotOpen;
+    Sequencer& sequencer = *songs;
     if (words[0] == QStringLiteral("close") && words.size() == 2) {
-        if (!sequencer.isOpen())
-            return NotOpen;
         sequencer.closeSong();
         return Ok;
     }
-    if (!sequencer.isOpen())
-        return NotOpen;
     if (words[0] == QStringLiteral("play") && words.size() == 2) {
         sequencer.play();
         return Ok;
