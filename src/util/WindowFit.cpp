@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
 
 namespace tess {
 
@@ -120,13 +121,23 @@ QRect workArea(const QWidget* window)
 
 QMargins windowFrame(const QWidget* window)
 {
-    for (const QWidget* known = window; known; known = parentWindow(known)) {
+    const auto frameOf = [](const QWidget* known) -> std::optional<QMargins> {
         const QRect frame = known->frameGeometry();
         const QRect client = known->geometry();
-        if (known->isVisible() && frame != client)
-            return QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                            frame.right() - client.right(), frame.bottom() - client.bottom());
-    }
+        if (!known->isVisible() || frame == client)
+            return std::nullopt;
+        return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                        frame.right() - client.right(), frame.bottom() - client.bottom());
+    };
+    for (const QWidget* known = window; known; known = parentWindow(known))
+        if (const auto margins = frameOf(known))
+            return *margins;
+    // Another window of the program on screen (the start-up window before the
+    // game window) wears the same frame.
+    for (const QWidget* other : QApplication::topLevelWidgets())
+        if (other->windowType() == Qt::Window || other->windowType() == Qt::Dialog)
+            if (const auto margins = frameOf(other))
+                return *margins;
     return onWayland() ? WaylandFrame : UsualFrame;
 }
 

@@ -239,7 +239,7 @@ private Q_SLOTS:
         QVERIFY(!table.imgPuzz[20].visible);
         QCOMPARE(table.imgStack.geometry, QRect(62, 406, 143, 134));
         QCOMPARE(table.imgPreview.geometry, QRect(3, 190, 258, 194));
-        QCOMPARE(table.imgLang[4].geometry, QRect(156, 727, 32, 20));
+        QCOMPARE(table.imgLang[4].geometry, QRect(156, 727, 26, 16));
         const std::size_t painted = table.background.size();
         table.Form_Resize(1280, 960);
         QCOMPARE(table.PicBut[0].geometry, QRect(18, 645, 34, 34));

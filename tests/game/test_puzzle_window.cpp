@@ -197,7 +197,7 @@ private Q_SLOTS:
         // The preview and the board's cells show such scaled copies.
         ImageControl control;
         control.setPicture(board, 1);
-        control.resize(32, 32);
+        control.resize(QSize(32, 32) / control.devicePixelRatioF()); // 32 device pixels
         const QImage shown = control.grab().toImage();
         const QColor middle = shown.pixelColor(shown.width() / 2, shown.height() / 2);
         QVERIFY2(qAbs(middle.red() - 128) < 24, qPrintable(middle.name()));
