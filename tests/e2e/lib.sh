@@ -12,7 +12,12 @@ E2E_PROGRAM_DIR="$E2E_ROOT/program"
 E2E_XVFB_PID=""
 E2E_WM_PID=""
 
+E2E_HELPER_PIDS=()
+
 e2e_cleanup() {
+  local helper
+  # Helpers (a panel, a compositor) go before the X server they draw on.
+  for helper in "${E2E_HELPER_PIDS[@]}"; do kill "$helper" 2>/dev/null; done
   [ -n "$E2E_WM_PID" ] && kill "$E2E_WM_PID" 2>/dev/null
   [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null
   rm -rf "$E2E_ROOT"
@@ -27,12 +32,19 @@ e2e_fail() {
 
 # Starts Xvfb on the first free display number, with a window manager so
 # windows get frames and close requests as on a desktop.
+# An optional size (WIDTHxHEIGHT) stands for a smaller or larger screen.
 e2e_start_xvfb() {
+  e2e_start_xserver "${1:-1280x1024}"
+  e2e_start_wm
+}
+
+# Starts Xvfb alone, SIZE pixels (WIDTHxHEIGHT), and sets DISPLAY.
+e2e_start_xserver() {
   # The server picks a free display itself, so tests can run side by side.
   local number_file="$E2E_ROOT/display"
   # -noreset: without it the server resets whenever its last client leaves (each
   # wmctrl poll), and a client connecting during a reset is refused.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
   for _ in $(seq 1 100); do
     if [ -s "$number_file" ]; then
@@ -42,11 +54,15 @@ e2e_start_xvfb() {
     sleep 0.05
   done
   [ -n "${DISPLAY:-}" ] || e2e_fail "could not start Xvfb"
+}
+
+# Starts openbox on $DISPLAY, with openbox's ARGS if given.
+e2e_start_wm() {
   # Up to three tries of 10 s each: a loaded machine (the sanitizer build,
   # fuzzers beside) starts it slowly, and once in a while it ends at start.
   local try
   for try in 1 2 3; do
-    openbox --sm-disable >>"$E2E_ROOT/openbox.log" 2>&1 &
+    openbox --sm-disable "$@" >>"$E2E_ROOT/openbox.log" 2>&1 &
     E2E_WM_PID=$!
     for _ in $(seq 1 200); do
       wmctrl -m >/dev/null 2>&1 && return 0
@@ -168,4 +184,61 @@ e2e_run_game() {
   sleep 1
   read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
   eval "$(python3 "$E2E_HERE/layout.py" "$width" "$height" "$rows" "$cols")"
+}
+
+# e2e_start_panel HEIGHT: a panel along the bottom of the screen that keeps
+# HEIGHT pixels from the work area (panel.py); runs until the test ends.
+e2e_start_panel() {
+  /usr/bin/python3 "$E2E_HERE/panel.py" "$1" >"$E2E_ROOT/panel.log" 2>&1 &
+  E2E_HELPER_PIDS+=("$!")
+  local panel="" y=""
+  for _ in $(seq 1 100); do
+    grep -q '^ready' "$E2E_ROOT/panel.log" && panel=$(xdotool search --name '^panel$' | head -n 1) && break
+    sleep 0.1
+  done
+  [ -n "$panel" ] || { cat "$E2E_ROOT/panel.log" >&2; e2e_fail "the panel did not start"; }
+  # The window manager places it where it likes (it asks for no place): down to the bottom edge.
+  local bottom=$(( $(xwininfo -root | awk '/Height:/ { print $2 }') - $1 ))
+  for _ in $(seq 1 50); do
+    xdotool windowmove "$panel" 0 "$bottom"
+    y=$(xwininfo -id "$panel" | awk '/Absolute upper-left Y/ { print $4 }')
+    [ "$y" = "$bottom" ] && return 0
+    sleep 0.1
+  done
+  e2e_fail "the panel stays at y=$y, not at the bottom edge"
+}
+
+# e2e_frame WINDOW: "X Y WIDTH HEIGHT" of the window with the frame the window
+# manager put around it (_NET_FRAME_EXTENTS), in screen coordinates.
+e2e_frame() {
+  local x y width height left=0 right=0 top=0 bottom=0 extents
+  read -r x y width height <<< "$(xwininfo -id "$1" | awk -F: '
+    /Absolute upper-left X/ { x = $2 } /Absolute upper-left Y/ { y = $2 }
+    /^ *Width/ { w = $2 } /^ *Height/ { h = $2 } END { print x, y, w, h }')"
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ,)
+  [ -n "$extents" ] && read -r left right top bottom <<< "$extents"
+  echo "$((x - left)) $((y - top)) $((width + left + right)) $((height + top + bottom))"
+}
+
+# e2e_start_weston NAME WIDTH HEIGHT: weston in a window on $DISPLAY, its
+# socket NAME in this run's runtime folder; sets WAYLAND_DISPLAY for clients.
+e2e_start_weston() {
+  weston --backend=x11-backend.so --use-pixman --no-config --width="$2" --height="$3" --socket="$1" \
+    >"$E2E_ROOT/weston.log" 2>&1 &
+  E2E_HELPER_PIDS+=("$!")
+  for _ in $(seq 1 200); do
+    if [ -S "$XDG_RUNTIME_DIR/$1" ]; then
+      export WAYLAND_DISPLAY=$1
+      return 0
+    fi
+    sleep 0.1
+  done
+  sed 's/^/  weston: /' "$E2E_ROOT/weston.log" >&2
+  e2e_fail "weston did not start"
+}
+
+# e2e_running PID: whether the program still runs (an ended child not yet
+# waited for is still there as a zombie).
+e2e_running() {
+  kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" != Z ]
 }
