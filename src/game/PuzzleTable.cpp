@@ -240,6 +240,19 @@ void PuzzleTable::Form_Resize(int clientWidth, int clientHeight, int twipsPerPix
     });
 }
 
+bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPixel)
+{
+    if (!LayoutDone || GameIdle == False)
+        return false;
+    const bool playersShown = lblPlayer[0].visible || picScore[0].visible;
+    LayoutDone = false;
+    background.clear();
+    Form_Resize(clientWidth, clientHeight, twipsPerPixel);
+    if (playersShown)
+        SizePlayers();
+    return true;
+}
+
 void PuzzleTable::positionieren()
 {
     trapped("frmPuzzle", "positionieren", [&](Steps& step) {

@@ -50,6 +50,10 @@ public:
     void Form_Activate();
     // The window's resize notification; the first one lays the window out.
     void Form_Resize(int clientWidth, int clientHeight, int twipsPerPixel = 15);
+    // The first layout again, for a window the desktop could not take at its
+    // first size (its frame turned out larger than expected). Only while no
+    // game runs; false, and nothing changes, otherwise.
+    bool layOutAgain(int clientWidth, int clientHeight, int twipsPerPixel = 15);
     // Closing the game window: stops the music, removes the language table
     // (when music is on) and ends the program.
     void Form_Unload();

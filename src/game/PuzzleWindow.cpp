@@ -351,6 +351,32 @@ void PuzzleWindow::resizeEvent(QResizeEvent* event)
     table_.Form_Resize(width(), height(), 1440 / dpi);
 }
 
+void PuzzleWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    fitRealFrame();
+}
+
+void PuzzleWindow::fitRealFrame()
+{
+    // The size came from an expected frame; a desktop with a taller title bar
+    // would push the window's bottom under a panel. Checked once, as soon as
+    // the real frame is known.
+    const std::optional<QMargins> frame = realFrame(this);
+    if (frameFitted_ || !frame)
+        return;
+    frameFitted_ = true;
+    const QRect work = workArea(this);
+    if (size().grownBy(*frame).height() <= work.height() && size().grownBy(*frame).width() <= work.width())
+        return;
+    const QSize client = clientSizeFor(work, *frame);
+    const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    if (client.isEmpty() || !table_.layOutAgain(client.width(), client.height(), 1440 / dpi))
+        return;
+    setFixedSize(client);
+    placeWindow(this);
+}
+
 bool PuzzleWindow::isGameDialog(QObject* object)
 {
     // The game's own dialogs activate the window again when they close; message

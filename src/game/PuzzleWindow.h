@@ -54,6 +54,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,6 +69,9 @@ private:
     void controlsChanged() override;
 
     static bool isGameDialog(QObject* object);
+    // Once the window system has put its frame around the window: a window
+    // that does not fit the work area with it is made smaller.
+    void fitRealFrame();
     // The texts a screen reader hears, in the current language.
     void refreshSpokenTexts();
     void describeCell(int n);
@@ -98,6 +102,7 @@ private:
     QSet<QObject*> openDialogs_; // dialogs opened over the window, not yet closed
     bool activatedOnce_ = false;
     bool firstPainted_ = false;
+    bool frameFitted_ = false;
     int lastBoardCell_ = 0;           // where the keyboard was last on the board
     qint16 ringFrame_ = -1;           // the frame colour the focus ring was chosen for
     qint16 spokenLanguage_ = -1;      // the language of the texts below

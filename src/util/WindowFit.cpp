@@ -101,6 +101,14 @@ void settleLater(QWidget* window, int milliseconds)
     QTimer::singleShot(milliseconds, window, [window] { settleFixedSize(window); });
 }
 
+// Just shown, on a window system that lets programs place their windows.
+bool settling(const QWidget* window)
+{
+    const QVariant shownAt = window->property(ShownAtProperty);
+    return !onWayland() && window->isVisible() && shownAt.isValid()
+           && clock().elapsed() - shownAt.toLongLong() < SettleMilliseconds;
+}
+
 bool insideWorkArea(const QWidget* window)
 {
     return workArea(window).contains(window->frameGeometry());
@@ -119,24 +127,32 @@ QRect workArea(const QWidget* window)
     return area;
 }
 
+std::optional<QMargins> realFrame(const QWidget* window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    if (!window->isVisible() || frame == client)
+        return std::nullopt;
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    // While the window manager puts its frame on, Qt may report a frame that
+    // does not enclose the window: not known yet, then.
+    const auto sane = [](int side) { return side >= 0 && side <= 100; };
+    if (!sane(margins.left()) || !sane(margins.top()) || !sane(margins.right()) || !sane(margins.bottom()))
+        return std::nullopt;
+    return margins;
+}
+
 QMargins windowFrame(const QWidget* window)
 {
-    const auto frameOf = [](const QWidget* known) -> std::optional<QMargins> {
-        const QRect frame = known->frameGeometry();
-        const QRect client = known->geometry();
-        if (!known->isVisible() || frame == client)
-            return std::nullopt;
-        return QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                        frame.right() - client.right(), frame.bottom() - client.bottom());
-    };
     for (const QWidget* known = window; known; known = parentWindow(known))
-        if (const auto margins = frameOf(known))
+        if (const auto margins = realFrame(known))
             return *margins;
     // Another window of the program on screen (the start-up window before the
     // game window) wears the same frame.
     for (const QWidget* other : QApplication::topLevelWidgets())
         if (other->windowType() == Qt::Window || other->windowType() == Qt::Dialog)
-            if (const auto margins = frameOf(other))
+            if (const auto margins = realFrame(other))
                 return *margins;
     return onWayland() ? WaylandFrame : UsualFrame;
 }
@@ -187,22 +203,28 @@ bool WindowFit::eventFilter(QObject* watched, QEvent* event)
                 window->resize(fittedClientSize(window->size(), workArea(window), windowFrame(window)));
             placeWindow(window);
         }
-        window->setProperty(ShownAtProperty, clock().elapsed());
+        if (!window->property(ShownAtProperty).isValid())
+            window->setProperty(ShownAtProperty, clock().elapsed());
         if (onWayland())
             settleLater(window);
         break;
     case QEvent::Move:
         // The window system tells the frame only once the window is on screen;
-        // a frame larger than expected may push the window past the work area.
-        if (!onWayland() && window->isVisible() && clock().elapsed() - window->property(ShownAtProperty).toLongLong() < SettleMilliseconds
-            && !insideWorkArea(window)) {
-            const QRect work = workArea(window);
-            const QPoint target = placedFrame(window->frameGeometry().size(), window->frameGeometry(), work).topLeft();
-            if (target != window->frameGeometry().topLeft())
-                window->move(target);
-        }
+        // a frame larger than expected may push the window past the work
+        // area. It is placed again from scratch rather than pushed back from
+        // where it stands: while the frame is being put on, Qt may briefly
+        // report the window at the screen's corner.
+        if (settling(window) && realFrame(window) && !insideWorkArea(window))
+            placeWindow(window);
         break;
     case QEvent::Resize:
+        // A dialog fills in its texts as it shows and takes its final size
+        // only then: it stays centred on its window.
+        if (settling(window))
+            placeWindow(window);
+        if (onWayland())
+            settleLater(window);
+        break;
     case QEvent::LayoutRequest:
     case QEvent::WindowStateChange:
         if (onWayland())

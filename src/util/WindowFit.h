@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QRect>
 
+#include <optional>
+
 class QWidget;
 
 namespace tess {
@@ -15,6 +17,9 @@ namespace tess {
 // Wayland does not tell clients where the panels are; there a panel's height
 // is kept free at the top (where weston and GNOME have theirs).
 QRect workArea(const QWidget* window = nullptr);
+
+// The frame the window system has put around a window, once it is known.
+std::optional<QMargins> realFrame(const QWidget* window);
 
 // The frame the window system puts around a window's client area: the real
 // one once the window is on screen, else what a usual desktop adds.

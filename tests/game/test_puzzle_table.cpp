@@ -246,6 +246,34 @@ private Q_SLOTS:
         QCOMPARE(table.background.size(), painted);
     }
 
+    void aWindowMadeSmallerBeforeAGameIsLaidOutAsIfItHadStartedSo()
+    {
+        // The desktop's frame was larger than expected: 1024 x 768 became 960 x 720.
+        PuzzleTable fresh;
+        fresh.Form_Load();
+        fresh.Form_Resize(960, 720);
+        PuzzleTable table;
+        table.Form_Load();
+        table.Form_Resize(1024, 768);
+        table.Form_Activate(); // the players' panels are out
+        QVERIFY(table.layOutAgain(960, 720));
+        QCOMPARE(table.LayoutScale, fresh.LayoutScale);
+        QCOMPARE(table.PicBut[9].geometry, fresh.PicBut[9].geometry);
+        QCOMPARE(table.imgPuzz[19].geometry, fresh.imgPuzz[19].geometry);
+        QCOMPARE(table.imgLang[4].geometry, fresh.imgLang[4].geometry);
+        QCOMPARE(table.lblTime, fresh.lblTime);
+        fresh.Form_Activate();
+        QCOMPARE(table.lblPlayer[1].geometry, fresh.lblPlayer[1].geometry);
+        // Nothing of the first layout is left in the background.
+        QCOMPARE(table.background.size(), fresh.background.size());
+        for (std::size_t i = 0; i < table.background.size(); ++i)
+            QCOMPARE(table.background[i].to, fresh.background[i].to);
+        // During a game the layout stays.
+        table.GameIdle = False;
+        QVERIFY(!table.layOutAgain(800, 600));
+        QCOMPARE(table.LayoutScale, fresh.LayoutScale);
+    }
+
     void aNewBoardSizeEmptiesAndPlacesTheBoard()
     {
         PuzzleTable table;
