@@ -17,7 +17,7 @@ test_packages=(
   python3 qt6-base-private-dev xvfb xauth xdotool openbox wmctrl imagemagick poppler-utils e2fsprogs
   desktop-file-utils appstream dpkg-dev lintian
   clang libfuzzer-14-dev libclang-rt-14-dev
-  at-spi2-core python3-pyatspi dbus-x11
+  at-spi2-core python3-pyatspi dbus-x11 fonts-wqy-microhei
   weston qt6-wayland python3-xlib python3-pil x11-utils
 )
 

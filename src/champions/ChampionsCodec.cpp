@@ -75,9 +75,18 @@ QString ConvBack(QString& value)
     QString entry;
     trapped("frmHighscore", "ConvBack", [&](Steps& step) {
         step([&] {
-            // Only the first two characters carry the count: "1" of "1A" is one digit.
-            const int count = leadingNumber(value.left(2), 10);
-            value = value.mid(2, count);
+            // The first two characters carry the count: "1" of "1A" is one digit.
+            // An entry of more than 49 bytes (a name in UTF-8) was written with
+            // a count of three digits; it is known by its length, which a
+            // two-digit count never gives.
+            int digits = 2;
+            int count = leadingNumber(value.left(2), 10);
+            const int longCount = leadingNumber(value.left(3), 10);
+            if (value.size() != 2 + count && longCount >= 100 && value.size() == 3 + longCount) {
+                digits = 3;
+                count = longCount;
+            }
+            value = value.mid(digits, count);
         });
         step([&] {
             QByteArray codes;

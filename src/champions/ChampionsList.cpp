@@ -34,9 +34,28 @@ Profile championsProfile()
     return Profile(ChampionsFile::path(), ProfileEncoding::Cp1252, ProfileFile::Kept);
 }
 
+// The scrambling works on the bytes written (code page 1252, or UTF-8 for a
+// name the code page cannot hold); the codec hands them on as a text of
+// code page 1252 characters, one per byte.
 QString decodedEntry(QString stored)
 {
-    return stored.isEmpty() ? QString() : ConvBack(stored);
+    return stored.isEmpty() ? QString() : fromStoredText(toCp1252(ConvBack(stored)));
+}
+
+QString encodedEntry(const QString& entry)
+{
+    QString bytes = fromCp1252(toStoredText(entry));
+    return Conv(bytes);
+}
+
+// The first characters of a text: a character beyond the 16-bit range (an
+// emoji, a rare Chinese character) counts as one and is never cut in half.
+QString firstCharacters(const QString& text, int count)
+{
+    qsizetype end = 0;
+    for (int taken = 0; taken < count && end < text.size(); ++taken)
+        end += text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate() ? 2 : 1;
+    return text.left(end);
 }
 
 } // namespace
@@ -102,10 +121,8 @@ bool ChampionsFile::WriteHS(const RankedList& list) const
     trapped("frmHighscore", "WriteHS", [&](Steps& step) {
         QList<QPair<QString, QString>> values;
         step([&] {
-            for (int rank = 1; rank <= Ranks && rank <= list.size(); ++rank) {
-                QString copy = list.at(list.size() - rank);
-                values.append({QString::number(rank), Conv(copy)});
-            }
+            for (int rank = 1; rank <= Ranks && rank <= list.size(); ++rank)
+                values.append({QString::number(rank), encodedEntry(list.at(list.size() - rank))});
         });
         step([&] { written = championsProfile().writeKeys(section_, values); });
     });
@@ -143,7 +160,7 @@ bool qualifies(const QString& HSScore, const QString& lowest)
 
 QString makeEntry(const QString& HSScore, const QString& typedName)
 {
-    const QString name = fromCp1252(toCp1252(trimBlanks(typedName).left(ChampionsFile::MaxNameLength)));
+    const QString name = firstCharacters(trimBlanks(typedName), ChampionsFile::MaxNameLength);
     return HSScore + name;
 }
 

@@ -8,6 +8,7 @@
 #include "util/Random.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -21,6 +22,8 @@ constexpr int Height = 500;
 constexpr int RowTop = 150;
 constexpr int RowHeight = 26;
 const QColor Gold(255, 204, 0);
+constexpr int NamePointSize = 12;
+constexpr int MinNamePointSize = 7;
 
 QLabel* label(QWidget* parent, const QRect& where, Qt::Alignment alignment, const QFont& font)
 {
@@ -43,7 +46,7 @@ HighscoreDialog::HighscoreDialog(QWidget* parent)
     setModal(true);
 
     QFont titleFont(QStringLiteral("DejaVu Sans"), 18, QFont::Bold);
-    QFont table(QStringLiteral("DejaVu Sans Mono"), 12);
+    QFont table(QStringLiteral("DejaVu Sans Mono"), NamePointSize);
     table.setStyleHint(QFont::Monospace);
     QFont heading = table;
     heading.setBold(true);
@@ -154,7 +157,8 @@ void HighscoreDialog::CheckHS()
                 PlayWAV(qint16(121 + zz(1, 3)), 0);
         });
         QString name;
-        step([&] { dialogs().inputText(langText(126), langText(125), name); }); // Cancel: no name, entered all the same
+        // Cancel: no name, entered all the same.
+        step([&] { dialogs().inputText(langText(126), langText(125), name, ChampionsFile::MaxNameLength); });
         QString entry;
         step([&] { entry = makeEntry(s.HSScore, name); });
         step([&] {
@@ -165,13 +169,30 @@ void HighscoreDialog::CheckHS()
     });
 }
 
+void HighscoreDialog::showName(QLabel* row, const QString& name)
+{
+    // A name fits its row: twenty characters in a wide script (Chinese) or
+    // of wide letters are drawn smaller, down to a size still read easily,
+    // and only then cut short (the whole name then as the row's tip).
+    QFont font = row->font();
+    font.setPointSize(NamePointSize);
+    const int room = row->width() - 2;
+    while (QFontMetrics(font).horizontalAdvance(name) > room && font.pointSize() > MinNamePointSize)
+        font.setPointSize(font.pointSize() - 1);
+    row->setFont(font);
+    const QString shown = QFontMetrics(font).elidedText(name, Qt::ElideRight, room);
+    row->setText(shown);
+    row->setToolTip(shown == name ? QString() : name);
+    row->setAccessibleName(name);
+}
+
 void HighscoreDialog::ShowHS()
 {
     trapped("frmHighscore", "ShowHS", [&](Steps& step) {
         step([&] {
             const auto rows = rowsToShow(lstSort);
             for (std::size_t r = 0; r < rows.size(); ++r) {
-                lblHName[r]->setText(rows[r].name);
+                showName(lblHName[r], rows[r].name);
                 lblHScore[r]->setText(rows[r].points);
             }
         });

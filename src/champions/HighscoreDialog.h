@@ -49,6 +49,7 @@ protected:
 
 private:
     void colour();
+    static void showName(QLabel* row, const QString& name);
 
     ChampionsFile file_;
     RankedList lstSort;

@@ -22,7 +22,7 @@ public:
     }
     void text(const QString& value)
     {
-        const QByteArray encoded = toCp1252(value).left(32767);
+        const QByteArray encoded = toStoredText(value).left(32767);
         number(qint16(encoded.size()));
         bytes.append(encoded);
     }
@@ -48,7 +48,7 @@ public:
             ok_ = false;
             return {};
         }
-        const QString value = fromCp1252(bytes_.mid(at_, length));
+        const QString value = fromStoredText(bytes_.mid(at_, length));
         at_ += length;
         return value;
     }

@@ -1,5 +1,6 @@
 #include "util/Cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tess {
@@ -47,6 +48,29 @@ QByteArray toCp1252(const QString& text)
         bytes += found;
     }
     return bytes;
+}
+
+bool fitsCp1252(const QString& text)
+{
+    return fromCp1252(toCp1252(text)) == text;
+}
+
+QByteArray toStoredText(const QString& text)
+{
+    return fitsCp1252(text) ? toCp1252(text) : text.toUtf8();
+}
+
+QString fromStoredText(const QByteArray& bytes)
+{
+    // Unambiguous enough: a code page 1252 text reads as UTF-8 only when each
+    // of its characters above ASCII is one of "Â" to "ô" (bytes C2 to F4:
+    // accented letters, "ß", "×") followed by exactly as many characters from
+    // "€" to "¿" (bytes 80 to BF: symbols, quotes, "Š", "œ", "¡" to "¿") as a
+    // UTF-8 lead byte asks for, as in "Ã©" or "Ã¼". No name or path is spelled
+    // that way: such pairs are what UTF-8 looks like when wrongly read as code
+    // page 1252. ASCII reads the same either way.
+    const bool beyondAscii = std::any_of(bytes.begin(), bytes.end(), [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; });
+    return beyondAscii && bytes.isValidUtf8() ? QString::fromUtf8(bytes) : fromCp1252(bytes);
 }
 
 } // namespace tess

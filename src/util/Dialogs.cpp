@@ -36,7 +36,7 @@ public:
             == QMessageBox::Yes;
     }
 
-    bool inputText(const QString& prompt, const QString& title, QString& text) override
+    bool inputText(const QString& prompt, const QString& title, QString& text, int maxLength) override
     {
         QInputDialog input(QApplication::activeWindow());
         input.setWindowTitle(title);
@@ -44,6 +44,9 @@ public:
         input.setInputMode(QInputDialog::TextInput);
         for (QLabel* label : input.findChildren<QLabel*>())
             label->setTextFormat(Qt::PlainText);
+        // The player sees while typing where a name that is kept ends.
+        if (auto* line = input.findChild<QLineEdit*>(); line && maxLength > 0)
+            line->setMaxLength(maxLength);
         const bool ok = input.exec() == QDialog::Accepted;
         text = ok ? input.textValue() : QString();
         return ok;

@@ -13,8 +13,9 @@ public:
     virtual void inform(const QString& text, const QString& title) = 0;
     // A question box with Yes and No, Yes the default; true for Yes. Closing it answers No.
     virtual bool askYesNo(const QString& text, const QString& title) = 0;
-    // A text-input box with an empty default; false for Cancel (text then empty).
-    virtual bool inputText(const QString& prompt, const QString& title, QString& text) = 0;
+    // A text-input box with an empty default, taking up to maxLength
+    // characters (0: any number); false for Cancel (text then empty).
+    virtual bool inputText(const QString& prompt, const QString& title, QString& text, int maxLength = 0) = 0;
 };
 
 // The dialogs in force: Qt's message boxes unless a test installed others.

@@ -15,6 +15,7 @@
 
 #include <QAccessible>
 #include <QFile>
+#include <QFontMetrics>
 #include <QProcess>
 #include <QThread>
 #include <QLabel>
@@ -154,7 +155,48 @@ private Q_SLOTS:
         QVERIFY(!qualifies(QStringLiteral("00000"), QString()));
         QVERIFY(qualifies(QStringLiteral("00001"), QString()));
         QCOMPARE(makeEntry(QStringLiteral("00045"), QStringLiteral("  Anna  ")), QStringLiteral("00045Anna"));
-        QCOMPARE(makeEntry(QStringLiteral("00045"), QString::fromUtf8("Zo\u00eb \u65e5\u672c")), QString::fromUtf8("00045Zo\u00eb ??"));
+        QCOMPARE(makeEntry(QStringLiteral("00045"), QString::fromUtf8("Zo\u00eb \u65e5\u672c")), QString::fromUtf8("00045Zo\u00eb \u65e5\u672c"));
+    }
+
+    void namesInAnyScriptComeBackAsTyped()
+    {
+        const QString section = QStringLiteral("m%1").arg(shared().Size);
+        const auto stored = [&](int rank) {
+            return Profile(ChampionsFile::path()).read(section, QString::number(rank));
+        };
+        // A name of code page 1252 is written byte for byte as ever: "00045Zo\xeb"
+        // XOR "Tessaron", its count 16; a file of before reads the same.
+        storeList(shared().Size, {QString::fromUtf8("00045Zo\u00eb")});
+        QCOMPARE(stored(1), QStringLiteral("166455434754280085"));
+        RankedList list;
+        ChampionsFile(shared().Size).GetHS(list);
+        QCOMPARE(list.at(list.size() - 1), QString::fromUtf8("00045Zo\u00eb"));
+        // A name beyond the code page goes in as UTF-8 bytes, scrambled alike:
+        // "00045" then C5 81 ("\u0141") and "ukasz".
+        storeList(shared().Size, {QString::fromUtf8("00045\u0141ukasz")});
+        QCOMPARE(stored(1), QStringLiteral("246455434754B7EE1B3F040009"));
+        // Mixed scripts, twenty Chinese characters (a count of three digits),
+        // a character beyond 16 bits: all come back through the real file.
+        const QString twenty = QString::fromUtf8("\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03\u516b\u4e5d\u5341"
+                                                 "\u9648\u6797\u9ec4\u5f20\u674e\u738b\u5218\u6768\u8d75\u5434\u5468\u5f90");
+        const QStringList names = {QString::fromUtf8("\u039d\u03af\u03ba\u03bf\u03c2"), QString::fromUtf8("\u9648"),
+                                   QString::fromUtf8("Zo\u00eb \u65e5\u672c \u0141\u00f3d\u017a"), twenty,
+                                   QString::fromUtf8("Ana \U0001F3B2\U0001F3B2")};
+        QStringList entries;
+        for (int i = 0; i < names.size(); ++i)
+            entries << makeEntry(QStringLiteral("%1").arg(50 - i, 5, 10, QChar(u'0')), names[i]);
+        QCOMPARE(entries[3].mid(5), twenty.left(20)); // twenty characters kept, not twenty bytes
+        storeList(shared().Size, entries);
+        QVERIFY(stored(4).startsWith(QStringLiteral("130"))); // 5 + 20 x 3 bytes, 130 digits
+        ChampionsFile(shared().Size).GetHS(list);
+        for (const QString& entry : entries)
+            QVERIFY2(list.items().contains(entry), qPrintable(entry));
+        // Each name fits its row of the list, the Chinese one drawn smaller.
+        HighscoreDialog dialog;
+        dialog.Form_Load();
+        for (const QLabel* row : dialog.lblHName)
+            QVERIFY2(QFontMetrics(row->font()).horizontalAdvance(row->text()) <= row->width(), qPrintable(row->text()));
+        QVERIFY(shownNames(dialog).contains(twenty.left(20)));
     }
 
     void aNewChampionIsAskedForAndEntered()
@@ -167,6 +209,7 @@ private Q_SLOTS:
         HighscoreDialog dialog;
         dialog.Form_Load();
         QCOMPARE(dialogs.asked, QStringList{langText(126)});
+        QCOMPARE(dialogs.limits, QList<int>{ChampionsFile::MaxNameLength}); // the prompt takes what is kept
         QCOMPARE(dialogs.titles, QStringList{langText(125)});
         QCOMPARE(effects.played.size(), 1);
         QVERIFY(effects.played.first().first >= 122 && effects.played.first().first <= 124);

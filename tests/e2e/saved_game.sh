@@ -2,15 +2,25 @@
 # Save and load through the real window: two pieces laid with the mouse, the
 # game saved, the program closed and started again, the game loaded: the two
 # pieces lie on their cells again and the stack waits for the next draw.
+# With a folder name as third argument, the program runs from a folder of
+# that name and the picture is the file of its picture folder given as second
+# argument, with names in other scripts: the saved path and names come back.
 set -euo pipefail
 program=$1
-picture=$2 # the carried picture 201, to recognise the pieces by
+picture=$2 # the carried picture 201, to recognise the pieces by (or a file of pics)
+folder=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 
 e2e_start_xvfb
-e2e_copy_program "$program"
-e2e_settings '[Optionen]\nnumPlayers=2\nSpieler1=Anna\nSpieler2=Ben\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\nPlaySound=0\nSprache=1000\n'
+if [ -n "$folder" ]; then
+  E2E_PROGRAM_DIR="$E2E_ROOT/$folder/program"
+  e2e_copy_program "$program"
+  e2e_settings "[Optionen]\nnumPlayers=2\nSpieler1=Łukasz\nSpieler2=陈\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\nPlaySound=0\nSprache=1000\n[Pictures]\nAlbum=1\nFile=$(basename "$picture")\n"
+else
+  e2e_copy_program "$program"
+  e2e_settings '[Optionen]\nnumPlayers=2\nSpieler1=Anna\nSpieler2=Ben\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\nPlaySound=0\nSprache=1000\n'
+fi
 
 e2e_run_game 3 4
 e2e_cut_picture "$picture" 3 4
@@ -34,8 +44,15 @@ click "$BUTTON_5_X" "$BUTTON_5_Y"
 sleep 0.3
 saved="$E2E_PROGRAM_DIR/Quadrello.qdr"
 [ -f "$saved" ] || e2e_fail "saving wrote no file beside the program"
-# 130 bytes, no picture path, the names "Anna" and "Ben".
-[ "$(stat -c %s "$saved")" -eq 137 ] || e2e_fail "the saved game has $(stat -c %s "$saved") bytes, not 137"
+if [ -n "$folder" ]; then
+  # The picture's path and the names in UTF-8, whole.
+  for text in "$E2E_PROGRAM_DIR/pics/$(basename "$picture")" "Łukasz" "陈"; do
+    grep -qF "$text" "$saved" || e2e_fail "the saved game lacks \"$text\""
+  done
+else
+  # 130 bytes, no picture path, the names "Anna" and "Ben".
+  [ "$(stat -c %s "$saved")" -eq 137 ] || e2e_fail "the saved game has $(stat -c %s "$saved") bytes, not 137"
+fi
 
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"

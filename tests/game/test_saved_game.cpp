@@ -7,7 +7,9 @@
 #include "support/ScriptedReporter.h"
 #include "util/RowBits.h"
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
 
 #include <sys/stat.h>
 
@@ -136,6 +138,55 @@ private Q_SLOTS:
         QCOMPARE(game.t().lblPlayer[2].text, QString::fromUtf8("Chlo\u00e9"));
         game.t().LoadGame(); // loading again gives the same board
         QCOMPARE(Snapshot(game.t()), loaded);
+    }
+
+    void namesAndPicturePathsInAnyScriptComeBack()
+    {
+        GameFixture game(4, 0);
+        // A photo in a folder "\u0141\u00f3d\u017a", named in four scripts.
+        const QString folder = QDir(QDir::tempPath()).filePath(QString::fromUtf8("\u0141\u00f3d\u017a"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString picture = folder + QString::fromUtf8("/caf\u00e9-\u00df-\u00f8-\u0142-\u03c6-\u9648.jpg");
+        QImage photo(64, 48, QImage::Format_RGB32);
+        photo.fill(Qt::darkGreen);
+        QVERIFY(photo.save(picture, "JPG"));
+        shared().Album = 1;
+        shared().File = picture;
+        const std::array<QString, 4> names = {QString::fromUtf8("\u0141ukasz"), QString::fromUtf8("\u039d\u03af\u03ba\u03bf\u03c2"),
+                                              QString::fromUtf8("\u9648"), QString::fromUtf8("Zo\u00eb")};
+        shared().PlayerName = names;
+        game.t().StartGame();
+        game.t().SaveGame();
+        const QByteArray bytes = readFile();
+        // Code page 1252 where it holds the name, byte for byte as before;
+        // UTF-8 where it does not, its length counting bytes.
+        QVERIFY(bytes.contains(QByteArray::fromHex("03005a6feb")));
+        QVERIFY(bytes.contains(QByteArray::fromHex("0700") + names[0].toUtf8()));
+        QVERIFY(bytes.contains(QByteArray::fromHex("0300") + names[2].toUtf8()));
+        shared().File = QStringLiteral("elsewhere.jpg");
+        shared().PlayerName = {};
+        game.t().LoadGame();
+        QCOMPARE(shared().File, picture); // not the fall-back picture
+        QCOMPARE(shared().PlayerName, names);
+        QCOMPARE(game.t().clpImage.picture().pixelColor(10, 10).green() > 90, true);
+    }
+
+    void oldFilesInCodePage1252ReadAsBefore()
+    {
+        // Written by earlier versions: names and paths in code page 1252 only.
+        SavedGame old;
+        old.Size = 1;
+        old.numPlayers = 2;
+        old.File = QString::fromUtf8("C:\\Bilder\\M\u00fcnchen \u20ac.jpg");
+        old.Names = {QString::fromUtf8("Chlo\u00e9"), QString::fromUtf8("\u0160pela"), QStringLiteral("x"), QString()};
+        const QByteArray bytes = encodeSavedGame(old);
+        QVERIFY(bytes.contains(QByteArray::fromHex("0500") + "Chlo\xe9"));
+        QVERIFY(bytes.contains(QByteArray::fromHex("0500") + "\x8a" "pela"));
+        QVERIFY(bytes.contains(QByteArray("M\xfcnchen \x80.jpg")));
+        const std::optional<SavedGame> read = decodeSavedGame(bytes);
+        QVERIFY(read);
+        QCOMPARE(read->File, old.File);
+        QCOMPARE(read->Names, old.Names);
     }
 
     void aFullRowOfSixteenAndEmptyRows()

@@ -78,7 +78,7 @@ public:
         }
         return false;
     }
-    bool inputText(const QString&, const QString&, QString& text) override
+    bool inputText(const QString&, const QString&, QString& text, int) override
     {
         text.clear();
         return false;

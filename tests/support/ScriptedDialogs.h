@@ -23,8 +23,9 @@ public:
         return answers.isEmpty() ? false : answers.takeFirst();
     }
 
-    bool inputText(const QString& prompt, const QString& title, QString& text) override
+    bool inputText(const QString& prompt, const QString& title, QString& text, int maxLength = 0) override
     {
+        limits << maxLength;
         asked << prompt;
         titles << title;
         if (whileTyping)
@@ -41,6 +42,7 @@ public:
     QStringList typed; // the texts typed into input boxes; once used up, Cancel
     QStringList asked;
     QStringList titles;
+    QList<int> limits; // the longest text each input box took (0: any)
     QList<bool> answers; // Yes is true; once used up every question is answered No
     std::function<void()> whileTyping; // runs while an input box is up
 };
