@@ -1,6 +1,7 @@
 #pragma once
 // The saved game "Quadrello.qdr": one packed record, little-endian, no
-// padding, texts as a 16-bit byte count and code page 1252 bytes. 130 bytes
+// padding, texts as a 16-bit byte count and code page 1252 bytes (UTF-8 for
+// a text the code page cannot hold, see toStoredText). 130 bytes
 // plus the picture path and the four names, the same for every build.
 
 #include <QByteArray>
