@@ -64,8 +64,15 @@ void writeLanguageTable()
 
 qint16 languageForLocale(const QLocale& locale)
 {
-    const bool germanGermany = locale.language() == QLocale::German && locale.territory() == QLocale::Germany;
-    return germanGermany ? German : English;
+    // By language alone: an Austrian, a Mexican or a Swiss-French desktop
+    // gets the game in its own language too.
+    switch (locale.language()) {
+    case QLocale::German: return German;
+    case QLocale::Spanish: return Spanish;
+    case QLocale::Italian: return Italian;
+    case QLocale::French: return French;
+    default: return English;
+    }
 }
 
 qint16 startLanguage(const QLocale& locale)

@@ -25,8 +25,8 @@ QString langKeyText(qint16 key);
 // Writes the carried table to the temporary folder and points LangFile at it.
 void writeLanguageTable();
 
-// The language of a first start: German (Germany) gives German, every other
-// locale English.
+// The language of a first start: the desktop's language where the game speaks
+// it (German, English, Spanish, Italian, French), English for any other.
 qint16 languageForLocale(const QLocale& locale);
 
 // The language at start-up: the stored `Sprache`, or on the very first start

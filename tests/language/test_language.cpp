@@ -153,12 +153,14 @@ private Q_SLOTS:
 
     void theFirstStartLanguageFollowsTheLocale()
     {
-        QCOMPARE(languageForLocale(QLocale(QLocale::German, QLocale::Germany)), qint16(0));
-        QCOMPARE(languageForLocale(QLocale(QLocale::German, QLocale::Austria)), qint16(1000));
-        QCOMPARE(languageForLocale(QLocale(QLocale::German, QLocale::Switzerland)), qint16(1000));
-        QCOMPARE(languageForLocale(QLocale(QLocale::French, QLocale::France)), qint16(1000));
-        QCOMPARE(startLanguage(QLocale(QLocale::German, QLocale::Germany)), qint16(0));
-        QCOMPARE(startLanguage(QLocale(QLocale::Italian, QLocale::Italy)), qint16(1000));
+        // de*, en*, es*, it*, fr*, whatever the country; anything else English.
+        const QList<QPair<QString, qint16>> locales = {{"de_DE", 0},    {"de_AT", 0},    {"de_CH", 0},    {"en_GB", 1000},
+                                                       {"en_US", 1000}, {"es_ES", 2000}, {"es_MX", 2000}, {"it_IT", 3000},
+                                                       {"it_CH", 3000}, {"fr_FR", 6000}, {"fr_CA", 6000}, {"fr_BE", 6000},
+                                                       {"pl_PL", 1000}, {"ja_JP", 1000}, {"C", 1000}};
+        for (const auto& [name, language] : locales)
+            QVERIFY2(languageForLocale(QLocale(name)) == language, qPrintable(name));
+        QCOMPARE(startLanguage(QLocale(QStringLiteral("it_IT"))), qint16(3000));
     }
 
     void laterStartsUseTheStoredLanguage()
