@@ -75,6 +75,12 @@ TEXTS = {
           "Este archivo existe, pero no se puede leer. El juego sigue con los valores iniciales y deja el archivo como está:",
           "Questo file c'è, ma non si può leggere. Il gioco continua con le impostazioni iniziali e lascia il file com'è:",
           "Ce fichier existe mais ne peut pas être lu. Le jeu continue avec les réglages de départ et laisse le fichier tel quel :"),
+    195: ("Bild hinzufügen...", "Add picture...", "Añadir imagen...", "Aggiungi immagine...", "Ajouter une image..."),
+    196: ("Waschbär im Gras", "Raccoon in the grass", "Mapache en la hierba", "Procione nell'erba", "Raton laveur dans l'herbe"),
+    197: ("Die Sternennacht", "The Starry Night", "La noche estrellada", "Notte stellata", "La Nuit étoilée"),
+    198: ("Hafenstadt", "Harbour town", "Pueblo portuario", "Città di porto", "Ville portuaire"),
+    199: ("Kirchenfenster", "Stained-glass window", "Vidriera", "Vetrata", "Vitrail"),
+    200: ("Blumenwiese", "Flower meadow", "Prado de flores", "Prato fiorito", "Prairie fleurie"),
     176: ("Gespeichertes Puzzle nicht gefunden!", "No saved puzzle found!", "¡No hay ningún puzle guardado!", "Nessun puzzle salvato trovato!", "Aucun puzzle enregistré trouvé\u00a0!"),
 }
 

@@ -5,6 +5,7 @@
   resources/art/copyright.png       100 x 50   small badge at the top right
   resources/art/panel.png           600 x 80   header panel behind the players
   resources/art/timebar.png         100 x 8    background strip of the time bar
+  resources/art/choice_background.png 400 x 320 the picture choice's background
   resources/art/frame_gold.png      640 x 480  gold frame around the board
   resources/art/frame_black.png     640 x 480  black frame around the board
   resources/art/empty.png           100 x 100  an empty board cell
@@ -138,6 +139,23 @@ def panel(scale=1):
     for cx in (60, w * 4 - 60):
         draw.regular_polygon((cx, h * 2, 22), 4, rotation=45, fill=GOLD_DARK)
     return finish(image, w * scale, h * scale).convert("RGB")
+
+
+def choice_background():
+    # The picture choice's background: the header panel's velvet and gold,
+    # with a faint band of tesserae along the top and the bottom.
+    w, h = 400, 320
+    image = gradient(w * 4, h * 4, (40, 18, 10), (14, 6, 4)).convert("RGBA")
+    draw = ImageDraw.Draw(image)
+    rng = random.Random(3)
+    for _ in range(2500):
+        x, y = rng.uniform(0, w * 4), rng.uniform(0, h * 4)
+        draw.point((x, y), fill=(66, 32, 18, 255))
+    tile_row(draw, w * 4, h * 4, 24, 40, rng, 70)
+    tile_row(draw, w * 4, h * 4, h * 4 - 64, 40, rng, 70)
+    draw.rounded_rectangle([6, 6, w * 4 - 7, h * 4 - 7], radius=36, outline=GOLD_DARK, width=10)
+    draw.rounded_rectangle([22, 22, w * 4 - 23, h * 4 - 23], radius=26, outline=(110, 75, 15), width=4)
+    return finish(image, w, h).convert("RGB")
 
 
 def timebar():
@@ -562,6 +580,7 @@ def main():
     save(panel(), "panel.png")
     save(panel(2), "panel@2x.png")
     save(timebar(), "timebar.png")
+    save(choice_background(), "choice_background.png")
     save(frame("gold"), "frame_gold.png")
     save(frame("black"), "frame_black.png")
     save(empty_cell(), "empty.png")

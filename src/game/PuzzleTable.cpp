@@ -5,6 +5,7 @@
 #include "game/SharedState.h"
 #include "language/Language.h"
 #include "resources/BackSides.h"
+#include "resources/PictureRing.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
@@ -81,12 +82,13 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
     if (s.Album == 0) {
         picture = LoadResPicture(addInteger(s.Picture, 100));
     } else if (s.Album == 1) {
-        // Only a file of the picture folder: a name that leads out of it takes
+        // Only a file of a picture folder (the player's, else the program's):
+        // a name that leads out of it takes
         // the fall-back. At the start, so does a file that cannot be read at
         // once (missing, a FIFO, a device, a huge file), which would otherwise
         // hang or flood every start.
-        const bool usable = isPictureFileName(fileName) && (!fallBack || isSaneFile(picturesFolder() + fileName, MaxPictureFileBytes));
-        s.File = picturesFolder() + (usable ? fileName : QStringLiteral("puzzle01.jpg"));
+        const bool usable = isPictureFileName(fileName) && (!fallBack || isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes));
+        s.File = usable ? pictureFilePath(fileName) : picturesFolder() + QStringLiteral("puzzle01.jpg");
         picture = LoadPicture(s.File);
     } else {
         return; // any other source: no picture is loaded

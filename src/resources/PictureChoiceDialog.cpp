@@ -11,11 +11,19 @@
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "sound/Sounds.h"
+#include "util/Dialogs.h"
 #include "util/Paths.h"
 
 #include <QAccessible>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QMimeData>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -24,7 +32,35 @@ namespace tess {
 namespace {
 
 // 4005 x 3000 twips at 15 twips per pixel.
-constexpr QSize PreviewSize(267 * 3 / 2, 200 * 3 / 2);
+constexpr QSize PreviewSize(267, 200);
+
+// What the picture folders list, and so what can be added.
+const QStringList PicturePatterns = {QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"),
+                                     QStringLiteral("*.gif"), QStringLiteral("*.png")};
+
+bool isPictureFile(const QString& path)
+{
+    const QString suffix = QStringLiteral("*.") + QFileInfo(path).suffix().toLower();
+    return PicturePatterns.contains(suffix);
+}
+
+// The player's pictures folder (XDG_PICTURES_DIR), else home.
+QString whereToChooseFrom()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return !pictures.isEmpty() && QDir(pictures).exists() ? pictures : QDir::homePath();
+}
+
+// Local picture files among dropped things.
+QStringList droppedPictures(const QMimeData* data)
+{
+    QStringList paths;
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile() && isPictureFile(url.toLocalFile()))
+                paths << url.toLocalFile();
+    return paths;
+}
 
 RingPosition position()
 {
@@ -44,14 +80,21 @@ void take(const RingPosition& at)
 
 PictureChoiceDialog::PictureChoiceDialog(QWidget* parent)
     : QDialog(parent)
+    , imgBg(new ImageControl(this))
     , imgBild(new ImageControl(this))
     , cmdPrev(new QPushButton(this))
     , cmdNext(new QPushButton(this))
+    , cmdAdd(new QPushButton(this))
     , cmdOK(new QPushButton(QStringLiteral("OK"), this))
-    , folder_(picturesFolder())
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setModal(true);
+    setAcceptDrops(true);
+    // The background picture, behind everything, filling the dialog.
+    imgBg->setPicture(LoadArt(QStringLiteral("choice_background.png")), 0);
+    imgBg->setFocusPolicy(Qt::NoFocus);
+    imgBg->setAttribute(Qt::WA_TransparentForMouseEvents);
+    imgBg->lower();
     imgBild->setFixedSize(PreviewSize);
     imgBild->setCursor(Qt::PointingHandCursor);
     setAccessibleRole(imgBild, QAccessible::Graphic);
@@ -65,10 +108,12 @@ PictureChoiceDialog::PictureChoiceDialog(QWidget* parent)
     buttons->addWidget(cmdPrev);
     buttons->addWidget(cmdNext);
     buttons->addStretch();
+    buttons->addWidget(cmdAdd);
     buttons->addWidget(cmdOK);
     layout->addLayout(buttons);
     connect(cmdPrev, &QPushButton::clicked, this, &PictureChoiceDialog::cmdPrev_Click);
     connect(cmdNext, &QPushButton::clicked, this, &PictureChoiceDialog::cmdNext_Click);
+    connect(cmdAdd, &QPushButton::clicked, this, &PictureChoiceDialog::cmdAdd_Click);
     connect(cmdOK, &QPushButton::clicked, this, &PictureChoiceDialog::cmdOK_Click);
     connect(imgBild, &ImageControl::doubleClicked, this, &PictureChoiceDialog::imgBild_DblClick);
 }
@@ -77,22 +122,8 @@ void PictureChoiceDialog::Form_Load()
 {
     SharedState& s = shared();
     trapped("frmPicAuswahl", "Form_Load", [&](Steps& step) {
-        bool folderFound = true;
+        step([&] { File1 = pictureFileNames(); });
         step([&] {
-            try {
-                File1 = pictureFiles(folder_);
-            } catch (const RunTimeError& error) {
-                if (error.number() != ErrPathNotFound)
-                    throw;
-                // No picture folder: the built-in pictures only.
-                folderFound = false;
-                File1.clear();
-                s.Album = 0;
-            }
-        });
-        step([&] {
-            if (!folderFound)
-                return;
             const QString stored = readSetting(keys::File);
             for (qsizetype i = 0; i < File1.size(); ++i)
                 if (File1.at(i) == stored)
@@ -108,8 +139,12 @@ void PictureChoiceDialog::Form_Load()
                 s.Album = 0;
         });
         step([&] {
+            // Named for screen readers by what they do, as the tips say.
             cmdPrev->setToolTip(langText(131));
             cmdNext->setToolTip(langText(132));
+            cmdPrev->setAccessibleName(langText(131));
+            cmdNext->setAccessibleName(langText(132));
+            cmdAdd->setText(langText(195));
         });
         step([&] { showCandidate(); });
     });
@@ -119,12 +154,13 @@ void PictureChoiceDialog::showCandidate()
 {
     const SharedState& s = shared();
     imgBild->setPicture(QImage(), -1);
-    // A screen reader hears which picture it is: the file's name, or the built-in picture's number.
-    imgBild->setAccessibleName(s.Album == 1 ? File1.value(s.PicFileIndex) : QString::number(s.Picture));
+    // A screen reader hears what the picture is: its file's name, or the built-in picture's title.
+    const bool builtIn = s.Album == 0 && s.Picture >= 101 && s.Picture <= 105;
+    imgBild->setAccessibleName(s.Album == 1 ? File1.value(s.PicFileIndex) : builtIn ? langText(qint16(s.Picture + 95)) : QString());
     if (s.Album == 0)
         imgBild->setPicture(LoadResPicture(qint16(s.Picture + 100)), -1);
     else if (s.Album == 1)
-        imgBild->setPicture(LoadPicture(folder_ + File1.value(s.PicFileIndex)), -1);
+        imgBild->setPicture(LoadPicture(pictureFilePath(File1.value(s.PicFileIndex))), -1);
 }
 
 void PictureChoiceDialog::step(bool forward, const char* procedure)
@@ -171,6 +207,81 @@ void PictureChoiceDialog::cmdOK_Click()
 void PictureChoiceDialog::imgBild_DblClick()
 {
     trapped("frmPicAuswahl", "imgBild_DblClick", [&](Steps& step) { step([&] { cmdOK_Click(); }); });
+}
+
+void PictureChoiceDialog::cmdAdd_Click()
+{
+    trapped("frmPicAuswahl", "cmdAdd_Click", [&](Steps& step) {
+        QStringList chosen;
+        step([&] {
+            QString title = langText(195);
+            while (title.endsWith(u'.'))
+                title.chop(1);
+            chosen = dialogs().chooseFiles(title, whereToChooseFrom(), PicturePatterns);
+        });
+        step([&] { addPictures(chosen); });
+    });
+}
+
+void PictureChoiceDialog::addPictures(const QStringList& paths)
+{
+    SharedState& s = shared();
+    trapped("frmPicAuswahl", "addPictures", [&](Steps& step) {
+        const QString folder = playerPicturesFolder();
+        QString added;
+        for (const QString& path : paths) {
+            // Only a picture is copied: one that does not decode is reported
+            // as any picture of the ring is, and left where it is.
+            bool decodes = false;
+            step([&] {
+                LoadPicture(path);
+                decodes = isPictureFile(path);
+            });
+            if (!decodes)
+                continue;
+            step([&] {
+                const QFileInfo from(path);
+                if (QDir(from.absolutePath()) == QDir(folder)) {
+                    added = from.fileName(); // already the player's
+                    return;
+                }
+                QDir().mkpath(folder);
+                const QString name = freePictureName(from.fileName());
+                if (!QFile::copy(path, folder + name))
+                    raiseError(ErrPathFileAccess, folder + name);
+                added = name;
+            });
+        }
+        step([&] {
+            if (added.isEmpty())
+                return;
+            File1 = pictureFileNames();
+            s.Album = 1;
+            s.PicFileIndex = qint16(std::max<qsizetype>(0, File1.indexOf(added)));
+            showCandidate();
+        });
+    });
+}
+
+void PictureChoiceDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    imgBg->setGeometry(rect());
+}
+
+void PictureChoiceDialog::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedPictures(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void PictureChoiceDialog::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = droppedPictures(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    addPictures(paths);
 }
 
 } // namespace tess

@@ -1,7 +1,9 @@
 #pragma once
 // The picture choice (frmPicAuswahl): one picture at a time, stepped through
-// the ring of the built-in pictures and the picture folder; OK, or a double
-// click on the picture, stores the choice. There is no cancel.
+// the ring of the built-in pictures, the program's picture folder and the
+// player's own; OK, or a double click on the picture, stores the choice.
+// There is no cancel. "Add picture..." and picture files dropped on the
+// dialog copy pictures into the player's folder.
 
 #include <QDialog>
 #include <QStringList>
@@ -23,14 +25,25 @@ public:
     void cmdPrev_Click();
     void cmdOK_Click();
     void imgBild_DblClick();
+    void cmdAdd_Click();
+    // Decodes each file and copies those that decode into the player's
+    // picture folder; the last one added becomes the candidate.
+    void addPictures(const QStringList& paths);
 
-    // The folder's picture files (File1).
+    // The picture files of both folders (File1).
     const QStringList& files() const { return File1; }
 
+    ImageControl* imgBg;
     ImageControl* imgBild;
     QPushButton* cmdPrev;
     QPushButton* cmdNext;
+    QPushButton* cmdAdd;
     QPushButton* cmdOK;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Shows the candidate that Album, Picture and PicFileIndex name.
@@ -38,7 +51,6 @@ private:
     void step(bool forward, const char* procedure);
 
     QStringList File1;
-    QString folder_;
 };
 
 } // namespace tess

@@ -2,7 +2,10 @@
 
 #include "errors/RunTimeError.h"
 
+#include "util/Paths.h"
+
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -14,8 +17,45 @@ QStringList pictureFiles(const QString& folder)
     if (!dir.exists())
         raiseError(ErrPathNotFound, folder);
     // Name filters match without regard to case unless told otherwise.
-    return dir.entryList({QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.gif")}, QDir::Files,
-                         QDir::Name | QDir::IgnoreCase);
+    return dir.entryList({QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.gif"),
+                          QStringLiteral("*.png")},
+                         QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+namespace {
+
+QStringList filesIfAny(const QString& folder)
+{
+    return QDir(folder).exists() ? pictureFiles(folder) : QStringList();
+}
+
+} // namespace
+
+QStringList pictureFileNames()
+{
+    const QStringList own = filesIfAny(playerPicturesFolder());
+    QStringList names;
+    for (const QString& name : filesIfAny(picturesFolder()))
+        if (!own.contains(name))
+            names << name;
+    return names + own;
+}
+
+QString pictureFilePath(const QString& fileName)
+{
+    const QString own = playerPicturesFolder() + fileName;
+    return QFileInfo::exists(own) ? own : picturesFolder() + fileName;
+}
+
+QString freePictureName(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    const QString base = info.completeBaseName();
+    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
+    QString name = fileName;
+    for (int n = 2; QFileInfo::exists(playerPicturesFolder() + name) || QFileInfo::exists(picturesFolder() + name); ++n)
+        name = QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(suffix);
+    return name;
 }
 
 RingPosition nextInRing(RingPosition at, qsizetype files)

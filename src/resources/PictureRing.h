@@ -1,8 +1,9 @@
 #pragma once
 // The ring the picture choice steps through: the five built-in pictures
-// (Album 0, Picture 101 to 105), then every picture file of the folder
-// (Album 1, PicFileIndex 0 ...), and from the last file back to 101. With
-// no folder, or a folder without pictures, the ring is the five built-ins.
+// (Album 0, Picture 101 to 105), then every picture file of the program's
+// picture folder and then of the player's own (Album 1, PicFileIndex 0 ...),
+// and from the last file back to 101. With no files the ring is the five
+// built-ins.
 
 #include <QString>
 #include <QStringList>
@@ -10,10 +11,26 @@
 
 namespace tess {
 
-// The picture files of a folder: *.bmp, *.jpg and *.gif, extensions in any
-// case, sorted by name without regard to case. Raises 76 (Path not found)
-// when the folder does not exist.
+// The picture files of a folder: *.bmp, *.jpg, *.jpeg, *.gif and *.png,
+// extensions in any case, sorted by name without regard to case. Raises 76
+// (Path not found) when the folder does not exist.
 QStringList pictureFiles(const QString& folder);
+
+// The names of the ring's files: the program's picture folder, then the
+// player's (each sorted as above; a missing folder has none). A name in both
+// is the player's: it is listed once, with the player's files, and
+// pictureFilePath finds the player's file. So every entry of the ring can be
+// chosen and comes back after a restart; and a later version of the game
+// that carries a picture of the same name does not take the player's place.
+QStringList pictureFileNames();
+
+// Where the picture file of that name is: the player's folder when it holds
+// one, else the program's picture folder.
+QString pictureFilePath(const QString& fileName);
+
+// A name for a picture added to the player's folder: its own name, or with
+// " (2)", " (3)" ... before the extension where either folder has that name.
+QString freePictureName(const QString& fileName);
 
 struct RingPosition {
     qint16 Album = 0;

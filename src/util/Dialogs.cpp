@@ -1,6 +1,7 @@
 #include "util/Dialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,6 +51,17 @@ public:
         const bool ok = input.exec() == QDialog::Accepted;
         text = ok ? input.textValue() : QString();
         return ok;
+    }
+
+    QStringList chooseFiles(const QString& title, const QString& folder, const QStringList& patterns) override
+    {
+        // Patterns in both cases: the chooser may match them case by case.
+        QStringList both;
+        for (const QString& pattern : patterns)
+            both << pattern.toLower() << pattern.toUpper();
+        both.removeDuplicates();
+        const QString filter = QStringLiteral("%1 (%2)").arg(title, both.join(u' '));
+        return QFileDialog::getOpenFileNames(QApplication::activeWindow(), title, folder, filter);
     }
 };
 

@@ -16,6 +16,9 @@ public:
     // A text-input box with an empty default, taking up to maxLength
     // characters (0: any number); false for Cancel (text then empty).
     virtual bool inputText(const QString& prompt, const QString& title, QString& text, int maxLength = 0) = 0;
+    // The desktop's file chooser (through its portal where it has one), to
+    // pick picture files in `folder`; `patterns` like "*.jpg". Empty for Cancel.
+    virtual QStringList chooseFiles(const QString& title, const QString& folder, const QStringList& patterns) = 0;
 };
 
 // The dialogs in force: Qt's message boxes unless a test installed others.

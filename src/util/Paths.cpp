@@ -61,6 +61,11 @@ QString userDataFolder()
     return folder;
 }
 
+QString playerPicturesFolder()
+{
+    return userDataFolder() + QStringLiteral("pics/");
+}
+
 QString writableFolder()
 {
     // Beside the program only when it runs unpacked, its pictures beside it

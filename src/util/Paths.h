@@ -31,6 +31,11 @@ QString programBaseName();
 // The user's data folder for Tessaron, created on demand.
 QString userDataFolder();
 
+// The player's own picture folder, $XDG_DATA_HOME/Tessaron/pics/: pictures
+// the player added (an installed game's picture folder is not theirs to
+// write). Not created here: adding the first picture makes it.
+QString playerPicturesFolder();
+
 // Appends "/" unless the folder already ends with it.
 QString withSeparator(const QString& folder);
 

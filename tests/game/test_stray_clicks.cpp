@@ -78,6 +78,7 @@ public:
         }
         return false;
     }
+    QStringList chooseFiles(const QString&, const QString&, const QStringList&) override { return {}; }
     bool inputText(const QString&, const QString&, QString& text, int) override
     {
         text.clear();

@@ -8,11 +8,19 @@
 #include "resources/BackChoiceDialog.h"
 #include "resources/BackSides.h"
 #include "resources/PictureChoiceDialog.h"
+#include "resources/PictureRing.h"
 #include "settings/SettingsStore.h"
 #include "support/ScriptedReporter.h"
 
+#include "language/Language.h"
+#include "util/Paths.h"
+
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QFrame>
 #include <QImage>
 #include <QPushButton>
@@ -43,6 +51,17 @@ void makeBroken(const QString& name)
     QFile file(picsFolder() + '/' + name);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("not a picture at all");
+}
+
+// A picture somewhere outside the game's folders, as a player has them.
+QString outsidePicture(const QString& name, QColor colour)
+{
+    const QString folder = QDir::tempPath() + "/Pictures";
+    QDir().mkpath(folder);
+    QImage image(120, 90, QImage::Format_RGB32);
+    image.fill(colour);
+    image.save(folder + '/' + name);
+    return folder + '/' + name;
 }
 
 struct Place {
@@ -102,6 +121,100 @@ private Q_SLOTS:
         QCOMPARE(readSetting(keys::Picture), QStringLiteral("105"));
         QCOMPARE(readSetting(keys::File), QStringLiteral("a.jpg"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void theRingGoesOnThroughThePlayersOwnPictures()
+    {
+        makePicture("a.jpg", Qt::green);
+        makePicture("B.png", Qt::green);
+        makePicture("c.JPEG", Qt::green);
+        QDir().mkpath(playerPicturesFolder());
+        QFile::copy(outsidePicture("a.jpg", Qt::red), playerPicturesFolder() + "a.jpg");
+        QFile::copy(outsidePicture("D.jpeg", Qt::red), playerPicturesFolder() + "D.jpeg");
+        PictureChoiceDialog dialog;
+        dialog.Form_Load();
+        // The program's files, then the player's; "a.jpg" of both folders is the player's, once.
+        QCOMPARE(dialog.files(), (QStringList{"B.png", "c.JPEG", "a.jpg", "D.jpeg"}));
+        QCOMPARE(pictureFilePath("a.jpg"), playerPicturesFolder() + "a.jpg");
+        QCOMPARE(pictureFilePath("B.png"), picsFolder() + "/B.png");
+        // Chosen, it is what the game shows at the next start.
+        shared().Album = 1;
+        shared().PicFileIndex = 2;
+        dialog.cmdOK_Click();
+        PuzzleTable next;
+        next.Form_Load();
+        QCOMPARE(shared().File, playerPicturesFolder() + "a.jpg");
+        QCOMPARE(next.clpImage.picture().pixelColor(5, 5).red() > 200, true);
+    }
+
+    void picturesAreAddedByTheFileChooserAndByDropping()
+    {
+        test::ScriptedDialogs chooser;
+        test::ScriptedReporter reporter;
+        makePicture("B.png", Qt::green);
+        const QString photo = outsidePicture("Holiday.JPG", Qt::blue);
+        chooser.chosen << QStringList{photo};
+        PictureChoiceDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(dialog.cmdAdd->text(), langText(195));
+        QCOMPARE(dialog.cmdAdd->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+        dialog.cmdAdd_Click();
+        QVERIFY(chooser.filePatterns.contains("*.jpeg") && chooser.filePatterns.contains("*.png"));
+        QVERIFY(QFile::exists(playerPicturesFolder() + "Holiday.JPG"));
+        QVERIFY(QFile::exists(photo)); // copied, not moved
+        // The new picture is the candidate at once, named by its file.
+        QCOMPARE(place().album, qint16(1));
+        QCOMPARE(dialog.files().value(place().index), QStringLiteral("Holiday.JPG"));
+        QCOMPARE(dialog.imgBild->accessibleName(), QStringLiteral("Holiday.JPG"));
+        // The same name again, and a name the program's folder has: numbered, nothing overwritten.
+        chooser.chosen << QStringList{photo, outsidePicture("B.png", Qt::red)};
+        dialog.cmdAdd_Click();
+        QVERIFY(QFile::exists(playerPicturesFolder() + "Holiday (2).JPG"));
+        QVERIFY(QFile::exists(playerPicturesFolder() + "B (2).png"));
+        QVERIFY(!QFile::exists(playerPicturesFolder() + "B.png"));
+        QCOMPARE(dialog.files().value(place().index), QStringLiteral("B (2).png"));
+        // A file that does not decode is reported and not copied.
+        QFile broken(QDir::tempPath() + "/Pictures/broken.jpg");
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("no picture here");
+        broken.close();
+        chooser.chosen << QStringList{broken.fileName()};
+        dialog.cmdAdd_Click();
+        QCOMPARE(reporter.reports.size(), 1);
+        QCOMPARE(reporter.reports.first().number, int(ErrInvalidPicture));
+        QVERIFY(!QFile::exists(playerPicturesFolder() + "broken.jpg"));
+        // Cancel adds nothing.
+        const QStringList before = dialog.files();
+        dialog.cmdAdd_Click();
+        QCOMPARE(dialog.files(), before);
+        // Dropped from a file manager: pictures are taken, other files are not.
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(outsidePicture("Dropped.png", Qt::yellow)), QUrl::fromLocalFile(QDir::tempPath())});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&dialog, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&dialog, &drop);
+        QVERIFY(QFile::exists(playerPicturesFolder() + "Dropped.png"));
+        QCOMPARE(dialog.files().value(place().index), QStringLiteral("Dropped.png"));
+        QMimeData text;
+        text.setText("just words");
+        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        refused.setAccepted(false);
+        QCoreApplication::sendEvent(&dialog, &refused);
+        QVERIFY(!refused.isAccepted());
+    }
+
+    void screenReadersHearWhatTheButtonsDoAndWhatThePictureIs()
+    {
+        shared().Album = 0;
+        shared().Picture = 102;
+        PictureChoiceDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(dialog.cmdPrev->accessibleName(), langText(131));
+        QCOMPARE(dialog.cmdNext->accessibleName(), langText(132));
+        QCOMPARE(dialog.imgBild->accessibleName(), langText(197)); // the second built-in picture's title
+        QCOMPARE(dialog.imgBild->size(), QSize(267, 200));
     }
 
     void withoutPicturesTheRingIsTheBuiltIns_data()

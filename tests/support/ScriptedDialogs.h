@@ -38,7 +38,16 @@ public:
         return true;
     }
 
+    QStringList chooseFiles(const QString& title, const QString&, const QStringList& patterns) override
+    {
+        titles << title;
+        filePatterns = patterns;
+        return chosen.isEmpty() ? QStringList() : chosen.takeFirst();
+    }
+
     QStringList informed;
+    QList<QStringList> chosen; // the files picked in each file chooser; once used up, Cancel
+    QStringList filePatterns; // what the last file chooser offered
     QStringList typed; // the texts typed into input boxes; once used up, Cancel
     QStringList asked;
     QStringList titles;
