@@ -112,7 +112,7 @@ void PuzzleTable::LoadGame()
                 // A path to a FIFO, a device or a huge file is refused like a damaged file.
                 pictureReadable = isSaneFile(file, MaxPictureFileBytes);
                 if (pictureReadable)
-                    picture = LoadPicture(file);
+                    picture = LoadPicture(file, largestBoardPixels());
                 else
                     dialogs().inform(langText(183), langText(118));
             }

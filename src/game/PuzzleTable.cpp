@@ -89,7 +89,7 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
         // hang or flood every start.
         const bool usable = isPictureFileName(fileName) && (!fallBack || isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes));
         s.File = usable ? pictureFilePath(fileName) : picturesFolder() + QStringLiteral("puzzle01.jpg");
-        picture = LoadPicture(s.File);
+        picture = LoadPicture(s.File, largestBoardPixels()); // no larger than a board can show it
     } else {
         return; // any other source: no picture is loaded
     }

@@ -4,9 +4,21 @@
 #include "util/Files.h"
 
 #include <QBuffer>
+#include <QGuiApplication>
 #include <QImageReader>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
 
 namespace tess {
+
+namespace {
+
+// The size of the pictures the game carries.
+constexpr QSize BuiltInPictureSize(640, 480);
+
+} // namespace
 
 QByteArray pictureFormat(const QByteArray& bytes)
 {
@@ -23,7 +35,19 @@ QByteArray pictureFormat(const QByteArray& bytes)
 
 namespace {
 
-QImage read(const QByteArray& bytes, const QByteArray& format)
+// Averaged in full colour, also a picture of 256 colours: Qt would give that
+// back in 256 colours again.
+QImage smallerPicture(const QImage& picture, const QSize& size)
+{
+    const bool paletted = picture.format() == QImage::Format_Indexed8 || picture.format() == QImage::Format_Mono
+                          || picture.format() == QImage::Format_MonoLSB;
+    const QImage full = paletted ? picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                                     : QImage::Format_RGB32)
+                                 : picture;
+    return full.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage read(const QByteArray& bytes, const QByteArray& format, const QSize& shownAt)
 {
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
@@ -31,20 +55,69 @@ QImage read(const QByteArray& bytes, const QByteArray& format)
     // Named by its first bytes, a picture goes straight to its reader; left
     // to guess, Qt would load every image plugin there is to ask each one.
     reader.setAutoDetectImageFormat(format.isEmpty());
-    return reader.read();
+    // Cameras store a photo as the sensor lay and tell in EXIF how to turn it.
+    reader.setAutoTransform(true);
+    if (format == "jpeg" && !shownAt.isEmpty()) {
+        // The JPEG decoder scales by eighths as it decodes, then smoothly to
+        // the size asked for. It scales the picture as stored and turns it
+        // after: the size is chosen upright and handed over turned back.
+        const QSize stored = reader.size();
+        const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+        const QSize upright = turned ? stored.transposed() : stored;
+        const QSize wanted = shownFrom(upright, shownAt);
+        if (stored.isValid() && wanted != upright)
+            reader.setScaledSize(turned ? wanted.transposed() : wanted);
+    }
+    QImage picture = reader.read();
+    // Other formats decode whole; only the smaller copy is kept.
+    const QSize wanted = shownFrom(picture.size(), shownAt);
+    if (!picture.isNull() && wanted != picture.size())
+        picture = smallerPicture(picture, wanted);
+    return picture;
 }
 
 } // namespace
 
-QImage decodePicture(const QByteArray& bytes, const QString& name)
+QImage decodePicture(const QByteArray& bytes, const QString& name, const QSize& shownAt)
 {
     const QByteArray format = pictureFormat(bytes);
-    QImage picture = read(bytes, format);
+    QImage picture = read(bytes, format, shownAt);
     if (picture.isNull() && !format.isEmpty())
-        picture = read(bytes, {}); // what its first bytes promised it is not: let Qt guess
+        picture = read(bytes, {}, shownAt); // what its first bytes promised it is not: let Qt guess
     if (picture.isNull())
         raiseError(ErrInvalidPicture, name);
     return picture;
+}
+
+QSize shownFrom(const QSize& picture, const QSize& shownAt)
+{
+    if (shownAt.isEmpty() || picture.isEmpty())
+        return picture;
+    const double scale = std::max(double(shownAt.width()) / picture.width(), double(shownAt.height()) / picture.height());
+    if (scale >= 1)
+        return picture; // a small picture is not blown up
+    // Rounded up, so the side that limits gets all the area's pixels.
+    const auto side = [scale](int length) { return std::clamp(int(std::ceil(length * scale - 1e-6)), 1, length); };
+    return QSize(side(picture.width()), side(picture.height()));
+}
+
+QSize largestBoardPixels()
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return {};
+    // The game's client area is the largest 4:3 area of a screen's work area;
+    // the board is 0.93 of its height wide and 3:4 of that high. The bound of
+    // the largest screen, so the window can go to any of them.
+    QSize largest;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        const double height = std::min(area.height(), area.width() * 3 / 4) * screen->devicePixelRatio();
+        const int width = int(std::ceil(height * 0.93));
+        largest = largest.expandedTo(QSize(width, int(std::ceil(width * 0.75))));
+    }
+    // Never below the built-in pictures' size: they cost that anyway, and a
+    // picture that small is kept as it is rather than scaled twice.
+    return largest.isEmpty() ? largest : largest.expandedTo(BuiltInPictureSize);
 }
 
 bool isPictureFileName(const QString& fileName)
@@ -53,9 +126,9 @@ bool isPictureFileName(const QString& fileName)
         && !fileName.contains(u'/') && !fileName.contains(QChar(u'\0'));
 }
 
-QImage LoadPicture(const QString& path)
+QImage LoadPicture(const QString& path, const QSize& shownAt)
 {
-    return decodePicture(readWholeFile(path, MaxPictureFileBytes), path);
+    return decodePicture(readWholeFile(path, MaxPictureFileBytes), path, shownAt);
 }
 
 } // namespace tess

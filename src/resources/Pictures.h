@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 namespace tess {
@@ -10,13 +11,31 @@ namespace tess {
 // Raises 53 (File not found) for a missing file, 75 (Path/File access error)
 // for one that is no regular file or larger than MaxPictureFileBytes, 481
 // (Invalid picture) for one that does not decode.
-QImage LoadPicture(const QString& path);
+//
+// `shownAt`, when given, is the largest area in device pixels the picture will
+// be shown stretched over: the picture comes no larger than that area needs,
+// at shownFrom(its size, shownAt). A JPEG scales while it decodes, so a large
+// photo is never held whole. Without it the picture comes at its own size.
+// Either way it stands upright as its EXIF orientation says.
+QImage LoadPicture(const QString& path, const QSize& shownAt = {});
 
 // "png", "bmp", "gif" or "jpeg" by the first bytes; empty for anything else.
 QByteArray pictureFormat(const QByteArray& bytes);
 
-// Decodes picture bytes; 481 when they are not a picture. `name` goes to the log.
-QImage decodePicture(const QByteArray& bytes, const QString& name);
+// Decodes picture bytes; 481 when they are not a picture. `name` goes to the
+// log; `shownAt` as for LoadPicture.
+QImage decodePicture(const QByteArray& bytes, const QString& name, const QSize& shownAt = {});
+
+// The size an upright picture of `picture` pixels is decoded at to be shown
+// stretched over `shownAt`: its aspect ratio kept, just large enough that
+// neither side has fewer pixels than the area (one side matches it, the other
+// is as large or larger), and never larger than the picture itself. An empty
+// `shownAt` leaves the size as it is.
+QSize shownFrom(const QSize& picture, const QSize& shownAt);
+
+// The largest board of the game on any screen there is, in device pixels: the
+// area a picture of the game is shown at most. Empty without screens.
+QSize largestBoardPixels();
 
 // Whether the settings' picture name `fileName` is a plain file name: one that
 // stays in the picture folder (no path separator, not "." or "..").

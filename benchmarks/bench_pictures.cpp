@@ -1,0 +1,352 @@
+// What a player's own photo costs beside a built-in picture: memory and time
+// of the start with it as the chosen picture, the steps of one preview in the
+// picture choice, and memory while stepping through a folder of 300 photos.
+//
+//   build/benchmarks/bench_pictures [WIDTHxHEIGHT [DPR]]
+//
+// Runs headless on the offscreen platform with one screen of the given size
+// (default 1920x1080 at 1) unless QT_QPA_PLATFORM says otherwise. The photo is
+// a generated 6000 x 4000 JPEG of photo-like content (gradients, shapes and
+// grain). Every measurement runs in a fresh process of its own, so one does not
+// inherit what another left in the heap; memory is VmRSS after malloc_trim.
+
+#include "errors/GuardedApplication.h"
+#include "game/ImageControl.h"
+#include "game/PuzzleWindow.h"
+#include "resources/Pictures.h"
+#include "util/Files.h"
+#include "util/Paths.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageWriter>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <malloc.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int PhotoWidth = 6000;
+constexpr int PhotoHeight = 4000;
+constexpr int FolderPhotos = 300;
+const QSize PreviewSize(267, 200); // the picture choice's preview
+// What a player's photo may cost beyond a built-in picture.
+constexpr double TargetMs = 50;
+constexpr double TargetMB = 10;
+
+double residentMB()
+{
+    malloc_trim(0);
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    return -1;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double ms(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Smooth light, a few soft shapes and sensor grain: it compresses like a photo
+// (a few MB at quality 90), unlike flat colour or pure noise.
+void writePhoto(const fs::path& path)
+{
+    QImage photo(PhotoWidth, PhotoHeight, QImage::Format_RGB32);
+    quint32 seed = 2024;
+    for (int y = 0; y < PhotoHeight; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+        for (int x = 0; x < PhotoWidth; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 28) - 8;
+            const double shape = std::sin(x / 190.0) * std::cos(y / 240.0) * 40 + std::sin((x + 2 * y) / 900.0) * 30;
+            const int r = int(60 + 150.0 * x / PhotoWidth + shape) + grain;
+            const int g = int(80 + 120.0 * y / PhotoHeight - shape / 2) + grain;
+            const int b = int(120 + 60.0 * (x + y) / (PhotoWidth + PhotoHeight) + shape / 3) + grain;
+            line[x] = qRgb(std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255));
+        }
+    }
+    QImageWriter writer(QString::fromStdString(path.string()), "jpeg");
+    writer.setQuality(90);
+    if (!writer.write(photo)) {
+        std::fprintf(stderr, "Cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+}
+
+// The folder layout one measurement needs: a home with its XDG folders, a
+// program folder whose pictures are the game's own plus the photo.
+struct Scene {
+    fs::path root;
+    fs::path program() const { return root / "program"; }
+    fs::path pics() const { return program() / "pics"; }
+    fs::path photo() const { return root / "photo.jpg"; }
+    fs::path folder() const { return root / "folder"; }
+};
+
+void setEnvironment(const fs::path& home)
+{
+    for (const char* sub : {"config/Tessaron", "data", "cache", "tmp", "runtime"})
+        fs::create_directories(home / sub);
+    fs::permissions(home / "runtime", fs::perms::owner_all);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home / "runtime").c_str(), 1);
+    setenv("TMPDIR", (home / "tmp").c_str(), 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+QSize previewPixels()
+{
+    return PreviewSize * QGuiApplication::primaryScreen()->devicePixelRatio();
+}
+
+// The picture the way the picture choice loads it for its preview.
+QImage loadPreviewPicture(const QString& path)
+{
+    return tess::LoadPicture(path, previewPixels());
+}
+
+QImage decodePreviewPicture(const QByteArray& bytes, const QString& name)
+{
+    return tess::decodePicture(bytes, name, previewPixels());
+}
+
+// The start with `settings`: the game window made, loaded and painted once.
+int measureStart(const Scene& scene, const std::string& settings)
+{
+    std::ofstream(scene.root / "home/config/Tessaron/Tessaron.ini") << settings;
+    tess::setProgramFolder(QString::fromStdString(scene.program().string()));
+    const double before = residentMB();
+    QElapsedTimer timer;
+    timer.start();
+    tess::PuzzleWindow window;
+    window.table().Form_Load();
+    const double loadedMs = ms(timer);
+    QEventLoop loop;
+    QObject::connect(&window, &tess::PuzzleWindow::firstPainted, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    window.show();
+    loop.exec();
+    const double paintedMs = ms(timer);
+    // What the first activation does after the paint, and the pieces drawn.
+    QTimer::singleShot(500, &loop, &QEventLoop::quit);
+    loop.exec();
+    std::printf("%.1f %.1f %.1f %.1f\n", loadedMs, paintedMs, before, residentMB());
+    return 0;
+}
+
+int measurePreview(const Scene& scene)
+{
+    const QString path = QString::fromStdString(scene.photo().string());
+    const QSize shown = previewPixels();
+    std::vector<double> read, decode, scale, pixmap, total;
+    const double before = residentMB();
+    QImage picture;
+    QPixmap shownPixmap;
+    for (int run = 0; run < 11; ++run) {
+        picture = QImage();
+        shownPixmap = QPixmap();
+        QElapsedTimer timer;
+        timer.start();
+        const QByteArray bytes = tess::readWholeFile(path, tess::MaxPictureFileBytes);
+        read.push_back(ms(timer));
+        QElapsedTimer step;
+        step.start();
+        picture = decodePreviewPicture(bytes, path);
+        decode.push_back(ms(step));
+        step.restart();
+        const QImage scaled = tess::smoothlyScaled(picture, shown);
+        scale.push_back(ms(step));
+        step.restart();
+        shownPixmap = QPixmap::fromImage(scaled);
+        pixmap.push_back(ms(step));
+        total.push_back(ms(timer));
+    }
+    // The preview holds the picture and its scaled copy, as the picture choice does.
+    std::printf("%.1f %.1f %.1f %.1f %.1f %d %d %.1f %.1f\n", median(read), median(decode), median(scale),
+                median(pixmap), median(total), picture.width(), picture.height(), before, residentMB());
+    return 0;
+}
+
+int measureFolder(const Scene& scene)
+{
+    const QSize shown = previewPixels();
+    std::vector<double> steps;
+    std::vector<double> resident{residentMB()};
+    QImage picture;
+    QPixmap pixmap;
+    for (int n = 0; n < FolderPhotos; ++n) {
+        QElapsedTimer timer;
+        timer.start();
+        // As the preview does: the new picture replaces the one shown before.
+        picture = loadPreviewPicture(QString::fromStdString((scene.folder() / ("photo" + std::to_string(n) + ".jpg")).string()));
+        pixmap = QPixmap::fromImage(tess::smoothlyScaled(picture, shown));
+        steps.push_back(ms(timer));
+        if ((n + 1) % 50 == 0)
+            resident.push_back(residentMB());
+    }
+    std::printf("%.1f %.1f", median(steps), *std::max_element(steps.begin(), steps.end()));
+    for (double mb : resident)
+        std::printf(" %.1f", mb);
+    std::printf("\n");
+    return 0;
+}
+
+int child(int argc, char* argv[])
+{
+    const Scene scene{argv[2]};
+    setEnvironment(scene.root / "home");
+    tess::GuardedApplication app(argc, argv);
+    const std::string what = argv[3];
+    if (what == "start")
+        return measureStart(scene, argc > 4 ? argv[4] : "");
+    if (what == "preview")
+        return measurePreview(scene);
+    if (what == "folder")
+        return measureFolder(scene);
+    return 2;
+}
+
+std::vector<double> run(const std::string& self, const Scene& scene, const std::string& what, const std::string& settings = {})
+{
+    std::string command = self + " --child " + scene.root.string() + " " + what;
+    if (!settings.empty())
+        command += " '" + settings + "'";
+    FILE* out = popen(command.c_str(), "r");
+    std::vector<double> numbers;
+    if (!out)
+        return numbers;
+    char line[4096] = {};
+    while (std::fgets(line, sizeof line, out)) {
+        std::istringstream fields(line);
+        double value = 0;
+        numbers.clear();
+        while (fields >> value)
+            numbers.push_back(value);
+    }
+    pclose(out);
+    return numbers;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc > 3 && std::string(argv[1]) == "--child")
+        return child(argc, argv);
+
+    const std::string screen = argc > 1 ? argv[1] : "1920x1080";
+    const std::string dpr = argc > 2 ? argv[2] : "1";
+    const int screenWidth = std::atoi(screen.c_str());
+    const int screenHeight = std::atoi(screen.c_str() + screen.find('x') + 1);
+
+    char pattern[] = "/tmp/tessaron-pictures-XXXXXX";
+    const Scene scene{mkdtemp(pattern)};
+    if (!std::getenv("QT_QPA_PLATFORM")) {
+        std::ofstream(scene.root / "screen.json") << "{ \"screens\": [ { \"name\": \"bench\", \"x\": 0, \"y\": 0, \"width\": "
+                                                  << screenWidth << ", \"height\": " << screenHeight
+                                                  << ", \"logicalDpi\": 96, \"dpr\": " << dpr << " } ] }";
+        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + (scene.root / "screen.json").string()).c_str(), 1);
+        std::printf("Screen: offscreen %s at %s\n", screen.c_str(), dpr.c_str());
+    }
+
+    writePhoto(scene.photo());
+    fs::create_directories(scene.pics());
+    fs::copy_file(fs::path(TESSARON_SOURCE_DIR) / "pics/puzzle01.jpg", scene.pics() / "puzzle01.jpg");
+    fs::create_hard_link(scene.photo(), scene.pics() / "photo.jpg");
+    fs::create_directories(scene.folder());
+    for (int n = 0; n < FolderPhotos; ++n)
+        fs::create_hard_link(scene.photo(), scene.folder() / ("photo" + std::to_string(n) + ".jpg"));
+    std::printf("Photo: %d x %d JPEG, %.1f MB\n", PhotoWidth, PhotoHeight, double(fs::file_size(scene.photo())) / 1e6);
+
+    const std::string self = fs::canonical("/proc/self/exe").string();
+    const std::string quiet = "[Optionen]\nPlayMusic=0\nPlaySound=0\n";
+    struct Start {
+        const char* name;
+        std::string settings;
+    };
+    const std::vector<Start> starts = {
+        {"built-in picture", quiet + "[Pictures]\nAlbum=0\nPicture=101\n"},
+        {"pics/puzzle01.jpg", quiet + "[Pictures]\nAlbum=1\nFile=puzzle01.jpg\n"},
+        {"24-MP photo", quiet + "[Pictures]\nAlbum=1\nFile=photo.jpg\n"},
+    };
+    constexpr int Runs = 5;
+    std::printf("\nStart with the chosen picture (median of %d runs, each its own process):\n", Runs);
+    std::printf("  %-20s %9s %10s %9s %10s\n", "", "load ms", "painted ms", "RSS MB", "added MB");
+    std::vector<double> baseline;
+    for (const Start& start : starts) {
+        std::vector<double> loaded, painted, after, added;
+        for (int n = 0; n < Runs; ++n) {
+            const std::vector<double> got = run(self, scene, "start", start.settings);
+            if (got.size() < 4)
+                continue;
+            loaded.push_back(got[0]);
+            painted.push_back(got[1]);
+            after.push_back(got[3]);
+            added.push_back(got[3] - got[2]);
+        }
+        std::printf("  %-20s %9.1f %10.1f %9.1f %10.1f\n", start.name, median(loaded), median(painted), median(after), median(added));
+        if (baseline.empty()) {
+            baseline = {median(painted), median(after)};
+            continue;
+        }
+        const double slower = median(painted) - baseline[0];
+        const double larger = median(after) - baseline[1];
+        std::printf("  %-20s %9s %+10.1f %+9.1f   beside the built-in picture: %s\n", "", "", slower, larger,
+                    slower <= TargetMs && larger <= TargetMB ? "within" : "OVER");
+    }
+    std::printf("  (target: at most %+.0f ms and %+.0f MB beside the built-in picture)\n", TargetMs, TargetMB);
+
+    const std::vector<double> preview = run(self, scene, "preview");
+    if (preview.size() >= 9) {
+        std::printf("\nOne preview of the photo at 267 x 200 x DPR (median of 11):\n");
+        std::printf("  read file %.1f ms, decode %.1f ms (to %g x %g), scale %.1f ms, pixmap %.1f ms: total %.1f ms\n",
+                    preview[0], preview[1], preview[5], preview[6], preview[2], preview[3], preview[4]);
+        std::printf("  RSS %.1f MB before, %.1f MB holding the preview\n", preview[7], preview[8]);
+        std::printf("  target: at most %.0f ms a preview: %s\n", TargetMs, preview[4] <= TargetMs ? "within" : "OVER");
+    }
+
+    const std::vector<double> folder = run(self, scene, "folder");
+    if (folder.size() >= 3) {
+        std::printf("\nStepping through %d photos, one preview each: median %.1f ms, worst %.1f ms a step\n", FolderPhotos,
+                    folder[0], folder[1]);
+        std::printf("  RSS MB at start %.1f", folder[2]);
+        for (std::size_t i = 3; i < folder.size(); ++i)
+            std::printf(", after %zu: %.1f", (i - 2) * 50, folder[i]);
+        const double grown = folder.back() - folder[3];
+        std::printf("\n  from the first 50 to the end: %+.1f MB (%s)\n", grown, grown <= 1 ? "flat" : "GROWING");
+    }
+
+    std::error_code ignored;
+    fs::remove_all(scene.root, ignored);
+    return 0;
+}
