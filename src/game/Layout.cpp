@@ -172,7 +172,9 @@ PlayersLayout layoutPlayers(const LayoutMetrics& m, int numPlayers, QSize labelS
     } else {
         out.shown = 1;
         out.labels[0] = QRect(QPoint(near(350 * f), near(85 * f)), labelSize);
-        out.scores[0] = QRect(QPoint(near(500 * f), near(80 * f)), scoreSize);
+        // The label keeps its size: in a small window the score moves right
+        // of it rather than over it.
+        out.scores[0] = QRect(QPoint(std::max(near(500 * f), out.labels[0].right() + 7), near(80 * f)), scoreSize);
     }
     return out;
 }

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QVariant>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <optional>
@@ -25,6 +26,11 @@ const QMargins WaylandFrame(3, 30, 3, 3);
 constexpr int WaylandPanel = 48;
 // How long after showing a window the frame's late arrival may still move it.
 constexpr qint64 SettleMilliseconds = 2000;
+// When a shown window's real frame is looked at.
+constexpr int FrameCheckMilliseconds = 300;
+// What window managers add around a window the player may resize (openbox: a
+// handle of 5 pixels below) beyond the frame of a fixed-size one.
+const QMargins ResizeHandles(0, 0, 0, 6);
 
 const char* const PlacedProperty = "tessaronPlaced";
 const char* const ShownAtProperty = "tessaronShownAt";
@@ -101,6 +107,30 @@ void settleLater(QWidget* window, int milliseconds)
     QTimer::singleShot(milliseconds, window, [window] { settleFixedSize(window); });
 }
 
+bool insideWorkArea(const QWidget* window)
+{
+    return workArea(window).contains(window->frameGeometry());
+}
+
+bool settling(const QWidget* window);
+
+// Looks again until the window manager has framed the window (and for as long
+// as a window just shown may be moved): a frame larger than expected, or one
+// that went elsewhere than asked, is brought back whole into the work area.
+void fitFramedWindow(QWidget* window)
+{
+    if (!window->isVisible())
+        return;
+    const std::optional<QMargins> frame = realFrame(window);
+    if (frame && !insideWorkArea(window)) {
+        if (!isFixed(window))
+            window->resize(fittedClientSize(window->size(), workArea(window), *frame));
+        placeWindow(window);
+    }
+    if (settling(window))
+        QTimer::singleShot(FrameCheckMilliseconds, window, [window] { fitFramedWindow(window); });
+}
+
 // Just shown, on a window system that lets programs place their windows.
 bool settling(const QWidget* window)
 {
@@ -109,10 +139,6 @@ bool settling(const QWidget* window)
            && clock().elapsed() - shownAt.toLongLong() < SettleMilliseconds;
 }
 
-bool insideWorkArea(const QWidget* window)
-{
-    return workArea(window).contains(window->frameGeometry());
-}
 
 } // namespace
 
@@ -177,8 +203,15 @@ void placeWindow(QWidget* window)
     const QRect work = workArea(window);
     const QWidget* parent = parentWindow(window);
     const QRect over = parent && parent->isVisible() ? parent->frameGeometry() : work;
-    // A window's position is that of its frame.
-    window->move(placedFrame(window->size().grownBy(frame), over, work).topLeft());
+    const QPoint target = placedFrame(window->size().grownBy(frame), over, work).topLeft();
+    // The frame goes there. On X11 Qt takes a move() of a window not yet
+    // created as the frame's place, but of one already created as the
+    // client's: the title bar would then stand above the place meant.
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (QWindow* handle = window->windowHandle(); x11 && handle && window->testAttribute(Qt::WA_WState_Created))
+        handle->setFramePosition(target);
+    else
+        window->move(target);
 }
 
 void WindowFit::install()
@@ -200,8 +233,12 @@ bool WindowFit::eventFilter(QObject* watched, QEvent* event)
         if (!window->property(PlacedProperty).toBool()) {
             window->setProperty(PlacedProperty, true);
             if (!isFixed(window))
-                window->resize(fittedClientSize(window->size(), workArea(window), windowFrame(window)));
+                window->resize(fittedClientSize(window->size(), workArea(window), windowFrame(window) + ResizeHandles));
             placeWindow(window);
+            // Once the window manager has framed it: a frame larger than the
+            // one expected (a resizable window's handles) must still fit.
+            if (!onWayland())
+                QTimer::singleShot(FrameCheckMilliseconds, window, [window] { fitFramedWindow(window); });
         }
         if (!window->property(ShownAtProperty).isValid())
             window->setProperty(ShownAtProperty, clock().elapsed());

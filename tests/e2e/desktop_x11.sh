@@ -120,6 +120,24 @@ for _ in $(seq 1 50); do
 done
 if xdotool search --onlyvisible --name '^Options$' >/dev/null 2>&1; then e2e_fail "Escape did not close the options dialog"; fi
 running "when the options dialog closed"
+
+# The help window (the help button's menu, first entry) is taller than the
+# work area would allow: it shows whole, title bar and all, a handle below.
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+click "$BUTTON_9_X" "$BUTTON_9_Y"
+sleep 0.5
+xdotool key Down Return
+help=""
+for _ in $(seq 1 50); do
+  help=$(xdotool search --onlyvisible --name 'Help$' 2>/dev/null | head -n 1) && [ -n "$help" ] && break
+  sleep 0.1
+done
+[ -n "$help" ] || e2e_fail "the help menu did not open the help window"
+read -r hx hy hw hh <<< "$(settled "$help")"
+echo "help window with frame: ${hw}x${hh}+${hx}+${hy}"
+inside "$hx" "$hy" "$hw" "$hh" || e2e_fail "the help window's frame ${hw}x${hh}+${hx}+${hy} leaves the work area"
+xdotool windowclose "$help" 2>/dev/null || true
+running "when the help window was open"
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"
 

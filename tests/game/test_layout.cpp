@@ -110,6 +110,14 @@ private Q_SLOTS:
         }
     }
 
+    void theOnePlayerScoreStandsBesideItsLabelAtEverySize()
+    {
+        for (int width = 560; width <= 2600; width += 12) {
+            const PlayersLayout players = layoutPlayers(LayoutMetrics{width, width * 3 / 4, 15}, 1, QSize(130, 23), QSize(123, 30));
+            QVERIFY2(players.labels[0].right() < players.scores[0].left(), qPrintable(QString::number(width)));
+        }
+    }
+
     void boardAt1024x768()
     {
         const BoardLayout b = layoutBoard(Small, 4, 5, 0);
