@@ -150,6 +150,12 @@ void PictureChoiceDialog::Form_Load()
     });
 }
 
+QSize PictureChoiceDialog::previewPixels() const
+{
+    // A photo is decoded no larger than the preview shows it.
+    return (QSizeF(PreviewSize) * imgBild->devicePixelRatioF()).toSize();
+}
+
 void PictureChoiceDialog::showCandidate()
 {
     const SharedState& s = shared();
@@ -160,7 +166,7 @@ void PictureChoiceDialog::showCandidate()
     if (s.Album == 0)
         imgBild->setPicture(LoadResPicture(qint16(s.Picture + 100)), -1);
     else if (s.Album == 1)
-        imgBild->setPicture(LoadPicture(pictureFilePath(File1.value(s.PicFileIndex))), -1);
+        imgBild->setPicture(LoadPicture(pictureFilePath(File1.value(s.PicFileIndex)), previewPixels()), -1);
 }
 
 void PictureChoiceDialog::step(bool forward, const char* procedure)
@@ -234,7 +240,7 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
             // as any picture of the ring is, and left where it is.
             bool decodes = false;
             step([&] {
-                LoadPicture(path);
+                LoadPicture(path, previewPixels()); // small: only to know that it decodes
                 decodes = isPictureFile(path);
             });
             if (!decodes)

@@ -48,6 +48,7 @@ protected:
 private:
     // Shows the candidate that Album, Picture and PicFileIndex name.
     void showCandidate();
+    QSize previewPixels() const;
     void step(bool forward, const char* procedure);
 
     QStringList File1;
