@@ -2,6 +2,7 @@
 // and the end button.
 
 #include "game/PuzzleTable.h"
+#include "game/Rules.h"
 
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
@@ -36,29 +37,16 @@ void PuzzleTable::CheckWinner()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "CheckWinner", [&](Steps& step) {
-        qint32 best = 0;
-        qint16 winner = 0;
-        bool draw = false;
+        rules::Outcome result;
+        step([&] { result = rules::outcome(s.PlayerScore, s.numPlayers); });
         step([&] {
-            for (qint16 i = 0; i < s.numPlayers && i < 4; ++i) {
-                if (s.PlayerScore[std::size_t(i)] > best) {
-                    best = s.PlayerScore[std::size_t(i)];
-                    winner = i;
-                }
-            }
-        });
-        step([&] {
-            for (qint16 i = 0; i < 4; ++i)
-                draw = draw || (i != winner && s.PlayerScore[std::size_t(i)] == best);
-        });
-        step([&] {
-            if (draw) {
+            if (result.draw) {
                 play(103, 0);
                 dialogs().inform(langText(128), langText(138));
             } else {
                 play(101, 0);
                 QString text = langText(127);
-                text.replace(QStringLiteral("Vodez"), s.PlayerName[std::size_t(winner)]);
+                text.replace(QStringLiteral("Vodez"), s.PlayerName[std::size_t(result.winner)]);
                 dialogs().inform(text, langText(125));
             }
         });

@@ -8,6 +8,7 @@
 // Painting, the idle animation, the move clock and the music go on.
 
 #include "game/PuzzleTable.h"
+#include "game/Rules.h"
 
 #include "util/ProcedureGate.h"
 
@@ -84,7 +85,7 @@ void PuzzleTable::moveClockTick()
     // on growing, and the time-out, should it be due, comes with the first
     // tick after it.
     TurnElapsed = elapsedHalfSeconds();
-    setTimeBar(TurnElapsed / 20.1 * metrics.SW);
+    setTimeBar(rules::timeBarWidth(TurnElapsed, metrics.SW));
 }
 
 } // namespace tess

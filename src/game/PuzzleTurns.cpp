@@ -2,6 +2,7 @@
 // of the turn, and the move clock that fails a turn that takes too long.
 
 #include "game/PuzzleTable.h"
+#include "game/Rules.h"
 
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
@@ -119,17 +120,11 @@ void PuzzleTable::imgPuzz_Click(qint16 Index)
                 }
             });
             qint16 Points = 0;
+            step([&] { Points = rules::placementPoints(WrongTries); });
+            step([&] { Points = addInteger(Points, rules::stackBonus(lstNum.size())); });
             step([&] {
-                Points = 200;
-                for (int i = 0; i <= WrongTries; ++i)
-                    Points = qint16(Points / 2);
-            });
-            step([&] { Points = addInteger(Points, qint16(2 * lstNum.size())); });
-            step([&] {
-                if (s.Time == 1) {
-                    const double W = metrics.SW;
-                    Points = toInteger(Points + (W - timeBarWidth) / W * 20);
-                }
+                if (s.Time == 1)
+                    Points = toInteger(Points + rules::timeBonus(timeBarWidth, metrics.SW));
             });
             step([&] {
                 if (CurrentPlayer < 0 || CurrentPlayer > 3)
@@ -248,10 +243,10 @@ void PuzzleTable::Timer1_Timer()
     trapped("frmPuzzle", "Timer1_Timer", [&](Steps& step) {
         step([&] { TurnElapsed = elapsedHalfSeconds(); });
         const double W = metrics.SW;
-        step([&] { setTimeBar(TurnElapsed / 20.1 * W); });
+        step([&] { setTimeBar(rules::timeBarWidth(TurnElapsed, W)); });
         step([&] { play(120, 0); });
         step([&] {
-            if (timeBarWidth <= W || CurrentPiece == -1)
+            if (!rules::timeIsUp(timeBarWidth, W) || CurrentPiece == -1)
                 return;
             // The clock stops before the time-out sound: a tick during that
             // sound would cut it short and fail the turn a second time.
