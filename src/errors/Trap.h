@@ -17,6 +17,16 @@
 // procedure (the remaining steps are skipped), 3 ends the program at once.
 // Errors of plain helpers called from a step land in that step, as they would
 // in a handler-less classic procedure.
+//
+// Where to cut the steps: a step is what the player may want to run again,
+// go past or stop at, so each statement that can raise a run-time error gets
+// a step of its own: arithmetic that can overflow (addInteger, toInteger,
+// toLong), an index that can be out of range (raiseError(ErrSubscript)), a
+// file, a picture, a sound, a dialog, a call of another trapped procedure. A
+// statement that cannot fail (an assignment, a comparison, a plain rule of
+// game/Rules, a notification of the window) joins the step it belongs to
+// rather than standing alone: a step that cannot fail only lengthens the
+// ladder and shifts the line numbers the reports name.
 
 #include <functional>
 

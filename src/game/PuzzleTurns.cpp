@@ -120,8 +120,8 @@ void PuzzleTable::imgPuzz_Click(qint16 Index)
                 }
             });
             qint16 Points = 0;
-            step([&] { Points = rules::placementPoints(WrongTries); });
-            step([&] { Points = addInteger(Points, rules::stackBonus(lstNum.size())); });
+            // The placement's points cannot fail; adding the bonus can overflow.
+            step([&] { Points = addInteger(rules::placementPoints(WrongTries), rules::stackBonus(lstNum.size())); });
             step([&] {
                 if (s.Time == 1)
                     Points = toInteger(Points + rules::timeBonus(timeBarWidth, metrics.SW));
