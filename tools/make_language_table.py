@@ -3,17 +3,26 @@
 
 The file is INI text in code page 1252 with CR LF after every line: first the
 section line "[lang]", then one entry per text number and language, ordered by
-number and within a number by language 0 (German), 1000 (English),
-2000 (Spanish), 3000 (Italian), 6000 (French). Most entries end in a TAB, a few
-in blanks; the reader trims both. A few keys appear twice: the first counts.
+number and within a number by language base (0, 1000, ...). Most entries end
+in a TAB, a few in blanks; the reader trims both. A few keys appear twice: the
+first counts.
 
 Run it again after changing a text:  /usr/bin/python3 tools/make_language_table.py
 """
 import pathlib
 
-LANGS = (0, 1000, 2000, 3000, 6000)
+# The game's languages as (code, base): the same as the table Languages in
+# src/language/Languages.h, in its order. test_language checks that the file
+# written here holds exactly that table's bases.
+LANGS = [
+    ("de", 0),
+    ("en", 1000),
+    ("es", 2000),
+    ("it", 3000),
+    ("fr", 6000),
+]
 
-# number: (German, English, Spanish, Italian, French)
+# number: one text for each of LANGS, in its order
 TEXTS = {
     111: ("Punkte", "Points", "Puntos", "Punti", "Points"),
     112: ("Spiel starten", "Start a game", "Empezar partida", "Inizia la partita", "Commencer la partie"),
@@ -103,7 +112,11 @@ def entry(number, lang, text):
 def main():
     lines = ["[lang]"]
     for number in sorted(TEXTS):
-        for lang, text in zip(LANGS, TEXTS[number]):
+        texts = TEXTS[number]
+        if len(texts) != len(LANGS):
+            raise SystemExit("text %d: %d languages, LANGS has %d" % (number, len(texts), len(LANGS)))
+        # By base, whatever the order of the flags.
+        for (_, lang), text in sorted(zip(LANGS, texts), key=lambda pair: pair[0][1]):
             lines.append(entry(number, lang, text))
             if (number, lang) in DUPLICATES:
                 lines.append(entry(number, lang, DUPLICATES[(number, lang)]))

@@ -1,13 +1,12 @@
 #include "game/Accessibility.h"
 
 #include "game/ImageControl.h"
+#include "language/Languages.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QVariant>
 #include <QWidget>
-
-#include <array>
 
 namespace tess {
 
@@ -85,8 +84,7 @@ void setSpokenDescription(QWidget* widget, const QString& description)
 
 QString flagLanguageName(int flag)
 {
-    static const std::array<const char*, 5> names{"Deutsch", "English", "Espa\u00f1ol", "Italiano", "Fran\u00e7ais"};
-    return flag >= 0 && flag < int(names.size()) ? QString::fromUtf8(names[std::size_t(flag)]) : QString();
+    return flag >= 0 && flag < int(Languages.size()) ? nativeName(Languages[std::size_t(flag)]) : QString();
 }
 
 void setAccessibleRole(QWidget* widget, int role)

@@ -22,7 +22,8 @@ void setAccessibleRole(QWidget* widget, int role);
 void setSpokenName(QWidget* widget, const QString& name);
 void setSpokenDescription(QWidget* widget, const QString& description);
 
-// The name of the language of flag 0 to 4, in that language ("Deutsch" ... "Français").
+// The name of the language of the flag at `flag` (0 for the first), in that
+// language ("Deutsch", "English", ...); the empty text past the last flag.
 QString flagLanguageName(int flag);
 
 } // namespace tess

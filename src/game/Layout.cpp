@@ -119,8 +119,13 @@ WindowLayout layoutWindow(const LayoutMetrics& m)
     const double flagWidth = 32;
     const int shownWidth = std::min(32, near(29 * f));
     const int shownHeight = near(shownWidth * 20.0 / 32);
-    for (int i = 0; i < 5; ++i)
-        out.flags[std::size_t(i)] = placed(45 * f + i * flagWidth * f, B + 2.4 * s, shownWidth, shownHeight);
+    // One flag for each language. A sixth would stand at 45f + 5 x 32f = 205f
+    // and end near 234f (29f wide, or 32 pixels once f >= 1.1): inside the
+    // box's outer line (6.2 x 38f = 235.6f at 96 dots per inch, wider at 120)
+    // but on its inner one (233.6f) at some widths below about 1260 pixels;
+    // stepping the row 31f apart would clear that.
+    for (std::size_t i = 0; i < out.flags.size(); ++i)
+        out.flags[i] = placed(45 * f + double(i) * flagWidth * f, B + 2.4 * s, shownWidth, shownHeight);
     return out;
 }
 

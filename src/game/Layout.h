@@ -3,6 +3,8 @@
 // area (SW x SH pixels) through one scale factor f = SW / 1024 x 0.9; these
 // are plain formulas, so tests can check them number by number.
 
+#include "language/Languages.h"
+
 #include <QColor>
 #include <QPointF>
 #include <QRect>
@@ -56,7 +58,7 @@ struct WindowLayout {
     int PanelTop = 0;   // B
     int ButtonSize = 0; // s
     std::array<QRect, 10> buttons;
-    std::array<QRect, 5> flags; // German, English, Spanish, Italian, French
+    std::array<QRect, Languages.size()> flags; // in the order of Languages
     QRect time;      // lblTime, width 1
     QRect copyright; // imgCopyright
     std::vector<PaintOp> paint;

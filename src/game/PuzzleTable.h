@@ -7,6 +7,7 @@
 #include "game/Layout.h"
 #include "game/SharedState.h"
 #include "game/TableState.h"
+#include "language/Languages.h"
 #include "resources/PictureClip.h"
 
 #include <QImage>
@@ -110,7 +111,7 @@ public:
     ImageState imgStack;
     ImageState imgPreview;
     std::array<ButtonState, 10> PicBut;
-    std::array<ButtonState, 5> imgLang; // German, English, Spanish, Italian, French
+    std::array<ButtonState, Languages.size()> imgLang; // in the order of Languages
     std::array<LabelState, 4> lblPlayer;
     std::array<ScoreState, 4> picScore;
     QRect lblTime;
@@ -136,8 +137,13 @@ public:
     QTimer& idleTimer() { return idle_; }
     int idleMarkedCell() const { return idleCell_; }
 
-    // The language codes of the five flags, in their order.
-    static constexpr std::array<qint16, 5> FlagLanguages{0, 1, 2, 3, 6};
+    // The language digits of the flags, in their order (Languages' digits).
+    static constexpr std::array<qint16, Languages.size()> FlagLanguages = [] {
+        std::array<qint16, Languages.size()> digits{};
+        for (std::size_t i = 0; i < digits.size(); ++i)
+            digits[i] = Languages[i].digit;
+        return digits;
+    }();
 
 private:
     // Runs a procedure of the player's input; false when it was dropped.

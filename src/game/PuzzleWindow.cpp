@@ -10,6 +10,7 @@
 #include "resources/PictureChoiceDialog.h"
 #include "settings/OptionsDialog.h"
 #include "language/Language.h"
+#include "language/Languages.h"
 #include "resources/Resources.h"
 #include "util/StartTrace.h"
 #include "util/WindowFit.h"
@@ -135,7 +136,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         flags_[i] = new ImageControl(this);
         const qint16 language = PuzzleTable::FlagLanguages[i];
         // Drawn from the double-size picture, so the flag stays sharp on dense screens.
-        flags_[i]->setPicture(art(QStringLiteral("flag_%1@2x.png").arg(language)), 0);
+        flags_[i]->setPicture(art(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
         flags_[i]->setCursor(Qt::PointingHandCursor);
         flags_[i]->setFocusPolicy(Qt::StrongFocus);
         setAccessibleRole(flags_[i], QAccessible::Button);

@@ -93,7 +93,7 @@ private:
     ImageControl* preview_;
     ImageControl* copyright_;
     std::array<QToolButton*, 10> buttons_{};
-    std::array<ImageControl*, 5> flags_{};
+    std::array<ImageControl*, Languages.size()> flags_{};
     std::array<QLabel*, 4> labels_{};
     std::array<ScoreBox*, 4> scores_{};
     QProgressBar* timeBar_;

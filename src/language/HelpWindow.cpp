@@ -1,6 +1,6 @@
 #include "language/HelpWindow.h"
 
-#include "language/Language.h"
+#include "language/Languages.h"
 #include "util/WindowFit.h"
 
 #include <QFile>
@@ -30,14 +30,8 @@ HelpWindow::HelpWindow()
 
 QString HelpWindow::manualFor(qint16 language)
 {
-    const char* code = "en";
-    switch (language) {
-    case German: code = "de"; break;
-    case Spanish: code = "es"; break;
-    case Italian: code = "it"; break;
-    case French: code = "fr"; break;
-    default: break;
-    }
+    const LanguageInfo* known = byBase(language);
+    const char* code = (known ? *known : FallbackLanguage).code;
     return QStringLiteral(":/carried/help/%1.html").arg(QString::fromLatin1(code));
 }
 

@@ -12,7 +12,7 @@ class HelpWindow : public QTextBrowser {
     Q_OBJECT
 
 public:
-    // Shows the manual of `language` (a language base, 0 to 6000), opening
+    // Shows the manual of `language` (a language base), opening
     // the window or raising the one already open. Returns the window.
     static HelpWindow* showHelp(qint16 language);
     // The window when one is open, else nullptr.

@@ -2,6 +2,7 @@
 
 #include "errors/Trap.h"
 #include "game/SharedState.h"
+#include "language/Languages.h"
 #include "resources/Resources.h"
 #include "settings/Profile.h"
 #include "settings/SettingsStore.h"
@@ -64,15 +65,7 @@ void writeLanguageTable()
 
 qint16 languageForLocale(const QLocale& locale)
 {
-    // By language alone: an Austrian, a Mexican or a Swiss-French desktop
-    // gets the game in its own language too.
-    switch (locale.language()) {
-    case QLocale::German: return German;
-    case QLocale::Spanish: return Spanish;
-    case QLocale::Italian: return Italian;
-    case QLocale::French: return French;
-    default: return English;
-    }
+    return forLocale(locale).base;
 }
 
 qint16 startLanguage(const QLocale& locale)

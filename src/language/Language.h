@@ -1,5 +1,5 @@
 #pragma once
-// The language table: every text the game shows, in five languages, looked up
+// The language table: every text the game shows, in each of its languages, looked up
 // by a four-digit key `Sprache` + text number in the file LangFile.
 
 #include <QLocale>
@@ -8,7 +8,8 @@
 
 namespace tess {
 
-// Language bases: the thousands digit of a text key.
+// Names for the language bases the code refers to; the full list of the
+// game's languages is the table in language/Languages.h.
 enum LanguageBase : qint16 { German = 0, English = 1000, Spanish = 2000, Italian = 3000, French = 6000 };
 
 // The text under `key` in the table file shared().LangFile; the empty text for
@@ -26,7 +27,7 @@ QString langKeyText(qint16 key);
 void writeLanguageTable();
 
 // The language of a first start: the desktop's language where the game speaks
-// it (German, English, Spanish, Italian, French), English for any other.
+// it (any in language/Languages.h), English for any other.
 qint16 languageForLocale(const QLocale& locale);
 
 // The language at start-up: the stored `Sprache`, or on the very first start

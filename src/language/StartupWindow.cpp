@@ -54,16 +54,15 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
 
     auto* flags = new QHBoxLayout;
     flags->addStretch();
-    constexpr std::array<qint16, 5> languages{0, 1, 2, 3, 6};
     for (std::size_t i = 0; i < imgLang.size(); ++i) {
         imgLang[i] = new ImageControl(this);
-        imgLang[i]->setPicture(LoadArt(QStringLiteral("flag_%1@2x.png").arg(languages[i])), 0);
+        imgLang[i]->setPicture(LoadArt(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
         imgLang[i]->setFixedSize(32, 20);
         imgLang[i]->setCursor(Qt::PointingHandCursor);
         setAccessibleRole(imgLang[i], QAccessible::Button);
         imgLang[i]->setAccessibleName(flagLanguageName(int(i)));
         imgLang[i]->hide(); // the about box shows them, the splash does not
-        const qint16 language = languages[i];
+        const qint16 language = Languages[i].digit;
         connect(imgLang[i], &ImageControl::clicked, this, [this, language] { imgLang_Click(language); });
         flags->addWidget(imgLang[i]);
     }

@@ -4,6 +4,8 @@
 // it shows the game window and closes itself. Later the same window serves as
 // the about box, closed with its OK button.
 
+#include "language/Languages.h"
+
 #include <QDialog>
 
 #include <array>
@@ -35,9 +37,9 @@ public:
     QLabel* versionLabel;
     QLabel* lblHomepage;
     QPushButton* OK;
-    // The about box's language flags (German, English, Spanish, Italian, French),
+    // The about box's language flags, one for each of Languages in its order,
     // acting as the game window's flags do.
-    std::array<ImageControl*, 5> imgLang{};
+    std::array<ImageControl*, Languages.size()> imgLang{};
     void setFlagHandler(std::function<void(qint16)> handler) { flagClicked_ = std::move(handler); }
     void imgLang_Click(qint16 language);
 

@@ -1,8 +1,13 @@
 // The carried language table and its lookup.
 
 #include "errors/RunTimeError.h"
+#include "game/Accessibility.h"
+#include "game/Layout.h"
+#include "game/PuzzleTable.h"
 #include "game/SharedState.h"
+#include "language/HelpWindow.h"
 #include "language/Language.h"
+#include "language/Languages.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "support/ScriptedReporter.h"
@@ -10,6 +15,7 @@
 #include "util/Cp1252.h"
 
 #include <QFile>
+#include <QSet>
 
 using namespace tess;
 
@@ -19,7 +25,14 @@ const QList<int> TextNumbers = {111, 112, 113, 114, 115, 116, 117, 118, 119, 120
                                 126, 127, 128, 129, 130, 131, 132, 141, 142, 143, 144, 145, 146, 147, 148,
                                 149, 150, 151, 152, 153, 154, 155, 166, 171, 172, 173, 175, 176,
                                 181, 182, 183, 184, 185, 186, 187, 188, 189, 190, 191, 192, 193, 194, 195, 196, 197, 198, 199, 200}; // 181 and up: the game's own messages
-const QList<int> Languages = {0, 1000, 2000, 3000, 6000};
+// The bases of the game's languages, in the order of their flags.
+QList<int> bases()
+{
+    QList<int> list;
+    for (const LanguageInfo& language : Languages)
+        list.append(language.base);
+    return list;
+}
 
 QByteArray carriedTable()
 {
@@ -57,8 +70,8 @@ private Q_SLOTS:
         QStringList lines = fromCp1252(bytes).split("\r\n");
         lines.removeLast();
         lines.removeFirst();
-        QCOMPARE(lines.size(), TextNumbers.size() * Languages.size() + 3);
-        // ordered by number, then by language 0, 1, 2, 3, 6
+        QCOMPARE(lines.size(), TextNumbers.size() * bases().size() + 3);
+        // ordered by number, then by language base
         int previousNumber = 0;
         int previousLanguage = -1;
         for (const QString& line : lines) {
@@ -77,7 +90,7 @@ private Q_SLOTS:
 
     void everyTextExistsInEveryLanguage()
     {
-        for (int language : Languages) {
+        for (int language : bases()) {
             for (int number : TextNumbers) {
                 const QString text = GetLang(qint16(language + number));
                 QVERIFY2(!text.isEmpty(), qPrintable(QString::number(language + number)));
@@ -118,7 +131,7 @@ private Q_SLOTS:
 
     void missingKeysAndFilesGiveTheEmptyText()
     {
-        for (int language : Languages)
+        for (int language : bases())
             QCOMPARE(GetLang(qint16(language + 138)), QString());
         shared().LangFile = test::tempFolder() + "/missing.lng";
         QCOMPARE(GetLang(111), QString());
@@ -161,6 +174,122 @@ private Q_SLOTS:
         for (const auto& [name, language] : locales)
             QVERIFY2(languageForLocale(QLocale(name)) == language, qPrintable(name));
         QCOMPARE(startLanguage(QLocale(QStringLiteral("it_IT"))), qint16(3000));
+    }
+
+    void theCarriedTableHoldsExactlyTheLanguagesOfTheTable()
+    {
+        // tools/make_language_table.py keeps its own list; the file it wrote
+        // must have the bases of Languages, no more and no fewer.
+        QStringList lines = fromCp1252(carriedTable()).split("\r\n");
+        lines.removeLast();
+        lines.removeFirst();
+        QSet<int> inFile;
+        QHash<int, QSet<int>> basesOfNumber;
+        for (const QString& line : lines) {
+            bool isNumber = false;
+            const int key = line.section(u'=', 0, 0).toInt(&isNumber);
+            QVERIFY2(isNumber, qPrintable(line));
+            inFile.insert(key - key % 1000);
+            basesOfNumber[key % 1000].insert(key - key % 1000);
+        }
+        const QList<int> table = bases();
+        QCOMPARE(inFile, QSet<int>(table.begin(), table.end()));
+        for (auto it = basesOfNumber.cbegin(); it != basesOfNumber.cend(); ++it)
+            QVERIFY2(it.value() == inFile, qPrintable(QString::number(it.key())));
+    }
+
+    void theFlagsStandInTheirOrder()
+    {
+        QStringList codes;
+        for (const LanguageInfo& language : Languages)
+            codes.append(QString::fromLatin1(language.code));
+        QCOMPARE(codes, QStringList({"de", "en", "es", "it", "fr"}));
+        QCOMPARE(bases(), QList<int>({0, 1000, 2000, 3000, 6000}));
+        QCOMPARE(FallbackLanguage.base, qint16(English));
+    }
+
+    void basesAreUniqueAndDigitsAreTheirThousands()
+    {
+        QSet<int> seenBases;
+        QSet<QString> seenCodes;
+        QSet<int> seenLocales;
+        for (const LanguageInfo& language : Languages) {
+            const QString code = QString::fromLatin1(language.code);
+            QVERIFY2(!seenBases.contains(language.base), qPrintable(code));
+            QVERIFY2(!seenCodes.contains(code), qPrintable(code));
+            QVERIFY2(!seenLocales.contains(int(language.locale)), qPrintable(code));
+            seenBases.insert(language.base);
+            seenCodes.insert(code);
+            seenLocales.insert(int(language.locale));
+            QCOMPARE(language.digit, qint16(language.base / 1000));
+            QCOMPARE(language.base % 1000, 0);
+            // A flag click sets Sprache to its digit times 1000.
+            QCOMPARE(qint16(language.digit * 1000), language.base);
+            QCOMPARE(byBase(language.base), &language);
+            QCOMPARE(byDigit(language.digit), &language);
+        }
+        QCOMPARE(byBase(4000), nullptr);
+        QCOMPARE(byBase(1), nullptr);
+        QCOMPARE(byDigit(4), nullptr);
+    }
+
+    void eachLanguageHasItsManualAndFlagArt()
+    {
+        for (const LanguageInfo& language : Languages) {
+            const QString code = QString::fromLatin1(language.code);
+            const QString manual = HelpWindow::manualFor(language.base);
+            QCOMPARE(manual, QStringLiteral(":/carried/help/%1.html").arg(code));
+            QFile file(manual);
+            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(manual));
+            QVERIFY2(file.readAll().contains("<title>"), qPrintable(manual));
+            const QString flag = QString::fromLatin1(language.flagArt);
+            QCOMPARE(flag, QStringLiteral("flag_%1").arg(language.digit));
+            QCOMPARE(LoadArt(flag + ".png").size(), QSize(32, 20));
+            QCOMPARE(LoadArt(flag + "@2x.png").size(), QSize(64, 40));
+        }
+        // A base the game does not speak gets the English manual.
+        QCOMPARE(HelpWindow::manualFor(4000), QStringLiteral(":/carried/help/en.html"));
+        QCOMPARE(HelpWindow::manualFor(-1000), QStringLiteral(":/carried/help/en.html"));
+    }
+
+    void theFlagsAreNamedInTheirOwnLanguage()
+    {
+        const int count = int(Languages.size());
+        for (int i = 0; i < count; ++i) {
+            QVERIFY(!flagLanguageName(i).isEmpty());
+            QCOMPARE(flagLanguageName(i), QString::fromUtf16(Languages[std::size_t(i)].nativeName));
+        }
+        QCOMPARE(flagLanguageName(0), QStringLiteral("Deutsch"));
+        QCOMPARE(flagLanguageName(2), QStringLiteral("Espa\u00f1ol"));
+        QCOMPARE(flagLanguageName(4), QStringLiteral("Fran\u00e7ais"));
+        QCOMPARE(flagLanguageName(count), QString());
+        QCOMPARE(flagLanguageName(-1), QString());
+    }
+
+    void theWindowsHaveOneFlagForEachLanguage()
+    {
+        QCOMPARE(PuzzleTable::FlagLanguages.size(), Languages.size());
+        for (std::size_t i = 0; i < Languages.size(); ++i)
+            QCOMPARE(PuzzleTable::FlagLanguages[i], Languages[i].digit);
+        LayoutMetrics metrics;
+        metrics.SW = 1024;
+        metrics.SH = 768;
+        const WindowLayout layout = layoutWindow(metrics);
+        QCOMPARE(layout.flags.size(), Languages.size());
+        for (std::size_t i = 1; i < layout.flags.size(); ++i)
+            QVERIFY(layout.flags[i - 1].right() < layout.flags[i].left());
+    }
+
+    void eachLanguageIsFoundByItsLocale()
+    {
+        for (const LanguageInfo& language : Languages) {
+            const QLocale locale(language.locale);
+            QCOMPARE(&forLocale(locale), &language);
+            QCOMPARE(languageForLocale(locale), language.base);
+        }
+        QCOMPARE(&forLocale(QLocale(QLocale::Polish, QLocale::Poland)), &FallbackLanguage);
+        QCOMPARE(languageForLocale(QLocale(QLocale::Japanese)), qint16(English));
+        QCOMPARE(languageForLocale(QLocale::c()), qint16(English));
     }
 
     void laterStartsUseTheStoredLanguage()

@@ -1,6 +1,7 @@
 // Every item the program carries is there and loads: pictures at their sizes,
 // sound effects that parse and are heard, songs of the right format and length.
 
+#include "language/Languages.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "support/MediaFiles.h"
@@ -105,9 +106,9 @@ private Q_SLOTS:
         QTest::newRow("empty cell") << "empty.png" << QSize(100, 100);
         QTest::newRow("wrong mark") << "wrong.png" << QSize(100, 100);
         QTest::newRow("joker mark") << "joker.png" << QSize(100, 100);
-        for (int flag : {0, 1, 2, 3, 6})
-            QTest::newRow(qPrintable(QStringLiteral("flag %1").arg(flag))) << QStringLiteral("flag_%1.png").arg(flag)
-                                                                         << QSize(32, 20);
+        for (const LanguageInfo& language : Languages)
+            QTest::newRow(qPrintable(QStringLiteral("flag %1").arg(language.digit)))
+                << QString::fromLatin1(language.flagArt) + ".png" << QSize(32, 20);
         for (int button = 0; button < 10; ++button)
             QTest::newRow(qPrintable(QStringLiteral("button %1").arg(button)))
                 << QStringLiteral("button_%1.png").arg(button) << QSize(38, 38);
