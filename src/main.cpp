@@ -60,6 +60,7 @@ int main(int argc, char* argv[])
 
     tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
     tess::setErrorReporter(&reporter);
+    tess::PuzzleTable::decodeChosenPictureAhead();
     tess::tellOfUnreadableFiles();
 
     std::unique_ptr<tess::PuzzleWindow> game;

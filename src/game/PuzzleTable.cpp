@@ -96,6 +96,17 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
     showPicture(picture);
 }
 
+void PuzzleTable::decodeChosenPictureAhead()
+{
+    // Only what Form_Load will ask for: the same settings, path and size. A
+    // file that is not there or not a picture is left to Form_Load to refuse.
+    if (readIntegerSetting(keys::Album) != 1)
+        return;
+    const QString fileName = readSetting(keys::File);
+    if (isPictureFileName(fileName) && isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes))
+        decodeAhead(pictureFilePath(fileName), largestBoardPixels());
+}
+
 void PuzzleTable::showPicture(const QImage& picture)
 {
     // The thumbnail shows the same picture: decoded once, shared by both.

@@ -55,6 +55,9 @@ public:
     // first size (its frame turned out larger than expected). Only while no
     // game runs; false, and nothing changes, otherwise.
     bool layOutAgain(int clientWidth, int clientHeight, int twipsPerPixel = 15);
+    // At start, before the windows are built: a photo chosen as the picture
+    // starts decoding on a thread of its own, for Form_Load to take.
+    static void decodeChosenPictureAhead();
     // Closing the game window: stops the music, removes the language table
     // (when music is on) and ends the program.
     void Form_Unload();

@@ -147,6 +147,7 @@ void PictureChoiceDialog::Form_Load()
             cmdAdd->setText(langText(195));
         });
         step([&] { showCandidate(); });
+        step([&] { decodeNextAhead(); });
     });
 }
 
@@ -169,15 +170,29 @@ void PictureChoiceDialog::showCandidate()
         imgBild->setPicture(LoadPicture(pictureFilePath(File1.value(s.PicFileIndex)), previewPixels()), -1);
 }
 
+void PictureChoiceDialog::decodeNextAhead()
+{
+    // A camera photo takes longer to decode than a step should; the next one
+    // is decoded on a thread of its own while the player looks at this one.
+    const SharedState& s = shared();
+    const RingPosition at{s.Album, s.Picture, s.PicFileIndex};
+    const RingPosition next = forward_ ? nextInRing(at, File1.size()) : previousInRing(at, File1.size());
+    if (next.Album != 1 || next.PicFileIndex < 0 || next.PicFileIndex >= File1.size())
+        return;
+    decodeAhead(pictureFilePath(File1.at(next.PicFileIndex)), previewPixels());
+}
+
 void PictureChoiceDialog::step(bool forward, const char* procedure)
 {
     trapped("frmPicAuswahl", procedure, [&](Steps& step) {
         step([&] {
             const RingPosition at = position();
             take(forward ? nextInRing(at, File1.size()) : previousInRing(at, File1.size()));
+            forward_ = forward;
         });
         // A picture that cannot be decoded is reported; the ring goes on past it.
         step([&] { showCandidate(); });
+        step([&] { decodeNextAhead(); });
         step([&] {
             if (shared().PlaySound == 1)
                 PlayWAV(109, 0);

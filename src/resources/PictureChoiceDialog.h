@@ -50,8 +50,11 @@ private:
     void showCandidate();
     QSize previewPixels() const;
     void step(bool forward, const char* procedure);
+    // Starts decoding the file the next step in the same direction shows.
+    void decodeNextAhead();
 
     QStringList File1;
+    bool forward_ = true;
 };
 
 } // namespace tess

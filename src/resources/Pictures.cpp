@@ -6,6 +6,8 @@
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QImageReader>
+
+#include <future>
 #include <QScreen>
 
 #include <algorithm>
@@ -126,9 +128,47 @@ bool isPictureFileName(const QString& fileName)
         && !fileName.contains(u'/') && !fileName.contains(QChar(u'\0'));
 }
 
-QImage LoadPicture(const QString& path, const QSize& shownAt)
+namespace {
+
+struct Ahead {
+    QString path;
+    QSize shownAt;
+    std::future<QImage> picture;
+};
+
+Ahead& ahead()
+{
+    static Ahead slot;
+    return slot;
+}
+
+QImage loadNow(const QString& path, const QSize& shownAt)
 {
     return decodePicture(readWholeFile(path, MaxPictureFileBytes), path, shownAt);
+}
+
+} // namespace
+
+void decodeAhead(const QString& path, const QSize& shownAt)
+{
+    Ahead& slot = ahead();
+    if (slot.picture.valid() && slot.path == path && slot.shownAt == shownAt)
+        return; // on its way already
+    if (slot.picture.valid())
+        slot.picture.wait();
+    slot.path = path;
+    slot.shownAt = shownAt;
+    slot.picture = std::async(std::launch::async, [path, shownAt] { return loadNow(path, shownAt); });
+}
+
+QImage LoadPicture(const QString& path, const QSize& shownAt)
+{
+    Ahead& slot = ahead();
+    if (slot.picture.valid() && slot.path == path && slot.shownAt == shownAt) {
+        slot.path.clear();
+        return slot.picture.get(); // its error, if it had one, is raised here
+    }
+    return loadNow(path, shownAt);
 }
 
 } // namespace tess

@@ -19,6 +19,13 @@ namespace tess {
 // Either way it stands upright as its EXIF orientation says.
 QImage LoadPicture(const QString& path, const QSize& shownAt = {});
 
+// Starts decoding a picture on a thread of its own, for a LoadPicture of the
+// same path and size to come: the chosen photo decodes while the windows are
+// built at start, the next candidate while the player looks at this one. One
+// at a time; a later call waits for the one before. The file is read when the
+// thread runs, so a picture changed in between is seen as it was then.
+void decodeAhead(const QString& path, const QSize& shownAt);
+
 // "png", "bmp", "gif" or "jpeg" by the first bytes; empty for anything else.
 QByteArray pictureFormat(const QByteArray& bytes);
 
