@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QThread>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
@@ -182,6 +183,26 @@ private Q_SLOTS:
         QVERIFY(file.resize(120));
         file.close();
         QCOMPARE(errorOf([&] { LoadPicture(truncated, QSize(100, 100)); }), int(ErrInvalidPicture));
+    }
+
+    void aPictureDecodedAheadIsTheOneTakenAndRaisesItsErrorWhenTaken()
+    {
+        const QString first = photo(1600, 1200);
+        decodeAhead(first, QSize(400, 300));
+        QThread::msleep(300); // decoded by now, on its thread
+        QVERIFY(QFile::remove(first)); // what is taken is what was decoded ahead
+        const QImage taken = LoadPicture(first, QSize(400, 300));
+        QCOMPARE(taken.size(), QSize(400, 300));
+        // Another size is no match: read now, and the file is gone.
+        QCOMPARE(errorOf([&] { LoadPicture(first, QSize(200, 150)); }), int(ErrFileNotFound));
+        // A file that does not decode raises its error where it is taken.
+        const QString broken = test::tempFolder() + "/broken.jpg";
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\xff\xd8\xff but no picture");
+        file.close();
+        decodeAhead(broken, QSize(400, 300));
+        QCOMPARE(errorOf([&] { LoadPicture(broken, QSize(400, 300)); }), int(ErrInvalidPicture));
     }
 
     void theBoundCoversTheLargestBoardOfTheScreen()
