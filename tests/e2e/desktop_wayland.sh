@@ -86,25 +86,25 @@ client_w=$((width - 6)) client_h=$(( (width - 6) * 3 / 4 ))
 [ $((top + height)) -le "$OUT_H" ] || e2e_fail "the game window reaches past the screen's bottom"
 
 # Maximize is offered, and taken and given back.
+# back_to_game AFTER: the game window shows again where and as large as it was.
+back_to_game() {
+  for _ in $(seq 1 30); do
+    look
+    [ "$seen" = "$game" ] && return 0
+    sleep 0.2
+  done
+  e2e_fail "after $1 the game window is not back to $game: $(bars "$latest" 800)"
+}
+
 click_at $((right - 39)) $((top + 15))
 sleep 2
 running "at a click on the maximize button"
-for _ in $(seq 1 30); do
-  look
-  [ "$seen" = "$game" ] && break
-  sleep 0.2
-done
-[ "$seen" = "$game" ] || e2e_fail "after maximize the game window is not back to $game: $(bars "$latest" 800)"
+back_to_game "maximize"
 
 click_at $((left + width / 4)) $((top + 15)) 2
 sleep 1
 running "at a double click on the title bar"
-for _ in $(seq 1 30); do
-  look
-  [ "$seen" = "$game" ] && break
-  sleep 0.2
-done
-[ "$seen" = "$game" ] || e2e_fail "after a double click on the title bar the game window is not $game: $(bars "$latest" 800)"
+back_to_game "a double click on the title bar"
 running "after the double click"
 
 # The gear: the third tool button of the second row, in client coordinates.

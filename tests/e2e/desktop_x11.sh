@@ -56,6 +56,24 @@ settled() {
   done
   e2e_frame "$1"
 }
+# opened NAME FAILURE: the visible window whose title matches NAME, once it shows.
+opened() {
+  local found=""
+  for _ in $(seq 1 100); do
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) && [ -n "$found" ] && break
+    sleep 0.1
+  done
+  [ -n "$found" ] || e2e_fail "$2"
+  echo "$found"
+}
+# framed_inside WINDOW WHAT: once framed, the window's frame lies inside the work area; prints it.
+framed_inside() {
+  local x y w h
+  read -r x y w h <<< "$(settled "$1")"
+  echo "$2 with frame: ${w}x${h}+${x}+${y}" >&2
+  inside "$x" "$y" "$w" "$h" || e2e_fail "the $2's frame ${w}x${h}+${x}+${y} leaves the work area"
+  echo "$x $y $w $h"
+}
 # game_fits WHAT: the game window with its frame lies inside the work area. Sets fx fy fw fh.
 game_fits() {
   read -r fx fy fw fh <<< "$(settled "$window")"
@@ -90,15 +108,8 @@ inside "$fx" "$fy" "$fw" "$fh" || e2e_fail "after the maximize attempts the game
 # The gear: the third tool button of the second row.
 xdotool windowactivate --sync "$window" 2>/dev/null || true
 click "$BUTTON_7_X" "$BUTTON_7_Y"
-dialog=""
-for _ in $(seq 1 100); do
-  dialog=$(xdotool search --onlyvisible --name '^Options$' 2>/dev/null | head -n 1) && [ -n "$dialog" ] && break
-  sleep 0.1
-done
-[ -n "$dialog" ] || e2e_fail "the gear button did not open the options dialog"
-read -r dx dy dw dh <<< "$(settled "$dialog")"
-echo "options dialog with frame: ${dw}x${dh}+${dx}+${dy}"
-inside "$dx" "$dy" "$dw" "$dh" || e2e_fail "the options dialog's frame ${dw}x${dh}+${dx}+${dy} leaves the work area"
+dialog=$(opened '^Options$' "the gear button did not open the options dialog")
+read -r dx dy dw dh <<< "$(framed_inside "$dialog" "options dialog")"
 off_x=$(( (dx + dw / 2) - (fx + fw / 2) ))
 off_y=$(( (dy + dh / 2) - (fy + fh / 2) ))
 [ "${off_x#-}" -le 30 ] && [ "${off_y#-}" -le 30 ] || e2e_fail "the options dialog is not centred on the game window (off by $off_x, $off_y)"
@@ -127,15 +138,8 @@ xdotool windowactivate --sync "$window" 2>/dev/null || true
 click "$BUTTON_9_X" "$BUTTON_9_Y"
 sleep 0.5
 xdotool key Down Return
-help=""
-for _ in $(seq 1 50); do
-  help=$(xdotool search --onlyvisible --name 'Help$' 2>/dev/null | head -n 1) && [ -n "$help" ] && break
-  sleep 0.1
-done
-[ -n "$help" ] || e2e_fail "the help menu did not open the help window"
-read -r hx hy hw hh <<< "$(settled "$help")"
-echo "help window with frame: ${hw}x${hh}+${hx}+${hy}"
-inside "$hx" "$hy" "$hw" "$hh" || e2e_fail "the help window's frame ${hw}x${hh}+${hx}+${hy} leaves the work area"
+help=$(opened 'Help$' "the help menu did not open the help window")
+framed_inside "$help" "help window" >/dev/null
 xdotool windowclose "$help" 2>/dev/null || true
 running "when the help window was open"
 e2e_close_window "$window"
