@@ -276,6 +276,9 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
         step([&] {
             if (added.isEmpty())
                 return;
+            // Its copy at the board's size is made now, on a thread of its
+            // own: the first game with the photo starts as fast as later ones.
+            decodeAhead(folder + added, largestBoardPixels());
             File1 = pictureFileNames();
             s.Album = 1;
             s.PicFileIndex = qint16(std::max<qsizetype>(0, File1.indexOf(added)));

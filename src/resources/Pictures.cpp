@@ -1,6 +1,7 @@
 #include "resources/Pictures.h"
 
 #include "errors/RunTimeError.h"
+#include "resources/PictureCache.h"
 #include "util/Files.h"
 
 #include <QBuffer>
@@ -144,7 +145,12 @@ Ahead& ahead()
 
 QImage loadNow(const QString& path, const QSize& shownAt)
 {
-    return decodePicture(readWholeFile(path, MaxPictureFileBytes), path, shownAt);
+    if (std::optional<QImage> kept = cachedPicture(path, shownAt))
+        return *kept;
+    const QByteArray bytes = readWholeFile(path, MaxPictureFileBytes);
+    QImage picture = decodePicture(bytes, path, shownAt);
+    keepCachedPicture(path, shownAt, bytes.size(), picture);
+    return picture;
 }
 
 } // namespace

@@ -14,7 +14,10 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDateTime>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QFileInfo>
 #include <QThread>
 #include <QGuiApplication>
 #include <QImage>
@@ -203,6 +206,37 @@ private Q_SLOTS:
         file.close();
         decodeAhead(broken, QSize(400, 300));
         QCOMPARE(errorOf([&] { LoadPicture(broken, QSize(400, 300)); }), int(ErrInvalidPicture));
+    }
+
+    void aLargePhotoIsReadFromItsSmallCopyUntilItChanges()
+    {
+        // Grain, as a camera's: over a megabyte however it is compressed.
+        QImage grain(2000, 1500, QImage::Format_RGB32);
+        QRandomGenerator noise(7);
+        for (int y = 0; y < grain.height(); ++y)
+            for (int x = 0; x < grain.width(); ++x)
+                grain.setPixel(x, y, noise.generate() | 0xff000000u);
+        const QString large = saved(grain, "grain.jpg", "JPG");
+        QVERIFY(QFileInfo(large).size() > 1024 * 1024);
+        const QImage first = LoadPicture(large, QSize(400, 300));
+        const QString folder = qEnvironmentVariable("XDG_CACHE_HOME") + "/Tessaron/pictures";
+        const QStringList copies = QDir(folder).entryList({"*.jpg"}, QDir::Files);
+        QVERIFY2(copies.size() == 1, qPrintable(copies.join(", ") + " in " + folder));
+        // The copy is what the next load shows: made red here, it comes red.
+        QImage red(first.size(), QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(folder + '/' + copies.first(), "JPG"));
+        QVERIFY(isRed(LoadPicture(large, QSize(400, 300)).pixel(10, 10)));
+        // Another size has no copy yet; a changed file is decoded anew.
+        QVERIFY(!isRed(LoadPicture(large, QSize(200, 150)).pixel(10, 10)));
+        QFile file(large);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        file.close();
+        QVERIFY(!isRed(LoadPicture(large, QSize(400, 300)).pixel(10, 10)));
+        // A small picture is not worth a copy.
+        LoadPicture(saved(pattern(300, 200), "small.jpg", "JPG"), QSize(150, 100));
+        QCOMPARE(QDir(folder).entryList({"*.jpg"}, QDir::Files).size(), 3);
     }
 
     void theBoundCoversTheLargestBoardOfTheScreen()

@@ -59,7 +59,7 @@ void isolateEnvironment()
 
 void clearFolders()
 {
-    for (const QString& folder : {configFolder(), dataFolder(), tempFolder(), programFolder()})
+    for (const QString& folder : {configFolder(), dataFolder(), tempFolder(), programFolder(), rootFolder() + QStringLiteral("/cache")})
         emptyFolder(folder);
     tess::Profile::forgetUnreadableFiles();
 }
