@@ -242,3 +242,45 @@ e2e_start_weston() {
 e2e_running() {
   kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" != Z ]
 }
+
+# e2e_window_named TITLE: prints the id of a window with that exact title
+# once it shows (up to 10 s); fails when none does.
+e2e_window_named() {
+  local id
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && echo "$id" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_window_gone ID: waits up to 10 s for the window to close; fails if it stays.
+e2e_window_gone() {
+  for _ in $(seq 1 100); do
+    xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable' || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_start_accessibility: a session bus and an accessibility bus (AT-SPI) of
+# this run's own, ended with the run; programs started later put their
+# controls on it.
+e2e_start_accessibility() {
+  eval "$(dbus-launch --sh-syntax)"
+  /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+  # The launcher first: it ends by itself when the session bus goes.
+  E2E_HELPER_PIDS+=("$!" "$DBUS_SESSION_BUS_PID")
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+  sleep 0.5
+}
+
+# e2e_stop_helpers: ends the helpers, also when one has ended already (a
+# failed kill in an exit trap under set -e would skip the rest of the
+# clean-up and leave the X server running).
+e2e_stop_helpers() {
+  local helper
+  for helper in "${E2E_HELPER_PIDS[@]}"; do kill "$helper" 2>/dev/null || true; done
+  E2E_HELPER_PIDS=()
+}
