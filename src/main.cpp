@@ -6,6 +6,7 @@
 #include "errors/Trap.h"
 #include "game/PuzzleWindow.h"
 #include "language/StartupWindow.h"
+#include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "sound/AudioDevice.h"
@@ -77,6 +78,7 @@ int main(int argc, char* argv[])
     startup.Form_Load();
 
     const int result = QApplication::exec();
+    tess::finishDecodingAhead();
     tess::AudioDevice::instance().close();
     tess::setErrorReporter(nullptr);
     return result;

@@ -48,15 +48,6 @@ QString encodedEntry(const QString& entry)
     return Conv(bytes);
 }
 
-// The first characters of a text: a character beyond the 16-bit range (an
-// emoji, a rare Chinese character) counts as one and is never cut in half.
-QString firstCharacters(const QString& text, int count)
-{
-    qsizetype end = 0;
-    for (int taken = 0; taken < count && end < text.size(); ++taken)
-        end += text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate() ? 2 : 1;
-    return text.left(end);
-}
 
 } // namespace
 

@@ -182,7 +182,8 @@ void HighscoreDialog::showName(QLabel* row, const QString& name)
     row->setFont(font);
     const QString shown = QFontMetrics(font).elidedText(name, Qt::ElideRight, room);
     row->setText(shown);
-    row->setToolTip(shown == name ? QString() : name);
+    // A tip shows rich text when it looks like it: the name goes in escaped.
+    row->setToolTip(shown == name ? QString() : QStringLiteral("<p style='white-space:pre'>%1</p>").arg(name.toHtmlEscaped()));
     row->setAccessibleName(name);
 }
 

@@ -12,6 +12,7 @@
 #include "settings/SettingsStore.h"
 #include "sound/Sounds.h"
 #include "util/Dialogs.h"
+#include "util/Files.h"
 #include "util/Paths.h"
 
 #include <QAccessible>
@@ -253,12 +254,16 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
         for (const QString& path : paths) {
             // Only a picture is copied: one that does not decode is reported
             // as any picture of the ring is, and left where it is.
-            bool decodes = false;
+            QByteArray bytes;
             step([&] {
-                LoadPicture(path, previewPixels()); // small: only to know that it decodes
-                decodes = isPictureFile(path);
+                // Read once, as a regular file of sane size; decoded small,
+                // only to know that it is a picture.
+                QByteArray read = readWholeFile(path, MaxPictureFileBytes);
+                decodePicture(read, path, previewPixels());
+                if (isPictureFile(path))
+                    bytes = std::move(read);
             });
-            if (!decodes)
+            if (bytes.isEmpty())
                 continue;
             step([&] {
                 const QFileInfo from(path);
@@ -267,10 +272,25 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
                     return;
                 }
                 QDir().mkpath(folder);
-                const QString name = freePictureName(from.fileName());
-                if (!QFile::copy(path, folder + name))
-                    raiseError(ErrPathFileAccess, folder + name);
-                added = name;
+                // The bytes checked are the bytes kept (the file may change
+                // meanwhile), under a name nobody has: another copy of the
+                // game may take one at the same moment, and is never written over.
+                for (int tries = 0; tries < 100; ++tries) {
+                    const QString name = freePictureName(from.fileName());
+                    QFile file(folder + name);
+                    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+                        if (file.exists())
+                            continue;
+                        raiseError(ErrPathFileAccess, folder + name);
+                    }
+                    if (file.write(bytes) != bytes.size() || !file.flush()) {
+                        file.close();
+                        file.remove();
+                        raiseError(ErrDiskFull, folder + name);
+                    }
+                    added = name;
+                    return;
+                }
             });
         }
         step([&] {

@@ -49,10 +49,16 @@ QString pictureFilePath(const QString& fileName)
 
 QString freePictureName(const QString& fileName)
 {
-    const QFileInfo info(fileName);
+    // A line break or another control character in a name would not survive
+    // the settings file, where the chosen name is kept: it becomes "_".
+    QString plain = fileName;
+    for (QChar& c : plain)
+        if (c.category() == QChar::Other_Control)
+            c = u'_';
+    const QFileInfo info(plain);
     const QString base = info.completeBaseName();
     const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
-    QString name = fileName;
+    QString name = plain;
     for (int n = 2; QFileInfo::exists(playerPicturesFolder() + name) || QFileInfo::exists(picturesFolder() + name); ++n)
         name = QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(suffix);
     return name;

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QGuiApplication>
+#include <QCoreApplication>
 #include <QImageReader>
 
 #include <future>
@@ -155,8 +156,24 @@ QImage loadNow(const QString& path, const QSize& shownAt)
 
 } // namespace
 
+void finishDecodingAhead()
+{
+    Ahead& slot = ahead();
+    if (slot.picture.valid())
+        slot.picture.wait();
+    slot.picture = {};
+    slot.path.clear();
+}
+
 void decodeAhead(const QString& path, const QSize& shownAt)
 {
+    // A decode still running when the program ends would work on in a Qt
+    // already gone: the application waits for it as it is taken down.
+    static const bool waitedForAtTheEnd = [] {
+        qAddPostRoutine(finishDecodingAhead);
+        return true;
+    }();
+    Q_UNUSED(waitedForAtTheEnd);
     Ahead& slot = ahead();
     if (slot.picture.valid() && slot.path == path && slot.shownAt == shownAt)
         return; // on its way already

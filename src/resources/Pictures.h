@@ -25,6 +25,8 @@ QImage LoadPicture(const QString& path, const QSize& shownAt = {});
 // at a time; a later call waits for the one before. The file is read when the
 // thread runs, so a picture changed in between is seen as it was then.
 void decodeAhead(const QString& path, const QSize& shownAt);
+// Waits for a decode still running and forgets its picture.
+void finishDecodingAhead();
 
 // "png", "bmp", "gif" or "jpeg" by the first bytes; empty for anything else.
 QByteArray pictureFormat(const QByteArray& bytes);

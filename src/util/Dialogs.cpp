@@ -1,5 +1,7 @@
 #include "util/Dialogs.h"
 
+#include "util/Text.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -45,9 +47,14 @@ public:
         input.setInputMode(QInputDialog::TextInput);
         for (QLabel* label : input.findChildren<QLabel*>())
             label->setTextFormat(Qt::PlainText);
-        // The player sees while typing where a name that is kept ends.
+        // The player sees while typing where a name that is kept ends. Counted
+        // in characters: an emoji is one, and never cut in half.
         if (auto* line = input.findChild<QLineEdit*>(); line && maxLength > 0)
-            line->setMaxLength(maxLength);
+            QObject::connect(line, &QLineEdit::textChanged, line, [line, maxLength](const QString& typed) {
+                const QString kept = firstCharacters(typed, maxLength);
+                if (kept != typed)
+                    line->setText(kept);
+            });
         const bool ok = input.exec() == QDialog::Accepted;
         text = ok ? input.textValue() : QString();
         return ok;

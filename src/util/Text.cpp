@@ -14,4 +14,12 @@ QString trimBlanks(const QString& text)
     return text.mid(first, last - first);
 }
 
+QString firstCharacters(const QString& text, int count)
+{
+    qsizetype end = 0;
+    for (int taken = 0; taken < count && end < text.size(); ++taken)
+        end += text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate() ? 2 : 1;
+    return text.left(end);
+}
+
 } // namespace tess

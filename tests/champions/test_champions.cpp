@@ -197,6 +197,16 @@ private Q_SLOTS:
         for (const QLabel* row : dialog.lblHName)
             QVERIFY2(QFontMetrics(row->font()).horizontalAdvance(row->text()) <= row->width(), qPrintable(row->text()));
         QVERIFY(shownNames(dialog).contains(twenty.left(20)));
+        // A row too narrow for a name cuts it short; the whole name is its tip, as plain text.
+        storeList(shared().Size, {QStringLiteral("00045<h1>Tall</h1> <img src=x>")});
+        dialog.Form_Load();
+        for (QLabel* narrow : dialog.lblHName)
+            narrow->setFixedWidth(60);
+        dialog.ShowHS();
+        QLabel* row = *std::find_if(dialog.lblHName.begin(), dialog.lblHName.end(), [](QLabel* r) { return r->text().startsWith(u'<'); });
+        QVERIFY2(row->text().endsWith(QChar(0x2026)), qPrintable(row->text() + QString::number(row->width())));
+        QVERIFY2(row->toolTip().contains(QStringLiteral("&lt;h1&gt;Tall&lt;/h1&gt; &lt;img src=x&gt;")) && !row->toolTip().contains(QStringLiteral("<h1>")),
+                 qPrintable(row->toolTip()));
     }
 
     void aNewChampionIsAskedForAndEntered()

@@ -144,6 +144,17 @@ private Q_SLOTS:
         QVERIFY(dialogs().inputText(QStringLiteral("<u>Name</u>"), QStringLiteral("Tessaron"), typed));
         QVERIFY2(prompted.contains(QStringLiteral("<u>Name</u>")), qPrintable(prompted.join(u'|')));
         QCOMPARE(typed, name);
+
+        // A box that takes twenty characters: an emoji is one, never half of one.
+        const QString emoji = QString::fromUtf8("\U0001F3B2");
+        QTimer::singleShot(0, [&] {
+            if (auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+                input->setTextValue(QString(19, u'a') + emoji + emoji);
+                input->accept();
+            }
+        });
+        QVERIFY(dialogs().inputText(QStringLiteral("Name"), QStringLiteral("Tessaron"), typed, 20));
+        QCOMPARE(typed, QString(19, u'a') + emoji);
     }
 };
 
