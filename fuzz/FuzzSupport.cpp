@@ -26,11 +26,12 @@ class QuietDialogs : public Dialogs {
 public:
     void inform(const QString&, const QString&) override {}
     bool askYesNo(const QString&, const QString&) override { return false; }
-    bool inputText(const QString&, const QString&, QString& text) override
+    bool inputText(const QString&, const QString&, QString& text, int) override
     {
         text.clear();
         return false;
     }
+    QStringList chooseFiles(const QString&, const QString&, const QStringList&) override { return {}; }
 };
 
 QTemporaryDir& scratch()
