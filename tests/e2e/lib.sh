@@ -17,9 +17,10 @@ E2E_HELPER_PIDS=()
 e2e_cleanup() {
   local helper
   # Helpers (a panel, a compositor) go before the X server they draw on.
-  for helper in "${E2E_HELPER_PIDS[@]}"; do kill "$helper" 2>/dev/null; done
-  [ -n "$E2E_WM_PID" ] && kill "$E2E_WM_PID" 2>/dev/null
-  [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null
+  # One that has already ended must not stop the clean-up (set -e holds here too).
+  for helper in "${E2E_HELPER_PIDS[@]}"; do kill "$helper" 2>/dev/null || true; done
+  [ -z "$E2E_WM_PID" ] || kill "$E2E_WM_PID" 2>/dev/null || true
+  [ -z "$E2E_XVFB_PID" ] || kill "$E2E_XVFB_PID" 2>/dev/null || true
   rm -rf "$E2E_ROOT"
 }
 trap e2e_cleanup EXIT
