@@ -238,7 +238,9 @@ private Q_SLOTS:
         waitUntil([&songs] { return songs.position() > 3 * 480; }, 5000);
         QVERIFY(songs.position() > 3 * 480);
         Heard heard = closeAndListen(file);
-        heard.left.erase(heard.left.begin(), heard.left.end() - std::min<std::ptrdiff_t>(heard.left.size(), Rate / 3));
+        // The second song's last second and a half: under load (the sanitizer
+        // build beside other tests) the recording's very end may lag behind.
+        heard.left.erase(heard.left.begin(), heard.left.end() - std::min<std::ptrdiff_t>(heard.left.size(), Rate * 3 / 2));
         QVERIFY2(heard.rms() > 0.003, qPrintable(QString::number(heard.rms())));
     }
 
