@@ -10,6 +10,7 @@
 // grain). Every measurement runs in a fresh process of its own, so one does not
 // inherit what another left in the heap; memory is VmRSS after malloc_trim.
 
+#include "BenchEnvironment.h"
 #include "errors/GuardedApplication.h"
 #include "game/ImageControl.h"
 #include "game/PuzzleWindow.h"
@@ -117,13 +118,7 @@ void setEnvironment(const fs::path& home)
     for (const char* sub : {"config/Tessaron", "data", "cache", "tmp", "runtime"})
         fs::create_directories(home / sub);
     fs::permissions(home / "runtime", fs::perms::owner_all);
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (home / "runtime").c_str(), 1);
-    setenv("TMPDIR", (home / "tmp").c_str(), 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    bench::useHome(home);
 }
 
 QSize previewPixels()

@@ -11,6 +11,7 @@
 // cell. Part 3 reads the processor time an idle game uses over ten seconds,
 // with music off and on.
 
+#include "BenchEnvironment.h"
 #include "game/Layout.h"
 
 #include <X11/Xlib.h>
@@ -63,17 +64,6 @@ fs::path freshHome(const std::string& settings)
     return home;
 }
 
-void setEnvironment(const fs::path& home)
-{
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (home / "cache").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (home / "runtime").c_str(), 1);
-    setenv("TMPDIR", (home / "tmp").c_str(), 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-}
-
 // Starts the program and waits for a top-level window at least `minWidth` wide to be mapped.
 Launched launch(Display* display, const std::string& program, const std::string& settings, int minWidth)
 {
@@ -86,7 +76,7 @@ Launched launch(Display* display, const std::string& program, const std::string&
     const long long launchNs = std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch()).count();
     run.pid = fork();
     if (run.pid == 0) {
-        setEnvironment(run.home);
+        bench::useHome(run.home);
         setenv("TESSARON_START_TRACE", (std::to_string(launchNs) + ":" + (run.home / "trace").string()).c_str(), 1);
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(127);

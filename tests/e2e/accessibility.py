@@ -8,6 +8,8 @@ import time
 
 import pyatspi
 
+from atspi_press import press_control
+
 LANGUAGES = {
     "german": {"buttons": ["Spiel starten", "Spiel beenden", "Tipp", "Hilfe"], "stack": "Stapel",
                "cell": "Zeile 1, Spalte 1", "empty": "leer", "time": "Zeit", "preview": "Vorschaubild",
@@ -76,12 +78,8 @@ def check(language):
 def press_english():
     for item in controls(game()):
         if item.name == "English" and item.getRoleName() == "push button":
-            actions = item.queryAction()
-            for i in range(actions.nActions):
-                if actions.getName(i) == "Press":
-                    actions.doAction(i)
-                    return
-            sys.exit(f"FAIL: the English flag has no press action: {[actions.getName(i) for i in range(actions.nActions)]}")
+            press_control(item, "the English flag")
+            return
     sys.exit("FAIL: no English flag")
 
 

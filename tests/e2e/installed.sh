@@ -60,13 +60,8 @@ play_and_save() {
 echo "running as user $(id -u) from a writable prefix"
 play_and_save "writable prefix"
 
-# Read-only as a system folder is, even for root: the immutable flag where
-# the file system has it.
-chmod -R a-w "$prefix"
-if [ "$(id -u)" -eq 0 ]; then
-  chattr -R +i "$prefix" 2>/dev/null || echo "note: the immutable flag is not available here"
-fi
-unlock() { chattr -R -i "$prefix" 2>/dev/null || true; chmod -R u+w "$prefix" 2>/dev/null || true; e2e_cleanup; }
+e2e_lock_prefix "$prefix"
+unlock() { e2e_unlock_prefix "$prefix"; e2e_cleanup; }
 trap unlock EXIT
 play_and_save "read-only prefix"
 echo "the installed game ran from a writable and a read-only prefix and kept its files in the XDG folders"

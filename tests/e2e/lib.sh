@@ -285,3 +285,16 @@ e2e_stop_helpers() {
   for helper in "${E2E_HELPER_PIDS[@]}"; do kill "$helper" 2>/dev/null || true; done
   E2E_HELPER_PIDS=()
 }
+
+# e2e_lock_prefix PREFIX: read-only as a system folder is, even for root (the
+# immutable flag where the file system has it); e2e_unlock_prefix undoes it.
+e2e_lock_prefix() {
+  chmod -R a-w "$1"
+  if [ "$(id -u)" -eq 0 ]; then
+    chattr -R +i "$1" 2>/dev/null || echo "note: the immutable flag is not available here"
+  fi
+}
+e2e_unlock_prefix() {
+  chattr -R -i "$1" 2>/dev/null || true
+  chmod -R u+w "$1" 2>/dev/null || true
+}

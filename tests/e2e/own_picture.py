@@ -11,6 +11,8 @@ import time
 
 import pyatspi
 
+from atspi_press import press_control
+
 
 def dialogs(title=None):
     """The program's dialogs that show (not the game window), or those titled TITLE."""
@@ -67,13 +69,7 @@ def wait_for(role, name=None):
 
 
 def press(name):
-    button = wait_for("push button", name)
-    actions = button.queryAction()
-    for i in range(actions.nActions):
-        if actions.getName(i) == "Press":
-            actions.doAction(i)
-            return
-    sys.exit(f"FAIL: {name!r} has no press action")
+    press_control(wait_for("push button", name), repr(name))
 
 
 def preview():

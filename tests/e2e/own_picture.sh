@@ -13,14 +13,9 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 program="$prefix/bin/tessaron"
 fallback="$prefix/share/tessaron/pics/puzzle01.jpg"
 [ -f "$fallback" ] || e2e_fail "no puzzle01.jpg in the installed picture folder"
-# Read-only as a system folder is, even for root: the immutable flag where the file system has it.
-chmod -R a-w "$prefix"
-if [ "$(id -u)" -eq 0 ]; then
-  chattr -R +i "$prefix" 2>/dev/null || echo "note: the immutable flag is not available here"
-fi
+e2e_lock_prefix "$prefix"
 unlock() {
-  chattr -R -i "$prefix" 2>/dev/null || true
-  chmod -R u+w "$prefix" 2>/dev/null || true
+  e2e_unlock_prefix "$prefix"
   # After a failure the program may still wait in a dialog.
   if [ -n "${pid:-}" ]; then kill "$pid" 2>/dev/null || true; fi
   e2e_stop_helpers
