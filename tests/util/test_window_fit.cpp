@@ -30,14 +30,6 @@ private Q_SLOTS:
         QCOMPARE(placedFrame(QSize(1100, 800), QRect(0, 0, 1024, 720), work).topLeft(), QPoint(0, 0));
     }
 
-    void aWindowIsNoLargerThanTheWorkAreaLeavesRoomFor()
-    {
-        const QMargins frame(1, 20, 1, 1);
-        QCOMPARE(fittedClientSize(QSize(720, 760), QRect(0, 0, 1024, 720), frame), QSize(720, 699));
-        QCOMPARE(fittedClientSize(QSize(720, 760), QRect(0, 0, 1920, 1040), frame), QSize(720, 760));
-        QCOMPARE(fittedClientSize(QSize(720, 760), QRect(0, 0, 640, 480), frame), QSize(638, 459));
-    }
-
     void dialogsOpenCentredOnTheirWindowInsideTheWorkArea()
     {
         const QRect work = workArea();
