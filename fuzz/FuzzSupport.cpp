@@ -25,7 +25,7 @@ public:
 class QuietDialogs : public Dialogs {
 public:
     void inform(const QString&, const QString&) override {}
-    bool askYesNo(const QString&, const QString&) override { return false; }
+    bool askYesNo(const QString&, const QString&, Answer) override { return false; }
     bool inputText(const QString&, const QString&, QString& text, int) override
     {
         text.clear();

@@ -63,6 +63,7 @@ int main(int argc, char* argv[])
     tess::setErrorReporter(&reporter);
     tess::PuzzleTable::decodeChosenPictureAhead();
     tess::tellOfUnreadableFiles();
+    tess::tellOfUnwritableFiles();
 
     std::unique_ptr<tess::PuzzleWindow> game;
     tess::StartupWindow startup([&game]() -> QWidget* {

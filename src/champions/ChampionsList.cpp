@@ -5,12 +5,13 @@
 #include "settings/Profile.h"
 #include "settings/SettingKeys.h"
 #include "util/Cp1252.h"
+#include "util/FileLock.h"
 #include "util/Paths.h"
 #include "util/Text.h"
 
-#include <QLockFile>
 
 #include <algorithm>
+#include <optional>
 
 namespace tess {
 
@@ -124,15 +125,14 @@ bool ChampionsFile::addResult(const QString& entry, RankedList& list) const
 {
     bool written = false;
     trapped("frmHighscore", "addResult", [&](Steps& step) {
-        QLockFile lock(path() + QStringLiteral(".lock"));
-        // Stale only when the copy that holds it no longer runs, however long it held it.
-        lock.setStaleLockTime(0);
         bool mayWrite = true;
+        std::optional<FileLock> lock;
         step([&] {
             // Without a lock file (a folder that cannot be written) the write
             // is tried all the same, and fails as it would; a copy that holds
             // the lock for seconds is not written over: the result is not kept.
-            mayWrite = lock.tryLock(5000) || lock.error() != QLockFile::LockFailedError;
+            lock.emplace(path());
+            mayWrite = lock->mayWrite();
         });
         if (!mayWrite)
             return;

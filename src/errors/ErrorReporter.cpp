@@ -58,7 +58,7 @@ void ErrorDesk::OnError(const QString& AktModul, const QString& AktProc, qint16&
         // open dialog keeps showing, and answering, the first error.
         ProtocolData second = data_;
         fillCurrentError(second, AktModul, AktProc);
-        appendToLog(BuildProtocol(second));
+        appendToLog(second);
         answer = 2;
         return;
     }
@@ -105,18 +105,18 @@ QString ErrorDesk::logPath(const QString& extension)
     return writableFolder() + programBaseName() + extension;
 }
 
-bool ErrorDesk::AppendProtocolFile() const
+bool ErrorDesk::AppendProtocolFile()
 {
-    return appendToLog(protocol());
+    return appendToLog(data_);
 }
 
-bool ErrorDesk::appendToLog(const QString& protocol)
+bool ErrorDesk::appendToLog(const ProtocolData& data)
 {
-    QFile log(logPath(QStringLiteral(".EPT")));
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const QByteArray bytes = (protocol + QStringLiteral("\r\n")).toUtf8();
-    return log.write(bytes) == bytes.size();
+    const QString path = logPath(QStringLiteral(".EPT"));
+    if (path != log_.path())
+        log_ = ErrorLog(path);
+    const auto& [number, module, procedure, line] = data.errorValues;
+    return log_.add(BuildProtocol(data) + QStringLiteral("\r\n"), QStringList{number, module, procedure, line}.join(u'|'));
 }
 
 } // namespace tess

@@ -2,6 +2,7 @@
 // The error reporter: every trapped step hands its run-time error to OnError,
 // which logs the protocol and asks the player how to go on.
 
+#include "errors/ErrorLog.h"
 #include "errors/Protocol.h"
 
 #include <QString>
@@ -56,17 +57,19 @@ public:
 
     // The log files stand in the writable program folder, named after the program.
     static QString logPath(const QString& extension);
-    // Appends the protocol and one more CR LF to the ".EPT" log; false when it
-    // could not be written (the dialog appears all the same).
-    bool AppendProtocolFile() const;
+    // Appends the protocol and one more CR LF to the ".EPT" log (errors/ErrorLog.h:
+    // capped, a repeated report counted); false when it could not be written
+    // (the dialog appears all the same).
+    bool AppendProtocolFile();
 
 private:
     static void fillCurrentError(ProtocolData& data, const QString& AktModul, const QString& AktProc);
-    static bool appendToLog(const QString& protocol);
+    bool appendToLog(const ProtocolData& data);
 
     std::unique_ptr<ErrorPrompt> prompt_;
     ProtocolData data_;
     bool asking_ = false; // the dialog is open and waits for the player
+    ErrorLog log_{QString()};
 };
 
 } // namespace tess

@@ -1,6 +1,7 @@
 #include "errors/ProtocolActions.h"
 
 #include "util/Dialogs.h"
+#include "util/FileWrite.h"
 #include "util/Maker.h"
 
 #include <QClipboard>
@@ -11,7 +12,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 #include <QUrl>
 
 #include <utility>
@@ -138,9 +138,7 @@ bool saveProtocol(const QString& protocol, const QString& path)
     if (QFile::exists(path)
         && !dialogs().askYesNo(QStringLiteral("Vorhandene Datei '") + path + QStringLiteral("' überschreiben ?"), Title))
         return false;
-    QSaveFile file(path);
-    const QByteArray bytes = (protocol + QStringLiteral("\r\n")).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (replaceFileWhole(path, (protocol + QStringLiteral("\r\n")).toUtf8()) != 0) {
         dialogs().inform(QStringLiteral("Die Datei '") + path
                              + QStringLiteral("' konnte nicht geschrieben werden.\r\nThe file could not be written."),
                          Title);

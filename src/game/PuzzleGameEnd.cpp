@@ -18,6 +18,19 @@ namespace tess {
 
 using namespace table;
 
+void PuzzleTable::finishGame()
+{
+    GameIdle = True;
+    imgStack.visible = false;
+    play(101, 0);
+    PicBut[ButtonStart].enabled = true;
+    PicBut[ButtonBack].enabled = true;
+    PicBut[ButtonChampions].enabled = true;
+    notify(&TableListener::stackChanged);
+    notifyControls();
+    endOfGame();
+}
+
 void PuzzleTable::endOfGame()
 {
     SharedState& s = shared();

@@ -11,6 +11,7 @@
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "util/Dialogs.h"
+#include "util/FileWrite.h"
 #include "util/Files.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
@@ -37,6 +38,15 @@ void PuzzleTable::SaveGame()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "SaveGame", [&](Steps& step) {
+        // Between games the board holds nothing worth keeping: a saved game
+        // that may hold hours of play is replaced only when the player says so.
+        bool replace = true;
+        step([&] {
+            if (GameIdle && isSaneFile(savedGamePath(), MaxDataFileBytes))
+                replace = dialogs().askYesNo(langText(178), langText(118), Dialogs::Answer::No);
+        });
+        if (!replace)
+            return;
         SavedGame game;
         step([&] {
             if (s.BoardRows > 12)
@@ -65,8 +75,12 @@ void PuzzleTable::SaveGame()
             for (int i = 1; i <= n && i < int(game.JokerMark.size()); ++i)
                 game.JokerMark[std::size_t(i)] = JokerPiece[std::size_t(i)];
         });
-        // A new file renamed over the old one: the old saved game stays whole until the new one is.
-        step([&] { writeFileAtomically(savedGamePath(), encodeSavedGame(game)); });
+        // A new file renamed over the old one: the old saved game stays whole
+        // until the new one is on the disk, and a failure says so.
+        step([&] {
+            if (replaceFileWhole(savedGamePath(), encodeSavedGame(game)) != 0)
+                dialogs().inform(langText(177) + QStringLiteral("\n\n") + savedGamePath(), langText(118));
+        });
     });
 }
 
@@ -190,6 +204,11 @@ void PuzzleTable::LoadGame()
             notifyControls();
         });
         step([&] {
+            // Every piece already lies: the game ends as a finished game ends.
+            if (lstNum.isEmpty()) {
+                finishGame();
+                return;
+            }
             if (s.Flip == 1) {
                 Verzoegerung(0.2);
                 if (!GameIdle && CurrentPiece == -1)

@@ -161,6 +161,9 @@ private:
     void putPieceBack();
     void clearWrongMarks();
     void endOfGame();
+    // The last piece lies (also in a saved game just loaded): the stack goes,
+    // Start and the champions come back, and the game ends.
+    void finishGame();
     void hint();
     void applyOptions(); // after the options dialog
     void setTimeBar(double width);

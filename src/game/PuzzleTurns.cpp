@@ -182,12 +182,8 @@ void PuzzleTable::endOfTurn()
     CurrentPiece = -1;
     setTimeBar(1);
     if (lstNum.isEmpty()) {
-        GameIdle = True;
-        imgStack.visible = false;
-        play(101, 0);
-        PicBut[ButtonStart].enabled = true;
-        PicBut[ButtonBack].enabled = true;
-        PicBut[ButtonChampions].enabled = true;
+        finishGame();
+        return;
     }
     notify(&TableListener::stackChanged);
     notifyControls();

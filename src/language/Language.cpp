@@ -20,9 +20,19 @@ QString langKeyText(qint16 key)
 
 namespace {
 
+// The table the program carries, read directly when no copy could be written.
+const QHash<QString, QString>& carriedTable()
+{
+    static const QHash<QString, QString> texts = Profile::readSection(
+        LoadResData(1000, QStringLiteral("CUSTOM")), ProfileEncoding::Cp1252, QStringLiteral("Lang"));
+    return texts;
+}
+
 // The table as the file now stands, read once and again only when the file changes.
 const QHash<QString, QString>& tableOf(const QString& path)
 {
+    if (path.isEmpty())
+        return carriedTable();
     static QString readPath;
     static QDateTime readModified;
     static qint64 readSize = -1;
@@ -59,8 +69,9 @@ QString langText(qint16 number)
 
 void writeLanguageTable()
 {
-    shared().LangFile = langFilePath();
-    SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), shared().LangFile);
+    const QString path = langFilePath();
+    // The texts never depend on a file: without the copy they come from the program.
+    shared().LangFile = SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path) ? path : QString();
 }
 
 qint16 languageForLocale(const QLocale& locale)

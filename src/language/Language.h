@@ -12,8 +12,9 @@ namespace tess {
 // game's languages is the table in language/Languages.h.
 enum LanguageBase : qint16 { German = 0, English = 1000, Spanish = 2000, Italian = 3000, French = 6000 };
 
-// The text under `key` in the table file shared().LangFile; the empty text for
-// a key the table lacks or when the file is missing.
+// The text under `key` in the table file shared().LangFile (the table the
+// program carries when LangFile is empty); the empty text for a key the table
+// lacks or when the file is missing.
 QString GetLang(qint16 key);
 
 // GetLang(Sprache + number) for the current language; a sum beyond 16 bits
@@ -23,7 +24,9 @@ QString langText(qint16 number);
 // The key as it stands in the file: at least four digits ("0111", "6176").
 QString langKeyText(qint16 key);
 
-// Writes the carried table to the temporary folder and points LangFile at it.
+// Writes the carried table to the temporary folder and points LangFile at it;
+// where it cannot be written, LangFile is empty and the texts come from the
+// program itself.
 void writeLanguageTable();
 
 // The language of a first start: the desktop's language where the game speaks

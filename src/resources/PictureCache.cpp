@@ -1,12 +1,16 @@
 #include "resources/PictureCache.h"
 
+#include "resources/Pictures.h"
+#include "util/FileWrite.h"
 #include "util/Files.h"
+
+#include <QBuffer>
+#include <QImageReader>
 
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace tess {
@@ -60,12 +64,21 @@ std::optional<QImage> cachedPicture(const QString& path, const QSize& shownAt)
     const QString copy = copyPath(path, shownAt);
     if (copy.isEmpty())
         return std::nullopt;
-    const FileContent content = readRegularFile(copy, MaxCopyBytes);
+    // Only a file the game wrote itself: a link planted there is not followed.
+    FileContent content = readRegularFile(copy, MaxCopyBytes, Links::Refused);
     if (content.result != FileRead::Ok)
         return std::nullopt;
-    QImage picture = QImage::fromData(content.bytes, "JPG");
-    if (picture.isNull())
-        return std::nullopt; // a damaged copy: the file is decoded again
+    QBuffer buffer(&content.bytes);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoDetectImageFormat(false);
+    // A copy is already the size shown: anything else (a damaged or planted
+    // file) is not decoded at all, and the picture is made again.
+    const QSize stored = reader.size();
+    if (!stored.isValid() || stored.isEmpty() || shownFrom(stored, shownAt) != stored)
+        return std::nullopt;
+    QImage picture = reader.read();
+    if (picture.isNull() || picture.size() != stored)
+        return std::nullopt;
     return picture;
 }
 
@@ -76,12 +89,17 @@ void keepCachedPicture(const QString& path, const QSize& shownAt, qint64 fileByt
     const QString copy = copyPath(path, shownAt);
     if (copy.isEmpty() || !QDir().mkpath(cacheFolder()))
         return;
-    // Written whole or not at all: another copy of the game may read it.
-    QSaveFile file(copy);
-    if (!file.open(QIODevice::WriteOnly) || !picture.convertToFormat(QImage::Format_RGB32).save(&file, "JPG", 95))
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.convertToFormat(QImage::Format_RGB32).save(&buffer, "JPG", 95))
         return;
-    if (file.commit())
-        pruneOldest(cacheFolder());
+    // Written whole or not at all (another copy of the game may read it), and
+    // never through a link planted at its name.
+    if (replaceFileWhole(copy, bytes) != 0) {
+        tellWriteFailed(copy);
+        return;
+    }
+    pruneOldest(cacheFolder());
 }
 
 } // namespace tess

@@ -12,6 +12,7 @@
 #include "settings/SettingsStore.h"
 #include "sound/Sounds.h"
 #include "util/Dialogs.h"
+#include "util/FileWrite.h"
 #include "util/Files.h"
 #include "util/Paths.h"
 
@@ -27,6 +28,8 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <cerrno>
 
 namespace tess {
 
@@ -275,20 +278,17 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
                 // The bytes checked are the bytes kept (the file may change
                 // meanwhile), under a name nobody has: another copy of the
                 // game may take one at the same moment, and is never written over.
+                // It is written whole to a new file first and only then
+                // takes its name: a full disk leaves no half picture behind.
                 for (int tries = 0; tries < 100; ++tries) {
                     const QString name = freePictureName(from.fileName());
-                    QFile file(folder + name);
-                    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-                        if (file.exists())
-                            continue;
-                        raiseError(ErrPathFileAccess, folder + name);
-                    }
-                    if (file.write(bytes) != bytes.size() || !file.flush()) {
-                        file.close();
-                        file.remove();
-                        raiseError(ErrDiskFull, folder + name);
-                    }
-                    added = name;
+                    const int error = createFileWhole(folder + name, bytes);
+                    if (error == EEXIST)
+                        continue;
+                    if (error != 0)
+                        dialogs().inform(langText(177) + QStringLiteral("\n\n") + folder + name, QStringLiteral("Tessaron"));
+                    else
+                        added = name;
                     return;
                 }
             });

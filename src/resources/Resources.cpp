@@ -5,6 +5,7 @@
 
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
+#include "util/FileWrite.h"
 #include "util/PrivateFiles.h"
 #include "util/Paths.h"
 
@@ -93,19 +94,20 @@ QString TrimNull(const QString& text)
     return result;
 }
 
-qint16 SaveResItemToDisk(qint16 number, const QString& type, const QString& path)
+bool SaveResItemToDisk(qint16 number, const QString& type, const QString& path)
 {
+    bool written = false;
     trapped("ModResFiles", "SaveResItemToDisk", [&](Steps& step) {
-        step.leaveSilentlyOn(ErrPermissionDenied);
         QByteArray bytes;
         step([&] { bytes = LoadResData(number, type); });
         // An item that could not be loaded (and was ignored) must not empty the file.
         step([&] {
-            if (!bytes.isEmpty())
-                replaceFileNoFollow(path, bytes);
+            if (bytes.isEmpty())
+                return;
+            written = replaceFileWhole(path, bytes) == 0;
         });
     });
-    return 0;
+    return written;
 }
 
 QString processTempFolder()

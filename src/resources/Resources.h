@@ -24,10 +24,11 @@ QImage LoadArt(const QString& name);
 QString GetTempDir();
 // The text up to its first NUL character; the whole text when it holds none.
 QString TrimNull(const QString& text);
-// Writes the item's bytes to `path`, replacing the file (a link there is
-// replaced, not followed). Permission denied (70)
-// ends it silently with the file unchanged. Always returns 0.
-qint16 SaveResItemToDisk(qint16 number, const QString& type, const QString& path);
+// Writes the item's bytes to `path`, replacing the file whole (a link there is
+// replaced, not followed). A write that fails leaves the file unchanged and is
+// not raised: the caller goes on without the file, and tells the player where
+// that matters. True when the file now holds the item.
+bool SaveResItemToDisk(qint16 number, const QString& type, const QString& path);
 
 // The temporary folder of this copy of the game, inside GetTempDir()
 // (util/PrivateFiles.h, copyFolder): two copies running at once each write

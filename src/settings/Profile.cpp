@@ -1,13 +1,14 @@
 #include "settings/Profile.h"
 
 #include "util/Cp1252.h"
+#include "util/FileLock.h"
+#include "util/FileWrite.h"
 #include "util/Files.h"
 #include "util/Text.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
-#include <QSaveFile>
 
 #include <utility>
 
@@ -106,6 +107,48 @@ QString decodeUtf8(const QByteArray& bytes)
     return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : fromCp1252(bytes);
 }
 
+// Every key of a section, as read() would give it, by its trimmed lower-case name.
+QHash<QString, QString> sectionValues(const QStringList& lines, const QString& section)
+{
+    QHash<QString, QString> values;
+    const qsizetype header = findSection(lines, section);
+    if (header < 0)
+        return values;
+    const qsizetype end = sectionEnd(lines, header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        const QString& line = lines[i];
+        const auto name = keyName(line);
+        if (!name)
+            continue;
+        const QString key = name->toLower();
+        if (!values.contains(key)) // the first of duplicate keys wins
+            values.insert(key, trimBlanks(line.mid(line.indexOf(u'=') + 1)).left(Profile::MaxValueLength));
+    }
+    return values;
+}
+
+QString decode(const QByteArray& bytes, ProfileEncoding encoding)
+{
+    return encoding == ProfileEncoding::Cp1252 ? fromCp1252(bytes) : decodeUtf8(bytes);
+}
+
+// The file's lines without their ends, and the end its first line uses.
+void splitLines(const QString& text, QStringList& lines, QString& lineEnd)
+{
+    if (text.isEmpty())
+        return;
+    const qsizetype firstBreak = text.indexOf(u'\n');
+    if (firstBreak > 0)
+        lineEnd = text[firstBreak - 1] == u'\r' ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    lines = text.split(u'\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    }
+}
+
 // Files found unreadable in this run, by absolute path, with what the run
 // has written to them since.
 struct KeptFiles {
@@ -182,19 +225,7 @@ Profile::Lines Profile::load() const
             keepInMemory(path_);
         return content;
     }
-    const QString text = encoding_ == ProfileEncoding::Cp1252 ? fromCp1252(file.bytes) : decodeUtf8(file.bytes);
-    if (text.isEmpty())
-        return content;
-    const qsizetype firstBreak = text.indexOf(u'\n');
-    if (firstBreak > 0)
-        content.lineEnd = text[firstBreak - 1] == u'\r' ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    content.lines = text.split(u'\n');
-    if (content.lines.last().isEmpty())
-        content.lines.removeLast();
-    for (QString& line : content.lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-    }
+    splitLines(decode(file.bytes, encoding_), content.lines, content.lineEnd);
     return content;
 }
 
@@ -210,14 +241,25 @@ bool Profile::save(const Lines& content) const
     for (const QString& line : content.lines)
         text += line + content.lineEnd;
     const QByteArray bytes = encoding_ == ProfileEncoding::Cp1252 ? toCp1252(text) : text.toUtf8();
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
+    return replaceFileWhole(path_, bytes) == 0;
+}
+
+bool Profile::change(const std::function<void(QStringList& lines)>& edit) const
+{
+    // Most writes set what the file already holds: those leave it alone.
+    Lines content = load();
+    QStringList changed = content.lines;
+    edit(changed);
+    if (changed == content.lines)
+        return !isKeptInMemory(path_);
+    // Another copy of the game may have changed other keys meanwhile: the
+    // change is made again on the file as it stands, under the lock.
+    const FileLock lock(path_);
+    if (!lock.mayWrite())
         return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    content = load();
+    edit(content.lines);
+    return save(content);
 }
 
 std::optional<QString> Profile::find(const QString& section, const QString& key) const
@@ -235,22 +277,15 @@ std::optional<QString> Profile::find(const QString& section, const QString& key)
 
 QHash<QString, QString> Profile::readSection(const QString& section) const
 {
-    QHash<QString, QString> values;
-    const Lines content = load();
-    const qsizetype header = findSection(content.lines, section);
-    if (header < 0)
-        return values;
-    const qsizetype end = sectionEnd(content.lines, header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        const QString& line = content.lines[i];
-        const auto name = keyName(line);
-        if (!name)
-            continue;
-        const QString key = name->toLower();
-        if (!values.contains(key)) // the first of duplicate keys wins
-            values.insert(key, trimBlanks(line.mid(line.indexOf(u'=') + 1)).left(MaxValueLength));
-    }
-    return values;
+    return sectionValues(load().lines, section);
+}
+
+QHash<QString, QString> Profile::readSection(const QByteArray& bytes, ProfileEncoding encoding, const QString& section)
+{
+    QStringList lines;
+    QString lineEnd;
+    splitLines(decode(bytes, encoding), lines, lineEnd);
+    return sectionValues(lines, section);
 }
 
 QString Profile::read(const QString& section, const QString& key, const QString& fallback) const
@@ -265,31 +300,29 @@ bool Profile::write(const QString& section, const QString& key, const QString& v
 
 bool Profile::writeKeys(const QString& section, const QList<QPair<QString, QString>>& entries) const
 {
-    Lines content = load();
-    for (const auto& [key, value] : entries)
-        setKey(content.lines, section, key, value);
-    return save(content);
+    return change([&](QStringList& lines) {
+        for (const auto& [key, value] : entries)
+            setKey(lines, section, key, value);
+    });
 }
 
 bool Profile::removeSection(const QString& section) const
 {
-    Lines content = load();
-    const qsizetype header = findSection(content.lines, section);
-    if (header < 0)
-        return true;
-    content.lines.remove(header, sectionEnd(content.lines, header) - header);
-    return save(content);
+    return change([&](QStringList& lines) {
+        const qsizetype header = findSection(lines, section);
+        if (header >= 0)
+            lines.remove(header, sectionEnd(lines, header) - header);
+    });
 }
 
 bool Profile::removeKey(const QString& section, const QString& key) const
 {
-    Lines content = load();
-    const qsizetype header = findSection(content.lines, section);
-    const qsizetype line = header < 0 ? -1 : findKey(content.lines, header, key);
-    if (line < 0)
-        return true;
-    content.lines.removeAt(line);
-    return save(content);
+    return change([&](QStringList& lines) {
+        const qsizetype header = findSection(lines, section);
+        const qsizetype line = header < 0 ? -1 : findKey(lines, header, key);
+        if (line >= 0)
+            lines.removeAt(line);
+    });
 }
 
 } // namespace tess

@@ -2,8 +2,11 @@
 // Profile (INI) files with the classic semantics the game's files rely on:
 // section and key names are compared without case and trimmed, the first of
 // duplicate keys wins, values come back trimmed and cut to 254 characters, and
-// anything missing gives the caller's default. Writes keep the rest of the file
-// and replace it atomically, so a failed write never leaves half a file.
+// anything missing gives the caller's default. A write changes only its own
+// keys, on the file as it stands on the disk, under the file's lock (other
+// running copies share it), and replaces the file whole (util/FileWrite.h), so
+// a failed write never leaves half a file. A write that changes nothing does
+// not touch the file.
 //
 // A file of the player's (ProfileFile::Kept: settings, champions) that is
 // there but cannot be read (no permission, an I/O error, no file handles
@@ -40,6 +43,8 @@ public:
     std::optional<QString> find(const QString& section, const QString& key) const;
     // Every key of a section, as read() would give it, by its trimmed lower-case name.
     QHash<QString, QString> readSection(const QString& section) const;
+    // The same from a file's bytes already in memory.
+    static QHash<QString, QString> readSection(const QByteArray& bytes, ProfileEncoding encoding, const QString& section);
 
     // Creates file and section as needed. Returns false when the file could not be written.
     bool write(const QString& section, const QString& key, const QString& value) const;
@@ -66,6 +71,8 @@ private:
     };
     Lines load() const;
     bool save(const Lines& content) const;
+    // Applies `edit` to the file's lines and writes them when they changed.
+    bool change(const std::function<void(QStringList& lines)>& edit) const;
 
     QString path_;
     ProfileEncoding encoding_;

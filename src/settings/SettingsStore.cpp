@@ -4,6 +4,7 @@
 #include "language/Language.h"
 #include "settings/Profile.h"
 #include "util/Dialogs.h"
+#include "util/FileWrite.h"
 #include "util/Numbers.h"
 #include "util/ProcedureGate.h"
 
@@ -48,7 +49,10 @@ QString GetSetting(const QString& appName, const QString& section, const QString
 
 void SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value)
 {
-    store(appName).write(section, key, value);
+    const Profile file = store(appName);
+    // A file found unreadable was already told of; it is kept in memory.
+    if (!file.write(section, key, value) && !Profile::isKeptInMemory(file.path()))
+        tellWriteFailed(file.path());
 }
 
 bool hasSetting(const SettingKey& key)
@@ -76,18 +80,30 @@ void saveSetting(const SettingKey& key, const QString& value)
     SaveSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
 }
 
+namespace {
+
+// Found in the middle of a step: the message waits until that step is done.
+void tellLater(const char* procedure, qint16 text, const QString& path)
+{
+    QTimer::singleShot(0, QCoreApplication::instance(), [procedure, text, path] {
+        ProcedureGate::instance().run([&] {
+            trapped("Allgemein", procedure, [&](Steps& step) {
+                step([&] { dialogs().inform(langText(text) + QStringLiteral("\n\n") + path, QStringLiteral("Tessaron")); });
+            });
+        }, false);
+    });
+}
+
+} // namespace
+
 void tellOfUnreadableFiles()
 {
-    Profile::setUnreadableNotice([](const QString& path) {
-        // Found in the middle of a read: the message waits until that step is done.
-        QTimer::singleShot(0, QCoreApplication::instance(), [path] {
-            ProcedureGate::instance().run([&] {
-                trapped("Allgemein", "tellOfUnreadableFiles", [&](Steps& step) {
-                    step([&] { dialogs().inform(langText(194) + QStringLiteral("\n\n") + path, QStringLiteral("Tessaron")); });
-                });
-            }, false);
-        });
-    });
+    Profile::setUnreadableNotice([](const QString& path) { tellLater("tellOfUnreadableFiles", 194, path); });
+}
+
+void tellOfUnwritableFiles()
+{
+    setWriteFailureNotice([](const QString& path) { tellLater("tellOfUnwritableFiles", 177, path); });
 }
 
 void saveIntegerSetting(const SettingKey& key, qint32 value)

@@ -15,7 +15,8 @@ QString settingsFilePath(const QString& appName = QString::fromLatin1(AppTitle))
 
 // The stored text, or `fallback` when application, section or key is missing.
 QString GetSetting(const QString& appName, const QString& section, const QString& key, const QString& fallback);
-// Creates or replaces the value at once; a failed write is not reported.
+// Creates or replaces the value at once, when it changes; a failed write is
+// told to the player once (tellOfUnwritableFiles).
 void SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value);
 
 // Whether anything is stored under the key.
@@ -34,6 +35,9 @@ void saveSetting(const SettingKey& key, const QString& value);
 // there but cannot be read, once, in a plain message naming it, when the
 // event loop next runs (also of those found before).
 void tellOfUnreadableFiles();
+// From now on the player hears of every file the game could not write, once
+// a run for each file, in a plain message naming it (util/FileWrite.h).
+void tellOfUnwritableFiles();
 // Writes plain decimal text ("0", "-1", "1000").
 void saveIntegerSetting(const SettingKey& key, qint32 value);
 

@@ -5,6 +5,7 @@
 #include "resources/Resources.h"
 #include "sound/AudioDevice.h"
 #include "sound/MediaCommands.h"
+#include "util/FileWrite.h"
 #include "util/ProcedureGate.h"
 #include "util/Random.h"
 
@@ -93,7 +94,18 @@ void Music::MakeMusic()
         step([&] { song = drawSong(lastSong_); });
         step([&] { lastSong_ = song; });
         step([&] { shared().MidiFile = midiFilePath(); });
-        step([&] { SaveResItemToDisk(song, QStringLiteral("midi"), shared().MidiFile); });
+        bool written = false;
+        step([&] {
+            written = SaveResItemToDisk(song, QStringLiteral("midi"), shared().MidiFile);
+            // Music stays off for this run (the setting is kept for the next),
+            // and the player hears why once.
+            if (!written) {
+                shared().PlayMusic = 0;
+                tellWriteFailed(shared().MidiFile);
+            }
+        });
+        if (!written)
+            return;
         step([&] { mciSendString(QStringLiteral("open sequencer!") + shared().MidiFile + QStringLiteral(" alias midi")); });
         step([&] { mciSendString(QStringLiteral("play midi")); });
         step([&] { QCoreApplication::processEvents(); });

@@ -32,10 +32,11 @@ public:
         showMessage(QMessageBox::Information, text, title, QMessageBox::Ok, QMessageBox::Ok);
     }
 
-    bool askYesNo(const QString& text, const QString& title) override
+    bool askYesNo(const QString& text, const QString& title, Answer byDefault) override
     {
-        // The first button is the default, as in the classic message box: Enter answers Yes.
-        return showMessage(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+        // Usually the first button is the default, as in the classic message box: Enter answers Yes.
+        const auto enter = byDefault == Answer::Yes ? QMessageBox::Yes : QMessageBox::No;
+        return showMessage(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No, enter)
             == QMessageBox::Yes;
     }
 

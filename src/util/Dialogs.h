@@ -11,8 +11,10 @@ public:
     virtual ~Dialogs() = default;
     // An information box with an OK button.
     virtual void inform(const QString& text, const QString& title) = 0;
-    // A question box with Yes and No, Yes the default; true for Yes. Closing it answers No.
-    virtual bool askYesNo(const QString& text, const QString& title) = 0;
+    enum class Answer { Yes, No };
+    // A question box with Yes and No, `byDefault` the button Enter presses
+    // (Yes unless a wrong Yes would cost the player); true for Yes. Closing it answers No.
+    virtual bool askYesNo(const QString& text, const QString& title, Answer byDefault = Answer::Yes) = 0;
     // A text-input box with an empty default, taking up to maxLength
     // characters (0: any number); false for Cancel (text then empty).
     virtual bool inputText(const QString& prompt, const QString& title, QString& text, int maxLength = 0) = 0;

@@ -2,11 +2,8 @@
 
 #include "errors/RunTimeError.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStorageInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,45 +14,14 @@
 
 namespace tess {
 
-int fileErrorNumber(const QFileDevice& file, const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists())
-        return ErrPathNotFound;
-    if (file.error() == QFileDevice::PermissionsError)
-        return ErrPermissionDenied;
-    if (file.error() == QFileDevice::ResourceError || file.error() == QFileDevice::WriteError) {
-        const QStorageInfo storage(info.absolutePath());
-        if (storage.isValid() && storage.bytesAvailable() == 0)
-            return ErrDiskFull;
-    }
-    if (info.exists() && !info.isWritable())
-        return ErrPermissionDenied;
-    return ErrPathFileAccess;
-}
-
-void writeFileAtomically(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        raiseError(fileErrorNumber(file, path), path);
-    if (file.write(bytes) != bytes.size()) {
-        const int number = fileErrorNumber(file, path);
-        file.cancelWriting();
-        raiseError(number, path);
-    }
-    if (!file.commit())
-        raiseError(fileErrorNumber(file, path), path);
-}
-
 namespace {
 
 // What a stat of the path says before anything is opened: opening a device
 // can act on it (a watchdog, a tape that rewinds), so only a regular file of
 // sane size is opened at all.
-FileRead lookAt(const QByteArray& name, qint64 maxBytes, struct stat& info)
+FileRead lookAt(const QByteArray& name, qint64 maxBytes, struct stat& info, Links links = Links::Followed)
 {
-    if (::stat(name.constData(), &info) != 0)
+    if ((links == Links::Refused ? ::lstat(name.constData(), &info) : ::stat(name.constData(), &info)) != 0)
         return errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Unreadable;
     if (!S_ISREG(info.st_mode))
         return FileRead::NotAFile;
@@ -64,9 +30,10 @@ FileRead lookAt(const QByteArray& name, qint64 maxBytes, struct stat& info)
 
 // Opens the file looked at, without blocking, and checks on the open handle
 // that it is still that file (not swapped for a FIFO or a device meanwhile).
-int openLookedAt(const QByteArray& name, const struct stat& seen, FileRead& result)
+int openLookedAt(const QByteArray& name, const struct stat& seen, FileRead& result, Links links = Links::Followed)
 {
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(name.constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (links == Links::Refused ? O_NOFOLLOW : 0));
     if (fd < 0) {
         result = errno == ENOENT || errno == ENOTDIR ? FileRead::Missing : FileRead::Unreadable;
         return -1;
@@ -87,17 +54,17 @@ bool usableName(const QString& path)
 
 } // namespace
 
-FileContent readRegularFile(const QString& path, qint64 maxBytes)
+FileContent readRegularFile(const QString& path, qint64 maxBytes, Links links)
 {
     FileContent content;
     if (!usableName(path))
         return content;
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
-    content.result = lookAt(name, maxBytes, info);
+    content.result = lookAt(name, maxBytes, info, links);
     if (content.result != FileRead::Ok)
         return content;
-    const int fd = openLookedAt(name, info, content.result);
+    const int fd = openLookedAt(name, info, content.result, links);
     if (fd < 0)
         return content;
     // Read to the end, not to the size: a file that grows meanwhile is still capped.

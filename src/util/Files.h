@@ -5,8 +5,6 @@
 #include <QByteArray>
 #include <QString>
 
-class QFileDevice;
-
 namespace tess {
 
 // How much of a file the game reads at most: a picture may be a large photo,
@@ -32,15 +30,13 @@ struct FileContent {
 // at before it is opened (opening a device can act on it), opened without
 // blocking (a FIFO does not hang the game) and checked again on the open
 // handle, so it cannot be swapped between the check and the read.
-FileContent readRegularFile(const QString& path, qint64 maxBytes);
+// With Links::Refused a symbolic link at the path is no regular file either
+// (for the game's own folders, where nobody but the game puts a link).
+enum class Links { Followed, Refused };
+FileContent readRegularFile(const QString& path, qint64 maxBytes, Links links = Links::Followed);
 
 // Whether `path` is a regular file of at most `maxBytes` that can be opened.
 bool isSaneFile(const QString& path, qint64 maxBytes);
-
-// Replaces the file's whole content at once (written to a temporary file,
-// then renamed), so a failure leaves the old file as it was. Raises 70
-// (Permission denied), 76 (Path not found), 61 (Disk full) or 75.
-void writeFileAtomically(const QString& path, const QByteArray& bytes);
 
 // The whole content of a regular file of at most `maxBytes`: 53 (File not
 // found) when it is missing, 75 (Path/File access error) when it is no
@@ -51,8 +47,5 @@ QByteArray readWholeFile(const QString& path, qint64 maxBytes = MaxDataFileBytes
 // file, 70 (Permission denied) for one that may not be read, 75 (Path/File
 // access error) for the rest.
 [[noreturn]] void raiseReadError(FileRead result, const QString& path);
-
-// The run-time error number for a failed file operation.
-int fileErrorNumber(const QFileDevice& file, const QString& path);
 
 } // namespace tess

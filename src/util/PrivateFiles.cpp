@@ -50,24 +50,6 @@ QString& madeFolder()
     return folder;
 }
 
-int errorFromErrno(int error)
-{
-    switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return ErrPermissionDenied;
-    case ENOENT:
-    case ENOTDIR:
-        return ErrPathNotFound;
-    case ENOSPC:
-    case EDQUOT:
-        return ErrDiskFull;
-    default:
-        return ErrPathFileAccess;
-    }
-}
-
 constexpr const char* RunningFile = ".running";
 
 struct OwnFolder {
@@ -160,33 +142,6 @@ QString privateTempFolder()
             madeFolder() = QFile::decodeName(pattern);
     }
     return madeFolder().isEmpty() ? usual + u'/' : withSeparator(madeFolder());
-}
-
-void replaceFileNoFollow(const QString& path, const QByteArray& bytes)
-{
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray pattern = target + ".XXXXXX";
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0)
-        raiseError(errorFromErrno(errno), path);
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(pattern.constData());
-            raiseError(errorFromErrno(error), path);
-        }
-        written += n;
-    }
-    if (::close(fd) != 0 || ::rename(pattern.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(pattern.constData());
-        raiseError(errorFromErrno(error), path);
-    }
 }
 
 } // namespace tess

@@ -30,9 +30,4 @@ QString copyFolder(const QString& shared);
 // process namespaces (sandboxes) share the folder but not the ids.
 void sweepEndedCopies(const QString& shared);
 
-// Replaces the file's content at once: written to a new file beside it, then
-// renamed over it, which replaces a link at `path` instead of following it.
-// Raises 70 (Permission denied), 76 (Path not found), 61 (Disk full) or 75.
-void replaceFileNoFollow(const QString& path, const QByteArray& bytes);
-
 } // namespace tess

@@ -1,5 +1,6 @@
 // The error protocol, the ".EPT" log and the plain answer dialog.
 
+#include "errors/ErrorLog.h"
 #include "errors/ErrorReporter.h"
 #include "errors/Protocol.h"
 #include "errors/RunTimeError.h"
@@ -178,6 +179,35 @@ private Q_SLOTS:
         QVERIFY(protocols[1].contains("Prozedur / procedure:\tForm_Load\r\n"));
         QVERIFY(protocols[1].contains("Zeile / Line:\t50030\r\n"));
         QVERIFY(text.endsWith(separator + "\r\n\r\n"));
+    }
+
+    void aRepeatedReportIsCountedAndTheLogStaysSmall()
+    {
+        QStringList calls;
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 1));
+        setErrorReporter(&desk);
+        for (int i = 0; i < 100; ++i)
+            raiseIn("Allgemein", "MakeMusic", ErrDiskFull, 4);
+        raiseIn("Allgemein", "GetLang", ErrFileNotFound, 2);
+        QFile log(ErrorDesk::logPath(".EPT"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        QCOMPARE(text.count("F E H L E R"), 2);
+        QCOMPARE(text.count("Prozedur / procedure:\tMakeMusic"), 1);
+        QCOMPARE(text.count("Wiederholt / repeated: "), 1);
+        QVERIFY(text.contains("Wiederholt / repeated: 99\r\n")); // counted to the end before the next report
+        QVERIFY(text.indexOf("repeated") < text.indexOf("GetLang"));
+
+        // Beyond the limit the oldest reports go, whole.
+        const QByteArray report = QByteArray(70, '-') + "\r\nF E H L E R P R O T O K O L L vom FaultDesk\r\n"
+            + QByteArray(300, 'x') + "\r\n\r\n";
+        QByteArray grown;
+        for (int i = 0; i < 20; ++i)
+            grown = ErrorLog::appended(grown, report, {}, 10 * report.size() + 50);
+        QCOMPARE(grown.size(), 10 * report.size());
+        QVERIFY(grown.startsWith(report.left(80)));
+        const QByteArray last = ErrorLog::appended(grown, QByteArray(5000, 'y'), {}, 1000);
+        QCOMPARE(last, QByteArray(1000, 'y')); // one report larger than the limit keeps its end
     }
 
     void theLogMovesToTheDataFolderWhenTheProgramFolderIsGone()

@@ -5,6 +5,8 @@
 #include "game/PieceCheck.h"
 #include "game/SavedGame.h"
 #include "support/ScriptedReporter.h"
+#include "support/SmallDisk.h"
+#include "util/Numbers.h"
 #include "util/RowBits.h"
 
 #include <QDir>
@@ -218,6 +220,94 @@ private Q_SLOTS:
         game.t().LoadGame();
         QVERIFY(game.t().CurrentPiece >= 0);
         QCOMPARE(game.t().lstNum.size(), 11);
+    }
+
+    void betweenGamesSaveAsksBeforeReplacingASavedGame()
+    {
+        GameFixture game(2, 0);
+        game.t().StartGame();
+        layNext(game);
+        game.t().SaveGame();
+        QVERIFY(game.dialogs.asked.isEmpty()); // during a game Save just saves
+        const QByteArray hours = readFile();
+        game.t().EndGame(); // back between games: the board is empty
+        QVERIFY(game.t().GameIdle);
+
+        game.t().SaveGame(); // answered No, as Enter would
+        QCOMPARE(game.dialogs.asked, QStringList{langText(178)});
+        QCOMPARE(game.dialogs.defaults, QList<Dialogs::Answer>{Dialogs::Answer::No});
+        QCOMPARE(readFile(), hours);
+
+        game.dialogs.answers = {true};
+        game.t().SaveGame();
+        QVERIFY(readFile() != hours);
+        QVERIFY(QFile::remove(savedGamePath()));
+        game.t().SaveGame(); // nothing to lose: no question
+        QCOMPARE(game.dialogs.asked.size(), 2);
+        QVERIFY(QFile::exists(savedGamePath()));
+    }
+
+    void aLoadedGameWithEveryPieceLaidEndsAsAFinishedGame()
+    {
+        GameFixture game(1, 0);
+        shared().Joker = 0;
+        QString result;
+        game.t().services.champions = [&] { result = shared().HSScore; };
+        game.t().StartGame();
+        while (game.t().lstNum.size() > 0)
+            layNext(game);
+        // The game played to its end went to the champions, its score cleared.
+        const qint32 points = result.toInt();
+        QVERIFY(points > 0);
+        QCOMPARE(shared().PlayerScore[0], 0);
+        result.clear();
+        // The same board saved (as an older version let it be) and loaded.
+        shared().PlayerScore[0] = points;
+        game.t().GameIdle = False;
+        game.t().SaveGame();
+        game.t().StartGame();
+        game.t().LoadGame();
+        QCOMPARE(result, paddedNumber(points, 5));
+        QVERIFY(game.t().GameIdle);
+        QVERIFY(!game.t().imgStack.visible);
+        QVERIFY(game.t().PicBut[0].enabled && game.t().PicBut[8].enabled);
+
+        GameFixture pair(2, 0);
+        shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
+        pair.t().StartGame();
+        while (pair.t().lstNum.size() > 0)
+            layNext(pair);
+        pair.dialogs.informed.clear();
+        pair.t().GameIdle = False;
+        pair.t().SaveGame();
+        pair.t().LoadGame();
+        QCOMPARE(pair.dialogs.informed.size(), 1); // the winner, or the draw
+        QVERIFY(pair.t().GameIdle && pair.t().PicBut[0].enabled);
+    }
+
+    void aFullDiskKeepsTheSavedGameAndSaysSo()
+    {
+        GameFixture game(2, 0);
+        const QString folder = QFileInfo(savedGamePath()).absolutePath();
+        test::SmallDisk disk(folder, 256);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.reason()));
+        QDir(folder).mkpath("pics"); // the program's folder stays the one written
+        QCOMPARE(QFileInfo(savedGamePath()).absolutePath(), folder);
+        game.t().StartGame();
+        layNext(game);
+        game.t().SaveGame();
+        const QByteArray kept = readFile();
+        QVERIFY(kept.size() > 100);
+        disk.fill();
+        layNext(game);
+        game.dialogs.informed.clear();
+        game.t().SaveGame();
+        QCOMPARE(game.dialogs.informed, QStringList{langText(177) + "\n\n" + savedGamePath()});
+        QCOMPARE(readFile(), kept);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{".filler", "Quadrello.qdr"}));
+        game.t().LoadGame(); // the last game saved comes back whole
+        QCOMPARE(game.t().lstNum.size(), game.pieces() - 1);
     }
 
     void withoutAFileTheGameSaysSoAndNothingChanges()

@@ -70,7 +70,7 @@ public:
     std::function<void()> roundOver;
     int informed = 0;
     void inform(const QString&, const QString&) override { ++informed; }
-    bool askYesNo(const QString& text, const QString&) override
+    bool askYesNo(const QString& text, const QString&, Answer) override
     {
         if (text == langText(130)) {
             roundOver();

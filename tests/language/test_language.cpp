@@ -61,6 +61,25 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), carriedTable());
     }
 
+    void withoutATemporaryCopyTheTextsComeFromTheProgram()
+    {
+        test::ScriptedReporter reporter;
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray temp = qgetenv("TMPDIR");
+        // Both temporary folders name a file: nothing can be written there.
+        const QString file = test::writeTempFile("not a folder", "x");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(file));
+        qputenv("TMPDIR", QFile::encodeName(file));
+        writeLanguageTable();
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TMPDIR", temp);
+        QCOMPARE(shared().LangFile, QString());
+        QCOMPARE(GetLang(1111), QStringLiteral("Points"));
+        shared().Sprache = 6000;
+        QCOMPARE(langText(195), QStringLiteral("Ajouter une image..."));
+        QVERIFY(reporter.reports.isEmpty());
+    }
+
     void theFileHasItsForm()
     {
         const QByteArray bytes = carriedTable();

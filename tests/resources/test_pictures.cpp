@@ -14,6 +14,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QImageReader>
 #include <QDateTime>
 #include <QFile>
 #include <QRandomGenerator>
@@ -237,6 +238,47 @@ private Q_SLOTS:
         // A small picture is not worth a copy.
         LoadPicture(saved(pattern(300, 200), "small.jpg", "JPG"), QSize(150, 100));
         QCOMPARE(QDir(folder).entryList({"*.jpg"}, QDir::Files).size(), 3);
+    }
+
+    void aSmallCopyIsNeverWrittenThroughALinkNorTakenWhenItIsWrong()
+    {
+        QImage grain(2000, 1500, QImage::Format_RGB32);
+        QRandomGenerator noise(11);
+        for (int y = 0; y < grain.height(); ++y)
+            for (int x = 0; x < grain.width(); ++x)
+                grain.setPixel(x, y, noise.generate() | 0xff000000u);
+        const QString large = saved(grain, "grain.jpg", "JPG");
+        LoadPicture(large, QSize(400, 300));
+        const QString folder = qEnvironmentVariable("XDG_CACHE_HOME") + "/Tessaron/pictures";
+        const QStringList copies = QDir(folder).entryList({"*.jpg"}, QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        const QString copy = folder + '/' + copies.first();
+
+        // A link planted at the copy: neither read nor written through.
+        const QString thesis = test::writeTempFile("thesis.txt", "four years of work");
+        QVERIFY(QFile::remove(copy));
+        QVERIFY(QFile::link(thesis, copy));
+        QVERIFY(!isRed(LoadPicture(large, QSize(400, 300)).pixel(10, 10)));
+        QFile kept(thesis);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("four years of work"));
+        QVERIFY(!QFileInfo(copy).isSymLink()); // made anew in its place
+        // A dangling link creates nothing at its target.
+        const QString target = test::tempFolder() + "/created-by-the-game";
+        QVERIFY(QFile::remove(copy));
+        QVERIFY(QFile::link(target, copy));
+        LoadPicture(large, QSize(400, 300));
+        QVERIFY(!QFileInfo::exists(target));
+
+        // A copy of another size than its name says (a huge one, say) is not used.
+        QImage red(1600, 1200, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(QFile::remove(copy));
+        QVERIFY(red.save(copy, "JPG"));
+        const QImage shown = LoadPicture(large, QSize(400, 300));
+        QVERIFY(!isRed(shown.pixel(10, 10)));
+        QCOMPARE(shown.size(), QSize(400, 300));
+        QCOMPARE(QImageReader(copy).size(), QSize(400, 300)); // and made anew
     }
 
     void theBoundCoversTheLargestBoardOfTheScreen()

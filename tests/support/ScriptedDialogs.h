@@ -16,8 +16,9 @@ public:
     ~ScriptedDialogs() override { setDialogs(nullptr); }
 
     void inform(const QString& text, const QString& title) override { informed << text; titles << title; }
-    bool askYesNo(const QString& text, const QString& title) override
+    bool askYesNo(const QString& text, const QString& title, Answer byDefault) override
     {
+        defaults << byDefault;
         asked << text;
         titles << title;
         return answers.isEmpty() ? false : answers.takeFirst();
@@ -50,6 +51,7 @@ public:
     QStringList filePatterns; // what the last file chooser offered
     QStringList typed; // the texts typed into input boxes; once used up, Cancel
     QStringList asked;
+    QList<Answer> defaults; // the button Enter pressed in each question
     QStringList titles;
     QList<int> limits; // the longest text each input box took (0: any)
     QList<bool> answers; // Yes is true; once used up every question is answered No

@@ -1,0 +1,43 @@
+#pragma once
+// A lock that several running copies of the game take before they change a
+// file they share (the settings, the champions list): each copy reads the
+// file as it stands, changes its own keys and replaces it, one at a time, so
+// no copy writes over another's change. The lock is the file "<path>.lock";
+// one left by a copy that no longer runs is taken over at once. Taking it
+// again in the same copy while it is held (a write inside a longer change)
+// is granted at once.
+
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+namespace tess {
+
+class FileLock {
+public:
+    enum class State {
+        Held,       // this copy may change the file
+        Busy,       // another copy held it for the whole wait
+        NoLockFile, // the lock file cannot be made (a folder that cannot be written)
+    };
+
+    explicit FileLock(const QString& lockedFile, int waitMilliseconds = 5000);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    State state() const { return state_; }
+    // Whether a change may go ahead: held, or no lock file could be made (the
+    // write is then tried all the same and fails as it would).
+    bool mayWrite() const { return state_ != State::Busy; }
+
+private:
+    QString key_;
+    std::unique_ptr<QLockFile> lock_;
+    State state_ = State::Busy;
+    bool counted_ = false;
+};
+
+} // namespace tess
