@@ -236,7 +236,6 @@ bool Profile::save(const Lines& content) const
         *memory = content.lines;
         return false;
     }
-    QDir().mkpath(QFileInfo(path_).absolutePath());
     QString text;
     for (const QString& line : content.lines)
         text += line + content.lineEnd;
@@ -254,6 +253,7 @@ bool Profile::change(const std::function<void(QStringList& lines)>& edit) const
         return !isKeptInMemory(path_);
     // Another copy of the game may have changed other keys meanwhile: the
     // change is made again on the file as it stands, under the lock.
+    QDir().mkpath(QFileInfo(path_).absolutePath());
     const FileLock lock(path_);
     if (!lock.mayWrite())
         return false;

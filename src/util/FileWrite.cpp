@@ -116,6 +116,10 @@ int writeWhole(const QString& path, const QByteArray& bytes, Replace replace)
     if (path.isEmpty() || path.contains(QChar(u'\0')) || path.endsWith(u'/'))
         return ENOENT;
     const QByteArray target = QFile::encodeName(path);
+    // A file the player made read-only stays as it is.
+    struct stat old {};
+    if (::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) && ::access(target.constData(), W_OK) != 0)
+        return errno;
     TemporaryFile temporary(target);
     if (!temporary.opened())
         return temporary.error();

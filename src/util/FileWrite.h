@@ -14,6 +14,7 @@ namespace tess {
 
 // Replaces (or creates) the file. Returns 0 when the new content is whole on
 // the disk, else the errno of the step that failed; the temporary file is gone.
+// A file that may not be written (made read-only) is not replaced: EACCES.
 int replaceFileWhole(const QString& path, const QByteArray& bytes);
 
 // Creates the file under a name nobody has: EEXIST when the name is taken

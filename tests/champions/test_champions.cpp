@@ -10,10 +10,13 @@
 #include "support/RecordingEffects.h"
 #include "support/ScriptedDialogs.h"
 #include "support/FreshState.h"
+#include "support/SmallDisk.h"
 #include "support/TestEnvironment.h"
 #include "util/Paths.h"
 
 #include <QAccessible>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QFontMetrics>
 #include <QProcess>
@@ -291,6 +294,29 @@ private Q_SLOTS:
         QCOMPARE(dialogs.informed.size(), 1);
         QVERIFY(dialogs.informed.first().startsWith(langText(181)));
         QCOMPARE(fileBytes(), before);
+    }
+
+    void aFullDiskKeepsEveryListAndSaysSo()
+    {
+        const QString folder = QFileInfo(ChampionsFile::path()).absolutePath();
+        test::SmallDisk disk(folder, 256);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.reason()));
+        QDir(folder).mkpath("pics"); // the program's folder stays the one written
+        QCOMPARE(QFileInfo(ChampionsFile::path()).absolutePath(), folder);
+        storeList(1, {"00010Old", "00020Older"});
+        storeList(4, {"00500Eve"});
+        const QByteArray before = fileBytes();
+        disk.fill();
+        test::ScriptedDialogs dialogs;
+        dialogs.typed << QStringLiteral("Anna");
+        shared().HSCheck = True;
+        shared().HSScore = QStringLiteral("00045");
+        HighscoreDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(dialogs.informed, QStringList{langText(181) + "\n\n" + ChampionsFile::path()});
+        QCOMPARE(fileBytes(), before); // every board size's list is still there
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{".filler", "Tessaron.hsc"}));
     }
 
     void namesAreShownAsTypedNeverAsRichText()
