@@ -11,16 +11,7 @@ e2e_start_xvfb
 e2e_copy_program "$program"
 e2e_settings '[Optionen]\nnumPlayers=2\nSize=1\nPlayMusic=0\nPlaySound=0\nSprache=0\n'
 
-# A session bus and the accessibility bus of our own.
-eval "$(dbus-launch --sh-syntax)"
-bus_pids="$DBUS_SESSION_BUS_PID"
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-bus_pids="$bus_pids $!"
-stop_buses() { kill $bus_pids 2>/dev/null || true; e2e_cleanup; }
-trap stop_buses EXIT
-sleep 0.5
-
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+e2e_start_accessibility
 e2e_run_game 4 5
 click "$START_X" "$START_Y" # the stack shows with a game
 sleep 0.5

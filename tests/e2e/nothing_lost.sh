@@ -67,14 +67,7 @@ e2e_close_window "$window"
 e2e_wait_for_end "$pid"
 
 # 2. No temporary folder can be written, music on.
-eval "$(dbus-launch --sh-syntax)"
-bus_pids="$DBUS_SESSION_BUS_PID"
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-bus_pids="$bus_pids $!"
-stop_buses() { kill $bus_pids 2>/dev/null || true; e2e_cleanup; }
-trap stop_buses EXIT
-sleep 0.5
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+e2e_start_accessibility
 
 printf 'x' > "$E2E_ROOT/not-a-folder"
 e2e_settings '[Optionen]\nnumPlayers=2\nSize=0\nPlayMusic=1\nMusicloop=-1\nPlaySound=0\nSprache=1000\n'
