@@ -6,6 +6,7 @@
 #include "resources/BackSides.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
+#include "settings/SettingDomains.h"
 #include "settings/SettingsStore.h"
 #include "support/RecordingEffects.h"
 #include "support/ScriptedReporter.h"
@@ -166,20 +167,66 @@ private Q_SLOTS:
         QCOMPARE(shared().PlayerName[1], QStringLiteral("Zavaro"));
     }
 
-    void aSettingThatIsNoNumberReachesTheReporter()
+    void hostileSettingsLoadTheDefaultsAndTheBoard_data()
     {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("reset");
+        QTest::newRow("album x") << QByteArray("[Pictures]\nAlbum=x\n") << QStringList{"Album"};
+        QTest::newRow("album 99999, picture 1e9") << QByteArray("[Pictures]\nAlbum=99999\nPicture=1e9\n")
+                                                 << QStringList{"Album", "Picture"};
+        QTest::newRow("five players") << QByteArray("[Optionen]\nnumPlayers=5\n") << QStringList{"numPlayers"};
+        QTest::newRow("no player") << QByteArray("[Optionen]\nnumPlayers=0\n") << QStringList{"numPlayers"};
+        QTest::newRow("size, back") << QByteArray("[Optionen]\nSize=10\n[Pictures]\nBack=32767\n")
+                                    << QStringList{"Back", "Size"};
+        QByteArray lowest;
+        QStringList numeric;
+        for (const char* section : {SectionOptions, SectionPictures}) {
+            lowest += QByteArray("[") + section + "]\n";
+            for (const SettingKey& key : AllSettingKeys)
+                if (key.section == section)
+                    lowest += QByteArray(key.key) + "=-32768\n";
+        }
+        for (const SettingKey& key : AllSettingKeys)
+            if (domainOf(key))
+                numeric << QString::fromLatin1(key.key);
+        QTest::newRow("every key at -32768") << lowest << numeric;
+    }
+
+    void hostileSettingsLoadTheDefaultsAndTheBoard()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, reset);
+        QDir().mkpath(test::configFolder() + "/Tessaron");
+        QFile stored(settingsFilePath());
+        QVERIFY(stored.open(QIODevice::WriteOnly));
+        stored.write(file);
+        stored.close();
         test::ScriptedReporter reporter;
-        reporter.then = 1; // ignore: the load goes on
-        saveSetting(keys::Size, QStringLiteral("big"));
+        // As the program starts: the photo decoded ahead outside any trap, the language, then the load.
+        PuzzleTable::decodeChosenPictureAhead();
+        finishDecodingAhead();
+        shared().Sprache = startLanguage(QLocale(QLocale::French, QLocale::Canada));
+        QCOMPARE(shared().Sprache, qint16(6000)); // none stored, or none the game speaks: the desktop's
         PuzzleTable table;
         table.Form_Load();
-        QCOMPARE(reporter.reports.size(), 1);
-        QCOMPARE(reporter.reports[0].module, QStringLiteral("frmPuzzle"));
-        QCOMPARE(reporter.reports[0].procedure, QStringLiteral("Form_Load"));
-        QCOMPARE(reporter.reports[0].number, 13);
-        QCOMPARE(reporter.reports[0].line, 50070);
-        QCOMPARE(shared().Size, qint16(1)); // kept what it held
-        QCOMPARE(shared().GameLoaded, True); // the rest of the load went on
+        table.Form_Resize(1024, 768);
+        table.Form_Activate();
+        QCOMPARE(reporter.reports.size(), 0);
+        const SharedState& s = shared();
+        QCOMPARE(s.Album, qint16(0));
+        QCOMPARE(s.Picture, qint16(101));
+        QCOMPARE(s.numPlayers, qint16(4));
+        QCOMPARE(s.Size, qint16(1));
+        QCOMPARE(s.Back, qint16(9));
+        QCOMPARE(table.clpImage.picture(), LoadResPicture(201));
+        QCOMPARE(table.imgBack, backSideCutter().graphicCell(9));
+        QVERIFY(table.imgPuzz[19].visible && !table.imgPuzz[20].visible); // the 4 x 5 board
+        for (std::size_t i = 0; i < 4; ++i)
+            QVERIFY(table.lblPlayer[i].visible);
+        QStringList told = untoldResetSettings();
+        told.sort(Qt::CaseInsensitive);
+        reset.sort(Qt::CaseInsensitive);
+        QCOMPARE(told, reset);
     }
 
     void activationPlaysTheClickOnceAndStoresTheLanguage()
