@@ -5,7 +5,6 @@
 #include "settings/Profile.h"
 #include "settings/SettingDomains.h"
 #include "util/Dialogs.h"
-#include "util/Numbers.h"
 #include "util/ProcedureGate.h"
 
 #include <QCoreApplication>
@@ -132,8 +131,8 @@ qint16 readIntegerSetting(const SettingKey& key, qint16 fallback)
 
 qint16 readIntegerSetting(const SettingKey& key)
 {
-    // Every key's default lies in its domain (a test checks it).
-    return readIntegerSetting(key, textToInteger(QString::fromLatin1(key.fallback)));
+    // Every numeric key's default lies in its domain (a test checks it).
+    return readIntegerSetting(key, QString::fromLatin1(key.fallback).toShort());
 }
 
 void saveSetting(const SettingKey& key, const QString& value)
