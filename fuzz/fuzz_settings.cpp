@@ -11,10 +11,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     tess::fuzz::setUp(argc, argv);
+    // Nearly every input resets values, and each is written back at once: on
+    // a memory file system where there is one, so runs do not wait for a disk.
+    static QTemporaryDir memory(QStringLiteral("/dev/shm/tessaron-fuzz-XXXXXX"));
+    if (memory.isValid())
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(memory.path()));
     return 0;
 }
 

