@@ -42,29 +42,14 @@ done
 grep -Eqx 'Sprache= ?(0|1000|2000|3000|6000)' "$ini" || { cat "$ini" >&2; e2e_fail "no language of the game stored"; }
 
 # A game on the board: the stack shows the back side, a draw turns a piece over.
-# Each waits for the window to show it (the shuffle sound plays to its end first).
+# A click while the shuffle sound plays is dropped: each is repeated until the window shows it.
 mean() { convert "$1" -format "%[fx:mean]" info:; }
-shown() { below 0.05 "$(mean "$E2E_ROOT/back.png")"; }            # not the black of no stack
-turned() { below 0.05 "$(distance "$E2E_ROOT/back.png" "$E2E_ROOT/piece.png")"; }
-click "$START_X" "$START_Y"
-for _ in $(seq 1 150); do
-  shot started
-  crop started "$STACK_X" "$STACK_Y" back
-  shown && break
-  sleep 0.1
-done
-shown || e2e_fail "no stack after the start of a game"
-# A click while the shuffle sound still plays is dropped: clicked again until a piece shows.
-for _ in $(seq 1 30); do
-  click $((STACK_X + CELL_W / 2)) $((STACK_Y + CELL_H / 2))
-  sleep 0.5
-  shot drawn
-  crop drawn "$STACK_X" "$STACK_Y" piece
-  turned && break
-done
-turned || e2e_fail "the stack did not turn a piece over"
-click "$END_X" "$END_Y"
-sleep 1
+stack_shown() { shot started && crop started "$STACK_X" "$STACK_Y" back && below 0.05 "$(mean "$E2E_ROOT/back.png")"; }
+piece_shown() { shot drawn && crop drawn "$STACK_X" "$STACK_Y" piece && below 0.05 "$(distance "$E2E_ROOT/back.png" "$E2E_ROOT/piece.png")"; }
+for _ in $(seq 1 30); do click "$START_X" "$START_Y"; sleep 0.5; stack_shown && break; done
+stack_shown || e2e_fail "no stack after the start of a game"
+for _ in $(seq 1 30); do click $((STACK_X + CELL_W / 2)) $((STACK_Y + CELL_H / 2)); sleep 0.5; piece_shown && break; done
+piece_shown || e2e_fail "the stack did not turn a piece over"
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"
 
