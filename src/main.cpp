@@ -77,6 +77,8 @@ int main(int argc, char* argv[])
     });
     tess::startMark("splash constructed");
     startup.Form_Load();
+    // Every setting has been read: the player hears of those reset, over the game window.
+    tess::tellOfResetSettings();
 
     const int result = QApplication::exec();
     tess::finishDecodingAhead();

@@ -60,6 +60,17 @@ def settings():
             b"[Pictures]\r\nAlbum=1\r\nFile=puzzle01.jpg\r\nBack=9\r\n")
 
 
+def hostile_settings():
+    """Values outside their keys' domains, as a hand or another program leaves them."""
+    return (b"[Optionen]\nSprache=32767\nSize=-32768\nnumPlayers=5\nMusicloop=1\nGrid=2\nRahmen=1e9\nTime=x\n"
+            b"Flip=\nSpieler2= Ben \n[Pictures]\nAlbum=99999\nPicture=100\nBack=10\nFile= beach.jpg")
+
+
+def picture_name_settings():
+    """A file that ends in a picture's name the settings cannot hold: too long, with blanks at its ends."""
+    return b"[Pictures]\nAlbum=1\nFile=x.jpg\n " + b"a" * 250 + b".jpg "
+
+
 def write(target, name, data):
     folder = CORPUS / target
     folder.mkdir(parents=True, exist_ok=True)
@@ -73,6 +84,9 @@ def main():
     write("profile", "settings.ini", settings())
     write("profile", "champions.hsc", champions())
     write("profile", "language.lng", table[:1500])
+    write("settings", "settings.ini", settings())
+    write("settings", "hostile.ini", hostile_settings())
+    write("settings", "picture_name.ini", picture_name_settings())
     write("language", "table.lng", table)
     write("champions", "champions.hsc", champions())
     write("saved_game", "two_players.qdr", saved_game())

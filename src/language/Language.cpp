@@ -81,9 +81,8 @@ qint16 languageForLocale(const QLocale& locale)
 
 qint16 startLanguage(const QLocale& locale)
 {
-    if (!hasSetting(keys::Sprache))
-        return languageForLocale(locale);
-    return readIntegerSetting(keys::Sprache);
+    // A first start, or a language the game does not speak: the desktop's.
+    return readIntegerSetting(keys::Sprache, languageForLocale(locale));
 }
 
 } // namespace tess

@@ -34,7 +34,8 @@ void writeLanguageTable();
 qint16 languageForLocale(const QLocale& locale);
 
 // The language at start-up: the stored `Sprache`, or on the very first start
-// the one the locale gives. A stored value that is no number raises 13.
+// the one the locale gives; so does a stored value that is no language of
+// the game (it is reset, SettingsStore.h).
 qint16 startLanguage(const QLocale& locale = QLocale::system());
 
 } // namespace tess

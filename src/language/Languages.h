@@ -5,6 +5,8 @@
 // tools/make_language_table.py lists the same codes and bases in LANGS, and
 // the carried language table must hold exactly these bases (a test checks it).
 
+#include "settings/SettingDomains.h"
+
 #include <QLocale>
 #include <QString>
 #include <QtGlobal>
@@ -29,6 +31,18 @@ inline constexpr std::array<LanguageInfo, 5> Languages{{
     {"it", 3000, 3, "flag_3", u"Italiano", QLocale::Italian},
     {"fr", 6000, 6, "flag_6", u"Fran\u00e7ais", QLocale::French},
 }};
+
+// The settings accept exactly these bases for `Sprache`.
+constexpr bool sameBasesAsTheSettings()
+{
+    if (Languages.size() != LanguageBases.size())
+        return false;
+    for (std::size_t i = 0; i < Languages.size(); ++i)
+        if (Languages[i].base != LanguageBases[i])
+            return false;
+    return true;
+}
+static_assert(sameBasesAsTheSettings(), "LanguageBases in settings/SettingDomains.h must list the same bases");
 
 // The entry of a language base or a flag's digit; nullptr for one the game lacks.
 constexpr const LanguageInfo* byBase(qint16 base)

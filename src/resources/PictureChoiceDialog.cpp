@@ -9,6 +9,7 @@
 #include "resources/PictureRing.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
+#include "settings/SettingDomains.h"
 #include "settings/SettingsStore.h"
 #include "sound/Sounds.h"
 #include "util/Dialogs.h"
@@ -218,11 +219,24 @@ void PictureChoiceDialog::cmdOK_Click()
 {
     const SharedState& s = shared();
     trapped("frmPicAuswahl", "cmdOK_Click", [&](Steps& step) {
+        bool refused = false;
+        step([&] {
+            // A file put into a picture folder by hand may have a name the
+            // settings file cannot give back (blanks at its ends, too long):
+            // chosen, it would be lost at every start. The player renames it.
+            const QString name = File1.value(s.PicFileIndex);
+            if (s.Album == 1 && !settingCanHold(name)) {
+                refused = true;
+                dialogs().inform(langText(180) + QStringLiteral("\n\n") + pictureFilePath(name), QStringLiteral("Tessaron"));
+            }
+        });
+        if (refused)
+            return;
         step([&] { saveIntegerSetting(keys::Picture, s.Picture); });
         step([&] { saveIntegerSetting(keys::Album, s.Album); });
         step([&] {
             // The last file visited is remembered, also when a built-in picture is chosen.
-            if (s.PicFileIndex >= 0 && s.PicFileIndex < File1.size())
+            if (s.PicFileIndex >= 0 && s.PicFileIndex < File1.size() && settingCanHold(File1.at(s.PicFileIndex)))
                 saveSetting(keys::File, File1.at(s.PicFileIndex));
         });
         step([&] { accept(); });

@@ -47,20 +47,58 @@ QString pictureFilePath(const QString& fileName)
     return QFileInfo::exists(own) ? own : picturesFolder() + fileName;
 }
 
+namespace {
+
+// Well inside what the settings file keeps of a value (Profile::MaxValueLength
+// characters) and what a file system takes of a name (255 bytes), with room
+// for the " (2)" that tells two copies apart.
+constexpr int MaxPictureNameBytes = 160;
+constexpr int CounterBytes = 8; // " (99999)"
+
+qsizetype utf8Size(const QString& text)
+{
+    return text.toUtf8().size();
+}
+
+// The text without its last characters beyond `bytes` of UTF-8, and without blanks at its end.
+QString shortened(QString text, qsizetype bytes)
+{
+    while (!text.isEmpty() && utf8Size(text) > bytes)
+        text.chop(text.size() > 1 && text.back().isLowSurrogate() && text[text.size() - 2].isHighSurrogate() ? 2 : 1);
+    return text.trimmed();
+}
+
+} // namespace
+
 QString freePictureName(const QString& fileName)
 {
-    // A line break or another control character in a name would not survive
-    // the settings file, where the chosen name is kept: it becomes "_".
+    // The chosen picture's name is kept in the settings file, which gives a
+    // value back without blanks at its ends, cut after 254 characters and
+    // ended by a line break: the copy gets a name it holds exactly. Control
+    // characters become "_"; blanks at the ends of name and extension go;
+    // leading dots go too (the ring does not list hidden files); a long name
+    // is shortened.
     QString plain = fileName;
     for (QChar& c : plain)
         if (c.category() == QChar::Other_Control)
             c = u'_';
-    const QFileInfo info(plain);
-    const QString base = info.completeBaseName();
-    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
-    QString name = plain;
+    const qsizetype dot = plain.lastIndexOf(u'.');
+    QString base = dot > 0 ? plain.left(dot) : plain;
+    QString suffix = dot > 0 ? plain.mid(dot + 1).trimmed() : QString();
+    if (utf8Size(suffix) > MaxPictureNameBytes / 2) { // no extension of a picture: part of the name
+        base = plain;
+        suffix.clear();
+    }
+    base = base.trimmed();
+    while (base.startsWith(u'.'))
+        base = base.mid(1).trimmed();
+    const QString extension = suffix.isEmpty() ? QString() : QStringLiteral(".") + suffix;
+    base = shortened(base, MaxPictureNameBytes - CounterBytes - utf8Size(extension));
+    if (base.isEmpty())
+        base = QStringLiteral("picture");
+    QString name = base + extension;
     for (int n = 2; QFileInfo::exists(playerPicturesFolder() + name) || QFileInfo::exists(picturesFolder() + name); ++n)
-        name = QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(suffix);
+        name = base + QStringLiteral(" (") + QString::number(n) + u')' + extension; // a "%2" in the name stays as it is
     return name;
 }
 

@@ -29,7 +29,9 @@ QStringList pictureFileNames();
 QString pictureFilePath(const QString& fileName);
 
 // A name for a picture added to the player's folder: its own name, or with
-// " (2)", " (3)" ... before the extension where either folder has that name.
+// " (2)", " (3)" ... before the extension where either folder has that name;
+// always one the settings file gives back exactly (no blanks at its ends, no
+// control characters, at most 160 bytes), not hidden, never empty.
 QString freePictureName(const QString& fileName);
 
 struct RingPosition {

@@ -3,14 +3,16 @@
 #include "errors/Trap.h"
 #include "language/Language.h"
 #include "settings/Profile.h"
+#include "settings/SettingDomains.h"
 #include "util/Dialogs.h"
 #include "util/FileWrite.h"
-#include "util/Numbers.h"
 #include "util/ProcedureGate.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
+
+#include <utility>
 
 namespace tess {
 
@@ -33,6 +35,52 @@ Profile store(const QString& appName)
 QString ours()
 {
     return QString::fromLatin1(AppTitle);
+}
+
+// The keys reset in this run: those the player has heard of, and those not yet.
+struct Resets {
+    QStringList told;
+    QStringList untold;
+    bool telling = false;
+    bool scheduled = false;
+};
+
+Resets& resets()
+{
+    static Resets keys;
+    return keys;
+}
+
+void tellResets()
+{
+    resets().scheduled = false;
+    if (resets().untold.isEmpty())
+        return;
+    const QStringList names = std::exchange(resets().untold, {});
+    resets().told << names;
+    ProcedureGate::instance().run([&] {
+        trapped("Allgemein", "tellOfResetSettings", [&](Steps& step) {
+            step([&] { dialogs().inform(langText(179) + QStringLiteral("\n\n") + names.join(u'\n'), QStringLiteral("Tessaron")); });
+        });
+    }, false);
+}
+
+void scheduleTellingResets()
+{
+    if (!resets().telling || resets().scheduled || resets().untold.isEmpty() || !QCoreApplication::instance())
+        return;
+    // Found in the middle of a read: the message waits until that step is done.
+    resets().scheduled = true;
+    QTimer::singleShot(0, QCoreApplication::instance(), &tellResets);
+}
+
+void noteReset(const SettingKey& key)
+{
+    const QString name = QString::fromLatin1(key.key);
+    if (resets().told.contains(name, Qt::CaseInsensitive) || resets().untold.contains(name, Qt::CaseInsensitive))
+        return;
+    resets().untold << name;
+    scheduleTellingResets();
 }
 
 } // namespace
@@ -70,9 +118,25 @@ QString readSetting(const SettingKey& key, const QString& fallback)
     return GetSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), fallback);
 }
 
+qint16 readIntegerSetting(const SettingKey& key, qint16 fallback)
+{
+    const std::optional<QString> stored = store(ours()).find(QString::fromLatin1(key.section), QString::fromLatin1(key.key));
+    if (!stored)
+        return fallback;
+    static constexpr SettingDomain AnyNumber{{}, [](qint16) { return true; }};
+    const SettingDomain* domain = domainOf(key);
+    if (const std::optional<qint16> value = checkedNumber(domain ? *domain : AnyNumber, *stored))
+        return *value;
+    // Written back, so that the player hears of it once and not at every start.
+    saveIntegerSetting(key, fallback);
+    noteReset(key);
+    return fallback;
+}
+
 qint16 readIntegerSetting(const SettingKey& key)
 {
-    return textToInteger(readSetting(key));
+    // Every numeric key's default lies in its domain (a test checks it).
+    return readIntegerSetting(key, QString::fromLatin1(key.fallback).toShort());
 }
 
 void saveSetting(const SettingKey& key, const QString& value)
@@ -104,6 +168,22 @@ void tellOfUnreadableFiles()
 void tellOfUnwritableFiles()
 {
     setWriteFailureNotice([](const QString& path) { tellLater("tellOfUnwritableFiles", 177, path); });
+}
+
+void tellOfResetSettings()
+{
+    resets().telling = true;
+    scheduleTellingResets();
+}
+
+QStringList untoldResetSettings()
+{
+    return resets().untold;
+}
+
+void forgetResetSettings()
+{
+    resets() = Resets{};
 }
 
 void saveIntegerSetting(const SettingKey& key, qint32 value)

@@ -6,6 +6,7 @@
 #include "settings/SettingKeys.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace tess {
@@ -25,8 +26,12 @@ bool hasSetting(const SettingKey& key);
 // Reads from the game's own store with the table's default.
 QString readSetting(const SettingKey& key);
 QString readSetting(const SettingKey& key, const QString& fallback);
-// Reads a number: halves to even, blanks allowed. Raises 13 (Type mismatch)
-// for a text that is not a number, 6 (Overflow) outside 16 bits.
+// Reads a number checked against its key's domain (SettingDomains.h):
+// halves to even, blanks allowed. A missing value gives `fallback`; so does
+// a stored one outside the domain (no number, beyond 16 bits, out of range),
+// which is written back as `fallback` and noted for the player. Never raises.
+qint16 readIntegerSetting(const SettingKey& key, qint16 fallback);
+// The same with the key table's default.
 qint16 readIntegerSetting(const SettingKey& key);
 
 void saveSetting(const SettingKey& key, const QString& value);
@@ -38,6 +43,15 @@ void tellOfUnreadableFiles();
 // From now on the player hears of every file the game could not write, once
 // a run for each file, in a plain message naming it (util/FileWrite.h).
 void tellOfUnwritableFiles();
+// From now on the player hears which settings were reset to their defaults
+// (those found before included): once, in a plain message listing their
+// keys, when the event loop next runs; a key is named once a run.
+void tellOfResetSettings();
+// The keys reset in this run that the player has not heard of yet.
+QStringList untoldResetSettings();
+// Forgets the keys reset so far and stops telling (tests start each case afresh).
+void forgetResetSettings();
+
 // Writes plain decimal text ("0", "-1", "1000").
 void saveIntegerSetting(const SettingKey& key, qint32 value);
 

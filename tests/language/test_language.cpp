@@ -262,6 +262,13 @@ private Q_SLOTS:
         QCOMPARE(startLanguage(QLocale(QLocale::German, QLocale::Germany)), qint16(3000));
         saveSetting(keys::Sprache, QStringLiteral("0"));
         QCOMPARE(startLanguage(QLocale(QLocale::English, QLocale::UnitedStates)), qint16(0));
+        // A language the game does not speak is the desktop's, as at a first start, and is stored so.
+        for (const char* stored : {"32767", "-32768", "4000", "x", "1e9"}) {
+            saveSetting(keys::Sprache, QString::fromLatin1(stored));
+            QCOMPARE(startLanguage(QLocale(QLocale::Italian, QLocale::Switzerland)), qint16(3000));
+            QCOMPARE(readSetting(keys::Sprache), QStringLiteral("3000"));
+        }
+        QCOMPARE(untoldResetSettings(), QStringList{"Sprache"});
     }
 };
 

@@ -9,6 +9,7 @@
 #include "resources/BackSides.h"
 #include "resources/PictureChoiceDialog.h"
 #include "resources/PictureRing.h"
+#include "settings/SettingDomains.h"
 #include "settings/SettingsStore.h"
 #include "support/ScriptedReporter.h"
 
@@ -203,6 +204,39 @@ private Q_SLOTS:
         refused.setAccepted(false);
         QCoreApplication::sendEvent(&dialog, &refused);
         QVERIFY(!refused.isAccepted());
+    }
+
+    void aPictureIsNeverChosenUnderANameTheSettingsCannotHold()
+    {
+        test::ScriptedDialogs dialogs;
+        const QString longName = " " + QString(250, u'a') + ".jpg"; // 255 bytes, as long as a name can be
+        QCOMPARE(freePictureName(" .hidden.gif"), QStringLiteral("hidden.gif")); // the ring lists no hidden file
+        makePicture("%2 x.jpg", Qt::red);
+        QCOMPARE(freePictureName("%2 x.jpg"), QStringLiteral("%2 x (2).jpg"));
+        // Added, the copy is chosen by OK and is what the settings give back.
+        for (const QString& name : {QString(" beach.jpg"), longName}) {
+            dialogs.chosen << QStringList{outsidePicture(name, Qt::blue)};
+            PictureChoiceDialog dialog;
+            dialog.Form_Load();
+            dialog.cmdAdd_Click();
+            const QString added = dialog.files().value(place().index);
+            // Shortened to 160 bytes less room for a " (2)": 148 + ".jpg".
+            QCOMPARE(added, name == longName ? QString(148, u'a') + ".jpg" : QStringLiteral("beach.jpg"));
+            QVERIFY(QFile::exists(playerPicturesFolder() + added));
+            dialog.cmdOK_Click();
+            QCOMPARE(readSetting(keys::File), added);
+        }
+        // Put there by hand: refused by OK with a word, nothing stored.
+        makePicture(" beach.jpg", Qt::green);
+        PictureChoiceDialog dialog;
+        dialog.Form_Load();
+        shared().Album = 1;
+        shared().PicFileIndex = qint16(dialog.files().indexOf(" beach.jpg"));
+        const QString before = readSetting(keys::File);
+        dialog.cmdOK_Click();
+        QCOMPARE(dialogs.informed, QStringList{langText(180) + "\n\n" + picsFolder() + "/ beach.jpg"});
+        QVERIFY(dialog.result() != int(QDialog::Accepted));
+        QCOMPARE(readSetting(keys::File), before);
     }
 
     void screenReadersHearWhatTheButtonsDoAndWhatThePictureIs()

@@ -1,20 +1,23 @@
 // The per-user settings store and its key table.
 
 #include "errors/RunTimeError.h"
+#include "language/Language.h"
 #include "settings/Profile.h"
+#include "settings/SettingDomains.h"
 #include "settings/SettingsStore.h"
-#include "support/Errors.h"
+#include "support/FreshState.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 
 #include <sys/stat.h>
 #include <QSet>
 
 using namespace tess;
-using tess::test::errorOf;
 
 
 class TestSettings : public QObject {
@@ -113,17 +116,42 @@ private Q_SLOTS:
         QCOMPARE(readSetting(keys::Spieler1), QString());
     }
 
-    void badNumbersRaiseTheirErrors()
+    void valuesOutsideTheirKeysDomainGiveTheDefaultAndAreToldOnce()
     {
-        saveSetting(keys::Size, QStringLiteral("big"));
-        QCOMPARE(errorOf([] { readIntegerSetting(keys::Size); }), 13);
-        saveSetting(keys::Size, QStringLiteral("70000"));
-        QCOMPARE(errorOf([] { readIntegerSetting(keys::Size); }), 6);
-        saveSetting(keys::Size, QStringLiteral(" 2.5 "));
-        QCOMPARE(readIntegerSetting(keys::Size), qint16(2));
-        // Out of its valid range is not corrected here.
-        saveIntegerSetting(keys::NumPlayers, 0);
-        QCOMPARE(readIntegerSetting(keys::NumPlayers), qint16(0));
+        test::freshState();
+        test::ScriptedDialogs dialogs;
+        saveSetting(keys::Spieler1, QStringLiteral("Anna"));
+        // No number, beyond 16 bits, and out of range on either side.
+        const QMap<QString, QStringList> outside = {{"Sprache", {"4000", "1"}}, {"Size", {"10", "-1"}},
+                                                    {"numPlayers", {"5", "0"}},   {"Picture", {"100", "106"}},
+                                                    {"Back", {"10", "-1"}},       {"Musicloop", {"1", "-2"}}};
+        QStringList names;
+        for (const SettingDomain& domain : NumberDomains) {
+            const QString name = QString::fromLatin1(domain.key.key);
+            const QString fallback = QString::fromLatin1(domain.key.fallback);
+            QVERIFY2(domain.holds(qint16(fallback.toInt())), qPrintable(name));
+            for (const QString& value : QStringList{"x", "", "1e9", "-32768", "32767", "1,5"} + outside.value(name, {"2", "-1"})) {
+                saveSetting(domain.key, value);
+                QVERIFY2(readIntegerSetting(domain.key) == fallback.toInt(), qPrintable(name + "=" + value));
+                QVERIFY2(readSetting(domain.key) == fallback, qPrintable(name + "=" + value)); // written back
+            }
+            names << name;
+        }
+        // The edges of the domains are kept, as stored numbers always read.
+        for (const auto& [key, value] : {std::pair{keys::Size, 9}, {keys::NumPlayers, 1}, {keys::Picture, 105},
+                                         {keys::Sprache, 6000}, {keys::Musicloop, -1}, {keys::Back, 0}}) {
+            saveSetting(key, " " + QString::number(value));
+            QCOMPARE(readIntegerSetting(key), qint16(value));
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(dialogs.informed.isEmpty()); // not before the game window asks for it
+        tellOfResetSettings();
+        QTRY_COMPARE(dialogs.informed.size(), 1);
+        QCOMPARE(dialogs.informed.first(), langText(179) + "\n\n" + names.join(u'\n')); // each key once
+        saveSetting(keys::Back, QStringLiteral("77"));
+        QCOMPARE(readIntegerSetting(keys::Back), qint16(9));
+        QVERIFY(untoldResetSettings().isEmpty()); // told already in this run
+        QCOMPARE(readSetting(keys::Spieler1), QStringLiteral("Anna"));
     }
 
     void otherApplicationsHaveTheirOwnFile()

@@ -1,6 +1,7 @@
 #include "support/TestEnvironment.h"
 
 #include "settings/Profile.h"
+#include "settings/SettingsStore.h"
 #include "util/Paths.h"
 
 #include <QDir>
@@ -62,6 +63,7 @@ void clearFolders()
     for (const QString& folder : {configFolder(), dataFolder(), tempFolder(), programFolder(), rootFolder() + QStringLiteral("/cache")})
         emptyFolder(folder);
     tess::Profile::forgetUnreadableFiles();
+    tess::forgetResetSettings();
 }
 
 } // namespace tess::test

@@ -1,0 +1,77 @@
+#pragma once
+// What each numeric setting may hold. A value outside its key's domain (also
+// one that is no number or lies beyond 16 bits) is never handed to the game:
+// the reader gives the key's default instead (SettingsStore.h), so no text in
+// the settings file can raise an error at every start or keep the game from
+// starting. Text keys (the names, File) have no domain.
+
+#include "settings/SettingKeys.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+
+namespace tess {
+
+// The language bases the game has texts for (the values of `Sprache`), in the
+// order of Languages (language/Languages.h), which checks that both agree.
+inline constexpr std::array<qint16, 5> LanguageBases{0, 1000, 2000, 3000, 6000};
+
+struct SettingDomain {
+    SettingKey key;
+    bool (*holds)(qint16 value);
+};
+
+namespace domains {
+constexpr bool onOff(qint16 value) { return value == 0 || value == 1; }
+constexpr bool language(qint16 value)
+{
+    for (const qint16 base : LanguageBases)
+        if (value == base)
+            return true;
+    return false;
+}
+constexpr bool boardSize(qint16 value) { return value >= 0 && value <= 9; }   // 3 x 4 to 12 x 16
+constexpr bool songRepeat(qint16 value) { return value == -1 || value == 0; } // endless or once
+constexpr bool players(qint16 value) { return value >= 1 && value <= 4; }
+constexpr bool builtInPicture(qint16 value) { return value >= 101 && value <= 105; }
+constexpr bool backSide(qint16 value) { return value >= 0 && value <= 9; }
+} // namespace domains
+
+// Every numeric key with its domain; Rahmen is the frame colour, 0 gold, 1 black.
+inline constexpr std::array<SettingDomain, 16> NumberDomains{{
+    {keys::Sprache, domains::language},
+    {keys::Size, domains::boardSize},
+    {keys::PlayMusic, domains::onOff},
+    {keys::Musicloop, domains::songRepeat},
+    {keys::PlaySound, domains::onOff},
+    {keys::Grid, domains::onOff},
+    {keys::Joker, domains::onOff},
+    {keys::Tipp, domains::onOff},
+    {keys::Miniatur, domains::onOff},
+    {keys::Rahmen, domains::onOff},
+    {keys::Time, domains::onOff},
+    {keys::Flip, domains::onOff},
+    {keys::NumPlayers, domains::players},
+    {keys::Album, domains::onOff},
+    {keys::Picture, domains::builtInPicture},
+    {keys::Back, domains::backSide},
+}};
+
+// The domain of a key (names compared without case, as the file does);
+// nullptr for a text key.
+const SettingDomain* domainOf(const SettingKey& key);
+
+// The number a stored text stands for when it lies in the key's domain
+// (blanks around it allowed, halves rounded to even as every number read);
+// nothing when it is no number, beyond 16 bits or outside the domain.
+std::optional<qint16> checkedNumber(const SettingDomain& domain, const QString& stored);
+
+// Whether the settings file gives this text back exactly as written: the
+// reader trims blanks and tabs at a value's ends, cuts it after
+// Profile::MaxValueLength characters and a line break would end it.
+bool settingCanHold(const QString& value);
+
+} // namespace tess
