@@ -10,12 +10,14 @@
 #include <QEventLoop>
 #include <QImageReader>
 #include <QScopeGuard>
+#include <QtEndian>
 
 #include <future>
 #include <QScreen>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -44,9 +46,12 @@ constexpr qint64 MostPixelsDecodedWhole = 128LL * 1024 * 1024 / 4;
 // scan: 256 MB take an 85-MP photo with quartered colour (as cameras store
 // it), a 43-MP one with full colour.
 constexpr qint64 MostCoefficientBytes = 256LL * 1024 * 1024;
-// Encoders write about 10 scans (libjpeg's progression: 10, 6 for grey);
-// 100 passes over the largest coefficients allowed take about a second.
+// Each scan is one more pass over them, about 0.1 s per GB. Encoders write
+// about 10 scans (libjpeg's progression: 10, 6 for grey). So at most 100
+// scans, and no longer to decode than 20 passes over the most coefficients
+// allowed (under a second; a real 24-MP progressive photo takes longer).
 constexpr int MostScans = 100;
+constexpr qint64 MostScanPasses = 20 * MostCoefficientBytes; // scans x coefficient bytes
 
 } // namespace
 
@@ -75,26 +80,6 @@ QImage smallerPicture(const QImage& picture, const QSize& size)
                                                                                      : QImage::Format_RGB32)
                                  : picture;
     return full.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
-int bigEndian16(const uchar* at)
-{
-    return (at[0] << 8) | at[1];
-}
-
-int littleEndian16(const uchar* at)
-{
-    return at[0] | (at[1] << 8);
-}
-
-qint64 bigEndian32(const uchar* at)
-{
-    return (qint64(at[0]) << 24) | (at[1] << 16) | (at[2] << 8) | at[3];
-}
-
-qint64 littleEndian32(const uchar* at)
-{
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (qint64(at[3]) << 24);
 }
 
 // Width and height as a header states them; 0 x 0 when it is too short to
@@ -143,7 +128,7 @@ JpegLayout jpegLayout(const QByteArray& bytes)
             at += 2; // markers without a length
             continue;
         }
-        const int length = bigEndian16(data + at + 2);
+        const int length = qFromBigEndian<quint16>(data + at + 2);
         const uchar* body = data + at + 4;
         if (length < 2 || at + 2 + length > size)
             break;
@@ -151,7 +136,7 @@ JpegLayout jpegLayout(const QByteArray& bytes)
             // The decoder takes the first frame and refuses a second one.
             framed = true;
             progressive = (marker & 0x03) == 0x02; // SOF2, SOF6, SOF10, SOF14
-            layout.size = {bigEndian16(body + 3), bigEndian16(body + 1)};
+            layout.size = {qFromBigEndian<quint16>(body + 3), qFromBigEndian<quint16>(body + 1)};
             for (int i = 0; i < body[5] && 8 + 3 * i + 3 <= length; ++i)
                 components.push_back({std::max(body[7 + 3 * i] >> 4, 1), std::max(body[7 + 3 * i] & 0x0f, 1)});
         }
@@ -192,7 +177,7 @@ Stated pngSize(const QByteArray& bytes)
 {
     // The header chunk comes first: signature, length, "IHDR", width, height.
     const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
-    return bytes.size() < 24 ? Stated{} : Stated{bigEndian32(data + 16), bigEndian32(data + 20)};
+    return bytes.size() < 24 ? Stated{} : Stated{qFromBigEndian<quint32>(data + 16), qFromBigEndian<quint32>(data + 20)};
 }
 
 Stated bmpSize(const QByteArray& bytes)
@@ -200,13 +185,12 @@ Stated bmpSize(const QByteArray& bytes)
     const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
     if (bytes.size() < 22)
         return {};
-    if (littleEndian32(data + 14) == 12) // the old OS/2 header, 16-bit sizes
-        return {littleEndian16(data + 18), littleEndian16(data + 20)};
+    if (qFromLittleEndian<quint32>(data + 14) == 12) // the old OS/2 header, 16-bit sizes
+        return {qFromLittleEndian<quint16>(data + 18), qFromLittleEndian<quint16>(data + 20)};
     if (bytes.size() < 26)
         return {};
     // Signed: a negative height is a picture stored from the top down.
-    const auto signedValue = [](qint64 value) { return value >= 0x80000000LL ? 0x100000000LL - value : value; };
-    return {signedValue(littleEndian32(data + 18)), signedValue(littleEndian32(data + 22))};
+    return {std::abs(qint64(qFromLittleEndian<qint32>(data + 18))), std::abs(qint64(qFromLittleEndian<qint32>(data + 22)))};
 }
 
 Stated gifSize(const QByteArray& bytes)
@@ -216,7 +200,7 @@ Stated gifSize(const QByteArray& bytes)
     const qsizetype size = bytes.size();
     if (size < 13)
         return {};
-    Stated stated{littleEndian16(data + 6), littleEndian16(data + 8)};
+    Stated stated{qFromLittleEndian<quint16>(data + 6), qFromLittleEndian<quint16>(data + 8)};
     qsizetype at = 13;
     if (data[10] & 0x80)
         at += 3 << ((data[10] & 0x07) + 1); // the global colour table
@@ -227,8 +211,8 @@ Stated gifSize(const QByteArray& bytes)
         ++at;
     }
     if (at + 9 <= size && data[at] == 0x2c) {
-        stated.width = std::max<qint64>(stated.width, littleEndian16(data + at + 1) + littleEndian16(data + at + 5));
-        stated.height = std::max<qint64>(stated.height, littleEndian16(data + at + 3) + littleEndian16(data + at + 7));
+        stated.width = std::max<qint64>(stated.width, qFromLittleEndian<quint16>(data + at + 1) + qFromLittleEndian<quint16>(data + at + 5));
+        stated.height = std::max<qint64>(stated.height, qFromLittleEndian<quint16>(data + at + 3) + qFromLittleEndian<quint16>(data + at + 7));
     }
     return stated;
 }
@@ -248,7 +232,7 @@ QString beyondLimits(const QByteArray& bytes, const QByteArray& format)
             return pixelsText(jpeg.size);
         if (jpeg.scans > MostScans)
             return QStringLiteral("%1 scans").arg(jpeg.scans);
-        if (jpeg.coefficientBytes > MostCoefficientBytes)
+        if (jpeg.coefficientBytes > MostCoefficientBytes || jpeg.scans * jpeg.coefficientBytes > MostScanPasses)
             return pixelsText(jpeg.size) + QStringLiteral(" held whole in %1 scans").arg(jpeg.scans);
         return {};
     }

@@ -290,11 +290,12 @@ private Q_SLOTS:
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         const long peakBefore = usage.ru_maxrss;
-        // Decoded, they would take up to 2 GB (32768 x 32768 in 3 scans) and
-        // seconds (800 scans); refused, nothing.
+        // Decoded, they would take up to 2 GB (32768 x 32768 in 3 scans) or
+        // many seconds (800 scans); refused, nothing.
         QCOMPARE(refusal(hostileJpeg(1024, 768, 800)), QStringLiteral("481 hostile: 800 scans"));
         QCOMPARE(refusal(hostileJpeg(32768, 32768, 3)), QStringLiteral("481 hostile: 32768 x 32768 pixels"));
         QCOMPARE(refusal(hostileJpeg(12000, 9000, 10)), QStringLiteral("481 hostile: 12000 x 9000 pixels held whole in 10 scans"));
+        QCOMPARE(refusal(hostileJpeg(6000, 4000, 90)), QStringLiteral("481 hostile: 6000 x 4000 pixels held whole in 90 scans"));
         QCOMPARE(refusal(hugePng(32768)), QStringLiteral("481 hostile: 32768 x 32768 pixels"));
         QCOMPARE(refusal(bmpStating(32768, -32768)), QStringLiteral("481 hostile: 32768 x 32768 pixels"));
         QCOMPARE(refusal(hugeGif(32768)), QStringLiteral("481 hostile: 32768 x 32768 pixels"));
