@@ -87,7 +87,8 @@ QImage smallerPicture(const QImage& picture, const QSize& size)
 struct Stated {
     qint64 width = 0;
     qint64 height = 0;
-    qint64 pixels() const { return width * height; }
+    // Each side capped, for a product in range: a PNG may state 2^32 - 1.
+    qint64 pixels() const { return std::min<qint64>(width, 1 << 30) * std::min<qint64>(height, 1 << 30); }
 };
 
 // What a JPEG's markers state, read without decoding: the frame, how many
