@@ -1,6 +1,7 @@
 // What a player's own photo costs beside a built-in picture: memory and time
 // of the start with it as the chosen picture, the steps of one preview in the
-// picture choice, and memory while stepping through a folder of 300 photos.
+// picture choice, memory while stepping through a folder of 300 photos, and
+// the refusal of hostile JPEGs (huge sizes, hundreds of scans).
 //
 //   build/benchmarks/bench_pictures [WIDTHxHEIGHT [DPR]]
 //
@@ -12,6 +13,7 @@
 
 #include "BenchEnvironment.h"
 #include "errors/GuardedApplication.h"
+#include "errors/RunTimeError.h"
 #include "game/ImageControl.h"
 #include "game/PuzzleWindow.h"
 #include "game/SharedState.h"
@@ -20,6 +22,7 @@
 #include "util/Files.h"
 #include "util/Paths.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -28,6 +31,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -101,6 +105,58 @@ void writePhoto(const fs::path& path)
         std::fprintf(stderr, "Cannot write %s\n", path.c_str());
         std::exit(1);
     }
+}
+
+// A small progressive grey JPEG turned hostile, as a file made to hold the
+// game up: its frame says `width` x `height` and its last scan is repeated up
+// to `scans`; the decoder would make up the missing data for each scan.
+void writeHostile(const fs::path& path, int width, int height, int scans)
+{
+    QImage small(64, 64, QImage::Format_Grayscale8);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            small.scanLine(y)[x] = uchar(x * 7 + y * 3);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(small);
+    const auto byte = [&jpeg](qsizetype at) { return uchar(jpeg.at(at)); };
+    QByteArray out = jpeg.left(2);
+    QByteArray lastScan;
+    int written = 0;
+    for (qsizetype at = 2; at + 4 <= jpeg.size() && byte(at + 1) != 0xd9;) {
+        qsizetype end = at + 2 + (byte(at + 2) << 8 | byte(at + 3));
+        if (byte(at + 1) == 0xda)
+            while (end + 1 < jpeg.size() && !(byte(end) == 0xff && byte(end + 1) != 0 && (byte(end + 1) & 0xf8) != 0xd0))
+                ++end;
+        QByteArray segment = jpeg.mid(at, end - at);
+        if (byte(at + 1) == 0xc2) {
+            qToBigEndian(quint16(height), segment.data() + 5);
+            qToBigEndian(quint16(width), segment.data() + 7);
+        }
+        if (byte(at + 1) == 0xda) {
+            lastScan = segment;
+            ++written;
+        }
+        out += segment;
+        at = end;
+    }
+    for (; written < scans; ++written)
+        out += lastScan;
+    out += QByteArray("\xff\xd9", 2);
+    std::ofstream(path, std::ios::binary).write(out.constData(), out.size());
+}
+
+double peakMB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atof(line.c_str() + 6) / 1024.0;
+    return -1;
 }
 
 // The folder layout one measurement needs: a home with its XDG folders, a
@@ -248,6 +304,23 @@ int measureDialog(const Scene& scene)
     return 0;
 }
 
+// A hostile picture chosen: how long until it is refused, and the peak memory it cost.
+int measureRefusal(const std::string& path)
+{
+    const QByteArray bytes = tess::readWholeFile(QString::fromStdString(path), tess::MaxPictureFileBytes);
+    const double before = peakMB();
+    QElapsedTimer timer;
+    timer.start();
+    int error = 0;
+    try {
+        decodePreviewPicture(bytes, QString::fromStdString(path));
+    } catch (const tess::RunTimeError& raised) {
+        error = raised.number();
+    }
+    std::printf("%.1f %.1f %d\n", ms(timer), peakMB() - before, error);
+    return 0;
+}
+
 int child(int argc, char* argv[])
 {
     const Scene scene{argv[2]};
@@ -262,6 +335,8 @@ int child(int argc, char* argv[])
         return measureFolder(scene);
     if (what == "dialog")
         return measureDialog(scene);
+    if (what == "refusal" && argc > 4)
+        return measureRefusal(argv[4]);
     return 2;
 }
 
@@ -380,6 +455,19 @@ int main(int argc, char* argv[])
         std::printf("\nThe picture choice stepped through 30 photos at a click every 300 ms (the next decoded ahead):\n"
                     "  median %.1f ms, worst %.1f ms a click; target: at most %.0f ms: %s\n",
                     dialog[0], dialog[1], TargetMs, dialog[1] <= TargetMs ? "within" : "OVER");
+
+    std::printf("\nHostile progressive JPEGs, refused before they are decoded (481):\n");
+    struct Hostile {
+        int width, height, scans;
+    };
+    for (const Hostile& hostile : {Hostile{16384, 16384, 800}, Hostile{32768, 32768, 3}}) {
+        const fs::path path = scene.root / ("hostile" + std::to_string(hostile.width) + ".jpg");
+        writeHostile(path, hostile.width, hostile.height, hostile.scans);
+        const std::vector<double> refused = run(self, scene, "refusal", path.string());
+        if (refused.size() >= 3)
+            std::printf("  %d x %d, %d scans, %.0f KB: error %g after %.1f ms, peak memory %+.1f MB\n", hostile.width,
+                        hostile.height, hostile.scans, double(fs::file_size(path)) / 1024, refused[2], refused[0], refused[1]);
+    }
 
     std::error_code ignored;
     fs::remove_all(scene.root, ignored);

@@ -26,11 +26,14 @@
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cerrno>
+#include <utility>
 
 namespace tess {
 
@@ -264,6 +267,8 @@ void PictureChoiceDialog::cmdAdd_Click()
 
 void PictureChoiceDialog::addPictures(const QStringList& paths)
 {
+    // The dialog paints on while a picture is checked; no drop is taken meanwhile.
+    const QScopedValueRollback<bool> busy(adding_, true);
     SharedState& s = shared();
     trapped("frmPicAuswahl", "addPictures", [&](Steps& step) {
         const QString folder = playerPicturesFolder();
@@ -276,7 +281,7 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
                 // Read once, as a regular file of sane size; decoded small,
                 // only to know that it is a picture.
                 QByteArray read = readWholeFile(path, MaxPictureFileBytes);
-                decodePicture(read, path, previewPixels());
+                decodePictureAside(read, path, previewPixels());
                 if (isPictureFile(path))
                     bytes = std::move(read);
             });
@@ -329,17 +334,22 @@ void PictureChoiceDialog::resizeEvent(QResizeEvent* event)
 
 void PictureChoiceDialog::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!droppedPictures(event->mimeData()).isEmpty())
+    if (!adding_ && !droppedPictures(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void PictureChoiceDialog::dropEvent(QDropEvent* event)
 {
     const QStringList paths = droppedPictures(event->mimeData());
-    if (paths.isEmpty())
+    if (adding_ || paths.isEmpty())
         return;
     event->acceptProposedAction();
-    addPictures(paths);
+    // Added once the drop is over: the file manager that dropped them is not
+    // kept waiting while they are checked. Drops until then join them.
+    const bool waiting = !dropped_.isEmpty();
+    dropped_ << paths;
+    if (!waiting)
+        QTimer::singleShot(0, this, [this] { addPictures(std::exchange(dropped_, {})); });
 }
 
 } // namespace tess

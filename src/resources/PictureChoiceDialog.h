@@ -26,8 +26,9 @@ public:
     void cmdOK_Click();
     void imgBild_DblClick();
     void cmdAdd_Click();
-    // Decodes each file and copies those that decode into the player's
-    // picture folder; the last one added becomes the candidate.
+    // Decodes each file (on a thread of its own) and copies those that
+    // decode into the player's picture folder; the last one added becomes
+    // the candidate. Dropped files are added just after their drop.
     void addPictures(const QStringList& paths);
 
     // The picture files of both folders (File1).
@@ -55,6 +56,8 @@ private:
 
     QStringList File1;
     bool forward_ = true;
+    bool adding_ = false;
+    QStringList dropped_; // waiting to be added
 };
 
 } // namespace tess

@@ -7,13 +7,19 @@
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QImageReader>
+#include <QScopeGuard>
+#include <QtEndian>
 
 #include <future>
 #include <QScreen>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace tess {
 
@@ -21,6 +27,31 @@ namespace {
 
 // The size of the pictures the game carries.
 constexpr QSize BuiltInPictureSize(640, 480);
+
+// Limits no photo comes near. A picture beyond them is refused before its
+// decoder runs: only a file made to hold the game up or to take all memory
+// gets there (a few KB can state 32768 x 32768 pixels, 300 KB a JPEG of 800
+// scans, each one more pass over all of its coefficients).
+//
+// The largest photos of today: phones 200 MP (16320 x 12240), pixel-shift
+// composites of full-frame cameras 240 MP (19008 x 12672). A JPEG decodes
+// scaled, a few rows at a time: its pixels cost time, not memory.
+constexpr qint64 MostPixels = 250'000'000;
+// BMP, PNG and GIF decode whole, at 4 bytes a pixel, into at most the 128 MB
+// Qt allows a picture (QImageReader::allocationLimit); a 256-colour one comes
+// at 1 byte, but is widened to 4 to be scaled. No camera stores in them.
+constexpr qint64 MostPixelsDecodedWhole = 128LL * 1024 * 1024 / 4;
+// A progressive JPEG (or one that sends its colours in scans of their own)
+// holds all its coefficients, 2 bytes per pixel and colour, until the last
+// scan: 256 MB take an 85-MP photo with quartered colour (as cameras store
+// it), a 43-MP one with full colour.
+constexpr qint64 MostCoefficientBytes = 256LL * 1024 * 1024;
+// Each scan is one more pass over them, about 0.1 s per GB. Encoders write
+// about 10 scans (libjpeg's progression: 10, 6 for grey). So at most 100
+// scans, and no longer to decode than 20 passes over the most coefficients
+// allowed (under a second; a real 24-MP progressive photo takes longer).
+constexpr int MostScans = 100;
+constexpr qint64 MostScanPasses = 20 * MostCoefficientBytes; // scans x coefficient bytes
 
 } // namespace
 
@@ -51,6 +82,165 @@ QImage smallerPicture(const QImage& picture, const QSize& size)
     return full.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+// Width and height as a header states them; 0 x 0 when it is too short to
+// tell (the decoder then refuses it itself).
+struct Stated {
+    qint64 width = 0;
+    qint64 height = 0;
+    // Each side capped, for a product in range: a PNG may state 2^32 - 1.
+    qint64 pixels() const { return std::min<qint64>(width, 1 << 30) * std::min<qint64>(height, 1 << 30); }
+};
+
+// What a JPEG's markers state, read without decoding: the frame, how many
+// scans follow, and the coefficients the decoder keeps for them.
+struct JpegLayout {
+    Stated size;
+    int scans = 0;
+    qint64 coefficientBytes = 0; // 0 when it decodes a few rows at a time
+};
+
+bool isStartOfFrame(uchar marker)
+{
+    // SOF0 to SOF15, but DHT (C4), JPG (C8) and DAC (CC) share the range.
+    return marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+}
+
+JpegLayout jpegLayout(const QByteArray& bytes)
+{
+    JpegLayout layout;
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+    const qsizetype size = bytes.size();
+    bool progressive = false;
+    bool framed = false;
+    struct Sampling {
+        int h, v;
+    };
+    std::vector<Sampling> components;
+    qsizetype at = 2; // after the start of image
+    while (at + 4 <= size) {
+        const uchar marker = data[at + 1];
+        if (data[at] != 0xff || marker == 0xff) {
+            ++at; // fill bytes, or stray ones the decoder skips as well
+            continue;
+        }
+        if (marker == 0xd9)
+            break; // the end of the image: what follows is not decoded
+        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd8)) {
+            at += 2; // markers without a length
+            continue;
+        }
+        const int length = qFromBigEndian<quint16>(data + at + 2);
+        const uchar* body = data + at + 4;
+        if (length < 2 || at + 2 + length > size)
+            break;
+        if (isStartOfFrame(marker) && !framed && length >= 8) {
+            // The decoder takes the first frame and refuses a second one.
+            framed = true;
+            progressive = (marker & 0x03) == 0x02; // SOF2, SOF6, SOF10, SOF14
+            layout.size = {qFromBigEndian<quint16>(body + 3), qFromBigEndian<quint16>(body + 1)};
+            for (int i = 0; i < body[5] && 8 + 3 * i + 3 <= length; ++i)
+                components.push_back({std::max(body[7 + 3 * i] >> 4, 1), std::max(body[7 + 3 * i] & 0x0f, 1)});
+        }
+        at += 2 + length;
+        if (marker != 0xda)
+            continue;
+        // A scan: the decoder keeps every coefficient when the picture comes
+        // in more than one (progressive, or colours sent one by one).
+        if (++layout.scans == 1 && (progressive || (length >= 3 && body[0] < int(components.size())))) {
+            int hMost = 1, vMost = 1;
+            for (const Sampling& c : components) {
+                hMost = std::max(hMost, c.h);
+                vMost = std::max(vMost, c.v);
+            }
+            for (const Sampling& c : components) {
+                const qint64 across = (layout.size.width * c.h + 8 * hMost - 1) / (8 * hMost);
+                const qint64 down = (layout.size.height * c.v + 8 * vMost - 1) / (8 * vMost);
+                layout.coefficientBytes += across * down * 64 * 2;
+            }
+        }
+        // Past its coded data, to the next marker: 0xff is followed by a 0
+        // in the data, and a restart marker stays within it.
+        while (at + 1 < size) {
+            const auto* next = static_cast<const uchar*>(std::memchr(data + at, 0xff, std::size_t(size - at - 1)));
+            if (!next)
+                return layout;
+            at = next - data;
+            const uchar after = data[at + 1];
+            if (after != 0 && (after < 0xd0 || after > 0xd7))
+                break;
+            at += 2;
+        }
+    }
+    return layout;
+}
+
+Stated pngSize(const QByteArray& bytes)
+{
+    // The header chunk comes first: signature, length, "IHDR", width, height.
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+    return bytes.size() < 24 ? Stated{} : Stated{qFromBigEndian<quint32>(data + 16), qFromBigEndian<quint32>(data + 20)};
+}
+
+Stated bmpSize(const QByteArray& bytes)
+{
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+    if (bytes.size() < 22)
+        return {};
+    if (qFromLittleEndian<quint32>(data + 14) == 12) // the old OS/2 header, 16-bit sizes
+        return {qFromLittleEndian<quint16>(data + 18), qFromLittleEndian<quint16>(data + 20)};
+    if (bytes.size() < 26)
+        return {};
+    // Signed: a negative height is a picture stored from the top down.
+    return {std::abs(qint64(qFromLittleEndian<qint32>(data + 18))), std::abs(qint64(qFromLittleEndian<qint32>(data + 22)))};
+}
+
+Stated gifSize(const QByteArray& bytes)
+{
+    // The logical screen, widened to the first image where that one reaches further.
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+    const qsizetype size = bytes.size();
+    if (size < 13)
+        return {};
+    Stated stated{qFromLittleEndian<quint16>(data + 6), qFromLittleEndian<quint16>(data + 8)};
+    qsizetype at = 13;
+    if (data[10] & 0x80)
+        at += 3 << ((data[10] & 0x07) + 1); // the global colour table
+    while (at < size && data[at] == 0x21) { // extensions: a label, then blocks up to an empty one
+        at += 2;
+        while (at < size && data[at] != 0)
+            at += data[at] + 1;
+        ++at;
+    }
+    if (at + 9 <= size && data[at] == 0x2c) {
+        stated.width = std::max<qint64>(stated.width, qFromLittleEndian<quint16>(data + at + 1) + qFromLittleEndian<quint16>(data + at + 5));
+        stated.height = std::max<qint64>(stated.height, qFromLittleEndian<quint16>(data + at + 3) + qFromLittleEndian<quint16>(data + at + 7));
+    }
+    return stated;
+}
+
+QString pixelsText(const Stated& stated)
+{
+    return QStringLiteral("%1 x %2 pixels").arg(stated.width).arg(stated.height);
+}
+
+// Why the picture is beyond the limits, as its header states it: for the
+// log. Empty when it is within them.
+QString beyondLimits(const QByteArray& bytes, const QByteArray& format)
+{
+    if (format == "jpeg") {
+        const JpegLayout jpeg = jpegLayout(bytes);
+        if (jpeg.size.pixels() > MostPixels)
+            return pixelsText(jpeg.size);
+        if (jpeg.scans > MostScans)
+            return QStringLiteral("%1 scans").arg(jpeg.scans);
+        if (jpeg.coefficientBytes > MostCoefficientBytes || jpeg.scans * jpeg.coefficientBytes > MostScanPasses)
+            return pixelsText(jpeg.size) + QStringLiteral(" held whole in %1 scans").arg(jpeg.scans);
+        return {};
+    }
+    const Stated whole = format == "png" ? pngSize(bytes) : format == "bmp" ? bmpSize(bytes) : format == "gif" ? gifSize(bytes) : Stated{};
+    return whole.pixels() > MostPixelsDecodedWhole ? pixelsText(whole) : QString();
+}
+
 QImage read(const QByteArray& bytes, const QByteArray& format, const QSize& shownAt)
 {
     QByteArray copy = bytes;
@@ -72,6 +262,12 @@ QImage read(const QByteArray& bytes, const QByteArray& format, const QSize& show
         if (stored.isValid() && wanted != upright)
             reader.setScaledSize(turned ? wanted.transposed() : wanted);
     }
+    if (format.isEmpty()) {
+        // A format Qt guesses decodes whole: refused by the size it states.
+        const QSize stated = reader.size();
+        if (qint64(stated.width()) * stated.height() > MostPixelsDecodedWhole)
+            return {};
+    }
     QImage picture = reader.read();
     // Other formats decode whole; only the smaller copy is kept.
     const QSize wanted = shownFrom(picture.size(), shownAt);
@@ -85,12 +281,27 @@ QImage read(const QByteArray& bytes, const QByteArray& format, const QSize& show
 QImage decodePicture(const QByteArray& bytes, const QString& name, const QSize& shownAt)
 {
     const QByteArray format = pictureFormat(bytes);
+    if (const QString beyond = beyondLimits(bytes, format); !beyond.isEmpty())
+        raiseError(ErrInvalidPicture, name + QStringLiteral(": ") + beyond);
     QImage picture = read(bytes, format, shownAt);
     if (picture.isNull() && !format.isEmpty())
         picture = read(bytes, {}, shownAt); // what its first bytes promised it is not: let Qt guess
     if (picture.isNull())
         raiseError(ErrInvalidPicture, name);
     return picture;
+}
+
+QImage decodePictureAside(const QByteArray& bytes, const QString& name, const QSize& shownAt)
+{
+    QEventLoop loop;
+    std::future<QImage> decoded = std::async(std::launch::async, [&] {
+        // Posted to the loop, which ends when it gets there, also when the
+        // decode ends before the loop has begun or with an error.
+        const auto wake = qScopeGuard([&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
+        return decodePicture(bytes, name, shownAt);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return decoded.get();
 }
 
 QSize shownFrom(const QSize& picture, const QSize& shownAt)

@@ -31,9 +31,15 @@ void finishDecodingAhead();
 // "png", "bmp", "gif" or "jpeg" by the first bytes; empty for anything else.
 QByteArray pictureFormat(const QByteArray& bytes);
 
-// Decodes picture bytes; 481 when they are not a picture. `name` goes to the
-// log; `shownAt` as for LoadPicture.
+// Decodes picture bytes; 481 when they are not a picture, or state a size,
+// or a number of scans, that no photo comes near (refused before decoding).
+// `name` goes to the log; `shownAt` as for LoadPicture.
 QImage decodePicture(const QByteArray& bytes, const QString& name, const QSize& shownAt = {});
+
+// decodePicture on a thread of its own, for a window waiting for it: the
+// window thread meanwhile paints and answers the desktop, and holds back the
+// player's input until the picture is decoded. Its error is raised here.
+QImage decodePictureAside(const QByteArray& bytes, const QString& name, const QSize& shownAt = {});
 
 // The size an upright picture of `picture` pixels is decoded at to be shown
 // stretched over `shownAt`: its aspect ratio kept, just large enough that

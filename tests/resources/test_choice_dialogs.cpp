@@ -188,16 +188,28 @@ private Q_SLOTS:
         const QStringList before = dialog.files();
         dialog.cmdAdd_Click();
         QCOMPARE(dialog.files(), before);
-        // Dropped from a file manager: pictures are taken, other files are not.
+        // Dropped from a file manager: pictures are taken, other files are
+        // not, nor one whose header states 32768 x 32768 pixels. They are
+        // added once the drop is over.
+        const QString huge = outsidePicture("Huge.bmp", Qt::red);
+        QFile header(huge);
+        QVERIFY(header.open(QIODevice::ReadWrite) && header.seek(18));
+        header.write(QByteArray::fromHex("0080000000800000"));
+        header.close();
         QMimeData dropped;
-        dropped.setUrls({QUrl::fromLocalFile(outsidePicture("Dropped.png", Qt::yellow)), QUrl::fromLocalFile(QDir::tempPath())});
+        dropped.setUrls({QUrl::fromLocalFile(huge), QUrl::fromLocalFile(outsidePicture("Dropped.png", Qt::yellow)),
+                         QUrl::fromLocalFile(QDir::tempPath())});
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&dialog, &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        reporter.answers << 1; // the player goes on past the report
         QCoreApplication::sendEvent(&dialog, &drop);
-        QVERIFY(QFile::exists(playerPicturesFolder() + "Dropped.png"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(playerPicturesFolder() + "Dropped.png"), 60000);
         QCOMPARE(dialog.files().value(place().index), QStringLiteral("Dropped.png"));
+        QCOMPARE(reporter.reports.size(), 2);
+        QCOMPARE(reporter.reports.last().number, int(ErrInvalidPicture));
+        QVERIFY(!QFile::exists(playerPicturesFolder() + "Huge.bmp"));
         QMimeData text;
         text.setText("just words");
         QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);

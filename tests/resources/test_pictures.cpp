@@ -7,6 +7,7 @@
 #include "game/Layout.h"
 #include "game/PuzzleWindow.h"
 #include "resources/Pictures.h"
+#include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "support/Errors.h"
 #include "support/TestEnvironment.h"
@@ -22,8 +23,12 @@
 #include <QThread>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageWriter>
 #include <QScreen>
 #include <QSet>
+#include <QtEndian>
+
+#include <sys/resource.h>
 
 using namespace tess;
 using tess::test::errorOf;
@@ -73,6 +78,90 @@ bool isRed(QRgb pixel)
 bool isBlue(QRgb pixel)
 {
     return qBlue(pixel) > 150 && qRed(pixel) < 90 && qGreen(pixel) < 90;
+}
+
+QByteArray encoded(const QImage& picture, const char* format, bool progressive = false)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    return writer.write(picture) ? bytes : QByteArray();
+}
+
+// A small progressive JPEG turned hostile: its frame says `width` x `height`,
+// and its last scan is repeated up to `scans` (the decoder makes up the
+// missing data and passes over the whole picture for each scan).
+QByteArray hostileJpeg(int width, int height, int scans)
+{
+    const QByteArray jpeg = encoded(pattern(64, 48), "JPG", true);
+    QByteArray head = jpeg.left(2);
+    QList<QByteArray> scanSegments;
+    qsizetype at = 2;
+    while (at + 4 <= jpeg.size() && uchar(jpeg[at + 1]) != 0xd9) {
+        const uchar marker = uchar(jpeg[at + 1]);
+        qsizetype end = at + 2 + (uchar(jpeg[at + 2]) << 8 | uchar(jpeg[at + 3]));
+        if (marker == 0xda) { // to the next marker that is neither stuffing nor a restart
+            while (end + 1 < jpeg.size() && !(uchar(jpeg[end]) == 0xff && jpeg[end + 1] != 0 && (uchar(jpeg[end + 1]) & 0xf8) != 0xd0))
+                ++end;
+            scanSegments << jpeg.mid(at, end - at);
+        } else {
+            QByteArray segment = jpeg.mid(at, end - at);
+            if (marker == 0xc2) {
+                qToBigEndian(quint16(height), segment.data() + 5);
+                qToBigEndian(quint16(width), segment.data() + 7);
+            }
+            head += segment;
+        }
+        at = end;
+    }
+    for (int n = 0; n < scans; ++n)
+        head += scanSegments.value(std::min<qsizetype>(n, scanSegments.size() - 1));
+    return head + QByteArray("\xff\xd9", 2);
+}
+
+quint32 pngCrc(const QByteArray& bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= uchar(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// Little pictures whose headers say `side` x `side`, as each format states it.
+QByteArray hugePng(quint32 side)
+{
+    QByteArray png = encoded(pattern(64, 48), "PNG");
+    QByteArray ihdr = png.mid(12, 17); // "IHDR" and its 13 bytes
+    qToBigEndian(side, ihdr.data() + 4);
+    qToBigEndian(side, ihdr.data() + 8);
+    png.replace(12, 17, ihdr);
+    qToBigEndian(pngCrc(ihdr), png.data() + 29);
+    return png;
+}
+
+// A negative height is a picture stored from the top down.
+QByteArray bmpStating(qint32 width, qint32 height)
+{
+    QByteArray bmp = encoded(pattern(64, 48), "BMP");
+    qToLittleEndian(width, bmp.data() + 18);
+    qToLittleEndian(height, bmp.data() + 22);
+    return bmp;
+}
+
+QByteArray hugeGif(quint16 side)
+{
+    QByteArray gif("GIF89a");
+    QByteArray size(4, 0);
+    qToLittleEndian(side, size.data());
+    qToLittleEndian(side, size.data() + 2);
+    gif += size + QByteArray::fromHex("800000" "000000ffffff"); // two colours
+    gif += QByteArray::fromHex("2c00000000") + size + QByteArray::fromHex("00" "02" "024c01" "00" "3b");
+    return gif;
 }
 
 QString photo(int width, int height)
@@ -187,6 +276,48 @@ private Q_SLOTS:
         QVERIFY(file.resize(120));
         file.close();
         QCOMPARE(errorOf([&] { LoadPicture(truncated, QSize(100, 100)); }), int(ErrInvalidPicture));
+    }
+
+    void picturesStatingWhatNoPhotoComesNearAreRefusedBeforeDecoding()
+    {
+        const auto refusal = [](const QByteArray& bytes) {
+            try {
+                decodePicture(bytes, QStringLiteral("hostile"), QSize(400, 300));
+            } catch (const RunTimeError& error) {
+                return QString::number(error.number()) + u' ' + error.detail();
+            }
+            return QStringLiteral("decoded");
+        };
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const long peakBefore = usage.ru_maxrss;
+        // Decoded, they would take up to 2 GB (32768 x 32768 in 3 scans) or
+        // many seconds (800 scans); refused, nothing.
+        QCOMPARE(refusal(hostileJpeg(1024, 768, 800)), QStringLiteral("481 hostile: 800 scans"));
+        QCOMPARE(refusal(hostileJpeg(32768, 32768, 3)), QStringLiteral("481 hostile: 32768 x 32768 pixels"));
+        QCOMPARE(refusal(hostileJpeg(12000, 9000, 10)), QStringLiteral("481 hostile: 12000 x 9000 pixels held whole in 10 scans"));
+        QCOMPARE(refusal(hostileJpeg(6000, 4000, 90)), QStringLiteral("481 hostile: 6000 x 4000 pixels held whole in 90 scans"));
+        QCOMPARE(refusal(hugePng(32768)), QStringLiteral("481 hostile: 32768 x 32768 pixels"));
+        QCOMPARE(refusal(bmpStating(32768, -32768)), QStringLiteral("481 hostile: 32768 x 32768 pixels"));
+        QCOMPARE(refusal(hugeGif(32768)), QStringLiteral("481 hostile: 32768 x 32768 pixels"));
+        // Chosen as the picture, decoded ahead or not.
+        const QString chosen = test::writeTempFile(QStringLiteral("scans.jpg"), hostileJpeg(4096, 4096, 800));
+        QCOMPARE(errorOf([&] { LoadPicture(chosen, QSize(400, 300)); }), int(ErrInvalidPicture));
+        decodeAhead(chosen, QSize(400, 300));
+        QCOMPARE(errorOf([&] { LoadPicture(chosen, QSize(400, 300)); }), int(ErrInvalidPicture));
+        getrusage(RUSAGE_SELF, &usage);
+        QVERIFY2(usage.ru_maxrss - peakBefore < 64 * 1024, qPrintable(QString::number(usage.ru_maxrss - peakBefore) + " KB more"));
+
+        // Real pictures of those sizes and layouts still decode: a progressive
+        // photo, one stating its size from the top down, and the built-in ones.
+        const QString progressive = test::writeTempFile(QStringLiteral("progressive.jpg"), encoded(pattern(1600, 1200), "JPG", true));
+        const QImage picture = LoadPicture(progressive, QSize(400, 300));
+        QCOMPARE(picture.size(), QSize(400, 300));
+        QVERIFY(isRed(picture.pixel(100, 150)) && isBlue(picture.pixel(300, 150)));
+        QCOMPARE(decodePicture(hostileJpeg(64, 48, 10), QStringLiteral("ten scans")).size(), QSize(64, 48));
+        QCOMPARE(decodePicture(bmpStating(64, -48), QStringLiteral("top down")).size(), QSize(64, 48));
+        for (qint16 number = 201; number <= 205; ++number)
+            QCOMPARE(LoadResPicture(number).size(), QSize(640, 480));
     }
 
     void aPictureDecodedAheadIsTheOneTakenAndRaisesItsErrorWhenTaken()
