@@ -10,8 +10,10 @@
 #include <QEventLoop>
 #include <QImageReader>
 #include <QScopeGuard>
+#include <QThread>
 #include <QtEndian>
 
+#include <functional>
 #include <future>
 #include <QScreen>
 
@@ -291,17 +293,33 @@ QImage decodePicture(const QByteArray& bytes, const QString& name, const QSize& 
     return picture;
 }
 
-QImage decodePictureAside(const QByteArray& bytes, const QString& name, const QSize& shownAt)
+namespace {
+
+// Runs `decode` on a thread of its own. Where the window thread's event loop
+// runs, it goes on painting and answering the desktop meanwhile, holding back
+// the player's input; before it runs (the start), the thread just waits.
+QImage decodedAside(const std::function<QImage()>& decode)
 {
+    const bool looping = QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread()
+        && QThread::currentThread()->loopLevel() > 0;
+    if (!looping)
+        return std::async(std::launch::async, decode).get();
     QEventLoop loop;
     std::future<QImage> decoded = std::async(std::launch::async, [&] {
         // Posted to the loop, which ends when it gets there, also when the
         // decode ends before the loop has begun or with an error.
         const auto wake = qScopeGuard([&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
-        return decodePicture(bytes, name, shownAt);
+        return decode();
     });
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     return decoded.get();
+}
+
+} // namespace
+
+QImage decodePictureAside(const QByteArray& bytes, const QString& name, const QSize& shownAt)
+{
+    return decodedAside([&] { return decodePicture(bytes, name, shownAt); });
 }
 
 QSize shownFrom(const QSize& picture, const QSize& shownAt)
@@ -402,7 +420,7 @@ QImage LoadPicture(const QString& path, const QSize& shownAt)
         slot.path.clear();
         return slot.picture.get(); // its error, if it had one, is raised here
     }
-    return loadNow(path, shownAt);
+    return decodedAside([&] { return loadNow(path, shownAt); });
 }
 
 } // namespace tess

@@ -21,6 +21,8 @@
 #include <QRandomGenerator>
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -369,6 +371,34 @@ private Q_SLOTS:
         // A small picture is not worth a copy.
         LoadPicture(saved(pattern(300, 200), "small.jpg", "JPG"), QSize(150, 100));
         QCOMPARE(QDir(folder).entryList({"*.jpg"}, QDir::Files).size(), 3);
+    }
+
+    void aPictureIsDecodedWhileTheWindowThreadGoesOn()
+    {
+        const QString path = photo(3000, 2000);
+        QVERIFY(!path.isEmpty());
+        bool painted = false;
+        bool paintedMeanwhile = false;
+        QImage shown;
+        QEventLoop window; // the window's own loop, as in the picture choice
+        QTimer::singleShot(0, &window, [&] {
+            QTimer::singleShot(0, &window, [&] { painted = true; }); // a repaint due meanwhile
+            shown = LoadPicture(path, QSize(400, 300));
+            paintedMeanwhile = painted;
+            window.quit();
+        });
+        window.exec();
+        QCOMPARE(shown.size(), QSize(450, 300)); // covers the area shown
+        QVERIFY(paintedMeanwhile);
+        // A broken picture raises its error where it is taken, as before.
+        const QString broken = test::writeTempFile("broken.jpg", "\xff\xd8\xff but no picture");
+        int error = 0;
+        QTimer::singleShot(0, &window, [&] {
+            error = errorOf([&] { LoadPicture(broken, QSize(400, 300)); });
+            window.quit();
+        });
+        window.exec();
+        QCOMPARE(error, int(ErrInvalidPicture));
     }
 
     void aSmallCopyIsNeverWrittenThroughALinkNorTakenWhenItIsWrong()
