@@ -1,6 +1,7 @@
 #include "game/PuzzleWindow.h"
 
 #include "champions/HighscoreDialog.h"
+#include "errors/Checked.h"
 #include "game/Accessibility.h"
 #include "game/HelpMenu.h"
 #include "game/ImageControl.h"
@@ -225,7 +226,8 @@ void PuzzleWindow::showImage(ImageControl* control, const ImageState& state)
 
 void PuzzleWindow::cellChanged(int n)
 {
-    showImage(cells_[std::size_t(n)], table_.imgPuzz[std::size_t(n)]);
+    // Told from inside the table's steps: an index outside raises 9 there.
+    showImage(at(cells_, n, "imgPuzz"), at(table_.imgPuzz, n, "imgPuzz"));
     describeCell(n);
 }
 
@@ -452,8 +454,8 @@ void PuzzleWindow::describeCell(int n)
     if (spokenLanguage_ < 0)
         return;
     const int cols = std::max<int>(1, shared().BoardCols);
-    const ImageState& state = table_.imgPuzz[std::size_t(n)];
-    ImageControl* cell = cells_[std::size_t(n)];
+    const ImageState& state = at(table_.imgPuzz, n, "imgPuzz");
+    ImageControl* cell = at(cells_, n, "imgPuzz");
     setSpokenName(cell, QString(cellName_).replace(QStringLiteral("%1"), QString::number(n / cols + 1))
                             .replace(QStringLiteral("%2"), QString::number(n % cols + 1)));
     const QString& description = state.face == Face::Wrong   ? wrongText_
@@ -488,7 +490,7 @@ int PuzzleWindow::groupOf(const QWidget* widget) const
 int PuzzleWindow::boardCellForFocus() const
 {
     // Where the keyboard was, while it is a cell still to fill; else the first such cell.
-    const int pieces = shared().BoardRows * shared().BoardCols;
+    const int pieces = std::min(shared().BoardRows * shared().BoardCols, CellCount);
     if (lastBoardCell_ < pieces && cells_[std::size_t(lastBoardCell_)]->isActive())
         return lastBoardCell_;
     for (int n = 0; n < pieces; ++n)
