@@ -103,12 +103,17 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
 void PuzzleTable::decodeChosenPictureAhead()
 {
     // Only what Form_Load will ask for: the same settings, path and size. A
-    // file that is not there or not a picture is left to Form_Load to refuse.
-    if (readIntegerSetting(keys::Album) != 1)
-        return;
-    const QString fileName = readSetting(keys::File);
-    if (isPictureFileName(fileName) && isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes))
-        decodeAhead(pictureFilePath(fileName), largestBoardPixels());
+    // file that is not there or not a picture, or an Album that is no number,
+    // is left to Form_Load to report: no trap is set up yet.
+    ignoringErrors([&](Steps& step) {
+        step([&] {
+            if (readIntegerSetting(keys::Album) != 1)
+                return;
+            const QString fileName = readSetting(keys::File);
+            if (isPictureFileName(fileName) && isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes))
+                decodeAhead(pictureFilePath(fileName), largestBoardPixels());
+        });
+    });
 }
 
 void PuzzleTable::showPicture(const QImage& picture)

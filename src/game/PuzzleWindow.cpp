@@ -2,6 +2,8 @@
 
 #include "champions/HighscoreDialog.h"
 #include "errors/Checked.h"
+#include "errors/FltDesk.h"
+#include "errors/Trap.h"
 #include "game/Accessibility.h"
 #include "game/HelpMenu.h"
 #include "game/ImageControl.h"
@@ -384,8 +386,12 @@ bool PuzzleWindow::isGameDialog(QObject* object)
 {
     // The game's own dialogs activate the window again when they close; message
     // and input boxes do not, and neither does coming back from another program.
+    // Nor does the error report: an error of the activation itself would come
+    // back with every activation, and a player answering Ignore would never
+    // get out of it.
     auto* dialog = qobject_cast<QDialog*>(object);
-    return dialog && dialog->isWindow() && !qobject_cast<QMessageBox*>(dialog) && !qobject_cast<QInputDialog*>(dialog);
+    return dialog && dialog->isWindow() && !qobject_cast<QMessageBox*>(dialog) && !qobject_cast<QInputDialog*>(dialog)
+           && !qobject_cast<FltDesk*>(dialog);
 }
 
 bool PuzzleWindow::eventFilter(QObject* watched, QEvent* event)
@@ -435,16 +441,23 @@ void PuzzleWindow::refreshSpokenTexts()
     if (spokenLanguage_ == shared().Sprache)
         return;
     spokenLanguage_ = shared().Sprache;
-    cellName_ = langText(185);
-    emptyText_ = langText(186);
-    placedText_ = langText(187);
-    wrongText_ = langText(188);
-    jokerText_ = langText(189);
-    piecesLeft_ = langText(192);
-    pieceInHand_ = langText(193);
-    stack_->setAccessibleName(langText(184));
-    timeBar_->setAccessibleName(langText(190));
-    preview_->setAccessibleName(langText(191));
+    // Told after every change, also outside the table's procedures (at the
+    // end of its load): a language base without texts leaves the names
+    // empty, and the game's own language step reports it.
+    ignoringErrors([&](Steps& step) {
+        step([&] {
+            cellName_ = langText(185);
+            emptyText_ = langText(186);
+            placedText_ = langText(187);
+            wrongText_ = langText(188);
+            jokerText_ = langText(189);
+            piecesLeft_ = langText(192);
+            pieceInHand_ = langText(193);
+            stack_->setAccessibleName(langText(184));
+            timeBar_->setAccessibleName(langText(190));
+            preview_->setAccessibleName(langText(191));
+        });
+    });
     for (int n = 0; n < CellCount; ++n)
         describeCell(n);
 }

