@@ -350,7 +350,7 @@ void PuzzleTable::SizePlayers()
         });
         PlayersLayout players;
         step([&] {
-            at(lblPlayer, s.numPlayers - 1, "lblPlayer");
+            at(lblPlayer, s.numPlayers - 1, "lblPlayer"); // a label for each player
             players = layoutPlayers(metrics, s.numPlayers, lblPlayer[0].geometry.size(), picScore[0].geometry.size());
         });
         step([&] {

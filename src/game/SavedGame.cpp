@@ -5,7 +5,6 @@
 #include "resources/PictureRing.h"
 #include "util/Cp1252.h"
 #include "util/Paths.h"
-#include "util/RowBits.h"
 
 #include <QtEndian>
 
