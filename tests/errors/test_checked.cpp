@@ -40,23 +40,18 @@ class TestChecked : public QObject {
 private Q_SLOTS:
     void anIndexOutsideRaises9AndIgnoreLeavesMemoryUntouched()
     {
-        // The accessor: inside it gives the element, outside it raises 9.
+        // Inside it gives the element; outside it raises 9, and Retry then
+        // Ignore never write: the guards around stay 0, the next step runs.
         Guarded memory;
         at(memory.items, 3, "items") = 5;
         QCOMPARE(memory.items[3], 5);
         QList<QString> list{QStringLiteral("a")};
-        QCOMPARE(at(list, 0, "list"), QStringLiteral("a"));
-        QCOMPARE(test::errorOf([&] { at(memory.items, 4, "items"); }), int(ErrSubscript));
-        QCOMPARE(test::errorOf([&] { at(list, qsizetype(-1), "list"); }), int(ErrSubscript));
         QCOMPARE(test::errorOf([&] { list.removeAt(checkedIndex(list, 1, "list")); }), int(ErrSubscript));
-
-        // Retried, then ignored: the step never writes, the next one runs.
         test::ScriptedReporter reporter;
         reporter.answers = {0, 1};
-        int index = 4;
         bool nextRan = false;
         trapped("Allgemein", "Sample", [&](Steps& step) {
-            step([&] { at(memory.items, index, "items") = 7; });
+            step([&] { at(memory.items, -1, "items") = 7; });
             step([&] { nextRan = true; });
         });
         QCOMPARE(linesOf(reporter, "Sample", ErrSubscript), (QList<int>{50010, 50010}));
