@@ -21,6 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto record = decodeSavedGame(bytes);
     if (record && encodeSavedGame(*record).size() > bytes.size())
         __builtin_trap(); // a record accepted was read from the bytes there are
+    if (record)
+        for (const qint32 score : record->Scores)
+            if (score < 0 || score > 99999)
+                __builtin_trap(); // a score accepted fits the champions list's five digits
     static PuzzleTable* table = [] {
         auto* made = new PuzzleTable;
         shared() = SharedState{};

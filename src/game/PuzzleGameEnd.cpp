@@ -4,6 +4,7 @@
 #include "game/PuzzleTable.h"
 #include "game/Rules.h"
 
+#include "errors/Checked.h"
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
 #include "game/SharedState.h"
@@ -35,6 +36,9 @@ void PuzzleTable::endOfGame()
 {
     SharedState& s = shared();
     if (s.numPlayers == 1) {
+        // The champions list keeps five digits: more would shift the name.
+        if (s.PlayerScore[0] < 0 || s.PlayerScore[0] > 99999)
+            raiseError(ErrOverflow, QStringLiteral("HSScore %1").arg(s.PlayerScore[0]));
         s.HSScore = paddedNumber(s.PlayerScore[0], 5);
         s.HSCheck = True;
         if (services.champions)
@@ -59,7 +63,7 @@ void PuzzleTable::CheckWinner()
             } else {
                 play(101, 0);
                 QString text = langText(127);
-                text.replace(QStringLiteral("Vodez"), s.PlayerName[std::size_t(result.winner)]);
+                text.replace(QStringLiteral("Vodez"), at(s.PlayerName, result.winner, "PlayerName"));
                 dialogs().inform(text, langText(125));
             }
         });

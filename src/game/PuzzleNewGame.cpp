@@ -2,6 +2,7 @@
 
 #include "game/PuzzleTable.h"
 
+#include "errors/Checked.h"
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
 #include "game/SharedState.h"
@@ -83,16 +84,15 @@ void PuzzleTable::Shuffle()
         step([&] {
             for (int i = 0; i < n; ++i) {
                 lstNum.append(numberText(i));
-                if (i > 500)
-                    raiseError(ErrSubscript, QStringLiteral("JokerPiece(%1)").arg(i));
-                JokerPiece[std::size_t(i)] = 0;
+                at(JokerPiece, i, "JokerPiece") = 0;
             }
         });
         step([&] {
             for (int k = 0; k < jokerMax; ++k) {
-                const qint16 r = zz(0, qint16(n - 1));
-                if (JokerPiece[std::size_t(r)] == 0 && chosen < jokerMax) {
-                    JokerPiece[std::size_t(r)] = 1;
+                const qint16 r = zz(0, toInteger(n - 1));
+                qint16& mark = at(JokerPiece, r, "JokerPiece");
+                if (mark == 0 && chosen < jokerMax) {
+                    mark = 1;
                     ++chosen;
                 }
             }

@@ -1,8 +1,10 @@
 #include "game/PuzzleTable.h"
 
+#include "errors/Checked.h"
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
 #include "game/SharedState.h"
+#include "game/TableHelpers.h"
 #include "language/Language.h"
 #include "resources/BackSides.h"
 #include "resources/PictureRing.h"
@@ -22,6 +24,8 @@
 #include <QFile>
 
 namespace tess {
+
+using table::cellAt;
 
 namespace {
 
@@ -99,12 +103,17 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
 void PuzzleTable::decodeChosenPictureAhead()
 {
     // Only what Form_Load will ask for: the same settings, path and size. A
-    // file that is not there or not a picture is left to Form_Load to refuse.
-    if (readIntegerSetting(keys::Album) != 1)
-        return;
-    const QString fileName = readSetting(keys::File);
-    if (isPictureFileName(fileName) && isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes))
-        decodeAhead(pictureFilePath(fileName), largestBoardPixels());
+    // file that is not there or not a picture, or an Album that is no number,
+    // is left to Form_Load to report: no trap is set up yet.
+    ignoringErrors([&](Steps& step) {
+        step([&] {
+            if (readIntegerSetting(keys::Album) != 1)
+                return;
+            const QString fileName = readSetting(keys::File);
+            if (isPictureFileName(fileName) && isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes))
+                decodeAhead(pictureFilePath(fileName), largestBoardPixels());
+        });
+    });
 }
 
 void PuzzleTable::showPicture(const QImage& picture)
@@ -210,8 +219,8 @@ void PuzzleTable::Form_Activate()
 void PuzzleTable::stopIdleAnimation()
 {
     idle_.stop();
-    if (idleCell_ >= 0 && imgPuzz[std::size_t(idleCell_)].face == Face::Joker) {
-        imgPuzz[std::size_t(idleCell_)].face = Face::Empty;
+    if (idleCell_ >= 0 && cellAt(imgPuzz, idleCell_).face == Face::Joker) {
+        cellAt(imgPuzz, idleCell_).face = Face::Empty;
         notifyCell(idleCell_);
     }
     idleCell_ = -1;
@@ -227,14 +236,14 @@ void PuzzleTable::idleStep()
             }
             // The last mark goes, whatever the cell showed before it.
             if (idleCell_ >= 0) {
-                imgPuzz[std::size_t(idleCell_)].face = Face::Empty;
+                cellAt(imgPuzz, idleCell_).face = Face::Empty;
                 notifyCell(idleCell_);
             }
             const int cells = shared().BoardRows * shared().BoardCols;
-            idleCell_ = zz(0, qint16(cells - 1));
-            if (idleCell_ < 0 || idleCell_ >= CellCount)
-                raiseError(ErrSubscript);
-            imgPuzz[std::size_t(idleCell_)].face = Face::Joker;
+            idleCell_ = -1; // until a cell is marked
+            const qint16 cell = zz(0, toInteger(cells - 1));
+            cellAt(imgPuzz, cell).face = Face::Joker;
+            idleCell_ = cell;
             notifyCell(idleCell_);
         });
     });
@@ -310,10 +319,10 @@ void PuzzleTable::ResizeGame()
             if (used > CellCount)
                 raiseError(ErrSubscript);
             for (int n = 0; n < used; ++n) {
-                ImageState& cell = imgPuzz[std::size_t(n)];
+                ImageState& cell = cellAt(imgPuzz, n);
                 cell.tag = QStringLiteral("0");
                 cell.face = Face::Empty;
-                cell.geometry = board.cells[std::size_t(n)];
+                cell.geometry = at(board.cells, n, "imgPuzz");
                 cell.visible = true;
             }
         });
@@ -341,19 +350,21 @@ void PuzzleTable::SizePlayers()
         });
         PlayersLayout players;
         step([&] {
-            if (s.numPlayers > 4)
-                raiseError(ErrSubscript, QStringLiteral("lblPlayer(%1)").arg(s.numPlayers - 1));
+            at(lblPlayer, s.numPlayers - 1, "lblPlayer"); // a label for each player
             players = layoutPlayers(metrics, s.numPlayers, lblPlayer[0].geometry.size(), picScore[0].geometry.size());
         });
         step([&] {
             if (s.numPlayers > 1) {
-                for (std::size_t i = 0; i < std::size_t(s.numPlayers); ++i) {
-                    lblPlayer[i].geometry = players.labels[i];
-                    picScore[i].geometry = players.scores[i];
-                    lblPlayer[i].text = s.PlayerName[i];
-                    lblPlayer[i].visible = true;
-                    ShowNumber(0, qint16(i));
-                    picScore[i].visible = true;
+                // numPlayers was checked a step before; Ignore skips that check.
+                for (qint16 i = 0; i < s.numPlayers; ++i) {
+                    LabelState& label = at(lblPlayer, i, "lblPlayer");
+                    ScoreState& score = at(picScore, i, "picScore");
+                    label.geometry = at(players.labels, i, "lblPlayer");
+                    score.geometry = at(players.scores, i, "picScore");
+                    label.text = at(s.PlayerName, i, "PlayerName");
+                    label.visible = true;
+                    ShowNumber(0, i);
+                    score.visible = true;
                 }
             } else {
                 lblPlayer[0].geometry = players.labels[0];
@@ -373,16 +384,10 @@ void PuzzleTable::SetPlayer()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "SetPlayer", [&](Steps& step) {
-        step([&] {
-            if (CurrentPlayer < 0 || CurrentPlayer > 3)
-                raiseError(ErrSubscript);
-            lblPlayer[std::size_t(CurrentPlayer)].active = false;
-        });
+        step([&] { at(lblPlayer, CurrentPlayer, "lblPlayer").active = false; });
         step([&] { CurrentPlayer = CurrentPlayer >= s.numPlayers - 1 ? 0 : qint16(CurrentPlayer + 1); });
         step([&] {
-            if (CurrentPlayer < 0 || CurrentPlayer > 3)
-                raiseError(ErrSubscript);
-            lblPlayer[std::size_t(CurrentPlayer)].active = true;
+            at(lblPlayer, CurrentPlayer, "lblPlayer").active = true;
             notifyControls();
         });
         step([&] { QCoreApplication::processEvents(); });
@@ -393,15 +398,18 @@ void PuzzleTable::ShowNumber(qint32 Value, qint16 Player)
 {
     trapped("frmPuzzle", "ShowNumber", [&](Steps& step) {
         QString digits;
-        step([&] { digits = paddedNumber(Value, 6); });
+        step([&] {
+            // The box has six digits: a score beyond them would lose its first ones.
+            if (Value < 0 || Value > 999999)
+                raiseError(ErrOverflow, QStringLiteral("picScore %1").arg(Value));
+            digits = paddedNumber(Value, 6);
+        });
         step([&] {
             const double k = metrics.k();
             clpNum.setStretch(near(LayoutScale * 18 * k), near(LayoutScale * 27 * k));
         });
         step([&] {
-            if (Player < 0 || Player > 3)
-                raiseError(ErrSubscript, QStringLiteral("picScore(%1)").arg(Player));
-            ScoreState& box = picScore[std::size_t(Player)];
+            ScoreState& box = at(picScore, Player, "picScore");
             box.digits = digits;
             int x = 2;
             for (std::size_t i = 0; i < box.x.size(); ++i) {

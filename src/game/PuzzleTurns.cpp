@@ -4,6 +4,7 @@
 #include "game/PuzzleTable.h"
 #include "game/Rules.h"
 
+#include "errors/Checked.h"
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
 #include "game/SharedState.h"
@@ -37,8 +38,8 @@ void PuzzleTable::imgStack_Click()
         step([&] { play(117, 0); });
         qint16 k = 0;
         step([&] {
-            k = zz(0, qint16(lstNum.size() - 1));
-            CurrentPiece = textToInteger(lstNum.at(k));
+            k = zz(0, toInteger(double(lstNum.size()) - 1));
+            CurrentPiece = textToInteger(at(lstNum, k, "lstNum"));
         });
         step([&] {
             imgStack.face = Face::Piece;
@@ -46,7 +47,7 @@ void PuzzleTable::imgStack_Click()
             imgStack.enabled = false;
             notify(&TableListener::stackChanged);
         });
-        step([&] { lstNum.removeAt(k); });
+        step([&] { lstNum.removeAt(checkedIndex(lstNum, k, "lstNum")); });
         step([&] { PicBut[ButtonHint].enabled = s.Tipp != 0; });
         step([&] {
             shared().TurnStart = GetTickCount();
@@ -55,7 +56,7 @@ void PuzzleTable::imgStack_Click()
                 timer1_.start();
         });
         step([&] {
-            if (CurrentPiece < 0 || CurrentPiece > 500 || JokerPiece[std::size_t(CurrentPiece)] != 1 || s.Joker != 1)
+            if (s.Joker != 1 || at(JokerPiece, CurrentPiece, "JokerPiece") != 1)
                 return;
             const qint16 joker = CurrentPiece;
             cellAt(imgPuzz, joker).enabled = false;
@@ -127,11 +128,10 @@ void PuzzleTable::imgPuzz_Click(qint16 Index)
                     Points = toInteger(Points + rules::timeBonus(timeBarWidth, metrics.SW));
             });
             step([&] {
-                if (CurrentPlayer < 0 || CurrentPlayer > 3)
-                    raiseError(ErrSubscript);
-                s.PlayerScore[std::size_t(CurrentPlayer)] = toLong(double(s.PlayerScore[std::size_t(CurrentPlayer)]) + Points);
+                qint32& score = at(s.PlayerScore, CurrentPlayer, "PlayerScore");
+                score = toLong(double(score) + Points);
             });
-            step([&] { ShowNumber(s.PlayerScore[std::size_t(CurrentPlayer)], CurrentPlayer); });
+            step([&] { ShowNumber(at(s.PlayerScore, CurrentPlayer, "PlayerScore"), CurrentPlayer); });
             step([&] {
                 if (s.numPlayers > 1)
                     SetPlayer();
@@ -140,14 +140,14 @@ void PuzzleTable::imgPuzz_Click(qint16 Index)
             return;
         }
         if (WrongTries < 2) {
-            step([&] { WrongTries = qint16(WrongTries + 1); });
+            step([&] { WrongTries = addInteger(WrongTries, 1); });
             step([&] {
                 ImageState& cell = cellAt(imgPuzz, Index);
                 cell.face = Face::Wrong;
                 cell.enabled = false;
                 notifyCell(Index);
             });
-            step([&] { WrongCell[std::size_t(WrongTries)] = Index; });
+            step([&] { at(WrongCell, WrongTries, "WrongCell") = Index; });
             return;
         }
         // The third wrong click: the turn fails.
@@ -203,10 +203,11 @@ void PuzzleTable::clearWrongMarks()
 {
     for (int k = 1; k <= WrongTries && k <= 2; ++k) {
         play(110, 0);
-        ImageState& cell = cellAt(imgPuzz, WrongCell[std::size_t(k)]);
+        const qint16 wrong = at(WrongCell, k, "WrongCell");
+        ImageState& cell = cellAt(imgPuzz, wrong);
         cell.face = Face::Empty;
         cell.enabled = true;
-        notifyCell(WrongCell[std::size_t(k)]);
+        notifyCell(wrong);
     }
     WrongTries = 0;
 }

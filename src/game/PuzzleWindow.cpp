@@ -1,6 +1,9 @@
 #include "game/PuzzleWindow.h"
 
 #include "champions/HighscoreDialog.h"
+#include "errors/Checked.h"
+#include "errors/FltDesk.h"
+#include "errors/Trap.h"
 #include "game/Accessibility.h"
 #include "game/HelpMenu.h"
 #include "game/ImageControl.h"
@@ -225,7 +228,8 @@ void PuzzleWindow::showImage(ImageControl* control, const ImageState& state)
 
 void PuzzleWindow::cellChanged(int n)
 {
-    showImage(cells_[std::size_t(n)], table_.imgPuzz[std::size_t(n)]);
+    // Told from inside the table's steps: an index outside raises 9 there.
+    showImage(at(cells_, n, "imgPuzz"), at(table_.imgPuzz, n, "imgPuzz"));
     describeCell(n);
 }
 
@@ -382,8 +386,12 @@ bool PuzzleWindow::isGameDialog(QObject* object)
 {
     // The game's own dialogs activate the window again when they close; message
     // and input boxes do not, and neither does coming back from another program.
+    // Nor does the error report: an error of the activation itself would come
+    // back with every activation, and a player answering Ignore would never
+    // get out of it.
     auto* dialog = qobject_cast<QDialog*>(object);
-    return dialog && dialog->isWindow() && !qobject_cast<QMessageBox*>(dialog) && !qobject_cast<QInputDialog*>(dialog);
+    return dialog && dialog->isWindow() && !qobject_cast<QMessageBox*>(dialog) && !qobject_cast<QInputDialog*>(dialog)
+           && !qobject_cast<FltDesk*>(dialog);
 }
 
 bool PuzzleWindow::eventFilter(QObject* watched, QEvent* event)
@@ -433,16 +441,23 @@ void PuzzleWindow::refreshSpokenTexts()
     if (spokenLanguage_ == shared().Sprache)
         return;
     spokenLanguage_ = shared().Sprache;
-    cellName_ = langText(185);
-    emptyText_ = langText(186);
-    placedText_ = langText(187);
-    wrongText_ = langText(188);
-    jokerText_ = langText(189);
-    piecesLeft_ = langText(192);
-    pieceInHand_ = langText(193);
-    stack_->setAccessibleName(langText(184));
-    timeBar_->setAccessibleName(langText(190));
-    preview_->setAccessibleName(langText(191));
+    // Told after every change, also outside the table's procedures (at the
+    // end of its load): a language base without texts leaves the names
+    // empty, and the game's own language step reports it.
+    ignoringErrors([&](Steps& step) {
+        step([&] {
+            cellName_ = langText(185);
+            emptyText_ = langText(186);
+            placedText_ = langText(187);
+            wrongText_ = langText(188);
+            jokerText_ = langText(189);
+            piecesLeft_ = langText(192);
+            pieceInHand_ = langText(193);
+            stack_->setAccessibleName(langText(184));
+            timeBar_->setAccessibleName(langText(190));
+            preview_->setAccessibleName(langText(191));
+        });
+    });
     for (int n = 0; n < CellCount; ++n)
         describeCell(n);
 }
@@ -452,8 +467,8 @@ void PuzzleWindow::describeCell(int n)
     if (spokenLanguage_ < 0)
         return;
     const int cols = std::max<int>(1, shared().BoardCols);
-    const ImageState& state = table_.imgPuzz[std::size_t(n)];
-    ImageControl* cell = cells_[std::size_t(n)];
+    const ImageState& state = at(table_.imgPuzz, n, "imgPuzz");
+    ImageControl* cell = at(cells_, n, "imgPuzz");
     setSpokenName(cell, QString(cellName_).replace(QStringLiteral("%1"), QString::number(n / cols + 1))
                             .replace(QStringLiteral("%2"), QString::number(n % cols + 1)));
     const QString& description = state.face == Face::Wrong   ? wrongText_
@@ -488,7 +503,7 @@ int PuzzleWindow::groupOf(const QWidget* widget) const
 int PuzzleWindow::boardCellForFocus() const
 {
     // Where the keyboard was, while it is a cell still to fill; else the first such cell.
-    const int pieces = shared().BoardRows * shared().BoardCols;
+    const int pieces = std::min(shared().BoardRows * shared().BoardCols, CellCount);
     if (lastBoardCell_ < pieces && cells_[std::size_t(lastBoardCell_)]->isActive())
         return lastBoardCell_;
     for (int n = 0; n < pieces; ++n)

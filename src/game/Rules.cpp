@@ -20,6 +20,15 @@ double timeBonus(double timeBarWidth, double windowWidth)
     return (windowWidth - timeBarWidth) / windowWidth * 20;
 }
 
+qint32 mostPoints(int pieces)
+{
+    const qint32 wholeTimeBonus = qint32(timeBonus(0, 1));
+    qint32 most = 0;
+    for (int left = 0; left < pieces; ++left)
+        most += placementPoints(JokerWrongTries) + stackBonus(left) + wholeTimeBonus;
+    return most;
+}
+
 double timeBarWidth(qint32 halfSeconds, double windowWidth)
 {
     return halfSeconds / 20.1 * windowWidth;

@@ -1,9 +1,10 @@
 #include "game/SavedGame.h"
 
+#include "game/Rules.h"
 #include "game/SharedState.h"
+#include "resources/PictureRing.h"
 #include "util/Cp1252.h"
 #include "util/Paths.h"
-#include "util/RowBits.h"
 
 #include <QtEndian>
 
@@ -66,6 +67,48 @@ private:
     bool ok_ = true;
 };
 
+// Whether every field holds what a game of ours can: a file written by
+// another program, or damaged, must not reach the board, the scores or the
+// champions list with values no game can have.
+bool holdsAGame(const SavedGame& game)
+{
+    if (game.Size < 0 || game.Size > 9 || game.numPlayers < 1 || game.numPlayers > 4)
+        return false;
+    if (game.Album != 0 && game.Album != 1)
+        return false;
+    // The built-in picture is kept also with a picture file chosen.
+    if (game.Picture < FirstBuiltInPicture || game.Picture > LastBuiltInPicture)
+        return false;
+    if (game.Time != 0 && game.Time != 1)
+        return false;
+    const BoardSize board = sizeRule(game.Size);
+    const int pieces = board.rows * board.cols;
+    // Row r (1 .. rows) names only its own columns; the entries around are 0.
+    for (int r = 0; r < int(game.RowBits.size()); ++r) {
+        const qint64 highest = r >= 1 && r <= board.rows ? (qint64(1) << board.cols) - 1 : 0;
+        if (game.RowBits[std::size_t(r)] < 0 || game.RowBits[std::size_t(r)] > highest)
+            return false;
+    }
+    // Marks 1 .. pieces div 10 are 0 or 1; the others 0.
+    for (int i = 0; i < int(game.JokerMark.size()); ++i) {
+        const qint16 highest = i >= 1 && i <= pieces / 10 ? 1 : 0;
+        if (game.JokerMark[std::size_t(i)] < 0 || game.JokerMark[std::size_t(i)] > highest)
+            return false;
+    }
+    // Each piece is laid once, for one player: together the players have
+    // at most what one game of this size can bring.
+    const qint32 most = rules::mostPoints(pieces);
+    qint64 together = 0;
+    for (int i = 0; i < int(game.Scores.size()); ++i) {
+        const qint32 score = game.Scores[std::size_t(i)];
+        if (score < 0 || score > most)
+            return false;
+        if (i < game.numPlayers)
+            together += score;
+    }
+    return together <= most;
+}
+
 } // namespace
 
 QByteArray encodeSavedGame(const SavedGame& game)
@@ -106,13 +149,8 @@ std::optional<SavedGame> decodeSavedGame(const QByteArray& bytes)
         name = in.text();
     for (qint16& mark : game.JokerMark)
         mark = in.number<qint16>();
-    if (!in.ok() || game.Size < 0 || game.Size > 9 || game.numPlayers < 1 || game.numPlayers > 4)
+    if (!in.ok() || !holdsAGame(game))
         return std::nullopt;
-    // A row may not name cells beyond its own last column.
-    const BoardSize board = sizeRule(game.Size);
-    for (int r = 1; r <= board.rows; ++r)
-        if (LongToBin(game.RowBits[std::size_t(r)]).size() > board.cols)
-            return std::nullopt;
     return game;
 }
 

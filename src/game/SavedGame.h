@@ -14,7 +14,7 @@
 namespace tess {
 
 struct SavedGame {
-    qint16 Picture = 0;
+    qint16 Picture = 101; // the first built-in picture
     qint16 Album = 0;
     QString File;
     qint16 Time = 0;
@@ -29,9 +29,12 @@ struct SavedGame {
 QByteArray encodeSavedGame(const SavedGame& game);
 
 // The record of a file, or nothing when it is damaged or not a saved game:
-// too short, a text length that is negative or runs past the end, a Size
-// outside 0 to 9, a player count outside 1 to 4, or a row with more placed
-// columns than the board has.
+// too short, a text length that is negative or runs past the end, or a field
+// no game can hold: a Size outside 0 to 9, a player count outside 1 to 4, an
+// Album other than 0 or 1, a Picture outside 101 to 105, a Time other than 0
+// or 1, row bits beyond the board's columns or rows, joker marks other than 0
+// or 1 or beyond pieces div 10, a score below 0 or scores above what one game
+// of that size brings (rules::mostPoints).
 std::optional<SavedGame> decodeSavedGame(const QByteArray& bytes);
 
 // Where the saved game lives: beside the program, or in the per-user data

@@ -47,7 +47,7 @@ struct SharedState {
     qint16 GameLoaded = 0; // a flag: -1 once the start-up window has loaded the game window
     QString HSScore;
     qint16 HSCheck = 0;
-    qint16 PicFileIndex = 0;
+    qsizetype PicFileIndex = 0; // a folder may hold more files than an Integer counts; not stored
 
     // The two temporary files: the language table and the current song.
     QString LangFile;

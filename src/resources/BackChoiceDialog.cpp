@@ -1,5 +1,6 @@
 #include "resources/BackChoiceDialog.h"
 
+#include "errors/Checked.h"
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
 #include "game/Accessibility.h"
@@ -57,9 +58,7 @@ BackChoiceDialog::BackChoiceDialog(QWidget* parent)
 
 void BackChoiceDialog::frame(int index)
 {
-    if (index < 0 || index > 9)
-        raiseError(ErrSubscript, QStringLiteral("imgBack(%1)").arg(index));
-    const QRect image = imgBack[std::size_t(index)]->geometry();
+    const QRect image = at(imgBack, index, "imgBack")->geometry();
     for (std::size_t i = 0; i < imgBack.size(); ++i)
         imgBack[i]->setAccessibleDescription(int(i) == index ? QStringLiteral("\u2713") : QString());
     // Centred on the image: each half rounded down, as the classic shape was placed.

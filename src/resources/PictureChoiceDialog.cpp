@@ -1,5 +1,6 @@
 #include "resources/PictureChoiceDialog.h"
 
+#include "errors/Checked.h"
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
 #include "game/Accessibility.h"
@@ -15,6 +16,7 @@
 #include "util/Dialogs.h"
 #include "util/FileWrite.h"
 #include "util/Files.h"
+#include "util/Numbers.h"
 #include "util/Paths.h"
 
 #include <QAccessible>
@@ -135,13 +137,13 @@ void PictureChoiceDialog::Form_Load()
             const QString stored = readSetting(keys::File);
             for (qsizetype i = 0; i < File1.size(); ++i)
                 if (File1.at(i) == stored)
-                    s.PicFileIndex = qint16(i);
+                    s.PicFileIndex = i;
             if (s.PicFileIndex >= File1.size())
                 s.PicFileIndex = 0;
         });
         step([&] {
-            if (s.Picture == 0)
-                s.Picture = 101;
+            if (s.Picture < FirstBuiltInPicture || s.Picture > LastBuiltInPicture)
+                s.Picture = FirstBuiltInPicture;
             // A folder without pictures: the ring is the built-ins.
             if (s.Album == 1 && File1.isEmpty())
                 s.Album = 0;
@@ -170,12 +172,16 @@ void PictureChoiceDialog::showCandidate()
     const SharedState& s = shared();
     imgBild->setPicture(QImage(), -1);
     // A screen reader hears what the picture is: its file's name, or the built-in picture's title.
-    const bool builtIn = s.Album == 0 && s.Picture >= 101 && s.Picture <= 105;
-    imgBild->setAccessibleName(s.Album == 1 ? File1.value(s.PicFileIndex) : builtIn ? langText(qint16(s.Picture + 95)) : QString());
-    if (s.Album == 0)
-        imgBild->setPicture(LoadResPicture(qint16(s.Picture + 100)), -1);
-    else if (s.Album == 1)
-        imgBild->setPicture(LoadPicture(pictureFilePath(File1.value(s.PicFileIndex)), previewPixels()), -1);
+    const bool builtIn = s.Album == 0 && s.Picture >= FirstBuiltInPicture && s.Picture <= LastBuiltInPicture;
+    if (s.Album == 1) {
+        const QString& name = at(File1, s.PicFileIndex, "File1");
+        imgBild->setAccessibleName(name);
+        imgBild->setPicture(LoadPicture(pictureFilePath(name), previewPixels()), -1);
+    } else {
+        imgBild->setAccessibleName(builtIn ? langText(qint16(s.Picture + 95)) : QString());
+        if (s.Album == 0)
+            imgBild->setPicture(LoadResPicture(addInteger(s.Picture, 100)), -1);
+    }
 }
 
 void PictureChoiceDialog::decodeNextAhead()
@@ -320,7 +326,7 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
             decodeAhead(folder + added, largestBoardPixels());
             File1 = pictureFileNames();
             s.Album = 1;
-            s.PicFileIndex = qint16(std::max<qsizetype>(0, File1.indexOf(added)));
+            s.PicFileIndex = std::max<qsizetype>(0, File1.indexOf(added));
             showCandidate();
         });
     });

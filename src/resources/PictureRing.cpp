@@ -102,50 +102,62 @@ QString freePictureName(const QString& fileName)
     return name;
 }
 
+namespace {
+
+// A position outside the ring, from settings or a saved game, starts it anew.
+RingPosition inRing(RingPosition at, qsizetype files)
+{
+    const bool builtIn = at.Album == 0 && at.Picture >= FirstBuiltInPicture && at.Picture <= LastBuiltInPicture;
+    const bool file = at.Album == 1 && at.PicFileIndex >= 0 && at.PicFileIndex < files;
+    if (!builtIn && !file)
+        return {0, FirstBuiltInPicture, 0};
+    return at;
+}
+
+} // namespace
+
 RingPosition nextInRing(RingPosition at, qsizetype files)
 {
+    at = inRing(at, files);
     if (at.Album == 0) {
-        at.Picture = qint16(at.Picture + 1);
-        if (at.Picture >= 106) {
-            if (files > 0) {
-                at.Album = 1;
-                at.PicFileIndex = 0;
-                at.Picture = 105; // never a number no picture has
-            } else {
-                at.Picture = 101;
-            }
+        if (at.Picture < LastBuiltInPicture) {
+            ++at.Picture;
+        } else if (files > 0) {
+            at.Album = 1;
+            at.PicFileIndex = 0;
+            at.Picture = LastBuiltInPicture; // never a number no picture has
+        } else {
+            at.Picture = FirstBuiltInPicture;
         }
+    } else if (at.PicFileIndex < files - 1) {
+        ++at.PicFileIndex;
     } else {
-        at.PicFileIndex = qint16(at.PicFileIndex + 1);
-        if (at.PicFileIndex >= files) {
-            at.Album = 0;
-            at.Picture = 101;
-            at.PicFileIndex = qint16(std::max<qsizetype>(0, files - 1)); // the last file visited
-        }
+        at.Album = 0;
+        at.Picture = FirstBuiltInPicture;
+        at.PicFileIndex = files - 1; // the last file visited
     }
     return at;
 }
 
 RingPosition previousInRing(RingPosition at, qsizetype files)
 {
+    at = inRing(at, files);
     if (at.Album == 0) {
-        at.Picture = qint16(at.Picture - 1);
-        if (at.Picture <= 100) {
-            if (files > 0) {
-                at.Album = 1;
-                at.PicFileIndex = qint16(files - 1);
-                at.Picture = 101;
-            } else {
-                at.Picture = 105;
-            }
+        if (at.Picture > FirstBuiltInPicture) {
+            --at.Picture;
+        } else if (files > 0) {
+            at.Album = 1;
+            at.PicFileIndex = files - 1;
+            at.Picture = FirstBuiltInPicture;
+        } else {
+            at.Picture = LastBuiltInPicture;
         }
+    } else if (at.PicFileIndex > 0) {
+        --at.PicFileIndex;
     } else {
-        at.PicFileIndex = qint16(at.PicFileIndex - 1);
-        if (at.PicFileIndex < 0 || at.PicFileIndex >= files) {
-            at.Album = 0;
-            at.Picture = 105;
-            at.PicFileIndex = 0; // the last file visited
-        }
+        at.Album = 0;
+        at.Picture = LastBuiltInPicture;
+        at.PicFileIndex = 0; // the last file visited
     }
     return at;
 }

@@ -34,15 +34,20 @@ QString pictureFilePath(const QString& fileName);
 // control characters, at most 160 bytes), not hidden, never empty.
 QString freePictureName(const QString& fileName);
 
+// The built-in pictures' numbers (bitmaps 201 to 205).
+inline constexpr qint16 FirstBuiltInPicture = 101;
+inline constexpr qint16 LastBuiltInPicture = 105;
+
 struct RingPosition {
     qint16 Album = 0;
     qint16 Picture = 101;
-    qint16 PicFileIndex = 0;
+    qsizetype PicFileIndex = 0; // any number of files
 };
 
 // One step forward or back in a ring with `files` picture files. Leaving the
 // files for the built-ins keeps the index on the last file visited, so that
-// OK can remember it.
+// OK can remember it. A position the ring does not hold (a Picture outside
+// 101 to 105, an index beyond the files) steps to the ring's first picture.
 RingPosition nextInRing(RingPosition at, qsizetype files);
 RingPosition previousInRing(RingPosition at, qsizetype files);
 

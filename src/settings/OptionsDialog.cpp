@@ -1,5 +1,6 @@
 #include "settings/OptionsDialog.h"
 
+#include "errors/Checked.h"
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
 #include "language/Language.h"
@@ -134,11 +135,8 @@ void OptionsDialog::Form_Load()
     SharedState& s = shared();
     trapped("frmOpt", "Form_Load", [&](Steps& step) {
         step([&] {
-            for (int i = 0; i < s.numPlayers; ++i) {
-                if (i > 3)
-                    raiseError(ErrSubscript, QStringLiteral("txtSpieler(%1)").arg(i));
-                txtSpieler[std::size_t(i)]->setEnabled(true);
-            }
+            for (int i = 0; i < s.numPlayers; ++i)
+                at(txtSpieler, i, "txtSpieler")->setEnabled(true);
         });
         step([&] {
             for (std::size_t i = 0; i < txtSpieler.size(); ++i)
@@ -179,9 +177,7 @@ void OptionsDialog::Form_Load()
             optMusicLoop_Click(loop);
         });
         step([&] {
-            if (s.Rahmen < 0 || s.Rahmen > 1)
-                raiseError(ErrSubscript, QStringLiteral("optCol(%1)").arg(s.Rahmen));
-            optCol[std::size_t(s.Rahmen)]->setChecked(true);
+            at(optCol, s.Rahmen, "optCol")->setChecked(true);
             optCol_Click(s.Rahmen);
         });
     });
@@ -314,7 +310,7 @@ void OptionsDialog::txtSpieler_GotFocus(int index)
     trapped("frmOpt", "txtSpieler_GotFocus", [&](Steps& step) {
         step([&] {
             // After the click that gave the focus has placed the cursor.
-            QLineEdit* box = txtSpieler[std::size_t(index)];
+            QLineEdit* box = at(txtSpieler, index, "txtSpieler");
             QTimer::singleShot(0, box, [box] { box->selectAll(); });
         });
     });

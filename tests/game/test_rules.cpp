@@ -40,6 +40,14 @@ private Q_SLOTS:
         }
     }
 
+    void aGameBringsAtMostEveryPieceAtItsBest()
+    {
+        // 12 pieces: 120 each (the first try, the whole time bonus) and 2 x (11 + 10 + ... + 0).
+        QCOMPARE(mostPoints(12), 12 * 120 + 2 * 66);
+        QCOMPARE(mostPoints(12), 1572);
+        QCOMPARE(mostPoints(192), 59712); // 12 x 16: five digits, as the champions list keeps them
+    }
+
     void theTimeRunsOutAfterTenSeconds()
     {
         QCOMPARE(timeBarWidth(0, 1000), 0.0);

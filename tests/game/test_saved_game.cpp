@@ -336,6 +336,12 @@ private Q_SLOTS:
             bytes[at + 1] = char((value >> 8) & 0xff);
             return bytes;
         };
+        auto with32 = [&](int at, qint32 value) {
+            QByteArray bytes = good;
+            for (int b = 0; b < 4; ++b)
+                bytes[at + b] = char((value >> (8 * b)) & 0xff);
+            return bytes;
+        };
         const int fileLength = 4;     // the picture path's length field
         const int size = 6 + 2 + shared().File.size(); // after Picture, Album, File, Time
         const int players = size + 2 + 13 * 4;
@@ -351,6 +357,29 @@ private Q_SLOTS:
         wide[size + 2 + 4] = char(0x1f); // row 1 of four columns holds five: "11111"
         QTest::newRow("row wider than the board") << wide;
         QTest::newRow("unknown picture") << with16(0, 117);
+        // Fields no game of ours can hold (a 3 x 4 board, two players).
+        const int rows = size + 2;
+        const int scores = players + 2;
+        const int marks = int(good.size()) - 21 * 2;
+        // At the edges, a game can: the most points, a joker mark on piece 1, a full row.
+        QVERIFY(decodeSavedGame(with32(scores, 1572)));
+        QVERIFY(decodeSavedGame(with16(marks + 2, 1)));
+        QVERIFY(decodeSavedGame(with32(rows + 3 * 4, 15)));
+        QTest::newRow("picture 0 with a picture file") << with16(0, 0).replace(2, 2, QByteArray::fromHex("0100"));
+        QTest::newRow("album 2") << with16(2, 2);
+        QTest::newRow("time 5") << with16(size - 2, 5);
+        QTest::newRow("a score of 99990") << with32(scores, 99990);
+        QTest::newRow("a score above the board's most") << with32(scores + 4, 1573);
+        QTest::newRow("scores together above it") << with32(scores, 800).replace(scores + 4, 4, QByteArray::fromHex("20030000"));
+        QTest::newRow("a negative score") << with32(scores, -1);
+        QTest::newRow("a score of a player not in play") << with32(scores + 12, 99990);
+        QTest::newRow("row 0 holds cells") << with32(rows, 1);
+        QTest::newRow("row 4 of three holds cells") << with32(rows + 4 * 4, 1);
+        QTest::newRow("negative row bits") << with32(rows + 4, -1);
+        QTest::newRow("joker mark 2") << with16(marks + 2, 2);
+        QTest::newRow("joker mark -1") << with16(marks + 2, -1);
+        QTest::newRow("joker mark 0 set") << with16(marks, 1);
+        QTest::newRow("joker mark beyond pieces div 10") << with16(marks + 2 * 2, 1);
         QTest::newRow("not a saved game") << QByteArray("[Optionen]\r\nSize=1\r\n");
     }
 

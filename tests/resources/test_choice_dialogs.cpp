@@ -68,7 +68,7 @@ QString outsidePicture(const QString& name, QColor colour)
 struct Place {
     qint16 album;
     qint16 picture;
-    qint16 index;
+    qsizetype index;
 };
 
 Place place()
@@ -100,17 +100,17 @@ private Q_SLOTS:
         QCOMPARE(dialog.files(), (QStringList{"a.jpg", "B.GIF", "c.bmp"}));
         dialog.cmdNext_Click();
         QCOMPARE(place().album, qint16(1));
-        QCOMPARE(place().index, qint16(0));
+        QCOMPARE(place().index, qsizetype(0));
         QCOMPARE(place().picture, qint16(105)); // stays a number a picture has
         dialog.cmdNext_Click();
         dialog.cmdNext_Click();
-        QCOMPARE(place().index, qint16(2));
+        QCOMPARE(place().index, qsizetype(2));
         dialog.cmdNext_Click();
         QCOMPARE(place().album, qint16(0));
         QCOMPARE(place().picture, qint16(101));
         dialog.cmdPrev_Click(); // back to the last file
         QCOMPARE(place().album, qint16(1));
-        QCOMPARE(place().index, qint16(2));
+        QCOMPARE(place().index, qsizetype(2));
         QCOMPARE(effects.count(109), 5);
         // OK remembers the last file visited, even with a built-in picture chosen.
         dialog.cmdPrev_Click();
@@ -289,6 +289,34 @@ private Q_SLOTS:
         QCOMPARE(readSetting(keys::File), QStringLiteral("puzzle01.jpg")); // nothing to remember: the stored default stays
     }
 
+    void aRingOfFortyThousandFilesReachesItsLastAndWraps()
+    {
+        // Past 32767 files: an Integer index wrapped negative and named the folder itself.
+        QDir().mkpath(picsFolder());
+        for (int n = 1; n < 40000; ++n) {
+            QFile file(picsFolder() + QStringLiteral("/p%1.bmp").arg(n, 5, 10, QLatin1Char('0')));
+            QVERIFY(file.open(QIODevice::WriteOnly)); // never shown: empty will do
+        }
+        makePicture("p40000.bmp", Qt::blue);
+        saveSetting(keys::File, QStringLiteral("p40000.bmp"));
+        shared().Album = 1;
+        test::ScriptedReporter reporter;
+        PictureChoiceDialog dialog;
+        dialog.Form_Load();
+        QCOMPARE(reporter.reports.size(), 0);
+        QCOMPARE(place().index, qsizetype(39999));
+        QCOMPARE(dialog.imgBild->accessibleName(), QStringLiteral("p40000.bmp"));
+        dialog.cmdNext_Click(); // from the last file to the first built-in picture
+        QVERIFY(place().album == 0 && place().picture == 101);
+        dialog.cmdPrev_Click(); // and back to the last file
+        QVERIFY(place().album == 1 && place().index == 39999);
+        QCOMPARE(reporter.reports.size(), 0);
+        // Across the Integer's end; a place the ring does not hold starts it anew.
+        QCOMPARE(nextInRing({1, 105, 32767}, 40000).PicFileIndex, qsizetype(32768));
+        QCOMPARE(previousInRing({1, 105, 32768}, 40000).PicFileIndex, qsizetype(32767));
+        QCOMPARE(nextInRing({0, 32767, 0}, 40000).Picture, qint16(102));
+    }
+
     void aStoredFileNoLongerThereKeepsTheIndex()
     {
         makePicture("a.jpg", Qt::green);
@@ -297,11 +325,11 @@ private Q_SLOTS:
         shared().PicFileIndex = 1;
         PictureChoiceDialog dialog;
         dialog.Form_Load();
-        QCOMPARE(shared().PicFileIndex, qint16(1));
+        QCOMPARE(shared().PicFileIndex, qsizetype(1));
         saveSetting(keys::File, QStringLiteral("a.jpg"));
         PictureChoiceDialog again;
         again.Form_Load();
-        QCOMPARE(shared().PicFileIndex, qint16(0));
+        QCOMPARE(shared().PicFileIndex, qsizetype(0));
     }
 
     void aBrokenFileIsReportedAndTheGameKeepsAPicture()
