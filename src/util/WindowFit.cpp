@@ -201,7 +201,7 @@ private:
         static const char name[] = "_NET_FRAME_EXTENTS";
         const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
             xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr), &std::free);
-        extents_ = atom ? atom->atom : XCB_ATOM_NONE;
+        extents_ = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
 
     xcb_connection_t* connection_;
@@ -419,8 +419,9 @@ bool WindowFit::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::Resize:
         // A dialog fills in its texts as it shows and takes its final size
-        // only then: it stays centred on its window.
-        if (awaitingFrame(window))
+        // only then: it stays centred on its window. A size the player or
+        // the window system gives it (where no frame ever comes) is theirs.
+        if (awaitingFrame(window) && !event->spontaneous())
             placeWindow(window);
         if (onWayland())
             settleLater(window);
