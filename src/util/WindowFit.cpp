@@ -38,6 +38,16 @@ const char* const PlacedProperty = "tessaronPlaced";
 // manager gave it.
 const char* const AwaitingFrameProperty = "tessaronAwaitingFrame";
 const char* const AskedSizeProperty = "tessaronAskedSize";
+// Where the window's frame was last put, and how often since it was shown
+// (or framed anew) it was sent to its place.
+const char* const PutAtProperty = "tessaronPutAt";
+const char* const MovesAskedProperty = "tessaronMovesAsked";
+// Where the frame stood when it was last sent to its place.
+const char* const AskedFromProperty = "tessaronAskedFrom";
+// A look at the window is on its way.
+const char* const CheckPendingProperty = "tessaronCheckPending";
+// A window manager that keeps a window elsewhere is asked no more often.
+constexpr int MostMovesAsked = 8;
 const char* const FixedSizeProperty = "tessaronFixedSize";
 const char* const SettlingProperty = "tessaronSettling";
 const char* const UndoneAtProperty = "tessaronMaximizeUndoneAt";
@@ -123,6 +133,7 @@ QRect framePlace(const QWidget* window, const QSize& size, const QMargins& frame
 
 void moveFrameTo(QWidget* window, const QPoint& target)
 {
+    window->setProperty(PutAtProperty, target);
     // On X11 Qt takes a move() of a window not yet created as the frame's
     // place, but of one already created as the client's: the title bar would
     // then stand above the place meant.
@@ -136,6 +147,13 @@ void moveFrameTo(QWidget* window, const QPoint& target)
 bool awaitingFrame(const QWidget* window)
 {
     return window->isVisible() && window->property(AwaitingFrameProperty).toBool();
+}
+
+// Not moved since it was put in its place (by the player, say).
+bool standsWherePut(const QWidget* window)
+{
+    const QVariant putAt = window->property(PutAtProperty);
+    return putAt.isValid() && window->frameGeometry().topLeft() == putAt.toPoint();
 }
 
 // A window on screen: its client area and the frame around it.
@@ -234,11 +252,7 @@ void fitFramedWindow(QWidget* window)
     if (!framed)
         return; // no frame yet: the window manager's next word brings us back
     const QRect work = workArea(window);
-    if (work.contains(framed->outer())) {
-        window->setProperty(AwaitingFrameProperty, false);
-        return;
-    }
-    if (!isFixed(window)) {
+    if (!isFixed(window) && !work.contains(framed->outer())) {
         // Asked once: a window manager that keeps a larger size is not asked again and again.
         const QSize fitted = fittedClientSize(window->size(), work, framed->frame);
         if (fitted != window->size() && window->property(AskedSizeProperty).toSize() != fitted) {
@@ -247,20 +261,45 @@ void fitFramedWindow(QWidget* window)
             return; // placed once the window manager has given it the new size
         }
     }
-    const QRect placed = framePlace(window, framed->client.size(), framed->frame);
-    if (placed.topLeft() == framed->outer().topLeft()) {
-        // Larger than the work area: as far in as it goes, title bar on screen.
+    // Placed again with the real frame: centred, and whole in the work area
+    // as far as it can be (a window larger than the work area keeps its
+    // title bar on screen).
+    const QPoint target = framePlace(window, framed->client.size(), framed->frame).topLeft();
+    if (framed->outer().topLeft() == target) {
+        // Done once Qt knows it too: Qt sends its own idea of the place
+        // along with the window's next change of size.
+        if (window->frameGeometry().topLeft() == target)
+            window->setProperty(AwaitingFrameProperty, false);
+        return;
+    }
+    // Asked again only once the window manager has moved the window since
+    // (while it takes a new window in, it may put it back where it first
+    // stood), and not without end: one that keeps the window elsewhere wins.
+    if (window->property(AskedFromProperty).toPoint() == framed->outer().topLeft()
+        && window->property(PutAtProperty).toPoint() == target)
+        return;
+    const int movesAsked = window->property(MovesAskedProperty).toInt();
+    if (movesAsked >= MostMovesAsked) {
         window->setProperty(AwaitingFrameProperty, false);
         return;
     }
-    moveFrameTo(window, placed.topLeft());
+    window->setProperty(MovesAskedProperty, movesAsked + 1);
+    window->setProperty(AskedFromProperty, framed->outer().topLeft());
+    moveFrameTo(window, target);
 }
 
 // Looked at again once the events in hand are handled: Qt takes in what the
 // window system said before the window is measured.
 void fitFramedWindowSoon(QWidget* window)
 {
-    QMetaObject::invokeMethod(window, [window] { fitFramedWindow(window); }, Qt::QueuedConnection);
+    // Once for all the window system said in one go.
+    if (window->property(CheckPendingProperty).toBool())
+        return;
+    window->setProperty(CheckPendingProperty, true);
+    QMetaObject::invokeMethod(window, [window] {
+        window->setProperty(CheckPendingProperty, false);
+        fitFramedWindow(window);
+    }, Qt::QueuedConnection);
 }
 
 // The window manager's words about our windows, as they come: a frame put on
@@ -300,8 +339,11 @@ public:
             return false;
         // A new frame (a window manager that came late, another theme) is
         // fitted again whenever it comes; moves only while the frame is awaited.
-        if (newFrame && window->property(PlacedProperty).toBool())
+        if (newFrame && window->property(PlacedProperty).toBool()) {
             window->setProperty(AwaitingFrameProperty, true);
+            window->setProperty(MovesAskedProperty, 0);
+            window->setProperty(AskedFromProperty, QVariant());
+        }
         if (awaitingFrame(window))
             fitFramedWindowSoon(window);
         return false;
@@ -402,6 +444,8 @@ bool WindowFit::eventFilter(QObject* watched, QEvent* event)
         // itself.
         if (!onWayland()) {
             window->setProperty(AwaitingFrameProperty, true);
+            window->setProperty(MovesAskedProperty, 0);
+            window->setProperty(AskedFromProperty, QVariant());
             fitFramedWindowSoon(window);
         } else {
             settleLater(window);
@@ -415,16 +459,19 @@ bool WindowFit::eventFilter(QObject* watched, QEvent* event)
         // Where the window system tells the frame with a move (and where no
         // native events come, as offscreen).
         if (awaitingFrame(window))
-            fitFramedWindow(window);
+            fitFramedWindowSoon(window);
         break;
     case QEvent::Resize:
         // A dialog fills in its texts as it shows and takes its final size
-        // only then: it stays centred on its window. A size the player or
-        // the window system gives it (where no frame ever comes) is theirs.
-        if (awaitingFrame(window) && !event->spontaneous())
-            placeWindow(window);
-        if (onWayland())
+        // only then, perhaps after its frame came: it stays centred on its
+        // window, unless the player has moved it. A size the player or the
+        // window system gives it is theirs.
+        if (onWayland()) {
             settleLater(window);
+        } else if (window->isVisible() && !event->spontaneous() && (awaitingFrame(window) || standsWherePut(window))) {
+            placeWindow(window);
+            window->setProperty(AwaitingFrameProperty, true);
+        }
         break;
     case QEvent::LayoutRequest:
     case QEvent::WindowStateChange:
