@@ -37,17 +37,16 @@ const char* const PlacedProperty = "tessaronPlaced";
 // Shown, and not yet seen whole inside the work area in the frame the window
 // manager gave it.
 const char* const AwaitingFrameProperty = "tessaronAwaitingFrame";
-const char* const AskedSizeProperty = "tessaronAskedSize";
-// Where the window's frame was last put, and how often since it was shown
-// (or framed anew) it was sent to its place.
+// Where the window's frame was last put.
 const char* const PutAtProperty = "tessaronPutAt";
-const char* const MovesAskedProperty = "tessaronMovesAsked";
-// Where the frame stood when it was last sent to its place.
+// How often, since the window showed (or was framed anew), the window
+// manager was asked to move or resize it, and where the frame stood then.
+const char* const TimesAskedProperty = "tessaronTimesAsked";
 const char* const AskedFromProperty = "tessaronAskedFrom";
 // A look at the window is on its way.
 const char* const CheckPendingProperty = "tessaronCheckPending";
-// A window manager that keeps a window elsewhere is asked no more often.
-constexpr int MostMovesAsked = 8;
+// A window manager that keeps a window otherwise is asked no more often.
+constexpr int MostTimesAsked = 8;
 const char* const FixedSizeProperty = "tessaronFixedSize";
 const char* const SettlingProperty = "tessaronSettling";
 const char* const UndoneAtProperty = "tessaronMaximizeUndoneAt";
@@ -237,6 +236,24 @@ std::optional<Framed> framedWindow(const QWidget* window)
     return std::nullopt;
 }
 
+enum class Ask { Now, Wait, Never };
+
+// Whether the window manager is asked to move or resize a window standing at
+// `standing` (its frame): again only once it has changed the window since it
+// was last asked (while it takes a new window in, it may put it back as it
+// first stood), and not without end: one that keeps the window otherwise wins.
+Ask askWindowManager(QWidget* window, const QRect& standing)
+{
+    if (window->property(AskedFromProperty).toRect() == standing)
+        return Ask::Wait;
+    const int asked = window->property(TimesAskedProperty).toInt();
+    if (asked >= MostTimesAsked)
+        return Ask::Never;
+    window->setProperty(TimesAskedProperty, asked + 1);
+    window->setProperty(AskedFromProperty, standing);
+    return Ask::Now;
+}
+
 // Called whenever the window manager may have framed, moved or resized a
 // window that waits for its frame: one larger than expected, or one that went
 // elsewhere than asked, is brought back whole into the work area. The wait
@@ -252,40 +269,34 @@ void fitFramedWindow(QWidget* window)
     if (!framed)
         return; // no frame yet: the window manager's next word brings us back
     const QRect work = workArea(window);
-    if (!isFixed(window) && !work.contains(framed->outer())) {
-        // Asked once: a window manager that keeps a larger size is not asked again and again.
-        const QSize fitted = fittedClientSize(window->size(), work, framed->frame);
-        if (fitted != window->size() && window->property(AskedSizeProperty).toSize() != fitted) {
-            window->setProperty(AskedSizeProperty, fitted);
-            window->resize(fitted);
-            return; // placed once the window manager has given it the new size
+    const QRect standing = framed->outer();
+    if (!isFixed(window) && !work.contains(standing)) {
+        const QSize fitted = fittedClientSize(framed->client.size(), work, framed->frame);
+        if (fitted != framed->client.size()) {
+            const Ask ask = askWindowManager(window, standing);
+            if (ask == Ask::Now)
+                window->resize(fitted); // placed once the window manager has given it the new size
+            else if (ask == Ask::Never)
+                window->setProperty(AwaitingFrameProperty, false);
+            return;
         }
     }
     // Placed again with the real frame: centred, and whole in the work area
     // as far as it can be (a window larger than the work area keeps its
     // title bar on screen).
     const QPoint target = framePlace(window, framed->client.size(), framed->frame).topLeft();
-    if (framed->outer().topLeft() == target) {
+    if (standing.topLeft() == target) {
         // Done once Qt knows it too: Qt sends its own idea of the place
         // along with the window's next change of size.
         if (window->frameGeometry().topLeft() == target)
             window->setProperty(AwaitingFrameProperty, false);
         return;
     }
-    // Asked again only once the window manager has moved the window since
-    // (while it takes a new window in, it may put it back where it first
-    // stood), and not without end: one that keeps the window elsewhere wins.
-    if (window->property(AskedFromProperty).toPoint() == framed->outer().topLeft()
-        && window->property(PutAtProperty).toPoint() == target)
-        return;
-    const int movesAsked = window->property(MovesAskedProperty).toInt();
-    if (movesAsked >= MostMovesAsked) {
+    const Ask ask = askWindowManager(window, standing);
+    if (ask == Ask::Now)
+        moveFrameTo(window, target);
+    else if (ask == Ask::Never)
         window->setProperty(AwaitingFrameProperty, false);
-        return;
-    }
-    window->setProperty(MovesAskedProperty, movesAsked + 1);
-    window->setProperty(AskedFromProperty, framed->outer().topLeft());
-    moveFrameTo(window, target);
 }
 
 // Looked at again once the events in hand are handled: Qt takes in what the
@@ -341,7 +352,7 @@ public:
         // fitted again whenever it comes; moves only while the frame is awaited.
         if (newFrame && window->property(PlacedProperty).toBool()) {
             window->setProperty(AwaitingFrameProperty, true);
-            window->setProperty(MovesAskedProperty, 0);
+            window->setProperty(TimesAskedProperty, 0);
             window->setProperty(AskedFromProperty, QVariant());
         }
         if (awaitingFrame(window))
@@ -444,7 +455,7 @@ bool WindowFit::eventFilter(QObject* watched, QEvent* event)
         // itself.
         if (!onWayland()) {
             window->setProperty(AwaitingFrameProperty, true);
-            window->setProperty(MovesAskedProperty, 0);
+            window->setProperty(TimesAskedProperty, 0);
             window->setProperty(AskedFromProperty, QVariant());
             fitFramedWindowSoon(window);
         } else {
