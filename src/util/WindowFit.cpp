@@ -40,9 +40,9 @@ const char* const AwaitingFrameProperty = "tessaronAwaitingFrame";
 // Where the window's frame was last put.
 const char* const PutAtProperty = "tessaronPutAt";
 // How often, since the window showed (or was framed anew), the window
-// manager was asked to move or resize it, and where the frame stood then.
+// manager was asked to move or resize it, and whether it has yet to answer.
 const char* const TimesAskedProperty = "tessaronTimesAsked";
-const char* const AskedFromProperty = "tessaronAskedFrom";
+const char* const AnswerPendingProperty = "tessaronAnswerPending";
 // A look at the window is on its way.
 const char* const CheckPendingProperty = "tessaronCheckPending";
 // A window manager that keeps a window otherwise is asked no more often.
@@ -238,19 +238,20 @@ std::optional<Framed> framedWindow(const QWidget* window)
 
 enum class Ask { Now, Wait, Never };
 
-// Whether the window manager is asked to move or resize a window standing at
-// `standing` (its frame): again only once it has changed the window since it
-// was last asked (while it takes a new window in, it may put it back as it
-// first stood), and not without end: one that keeps the window otherwise wins.
-Ask askWindowManager(QWidget* window, const QRect& standing)
+// Whether the window manager is asked now to move or resize a window: once
+// it has answered the last request (with the window's new place or size, or
+// with the one it keeps), and not without end: one that keeps the window
+// otherwise wins. While it takes a new window in, it may put it back as it
+// first stood, and is then asked again.
+Ask askWindowManager(QWidget* window)
 {
-    if (window->property(AskedFromProperty).toRect() == standing)
+    if (window->property(AnswerPendingProperty).toBool())
         return Ask::Wait;
     const int asked = window->property(TimesAskedProperty).toInt();
     if (asked >= MostTimesAsked)
         return Ask::Never;
     window->setProperty(TimesAskedProperty, asked + 1);
-    window->setProperty(AskedFromProperty, standing);
+    window->setProperty(AnswerPendingProperty, true);
     return Ask::Now;
 }
 
@@ -273,7 +274,7 @@ void fitFramedWindow(QWidget* window)
     if (!isFixed(window) && !work.contains(standing)) {
         const QSize fitted = fittedClientSize(framed->client.size(), work, framed->frame);
         if (fitted != framed->client.size()) {
-            const Ask ask = askWindowManager(window, standing);
+            const Ask ask = askWindowManager(window);
             if (ask == Ask::Now)
                 window->resize(fitted); // placed once the window manager has given it the new size
             else if (ask == Ask::Never)
@@ -292,7 +293,7 @@ void fitFramedWindow(QWidget* window)
             window->setProperty(AwaitingFrameProperty, false);
         return;
     }
-    const Ask ask = askWindowManager(window, standing);
+    const Ask ask = askWindowManager(window);
     if (ask == Ask::Now)
         moveFrameTo(window, target);
     else if (ask == Ask::Never)
@@ -324,6 +325,7 @@ public:
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         xcb_window_t id = XCB_WINDOW_NONE;
         bool newFrame = false;
+        bool answer = false; // the window manager's answer to a move or resize
         switch (event->response_type & 0x7f) {
         case XCB_PROPERTY_NOTIFY: {
             const auto* property = reinterpret_cast<const xcb_property_notify_event_t*>(event);
@@ -339,6 +341,7 @@ public:
             break;
         case XCB_CONFIGURE_NOTIFY:
             id = reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window;
+            answer = true;
             break;
         default:
             break;
@@ -353,8 +356,10 @@ public:
         if (newFrame && window->property(PlacedProperty).toBool()) {
             window->setProperty(AwaitingFrameProperty, true);
             window->setProperty(TimesAskedProperty, 0);
-            window->setProperty(AskedFromProperty, QVariant());
+            window->setProperty(AnswerPendingProperty, false);
         }
+        if (answer)
+            window->setProperty(AnswerPendingProperty, false);
         if (awaitingFrame(window))
             fitFramedWindowSoon(window);
         return false;
@@ -456,7 +461,7 @@ bool WindowFit::eventFilter(QObject* watched, QEvent* event)
         if (!onWayland()) {
             window->setProperty(AwaitingFrameProperty, true);
             window->setProperty(TimesAskedProperty, 0);
-            window->setProperty(AskedFromProperty, QVariant());
+            window->setProperty(AnswerPendingProperty, false);
             fitFramedWindowSoon(window);
         } else {
             settleLater(window);
@@ -469,10 +474,14 @@ bool WindowFit::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Move:
         // Where the window system tells the frame with a move (and where no
         // native events come, as offscreen).
+        if (event->spontaneous())
+            window->setProperty(AnswerPendingProperty, false);
         if (awaitingFrame(window))
             fitFramedWindowSoon(window);
         break;
     case QEvent::Resize:
+        if (event->spontaneous())
+            window->setProperty(AnswerPendingProperty, false);
         // A dialog fills in its texts as it shows and takes its final size
         // only then, perhaps after its frame came: it stays centred on its
         // window, unless the player has moved it. A size the player or the

@@ -113,6 +113,11 @@ sleep 3
 running "after the message box"
 
 e2e_start_wm
+# The window manager passes on a close request once it has taken the window in.
+for _ in $(seq 1 100); do
+  xwininfo -children -id "$window" | grep -q 'Parent window id: .*(the root window)' || break
+  sleep 0.1
+done
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"
 [ ! -f "$E2E_PROGRAM_DIR/tessaron.EPT" ] || { cat "$E2E_PROGRAM_DIR/tessaron.EPT"; e2e_fail "an error was logged"; }
