@@ -37,8 +37,9 @@ QSize fittedClientSize(const QSize& wanted, const QRect& work, const QMargins& f
 void placeWindow(QWidget* window);
 
 // Watches every top-level window of the program: places each when it first
-// shows, shrinks one too large for the work area, and keeps fixed-size
-// windows whole on Wayland (see WindowFit.cpp). Installed once, by main.
+// shows, fits it again whenever the window manager frames it (shrinking one
+// too large for the work area), and keeps fixed-size windows whole on
+// Wayland (see WindowFit.cpp). Installed once, by main.
 class WindowFit : public QObject {
 public:
     static void install();

@@ -41,11 +41,11 @@ running() {
 }
 title_height() { xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d , | awk '{ print $3 + 0 }'; }
 # settled WINDOW: its frame (e2e_frame) once the window manager has framed it
-# and it holds still; within about 4 s, for the program has two seconds to
-# move a window inside the work area, and a busy machine is slower.
+# and it holds still inside the work area (the program moves it there as the
+# frame comes); up to about 10 s, for a busy machine is slow.
 settled() {
   local last="" now x y w h
-  for _ in $(seq 1 40); do
+  for _ in $(seq 1 100); do
     if xprop -id "$1" _NET_FRAME_EXTENTS | grep -q =; then
       now=$(e2e_frame "$1")
       read -r x y w h <<< "$now"
