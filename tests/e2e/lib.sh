@@ -107,7 +107,8 @@ e2e_close_window() {
 e2e_game_window() {
   local candidate width by_process=()
   [ -n "${1:-}" ] && by_process=(--all --pid "$1")
-  for _ in $(seq 1 100); do
+  # Up to 30 s: the sanitizer build starts slowly on a busy machine.
+  for _ in $(seq 1 300); do
     for candidate in $(xdotool search "${by_process[@]}" --onlyvisible --name '^Tessaron$' 2>/dev/null); do
       width=$(xdotool getwindowgeometry "$candidate" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
       if [ "${width:-0}" -gt 800 ]; then
