@@ -43,17 +43,7 @@ help=$(e2e_window_named 'Tessaron Help') || e2e_fail "the help menu did not open
 # The window manager comes late: longer after the windows showed than the
 # fitting ever waited for a frame.
 sleep 3
-cat > "$E2E_ROOT/tall.xml" <<'XML'
-<?xml version="1.0" encoding="UTF-8"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <theme>
-    <name>Clearlooks</name>
-    <titleLayout>NLIMC</titleLayout>
-    <font place="ActiveWindow"><name>sans</name><size>20</size><weight>bold</weight></font>
-    <font place="InactiveWindow"><name>sans</name><size>20</size><weight>bold</weight></font>
-  </theme>
-</openbox_config>
-XML
+e2e_tall_titlebars "$E2E_ROOT/tall.xml"
 e2e_start_wm --config-file "$E2E_ROOT/tall.xml"
 framed_inside "$help" "help window"
 framed_inside "$window" "game window"

@@ -147,17 +147,7 @@ e2e_wait_for_end "$pid"
 
 # A theme with a large title font: the frame is only known once the window
 # shows, and the window must still fit with it.
-cat > "$E2E_ROOT/tall.xml" <<'XML'
-<?xml version="1.0" encoding="UTF-8"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <theme>
-    <name>Clearlooks</name>
-    <titleLayout>NLIMC</titleLayout>
-    <font place="ActiveWindow"><name>sans</name><size>20</size><weight>bold</weight></font>
-    <font place="InactiveWindow"><name>sans</name><size>20</size><weight>bold</weight></font>
-  </theme>
-</openbox_config>
-XML
+e2e_tall_titlebars "$E2E_ROOT/tall.xml"
 { kill "$E2E_WM_PID"; wait "$E2E_WM_PID"; } 2>/dev/null || true
 e2e_start_wm --config-file "$E2E_ROOT/tall.xml"
 work_area_set

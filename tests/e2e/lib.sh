@@ -77,6 +77,22 @@ e2e_start_wm() {
   e2e_fail "the window manager did not start"
 }
 
+# e2e_tall_titlebars FILE: writes an openbox configuration whose title bars
+# are tall (a large title font), for e2e_start_wm --config-file FILE.
+e2e_tall_titlebars() {
+  cat > "$1" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <theme>
+    <name>Clearlooks</name>
+    <titleLayout>NLIMC</titleLayout>
+    <font place="ActiveWindow"><name>sans</name><size>20</size><weight>bold</weight></font>
+    <font place="InactiveWindow"><name>sans</name><size>20</size><weight>bold</weight></font>
+  </theme>
+</openbox_config>
+XML
+}
+
 # Copies the program with its picture folder into this run's own program folder.
 e2e_copy_program() {
   local program=$1
