@@ -6,16 +6,21 @@
 #include "errors/Trap.h"
 #include "game/PuzzleWindow.h"
 #include "language/StartupWindow.h"
+#include "resources/PictureCache.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "sound/AudioDevice.h"
+#include "util/FileWrite.h"
+#include "util/Paths.h"
 #include "util/StartTrace.h"
 #include "util/WindowFit.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
+#include <QTimer>
 
 #include <fontconfig/fontconfig.h>
 
@@ -79,6 +84,12 @@ int main(int argc, char* argv[])
     startup.Form_Load();
     // Every setting has been read: the player hears of those reset, over the game window.
     tess::tellOfResetSettings();
+    // Temporary files of writes that a crash cut short go once the game is up.
+    QTimer::singleShot(2000, &app, [] {
+        for (const QString& folder : {QFileInfo(tess::settingsFilePath()).absolutePath(), tess::writableFolder(),
+                                      tess::pictureCacheFolder(), tess::playerPicturesFolder()})
+            tess::sweepLeftoverTemporaryFiles(folder);
+    });
 
     const int result = QApplication::exec();
     tess::finishDecodingAhead();

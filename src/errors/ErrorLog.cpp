@@ -1,9 +1,17 @@
 #include "errors/ErrorLog.h"
 
+#include "util/FileLock.h"
 #include "util/FileWrite.h"
 #include "util/Files.h"
 
+#include <QFile>
+
+#include <algorithm>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tess {
 
@@ -11,6 +19,28 @@ namespace {
 
 // Every report starts with its separator line and title.
 const QByteArray ReportStart = QByteArray(70, '-') + "\r\nF E H L E R P R O T O K O L L";
+
+// The last `bytes` of a regular file.
+FileContent readTail(const QString& path, qint64 bytes)
+{
+    FileContent content;
+    content.result = FileRead::Unreadable;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return content;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        const qint64 from = std::max<qint64>(0, info.st_size - bytes);
+        content.bytes.resize(qsizetype(info.st_size - from));
+        const ssize_t n = ::pread(fd, content.bytes.data(), std::size_t(content.bytes.size()), from);
+        if (n >= 0) {
+            content.bytes.resize(n);
+            content.result = FileRead::Ok;
+        }
+    }
+    ::close(fd);
+    return content;
+}
 
 bool isPowerOfTwo(int n)
 {
@@ -56,7 +86,16 @@ bool ErrorLog::add(const QString& report, const QString& identity)
 
 bool ErrorLog::write(const QByteArray& report)
 {
+    // Another running copy may add its report at the same moment.
+    const FileLock lock(path_);
+    if (!lock.mayWrite()) {
+        tellWriteFailed(path_);
+        return false;
+    }
     FileContent content = readRegularFile(path_, 2 * MaxBytes, Links::Refused);
+    // An older version's log may be larger: its newest reports are kept.
+    if (content.result == FileRead::TooLarge)
+        content = readTail(path_, MaxBytes);
     // A log that is there but cannot be read is the player's to look at: left alone.
     if (content.result == FileRead::Unreadable || content.result == FileRead::NotAFile) {
         tellWriteFailed(path_);

@@ -1,16 +1,16 @@
 #include "resources/PictureCache.h"
 
+#include "errors/RunTimeError.h"
 #include "resources/Pictures.h"
 #include "util/FileWrite.h"
 #include "util/Files.h"
 
 #include <QBuffer>
-#include <QImageReader>
-
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QStandardPaths>
 
 namespace tess {
@@ -22,13 +22,17 @@ constexpr qint64 WorthKeeping = 1024 * 1024;
 constexpr int MostCopies = 300;
 constexpr qint64 MaxCopyBytes = 16 * 1024 * 1024;
 
-QString cacheFolder()
+} // namespace
+
+QString pictureCacheFolder()
 {
     QString base = qEnvironmentVariable("XDG_CACHE_HOME");
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.cache");
     return base + QStringLiteral("/Tessaron/pictures/");
 }
+
+namespace {
 
 // Named by the file, its size and time, and the size shown: a changed file
 // or another screen finds no copy and makes a new one.
@@ -43,7 +47,7 @@ QString copyPath(const QString& path, const QSize& shownAt)
                             .arg(file.lastModified().toMSecsSinceEpoch())
                             .arg(shownAt.width())
                             .arg(shownAt.height());
-    return cacheFolder() + QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex())
+    return pictureCacheFolder() + QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex())
         + QStringLiteral(".jpg");
 }
 
@@ -76,10 +80,14 @@ std::optional<QImage> cachedPicture(const QString& path, const QSize& shownAt)
     const QSize stored = reader.size();
     if (!stored.isValid() || stored.isEmpty() || shownFrom(stored, shownAt) != stored)
         return std::nullopt;
-    QImage picture = reader.read();
-    if (picture.isNull() || picture.size() != stored)
-        return std::nullopt;
-    return picture;
+    // Within the limits of every picture (a planted copy may hold a thousand scans).
+    try {
+        QImage picture = decodePicture(content.bytes, copy);
+        if (picture.size() == stored)
+            return picture;
+    } catch (const RunTimeError&) {
+    }
+    return std::nullopt;
 }
 
 void keepCachedPicture(const QString& path, const QSize& shownAt, qint64 fileBytes, const QImage& picture)
@@ -87,7 +95,7 @@ void keepCachedPicture(const QString& path, const QSize& shownAt, qint64 fileByt
     if (shownAt.isEmpty() || fileBytes < WorthKeeping || picture.isNull() || picture.hasAlphaChannel())
         return;
     const QString copy = copyPath(path, shownAt);
-    if (copy.isEmpty() || !QDir().mkpath(cacheFolder()))
+    if (copy.isEmpty() || !QDir().mkpath(pictureCacheFolder()))
         return;
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -96,10 +104,11 @@ void keepCachedPicture(const QString& path, const QSize& shownAt, qint64 fileByt
     // Written whole or not at all (another copy of the game may read it), and
     // never through a link planted at its name.
     if (replaceFileWhole(copy, bytes) != 0) {
-        tellWriteFailed(copy);
+        // Told once for the whole folder, however many pictures follow.
+        tellWriteFailed(pictureCacheFolder());
         return;
     }
-    pruneOldest(cacheFolder());
+    pruneOldest(pictureCacheFolder());
 }
 
 } // namespace tess

@@ -12,6 +12,9 @@
 
 namespace tess {
 
+// The folder of the copies, ending with "/".
+QString pictureCacheFolder();
+
 // The copy of the picture file at `path` kept for `shownAt`, if there is one
 // and the file has not changed since (same size and time).
 std::optional<QImage> cachedPicture(const QString& path, const QSize& shownAt);

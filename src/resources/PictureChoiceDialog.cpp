@@ -170,6 +170,8 @@ QSize PictureChoiceDialog::previewPixels() const
 void PictureChoiceDialog::showCandidate()
 {
     const SharedState& s = shared();
+    // A picture decodes while the window goes on: no drop is taken meanwhile.
+    const QScopedValueRollback<bool> busy(adding_, true);
     imgBild->setPicture(QImage(), -1);
     // A screen reader hears what the picture is: its file's name, or the built-in picture's title.
     const bool builtIn = s.Album == 0 && s.Picture >= FirstBuiltInPicture && s.Picture <= LastBuiltInPicture;

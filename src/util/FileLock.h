@@ -1,17 +1,14 @@
 #pragma once
 // A lock that several running copies of the game take before they change a
-// file they share (the settings, the champions list): each copy reads the
-// file as it stands, changes its own keys and replaces it, one at a time, so
-// no copy writes over another's change. The lock is the file "<path>.lock";
-// one left by a copy that no longer runs is taken over at once. Taking it
-// again in the same copy while it is held (a write inside a longer change)
-// is granted at once.
+// file they share (the settings, the champions list, the error log): each
+// copy reads the file as it stands, changes its own part and replaces it, one
+// at a time, so no copy writes over another's change. The lock is the file
+// "<path>.lock" held with flock(): the kernel lets go of it when its copy
+// ends however it ends, so a lock is never stale, whatever the file holds.
+// Taking it again in the same copy while it is held (a write inside a longer
+// change) is granted at once.
 
 #include <QString>
-
-#include <memory>
-
-class QLockFile;
 
 namespace tess {
 
@@ -35,7 +32,7 @@ public:
 
 private:
     QString key_;
-    std::unique_ptr<QLockFile> lock_;
+    int fd_ = -1;
     State state_ = State::Busy;
     bool counted_ = false;
 };

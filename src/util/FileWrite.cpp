@@ -3,6 +3,8 @@
 #include "errors/RunTimeError.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QMutex>
 #include <QSet>
@@ -21,11 +23,38 @@ namespace tess {
 
 namespace {
 
+constexpr const char* TemporaryMark = ".tmp-";
+
+// Hidden beside the file, and known for what it is should a crash leave it:
+// ".<name>.tmp-XXXXXX".
+QByteArray temporaryName(const QByteArray& target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    return target.left(slash + 1) + '.' + target.mid(slash + 1) + TemporaryMark + "XXXXXX";
+}
+
+// The process's umask, read without changing it (umask() would, for a moment,
+// for every thread).
+mode_t creationMask()
+{
+    static const mode_t mask = [] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("Umask:"))
+                    return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+            }
+        }
+        return mode_t(022);
+    }();
+    return mask;
+}
+
 // Closes the descriptor and removes the temporary file unless it was taken.
 class TemporaryFile {
 public:
     explicit TemporaryFile(const QByteArray& target)
-        : name_(target + ".XXXXXX")
+        : name_(temporaryName(target))
     {
         // mkostemp creates with O_EXCL: a link planted at the name is never followed.
         fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
@@ -60,8 +89,8 @@ public:
             written += n;
         }
         struct stat old {};
-        if (::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode))
-            ::fchmod(fd_, old.st_mode & 07777);
+        const bool replacing = ::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
+        ::fchmod(fd_, replacing ? old.st_mode & 07777 : 0666 & ~creationMask());
         if (::fsync(fd_) != 0)
             return fail(errno);
         struct stat now {};
@@ -116,10 +145,10 @@ int writeWhole(const QString& path, const QByteArray& bytes, Replace replace)
     if (path.isEmpty() || path.contains(QChar(u'\0')) || path.endsWith(u'/'))
         return ENOENT;
     const QByteArray target = QFile::encodeName(path);
-    // A file the player made read-only stays as it is.
+    // A file the player made read-only stays as it is, also for root.
     struct stat old {};
-    if (::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) && ::access(target.constData(), W_OK) != 0)
-        return errno;
+    if (::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode) && (old.st_mode & 0222) == 0)
+        return EACCES;
     TemporaryFile temporary(target);
     if (!temporary.opened())
         return temporary.error();
@@ -204,6 +233,19 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes)
     const int error = replaceFileWhole(path, bytes);
     if (error != 0)
         raiseError(writeErrorNumber(error), path);
+}
+
+void sweepLeftoverTemporaryFiles(const QString& folder)
+{
+    // Older than any write takes: another copy may be writing one right now.
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-600);
+    const QDir dir(folder);
+    const QFileInfoList found = dir.entryInfoList({QStringLiteral(".*") + QLatin1String(TemporaryMark) + QStringLiteral("??????")},
+                                                  QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QFileInfo& file : found) {
+        if (file.lastModified() < before)
+            QFile::remove(file.absoluteFilePath());
+    }
 }
 
 void tellWriteFailed(const QString& path)

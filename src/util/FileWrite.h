@@ -14,7 +14,8 @@ namespace tess {
 
 // Replaces (or creates) the file. Returns 0 when the new content is whole on
 // the disk, else the errno of the step that failed; the temporary file is gone.
-// A file that may not be written (made read-only) is not replaced: EACCES.
+// A file that may not be written (made read-only) is not replaced: EACCES. A
+// new file gets the usual permissions (0666 less the umask).
 int replaceFileWhole(const QString& path, const QByteArray& bytes);
 
 // Creates the file under a name nobody has: EEXIST when the name is taken
@@ -27,6 +28,10 @@ int writeErrorNumber(int error);
 
 // replaceFileWhole that raises the run-time error of a failure.
 void writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+// Removes from `folder` the temporary files of writes that a crash or a kill
+// cut short (".<name>.tmp-XXXXXX", older than ten minutes).
+void sweepLeftoverTemporaryFiles(const QString& folder);
 
 // Tells the player, once a run for each file, that it could not be written.
 // Safe from any thread: the notice runs on the main thread. Files that fail

@@ -208,6 +208,22 @@ private Q_SLOTS:
         QVERIFY(grown.startsWith(report.left(80)));
         const QByteArray last = ErrorLog::appended(grown, QByteArray(5000, 'y'), {}, 1000);
         QCOMPARE(last, QByteArray(1000, 'y')); // one report larger than the limit keeps its end
+
+        // An older version's log of 3 MB keeps its newest reports.
+        const QString path = test::tempFolder() + "/old.EPT";
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 3 * 1024 * 1024 / report.size(); ++i)
+            old.write(report);
+        old.write(QByteArray(70, '-') + "\r\nF E H L E R P R O T O K O L L newest\r\n\r\n");
+        old.close();
+        ErrorLog older(path);
+        QVERIFY(older.add("the next report\r\n", "next"));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        const QByteArray kept = old.readAll();
+        QVERIFY(kept.size() <= ErrorLog::MaxBytes && kept.size() > ErrorLog::MaxBytes / 2);
+        QVERIFY(kept.startsWith(QByteArray(70, '-') + "\r\nF E H L E R"));
+        QVERIFY(kept.endsWith("newest\r\n\r\nthe next report\r\n"));
     }
 
     void theLogMovesToTheDataFolderWhenTheProgramFolderIsGone()

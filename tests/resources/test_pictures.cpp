@@ -9,7 +9,10 @@
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
+#include "resources/PictureCache.h"
 #include "support/Errors.h"
+#include "support/SmallDisk.h"
+#include "util/FileWrite.h"
 #include "support/TestEnvironment.h"
 #include "util/Paths.h"
 
@@ -371,6 +374,24 @@ private Q_SLOTS:
         // A small picture is not worth a copy.
         LoadPicture(saved(pattern(300, 200), "small.jpg", "JPG"), QSize(150, 100));
         QCOMPARE(QDir(folder).entryList({"*.jpg"}, QDir::Files).size(), 3);
+    }
+
+    void aFullCacheIsToldOnceForAllItsPictures()
+    {
+        test::SmallDisk disk(pictureCacheFolder(), 64);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.reason()));
+        disk.fill();
+        QStringList told;
+        setWriteFailureNotice([&told](const QString& path) { told << path; });
+        const QString large = test::writeTempFile("large.jpg", QByteArray(1100 * 1024, 'x'));
+        QImage small(40, 30, QImage::Format_RGB32);
+        small.fill(Qt::blue);
+        for (int width = 400; width < 900; width += 100)
+            keepCachedPicture(large, QSize(width, width * 3 / 4), 1100 * 1024, small);
+        QTRY_COMPARE(told, QStringList{pictureCacheFolder()});
+        QCOMPARE(QDir(pictureCacheFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{".filler"});
+        setWriteFailureNotice(nullptr);
     }
 
     void aPictureIsDecodedWhileTheWindowThreadGoesOn()

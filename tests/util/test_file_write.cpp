@@ -16,6 +16,11 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace tess;
 
 namespace {
@@ -113,13 +118,24 @@ private Q_SLOTS:
         QCOMPARE(filesIn(folder), (QStringList{"copy.jpg", "dangling.jpg", "new.jpg", "other.jpg"}));
     }
 
-    void theOldFilesPermissionsStay()
+    void permissionsAreKeptAndAReadOnlyFileStays()
     {
         const QString path = test::dataFolder() + "/Tessaron.hsc";
         writeRaw(path, "old");
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         QCOMPARE(replaceFileWhole(path, "new"), 0);
         QCOMPARE(QFile::permissions(path) & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        // A new file as any program makes it: 0666 less the umask.
+        const mode_t mask = ::umask(022);
+        QCOMPARE(replaceFileWhole(test::dataFolder() + "/new.qdr", "new"), 0);
+        ::umask(mask);
+        struct stat made {};
+        QCOMPARE(::stat(QFile::encodeName(test::dataFolder() + "/new.qdr").constData(), &made), 0);
+        QCOMPARE(made.st_mode & 0777, mode_t(0644));
+        // Made read-only by the player: not replaced, also when the game runs as root.
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+        QCOMPARE(replaceFileWhole(path, "newer"), EACCES);
+        QCOMPARE(readRaw(path), QByteArray("new"));
     }
 
     void eachFileThatFailedIsToldOnce()
@@ -149,6 +165,36 @@ private Q_SLOTS:
         FileLock elsewhere(test::rootFolder() + "/no such folder/Tessaron.ini", 0);
         QCOMPARE(elsewhere.state(), FileLock::State::NoLockFile);
         QVERIFY(elsewhere.mayWrite());
+    }
+
+    void aLockIsHeldOnlyByARunningCopyWhateverItsFileHolds()
+    {
+        const QString file = test::dataFolder() + "/Tessaron.ini";
+        const QString lockFile = file + ".lock";
+        // Left by a copy that ended (a power loss leaves it empty), or planted.
+        writeRaw(lockFile, "");
+        QCOMPARE(FileLock(file, 0).state(), FileLock::State::Held);
+        QVERIFY(!QFileInfo::exists(lockFile)); // let go of, and gone
+        writeRaw(lockFile, "999999\nsomething\notherhost\n");
+        QCOMPARE(FileLock(file, 0).state(), FileLock::State::Held);
+        QCOMPARE(::mkfifo(QFile::encodeName(lockFile).constData(), 0600), 0); // would hang an open
+        QCOMPARE(FileLock(file, 0).state(), FileLock::State::Held);
+        const QString victim = test::homeFolder() + "/notes.txt";
+        writeRaw(victim, "notes");
+        QVERIFY(QFile::link(victim, lockFile));
+        QCOMPARE(FileLock(file, 0).state(), FileLock::State::Held);
+        QCOMPARE(readRaw(victim), QByteArray("notes"));
+
+        // Held by another copy (another open file of the lock): busy for the whole wait.
+        writeRaw(lockFile, "");
+        const int other = ::open(QFile::encodeName(lockFile).constData(), O_RDWR | O_CLOEXEC);
+        QVERIFY(other >= 0);
+        QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
+        const FileLock waiting(file, 50);
+        QCOMPARE(waiting.state(), FileLock::State::Busy);
+        QVERIFY(!waiting.mayWrite());
+        ::close(other);
+        QCOMPARE(FileLock(file, 0).state(), FileLock::State::Held);
     }
 };
 
