@@ -154,7 +154,7 @@ void HighscoreDialog::CheckHS()
             return;
         step([&] {
             if (s.PlaySound == 1)
-                PlayWAV(qint16(121 + zz(1, 3)), 0);
+                PlayWAV(qint16(121 + randomBetween(1, 3)), 0);
         });
         QString name;
         // Cancel: no name, entered all the same.

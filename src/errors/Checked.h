@@ -7,7 +7,7 @@
 // reach goes through at(), and Retry, Ignore or leaving the procedure never
 // touch memory outside the container.
 //
-//     at(lblPlayer, i, "lblPlayer").visible = true;
+//     at(playerNames, i, "lblPlayer").visible = true;
 
 #include "errors/RunTimeError.h"
 

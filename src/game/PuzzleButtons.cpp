@@ -43,13 +43,13 @@ void PuzzleTable::hint()
     timer1_.stop();
     setTimeBar(1);
     imgStack.enabled = true;
-    PicBut[ButtonHint].enabled = false;
+    toolButtons[ButtonHint].enabled = false;
     notify(&TableListener::stackChanged);
     notifyControls();
     if (shared().Flip == 1) {
-        Verzoegerung(0.2);
+        waitSeconds(0.2);
         if (!GameIdle && CurrentPiece == -1)
-            imgStack_Click();
+            drawPiece();
     }
 }
 

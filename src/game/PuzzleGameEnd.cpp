@@ -24,9 +24,9 @@ void PuzzleTable::finishGame()
     GameIdle = True;
     imgStack.visible = false;
     play(101, 0);
-    PicBut[ButtonStart].enabled = true;
-    PicBut[ButtonBack].enabled = true;
-    PicBut[ButtonChampions].enabled = true;
+    toolButtons[ButtonStart].enabled = true;
+    toolButtons[ButtonBack].enabled = true;
+    toolButtons[ButtonChampions].enabled = true;
     notify(&TableListener::stackChanged);
     notifyControls();
     endOfGame();

@@ -38,7 +38,7 @@ void PuzzleTable::whenIdle()
 void PuzzleTable::stackClicked()
 {
     if (imgStack.visible && imgStack.enabled)
-        runInput([this] { imgStack_Click(); });
+        runInput([this] { drawPiece(); });
 }
 
 void PuzzleTable::cellClicked(qint16 Index)
@@ -47,12 +47,12 @@ void PuzzleTable::cellClicked(qint16 Index)
         return;
     const ImageState& cell = imgPuzz[std::size_t(Index)];
     if (cell.visible && cell.enabled)
-        runInput([this, Index] { imgPuzz_Click(Index); });
+        runInput([this, Index] { placePiece(Index); });
 }
 
 void PuzzleTable::buttonPressed(qint16 Index)
 {
-    if (Index >= 0 && Index < qint16(PicBut.size()) && PicBut[std::size_t(Index)].enabled)
+    if (Index >= 0 && Index < qint16(toolButtons.size()) && toolButtons[std::size_t(Index)].enabled)
         runInput([this, Index] { PicBut_Click(Index); });
 }
 
@@ -78,7 +78,7 @@ void PuzzleTable::close()
 void PuzzleTable::moveClockTick()
 {
     if (!ProcedureGate::instance().inputBlocked()) {
-        runProcedure([this] { Timer1_Timer(); });
+        runProcedure([this] { advanceMoveClock(); });
         return;
     }
     // Another procedure runs or a dialog is open over the window: the bar goes

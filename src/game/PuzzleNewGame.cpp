@@ -47,10 +47,10 @@ void PuzzleTable::ResetGame()
         step([&] { ResizeGame(); });
         step([&] { imgStack.visible = false; });
         step([&] {
-            PicBut[ButtonStart].enabled = true;
-            PicBut[ButtonHint].enabled = false;
-            PicBut[ButtonBack].enabled = true;
-            PicBut[ButtonChampions].enabled = true;
+            toolButtons[ButtonStart].enabled = true;
+            toolButtons[ButtonHint].enabled = false;
+            toolButtons[ButtonBack].enabled = true;
+            toolButtons[ButtonChampions].enabled = true;
         });
         step([&] { SizePlayers(); });
         step([&] {
@@ -89,7 +89,7 @@ void PuzzleTable::Shuffle()
         });
         step([&] {
             for (int k = 0; k < jokerMax; ++k) {
-                const qint16 r = zz(0, toInteger(n - 1));
+                const qint16 r = randomBetween(0, toInteger(n - 1));
                 qint16& mark = at(JokerPiece, r, "JokerPiece");
                 if (mark == 0 && chosen < jokerMax) {
                     mark = 1;
@@ -119,17 +119,17 @@ void PuzzleTable::StartGame()
             notify(&TableListener::stackChanged);
         });
         step([&] {
-            PicBut[ButtonStart].enabled = false;
-            PicBut[ButtonBack].enabled = false;
-            PicBut[ButtonChampions].enabled = false;
+            toolButtons[ButtonStart].enabled = false;
+            toolButtons[ButtonBack].enabled = false;
+            toolButtons[ButtonChampions].enabled = false;
             notifyControls();
         });
         step([&] {
             if (shared().Flip == 1) {
-                Verzoegerung(0.2);
+                waitSeconds(0.2);
                 // Like every automatic draw: only into a running game with no piece in hand.
                 if (!GameIdle && CurrentPiece == -1)
-                    imgStack_Click();
+                    drawPiece();
             }
         });
     });

@@ -189,7 +189,7 @@ void PuzzleTable::LoadGame()
         });
         step([&] {
             for (std::size_t i = 0; i < std::size_t(s.numPlayers); ++i) {
-                lblPlayer[i].text = s.numPlayers == 1 ? langText(111) : s.PlayerName[i];
+                playerNames[i].text = s.numPlayers == 1 ? langText(111) : s.PlayerName[i];
                 ShowNumber(s.PlayerScore[i], qint16(i));
             }
         });
@@ -197,9 +197,9 @@ void PuzzleTable::LoadGame()
             imgStack.face = Face::Back;
             imgStack.enabled = true;
             imgStack.visible = true;
-            PicBut[ButtonStart].enabled = false;
-            PicBut[ButtonBack].enabled = true;
-            PicBut[ButtonChampions].enabled = false;
+            toolButtons[ButtonStart].enabled = false;
+            toolButtons[ButtonBack].enabled = true;
+            toolButtons[ButtonChampions].enabled = false;
             notify(&TableListener::stackChanged);
             notifyControls();
         });
@@ -210,9 +210,9 @@ void PuzzleTable::LoadGame()
                 return;
             }
             if (s.Flip == 1) {
-                Verzoegerung(0.2);
+                waitSeconds(0.2);
                 if (!GameIdle && CurrentPiece == -1)
-                    imgStack_Click();
+                    drawPiece();
             }
         });
     });

@@ -45,11 +45,11 @@ PuzzleTable::PuzzleTable()
     connect(&idle_, &QTimer::timeout, this, [this] { ProcedureGate::instance().run([this] { idleStep(); }, false); });
     ProcedureGate::instance().setIdleHandler(this, [this] { whenIdle(); });
     for (std::size_t i = 0; i < 4; ++i) {
-        lblPlayer[i].text = DefaultNames[i];
-        lblPlayer[i].geometry.setSize(DesignLabelSize);
+        playerNames[i].text = DefaultNames[i];
+        playerNames[i].geometry.setSize(DesignLabelSize);
         picScore[i].geometry.setSize(DesignScoreSize);
     }
-    PicBut[2].enabled = false; // the hint waits for a piece in hand
+    toolButtons[2].enabled = false; // the hint waits for a piece in hand
 }
 
 PuzzleTable::~PuzzleTable()
@@ -168,7 +168,7 @@ void PuzzleTable::Form_Load()
             for (std::size_t i = 0; i < 4; ++i) {
                 s.PlayerName[i] = readSetting(keys::PlayerNames[i], QString());
                 if (s.PlayerName[i].isEmpty())
-                    s.PlayerName[i] = lblPlayer[i].text;
+                    s.PlayerName[i] = playerNames[i].text;
             }
         });
         step([&] {
@@ -241,7 +241,7 @@ void PuzzleTable::idleStep()
             }
             const int cells = shared().BoardRows * shared().BoardCols;
             idleCell_ = -1; // until a cell is marked
-            const qint16 cell = zz(0, toInteger(cells - 1));
+            const qint16 cell = randomBetween(0, toInteger(cells - 1));
             cellAt(imgPuzz, cell).face = Face::Joker;
             idleCell_ = cell;
             notifyCell(idleCell_);
@@ -257,7 +257,7 @@ void PuzzleTable::Form_Resize(int clientWidth, int clientHeight, int twipsPerPix
                 return;
             LayoutDone = true;
             metrics = LayoutMetrics{clientWidth, clientHeight, twipsPerPixel};
-            positionieren();
+            layOut();
         });
     });
 }
@@ -266,7 +266,7 @@ bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPix
 {
     if (!LayoutDone || GameIdle == False)
         return false;
-    const bool playersShown = lblPlayer[0].visible || picScore[0].visible;
+    const bool playersShown = playerNames[0].visible || picScore[0].visible;
     LayoutDone = false;
     background.clear();
     Form_Resize(clientWidth, clientHeight, twipsPerPixel);
@@ -275,7 +275,7 @@ bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPix
     return true;
 }
 
-void PuzzleTable::positionieren()
+void PuzzleTable::layOut()
 {
     trapped("frmPuzzle", "positionieren", [&](Steps& step) {
         WindowLayout window;
@@ -288,9 +288,9 @@ void PuzzleTable::positionieren()
             addPaint(background, window.paint);
             imgCopyright = window.copyright;
             lblTime = window.time;
-            for (std::size_t i = 0; i < PicBut.size(); ++i) {
-                PicBut[i].geometry = window.buttons[i];
-                PicBut[i].visible = true;
+            for (std::size_t i = 0; i < toolButtons.size(); ++i) {
+                toolButtons[i].geometry = window.buttons[i];
+                toolButtons[i].visible = true;
             }
             for (std::size_t i = 0; i < imgLang.size(); ++i) {
                 imgLang[i].geometry = window.flags[i];
@@ -344,20 +344,20 @@ void PuzzleTable::SizePlayers()
     trapped("frmPuzzle", "SizePlayers", [&](Steps& step) {
         step([&] {
             for (std::size_t i = 0; i < 4; ++i) {
-                lblPlayer[i].visible = false;
+                playerNames[i].visible = false;
                 picScore[i].visible = false;
             }
         });
         PlayersLayout players;
         step([&] {
-            at(lblPlayer, s.numPlayers - 1, "lblPlayer"); // a label for each player
-            players = layoutPlayers(metrics, s.numPlayers, lblPlayer[0].geometry.size(), picScore[0].geometry.size());
+            at(playerNames, s.numPlayers - 1, "lblPlayer"); // a label for each player
+            players = layoutPlayers(metrics, s.numPlayers, playerNames[0].geometry.size(), picScore[0].geometry.size());
         });
         step([&] {
             if (s.numPlayers > 1) {
                 // numPlayers was checked a step before; Ignore skips that check.
                 for (qint16 i = 0; i < s.numPlayers; ++i) {
-                    LabelState& label = at(lblPlayer, i, "lblPlayer");
+                    LabelState& label = at(playerNames, i, "lblPlayer");
                     ScoreState& score = at(picScore, i, "picScore");
                     label.geometry = at(players.labels, i, "lblPlayer");
                     score.geometry = at(players.scores, i, "picScore");
@@ -367,10 +367,10 @@ void PuzzleTable::SizePlayers()
                     score.visible = true;
                 }
             } else {
-                lblPlayer[0].geometry = players.labels[0];
+                playerNames[0].geometry = players.labels[0];
                 picScore[0].geometry = players.scores[0];
-                lblPlayer[0].text = langText(111);
-                lblPlayer[0].visible = true;
+                playerNames[0].text = langText(111);
+                playerNames[0].visible = true;
                 ShowNumber(0, 0);
                 picScore[0].visible = true;
             }
@@ -384,10 +384,10 @@ void PuzzleTable::SetPlayer()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "SetPlayer", [&](Steps& step) {
-        step([&] { at(lblPlayer, CurrentPlayer, "lblPlayer").active = false; });
+        step([&] { at(playerNames, CurrentPlayer, "lblPlayer").active = false; });
         step([&] { CurrentPlayer = CurrentPlayer >= s.numPlayers - 1 ? 0 : qint16(CurrentPlayer + 1); });
         step([&] {
-            at(lblPlayer, CurrentPlayer, "lblPlayer").active = true;
+            at(playerNames, CurrentPlayer, "lblPlayer").active = true;
             notifyControls();
         });
         step([&] { QCoreApplication::processEvents(); });
@@ -433,8 +433,8 @@ void PuzzleTable::Sprache()
 {
     trapped("frmPuzzle", "Sprache", [&](Steps& step) {
         step([&] {
-            for (std::size_t i = 0; i < PicBut.size(); ++i)
-                PicBut[i].tip = langText(qint16(112 + i));
+            for (std::size_t i = 0; i < toolButtons.size(); ++i)
+                toolButtons[i].tip = langText(qint16(112 + i));
         });
         step([&] {
             menuCaptions[0] = langText(121);

@@ -63,7 +63,7 @@ public:
     void Form_Unload();
 
     // --- layout
-    void positionieren();
+    void layOut();
     void ResizeGame();
     void SizePlayers();
     void SetPlayer();
@@ -75,9 +75,9 @@ public:
     void ResetGame();
     void Shuffle();
     void StartGame();
-    void imgStack_Click();
-    void imgPuzz_Click(qint16 Index);
-    void Timer1_Timer();
+    void drawPiece();
+    void placePiece(qint16 Index);
+    void advanceMoveClock();
     void CheckWinner();
     void EndGame();
     void PicBut_Click(qint16 Index);
@@ -113,9 +113,9 @@ public:
     std::array<ImageState, CellCount> imgPuzz;
     ImageState imgStack;
     ImageState imgPreview;
-    std::array<ButtonState, 10> PicBut;
+    std::array<ButtonState, 10> toolButtons;
     std::array<ButtonState, Languages.size()> imgLang; // in the order of Languages
-    std::array<LabelState, 4> lblPlayer;
+    std::array<LabelState, 4> playerNames;
     std::array<ScoreState, 4> picScore;
     QRect lblTime;
     QRect imgCopyright;

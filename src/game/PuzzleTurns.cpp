@@ -19,7 +19,7 @@ namespace tess {
 
 using namespace table;
 
-void PuzzleTable::imgStack_Click()
+void PuzzleTable::drawPiece()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "imgStack_Click", [&](Steps& step) {
@@ -38,7 +38,7 @@ void PuzzleTable::imgStack_Click()
         step([&] { play(117, 0); });
         qint16 k = 0;
         step([&] {
-            k = zz(0, toInteger(double(lstNum.size()) - 1));
+            k = randomBetween(0, toInteger(double(lstNum.size()) - 1));
             CurrentPiece = textToInteger(at(lstNum, k, "lstNum"));
         });
         step([&] {
@@ -48,7 +48,7 @@ void PuzzleTable::imgStack_Click()
             notify(&TableListener::stackChanged);
         });
         step([&] { lstNum.removeAt(checkedIndex(lstNum, k, "lstNum")); });
-        step([&] { PicBut[ButtonHint].enabled = s.Tipp != 0; });
+        step([&] { toolButtons[ButtonHint].enabled = s.Tipp != 0; });
         step([&] {
             shared().TurnStart = GetTickCount();
             setTimeBar(1);
@@ -60,7 +60,7 @@ void PuzzleTable::imgStack_Click()
                 return;
             const qint16 joker = CurrentPiece;
             cellAt(imgPuzz, joker).enabled = false;
-            PicBut[ButtonHint].enabled = false;
+            toolButtons[ButtonHint].enabled = false;
             timer1_.stop();
             notifyCell(joker);
             notifyControls();
@@ -70,19 +70,19 @@ void PuzzleTable::imgStack_Click()
                 play(111, 0);
                 cellAt(imgPuzz, joker).face = Face::Empty;
                 notifyCell(joker);
-                Verzoegerung(0.2);
+                waitSeconds(0.2);
                 play(111, 0);
                 cellAt(imgPuzz, joker).face = Face::Joker;
                 notifyCell(joker);
-                Verzoegerung(0.2);
+                waitSeconds(0.2);
             }
             // Clicks go on during the blinking: lay the joker only if it is still in hand.
             if (!GameIdle && CurrentPiece == joker)
-                imgPuzz_Click(joker);
+                placePiece(joker);
         });
         step([&] {
             if (lstNum.isEmpty()) {
-                PicBut[ButtonHint].enabled = false;
+                toolButtons[ButtonHint].enabled = false;
                 notifyControls();
             }
         });
@@ -90,7 +90,7 @@ void PuzzleTable::imgStack_Click()
     notifyControls();
 }
 
-void PuzzleTable::imgPuzz_Click(qint16 Index)
+void PuzzleTable::placePiece(qint16 Index)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgPuzz_click", [&](Steps& step) {
@@ -115,7 +115,7 @@ void PuzzleTable::imgPuzz_Click(qint16 Index)
             });
             step([&] {
                 if (s.PlaySound == 1) {
-                    const qint16 r = zz(1, 20);
+                    const qint16 r = randomBetween(1, 20);
                     if (r >= 1 && r <= 5)
                         play(qint16(111 + r), 1);
                 }
@@ -159,7 +159,7 @@ void PuzzleTable::imgPuzz_Click(qint16 Index)
         });
         step([&] {
             if (s.PlaySound == 1)
-                play(zz(104, 106), 1);
+                play(randomBetween(104, 106), 1);
         });
         step([&] {
             cellAt(imgPuzz, Index).face = Face::Wrong;
@@ -192,10 +192,10 @@ void PuzzleTable::endOfTurn()
         return;
     }
     if (s.Flip == 1) {
-        Verzoegerung(0.2);
+        waitSeconds(0.2);
         // The players may have abandoned the game during the wait.
         if (!GameIdle && CurrentPiece == -1)
-            imgStack_Click();
+            drawPiece();
     }
 }
 
@@ -214,7 +214,7 @@ void PuzzleTable::clearWrongMarks()
 
 void PuzzleTable::failTurn()
 {
-    play(zz(104, 106), 1);
+    play(randomBetween(104, 106), 1);
     putPieceBack();
 }
 
@@ -235,7 +235,7 @@ qint32 PuzzleTable::elapsedHalfSeconds() const
     return toLong(elapsed / 500.0);
 }
 
-void PuzzleTable::Timer1_Timer()
+void PuzzleTable::advanceMoveClock()
 {
     trapped("frmPuzzle", "Timer1_Timer", [&](Steps& step) {
         step([&] { TurnElapsed = elapsedHalfSeconds(); });

@@ -287,7 +287,7 @@ void PuzzleWindow::paintBackground(QPainter& painter, const QRect& area)
 void PuzzleWindow::controlsChanged()
 {
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        const ButtonState& state = table_.PicBut[i];
+        const ButtonState& state = table_.toolButtons[i];
         buttons_[i]->setGeometry(state.geometry);
         buttons_[i]->setIconSize(state.geometry.size());
         buttons_[i]->setToolTip(state.tip);
@@ -299,7 +299,7 @@ void PuzzleWindow::controlsChanged()
         flags_[i]->setVisible(table_.imgLang[i].visible);
     }
     for (std::size_t i = 0; i < labels_.size(); ++i) {
-        const LabelState& state = table_.lblPlayer[i];
+        const LabelState& state = table_.playerNames[i];
         labels_[i]->setGeometry(state.geometry);
         labels_[i]->setText(state.text);
         QPalette colours = labels_[i]->palette();
@@ -323,7 +323,7 @@ void PuzzleWindow::controlsChanged()
     }
     refreshSpokenTexts();
     for (std::size_t i = 0; i < buttons_.size(); ++i)
-        setSpokenName(buttons_[i], table_.PicBut[i].tip);
+        setSpokenName(buttons_[i], table_.toolButtons[i].tip);
     for (std::size_t i = 0; i < labels_.size(); ++i)
         setSpokenName(scores_[i], labels_[i]->text() + QStringLiteral(": ") + QString::number(table_.picScore[i].digits.toInt()));
     describeStack();

@@ -82,7 +82,7 @@ qint16 Music::drawSong(qint16 last)
 {
     qint16 song = 0;
     do {
-        song = qint16(1000 + zz(1, 5));
+        song = qint16(1000 + randomBetween(1, 5));
     } while (song == last);
     return song;
 }

@@ -46,7 +46,7 @@ public:
     qint16 LastSong() const { return lastSong_; }
     void setLastSong(qint16 song) { lastSong_ = song; }
 
-    // Draws 1000 + zz(1, 5) until it differs from `last`.
+    // Draws 1000 + randomBetween(1, 5) until it differs from `last`.
     static qint16 drawSong(qint16 last);
 
 private:

@@ -44,7 +44,7 @@ qint16 zzFromUniform(qint16 lo, qint16 hi, float r)
     return result;
 }
 
-qint16 zz(qint16 lo, qint16 hi)
+qint16 randomBetween(qint16 lo, qint16 hi)
 {
     qint16 result = 0;
     trapped("Allgemein", "zz", [&](Steps& step) {

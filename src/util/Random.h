@@ -7,11 +7,11 @@
 namespace tess {
 
 // A uniform random integer from lo to hi inclusive, drawn from a generator
-// re-seeded from the clock before every draw. zz(0, -1), the empty range, is 0.
+// re-seeded from the clock before every draw. randomBetween(0, -1), the empty range, is 0.
 // A range wider than 16 bits raises 6 (Overflow).
-qint16 zz(qint16 lo, qint16 hi);
+qint16 randomBetween(qint16 lo, qint16 hi);
 
-// The arithmetic of zz for a given r in [0, 1): floor(count * r + lo) in
+// The arithmetic of randomBetween for a given r in [0, 1): floor(count * r + lo) in
 // single precision, count = hi - lo + 1 as a 16-bit integer.
 qint16 zzFromUniform(qint16 lo, qint16 hi, float r);
 

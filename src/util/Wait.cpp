@@ -44,7 +44,7 @@ double secondsSinceMidnight()
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
 }
 
-void Verzoegerung(double seconds)
+void waitSeconds(double seconds)
 {
     trapped("Allgemein", "Verzoegerung", [&](Steps& step) {
         double wait = 0;

@@ -8,7 +8,7 @@ namespace tess {
 // go on being handled: a local event loop ended by a timer, never a busy loop.
 // Handlers may start other waits meanwhile. A wait that would run past
 // midnight ends at midnight, as the classic seconds-since-midnight clock did.
-void Verzoegerung(double seconds);
+void waitSeconds(double seconds);
 
 // Tests run waits faster: every wait lasts `scale` times as long (1 restores).
 void setWaitScale(double scale);

@@ -69,7 +69,7 @@ private Q_SLOTS:
             game.t().SizePlayers();
             QCOMPARE(linesOf(ignoring, "SizePlayers", ErrSubscript), (QList<int>{50020, 50030}));
             for (std::size_t i = 0; i < 4; ++i)
-                QVERIFY(game.t().lblPlayer[i].visible && game.t().picScore[i].visible);
+                QVERIFY(game.t().playerNames[i].visible && game.t().picScore[i].visible);
         }
 
         // A player outside the four on a right placement: each step that
@@ -81,7 +81,7 @@ private Q_SLOTS:
             test::ScriptedReporter ignoring;
             ignoring.then = 1;
             game.t().CurrentPlayer = 4;
-            game.t().imgPuzz_Click(qint16(piece));
+            game.t().placePiece(qint16(piece));
             QCOMPARE(linesOf(ignoring, "imgPuzz_click", ErrSubscript).size(), 2);
             QCOMPARE(shared().PlayerScore, (std::array<qint32, 4>{}));
         }

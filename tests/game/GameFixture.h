@@ -67,7 +67,7 @@ struct GameFixture {
     // Draws and returns the piece in hand.
     int draw()
     {
-        t().imgStack_Click();
+        t().drawPiece();
         return t().CurrentPiece;
     }
 

@@ -56,8 +56,8 @@ private Q_SLOTS:
         QCOMPARE(t.CurrentPiece, qint16(-1));
         QVERIFY(t.imgStack.visible && t.imgStack.enabled);
         QCOMPARE(t.imgStack.face, Face::Back);
-        QVERIFY(!t.PicBut[0].enabled && !t.PicBut[4].enabled && !t.PicBut[8].enabled);
-        QVERIFY(!t.PicBut[2].enabled);
+        QVERIFY(!t.toolButtons[0].enabled && !t.toolButtons[4].enabled && !t.toolButtons[8].enabled);
+        QVERIFY(!t.toolButtons[2].enabled);
         for (int n = 0; n < 20; ++n) {
             QCOMPARE(t.imgPuzz[std::size_t(n)].face, Face::Empty);
             QVERIFY(t.imgPuzz[std::size_t(n)].enabled);
@@ -70,9 +70,9 @@ private Q_SLOTS:
     {
         GameFixture game(2);
         setWaitScale(1);
-        game.effects.waitSeconds = 0.7; // the shuffle sound, while the idle animation would tick on
+        game.effects.soundSeconds = 0.7; // the shuffle sound, while the idle animation would tick on
         game.t().Form_Activate();
-        Verzoegerung(0.35);
+        waitSeconds(0.35);
         QVERIFY(game.t().idleMarkedCell() >= 0);
         game.t().StartGame();
         for (int n = 0; n < game.pieces(); ++n)
@@ -122,8 +122,8 @@ private Q_SLOTS:
         QCOMPARE(game.t().imgStack.piece, piece);
         QVERIFY(!game.t().imgStack.enabled);
         QVERIFY(game.t().Timer1().isActive());
-        QVERIFY(game.t().PicBut[2].enabled);
-        game.t().imgPuzz_Click(qint16(piece));
+        QVERIFY(game.t().toolButtons[2].enabled);
+        game.t().placePiece(qint16(piece));
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 140); // 100 + 20 + 19.98
         QCOMPARE(game.t().picScore[std::size_t(player)].digits, QStringLiteral("000140"));
         QCOMPARE(game.t().imgPuzz[std::size_t(piece)].tag, QStringLiteral("1"));
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(game.t().imgStack.face, Face::Back);
         QVERIFY(!game.t().Timer1().isActive());
         QCOMPARE(game.t().lblTime.width(), 1);
-        QVERIFY(!game.t().PicBut[0].enabled && !game.t().PicBut[4].enabled && !game.t().PicBut[8].enabled);
+        QVERIFY(!game.t().toolButtons[0].enabled && !game.t().toolButtons[4].enabled && !game.t().toolButtons[8].enabled);
         QVERIFY(waited(game.effects, 125));
         QCOMPARE(game.effects.played.first().first, qint16(117));
     }
@@ -148,11 +148,11 @@ private Q_SLOTS:
         game.t().services.champions = [&] { result = shared().HSScore; QCOMPARE(shared().HSCheck, True); };
         game.startWithStack({7});
         const int piece = game.draw();
-        QVERIFY(game.t().PicBut[2].enabled == false); // the last piece: no hint
-        game.t().imgPuzz_Click(qint16(game.wrongCellFor(piece)));
-        game.t().imgPuzz_Click(qint16(game.wrongCellFor(piece)));
+        QVERIFY(game.t().toolButtons[2].enabled == false); // the last piece: no hint
+        game.t().placePiece(qint16(game.wrongCellFor(piece)));
+        game.t().placePiece(qint16(game.wrongCellFor(piece)));
         QCOMPARE(game.t().WrongTries, qint16(2));
-        game.t().imgPuzz_Click(qint16(piece));
+        game.t().placePiece(qint16(piece));
         // The game is over: the one-player result went to the champions and was cleared.
         QCOMPARE(result, QStringLiteral("00025"));
         QCOMPARE(shared().HSCheck, False);
@@ -160,7 +160,7 @@ private Q_SLOTS:
         QCOMPARE(game.t().picScore[0].digits, QStringLiteral("000025"));
         QCOMPARE(game.t().GameIdle, True);
         QVERIFY(!game.t().imgStack.visible);
-        QVERIFY(game.t().PicBut[0].enabled && game.t().PicBut[4].enabled && game.t().PicBut[8].enabled);
+        QVERIFY(game.t().toolButtons[0].enabled && game.t().toolButtons[4].enabled && game.t().toolButtons[8].enabled);
         QCOMPARE(game.effects.count(101), 1);
         QCOMPARE(game.effects.count(110), 3 + 2); // three clicks, two marks cleared
     }
@@ -172,12 +172,12 @@ private Q_SLOTS:
         const qint16 player = game.t().CurrentPlayer;
         const int piece = game.draw();
         game.now += 5000; // ten half-seconds
-        game.t().Timer1_Timer();
+        game.t().advanceMoveClock();
         QCOMPARE(game.t().TurnElapsed, 10);
         QVERIFY(qAbs(game.t().timeBarWidth - 10 / 20.1 * 1000) < 1e-9);
         QCOMPARE(game.t().lblTime.width(), 498);
         QVERIFY(waited(game.effects, 120) == false && game.effects.count(120) == 1);
-        game.t().imgPuzz_Click(qint16(piece));
+        game.t().placePiece(qint16(piece));
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 110); // 100 + 10.05 rounded
     }
 
@@ -189,7 +189,7 @@ private Q_SLOTS:
         const qint16 player = game.t().CurrentPlayer;
         const int piece = game.draw();
         QVERIFY(!game.t().Timer1().isActive());
-        game.t().imgPuzz_Click(qint16(piece));
+        game.t().placePiece(qint16(piece));
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 102);
     }
 
@@ -201,13 +201,13 @@ private Q_SLOTS:
         const int piece = game.draw();
         QCOMPARE(game.t().lstNum.size(), 2);
         const int first = game.wrongCellFor(piece);
-        game.t().imgPuzz_Click(qint16(first));
+        game.t().placePiece(qint16(first));
         const int second = game.wrongCellFor(piece);
-        game.t().imgPuzz_Click(qint16(second));
+        game.t().placePiece(qint16(second));
         QCOMPARE(game.t().imgPuzz[std::size_t(first)].face, Face::Wrong);
         QVERIFY(!game.t().imgPuzz[std::size_t(first)].enabled);
         const int third = game.wrongCellFor(piece);
-        game.t().imgPuzz_Click(qint16(third));
+        game.t().placePiece(qint16(third));
         QCOMPARE(game.t().lstNum.size(), 3);
         QCOMPARE(game.t().lstNum.last(), QString::number(piece)); // put back without the blank
         for (int cell : {first, second, third}) {
@@ -227,15 +227,15 @@ private Q_SLOTS:
         const qint16 player = game.t().CurrentPlayer;
         const int piece = game.draw();
         const int marked = game.wrongCellFor(piece);
-        game.t().imgPuzz_Click(qint16(marked));
+        game.t().placePiece(qint16(marked));
         std::vector<Face> before;
         for (const ImageState& cell : game.t().imgPuzz)
             before.push_back(cell.face);
         game.now += 10000; // 20 half-seconds: still in time
-        game.t().Timer1_Timer();
+        game.t().advanceMoveClock();
         QCOMPARE(game.t().CurrentPiece, qint16(piece));
         game.now += 500;
-        game.t().Timer1_Timer();
+        game.t().advanceMoveClock();
         QCOMPARE(game.t().CurrentPiece, qint16(-1));
         QVERIFY(waited(game.effects, 121));
         QCOMPARE(countIn(game.effects, 104, 106), 1);
@@ -277,7 +277,7 @@ private Q_SLOTS:
         const int piece = game.draw();
         QCOMPARE(game.t().CurrentPiece, qint16(piece));
         QCOMPARE(game.effects.count(107), 0);
-        QVERIFY(game.t().PicBut[2].enabled);
+        QVERIFY(game.t().toolButtons[2].enabled);
     }
 
     void theHintLaysThePieceForNothing()
@@ -286,9 +286,9 @@ private Q_SLOTS:
         game.startWithStack({1, 2, 3});
         const qint16 player = game.t().CurrentPlayer;
         const int piece = game.draw();
-        QVERIFY(game.t().PicBut[2].enabled);
+        QVERIFY(game.t().toolButtons[2].enabled);
         const int marked = game.wrongCellFor(piece);
-        game.t().imgPuzz_Click(qint16(marked));
+        game.t().placePiece(qint16(marked));
         game.t().PicBut_Click(2);
         QCOMPARE(game.t().imgPuzz[std::size_t(piece)].face, Face::Piece);
         QCOMPARE(game.t().imgPuzz[std::size_t(piece)].tag, QStringLiteral("1"));
@@ -298,7 +298,7 @@ private Q_SLOTS:
         QCOMPARE(game.t().CurrentPlayer, player); // the same player draws again
         QCOMPARE(game.t().imgStack.face, Face::Back);
         QVERIFY(game.t().imgStack.enabled);
-        QVERIFY(!game.t().PicBut[2].enabled);
+        QVERIFY(!game.t().toolButtons[2].enabled);
         QVERIFY(!game.t().Timer1().isActive());
         // Pressed again with nothing in hand, it only clicks.
         game.effects.played.clear();
@@ -317,7 +317,7 @@ private Q_SLOTS:
         for (int other : {10, 11, 12, 13})
             if (other != piece && game.t().lstNum.size() < 3)
                 game.t().lstNum.append(QStringLiteral(" %1").arg(other));
-        game.t().imgPuzz_Click(qint16(piece));
+        game.t().placePiece(qint16(piece));
         QVERIFY(game.t().CurrentPiece >= 0 && game.t().CurrentPiece != piece);
         QCOMPARE(game.t().lstNum.size(), 2);
         game.t().PicBut_Click(2); // and after a hint too
@@ -333,7 +333,7 @@ private Q_SLOTS:
             QList<int> order;
             for (int turn = 0; turn < 5; ++turn) {
                 order << game.t().CurrentPlayer;
-                game.t().imgPuzz_Click(qint16(game.draw()));
+                game.t().placePiece(qint16(game.draw()));
             }
             for (int turn = 1; turn < 5; ++turn)
                 QCOMPARE(order[turn], (order[turn - 1] + 1) % players);
@@ -343,10 +343,10 @@ private Q_SLOTS:
     void clicksThatMeanNothingDoNothing()
     {
         GameFixture game(2);
-        game.t().imgPuzz_Click(3); // idle
+        game.t().placePiece(3); // idle
         QVERIFY(game.effects.played.isEmpty());
         game.startWithStack({1, 2});
-        game.t().imgPuzz_Click(3); // waiting for a draw
+        game.t().placePiece(3); // waiting for a draw
         QVERIFY(game.effects.played.isEmpty());
         QCOMPARE(game.t().imgPuzz[3].face, Face::Empty);
     }
@@ -448,7 +448,7 @@ private Q_SLOTS:
         GameFixture game(2);
         game.t().imgLang_Click(1);
         QCOMPARE(shared().Sprache, qint16(1000));
-        QCOMPARE(game.t().PicBut[0].tip, QStringLiteral("Start a game"));
+        QCOMPARE(game.t().toolButtons[0].tip, QStringLiteral("Start a game"));
         QFile stored(settingsFilePath());
         QVERIFY(stored.open(QIODevice::ReadOnly));
         QVERIFY(stored.readAll().contains("Sprache= 1000\n")); // with the blank of the number text
@@ -473,20 +473,20 @@ private Q_SLOTS:
                 PuzzleTable& t = game.t();
                 if (t.CurrentPiece < 0) {
                     QVERIFY(t.imgStack.visible && t.imgStack.enabled);
-                    t.imgStack_Click();
+                    t.drawPiece();
                 } else {
                     const int choice = int(random.bounded(10));
                     if (choice < 5) {
-                        t.imgPuzz_Click(t.CurrentPiece);
+                        t.placePiece(t.CurrentPiece);
                     } else if (choice < 8) {
                         const int wrong = game.wrongCellFor(t.CurrentPiece, int(random.bounded(3)));
                         if (wrong >= 0)
-                            t.imgPuzz_Click(qint16(wrong));
-                    } else if (choice == 8 && t.PicBut[2].enabled) {
+                            t.placePiece(qint16(wrong));
+                    } else if (choice == 8 && t.toolButtons[2].enabled) {
                         t.PicBut_Click(2);
                     } else {
                         game.now += 11000; // let the time run out
-                        t.Timer1_Timer();
+                        t.advanceMoveClock();
                     }
                 }
                 const QString problem = checkPieces(game);

@@ -150,7 +150,7 @@ private Q_SLOTS:
         QCOMPARE(flagged, qint16(2));
         QCOMPARE(shared().Sprache, qint16(2000));
         QCOMPARE(readSetting(keys::Sprache), QStringLiteral("2000"));
-        QCOMPARE(window->table().PicBut[0].tip, QStringLiteral("Empezar partida"));
+        QCOMPARE(window->table().toolButtons[0].tip, QStringLiteral("Empezar partida"));
         QTest::mouseClick(about.OK, Qt::LeftButton);
         QVERIFY(!about.isVisible());
     }

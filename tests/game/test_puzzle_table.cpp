@@ -92,7 +92,7 @@ private Q_SLOTS:
             QCOMPARE(table.imgPuzz[n].border, 1);
         }
         QVERIFY(!table.imgStack.visible);
-        QVERIFY(!table.PicBut[2].enabled); // no hint without a piece in hand
+        QVERIFY(!table.toolButtons[2].enabled); // no hint without a piece in hand
     }
 
     void aChosenBuiltInPictureIsLoaded()
@@ -181,7 +181,7 @@ private Q_SLOTS:
         table.Form_Activate();
         QCOMPARE(reporter.reports.size(), 0);
         QCOMPARE(table.clpImage.picture(), LoadResPicture(201));
-        QVERIFY(table.imgPuzz[19].visible && !table.imgPuzz[20].visible && table.lblPlayer[3].visible); // 4 x 5, four players
+        QVERIFY(table.imgPuzz[19].visible && !table.imgPuzz[20].visible && table.playerNames[3].visible); // 4 x 5, four players
         QCOMPARE(untoldResetSettings(), (QStringList{"Album", "Back", "Size", "numPlayers"}));
     }
 
@@ -196,7 +196,7 @@ private Q_SLOTS:
         QCOMPARE(effects.count(102), 1);
         QCOMPARE(effects.played.first(), (QPair<qint16, bool>(102, false)));
         QCOMPARE(GetSetting("Tessaron", "Optionen", "Sprache", "none"), QStringLiteral("3000"));
-        QCOMPARE(table.PicBut[0].tip, QStringLiteral("Inizia la partita"));
+        QCOMPARE(table.toolButtons[0].tip, QStringLiteral("Inizia la partita"));
         table.Form_Activate();
         QCOMPARE(effects.count(102), 2);
     }
@@ -222,11 +222,11 @@ private Q_SLOTS:
                                   "Rückseite auswählen", "Puzzle speichern", "Gespeichertes Puzzle laden",
                                   "Optionen", "Champions anzeigen...", "Hilfe"};
         for (int i = 0; i < 10; ++i)
-            QCOMPARE(table.PicBut[std::size_t(i)].tip, tips[i]);
+            QCOMPARE(table.toolButtons[std::size_t(i)].tip, tips[i]);
         QCOMPARE(table.menuCaptions, (std::array<QString, 3>{"Hilfe", "&Email an Marlpit...", "&Über..."}));
         shared().Sprache = 1000;
         table.Sprache();
-        QCOMPARE(table.PicBut[9].tip, QStringLiteral("Help"));
+        QCOMPARE(table.toolButtons[9].tip, QStringLiteral("Help"));
     }
 
     void theFirstResizeLaysOutTheWindowAndLaterOnesNothing()
@@ -236,7 +236,7 @@ private Q_SLOTS:
         table.Form_Resize(1024, 768);
         QVERIFY(table.LayoutDone);
         QCOMPARE(table.LayoutScale, 0.9f);
-        QCOMPARE(table.PicBut[0].geometry, QRect(18, 645, 34, 34));
+        QCOMPARE(table.toolButtons[0].geometry, QRect(18, 645, 34, 34));
         QCOMPARE(table.imgPuzz[0].geometry, QRect(282, 203, 143, 134));
         QVERIFY(table.imgPuzz[19].visible);
         QVERIFY(!table.imgPuzz[20].visible);
@@ -245,7 +245,7 @@ private Q_SLOTS:
         QCOMPARE(table.imgLang[4].geometry, QRect(156, 727, 26, 16));
         const std::size_t painted = table.background.size();
         table.Form_Resize(1280, 960);
-        QCOMPARE(table.PicBut[0].geometry, QRect(18, 645, 34, 34));
+        QCOMPARE(table.toolButtons[0].geometry, QRect(18, 645, 34, 34));
         QCOMPARE(table.background.size(), painted);
     }
 
@@ -261,12 +261,12 @@ private Q_SLOTS:
         table.Form_Activate(); // the players' panels are out
         QVERIFY(table.layOutAgain(960, 720));
         QCOMPARE(table.LayoutScale, fresh.LayoutScale);
-        QCOMPARE(table.PicBut[9].geometry, fresh.PicBut[9].geometry);
+        QCOMPARE(table.toolButtons[9].geometry, fresh.toolButtons[9].geometry);
         QCOMPARE(table.imgPuzz[19].geometry, fresh.imgPuzz[19].geometry);
         QCOMPARE(table.imgLang[4].geometry, fresh.imgLang[4].geometry);
         QCOMPARE(table.lblTime, fresh.lblTime);
         fresh.Form_Activate();
-        QCOMPARE(table.lblPlayer[1].geometry, fresh.lblPlayer[1].geometry);
+        QCOMPARE(table.playerNames[1].geometry, fresh.playerNames[1].geometry);
         // Nothing of the first layout is left in the background.
         QCOMPARE(table.background.size(), fresh.background.size());
         for (std::size_t i = 0; i < table.background.size(); ++i)
@@ -309,22 +309,22 @@ private Q_SLOTS:
         shared().numPlayers = 2;
         table.CurrentPlayer = 0;
         table.SizePlayers();
-        QVERIFY(table.lblPlayer[0].visible && table.lblPlayer[1].visible);
-        QVERIFY(!table.lblPlayer[2].visible && !table.picScore[2].visible);
-        QCOMPARE(table.lblPlayer[1].geometry, QRect(425, 63, 130, 23));
+        QVERIFY(table.playerNames[0].visible && table.playerNames[1].visible);
+        QVERIFY(!table.playerNames[2].visible && !table.picScore[2].visible);
+        QCOMPARE(table.playerNames[1].geometry, QRect(425, 63, 130, 23));
         QCOMPARE(table.CurrentPlayer, qint16(1)); // the turn passes on at every layout
-        QVERIFY(table.lblPlayer[1].active && !table.lblPlayer[0].active);
+        QVERIFY(table.playerNames[1].active && !table.playerNames[0].active);
         table.SizePlayers();
         QCOMPARE(table.CurrentPlayer, qint16(0));
 
         shared().numPlayers = 1;
         shared().Sprache = 0;
         table.SizePlayers();
-        QCOMPARE(table.lblPlayer[0].text, QStringLiteral("Punkte"));
-        QCOMPARE(table.lblPlayer[0].geometry.topLeft(), QPoint(315, 76));
-        QVERIFY(!table.lblPlayer[1].visible);
+        QCOMPARE(table.playerNames[0].text, QStringLiteral("Punkte"));
+        QCOMPARE(table.playerNames[0].geometry.topLeft(), QPoint(315, 76));
+        QVERIFY(!table.playerNames[1].visible);
         QCOMPARE(table.CurrentPlayer, qint16(0)); // one player keeps the turn
-        QVERIFY(table.lblPlayer[0].active);
+        QVERIFY(table.playerNames[0].active);
 
         shared().numPlayers = 5;
         test::ScriptedReporter reporter;
@@ -361,22 +361,22 @@ private Q_SLOTS:
         table.Form_Activate();
         QVERIFY(table.idleTimer().isActive());
         QCOMPARE(table.idleTimer().interval(), 300);
-        Verzoegerung(0.05);
+        waitSeconds(0.05);
         for (int i = 0; i < 4; ++i) {
-            Verzoegerung(0.3);
+            waitSeconds(0.3);
             QCOMPARE(jokerMarks(table), 1);
             QVERIFY(table.idleMarkedCell() >= 0 && table.idleMarkedCell() < 20);
         }
         // A finished picture disappears cell by cell.
         for (int n = 0; n < 20; ++n)
             table.imgPuzz[std::size_t(n)].face = Face::Piece;
-        Verzoegerung(0.65);
+        waitSeconds(0.65);
         int emptied = 0;
         for (int n = 0; n < 20; ++n)
             emptied += table.imgPuzz[std::size_t(n)].face == Face::Empty;
         QVERIFY(emptied >= 1);
         table.GameIdle = False;
-        Verzoegerung(0.35);
+        waitSeconds(0.35);
         QVERIFY(!table.idleTimer().isActive());
     }
 

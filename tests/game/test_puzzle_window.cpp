@@ -96,8 +96,8 @@ private Q_SLOTS:
         QVERIFY(window->preview()->isVisible());
         QCOMPARE(window->preview()->geometry(), table.imgPreview.geometry);
         for (int i = 0; i < 10; ++i) {
-            QCOMPARE(window->button(i)->geometry(), table.PicBut[std::size_t(i)].geometry);
-            QCOMPARE(window->button(i)->toolTip(), table.PicBut[std::size_t(i)].tip);
+            QCOMPARE(window->button(i)->geometry(), table.toolButtons[std::size_t(i)].geometry);
+            QCOMPARE(window->button(i)->toolTip(), table.toolButtons[std::size_t(i)].tip);
         }
         QCOMPARE(window->button(0)->toolTip(), QStringLiteral("Spiel starten"));
         QVERIFY(!window->button(2)->isEnabled());

@@ -37,7 +37,7 @@ QByteArray readFile()
 void layNext(GameFixture& game)
 {
     game.draw();
-    game.t().imgPuzz_Click(game.t().CurrentPiece);
+    game.t().placePiece(game.t().CurrentPiece);
 }
 
 // What a load must restore, to compare a table before and after.
@@ -114,7 +114,7 @@ private Q_SLOTS:
         game.draw(); // a piece in hand goes back to the stack on loading
         game.t().SaveGame();
         const QByteArray first = readFile();
-        game.t().imgPuzz_Click(game.t().CurrentPiece);
+        game.t().placePiece(game.t().CurrentPiece);
         game.t().SaveGame(); // only the second state is kept
         QVERIFY(readFile() != first);
         const Snapshot saved(game.t());
@@ -135,9 +135,9 @@ private Q_SLOTS:
             if (!cell.enabled)
                 QVERIFY(cell.face == Face::Piece && cell.piece == n);
         }
-        QVERIFY(!game.t().PicBut[0].enabled && game.t().PicBut[4].enabled && !game.t().PicBut[8].enabled);
+        QVERIFY(!game.t().toolButtons[0].enabled && game.t().toolButtons[4].enabled && !game.t().toolButtons[8].enabled);
         QVERIFY(game.t().imgStack.visible && game.t().imgStack.enabled);
-        QCOMPARE(game.t().lblPlayer[2].text, QString::fromUtf8("Chlo\u00e9"));
+        QCOMPARE(game.t().playerNames[2].text, QString::fromUtf8("Chlo\u00e9"));
         game.t().LoadGame(); // loading again gives the same board
         QCOMPARE(Snapshot(game.t()), loaded);
     }
@@ -207,7 +207,7 @@ private Q_SLOTS:
         game.t().LoadGame();
         QCOMPARE(game.t().lstNum.size(), 192 - 16);
         QCOMPARE(game.t().lstNum.first(), QStringLiteral(" 16"));
-        QCOMPARE(game.t().lblPlayer[0].text, QStringLiteral("Punkte"));
+        QCOMPARE(game.t().playerNames[0].text, QStringLiteral("Punkte"));
     }
 
     void withAutomaticDrawALoadedGameTurnsAPieceOver()
@@ -270,7 +270,7 @@ private Q_SLOTS:
         QCOMPARE(result, paddedNumber(points, 5));
         QVERIFY(game.t().GameIdle);
         QVERIFY(!game.t().imgStack.visible);
-        QVERIFY(game.t().PicBut[0].enabled && game.t().PicBut[8].enabled);
+        QVERIFY(game.t().toolButtons[0].enabled && game.t().toolButtons[8].enabled);
 
         GameFixture pair(2, 0);
         shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
@@ -282,7 +282,7 @@ private Q_SLOTS:
         pair.t().SaveGame();
         pair.t().LoadGame();
         QCOMPARE(pair.dialogs.informed.size(), 1); // the winner, or the draw
-        QVERIFY(pair.t().GameIdle && pair.t().PicBut[0].enabled);
+        QVERIFY(pair.t().GameIdle && pair.t().toolButtons[0].enabled);
     }
 
     void aFullDiskKeepsTheSavedGameAndSaysSo()

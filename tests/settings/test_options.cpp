@@ -204,8 +204,8 @@ private Q_SLOTS:
         }
         QCOMPARE(shown, 12);
         game.t().Form_Activate();
-        QVERIFY(game.t().lblPlayer[1].visible && !game.t().lblPlayer[2].visible);
-        QCOMPARE(game.t().lblPlayer[0].text, shared().PlayerName[0]);
+        QVERIFY(game.t().playerNames[1].visible && !game.t().playerNames[2].visible);
+        QCOMPARE(game.t().playerNames[0].text, shared().PlayerName[0]);
     }
 };
 

@@ -120,7 +120,7 @@ void waitUntil(const std::function<bool()>& done, int milliseconds)
     QElapsedTimer clock;
     clock.start();
     while (!done() && clock.elapsed() < milliseconds)
-        Verzoegerung(0.02);
+        waitSeconds(0.02);
 }
 
 } // namespace
@@ -185,9 +185,9 @@ private Q_SLOTS:
     {
         const QString file = openOnDisk(true);
         PlayWAV(122, 0); // 1.7 s of fanfare
-        Verzoegerung(0.25);
+        waitSeconds(0.25);
         PlayWAV(111, 0); // a short bleep replaces it
-        Verzoegerung(0.5);
+        waitSeconds(0.5);
         const Heard heard = closeAndListen(file);
         QVERIFY2(heard.audibleSeconds() < 0.8, qPrintable(QString::number(heard.audibleSeconds())));
         QVERIFY(heard.audibleSeconds() > 0.2);
@@ -251,7 +251,7 @@ private Q_SLOTS:
         const QString file = openOnDisk(false);
         Music::instance().MakeMusic();
         QVERIFY(!AudioDevice::instance().sequencer().waitUntilReady(5000));
-        Verzoegerung(0.1);
+        waitSeconds(0.1);
         const Heard heard = closeAndListen(file);
         QVERIFY(heard.left.size() > 1000);
         QCOMPARE(heard.audibleSeconds(), 0.0);

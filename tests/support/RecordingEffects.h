@@ -17,8 +17,8 @@ public:
     void play(qint16 number, const QByteArray&, bool wait) override
     {
         played.append({number, wait});
-        if (wait && waitSeconds > 0)
-            Verzoegerung(waitSeconds); // timers run on while a sound is heard to its end
+        if (wait && soundSeconds > 0)
+            waitSeconds(soundSeconds); // timers run on while a sound is heard to its end
     }
 
     int count(qint16 number) const
@@ -30,7 +30,7 @@ public:
     }
 
     QList<QPair<qint16, bool>> played; // number, waited
-    double waitSeconds = 0;            // how long a waiting sound lasts
+    double soundSeconds = 0;            // how long a waiting sound lasts
 };
 
 } // namespace tess::test

@@ -1,4 +1,4 @@
-// zz, the responsive wait and the orderly end.
+// randomBetween, the responsive wait and the orderly end.
 
 #include "support/ScriptedReporter.h"
 #include "support/TestEnvironment.h"
@@ -58,13 +58,13 @@ private Q_SLOTS:
     void zzStaysInItsRange()
     {
         for (int i = 0; i < 2000; ++i) {
-            const qint16 value = zz(104, 106);
+            const qint16 value = randomBetween(104, 106);
             QVERIFY2(value >= 104 && value <= 106, qPrintable(QString::number(value)));
         }
         for (int i = 0; i < 100; ++i)
-            QCOMPARE(zz(1, 1), qint16(1));
-        QCOMPARE(zz(0, -1), qint16(0));
-        QCOMPARE(zz(5, 4), qint16(5)); // the empty range gives lo
+            QCOMPARE(randomBetween(1, 1), qint16(1));
+        QCOMPARE(randomBetween(0, -1), qint16(0));
+        QCOMPARE(randomBetween(5, 4), qint16(5)); // the empty range gives lo
     }
 
     void zzHitsEveryValueAboutEquallyOften()
@@ -74,7 +74,7 @@ private Q_SLOTS:
         std::array<int, 5> counts{};
         constexpr int Draws = 10000;
         for (int i = 0; i < Draws; ++i)
-            ++counts[static_cast<std::size_t>(zz(1, 5) - 1)];
+            ++counts[static_cast<std::size_t>(randomBetween(1, 5) - 1)];
         for (int count : counts)
             QVERIFY2(count > Draws / 5 * 0.85 && count < Draws / 5 * 1.15, qPrintable(QString::number(count)));
     }
@@ -94,7 +94,7 @@ private Q_SLOTS:
     void zzReportsARangeBeyondSixteenBits()
     {
         test::ScriptedReporter reporter;
-        zz(-32768, 32767);
+        randomBetween(-32768, 32767);
         QCOMPARE(reporter.reports.size(), 1);
         QCOMPARE(reporter.reports.first().procedure, QStringLiteral("zz"));
         QCOMPARE(reporter.reports.first().number, 6);
@@ -108,7 +108,7 @@ private Q_SLOTS:
         timer.start(20);
         QElapsedTimer clock;
         clock.start();
-        Verzoegerung(0.2);
+        waitSeconds(0.2);
         const qint64 elapsed = clock.elapsed();
         QVERIFY2(elapsed >= 195 && elapsed < 1500, qPrintable(QString::number(elapsed)));
         QVERIFY2(ticks >= 3, "timer ticks must be handled during the wait");
@@ -119,10 +119,10 @@ private Q_SLOTS:
         QStringList order;
         QTimer::singleShot(10, [&] {
             order << "inner start";
-            Verzoegerung(0.15);
+            waitSeconds(0.15);
             order << "inner end";
         });
-        Verzoegerung(0.05);
+        waitSeconds(0.05);
         order << "outer end";
         QCOMPARE(order, (QStringList{"inner start", "inner end", "outer end"}));
     }
@@ -132,7 +132,7 @@ private Q_SLOTS:
         setClockOfDay([] { return 86399.9; });
         QElapsedTimer clock;
         clock.start();
-        Verzoegerung(5.0);
+        waitSeconds(5.0);
         QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     }
 
@@ -140,9 +140,9 @@ private Q_SLOTS:
     {
         QElapsedTimer clock;
         clock.start();
-        Verzoegerung(0);
-        Verzoegerung(-1);
-        Verzoegerung(std::numeric_limits<double>::quiet_NaN());
+        waitSeconds(0);
+        waitSeconds(-1);
+        waitSeconds(std::numeric_limits<double>::quiet_NaN());
         QVERIFY(clock.elapsed() < 500);
     }
 
