@@ -59,7 +59,7 @@ struct WindowLayout {
     int ButtonSize = 0; // s
     std::array<QRect, 10> buttons;
     std::array<QRect, Languages.size()> flags; // in the order of Languages
-    QRect time;      // lblTime, width 1
+    QRect time;      // timeBar, width 1
     QRect copyright; // imgCopyright
     std::vector<PaintOp> paint;
 };

@@ -31,18 +31,18 @@ void PuzzleTable::hint()
 {
     if (CurrentPiece < 0 || CurrentPiece > CellCount - 1)
         return;
-    ImageState& cell = cellAt(imgPuzz, CurrentPiece);
+    ImageState& cell = cellAt(boardCells, CurrentPiece);
     cell.face = Face::Piece;
     cell.piece = CurrentPiece;
     cell.tag = QStringLiteral("1");
     cell.enabled = false;
     notifyCell(CurrentPiece);
-    imgStack.face = Face::Back;
+    stackCell.face = Face::Back;
     clearWrongMarks();
     CurrentPiece = -1;
     timer1_.stop();
     setTimeBar(1);
-    imgStack.enabled = true;
+    stackCell.enabled = true;
     toolButtons[ButtonHint].enabled = false;
     notify(&TableListener::stackChanged);
     notifyControls();
@@ -59,9 +59,9 @@ void PuzzleTable::applyOptions()
     // and grid, the thumbnail shows or hides; the panels follow at activation.
     const SharedState& s = shared();
     ResizeGame();
-    for (ImageState& cell : imgPuzz)
+    for (ImageState& cell : boardCells)
         cell.border = s.Grid;
-    imgPreview.visible = s.Miniatur != 0;
+    previewCell.visible = s.Miniatur != 0;
     notifyAllCells();
     notify(&TableListener::previewChanged);
 }
@@ -89,7 +89,7 @@ void PuzzleTable::PicBut_Click(qint16 Index)
                 break;
             case 4:
                 openService(services.backChoice);
-                imgBack = backSideCutter().graphicCell(shared().Back);
+                backPicture = backSideCutter().graphicCell(shared().Back);
                 notify(&TableListener::pictureChanged, &TableListener::stackChanged);
                 break;
             case 5:

@@ -22,7 +22,7 @@ using namespace table;
 void PuzzleTable::finishGame()
 {
     GameIdle = True;
-    imgStack.visible = false;
+    stackCell.visible = false;
     play(101, 0);
     toolButtons[ButtonStart].enabled = true;
     toolButtons[ButtonBack].enabled = true;

@@ -37,7 +37,7 @@ void PuzzleTable::whenIdle()
 
 void PuzzleTable::stackClicked()
 {
-    if (imgStack.visible && imgStack.enabled)
+    if (stackCell.visible && stackCell.enabled)
         runInput([this] { drawPiece(); });
 }
 
@@ -45,7 +45,7 @@ void PuzzleTable::cellClicked(qint16 Index)
 {
     if (Index < 0 || Index >= CellCount)
         return;
-    const ImageState& cell = imgPuzz[std::size_t(Index)];
+    const ImageState& cell = boardCells[std::size_t(Index)];
     if (cell.visible && cell.enabled)
         runInput([this, Index] { placePiece(Index); });
 }

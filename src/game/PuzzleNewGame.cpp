@@ -25,7 +25,7 @@ void PuzzleTable::play(qint16 number, qint16 mode)
 void PuzzleTable::setTimeBar(double width)
 {
     timeBarWidth = width;
-    lblTime.setWidth(std::max(1, near(width)));
+    timeBar.setWidth(std::max(1, near(width)));
     notifyControls();
 }
 
@@ -45,7 +45,7 @@ void PuzzleTable::ResetGame()
         });
         step([&] { s.PlayerScore = {}; });
         step([&] { ResizeGame(); });
-        step([&] { imgStack.visible = false; });
+        step([&] { stackCell.visible = false; });
         step([&] {
             toolButtons[ButtonStart].enabled = true;
             toolButtons[ButtonHint].enabled = false;
@@ -54,7 +54,7 @@ void PuzzleTable::ResetGame()
         });
         step([&] { SizePlayers(); });
         step([&] {
-            for (ImageState& cell : imgPuzz) {
+            for (ImageState& cell : boardCells) {
                 cell.enabled = true;
                 cell.border = s.Grid;
             }
@@ -63,7 +63,7 @@ void PuzzleTable::ResetGame()
             CurrentPiece = -1;
             WrongTries = 0;
         });
-        step([&] { imgPreview.visible = s.Miniatur != 0; });
+        step([&] { previewCell.visible = s.Miniatur != 0; });
     });
     idleCell_ = -1;
     notify(&TableListener::stackChanged, &TableListener::previewChanged);
@@ -113,9 +113,9 @@ void PuzzleTable::StartGame()
             GameIdle = False;
         });
         step([&] {
-            imgStack.face = Face::Back;
-            imgStack.enabled = true;
-            imgStack.visible = true;
+            stackCell.face = Face::Back;
+            stackCell.enabled = true;
+            stackCell.visible = true;
             notify(&TableListener::stackChanged);
         });
         step([&] {

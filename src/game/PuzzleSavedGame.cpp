@@ -54,7 +54,7 @@ void PuzzleTable::SaveGame()
             for (int r = 1; r <= s.BoardRows; ++r) {
                 QString tags;
                 for (int c = 1; c <= s.BoardCols; ++c)
-                    tags += cellAt(imgPuzz, (r - 1) * s.BoardCols + c - 1).tag;
+                    tags += cellAt(boardCells, (r - 1) * s.BoardCols + c - 1).tag;
                 game.RowBits[std::size_t(r)] = BinToLong(tags);
             }
         });
@@ -167,7 +167,7 @@ void PuzzleTable::LoadGame()
                 tags = tags.rightJustified(s.BoardCols, u'0');
                 for (int c = 1; c <= tags.size(); ++c) {
                     const int k = (r - 1) * s.BoardCols + c - 1;
-                    ImageState& cell = cellAt(imgPuzz, k);
+                    ImageState& cell = cellAt(boardCells, k);
                     cell.tag = tags.mid(c - 1, 1);
                     if (cell.tag == QStringLiteral("1")) {
                         cell.enabled = false;
@@ -194,9 +194,9 @@ void PuzzleTable::LoadGame()
             }
         });
         step([&] {
-            imgStack.face = Face::Back;
-            imgStack.enabled = true;
-            imgStack.visible = true;
+            stackCell.face = Face::Back;
+            stackCell.enabled = true;
+            stackCell.visible = true;
             toolButtons[ButtonStart].enabled = false;
             toolButtons[ButtonBack].enabled = true;
             toolButtons[ButtonChampions].enabled = false;

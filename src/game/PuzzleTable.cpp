@@ -47,7 +47,7 @@ PuzzleTable::PuzzleTable()
     for (std::size_t i = 0; i < 4; ++i) {
         playerNames[i].text = DefaultNames[i];
         playerNames[i].geometry.setSize(DesignLabelSize);
-        picScore[i].geometry.setSize(DesignScoreSize);
+        scoreBoxes[i].geometry.setSize(DesignScoreSize);
     }
     toolButtons[2].enabled = false; // the hint waits for a piece in hand
 }
@@ -119,7 +119,7 @@ void PuzzleTable::decodeChosenPictureAhead()
 void PuzzleTable::showPicture(const QImage& picture)
 {
     // The thumbnail shows the same picture: decoded once, shared by both.
-    clpImage.setPicture(picture);
+    pieceCutter.setPicture(picture);
     previewPicture = picture;
     notify(&TableListener::pictureChanged, &TableListener::previewChanged);
 }
@@ -146,19 +146,19 @@ void PuzzleTable::Form_Load()
         step([&] { s.Musicloop = readIntegerSetting(keys::Musicloop); });
         step([&] { s.PlaySound = readIntegerSetting(keys::PlaySound); });
         step([&] { s.Grid = readIntegerSetting(keys::Grid); });
-        step([&] { imgPuzz[0].border = s.Grid == 1 ? 1 : 0; });
+        step([&] { boardCells[0].border = s.Grid == 1 ? 1 : 0; });
         step([&] {
-            for (std::size_t n = 1; n < imgPuzz.size(); ++n) {
-                imgPuzz[n] = imgPuzz[0];
-                imgPuzz[n].visible = false;
+            for (std::size_t n = 1; n < boardCells.size(); ++n) {
+                boardCells[n] = boardCells[0];
+                boardCells[n].visible = false;
             }
         });
-        step([&] { imgBack = backSideCutter().graphicCell(s.Back); });
+        step([&] { backPicture = backSideCutter().graphicCell(s.Back); });
         step([&] { s.Joker = readIntegerSetting(keys::Joker); });
         step([&] { s.Tipp = readIntegerSetting(keys::Tipp); });
         step([&] {
             s.Miniatur = readIntegerSetting(keys::Miniatur);
-            imgPreview.visible = s.Miniatur != 0;
+            previewCell.visible = s.Miniatur != 0;
         });
         step([&] { s.Rahmen = readIntegerSetting(keys::Rahmen); });
         step([&] { s.Time = readIntegerSetting(keys::Time); });
@@ -178,17 +178,17 @@ void PuzzleTable::Form_Load()
         step([&] { backColor = Qt::black; });
         // The hidden picture holders of the window's design.
         step([&] {
-            imgLeer = LoadArt(QStringLiteral("empty.png"));
-            imgFalsch = LoadArt(QStringLiteral("wrong.png"));
-            imgJoker = LoadArt(QStringLiteral("joker.png"));
-            clpNum.setPicture(LoadArt(QStringLiteral("digits.png")));
-            clpNum.setRows(1);
-            clpNum.setCols(10);
+            emptyPicture = LoadArt(QStringLiteral("empty.png"));
+            wrongPicture = LoadArt(QStringLiteral("wrong.png"));
+            jokerPicture = LoadArt(QStringLiteral("joker.png"));
+            digitCutter.setPicture(LoadArt(QStringLiteral("digits.png")));
+            digitCutter.setRows(1);
+            digitCutter.setCols(10);
         });
     });
     // A picture file that could not be decoded has been reported; the game
     // goes on with a picture it can show rather than with blank pieces.
-    if (clpImage.picture().isNull() && (s.Album == 0 || s.Album == 1) && hasResItem(201, QStringLiteral("bitmap")))
+    if (pieceCutter.picture().isNull() && (s.Album == 0 || s.Album == 1) && hasResItem(201, QStringLiteral("bitmap")))
         showPicture(LoadResPicture(201));
     notify(&TableListener::pictureChanged, &TableListener::stackChanged, &TableListener::previewChanged);
     notifyControls();
@@ -219,8 +219,8 @@ void PuzzleTable::Form_Activate()
 void PuzzleTable::stopIdleAnimation()
 {
     idle_.stop();
-    if (idleCell_ >= 0 && cellAt(imgPuzz, idleCell_).face == Face::Joker) {
-        cellAt(imgPuzz, idleCell_).face = Face::Empty;
+    if (idleCell_ >= 0 && cellAt(boardCells, idleCell_).face == Face::Joker) {
+        cellAt(boardCells, idleCell_).face = Face::Empty;
         notifyCell(idleCell_);
     }
     idleCell_ = -1;
@@ -236,13 +236,13 @@ void PuzzleTable::idleStep()
             }
             // The last mark goes, whatever the cell showed before it.
             if (idleCell_ >= 0) {
-                cellAt(imgPuzz, idleCell_).face = Face::Empty;
+                cellAt(boardCells, idleCell_).face = Face::Empty;
                 notifyCell(idleCell_);
             }
             const int cells = shared().BoardRows * shared().BoardCols;
             idleCell_ = -1; // until a cell is marked
             const qint16 cell = randomBetween(0, toInteger(cells - 1));
-            cellAt(imgPuzz, cell).face = Face::Joker;
+            cellAt(boardCells, cell).face = Face::Joker;
             idleCell_ = cell;
             notifyCell(idleCell_);
         });
@@ -266,7 +266,7 @@ bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPix
 {
     if (!LayoutDone || GameIdle == False)
         return false;
-    const bool playersShown = playerNames[0].visible || picScore[0].visible;
+    const bool playersShown = playerNames[0].visible || scoreBoxes[0].visible;
     LayoutDone = false;
     background.clear();
     Form_Resize(clientWidth, clientHeight, twipsPerPixel);
@@ -287,14 +287,14 @@ void PuzzleTable::layOut()
         step([&] {
             addPaint(background, window.paint);
             imgCopyright = window.copyright;
-            lblTime = window.time;
+            timeBar = window.time;
             for (std::size_t i = 0; i < toolButtons.size(); ++i) {
                 toolButtons[i].geometry = window.buttons[i];
                 toolButtons[i].visible = true;
             }
-            for (std::size_t i = 0; i < imgLang.size(); ++i) {
-                imgLang[i].geometry = window.flags[i];
-                imgLang[i].visible = true;
+            for (std::size_t i = 0; i < languageFlags.size(); ++i) {
+                languageFlags[i].geometry = window.flags[i];
+                languageFlags[i].visible = true;
             }
         });
     });
@@ -309,17 +309,17 @@ void PuzzleTable::ResizeGame()
         BoardLayout board;
         step([&] { board = layoutBoard(metrics, s.BoardRows, s.BoardCols, s.Rahmen); });
         step([&] {
-            clpImage.setCols(s.BoardCols);
-            clpImage.setRows(s.BoardRows);
+            pieceCutter.setCols(s.BoardCols);
+            pieceCutter.setRows(s.BoardRows);
         });
         step([&] {
-            for (ImageState& cell : imgPuzz)
+            for (ImageState& cell : boardCells)
                 cell.visible = false;
             const int used = s.BoardRows * s.BoardCols;
             if (used > CellCount)
                 raiseError(ErrSubscript);
             for (int n = 0; n < used; ++n) {
-                ImageState& cell = cellAt(imgPuzz, n);
+                ImageState& cell = cellAt(boardCells, n);
                 cell.tag = QStringLiteral("0");
                 cell.face = Face::Empty;
                 cell.geometry = at(board.cells, n, "imgPuzz");
@@ -328,9 +328,9 @@ void PuzzleTable::ResizeGame()
         });
         step([&] { addPaint(background, board.paint); });
         step([&] {
-            imgPreview.geometry = board.preview;
-            imgStack.face = Face::Back;
-            imgStack.geometry = board.stack;
+            previewCell.geometry = board.preview;
+            stackCell.face = Face::Back;
+            stackCell.geometry = board.stack;
         });
     });
     notify(&TableListener::pictureChanged, &TableListener::backgroundChanged, &TableListener::stackChanged,
@@ -345,20 +345,20 @@ void PuzzleTable::SizePlayers()
         step([&] {
             for (std::size_t i = 0; i < 4; ++i) {
                 playerNames[i].visible = false;
-                picScore[i].visible = false;
+                scoreBoxes[i].visible = false;
             }
         });
         PlayersLayout players;
         step([&] {
             at(playerNames, s.numPlayers - 1, "lblPlayer"); // a label for each player
-            players = layoutPlayers(metrics, s.numPlayers, playerNames[0].geometry.size(), picScore[0].geometry.size());
+            players = layoutPlayers(metrics, s.numPlayers, playerNames[0].geometry.size(), scoreBoxes[0].geometry.size());
         });
         step([&] {
             if (s.numPlayers > 1) {
                 // numPlayers was checked a step before; Ignore skips that check.
                 for (qint16 i = 0; i < s.numPlayers; ++i) {
                     LabelState& label = at(playerNames, i, "lblPlayer");
-                    ScoreState& score = at(picScore, i, "picScore");
+                    ScoreState& score = at(scoreBoxes, i, "picScore");
                     label.geometry = at(players.labels, i, "lblPlayer");
                     score.geometry = at(players.scores, i, "picScore");
                     label.text = at(s.PlayerName, i, "PlayerName");
@@ -368,11 +368,11 @@ void PuzzleTable::SizePlayers()
                 }
             } else {
                 playerNames[0].geometry = players.labels[0];
-                picScore[0].geometry = players.scores[0];
+                scoreBoxes[0].geometry = players.scores[0];
                 playerNames[0].text = langText(111);
                 playerNames[0].visible = true;
                 ShowNumber(0, 0);
-                picScore[0].visible = true;
+                scoreBoxes[0].visible = true;
             }
         });
         step([&] { SetPlayer(); });
@@ -406,15 +406,15 @@ void PuzzleTable::ShowNumber(qint32 Value, qint16 Player)
         });
         step([&] {
             const double k = metrics.k();
-            clpNum.setStretch(near(LayoutScale * 18 * k), near(LayoutScale * 27 * k));
+            digitCutter.setStretch(near(LayoutScale * 18 * k), near(LayoutScale * 27 * k));
         });
         step([&] {
-            ScoreState& box = at(picScore, Player, "picScore");
+            ScoreState& box = at(scoreBoxes, Player, "picScore");
             box.digits = digits;
             int x = 2;
             for (std::size_t i = 0; i < box.x.size(); ++i) {
                 box.x[i] = x;
-                x += picScore[0].geometry.width() / 6;
+                x += scoreBoxes[0].geometry.width() / 6;
             }
         });
         step([&] { notifyControls(); });

@@ -99,7 +99,7 @@ public:
     // The pieces still face down, as text items (" 7" when filled, "7" when put back).
     QStringList lstNum;
     QTimer& Timer1() { return timer1_; }
-    double timeBarWidth = 1; // lblTime's width; the widget shows it rounded
+    double timeBarWidth = 1; // timeBar's width; the widget shows it rounded
     // --- the turn state
     qint16 GameIdle = True;
     qint16 CurrentPiece = 0;
@@ -110,27 +110,27 @@ public:
     qint32 TurnElapsed = 0;
 
     // --- what the window shows
-    std::array<ImageState, CellCount> imgPuzz;
-    ImageState imgStack;
-    ImageState imgPreview;
+    std::array<ImageState, CellCount> boardCells;
+    ImageState stackCell;
+    ImageState previewCell;
     std::array<ButtonState, 10> toolButtons;
-    std::array<ButtonState, Languages.size()> imgLang; // in the order of Languages
+    std::array<ButtonState, Languages.size()> languageFlags; // in the order of Languages
     std::array<LabelState, 4> playerNames;
-    std::array<ScoreState, 4> picScore;
-    QRect lblTime;
+    std::array<ScoreState, 4> scoreBoxes;
+    QRect timeBar;
     QRect imgCopyright;
     std::array<QString, 3> menuCaptions; // help, e-mail, about
     QColor backColor = Qt::white;
     std::vector<PaintOp> background; // painted in order into the persistent background
 
     // --- pictures
-    PictureClip clpImage;
-    PictureClip clpNum;
+    PictureClip pieceCutter;
+    PictureClip digitCutter;
     QImage previewPicture;
-    QImage imgLeer;
-    QImage imgFalsch;
-    QImage imgJoker;
-    QImage imgBack;
+    QImage emptyPicture;
+    QImage wrongPicture;
+    QImage jokerPicture;
+    QImage backPicture;
 
     bool LayoutDone = false;
     float LayoutScale = 0;

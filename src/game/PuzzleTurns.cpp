@@ -28,7 +28,7 @@ void PuzzleTable::drawPiece()
         step([&] {
             empty = lstNum.isEmpty();
             if (empty) {
-                imgStack.visible = false;
+                stackCell.visible = false;
                 GameIdle = True;
                 notify(&TableListener::stackChanged);
             }
@@ -42,9 +42,9 @@ void PuzzleTable::drawPiece()
             CurrentPiece = textToInteger(at(lstNum, k, "lstNum"));
         });
         step([&] {
-            imgStack.face = Face::Piece;
-            imgStack.piece = CurrentPiece;
-            imgStack.enabled = false;
+            stackCell.face = Face::Piece;
+            stackCell.piece = CurrentPiece;
+            stackCell.enabled = false;
             notify(&TableListener::stackChanged);
         });
         step([&] { lstNum.removeAt(checkedIndex(lstNum, k, "lstNum")); });
@@ -59,7 +59,7 @@ void PuzzleTable::drawPiece()
             if (s.Joker != 1 || at(JokerPiece, CurrentPiece, "JokerPiece") != 1)
                 return;
             const qint16 joker = CurrentPiece;
-            cellAt(imgPuzz, joker).enabled = false;
+            cellAt(boardCells, joker).enabled = false;
             toolButtons[ButtonHint].enabled = false;
             timer1_.stop();
             notifyCell(joker);
@@ -68,11 +68,11 @@ void PuzzleTable::drawPiece()
             play(107, 1);
             for (int blink = 0; blink < 3; ++blink) {
                 play(111, 0);
-                cellAt(imgPuzz, joker).face = Face::Empty;
+                cellAt(boardCells, joker).face = Face::Empty;
                 notifyCell(joker);
                 waitSeconds(0.2);
                 play(111, 0);
-                cellAt(imgPuzz, joker).face = Face::Joker;
+                cellAt(boardCells, joker).face = Face::Joker;
                 notifyCell(joker);
                 waitSeconds(0.2);
             }
@@ -99,17 +99,17 @@ void PuzzleTable::placePiece(qint16 Index)
         step([&] { play(110, 0); });
         if (CurrentPiece == Index) {
             step([&] {
-                ImageState& cell = cellAt(imgPuzz, Index);
+                ImageState& cell = cellAt(boardCells, Index);
                 cell.face = Face::Piece;
                 cell.piece = Index;
                 cell.tag = QStringLiteral("1");
                 notifyCell(Index);
             });
             step([&] {
-                imgStack.visible = false;
+                stackCell.visible = false;
                 notify(&TableListener::stackChanged);
                 handleEvents();
-                cellAt(imgPuzz, Index).enabled = false;
+                cellAt(boardCells, Index).enabled = false;
                 notifyCell(Index);
                 timer1_.stop();
             });
@@ -142,7 +142,7 @@ void PuzzleTable::placePiece(qint16 Index)
         if (WrongTries < 2) {
             step([&] { WrongTries = addInteger(WrongTries, 1); });
             step([&] {
-                ImageState& cell = cellAt(imgPuzz, Index);
+                ImageState& cell = cellAt(boardCells, Index);
                 cell.face = Face::Wrong;
                 cell.enabled = false;
                 notifyCell(Index);
@@ -152,7 +152,7 @@ void PuzzleTable::placePiece(qint16 Index)
         }
         // The third wrong click: the turn fails.
         step([&] {
-            cellAt(imgPuzz, Index).face = Face::Wrong;
+            cellAt(boardCells, Index).face = Face::Wrong;
             notifyCell(Index);
             timer1_.stop();
             handleEvents();
@@ -162,10 +162,10 @@ void PuzzleTable::placePiece(qint16 Index)
                 play(randomBetween(104, 106), 1);
         });
         step([&] {
-            cellAt(imgPuzz, Index).face = Face::Wrong;
+            cellAt(boardCells, Index).face = Face::Wrong;
             notifyCell(Index);
             handleEvents();
-            cellAt(imgPuzz, Index).face = Face::Empty;
+            cellAt(boardCells, Index).face = Face::Empty;
             notifyCell(Index);
         });
         step([&] { putPieceBack(); });
@@ -176,9 +176,9 @@ void PuzzleTable::endOfTurn()
 {
     const SharedState& s = shared();
     clearWrongMarks();
-    imgStack.face = Face::Back;
-    imgStack.visible = true;
-    imgStack.enabled = true;
+    stackCell.face = Face::Back;
+    stackCell.visible = true;
+    stackCell.enabled = true;
     CurrentPiece = -1;
     setTimeBar(1);
     if (lstNum.isEmpty()) {
@@ -204,7 +204,7 @@ void PuzzleTable::clearWrongMarks()
     for (int k = 1; k <= WrongTries && k <= 2; ++k) {
         play(110, 0);
         const qint16 wrong = at(WrongCell, k, "WrongCell");
-        ImageState& cell = cellAt(imgPuzz, wrong);
+        ImageState& cell = cellAt(boardCells, wrong);
         cell.face = Face::Empty;
         cell.enabled = true;
         notifyCell(wrong);

@@ -159,7 +159,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         labels_[i]->setAutoFillBackground(true);
         labels_[i]->setAlignment(Qt::AlignCenter);
         labels_[i]->hide();
-        scores_[i] = new ScoreBox(table_.clpNum, this);
+        scores_[i] = new ScoreBox(table_.digitCutter, this);
         scores_[i]->hide();
     }
 
@@ -200,14 +200,14 @@ QWidget* PuzzleWindow::scoreBox(int i) const
 QImage PuzzleWindow::faceImage(const ImageState& state) const
 {
     switch (state.face) {
-    case Face::Empty: return table_.imgLeer;
-    case Face::Wrong: return table_.imgFalsch;
-    case Face::Joker: return table_.imgJoker;
-    case Face::Back: return table_.imgBack;
+    case Face::Empty: return table_.emptyPicture;
+    case Face::Wrong: return table_.wrongPicture;
+    case Face::Joker: return table_.jokerPicture;
+    case Face::Back: return table_.backPicture;
     case Face::Piece:
-        if (state.piece >= 0 && state.piece < table_.clpImage.rows() * table_.clpImage.cols()
-            && !table_.clpImage.picture().isNull())
-            return table_.clpImage.graphicCell(qint16(state.piece));
+        if (state.piece >= 0 && state.piece < table_.pieceCutter.rows() * table_.pieceCutter.cols()
+            && !table_.pieceCutter.picture().isNull())
+            return table_.pieceCutter.graphicCell(qint16(state.piece));
         return {};
     }
     return {};
@@ -229,13 +229,13 @@ void PuzzleWindow::showImage(ImageControl* control, const ImageState& state)
 void PuzzleWindow::cellChanged(int n)
 {
     // Told from inside the table's steps: an index outside raises 9 there.
-    showImage(at(cells_, n, "imgPuzz"), at(table_.imgPuzz, n, "imgPuzz"));
+    showImage(at(cells_, n, "imgPuzz"), at(table_.boardCells, n, "imgPuzz"));
     describeCell(n);
 }
 
 void PuzzleWindow::stackChanged()
 {
-    showImage(stack_, table_.imgStack);
+    showImage(stack_, table_.stackCell);
     describeStack();
     followTheGame();
 }
@@ -243,8 +243,8 @@ void PuzzleWindow::stackChanged()
 void PuzzleWindow::previewChanged()
 {
     preview_->setPicture(table_.previewPicture, generation_);
-    preview_->setGeometry(table_.imgPreview.geometry);
-    preview_->setVisible(table_.imgPreview.visible);
+    preview_->setGeometry(table_.previewCell.geometry);
+    preview_->setVisible(table_.previewCell.visible);
 }
 
 void PuzzleWindow::pictureChanged()
@@ -295,8 +295,8 @@ void PuzzleWindow::controlsChanged()
         buttons_[i]->setVisible(state.visible);
     }
     for (std::size_t i = 0; i < flags_.size(); ++i) {
-        flags_[i]->setGeometry(table_.imgLang[i].geometry);
-        flags_[i]->setVisible(table_.imgLang[i].visible);
+        flags_[i]->setGeometry(table_.languageFlags[i].geometry);
+        flags_[i]->setVisible(table_.languageFlags[i].visible);
     }
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         const LabelState& state = table_.playerNames[i];
@@ -307,11 +307,11 @@ void PuzzleWindow::controlsChanged()
         colours.setColor(QPalette::WindowText, state.active ? Qt::black : Gold);
         labels_[i]->setPalette(colours);
         labels_[i]->setVisible(state.visible);
-        scores_[i]->display(table_.picScore[i]);
+        scores_[i]->display(table_.scoreBoxes[i]);
     }
-    timeBar_->setGeometry(table_.lblTime);
+    timeBar_->setGeometry(table_.timeBar);
     timeBar_->setVisible(table_.LayoutDone);
-    const double width = table_.metrics.SW > 0 ? table_.lblTime.width() * 100.0 / table_.metrics.SW : 0;
+    const double width = table_.metrics.SW > 0 ? table_.timeBar.width() * 100.0 / table_.metrics.SW : 0;
     timeBar_->setValue(std::clamp(int(width), 0, 100));
     if (ringFrame_ != shared().Rahmen) {
         // Controls change with every tick of the move clock: the ring only with the frame.
@@ -325,7 +325,7 @@ void PuzzleWindow::controlsChanged()
     for (std::size_t i = 0; i < buttons_.size(); ++i)
         setSpokenName(buttons_[i], table_.toolButtons[i].tip);
     for (std::size_t i = 0; i < labels_.size(); ++i)
-        setSpokenName(scores_[i], labels_[i]->text() + QStringLiteral(": ") + QString::number(table_.picScore[i].digits.toInt()));
+        setSpokenName(scores_[i], labels_[i]->text() + QStringLiteral(": ") + QString::number(table_.scoreBoxes[i].digits.toInt()));
     describeStack();
     copyright_->setGeometry(table_.imgCopyright);
     copyright_->setVisible(table_.LayoutDone);
@@ -467,7 +467,7 @@ void PuzzleWindow::describeCell(int n)
     if (spokenLanguage_ < 0)
         return;
     const int cols = std::max<int>(1, shared().BoardCols);
-    const ImageState& state = at(table_.imgPuzz, n, "imgPuzz");
+    const ImageState& state = at(table_.boardCells, n, "imgPuzz");
     ImageControl* cell = at(cells_, n, "imgPuzz");
     setSpokenName(cell, QString(cellName_).replace(QStringLiteral("%1"), QString::number(n / cols + 1))
                             .replace(QStringLiteral("%2"), QString::number(n % cols + 1)));
@@ -482,7 +482,7 @@ void PuzzleWindow::describeStack()
 {
     if (spokenLanguage_ < 0)
         return;
-    const bool inHand = table_.imgStack.face == Face::Piece;
+    const bool inHand = table_.stackCell.face == Face::Piece;
     setSpokenDescription(stack_, inHand ? pieceInHand_
                                         : QString(piecesLeft_).replace(QStringLiteral("%1"), QString::number(table_.lstNum.size())));
 }
@@ -577,9 +577,9 @@ void PuzzleWindow::followTheGame()
     const bool onTable = group == 0 || group == 1 || focus == buttons_[0] || (focus && !focus->isEnabled());
     if (!isActiveWindow() || !onTable)
         return;
-    if (table_.imgStack.face == Face::Piece && table_.CurrentPiece >= 0)
+    if (table_.stackCell.face == Face::Piece && table_.CurrentPiece >= 0)
         cells_[std::size_t(boardCellForFocus())]->setFocus(Qt::OtherFocusReason);
-    else if (table_.imgStack.visible && table_.imgStack.enabled)
+    else if (table_.stackCell.visible && table_.stackCell.enabled)
         stack_->setFocus(Qt::OtherFocusReason);
 }
 

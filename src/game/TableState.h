@@ -10,11 +10,11 @@ namespace tess {
 
 // What an image control shows.
 enum class Face {
-    Empty, // the empty-cell picture (imgLeer)
-    Wrong, // the wrong mark (imgFalsch)
-    Joker, // the joker mark (imgJoker)
-    Back,  // the current back side (imgBack)
-    Piece, // a piece of the picture (a cell of clpImage)
+    Empty, // the empty-cell picture (emptyPicture)
+    Wrong, // the wrong mark (wrongPicture)
+    Joker, // the joker mark (jokerPicture)
+    Back,  // the current back side (backPicture)
+    Piece, // a piece of the picture (a cell of pieceCutter)
 };
 
 struct ImageState {

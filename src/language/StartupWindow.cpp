@@ -54,17 +54,17 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
 
     auto* flags = new QHBoxLayout;
     flags->addStretch();
-    for (std::size_t i = 0; i < imgLang.size(); ++i) {
-        imgLang[i] = new ImageControl(this);
-        imgLang[i]->setPicture(LoadArt(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
-        imgLang[i]->setFixedSize(32, 20);
-        imgLang[i]->setCursor(Qt::PointingHandCursor);
-        setAccessibleRole(imgLang[i], QAccessible::Button);
-        imgLang[i]->setAccessibleName(flagLanguageName(int(i)));
-        imgLang[i]->hide(); // the about box shows them, the splash does not
+    for (std::size_t i = 0; i < languageFlags.size(); ++i) {
+        languageFlags[i] = new ImageControl(this);
+        languageFlags[i]->setPicture(LoadArt(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
+        languageFlags[i]->setFixedSize(32, 20);
+        languageFlags[i]->setCursor(Qt::PointingHandCursor);
+        setAccessibleRole(languageFlags[i], QAccessible::Button);
+        languageFlags[i]->setAccessibleName(flagLanguageName(int(i)));
+        languageFlags[i]->hide(); // the about box shows them, the splash does not
         const qint16 language = Languages[i].digit;
-        connect(imgLang[i], &ImageControl::clicked, this, [this, language] { imgLang_Click(language); });
-        flags->addWidget(imgLang[i]);
+        connect(languageFlags[i], &ImageControl::clicked, this, [this, language] { imgLang_Click(language); });
+        flags->addWidget(languageFlags[i]);
     }
     flags->addStretch();
 
@@ -100,7 +100,7 @@ void StartupWindow::Form_Load()
         if (s.GameLoaded != 0) {
             step([&] {
                 OK->show();
-                for (ImageControl* flag : imgLang)
+                for (ImageControl* flag : languageFlags)
                     flag->show();
             });
             return;

@@ -39,7 +39,7 @@ public:
     QPushButton* OK;
     // The about box's language flags, one for each of Languages in its order,
     // acting as the game window's flags do.
-    std::array<ImageControl*, Languages.size()> imgLang{};
+    std::array<ImageControl*, Languages.size()> languageFlags{};
     void setFlagHandler(std::function<void(qint16)> handler) { flagClicked_ = std::move(handler); }
     void imgLang_Click(qint16 language);
 

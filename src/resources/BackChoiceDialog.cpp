@@ -44,7 +44,7 @@ BackChoiceDialog::BackChoiceDialog(QWidget* parent)
         image->setAccessibleName(QString::number(i + 1));
         connect(image, &ImageControl::clicked, this, [this, i] { imgBack_Click(i); });
         connect(image, &ImageControl::doubleClicked, this, [this, i] { imgBack_DblClick(i); });
-        imgBack[std::size_t(i)] = image;
+        backPicture[std::size_t(i)] = image;
     }
     shpWahl->lower();
     cmdOK->setDefault(true);
@@ -58,9 +58,9 @@ BackChoiceDialog::BackChoiceDialog(QWidget* parent)
 
 void BackChoiceDialog::frame(int index)
 {
-    const QRect image = at(imgBack, index, "imgBack")->geometry();
-    for (std::size_t i = 0; i < imgBack.size(); ++i)
-        imgBack[i]->setAccessibleDescription(int(i) == index ? QStringLiteral("\u2713") : QString());
+    const QRect image = at(backPicture, index, "imgBack")->geometry();
+    for (std::size_t i = 0; i < backPicture.size(); ++i)
+        backPicture[i]->setAccessibleDescription(int(i) == index ? QStringLiteral("\u2713") : QString());
     // Centred on the image: each half rounded down, as the classic shape was placed.
     shpWahl->move(image.left() - (shpWahl->width() - image.width()) / 2,
                   image.top() - (shpWahl->height() - image.height()) / 2);
@@ -72,7 +72,7 @@ void BackChoiceDialog::Form_Load()
         step([&] { frame(shared().Back); });
         step([&] {
             for (int i = 0; i < 10; ++i)
-                imgBack[std::size_t(i)]->setPicture(backSideCutter().graphicCell(qint16(i)), i);
+                backPicture[std::size_t(i)]->setPicture(backSideCutter().graphicCell(qint16(i)), i);
         });
     });
 }

@@ -25,7 +25,7 @@ public:
     void imgBack_DblClick(int index);
     void cmdOK_Click();
 
-    std::array<ImageControl*, 10> imgBack{};
+    std::array<ImageControl*, 10> backPicture{};
     QFrame* shpWahl;
     QPushButton* cmdOK;
 

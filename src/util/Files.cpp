@@ -47,6 +47,27 @@ int openLookedAt(const QByteArray& name, const struct stat& seen, FileRead& resu
     return fd;
 }
 
+// Looks at the file and opens it. A regular file replaced in between (another
+// copy of the game wrote it anew, renaming its new file over it) is looked at
+// again, a few times, rather than taken for something else.
+int lookAndOpen(const QByteArray& name, qint64 maxBytes, struct stat& info, FileRead& result, Links links)
+{
+    for (int tries = 0; tries < 5; ++tries) {
+        result = lookAt(name, maxBytes, info, links);
+        if (result != FileRead::Ok)
+            return -1;
+        const int fd = openLookedAt(name, info, result, links);
+        if (fd >= 0 || result != FileRead::NotAFile)
+            return fd;
+        struct stat again {};
+        const bool replaced = (links == Links::Refused ? ::lstat(name.constData(), &again) : ::stat(name.constData(), &again)) == 0
+            && S_ISREG(again.st_mode) && (again.st_dev != info.st_dev || again.st_ino != info.st_ino);
+        if (!replaced)
+            return -1;
+    }
+    return -1;
+}
+
 bool usableName(const QString& path)
 {
     return !path.isEmpty() && !path.contains(QChar(u'\0'));
@@ -61,10 +82,7 @@ FileContent readRegularFile(const QString& path, qint64 maxBytes, Links links)
         return content;
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
-    content.result = lookAt(name, maxBytes, info, links);
-    if (content.result != FileRead::Ok)
-        return content;
-    const int fd = openLookedAt(name, info, content.result, links);
+    const int fd = lookAndOpen(name, maxBytes, info, content.result, links);
     if (fd < 0)
         return content;
     // Read to the end, not to the size: a file that grows meanwhile is still capped.
@@ -103,10 +121,8 @@ bool isSaneFile(const QString& path, qint64 maxBytes)
         return false;
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
-    FileRead result = lookAt(name, maxBytes, info);
-    if (result != FileRead::Ok)
-        return false;
-    const int fd = openLookedAt(name, info, result);
+    FileRead result = FileRead::Missing;
+    const int fd = lookAndOpen(name, maxBytes, info, result, Links::Followed);
     if (fd < 0)
         return false;
     ::close(fd);

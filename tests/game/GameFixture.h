@@ -75,7 +75,7 @@ struct GameFixture {
     int wrongCellFor(int piece, int skip = 0) const
     {
         for (int n = 0; n < pieces(); ++n) {
-            const ImageState& cell = table->imgPuzz[std::size_t(n)];
+            const ImageState& cell = table->boardCells[std::size_t(n)];
             if (n != piece && cell.enabled && cell.face == Face::Empty && skip-- == 0)
                 return n;
         }

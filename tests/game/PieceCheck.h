@@ -15,7 +15,7 @@ inline QString checkPieces(const PuzzleTable& t, int pieces)
 {
     std::vector<int> seen(std::size_t(pieces), 0);
     for (int cell = 0; cell < pieces; ++cell) {
-        const ImageState& state = t.imgPuzz[std::size_t(cell)];
+        const ImageState& state = t.boardCells[std::size_t(cell)];
         if (state.tag == QStringLiteral("1")) {
             if (state.face != Face::Piece || state.piece != cell)
                 return QStringLiteral("cell %1 is taken but does not show its piece").arg(cell);

@@ -54,13 +54,13 @@ private Q_SLOTS:
         QCOMPARE(t.lstNum.last(), QStringLiteral(" 19"));
         QCOMPARE(t.GameIdle, False);
         QCOMPARE(t.CurrentPiece, qint16(-1));
-        QVERIFY(t.imgStack.visible && t.imgStack.enabled);
-        QCOMPARE(t.imgStack.face, Face::Back);
+        QVERIFY(t.stackCell.visible && t.stackCell.enabled);
+        QCOMPARE(t.stackCell.face, Face::Back);
         QVERIFY(!t.toolButtons[0].enabled && !t.toolButtons[4].enabled && !t.toolButtons[8].enabled);
         QVERIFY(!t.toolButtons[2].enabled);
         for (int n = 0; n < 20; ++n) {
-            QCOMPARE(t.imgPuzz[std::size_t(n)].face, Face::Empty);
-            QVERIFY(t.imgPuzz[std::size_t(n)].enabled);
+            QCOMPARE(t.boardCells[std::size_t(n)].face, Face::Empty);
+            QVERIFY(t.boardCells[std::size_t(n)].enabled);
         }
         QVERIFY(waited(game.effects, 108)); // the shuffle is heard to its end
         QVERIFY(!t.idleTimer().isActive());
@@ -76,7 +76,7 @@ private Q_SLOTS:
         QVERIFY(game.t().idleMarkedCell() >= 0);
         game.t().StartGame();
         for (int n = 0; n < game.pieces(); ++n)
-            QCOMPARE(game.t().imgPuzz[std::size_t(n)].face, Face::Empty);
+            QCOMPARE(game.t().boardCells[std::size_t(n)].face, Face::Empty);
         QVERIFY(!game.t().idleTimer().isActive());
     }
 
@@ -118,23 +118,23 @@ private Q_SLOTS:
         QCOMPARE(game.t().lstNum.size(), 10);
         QCOMPARE(game.t().timeBarWidth, 1.0);
         // A piece in hand: shown on the stack, which no longer takes clicks; the clock runs; hints allowed.
-        QCOMPARE(game.t().imgStack.face, Face::Piece);
-        QCOMPARE(game.t().imgStack.piece, piece);
-        QVERIFY(!game.t().imgStack.enabled);
+        QCOMPARE(game.t().stackCell.face, Face::Piece);
+        QCOMPARE(game.t().stackCell.piece, piece);
+        QVERIFY(!game.t().stackCell.enabled);
         QVERIFY(game.t().Timer1().isActive());
         QVERIFY(game.t().toolButtons[2].enabled);
         game.t().placePiece(qint16(piece));
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 140); // 100 + 20 + 19.98
-        QCOMPARE(game.t().picScore[std::size_t(player)].digits, QStringLiteral("000140"));
-        QCOMPARE(game.t().imgPuzz[std::size_t(piece)].tag, QStringLiteral("1"));
-        QVERIFY(!game.t().imgPuzz[std::size_t(piece)].enabled);
+        QCOMPARE(game.t().scoreBoxes[std::size_t(player)].digits, QStringLiteral("000140"));
+        QCOMPARE(game.t().boardCells[std::size_t(piece)].tag, QStringLiteral("1"));
+        QVERIFY(!game.t().boardCells[std::size_t(piece)].enabled);
         QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 2));
         QCOMPARE(game.t().CurrentPiece, qint16(-1));
         // Waiting for the next draw: the stack face down and enabled, the clock stopped at width 1.
-        QVERIFY(game.t().imgStack.visible && game.t().imgStack.enabled);
-        QCOMPARE(game.t().imgStack.face, Face::Back);
+        QVERIFY(game.t().stackCell.visible && game.t().stackCell.enabled);
+        QCOMPARE(game.t().stackCell.face, Face::Back);
         QVERIFY(!game.t().Timer1().isActive());
-        QCOMPARE(game.t().lblTime.width(), 1);
+        QCOMPARE(game.t().timeBar.width(), 1);
         QVERIFY(!game.t().toolButtons[0].enabled && !game.t().toolButtons[4].enabled && !game.t().toolButtons[8].enabled);
         QVERIFY(waited(game.effects, 125));
         QCOMPARE(game.effects.played.first().first, qint16(117));
@@ -157,9 +157,9 @@ private Q_SLOTS:
         QCOMPARE(result, QStringLiteral("00025"));
         QCOMPARE(shared().HSCheck, False);
         QCOMPARE(shared().PlayerScore[0], 0);
-        QCOMPARE(game.t().picScore[0].digits, QStringLiteral("000025"));
+        QCOMPARE(game.t().scoreBoxes[0].digits, QStringLiteral("000025"));
         QCOMPARE(game.t().GameIdle, True);
-        QVERIFY(!game.t().imgStack.visible);
+        QVERIFY(!game.t().stackCell.visible);
         QVERIFY(game.t().toolButtons[0].enabled && game.t().toolButtons[4].enabled && game.t().toolButtons[8].enabled);
         QCOMPARE(game.effects.count(101), 1);
         QCOMPARE(game.effects.count(110), 3 + 2); // three clicks, two marks cleared
@@ -175,7 +175,7 @@ private Q_SLOTS:
         game.t().advanceMoveClock();
         QCOMPARE(game.t().TurnElapsed, 10);
         QVERIFY(qAbs(game.t().timeBarWidth - 10 / 20.1 * 1000) < 1e-9);
-        QCOMPARE(game.t().lblTime.width(), 498);
+        QCOMPARE(game.t().timeBar.width(), 498);
         QVERIFY(waited(game.effects, 120) == false && game.effects.count(120) == 1);
         game.t().placePiece(qint16(piece));
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 110); // 100 + 10.05 rounded
@@ -204,15 +204,15 @@ private Q_SLOTS:
         game.t().placePiece(qint16(first));
         const int second = game.wrongCellFor(piece);
         game.t().placePiece(qint16(second));
-        QCOMPARE(game.t().imgPuzz[std::size_t(first)].face, Face::Wrong);
-        QVERIFY(!game.t().imgPuzz[std::size_t(first)].enabled);
+        QCOMPARE(game.t().boardCells[std::size_t(first)].face, Face::Wrong);
+        QVERIFY(!game.t().boardCells[std::size_t(first)].enabled);
         const int third = game.wrongCellFor(piece);
         game.t().placePiece(qint16(third));
         QCOMPARE(game.t().lstNum.size(), 3);
         QCOMPARE(game.t().lstNum.last(), QString::number(piece)); // put back without the blank
         for (int cell : {first, second, third}) {
-            QCOMPARE(game.t().imgPuzz[std::size_t(cell)].face, Face::Empty);
-            QVERIFY(game.t().imgPuzz[std::size_t(cell)].enabled);
+            QCOMPARE(game.t().boardCells[std::size_t(cell)].face, Face::Empty);
+            QVERIFY(game.t().boardCells[std::size_t(cell)].enabled);
         }
         QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 4));
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
@@ -229,7 +229,7 @@ private Q_SLOTS:
         const int marked = game.wrongCellFor(piece);
         game.t().placePiece(qint16(marked));
         std::vector<Face> before;
-        for (const ImageState& cell : game.t().imgPuzz)
+        for (const ImageState& cell : game.t().boardCells)
             before.push_back(cell.face);
         game.now += 10000; // 20 half-seconds: still in time
         game.t().advanceMoveClock();
@@ -240,14 +240,14 @@ private Q_SLOTS:
         QVERIFY(waited(game.effects, 121));
         QCOMPARE(countIn(game.effects, 104, 106), 1);
         QCOMPARE(game.t().lstNum.size(), 4); // the piece is back
-        QCOMPARE(game.t().imgPuzz[std::size_t(marked)].face, Face::Empty);
+        QCOMPARE(game.t().boardCells[std::size_t(marked)].face, Face::Empty);
         for (int n = 0; n < game.pieces(); ++n)
             if (n != marked)
-                QCOMPARE(game.t().imgPuzz[std::size_t(n)].face, before[std::size_t(n)]);
+                QCOMPARE(game.t().boardCells[std::size_t(n)].face, before[std::size_t(n)]);
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
         QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 2));
         QVERIFY(!game.t().Timer1().isActive());
-        QCOMPARE(game.t().lblTime.width(), 1);
+        QCOMPARE(game.t().timeBar.width(), 1);
     }
 
     void aJokerLaysItself()
@@ -260,8 +260,8 @@ private Q_SLOTS:
         game.draw();
         const int piece = game.t().lstNum.contains(" 4") ? 5 : 4;
         QCOMPARE(game.t().CurrentPiece, qint16(-1)); // laid already
-        QCOMPARE(game.t().imgPuzz[std::size_t(piece)].face, Face::Piece);
-        QCOMPARE(game.t().imgPuzz[std::size_t(piece)].tag, QStringLiteral("1"));
+        QCOMPARE(game.t().boardCells[std::size_t(piece)].face, Face::Piece);
+        QCOMPARE(game.t().boardCells[std::size_t(piece)].tag, QStringLiteral("1"));
         QVERIFY(waited(game.effects, 107));
         QCOMPARE(game.effects.count(111), 6);
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 100 + 2 + 20); // scored like a right first try
@@ -290,14 +290,14 @@ private Q_SLOTS:
         const int marked = game.wrongCellFor(piece);
         game.t().placePiece(qint16(marked));
         game.t().PicBut_Click(2);
-        QCOMPARE(game.t().imgPuzz[std::size_t(piece)].face, Face::Piece);
-        QCOMPARE(game.t().imgPuzz[std::size_t(piece)].tag, QStringLiteral("1"));
-        QCOMPARE(game.t().imgPuzz[std::size_t(marked)].face, Face::Empty);
-        QVERIFY(game.t().imgPuzz[std::size_t(marked)].enabled);
+        QCOMPARE(game.t().boardCells[std::size_t(piece)].face, Face::Piece);
+        QCOMPARE(game.t().boardCells[std::size_t(piece)].tag, QStringLiteral("1"));
+        QCOMPARE(game.t().boardCells[std::size_t(marked)].face, Face::Empty);
+        QVERIFY(game.t().boardCells[std::size_t(marked)].enabled);
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
         QCOMPARE(game.t().CurrentPlayer, player); // the same player draws again
-        QCOMPARE(game.t().imgStack.face, Face::Back);
-        QVERIFY(game.t().imgStack.enabled);
+        QCOMPARE(game.t().stackCell.face, Face::Back);
+        QVERIFY(game.t().stackCell.enabled);
         QVERIFY(!game.t().toolButtons[2].enabled);
         QVERIFY(!game.t().Timer1().isActive());
         // Pressed again with nothing in hand, it only clicks.
@@ -348,7 +348,7 @@ private Q_SLOTS:
         game.startWithStack({1, 2});
         game.t().placePiece(3); // waiting for a draw
         QVERIFY(game.effects.played.isEmpty());
-        QCOMPARE(game.t().imgPuzz[3].face, Face::Empty);
+        QCOMPARE(game.t().boardCells[3].face, Face::Empty);
     }
 
     void theWinnerIsNamedOrADrawDeclared_data()
@@ -410,7 +410,7 @@ private Q_SLOTS:
         QCOMPARE(game.t().GameIdle, True);
         QCOMPARE(shared().PlayerScore[0], 0);
         QVERIFY(game.dialogs.asked.isEmpty()); // no question while a game runs
-        QVERIFY(!game.t().imgStack.visible);
+        QVERIFY(!game.t().stackCell.visible);
 
         game.dialogs.answers = {false};
         game.t().PicBut_Click(1);
@@ -440,7 +440,7 @@ private Q_SLOTS:
         game.startWithStack({1, 2});
         game.t().PicBut_Click(3);
         QCOMPARE(game.t().GameIdle, True);
-        QCOMPARE(game.t().clpImage.picture(), LoadResPicture(204));
+        QCOMPARE(game.t().pieceCutter.picture(), LoadResPicture(204));
     }
 
     void theFlagsSwitchTheLanguage()
@@ -472,7 +472,7 @@ private Q_SLOTS:
                 ++actions;
                 PuzzleTable& t = game.t();
                 if (t.CurrentPiece < 0) {
-                    QVERIFY(t.imgStack.visible && t.imgStack.enabled);
+                    QVERIFY(t.stackCell.visible && t.stackCell.enabled);
                     t.drawPiece();
                 } else {
                     const int choice = int(random.bounded(10));
@@ -495,7 +495,7 @@ private Q_SLOTS:
             QCOMPARE(game.t().GameIdle, True);
             QCOMPARE(game.t().lstNum.size(), 0);
             for (int n = 0; n < game.pieces(); ++n)
-                QCOMPARE(game.t().imgPuzz[std::size_t(n)].tag, QStringLiteral("1"));
+                QCOMPARE(game.t().boardCells[std::size_t(n)].tag, QStringLiteral("1"));
         }
     }
 

@@ -145,8 +145,8 @@ private Q_SLOTS:
         QVERIFY(about.versionLabel->text().startsWith("Tessaron  "));
         about.show();
         QVERIFY(about.OK->isVisible());
-        QVERIFY(about.imgLang[2]->isVisible());
-        QTest::mouseClick(about.imgLang[2], Qt::LeftButton);
+        QVERIFY(about.languageFlags[2]->isVisible());
+        QTest::mouseClick(about.languageFlags[2], Qt::LeftButton);
         QCOMPARE(flagged, qint16(2));
         QCOMPARE(shared().Sprache, qint16(2000));
         QCOMPARE(readSetting(keys::Sprache), QStringLiteral("2000"));

@@ -38,7 +38,7 @@ void installPictureFolder()
 int jokerMarks(const PuzzleTable& table)
 {
     int marks = 0;
-    for (const ImageState& cell : table.imgPuzz)
+    for (const ImageState& cell : table.boardCells)
         marks += cell.face == Face::Joker;
     return marks;
 }
@@ -84,14 +84,14 @@ private Q_SLOTS:
         QCOMPARE(s.GameLoaded, True);
         QCOMPARE(table.GameIdle, True);
         QCOMPARE(table.backColor, QColor(Qt::black));
-        QCOMPARE(table.clpImage.picture(), LoadResPicture(201));
+        QCOMPARE(table.pieceCutter.picture(), LoadResPicture(201));
         QCOMPARE(table.previewPicture, LoadResPicture(201));
-        QCOMPARE(table.imgBack, backSideCutter().graphicCell(9));
+        QCOMPARE(table.backPicture, backSideCutter().graphicCell(9));
         for (std::size_t n = 1; n < 300; ++n) {
-            QVERIFY(!table.imgPuzz[n].visible);
-            QCOMPARE(table.imgPuzz[n].border, 1);
+            QVERIFY(!table.boardCells[n].visible);
+            QCOMPARE(table.boardCells[n].border, 1);
         }
-        QVERIFY(!table.imgStack.visible);
+        QVERIFY(!table.stackCell.visible);
         QVERIFY(!table.toolButtons[2].enabled); // no hint without a piece in hand
     }
 
@@ -100,7 +100,7 @@ private Q_SLOTS:
         saveIntegerSetting(keys::Picture, 103);
         PuzzleTable table;
         table.Form_Load();
-        QCOMPARE(table.clpImage.picture(), LoadResPicture(203));
+        QCOMPARE(table.pieceCutter.picture(), LoadResPicture(203));
     }
 
     void aMissingPictureFileFallsBackToPuzzle01()
@@ -112,7 +112,7 @@ private Q_SLOTS:
         table.Form_Load();
         QCOMPARE(shared().File, programFolder() + "pics/puzzle01.jpg");
         const QImage fallback = LoadPicture(programFolder() + "pics/puzzle01.jpg");
-        QCOMPARE(table.clpImage.picture(), fallback);
+        QCOMPARE(table.pieceCutter.picture(), fallback);
         QCOMPARE(table.previewPicture, fallback);
     }
 
@@ -132,7 +132,7 @@ private Q_SLOTS:
             PuzzleTable table;
             table.Form_Load();
             QCOMPARE(shared().File, programFolder() + "pics/puzzle01.jpg");
-            QCOMPARE(table.clpImage.picture(), fallback);
+            QCOMPARE(table.pieceCutter.picture(), fallback);
         }
     }
 
@@ -144,7 +144,7 @@ private Q_SLOTS:
         PuzzleTable table;
         table.Form_Load();
         QCOMPARE(shared().File, programFolder() + "pics/puzzle03.bmp");
-        QCOMPARE(table.clpImage.picture(), LoadPicture(programFolder() + "pics/puzzle03.bmp"));
+        QCOMPARE(table.pieceCutter.picture(), LoadPicture(programFolder() + "pics/puzzle03.bmp"));
     }
 
     void withoutAGridTheCellsHaveNoBorder()
@@ -152,7 +152,7 @@ private Q_SLOTS:
         saveIntegerSetting(keys::Grid, 0);
         PuzzleTable table;
         table.Form_Load();
-        for (const ImageState& cell : table.imgPuzz)
+        for (const ImageState& cell : table.boardCells)
             QCOMPARE(cell.border, 0);
     }
 
@@ -180,8 +180,8 @@ private Q_SLOTS:
         table.Form_Resize(1024, 768);
         table.Form_Activate();
         QCOMPARE(reporter.reports.size(), 0);
-        QCOMPARE(table.clpImage.picture(), LoadResPicture(201));
-        QVERIFY(table.imgPuzz[19].visible && !table.imgPuzz[20].visible && table.playerNames[3].visible); // 4 x 5, four players
+        QCOMPARE(table.pieceCutter.picture(), LoadResPicture(201));
+        QVERIFY(table.boardCells[19].visible && !table.boardCells[20].visible && table.playerNames[3].visible); // 4 x 5, four players
         QCOMPARE(untoldResetSettings(), (QStringList{"Album", "Back", "Size", "numPlayers"}));
     }
 
@@ -237,12 +237,12 @@ private Q_SLOTS:
         QVERIFY(table.LayoutDone);
         QCOMPARE(table.LayoutScale, 0.9f);
         QCOMPARE(table.toolButtons[0].geometry, QRect(18, 645, 34, 34));
-        QCOMPARE(table.imgPuzz[0].geometry, QRect(282, 203, 143, 134));
-        QVERIFY(table.imgPuzz[19].visible);
-        QVERIFY(!table.imgPuzz[20].visible);
-        QCOMPARE(table.imgStack.geometry, QRect(62, 406, 143, 134));
-        QCOMPARE(table.imgPreview.geometry, QRect(3, 190, 258, 194));
-        QCOMPARE(table.imgLang[4].geometry, QRect(156, 727, 26, 16));
+        QCOMPARE(table.boardCells[0].geometry, QRect(282, 203, 143, 134));
+        QVERIFY(table.boardCells[19].visible);
+        QVERIFY(!table.boardCells[20].visible);
+        QCOMPARE(table.stackCell.geometry, QRect(62, 406, 143, 134));
+        QCOMPARE(table.previewCell.geometry, QRect(3, 190, 258, 194));
+        QCOMPARE(table.languageFlags[4].geometry, QRect(156, 727, 26, 16));
         const std::size_t painted = table.background.size();
         table.Form_Resize(1280, 960);
         QCOMPARE(table.toolButtons[0].geometry, QRect(18, 645, 34, 34));
@@ -262,9 +262,9 @@ private Q_SLOTS:
         QVERIFY(table.layOutAgain(960, 720));
         QCOMPARE(table.LayoutScale, fresh.LayoutScale);
         QCOMPARE(table.toolButtons[9].geometry, fresh.toolButtons[9].geometry);
-        QCOMPARE(table.imgPuzz[19].geometry, fresh.imgPuzz[19].geometry);
-        QCOMPARE(table.imgLang[4].geometry, fresh.imgLang[4].geometry);
-        QCOMPARE(table.lblTime, fresh.lblTime);
+        QCOMPARE(table.boardCells[19].geometry, fresh.boardCells[19].geometry);
+        QCOMPARE(table.languageFlags[4].geometry, fresh.languageFlags[4].geometry);
+        QCOMPARE(table.timeBar, fresh.timeBar);
         fresh.Form_Activate();
         QCOMPARE(table.playerNames[1].geometry, fresh.playerNames[1].geometry);
         // Nothing of the first layout is left in the background.
@@ -282,23 +282,23 @@ private Q_SLOTS:
         PuzzleTable table;
         table.Form_Load();
         table.Form_Resize(1024, 768);
-        table.imgPuzz[3].face = Face::Piece;
-        table.imgPuzz[3].tag = QStringLiteral("1");
+        table.boardCells[3].face = Face::Piece;
+        table.boardCells[3].tag = QStringLiteral("1");
         shared().BoardRows = 12;
         shared().BoardCols = 16;
         table.ResizeGame();
-        QCOMPARE(table.clpImage.rows(), qint16(12));
-        QCOMPARE(table.clpImage.cols(), qint16(16));
-        QCOMPARE(table.imgPuzz[3].face, Face::Empty);
-        QCOMPARE(table.imgPuzz[3].tag, QStringLiteral("0"));
-        QVERIFY(table.imgPuzz[191].visible);
-        QVERIFY(!table.imgPuzz[192].visible);
-        QCOMPARE(table.imgPuzz[191].geometry, QRect(957, 698, 45, 45));
+        QCOMPARE(table.pieceCutter.rows(), qint16(12));
+        QCOMPARE(table.pieceCutter.cols(), qint16(16));
+        QCOMPARE(table.boardCells[3].face, Face::Empty);
+        QCOMPARE(table.boardCells[3].tag, QStringLiteral("0"));
+        QVERIFY(table.boardCells[191].visible);
+        QVERIFY(!table.boardCells[192].visible);
+        QCOMPARE(table.boardCells[191].geometry, QRect(957, 698, 45, 45));
         shared().BoardRows = 3;
         shared().BoardCols = 4;
         table.ResizeGame();
-        QVERIFY(!table.imgPuzz[12].visible);
-        QVERIFY(!table.imgPuzz[191].visible);
+        QVERIFY(!table.boardCells[12].visible);
+        QVERIFY(!table.boardCells[191].visible);
     }
 
     void playerPanelsFollowTheNumberOfPlayers()
@@ -310,7 +310,7 @@ private Q_SLOTS:
         table.CurrentPlayer = 0;
         table.SizePlayers();
         QVERIFY(table.playerNames[0].visible && table.playerNames[1].visible);
-        QVERIFY(!table.playerNames[2].visible && !table.picScore[2].visible);
+        QVERIFY(!table.playerNames[2].visible && !table.scoreBoxes[2].visible);
         QCOMPARE(table.playerNames[1].geometry, QRect(425, 63, 130, 23));
         QCOMPARE(table.CurrentPlayer, qint16(1)); // the turn passes on at every layout
         QVERIFY(table.playerNames[1].active && !table.playerNames[0].active);
@@ -341,16 +341,16 @@ private Q_SLOTS:
         table.Form_Resize(1024, 768);
         effects.played.clear();
         table.ShowNumber(140, 2);
-        QCOMPARE(table.picScore[2].digits, QStringLiteral("000140"));
-        const int step = table.picScore[0].geometry.width() / 6; // 123 \ 6 = 20
+        QCOMPARE(table.scoreBoxes[2].digits, QStringLiteral("000140"));
+        const int step = table.scoreBoxes[0].geometry.width() / 6; // 123 \ 6 = 20
         QCOMPARE(step, 20);
-        QCOMPARE(table.picScore[2].x, (std::array<int, 6>{2, 22, 42, 62, 82, 102}));
+        QCOMPARE(table.scoreBoxes[2].x, (std::array<int, 6>{2, 22, 42, 62, 82, 102}));
         QCOMPARE(effects.played, (QList<QPair<qint16, bool>>{{125, true}}));
         table.ShowNumber(0, 1);
-        QCOMPARE(table.picScore[1].digits, QStringLiteral("000000"));
+        QCOMPARE(table.scoreBoxes[1].digits, QStringLiteral("000000"));
         QCOMPARE(effects.played.last(), (QPair<qint16, bool>(111, false)));
-        QCOMPARE(table.clpNum.stretchX(), 16); // 0.9 x 18 = 16.2
-        QCOMPARE(table.clpNum.stretchY(), 24); // 0.9 x 27 = 24.3
+        QCOMPARE(table.digitCutter.stretchX(), 16); // 0.9 x 18 = 16.2
+        QCOMPARE(table.digitCutter.stretchY(), 24); // 0.9 x 27 = 24.3
     }
 
     void theIdleAnimationMarksOneCellAtATime()
@@ -369,11 +369,11 @@ private Q_SLOTS:
         }
         // A finished picture disappears cell by cell.
         for (int n = 0; n < 20; ++n)
-            table.imgPuzz[std::size_t(n)].face = Face::Piece;
+            table.boardCells[std::size_t(n)].face = Face::Piece;
         waitSeconds(0.65);
         int emptied = 0;
         for (int n = 0; n < 20; ++n)
-            emptied += table.imgPuzz[std::size_t(n)].face == Face::Empty;
+            emptied += table.boardCells[std::size_t(n)].face == Face::Empty;
         QVERIFY(emptied >= 1);
         table.GameIdle = False;
         waitSeconds(0.35);

@@ -87,14 +87,14 @@ private Q_SLOTS:
         QVERIFY(table.LayoutDone);
         QCOMPARE(table.metrics.SW, window->width());
         for (int n = 0; n < 20; ++n) {
-            QCOMPARE(window->cell(n)->geometry(), table.imgPuzz[std::size_t(n)].geometry);
+            QCOMPARE(window->cell(n)->geometry(), table.boardCells[std::size_t(n)].geometry);
             QVERIFY(window->cell(n)->isVisible());
             QVERIFY(window->cell(n)->hasBorder());
         }
         QVERIFY(!window->cell(20)->isVisible());
         QVERIFY(!window->stack()->isVisible());
         QVERIFY(window->preview()->isVisible());
-        QCOMPARE(window->preview()->geometry(), table.imgPreview.geometry);
+        QCOMPARE(window->preview()->geometry(), table.previewCell.geometry);
         for (int i = 0; i < 10; ++i) {
             QCOMPARE(window->button(i)->geometry(), table.toolButtons[std::size_t(i)].geometry);
             QCOMPARE(window->button(i)->toolTip(), table.toolButtons[std::size_t(i)].tip);
@@ -103,7 +103,7 @@ private Q_SLOTS:
         QVERIFY(!window->button(2)->isEnabled());
         QCOMPARE(window->playerLabel(3)->text(), QStringLiteral("Vodez"));
         QVERIFY(window->scoreBox(3)->isVisible());
-        QCOMPARE(window->flag(4)->geometry(), table.imgLang[4].geometry);
+        QCOMPARE(window->flag(4)->geometry(), table.languageFlags[4].geometry);
     }
 
     void theActivePlayerIsBlackOnGold()
@@ -147,7 +147,7 @@ private Q_SLOTS:
         const qreal ratio = background.devicePixelRatio();
         // The gold frame shows around the board.
         // The frame reaches 17.5 f beyond the board: look half way into it.
-        const QRect board = table.imgPuzz[0].geometry;
+        const QRect board = table.boardCells[0].geometry;
         const int into = qMax(2, int(8.75 * table.LayoutScale));
         const QColor frame = image.pixelColor(int((board.x() - into) * ratio), int((board.y() + 40) * ratio));
         QVERIFY2(frame.red() > 150 && frame.green() > 100 && frame.blue() < 120,
@@ -159,7 +159,7 @@ private Q_SLOTS:
                                 .arg(window->height())
                                 .arg(ratio)));
         // The area left of the board below the preview is black.
-        const QColor empty = image.pixelColor(int(5 * ratio), int((table.imgStack.geometry.bottom() + 5) * ratio));
+        const QColor empty = image.pixelColor(int(5 * ratio), int((table.stackCell.geometry.bottom() + 5) * ratio));
         QCOMPARE(empty, QColor(Qt::black));
     }
 
@@ -209,7 +209,7 @@ private Q_SLOTS:
         QTest::mouseClick(window->cell(7), Qt::LeftButton);
         QCOMPARE(clicked.count(), 1);
         QCOMPARE(clicked.first().first().toInt(), 7);
-        window->table().imgPuzz[7].enabled = false;
+        window->table().boardCells[7].enabled = false;
         window->table().setListener(nullptr); // a stale view must not crash anything
         window->cell(7)->setEnabled(false);
         QTest::mouseClick(window->cell(7), Qt::LeftButton);

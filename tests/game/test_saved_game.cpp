@@ -51,7 +51,7 @@ struct Snapshot {
     explicit Snapshot(const PuzzleTable& t)
     {
         for (int n = 0; n < shared().BoardRows * shared().BoardCols; ++n)
-            tags << t.imgPuzz[std::size_t(n)].tag;
+            tags << t.boardCells[std::size_t(n)].tag;
         stack = t.lstNum;
         scores = shared().PlayerScore;
         names = shared().PlayerName;
@@ -88,8 +88,8 @@ private Q_SLOTS:
         shared().Time = 1;
         shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("x"), QStringLiteral("y")};
         game.startWithStack({1, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-        game.t().imgPuzz[0].tag = QStringLiteral("1"); // row 1: "1010"
-        game.t().imgPuzz[2].tag = QStringLiteral("1");
+        game.t().boardCells[0].tag = QStringLiteral("1"); // row 1: "1010"
+        game.t().boardCells[2].tag = QStringLiteral("1");
         shared().PlayerScore = {150, 75, 0, 0};
         game.t().JokerPiece[1] = 1;
         game.t().SaveGame();
@@ -130,13 +130,13 @@ private Q_SLOTS:
         std::sort(ascending.begin(), ascending.end(), [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
         QCOMPARE(loaded.stack, ascending);
         for (int n = 0; n < game.pieces(); ++n) {
-            const ImageState& cell = game.t().imgPuzz[std::size_t(n)];
+            const ImageState& cell = game.t().boardCells[std::size_t(n)];
             QCOMPARE(cell.enabled, cell.tag != QStringLiteral("1"));
             if (!cell.enabled)
                 QVERIFY(cell.face == Face::Piece && cell.piece == n);
         }
         QVERIFY(!game.t().toolButtons[0].enabled && game.t().toolButtons[4].enabled && !game.t().toolButtons[8].enabled);
-        QVERIFY(game.t().imgStack.visible && game.t().imgStack.enabled);
+        QVERIFY(game.t().stackCell.visible && game.t().stackCell.enabled);
         QCOMPARE(game.t().playerNames[2].text, QString::fromUtf8("Chlo\u00e9"));
         game.t().LoadGame(); // loading again gives the same board
         QCOMPARE(Snapshot(game.t()), loaded);
@@ -170,7 +170,7 @@ private Q_SLOTS:
         game.t().LoadGame();
         QCOMPARE(shared().File, picture); // not the fall-back picture
         QCOMPARE(shared().PlayerName, names);
-        QCOMPARE(game.t().clpImage.picture().pixelColor(10, 10).green() > 90, true);
+        QCOMPARE(game.t().pieceCutter.picture().pixelColor(10, 10).green() > 90, true);
     }
 
     void oldFilesInCodePage1252ReadAsBefore()
@@ -196,7 +196,7 @@ private Q_SLOTS:
         GameFixture game(1, 9); // 12 x 16, one player
         game.t().StartGame();
         for (int c = 0; c < 16; ++c)
-            game.t().imgPuzz[std::size_t(c)].tag = QStringLiteral("1");
+            game.t().boardCells[std::size_t(c)].tag = QStringLiteral("1");
         game.t().SaveGame();
         const auto record = decodeSavedGame(readFile());
         QVERIFY(record);
@@ -269,7 +269,7 @@ private Q_SLOTS:
         game.t().LoadGame();
         QCOMPARE(result, paddedNumber(points, 5));
         QVERIFY(game.t().GameIdle);
-        QVERIFY(!game.t().imgStack.visible);
+        QVERIFY(!game.t().stackCell.visible);
         QVERIFY(game.t().toolButtons[0].enabled && game.t().toolButtons[8].enabled);
 
         GameFixture pair(2, 0);

@@ -158,7 +158,7 @@ class TestStrayClicks : public QObject {
         ++finished;
         int laid = 0;
         for (int n = 0; n < pieces(); ++n)
-            laid += table().imgPuzz[std::size_t(n)].tag == QStringLiteral("1");
+            laid += table().boardCells[std::size_t(n)].tag == QStringLiteral("1");
         if (laid != pieces() || !table().lstNum.isEmpty())
             unfinishedEnds << QStringLiteral("%1 of %2 laid, %3 on the stack").arg(laid).arg(pieces()).arg(table().lstNum.size());
     }
@@ -281,7 +281,7 @@ private Q_SLOTS:
         QTest::qWait(50);
         QVERIFY(queued > 0);
         QCOMPARE(test::checkPieces(table(), pieces()), QString());
-        QCOMPARE(table().imgPuzz[std::size_t(piece)].tag, QStringLiteral("0"));
+        QCOMPARE(table().boardCells[std::size_t(piece)].tag, QStringLiteral("0"));
         QVERIFY(table().lstNum.contains(QString::number(piece)));
         QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
         QVERIFY(table().CurrentPlayer != player); // the turn passed
@@ -365,7 +365,7 @@ private Q_SLOTS:
         shared().Flip = 0;
         shared().Joker = 0; // a drawn joker would lay itself
         table().buttonPressed(0); // start
-        QVERIFY(runUntil([this] { return !table().GameIdle && table().imgStack.enabled && !table().procedureRunning(); }, 3000));
+        QVERIFY(runUntil([this] { return !table().GameIdle && table().stackCell.enabled && !table().procedureRunning(); }, 3000));
         pressAsAScreenReader(window->stack());
         QVERIFY(runUntil([this] { return table().CurrentPiece >= 0 && !table().procedureRunning(); }, 3000));
         const qint16 piece = table().CurrentPiece;
@@ -388,7 +388,7 @@ private Q_SLOTS:
             QTest::qWait(1200); // the move clock ticks twice or more
             inHand = table().CurrentPiece;
             wrongTries = table().WrongTries;
-            tag = table().imgPuzz[std::size_t(piece)].tag;
+            tag = table().boardCells[std::size_t(piece)].tag;
             elapsed = table().TurnElapsed;
             dialog.accept();
         });

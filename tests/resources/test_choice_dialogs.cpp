@@ -145,7 +145,7 @@ private Q_SLOTS:
         PuzzleTable next;
         next.Form_Load();
         QCOMPARE(shared().File, playerPicturesFolder() + "a.jpg");
-        QCOMPARE(next.clpImage.picture().pixelColor(5, 5).red() > 200, true);
+        QCOMPARE(next.pieceCutter.picture().pixelColor(5, 5).red() > 200, true);
     }
 
     void picturesAreAddedByTheFileChooserAndByDropping()
@@ -349,19 +349,19 @@ private Q_SLOTS:
         dialog.cmdNext_Click();
         QCOMPARE(reporter.reports.size(), 1);
         // The broken file chosen: the game window reports it and keeps the picture it has.
-        const QImage before = game.t().clpImage.picture();
+        const QImage before = game.t().pieceCutter.picture();
         QVERIFY(!before.isNull());
         saveIntegerSetting(keys::Album, 1);
         saveSetting(keys::File, QStringLiteral("a.jpg"));
         shared().Album = 1;
         game.t().PicBut_Click(3);
         QCOMPARE(reporter.reports.size(), 2);
-        QCOMPARE(game.t().clpImage.picture(), before);
+        QCOMPARE(game.t().pieceCutter.picture(), before);
         // At the next start too, the game comes up with a picture it can show.
         PuzzleTable next;
         next.Form_Load();
         QCOMPARE(reporter.reports.size(), 3);
-        QVERIFY(!next.clpImage.picture().isNull());
+        QVERIFY(!next.pieceCutter.picture().isNull());
     }
 
     void theGameWindowTakesTheChosenPicture()
@@ -376,7 +376,7 @@ private Q_SLOTS:
         };
         game.t().PicBut_Click(3);
         QCOMPARE(shared().Album, qint16(1));
-        QCOMPARE(game.t().clpImage.picture().size(), QSize(96, 72));
+        QCOMPARE(game.t().pieceCutter.picture().size(), QSize(96, 72));
         QCOMPARE(game.t().previewPicture.size(), QSize(96, 72));
     }
 
@@ -384,15 +384,15 @@ private Q_SLOTS:
     {
         BackChoiceDialog dialog;
         dialog.Form_Load();
-        QCOMPARE(dialog.shpWahl->geometry().center(), dialog.imgBack[9]->geometry().center());
+        QCOMPARE(dialog.shpWahl->geometry().center(), dialog.backPicture[9]->geometry().center());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QTest::mouseClick(dialog.imgBack[3], Qt::LeftButton);
+        QTest::mouseClick(dialog.backPicture[3], Qt::LeftButton);
         QCOMPARE(readSetting(keys::Back), QStringLiteral("3"));
         QCOMPARE(shared().Back, qint16(3));
-        QCOMPARE(dialog.shpWahl->geometry().center(), dialog.imgBack[3]->geometry().center());
+        QCOMPARE(dialog.shpWahl->geometry().center(), dialog.backPicture[3]->geometry().center());
         QVERIFY(dialog.isVisible());
-        QTest::mouseDClick(dialog.imgBack[5], Qt::LeftButton);
+        QTest::mouseDClick(dialog.backPicture[5], Qt::LeftButton);
         QCOMPARE(readSetting(keys::Back), QStringLiteral("5"));
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -400,7 +400,7 @@ private Q_SLOTS:
         GameFixture game;
         game.t().services.backChoice = [] { shared().Back = 2; };
         game.t().PicBut_Click(4);
-        QCOMPARE(game.t().imgBack, backSideCutter().graphicCell(2));
+        QCOMPARE(game.t().backPicture, backSideCutter().graphicCell(2));
     }
 };
 

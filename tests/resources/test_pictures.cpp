@@ -488,7 +488,7 @@ private Q_SLOTS:
         table.Form_Load();
         const QSize expected = shownFrom(QSize(3000, 2000), largestBoardPixels());
         QVERIFY(expected.width() < 3000);
-        QCOMPARE(table.clpImage.picture().size(), expected);
+        QCOMPARE(table.pieceCutter.picture().size(), expected);
         QCOMPARE(table.previewPicture.size(), expected);
     }
 
@@ -503,7 +503,7 @@ private Q_SLOTS:
         game.t().SaveGame();
         game.t().LoadGame();
         QCOMPARE(shared().File, path);
-        QCOMPARE(game.t().clpImage.picture().size(), shownFrom(QSize(3000, 2000), largestBoardPixels()));
+        QCOMPARE(game.t().pieceCutter.picture().size(), shownFrom(QSize(3000, 2000), largestBoardPixels()));
     }
 };
 

@@ -198,7 +198,7 @@ private Q_SLOTS:
         game.t().PicBut_Click(7);
         QCOMPARE(game.t().GameIdle, True); // the running game was abandoned
         int shown = 0;
-        for (const ImageState& cell : game.t().imgPuzz) {
+        for (const ImageState& cell : game.t().boardCells) {
             shown += cell.visible;
             QCOMPARE(cell.border, 0);
         }
