@@ -37,6 +37,22 @@ QString ours()
     return QString::fromLatin1(AppTitle);
 }
 
+// Text `text` and `detail` below it, in a plain message box, under the trap.
+void inform(const char* procedure, qint16 text, const QString& detail)
+{
+    ProcedureGate::instance().run([&] {
+        trapped("Allgemein", procedure, [&](Steps& step) {
+            step([&] { dialogs().inform(langText(text) + QStringLiteral("\n\n") + detail, QStringLiteral("Tessaron")); });
+        });
+    }, false);
+}
+
+// Found in the middle of a step: the message waits until that step is done.
+void tellLater(const char* procedure, qint16 text, const QString& path)
+{
+    QTimer::singleShot(0, QCoreApplication::instance(), [procedure, text, path] { inform(procedure, text, path); });
+}
+
 // The keys reset in this run: those the player has heard of, and those not yet.
 struct Resets {
     QStringList told;
@@ -58,11 +74,7 @@ void tellResets()
         return;
     const QStringList names = std::exchange(resets().untold, {});
     resets().told << names;
-    ProcedureGate::instance().run([&] {
-        trapped("Allgemein", "tellOfResetSettings", [&](Steps& step) {
-            step([&] { dialogs().inform(langText(179) + QStringLiteral("\n\n") + names.join(u'\n'), QStringLiteral("Tessaron")); });
-        });
-    }, false);
+    inform("tellOfResetSettings", 179, names.join(u'\n'));
 }
 
 void scheduleTellingResets()
@@ -143,22 +155,6 @@ void saveSetting(const SettingKey& key, const QString& value)
 {
     SaveSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
 }
-
-namespace {
-
-// Found in the middle of a step: the message waits until that step is done.
-void tellLater(const char* procedure, qint16 text, const QString& path)
-{
-    QTimer::singleShot(0, QCoreApplication::instance(), [procedure, text, path] {
-        ProcedureGate::instance().run([&] {
-            trapped("Allgemein", procedure, [&](Steps& step) {
-                step([&] { dialogs().inform(langText(text) + QStringLiteral("\n\n") + path, QStringLiteral("Tessaron")); });
-            });
-        }, false);
-    });
-}
-
-} // namespace
 
 void tellOfUnreadableFiles()
 {
