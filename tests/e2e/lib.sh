@@ -137,6 +137,20 @@ e2e_game_window() {
   return 1
 }
 
+# Tells what the program with process id PID shows and does, for a test that
+# waited in vain: its windows, its state and, where gdb is there, its threads.
+e2e_describe_program() {
+  local candidate
+  echo "the program's windows:" >&2
+  for candidate in $(xdotool search --all --pid "$1" --name '' 2>/dev/null); do
+    echo "  $candidate \"$(xdotool getwindowname "$candidate" 2>/dev/null)\" $(xdotool getwindowgeometry "$candidate" 2>/dev/null | tr -s '\n ' ' ')" >&2
+  done
+  echo "its state: $(ps -o stat=,etime=,time= -p "$1" 2>/dev/null || echo ended)" >&2
+  if kill -0 "$1" 2>/dev/null && command -v gdb >/dev/null; then
+    gdb -batch -p "$1" -ex 'thread apply all bt 12' 2>/dev/null | grep -E '^(Thread|#)' | sed 's/^/  /' >&2 || true
+  fi
+}
+
 # Waits up to 5 s for the program to end; fails unless it ends with status 0.
 e2e_wait_for_end() {
   local pid=$1 status=0
@@ -198,7 +212,7 @@ e2e_run_game() {
   local rows=$1 cols=$2 program=${3:-$E2E_PROGRAM_DIR/tessaron} width height
   "$program" >>"$E2E_ROOT/stdout.log" 2>>"$E2E_ROOT/stderr.log" &
   pid=$!
-  window=$(e2e_game_window) || e2e_fail "the game window did not appear"
+  window=$(e2e_game_window) || { e2e_describe_program "$pid"; e2e_fail "the game window did not appear"; }
   sleep 1
   read -r width height <<< "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')"
   eval "$(python3 "$E2E_HERE/layout.py" "$width" "$height" "$rows" "$cols")"
