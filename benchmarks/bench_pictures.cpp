@@ -204,7 +204,7 @@ int measureStart(const Scene& scene, const std::string& settings)
     // As main does before it builds the start-up and game windows (here only the game window).
     tess::PuzzleTable::decodeChosenPictureAhead();
     tess::PuzzleWindow window;
-    window.table().Form_Load();
+    window.table().load();
     const double loadedMs = ms(timer);
     QEventLoop loop;
     QObject::connect(&window, &tess::PuzzleWindow::firstPainted, &loop, &QEventLoop::quit);
@@ -286,10 +286,10 @@ int measureDialog(const Scene& scene)
     constexpr int Photos = 30;
     for (int n = 0; n < Photos; ++n)
         fs::create_hard_link(scene.folder() / ("photo" + std::to_string(n) + ".jpg"), own / ("photo" + std::to_string(100 + n) + ".jpg"));
-    tess::shared().Album = 1;
-    tess::shared().PicFileIndex = 0;
+    tess::shared().album = 1;
+    tess::shared().pictureFileIndex = 0;
     tess::PictureChoiceDialog dialog;
-    dialog.Form_Load();
+    dialog.load();
     std::vector<double> steps;
     for (int n = 1; n < Photos; ++n) {
         QEventLoop pause;

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace tess;
-    shared().LangFile = fuzz::writeScratch(QStringLiteral("~tmp.lng"), data, size);
+    shared().languageTableFile = fuzz::writeScratch(QStringLiteral("~tmp.lng"), data, size);
     for (const qint16 key : {111, 1127, 2138, 6183}) {
         const QString text = GetLang(key);
         if (text.size() > 254)

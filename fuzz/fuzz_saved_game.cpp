@@ -28,18 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static PuzzleTable* table = [] {
         auto* made = new PuzzleTable;
         shared() = SharedState{};
-        made->Form_Load();
-        made->Form_Resize(1024, 768);
+        made->load();
+        made->layOutOnce(1024, 768);
         return made;
     }();
-    shared().PlaySound = 0;
-    shared().Flip = 0;
+    shared().playSounds = 0;
+    shared().autoDraw = 0;
     QFile file(savedGamePath());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
     file.close();
     table->LoadGame();
-    const int pieces = shared().BoardRows * shared().BoardCols;
+    const int pieces = shared().boardRows * shared().boardCols;
     int laid = 0;
     for (int n = 0; n < pieces; ++n)
         laid += table->boardCells[std::size_t(n)].tag == QStringLiteral("1");

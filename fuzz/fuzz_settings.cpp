@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The input's last line as a picture's name.
     const QString name = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size)).section(u'\n', -1);
     if (settingCanHold(name)) {
-        saveSetting(keys::File, name);
-        if (readSetting(keys::File) != name)
+        saveSetting(keys::pictureFile, name);
+        if (readSetting(keys::pictureFile) != name)
             __builtin_trap();
     }
     if (!name.contains(u'/') && !name.contains(QChar(u'\0')) && !settingCanHold(freePictureName(name)))

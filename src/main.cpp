@@ -76,12 +76,12 @@ int main(int argc, char* argv[])
         game = std::make_unique<tess::PuzzleWindow>();
         QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, &installWindowIcon);
         tess::startMark("game window constructed");
-        game->table().Form_Load();
+        game->table().load();
         tess::startMark("game loaded");
         return game.get();
     });
     tess::startMark("splash constructed");
-    startup.Form_Load();
+    startup.load();
     // Every setting has been read: the player hears of those reset, over the game window.
     tess::tellOfResetSettings();
     // Temporary files of writes that a crash cut short go once the game is up.

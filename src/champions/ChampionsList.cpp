@@ -143,16 +143,16 @@ bool ChampionsFile::addResult(const QString& entry, RankedList& list) const
     return written;
 }
 
-bool qualifies(const QString& HSScore, const QString& lowest)
+bool qualifies(const QString& championScore, const QString& lowest)
 {
     // A plain comparison by character code: equal points with the lowest do not enter.
-    return leadingPoints(HSScore) != 0 && QString::compare(HSScore, lowest, Qt::CaseSensitive) > 0;
+    return leadingPoints(championScore) != 0 && QString::compare(championScore, lowest, Qt::CaseSensitive) > 0;
 }
 
-QString makeEntry(const QString& HSScore, const QString& typedName)
+QString makeEntry(const QString& championScore, const QString& typedName)
 {
     const QString name = firstCharacters(trimBlanks(typedName), ChampionsFile::MaxNameLength);
-    return HSScore + name;
+    return championScore + name;
 }
 
 std::array<ChampionRow, ChampionsFile::Ranks> rowsToShow(const RankedList& list)

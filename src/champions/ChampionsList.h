@@ -67,11 +67,11 @@ private:
 
 // Whether a result ("00045") enters a list whose lowest entry is `lowest`:
 // more than 0 points and more than the lowest entry.
-bool qualifies(const QString& HSScore, const QString& lowest);
+bool qualifies(const QString& championScore, const QString& lowest);
 
 // The entry of a result: the points, then the name without blanks at its ends,
 // cut to 20 characters, as the code page stores it ("?" for what it lacks).
-QString makeEntry(const QString& HSScore, const QString& typedName);
+QString makeEntry(const QString& championScore, const QString& typedName);
 
 // The ten rows to show, the best first (ShowHS).
 std::array<ChampionRow, ChampionsFile::Ranks> rowsToShow(const RankedList& list);

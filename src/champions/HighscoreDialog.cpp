@@ -39,7 +39,7 @@ QLabel* label(QWidget* parent, const QRect& where, Qt::Alignment alignment, cons
 
 HighscoreDialog::HighscoreDialog(QWidget* parent)
     : QDialog(parent)
-    , file_(shared().Size)
+    , file_(shared().sizeIndex)
 {
     setWindowTitle(QStringLiteral("Tessaron Champions"));
     setFixedSize(Width, Height);
@@ -86,13 +86,13 @@ HighscoreDialog::HighscoreDialog(QWidget* parent)
     setAutoFillBackground(true);
 }
 
-void HighscoreDialog::Form_Load()
+void HighscoreDialog::load()
 {
     trapped("frmHighscore", "Form_Load", [&](Steps& step) {
-        step([&] { file_ = ChampionsFile(shared().Size); });
+        step([&] { file_ = ChampionsFile(shared().sizeIndex); });
         step([&] { file_.GetHS(lstSort); });
         step([&] {
-            if (shared().HSCheck)
+            if (shared().checkChampion)
                 CheckHS();
         });
         step([&] { file_.GetHS(lstSort); }); // show what the file now holds
@@ -127,18 +127,18 @@ void HighscoreDialog::colour()
 bool HighscoreDialog::event(QEvent* event)
 {
     if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
-        Form_Activate();
+        retranslate();
     return QDialog::event(event);
 }
 
-void HighscoreDialog::Form_Activate()
+void HighscoreDialog::retranslate()
 {
     trapped("frmHighscore", "Form_Activate", [&](Steps& step) {
         step([&] { lblHeader[0]->setText(langText(166)); });
         step([&] { lblHeader[1]->setText(langText(111)); });
         step([&] {
-            lblMode->setText(langText(141) + QStringLiteral(": ") + QString::number(shared().BoardRows) + QStringLiteral(" x ")
-                             + QString::number(shared().BoardCols));
+            lblMode->setText(langText(141) + QStringLiteral(": ") + QString::number(shared().boardRows) + QStringLiteral(" x ")
+                             + QString::number(shared().boardCols));
         });
         step([&] { cmdDelHS->setText(langText(172)); });
     });
@@ -149,18 +149,18 @@ void HighscoreDialog::CheckHS()
     SharedState& s = shared();
     trapped("frmHighscore", "CheckHS", [&](Steps& step) {
         bool enters = false;
-        step([&] { enters = lstSort.size() > 0 && qualifies(s.HSScore, lstSort.at(0)); });
+        step([&] { enters = lstSort.size() > 0 && qualifies(s.championScore, lstSort.at(0)); });
         if (!enters)
             return;
         step([&] {
-            if (s.PlaySound == 1)
+            if (s.playSounds == 1)
                 PlayWAV(qint16(121 + randomBetween(1, 3)), 0);
         });
         QString name;
         // Cancel: no name, entered all the same.
         step([&] { dialogs().inputText(langText(126), langText(125), name, ChampionsFile::MaxNameLength); });
         QString entry;
-        step([&] { entry = makeEntry(s.HSScore, name); });
+        step([&] { entry = makeEntry(s.championScore, name); });
         step([&] {
             // Unlike a silent failure, the player learns that the result was not kept.
             if (!file_.addResult(entry, lstSort))

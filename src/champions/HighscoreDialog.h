@@ -1,6 +1,6 @@
 #pragma once
 // The champions dialog (frmHighscore): the ten best one-player results of the
-// current board size. Opened at the end of a one-player game (HSCheck true)
+// current board size. Opened at the end of a one-player game (checkChampion true)
 // it first decides whether the result enters and asks for the name; opened
 // from the button bar it only shows the list.
 
@@ -22,10 +22,10 @@ class HighscoreDialog : public QDialog {
 public:
     explicit HighscoreDialog(QWidget* parent = nullptr);
 
-    // Reads the list, checks a new result when HSCheck is set, shows the list.
-    void Form_Load();
+    // Reads the list, checks a new result when checkChampion is set, shows the list.
+    void load();
     // The texts in the current language.
-    void Form_Activate();
+    void retranslate();
     void CheckHS();
     void ShowHS();
     void cmdDelHS_Click();

@@ -49,7 +49,7 @@ void HelpMenu::popUp(const std::array<QString, 3>& captions)
 
 void HelpMenu::mnuOnlinehilfe_Click()
 {
-    trapped("frmPuzzle", "mnuOnlinehilfe_Click", [&](Steps& step) { step([] { HelpWindow::showHelp(shared().Sprache); }); });
+    trapped("frmPuzzle", "mnuOnlinehilfe_Click", [&](Steps& step) { step([] { HelpWindow::showHelp(shared().language); }); });
 }
 
 void HelpMenu::mnuHomepage_Click()

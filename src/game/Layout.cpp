@@ -162,15 +162,15 @@ BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, int rahmen)
     return out;
 }
 
-PlayersLayout layoutPlayers(const LayoutMetrics& m, int numPlayers, QSize labelSize, QSize scoreSize)
+PlayersLayout layoutPlayers(const LayoutMetrics& m, int playerCount, QSize labelSize, QSize scoreSize)
 {
     PlayersLayout out;
     const double f = m.f();
     const double k = m.k();
-    out.step = near(870 * f / (numPlayers + 0.5));
-    if (numPlayers > 1) {
-        out.shown = numPlayers;
-        for (int i = 0; i < numPlayers && i < 4; ++i) {
+    out.step = near(870 * f / (playerCount + 0.5));
+    if (playerCount > 1) {
+        out.shown = playerCount;
+        for (int i = 0; i < playerCount && i < 4; ++i) {
             out.labels[std::size_t(i)] = placed(125 * f + i * out.step, 70 * f, k * 130, k * 23);
             out.scores[std::size_t(i)] = placed(130 * f + i * out.step, 100 * f, k * 123, k * 30);
         }

@@ -85,7 +85,7 @@ struct PlayersLayout {
     std::array<QRect, 4> scores;
 };
 // `labelSize` and `scoreSize` are the sizes the single panel keeps.
-PlayersLayout layoutPlayers(const LayoutMetrics& m, int numPlayers, QSize labelSize, QSize scoreSize);
+PlayersLayout layoutPlayers(const LayoutMetrics& m, int playerCount, QSize labelSize, QSize scoreSize);
 
 // The design sizes of a name label and a score box.
 inline constexpr QSize DesignLabelSize(129, 23);

@@ -46,7 +46,7 @@ void PuzzleTable::hint()
     toolButtons[ButtonHint].enabled = false;
     notify(&TableListener::stackChanged);
     notifyControls();
-    if (shared().Flip == 1) {
+    if (shared().autoDraw == 1) {
         waitSeconds(0.2);
         if (!GameIdle && CurrentPiece == -1)
             drawPiece();
@@ -60,8 +60,8 @@ void PuzzleTable::applyOptions()
     const SharedState& s = shared();
     ResizeGame();
     for (ImageState& cell : boardCells)
-        cell.border = s.Grid;
-    previewCell.visible = s.Miniatur != 0;
+        cell.border = s.showGrid;
+    previewCell.visible = s.showPreview != 0;
     notifyAllCells();
     notify(&TableListener::previewChanged);
 }
@@ -85,11 +85,11 @@ void PuzzleTable::PicBut_Click(qint16 Index)
                 ResetGame();
                 openService(services.pictureChoice);
                 // Unlike at start-up, a missing file is an error here.
-                loadChosenPicture(shared().Album == 1 ? readSetting(keys::File) : QString(), false);
+                loadChosenPicture(shared().album == 1 ? readSetting(keys::pictureFile) : QString(), false);
                 break;
             case 4:
                 openService(services.backChoice);
-                backPicture = backSideCutter().graphicCell(shared().Back);
+                backPicture = backSideCutter().graphicCell(shared().backSide);
                 notify(&TableListener::pictureChanged, &TableListener::stackChanged);
                 break;
             case 5:
@@ -122,9 +122,9 @@ void PuzzleTable::imgLang_Click(qint16 Index)
     SharedState& s = shared();
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
         step([&] { play(102, 0); });
-        step([&] { s.Sprache = toInteger(Index * 1000.0); });
-        step([&] { Sprache(); });
-        step([&] { saveSetting(keys::Sprache, numberText(s.Sprache)); });
+        step([&] { s.language = toInteger(Index * 1000.0); });
+        step([&] { applyLanguage(); });
+        step([&] { saveSetting(keys::language, numberText(s.language)); });
     });
 }
 

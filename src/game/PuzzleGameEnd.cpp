@@ -35,16 +35,16 @@ void PuzzleTable::finishGame()
 void PuzzleTable::endOfGame()
 {
     SharedState& s = shared();
-    if (s.numPlayers == 1) {
+    if (s.playerCount == 1) {
         // The champions list keeps five digits: more would shift the name.
-        if (s.PlayerScore[0] < 0 || s.PlayerScore[0] > 99999)
-            raiseError(ErrOverflow, QStringLiteral("HSScore %1").arg(s.PlayerScore[0]));
-        s.HSScore = paddedNumber(s.PlayerScore[0], 5);
-        s.HSCheck = True;
+        if (s.scores[0] < 0 || s.scores[0] > 99999)
+            raiseError(ErrOverflow, QStringLiteral("HSScore %1").arg(s.scores[0]));
+        s.championScore = paddedNumber(s.scores[0], 5);
+        s.checkChampion = True;
         if (services.champions)
             services.champions();
-        s.HSCheck = False;
-        s.PlayerScore[0] = 0;
+        s.checkChampion = False;
+        s.scores[0] = 0;
         return;
     }
     CheckWinner();
@@ -55,7 +55,7 @@ void PuzzleTable::CheckWinner()
     const SharedState& s = shared();
     trapped("frmPuzzle", "CheckWinner", [&](Steps& step) {
         rules::Outcome result;
-        step([&] { result = rules::outcome(s.PlayerScore, s.numPlayers); });
+        step([&] { result = rules::outcome(s.scores, s.playerCount); });
         step([&] {
             if (result.draw) {
                 play(103, 0);
@@ -63,15 +63,15 @@ void PuzzleTable::CheckWinner()
             } else {
                 play(101, 0);
                 QString text = langText(127);
-                text.replace(QStringLiteral("Vodez"), at(s.PlayerName, result.winner, "PlayerName"));
+                text.replace(QStringLiteral("Vodez"), at(s.names, result.winner, "PlayerName"));
                 dialogs().inform(text, langText(125));
             }
         });
         step([&] {
             if (dialogs().askYesNo(langText(130), langText(129)))
-                Form_Activate();
+                greetOnActivation();
             else
-                Form_Unload();
+                endProgram();
         });
     });
 }

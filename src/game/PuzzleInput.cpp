@@ -67,12 +67,12 @@ void PuzzleTable::activate()
         activationPending_ = true;
         return;
     }
-    runProcedure([this] { Form_Activate(); });
+    runProcedure([this] { greetOnActivation(); });
 }
 
 void PuzzleTable::close()
 {
-    runProcedure([this] { Form_Unload(); });
+    runProcedure([this] { endProgram(); });
 }
 
 void PuzzleTable::moveClockTick()

@@ -18,7 +18,7 @@ using namespace table;
 
 void PuzzleTable::play(qint16 number, qint16 mode)
 {
-    if (shared().PlaySound == 1)
+    if (shared().playSounds == 1)
         PlayWAV(number, mode);
 }
 
@@ -33,8 +33,8 @@ void PuzzleTable::ResetGame()
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "ResetGame", [&](Steps& step) {
-        if (s.GameLoaded == False) {
-            step([&] { s.GameLoaded = True; });
+        if (s.gameWindowLoaded == False) {
+            step([&] { s.gameWindowLoaded = True; });
             return;
         }
         step([&] { GameIdle = True; });
@@ -43,7 +43,7 @@ void PuzzleTable::ResetGame()
             setTimeBar(1);
             timer1_.stop();
         });
-        step([&] { s.PlayerScore = {}; });
+        step([&] { s.scores = {}; });
         step([&] { ResizeGame(); });
         step([&] { stackCell.visible = false; });
         step([&] {
@@ -56,14 +56,14 @@ void PuzzleTable::ResetGame()
         step([&] {
             for (ImageState& cell : boardCells) {
                 cell.enabled = true;
-                cell.border = s.Grid;
+                cell.border = s.showGrid;
             }
         });
         step([&] {
             CurrentPiece = -1;
             WrongTries = 0;
         });
-        step([&] { previewCell.visible = s.Miniatur != 0; });
+        step([&] { previewCell.visible = s.showPreview != 0; });
     });
     idleCell_ = -1;
     notify(&TableListener::stackChanged, &TableListener::previewChanged);
@@ -75,7 +75,7 @@ void PuzzleTable::Shuffle()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "Shuffle", [&](Steps& step) {
-        const int n = s.BoardRows * s.BoardCols;
+        const int n = s.boardRows * s.boardCols;
         int jokerMax = 0;
         int chosen = 0;
         step([&] { play(108, 1); });
@@ -125,7 +125,7 @@ void PuzzleTable::StartGame()
             notifyControls();
         });
         step([&] {
-            if (shared().Flip == 1) {
+            if (shared().autoDraw == 1) {
                 waitSeconds(0.2);
                 // Like every automatic draw: only into a running game with no piece in hand.
                 if (!GameIdle && CurrentPiece == -1)

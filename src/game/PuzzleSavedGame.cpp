@@ -26,10 +26,10 @@ using namespace table;
 
 namespace {
 
-void checkPlayers(qint16 numPlayers)
+void checkPlayers(qint16 playerCount)
 {
-    if (numPlayers < 0 || numPlayers > 4)
-        raiseError(ErrSubscript, QStringLiteral("PlayerName(%1)").arg(numPlayers - 1));
+    if (playerCount < 0 || playerCount > 4)
+        raiseError(ErrSubscript, QStringLiteral("PlayerName(%1)").arg(playerCount - 1));
 }
 
 } // namespace
@@ -49,28 +49,28 @@ void PuzzleTable::SaveGame()
             return;
         SavedGame game;
         step([&] {
-            if (s.BoardRows > 12)
-                raiseError(ErrSubscript, QStringLiteral("RowBits(%1)").arg(s.BoardRows));
-            for (int r = 1; r <= s.BoardRows; ++r) {
+            if (s.boardRows > 12)
+                raiseError(ErrSubscript, QStringLiteral("RowBits(%1)").arg(s.boardRows));
+            for (int r = 1; r <= s.boardRows; ++r) {
                 QString tags;
-                for (int c = 1; c <= s.BoardCols; ++c)
-                    tags += cellAt(boardCells, (r - 1) * s.BoardCols + c - 1).tag;
+                for (int c = 1; c <= s.boardCols; ++c)
+                    tags += cellAt(boardCells, (r - 1) * s.boardCols + c - 1).tag;
                 game.RowBits[std::size_t(r)] = BinToLong(tags);
             }
         });
         int n = 0;
-        step([&] { n = s.BoardRows * s.BoardCols / 10; });
+        step([&] { n = s.boardRows * s.boardCols / 10; });
         step([&] {
-            game.Time = s.Time;
-            game.Size = s.Size;
-            game.Picture = s.Picture;
-            game.Album = s.Album;
-            game.File = s.File;
-            game.numPlayers = s.numPlayers;
-            checkPlayers(s.numPlayers);
-            for (std::size_t i = 0; i < std::size_t(s.numPlayers); ++i) {
-                game.Names[i] = s.PlayerName[i];
-                game.Scores[i] = s.PlayerScore[i];
+            game.timeLimit = s.timeLimit;
+            game.sizeIndex = s.sizeIndex;
+            game.pictureNumber = s.pictureNumber;
+            game.album = s.album;
+            game.pictureFile = s.pictureFile;
+            game.playerCount = s.playerCount;
+            checkPlayers(s.playerCount);
+            for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
+                game.Names[i] = s.names[i];
+                game.Scores[i] = s.scores[i];
             }
             for (int i = 1; i <= n && i < int(game.JokerMark.size()); ++i)
                 game.JokerMark[std::size_t(i)] = JokerPiece[std::size_t(i)];
@@ -104,7 +104,7 @@ void PuzzleTable::LoadGame()
         step([&] {
             if (content.result == FileRead::Ok) // not a file, or too large: damaged
                 read = decodeSavedGame(content.bytes);
-            if (read && read->Album == 0 && !hasResItem(qint16(read->Picture + 100), QStringLiteral("bitmap")))
+            if (read && read->album == 0 && !hasResItem(qint16(read->pictureNumber + 100), QStringLiteral("bitmap")))
                 read.reset(); // no picture of ours has that number
             // A damaged file is refused whole: the game in progress stays as it was.
             if (!read)
@@ -113,14 +113,14 @@ void PuzzleTable::LoadGame()
         if (!read)
             return;
         const SavedGame& game = *read;
-        QString file = game.File;
+        QString file = game.pictureFile;
         QImage picture;
         bool pictureReadable = true;
         step([&] {
             // The picture first, so a picture that cannot be shown changes nothing.
-            if (game.Album == 0) {
-                picture = LoadResPicture(qint16(game.Picture + 100));
-            } else if (game.Album == 1) {
+            if (game.album == 0) {
+                picture = LoadResPicture(qint16(game.pictureNumber + 100));
+            } else if (game.album == 1) {
                 if (file.isEmpty() || file.contains(QChar(u'\0')) || !QFile::exists(file))
                     file = picturesFolder() + QStringLiteral("puzzle01.jpg");
                 // A path to a FIFO, a device or a huge file is refused like a damaged file.
@@ -134,17 +134,17 @@ void PuzzleTable::LoadGame()
         if (!pictureReadable)
             return;
         step([&] {
-            s.Size = game.Size;
-            s.Picture = game.Picture;
-            s.Album = game.Album;
-            s.File = file;
-            s.numPlayers = game.numPlayers;
-            if (game.Album == 0 || game.Album == 1)
+            s.sizeIndex = game.sizeIndex;
+            s.pictureNumber = game.pictureNumber;
+            s.album = game.album;
+            s.pictureFile = file;
+            s.playerCount = game.playerCount;
+            if (game.album == 0 || game.album == 1)
                 showPicture(picture);
         });
         step([&] {
-            s.BoardRows = boardSize(s.Size).rows;
-            s.BoardCols = boardSize(s.Size).cols;
+            s.boardRows = boardSize(s.sizeIndex).rows;
+            s.boardCols = boardSize(s.sizeIndex).cols;
         });
         step([&] {
             stopIdleAnimation();
@@ -152,21 +152,21 @@ void PuzzleTable::LoadGame()
         });
         step([&] {
             GameIdle = False;
-            s.Time = game.Time;
+            s.timeLimit = game.timeLimit;
         });
         step([&] {
-            for (std::size_t i = 0; i < std::size_t(s.numPlayers); ++i) {
-                s.PlayerName[i] = game.Names[i];
-                s.PlayerScore[i] = game.Scores[i];
+            for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
+                s.names[i] = game.Names[i];
+                s.scores[i] = game.Scores[i];
             }
         });
         step([&] { lstNum.clear(); });
         step([&] {
-            for (int r = 1; r <= s.BoardRows; ++r) {
+            for (int r = 1; r <= s.boardRows; ++r) {
                 QString tags = LongToBin(game.RowBits[std::size_t(r)]);
-                tags = tags.rightJustified(s.BoardCols, u'0');
+                tags = tags.rightJustified(s.boardCols, u'0');
                 for (int c = 1; c <= tags.size(); ++c) {
-                    const int k = (r - 1) * s.BoardCols + c - 1;
+                    const int k = (r - 1) * s.boardCols + c - 1;
                     ImageState& cell = cellAt(boardCells, k);
                     cell.tag = tags.mid(c - 1, 1);
                     if (cell.tag == QStringLiteral("1")) {
@@ -183,14 +183,14 @@ void PuzzleTable::LoadGame()
         step([&] {
             // Only these marks are in the file; no mark of an earlier game may stay behind.
             JokerPiece.fill(0);
-            const int n = s.BoardRows * s.BoardCols / 10;
+            const int n = s.boardRows * s.boardCols / 10;
             for (int i = 1; i <= n && i < int(game.JokerMark.size()); ++i)
                 JokerPiece[std::size_t(i)] = game.JokerMark[std::size_t(i)];
         });
         step([&] {
-            for (std::size_t i = 0; i < std::size_t(s.numPlayers); ++i) {
-                playerNames[i].text = s.numPlayers == 1 ? langText(111) : s.PlayerName[i];
-                ShowNumber(s.PlayerScore[i], qint16(i));
+            for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
+                playerNames[i].text = s.playerCount == 1 ? langText(111) : s.names[i];
+                ShowNumber(s.scores[i], qint16(i));
             }
         });
         step([&] {
@@ -209,7 +209,7 @@ void PuzzleTable::LoadGame()
                 finishGame();
                 return;
             }
-            if (s.Flip == 1) {
+            if (s.autoDraw == 1) {
                 waitSeconds(0.2);
                 if (!GameIdle && CurrentPiece == -1)
                     drawPiece();

@@ -83,17 +83,17 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
 {
     SharedState& s = shared();
     QImage picture;
-    if (s.Album == 0) {
-        picture = LoadResPicture(addInteger(s.Picture, 100));
-    } else if (s.Album == 1) {
+    if (s.album == 0) {
+        picture = LoadResPicture(addInteger(s.pictureNumber, 100));
+    } else if (s.album == 1) {
         // Only a file of a picture folder (the player's, else the program's):
         // a name that leads out of it takes
         // the fall-back. At the start, so does a file that cannot be read at
         // once (missing, a FIFO, a device, a huge file), which would otherwise
         // hang or flood every start.
         const bool usable = isPictureFileName(fileName) && (!fallBack || isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes));
-        s.File = usable ? pictureFilePath(fileName) : picturesFolder() + QStringLiteral("puzzle01.jpg");
-        picture = LoadPicture(s.File, largestBoardPixels()); // no larger than a board can show it
+        s.pictureFile = usable ? pictureFilePath(fileName) : picturesFolder() + QStringLiteral("puzzle01.jpg");
+        picture = LoadPicture(s.pictureFile, largestBoardPixels()); // no larger than a board can show it
     } else {
         return; // any other source: no picture is loaded
     }
@@ -102,14 +102,14 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
 
 void PuzzleTable::decodeChosenPictureAhead()
 {
-    // Only what Form_Load will ask for: the same settings, path and size. A
+    // Only what load will ask for: the same settings, path and size. A
     // file that is not there or not a picture, or an Album that is no number,
-    // is left to Form_Load to report: no trap is set up yet.
+    // is left to load to report: no trap is set up yet.
     ignoringErrors([&](Steps& step) {
         step([&] {
-            if (readIntegerSetting(keys::Album) != 1)
+            if (readIntegerSetting(keys::album) != 1)
                 return;
-            const QString fileName = readSetting(keys::File);
+            const QString fileName = readSetting(keys::pictureFile);
             if (isPictureFileName(fileName) && isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes))
                 decodeAhead(pictureFilePath(fileName), largestBoardPixels());
         });
@@ -124,56 +124,56 @@ void PuzzleTable::showPicture(const QImage& picture)
     notify(&TableListener::pictureChanged, &TableListener::previewChanged);
 }
 
-void PuzzleTable::Form_Load()
+void PuzzleTable::load()
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "Form_Load", [&](Steps& step) {
         step([] {}); // the generator is seeded from the clock at every draw
-        step([&] { s.Album = readIntegerSetting(keys::Album); });
-        step([&] { s.Picture = readIntegerSetting(keys::Picture); });
+        step([&] { s.album = readIntegerSetting(keys::album); });
+        step([&] { s.pictureNumber = readIntegerSetting(keys::pictureNumber); });
         step([&] {
             // The file name is read only for a picture file; a missing file falls back to puzzle01.jpg.
-            loadChosenPicture(s.Album == 1 ? readSetting(keys::File, QString::number(s.PicFileIndex)) : QString(), true);
+            loadChosenPicture(s.album == 1 ? readSetting(keys::pictureFile, QString::number(s.pictureFileIndex)) : QString(), true);
         });
-        step([&] { s.Back = readIntegerSetting(keys::Back); });
+        step([&] { s.backSide = readIntegerSetting(keys::backSide); });
         step([&] { dimGSize(); });
-        step([&] { s.Size = readIntegerSetting(keys::Size); });
+        step([&] { s.sizeIndex = readIntegerSetting(keys::sizeIndex); });
         step([&] {
-            s.BoardRows = boardSize(s.Size).rows;
-            s.BoardCols = boardSize(s.Size).cols;
+            s.boardRows = boardSize(s.sizeIndex).rows;
+            s.boardCols = boardSize(s.sizeIndex).cols;
         });
-        step([&] { s.PlayMusic = readIntegerSetting(keys::PlayMusic); });
-        step([&] { s.Musicloop = readIntegerSetting(keys::Musicloop); });
-        step([&] { s.PlaySound = readIntegerSetting(keys::PlaySound); });
-        step([&] { s.Grid = readIntegerSetting(keys::Grid); });
-        step([&] { boardCells[0].border = s.Grid == 1 ? 1 : 0; });
+        step([&] { s.playMusic = readIntegerSetting(keys::playMusic); });
+        step([&] { s.repeatMusic = readIntegerSetting(keys::repeatMusic); });
+        step([&] { s.playSounds = readIntegerSetting(keys::playSounds); });
+        step([&] { s.showGrid = readIntegerSetting(keys::showGrid); });
+        step([&] { boardCells[0].border = s.showGrid == 1 ? 1 : 0; });
         step([&] {
             for (std::size_t n = 1; n < boardCells.size(); ++n) {
                 boardCells[n] = boardCells[0];
                 boardCells[n].visible = false;
             }
         });
-        step([&] { backPicture = backSideCutter().graphicCell(s.Back); });
-        step([&] { s.Joker = readIntegerSetting(keys::Joker); });
-        step([&] { s.Tipp = readIntegerSetting(keys::Tipp); });
+        step([&] { backPicture = backSideCutter().graphicCell(s.backSide); });
+        step([&] { s.useJokers = readIntegerSetting(keys::useJokers); });
+        step([&] { s.offerHints = readIntegerSetting(keys::offerHints); });
         step([&] {
-            s.Miniatur = readIntegerSetting(keys::Miniatur);
-            previewCell.visible = s.Miniatur != 0;
+            s.showPreview = readIntegerSetting(keys::showPreview);
+            previewCell.visible = s.showPreview != 0;
         });
-        step([&] { s.Rahmen = readIntegerSetting(keys::Rahmen); });
-        step([&] { s.Time = readIntegerSetting(keys::Time); });
-        step([&] { s.Flip = readIntegerSetting(keys::Flip); });
-        step([&] { s.numPlayers = readIntegerSetting(keys::NumPlayers); });
+        step([&] { s.frameColour = readIntegerSetting(keys::frameColour); });
+        step([&] { s.timeLimit = readIntegerSetting(keys::timeLimit); });
+        step([&] { s.autoDraw = readIntegerSetting(keys::autoDraw); });
+        step([&] { s.playerCount = readIntegerSetting(keys::playerCount); });
         step([&] {
             for (std::size_t i = 0; i < 4; ++i) {
-                s.PlayerName[i] = readSetting(keys::PlayerNames[i], QString());
-                if (s.PlayerName[i].isEmpty())
-                    s.PlayerName[i] = playerNames[i].text;
+                s.names[i] = readSetting(keys::playerNames[i], QString());
+                if (s.names[i].isEmpty())
+                    s.names[i] = playerNames[i].text;
             }
         });
         step([&] {
             GameIdle = True;
-            s.GameLoaded = True;
+            s.gameWindowLoaded = True;
         });
         step([&] { backColor = Qt::black; });
         // The hidden picture holders of the window's design.
@@ -188,25 +188,25 @@ void PuzzleTable::Form_Load()
     });
     // A picture file that could not be decoded has been reported; the game
     // goes on with a picture it can show rather than with blank pieces.
-    if (pieceCutter.picture().isNull() && (s.Album == 0 || s.Album == 1) && hasResItem(201, QStringLiteral("bitmap")))
+    if (pieceCutter.picture().isNull() && (s.album == 0 || s.album == 1) && hasResItem(201, QStringLiteral("bitmap")))
         showPicture(LoadResPicture(201));
     notify(&TableListener::pictureChanged, &TableListener::stackChanged, &TableListener::previewChanged);
     notifyControls();
 }
 
-void PuzzleTable::Form_Activate()
+void PuzzleTable::greetOnActivation()
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "Form_Activate", [&](Steps& step) {
         step([&] {
-            if (s.PlaySound == 1)
+            if (s.playSounds == 1)
                 PlayWAV(102, 0);
         });
-        step([&] { Sprache(); });
-        step([&] { saveIntegerSetting(keys::Sprache, s.Sprache); });
+        step([&] { applyLanguage(); });
+        step([&] { saveIntegerSetting(keys::language, s.language); });
         step([&] { SizePlayers(); });
         step([&] {
-            if (s.PlayMusic == 1)
+            if (s.playMusic == 1)
                 Music::instance().MakeMusic();
         });
         step([&] {
@@ -239,7 +239,7 @@ void PuzzleTable::idleStep()
                 cellAt(boardCells, idleCell_).face = Face::Empty;
                 notifyCell(idleCell_);
             }
-            const int cells = shared().BoardRows * shared().BoardCols;
+            const int cells = shared().boardRows * shared().boardCols;
             idleCell_ = -1; // until a cell is marked
             const qint16 cell = randomBetween(0, toInteger(cells - 1));
             cellAt(boardCells, cell).face = Face::Joker;
@@ -249,7 +249,7 @@ void PuzzleTable::idleStep()
     });
 }
 
-void PuzzleTable::Form_Resize(int clientWidth, int clientHeight, int twipsPerPixel)
+void PuzzleTable::layOutOnce(int clientWidth, int clientHeight, int twipsPerPixel)
 {
     trapped("frmPuzzle", "Form_Resize", [&](Steps& step) {
         step([&] {
@@ -269,7 +269,7 @@ bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPix
     const bool playersShown = playerNames[0].visible || scoreBoxes[0].visible;
     LayoutDone = false;
     background.clear();
-    Form_Resize(clientWidth, clientHeight, twipsPerPixel);
+    layOutOnce(clientWidth, clientHeight, twipsPerPixel);
     if (playersShown)
         SizePlayers();
     return true;
@@ -307,15 +307,15 @@ void PuzzleTable::ResizeGame()
     const SharedState& s = shared();
     trapped("frmPuzzle", "ResizeGame", [&](Steps& step) {
         BoardLayout board;
-        step([&] { board = layoutBoard(metrics, s.BoardRows, s.BoardCols, s.Rahmen); });
+        step([&] { board = layoutBoard(metrics, s.boardRows, s.boardCols, s.frameColour); });
         step([&] {
-            pieceCutter.setCols(s.BoardCols);
-            pieceCutter.setRows(s.BoardRows);
+            pieceCutter.setCols(s.boardCols);
+            pieceCutter.setRows(s.boardRows);
         });
         step([&] {
             for (ImageState& cell : boardCells)
                 cell.visible = false;
-            const int used = s.BoardRows * s.BoardCols;
+            const int used = s.boardRows * s.boardCols;
             if (used > CellCount)
                 raiseError(ErrSubscript);
             for (int n = 0; n < used; ++n) {
@@ -350,18 +350,18 @@ void PuzzleTable::SizePlayers()
         });
         PlayersLayout players;
         step([&] {
-            at(playerNames, s.numPlayers - 1, "lblPlayer"); // a label for each player
-            players = layoutPlayers(metrics, s.numPlayers, playerNames[0].geometry.size(), scoreBoxes[0].geometry.size());
+            at(playerNames, s.playerCount - 1, "lblPlayer"); // a label for each player
+            players = layoutPlayers(metrics, s.playerCount, playerNames[0].geometry.size(), scoreBoxes[0].geometry.size());
         });
         step([&] {
-            if (s.numPlayers > 1) {
-                // numPlayers was checked a step before; Ignore skips that check.
-                for (qint16 i = 0; i < s.numPlayers; ++i) {
+            if (s.playerCount > 1) {
+                // playerCount was checked a step before; Ignore skips that check.
+                for (qint16 i = 0; i < s.playerCount; ++i) {
                     LabelState& label = at(playerNames, i, "lblPlayer");
                     ScoreState& score = at(scoreBoxes, i, "picScore");
                     label.geometry = at(players.labels, i, "lblPlayer");
                     score.geometry = at(players.scores, i, "picScore");
-                    label.text = at(s.PlayerName, i, "PlayerName");
+                    label.text = at(s.names, i, "PlayerName");
                     label.visible = true;
                     ShowNumber(0, i);
                     score.visible = true;
@@ -385,7 +385,7 @@ void PuzzleTable::SetPlayer()
     const SharedState& s = shared();
     trapped("frmPuzzle", "SetPlayer", [&](Steps& step) {
         step([&] { at(playerNames, CurrentPlayer, "lblPlayer").active = false; });
-        step([&] { CurrentPlayer = CurrentPlayer >= s.numPlayers - 1 ? 0 : qint16(CurrentPlayer + 1); });
+        step([&] { CurrentPlayer = CurrentPlayer >= s.playerCount - 1 ? 0 : qint16(CurrentPlayer + 1); });
         step([&] {
             at(playerNames, CurrentPlayer, "lblPlayer").active = true;
             notifyControls();
@@ -419,7 +419,7 @@ void PuzzleTable::ShowNumber(qint32 Value, qint16 Player)
         });
         step([&] { notifyControls(); });
         step([&] {
-            if (shared().PlaySound == 1) {
+            if (shared().playSounds == 1) {
                 if (Value == 0)
                     PlayWAV(111, 0);
                 else
@@ -429,7 +429,7 @@ void PuzzleTable::ShowNumber(qint32 Value, qint16 Player)
     });
 }
 
-void PuzzleTable::Sprache()
+void PuzzleTable::applyLanguage()
 {
     trapped("frmPuzzle", "Sprache", [&](Steps& step) {
         step([&] {
@@ -445,15 +445,15 @@ void PuzzleTable::Sprache()
     notifyControls();
 }
 
-void PuzzleTable::Form_Unload()
+void PuzzleTable::endProgram()
 {
     ignoringErrors([&](Steps& step) {
         step([] { QCoreApplication::processEvents(); });
         step([&] {
-            if (shared().PlayMusic != 1)
+            if (shared().playMusic != 1)
                 return;
             Music::instance().closeMusic();
-            QFile::remove(shared().LangFile);
+            QFile::remove(shared().languageTableFile);
             Music::instance().Timer2().stop();
         });
         step([] { AudioDevice::instance().close(); });

@@ -39,7 +39,7 @@ public:
     void cellClicked(qint16 Index);
     void buttonPressed(qint16 Index);
     void flagClicked(qint16 Index);
-    // The window became active: Form_Activate, after the running procedure if one runs.
+    // The window became active: greetOnActivation, after the running procedure if one runs.
     void activate();
     // The window is closed: the unload step, at once, even inside a wait; it
     // ends the program without touching the game.
@@ -47,20 +47,20 @@ public:
     bool procedureRunning() const;
 
     // --- the window's life
-    void Form_Load();
-    void Form_Activate();
+    void load();
+    void greetOnActivation();
     // The window's resize notification; the first one lays the window out.
-    void Form_Resize(int clientWidth, int clientHeight, int twipsPerPixel = 15);
+    void layOutOnce(int clientWidth, int clientHeight, int twipsPerPixel = 15);
     // The first layout again, for a window the desktop could not take at its
     // first size (its frame turned out larger than expected). Only while no
     // game runs; false, and nothing changes, otherwise.
     bool layOutAgain(int clientWidth, int clientHeight, int twipsPerPixel = 15);
     // At start, before the windows are built: a photo chosen as the picture
-    // starts decoding on a thread of its own, for Form_Load to take.
+    // starts decoding on a thread of its own, for load to take.
     static void decodeChosenPictureAhead();
     // Closing the game window: stops the music, removes the language table
     // (when music is on) and ends the program.
-    void Form_Unload();
+    void endProgram();
 
     // --- layout
     void layOut();
@@ -69,7 +69,7 @@ public:
     void SetPlayer();
     void ShowNumber(qint32 Value, qint16 Player);
     // The language step: button tips and menu captions.
-    void Sprache();
+    void applyLanguage();
 
     // --- a game
     void ResetGame();

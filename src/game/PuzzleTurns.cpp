@@ -48,15 +48,15 @@ void PuzzleTable::drawPiece()
             notify(&TableListener::stackChanged);
         });
         step([&] { lstNum.removeAt(checkedIndex(lstNum, k, "lstNum")); });
-        step([&] { toolButtons[ButtonHint].enabled = s.Tipp != 0; });
+        step([&] { toolButtons[ButtonHint].enabled = s.offerHints != 0; });
         step([&] {
-            shared().TurnStart = GetTickCount();
+            shared().turnStart = GetTickCount();
             setTimeBar(1);
-            if (s.Time != 0)
+            if (s.timeLimit != 0)
                 timer1_.start();
         });
         step([&] {
-            if (s.Joker != 1 || at(JokerPiece, CurrentPiece, "JokerPiece") != 1)
+            if (s.useJokers != 1 || at(JokerPiece, CurrentPiece, "JokerPiece") != 1)
                 return;
             const qint16 joker = CurrentPiece;
             cellAt(boardCells, joker).enabled = false;
@@ -114,7 +114,7 @@ void PuzzleTable::placePiece(qint16 Index)
                 timer1_.stop();
             });
             step([&] {
-                if (s.PlaySound == 1) {
+                if (s.playSounds == 1) {
                     const qint16 r = randomBetween(1, 20);
                     if (r >= 1 && r <= 5)
                         play(qint16(111 + r), 1);
@@ -124,16 +124,16 @@ void PuzzleTable::placePiece(qint16 Index)
             // The placement's points cannot fail; adding the bonus can overflow.
             step([&] { Points = addInteger(rules::placementPoints(WrongTries), rules::stackBonus(lstNum.size())); });
             step([&] {
-                if (s.Time == 1)
+                if (s.timeLimit == 1)
                     Points = toInteger(Points + rules::timeBonus(timeBarWidth, metrics.SW));
             });
             step([&] {
-                qint32& score = at(s.PlayerScore, CurrentPlayer, "PlayerScore");
+                qint32& score = at(s.scores, CurrentPlayer, "PlayerScore");
                 score = toLong(double(score) + Points);
             });
-            step([&] { ShowNumber(at(s.PlayerScore, CurrentPlayer, "PlayerScore"), CurrentPlayer); });
+            step([&] { ShowNumber(at(s.scores, CurrentPlayer, "PlayerScore"), CurrentPlayer); });
             step([&] {
-                if (s.numPlayers > 1)
+                if (s.playerCount > 1)
                     SetPlayer();
             });
             step([&] { endOfTurn(); });
@@ -158,7 +158,7 @@ void PuzzleTable::placePiece(qint16 Index)
             handleEvents();
         });
         step([&] {
-            if (s.PlaySound == 1)
+            if (s.playSounds == 1)
                 play(randomBetween(104, 106), 1);
         });
         step([&] {
@@ -191,7 +191,7 @@ void PuzzleTable::endOfTurn()
         endOfGame();
         return;
     }
-    if (s.Flip == 1) {
+    if (s.autoDraw == 1) {
         waitSeconds(0.2);
         // The players may have abandoned the game during the wait.
         if (!GameIdle && CurrentPiece == -1)
@@ -221,17 +221,17 @@ void PuzzleTable::failTurn()
 void PuzzleTable::putPieceBack()
 {
     // Only a piece of this board goes back: a number outside it could never be laid.
-    const int pieces = shared().BoardRows * shared().BoardCols;
+    const int pieces = shared().boardRows * shared().boardCols;
     if (CurrentPiece >= 0 && CurrentPiece < pieces)
         lstNum.append(QString::number(CurrentPiece));
-    if (shared().numPlayers > 1)
+    if (shared().playerCount > 1)
         SetPlayer();
     endOfTurn();
 }
 
 qint32 PuzzleTable::elapsedHalfSeconds() const
 {
-    const quint32 elapsed = quint32(GetTickCount()) - quint32(shared().TurnStart);
+    const quint32 elapsed = quint32(GetTickCount()) - quint32(shared().turnStart);
     return toLong(elapsed / 500.0);
 }
 

@@ -46,7 +46,7 @@ template <typename Dialog>
 void runDialog(QWidget* parent)
 {
     Dialog dialog(parent);
-    dialog.Form_Load();
+    dialog.load();
     dialog.exec();
 }
 
@@ -170,7 +170,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     helpMenu_ = new HelpMenu(this, [this] {
         StartupWindow about({}, this);
         about.setFlagHandler([this](qint16 language) { table_.imgLang_Click(language); });
-        about.Form_Load();
+        about.load();
         about.exec();
     });
     table_.services.helpMenu = [this] { helpMenu_->popUp(table_.menuCaptions); };
@@ -313,9 +313,9 @@ void PuzzleWindow::controlsChanged()
     timeBar_->setVisible(table_.LayoutDone);
     const double width = table_.metrics.SW > 0 ? table_.timeBar.width() * 100.0 / table_.metrics.SW : 0;
     timeBar_->setValue(std::clamp(int(width), 0, 100));
-    if (ringFrame_ != shared().Rahmen) {
+    if (ringFrame_ != shared().frameColour) {
         // Controls change with every tick of the move clock: the ring only with the frame.
-        ringFrame_ = shared().Rahmen;
+        ringFrame_ = shared().frameColour;
         const QColor ring = ringFrame_ == 1 ? QColor(255, 204, 0) : QColor(0, 200, 255);
         for (ImageControl* control : cells_)
             control->setFocusColour(ring);
@@ -353,7 +353,7 @@ void PuzzleWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-    table_.Form_Resize(width(), height(), 1440 / dpi);
+    table_.layOutOnce(width(), height(), 1440 / dpi);
 }
 
 void PuzzleWindow::moveEvent(QMoveEvent* event)
@@ -438,9 +438,9 @@ void PuzzleWindow::closeEvent(QCloseEvent* event)
 
 void PuzzleWindow::refreshSpokenTexts()
 {
-    if (spokenLanguage_ == shared().Sprache)
+    if (spokenLanguage_ == shared().language)
         return;
-    spokenLanguage_ = shared().Sprache;
+    spokenLanguage_ = shared().language;
     // Told after every change, also outside the table's procedures (at the
     // end of its load): a language base without texts leaves the names
     // empty, and the game's own language step reports it.
@@ -466,7 +466,7 @@ void PuzzleWindow::describeCell(int n)
 {
     if (spokenLanguage_ < 0)
         return;
-    const int cols = std::max<int>(1, shared().BoardCols);
+    const int cols = std::max<int>(1, shared().boardCols);
     const ImageState& state = at(table_.boardCells, n, "imgPuzz");
     ImageControl* cell = at(cells_, n, "imgPuzz");
     setSpokenName(cell, QString(cellName_).replace(QStringLiteral("%1"), QString::number(n / cols + 1))
@@ -503,7 +503,7 @@ int PuzzleWindow::groupOf(const QWidget* widget) const
 int PuzzleWindow::boardCellForFocus() const
 {
     // Where the keyboard was, while it is a cell still to fill; else the first such cell.
-    const int pieces = std::min(shared().BoardRows * shared().BoardCols, CellCount);
+    const int pieces = std::min(shared().boardRows * shared().boardCols, CellCount);
     if (lastBoardCell_ < pieces && cells_[std::size_t(lastBoardCell_)]->isActive())
         return lastBoardCell_;
     for (int n = 0; n < pieces; ++n)
@@ -542,8 +542,8 @@ bool PuzzleWindow::focusNextPrevChild(bool next)
 
 void PuzzleWindow::moveOnBoard(int from, int dx, int dy)
 {
-    const int rows = shared().BoardRows;
-    const int cols = shared().BoardCols;
+    const int rows = shared().boardRows;
+    const int cols = shared().boardCols;
     if (rows <= 0 || cols <= 0)
         return;
     const int row = std::clamp(from / cols + dy, 0, rows - 1);

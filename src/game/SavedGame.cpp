@@ -72,16 +72,16 @@ private:
 // champions list with values no game can have.
 bool holdsAGame(const SavedGame& game)
 {
-    if (game.Size < 0 || game.Size > 9 || game.numPlayers < 1 || game.numPlayers > 4)
+    if (game.sizeIndex < 0 || game.sizeIndex > 9 || game.playerCount < 1 || game.playerCount > 4)
         return false;
-    if (game.Album != 0 && game.Album != 1)
+    if (game.album != 0 && game.album != 1)
         return false;
     // The built-in picture is kept also with a picture file chosen.
-    if (game.Picture < FirstBuiltInPicture || game.Picture > LastBuiltInPicture)
+    if (game.pictureNumber < FirstBuiltInPicture || game.pictureNumber > LastBuiltInPicture)
         return false;
-    if (game.Time != 0 && game.Time != 1)
+    if (game.timeLimit != 0 && game.timeLimit != 1)
         return false;
-    const BoardSize board = sizeRule(game.Size);
+    const BoardSize board = sizeRule(game.sizeIndex);
     const int pieces = board.rows * board.cols;
     // Row r (1 .. rows) names only its own columns; the entries around are 0.
     for (int r = 0; r < int(game.RowBits.size()); ++r) {
@@ -103,7 +103,7 @@ bool holdsAGame(const SavedGame& game)
         const qint32 score = game.Scores[std::size_t(i)];
         if (score < 0 || score > most)
             return false;
-        if (i < game.numPlayers)
+        if (i < game.playerCount)
             together += score;
     }
     return together <= most;
@@ -114,14 +114,14 @@ bool holdsAGame(const SavedGame& game)
 QByteArray encodeSavedGame(const SavedGame& game)
 {
     Writer out;
-    out.number(game.Picture);
-    out.number(game.Album);
-    out.text(game.File);
-    out.number(game.Time);
-    out.number(game.Size);
+    out.number(game.pictureNumber);
+    out.number(game.album);
+    out.text(game.pictureFile);
+    out.number(game.timeLimit);
+    out.number(game.sizeIndex);
     for (const qint32 row : game.RowBits)
         out.number(row);
-    out.number(game.numPlayers);
+    out.number(game.playerCount);
     for (const qint32 score : game.Scores)
         out.number(score);
     for (const QString& name : game.Names)
@@ -135,14 +135,14 @@ std::optional<SavedGame> decodeSavedGame(const QByteArray& bytes)
 {
     Reader in(bytes);
     SavedGame game;
-    game.Picture = in.number<qint16>();
-    game.Album = in.number<qint16>();
-    game.File = in.text();
-    game.Time = in.number<qint16>();
-    game.Size = in.number<qint16>();
+    game.pictureNumber = in.number<qint16>();
+    game.album = in.number<qint16>();
+    game.pictureFile = in.text();
+    game.timeLimit = in.number<qint16>();
+    game.sizeIndex = in.number<qint16>();
     for (qint32& row : game.RowBits)
         row = in.number<qint32>();
-    game.numPlayers = in.number<qint16>();
+    game.playerCount = in.number<qint16>();
     for (qint32& score : game.Scores)
         score = in.number<qint32>();
     for (QString& name : game.Names)

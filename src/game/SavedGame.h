@@ -14,13 +14,13 @@
 namespace tess {
 
 struct SavedGame {
-    qint16 Picture = 101; // the first built-in picture
-    qint16 Album = 0;
-    QString File;
-    qint16 Time = 0;
-    qint16 Size = 0;
-    std::array<qint32, 13> RowBits{}; // 1 .. BoardRows: the placed cells of each row
-    qint16 numPlayers = 0;
+    qint16 pictureNumber = 101; // the first built-in picture
+    qint16 album = 0;
+    QString pictureFile;
+    qint16 timeLimit = 0;
+    qint16 sizeIndex = 0;
+    std::array<qint32, 13> RowBits{}; // 1 .. boardRows: the placed cells of each row
+    qint16 playerCount = 0;
     std::array<qint32, 4> Scores{};
     std::array<QString, 4> Names;
     std::array<qint16, 21> JokerMark{}; // 1 .. pieces div 10

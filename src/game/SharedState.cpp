@@ -20,15 +20,15 @@ BoardSize sizeRule(int index)
 void dimGSize()
 {
     for (int i = 0; i < 10; ++i)
-        shared().GSize[std::size_t(i)] = sizeRule(i);
-    shared().GSize[10] = {};
+        shared().boardSizes[std::size_t(i)] = sizeRule(i);
+    shared().boardSizes[10] = {};
 }
 
 const BoardSize& boardSize(qint16 index)
 {
     if (index < 0 || index > 10)
         raiseError(ErrSubscript, QStringLiteral("GSize(%1)").arg(index));
-    return shared().GSize[std::size_t(index)];
+    return shared().boardSizes[std::size_t(index)];
 }
 
 } // namespace tess

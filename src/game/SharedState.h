@@ -18,40 +18,40 @@ struct BoardSize {
 
 struct SharedState {
     // Options ("Optionen")
-    qint16 PlaySound = 1;
-    qint16 PlayMusic = 1;
-    qint16 Musicloop = 0;
-    qint16 Joker = 1;
-    qint16 Grid = 1;
-    qint16 Flip = 0;
-    qint16 Rahmen = 0;
-    qint16 Miniatur = 1;
-    qint16 Time = 1;
-    qint16 Tipp = 1;
-    qint16 numPlayers = 4;
-    qint16 Size = 1;
-    qint16 Sprache = 0;
+    qint16 playSounds = 1;
+    qint16 playMusic = 1;
+    qint16 repeatMusic = 0;
+    qint16 useJokers = 1;
+    qint16 showGrid = 1;
+    qint16 autoDraw = 0;
+    qint16 frameColour = 0;
+    qint16 showPreview = 1;
+    qint16 timeLimit = 1;
+    qint16 offerHints = 1;
+    qint16 playerCount = 4;
+    qint16 sizeIndex = 1;
+    qint16 language = 0;
     // Picture ("Pictures")
-    qint16 Album = 0;
-    qint16 Picture = 101;
-    QString File; // the full path of the picture file
-    qint16 Back = 9;
+    qint16 album = 0;
+    qint16 pictureNumber = 101;
+    QString pictureFile; // the full path of the picture file
+    qint16 backSide = 9;
 
-    std::array<QString, 4> PlayerName;
-    std::array<qint32, 4> PlayerScore{};
+    std::array<QString, 4> names;
+    std::array<qint32, 4> scores{};
 
-    qint16 BoardRows = 0;
-    qint16 BoardCols = 0;
-    std::array<BoardSize, 11> GSize{};
-    qint32 TurnStart = 0;
-    qint16 GameLoaded = 0; // a flag: -1 once the start-up window has loaded the game window
-    QString HSScore;
-    qint16 HSCheck = 0;
-    qsizetype PicFileIndex = 0; // a folder may hold more files than an Integer counts; not stored
+    qint16 boardRows = 0;
+    qint16 boardCols = 0;
+    std::array<BoardSize, 11> boardSizes{};
+    qint32 turnStart = 0;
+    qint16 gameWindowLoaded = 0; // a flag: -1 once the start-up window has loaded the game window
+    QString championScore;
+    qint16 checkChampion = 0;
+    qsizetype pictureFileIndex = 0; // a folder may hold more files than an Integer counts; not stored
 
     // The two temporary files: the language table and the current song.
-    QString LangFile;
-    QString MidiFile;
+    QString languageTableFile;
+    QString songFile;
 };
 
 // The one shared state of the process.
@@ -63,7 +63,7 @@ void dimGSize();
 // Entry `index` (0 to 9) of the board size table by its rule.
 BoardSize sizeRule(int index);
 
-// GSize(index), raising 9 (Subscript out of range) outside 0 to 10.
+// boardSizes(index), raising 9 (Subscript out of range) outside 0 to 10.
 const BoardSize& boardSize(qint16 index);
 
 inline constexpr qint16 True = -1;

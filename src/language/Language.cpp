@@ -57,21 +57,21 @@ QString GetLang(qint16 key)
     trapped("Allgemein", "GetLang", [&](Steps& step) {
         QString keyText;
         step([&] { keyText = langKeyText(key); });
-        step([&] { text = tableOf(shared().LangFile).value(keyText.toLower()); });
+        step([&] { text = tableOf(shared().languageTableFile).value(keyText.toLower()); });
     });
     return text;
 }
 
 QString langText(qint16 number)
 {
-    return GetLang(addInteger(shared().Sprache, number));
+    return GetLang(addInteger(shared().language, number));
 }
 
 void writeLanguageTable()
 {
     const QString path = langFilePath();
     // The texts never depend on a file: without the copy they come from the program.
-    shared().LangFile = SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path) ? path : QString();
+    shared().languageTableFile = SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path) ? path : QString();
 }
 
 qint16 languageForLocale(const QLocale& locale)
@@ -82,7 +82,7 @@ qint16 languageForLocale(const QLocale& locale)
 qint16 startLanguage(const QLocale& locale)
 {
     // A first start, or a language the game does not speak: the desktop's.
-    return readIntegerSetting(keys::Sprache, languageForLocale(locale));
+    return readIntegerSetting(keys::language, languageForLocale(locale));
 }
 
 } // namespace tess

@@ -1,6 +1,6 @@
 #pragma once
 // The language table: every text the game shows, in each of its languages, looked up
-// by a four-digit key `Sprache` + text number in the file LangFile.
+// by a four-digit key `Sprache` + text number in the file languageTableFile.
 
 #include <QLocale>
 #include <QString>
@@ -12,20 +12,20 @@ namespace tess {
 // game's languages is the table in language/Languages.h.
 enum LanguageBase : qint16 { German = 0, English = 1000, Spanish = 2000, Italian = 3000, French = 6000 };
 
-// The text under `key` in the table file shared().LangFile (the table the
-// program carries when LangFile is empty); the empty text for a key the table
+// The text under `key` in the table file shared().languageTableFile (the table the
+// program carries when languageTableFile is empty); the empty text for a key the table
 // lacks or when the file is missing.
 QString GetLang(qint16 key);
 
-// GetLang(Sprache + number) for the current language; a sum beyond 16 bits
+// GetLang(language + number) for the current language; a sum beyond 16 bits
 // raises 6 (Overflow) in the caller's step.
 QString langText(qint16 number);
 
 // The key as it stands in the file: at least four digits ("0111", "6176").
 QString langKeyText(qint16 key);
 
-// Writes the carried table to the temporary folder and points LangFile at it;
-// where it cannot be written, LangFile is empty and the texts come from the
+// Writes the carried table to the temporary folder and points languageTableFile at it;
+// where it cannot be written, languageTableFile is empty and the texts come from the
 // program itself.
 void writeLanguageTable();
 

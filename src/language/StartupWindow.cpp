@@ -86,18 +86,18 @@ QString StartupWindow::versionLine(int major, int minor, int revision)
         .arg(revision, 4, 10, QLatin1Char('0'));
 }
 
-void StartupWindow::Form_Load()
+void StartupWindow::load()
 {
     SharedState& s = shared();
     trapped("frmInfo", "Form_Load", [&](Steps& step) {
-        step([&] { s.Sprache = startLanguage(); });
+        step([&] { s.language = startLanguage(); });
         step([&] { writeLanguageTable(); });
         step([&] {
             adjustSize();
             placeWindow(this);
         });
         step([&] { versionLabel->setText(versionLine(TESSARON_VERSION_MAJOR, TESSARON_VERSION_MINOR, TESSARON_VERSION_PATCH)); });
-        if (s.GameLoaded != 0) {
+        if (s.gameWindowLoaded != 0) {
             step([&] {
                 OK->show();
                 for (ImageControl* flag : languageFlags)
@@ -112,7 +112,7 @@ void StartupWindow::Form_Load()
             QCoreApplication::processEvents();
         });
         step([&] { gameWindow_ = loadGameWindow_(); });
-        step([&] { s.GameLoaded = True; });
+        step([&] { s.gameWindowLoaded = True; });
         step([&] {
             if (gameWindow_ && !gameWindow_->isVisible())
                 gameWindow_->show();

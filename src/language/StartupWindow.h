@@ -25,7 +25,7 @@ public:
     // `loadGameWindow` loads the game window (its load step runs) and returns it, not yet shown.
     explicit StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* parent = nullptr);
 
-    void Form_Load();
+    void load();
     void OK_Click();
     void lblHomepage_Click();
 

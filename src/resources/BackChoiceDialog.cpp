@@ -66,10 +66,10 @@ void BackChoiceDialog::frame(int index)
                   image.top() - (shpWahl->height() - image.height()) / 2);
 }
 
-void BackChoiceDialog::Form_Load()
+void BackChoiceDialog::load()
 {
     trapped("frmBack", "Form_Load", [&](Steps& step) {
-        step([&] { frame(shared().Back); });
+        step([&] { frame(shared().backSide); });
         step([&] {
             for (int i = 0; i < 10; ++i)
                 backPicture[std::size_t(i)]->setPicture(backSideCutter().graphicCell(qint16(i)), i);
@@ -81,8 +81,8 @@ void BackChoiceDialog::imgBack_Click(int index)
 {
     trapped("frmBack", "imgBack_Click", [&](Steps& step) {
         step([&] { frame(index); });
-        step([&] { shared().Back = qint16(index); });
-        step([&] { saveIntegerSetting(keys::Back, shared().Back); });
+        step([&] { shared().backSide = qint16(index); });
+        step([&] { saveIntegerSetting(keys::backSide, shared().backSide); });
     });
 }
 

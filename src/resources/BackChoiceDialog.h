@@ -20,7 +20,7 @@ class BackChoiceDialog : public QDialog {
 public:
     explicit BackChoiceDialog(QWidget* parent = nullptr);
 
-    void Form_Load();
+    void load();
     void imgBack_Click(int index);
     void imgBack_DblClick(int index);
     void cmdOK_Click();

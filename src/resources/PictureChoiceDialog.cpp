@@ -75,15 +75,15 @@ QStringList droppedPictures(const QMimeData* data)
 RingPosition position()
 {
     const SharedState& s = shared();
-    return {s.Album, s.Picture, s.PicFileIndex};
+    return {s.album, s.pictureNumber, s.pictureFileIndex};
 }
 
 void take(const RingPosition& at)
 {
     SharedState& s = shared();
-    s.Album = at.Album;
-    s.Picture = at.Picture;
-    s.PicFileIndex = at.PicFileIndex;
+    s.album = at.album;
+    s.pictureNumber = at.pictureNumber;
+    s.pictureFileIndex = at.pictureFileIndex;
 }
 
 } // namespace
@@ -128,25 +128,25 @@ PictureChoiceDialog::PictureChoiceDialog(QWidget* parent)
     connect(imgBild, &ImageControl::doubleClicked, this, &PictureChoiceDialog::imgBild_DblClick);
 }
 
-void PictureChoiceDialog::Form_Load()
+void PictureChoiceDialog::load()
 {
     SharedState& s = shared();
     trapped("frmPicAuswahl", "Form_Load", [&](Steps& step) {
         step([&] { File1 = pictureFileNames(); });
         step([&] {
-            const QString stored = readSetting(keys::File);
+            const QString stored = readSetting(keys::pictureFile);
             for (qsizetype i = 0; i < File1.size(); ++i)
                 if (File1.at(i) == stored)
-                    s.PicFileIndex = i;
-            if (s.PicFileIndex >= File1.size())
-                s.PicFileIndex = 0;
+                    s.pictureFileIndex = i;
+            if (s.pictureFileIndex >= File1.size())
+                s.pictureFileIndex = 0;
         });
         step([&] {
-            if (s.Picture < FirstBuiltInPicture || s.Picture > LastBuiltInPicture)
-                s.Picture = FirstBuiltInPicture;
+            if (s.pictureNumber < FirstBuiltInPicture || s.pictureNumber > LastBuiltInPicture)
+                s.pictureNumber = FirstBuiltInPicture;
             // A folder without pictures: the ring is the built-ins.
-            if (s.Album == 1 && File1.isEmpty())
-                s.Album = 0;
+            if (s.album == 1 && File1.isEmpty())
+                s.album = 0;
         });
         step([&] {
             // Named for screen readers by what they do, as the tips say.
@@ -174,15 +174,15 @@ void PictureChoiceDialog::showCandidate()
     const QScopedValueRollback<bool> busy(adding_, true);
     imgBild->setPicture(QImage(), -1);
     // A screen reader hears what the picture is: its file's name, or the built-in picture's title.
-    const bool builtIn = s.Album == 0 && s.Picture >= FirstBuiltInPicture && s.Picture <= LastBuiltInPicture;
-    if (s.Album == 1) {
-        const QString& name = at(File1, s.PicFileIndex, "File1");
+    const bool builtIn = s.album == 0 && s.pictureNumber >= FirstBuiltInPicture && s.pictureNumber <= LastBuiltInPicture;
+    if (s.album == 1) {
+        const QString& name = at(File1, s.pictureFileIndex, "File1");
         imgBild->setAccessibleName(name);
         imgBild->setPicture(LoadPicture(pictureFilePath(name), previewPixels()), -1);
     } else {
-        imgBild->setAccessibleName(builtIn ? langText(qint16(s.Picture + 95)) : QString());
-        if (s.Album == 0)
-            imgBild->setPicture(LoadResPicture(addInteger(s.Picture, 100)), -1);
+        imgBild->setAccessibleName(builtIn ? langText(qint16(s.pictureNumber + 95)) : QString());
+        if (s.album == 0)
+            imgBild->setPicture(LoadResPicture(addInteger(s.pictureNumber, 100)), -1);
     }
 }
 
@@ -191,11 +191,11 @@ void PictureChoiceDialog::decodeNextAhead()
     // A camera photo takes longer to decode than a step should; the next one
     // is decoded on a thread of its own while the player looks at this one.
     const SharedState& s = shared();
-    const RingPosition at{s.Album, s.Picture, s.PicFileIndex};
+    const RingPosition at{s.album, s.pictureNumber, s.pictureFileIndex};
     const RingPosition next = forward_ ? nextInRing(at, File1.size()) : previousInRing(at, File1.size());
-    if (next.Album != 1 || next.PicFileIndex < 0 || next.PicFileIndex >= File1.size())
+    if (next.album != 1 || next.pictureFileIndex < 0 || next.pictureFileIndex >= File1.size())
         return;
-    decodeAhead(pictureFilePath(File1.at(next.PicFileIndex)), previewPixels());
+    decodeAhead(pictureFilePath(File1.at(next.pictureFileIndex)), previewPixels());
 }
 
 void PictureChoiceDialog::step(bool forward, const char* procedure)
@@ -210,7 +210,7 @@ void PictureChoiceDialog::step(bool forward, const char* procedure)
         step([&] { showCandidate(); });
         step([&] { decodeNextAhead(); });
         step([&] {
-            if (shared().PlaySound == 1)
+            if (shared().playSounds == 1)
                 PlayWAV(109, 0);
         });
     });
@@ -235,20 +235,20 @@ void PictureChoiceDialog::cmdOK_Click()
             // A file put into a picture folder by hand may have a name the
             // settings file cannot give back (blanks at its ends, too long):
             // chosen, it would be lost at every start. The player renames it.
-            const QString name = File1.value(s.PicFileIndex);
-            if (s.Album == 1 && !settingCanHold(name)) {
+            const QString name = File1.value(s.pictureFileIndex);
+            if (s.album == 1 && !settingCanHold(name)) {
                 refused = true;
                 dialogs().inform(langText(180) + QStringLiteral("\n\n") + pictureFilePath(name), QStringLiteral("Tessaron"));
             }
         });
         if (refused)
             return;
-        step([&] { saveIntegerSetting(keys::Picture, s.Picture); });
-        step([&] { saveIntegerSetting(keys::Album, s.Album); });
+        step([&] { saveIntegerSetting(keys::pictureNumber, s.pictureNumber); });
+        step([&] { saveIntegerSetting(keys::album, s.album); });
         step([&] {
             // The last file visited is remembered, also when a built-in picture is chosen.
-            if (s.PicFileIndex >= 0 && s.PicFileIndex < File1.size() && settingCanHold(File1.at(s.PicFileIndex)))
-                saveSetting(keys::File, File1.at(s.PicFileIndex));
+            if (s.pictureFileIndex >= 0 && s.pictureFileIndex < File1.size() && settingCanHold(File1.at(s.pictureFileIndex)))
+                saveSetting(keys::pictureFile, File1.at(s.pictureFileIndex));
         });
         step([&] { accept(); });
     });
@@ -327,8 +327,8 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
             // own: the first game with the photo starts as fast as later ones.
             decodeAhead(folder + added, largestBoardPixels());
             File1 = pictureFileNames();
-            s.Album = 1;
-            s.PicFileIndex = std::max<qsizetype>(0, File1.indexOf(added));
+            s.album = 1;
+            s.pictureFileIndex = std::max<qsizetype>(0, File1.indexOf(added));
             showCandidate();
         });
     });

@@ -20,7 +20,7 @@ class PictureChoiceDialog : public QDialog {
 public:
     explicit PictureChoiceDialog(QWidget* parent = nullptr);
 
-    void Form_Load();
+    void load();
     void cmdNext_Click();
     void cmdPrev_Click();
     void cmdOK_Click();
@@ -47,7 +47,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // Shows the candidate that Album, Picture and PicFileIndex name.
+    // Shows the candidate that Album, Picture and pictureFileIndex name.
     void showCandidate();
     QSize previewPixels() const;
     void step(bool forward, const char* procedure);

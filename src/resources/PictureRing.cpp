@@ -107,8 +107,8 @@ namespace {
 // A position outside the ring, from settings or a saved game, starts it anew.
 RingPosition inRing(RingPosition at, qsizetype files)
 {
-    const bool builtIn = at.Album == 0 && at.Picture >= FirstBuiltInPicture && at.Picture <= LastBuiltInPicture;
-    const bool file = at.Album == 1 && at.PicFileIndex >= 0 && at.PicFileIndex < files;
+    const bool builtIn = at.album == 0 && at.pictureNumber >= FirstBuiltInPicture && at.pictureNumber <= LastBuiltInPicture;
+    const bool file = at.album == 1 && at.pictureFileIndex >= 0 && at.pictureFileIndex < files;
     if (!builtIn && !file)
         return {0, FirstBuiltInPicture, 0};
     return at;
@@ -119,22 +119,22 @@ RingPosition inRing(RingPosition at, qsizetype files)
 RingPosition nextInRing(RingPosition at, qsizetype files)
 {
     at = inRing(at, files);
-    if (at.Album == 0) {
-        if (at.Picture < LastBuiltInPicture) {
-            ++at.Picture;
+    if (at.album == 0) {
+        if (at.pictureNumber < LastBuiltInPicture) {
+            ++at.pictureNumber;
         } else if (files > 0) {
-            at.Album = 1;
-            at.PicFileIndex = 0;
-            at.Picture = LastBuiltInPicture; // never a number no picture has
+            at.album = 1;
+            at.pictureFileIndex = 0;
+            at.pictureNumber = LastBuiltInPicture; // never a number no picture has
         } else {
-            at.Picture = FirstBuiltInPicture;
+            at.pictureNumber = FirstBuiltInPicture;
         }
-    } else if (at.PicFileIndex < files - 1) {
-        ++at.PicFileIndex;
+    } else if (at.pictureFileIndex < files - 1) {
+        ++at.pictureFileIndex;
     } else {
-        at.Album = 0;
-        at.Picture = FirstBuiltInPicture;
-        at.PicFileIndex = files - 1; // the last file visited
+        at.album = 0;
+        at.pictureNumber = FirstBuiltInPicture;
+        at.pictureFileIndex = files - 1; // the last file visited
     }
     return at;
 }
@@ -142,22 +142,22 @@ RingPosition nextInRing(RingPosition at, qsizetype files)
 RingPosition previousInRing(RingPosition at, qsizetype files)
 {
     at = inRing(at, files);
-    if (at.Album == 0) {
-        if (at.Picture > FirstBuiltInPicture) {
-            --at.Picture;
+    if (at.album == 0) {
+        if (at.pictureNumber > FirstBuiltInPicture) {
+            --at.pictureNumber;
         } else if (files > 0) {
-            at.Album = 1;
-            at.PicFileIndex = files - 1;
-            at.Picture = FirstBuiltInPicture;
+            at.album = 1;
+            at.pictureFileIndex = files - 1;
+            at.pictureNumber = FirstBuiltInPicture;
         } else {
-            at.Picture = LastBuiltInPicture;
+            at.pictureNumber = LastBuiltInPicture;
         }
-    } else if (at.PicFileIndex > 0) {
-        --at.PicFileIndex;
+    } else if (at.pictureFileIndex > 0) {
+        --at.pictureFileIndex;
     } else {
-        at.Album = 0;
-        at.Picture = LastBuiltInPicture;
-        at.PicFileIndex = 0; // the last file visited
+        at.album = 0;
+        at.pictureNumber = LastBuiltInPicture;
+        at.pictureFileIndex = 0; // the last file visited
     }
     return at;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The ring the picture choice steps through: the five built-in pictures
 // (Album 0, Picture 101 to 105), then every picture file of the program's
-// picture folder and then of the player's own (Album 1, PicFileIndex 0 ...),
+// picture folder and then of the player's own (Album 1, pictureFileIndex 0 ...),
 // and from the last file back to 101. With no files the ring is the five
 // built-ins.
 
@@ -39,9 +39,9 @@ inline constexpr qint16 FirstBuiltInPicture = 101;
 inline constexpr qint16 LastBuiltInPicture = 105;
 
 struct RingPosition {
-    qint16 Album = 0;
-    qint16 Picture = 101;
-    qsizetype PicFileIndex = 0; // any number of files
+    qint16 album = 0;
+    qint16 pictureNumber = 101;
+    qsizetype pictureFileIndex = 0; // any number of files
 };
 
 // One step forward or back in a ring with `files` picture files. Leaving the

@@ -28,13 +28,13 @@ OptionsDialog::OptionsDialog(QWidget* parent)
     setModal(true);
     build();
     plain_ = {{
-        {chkFlip, &SharedState::Flip, keys::Flip, "chkFlip_Click"},
-        {chkGrid, &SharedState::Grid, keys::Grid, "chkGrid_Click"},
-        {chkJoker, &SharedState::Joker, keys::Joker, "chkJoker_Click"},
-        {chkPreview, &SharedState::Miniatur, keys::Miniatur, "chkPreview_Click"},
-        {chkSound, &SharedState::PlaySound, keys::PlaySound, "chkSound_Click"},
-        {chkTime, &SharedState::Time, keys::Time, "chkTime_Click"},
-        {chkTipp, &SharedState::Tipp, keys::Tipp, "chkTipp_Click"},
+        {chkFlip, &SharedState::autoDraw, keys::autoDraw, "chkFlip_Click"},
+        {chkGrid, &SharedState::showGrid, keys::showGrid, "chkGrid_Click"},
+        {chkJoker, &SharedState::useJokers, keys::useJokers, "chkJoker_Click"},
+        {chkPreview, &SharedState::showPreview, keys::showPreview, "chkPreview_Click"},
+        {chkSound, &SharedState::playSounds, keys::playSounds, "chkSound_Click"},
+        {chkTime, &SharedState::timeLimit, keys::timeLimit, "chkTime_Click"},
+        {chkTipp, &SharedState::offerHints, keys::offerHints, "chkTipp_Click"},
     }};
     for (const Binding& binding : plain_)
         connect(binding.box, &QCheckBox::clicked, this, [this, &binding] { plainOptionClicked(binding); });
@@ -130,55 +130,55 @@ void OptionsDialog::setQuietly(QCheckBox* box, qint16 value)
     box->setChecked(value != 0);
 }
 
-void OptionsDialog::Form_Load()
+void OptionsDialog::load()
 {
     SharedState& s = shared();
     trapped("frmOpt", "Form_Load", [&](Steps& step) {
         step([&] {
-            for (int i = 0; i < s.numPlayers; ++i)
+            for (int i = 0; i < s.playerCount; ++i)
                 at(txtSpieler, i, "txtSpieler")->setEnabled(true);
         });
         step([&] {
             for (std::size_t i = 0; i < txtSpieler.size(); ++i)
-                txtSpieler[i]->setText(s.PlayerName[i]);
+                txtSpieler[i]->setText(s.names[i]);
         });
         step([&] {
-            if (s.numPlayers < 1 || s.numPlayers > 4)
-                raiseError(ErrInvalidProperty, QStringLiteral("cmbSpieler.ListIndex = %1").arg(s.numPlayers - 1));
-            cmbSpieler->setCurrentIndex(s.numPlayers - 1);
+            if (s.playerCount < 1 || s.playerCount > 4)
+                raiseError(ErrInvalidProperty, QStringLiteral("cmbSpieler.ListIndex = %1").arg(s.playerCount - 1));
+            cmbSpieler->setCurrentIndex(s.playerCount - 1);
             cmbSpieler_Click();
         });
         step([&] {
             cmbSize->clear();
             for (int p = 0; p < 10; ++p) {
-                const BoardSize& size = s.GSize[std::size_t(p)];
+                const BoardSize& size = s.boardSizes[std::size_t(p)];
                 cmbSize->addItem(QStringLiteral("%1 x %2").arg(size.rows).arg(size.cols));
             }
         });
         step([&] {
-            if (s.Size < 0 || s.Size > 9)
-                raiseError(ErrInvalidProperty, QStringLiteral("cmbSize.ListIndex = %1").arg(s.Size));
-            cmbSize->setCurrentIndex(s.Size);
+            if (s.sizeIndex < 0 || s.sizeIndex > 9)
+                raiseError(ErrInvalidProperty, QStringLiteral("cmbSize.ListIndex = %1").arg(s.sizeIndex));
+            cmbSize->setCurrentIndex(s.sizeIndex);
             cmbSize_Click();
         });
         step([&] {
-            // Grid, Time, Tipp, Flip, Miniatur, Joker, PlaySound, PlayMusic, each written back as a click would.
+            // Grid, Time, offerHints, Flip, showPreview, Joker, playSounds, playMusic, each written back as a click would.
             const std::array<std::size_t, 7> order{1, 5, 6, 0, 3, 2, 4};
             for (const std::size_t i : order) {
                 setQuietly(plain_[i].box, s.*plain_[i].value);
                 plainOptionClicked(plain_[i]);
             }
-            setQuietly(chkMusic, s.PlayMusic);
+            setQuietly(chkMusic, s.playMusic);
             chkMusic_Click();
         });
         step([&] {
-            const int loop = s.Musicloop != 0 ? 1 : 0;
+            const int loop = s.repeatMusic != 0 ? 1 : 0;
             optMusicLoop[std::size_t(loop)]->setChecked(true);
             optMusicLoop_Click(loop);
         });
         step([&] {
-            at(optCol, s.Rahmen, "optCol")->setChecked(true);
-            optCol_Click(s.Rahmen);
+            at(optCol, s.frameColour, "optCol")->setChecked(true);
+            optCol_Click(s.frameColour);
         });
     });
 }
@@ -186,11 +186,11 @@ void OptionsDialog::Form_Load()
 bool OptionsDialog::event(QEvent* event)
 {
     if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
-        Form_Activate();
+        retranslate();
     return QDialog::event(event);
 }
 
-void OptionsDialog::Form_Activate()
+void OptionsDialog::retranslate()
 {
     trapped("frmOpt", "Form_Activate", [&](Steps& step) {
         step([&] { setWindowTitle(langText(119)); });
@@ -227,9 +227,9 @@ void OptionsDialog::chkMusic_Click()
 {
     SharedState& s = shared();
     trapped("frmOpt", "chkMusic_Click", [&](Steps& step) {
-        step([&] { s.PlayMusic = chkMusic->isChecked() ? 1 : 0; });
+        step([&] { s.playMusic = chkMusic->isChecked() ? 1 : 0; });
         step([&] {
-            const bool on = s.PlayMusic != 0;
+            const bool on = s.playMusic != 0;
             if (!on)
                 Music::instance().switchOff();
             for (QRadioButton* button : optMusicLoop)
@@ -238,7 +238,7 @@ void OptionsDialog::chkMusic_Click()
             if (on && isVisible())
                 Music::instance().MakeMusic();
         });
-        step([&] { saveIntegerSetting(keys::PlayMusic, s.PlayMusic); });
+        step([&] { saveIntegerSetting(keys::playMusic, s.playMusic); });
     });
 }
 
@@ -248,23 +248,23 @@ void OptionsDialog::optMusicLoop_Click(int index)
     trapped("frmOpt", "optMusicLoop_Click", [&](Steps& step) {
         step([&] {
             if (index == 0) {
-                s.Musicloop = 0;
+                s.repeatMusic = 0;
                 Music::instance().Timer2().stop(); // the song plays to its end, silence follows
             } else {
-                s.Musicloop = -1;
-                if (s.PlayMusic == 1)
+                s.repeatMusic = -1;
+                if (s.playMusic == 1)
                     Music::instance().Timer2().start();
             }
         });
-        step([&] { saveIntegerSetting(keys::MusicLoopChoice, s.Musicloop); });
+        step([&] { saveIntegerSetting(keys::repeatMusicChoice, s.repeatMusic); });
     });
 }
 
 void OptionsDialog::optCol_Click(int index)
 {
     trapped("frmOpt", "optCol_Click", [&](Steps& step) {
-        step([&] { shared().Rahmen = qint16(index); });
-        step([&] { saveIntegerSetting(keys::Rahmen, shared().Rahmen); });
+        step([&] { shared().frameColour = qint16(index); });
+        step([&] { saveIntegerSetting(keys::frameColour, shared().frameColour); });
     });
 }
 
@@ -272,11 +272,11 @@ void OptionsDialog::cmbSize_Click()
 {
     SharedState& s = shared();
     trapped("frmOpt", "cmbSize_Click", [&](Steps& step) {
-        step([&] { s.Size = qint16(cmbSize->currentIndex()); });
-        step([&] { saveIntegerSetting(keys::Size, s.Size); });
+        step([&] { s.sizeIndex = qint16(cmbSize->currentIndex()); });
+        step([&] { saveIntegerSetting(keys::sizeIndex, s.sizeIndex); });
         step([&] {
-            s.BoardRows = boardSize(s.Size).rows;
-            s.BoardCols = boardSize(s.Size).cols;
+            s.boardRows = boardSize(s.sizeIndex).rows;
+            s.boardCols = boardSize(s.sizeIndex).cols;
         });
     });
 }
@@ -285,12 +285,12 @@ void OptionsDialog::cmbSpieler_Click()
 {
     SharedState& s = shared();
     trapped("frmOpt", "cmbSpieler_Click", [&](Steps& step) {
-        step([&] { s.numPlayers = cmbSpieler->currentText().toShort(); });
+        step([&] { s.playerCount = cmbSpieler->currentText().toShort(); });
         step([&] {
             for (std::size_t i = 0; i < txtSpieler.size(); ++i)
-                txtSpieler[i]->setEnabled(qint16(i) < s.numPlayers);
+                txtSpieler[i]->setEnabled(qint16(i) < s.playerCount);
         });
-        step([&] { saveIntegerSetting(keys::NumPlayers, s.numPlayers); });
+        step([&] { saveIntegerSetting(keys::playerCount, s.playerCount); });
     });
 }
 
@@ -321,8 +321,8 @@ void OptionsDialog::OK_Click()
     trapped("frmOpt", "OK_Click", [&](Steps& step) {
         step([&] {
             for (std::size_t i = 0; i < txtSpieler.size(); ++i) {
-                saveSetting(keys::PlayerNames[i], txtSpieler[i]->text());
-                shared().PlayerName[i] = txtSpieler[i]->text();
+                saveSetting(keys::playerNames[i], txtSpieler[i]->text());
+                shared().names[i] = txtSpieler[i]->text();
             }
         });
         step([&] { accept(); });

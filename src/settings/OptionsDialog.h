@@ -28,9 +28,9 @@ public:
 
     // Sets every control from the shared state; each change handling runs as
     // a click would, so every value is written back unchanged.
-    void Form_Load();
+    void load();
     // The texts in the current language.
-    void Form_Activate();
+    void retranslate();
 
     void chkMusic_Click();
     void optMusicLoop_Click(int index);

@@ -40,24 +40,24 @@ constexpr bool builtInPicture(qint16 value) { return value >= 101 && value <= 10
 constexpr bool backSide(qint16 value) { return value >= 0 && value <= 9; }
 } // namespace domains
 
-// Every numeric key with its domain; Rahmen is the frame colour, 0 gold, 1 black.
+// Every numeric key with its domain; frameColour is the frame colour, 0 gold, 1 black.
 inline constexpr std::array<SettingDomain, 16> NumberDomains{{
-    {keys::Sprache, domains::language},
-    {keys::Size, domains::boardSize},
-    {keys::PlayMusic, domains::onOff},
-    {keys::Musicloop, domains::songRepeat},
-    {keys::PlaySound, domains::onOff},
-    {keys::Grid, domains::onOff},
-    {keys::Joker, domains::onOff},
-    {keys::Tipp, domains::onOff},
-    {keys::Miniatur, domains::onOff},
-    {keys::Rahmen, domains::onOff},
-    {keys::Time, domains::onOff},
-    {keys::Flip, domains::onOff},
-    {keys::NumPlayers, domains::players},
-    {keys::Album, domains::onOff},
-    {keys::Picture, domains::builtInPicture},
-    {keys::Back, domains::backSide},
+    {keys::language, domains::language},
+    {keys::sizeIndex, domains::boardSize},
+    {keys::playMusic, domains::onOff},
+    {keys::repeatMusic, domains::songRepeat},
+    {keys::playSounds, domains::onOff},
+    {keys::showGrid, domains::onOff},
+    {keys::useJokers, domains::onOff},
+    {keys::offerHints, domains::onOff},
+    {keys::showPreview, domains::onOff},
+    {keys::frameColour, domains::onOff},
+    {keys::timeLimit, domains::onOff},
+    {keys::autoDraw, domains::onOff},
+    {keys::playerCount, domains::players},
+    {keys::album, domains::onOff},
+    {keys::pictureNumber, domains::builtInPicture},
+    {keys::backSide, domains::backSide},
 }};
 
 // The domain of a key (names compared without case, as the file does);

@@ -93,24 +93,24 @@ void Music::MakeMusic()
         qint16 song = 0;
         step([&] { song = drawSong(lastSong_); });
         step([&] { lastSong_ = song; });
-        step([&] { shared().MidiFile = midiFilePath(); });
+        step([&] { shared().songFile = midiFilePath(); });
         bool written = false;
         step([&] {
-            written = SaveResItemToDisk(song, QStringLiteral("midi"), shared().MidiFile);
+            written = SaveResItemToDisk(song, QStringLiteral("midi"), shared().songFile);
             // Music stays off for this run (the setting is kept for the next),
             // and the player hears why once.
             if (!written) {
-                shared().PlayMusic = 0;
-                tellWriteFailed(shared().MidiFile);
+                shared().playMusic = 0;
+                tellWriteFailed(shared().songFile);
             }
         });
         if (!written)
             return;
-        step([&] { mciSendString(QStringLiteral("open sequencer!") + shared().MidiFile + QStringLiteral(" alias midi")); });
+        step([&] { mciSendString(QStringLiteral("open sequencer!") + shared().songFile + QStringLiteral(" alias midi")); });
         step([&] { mciSendString(QStringLiteral("play midi")); });
         step([&] { QCoreApplication::processEvents(); });
         step([&] {
-            if (shared().Musicloop != 0)
+            if (shared().repeatMusic != 0)
                 timer2_.start();
         });
     });
@@ -134,7 +134,7 @@ void Music::Timer2_Timer()
         step([&] {
             if (!ended)
                 return;
-            if (shared().Musicloop == -1)
+            if (shared().repeatMusic == -1)
                 MakeMusic();
             else
                 timer2_.stop();

@@ -21,13 +21,13 @@ void setEffectSink(EffectSink* sink);
 
 // Plays sound effect `number` (101 to 125) from the bytes carried in the
 // program. Mode 1 returns when the sound has ended; any other mode at once.
-// Callers test PlaySound = 1 first.
+// Callers test playSounds = 1 first.
 void PlayWAV(qint16 number, qint16& mode);
 void PlayWAV(qint16 number, qint16&& mode);
 
 // The songs: a random song other than the last, played in the background; the
 // music timer Timer2 looks every second whether it has ended and, in endless
-// mode (Musicloop -1), starts the next.
+// mode (repeatMusic -1), starts the next.
 class Music : public QObject {
     Q_OBJECT
 

@@ -72,8 +72,8 @@ private Q_SLOTS:
     void init()
     {
         test::freshState();
-        shared().BoardRows = 4;
-        shared().BoardCols = 5;
+        shared().boardRows = 4;
+        shared().boardCols = 5;
     }
 
     void theCodecMatchesValuesWorkedOutByHand()
@@ -163,20 +163,20 @@ private Q_SLOTS:
 
     void namesInAnyScriptComeBackAsTyped()
     {
-        const QString section = QStringLiteral("m%1").arg(shared().Size);
+        const QString section = QStringLiteral("m%1").arg(shared().sizeIndex);
         const auto stored = [&](int rank) {
             return Profile(ChampionsFile::path()).read(section, QString::number(rank));
         };
         // A name of code page 1252 is written byte for byte as ever: "00045Zo\xeb"
         // XOR "Tessaron", its count 16; a file of before reads the same.
-        storeList(shared().Size, {QString::fromUtf8("00045Zo\u00eb")});
+        storeList(shared().sizeIndex, {QString::fromUtf8("00045Zo\u00eb")});
         QCOMPARE(stored(1), QStringLiteral("166455434754280085"));
         RankedList list;
-        ChampionsFile(shared().Size).GetHS(list);
+        ChampionsFile(shared().sizeIndex).GetHS(list);
         QCOMPARE(list.at(list.size() - 1), QString::fromUtf8("00045Zo\u00eb"));
         // A name beyond the code page goes in as UTF-8 bytes, scrambled alike:
         // "00045" then C5 81 ("\u0141") and "ukasz".
-        storeList(shared().Size, {QString::fromUtf8("00045\u0141ukasz")});
+        storeList(shared().sizeIndex, {QString::fromUtf8("00045\u0141ukasz")});
         QCOMPARE(stored(1), QStringLiteral("246455434754B7EE1B3F040009"));
         // Mixed scripts, twenty Chinese characters (a count of three digits),
         // a character beyond 16 bits: all come back through the real file.
@@ -189,20 +189,20 @@ private Q_SLOTS:
         for (int i = 0; i < names.size(); ++i)
             entries << makeEntry(QStringLiteral("%1").arg(50 - i, 5, 10, QChar(u'0')), names[i]);
         QCOMPARE(entries[3].mid(5), twenty.left(20)); // twenty characters kept, not twenty bytes
-        storeList(shared().Size, entries);
+        storeList(shared().sizeIndex, entries);
         QVERIFY(stored(4).startsWith(QStringLiteral("130"))); // 5 + 20 x 3 bytes, 130 digits
-        ChampionsFile(shared().Size).GetHS(list);
+        ChampionsFile(shared().sizeIndex).GetHS(list);
         for (const QString& entry : entries)
             QVERIFY2(list.items().contains(entry), qPrintable(entry));
         // Each name fits its row of the list, the Chinese one drawn smaller.
         HighscoreDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         for (const QLabel* row : dialog.lblHName)
             QVERIFY2(QFontMetrics(row->font()).horizontalAdvance(row->text()) <= row->width(), qPrintable(row->text()));
         QVERIFY(shownNames(dialog).contains(twenty.left(20)));
         // A row too narrow for a name cuts it short; the whole name is its tip, as plain text.
-        storeList(shared().Size, {QStringLiteral("00045<h1>Tall</h1> <img src=x>")});
-        dialog.Form_Load();
+        storeList(shared().sizeIndex, {QStringLiteral("00045<h1>Tall</h1> <img src=x>")});
+        dialog.load();
         for (QLabel* narrow : dialog.lblHName)
             narrow->setFixedWidth(60);
         dialog.ShowHS();
@@ -217,10 +217,10 @@ private Q_SLOTS:
         test::RecordingEffects effects;
         test::ScriptedDialogs dialogs;
         dialogs.typed << QStringLiteral("   Anna   ");
-        shared().HSCheck = True;
-        shared().HSScore = QStringLiteral("00045");
+        shared().checkChampion = True;
+        shared().championScore = QStringLiteral("00045");
         HighscoreDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(dialogs.asked, QStringList{langText(126)});
         QCOMPARE(dialogs.limits, QList<int>{ChampionsFile::MaxNameLength}); // the prompt takes what is kept
         QCOMPARE(dialogs.titles, QStringList{langText(125)});
@@ -230,13 +230,13 @@ private Q_SLOTS:
         QCOMPARE(dialog.lblHScore[0]->text(), QStringLiteral("45"));
         // Cancel enters the result without a name; a full list drops its lowest.
         storeList(1, {"00030Bob", "00040A", "00050B", "00060C", "00070D", "00080E", "00090F", "00100G", "00110H", "00120I"});
-        shared().HSScore = QStringLiteral("00030");
+        shared().championScore = QStringLiteral("00030");
         HighscoreDialog equal;
-        equal.Form_Load();
+        equal.load();
         QCOMPARE(dialogs.asked.size(), 1); // 30 against a lowest 30: not asked
-        shared().HSScore = QStringLiteral("00031");
+        shared().championScore = QStringLiteral("00031");
         HighscoreDialog above;
-        above.Form_Load();
+        above.load();
         QCOMPARE(dialogs.asked.size(), 2);
         QCOMPARE(above.lblHName[9]->text(), QString());
         QCOMPARE(above.lblHScore[9]->text(), QStringLiteral("31"));
@@ -248,10 +248,10 @@ private Q_SLOTS:
         test::ScriptedDialogs dialogs;
         storeList(1, {"00045Anna"});
         const QByteArray before = fileBytes();
-        shared().HSScore = QStringLiteral("09999");
-        shared().HSCheck = False;
+        shared().championScore = QStringLiteral("09999");
+        shared().checkChampion = False;
         HighscoreDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QVERIFY(dialogs.asked.isEmpty());
         QCOMPARE(fileBytes(), before);
         QCOMPARE(dialog.lblHName[0]->text(), QStringLiteral("Anna"));
@@ -265,7 +265,7 @@ private Q_SLOTS:
         const QByteArray before = fileBytes();
         dialogs.answers = {false, true};
         HighscoreDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         dialog.cmdDelHS_Click();
         QCOMPARE(fileBytes(), before);
         QCOMPARE(dialogs.asked.last(), langText(173));
@@ -274,7 +274,7 @@ private Q_SLOTS:
         QVERIFY(!Profile(ChampionsFile::path()).find("m1", "1"));
         QVERIFY(Profile(ChampionsFile::path()).find("m4", "1"));
         HighscoreDialog again;
-        again.Form_Load();
+        again.load();
         QCOMPARE(shownNames(again), QStringList(10, QString()));
     }
 
@@ -286,10 +286,10 @@ private Q_SLOTS:
         const QByteArray before = fileBytes();
         if (!test::makeUnwritable(ChampionsFile::path()))
             QSKIP("this machine cannot make a file unwritable");
-        shared().HSCheck = True;
-        shared().HSScore = QStringLiteral("00045");
+        shared().checkChampion = True;
+        shared().championScore = QStringLiteral("00045");
         HighscoreDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         test::makeWritable(ChampionsFile::path());
         QCOMPARE(dialogs.informed.size(), 1);
         QVERIFY(dialogs.informed.first().startsWith(langText(181)));
@@ -310,10 +310,10 @@ private Q_SLOTS:
         disk.fill();
         test::ScriptedDialogs dialogs;
         dialogs.typed << QStringLiteral("Anna");
-        shared().HSCheck = True;
-        shared().HSScore = QStringLiteral("00045");
+        shared().checkChampion = True;
+        shared().championScore = QStringLiteral("00045");
         HighscoreDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(dialogs.informed, QStringList{langText(181) + "\n\n" + ChampionsFile::path()});
         QCOMPARE(fileBytes(), before); // every board size's list is still there
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{".filler", "Tessaron.hsc"}));
@@ -326,7 +326,7 @@ private Q_SLOTS:
         const QString image = QStringLiteral("<img src=m.png>"); // names hold at most 20 characters
         storeList(1, {"00045" + tagged, "00044" + image});
         HighscoreDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(dialog.lblHName[0]->text(), tagged);
         // What the label shows, as a screen reader hears it: the eight characters, not a bold x.
         QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(dialog.lblHName[0]);
@@ -348,10 +348,10 @@ private Q_SLOTS:
             RankedList theirs;
             QVERIFY(ChampionsFile(1).addResult(QStringLiteral("00050Ben"), theirs));
         };
-        shared().HSCheck = True;
-        shared().HSScore = QStringLiteral("00045");
+        shared().checkChampion = True;
+        shared().championScore = QStringLiteral("00045");
         HighscoreDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(shownNames(dialog).mid(0, 4), (QStringList{"Ben", "Anna", "Old", ""}));
         RankedList stored;
         ChampionsFile(1).GetHS(stored);
@@ -397,12 +397,12 @@ private Q_SLOTS:
         storeList(1, {"00010Old", "00020Older"});
         const QByteArray before = fileBytes();
         dialogs.typed << QStringLiteral("Anna");
-        shared().HSCheck = True;
-        shared().HSScore = QStringLiteral("00045");
+        shared().checkChampion = True;
+        shared().championScore = QStringLiteral("00045");
         HighscoreDialog dialog;
         {
             test::NoFileHandlesLeft exhausted;
-            dialog.Form_Load(); // the first read fails: the list starts empty
+            dialog.load(); // the first read fails: the list starts empty
         }
         QCOMPARE(fileBytes(), before);
         QVERIFY(Profile::isKeptInMemory(ChampionsFile::path()));
@@ -415,7 +415,7 @@ private Q_SLOTS:
         test::ScriptedDialogs dialogs;
         storeList(1, {"00045Anna", "00120Vodez"});
         HighscoreDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QTimer::singleShot(0, &dialog, [&] { QTest::mouseClick(dialog.cmdOK, Qt::LeftButton); });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(dialog.lblMode->text(), QStringLiteral("Teile: 4 x 5"));
@@ -427,7 +427,7 @@ private Q_SLOTS:
         QCOMPARE(dialog.Label1[9]->text(), QStringLiteral("10."));
         QCOMPARE(dialog.lblTitle->palette().color(QPalette::Window), QColor(255, 204, 0));
         // In English from the next activation on.
-        shared().Sprache = English;
+        shared().language = English;
         dialogs.answers = {false};
         QTimer::singleShot(0, &dialog, [&] { QTest::mouseClick(dialog.cmdDelHS, Qt::LeftButton); dialog.reject(); });
         dialog.exec();

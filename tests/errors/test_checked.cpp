@@ -65,7 +65,7 @@ private Q_SLOTS:
             GameFixture game(2, 0);
             test::ScriptedReporter ignoring;
             ignoring.then = 1;
-            shared().numPlayers = 5;
+            shared().playerCount = 5;
             game.t().SizePlayers();
             QCOMPARE(linesOf(ignoring, "SizePlayers", ErrSubscript), (QList<int>{50020, 50030}));
             for (std::size_t i = 0; i < 4; ++i)
@@ -83,7 +83,7 @@ private Q_SLOTS:
             game.t().CurrentPlayer = 4;
             game.t().placePiece(qint16(piece));
             QCOMPARE(linesOf(ignoring, "imgPuzz_click", ErrSubscript).size(), 2);
-            QCOMPARE(shared().PlayerScore, (std::array<qint32, 4>{}));
+            QCOMPARE(shared().scores, (std::array<qint32, 4>{}));
         }
     }
 };

@@ -34,13 +34,13 @@ struct GameFixture {
         setTickSource([this] { return now; });
         setProgramEnder([this] { ended = true; });
         table = std::make_unique<PuzzleTable>();
-        table->Form_Load();
-        shared().PlayMusic = 0;
-        shared().numPlayers = qint16(players);
-        shared().Size = qint16(sizeIndex);
-        shared().BoardRows = shared().GSize[std::size_t(sizeIndex)].rows;
-        shared().BoardCols = shared().GSize[std::size_t(sizeIndex)].cols;
-        table->Form_Resize(1000, 750);
+        table->load();
+        shared().playMusic = 0;
+        shared().playerCount = qint16(players);
+        shared().sizeIndex = qint16(sizeIndex);
+        shared().boardRows = shared().boardSizes[std::size_t(sizeIndex)].rows;
+        shared().boardCols = shared().boardSizes[std::size_t(sizeIndex)].cols;
+        table->layOutOnce(1000, 750);
         effects.played.clear();
     }
     ~GameFixture()
@@ -51,7 +51,7 @@ struct GameFixture {
     }
 
     PuzzleTable& t() { return *table; }
-    int pieces() const { return shared().BoardRows * shared().BoardCols; }
+    int pieces() const { return shared().boardRows * shared().boardCols; }
 
     // Starts a game and leaves only the given pieces on the stack.
     void startWithStack(const QList<int>& stack)

@@ -16,8 +16,8 @@ inline std::unique_ptr<PuzzleWindow> loadedWindow()
 {
     freshState();
     auto window = std::make_unique<PuzzleWindow>();
-    window->table().Form_Load();
-    shared().PlayMusic = 0;
+    window->table().load();
+    shared().playMusic = 0;
     return window;
 }
 

@@ -71,7 +71,7 @@ private Q_SLOTS:
         GameFixture game(2);
         setWaitScale(1);
         game.effects.soundSeconds = 0.7; // the shuffle sound, while the idle animation would tick on
-        game.t().Form_Activate();
+        game.t().greetOnActivation();
         waitSeconds(0.35);
         QVERIFY(game.t().idleMarkedCell() >= 0);
         game.t().StartGame();
@@ -124,7 +124,7 @@ private Q_SLOTS:
         QVERIFY(game.t().Timer1().isActive());
         QVERIFY(game.t().toolButtons[2].enabled);
         game.t().placePiece(qint16(piece));
-        QCOMPARE(shared().PlayerScore[std::size_t(player)], 140); // 100 + 20 + 19.98
+        QCOMPARE(shared().scores[std::size_t(player)], 140); // 100 + 20 + 19.98
         QCOMPARE(game.t().scoreBoxes[std::size_t(player)].digits, QStringLiteral("000140"));
         QCOMPARE(game.t().boardCells[std::size_t(piece)].tag, QStringLiteral("1"));
         QVERIFY(!game.t().boardCells[std::size_t(piece)].enabled);
@@ -143,9 +143,9 @@ private Q_SLOTS:
     void twoWrongClicksThenRightScores25()
     {
         GameFixture game(1);
-        shared().Time = 0;
+        shared().timeLimit = 0;
         QString result;
-        game.t().services.champions = [&] { result = shared().HSScore; QCOMPARE(shared().HSCheck, True); };
+        game.t().services.champions = [&] { result = shared().championScore; QCOMPARE(shared().checkChampion, True); };
         game.startWithStack({7});
         const int piece = game.draw();
         QVERIFY(game.t().toolButtons[2].enabled == false); // the last piece: no hint
@@ -155,8 +155,8 @@ private Q_SLOTS:
         game.t().placePiece(qint16(piece));
         // The game is over: the one-player result went to the champions and was cleared.
         QCOMPARE(result, QStringLiteral("00025"));
-        QCOMPARE(shared().HSCheck, False);
-        QCOMPARE(shared().PlayerScore[0], 0);
+        QCOMPARE(shared().checkChampion, False);
+        QCOMPARE(shared().scores[0], 0);
         QCOMPARE(game.t().scoreBoxes[0].digits, QStringLiteral("000025"));
         QCOMPARE(game.t().GameIdle, True);
         QVERIFY(!game.t().stackCell.visible);
@@ -178,19 +178,19 @@ private Q_SLOTS:
         QCOMPARE(game.t().timeBar.width(), 498);
         QVERIFY(waited(game.effects, 120) == false && game.effects.count(120) == 1);
         game.t().placePiece(qint16(piece));
-        QCOMPARE(shared().PlayerScore[std::size_t(player)], 110); // 100 + 10.05 rounded
+        QCOMPARE(shared().scores[std::size_t(player)], 110); // 100 + 10.05 rounded
     }
 
     void withoutTheTimeLimitThereIsNoClockAndNoBonus()
     {
         GameFixture game(2);
-        shared().Time = 0;
+        shared().timeLimit = 0;
         game.startWithStack({3, 4});
         const qint16 player = game.t().CurrentPlayer;
         const int piece = game.draw();
         QVERIFY(!game.t().Timer1().isActive());
         game.t().placePiece(qint16(piece));
-        QCOMPARE(shared().PlayerScore[std::size_t(player)], 102);
+        QCOMPARE(shared().scores[std::size_t(player)], 102);
     }
 
     void aThirdWrongClickSendsThePieceBack()
@@ -215,7 +215,7 @@ private Q_SLOTS:
             QVERIFY(game.t().boardCells[std::size_t(cell)].enabled);
         }
         QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 4));
-        QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
+        QCOMPARE(shared().scores[std::size_t(player)], 0);
         QCOMPARE(countIn(game.effects, 104, 106), 1);
         QCOMPARE(game.t().WrongTries, qint16(0));
     }
@@ -244,7 +244,7 @@ private Q_SLOTS:
         for (int n = 0; n < game.pieces(); ++n)
             if (n != marked)
                 QCOMPARE(game.t().boardCells[std::size_t(n)].face, before[std::size_t(n)]);
-        QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
+        QCOMPARE(shared().scores[std::size_t(player)], 0);
         QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 2));
         QVERIFY(!game.t().Timer1().isActive());
         QCOMPARE(game.t().timeBar.width(), 1);
@@ -264,13 +264,13 @@ private Q_SLOTS:
         QCOMPARE(game.t().boardCells[std::size_t(piece)].tag, QStringLiteral("1"));
         QVERIFY(waited(game.effects, 107));
         QCOMPARE(game.effects.count(111), 6);
-        QCOMPARE(shared().PlayerScore[std::size_t(player)], 100 + 2 + 20); // scored like a right first try
+        QCOMPARE(shared().scores[std::size_t(player)], 100 + 2 + 20); // scored like a right first try
     }
 
     void withJokersOffAJokerIsAnOrdinaryPiece()
     {
         GameFixture game(2);
-        shared().Joker = 0;
+        shared().useJokers = 0;
         game.startWithStack({4, 5});
         game.t().JokerPiece[4] = 1;
         game.t().JokerPiece[5] = 1;
@@ -294,7 +294,7 @@ private Q_SLOTS:
         QCOMPARE(game.t().boardCells[std::size_t(piece)].tag, QStringLiteral("1"));
         QCOMPARE(game.t().boardCells[std::size_t(marked)].face, Face::Empty);
         QVERIFY(game.t().boardCells[std::size_t(marked)].enabled);
-        QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
+        QCOMPARE(shared().scores[std::size_t(player)], 0);
         QCOMPARE(game.t().CurrentPlayer, player); // the same player draws again
         QCOMPARE(game.t().stackCell.face, Face::Back);
         QVERIFY(game.t().stackCell.enabled);
@@ -309,8 +309,8 @@ private Q_SLOTS:
     void withAutomaticDrawTheNextPieceTurnsOver()
     {
         GameFixture game(2);
-        shared().Flip = 1;
-        shared().Joker = 0; // the start draws from the full stack, where a joker would lay itself
+        shared().autoDraw = 1;
+        shared().useJokers = 0; // the start draws from the full stack, where a joker would lay itself
         game.startWithStack({});
         QVERIFY(game.t().CurrentPiece >= 0); // the start drew the first piece
         const int piece = game.t().CurrentPiece;
@@ -368,7 +368,7 @@ private Q_SLOTS:
         QFETCH(QString, title);
         GameFixture game(int(scores.size()));
         for (int i = 0; i < scores.size(); ++i)
-            shared().PlayerScore[std::size_t(i)] = scores[i];
+            shared().scores[std::size_t(i)] = scores[i];
         game.dialogs.answers = {true};
         game.t().CheckWinner();
         QCOMPARE(game.dialogs.informed, QStringList{message});
@@ -383,9 +383,9 @@ private Q_SLOTS:
     void theWinnersNameReplacesThePlaceholderInEveryLanguage()
     {
         GameFixture game(2);
-        shared().PlayerName[1] = QStringLiteral("Oma");
-        shared().PlayerScore = {10, 20, 0, 0};
-        shared().Sprache = 2000;
+        shared().names[1] = QStringLiteral("Oma");
+        shared().scores = {10, 20, 0, 0};
+        shared().language = 2000;
         game.dialogs.answers = {true};
         game.t().CheckWinner();
         QCOMPARE(game.dialogs.informed.first(), QStringLiteral("¡Oma ha ganado!"));
@@ -394,7 +394,7 @@ private Q_SLOTS:
     void noMoreRoundsEndsTheProgram()
     {
         GameFixture game(2);
-        shared().PlayerScore = {10, 20, 0, 0};
+        shared().scores = {10, 20, 0, 0};
         game.dialogs.answers = {false};
         game.t().CheckWinner();
         QVERIFY(game.ended);
@@ -405,10 +405,10 @@ private Q_SLOTS:
         GameFixture game(2);
         game.startWithStack({1, 2, 3});
         game.draw();
-        shared().PlayerScore[0] = 50;
+        shared().scores[0] = 50;
         game.t().PicBut_Click(1);
         QCOMPARE(game.t().GameIdle, True);
-        QCOMPARE(shared().PlayerScore[0], 0);
+        QCOMPARE(shared().scores[0], 0);
         QVERIFY(game.dialogs.asked.isEmpty()); // no question while a game runs
         QVERIFY(!game.t().stackCell.visible);
 
@@ -436,7 +436,7 @@ private Q_SLOTS:
     void aNewPictureResetsAndReloads()
     {
         GameFixture game(2);
-        game.t().services.pictureChoice = [] { shared().Picture = 104; };
+        game.t().services.pictureChoice = [] { shared().pictureNumber = 104; };
         game.startWithStack({1, 2});
         game.t().PicBut_Click(3);
         QCOMPARE(game.t().GameIdle, True);
@@ -447,7 +447,7 @@ private Q_SLOTS:
     {
         GameFixture game(2);
         game.t().imgLang_Click(1);
-        QCOMPARE(shared().Sprache, qint16(1000));
+        QCOMPARE(shared().language, qint16(1000));
         QCOMPARE(game.t().toolButtons[0].tip, QStringLiteral("Start a game"));
         QFile stored(settingsFilePath());
         QVERIFY(stored.open(QIODevice::ReadOnly));
@@ -462,8 +462,8 @@ private Q_SLOTS:
         for (int round = 0; round < 24; ++round) {
             const int players = 1 + round % 4;
             GameFixture game(players, round % 3);
-            shared().Flip = qint16(round % 2);
-            shared().Joker = qint16((round / 2) % 2);
+            shared().autoDraw = qint16(round % 2);
+            shared().useJokers = qint16((round / 2) % 2);
             game.dialogs.answers = QList<bool>(8, true);
             game.t().StartGame();
             QCOMPARE(checkPieces(game), QString());
@@ -503,9 +503,9 @@ private Q_SLOTS:
     {
         GameFixture game(2);
         PuzzleWindow window;
-        window.table().Form_Load();
-        shared().PlayMusic = 0;
-        shared().Joker = 0;
+        window.table().load();
+        shared().playMusic = 0;
+        shared().useJokers = 0;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         PuzzleTable& t = window.table();
@@ -520,7 +520,7 @@ private Q_SLOTS:
         const qint16 player = t.CurrentPlayer;
         QTest::mouseClick(window.cell(piece), Qt::LeftButton);
         QVERIFY(!window.cell(piece)->isActive());
-        QVERIFY(shared().PlayerScore[std::size_t(player)] > 100);
+        QVERIFY(shared().scores[std::size_t(player)] > 100);
         QVERIFY(window.stack()->isActive());
         QTest::mouseClick(window.button(1), Qt::LeftButton); // abandon
         QVERIFY(!window.stack()->isVisible());

@@ -64,8 +64,8 @@ private Q_SLOTS:
     void init()
     {
         window = test::loadedWindow();
-        shared().PlaySound = 0;
-        window->table().Sprache();
+        shared().playSounds = 0;
+        window->table().applyLanguage();
     }
     void cleanup() { window.reset(); }
 
@@ -121,7 +121,7 @@ private Q_SLOTS:
     {
         QFETCH(int, language);
         QFETCH(QString, heading);
-        shared().Sprache = qint16(language);
+        shared().language = qint16(language);
         window->helpMenu()->mnuOnlinehilfe_Click();
         HelpWindow* help = HelpWindow::openWindow();
         QVERIFY(help && help->isVisible());
@@ -135,21 +135,21 @@ private Q_SLOTS:
 
     void theAboutBoxWritesTheTableAndHasItsFlags()
     {
-        shared().GameLoaded = True;
-        QVERIFY(QFile::remove(shared().LangFile));
+        shared().gameWindowLoaded = True;
+        QVERIFY(QFile::remove(shared().languageTableFile));
         qint16 flagged = -1;
         StartupWindow about({});
         about.setFlagHandler([&](qint16 language) { window->table().imgLang_Click(language); flagged = language; });
-        about.Form_Load();
-        QVERIFY(QFile::exists(shared().LangFile));
+        about.load();
+        QVERIFY(QFile::exists(shared().languageTableFile));
         QVERIFY(about.versionLabel->text().startsWith("Tessaron  "));
         about.show();
         QVERIFY(about.OK->isVisible());
         QVERIFY(about.languageFlags[2]->isVisible());
         QTest::mouseClick(about.languageFlags[2], Qt::LeftButton);
         QCOMPARE(flagged, qint16(2));
-        QCOMPARE(shared().Sprache, qint16(2000));
-        QCOMPARE(readSetting(keys::Sprache), QStringLiteral("2000"));
+        QCOMPARE(shared().language, qint16(2000));
+        QCOMPARE(readSetting(keys::language), QStringLiteral("2000"));
         QCOMPARE(window->table().toolButtons[0].tip, QStringLiteral("Empezar partida"));
         QTest::mouseClick(about.OK, Qt::LeftButton);
         QVERIFY(!about.isVisible());

@@ -33,11 +33,11 @@ private Q_SLOTS:
         const int rows[] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
         const int cols[] = {4, 5, 6, 8, 9, 10, 12, 13, 14, 16};
         for (int i = 0; i < 10; ++i) {
-            QCOMPARE(int(shared().GSize[std::size_t(i)].rows), rows[i]);
-            QCOMPARE(int(shared().GSize[std::size_t(i)].cols), cols[i]);
+            QCOMPARE(int(shared().boardSizes[std::size_t(i)].rows), rows[i]);
+            QCOMPARE(int(shared().boardSizes[std::size_t(i)].cols), cols[i]);
         }
-        QCOMPARE(int(shared().GSize[10].rows), 0);
-        QCOMPARE(int(shared().GSize[10].cols), 0);
+        QCOMPARE(int(shared().boardSizes[10].rows), 0);
+        QCOMPARE(int(shared().boardSizes[10].cols), 0);
     }
 
     void scaleAndSizeCorrection()

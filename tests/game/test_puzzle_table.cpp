@@ -53,7 +53,7 @@ private Q_SLOTS:
     {
         test::clearFolders();
         resetShared();
-        shared().PlayMusic = 0;
+        shared().playMusic = 0;
         writeLanguageTable();
     }
     void cleanup() { setProgramEnder({}); }
@@ -61,27 +61,27 @@ private Q_SLOTS:
     void aFirstLoadHasEveryDefault()
     {
         PuzzleTable table;
-        table.Form_Load();
+        table.load();
         const SharedState& s = shared();
-        QCOMPARE(s.PlaySound, qint16(1));
-        QCOMPARE(s.PlayMusic, qint16(1));
-        QCOMPARE(s.Musicloop, qint16(0));
-        QCOMPARE(s.Joker, qint16(1));
-        QCOMPARE(s.Grid, qint16(1));
-        QCOMPARE(s.Flip, qint16(0));
-        QCOMPARE(s.Rahmen, qint16(0));
-        QCOMPARE(s.Miniatur, qint16(1));
-        QCOMPARE(s.Time, qint16(1));
-        QCOMPARE(s.Tipp, qint16(1));
-        QCOMPARE(s.numPlayers, qint16(4));
-        QCOMPARE(s.Size, qint16(1));
-        QCOMPARE(s.BoardRows, qint16(4));
-        QCOMPARE(s.BoardCols, qint16(5));
-        QCOMPARE(s.Album, qint16(0));
-        QCOMPARE(s.Picture, qint16(101));
-        QCOMPARE(s.Back, qint16(9));
-        QCOMPARE(s.PlayerName, (std::array<QString, 4>{"Reridu", "Zavaro", "Vedave", "Vodez"}));
-        QCOMPARE(s.GameLoaded, True);
+        QCOMPARE(s.playSounds, qint16(1));
+        QCOMPARE(s.playMusic, qint16(1));
+        QCOMPARE(s.repeatMusic, qint16(0));
+        QCOMPARE(s.useJokers, qint16(1));
+        QCOMPARE(s.showGrid, qint16(1));
+        QCOMPARE(s.autoDraw, qint16(0));
+        QCOMPARE(s.frameColour, qint16(0));
+        QCOMPARE(s.showPreview, qint16(1));
+        QCOMPARE(s.timeLimit, qint16(1));
+        QCOMPARE(s.offerHints, qint16(1));
+        QCOMPARE(s.playerCount, qint16(4));
+        QCOMPARE(s.sizeIndex, qint16(1));
+        QCOMPARE(s.boardRows, qint16(4));
+        QCOMPARE(s.boardCols, qint16(5));
+        QCOMPARE(s.album, qint16(0));
+        QCOMPARE(s.pictureNumber, qint16(101));
+        QCOMPARE(s.backSide, qint16(9));
+        QCOMPARE(s.names, (std::array<QString, 4>{"Reridu", "Zavaro", "Vedave", "Vodez"}));
+        QCOMPARE(s.gameWindowLoaded, True);
         QCOMPARE(table.GameIdle, True);
         QCOMPARE(table.backColor, QColor(Qt::black));
         QCOMPARE(table.pieceCutter.picture(), LoadResPicture(201));
@@ -97,20 +97,20 @@ private Q_SLOTS:
 
     void aChosenBuiltInPictureIsLoaded()
     {
-        saveIntegerSetting(keys::Picture, 103);
+        saveIntegerSetting(keys::pictureNumber, 103);
         PuzzleTable table;
-        table.Form_Load();
+        table.load();
         QCOMPARE(table.pieceCutter.picture(), LoadResPicture(203));
     }
 
     void aMissingPictureFileFallsBackToPuzzle01()
     {
         installPictureFolder();
-        saveIntegerSetting(keys::Album, 1);
-        saveSetting(keys::File, QStringLiteral("gone.jpg"));
+        saveIntegerSetting(keys::album, 1);
+        saveSetting(keys::pictureFile, QStringLiteral("gone.jpg"));
         PuzzleTable table;
-        table.Form_Load();
-        QCOMPARE(shared().File, programFolder() + "pics/puzzle01.jpg");
+        table.load();
+        QCOMPARE(shared().pictureFile, programFolder() + "pics/puzzle01.jpg");
         const QImage fallback = LoadPicture(programFolder() + "pics/puzzle01.jpg");
         QCOMPARE(table.pieceCutter.picture(), fallback);
         QCOMPARE(table.previewPicture, fallback);
@@ -127,11 +127,11 @@ private Q_SLOTS:
         const QImage fallback = LoadPicture(programFolder() + "pics/puzzle01.jpg");
         for (const QString& name : {QStringLiteral("../../fifo"), QStringLiteral("fifo.jpg"), test::rootFolder() + "/outside.bmp",
                                     QStringLiteral("..")}) {
-            saveIntegerSetting(keys::Album, 1);
-            saveSetting(keys::File, name);
+            saveIntegerSetting(keys::album, 1);
+            saveSetting(keys::pictureFile, name);
             PuzzleTable table;
-            table.Form_Load();
-            QCOMPARE(shared().File, programFolder() + "pics/puzzle01.jpg");
+            table.load();
+            QCOMPARE(shared().pictureFile, programFolder() + "pics/puzzle01.jpg");
             QCOMPARE(table.pieceCutter.picture(), fallback);
         }
     }
@@ -139,46 +139,46 @@ private Q_SLOTS:
     void anExistingPictureFileIsLoaded()
     {
         installPictureFolder();
-        saveIntegerSetting(keys::Album, 1);
-        saveSetting(keys::File, QStringLiteral("puzzle03.bmp"));
+        saveIntegerSetting(keys::album, 1);
+        saveSetting(keys::pictureFile, QStringLiteral("puzzle03.bmp"));
         PuzzleTable table;
-        table.Form_Load();
-        QCOMPARE(shared().File, programFolder() + "pics/puzzle03.bmp");
+        table.load();
+        QCOMPARE(shared().pictureFile, programFolder() + "pics/puzzle03.bmp");
         QCOMPARE(table.pieceCutter.picture(), LoadPicture(programFolder() + "pics/puzzle03.bmp"));
     }
 
     void withoutAGridTheCellsHaveNoBorder()
     {
-        saveIntegerSetting(keys::Grid, 0);
+        saveIntegerSetting(keys::showGrid, 0);
         PuzzleTable table;
-        table.Form_Load();
+        table.load();
         for (const ImageState& cell : table.boardCells)
             QCOMPARE(cell.border, 0);
     }
 
     void anEmptyNameGivesTheDefaultName()
     {
-        saveSetting(keys::Spieler1, QStringLiteral("Anna"));
-        saveSetting(keys::Spieler2, QString());
+        saveSetting(keys::player1Name, QStringLiteral("Anna"));
+        saveSetting(keys::player2Name, QString());
         PuzzleTable table;
-        table.Form_Load();
-        QCOMPARE(shared().PlayerName[0], QStringLiteral("Anna"));
-        QCOMPARE(shared().PlayerName[1], QStringLiteral("Zavaro"));
+        table.load();
+        QCOMPARE(shared().names[0], QStringLiteral("Anna"));
+        QCOMPARE(shared().names[1], QStringLiteral("Zavaro"));
     }
 
     void settingsOutsideTheirValuesLoadTheDefaultsWithoutAnError()
     {
-        saveSetting(keys::Album, QStringLiteral("x"));
-        saveIntegerSetting(keys::NumPlayers, 5);
-        saveIntegerSetting(keys::Size, -32768);
-        saveIntegerSetting(keys::Back, 10);
+        saveSetting(keys::album, QStringLiteral("x"));
+        saveIntegerSetting(keys::playerCount, 5);
+        saveIntegerSetting(keys::sizeIndex, -32768);
+        saveIntegerSetting(keys::backSide, 10);
         test::ScriptedReporter reporter;
         PuzzleTable::decodeChosenPictureAhead(); // at start, outside any trap
         finishDecodingAhead();
         PuzzleTable table;
-        table.Form_Load();
-        table.Form_Resize(1024, 768);
-        table.Form_Activate();
+        table.load();
+        table.layOutOnce(1024, 768);
+        table.greetOnActivation();
         QCOMPARE(reporter.reports.size(), 0);
         QCOMPARE(table.pieceCutter.picture(), LoadResPicture(201));
         QVERIFY(table.boardCells[19].visible && !table.boardCells[20].visible && table.playerNames[3].visible); // 4 x 5, four players
@@ -189,51 +189,51 @@ private Q_SLOTS:
     {
         test::RecordingEffects effects;
         PuzzleTable table;
-        table.Form_Load();
-        table.Form_Resize(1024, 768);
-        shared().Sprache = 3000;
-        table.Form_Activate();
+        table.load();
+        table.layOutOnce(1024, 768);
+        shared().language = 3000;
+        table.greetOnActivation();
         QCOMPARE(effects.count(102), 1);
         QCOMPARE(effects.played.first(), (QPair<qint16, bool>(102, false)));
         QCOMPARE(GetSetting("Tessaron", "Optionen", "Sprache", "none"), QStringLiteral("3000"));
         QCOMPARE(table.toolButtons[0].tip, QStringLiteral("Inizia la partita"));
-        table.Form_Activate();
+        table.greetOnActivation();
         QCOMPARE(effects.count(102), 2);
     }
 
     void withoutSoundNothingPlays()
     {
         test::RecordingEffects effects;
-        saveIntegerSetting(keys::PlaySound, 0);
+        saveIntegerSetting(keys::playSounds, 0);
         PuzzleTable table;
-        table.Form_Load();
-        table.Form_Resize(1024, 768);
-        table.Form_Activate();
+        table.load();
+        table.layOutOnce(1024, 768);
+        table.greetOnActivation();
         QVERIFY(effects.played.isEmpty());
     }
 
     void theLanguageStepSetsTipsAndMenus()
     {
         PuzzleTable table;
-        table.Form_Load();
-        shared().Sprache = 0;
-        table.Sprache();
+        table.load();
+        shared().language = 0;
+        table.applyLanguage();
         const QStringList tips = {"Spiel starten", "Spiel beenden", "Tipp", "Bild auswählen...",
                                   "Rückseite auswählen", "Puzzle speichern", "Gespeichertes Puzzle laden",
                                   "Optionen", "Champions anzeigen...", "Hilfe"};
         for (int i = 0; i < 10; ++i)
             QCOMPARE(table.toolButtons[std::size_t(i)].tip, tips[i]);
         QCOMPARE(table.menuCaptions, (std::array<QString, 3>{"Hilfe", "&Email an Marlpit...", "&Über..."}));
-        shared().Sprache = 1000;
-        table.Sprache();
+        shared().language = 1000;
+        table.applyLanguage();
         QCOMPARE(table.toolButtons[9].tip, QStringLiteral("Help"));
     }
 
     void theFirstResizeLaysOutTheWindowAndLaterOnesNothing()
     {
         PuzzleTable table;
-        table.Form_Load();
-        table.Form_Resize(1024, 768);
+        table.load();
+        table.layOutOnce(1024, 768);
         QVERIFY(table.LayoutDone);
         QCOMPARE(table.LayoutScale, 0.9f);
         QCOMPARE(table.toolButtons[0].geometry, QRect(18, 645, 34, 34));
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QCOMPARE(table.previewCell.geometry, QRect(3, 190, 258, 194));
         QCOMPARE(table.languageFlags[4].geometry, QRect(156, 727, 26, 16));
         const std::size_t painted = table.background.size();
-        table.Form_Resize(1280, 960);
+        table.layOutOnce(1280, 960);
         QCOMPARE(table.toolButtons[0].geometry, QRect(18, 645, 34, 34));
         QCOMPARE(table.background.size(), painted);
     }
@@ -253,19 +253,19 @@ private Q_SLOTS:
     {
         // The desktop's frame was larger than expected: 1024 x 768 became 960 x 720.
         PuzzleTable fresh;
-        fresh.Form_Load();
-        fresh.Form_Resize(960, 720);
+        fresh.load();
+        fresh.layOutOnce(960, 720);
         PuzzleTable table;
-        table.Form_Load();
-        table.Form_Resize(1024, 768);
-        table.Form_Activate(); // the players' panels are out
+        table.load();
+        table.layOutOnce(1024, 768);
+        table.greetOnActivation(); // the players' panels are out
         QVERIFY(table.layOutAgain(960, 720));
         QCOMPARE(table.LayoutScale, fresh.LayoutScale);
         QCOMPARE(table.toolButtons[9].geometry, fresh.toolButtons[9].geometry);
         QCOMPARE(table.boardCells[19].geometry, fresh.boardCells[19].geometry);
         QCOMPARE(table.languageFlags[4].geometry, fresh.languageFlags[4].geometry);
         QCOMPARE(table.timeBar, fresh.timeBar);
-        fresh.Form_Activate();
+        fresh.greetOnActivation();
         QCOMPARE(table.playerNames[1].geometry, fresh.playerNames[1].geometry);
         // Nothing of the first layout is left in the background.
         QCOMPARE(table.background.size(), fresh.background.size());
@@ -280,12 +280,12 @@ private Q_SLOTS:
     void aNewBoardSizeEmptiesAndPlacesTheBoard()
     {
         PuzzleTable table;
-        table.Form_Load();
-        table.Form_Resize(1024, 768);
+        table.load();
+        table.layOutOnce(1024, 768);
         table.boardCells[3].face = Face::Piece;
         table.boardCells[3].tag = QStringLiteral("1");
-        shared().BoardRows = 12;
-        shared().BoardCols = 16;
+        shared().boardRows = 12;
+        shared().boardCols = 16;
         table.ResizeGame();
         QCOMPARE(table.pieceCutter.rows(), qint16(12));
         QCOMPARE(table.pieceCutter.cols(), qint16(16));
@@ -294,8 +294,8 @@ private Q_SLOTS:
         QVERIFY(table.boardCells[191].visible);
         QVERIFY(!table.boardCells[192].visible);
         QCOMPARE(table.boardCells[191].geometry, QRect(957, 698, 45, 45));
-        shared().BoardRows = 3;
-        shared().BoardCols = 4;
+        shared().boardRows = 3;
+        shared().boardCols = 4;
         table.ResizeGame();
         QVERIFY(!table.boardCells[12].visible);
         QVERIFY(!table.boardCells[191].visible);
@@ -304,9 +304,9 @@ private Q_SLOTS:
     void playerPanelsFollowTheNumberOfPlayers()
     {
         PuzzleTable table;
-        table.Form_Load();
-        table.Form_Resize(1024, 768);
-        shared().numPlayers = 2;
+        table.load();
+        table.layOutOnce(1024, 768);
+        shared().playerCount = 2;
         table.CurrentPlayer = 0;
         table.SizePlayers();
         QVERIFY(table.playerNames[0].visible && table.playerNames[1].visible);
@@ -317,8 +317,8 @@ private Q_SLOTS:
         table.SizePlayers();
         QCOMPARE(table.CurrentPlayer, qint16(0));
 
-        shared().numPlayers = 1;
-        shared().Sprache = 0;
+        shared().playerCount = 1;
+        shared().language = 0;
         table.SizePlayers();
         QCOMPARE(table.playerNames[0].text, QStringLiteral("Punkte"));
         QCOMPARE(table.playerNames[0].geometry.topLeft(), QPoint(315, 76));
@@ -326,7 +326,7 @@ private Q_SLOTS:
         QCOMPARE(table.CurrentPlayer, qint16(0)); // one player keeps the turn
         QVERIFY(table.playerNames[0].active);
 
-        shared().numPlayers = 5;
+        shared().playerCount = 5;
         test::ScriptedReporter reporter;
         table.SizePlayers();
         QCOMPARE(reporter.reports.size(), 1);
@@ -337,8 +337,8 @@ private Q_SLOTS:
     {
         test::RecordingEffects effects;
         PuzzleTable table;
-        table.Form_Load();
-        table.Form_Resize(1024, 768);
+        table.load();
+        table.layOutOnce(1024, 768);
         effects.played.clear();
         table.ShowNumber(140, 2);
         QCOMPARE(table.scoreBoxes[2].digits, QStringLiteral("000140"));
@@ -356,9 +356,9 @@ private Q_SLOTS:
     void theIdleAnimationMarksOneCellAtATime()
     {
         PuzzleTable table;
-        table.Form_Load();
-        table.Form_Resize(1024, 768);
-        table.Form_Activate();
+        table.load();
+        table.layOutOnce(1024, 768);
+        table.greetOnActivation();
         QVERIFY(table.idleTimer().isActive());
         QCOMPARE(table.idleTimer().interval(), 300);
         waitSeconds(0.05);
@@ -385,12 +385,12 @@ private Q_SLOTS:
         bool ended = false;
         setProgramEnder([&] { ended = true; });
         PuzzleTable table;
-        table.Form_Load();
-        shared().PlayMusic = 1;
-        QVERIFY(QFile::exists(shared().LangFile));
-        table.Form_Unload();
+        table.load();
+        shared().playMusic = 1;
+        QVERIFY(QFile::exists(shared().languageTableFile));
+        table.endProgram();
         QVERIFY(ended);
-        QVERIFY(!QFile::exists(shared().LangFile));
+        QVERIFY(!QFile::exists(shared().languageTableFile));
     }
 
     void closingWithoutMusicKeepsTheLanguageTable()
@@ -398,11 +398,11 @@ private Q_SLOTS:
         bool ended = false;
         setProgramEnder([&] { ended = true; });
         PuzzleTable table;
-        table.Form_Load();
-        shared().PlayMusic = 0;
-        table.Form_Unload();
+        table.load();
+        shared().playMusic = 0;
+        table.endProgram();
         QVERIFY(ended);
-        QVERIFY(QFile::exists(shared().LangFile));
+        QVERIFY(QFile::exists(shared().languageTableFile));
     }
 };
 

@@ -65,7 +65,7 @@ private Q_SLOTS:
         window = test::loadedWindow();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->table().Form_Activate();
+        window->table().greetOnActivation();
     }
     void cleanup()
     {
@@ -123,9 +123,9 @@ private Q_SLOTS:
         // A name that looks like markup is shown, and spoken, as the characters it is.
         const QString picture = test::writeTempFile("marker.png", QByteArray());
         const QStringList names = {QStringLiteral("<b>x</b>"), QStringLiteral("<img src=%1>").arg(picture)};
-        shared().numPlayers = 2;
-        shared().PlayerName[0] = names[0];
-        shared().PlayerName[1] = names[1];
+        shared().playerCount = 2;
+        shared().names[0] = names[0];
+        shared().names[1] = names[1];
         window->table().SizePlayers();
         for (int i = 0; i < 2; ++i) {
             QLabel* label = window->playerLabel(i);
@@ -232,8 +232,8 @@ private Q_SLOTS:
         window.reset();
         test::RecordingEffects effects;
         window = std::make_unique<PuzzleWindow>();
-        window->table().Form_Load();
-        shared().PlayMusic = 0;
+        window->table().load();
+        shared().playMusic = 0;
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QTRY_COMPARE(effects.count(102), 1); // the first activation

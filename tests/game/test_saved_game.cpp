@@ -50,11 +50,11 @@ struct Snapshot {
 
     explicit Snapshot(const PuzzleTable& t)
     {
-        for (int n = 0; n < shared().BoardRows * shared().BoardCols; ++n)
+        for (int n = 0; n < shared().boardRows * shared().boardCols; ++n)
             tags << t.boardCells[std::size_t(n)].tag;
         stack = t.lstNum;
-        scores = shared().PlayerScore;
-        names = shared().PlayerName;
+        scores = shared().scores;
+        names = shared().names;
         idle = t.GameIdle;
     }
     bool operator==(const Snapshot&) const = default;
@@ -82,15 +82,15 @@ private Q_SLOTS:
     void theRecordIsTheBytesWorkedOutByHand()
     {
         GameFixture game(2, 0); // 3 x 4
-        shared().Picture = 101;
-        shared().Album = 0;
-        shared().File = QStringLiteral("pics/a.jpg");
-        shared().Time = 1;
-        shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("x"), QStringLiteral("y")};
+        shared().pictureNumber = 101;
+        shared().album = 0;
+        shared().pictureFile = QStringLiteral("pics/a.jpg");
+        shared().timeLimit = 1;
+        shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("x"), QStringLiteral("y")};
         game.startWithStack({1, 3, 4, 5, 6, 7, 8, 9, 10, 11});
         game.t().boardCells[0].tag = QStringLiteral("1"); // row 1: "1010"
         game.t().boardCells[2].tag = QStringLiteral("1");
-        shared().PlayerScore = {150, 75, 0, 0};
+        shared().scores = {150, 75, 0, 0};
         game.t().JokerPiece[1] = 1;
         game.t().SaveGame();
 
@@ -106,8 +106,8 @@ private Q_SLOTS:
     void aGameSavedAndLoadedIsTheSameGame()
     {
         GameFixture game(3, 1); // 4 x 5
-        shared().Joker = 0;     // every draw leaves a piece in hand
-        shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), QString::fromUtf8("Chlo\u00e9"), QStringLiteral("x")};
+        shared().useJokers = 0;     // every draw leaves a piece in hand
+        shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QString::fromUtf8("Chlo\u00e9"), QStringLiteral("x")};
         game.t().StartGame();
         for (int i = 0; i < 5; ++i)
             layNext(game);
@@ -152,11 +152,11 @@ private Q_SLOTS:
         QImage photo(64, 48, QImage::Format_RGB32);
         photo.fill(Qt::darkGreen);
         QVERIFY(photo.save(picture, "JPG"));
-        shared().Album = 1;
-        shared().File = picture;
+        shared().album = 1;
+        shared().pictureFile = picture;
         const std::array<QString, 4> names = {QString::fromUtf8("\u0141ukasz"), QString::fromUtf8("\u039d\u03af\u03ba\u03bf\u03c2"),
                                               QString::fromUtf8("\u9648"), QString::fromUtf8("Zo\u00eb")};
-        shared().PlayerName = names;
+        shared().names = names;
         game.t().StartGame();
         game.t().SaveGame();
         const QByteArray bytes = readFile();
@@ -165,11 +165,11 @@ private Q_SLOTS:
         QVERIFY(bytes.contains(QByteArray::fromHex("03005a6feb")));
         QVERIFY(bytes.contains(QByteArray::fromHex("0700") + names[0].toUtf8()));
         QVERIFY(bytes.contains(QByteArray::fromHex("0300") + names[2].toUtf8()));
-        shared().File = QStringLiteral("elsewhere.jpg");
-        shared().PlayerName = {};
+        shared().pictureFile = QStringLiteral("elsewhere.jpg");
+        shared().names = {};
         game.t().LoadGame();
-        QCOMPARE(shared().File, picture); // not the fall-back picture
-        QCOMPARE(shared().PlayerName, names);
+        QCOMPARE(shared().pictureFile, picture); // not the fall-back picture
+        QCOMPARE(shared().names, names);
         QCOMPARE(game.t().pieceCutter.picture().pixelColor(10, 10).green() > 90, true);
     }
 
@@ -177,9 +177,9 @@ private Q_SLOTS:
     {
         // Written by earlier versions: names and paths in code page 1252 only.
         SavedGame old;
-        old.Size = 1;
-        old.numPlayers = 2;
-        old.File = QString::fromUtf8("C:\\Bilder\\M\u00fcnchen \u20ac.jpg");
+        old.sizeIndex = 1;
+        old.playerCount = 2;
+        old.pictureFile = QString::fromUtf8("C:\\Bilder\\M\u00fcnchen \u20ac.jpg");
         old.Names = {QString::fromUtf8("Chlo\u00e9"), QString::fromUtf8("\u0160pela"), QStringLiteral("x"), QString()};
         const QByteArray bytes = encodeSavedGame(old);
         QVERIFY(bytes.contains(QByteArray::fromHex("0500") + "Chlo\xe9"));
@@ -187,7 +187,7 @@ private Q_SLOTS:
         QVERIFY(bytes.contains(QByteArray("M\xfcnchen \x80.jpg")));
         const std::optional<SavedGame> read = decodeSavedGame(bytes);
         QVERIFY(read);
-        QCOMPARE(read->File, old.File);
+        QCOMPARE(read->pictureFile, old.pictureFile);
         QCOMPARE(read->Names, old.Names);
     }
 
@@ -202,7 +202,7 @@ private Q_SLOTS:
         QVERIFY(record);
         QCOMPARE(record->RowBits[1], 65535);
         QCOMPARE(record->RowBits[2], 0);
-        QCOMPARE(record->numPlayers, qint16(1));
+        QCOMPARE(record->playerCount, qint16(1));
         QCOMPARE(record->Names[1], QString());
         game.t().LoadGame();
         QCOMPARE(game.t().lstNum.size(), 192 - 16);
@@ -215,8 +215,8 @@ private Q_SLOTS:
         GameFixture game(2, 0);
         game.t().StartGame();
         game.t().SaveGame();
-        shared().Flip = 1;
-        shared().Joker = 0; // a joker drawn would lay itself, and Flip would draw again
+        shared().autoDraw = 1;
+        shared().useJokers = 0; // a joker drawn would lay itself, and Flip would draw again
         game.t().LoadGame();
         QVERIFY(game.t().CurrentPiece >= 0);
         QCOMPARE(game.t().lstNum.size(), 11);
@@ -250,19 +250,19 @@ private Q_SLOTS:
     void aLoadedGameWithEveryPieceLaidEndsAsAFinishedGame()
     {
         GameFixture game(1, 0);
-        shared().Joker = 0;
+        shared().useJokers = 0;
         QString result;
-        game.t().services.champions = [&] { result = shared().HSScore; };
+        game.t().services.champions = [&] { result = shared().championScore; };
         game.t().StartGame();
         while (game.t().lstNum.size() > 0)
             layNext(game);
         // The game played to its end went to the champions, its score cleared.
         const qint32 points = result.toInt();
         QVERIFY(points > 0);
-        QCOMPARE(shared().PlayerScore[0], 0);
+        QCOMPARE(shared().scores[0], 0);
         result.clear();
         // The same board saved (as an older version let it be) and loaded.
-        shared().PlayerScore[0] = points;
+        shared().scores[0] = points;
         game.t().GameIdle = False;
         game.t().SaveGame();
         game.t().StartGame();
@@ -273,7 +273,7 @@ private Q_SLOTS:
         QVERIFY(game.t().toolButtons[0].enabled && game.t().toolButtons[8].enabled);
 
         GameFixture pair(2, 0);
-        shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
+        shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
         pair.t().StartGame();
         while (pair.t().lstNum.size() > 0)
             layNext(pair);
@@ -325,7 +325,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         GameFixture game(2, 0);
-        shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
+        shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
         game.t().StartGame();
         game.t().SaveGame();
         const QByteArray good = readFile();
@@ -343,7 +343,7 @@ private Q_SLOTS:
             return bytes;
         };
         const int fileLength = 4;     // the picture path's length field
-        const int size = 6 + 2 + shared().File.size(); // after Picture, Album, File, Time
+        const int size = 6 + 2 + shared().pictureFile.size(); // after Picture, Album, File, Time
         const int players = size + 2 + 13 * 4;
         QTest::newRow("too short") << good.left(100);
         QTest::newRow("empty") << QByteArray();
@@ -391,12 +391,12 @@ private Q_SLOTS:
         layNext(game);
         writeFile(bytes);
         const Snapshot before(game.t());
-        const qint16 size = shared().Size;
+        const qint16 size = shared().sizeIndex;
         game.t().LoadGame();
         QCOMPARE(game.dialogs.informed, QStringList{langText(183)});
         QVERIFY(Snapshot(game.t()) == before);
-        QCOMPARE(shared().Size, size);
-        QCOMPARE(shared().numPlayers, qint16(3));
+        QCOMPARE(shared().sizeIndex, size);
+        QCOMPARE(shared().playerCount, qint16(3));
     }
 
     void aSavedGameThatIsOrNamesNoRegularFileIsRefusedPlainly()
@@ -408,9 +408,9 @@ private Q_SLOTS:
             QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
             game.t().StartGame();
             SavedGame record;
-            record.Album = 1;
-            record.File = picture;
-            record.numPlayers = 2;
+            record.album = 1;
+            record.pictureFile = picture;
+            record.playerCount = 2;
             if (picture.isEmpty()) // the saved game itself is a FIFO
                 QCOMPARE(::mkfifo(QFile::encodeName(savedGamePath()).constData(), 0600), 0);
             else

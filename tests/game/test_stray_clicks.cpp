@@ -126,7 +126,7 @@ protected:
     {
         if (!table_.procedureRunning() && !table_.GameIdle) {
             ++checks;
-            const QString problem = test::checkPieces(table_, shared().BoardRows * shared().BoardCols);
+            const QString problem = test::checkPieces(table_, shared().boardRows * shared().boardCols);
             if (!problem.isEmpty() && problems.size() < 10)
                 problems << problem;
         }
@@ -151,7 +151,7 @@ class TestStrayClicks : public QObject {
     QStringList unfinishedEnds; // game ends with pieces still missing
 
     PuzzleTable& table() { return window->table(); }
-    int pieces() const { return shared().BoardRows * shared().BoardCols; }
+    int pieces() const { return shared().boardRows * shared().boardCols; }
 
     void gameOver()
     {
@@ -194,16 +194,16 @@ private Q_SLOTS:
         ended = false;
 
         window = std::make_unique<PuzzleWindow>();
-        table().Form_Load();
+        table().load();
         table().services.champions = [this] { gameOver(); };
-        shared().PlayMusic = 0;
-        shared().PlaySound = 1;
-        shared().Size = 0;
-        shared().BoardRows = shared().GSize[0].rows;
-        shared().BoardCols = shared().GSize[0].cols;
-        shared().Joker = 1;
-        shared().Time = 1;
-        shared().Tipp = 1;
+        shared().playMusic = 0;
+        shared().playSounds = 1;
+        shared().sizeIndex = 0;
+        shared().boardRows = shared().boardSizes[0].rows;
+        shared().boardCols = shared().boardSizes[0].cols;
+        shared().useJokers = 1;
+        shared().timeLimit = 1;
+        shared().offerHints = 1;
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         // Up once the first activation has run (it passes the turn on).
@@ -223,8 +223,8 @@ private Q_SLOTS:
 
     void aDoubleClickOnTheThirdWrongCellSendsThePieceBackOnce()
     {
-        shared().numPlayers = 2;
-        shared().Joker = 0;
+        shared().playerCount = 2;
+        shared().useJokers = 0;
         table().buttonPressed(0);
         table().stackClicked();
         const int piece = table().CurrentPiece;
@@ -258,8 +258,8 @@ private Q_SLOTS:
 
     void aRightClickDuringTheTimeOutSoundIsNotALaying()
     {
-        shared().numPlayers = 2;
-        shared().Joker = 0;
+        shared().playerCount = 2;
+        shared().useJokers = 0;
         table().buttonPressed(0);
         table().stackClicked();
         const int piece = table().CurrentPiece;
@@ -283,7 +283,7 @@ private Q_SLOTS:
         QCOMPARE(test::checkPieces(table(), pieces()), QString());
         QCOMPARE(table().boardCells[std::size_t(piece)].tag, QStringLiteral("0"));
         QVERIFY(table().lstNum.contains(QString::number(piece)));
-        QCOMPARE(shared().PlayerScore[std::size_t(player)], 0);
+        QCOMPARE(shared().scores[std::size_t(player)], 0);
         QVERIFY(table().CurrentPlayer != player); // the turn passed
     }
 
@@ -341,8 +341,8 @@ private Q_SLOTS:
         player.start(30);
         storm.start(12);
         for (int round = 0; round < 4; ++round) {
-            shared().numPlayers = qint16(1 + round % 4);
-            shared().Flip = qint16(round % 2);
+            shared().playerCount = qint16(1 + round % 4);
+            shared().autoDraw = qint16(round % 2);
             const int before = finished;
             QVERIFY2(runUntil([&] { return finished > before; }, 20000),
                      qPrintable(QStringLiteral("round %1 never finished").arg(round)));
@@ -362,8 +362,8 @@ private Q_SLOTS:
         // The game's clock stands still until the dialog is up, then jumps past the time-out.
         qint32 now = 1000000;
         setTickSource([&] { return now; });
-        shared().Flip = 0;
-        shared().Joker = 0; // a drawn joker would lay itself
+        shared().autoDraw = 0;
+        shared().useJokers = 0; // a drawn joker would lay itself
         table().buttonPressed(0); // start
         QVERIFY(runUntil([this] { return !table().GameIdle && table().stackCell.enabled && !table().procedureRunning(); }, 3000));
         pressAsAScreenReader(window->stack());
@@ -412,8 +412,8 @@ private Q_SLOTS:
             table().buttonPressed(0); // the start button, pressed while the report is up
             table().idleTimer().stop();
         };
-        shared().BoardRows = 100;
-        shared().BoardCols = 100;
+        shared().boardRows = 100;
+        shared().boardCols = 100;
         QVERIFY(runUntil([&] { return !reporter.reports.isEmpty(); }, 3000));
         QCOMPARE(reporter.reports.first().number, int(ErrSubscript));
         QVERIFY(busy);

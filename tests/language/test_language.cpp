@@ -48,15 +48,15 @@ private Q_SLOTS:
     void init()
     {
         test::clearFolders();
-        shared().Sprache = 0;
+        shared().language = 0;
         writeLanguageTable();
     }
 
     void theTableIsWrittenToTheTemporaryFolder()
     {
-        QCOMPARE(shared().LangFile, processTempFolder() + "~tmp.lng");
-        QVERIFY(shared().LangFile.startsWith(test::rootFolder() + "/runtime/Tessaron/"));
-        QFile file(shared().LangFile);
+        QCOMPARE(shared().languageTableFile, processTempFolder() + "~tmp.lng");
+        QVERIFY(shared().languageTableFile.startsWith(test::rootFolder() + "/runtime/Tessaron/"));
+        QFile file(shared().languageTableFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), carriedTable());
     }
@@ -73,9 +73,9 @@ private Q_SLOTS:
         writeLanguageTable();
         qputenv("XDG_RUNTIME_DIR", runtime);
         qputenv("TMPDIR", temp);
-        QCOMPARE(shared().LangFile, QString());
+        QCOMPARE(shared().languageTableFile, QString());
         QCOMPARE(GetLang(1111), QStringLiteral("Points"));
-        shared().Sprache = 6000;
+        shared().language = 6000;
         QCOMPARE(langText(195), QStringLiteral("Ajouter une image..."));
         QVERIFY(reporter.reports.isEmpty());
     }
@@ -152,7 +152,7 @@ private Q_SLOTS:
     {
         for (int language : bases())
             QCOMPARE(GetLang(qint16(language + 138)), QString());
-        shared().LangFile = test::tempFolder() + "/missing.lng";
+        shared().languageTableFile = test::tempFolder() + "/missing.lng";
         QCOMPARE(GetLang(111), QString());
     }
 
@@ -161,25 +161,25 @@ private Q_SLOTS:
         QCOMPARE(langKeyText(111), QStringLiteral("0111"));
         QCOMPARE(langKeyText(6111), QStringLiteral("6111"));
         QCOMPARE(langKeyText(5), QStringLiteral("0005"));
-        shared().Sprache = 6000;
+        shared().language = 6000;
         QCOMPARE(langText(111), QStringLiteral("Points"));
         QCOMPARE(langText(119), QStringLiteral("Options"));
-        shared().Sprache = 0;
+        shared().language = 0;
         QCOMPARE(langText(119), QStringLiteral("Optionen"));
-        shared().Sprache = 2000;
+        shared().language = 2000;
         QCOMPARE(langText(128), QStringLiteral("¡Empate!"));
     }
 
     void aKeySumBeyondSixteenBitsIsAnOverflow()
     {
-        shared().Sprache = 32700;
+        shared().language = 32700;
         bool overflow = false;
         try {
             langText(111);
         } catch (const RunTimeError& error) {
             overflow = error.number() == ErrOverflow;
         }
-        shared().Sprache = 0;
+        shared().language = 0;
         QVERIFY(overflow);
     }
 
@@ -260,13 +260,13 @@ private Q_SLOTS:
     {
         SaveSetting("Tessaron", "Optionen", "Sprache", " 3000");
         QCOMPARE(startLanguage(QLocale(QLocale::German, QLocale::Germany)), qint16(3000));
-        saveSetting(keys::Sprache, QStringLiteral("0"));
+        saveSetting(keys::language, QStringLiteral("0"));
         QCOMPARE(startLanguage(QLocale(QLocale::English, QLocale::UnitedStates)), qint16(0));
         // A language the game does not speak is the desktop's, as at a first start, and is stored so.
         for (const char* stored : {"32767", "-32768", "4000", "x", "1e9"}) {
-            saveSetting(keys::Sprache, QString::fromLatin1(stored));
+            saveSetting(keys::language, QString::fromLatin1(stored));
             QCOMPARE(startLanguage(QLocale(QLocale::Italian, QLocale::Switzerland)), qint16(3000));
-            QCOMPARE(readSetting(keys::Sprache), QStringLiteral("3000"));
+            QCOMPARE(readSetting(keys::language), QStringLiteral("3000"));
         }
         QCOMPARE(untoldResetSettings(), QStringList{"Sprache"});
     }

@@ -73,7 +73,7 @@ struct Place {
 
 Place place()
 {
-    return {shared().Album, shared().Picture, shared().PicFileIndex};
+    return {shared().album, shared().pictureNumber, shared().pictureFileIndex};
 }
 
 } // namespace
@@ -94,9 +94,9 @@ private Q_SLOTS:
         makePicture("a.jpg", Qt::green);
         makePicture("B.GIF", Qt::blue);
         makeBroken("notes.txt");
-        shared().Picture = 105;
+        shared().pictureNumber = 105;
         PictureChoiceDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(dialog.files(), (QStringList{"a.jpg", "B.GIF", "c.bmp"}));
         dialog.cmdNext_Click();
         QCOMPARE(place().album, qint16(1));
@@ -118,9 +118,9 @@ private Q_SLOTS:
         dialog.cmdPrev_Click(); // 105
         QCOMPARE(place().album, qint16(0));
         dialog.cmdOK_Click();
-        QCOMPARE(readSetting(keys::Album), QStringLiteral("0"));
-        QCOMPARE(readSetting(keys::Picture), QStringLiteral("105"));
-        QCOMPARE(readSetting(keys::File), QStringLiteral("a.jpg"));
+        QCOMPARE(readSetting(keys::album), QStringLiteral("0"));
+        QCOMPARE(readSetting(keys::pictureNumber), QStringLiteral("105"));
+        QCOMPARE(readSetting(keys::pictureFile), QStringLiteral("a.jpg"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
@@ -133,18 +133,18 @@ private Q_SLOTS:
         QFile::copy(outsidePicture("a.jpg", Qt::red), playerPicturesFolder() + "a.jpg");
         QFile::copy(outsidePicture("D.jpeg", Qt::red), playerPicturesFolder() + "D.jpeg");
         PictureChoiceDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         // The program's files, then the player's; "a.jpg" of both folders is the player's, once.
         QCOMPARE(dialog.files(), (QStringList{"B.png", "c.JPEG", "a.jpg", "D.jpeg"}));
         QCOMPARE(pictureFilePath("a.jpg"), playerPicturesFolder() + "a.jpg");
         QCOMPARE(pictureFilePath("B.png"), picsFolder() + "/B.png");
         // Chosen, it is what the game shows at the next start.
-        shared().Album = 1;
-        shared().PicFileIndex = 2;
+        shared().album = 1;
+        shared().pictureFileIndex = 2;
         dialog.cmdOK_Click();
         PuzzleTable next;
-        next.Form_Load();
-        QCOMPARE(shared().File, playerPicturesFolder() + "a.jpg");
+        next.load();
+        QCOMPARE(shared().pictureFile, playerPicturesFolder() + "a.jpg");
         QCOMPARE(next.pieceCutter.picture().pixelColor(5, 5).red() > 200, true);
     }
 
@@ -156,7 +156,7 @@ private Q_SLOTS:
         const QString photo = outsidePicture("Holiday.JPG", Qt::blue);
         chooser.chosen << QStringList{photo};
         PictureChoiceDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(dialog.cmdAdd->text(), langText(195));
         QCOMPARE(dialog.cmdAdd->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
         dialog.cmdAdd_Click();
@@ -229,34 +229,34 @@ private Q_SLOTS:
         for (const QString& name : {QString(" beach.jpg"), longName}) {
             dialogs.chosen << QStringList{outsidePicture(name, Qt::blue)};
             PictureChoiceDialog dialog;
-            dialog.Form_Load();
+            dialog.load();
             dialog.cmdAdd_Click();
             const QString added = dialog.files().value(place().index);
             // Shortened to 160 bytes less room for a " (2)": 148 + ".jpg".
             QCOMPARE(added, name == longName ? QString(148, u'a') + ".jpg" : QStringLiteral("beach.jpg"));
             QVERIFY(QFile::exists(playerPicturesFolder() + added));
             dialog.cmdOK_Click();
-            QCOMPARE(readSetting(keys::File), added);
+            QCOMPARE(readSetting(keys::pictureFile), added);
         }
         // Put there by hand: refused by OK with a word, nothing stored.
         makePicture(" beach.jpg", Qt::green);
         PictureChoiceDialog dialog;
-        dialog.Form_Load();
-        shared().Album = 1;
-        shared().PicFileIndex = qint16(dialog.files().indexOf(" beach.jpg"));
-        const QString before = readSetting(keys::File);
+        dialog.load();
+        shared().album = 1;
+        shared().pictureFileIndex = qint16(dialog.files().indexOf(" beach.jpg"));
+        const QString before = readSetting(keys::pictureFile);
         dialog.cmdOK_Click();
         QCOMPARE(dialogs.informed, QStringList{langText(180) + "\n\n" + picsFolder() + "/ beach.jpg"});
         QVERIFY(dialog.result() != int(QDialog::Accepted));
-        QCOMPARE(readSetting(keys::File), before);
+        QCOMPARE(readSetting(keys::pictureFile), before);
     }
 
     void screenReadersHearWhatTheButtonsDoAndWhatThePictureIs()
     {
-        shared().Album = 0;
-        shared().Picture = 102;
+        shared().album = 0;
+        shared().pictureNumber = 102;
         PictureChoiceDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(dialog.cmdPrev->accessibleName(), langText(131));
         QCOMPARE(dialog.cmdNext->accessibleName(), langText(132));
         QCOMPARE(dialog.imgBild->accessibleName(), langText(197)); // the second built-in picture's title
@@ -275,10 +275,10 @@ private Q_SLOTS:
         QFETCH(bool, folder);
         if (folder)
             QDir().mkpath(picsFolder());
-        shared().Album = 1;
-        shared().Picture = 105;
+        shared().album = 1;
+        shared().pictureNumber = 105;
         PictureChoiceDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(place().album, qint16(0));
         dialog.cmdNext_Click();
         QCOMPARE(place().picture, qint16(101));
@@ -286,7 +286,7 @@ private Q_SLOTS:
         QCOMPARE(place().picture, qint16(105));
         QCOMPARE(place().album, qint16(0));
         dialog.cmdOK_Click();
-        QCOMPARE(readSetting(keys::File), QStringLiteral("puzzle01.jpg")); // nothing to remember: the stored default stays
+        QCOMPARE(readSetting(keys::pictureFile), QStringLiteral("puzzle01.jpg")); // nothing to remember: the stored default stays
     }
 
     void aRingOfFortyThousandFilesReachesItsLastAndWraps()
@@ -298,11 +298,11 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly)); // never shown: empty will do
         }
         makePicture("p40000.bmp", Qt::blue);
-        saveSetting(keys::File, QStringLiteral("p40000.bmp"));
-        shared().Album = 1;
+        saveSetting(keys::pictureFile, QStringLiteral("p40000.bmp"));
+        shared().album = 1;
         test::ScriptedReporter reporter;
         PictureChoiceDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(reporter.reports.size(), 0);
         QCOMPARE(place().index, qsizetype(39999));
         QCOMPARE(dialog.imgBild->accessibleName(), QStringLiteral("p40000.bmp"));
@@ -312,24 +312,24 @@ private Q_SLOTS:
         QVERIFY(place().album == 1 && place().index == 39999);
         QCOMPARE(reporter.reports.size(), 0);
         // Across the Integer's end; a place the ring does not hold starts it anew.
-        QCOMPARE(nextInRing({1, 105, 32767}, 40000).PicFileIndex, qsizetype(32768));
-        QCOMPARE(previousInRing({1, 105, 32768}, 40000).PicFileIndex, qsizetype(32767));
-        QCOMPARE(nextInRing({0, 32767, 0}, 40000).Picture, qint16(102));
+        QCOMPARE(nextInRing({1, 105, 32767}, 40000).pictureFileIndex, qsizetype(32768));
+        QCOMPARE(previousInRing({1, 105, 32768}, 40000).pictureFileIndex, qsizetype(32767));
+        QCOMPARE(nextInRing({0, 32767, 0}, 40000).pictureNumber, qint16(102));
     }
 
     void aStoredFileNoLongerThereKeepsTheIndex()
     {
         makePicture("a.jpg", Qt::green);
         makePicture("b.jpg", Qt::green);
-        saveSetting(keys::File, QStringLiteral("gone.jpg"));
-        shared().PicFileIndex = 1;
+        saveSetting(keys::pictureFile, QStringLiteral("gone.jpg"));
+        shared().pictureFileIndex = 1;
         PictureChoiceDialog dialog;
-        dialog.Form_Load();
-        QCOMPARE(shared().PicFileIndex, qsizetype(1));
-        saveSetting(keys::File, QStringLiteral("a.jpg"));
+        dialog.load();
+        QCOMPARE(shared().pictureFileIndex, qsizetype(1));
+        saveSetting(keys::pictureFile, QStringLiteral("a.jpg"));
         PictureChoiceDialog again;
-        again.Form_Load();
-        QCOMPARE(shared().PicFileIndex, qsizetype(0));
+        again.load();
+        QCOMPARE(shared().pictureFileIndex, qsizetype(0));
     }
 
     void aBrokenFileIsReportedAndTheGameKeepsAPicture()
@@ -338,10 +338,10 @@ private Q_SLOTS:
         test::ScriptedReporter reporter;
         makeBroken("a.jpg");
         makePicture("b.jpg", Qt::green, QSize(80, 60));
-        shared().Picture = 105;
-        shared().Album = 0;
+        shared().pictureNumber = 105;
+        shared().album = 0;
         PictureChoiceDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         dialog.cmdNext_Click();
         QCOMPARE(reporter.reports.size(), 1);
         QCOMPARE(reporter.reports.first().number, int(ErrInvalidPicture));
@@ -351,15 +351,15 @@ private Q_SLOTS:
         // The broken file chosen: the game window reports it and keeps the picture it has.
         const QImage before = game.t().pieceCutter.picture();
         QVERIFY(!before.isNull());
-        saveIntegerSetting(keys::Album, 1);
-        saveSetting(keys::File, QStringLiteral("a.jpg"));
-        shared().Album = 1;
+        saveIntegerSetting(keys::album, 1);
+        saveSetting(keys::pictureFile, QStringLiteral("a.jpg"));
+        shared().album = 1;
         game.t().PicBut_Click(3);
         QCOMPARE(reporter.reports.size(), 2);
         QCOMPARE(game.t().pieceCutter.picture(), before);
         // At the next start too, the game comes up with a picture it can show.
         PuzzleTable next;
-        next.Form_Load();
+        next.load();
         QCOMPARE(reporter.reports.size(), 3);
         QVERIFY(!next.pieceCutter.picture().isNull());
     }
@@ -370,12 +370,12 @@ private Q_SLOTS:
         makePicture("a.jpg", Qt::green, QSize(96, 72));
         game.t().services.pictureChoice = [] {
             PictureChoiceDialog dialog;
-            dialog.Form_Load();
+            dialog.load();
             dialog.cmdPrev_Click(); // from 101 to the last file
             QTest::mouseDClick(dialog.imgBild, Qt::LeftButton);
         };
         game.t().PicBut_Click(3);
-        QCOMPARE(shared().Album, qint16(1));
+        QCOMPARE(shared().album, qint16(1));
         QCOMPARE(game.t().pieceCutter.picture().size(), QSize(96, 72));
         QCOMPARE(game.t().previewPicture.size(), QSize(96, 72));
     }
@@ -383,22 +383,22 @@ private Q_SLOTS:
     void theBackSideIsChosenAtTheClick()
     {
         BackChoiceDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(dialog.shpWahl->geometry().center(), dialog.backPicture[9]->geometry().center());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::mouseClick(dialog.backPicture[3], Qt::LeftButton);
-        QCOMPARE(readSetting(keys::Back), QStringLiteral("3"));
-        QCOMPARE(shared().Back, qint16(3));
+        QCOMPARE(readSetting(keys::backSide), QStringLiteral("3"));
+        QCOMPARE(shared().backSide, qint16(3));
         QCOMPARE(dialog.shpWahl->geometry().center(), dialog.backPicture[3]->geometry().center());
         QVERIFY(dialog.isVisible());
         QTest::mouseDClick(dialog.backPicture[5], Qt::LeftButton);
-        QCOMPARE(readSetting(keys::Back), QStringLiteral("5"));
+        QCOMPARE(readSetting(keys::backSide), QStringLiteral("5"));
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         // The game window takes the new back side after the dialog.
         GameFixture game;
-        game.t().services.backChoice = [] { shared().Back = 2; };
+        game.t().services.backChoice = [] { shared().backSide = 2; };
         game.t().PicBut_Click(4);
         QCOMPARE(game.t().backPicture, backSideCutter().graphicCell(2));
     }

@@ -479,13 +479,13 @@ private Q_SLOTS:
     void theTableLoadsAChosenPhotoNoLargerThanABoardShowsIt()
     {
         shared() = SharedState{};
-        shared().PlayMusic = 0;
+        shared().playMusic = 0;
         writeLanguageTable();
         QVERIFY(!photo(3000, 2000).isEmpty());
-        saveIntegerSetting(keys::Album, 1);
-        saveSetting(keys::File, QStringLiteral("photo.jpg"));
+        saveIntegerSetting(keys::album, 1);
+        saveSetting(keys::pictureFile, QStringLiteral("photo.jpg"));
         PuzzleTable table;
-        table.Form_Load();
+        table.load();
         const QSize expected = shownFrom(QSize(3000, 2000), largestBoardPixels());
         QVERIFY(expected.width() < 3000);
         QCOMPARE(table.pieceCutter.picture().size(), expected);
@@ -497,12 +497,12 @@ private Q_SLOTS:
         test::GameFixture game(2, 0);
         const QString path = photo(3000, 2000);
         QVERIFY(!path.isEmpty());
-        shared().Album = 1;
-        shared().File = path;
+        shared().album = 1;
+        shared().pictureFile = path;
         game.t().StartGame();
         game.t().SaveGame();
         game.t().LoadGame();
-        QCOMPARE(shared().File, path);
+        QCOMPARE(shared().pictureFile, path);
         QCOMPARE(game.t().pieceCutter.picture().size(), shownFrom(QSize(3000, 2000), largestBoardPixels()));
     }
 };

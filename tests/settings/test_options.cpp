@@ -51,17 +51,17 @@ private Q_SLOTS:
     void init()
     {
         test::freshState();
-        shared().PlayerName = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("Cleo"), QStringLiteral("Dan")};
+        shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("Cleo"), QStringLiteral("Dan")};
     }
 
     void loadingWritesEveryValueBackUnchanged()
     {
-        shared().Musicloop = -1;
-        shared().Rahmen = 1;
-        shared().Flip = 1;
-        shared().PlayMusic = 0;
+        shared().repeatMusic = -1;
+        shared().frameColour = 1;
+        shared().autoDraw = 1;
+        shared().playMusic = 0;
         OptionsDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QCOMPARE(stored("Size"), QStringLiteral("1"));
         QCOMPARE(stored("numPlayers"), QStringLiteral("4"));
         QCOMPARE(stored("Flip"), QStringLiteral("1"));
@@ -80,23 +80,23 @@ private Q_SLOTS:
     void playersEnableTheirBoxesAndOkStoresAllFourNames()
     {
         OptionsDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         choose(dialog.cmbSpieler, 1);
-        QCOMPARE(shared().numPlayers, qint16(2));
+        QCOMPARE(shared().playerCount, qint16(2));
         QCOMPARE(stored("numPlayers"), QStringLiteral("2"));
         QVERIFY(dialog.txtSpieler[1]->isEnabled() && !dialog.txtSpieler[2]->isEnabled());
         dialog.txtSpieler[1]->clear();
         dialog.txtSpieler[0]->setText(QString::fromUtf8(" \u0410\u043d\u044f \u674e"));
         choose(dialog.cmbSize, 9);
         QCOMPARE(stored("Size"), QStringLiteral("9"));
-        QCOMPARE(shared().BoardRows, qint16(12));
-        QCOMPARE(shared().BoardCols, qint16(16));
+        QCOMPARE(shared().boardRows, qint16(12));
+        QCOMPARE(shared().boardCols, qint16(16));
         dialog.OK->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(stored("Spieler2"), QString());
         QCOMPARE(stored("Spieler4"), QStringLiteral("Dan"));
-        QCOMPARE(shared().PlayerName[1], QString());
-        QCOMPARE(readSetting(keys::Spieler1), QString::fromUtf8("\u0410\u043d\u044f \u674e")); // any script survives
+        QCOMPARE(shared().names[1], QString());
+        QCOMPARE(readSetting(keys::player1Name), QString::fromUtf8("\u0410\u043d\u044f \u674e")); // any script survives
     }
 
     void theMusicBoxStopsAndStartsTheSong()
@@ -106,7 +106,7 @@ private Q_SLOTS:
         Sequencer& songs = AudioDevice::instance().sequencer();
         Music::instance().setLastSong(0);
         OptionsDialog dialog;
-        dialog.Form_Load(); // music on, but loading starts no song
+        dialog.load(); // music on, but loading starts no song
         QCOMPARE(Music::instance().LastSong(), qint16(0));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -114,7 +114,7 @@ private Q_SLOTS:
         QVERIFY(songs.isOpen());
         QVERIFY(songs.waitUntilReady(5000));
         tick(dialog.chkMusic);
-        QCOMPARE(shared().PlayMusic, qint16(0));
+        QCOMPARE(shared().playMusic, qint16(0));
         QVERIFY(!songs.isOpen());
         QVERIFY(!songs.ready()); // the synthesizer has gone
         QVERIFY(!dialog.optMusicLoop[0]->isEnabled());
@@ -136,30 +136,30 @@ private Q_SLOTS:
     void throughTheRealWidgets()
     {
         OptionsDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Optionen"));
         QCOMPARE(dialog.chkGrid->text(), QStringLiteral("&Gitter anzeigen"));
         tick(dialog.chkTime);
-        QCOMPARE(shared().Time, qint16(0));
+        QCOMPARE(shared().timeLimit, qint16(0));
         QCOMPARE(stored("Time"), QStringLiteral("0"));
         tick(dialog.optCol[1]);
         QCOMPARE(stored("Rahmen"), QStringLiteral("1"));
         QApplication::setActiveWindow(&dialog);
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier); // "&Vorschaubild"
-        QTRY_COMPARE(shared().Miniatur, qint16(0));
+        QTRY_COMPARE(shared().showPreview, qint16(0));
         // A name box that gets the focus has its whole text selected.
         QTest::mouseClick(dialog.txtSpieler[2], Qt::LeftButton);
         QTRY_COMPARE(dialog.txtSpieler[2]->selectedText(), QStringLiteral("Cleo"));
         QTest::keyClicks(dialog.txtSpieler[2], QStringLiteral("Zoe"));
         QTest::keyClick(&dialog, Qt::Key_Return); // OK is the default button
-        QCOMPARE(shared().PlayerName[2], QStringLiteral("Zoe"));
+        QCOMPARE(shared().names[2], QStringLiteral("Zoe"));
         // In English from the next opening on.
-        shared().Sprache = English;
+        shared().language = English;
         OptionsDialog english;
-        english.Form_Load();
+        english.load();
         english.show();
         QCOMPARE(english.windowTitle(), QStringLiteral("Options"));
         QCOMPARE(english.Frame2->title(), QStringLiteral("&Frame"));
@@ -169,10 +169,10 @@ private Q_SLOTS:
     {
         test::ScriptedReporter reporter;
         reporter.then = 1; // go on with the next step
-        shared().Size = 12;
-        shared().numPlayers = 5;
+        shared().sizeIndex = 12;
+        shared().playerCount = 5;
         OptionsDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QVERIFY(reporter.reports.size() >= 2);
         for (const auto& report : reporter.reports) {
             QCOMPARE(report.module, QStringLiteral("frmOpt"));
@@ -189,7 +189,7 @@ private Q_SLOTS:
         game.t().StartGame();
         game.t().services.options = [] {
             OptionsDialog dialog;
-            dialog.Form_Load();
+            dialog.load();
             choose(dialog.cmbSize, 0);
             choose(dialog.cmbSpieler, 1);
             tick(dialog.chkGrid);
@@ -203,9 +203,9 @@ private Q_SLOTS:
             QCOMPARE(cell.border, 0);
         }
         QCOMPARE(shown, 12);
-        game.t().Form_Activate();
+        game.t().greetOnActivation();
         QVERIFY(game.t().playerNames[1].visible && !game.t().playerNames[2].visible);
-        QCOMPARE(game.t().playerNames[0].text, shared().PlayerName[0]);
+        QCOMPARE(game.t().playerNames[0].text, shared().names[0]);
     }
 };
 

@@ -29,7 +29,7 @@ private Q_SLOTS:
     void theFileStandsInTheUsersConfigFolder()
     {
         QCOMPARE(settingsFilePath(), test::configFolder() + "/Tessaron/Tessaron.ini");
-        saveIntegerSetting(keys::Size, 3);
+        saveIntegerSetting(keys::sizeIndex, 3);
         QVERIFY(QFile::exists(test::configFolder() + "/Tessaron/Tessaron.ini"));
     }
 
@@ -44,24 +44,24 @@ private Q_SLOTS:
 
     void aFirstStartHasEveryDefault()
     {
-        QCOMPARE(readIntegerSetting(keys::Sprache), qint16(0));
-        QCOMPARE(readIntegerSetting(keys::Size), qint16(1));
-        QCOMPARE(readIntegerSetting(keys::PlayMusic), qint16(1));
-        QCOMPARE(readIntegerSetting(keys::Musicloop), qint16(0));
-        QCOMPARE(readIntegerSetting(keys::PlaySound), qint16(1));
-        QCOMPARE(readIntegerSetting(keys::Grid), qint16(1));
-        QCOMPARE(readIntegerSetting(keys::Joker), qint16(1));
-        QCOMPARE(readIntegerSetting(keys::Tipp), qint16(1));
-        QCOMPARE(readIntegerSetting(keys::Miniatur), qint16(1));
-        QCOMPARE(readIntegerSetting(keys::Rahmen), qint16(0));
-        QCOMPARE(readIntegerSetting(keys::Time), qint16(1));
-        QCOMPARE(readIntegerSetting(keys::Flip), qint16(0));
-        QCOMPARE(readIntegerSetting(keys::NumPlayers), qint16(4));
-        QCOMPARE(readIntegerSetting(keys::Album), qint16(0));
-        QCOMPARE(readIntegerSetting(keys::Picture), qint16(101));
-        QCOMPARE(readIntegerSetting(keys::Back), qint16(9));
-        QCOMPARE(readSetting(keys::File), QStringLiteral("puzzle01.jpg"));
-        for (const SettingKey& name : keys::PlayerNames)
+        QCOMPARE(readIntegerSetting(keys::language), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::sizeIndex), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::playMusic), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::repeatMusic), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::playSounds), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::showGrid), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::useJokers), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::offerHints), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::showPreview), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::frameColour), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::timeLimit), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::autoDraw), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::playerCount), qint16(4));
+        QCOMPARE(readIntegerSetting(keys::album), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::pictureNumber), qint16(101));
+        QCOMPARE(readIntegerSetting(keys::backSide), qint16(9));
+        QCOMPARE(readSetting(keys::pictureFile), QStringLiteral("puzzle01.jpg"));
+        for (const SettingKey& name : keys::playerNames)
             QCOMPARE(readSetting(name), QString());
         QVERIFY(!QFile::exists(settingsFilePath())); // reading writes nothing
     }
@@ -80,14 +80,14 @@ private Q_SLOTS:
 
     void valuesAreWrittenAtOnceAndReadBack()
     {
-        saveIntegerSetting(keys::Size, 9);
-        saveIntegerSetting(keys::Musicloop, -1);
-        saveSetting(keys::Spieler2, QStringLiteral("Großmutter Anneliese"));
-        saveSetting(keys::File, QStringLiteral("puzzle03.gif"));
-        QCOMPARE(readIntegerSetting(keys::Size), qint16(9));
-        QCOMPARE(readIntegerSetting(keys::Musicloop), qint16(-1));
-        QCOMPARE(readSetting(keys::Spieler2), QStringLiteral("Großmutter Anneliese"));
-        QCOMPARE(readSetting(keys::File), QStringLiteral("puzzle03.gif"));
+        saveIntegerSetting(keys::sizeIndex, 9);
+        saveIntegerSetting(keys::repeatMusic, -1);
+        saveSetting(keys::player2Name, QStringLiteral("Großmutter Anneliese"));
+        saveSetting(keys::pictureFile, QStringLiteral("puzzle03.gif"));
+        QCOMPARE(readIntegerSetting(keys::sizeIndex), qint16(9));
+        QCOMPARE(readIntegerSetting(keys::repeatMusic), qint16(-1));
+        QCOMPARE(readSetting(keys::player2Name), QStringLiteral("Großmutter Anneliese"));
+        QCOMPARE(readSetting(keys::pictureFile), QStringLiteral("puzzle03.gif"));
         QFile file(settingsFilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray content = file.readAll();
@@ -98,29 +98,29 @@ private Q_SLOTS:
     void musicLoopSpelledOtherwiseIsTheSameKey()
     {
         SaveSetting("Tessaron", "Optionen", "MusicLoop", "-1");
-        QCOMPARE(readIntegerSetting(keys::Musicloop), qint16(-1));
-        saveIntegerSetting(keys::Musicloop, 0);
+        QCOMPARE(readIntegerSetting(keys::repeatMusic), qint16(-1));
+        saveIntegerSetting(keys::repeatMusic, 0);
         QCOMPARE(GetSetting("Tessaron", "optionen", "MUSICLOOP", "x"), QStringLiteral("0"));
     }
 
     void languageWrittenWithALeadingBlankReadsBack()
     {
         SaveSetting("Tessaron", "Optionen", "Sprache", " 2000");
-        QCOMPARE(readIntegerSetting(keys::Sprache), qint16(2000));
+        QCOMPARE(readIntegerSetting(keys::language), qint16(2000));
     }
 
     void anEmptyNameStaysEmpty()
     {
-        saveSetting(keys::Spieler1, QString());
-        QVERIFY(hasSetting(keys::Spieler1));
-        QCOMPARE(readSetting(keys::Spieler1), QString());
+        saveSetting(keys::player1Name, QString());
+        QVERIFY(hasSetting(keys::player1Name));
+        QCOMPARE(readSetting(keys::player1Name), QString());
     }
 
     void valuesOutsideTheirKeysDomainGiveTheDefaultAndAreToldOnce()
     {
         test::freshState();
         test::ScriptedDialogs dialogs;
-        saveSetting(keys::Spieler1, QStringLiteral("Anna"));
+        saveSetting(keys::player1Name, QStringLiteral("Anna"));
         // No number, beyond 16 bits, and out of range on either side.
         const QMap<QString, QStringList> outside = {{"Sprache", {"4000", "1"}}, {"Size", {"10", "-1"}},
                                                     {"numPlayers", {"5", "0"}},   {"Picture", {"100", "106"}},
@@ -138,8 +138,8 @@ private Q_SLOTS:
             names << name;
         }
         // The edges of the domains are kept, as stored numbers always read.
-        for (const auto& [key, value] : {std::pair{keys::Size, 9}, {keys::NumPlayers, 1}, {keys::Picture, 105},
-                                         {keys::Sprache, 6000}, {keys::Musicloop, -1}, {keys::Back, 0}}) {
+        for (const auto& [key, value] : {std::pair{keys::sizeIndex, 9}, {keys::playerCount, 1}, {keys::pictureNumber, 105},
+                                         {keys::language, 6000}, {keys::repeatMusic, -1}, {keys::backSide, 0}}) {
             saveSetting(key, " " + QString::number(value));
             QCOMPARE(readIntegerSetting(key), qint16(value));
         }
@@ -148,16 +148,16 @@ private Q_SLOTS:
         tellOfResetSettings();
         QTRY_COMPARE(dialogs.informed.size(), 1);
         QCOMPARE(dialogs.informed.first(), langText(179) + "\n\n" + names.join(u'\n')); // each key once
-        saveSetting(keys::Back, QStringLiteral("77"));
-        QCOMPARE(readIntegerSetting(keys::Back), qint16(9));
+        saveSetting(keys::backSide, QStringLiteral("77"));
+        QCOMPARE(readIntegerSetting(keys::backSide), qint16(9));
         QVERIFY(untoldResetSettings().isEmpty()); // told already in this run
-        QCOMPARE(readSetting(keys::Spieler1), QStringLiteral("Anna"));
+        QCOMPARE(readSetting(keys::player1Name), QStringLiteral("Anna"));
     }
 
     void otherApplicationsHaveTheirOwnFile()
     {
         SaveSetting("Other", "Optionen", "Size", "5");
-        QCOMPARE(readIntegerSetting(keys::Size), qint16(1));
+        QCOMPARE(readIntegerSetting(keys::sizeIndex), qint16(1));
         QCOMPARE(GetSetting("Other", "Optionen", "Size", "0"), QStringLiteral("5"));
     }
 
@@ -174,14 +174,14 @@ private Q_SLOTS:
         QString first;
         {
             test::NoFileHandlesLeft exhausted; // the read fails although the file is there
-            first = readSetting(keys::Spieler1);
+            first = readSetting(keys::player1Name);
         }
         QCOMPARE(first, QString());                 // the defaults, in memory
-        QCOMPARE(readIntegerSetting(keys::Size), qint16(1));
-        saveIntegerSetting(keys::Sprache, 1000);   // what the start writes first
-        saveSetting(keys::Spieler1, QStringLiteral("Carla"));
-        QCOMPARE(readSetting(keys::Spieler1), QStringLiteral("Carla")); // the run goes on with what it set
-        QCOMPARE(readIntegerSetting(keys::Sprache), qint16(1000));
+        QCOMPARE(readIntegerSetting(keys::sizeIndex), qint16(1));
+        saveIntegerSetting(keys::language, 1000);   // what the start writes first
+        saveSetting(keys::player1Name, QStringLiteral("Carla"));
+        QCOMPARE(readSetting(keys::player1Name), QStringLiteral("Carla")); // the run goes on with what it set
+        QCOMPARE(readIntegerSetting(keys::language), qint16(1000));
 
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), players); // every name, size and picture still there
@@ -194,8 +194,8 @@ private Q_SLOTS:
     {
         QDir().mkpath(test::configFolder() + "/Tessaron");
         QCOMPARE(::mkfifo(QFile::encodeName(settingsFilePath()).constData(), 0600), 0);
-        QCOMPARE(readSetting(keys::Spieler1, QStringLiteral("none")), QStringLiteral("none")); // does not hang
-        saveSetting(keys::Spieler1, QStringLiteral("Carla"));
+        QCOMPARE(readSetting(keys::player1Name, QStringLiteral("none")), QStringLiteral("none")); // does not hang
+        saveSetting(keys::player1Name, QStringLiteral("Carla"));
         QVERIFY(QFileInfo(settingsFilePath()).isFile() == false); // still the FIFO
         QVERIFY(Profile::isKeptInMemory(settingsFilePath()));
 
@@ -203,7 +203,7 @@ private Q_SLOTS:
 
     void settingsAreWrittenInUtf8AndOlderFilesReadAsCodePage1252()
     {
-        saveSetting(keys::Spieler1, QStringLiteral("Łukasz Grüße"));
+        saveSetting(keys::player1Name, QStringLiteral("Łukasz Grüße"));
         QFile file(settingsFilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains(QStringLiteral("Spieler1=Łukasz Grüße").toUtf8()));
@@ -213,12 +213,12 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("[Optionen]\r\nSpieler1=J\xfcrgen\r\nSpieler2=Ren\xe9" "e \x80\r\nSpieler3=Ren\xe9");
         file.close();
-        QCOMPARE(readSetting(keys::Spieler1), QStringLiteral("Jürgen"));
-        QCOMPARE(readSetting(keys::Spieler2), QStringLiteral("Renée €"));
-        QCOMPARE(readSetting(keys::Spieler3), QStringLiteral("René")); // the last byte of the file too
+        QCOMPARE(readSetting(keys::player1Name), QStringLiteral("Jürgen"));
+        QCOMPARE(readSetting(keys::player2Name), QStringLiteral("Renée €"));
+        QCOMPARE(readSetting(keys::player3Name), QStringLiteral("René")); // the last byte of the file too
         // Written again, the file becomes UTF-8 and the names stay.
-        saveIntegerSetting(keys::Size, 2);
-        QCOMPARE(readSetting(keys::Spieler1), QStringLiteral("Jürgen"));
+        saveIntegerSetting(keys::sizeIndex, 2);
+        QCOMPARE(readSetting(keys::player1Name), QStringLiteral("Jürgen"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("Spieler2=Ren\xc3\xa9" "e \xe2\x82\xac"));
     }

@@ -48,7 +48,7 @@ private Q_SLOTS:
     {
         constexpr int Copies = 5;
         constexpr int Keys = 50;
-        saveIntegerSetting(keys::Size, 7); // there before, and kept
+        saveIntegerSetting(keys::sizeIndex, 7); // there before, and kept
         std::vector<std::unique_ptr<QProcess>> copies;
         for (int id = 0; id < Copies; ++id) {
             auto copy = std::make_unique<QProcess>();
@@ -66,19 +66,19 @@ private Q_SLOTS:
             for (int n = 0; n < Keys; ++n)
                 kept += stored.value(QStringLiteral("copy%1key%2").arg(id).arg(n)) == QString::number(n) ? 1 : 0;
         QCOMPARE(kept, Copies * Keys);
-        QCOMPARE(readSetting(keys::Size), QStringLiteral("7"));
+        QCOMPARE(readSetting(keys::sizeIndex), QStringLiteral("7"));
         QVERIFY(!QFileInfo::exists(settingsFilePath() + ".lock")); // every copy let go of it
     }
 
     void aValueThatDidNotChangeIsNotWritten()
     {
-        saveIntegerSetting(keys::Sprache, 1000);
+        saveIntegerSetting(keys::language, 1000);
         const ino_t before = inodeOf(settingsFilePath());
         QVERIFY(before != 0);
         for (int activation = 0; activation < 3; ++activation)
-            saveIntegerSetting(keys::Sprache, 1000);
+            saveIntegerSetting(keys::language, 1000);
         QCOMPARE(inodeOf(settingsFilePath()), before); // replaced files get a new one
-        saveIntegerSetting(keys::Sprache, 6000);
+        saveIntegerSetting(keys::language, 6000);
         QVERIFY(inodeOf(settingsFilePath()) != before);
     }
 
@@ -89,16 +89,16 @@ private Q_SLOTS:
             QSKIP(qPrintable(disk.reason()));
         QStringList told;
         setWriteFailureNotice([&told](const QString& path) { told << path; });
-        saveIntegerSetting(keys::Sprache, 1000);
-        saveIntegerSetting(keys::Size, 3);
+        saveIntegerSetting(keys::language, 1000);
+        saveIntegerSetting(keys::sizeIndex, 3);
         const QByteArray before = readRaw(settingsFilePath());
         disk.fill();
-        saveIntegerSetting(keys::Sprache, 6000);
-        saveIntegerSetting(keys::Size, 5);
-        saveIntegerSetting(keys::Sprache, 0);
+        saveIntegerSetting(keys::language, 6000);
+        saveIntegerSetting(keys::sizeIndex, 5);
+        saveIntegerSetting(keys::language, 0);
         QCOMPARE(readRaw(settingsFilePath()), before);
         QTRY_COMPARE(told, QStringList{settingsFilePath()});
-        QCOMPARE(readSetting(keys::Sprache), QStringLiteral("1000"));
+        QCOMPARE(readSetting(keys::language), QStringLiteral("1000"));
         setWriteFailureNotice(nullptr);
     }
 };

@@ -48,8 +48,8 @@ private Q_SLOTS:
     {
         test::freshState();
         AudioDevice::instance().close();
-        shared().PlaySound = 0;
-        shared().PlayMusic = 0;
+        shared().playSounds = 0;
+        shared().playMusic = 0;
     }
     void cleanup()
     {
@@ -63,7 +63,7 @@ private Q_SLOTS:
         // the music box back as a click (music off), the music timer asks
         // after a song, the game ends.
         OptionsDialog dialog;
-        dialog.Form_Load();
+        dialog.load();
         QString reply(128, u' ');
         QVERIFY(mciSendString(QStringLiteral("status midi position"), &reply) != 0);
         Music::instance().closeMusic();

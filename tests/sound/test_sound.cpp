@@ -133,7 +133,7 @@ private Q_SLOTS:
     {
         test::clearFolders();
         Sequencer::setSoundFontPath({});
-        shared().Musicloop = 0;
+        shared().repeatMusic = 0;
         Music::instance().Timer2().stop();
     }
     void cleanup()
@@ -281,7 +281,7 @@ private Q_SLOTS:
     void theEndOfASongIsSeenAndEndlessModeStartsAnother()
     {
         openOnDisk(true);
-        shared().Musicloop = -1;
+        shared().repeatMusic = -1;
         const QByteArray song = shortSong(1.0);
         QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + writeSong(song) + " alias midi"), 0);
         QCOMPARE(mciSendString(QStringLiteral("play midi")), 0);
@@ -302,7 +302,7 @@ private Q_SLOTS:
     void oneSongModeStopsAfterTheSong()
     {
         openOnDisk(true);
-        shared().Musicloop = 0;
+        shared().repeatMusic = 0;
         mciSendString(QStringLiteral("open sequencer!") + writeSong(shortSong(0.5)) + " alias midi");
         mciSendString(QStringLiteral("play midi"));
         AudioDevice::instance().sequencer().waitUntilReady(5000);
@@ -323,7 +323,7 @@ private Q_SLOTS:
         Music::instance().MakeMusic();
         QVERIFY(Music::instance().LastSong() != 1002);
         QCOMPARE(AudioDevice::instance().sequencer().length(), 6L * 480);
-        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + shared().MidiFile + " alias midi"), 289);
+        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + shared().songFile + " alias midi"), 289);
     }
 
     void noSongPlaysTwiceInARow()

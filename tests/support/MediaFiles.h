@@ -1,6 +1,6 @@
 #pragma once
 // A reader for the carried sound effects, for tests: WAV header and samples.
-// Songs are read by the game's own MIDI reader (sound/MidiFile.h).
+// Songs are read by the game's own MIDI reader (sound/songFile.h).
 
 #include "sound/MidiFile.h"
 
