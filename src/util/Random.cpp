@@ -21,8 +21,16 @@ std::uint64_t splitmix64(std::uint64_t x)
 
 // A fresh seed from the clock for every draw. The clock is mixed with a draw
 // counter: two draws within one clock tick would otherwise repeat each other.
+std::function<float()>& randomSource()
+{
+    static std::function<float()> source;
+    return source;
+}
+
 float uniformFromClock()
 {
+    if (randomSource())
+        return randomSource()();
     static std::atomic<std::uint64_t> draws{0};
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     const auto nanos = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
@@ -32,6 +40,11 @@ float uniformFromClock()
 }
 
 } // namespace
+
+void setRandomSource(std::function<float()> source)
+{
+    randomSource() = std::move(source);
+}
 
 qint16 zzFromUniform(qint16 lo, qint16 hi, float r)
 {

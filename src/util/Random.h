@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <cstdint>
+#include <functional>
 
 namespace tess {
 
@@ -14,5 +15,9 @@ qint16 randomBetween(qint16 lo, qint16 hi);
 // The arithmetic of randomBetween for a given r in [0, 1): floor(count * r + lo) in
 // single precision, count = hi - lo + 1 as a 16-bit integer.
 qint16 zzFromUniform(qint16 lo, qint16 hi, float r);
+
+// Tests give the draws in [0, 1) themselves, for a game that goes the same
+// way every time; an empty function restores the clock.
+void setRandomSource(std::function<float()> source);
 
 } // namespace tess
