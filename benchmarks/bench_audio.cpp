@@ -42,11 +42,11 @@ int main(int argc, char* argv[])
     const QString song = QDir::tempPath() + QStringLiteral("/bench-song.mid");
     QFile file(song);
     file.open(QIODevice::WriteOnly);
-    file.write(tess::LoadResData(1001, QStringLiteral("midi")));
+    file.write(tess::carriedData(1001, QStringLiteral("midi")));
     file.close();
     clock.restart();
-    tess::mciSendString(QStringLiteral("open sequencer!") + song + QStringLiteral(" alias midi"));
-    tess::mciSendString(QStringLiteral("play midi"));
+    tess::sendMediaCommand(QStringLiteral("open sequencer!") + song + QStringLiteral(" alias midi"));
+    tess::sendMediaCommand(QStringLiteral("play midi"));
     const bool ready = AudioDevice::instance().sequencer().waitUntilReady(10000);
     std::printf("soundfont loaded:     %7.1f ms after the song opened, on its own thread (%s)\n",
                 double(clock.nsecsElapsed()) / 1e6, ready ? "ready" : "no soundfont");
@@ -58,7 +58,7 @@ int main(int argc, char* argv[])
     const double wall = double(clock.nsecsElapsed()) / 1e9;
     std::printf("while a song plays:   %7.1f %% of one core over %.1f s\n", 100.0 * (cpuSeconds() - cpuBefore) / wall, wall);
 
-    tess::mciSendString(QStringLiteral("close midi"));
+    tess::sendMediaCommand(QStringLiteral("close midi"));
     AudioDevice::instance().close();
     QFile::remove(song);
     return 0;

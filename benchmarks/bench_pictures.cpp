@@ -185,7 +185,7 @@ QSize previewPixels()
 // The picture the way the picture choice loads it for its preview.
 QImage loadPreviewPicture(const QString& path)
 {
-    return tess::LoadPicture(path, previewPixels());
+    return tess::loadPictureFile(path, previewPixels());
 }
 
 QImage decodePreviewPicture(const QByteArray& bytes, const QString& name)

@@ -20,14 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         file.write(reinterpret_cast<const char*>(data), qint64(size));
     file.close();
     RankedList list;
-    ChampionsFile(1).GetHS(list);
-    if (list.size() != ChampionsFile::Ranks)
+    ChampionsFile(1).readList(list);
+    if (list.size() != ChampionsFile::RankCount)
         __builtin_trap();
     (void)rowsToShow(list);
     // The codec alone, on the raw bytes as a stored value.
     QString value = QString::fromLatin1(reinterpret_cast<const char*>(data), qsizetype(size));
-    QString entry = ConvBack(value);
+    QString entry = decodeEntry(value);
     QString again = entry;
-    (void)Conv(again);
+    (void)encodeEntry(again);
     return 0;
 }

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using namespace tess;
     shared().languageTableFile = fuzz::writeScratch(QStringLiteral("~tmp.lng"), data, size);
     for (const qint16 key : {111, 1127, 2138, 6183}) {
-        const QString text = GetLang(key);
+        const QString text = textForKey(key);
         if (text.size() > 254)
             __builtin_trap(); // the classic buffer: 254 characters at most
     }

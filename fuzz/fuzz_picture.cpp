@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const char* name : {"picture.bmp", "picture.gif", "picture.jpg"}) {
         QImage picture;
         try {
-            picture = LoadPicture(fuzz::writeScratch(QString::fromLatin1(name), data, size));
+            picture = loadPictureFile(fuzz::writeScratch(QString::fromLatin1(name), data, size));
         } catch (const RunTimeError&) {
             continue; // the game reports it: 481, a picture that does not decode
         }

@@ -37,9 +37,9 @@ void installWindowIcon()
         step([] {
             QIcon icon;
             for (const QString& size : {QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("128"), QStringLiteral("256")})
-                icon.addPixmap(QPixmap::fromImage(tess::LoadArt(QStringLiteral("icon_%1.png").arg(size))));
+                icon.addPixmap(QPixmap::fromImage(tess::loadArt(QStringLiteral("icon_%1.png").arg(size))));
             QPixmap small;
-            small.loadFromData(tess::LoadResData(30001, QStringLiteral("icon")));
+            small.loadFromData(tess::carriedData(30001, QStringLiteral("icon")));
             icon.addPixmap(small);
             QApplication::setWindowIcon(icon);
         });

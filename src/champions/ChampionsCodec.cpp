@@ -40,7 +40,7 @@ int leadingNumber(const QString& text, int base)
 
 } // namespace
 
-void Crypt(QString& text)
+void scramble(QString& text)
 {
     trapped("frmHighscore", "Crypt", [&](Steps& step) {
         step([&] {
@@ -56,11 +56,11 @@ void Crypt(QString& text)
     });
 }
 
-QString Conv(QString& entry)
+QString encodeEntry(QString& entry)
 {
     QString digits;
     trapped("frmHighscore", "Conv", [&](Steps& step) {
-        step([&] { Crypt(entry); });
+        step([&] { scramble(entry); });
         step([&] {
             for (const char code : toCp1252(entry))
                 digits += QStringLiteral("%1").arg(quint8(code), 2, 16, QLatin1Char('0')).toUpper();
@@ -70,7 +70,7 @@ QString Conv(QString& entry)
     return digits;
 }
 
-QString ConvBack(QString& value)
+QString decodeEntry(QString& value)
 {
     QString entry;
     trapped("frmHighscore", "ConvBack", [&](Steps& step) {
@@ -95,7 +95,7 @@ QString ConvBack(QString& value)
             }
             entry = fromCp1252(codes);
         });
-        step([&] { Crypt(entry); });
+        step([&] { scramble(entry); });
     });
     return entry;
 }

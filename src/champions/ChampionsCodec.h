@@ -11,14 +11,14 @@ namespace tess {
 
 // Scrambles or unscrambles the text in place; its own inverse. Each call
 // starts again at the first character of the key.
-void Crypt(QString& text);
+void scramble(QString& text);
 
 // The stored value of an entry; the argument is left scrambled.
-QString Conv(QString& entry);
+QString encodeEntry(QString& entry);
 
 // The plain entry of a stored value; the argument is left cut to its digits.
 // A start that is no number counts as 0; a count beyond the digits present
 // decodes those present; a pair is read as far as it is hexadecimal ("G1" is 0).
-QString ConvBack(QString& value);
+QString decodeEntry(QString& value);
 
 } // namespace tess

@@ -40,13 +40,13 @@ Profile championsProfile()
 // code page 1252 characters, one per byte.
 QString decodedEntry(QString stored)
 {
-    return stored.isEmpty() ? QString() : fromStoredText(toCp1252(ConvBack(stored)));
+    return stored.isEmpty() ? QString() : fromStoredText(toCp1252(decodeEntry(stored)));
 }
 
 QString encodedEntry(const QString& entry)
 {
     QString bytes = fromCp1252(toStoredText(entry));
-    return Conv(bytes);
+    return encodeEntry(bytes);
 }
 
 
@@ -70,7 +70,7 @@ QString ChampionsFile::path()
     return writableFolder() + QString::fromLatin1(AppTitle) + QStringLiteral(".hsc");
 }
 
-QString ChampionsFile::GetHSVal(const QString& key) const
+QString ChampionsFile::readValue(const QString& key) const
 {
     QString entry;
     trapped("frmHighscore", "GetHSVal", [&](Steps& step) {
@@ -81,7 +81,7 @@ QString ChampionsFile::GetHSVal(const QString& key) const
     return entry;
 }
 
-bool ChampionsFile::SaveHS(const QString& key, const QString& value) const
+bool ChampionsFile::writeValue(const QString& key, const QString& value) const
 {
     bool written = false;
     trapped("frmHighscore", "SaveHS", [&](Steps& step) {
@@ -93,7 +93,7 @@ bool ChampionsFile::SaveHS(const QString& key, const QString& value) const
     return written;
 }
 
-void ChampionsFile::GetHS(RankedList& list) const
+void ChampionsFile::readList(RankedList& list) const
 {
     trapped("frmHighscore", "GetHS", [&](Steps& step) {
         step([&] { list.clear(); });
@@ -101,19 +101,19 @@ void ChampionsFile::GetHS(RankedList& list) const
         QHash<QString, QString> stored;
         step([&] { stored = championsProfile().readSection(section_); });
         step([&] {
-            for (int rank = 1; rank <= Ranks; ++rank)
+            for (int rank = 1; rank <= RankCount; ++rank)
                 list.add(decodedEntry(stored.value(QString::number(rank))));
         });
     });
 }
 
-bool ChampionsFile::WriteHS(const RankedList& list) const
+bool ChampionsFile::writeList(const RankedList& list) const
 {
     bool written = false;
     trapped("frmHighscore", "WriteHS", [&](Steps& step) {
         QList<QPair<QString, QString>> values;
         step([&] {
-            for (int rank = 1; rank <= Ranks && rank <= list.size(); ++rank)
+            for (int rank = 1; rank <= RankCount && rank <= list.size(); ++rank)
                 values.append({QString::number(rank), encodedEntry(list.at(list.size() - rank))});
         });
         step([&] { written = championsProfile().writeKeys(section_, values); });
@@ -136,9 +136,9 @@ bool ChampionsFile::addResult(const QString& entry, RankedList& list) const
         });
         if (!mayWrite)
             return;
-        step([&] { GetHS(list); });
+        step([&] { readList(list); });
         step([&] { list.add(entry); });
-        step([&] { written = WriteHS(list); });
+        step([&] { written = writeList(list); });
     });
     return written;
 }
@@ -155,15 +155,15 @@ QString makeEntry(const QString& championScore, const QString& typedName)
     return championScore + name;
 }
 
-std::array<ChampionRow, ChampionsFile::Ranks> rowsToShow(const RankedList& list)
+std::array<ChampionRow, ChampionsFile::RankCount> rowsToShow(const RankedList& list)
 {
-    std::array<ChampionRow, ChampionsFile::Ranks> rows{};
-    for (qsizetype p = 0; p < ChampionsFile::Ranks && p < list.size(); ++p) {
+    std::array<ChampionRow, ChampionsFile::RankCount> rows{};
+    for (qsizetype p = 0; p < ChampionsFile::RankCount && p < list.size(); ++p) {
         const QString& entry = list.at(p);
         const qint32 points = leadingPoints(entry);
         if (points == 0)
             continue;
-        ChampionRow& row = rows[std::size_t(ChampionsFile::Ranks - 1 - p)];
+        ChampionRow& row = rows[std::size_t(ChampionsFile::RankCount - 1 - p)];
         row.name = entry.mid(5);
         row.points = QString::number(points);
     }

@@ -35,7 +35,7 @@ struct ChampionRow {
 
 class ChampionsFile {
 public:
-    static constexpr int Ranks = 10;
+    static constexpr int RankCount = 10;
     static constexpr int MaxNameLength = 20;
 
     // The list of board size `size`, in the champions file beside the program
@@ -46,15 +46,15 @@ public:
     const QString& section() const { return section_; }
 
     // The plain entry under `key` of this size; empty when anything is missing.
-    QString GetHSVal(const QString& key) const;
+    QString readValue(const QString& key) const;
     // Writes one value; an empty key removes the whole section. False when the file could not be written.
-    bool SaveHS(const QString& key, const QString& value) const;
+    bool writeValue(const QString& key, const QString& value) const;
     // The ten slots of this size, sorted.
-    void GetHS(RankedList& list) const;
+    void readList(RankedList& list) const;
     // The ten best of the list to keys "1" to "10", in one replacement of the
     // file: either the whole new list is stored or the old file stays. False
     // when it could not be written.
-    bool WriteHS(const RankedList& list) const;
+    bool writeList(const RankedList& list) const;
     // Enters a result into the list as the file holds it now, read again
     // under a lock file: a result another copy of the game entered since
     // `list` was read stays. `list` becomes what was written. False when the
@@ -74,6 +74,6 @@ bool qualifies(const QString& championScore, const QString& lowest);
 QString makeEntry(const QString& championScore, const QString& typedName);
 
 // The ten rows to show, the best first (ShowHS).
-std::array<ChampionRow, ChampionsFile::Ranks> rowsToShow(const RankedList& list);
+std::array<ChampionRow, ChampionsFile::RankCount> rowsToShow(const RankedList& list);
 
 } // namespace tess

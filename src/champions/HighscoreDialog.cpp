@@ -65,7 +65,7 @@ HighscoreDialog::HighscoreDialog(QWidget* parent)
     Line1 = new QFrame(this);
     Line1->setGeometry(30, 140, Width - 60, 2);
     Line1->setAutoFillBackground(true);
-    for (int r = 0; r < ChampionsFile::Ranks; ++r) {
+    for (int r = 0; r < ChampionsFile::RankCount; ++r) {
         const int y = RowTop + r * RowHeight;
         Label1[std::size_t(r)] = label(this, QRect(30, y, 44, RowHeight), Qt::AlignRight, table);
         Label1[std::size_t(r)]->setText(QStringLiteral("%1.").arg(r + 1));
@@ -90,12 +90,12 @@ void HighscoreDialog::load()
 {
     trapped("frmHighscore", "Form_Load", [&](Steps& step) {
         step([&] { file_ = ChampionsFile(shared().sizeIndex); });
-        step([&] { file_.GetHS(lstSort); });
+        step([&] { file_.readList(lstSort); });
         step([&] {
             if (shared().checkChampion)
                 CheckHS();
         });
-        step([&] { file_.GetHS(lstSort); }); // show what the file now holds
+        step([&] { file_.readList(lstSort); }); // show what the file now holds
         step([&] { colour(); });
         step([&] { ShowHS(); });
     });
@@ -154,7 +154,7 @@ void HighscoreDialog::CheckHS()
             return;
         step([&] {
             if (s.playSounds == 1)
-                PlayWAV(qint16(121 + randomBetween(1, 3)), 0);
+                playSoundEffect(qint16(121 + randomBetween(1, 3)), 0);
         });
         QString name;
         // Cancel: no name, entered all the same.
@@ -208,7 +208,7 @@ void HighscoreDialog::cmdDelHS_Click()
         if (!yes)
             return;
         step([&] {
-            if (!file_.SaveHS(QString(), QString()))
+            if (!file_.writeValue(QString(), QString()))
                 dialogs().inform(langText(182) + QStringLiteral("\n\n") + ChampionsFile::path(), QStringLiteral("Tessaron"));
         });
         step([&] { cmdOK_Click(); });

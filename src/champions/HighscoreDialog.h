@@ -38,9 +38,9 @@ public:
     QFrame* Shape1;
     std::array<QLabel*, 2> lblHeader{};
     QFrame* Line1;
-    std::array<QLabel*, ChampionsFile::Ranks> Label1{};
-    std::array<QLabel*, ChampionsFile::Ranks> lblHName{};
-    std::array<QLabel*, ChampionsFile::Ranks> lblHScore{};
+    std::array<QLabel*, ChampionsFile::RankCount> Label1{};
+    std::array<QLabel*, ChampionsFile::RankCount> lblHName{};
+    std::array<QLabel*, ChampionsFile::RankCount> lblHScore{};
     QPushButton* cmdDelHS;
     QPushButton* cmdOK;
 

@@ -17,9 +17,9 @@ constexpr int MaxCallStack = 20;
 
 class StderrReporter : public ErrorReporter {
 public:
-    void OnError(const QString& module, const QString& procedure, qint16& answer) override
+    void handleError(const QString& module, const QString& procedure, qint16& answer) override
     {
-        const ErrState& err = Err();
+        const ErrorState& err = lastError();
         std::fprintf(stderr, "Tessaron: error %d (%s) in %s.%s, line %d\n", err.number,
                      qPrintable(err.description), qPrintable(module), qPrintable(procedure), err.line);
         answer = 2;
@@ -50,21 +50,21 @@ ErrorDesk::ErrorDesk(std::unique_ptr<ErrorPrompt> prompt)
 {
 }
 
-void ErrorDesk::OnError(const QString& AktModul, const QString& AktProc, qint16& answer)
+void ErrorDesk::handleError(const QString& module, const QString& procedure, qint16& answer)
 {
     if (asking_) {
         // A timer's procedure failed while the player still reads the first
         // error: its protocol goes to the log and the procedure is left; the
         // open dialog keeps showing, and answering, the first error.
         ProtocolData second = data_;
-        fillCurrentError(second, AktModul, AktProc);
+        fillCurrentError(second, module, procedure);
         appendToLog(second);
         answer = 2;
         return;
     }
-    fillCurrentError(data_, AktModul, AktProc);
+    fillCurrentError(data_, module, procedure);
     prompt_->resetMousePointer();
-    AppendProtocolFile();
+    logCurrentError();
     prompt_->beep();
     asking_ = true;
     answer = prompt_->ask(data_);
@@ -73,31 +73,31 @@ void ErrorDesk::OnError(const QString& AktModul, const QString& AktProc, qint16&
         answer = 2;
 }
 
-void ErrorDesk::fillCurrentError(ProtocolData& data, const QString& AktModul, const QString& AktProc)
+void ErrorDesk::fillCurrentError(ProtocolData& data, const QString& module, const QString& procedure)
 {
-    const ErrState& err = Err();
+    const ErrorState& err = lastError();
     data.errorValues = {
         QString::number(err.number) + QStringLiteral(" (") + err.description + u')',
-        AktModul,
-        AktProc,
+        module,
+        procedure,
         QString::number(err.line),
     };
-    if (data.progInfo.isEmpty())
-        data.progInfo = programInfoLine();
+    if (data.programInfo.isEmpty())
+        data.programInfo = programInfoLine();
     data.when = QDateTime::currentDateTime();
     data.system = SystemInfo::current();
 }
 
-void ErrorDesk::CallStack(const QString& text)
+void ErrorDesk::addToCallStack(const QString& text)
 {
     data_.callStack.prepend(text + u' ' + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
     while (data_.callStack.size() > MaxCallStack)
         data_.callStack.removeLast();
 }
 
-void ErrorDesk::SetProgInfo(const QString& text)
+void ErrorDesk::setProgramInfo(const QString& text)
 {
-    data_.progInfo = text;
+    data_.programInfo = text;
 }
 
 QString ErrorDesk::logPath(const QString& extension)
@@ -105,7 +105,7 @@ QString ErrorDesk::logPath(const QString& extension)
     return writableFolder() + programBaseName() + extension;
 }
 
-bool ErrorDesk::AppendProtocolFile()
+bool ErrorDesk::logCurrentError()
 {
     return appendToLog(data_);
 }
@@ -116,7 +116,7 @@ bool ErrorDesk::appendToLog(const ProtocolData& data)
     if (path != log_.path())
         log_ = ErrorLog(path);
     const auto& [number, module, procedure, line] = data.errorValues;
-    return log_.add(BuildProtocol(data) + QStringLiteral("\r\n"), QStringList{number, module, procedure, line}.join(u'|'));
+    return log_.add(protocolText(data) + QStringLiteral("\r\n"), QStringList{number, module, procedure, line}.join(u'|'));
 }
 
 } // namespace tess

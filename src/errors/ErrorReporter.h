@@ -1,5 +1,5 @@
 #pragma once
-// The error reporter: every trapped step hands its run-time error to OnError,
+// The error reporter: every trapped step hands its run-time error to handleError,
 // which logs the protocol and asks the player how to go on.
 
 #include "errors/ErrorLog.h"
@@ -16,9 +16,9 @@ namespace tess {
 class ErrorReporter {
 public:
     virtual ~ErrorReporter() = default;
-    // Reads the current error from Err() and returns the answer through `answer`:
+    // Reads the current error from lastError() and returns the answer through `answer`:
     // 0 retry, 1 ignore, 2 leave the procedure, 3 end the program.
-    virtual void OnError(const QString& AktModul, const QString& AktProc, qint16& answer) = 0;
+    virtual void handleError(const QString& module, const QString& procedure, qint16& answer) = 0;
 };
 
 // The reporter in force. Until one is installed, errors are written to stderr
@@ -46,24 +46,24 @@ class ErrorDesk : public ErrorReporter {
 public:
     explicit ErrorDesk(std::unique_ptr<ErrorPrompt> prompt);
 
-    void OnError(const QString& AktModul, const QString& AktProc, qint16& answer) override;
+    void handleError(const QString& module, const QString& procedure, qint16& answer) override;
 
     // Puts "text hh:mm:ss" at the top of the call stack (at most 20 entries).
-    void CallStack(const QString& text);
-    void SetProgInfo(const QString& text);
+    void addToCallStack(const QString& text);
+    void setProgramInfo(const QString& text);
 
     const ProtocolData& current() const { return data_; }
-    QString protocol() const { return BuildProtocol(data_); }
+    QString protocol() const { return protocolText(data_); }
 
     // The log files stand in the writable program folder, named after the program.
     static QString logPath(const QString& extension);
     // Appends the protocol and one more CR LF to the ".EPT" log (errors/ErrorLog.h:
     // capped, a repeated report counted); false when it could not be written
     // (the dialog appears all the same).
-    bool AppendProtocolFile();
+    bool logCurrentError();
 
 private:
-    static void fillCurrentError(ProtocolData& data, const QString& AktModul, const QString& AktProc);
+    static void fillCurrentError(ProtocolData& data, const QString& module, const QString& procedure);
     bool appendToLog(const ProtocolData& data);
 
     std::unique_ptr<ErrorPrompt> prompt_;

@@ -131,7 +131,7 @@ qint16 FltDesk::showError(const ProtocolData& data)
     data_ = data;
     for (std::size_t i = 0; i < 4; ++i)
         lblError[i]->setText(data.errorValues[i]);
-    lblProgInfo->setText(data.progInfo);
+    lblProgInfo->setText(data.programInfo);
     lstCallStack->clear();
     lstCallStack->addItems(data.callStack);
     ArrangeDialog();
@@ -152,7 +152,7 @@ void FltDesk::reject()
 
 void FltDesk::cmdProtocol_Click(int index)
 {
-    const QString protocol = BuildProtocol(data_);
+    const QString protocol = protocolText(data_);
     switch (index) {
     case 0:
         printProtocol(protocol, *printer_);

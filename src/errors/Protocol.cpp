@@ -9,8 +9,8 @@ namespace tess {
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
-const QString Indent(10, u' ');
-const QString Separator(70, u'-');
+const QString BodyIndent(10, u' ');
+const QString SectionRule(70, u'-');
 
 } // namespace
 
@@ -62,32 +62,32 @@ QString programInfoLine()
         + QString::number(TESSARON_VERSION_MINOR) + u'.' + QString::number(TESSARON_VERSION_PATCH);
 }
 
-QString BuildProtocol(const ProtocolData& data)
+QString protocolText(const ProtocolData& data)
 {
     QString text;
     const auto line = [&text](const QString& content) { text += content + CrLf; };
 
-    line(Separator);
+    line(SectionRule);
     line(QStringLiteral("F E H L E R P R O T O K O L L vom FaultDesk"));
-    line(Separator);
+    line(SectionRule);
     line(QStringLiteral("PROGRAMM-INFO:"));
-    line(Indent + data.progInfo);
-    line(Separator);
+    line(BodyIndent + data.programInfo);
+    line(SectionRule);
     line(QStringLiteral("FEHLERBESCHREIBUNG / ERROR DESCRIPTION:"));
     for (std::size_t i = 0; i < 4; ++i)
-        line(Indent + errorTitles()[i] + u'\t' + data.errorValues[i]);
-    line(Indent + QStringLiteral("Datum/Uhrzeit:\t") + data.when.toString(QStringLiteral("MM-dd-yyyy"))
+        line(BodyIndent + errorTitles()[i] + u'\t' + data.errorValues[i]);
+    line(BodyIndent + QStringLiteral("Datum/Uhrzeit:\t") + data.when.toString(QStringLiteral("MM-dd-yyyy"))
          + QStringLiteral(" / ") + data.when.toString(QStringLiteral("HH:mm:ss")));
-    line(Separator);
+    line(SectionRule);
     line(QStringLiteral("CALLSTACK:"));
     for (const QString& entry : data.callStack)
-        line(Indent + entry);
-    line(Separator);
+        line(BodyIndent + entry);
+    line(SectionRule);
     line(QStringLiteral("SYSTEMINFO:"));
-    line(Indent + QStringLiteral("Plattform:\t") + data.system.platform);
-    line(Indent + QStringLiteral("Version:\t") + data.system.version);
-    line(Indent + QStringLiteral("Build:\t") + data.system.build);
-    line(Separator);
+    line(BodyIndent + QStringLiteral("Plattform:\t") + data.system.platform);
+    line(BodyIndent + QStringLiteral("Version:\t") + data.system.version);
+    line(BodyIndent + QStringLiteral("Build:\t") + data.system.build);
+    line(SectionRule);
     return text;
 }
 

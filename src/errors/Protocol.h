@@ -22,7 +22,7 @@ struct SystemInfo {
 };
 
 struct ProtocolData {
-    QString progInfo;
+    QString programInfo;
     std::array<QString, 4> errorValues; // number (text), module, procedure, line
     QDateTime when;
     QStringList callStack; // newest first
@@ -39,6 +39,6 @@ const std::array<QString, 4>& errorTitles();
 // "tessaron  V1.0.0": program file name without extension, two blanks, version.
 QString programInfoLine();
 
-QString BuildProtocol(const ProtocolData& data);
+QString protocolText(const ProtocolData& data);
 
 } // namespace tess

@@ -35,9 +35,9 @@ void raiseError(int number, const QString& detail)
     throw RunTimeError(number, detail);
 }
 
-ErrState& Err()
+ErrorState& lastError()
 {
-    static ErrState state;
+    static ErrorState state;
     return state;
 }
 

@@ -44,11 +44,11 @@ private:
 
 // The run-time error state the reporter reads: number, text and the number of
 // the failing step, like the classic Err object and Erl.
-struct ErrState {
+struct ErrorState {
     int number = 0;
     QString description;
     int line = 0;
 };
-ErrState& Err();
+ErrorState& lastError();
 
 } // namespace tess

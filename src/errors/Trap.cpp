@@ -45,13 +45,13 @@ void Steps::operator()(const std::function<void()>& step)
         if (silentError_ != 0 && failure->number() == silentError_)
             throw LeaveProcedure{};
 
-        ErrState& state = Err();
+        ErrorState& state = lastError();
         state.number = failure->number();
         state.description = failure->text();
         state.line = line_;
         qint16 answer = Leave;
-        errorReporter().OnError(QString::fromUtf8(module_), QString::fromUtf8(procedure_), answer);
-        state = ErrState{};
+        errorReporter().handleError(QString::fromUtf8(module_), QString::fromUtf8(procedure_), answer);
+        state = ErrorState{};
 
         switch (answer) {
         case Retry:

@@ -1,7 +1,7 @@
 #pragma once
 // The error trap every procedure of the game runs under.
 //
-//     QString GetLang(qint16 key)
+//     QString textForKey(qint16 key)
 //     {
 //         QString text;
 //         trapped("Allgemein", "GetLang", [&](Steps& step) {
@@ -12,7 +12,7 @@
 //     }
 //
 // Each step is numbered 50010, 50020, ... in the order it runs. When a step
-// raises a run-time error, the reporter's OnError is asked and its answer is
+// raises a run-time error, the reporter's handleError is asked and its answer is
 // acted on: 0 runs the step again, 1 goes on with the next step, 2 leaves the
 // procedure (the remaining steps are skipped), 3 ends the program at once.
 // Errors of plain helpers called from a step land in that step, as they would
@@ -20,8 +20,8 @@
 //
 // Where to cut the steps: a step is what the player may want to run again,
 // go past or stop at, so each statement that can raise a run-time error gets
-// a step of its own: arithmetic that can overflow (addInteger, toInteger,
-// toLong), an index that can be out of range (raiseError(ErrSubscript)), a
+// a step of its own: arithmetic that can overflow (addInt16, toInt16,
+// toInt32), an index that can be out of range (raiseError(ErrSubscript)), a
 // file, a picture, a sound, a dialog, a call of another trapped procedure. A
 // statement that cannot fail (an assignment, a comparison, a plain rule of
 // game/Rules, a notification of the window) joins the step it belongs to
@@ -72,7 +72,7 @@ void trapped(const char* module, const char* procedure, Body&& body)
 }
 
 // Runs a procedure body whose failing steps are skipped without a word
-// (EndGame, the game window's unload step, Shutdown).
+// (EndGame, the game window's unload step, quitProgram).
 template <class Body>
 void ignoringErrors(Body&& body)
 {

@@ -9,7 +9,7 @@ namespace tess {
 int near(double value)
 {
     // 32 bits: the header grid rounds i x SW, which passes 16 bits on screens wider than 1092 pixels.
-    return toLong(value);
+    return toInt32(value);
 }
 
 int half(int value)

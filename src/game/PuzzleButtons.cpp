@@ -122,7 +122,7 @@ void PuzzleTable::imgLang_Click(qint16 Index)
     SharedState& s = shared();
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
         step([&] { play(102, 0); });
-        step([&] { s.language = toInteger(Index * 1000.0); });
+        step([&] { s.language = toInt16(Index * 1000.0); });
         step([&] { applyLanguage(); });
         step([&] { saveSetting(keys::language, numberText(s.language)); });
     });

@@ -85,7 +85,7 @@ void PuzzleTable::EndGame()
                 return;
             }
             if (dialogs().askYesNo(langText(124), QStringLiteral("Tessaron")))
-                Shutdown();
+                quitProgram();
         });
     });
 }

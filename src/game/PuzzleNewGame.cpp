@@ -19,7 +19,7 @@ using namespace table;
 void PuzzleTable::play(qint16 number, qint16 mode)
 {
     if (shared().playSounds == 1)
-        PlayWAV(number, mode);
+        playSoundEffect(number, mode);
 }
 
 void PuzzleTable::setTimeBar(double width)
@@ -89,7 +89,7 @@ void PuzzleTable::Shuffle()
         });
         step([&] {
             for (int k = 0; k < jokerMax; ++k) {
-                const qint16 r = randomBetween(0, toInteger(n - 1));
+                const qint16 r = randomBetween(0, toInt16(n - 1));
                 qint16& mark = at(JokerPiece, r, "JokerPiece");
                 if (mark == 0 && chosen < jokerMax) {
                     mark = 1;

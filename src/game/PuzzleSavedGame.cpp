@@ -55,7 +55,7 @@ void PuzzleTable::SaveGame()
                 QString tags;
                 for (int c = 1; c <= s.boardCols; ++c)
                     tags += cellAt(boardCells, (r - 1) * s.boardCols + c - 1).tag;
-                game.RowBits[std::size_t(r)] = BinToLong(tags);
+                game.RowBits[std::size_t(r)] = binaryToNumber(tags);
             }
         });
         int n = 0;
@@ -104,7 +104,7 @@ void PuzzleTable::LoadGame()
         step([&] {
             if (content.result == FileRead::Ok) // not a file, or too large: damaged
                 read = decodeSavedGame(content.bytes);
-            if (read && read->album == 0 && !hasResItem(qint16(read->pictureNumber + 100), QStringLiteral("bitmap")))
+            if (read && read->album == 0 && !hasCarriedItem(qint16(read->pictureNumber + 100), QStringLiteral("bitmap")))
                 read.reset(); // no picture of ours has that number
             // A damaged file is refused whole: the game in progress stays as it was.
             if (!read)
@@ -119,14 +119,14 @@ void PuzzleTable::LoadGame()
         step([&] {
             // The picture first, so a picture that cannot be shown changes nothing.
             if (game.album == 0) {
-                picture = LoadResPicture(qint16(game.pictureNumber + 100));
+                picture = carriedPicture(qint16(game.pictureNumber + 100));
             } else if (game.album == 1) {
                 if (file.isEmpty() || file.contains(QChar(u'\0')) || !QFile::exists(file))
                     file = picturesFolder() + QStringLiteral("puzzle01.jpg");
                 // A path to a FIFO, a device or a huge file is refused like a damaged file.
                 pictureReadable = isSaneFile(file, MaxPictureFileBytes);
                 if (pictureReadable)
-                    picture = LoadPicture(file, largestBoardPixels());
+                    picture = loadPictureFile(file, largestBoardPixels());
                 else
                     dialogs().inform(langText(183), langText(118));
             }
@@ -163,7 +163,7 @@ void PuzzleTable::LoadGame()
         step([&] { lstNum.clear(); });
         step([&] {
             for (int r = 1; r <= s.boardRows; ++r) {
-                QString tags = LongToBin(game.RowBits[std::size_t(r)]);
+                QString tags = numberToBinary(game.RowBits[std::size_t(r)]);
                 tags = tags.rightJustified(s.boardCols, u'0');
                 for (int c = 1; c <= tags.size(); ++c) {
                     const int k = (r - 1) * s.boardCols + c - 1;

@@ -84,7 +84,7 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
     SharedState& s = shared();
     QImage picture;
     if (s.album == 0) {
-        picture = LoadResPicture(addInteger(s.pictureNumber, 100));
+        picture = carriedPicture(addInt16(s.pictureNumber, 100));
     } else if (s.album == 1) {
         // Only a file of a picture folder (the player's, else the program's):
         // a name that leads out of it takes
@@ -93,7 +93,7 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
         // hang or flood every start.
         const bool usable = isPictureFileName(fileName) && (!fallBack || isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes));
         s.pictureFile = usable ? pictureFilePath(fileName) : picturesFolder() + QStringLiteral("puzzle01.jpg");
-        picture = LoadPicture(s.pictureFile, largestBoardPixels()); // no larger than a board can show it
+        picture = loadPictureFile(s.pictureFile, largestBoardPixels()); // no larger than a board can show it
     } else {
         return; // any other source: no picture is loaded
     }
@@ -178,18 +178,18 @@ void PuzzleTable::load()
         step([&] { backColor = Qt::black; });
         // The hidden picture holders of the window's design.
         step([&] {
-            emptyPicture = LoadArt(QStringLiteral("empty.png"));
-            wrongPicture = LoadArt(QStringLiteral("wrong.png"));
-            jokerPicture = LoadArt(QStringLiteral("joker.png"));
-            digitCutter.setPicture(LoadArt(QStringLiteral("digits.png")));
+            emptyPicture = loadArt(QStringLiteral("empty.png"));
+            wrongPicture = loadArt(QStringLiteral("wrong.png"));
+            jokerPicture = loadArt(QStringLiteral("joker.png"));
+            digitCutter.setPicture(loadArt(QStringLiteral("digits.png")));
             digitCutter.setRows(1);
             digitCutter.setCols(10);
         });
     });
     // A picture file that could not be decoded has been reported; the game
     // goes on with a picture it can show rather than with blank pieces.
-    if (pieceCutter.picture().isNull() && (s.album == 0 || s.album == 1) && hasResItem(201, QStringLiteral("bitmap")))
-        showPicture(LoadResPicture(201));
+    if (pieceCutter.picture().isNull() && (s.album == 0 || s.album == 1) && hasCarriedItem(201, QStringLiteral("bitmap")))
+        showPicture(carriedPicture(201));
     notify(&TableListener::pictureChanged, &TableListener::stackChanged, &TableListener::previewChanged);
     notifyControls();
 }
@@ -200,14 +200,14 @@ void PuzzleTable::greetOnActivation()
     trapped("frmPuzzle", "Form_Activate", [&](Steps& step) {
         step([&] {
             if (s.playSounds == 1)
-                PlayWAV(102, 0);
+                playSoundEffect(102, 0);
         });
         step([&] { applyLanguage(); });
         step([&] { saveIntegerSetting(keys::language, s.language); });
         step([&] { SizePlayers(); });
         step([&] {
             if (s.playMusic == 1)
-                Music::instance().MakeMusic();
+                Music::instance().startSong();
         });
         step([&] {
             if (GameIdle && !idle_.isActive())
@@ -241,7 +241,7 @@ void PuzzleTable::idleStep()
             }
             const int cells = shared().boardRows * shared().boardCols;
             idleCell_ = -1; // until a cell is marked
-            const qint16 cell = randomBetween(0, toInteger(cells - 1));
+            const qint16 cell = randomBetween(0, toInt16(cells - 1));
             cellAt(boardCells, cell).face = Face::Joker;
             idleCell_ = cell;
             notifyCell(idleCell_);
@@ -421,9 +421,9 @@ void PuzzleTable::ShowNumber(qint32 Value, qint16 Player)
         step([&] {
             if (shared().playSounds == 1) {
                 if (Value == 0)
-                    PlayWAV(111, 0);
+                    playSoundEffect(111, 0);
                 else
-                    PlayWAV(125, 1);
+                    playSoundEffect(125, 1);
             }
         });
     });
@@ -454,7 +454,7 @@ void PuzzleTable::endProgram()
                 return;
             Music::instance().closeMusic();
             QFile::remove(shared().languageTableFile);
-            Music::instance().Timer2().stop();
+            Music::instance().songTimer().stop();
         });
         step([] { AudioDevice::instance().close(); });
         step([] { endProgramAtOnce(0); });

@@ -38,8 +38,8 @@ void PuzzleTable::drawPiece()
         step([&] { play(117, 0); });
         qint16 k = 0;
         step([&] {
-            k = randomBetween(0, toInteger(double(lstNum.size()) - 1));
-            CurrentPiece = textToInteger(at(lstNum, k, "lstNum"));
+            k = randomBetween(0, toInt16(double(lstNum.size()) - 1));
+            CurrentPiece = textToInt16(at(lstNum, k, "lstNum"));
         });
         step([&] {
             stackCell.face = Face::Piece;
@@ -50,7 +50,7 @@ void PuzzleTable::drawPiece()
         step([&] { lstNum.removeAt(checkedIndex(lstNum, k, "lstNum")); });
         step([&] { toolButtons[ButtonHint].enabled = s.offerHints != 0; });
         step([&] {
-            shared().turnStart = GetTickCount();
+            shared().turnStart = steadyMilliseconds();
             setTimeBar(1);
             if (s.timeLimit != 0)
                 timer1_.start();
@@ -122,14 +122,14 @@ void PuzzleTable::placePiece(qint16 Index)
             });
             qint16 Points = 0;
             // The placement's points cannot fail; adding the bonus can overflow.
-            step([&] { Points = addInteger(rules::placementPoints(WrongTries), rules::stackBonus(lstNum.size())); });
+            step([&] { Points = addInt16(rules::placementPoints(WrongTries), rules::stackBonus(lstNum.size())); });
             step([&] {
                 if (s.timeLimit == 1)
-                    Points = toInteger(Points + rules::timeBonus(timeBarWidth, metrics.SW));
+                    Points = toInt16(Points + rules::timeBonus(timeBarWidth, metrics.SW));
             });
             step([&] {
                 qint32& score = at(s.scores, CurrentPlayer, "PlayerScore");
-                score = toLong(double(score) + Points);
+                score = toInt32(double(score) + Points);
             });
             step([&] { ShowNumber(at(s.scores, CurrentPlayer, "PlayerScore"), CurrentPlayer); });
             step([&] {
@@ -140,7 +140,7 @@ void PuzzleTable::placePiece(qint16 Index)
             return;
         }
         if (WrongTries < 2) {
-            step([&] { WrongTries = addInteger(WrongTries, 1); });
+            step([&] { WrongTries = addInt16(WrongTries, 1); });
             step([&] {
                 ImageState& cell = cellAt(boardCells, Index);
                 cell.face = Face::Wrong;
@@ -231,8 +231,8 @@ void PuzzleTable::putPieceBack()
 
 qint32 PuzzleTable::elapsedHalfSeconds() const
 {
-    const quint32 elapsed = quint32(GetTickCount()) - quint32(shared().turnStart);
-    return toLong(elapsed / 500.0);
+    const quint32 elapsed = quint32(steadyMilliseconds()) - quint32(shared().turnStart);
+    return toInt32(elapsed / 500.0);
 }
 
 void PuzzleTable::advanceMoveClock()

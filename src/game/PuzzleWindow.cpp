@@ -55,7 +55,7 @@ QImage art(const QString& name)
     static QHash<QString, QImage> cache;
     auto found = cache.find(name);
     if (found == cache.end())
-        found = cache.insert(name, LoadArt(name));
+        found = cache.insert(name, loadArt(name));
     return *found;
 }
 

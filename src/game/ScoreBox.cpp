@@ -10,7 +10,7 @@ ScoreBox::ScoreBox(const PictureClip& digits, QWidget* parent)
     : QWidget(parent), digits_(digits)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    dense_.setPicture(LoadArt(QStringLiteral("digits@2x.png")));
+    dense_.setPicture(loadArt(QStringLiteral("digits@2x.png")));
     dense_.setRows(1);
     dense_.setCols(10);
 }

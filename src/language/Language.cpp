@@ -24,7 +24,7 @@ namespace {
 const QHash<QString, QString>& carriedTable()
 {
     static const QHash<QString, QString> texts = Profile::readSection(
-        LoadResData(1000, QStringLiteral("CUSTOM")), ProfileEncoding::Cp1252, QStringLiteral("Lang"));
+        carriedData(1000, QStringLiteral("CUSTOM")), ProfileEncoding::Cp1252, QStringLiteral("Lang"));
     return texts;
 }
 
@@ -51,7 +51,7 @@ const QHash<QString, QString>& tableOf(const QString& path)
 
 } // namespace
 
-QString GetLang(qint16 key)
+QString textForKey(qint16 key)
 {
     QString text;
     trapped("Allgemein", "GetLang", [&](Steps& step) {
@@ -64,14 +64,14 @@ QString GetLang(qint16 key)
 
 QString langText(qint16 number)
 {
-    return GetLang(addInteger(shared().language, number));
+    return textForKey(addInt16(shared().language, number));
 }
 
 void writeLanguageTable()
 {
     const QString path = langFilePath();
     // The texts never depend on a file: without the copy they come from the program.
-    shared().languageTableFile = SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path) ? path : QString();
+    shared().languageTableFile = writeCarriedItem(1000, QStringLiteral("CUSTOM"), path) ? path : QString();
 }
 
 qint16 languageForLocale(const QLocale& locale)

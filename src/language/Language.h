@@ -15,9 +15,9 @@ enum LanguageBase : qint16 { German = 0, English = 1000, Spanish = 2000, Italian
 // The text under `key` in the table file shared().languageTableFile (the table the
 // program carries when languageTableFile is empty); the empty text for a key the table
 // lacks or when the file is missing.
-QString GetLang(qint16 key);
+QString textForKey(qint16 key);
 
-// GetLang(language + number) for the current language; a sum beyond 16 bits
+// textForKey(language + number) for the current language; a sum beyond 16 bits
 // raises 6 (Overflow) in the caller's step.
 QString langText(qint16 number);
 

@@ -34,8 +34,8 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setStyleSheet(QStringLiteral("QDialog { background: black; } QLabel { color: rgb(255, 204, 0); }"));
-    Image1->setPixmap(QPixmap::fromImage(LoadArt(QStringLiteral("splash_title.png"))));
-    Image2->setPixmap(QPixmap::fromImage(LoadArt(QStringLiteral("splash_board.png"))));
+    Image1->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_title.png"))));
+    Image2->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_board.png"))));
     Image1->setAlignment(Qt::AlignCenter);
     Image2->setAlignment(Qt::AlignCenter);
     versionLabel->setAlignment(Qt::AlignCenter);
@@ -56,7 +56,7 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
     flags->addStretch();
     for (std::size_t i = 0; i < languageFlags.size(); ++i) {
         languageFlags[i] = new ImageControl(this);
-        languageFlags[i]->setPicture(LoadArt(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
+        languageFlags[i]->setPicture(loadArt(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
         languageFlags[i]->setFixedSize(32, 20);
         languageFlags[i]->setCursor(Qt::PointingHandCursor);
         setAccessibleRole(languageFlags[i], QAccessible::Button);

@@ -8,7 +8,7 @@ PictureClip& backSideCutter()
 {
     static PictureClip clip = [] {
         PictureClip made;
-        made.setPicture(LoadArt(QStringLiteral("backs.bmp")));
+        made.setPicture(loadArt(QStringLiteral("backs.bmp")));
         made.setRows(2);
         made.setCols(5);
         return made;

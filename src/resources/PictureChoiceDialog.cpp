@@ -101,7 +101,7 @@ PictureChoiceDialog::PictureChoiceDialog(QWidget* parent)
     setModal(true);
     setAcceptDrops(true);
     // The background picture, behind everything, filling the dialog.
-    imgBg->setPicture(LoadArt(QStringLiteral("choice_background.png")), 0);
+    imgBg->setPicture(loadArt(QStringLiteral("choice_background.png")), 0);
     imgBg->setFocusPolicy(Qt::NoFocus);
     imgBg->setAttribute(Qt::WA_TransparentForMouseEvents);
     imgBg->lower();
@@ -178,11 +178,11 @@ void PictureChoiceDialog::showCandidate()
     if (s.album == 1) {
         const QString& name = at(File1, s.pictureFileIndex, "File1");
         imgBild->setAccessibleName(name);
-        imgBild->setPicture(LoadPicture(pictureFilePath(name), previewPixels()), -1);
+        imgBild->setPicture(loadPictureFile(pictureFilePath(name), previewPixels()), -1);
     } else {
         imgBild->setAccessibleName(builtIn ? langText(qint16(s.pictureNumber + 95)) : QString());
         if (s.album == 0)
-            imgBild->setPicture(LoadResPicture(addInteger(s.pictureNumber, 100)), -1);
+            imgBild->setPicture(carriedPicture(addInt16(s.pictureNumber, 100)), -1);
     }
 }
 
@@ -211,7 +211,7 @@ void PictureChoiceDialog::step(bool forward, const char* procedure)
         step([&] { decodeNextAhead(); });
         step([&] {
             if (shared().playSounds == 1)
-                PlayWAV(109, 0);
+                playSoundEffect(109, 0);
         });
     });
 }

@@ -413,7 +413,7 @@ void decodeAhead(const QString& path, const QSize& shownAt)
     slot.picture = std::async(std::launch::async, [path, shownAt] { return loadNow(path, shownAt); });
 }
 
-QImage LoadPicture(const QString& path, const QSize& shownAt)
+QImage loadPictureFile(const QString& path, const QSize& shownAt)
 {
     Ahead& slot = ahead();
     if (slot.picture.valid() && slot.path == path && slot.shownAt == shownAt) {

@@ -17,9 +17,9 @@ namespace tess {
 // at shownFrom(its size, shownAt). A JPEG scales while it decodes, so a large
 // photo is never held whole. Without it the picture comes at its own size.
 // Either way it stands upright as its EXIF orientation says.
-QImage LoadPicture(const QString& path, const QSize& shownAt = {});
+QImage loadPictureFile(const QString& path, const QSize& shownAt = {});
 
-// Starts decoding a picture on a thread of its own, for a LoadPicture of the
+// Starts decoding a picture on a thread of its own, for a loadPictureFile of the
 // same path and size to come: the chosen photo decodes while the windows are
 // built at start, the next candidate while the player looks at this one. One
 // at a time; a later call waits for the one before. The file is read when the
@@ -33,7 +33,7 @@ QByteArray pictureFormat(const QByteArray& bytes);
 
 // Decodes picture bytes; 481 when they are not a picture, or state a size,
 // or a number of scans, that no photo comes near (refused before decoding).
-// `name` goes to the log; `shownAt` as for LoadPicture.
+// `name` goes to the log; `shownAt` as for loadPictureFile.
 QImage decodePicture(const QByteArray& bytes, const QString& name, const QSize& shownAt = {});
 
 // decodePicture on a thread of its own, for a window waiting for it: the

@@ -38,12 +38,12 @@ QString itemPath(qint16 number, const QString& type)
 
 } // namespace
 
-bool hasResItem(qint16 number, const QString& type)
+bool hasCarriedItem(qint16 number, const QString& type)
 {
     return !itemPath(number, type).isEmpty();
 }
 
-QByteArray LoadResData(qint16 number, const QString& type)
+QByteArray carriedData(qint16 number, const QString& type)
 {
     const QString path = itemPath(number, type);
     QFile item(path);
@@ -52,12 +52,12 @@ QByteArray LoadResData(qint16 number, const QString& type)
     return item.readAll();
 }
 
-QImage LoadResPicture(qint16 number)
+QImage carriedPicture(qint16 number)
 {
-    return decodePicture(LoadResData(number, QStringLiteral("bitmap")), QStringLiteral("bitmap ") + QString::number(number));
+    return decodePicture(carriedData(number, QStringLiteral("bitmap")), QStringLiteral("bitmap ") + QString::number(number));
 }
 
-QImage LoadArt(const QString& name)
+QImage loadArt(const QString& name)
 {
     // PNG art is carried raw (RawPicture.h); the rest is decoded as it stands.
     QFile raw(QStringLiteral(":/carried/raw/") + name + QStringLiteral(".raw"));
@@ -73,16 +73,16 @@ QImage LoadArt(const QString& name)
     return decodePicture(item.readAll(), name);
 }
 
-QString GetTempDir()
+QString gameTempFolder()
 {
     QString folder;
     trapped("Allgemein", "GetTempDir", [&](Steps& step) {
-        step([&] { folder = TrimNull(privateTempFolder()); });
+        step([&] { folder = cutAtNul(privateTempFolder()); });
     });
     return folder;
 }
 
-QString TrimNull(const QString& text)
+QString cutAtNul(const QString& text)
 {
     QString result;
     trapped("Allgemein", "TrimNull", [&](Steps& step) {
@@ -94,12 +94,12 @@ QString TrimNull(const QString& text)
     return result;
 }
 
-bool SaveResItemToDisk(qint16 number, const QString& type, const QString& path)
+bool writeCarriedItem(qint16 number, const QString& type, const QString& path)
 {
     bool written = false;
     trapped("ModResFiles", "SaveResItemToDisk", [&](Steps& step) {
         QByteArray bytes;
-        step([&] { bytes = LoadResData(number, type); });
+        step([&] { bytes = carriedData(number, type); });
         // An item that could not be loaded (and was ignored) must not empty the file.
         step([&] {
             if (bytes.isEmpty())
@@ -112,7 +112,7 @@ bool SaveResItemToDisk(qint16 number, const QString& type, const QString& path)
 
 QString processTempFolder()
 {
-    return copyFolder(GetTempDir());
+    return copyFolder(gameTempFolder());
 }
 
 QString langFilePath()

@@ -10,27 +10,27 @@
 namespace tess {
 
 // Whether the item (type, number) is carried; type names ignore case.
-bool hasResItem(qint16 number, const QString& type);
+bool hasCarriedItem(qint16 number, const QString& type);
 // The bytes of an item; raises 326 when the program does not carry it.
-QByteArray LoadResData(qint16 number, const QString& type);
+QByteArray carriedData(qint16 number, const QString& type);
 // A carried bitmap (201 to 205) as a picture; 326 when missing, 481 when unreadable.
-QImage LoadResPicture(qint16 number);
+QImage carriedPicture(qint16 number);
 
 // A picture of the window art (resources/art), by file name ("logo.png");
 // 326 when the program does not carry it.
-QImage LoadArt(const QString& name);
+QImage loadArt(const QString& name);
 
 // The user's temporary folder, ending with "/": a folder of this user only.
-QString GetTempDir();
+QString gameTempFolder();
 // The text up to its first NUL character; the whole text when it holds none.
-QString TrimNull(const QString& text);
+QString cutAtNul(const QString& text);
 // Writes the item's bytes to `path`, replacing the file whole (a link there is
 // replaced, not followed). A write that fails leaves the file unchanged and is
 // not raised: the caller goes on without the file, and tells the player where
 // that matters. True when the file now holds the item.
-bool SaveResItemToDisk(qint16 number, const QString& type, const QString& path);
+bool writeCarriedItem(qint16 number, const QString& type, const QString& path);
 
-// The temporary folder of this copy of the game, inside GetTempDir()
+// The temporary folder of this copy of the game, inside gameTempFolder()
 // (util/PrivateFiles.h, copyFolder): two copies running at once each write
 // and remove their own files; folders left by copies that no longer run are
 // removed when it is made.

@@ -236,7 +236,7 @@ void OptionsDialog::chkMusic_Click()
                 button->setEnabled(on);
             // Only the player's click starts a song, not the load step.
             if (on && isVisible())
-                Music::instance().MakeMusic();
+                Music::instance().startSong();
         });
         step([&] { saveIntegerSetting(keys::playMusic, s.playMusic); });
     });
@@ -249,11 +249,11 @@ void OptionsDialog::optMusicLoop_Click(int index)
         step([&] {
             if (index == 0) {
                 s.repeatMusic = 0;
-                Music::instance().Timer2().stop(); // the song plays to its end, silence follows
+                Music::instance().songTimer().stop(); // the song plays to its end, silence follows
             } else {
                 s.repeatMusic = -1;
                 if (s.playMusic == 1)
-                    Music::instance().Timer2().start();
+                    Music::instance().songTimer().start();
             }
         });
         step([&] { saveIntegerSetting(keys::repeatMusicChoice, s.repeatMusic); });

@@ -19,7 +19,7 @@ std::optional<qint16> checkedNumber(const SettingDomain& domain, const QString& 
 {
     qint16 value = 0;
     try {
-        value = textToInteger(stored);
+        value = textToInt16(stored);
     } catch (const RunTimeError&) {
         return std::nullopt; // no number, or beyond 16 bits
     }

@@ -102,12 +102,12 @@ QString settingsFilePath(const QString& appName)
     return configFolder() + u'/' + appName + u'/' + appName + QStringLiteral(".ini");
 }
 
-QString GetSetting(const QString& appName, const QString& section, const QString& key, const QString& fallback)
+QString readAppSetting(const QString& appName, const QString& section, const QString& key, const QString& fallback)
 {
     return store(appName).read(section, key, fallback);
 }
 
-void SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value)
+void saveAppSetting(const QString& appName, const QString& section, const QString& key, const QString& value)
 {
     const Profile file = store(appName);
     // A file found unreadable was already told of; it is kept in memory.
@@ -127,7 +127,7 @@ QString readSetting(const SettingKey& key)
 
 QString readSetting(const SettingKey& key, const QString& fallback)
 {
-    return GetSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), fallback);
+    return readAppSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), fallback);
 }
 
 qint16 readIntegerSetting(const SettingKey& key, qint16 fallback)
@@ -153,7 +153,7 @@ qint16 readIntegerSetting(const SettingKey& key)
 
 void saveSetting(const SettingKey& key, const QString& value)
 {
-    SaveSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
+    saveAppSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
 }
 
 void tellOfUnreadableFiles()

@@ -15,10 +15,10 @@ namespace tess {
 QString settingsFilePath(const QString& appName = QString::fromLatin1(AppTitle));
 
 // The stored text, or `fallback` when application, section or key is missing.
-QString GetSetting(const QString& appName, const QString& section, const QString& key, const QString& fallback);
+QString readAppSetting(const QString& appName, const QString& section, const QString& key, const QString& fallback);
 // Creates or replaces the value at once, when it changes; a failed write is
 // told to the player once (tellOfUnwritableFiles).
-void SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value);
+void saveAppSetting(const QString& appName, const QString& section, const QString& key, const QString& value);
 
 // Whether anything is stored under the key.
 bool hasSetting(const SettingKey& key);

@@ -12,11 +12,11 @@ namespace {
 
 enum Result { Ok = 0, UnknownCommand = 274, AliasInUse = 289, NotOpen = 263, CannotOpenFile = 275 };
 
-const QString Alias = QStringLiteral("midi");
+const QString SongAlias = QStringLiteral("midi");
 
 } // namespace
 
-int mciSendString(const QString& command, QString* reply)
+int sendMediaCommand(const QString& command, QString* reply)
 {
     const QString text = command.simplified();
 
@@ -24,7 +24,7 @@ int mciSendString(const QString& command, QString* reply)
                                          QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch opening = open.match(text);
     if (opening.hasMatch()) {
-        if (opening.captured(2).compare(Alias, Qt::CaseInsensitive) != 0)
+        if (opening.captured(2).compare(SongAlias, Qt::CaseInsensitive) != 0)
             return UnknownCommand;
         // Only a song to be heard opens the device.
         Sequencer& sequencer = AudioDevice::instance().sequencer();
@@ -37,7 +37,7 @@ int mciSendString(const QString& command, QString* reply)
     }
 
     const QStringList words = text.toLower().split(u' ');
-    if (words.size() < 2 || words[1] != Alias)
+    if (words.size() < 2 || words[1] != SongAlias)
         return UnknownCommand;
     // Closing or asking after a song needs no device: without a sequencer no
     // song is open (music switched off while it was never on).

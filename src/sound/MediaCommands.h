@@ -16,6 +16,6 @@ namespace tess {
 
 // Returns 0 on success and a non-zero code otherwise (unknown command, alias
 // in use or not open, unreadable file); callers do not look at it.
-int mciSendString(const QString& command, QString* reply = nullptr);
+int sendMediaCommand(const QString& command, QString* reply = nullptr);
 
 } // namespace tess

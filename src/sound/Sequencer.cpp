@@ -73,8 +73,8 @@ QString Sequencer::soundFontPath()
 {
     if (!soundFontOverride().isEmpty())
         return soundFontOverride();
-    const QString timgm = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
-    return QFileInfo::exists(timgm) ? timgm : QStringLiteral("/usr/share/sounds/sf2/default-GM.sf2");
+    const QString timGmFont = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+    return QFileInfo::exists(timGmFont) ? timGmFont : QStringLiteral("/usr/share/sounds/sf2/default-GM.sf2");
 }
 
 void Sequencer::setSoundFontPath(const QString& path)

@@ -16,9 +16,9 @@ namespace tess {
 
 namespace {
 
-constexpr int Timer2Interval = 1000;
+constexpr int SongCheckInterval = 1000;
 
-QByteArray& WavBuffer()
+QByteArray& effectBuffer()
 {
     static QByteArray buffer;
     return buffer;
@@ -37,24 +37,24 @@ void setEffectSink(EffectSink* sink)
     installedSink() = sink;
 }
 
-void PlayWAV(qint16 number, qint16& mode)
+void playSoundEffect(qint16 number, qint16& mode)
 {
     trapped("Allgemein", "PlayWAV", [&](Steps& step) {
         bool wait = false;
         step([&] { wait = mode == 1; });
-        step([&] { WavBuffer() = LoadResData(number, QStringLiteral("WAV")); });
+        step([&] { effectBuffer() = carriedData(number, QStringLiteral("WAV")); });
         step([&] {
             if (installedSink())
-                installedSink()->play(number, WavBuffer(), wait);
+                installedSink()->play(number, effectBuffer(), wait);
             else
-                AudioDevice::instance().playEffect(WavBuffer(), wait);
+                AudioDevice::instance().playEffect(effectBuffer(), wait);
         });
     });
 }
 
-void PlayWAV(qint16 number, qint16&& mode)
+void playSoundEffect(qint16 number, qint16&& mode)
 {
-    PlayWAV(number, mode);
+    playSoundEffect(number, mode);
 }
 
 double leadingNumber(const QString& text)
@@ -72,10 +72,10 @@ Music& Music::instance()
 
 Music::Music()
 {
-    timer2_.setInterval(Timer2Interval);
+    songTimer_.setInterval(SongCheckInterval);
     // Through the gate like every procedure: input that comes while it runs
     // (while the error reporter it opened is up) is dropped.
-    connect(&timer2_, &QTimer::timeout, this, [this] { ProcedureGate::instance().run([this] { Timer2_Timer(); }, false); });
+    connect(&songTimer_, &QTimer::timeout, this, [this] { ProcedureGate::instance().run([this] { checkSongEnd(); }, false); });
 }
 
 qint16 Music::drawSong(qint16 last)
@@ -87,7 +87,7 @@ qint16 Music::drawSong(qint16 last)
     return song;
 }
 
-void Music::MakeMusic()
+void Music::startSong()
 {
     trapped("Allgemein", "MakeMusic", [&](Steps& step) {
         qint16 song = 0;
@@ -96,7 +96,7 @@ void Music::MakeMusic()
         step([&] { shared().songFile = midiFilePath(); });
         bool written = false;
         step([&] {
-            written = SaveResItemToDisk(song, QStringLiteral("midi"), shared().songFile);
+            written = writeCarriedItem(song, QStringLiteral("midi"), shared().songFile);
             // Music stays off for this run (the setting is kept for the next),
             // and the player hears why once.
             if (!written) {
@@ -106,51 +106,51 @@ void Music::MakeMusic()
         });
         if (!written)
             return;
-        step([&] { mciSendString(QStringLiteral("open sequencer!") + shared().songFile + QStringLiteral(" alias midi")); });
-        step([&] { mciSendString(QStringLiteral("play midi")); });
+        step([&] { sendMediaCommand(QStringLiteral("open sequencer!") + shared().songFile + QStringLiteral(" alias midi")); });
+        step([&] { sendMediaCommand(QStringLiteral("play midi")); });
         step([&] { QCoreApplication::processEvents(); });
         step([&] {
             if (shared().repeatMusic != 0)
-                timer2_.start();
+                songTimer_.start();
         });
     });
 }
 
-void Music::Timer2_Timer()
+void Music::checkSongEnd()
 {
     trapped("frmPuzzle", "Timer2_Timer", [&](Steps& step) {
         QString length(128, u' ');
         QString position(128, u' ');
         step([&] {
-            mciSendString(QStringLiteral("status midi length"), &length);
-            mciSendString(QStringLiteral("status midi position"), &position);
+            sendMediaCommand(QStringLiteral("status midi length"), &length);
+            sendMediaCommand(QStringLiteral("status midi position"), &position);
         });
         bool ended = false;
         step([&] { ended = !(leadingNumber(length) > leadingNumber(position)); });
         step([&] {
             if (ended)
-                mciSendString(QStringLiteral("close midi"));
+                sendMediaCommand(QStringLiteral("close midi"));
         });
         step([&] {
             if (!ended)
                 return;
             if (shared().repeatMusic == -1)
-                MakeMusic();
+                startSong();
             else
-                timer2_.stop();
+                songTimer_.stop();
         });
     });
 }
 
 void Music::closeMusic()
 {
-    mciSendString(QStringLiteral("close midi"));
+    sendMediaCommand(QStringLiteral("close midi"));
 }
 
 void Music::switchOff()
 {
     closeMusic();
-    timer2_.stop();
+    songTimer_.stop();
     AudioDevice::instance().releaseMusic();
 }
 

@@ -22,11 +22,11 @@ void setEffectSink(EffectSink* sink);
 // Plays sound effect `number` (101 to 125) from the bytes carried in the
 // program. Mode 1 returns when the sound has ended; any other mode at once.
 // Callers test playSounds = 1 first.
-void PlayWAV(qint16 number, qint16& mode);
-void PlayWAV(qint16 number, qint16&& mode);
+void playSoundEffect(qint16 number, qint16& mode);
+void playSoundEffect(qint16 number, qint16&& mode);
 
 // The songs: a random song other than the last, played in the background; the
-// music timer Timer2 looks every second whether it has ended and, in endless
+// music timer songTimer looks every second whether it has ended and, in endless
 // mode (repeatMusic -1), starts the next.
 class Music : public QObject {
     Q_OBJECT
@@ -34,16 +34,16 @@ class Music : public QObject {
 public:
     static Music& instance();
 
-    void MakeMusic();
-    void Timer2_Timer();
+    void startSong();
+    void checkSongEnd();
     // "close midi": stops the song (options dialog, the game window's unload step).
     void closeMusic();
     // Music switched off: the song stops, no other follows, and the
     // synthesizer gives its memory back.
     void switchOff();
 
-    QTimer& Timer2() { return timer2_; }
-    qint16 LastSong() const { return lastSong_; }
+    QTimer& songTimer() { return songTimer_; }
+    qint16 lastSong() const { return lastSong_; }
     void setLastSong(qint16 song) { lastSong_ = song; }
 
     // Draws 1000 + randomBetween(1, 5) until it differs from `last`.
@@ -51,7 +51,7 @@ public:
 
 private:
     Music();
-    QTimer timer2_;
+    QTimer songTimer_;
     qint16 lastSong_ = 0;
 };
 

@@ -34,12 +34,12 @@ Whole roundInto(double value)
 }
 } // namespace
 
-qint16 toInteger(double value)
+qint16 toInt16(double value)
 {
     return roundInto<qint16>(value);
 }
 
-qint32 toLong(double value)
+qint32 toInt32(double value)
 {
     return roundInto<qint32>(value);
 }
@@ -62,14 +62,14 @@ double parseNumber(const QString& text)
     return value;
 }
 
-qint16 textToInteger(const QString& text)
+qint16 textToInt16(const QString& text)
 {
-    return toInteger(parseNumber(text));
+    return toInt16(parseNumber(text));
 }
 
-qint16 addInteger(qint16 a, qint16 b)
+qint16 addInt16(qint16 a, qint16 b)
 {
-    return toInteger(static_cast<double>(a) + static_cast<double>(b));
+    return toInt16(static_cast<double>(a) + static_cast<double>(b));
 }
 
 QString numberText(qint32 value)

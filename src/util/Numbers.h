@@ -13,20 +13,20 @@ double roundHalfEven(double value);
 
 // Converts to a 16-bit Integer with halves-to-even rounding.
 // Raises run-time error 6 (Overflow) outside -32768..32767, 13 for NaN.
-qint16 toInteger(double value);
+qint16 toInt16(double value);
 
 // Converts to a 32-bit Long with halves-to-even rounding; error 6 outside its range.
-qint32 toLong(double value);
+qint32 toInt32(double value);
 
 // Reads a number written as text, blanks and tabs around it allowed.
 // Raises 13 (Type mismatch) when the text is not a number.
 double parseNumber(const QString& text);
 
-// parseNumber followed by toInteger: 13 for "abc" or "", 6 for "40000".
-qint16 textToInteger(const QString& text);
+// parseNumber followed by toInt16: 13 for "abc" or "", 6 for "40000".
+qint16 textToInt16(const QString& text);
 
 // 16-bit sum; raises 6 (Overflow) when it leaves the Integer range.
-qint16 addInteger(qint16 a, qint16 b);
+qint16 addInt16(qint16 a, qint16 b);
 
 // The number-to-text conversion with a leading blank for non-negative numbers:
 // 7 -> " 7", -1 -> "-1".

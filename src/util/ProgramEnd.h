@@ -1,6 +1,6 @@
 #pragma once
 // Ending the program at once, without unload steps: the "End" answer of the
-// error reporter and the last resort of Shutdown. Tests replace the ending so
+// error reporter and the last resort of quitProgram. Tests replace the ending so
 // they can watch it happen.
 
 #include <functional>

@@ -46,11 +46,11 @@ void setRandomSource(std::function<float()> source)
     randomSource() = std::move(source);
 }
 
-qint16 zzFromUniform(qint16 lo, qint16 hi, float r)
+qint16 pickBetween(qint16 lo, qint16 hi, float r)
 {
-    const qint16 count = toInteger(static_cast<double>(hi) - lo + 1);
+    const qint16 count = toInt16(static_cast<double>(hi) - lo + 1);
     const float value = static_cast<float>(count) * r + static_cast<float>(lo);
-    qint16 result = toInteger(std::floor(value));
+    qint16 result = toInt16(std::floor(value));
     // Single precision may round count * r + lo up to hi + 1 for r just below 1.
     if (count > 0 && result > hi)
         result = hi;
@@ -63,7 +63,7 @@ qint16 randomBetween(qint16 lo, qint16 hi)
     trapped("Allgemein", "zz", [&](Steps& step) {
         float r = 0;
         step([&] { r = uniformFromClock(); });
-        step([&] { result = zzFromUniform(lo, hi, r); });
+        step([&] { result = pickBetween(lo, hi, r); });
     });
     return result;
 }

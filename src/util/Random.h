@@ -14,7 +14,7 @@ qint16 randomBetween(qint16 lo, qint16 hi);
 
 // The arithmetic of randomBetween for a given r in [0, 1): floor(count * r + lo) in
 // single precision, count = hi - lo + 1 as a 16-bit integer.
-qint16 zzFromUniform(qint16 lo, qint16 hi, float r);
+qint16 pickBetween(qint16 lo, qint16 hi, float r);
 
 // Tests give the draws in [0, 1) themselves, for a game that goes the same
 // way every time; an empty function restores the clock.

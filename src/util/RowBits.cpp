@@ -6,7 +6,7 @@
 
 namespace tess {
 
-qint32 BinToLong(const QString& text)
+qint32 binaryToNumber(const QString& text)
 {
     // The classic 32-bit weight overflowed while doubling past the 31st character.
     if (text.size() >= 31)
@@ -22,7 +22,7 @@ qint32 BinToLong(const QString& text)
     return value;
 }
 
-QString LongToBin(qint32 value)
+QString numberToBinary(qint32 value)
 {
     QString digits;
     // The weights start at 2^31 - 1 and are halved to the nearest even

@@ -9,9 +9,9 @@ namespace tess {
 
 // From the last character to the first, each "1" adds its weight (1, 2, 4, ...);
 // any other character counts as 0. A text of 31 characters or more gives 0.
-qint32 BinToLong(const QString& text);
+qint32 binaryToNumber(const QString& text);
 
 // The base-2 digits without leading zeros; 0 and negative values give "".
-QString LongToBin(qint32 value);
+QString numberToBinary(qint32 value);
 
 } // namespace tess

@@ -12,7 +12,7 @@
 
 namespace tess {
 
-void Shutdown()
+void quitProgram()
 {
     ignoringErrors([](Steps& step) {
         QList<QPointer<QWidget>> windows;

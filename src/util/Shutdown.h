@@ -5,6 +5,6 @@ namespace tess {
 // Ends the program in order: every open window is closed, from the last to
 // the first, each running its own unload step. Errors are skipped. When a
 // window refuses to close, the program ends at once all the same.
-void Shutdown();
+void quitProgram();
 
 } // namespace tess

@@ -13,7 +13,7 @@ std::function<qint32()>& source()
 }
 } // namespace
 
-qint32 GetTickCount()
+qint32 steadyMilliseconds()
 {
     if (source())
         return source()();

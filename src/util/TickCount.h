@@ -8,7 +8,7 @@
 namespace tess {
 
 // Milliseconds since an arbitrary start, as a 32-bit Long.
-qint32 GetTickCount();
+qint32 steadyMilliseconds();
 
 // Tests set the clock; an empty function restores the real one.
 void setTickSource(std::function<qint32()> source);

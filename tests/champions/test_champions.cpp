@@ -41,7 +41,7 @@ void storeList(qint16 size, const QStringList& entries)
     RankedList list;
     for (const QString& entry : entries)
         list.add(entry);
-    QVERIFY(ChampionsFile(size).WriteHS(list));
+    QVERIFY(ChampionsFile(size).writeList(list));
 }
 
 // The results the two copies of twoCopiesEnteringAtOnceKeepEveryResult enter into one list.
@@ -80,20 +80,20 @@ private Q_SLOTS:
     {
         // "00045Anna" XOR "TessaronT": 64 55 43 47 54 33 01 00 35.
         QString entry = QStringLiteral("00045Anna");
-        QCOMPARE(Conv(entry), QStringLiteral("18645543475433010035"));
+        QCOMPARE(encodeEntry(entry), QStringLiteral("18645543475433010035"));
         QString stored = QStringLiteral("18645543475433010035");
-        QCOMPARE(ConvBack(stored), QStringLiteral("00045Anna"));
+        QCOMPARE(decodeEntry(stored), QStringLiteral("00045Anna"));
         // Codes 5 and 160 after scrambling: one digit gets its leading zero.
         QString high = QString::fromUtf8("Q\u00c5");
-        QCOMPARE(Conv(high), QStringLiteral("0405A0"));
+        QCOMPARE(encodeEntry(high), QStringLiteral("0405A0"));
         QString twice = QStringLiteral("any text");
-        Crypt(twice);
-        Crypt(twice);
+        scramble(twice);
+        scramble(twice);
         QCOMPARE(twice, QStringLiteral("any text"));
         QString empty;
-        QCOMPARE(Conv(empty), QStringLiteral("00"));
+        QCOMPARE(encodeEntry(empty), QStringLiteral("00"));
         QString zero = QStringLiteral("00");
-        QCOMPARE(ConvBack(zero), QString());
+        QCOMPARE(decodeEntry(zero), QString());
     }
 
     void damagedValuesDecodeWithoutHarm()
@@ -101,20 +101,20 @@ private Q_SLOTS:
         const QStringList damaged = {"zz6455", "", "1", "99645543", "18ZZ55434754330100", "0A6455", "-5645543", "\xff\xfe"};
         for (QString value : damaged) {
             QString copy = value;
-            const QString entry = ConvBack(copy);
+            const QString entry = decodeEntry(copy);
             QVERIFY2(entry.size() <= 49, qPrintable(value));
         }
         QString longer = QStringLiteral("99645543"); // a count beyond the digits decodes what is there
-        QCOMPARE(ConvBack(longer), QStringLiteral("000"));
+        QCOMPARE(decodeEntry(longer), QStringLiteral("000"));
         QString noNumber = QStringLiteral("x1645543");
-        QCOMPARE(ConvBack(noNumber), QString());
+        QCOMPARE(decodeEntry(noNumber), QString());
         // A damaged file: every slot that cannot be decoded reads as empty.
         QFile garbage(ChampionsFile::path());
         QVERIFY(garbage.open(QIODevice::WriteOnly));
         garbage.write("[m1]\r\n1=18645543475433010035\r\n2=zz\r\n3\r\n=99\r\n[[\r\n4=0\r\n\xff\xfe\x00\r\n");
         garbage.close();
         RankedList list;
-        ChampionsFile(1).GetHS(list);
+        ChampionsFile(1).readList(list);
         QCOMPARE(list.size(), 10);
         QCOMPARE(list.at(9), QStringLiteral("00045Anna"));
         QCOMPARE(rowsToShow(list)[0].name, QStringLiteral("Anna"));
@@ -125,10 +125,10 @@ private Q_SLOTS:
     {
         RankedList list;
         ChampionsFile file(1);
-        file.GetHS(list);
+        file.readList(list);
         QCOMPARE(list.items(), QStringList(10, QString()));
         list.add(makeEntry(QStringLiteral("00045"), QStringLiteral("Anna")));
-        QVERIFY(file.WriteHS(list));
+        QVERIFY(file.writeList(list));
         const Profile stored(ChampionsFile::path());
         QCOMPARE(stored.read("M1 ", "1"), QStringLiteral("18645543475433010035"));
         for (int key = 2; key <= 10; ++key)
@@ -137,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(fileBytes().count("["), 1);
         // A 20-character name: an entry of 25 characters, stored with the count 50.
         list.add(makeEntry(QStringLiteral("00045"), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY")));
-        QVERIFY(file.WriteHS(list));
+        QVERIFY(file.writeList(list));
         QCOMPARE(stored.read("m1", "2"), QStringLiteral("506455434754332D2D10203534293B252518283D3C31233D3D00")); // ranks below "Anna"
     }
 
@@ -172,7 +172,7 @@ private Q_SLOTS:
         storeList(shared().sizeIndex, {QString::fromUtf8("00045Zo\u00eb")});
         QCOMPARE(stored(1), QStringLiteral("166455434754280085"));
         RankedList list;
-        ChampionsFile(shared().sizeIndex).GetHS(list);
+        ChampionsFile(shared().sizeIndex).readList(list);
         QCOMPARE(list.at(list.size() - 1), QString::fromUtf8("00045Zo\u00eb"));
         // A name beyond the code page goes in as UTF-8 bytes, scrambled alike:
         // "00045" then C5 81 ("\u0141") and "ukasz".
@@ -191,7 +191,7 @@ private Q_SLOTS:
         QCOMPARE(entries[3].mid(5), twenty.left(20)); // twenty characters kept, not twenty bytes
         storeList(shared().sizeIndex, entries);
         QVERIFY(stored(4).startsWith(QStringLiteral("130"))); // 5 + 20 x 3 bytes, 130 digits
-        ChampionsFile(shared().sizeIndex).GetHS(list);
+        ChampionsFile(shared().sizeIndex).readList(list);
         for (const QString& entry : entries)
             QVERIFY2(list.items().contains(entry), qPrintable(entry));
         // Each name fits its row of the list, the Chinese one drawn smaller.
@@ -354,7 +354,7 @@ private Q_SLOTS:
         dialog.load();
         QCOMPARE(shownNames(dialog).mid(0, 4), (QStringList{"Ben", "Anna", "Old", ""}));
         RankedList stored;
-        ChampionsFile(1).GetHS(stored);
+        ChampionsFile(1).readList(stored);
         QVERIFY(stored.items().contains(QStringLiteral("00050Ben")));
         QVERIFY(stored.items().contains(QStringLiteral("00045Anna")));
     }
@@ -384,7 +384,7 @@ private Q_SLOTS:
         }
         for (qint16 size = 0; size <= 9; ++size) {
             RankedList stored;
-            ChampionsFile(size).GetHS(stored);
+            ChampionsFile(size).readList(stored);
             for (const QString& entry : enteredByCopies(size))
                 QVERIFY2(stored.items().contains(entry), qPrintable(entry + " lost; kept: " + stored.items().join(u' ')));
         }

@@ -200,8 +200,8 @@ private Q_SLOTS:
         QVERIFY(first);
         QVERIFY(!first->isVisible()); // hidden, not closed
 
-        reporter->SetProgInfo(QStringLiteral("kept info"));
-        reporter->CallStack(QStringLiteral("entry"));
+        reporter->setProgramInfo(QStringLiteral("kept info"));
+        reporter->addToCallStack(QStringLiteral("entry"));
         whenShown([first](FltDesk* desk) {
             QCOMPARE(desk, first);
             QCOMPARE(desk->lblProgInfo->text(), QStringLiteral("kept info"));

@@ -44,7 +44,7 @@ QStringList lines(const QString& text)
 ProtocolData example()
 {
     ProtocolData data;
-    data.progInfo = QStringLiteral("tessaron  V1.0.0");
+    data.programInfo = QStringLiteral("tessaron  V1.0.0");
     data.errorValues = {QStringLiteral("53 (File not found)"), QStringLiteral("Allgemein"), QStringLiteral("GetLang"),
                         QStringLiteral("50080")};
     data.when = QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9));
@@ -105,14 +105,14 @@ private Q_SLOTS:
             separator,
             "", // the last line ends in CR LF too
         };
-        QCOMPARE(lines(BuildProtocol(example())), expected);
+        QCOMPARE(lines(protocolText(example())), expected);
     }
 
     void callStackEntriesStandBetweenTheirHeadings()
     {
         ProtocolData data = example();
         data.callStack = {QStringLiteral("newer 10:00:01"), QStringLiteral("older 10:00:00")};
-        const QStringList all = lines(BuildProtocol(data));
+        const QStringList all = lines(protocolText(data));
         const qsizetype heading = all.indexOf("CALLSTACK:");
         QCOMPARE(all[heading + 1], QString(10, u' ') + "newer 10:00:01");
         QCOMPARE(all[heading + 2], QString(10, u' ') + "older 10:00:00");
@@ -123,7 +123,7 @@ private Q_SLOTS:
     {
         QCOMPARE(textBeforeNul(QString::fromLatin1("Service Pack 3\0rest", 19)), QStringLiteral("Service Pack 3"));
         QCOMPARE(textBeforeNul(QString::fromLatin1("\0rest", 5)), QString());
-        QCOMPARE(textBeforeNul(QStringLiteral("no nul at all")), QString()); // unlike TrimNull
+        QCOMPARE(textBeforeNul(QStringLiteral("no nul at all")), QString()); // unlike cutAtNul
     }
 
     void systemLinesComeFromUname()
@@ -153,7 +153,7 @@ private Q_SLOTS:
         QCOMPARE(shown.errorValues[1], QStringLiteral("Allgemein"));
         QCOMPARE(shown.errorValues[2], QStringLiteral("GetLang"));
         QCOMPARE(shown.errorValues[3], QStringLiteral("50080"));
-        QCOMPARE(shown.progInfo, programBaseName() + QStringLiteral("  V1.0.0"));
+        QCOMPARE(shown.programInfo, programBaseName() + QStringLiteral("  V1.0.0"));
         QVERIFY(QFile::exists(test::programFolder() + "/" + programBaseName() + ".EPT"));
     }
 
@@ -299,14 +299,14 @@ private Q_SLOTS:
         QStringList calls;
         ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 2));
         for (int i = 1; i <= 25; ++i)
-            desk.CallStack(QStringLiteral("entry %1").arg(i));
+            desk.addToCallStack(QStringLiteral("entry %1").arg(i));
         const QStringList& stack = desk.current().callStack;
         QCOMPARE(stack.size(), 20);
         QVERIFY(stack.first().startsWith("entry 25 "));
         QVERIFY(stack.last().startsWith("entry 6 "));
         QVERIFY(QRegularExpression("^entry 25 \\d\\d:\\d\\d:\\d\\d$").match(stack.first()).hasMatch());
-        desk.SetProgInfo(QStringLiteral("custom info"));
-        QCOMPARE(desk.current().progInfo, QStringLiteral("custom info"));
+        desk.setProgramInfo(QStringLiteral("custom info"));
+        QCOMPARE(desk.current().programInfo, QStringLiteral("custom info"));
     }
 };
 

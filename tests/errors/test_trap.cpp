@@ -61,7 +61,7 @@ private Q_SLOTS:
         QCOMPARE(report.number, 53);
         QCOMPARE(report.description, QStringLiteral("File not found"));
         QCOMPARE(report.line, 50020);
-        QCOMPARE(Err().number, 0); // the error state is cleared once answered
+        QCOMPARE(lastError().number, 0); // the error state is cleared once answered
     }
 
     void retryRunsTheFailingStepAgain()

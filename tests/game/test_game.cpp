@@ -440,7 +440,7 @@ private Q_SLOTS:
         game.startWithStack({1, 2});
         game.t().PicBut_Click(3);
         QCOMPARE(game.t().GameIdle, True);
-        QCOMPARE(game.t().pieceCutter.picture(), LoadResPicture(204));
+        QCOMPARE(game.t().pieceCutter.picture(), carriedPicture(204));
     }
 
     void theFlagsSwitchTheLanguage()
@@ -452,7 +452,7 @@ private Q_SLOTS:
         QFile stored(settingsFilePath());
         QVERIFY(stored.open(QIODevice::ReadOnly));
         QVERIFY(stored.readAll().contains("Sprache= 1000\n")); // with the blank of the number text
-        QCOMPARE(GetSetting("Tessaron", "Optionen", "Sprache", "x"), QStringLiteral("1000"));
+        QCOMPARE(readAppSetting("Tessaron", "Optionen", "Sprache", "x"), QStringLiteral("1000"));
         QCOMPARE(game.effects.count(102), 1);
     }
 

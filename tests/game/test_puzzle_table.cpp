@@ -84,8 +84,8 @@ private Q_SLOTS:
         QCOMPARE(s.gameWindowLoaded, True);
         QCOMPARE(table.GameIdle, True);
         QCOMPARE(table.backColor, QColor(Qt::black));
-        QCOMPARE(table.pieceCutter.picture(), LoadResPicture(201));
-        QCOMPARE(table.previewPicture, LoadResPicture(201));
+        QCOMPARE(table.pieceCutter.picture(), carriedPicture(201));
+        QCOMPARE(table.previewPicture, carriedPicture(201));
         QCOMPARE(table.backPicture, backSideCutter().graphicCell(9));
         for (std::size_t n = 1; n < 300; ++n) {
             QVERIFY(!table.boardCells[n].visible);
@@ -100,7 +100,7 @@ private Q_SLOTS:
         saveIntegerSetting(keys::pictureNumber, 103);
         PuzzleTable table;
         table.load();
-        QCOMPARE(table.pieceCutter.picture(), LoadResPicture(203));
+        QCOMPARE(table.pieceCutter.picture(), carriedPicture(203));
     }
 
     void aMissingPictureFileFallsBackToPuzzle01()
@@ -111,7 +111,7 @@ private Q_SLOTS:
         PuzzleTable table;
         table.load();
         QCOMPARE(shared().pictureFile, programFolder() + "pics/puzzle01.jpg");
-        const QImage fallback = LoadPicture(programFolder() + "pics/puzzle01.jpg");
+        const QImage fallback = loadPictureFile(programFolder() + "pics/puzzle01.jpg");
         QCOMPARE(table.pieceCutter.picture(), fallback);
         QCOMPARE(table.previewPicture, fallback);
     }
@@ -124,7 +124,7 @@ private Q_SLOTS:
         QCOMPARE(::mkfifo(QFile::encodeName(test::rootFolder() + "/fifo").constData(), 0600), 0);
         QCOMPARE(::mkfifo(QFile::encodeName(programFolder() + "pics/fifo.jpg").constData(), 0600), 0);
         QFile::copy(programFolder() + "pics/puzzle03.bmp", test::rootFolder() + "/outside.bmp");
-        const QImage fallback = LoadPicture(programFolder() + "pics/puzzle01.jpg");
+        const QImage fallback = loadPictureFile(programFolder() + "pics/puzzle01.jpg");
         for (const QString& name : {QStringLiteral("../../fifo"), QStringLiteral("fifo.jpg"), test::rootFolder() + "/outside.bmp",
                                     QStringLiteral("..")}) {
             saveIntegerSetting(keys::album, 1);
@@ -144,7 +144,7 @@ private Q_SLOTS:
         PuzzleTable table;
         table.load();
         QCOMPARE(shared().pictureFile, programFolder() + "pics/puzzle03.bmp");
-        QCOMPARE(table.pieceCutter.picture(), LoadPicture(programFolder() + "pics/puzzle03.bmp"));
+        QCOMPARE(table.pieceCutter.picture(), loadPictureFile(programFolder() + "pics/puzzle03.bmp"));
     }
 
     void withoutAGridTheCellsHaveNoBorder()
@@ -180,7 +180,7 @@ private Q_SLOTS:
         table.layOutOnce(1024, 768);
         table.greetOnActivation();
         QCOMPARE(reporter.reports.size(), 0);
-        QCOMPARE(table.pieceCutter.picture(), LoadResPicture(201));
+        QCOMPARE(table.pieceCutter.picture(), carriedPicture(201));
         QVERIFY(table.boardCells[19].visible && !table.boardCells[20].visible && table.playerNames[3].visible); // 4 x 5, four players
         QCOMPARE(untoldResetSettings(), (QStringList{"Album", "Back", "Size", "numPlayers"}));
     }
@@ -195,7 +195,7 @@ private Q_SLOTS:
         table.greetOnActivation();
         QCOMPARE(effects.count(102), 1);
         QCOMPARE(effects.played.first(), (QPair<qint16, bool>(102, false)));
-        QCOMPARE(GetSetting("Tessaron", "Optionen", "Sprache", "none"), QStringLiteral("3000"));
+        QCOMPARE(readAppSetting("Tessaron", "Optionen", "Sprache", "none"), QStringLiteral("3000"));
         QCOMPARE(table.toolButtons[0].tip, QStringLiteral("Inizia la partita"));
         table.greetOnActivation();
         QCOMPARE(effects.count(102), 2);

@@ -177,7 +177,7 @@ private Q_SLOTS:
         // than the plain art blown up to the same device pixels.
         const QRect banner(0, 0, window->width(), int(45 * window->table().LayoutScale));
         const QImage shown = window->grab(banner).toImage();
-        const QImage blownUp = LoadArt(QStringLiteral("logo.png")).scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage blownUp = loadArt(QStringLiteral("logo.png")).scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QVERIFY2(detail(shown) > 1.3 * detail(blownUp), qPrintable(QStringLiteral("%1 against %2").arg(detail(shown)).arg(detail(blownUp))));
     }
 

@@ -68,15 +68,15 @@ class TestSavedGame : public QObject {
 private Q_SLOTS:
     void rowsBecomeNumbersAndBack()
     {
-        QCOMPARE(BinToLong(QStringLiteral("11010")), 26);
-        QCOMPARE(LongToBin(26), QStringLiteral("11010"));
-        QCOMPARE(BinToLong(QString(16, u'1')), 65535);
-        QCOMPARE(LongToBin(65535), QString(16, u'1'));
-        QCOMPARE(LongToBin(0), QString());
-        QCOMPARE(LongToBin(-5), QString());
-        QCOMPARE(BinToLong(QStringLiteral("1x1")), 5);
-        QCOMPARE(BinToLong(QString(30, u'1')), (1 << 30) - 1);
-        QCOMPARE(BinToLong(QString(31, u'1')), 0); // the classic arithmetic overflowed
+        QCOMPARE(binaryToNumber(QStringLiteral("11010")), 26);
+        QCOMPARE(numberToBinary(26), QStringLiteral("11010"));
+        QCOMPARE(binaryToNumber(QString(16, u'1')), 65535);
+        QCOMPARE(numberToBinary(65535), QString(16, u'1'));
+        QCOMPARE(numberToBinary(0), QString());
+        QCOMPARE(numberToBinary(-5), QString());
+        QCOMPARE(binaryToNumber(QStringLiteral("1x1")), 5);
+        QCOMPARE(binaryToNumber(QString(30, u'1')), (1 << 30) - 1);
+        QCOMPARE(binaryToNumber(QString(31, u'1')), 0); // the classic arithmetic overflowed
     }
 
     void theRecordIsTheBytesWorkedOutByHand()

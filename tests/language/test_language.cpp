@@ -36,7 +36,7 @@ QList<int> bases()
 
 QByteArray carriedTable()
 {
-    return LoadResData(1000, QStringLiteral("CUSTOM"));
+    return carriedData(1000, QStringLiteral("CUSTOM"));
 }
 
 } // namespace
@@ -74,7 +74,7 @@ private Q_SLOTS:
         qputenv("XDG_RUNTIME_DIR", runtime);
         qputenv("TMPDIR", temp);
         QCOMPARE(shared().languageTableFile, QString());
-        QCOMPARE(GetLang(1111), QStringLiteral("Points"));
+        QCOMPARE(textForKey(1111), QStringLiteral("Points"));
         shared().language = 6000;
         QCOMPARE(langText(195), QStringLiteral("Ajouter une image..."));
         QVERIFY(reporter.reports.isEmpty());
@@ -111,11 +111,11 @@ private Q_SLOTS:
     {
         for (int language : bases()) {
             for (int number : TextNumbers) {
-                const QString text = GetLang(qint16(language + number));
+                const QString text = textForKey(qint16(language + number));
                 QVERIFY2(!text.isEmpty(), qPrintable(QString::number(language + number)));
                 QVERIFY2(!text.endsWith(u'\t') && !text.endsWith(u' '), qPrintable(text));
             }
-            QVERIFY(GetLang(qint16(language + 127)).contains(QStringLiteral("Vodez")));
+            QVERIFY(textForKey(qint16(language + 127)).contains(QStringLiteral("Vodez")));
         }
     }
 
@@ -131,29 +131,29 @@ private Q_SLOTS:
             {176, "Gespeichertes Puzzle nicht gefunden!"},
         };
         for (const auto& [number, text] : expected)
-            QCOMPARE(GetLang(qint16(number)), text);
+            QCOMPARE(textForKey(qint16(number)), text);
     }
 
     void theFirstOfDuplicateKeysCounts()
     {
-        QCOMPARE(GetLang(1143), QStringLiteral("&Frame"));
-        QCOMPARE(GetLang(3131), QStringLiteral("La foto di prima"));
-        QCOMPARE(GetLang(3132), QStringLiteral("La prossima foto"));
+        QCOMPARE(textForKey(1143), QStringLiteral("&Frame"));
+        QCOMPARE(textForKey(3131), QStringLiteral("La foto di prima"));
+        QCOMPARE(textForKey(3132), QStringLiteral("La prossima foto"));
         QVERIFY(carriedTable().contains("1143=&Frame color"));
     }
 
     void trailingBlanksAreNotPartOfTheText()
     {
         QVERIFY(carriedTable().contains("1153=&Permit hints  "));
-        QCOMPARE(GetLang(1153), QStringLiteral("&Permit hints"));
+        QCOMPARE(textForKey(1153), QStringLiteral("&Permit hints"));
     }
 
     void missingKeysAndFilesGiveTheEmptyText()
     {
         for (int language : bases())
-            QCOMPARE(GetLang(qint16(language + 138)), QString());
+            QCOMPARE(textForKey(qint16(language + 138)), QString());
         shared().languageTableFile = test::tempFolder() + "/missing.lng";
-        QCOMPARE(GetLang(111), QString());
+        QCOMPARE(textForKey(111), QString());
     }
 
     void keysHaveFourDigits()
@@ -238,8 +238,8 @@ private Q_SLOTS:
             QVERIFY2(file.readAll().contains("<title>"), qPrintable(manual));
             const QString flag = QString::fromLatin1(language.flagArt);
             QCOMPARE(flag, QStringLiteral("flag_%1").arg(language.digit));
-            QCOMPARE(LoadArt(flag + ".png").size(), QSize(32, 20));
-            QCOMPARE(LoadArt(flag + "@2x.png").size(), QSize(64, 40));
+            QCOMPARE(loadArt(flag + ".png").size(), QSize(32, 20));
+            QCOMPARE(loadArt(flag + "@2x.png").size(), QSize(64, 40));
         }
         // A base the game does not speak gets the English manual.
         QCOMPARE(HelpWindow::manualFor(4000), QStringLiteral(":/carried/help/en.html"));
@@ -258,7 +258,7 @@ private Q_SLOTS:
 
     void laterStartsUseTheStoredLanguage()
     {
-        SaveSetting("Tessaron", "Optionen", "Sprache", " 3000");
+        saveAppSetting("Tessaron", "Optionen", "Sprache", " 3000");
         QCOMPARE(startLanguage(QLocale(QLocale::German, QLocale::Germany)), qint16(3000));
         saveSetting(keys::language, QStringLiteral("0"));
         QCOMPARE(startLanguage(QLocale(QLocale::English, QLocale::UnitedStates)), qint16(0));

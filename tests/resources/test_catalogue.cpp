@@ -28,21 +28,21 @@ private Q_SLOTS:
     void builtInPicturesArePaletteBitmaps()
     {
         for (qint16 number = 201; number <= 205; ++number) {
-            const QByteArray bytes = LoadResData(number, QStringLiteral("bitmap"));
+            const QByteArray bytes = carriedData(number, QStringLiteral("bitmap"));
             QVERIFY2(bytes.startsWith("BM"), qPrintable(QString::number(number)));
-            const QImage picture = LoadResPicture(number);
+            const QImage picture = carriedPicture(number);
             QCOMPARE(picture.size(), QSize(640, 480));
             QCOMPARE(picture.format(), QImage::Format_Indexed8);
             QVERIFY(picture.colorCount() > 128 && picture.colorCount() <= 256);
         }
-        QVERIFY(!hasResItem(206, QStringLiteral("bitmap")));
+        QVERIFY(!hasCarriedItem(206, QStringLiteral("bitmap")));
     }
 
     void soundEffectsParseAndAreHeard()
     {
         std::vector<double> levels;
         for (qint16 number = 101; number <= 125; ++number) {
-            const test::WaveInfo wave = test::readWave(LoadResData(number, QStringLiteral("WAV")));
+            const test::WaveInfo wave = test::readWave(carriedData(number, QStringLiteral("WAV")));
             const QByteArray name = QByteArray::number(number);
             QVERIFY2(wave.valid, qPrintable(name + " " + wave.problem.toUtf8()));
             QVERIFY2(wave.channels == 1 || wave.channels == 2, name);
@@ -80,7 +80,7 @@ private Q_SLOTS:
     void songsAreStandardMidiFilesOfOneToThreeMinutes()
     {
         for (qint16 number = 1001; number <= 1005; ++number) {
-            const test::MidiInfo song = test::readMidi(LoadResData(number, QStringLiteral("midi")));
+            const test::MidiInfo song = test::readMidi(carriedData(number, QStringLiteral("midi")));
             const QByteArray name = QByteArray::number(number);
             QVERIFY2(song.valid, qPrintable(name + " " + song.problem.toUtf8()));
             QCOMPARE(song.format, number == 1004 ? 0 : 1);
@@ -125,12 +125,12 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QSize, size);
-        QCOMPARE(LoadArt(name).size(), size);
+        QCOMPARE(loadArt(name).size(), size);
     }
 
     void theBackSheetHasTenDifferentDesigns()
     {
-        const QImage sheet = LoadArt(QStringLiteral("backs.bmp"));
+        const QImage sheet = loadArt(QStringLiteral("backs.bmp"));
         QCOMPARE(sheet.format(), QImage::Format_Indexed8);
         QList<QImage> designs;
         for (int i = 0; i < 10; ++i)
@@ -143,8 +143,8 @@ private Q_SLOTS:
     void theMarksDifferInShapeNotOnlyColour()
     {
         // Seen in grey, the wrong mark and the joker mark must still differ clearly.
-        const QImage wrong = LoadArt(QStringLiteral("wrong.png")).convertToFormat(QImage::Format_Grayscale8);
-        const QImage joker = LoadArt(QStringLiteral("joker.png")).convertToFormat(QImage::Format_Grayscale8);
+        const QImage wrong = loadArt(QStringLiteral("wrong.png")).convertToFormat(QImage::Format_Grayscale8);
+        const QImage joker = loadArt(QStringLiteral("joker.png")).convertToFormat(QImage::Format_Grayscale8);
         const auto bright = [](const QImage& grey) {
             int lit = 0;
             for (int y = 0; y < grey.height(); ++y)
@@ -163,15 +163,15 @@ private Q_SLOTS:
     void theProgramIconIsCarried()
     {
         QImage icon;
-        QVERIFY(icon.loadFromData(LoadResData(30001, QStringLiteral("icon"))));
+        QVERIFY(icon.loadFromData(carriedData(30001, QStringLiteral("icon"))));
         QCOMPARE(icon.size(), QSize(32, 32));
         QVERIFY(icon.hasAlphaChannel());
     }
 
     void startUpPicturesAreCarried()
     {
-        QVERIFY(!LoadArt(QStringLiteral("splash_title.png")).isNull());
-        QVERIFY(!LoadArt(QStringLiteral("splash_board.png")).isNull());
+        QVERIFY(!loadArt(QStringLiteral("splash_title.png")).isNull());
+        QVERIFY(!loadArt(QStringLiteral("splash_board.png")).isNull());
     }
 
     void thePictureFolderHoldsFourByThreePictures()
@@ -182,7 +182,7 @@ private Q_SLOTS:
         QVERIFY2(files.size() >= 5, qPrintable(files.join(u' ')));
         QSet<QString> kinds;
         for (const QString& file : files) {
-            const QImage picture = LoadPicture(pics.filePath(file));
+            const QImage picture = loadPictureFile(pics.filePath(file));
             QCOMPARE(picture.width() * 3, picture.height() * 4);
             QVERIFY(picture.width() >= 640);
             kinds.insert(file.section(u'.', -1).toLower());

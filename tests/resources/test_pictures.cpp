@@ -199,11 +199,11 @@ private Q_SLOTS:
     {
         const QString path = saved(pattern(3000, 2000), "large.jpg", "JPG");
         QVERIFY(!path.isEmpty());
-        const QImage picture = LoadPicture(path, QSize(400, 300));
+        const QImage picture = loadPictureFile(path, QSize(400, 300));
         QCOMPARE(picture.size(), QSize(450, 300));
         QVERIFY(isRed(picture.pixel(100, 150)));
         QVERIFY(isBlue(picture.pixel(350, 150)));
-        QCOMPARE(LoadPicture(path).size(), QSize(3000, 2000));
+        QCOMPARE(loadPictureFile(path).size(), QSize(3000, 2000));
     }
 
     void otherFormatsComeSmallAveragedInFullColour()
@@ -221,7 +221,7 @@ private Q_SLOTS:
                 fine.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 24);
         const QString path = saved(fine, "fine.bmp", "BMP");
         QVERIFY(!path.isEmpty());
-        const QImage picture = LoadPicture(path, QSize(400, 300));
+        const QImage picture = loadPictureFile(path, QSize(400, 300));
         QCOMPARE(picture.size(), QSize(400, 300));
         QSet<QRgb> colours;
         for (int y = 0; y < picture.height(); ++y)
@@ -235,7 +235,7 @@ private Q_SLOTS:
         for (const char* format : {"JPG", "PNG", "BMP"}) {
             const QString path = saved(pattern(320, 240), QStringLiteral("small.") + QString::fromLatin1(format).toLower(), format);
             QVERIFY(!path.isEmpty());
-            QCOMPARE(LoadPicture(path, QSize(1000, 750)).size(), QSize(320, 240));
+            QCOMPARE(loadPictureFile(path, QSize(1000, 750)).size(), QSize(320, 240));
         }
     }
 
@@ -261,7 +261,7 @@ private Q_SLOTS:
             QVERIFY(sideways.save(&buffer, "JPG", 95));
             const QString path = test::writeTempFile(QStringLiteral("turned.jpg"), withOrientation6(jpeg));
 
-            const QImage picture = LoadPicture(path, c.shownAt);
+            const QImage picture = loadPictureFile(path, c.shownAt);
             QCOMPARE(picture.size(), c.upright);
             const int corner = c.upright.height() / 10;
             QVERIFY(isRed(picture.pixel(corner, corner)));
@@ -273,14 +273,14 @@ private Q_SLOTS:
     void brokenOrMissingPicturesRaiseTheirErrorsAsBefore()
     {
         const QString bad = test::writeTempFile(QStringLiteral("broken.jpg"), QByteArray("\xff\xd8\xff\xe0 not a picture at all"));
-        QCOMPARE(errorOf([&] { LoadPicture(bad, QSize(400, 300)); }), int(ErrInvalidPicture));
-        QCOMPARE(errorOf([] { LoadPicture(test::tempFolder() + "/missing.jpg", QSize(400, 300)); }), int(ErrFileNotFound));
+        QCOMPARE(errorOf([&] { loadPictureFile(bad, QSize(400, 300)); }), int(ErrInvalidPicture));
+        QCOMPARE(errorOf([] { loadPictureFile(test::tempFolder() + "/missing.jpg", QSize(400, 300)); }), int(ErrFileNotFound));
         const QString truncated = saved(pattern(300, 200), "truncated.jpg", "JPG");
         QFile file(truncated);
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.resize(120));
         file.close();
-        QCOMPARE(errorOf([&] { LoadPicture(truncated, QSize(100, 100)); }), int(ErrInvalidPicture));
+        QCOMPARE(errorOf([&] { loadPictureFile(truncated, QSize(100, 100)); }), int(ErrInvalidPicture));
     }
 
     void picturesStatingWhatNoPhotoComesNearAreRefusedBeforeDecoding()
@@ -307,22 +307,22 @@ private Q_SLOTS:
         QCOMPARE(refusal(hugeGif(32768)), QStringLiteral("481 hostile: 32768 x 32768 pixels"));
         // Chosen as the picture, decoded ahead or not.
         const QString chosen = test::writeTempFile(QStringLiteral("scans.jpg"), hostileJpeg(4096, 4096, 800));
-        QCOMPARE(errorOf([&] { LoadPicture(chosen, QSize(400, 300)); }), int(ErrInvalidPicture));
+        QCOMPARE(errorOf([&] { loadPictureFile(chosen, QSize(400, 300)); }), int(ErrInvalidPicture));
         decodeAhead(chosen, QSize(400, 300));
-        QCOMPARE(errorOf([&] { LoadPicture(chosen, QSize(400, 300)); }), int(ErrInvalidPicture));
+        QCOMPARE(errorOf([&] { loadPictureFile(chosen, QSize(400, 300)); }), int(ErrInvalidPicture));
         getrusage(RUSAGE_SELF, &usage);
         QVERIFY2(usage.ru_maxrss - peakBefore < 64 * 1024, qPrintable(QString::number(usage.ru_maxrss - peakBefore) + " KB more"));
 
         // Real pictures of those sizes and layouts still decode: a progressive
         // photo, one stating its size from the top down, and the built-in ones.
         const QString progressive = test::writeTempFile(QStringLiteral("progressive.jpg"), encoded(pattern(1600, 1200), "JPG", true));
-        const QImage picture = LoadPicture(progressive, QSize(400, 300));
+        const QImage picture = loadPictureFile(progressive, QSize(400, 300));
         QCOMPARE(picture.size(), QSize(400, 300));
         QVERIFY(isRed(picture.pixel(100, 150)) && isBlue(picture.pixel(300, 150)));
         QCOMPARE(decodePicture(hostileJpeg(64, 48, 10), QStringLiteral("ten scans")).size(), QSize(64, 48));
         QCOMPARE(decodePicture(bmpStating(64, -48), QStringLiteral("top down")).size(), QSize(64, 48));
         for (qint16 number = 201; number <= 205; ++number)
-            QCOMPARE(LoadResPicture(number).size(), QSize(640, 480));
+            QCOMPARE(carriedPicture(number).size(), QSize(640, 480));
     }
 
     void aPictureDecodedAheadIsTheOneTakenAndRaisesItsErrorWhenTaken()
@@ -331,10 +331,10 @@ private Q_SLOTS:
         decodeAhead(first, QSize(400, 300));
         QThread::msleep(300); // decoded by now, on its thread
         QVERIFY(QFile::remove(first)); // what is taken is what was decoded ahead
-        const QImage taken = LoadPicture(first, QSize(400, 300));
+        const QImage taken = loadPictureFile(first, QSize(400, 300));
         QCOMPARE(taken.size(), QSize(400, 300));
         // Another size is no match: read now, and the file is gone.
-        QCOMPARE(errorOf([&] { LoadPicture(first, QSize(200, 150)); }), int(ErrFileNotFound));
+        QCOMPARE(errorOf([&] { loadPictureFile(first, QSize(200, 150)); }), int(ErrFileNotFound));
         // A file that does not decode raises its error where it is taken.
         const QString broken = test::tempFolder() + "/broken.jpg";
         QFile file(broken);
@@ -342,7 +342,7 @@ private Q_SLOTS:
         file.write("\xff\xd8\xff but no picture");
         file.close();
         decodeAhead(broken, QSize(400, 300));
-        QCOMPARE(errorOf([&] { LoadPicture(broken, QSize(400, 300)); }), int(ErrInvalidPicture));
+        QCOMPARE(errorOf([&] { loadPictureFile(broken, QSize(400, 300)); }), int(ErrInvalidPicture));
     }
 
     void aLargePhotoIsReadFromItsSmallCopyUntilItChanges()
@@ -355,7 +355,7 @@ private Q_SLOTS:
                 grain.setPixel(x, y, noise.generate() | 0xff000000u);
         const QString large = saved(grain, "grain.jpg", "JPG");
         QVERIFY(QFileInfo(large).size() > 1024 * 1024);
-        const QImage first = LoadPicture(large, QSize(400, 300));
+        const QImage first = loadPictureFile(large, QSize(400, 300));
         const QString folder = qEnvironmentVariable("XDG_CACHE_HOME") + "/Tessaron/pictures";
         const QStringList copies = QDir(folder).entryList({"*.jpg"}, QDir::Files);
         QVERIFY2(copies.size() == 1, qPrintable(copies.join(", ") + " in " + folder));
@@ -363,16 +363,16 @@ private Q_SLOTS:
         QImage red(first.size(), QImage::Format_RGB32);
         red.fill(Qt::red);
         QVERIFY(red.save(folder + '/' + copies.first(), "JPG"));
-        QVERIFY(isRed(LoadPicture(large, QSize(400, 300)).pixel(10, 10)));
+        QVERIFY(isRed(loadPictureFile(large, QSize(400, 300)).pixel(10, 10)));
         // Another size has no copy yet; a changed file is decoded anew.
-        QVERIFY(!isRed(LoadPicture(large, QSize(200, 150)).pixel(10, 10)));
+        QVERIFY(!isRed(loadPictureFile(large, QSize(200, 150)).pixel(10, 10)));
         QFile file(large);
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
         file.close();
-        QVERIFY(!isRed(LoadPicture(large, QSize(400, 300)).pixel(10, 10)));
+        QVERIFY(!isRed(loadPictureFile(large, QSize(400, 300)).pixel(10, 10)));
         // A small picture is not worth a copy.
-        LoadPicture(saved(pattern(300, 200), "small.jpg", "JPG"), QSize(150, 100));
+        loadPictureFile(saved(pattern(300, 200), "small.jpg", "JPG"), QSize(150, 100));
         QCOMPARE(QDir(folder).entryList({"*.jpg"}, QDir::Files).size(), 3);
     }
 
@@ -404,7 +404,7 @@ private Q_SLOTS:
         QEventLoop window; // the window's own loop, as in the picture choice
         QTimer::singleShot(0, &window, [&] {
             QTimer::singleShot(0, &window, [&] { painted = true; }); // a repaint due meanwhile
-            shown = LoadPicture(path, QSize(400, 300));
+            shown = loadPictureFile(path, QSize(400, 300));
             paintedMeanwhile = painted;
             window.quit();
         });
@@ -415,7 +415,7 @@ private Q_SLOTS:
         const QString broken = test::writeTempFile("broken.jpg", "\xff\xd8\xff but no picture");
         int error = 0;
         QTimer::singleShot(0, &window, [&] {
-            error = errorOf([&] { LoadPicture(broken, QSize(400, 300)); });
+            error = errorOf([&] { loadPictureFile(broken, QSize(400, 300)); });
             window.quit();
         });
         window.exec();
@@ -430,7 +430,7 @@ private Q_SLOTS:
             for (int x = 0; x < grain.width(); ++x)
                 grain.setPixel(x, y, noise.generate() | 0xff000000u);
         const QString large = saved(grain, "grain.jpg", "JPG");
-        LoadPicture(large, QSize(400, 300));
+        loadPictureFile(large, QSize(400, 300));
         const QString folder = qEnvironmentVariable("XDG_CACHE_HOME") + "/Tessaron/pictures";
         const QStringList copies = QDir(folder).entryList({"*.jpg"}, QDir::Files);
         QCOMPARE(copies.size(), 1);
@@ -440,7 +440,7 @@ private Q_SLOTS:
         const QString thesis = test::writeTempFile("thesis.txt", "four years of work");
         QVERIFY(QFile::remove(copy));
         QVERIFY(QFile::link(thesis, copy));
-        QVERIFY(!isRed(LoadPicture(large, QSize(400, 300)).pixel(10, 10)));
+        QVERIFY(!isRed(loadPictureFile(large, QSize(400, 300)).pixel(10, 10)));
         QFile kept(thesis);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), QByteArray("four years of work"));
@@ -449,7 +449,7 @@ private Q_SLOTS:
         const QString target = test::tempFolder() + "/created-by-the-game";
         QVERIFY(QFile::remove(copy));
         QVERIFY(QFile::link(target, copy));
-        LoadPicture(large, QSize(400, 300));
+        loadPictureFile(large, QSize(400, 300));
         QVERIFY(!QFileInfo::exists(target));
 
         // A copy of another size than its name says (a huge one, say) is not used.
@@ -457,7 +457,7 @@ private Q_SLOTS:
         red.fill(Qt::red);
         QVERIFY(QFile::remove(copy));
         QVERIFY(red.save(copy, "JPG"));
-        const QImage shown = LoadPicture(large, QSize(400, 300));
+        const QImage shown = loadPictureFile(large, QSize(400, 300));
         QVERIFY(!isRed(shown.pixel(10, 10)));
         QCOMPARE(shown.size(), QSize(400, 300));
         QCOMPARE(QImageReader(copy).size(), QSize(400, 300)); // and made anew

@@ -61,7 +61,7 @@ private Q_SLOTS:
         const QByteArray png = readRaw(QStringLiteral(":/carried/help/board.png"));
         QCOMPARE(pictureFormat(png), QByteArray("png"));
         QVERIFY(!decodePicture(png, QStringLiteral("board.jpg")).isNull());
-        QCOMPARE(LoadResPicture(201).size(), QSize(640, 480));
+        QCOMPARE(carriedPicture(201).size(), QSize(640, 480));
         QVERIFY2(!imagePluginLoaded(), "decoding PNG and BMP loaded the image plugins");
 
         QImage image(40, 30, QImage::Format_RGB32);
@@ -81,20 +81,20 @@ private Q_SLOTS:
 
     void itemsAreFoundByTypeAndNumberWhateverTheCase()
     {
-        const QByteArray upper = LoadResData(1000, QStringLiteral("CUSTOM"));
+        const QByteArray upper = carriedData(1000, QStringLiteral("CUSTOM"));
         QVERIFY(upper.startsWith("[lang]"));
-        QCOMPARE(LoadResData(1000, QStringLiteral("custom")), upper);
-        QCOMPARE(LoadResData(1000, QStringLiteral("Custom")), upper);
-        QVERIFY(hasResItem(1000, QStringLiteral("cUsToM")));
-        QVERIFY(!hasResItem(999, QStringLiteral("CUSTOM")));
-        QVERIFY(!hasResItem(1000, QStringLiteral("WAV")));
-        QCOMPARE(errorOf([] { LoadResData(4242, QStringLiteral("midi")); }), int(ErrResourceNotFound));
+        QCOMPARE(carriedData(1000, QStringLiteral("custom")), upper);
+        QCOMPARE(carriedData(1000, QStringLiteral("Custom")), upper);
+        QVERIFY(hasCarriedItem(1000, QStringLiteral("cUsToM")));
+        QVERIFY(!hasCarriedItem(999, QStringLiteral("CUSTOM")));
+        QVERIFY(!hasCarriedItem(1000, QStringLiteral("WAV")));
+        QCOMPARE(errorOf([] { carriedData(4242, QStringLiteral("midi")); }), int(ErrResourceNotFound));
     }
 
     void theTemporaryFolderEndsWithASeparator()
     {
         const QString folder = test::rootFolder() + "/runtime/Tessaron/";
-        QCOMPARE(GetTempDir(), folder);
+        QCOMPARE(gameTempFolder(), folder);
         // Each running copy of the game has its own: closing one never removes another's.
         const QString own = processTempFolder();
         QVERIFY2(own.startsWith(folder + QString::number(QCoreApplication::applicationPid()) + "-") && own.endsWith(u'/'), qPrintable(own));
@@ -107,7 +107,7 @@ private Q_SLOTS:
     void foldersOfCopiesThatEndedAreSweptAway()
     {
         // A copy that still runs holds the lock of its folder; one that ended does not.
-        const QString shared = GetTempDir();
+        const QString shared = gameTempFolder();
         const QString running = shared + "4242-abcdef";
         const QString ended = shared + "4243-ghijkl";
         const QString notOurs = shared + "photos";
@@ -132,27 +132,27 @@ private Q_SLOTS:
     void theTemporaryFilesStayInAFolderOfThisUserOnly()
     {
         // The runtime folder when it is ours, else a folder of ours in the temporary folder.
-        QVERIFY(isPrivateFolder(GetTempDir()));
+        QVERIFY(isPrivateFolder(gameTempFolder()));
         const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
         qunsetenv("XDG_RUNTIME_DIR");
         const QString usual = test::tempFolder() + "/Tessaron-" + QString::number(::geteuid()) + "/";
-        const QString fallback = GetTempDir();
+        const QString fallback = gameTempFolder();
         QCOMPARE(fallback, usual);
         const QFileDevice::Permissions others(0x0077);
         QCOMPARE(QFileInfo(usual).permissions() & others, QFileDevice::Permissions());
 
         // A folder left open to others is closed; a link planted in its place is not used.
         QVERIFY(QFile::setPermissions(usual, QFileDevice::Permissions(0x7777)));
-        QCOMPARE(GetTempDir(), usual);
+        QCOMPARE(gameTempFolder(), usual);
         QVERIFY(isPrivateFolder(usual));
         QVERIFY(QDir(usual).removeRecursively());
         const QString elsewhere = test::tempFolder() + "/planted";
         QVERIFY(QDir().mkpath(elsewhere));
         QVERIFY(QFile::link(elsewhere, test::tempFolder() + "/Tessaron-" + QString::number(::geteuid())));
-        const QString chosen = GetTempDir();
+        const QString chosen = gameTempFolder();
         QVERIFY2(chosen != usual && chosen.startsWith(test::tempFolder() + "/Tessaron-"), qPrintable(chosen));
         QVERIFY(isPrivateFolder(chosen));
-        QCOMPARE(GetTempDir(), chosen); // the same fresh folder for the rest of the run
+        QCOMPARE(gameTempFolder(), chosen); // the same fresh folder for the rest of the run
         qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
     }
 
@@ -165,19 +165,19 @@ private Q_SLOTS:
         file.close();
         const QString path = langFilePath();
         QVERIFY(QFile::link(victim, path));
-        SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path);
+        writeCarriedItem(1000, QStringLiteral("CUSTOM"), path);
         QCOMPARE(readRaw(victim), QByteArray("keep me"));
         QVERIFY(!QFileInfo(path).isSymLink());
-        QCOMPARE(readRaw(path), LoadResData(1000, QStringLiteral("CUSTOM")));
+        QCOMPARE(readRaw(path), carriedData(1000, QStringLiteral("CUSTOM")));
         QCOMPARE(QDir(processTempFolder()).entryList(QDir::Files), QStringList{"~tmp.lng"}); // no file of the write left
     }
 
     void trimNullCutsAtTheFirstNul()
     {
-        QCOMPARE(TrimNull(QStringLiteral("no nul here")), QStringLiteral("no nul here"));
-        QCOMPARE(TrimNull(QString::fromLatin1("abc\0def", 7)), QStringLiteral("abc"));
-        QCOMPARE(TrimNull(QString::fromLatin1("\0abc", 4)), QString());
-        QCOMPARE(TrimNull(QString()), QString());
+        QCOMPARE(cutAtNul(QStringLiteral("no nul here")), QStringLiteral("no nul here"));
+        QCOMPARE(cutAtNul(QString::fromLatin1("abc\0def", 7)), QStringLiteral("abc"));
+        QCOMPARE(cutAtNul(QString::fromLatin1("\0abc", 4)), QString());
+        QCOMPARE(cutAtNul(QString()), QString());
     }
 
     void savingAnItemReplacesTheWholeFile()
@@ -187,8 +187,8 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(100000, 'z')); // longer than the item: nothing of it may remain
         old.close();
-        QVERIFY(SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path));
-        QCOMPARE(readRaw(path), LoadResData(1000, QStringLiteral("CUSTOM")));
+        QVERIFY(writeCarriedItem(1000, QStringLiteral("CUSTOM"), path));
+        QCOMPARE(readRaw(path), carriedData(1000, QStringLiteral("CUSTOM")));
     }
 
     void aFailedWriteLeavesTheFileAndIsNotRaised()
@@ -201,12 +201,12 @@ private Q_SLOTS:
         held.close();
         if (!test::makeUnwritable(processTempFolder()))
             QSKIP("this machine cannot make a folder unwritable");
-        const bool written = SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), path);
+        const bool written = writeCarriedItem(1000, QStringLiteral("CUSTOM"), path);
         test::makeWritable(processTempFolder());
         QVERIFY(!written);
         QCOMPARE(readRaw(path), QByteArray("held by the player"));
         // Nor a missing folder: the caller goes on without the file.
-        QVERIFY(!SaveResItemToDisk(1000, QStringLiteral("CUSTOM"), test::tempFolder() + "/no such folder/~tmp.lng"));
+        QVERIFY(!writeCarriedItem(1000, QStringLiteral("CUSTOM"), test::tempFolder() + "/no such folder/~tmp.lng"));
         QVERIFY(reporter.reports.isEmpty());
     }
 
@@ -219,7 +219,7 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("the last song");
         old.close();
-        SaveResItemToDisk(1099, QStringLiteral("midi"), path);
+        writeCarriedItem(1099, QStringLiteral("midi"), path);
         QCOMPARE(reporter.reports.first().number, int(ErrResourceNotFound));
         QCOMPARE(readRaw(path), QByteArray("the last song"));
     }
@@ -246,7 +246,7 @@ private Q_SLOTS:
         huge[7] = char(0x7f); // a width of some two thousand million
         QVERIFY(decodeRawPicture(huge).isNull());
         // The carried art comes out as the picture it was made from.
-        QCOMPARE(LoadArt(QStringLiteral("flag_1.png")).size(), QSize(32, 20));
+        QCOMPARE(loadArt(QStringLiteral("flag_1.png")).size(), QSize(32, 20));
     }
 
     void picturesLoadOrFailWithTheirErrors()
@@ -255,15 +255,15 @@ private Q_SLOTS:
         QImage image(64, 48, QImage::Format_RGB32);
         image.fill(Qt::darkGreen);
         QVERIFY(image.save(good));
-        QCOMPARE(LoadPicture(good).size(), QSize(64, 48));
+        QCOMPARE(loadPictureFile(good).size(), QSize(64, 48));
 
-        QCOMPARE(errorOf([] { LoadPicture(test::tempFolder() + "/missing.jpg"); }), int(ErrFileNotFound));
+        QCOMPARE(errorOf([] { loadPictureFile(test::tempFolder() + "/missing.jpg"); }), int(ErrFileNotFound));
         const QString bad = test::tempFolder() + "/broken.jpg";
         QFile broken(bad);
         QVERIFY(broken.open(QIODevice::WriteOnly));
         broken.write("this is not a picture");
         broken.close();
-        QCOMPARE(errorOf([&] { LoadPicture(bad); }), int(ErrInvalidPicture));
+        QCOMPARE(errorOf([&] { loadPictureFile(bad); }), int(ErrInvalidPicture));
     }
 };
 

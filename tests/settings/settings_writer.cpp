@@ -16,7 +16,7 @@ int main(int argc, char* argv[])
     const QString id = arguments.at(1);
     const int count = arguments.at(2).toInt();
     for (int n = 0; n < count; ++n)
-        tess::SaveSetting(QStringLiteral("Tessaron"), QStringLiteral("Optionen"),
+        tess::saveAppSetting(QStringLiteral("Tessaron"), QStringLiteral("Optionen"),
                           QStringLiteral("copy%1key%2").arg(id).arg(n), QString::number(n));
     return 0;
 }

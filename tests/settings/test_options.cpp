@@ -107,10 +107,10 @@ private Q_SLOTS:
         Music::instance().setLastSong(0);
         OptionsDialog dialog;
         dialog.load(); // music on, but loading starts no song
-        QCOMPARE(Music::instance().LastSong(), qint16(0));
+        QCOMPARE(Music::instance().lastSong(), qint16(0));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        Music::instance().MakeMusic();
+        Music::instance().startSong();
         QVERIFY(songs.isOpen());
         QVERIFY(songs.waitUntilReady(5000));
         tick(dialog.chkMusic);
@@ -122,13 +122,13 @@ private Q_SLOTS:
         tick(dialog.chkMusic);
         QVERIFY(songs.isOpen());
         QVERIFY(songs.waitUntilReady(5000)); // and is back for the new song
-        QVERIFY(Music::instance().LastSong() != 0);
+        QVERIFY(Music::instance().lastSong() != 0);
         QVERIFY(dialog.optMusicLoop[0]->isEnabled());
         tick(dialog.optMusicLoop[1]);
-        QVERIFY(Music::instance().Timer2().isActive());
+        QVERIFY(Music::instance().songTimer().isActive());
         QCOMPARE(stored("Musicloop"), QStringLiteral("-1"));
         tick(dialog.optMusicLoop[0]); // the song plays on, no other follows
-        QVERIFY(!Music::instance().Timer2().isActive());
+        QVERIFY(!Music::instance().songTimer().isActive());
         QVERIFY(songs.isOpen());
         Music::instance().closeMusic();
     }

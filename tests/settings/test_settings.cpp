@@ -97,15 +97,15 @@ private Q_SLOTS:
 
     void musicLoopSpelledOtherwiseIsTheSameKey()
     {
-        SaveSetting("Tessaron", "Optionen", "MusicLoop", "-1");
+        saveAppSetting("Tessaron", "Optionen", "MusicLoop", "-1");
         QCOMPARE(readIntegerSetting(keys::repeatMusic), qint16(-1));
         saveIntegerSetting(keys::repeatMusic, 0);
-        QCOMPARE(GetSetting("Tessaron", "optionen", "MUSICLOOP", "x"), QStringLiteral("0"));
+        QCOMPARE(readAppSetting("Tessaron", "optionen", "MUSICLOOP", "x"), QStringLiteral("0"));
     }
 
     void languageWrittenWithALeadingBlankReadsBack()
     {
-        SaveSetting("Tessaron", "Optionen", "Sprache", " 2000");
+        saveAppSetting("Tessaron", "Optionen", "Sprache", " 2000");
         QCOMPARE(readIntegerSetting(keys::language), qint16(2000));
     }
 
@@ -156,9 +156,9 @@ private Q_SLOTS:
 
     void otherApplicationsHaveTheirOwnFile()
     {
-        SaveSetting("Other", "Optionen", "Size", "5");
+        saveAppSetting("Other", "Optionen", "Size", "5");
         QCOMPARE(readIntegerSetting(keys::sizeIndex), qint16(1));
-        QCOMPARE(GetSetting("Other", "Optionen", "Size", "0"), QStringLiteral("5"));
+        QCOMPARE(readAppSetting("Other", "Optionen", "Size", "0"), QStringLiteral("5"));
     }
 
     void aSettingsFileThatCannotBeReadIsNeverOverwritten()

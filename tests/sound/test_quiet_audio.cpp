@@ -65,7 +65,7 @@ private Q_SLOTS:
         OptionsDialog dialog;
         dialog.load();
         QString reply(128, u' ');
-        QVERIFY(mciSendString(QStringLiteral("status midi position"), &reply) != 0);
+        QVERIFY(sendMediaCommand(QStringLiteral("status midi position"), &reply) != 0);
         Music::instance().closeMusic();
         Music::instance().switchOff();
         QVERIFY(!AudioDevice::instance().isOpen());
@@ -75,19 +75,19 @@ private Q_SLOTS:
     void theFirstEffectOpensTheDevice()
     {
         QVERIFY(!AudioDevice::instance().isOpen());
-        PlayWAV(121, 0);
+        playSoundEffect(121, 0);
         QVERIFY(AudioDevice::instance().isOpen());
     }
 
     void theFirstSongOpensTheDevice()
     {
         const QString song = test::tempFolder() + QStringLiteral("/song.mid");
-        SaveResItemToDisk(1001, QStringLiteral("midi"), song);
+        writeCarriedItem(1001, QStringLiteral("midi"), song);
         QVERIFY(QFileInfo(song).size() > 0);
         QVERIFY(!AudioDevice::instance().isOpen());
-        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + song + QStringLiteral(" alias midi")), 0);
+        QCOMPARE(sendMediaCommand(QStringLiteral("open sequencer!") + song + QStringLiteral(" alias midi")), 0);
         QVERIFY(AudioDevice::instance().isOpen());
-        QCOMPARE(mciSendString(QStringLiteral("close midi")), 0);
+        QCOMPARE(sendMediaCommand(QStringLiteral("close midi")), 0);
     }
 
     void withoutASoundServerTheGameSaysSoOnce_data()

@@ -83,7 +83,7 @@ Heard closeAndListen(const QString& file)
 
 double effectSeconds(qint16 number)
 {
-    const QByteArray wav = LoadResData(number, QStringLiteral("WAV"));
+    const QByteArray wav = carriedData(number, QStringLiteral("WAV"));
     return double(wav.size() - 44) / (22050 * 2);
 }
 
@@ -134,11 +134,11 @@ private Q_SLOTS:
         test::clearFolders();
         Sequencer::setSoundFontPath({});
         shared().repeatMusic = 0;
-        Music::instance().Timer2().stop();
+        Music::instance().songTimer().stop();
     }
     void cleanup()
     {
-        Music::instance().Timer2().stop();
+        Music::instance().songTimer().stop();
         AudioDevice::instance().close();
         qputenv("SDL_AUDIODRIVER", "dummy");
     }
@@ -146,7 +146,7 @@ private Q_SLOTS:
     void aWaitingEffectIsHeardForItsLengthAndReturnsAfterIt()
     {
         const QString file = openOnDisk(false);
-        PlayWAV(121, 1);
+        playSoundEffect(121, 1);
         QVERIFY(!AudioDevice::instance().effectPlaying());
         const Heard heard = closeAndListen(file);
         const double expected = effectSeconds(121);
@@ -157,7 +157,7 @@ private Q_SLOTS:
     void aSilentItemGivesSilence()
     {
         // The negative control: the same path with a silent sound hears nothing.
-        QByteArray silent = LoadResData(121, QStringLiteral("WAV"));
+        QByteArray silent = carriedData(121, QStringLiteral("WAV"));
         silent.replace(44, silent.size() - 44, QByteArray(silent.size() - 44, '\0'));
         const QString file = openOnDisk(false);
         AudioDevice::instance().playEffect(silent, true);
@@ -171,7 +171,7 @@ private Q_SLOTS:
         const QString file = openOnDisk(true);
         QElapsedTimer clock;
         clock.start();
-        PlayWAV(122, 0);
+        playSoundEffect(122, 0);
         QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(AudioDevice::instance().effectPlaying());
         waitUntil([] { return !AudioDevice::instance().effectPlaying(); }, 5000);
@@ -184,9 +184,9 @@ private Q_SLOTS:
     void aSecondEffectCutsTheFirst()
     {
         const QString file = openOnDisk(true);
-        PlayWAV(122, 0); // 1.7 s of fanfare
+        playSoundEffect(122, 0); // 1.7 s of fanfare
         waitSeconds(0.25);
-        PlayWAV(111, 0); // a short bleep replaces it
+        playSoundEffect(111, 0); // a short bleep replaces it
         waitSeconds(0.5);
         const Heard heard = closeAndListen(file);
         QVERIFY2(heard.audibleSeconds() < 0.8, qPrintable(QString::number(heard.audibleSeconds())));
@@ -196,7 +196,7 @@ private Q_SLOTS:
     void aSongIsHeard()
     {
         const QString file = openOnDisk(false);
-        Music::instance().MakeMusic();
+        Music::instance().startSong();
         QVERIFY(AudioDevice::instance().sequencer().waitUntilReady(5000));
         QVERIFY(AudioDevice::instance().sequencer().isOpen());
         waitUntil([] { return AudioDevice::instance().sequencer().position() > 2000; }, 3000);
@@ -209,15 +209,15 @@ private Q_SLOTS:
     {
         const QString file = openOnDisk(false);
         Sequencer& songs = AudioDevice::instance().sequencer();
-        PlayWAV(111, 0); // an effect alone loads no soundfont
+        playSoundEffect(111, 0); // an effect alone loads no soundfont
         QVERIFY(!songs.waitUntilReady(300));
-        Music::instance().MakeMusic();
+        Music::instance().startSong();
         QVERIFY(songs.waitUntilReady(5000));
         Music::instance().switchOff();
         QVERIFY(!songs.isOpen());
         QVERIFY(!songs.ready());
-        QVERIFY(!Music::instance().Timer2().isActive());
-        Music::instance().MakeMusic(); // switched on again: a song is heard again
+        QVERIFY(!Music::instance().songTimer().isActive());
+        Music::instance().startSong(); // switched on again: a song is heard again
         QVERIFY(songs.waitUntilReady(5000));
         waitUntil([&songs] { return songs.position() > 2000; }, 3000);
         QVERIFY2(closeAndListen(file).rms() > 0.003, "no song after the music came back");
@@ -229,12 +229,12 @@ private Q_SLOTS:
         // flute comes when the second song needs it.
         const QString file = openOnDisk(false);
         Sequencer& songs = AudioDevice::instance().sequencer();
-        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + writeSong(shortSong(0.5)) + " alias midi"), 0);
-        mciSendString(QStringLiteral("play midi"));
+        QCOMPARE(sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(shortSong(0.5)) + " alias midi"), 0);
+        sendMediaCommand(QStringLiteral("play midi"));
         QVERIFY(songs.waitUntilReady(5000));
-        mciSendString(QStringLiteral("close midi"));
-        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + writeSong(shortSong(3.0, 73)) + " alias midi"), 0);
-        mciSendString(QStringLiteral("play midi"));
+        sendMediaCommand(QStringLiteral("close midi"));
+        QCOMPARE(sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(shortSong(3.0, 73)) + " alias midi"), 0);
+        sendMediaCommand(QStringLiteral("play midi"));
         waitUntil([&songs] { return songs.position() > 3 * 480; }, 5000);
         QVERIFY(songs.position() > 3 * 480);
         Heard heard = closeAndListen(file);
@@ -249,7 +249,7 @@ private Q_SLOTS:
         test::ScriptedReporter reporter;
         Sequencer::setSoundFontPath(test::tempFolder() + QStringLiteral("/none.sf2"));
         const QString file = openOnDisk(false);
-        Music::instance().MakeMusic();
+        Music::instance().startSong();
         QVERIFY(!AudioDevice::instance().sequencer().waitUntilReady(5000));
         waitSeconds(0.1);
         const Heard heard = closeAndListen(file);
@@ -261,14 +261,14 @@ private Q_SLOTS:
     void musicSitsUnderTheEffects()
     {
         const QString music = openOnDisk(false);
-        mciSendString(QStringLiteral("open sequencer!") + writeSong(LoadResData(1003, "midi")) + " alias midi");
-        mciSendString(QStringLiteral("play midi"));
+        sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(carriedData(1003, "midi")) + " alias midi");
+        sendMediaCommand(QStringLiteral("play midi"));
         AudioDevice::instance().sequencer().waitUntilReady(5000);
         waitUntil([] { return AudioDevice::instance().sequencer().position() > 30 * 480; }, 5000);
         const double musicLevel = closeAndListen(music).rms();
 
         const QString effect = openOnDisk(false);
-        PlayWAV(113, 1);
+        playSoundEffect(113, 1);
         Heard heard = closeAndListen(effect);
         const auto first = std::find_if(heard.left.begin(), heard.left.end(), [](double s) { return std::abs(s) > 0.01; });
         heard.left.erase(heard.left.begin(), first);
@@ -283,47 +283,47 @@ private Q_SLOTS:
         openOnDisk(true);
         shared().repeatMusic = -1;
         const QByteArray song = shortSong(1.0);
-        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + writeSong(song) + " alias midi"), 0);
-        QCOMPARE(mciSendString(QStringLiteral("play midi")), 0);
+        QCOMPARE(sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(song) + " alias midi"), 0);
+        QCOMPARE(sendMediaCommand(QStringLiteral("play midi")), 0);
         QVERIFY(AudioDevice::instance().sequencer().waitUntilReady(5000));
         QString length;
-        mciSendString(QStringLiteral("status midi length"), &length);
+        sendMediaCommand(QStringLiteral("status midi length"), &length);
         QCOMPARE(leadingNumber(length), 960.0);
         Music::instance().setLastSong(0);
-        Music::instance().Timer2().start();
+        Music::instance().songTimer().start();
         // The short song ends after a second; within about one more a carried song plays.
-        waitUntil([] { return Music::instance().LastSong() != 0; }, 6000);
-        QVERIFY(Music::instance().LastSong() >= 1001 && Music::instance().LastSong() <= 1005);
+        waitUntil([] { return Music::instance().lastSong() != 0; }, 6000);
+        QVERIFY(Music::instance().lastSong() >= 1001 && Music::instance().lastSong() <= 1005);
         QVERIFY(AudioDevice::instance().sequencer().isOpen());
         QVERIFY(AudioDevice::instance().sequencer().length() > 10000); // a real song, not the short one
-        QVERIFY(Music::instance().Timer2().isActive());
+        QVERIFY(Music::instance().songTimer().isActive());
     }
 
     void oneSongModeStopsAfterTheSong()
     {
         openOnDisk(true);
         shared().repeatMusic = 0;
-        mciSendString(QStringLiteral("open sequencer!") + writeSong(shortSong(0.5)) + " alias midi");
-        mciSendString(QStringLiteral("play midi"));
+        sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(shortSong(0.5)) + " alias midi");
+        sendMediaCommand(QStringLiteral("play midi"));
         AudioDevice::instance().sequencer().waitUntilReady(5000);
         Music::instance().setLastSong(0);
-        Music::instance().Timer2().start();
+        Music::instance().songTimer().start();
         waitUntil([] { return !AudioDevice::instance().sequencer().isOpen(); }, 5000);
         QVERIFY(!AudioDevice::instance().sequencer().isOpen());
-        QVERIFY(!Music::instance().Timer2().isActive());
-        QCOMPARE(Music::instance().LastSong(), qint16(0)); // nothing else started
+        QVERIFY(!Music::instance().songTimer().isActive());
+        QCOMPARE(Music::instance().lastSong(), qint16(0)); // nothing else started
     }
 
     void aFurtherMakeMusicKeepsTheSongThatPlays()
     {
         openOnDisk(false);
-        mciSendString(QStringLiteral("open sequencer!") + writeSong(shortSong(3.0)) + " alias midi");
-        mciSendString(QStringLiteral("play midi"));
+        sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(shortSong(3.0)) + " alias midi");
+        sendMediaCommand(QStringLiteral("play midi"));
         Music::instance().setLastSong(1002);
-        Music::instance().MakeMusic();
-        QVERIFY(Music::instance().LastSong() != 1002);
+        Music::instance().startSong();
+        QVERIFY(Music::instance().lastSong() != 1002);
         QCOMPARE(AudioDevice::instance().sequencer().length(), 6L * 480);
-        QCOMPARE(mciSendString(QStringLiteral("open sequencer!") + shared().songFile + " alias midi"), 289);
+        QCOMPARE(sendMediaCommand(QStringLiteral("open sequencer!") + shared().songFile + " alias midi"), 289);
     }
 
     void noSongPlaysTwiceInARow()
@@ -344,16 +344,16 @@ private Q_SLOTS:
     {
         openOnDisk(false);
         QString reply(128, u' ');
-        QVERIFY(mciSendString(QStringLiteral("status midi length"), &reply) != 0); // nothing open
+        QVERIFY(sendMediaCommand(QStringLiteral("status midi length"), &reply) != 0); // nothing open
         QCOMPARE(leadingNumber(reply), 0.0);
-        QVERIFY(mciSendString(QStringLiteral("close midi")) != 0);
-        QVERIFY(mciSendString(QStringLiteral("open sequencer!") + test::tempFolder() + "/none.mid alias midi") != 0);
-        QVERIFY(mciSendString(QStringLiteral("open sequencer!") + writeSong("not a song") + " alias midi") != 0);
-        QCOMPARE(mciSendString(QStringLiteral("OPEN sequencer!") + writeSong(shortSong(1)) + " ALIAS midi"), 0);
-        QCOMPARE(mciSendString(QStringLiteral("status midi position"), &reply), 0);
+        QVERIFY(sendMediaCommand(QStringLiteral("close midi")) != 0);
+        QVERIFY(sendMediaCommand(QStringLiteral("open sequencer!") + test::tempFolder() + "/none.mid alias midi") != 0);
+        QVERIFY(sendMediaCommand(QStringLiteral("open sequencer!") + writeSong("not a song") + " alias midi") != 0);
+        QCOMPARE(sendMediaCommand(QStringLiteral("OPEN sequencer!") + writeSong(shortSong(1)) + " ALIAS midi"), 0);
+        QCOMPARE(sendMediaCommand(QStringLiteral("status midi position"), &reply), 0);
         QCOMPARE(leadingNumber(reply), 0.0);
-        QVERIFY(mciSendString(QStringLiteral("status midi tempo"), &reply) != 0);
-        QCOMPARE(mciSendString(QStringLiteral("close midi")), 0);
+        QVERIFY(sendMediaCommand(QStringLiteral("status midi tempo"), &reply) != 0);
+        QCOMPARE(sendMediaCommand(QStringLiteral("close midi")), 0);
         QVERIFY(!AudioDevice::instance().sequencer().isOpen());
     }
 
@@ -367,9 +367,9 @@ private Q_SLOTS:
         QVERIFY(!AudioDevice::instance().open());
         QElapsedTimer clock;
         clock.start();
-        PlayWAV(121, 1); // a waiting sound that cannot play returns at once
+        playSoundEffect(121, 1); // a waiting sound that cannot play returns at once
         QVERIFY(clock.elapsed() < 500);
-        Music::instance().MakeMusic();
+        Music::instance().startSong();
         QVERIFY(!AudioDevice::instance().sequencer().waitUntilReady(200));
         Music::instance().switchOff();
         QVERIFY(reporter.reports.isEmpty());
@@ -391,9 +391,9 @@ private Q_SLOTS:
         QCOMPARE(QByteArray(AudioDevice::instance().driverName()), QByteArray("dummy"));
         QElapsedTimer clock;
         clock.start();
-        PlayWAV(105, 1); // still waits its length, silently
+        playSoundEffect(105, 1); // still waits its length, silently
         QVERIFY2(clock.elapsed() > 600 && clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
-        Music::instance().MakeMusic();
+        Music::instance().startSong();
         QVERIFY(reporter.reports.isEmpty());
     }
 
@@ -410,7 +410,7 @@ private Q_SLOTS:
         sigaction(SIGTERM, &defaults, &termSaved);
         sigaction(SIGINT, &defaults, &intSaved);
         const bool opened = AudioDevice::instance().open();
-        Music::instance().MakeMusic();
+        Music::instance().startSong();
         AudioDevice::instance().sequencer().waitUntilReady(5000);
         struct sigaction term {};
         struct sigaction interrupt {};
@@ -446,7 +446,7 @@ private Q_SLOTS:
                 window, at, window->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
         });
         clock.start();
-        PlayWAV(104, 1);
+        playSoundEffect(104, 1);
         const qint64 returnedAt = clock.elapsed();
         QVERIFY2(ticks >= 5, "timers and painting go on during the sound");
         QCOMPARE(clickedAt, qint64(-1)); // the click was held back

@@ -173,7 +173,7 @@ private Q_SLOTS:
     void aSongSoundsTheSameWithTheSubsetAsWithTheWholeFont()
     {
         for (int number : {1001, 1003}) {
-            const QByteArray song = LoadResData(number, "midi");
+            const QByteArray song = carriedData(number, "midi");
             const std::vector<qint16> whole = render(song, false, 4.0);
             const std::vector<qint16> subset = render(song, true, 4.0);
             QVERIFY(!whole.empty());
@@ -185,8 +185,8 @@ private Q_SLOTS:
 
     void aSongNamesTheInstrumentsItPlays()
     {
-        QCOMPARE(readMidi(LoadResData(1003, "midi")).instruments.programs, (std::set<int>{32, 48, 60, 71, 73}));
-        QVERIFY(readMidi(LoadResData(1003, "midi")).instruments.drumKits.empty());
+        QCOMPARE(readMidi(carriedData(1003, "midi")).instruments.programs, (std::set<int>{32, 48, 60, 71, 73}));
+        QVERIFY(readMidi(carriedData(1003, "midi")).instruments.drumKits.empty());
         // Format 0, one track: channel 1 plays before its program change, so
         // it needs the first program too; channel 10 plays drums.
         QByteArray track = QByteArray::fromHex("00903c40" "10c005" "00903e40" "00993840" "10ff2f00");

@@ -14,10 +14,10 @@ ScriptedReporter::~ScriptedReporter()
     setErrorReporter(nullptr);
 }
 
-void ScriptedReporter::OnError(const QString& AktModul, const QString& AktProc, qint16& answer)
+void ScriptedReporter::handleError(const QString& module, const QString& procedure, qint16& answer)
 {
-    const ErrState& err = Err();
-    reports.append({AktModul, AktProc, err.number, err.description, err.line});
+    const ErrorState& err = lastError();
+    reports.append({module, procedure, err.number, err.description, err.line});
     if (whileShown)
         whileShown();
     answer = answers.isEmpty() ? then : answers.takeFirst();

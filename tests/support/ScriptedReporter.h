@@ -23,7 +23,7 @@ public:
     ScriptedReporter();
     ~ScriptedReporter() override;
 
-    void OnError(const QString& AktModul, const QString& AktProc, qint16& answer) override;
+    void handleError(const QString& module, const QString& procedure, qint16& answer) override;
 
     // Answers given in turn; once used up, every report is answered with `then`.
     QList<qint16> answers;

@@ -81,14 +81,14 @@ private Q_SLOTS:
 
     void zzArithmeticIsFloorOfCountTimesRPlusLo()
     {
-        QCOMPARE(zzFromUniform(0, 9, 0.0f), qint16(0));
-        QCOMPARE(zzFromUniform(0, 9, 0.95f), qint16(9));
-        QCOMPARE(zzFromUniform(1, 20, 0.24f), qint16(5)); // 20 * 0.24 + 1 = 5.8
-        QCOMPARE(zzFromUniform(-5, 5, 0.5f), qint16(0));  // 11 * 0.5 - 5 = 0.5
+        QCOMPARE(pickBetween(0, 9, 0.0f), qint16(0));
+        QCOMPARE(pickBetween(0, 9, 0.95f), qint16(9));
+        QCOMPARE(pickBetween(1, 20, 0.24f), qint16(5)); // 20 * 0.24 + 1 = 5.8
+        QCOMPARE(pickBetween(-5, 5, 0.5f), qint16(0));  // 11 * 0.5 - 5 = 0.5
         // r just below 1 must not round up to hi + 1 in single precision
         const float highest = 1.0f - 1.0f / 16777216.0f;
-        QCOMPARE(zzFromUniform(104, 106, highest), qint16(106));
-        QCOMPARE(zzFromUniform(0, 191, highest), qint16(191));
+        QCOMPARE(pickBetween(104, 106, highest), qint16(106));
+        QCOMPARE(pickBetween(0, 191, highest), qint16(191));
     }
 
     void zzReportsARangeBeyondSixteenBits()
@@ -171,10 +171,10 @@ private Q_SLOTS:
         second->show();
         bool endedAtOnce = false;
         setProgramEnder([&] { endedAtOnce = true; });
-        Shutdown();
+        quitProgram();
         QCOMPARE(closed, (QStringList{"second", "first"}));
         QVERIFY(!endedAtOnce);
-        QCoreApplication::processEvents(); // the quit posted by Shutdown has no loop to end here
+        QCoreApplication::processEvents(); // the quit posted by quitProgram has no loop to end here
     }
 
     void shutdownEndsTheProgramWhenAWindowRefusesToClose()
@@ -183,7 +183,7 @@ private Q_SLOTS:
         stubborn.show();
         bool endedAtOnce = false;
         setProgramEnder([&] { endedAtOnce = true; });
-        Shutdown();
+        quitProgram();
         QVERIFY(endedAtOnce);
         stubborn.hide();
     }

@@ -31,20 +31,20 @@ private Q_SLOTS:
     {
         QFETCH(double, value);
         QFETCH(int, expected);
-        QCOMPARE(int(toInteger(value)), expected);
+        QCOMPARE(int(toInt16(value)), expected);
     }
 
     void integerRangeIsSixteenBits()
     {
-        QCOMPARE(toInteger(32767.0), qint16(32767));
-        QCOMPARE(toInteger(-32768.0), qint16(-32768));
-        QCOMPARE(toInteger(32767.4), qint16(32767));
-        QCOMPARE(errorOf([] { toInteger(32767.5); }), 6); // rounds to 32768
-        QCOMPARE(errorOf([] { toInteger(-32768.6); }), 6);
-        QCOMPARE(errorOf([] { addInteger(32000, 1000); }), 6);
-        QCOMPARE(addInteger(6000, 176), qint16(6176));
-        QCOMPARE(errorOf([] { toLong(3e9); }), 6);
-        QCOMPARE(toLong(2147483647.0), 2147483647);
+        QCOMPARE(toInt16(32767.0), qint16(32767));
+        QCOMPARE(toInt16(-32768.0), qint16(-32768));
+        QCOMPARE(toInt16(32767.4), qint16(32767));
+        QCOMPARE(errorOf([] { toInt16(32767.5); }), 6); // rounds to 32768
+        QCOMPARE(errorOf([] { toInt16(-32768.6); }), 6);
+        QCOMPARE(errorOf([] { addInt16(32000, 1000); }), 6);
+        QCOMPARE(addInt16(6000, 176), qint16(6176));
+        QCOMPARE(errorOf([] { toInt32(3e9); }), 6);
+        QCOMPARE(toInt32(2147483647.0), 2147483647);
     }
 
     void textsAreReadWithBlanksAllowed_data()
@@ -63,7 +63,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(int, expected);
-        QCOMPARE(int(textToInteger(text)), expected);
+        QCOMPARE(int(textToInt16(text)), expected);
     }
 
     void textsThatAreNoNumbersAreTypeMismatches()
@@ -71,10 +71,10 @@ private Q_SLOTS:
         for (const QString& text : {QString(), QStringLiteral("  "), QStringLiteral("abc"), QStringLiteral("12abc"),
                                     QStringLiteral("inf"), QStringLiteral("nan"), QStringLiteral("0x10"),
                                     QStringLiteral("1 2")}) {
-            QCOMPARE(errorOf([&] { textToInteger(text); }), 13);
+            QCOMPARE(errorOf([&] { textToInt16(text); }), 13);
         }
-        QCOMPARE(errorOf([] { textToInteger(QStringLiteral("40000")); }), 6);
-        QCOMPARE(errorOf([] { textToInteger(QStringLiteral("-32769")); }), 6);
+        QCOMPARE(errorOf([] { textToInt16(QStringLiteral("40000")); }), 6);
+        QCOMPARE(errorOf([] { textToInt16(QStringLiteral("-32769")); }), 6);
     }
 
     void numberTextPutsABlankBeforeNonNegativeNumbers()
@@ -84,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(numberText(-1), QStringLiteral("-1"));
         QCOMPARE(numberText(1000), QStringLiteral(" 1000"));
         // and reading it back ignores the blank
-        QCOMPARE(textToInteger(numberText(7)), qint16(7));
+        QCOMPARE(textToInt16(numberText(7)), qint16(7));
     }
 
     void paddedNumbersHaveAtLeastTheirDigits()
