@@ -297,7 +297,7 @@ int measureDialog(const Scene& scene)
         pause.exec();
         QElapsedTimer timer;
         timer.start();
-        dialog.cmdNext_Click();
+        dialog.showNextPicture();
         steps.push_back(ms(timer));
     }
     std::printf("%.1f %.1f\n", median(steps), *std::max_element(steps.begin(), steps.end()));

@@ -1,7 +1,7 @@
 // Tessaron: a picture-tile game for one to four players.
 
 #include "errors/ErrorReporter.h"
-#include "errors/FltDesk.h"
+#include "errors/ErrorDialog.h"
 #include "errors/GuardedApplication.h"
 #include "errors/Trap.h"
 #include "game/PuzzleWindow.h"
@@ -64,7 +64,7 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("example.marlpit.Tessaron"));
     tess::WindowFit::install();
 
-    tess::ErrorDesk reporter(std::make_unique<tess::FltDeskPrompt>());
+    tess::ErrorDesk reporter(std::make_unique<tess::ErrorDialogPrompt>());
     tess::setErrorReporter(&reporter);
     tess::PuzzleTable::decodeChosenPictureAhead();
     tess::tellOfUnreadableFiles();

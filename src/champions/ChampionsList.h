@@ -73,7 +73,7 @@ bool qualifies(const QString& championScore, const QString& lowest);
 // cut to 20 characters, as the code page stores it ("?" for what it lacks).
 QString makeEntry(const QString& championScore, const QString& typedName);
 
-// The ten rows to show, the best first (ShowHS).
+// The ten rows to show, the best first (showChampions).
 std::array<ChampionRow, ChampionsFile::RankCount> rowsToShow(const RankedList& list);
 
 } // namespace tess

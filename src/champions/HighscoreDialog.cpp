@@ -51,34 +51,34 @@ HighscoreDialog::HighscoreDialog(QWidget* parent)
     QFont heading = table;
     heading.setBold(true);
 
-    lblTitle = label(this, QRect(0, 0, Width, 56), Qt::AlignHCenter, titleFont);
-    lblTitle->setText(QStringLiteral("Tessaron Champions"));
-    lblTitle->setAutoFillBackground(true);
-    lblMode = label(this, QRect(0, 64, Width, 28), Qt::AlignHCenter, heading);
+    titleLabel = label(this, QRect(0, 0, Width, 56), Qt::AlignHCenter, titleFont);
+    titleLabel->setText(QStringLiteral("Tessaron Champions"));
+    titleLabel->setAutoFillBackground(true);
+    boardSizeLabel = label(this, QRect(0, 64, Width, 28), Qt::AlignHCenter, heading);
 
-    Shape1 = new QFrame(this);
-    Shape1->setGeometry(20, 100, Width - 40, 330);
-    Shape1->setFrameShape(QFrame::Box);
-    Shape1->setLineWidth(2);
-    lblHeader[0] = label(this, QRect(80, 108, 220, 28), Qt::AlignLeft, heading);
-    lblHeader[1] = label(this, QRect(300, 108, 90, 28), Qt::AlignRight, heading);
-    Line1 = new QFrame(this);
-    Line1->setGeometry(30, 140, Width - 60, 2);
-    Line1->setAutoFillBackground(true);
+    tableFrame = new QFrame(this);
+    tableFrame->setGeometry(20, 100, Width - 40, 330);
+    tableFrame->setFrameShape(QFrame::Box);
+    tableFrame->setLineWidth(2);
+    columnHeaders[0] = label(this, QRect(80, 108, 220, 28), Qt::AlignLeft, heading);
+    columnHeaders[1] = label(this, QRect(300, 108, 90, 28), Qt::AlignRight, heading);
+    headerRule = new QFrame(this);
+    headerRule->setGeometry(30, 140, Width - 60, 2);
+    headerRule->setAutoFillBackground(true);
     for (int r = 0; r < ChampionsFile::RankCount; ++r) {
         const int y = RowTop + r * RowHeight;
-        Label1[std::size_t(r)] = label(this, QRect(30, y, 44, RowHeight), Qt::AlignRight, table);
-        Label1[std::size_t(r)]->setText(QStringLiteral("%1.").arg(r + 1));
-        lblHName[std::size_t(r)] = label(this, QRect(80, y, 220, RowHeight), Qt::AlignLeft, table);
-        lblHScore[std::size_t(r)] = label(this, QRect(300, y, 90, RowHeight), Qt::AlignRight, table);
+        rankLabels[std::size_t(r)] = label(this, QRect(30, y, 44, RowHeight), Qt::AlignRight, table);
+        rankLabels[std::size_t(r)]->setText(QStringLiteral("%1.").arg(r + 1));
+        nameLabels[std::size_t(r)] = label(this, QRect(80, y, 220, RowHeight), Qt::AlignLeft, table);
+        scoreLabels[std::size_t(r)] = label(this, QRect(300, y, 90, RowHeight), Qt::AlignRight, table);
     }
-    cmdDelHS = new QPushButton(this);
-    cmdDelHS->setGeometry(20, Height - 56, 150, 36);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setGeometry(Width - 170, Height - 56, 150, 36);
-    cmdOK->setDefault(true);
-    connect(cmdDelHS, &QPushButton::clicked, this, &HighscoreDialog::cmdDelHS_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &HighscoreDialog::cmdOK_Click);
+    clearButton = new QPushButton(this);
+    clearButton->setGeometry(20, Height - 56, 150, 36);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setGeometry(Width - 170, Height - 56, 150, 36);
+    okButton->setDefault(true);
+    connect(clearButton, &QPushButton::clicked, this, &HighscoreDialog::clearChampions);
+    connect(okButton, &QPushButton::clicked, this, &HighscoreDialog::closeList);
 
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -90,14 +90,14 @@ void HighscoreDialog::load()
 {
     trapped("frmHighscore", "Form_Load", [&](Steps& step) {
         step([&] { file_ = ChampionsFile(shared().sizeIndex); });
-        step([&] { file_.readList(lstSort); });
+        step([&] { file_.readList(ranked_); });
         step([&] {
             if (shared().checkChampion)
-                CheckHS();
+                checkNewResult();
         });
-        step([&] { file_.readList(lstSort); }); // show what the file now holds
+        step([&] { file_.readList(ranked_); }); // show what the file now holds
         step([&] { colour(); });
-        step([&] { ShowHS(); });
+        step([&] { showChampions(); });
     });
 }
 
@@ -108,16 +108,16 @@ void HighscoreDialog::colour()
         p.setColor(QPalette::WindowText, Gold);
         l->setPalette(p);
     }
-    QPalette band = lblTitle->palette();
+    QPalette band = titleLabel->palette();
     band.setColor(QPalette::Window, Gold);
     band.setColor(QPalette::WindowText, Qt::black);
-    lblTitle->setPalette(band);
-    QPalette rule = Line1->palette();
+    titleLabel->setPalette(band);
+    QPalette rule = headerRule->palette();
     rule.setColor(QPalette::Window, Gold);
     rule.setColor(QPalette::WindowText, Gold);
-    Line1->setPalette(rule);
-    Shape1->setPalette(rule);
-    for (QPushButton* button : {cmdDelHS, cmdOK})
+    headerRule->setPalette(rule);
+    tableFrame->setPalette(rule);
+    for (QPushButton* button : {clearButton, okButton})
         button->setStyleSheet(QStringLiteral("QPushButton { background: rgb(255, 204, 0); color: black; border: 1px solid black;"
                                              " border-radius: 3px; font-weight: bold; }"
                                              "QPushButton:focus { border: 2px solid white; }"
@@ -134,22 +134,22 @@ bool HighscoreDialog::event(QEvent* event)
 void HighscoreDialog::retranslate()
 {
     trapped("frmHighscore", "Form_Activate", [&](Steps& step) {
-        step([&] { lblHeader[0]->setText(langText(166)); });
-        step([&] { lblHeader[1]->setText(langText(111)); });
+        step([&] { columnHeaders[0]->setText(langText(166)); });
+        step([&] { columnHeaders[1]->setText(langText(111)); });
         step([&] {
-            lblMode->setText(langText(141) + QStringLiteral(": ") + QString::number(shared().boardRows) + QStringLiteral(" x ")
+            boardSizeLabel->setText(langText(141) + QStringLiteral(": ") + QString::number(shared().boardRows) + QStringLiteral(" x ")
                              + QString::number(shared().boardCols));
         });
-        step([&] { cmdDelHS->setText(langText(172)); });
+        step([&] { clearButton->setText(langText(172)); });
     });
 }
 
-void HighscoreDialog::CheckHS()
+void HighscoreDialog::checkNewResult()
 {
     SharedState& s = shared();
     trapped("frmHighscore", "CheckHS", [&](Steps& step) {
         bool enters = false;
-        step([&] { enters = lstSort.size() > 0 && qualifies(s.championScore, lstSort.at(0)); });
+        step([&] { enters = ranked_.size() > 0 && qualifies(s.championScore, ranked_.at(0)); });
         if (!enters)
             return;
         step([&] {
@@ -163,7 +163,7 @@ void HighscoreDialog::CheckHS()
         step([&] { entry = makeEntry(s.championScore, name); });
         step([&] {
             // Unlike a silent failure, the player learns that the result was not kept.
-            if (!file_.addResult(entry, lstSort))
+            if (!file_.addResult(entry, ranked_))
                 dialogs().inform(langText(181) + QStringLiteral("\n\n") + ChampionsFile::path(), QStringLiteral("Tessaron"));
         });
     });
@@ -187,20 +187,20 @@ void HighscoreDialog::showName(QLabel* row, const QString& name)
     row->setAccessibleName(name);
 }
 
-void HighscoreDialog::ShowHS()
+void HighscoreDialog::showChampions()
 {
     trapped("frmHighscore", "ShowHS", [&](Steps& step) {
         step([&] {
-            const auto rows = rowsToShow(lstSort);
+            const auto rows = rowsToShow(ranked_);
             for (std::size_t r = 0; r < rows.size(); ++r) {
-                showName(lblHName[r], rows[r].name);
-                lblHScore[r]->setText(rows[r].points);
+                showName(nameLabels[r], rows[r].name);
+                scoreLabels[r]->setText(rows[r].points);
             }
         });
     });
 }
 
-void HighscoreDialog::cmdDelHS_Click()
+void HighscoreDialog::clearChampions()
 {
     trapped("frmHighscore", "cmdDelHS_Click", [&](Steps& step) {
         bool yes = false;
@@ -211,11 +211,11 @@ void HighscoreDialog::cmdDelHS_Click()
             if (!file_.writeValue(QString(), QString()))
                 dialogs().inform(langText(182) + QStringLiteral("\n\n") + ChampionsFile::path(), QStringLiteral("Tessaron"));
         });
-        step([&] { cmdOK_Click(); });
+        step([&] { closeList(); });
     });
 }
 
-void HighscoreDialog::cmdOK_Click()
+void HighscoreDialog::closeList()
 {
     trapped("frmHighscore", "cmdOK_Click", [&](Steps& step) { step([&] { accept(); }); });
 }

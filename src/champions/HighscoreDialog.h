@@ -26,23 +26,23 @@ public:
     void load();
     // The texts in the current language.
     void retranslate();
-    void CheckHS();
-    void ShowHS();
-    void cmdDelHS_Click();
-    void cmdOK_Click();
+    void checkNewResult();
+    void showChampions();
+    void clearChampions();
+    void closeList();
 
-    const RankedList& ranked() const { return lstSort; }
+    const RankedList& ranked() const { return ranked_; }
 
-    QLabel* lblTitle;
-    QLabel* lblMode;
-    QFrame* Shape1;
-    std::array<QLabel*, 2> lblHeader{};
-    QFrame* Line1;
-    std::array<QLabel*, ChampionsFile::RankCount> Label1{};
-    std::array<QLabel*, ChampionsFile::RankCount> lblHName{};
-    std::array<QLabel*, ChampionsFile::RankCount> lblHScore{};
-    QPushButton* cmdDelHS;
-    QPushButton* cmdOK;
+    QLabel* titleLabel;
+    QLabel* boardSizeLabel;
+    QFrame* tableFrame;
+    std::array<QLabel*, 2> columnHeaders{};
+    QFrame* headerRule;
+    std::array<QLabel*, ChampionsFile::RankCount> rankLabels{};
+    std::array<QLabel*, ChampionsFile::RankCount> nameLabels{};
+    std::array<QLabel*, ChampionsFile::RankCount> scoreLabels{};
+    QPushButton* clearButton;
+    QPushButton* okButton;
 
 protected:
     bool event(QEvent* event) override;
@@ -52,7 +52,7 @@ private:
     static void showName(QLabel* row, const QString& name);
 
     ChampionsFile file_;
-    RankedList lstSort;
+    RankedList ranked_;
 };
 
 } // namespace tess

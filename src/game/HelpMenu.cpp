@@ -30,13 +30,13 @@ QMenu* HelpMenu::build(const std::array<QString, 3>& captions)
 {
     auto* menu = new QMenu(owner_);
     menu->setObjectName(QStringLiteral("mnuHilfe"));
-    menu->addAction(captions[0], this, &HelpMenu::mnuOnlinehilfe_Click)->setObjectName(QStringLiteral("mnuOnlinehilfe"));
+    menu->addAction(captions[0], this, &HelpMenu::showManual)->setObjectName(QStringLiteral("mnuOnlinehilfe"));
     menu->addSeparator();
-    menu->addAction(QStringLiteral("&Marlpit's Homepage..."), this, &HelpMenu::mnuHomepage_Click)
+    menu->addAction(QStringLiteral("&Marlpit's Homepage..."), this, &HelpMenu::openWebPage)
         ->setObjectName(QStringLiteral("mnuHomepage"));
-    menu->addAction(captions[1], this, &HelpMenu::mnuEMail_Click)->setObjectName(QStringLiteral("mnuEMail"));
+    menu->addAction(captions[1], this, &HelpMenu::writeEmail)->setObjectName(QStringLiteral("mnuEMail"));
     menu->addSeparator();
-    menu->addAction(captions[2], this, &HelpMenu::mnuUeber_Click)->setObjectName(QStringLiteral("mnuUeber"));
+    menu->addAction(captions[2], this, &HelpMenu::showAbout)->setObjectName(QStringLiteral("mnuUeber"));
     return menu;
 }
 
@@ -47,12 +47,12 @@ void HelpMenu::popUp(const std::array<QString, 3>& captions)
     menu->deleteLater();
 }
 
-void HelpMenu::mnuOnlinehilfe_Click()
+void HelpMenu::showManual()
 {
     trapped("frmPuzzle", "mnuOnlinehilfe_Click", [&](Steps& step) { step([] { HelpWindow::showHelp(shared().language); }); });
 }
 
-void HelpMenu::mnuHomepage_Click()
+void HelpMenu::openWebPage()
 {
     // The result is not looked at: without a browser nothing happens, and nothing is said.
     trapped("frmPuzzle", "mnuHomepage_Click", [&](Steps& step) {
@@ -60,12 +60,12 @@ void HelpMenu::mnuHomepage_Click()
     });
 }
 
-void HelpMenu::mnuEMail_Click()
+void HelpMenu::writeEmail()
 {
     trapped("frmPuzzle", "mnuEMail_Click", [&](Steps& step) { step([] { QDesktopServices::openUrl(QUrl(mailLink())); }); });
 }
 
-void HelpMenu::mnuUeber_Click()
+void HelpMenu::showAbout()
 {
     trapped("frmPuzzle", "mnuUeber_Click", [&](Steps& step) {
         step([&] {

@@ -24,10 +24,10 @@ public:
     // Pops the menu up at the mouse position and returns when it has closed.
     void popUp(const std::array<QString, 3>& captions);
 
-    void mnuOnlinehilfe_Click();
-    void mnuHomepage_Click();
-    void mnuEMail_Click();
-    void mnuUeber_Click();
+    void showManual();
+    void openWebPage();
+    void writeEmail();
+    void showAbout();
 
     // "mailto:" + the support address + "?Subject=" + the application title.
     static QString mailLink();

@@ -2,7 +2,7 @@
 
 #include "champions/HighscoreDialog.h"
 #include "errors/Checked.h"
-#include "errors/FltDesk.h"
+#include "errors/ErrorDialog.h"
 #include "errors/Trap.h"
 #include "game/Accessibility.h"
 #include "game/HelpMenu.h"
@@ -391,7 +391,7 @@ bool PuzzleWindow::isGameDialog(QObject* object)
     // get out of it.
     auto* dialog = qobject_cast<QDialog*>(object);
     return dialog && dialog->isWindow() && !qobject_cast<QMessageBox*>(dialog) && !qobject_cast<QInputDialog*>(dialog)
-           && !qobject_cast<FltDesk*>(dialog);
+           && !qobject_cast<ErrorDialog*>(dialog);
 }
 
 bool PuzzleWindow::eventFilter(QObject* watched, QEvent* event)

@@ -25,32 +25,32 @@ namespace tess {
 
 StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* parent)
     : QDialog(parent)
-    , Image1(new QLabel(this))
-    , Image2(new QLabel(this))
+    , titleImage(new QLabel(this))
+    , boardImage(new QLabel(this))
     , versionLabel(new QLabel(this))
-    , lblHomepage(new QLabel(this))
-    , OK(new QPushButton(QStringLiteral("&OK"), this))
+    , webPageLink(new QLabel(this))
+    , okButton(new QPushButton(QStringLiteral("&OK"), this))
     , loadGameWindow_(std::move(loadGameWindow))
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setStyleSheet(QStringLiteral("QDialog { background: black; } QLabel { color: rgb(255, 204, 0); }"));
-    Image1->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_title.png"))));
-    Image2->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_board.png"))));
-    Image1->setAlignment(Qt::AlignCenter);
-    Image2->setAlignment(Qt::AlignCenter);
+    titleImage->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_title.png"))));
+    boardImage->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_board.png"))));
+    titleImage->setAlignment(Qt::AlignCenter);
+    boardImage->setAlignment(Qt::AlignCenter);
     versionLabel->setAlignment(Qt::AlignCenter);
     const QString page = QString::fromUtf8(MakerWebPage);
     // Plain text, underlined like a link: rich text would cost the start some ten milliseconds.
-    lblHomepage->setTextFormat(Qt::PlainText);
-    lblHomepage->setText(page);
-    QFont link = lblHomepage->font();
+    webPageLink->setTextFormat(Qt::PlainText);
+    webPageLink->setText(page);
+    QFont link = webPageLink->font();
     link.setUnderline(true);
-    lblHomepage->setFont(link);
-    lblHomepage->setAlignment(Qt::AlignCenter);
-    lblHomepage->setCursor(Qt::PointingHandCursor);
-    lblHomepage->installEventFilter(this);
-    OK->hide();
-    connect(OK, &QPushButton::clicked, this, [this] { OK_Click(); });
+    webPageLink->setFont(link);
+    webPageLink->setAlignment(Qt::AlignCenter);
+    webPageLink->setCursor(Qt::PointingHandCursor);
+    webPageLink->installEventFilter(this);
+    okButton->hide();
+    connect(okButton, &QPushButton::clicked, this, [this] { closeAboutBox(); });
 
     auto* flags = new QHBoxLayout;
     flags->addStretch();
@@ -63,18 +63,18 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
         languageFlags[i]->setAccessibleName(flagLanguageName(int(i)));
         languageFlags[i]->hide(); // the about box shows them, the splash does not
         const qint16 language = Languages[i].digit;
-        connect(languageFlags[i], &ImageControl::clicked, this, [this, language] { imgLang_Click(language); });
+        connect(languageFlags[i], &ImageControl::clicked, this, [this, language] { chooseLanguage(language); });
         flags->addWidget(languageFlags[i]);
     }
     flags->addStretch();
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(Image1, 0, 0);
-    layout->addWidget(Image2, 1, 0);
+    layout->addWidget(titleImage, 0, 0);
+    layout->addWidget(boardImage, 1, 0);
     layout->addWidget(versionLabel, 2, 0);
-    layout->addWidget(lblHomepage, 3, 0);
+    layout->addWidget(webPageLink, 3, 0);
     layout->addLayout(flags, 4, 0);
-    layout->addWidget(OK, 5, 0, Qt::AlignCenter);
+    layout->addWidget(okButton, 5, 0, Qt::AlignCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -99,7 +99,7 @@ void StartupWindow::load()
         step([&] { versionLabel->setText(versionLine(TESSARON_VERSION_MAJOR, TESSARON_VERSION_MINOR, TESSARON_VERSION_PATCH)); });
         if (s.gameWindowLoaded != 0) {
             step([&] {
-                OK->show();
+                okButton->show();
                 for (ImageControl* flag : languageFlags)
                     flag->show();
             });
@@ -124,7 +124,7 @@ void StartupWindow::load()
     });
 }
 
-void StartupWindow::OK_Click()
+void StartupWindow::closeAboutBox()
 {
     trapped("frmInfo", "OK_Click", [&](Steps& step) {
         step([&] {
@@ -137,22 +137,22 @@ void StartupWindow::OK_Click()
 
 bool StartupWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lblHomepage && event->type() == QEvent::MouseButtonRelease
+    if (watched == webPageLink && event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        lblHomepage_Click();
+        openWebPage();
         return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void StartupWindow::imgLang_Click(qint16 language)
+void StartupWindow::chooseLanguage(qint16 language)
 {
     // The game window's flag: sound, language, its texts, stored with the sign's blank.
     if (flagClicked_)
         flagClicked_(language);
 }
 
-void StartupWindow::lblHomepage_Click()
+void StartupWindow::openWebPage()
 {
     trapped("frmInfo", "lblHomepage_Click", [&](Steps& step) {
         step([] { QDesktopServices::openUrl(QUrl(QString::fromUtf8(MakerWebPage))); });

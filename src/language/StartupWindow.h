@@ -2,7 +2,7 @@
 // The start-up window (frmInfo): while it shows, the language is settled, the
 // language table is written out and the game window is loaded behind it; then
 // it shows the game window and closes itself. Later the same window serves as
-// the about box, closed with its OK button.
+// the about box, closed with its okButton button.
 
 #include "language/Languages.h"
 
@@ -26,22 +26,22 @@ public:
     explicit StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* parent = nullptr);
 
     void load();
-    void OK_Click();
-    void lblHomepage_Click();
+    void closeAboutBox();
+    void openWebPage();
 
     // "Tessaron  1.02.0015" for version 1.2.15.
     static QString versionLine(int major, int minor, int revision);
 
-    QLabel* Image1;
-    QLabel* Image2;
+    QLabel* titleImage;
+    QLabel* boardImage;
     QLabel* versionLabel;
-    QLabel* lblHomepage;
-    QPushButton* OK;
+    QLabel* webPageLink;
+    QPushButton* okButton;
     // The about box's language flags, one for each of Languages in its order,
     // acting as the game window's flags do.
     std::array<ImageControl*, Languages.size()> languageFlags{};
     void setFlagHandler(std::function<void(qint16)> handler) { flagClicked_ = std::move(handler); }
-    void imgLang_Click(qint16 language);
+    void chooseLanguage(qint16 language);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -26,30 +26,30 @@ constexpr int FrameSize = Cell + 10;
 
 BackChoiceDialog::BackChoiceDialog(QWidget* parent)
     : QDialog(parent)
-    , shpWahl(new QFrame(this))
-    , cmdOK(new QPushButton(QStringLiteral("OK"), this))
+    , selectionFrame(new QFrame(this))
+    , okButton(new QPushButton(QStringLiteral("OK"), this))
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setModal(true);
     const int width = 2 * Margin + 5 * Cell + 4 * Gap;
     const int height = 2 * Margin + 2 * Cell + Gap + 56;
     setFixedSize(width, height);
-    shpWahl->setStyleSheet(QStringLiteral("QFrame { border: 3px solid rgb(255, 204, 0); border-radius: 4px; }"));
-    shpWahl->resize(FrameSize, FrameSize);
+    selectionFrame->setStyleSheet(QStringLiteral("QFrame { border: 3px solid rgb(255, 204, 0); border-radius: 4px; }"));
+    selectionFrame->resize(FrameSize, FrameSize);
     for (int i = 0; i < 10; ++i) {
         ImageControl* image = new ImageControl(this);
         image->setGeometry(Margin + (i % 5) * (Cell + Gap), Margin + (i / 5) * (Cell + Gap), Cell, Cell);
         image->setCursor(Qt::PointingHandCursor);
         setAccessibleRole(image, QAccessible::Button);
         image->setAccessibleName(QString::number(i + 1));
-        connect(image, &ImageControl::clicked, this, [this, i] { imgBack_Click(i); });
-        connect(image, &ImageControl::doubleClicked, this, [this, i] { imgBack_DblClick(i); });
+        connect(image, &ImageControl::clicked, this, [this, i] { chooseBackSide(i); });
+        connect(image, &ImageControl::doubleClicked, this, [this, i] { chooseBackSideAndClose(i); });
         backPicture[std::size_t(i)] = image;
     }
-    shpWahl->lower();
-    cmdOK->setDefault(true);
-    cmdOK->setGeometry(width - Margin - 120, height - Margin - 34, 120, 34);
-    connect(cmdOK, &QPushButton::clicked, this, &BackChoiceDialog::cmdOK_Click);
+    selectionFrame->lower();
+    okButton->setDefault(true);
+    okButton->setGeometry(width - Margin - 120, height - Margin - 34, 120, 34);
+    connect(okButton, &QPushButton::clicked, this, &BackChoiceDialog::confirmChoice);
     QPalette dark = palette();
     dark.setColor(QPalette::Window, QColor(24, 24, 24));
     setPalette(dark);
@@ -62,8 +62,8 @@ void BackChoiceDialog::frame(int index)
     for (std::size_t i = 0; i < backPicture.size(); ++i)
         backPicture[i]->setAccessibleDescription(int(i) == index ? QStringLiteral("\u2713") : QString());
     // Centred on the image: each half rounded down, as the classic shape was placed.
-    shpWahl->move(image.left() - (shpWahl->width() - image.width()) / 2,
-                  image.top() - (shpWahl->height() - image.height()) / 2);
+    selectionFrame->move(image.left() - (selectionFrame->width() - image.width()) / 2,
+                  image.top() - (selectionFrame->height() - image.height()) / 2);
 }
 
 void BackChoiceDialog::load()
@@ -77,7 +77,7 @@ void BackChoiceDialog::load()
     });
 }
 
-void BackChoiceDialog::imgBack_Click(int index)
+void BackChoiceDialog::chooseBackSide(int index)
 {
     trapped("frmBack", "imgBack_Click", [&](Steps& step) {
         step([&] { frame(index); });
@@ -86,15 +86,15 @@ void BackChoiceDialog::imgBack_Click(int index)
     });
 }
 
-void BackChoiceDialog::imgBack_DblClick(int index)
+void BackChoiceDialog::chooseBackSideAndClose(int index)
 {
     trapped("frmBack", "imgBack_DblClick", [&](Steps& step) {
-        step([&] { imgBack_Click(index); });
-        step([&] { cmdOK_Click(); });
+        step([&] { chooseBackSide(index); });
+        step([&] { confirmChoice(); });
     });
 }
 
-void BackChoiceDialog::cmdOK_Click()
+void BackChoiceDialog::confirmChoice()
 {
     trapped("frmBack", "cmdOK_Click", [&](Steps& step) { step([&] { accept(); }); });
 }

@@ -21,13 +21,13 @@ public:
     explicit BackChoiceDialog(QWidget* parent = nullptr);
 
     void load();
-    void imgBack_Click(int index);
-    void imgBack_DblClick(int index);
-    void cmdOK_Click();
+    void chooseBackSide(int index);
+    void chooseBackSideAndClose(int index);
+    void confirmChoice();
 
     std::array<ImageControl*, 10> backPicture{};
-    QFrame* shpWahl;
-    QPushButton* cmdOK;
+    QFrame* selectionFrame;
+    QPushButton* okButton;
 
 private:
     void frame(int index);

@@ -90,71 +90,71 @@ void take(const RingPosition& at)
 
 PictureChoiceDialog::PictureChoiceDialog(QWidget* parent)
     : QDialog(parent)
-    , imgBg(new ImageControl(this))
-    , imgBild(new ImageControl(this))
-    , cmdPrev(new QPushButton(this))
-    , cmdNext(new QPushButton(this))
-    , cmdAdd(new QPushButton(this))
-    , cmdOK(new QPushButton(QStringLiteral("OK"), this))
+    , backgroundImage(new ImageControl(this))
+    , previewImage(new ImageControl(this))
+    , previousButton(new QPushButton(this))
+    , nextButton(new QPushButton(this))
+    , addButton(new QPushButton(this))
+    , okButton(new QPushButton(QStringLiteral("OK"), this))
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setModal(true);
     setAcceptDrops(true);
     // The background picture, behind everything, filling the dialog.
-    imgBg->setPicture(loadArt(QStringLiteral("choice_background.png")), 0);
-    imgBg->setFocusPolicy(Qt::NoFocus);
-    imgBg->setAttribute(Qt::WA_TransparentForMouseEvents);
-    imgBg->lower();
-    imgBild->setFixedSize(PreviewSize);
-    imgBild->setCursor(Qt::PointingHandCursor);
-    setAccessibleRole(imgBild, QAccessible::Graphic);
-    cmdPrev->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
-    cmdNext->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
-    cmdOK->setDefault(true);
+    backgroundImage->setPicture(loadArt(QStringLiteral("choice_background.png")), 0);
+    backgroundImage->setFocusPolicy(Qt::NoFocus);
+    backgroundImage->setAttribute(Qt::WA_TransparentForMouseEvents);
+    backgroundImage->lower();
+    previewImage->setFixedSize(PreviewSize);
+    previewImage->setCursor(Qt::PointingHandCursor);
+    setAccessibleRole(previewImage, QAccessible::Graphic);
+    previousButton->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    nextButton->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
+    okButton->setDefault(true);
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addWidget(imgBild);
+    layout->addWidget(previewImage);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdPrev);
-    buttons->addWidget(cmdNext);
+    buttons->addWidget(previousButton);
+    buttons->addWidget(nextButton);
     buttons->addStretch();
-    buttons->addWidget(cmdAdd);
-    buttons->addWidget(cmdOK);
+    buttons->addWidget(addButton);
+    buttons->addWidget(okButton);
     layout->addLayout(buttons);
-    connect(cmdPrev, &QPushButton::clicked, this, &PictureChoiceDialog::cmdPrev_Click);
-    connect(cmdNext, &QPushButton::clicked, this, &PictureChoiceDialog::cmdNext_Click);
-    connect(cmdAdd, &QPushButton::clicked, this, &PictureChoiceDialog::cmdAdd_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &PictureChoiceDialog::cmdOK_Click);
-    connect(imgBild, &ImageControl::doubleClicked, this, &PictureChoiceDialog::imgBild_DblClick);
+    connect(previousButton, &QPushButton::clicked, this, &PictureChoiceDialog::showPreviousPicture);
+    connect(nextButton, &QPushButton::clicked, this, &PictureChoiceDialog::showNextPicture);
+    connect(addButton, &QPushButton::clicked, this, &PictureChoiceDialog::choosePicturesToAdd);
+    connect(okButton, &QPushButton::clicked, this, &PictureChoiceDialog::confirmChoice);
+    connect(previewImage, &ImageControl::doubleClicked, this, &PictureChoiceDialog::pictureDoubleClicked);
 }
 
 void PictureChoiceDialog::load()
 {
     SharedState& s = shared();
     trapped("frmPicAuswahl", "Form_Load", [&](Steps& step) {
-        step([&] { File1 = pictureFileNames(); });
+        step([&] { files_ = pictureFileNames(); });
         step([&] {
             const QString stored = readSetting(keys::pictureFile);
-            for (qsizetype i = 0; i < File1.size(); ++i)
-                if (File1.at(i) == stored)
+            for (qsizetype i = 0; i < files_.size(); ++i)
+                if (files_.at(i) == stored)
                     s.pictureFileIndex = i;
-            if (s.pictureFileIndex >= File1.size())
+            if (s.pictureFileIndex >= files_.size())
                 s.pictureFileIndex = 0;
         });
         step([&] {
             if (s.pictureNumber < FirstBuiltInPicture || s.pictureNumber > LastBuiltInPicture)
                 s.pictureNumber = FirstBuiltInPicture;
             // A folder without pictures: the ring is the built-ins.
-            if (s.album == 1 && File1.isEmpty())
+            if (s.album == 1 && files_.isEmpty())
                 s.album = 0;
         });
         step([&] {
             // Named for screen readers by what they do, as the tips say.
-            cmdPrev->setToolTip(langText(131));
-            cmdNext->setToolTip(langText(132));
-            cmdPrev->setAccessibleName(langText(131));
-            cmdNext->setAccessibleName(langText(132));
-            cmdAdd->setText(langText(195));
+            previousButton->setToolTip(langText(131));
+            nextButton->setToolTip(langText(132));
+            previousButton->setAccessibleName(langText(131));
+            nextButton->setAccessibleName(langText(132));
+            addButton->setText(langText(195));
         });
         step([&] { showCandidate(); });
         step([&] { decodeNextAhead(); });
@@ -164,7 +164,7 @@ void PictureChoiceDialog::load()
 QSize PictureChoiceDialog::previewPixels() const
 {
     // A photo is decoded no larger than the preview shows it.
-    return (QSizeF(PreviewSize) * imgBild->devicePixelRatioF()).toSize();
+    return (QSizeF(PreviewSize) * previewImage->devicePixelRatioF()).toSize();
 }
 
 void PictureChoiceDialog::showCandidate()
@@ -172,17 +172,17 @@ void PictureChoiceDialog::showCandidate()
     const SharedState& s = shared();
     // A picture decodes while the window goes on: no drop is taken meanwhile.
     const QScopedValueRollback<bool> busy(adding_, true);
-    imgBild->setPicture(QImage(), -1);
+    previewImage->setPicture(QImage(), -1);
     // A screen reader hears what the picture is: its file's name, or the built-in picture's title.
     const bool builtIn = s.album == 0 && s.pictureNumber >= FirstBuiltInPicture && s.pictureNumber <= LastBuiltInPicture;
     if (s.album == 1) {
-        const QString& name = at(File1, s.pictureFileIndex, "File1");
-        imgBild->setAccessibleName(name);
-        imgBild->setPicture(loadPictureFile(pictureFilePath(name), previewPixels()), -1);
+        const QString& name = at(files_, s.pictureFileIndex, "File1");
+        previewImage->setAccessibleName(name);
+        previewImage->setPicture(loadPictureFile(pictureFilePath(name), previewPixels()), -1);
     } else {
-        imgBild->setAccessibleName(builtIn ? langText(qint16(s.pictureNumber + 95)) : QString());
+        previewImage->setAccessibleName(builtIn ? langText(qint16(s.pictureNumber + 95)) : QString());
         if (s.album == 0)
-            imgBild->setPicture(carriedPicture(addInt16(s.pictureNumber, 100)), -1);
+            previewImage->setPicture(carriedPicture(addInt16(s.pictureNumber, 100)), -1);
     }
 }
 
@@ -192,10 +192,10 @@ void PictureChoiceDialog::decodeNextAhead()
     // is decoded on a thread of its own while the player looks at this one.
     const SharedState& s = shared();
     const RingPosition at{s.album, s.pictureNumber, s.pictureFileIndex};
-    const RingPosition next = forward_ ? nextInRing(at, File1.size()) : previousInRing(at, File1.size());
-    if (next.album != 1 || next.pictureFileIndex < 0 || next.pictureFileIndex >= File1.size())
+    const RingPosition next = forward_ ? nextInRing(at, files_.size()) : previousInRing(at, files_.size());
+    if (next.album != 1 || next.pictureFileIndex < 0 || next.pictureFileIndex >= files_.size())
         return;
-    decodeAhead(pictureFilePath(File1.at(next.pictureFileIndex)), previewPixels());
+    decodeAhead(pictureFilePath(files_.at(next.pictureFileIndex)), previewPixels());
 }
 
 void PictureChoiceDialog::step(bool forward, const char* procedure)
@@ -203,7 +203,7 @@ void PictureChoiceDialog::step(bool forward, const char* procedure)
     trapped("frmPicAuswahl", procedure, [&](Steps& step) {
         step([&] {
             const RingPosition at = position();
-            take(forward ? nextInRing(at, File1.size()) : previousInRing(at, File1.size()));
+            take(forward ? nextInRing(at, files_.size()) : previousInRing(at, files_.size()));
             forward_ = forward;
         });
         // A picture that cannot be decoded is reported; the ring goes on past it.
@@ -216,17 +216,17 @@ void PictureChoiceDialog::step(bool forward, const char* procedure)
     });
 }
 
-void PictureChoiceDialog::cmdNext_Click()
+void PictureChoiceDialog::showNextPicture()
 {
     step(true, "cmdNext_Click");
 }
 
-void PictureChoiceDialog::cmdPrev_Click()
+void PictureChoiceDialog::showPreviousPicture()
 {
     step(false, "cmdPrev_Click");
 }
 
-void PictureChoiceDialog::cmdOK_Click()
+void PictureChoiceDialog::confirmChoice()
 {
     const SharedState& s = shared();
     trapped("frmPicAuswahl", "cmdOK_Click", [&](Steps& step) {
@@ -235,7 +235,7 @@ void PictureChoiceDialog::cmdOK_Click()
             // A file put into a picture folder by hand may have a name the
             // settings file cannot give back (blanks at its ends, too long):
             // chosen, it would be lost at every start. The player renames it.
-            const QString name = File1.value(s.pictureFileIndex);
+            const QString name = files_.value(s.pictureFileIndex);
             if (s.album == 1 && !settingCanHold(name)) {
                 refused = true;
                 dialogs().inform(langText(180) + QStringLiteral("\n\n") + pictureFilePath(name), QStringLiteral("Tessaron"));
@@ -247,19 +247,19 @@ void PictureChoiceDialog::cmdOK_Click()
         step([&] { saveIntegerSetting(keys::album, s.album); });
         step([&] {
             // The last file visited is remembered, also when a built-in picture is chosen.
-            if (s.pictureFileIndex >= 0 && s.pictureFileIndex < File1.size() && settingCanHold(File1.at(s.pictureFileIndex)))
-                saveSetting(keys::pictureFile, File1.at(s.pictureFileIndex));
+            if (s.pictureFileIndex >= 0 && s.pictureFileIndex < files_.size() && settingCanHold(files_.at(s.pictureFileIndex)))
+                saveSetting(keys::pictureFile, files_.at(s.pictureFileIndex));
         });
         step([&] { accept(); });
     });
 }
 
-void PictureChoiceDialog::imgBild_DblClick()
+void PictureChoiceDialog::pictureDoubleClicked()
 {
-    trapped("frmPicAuswahl", "imgBild_DblClick", [&](Steps& step) { step([&] { cmdOK_Click(); }); });
+    trapped("frmPicAuswahl", "imgBild_DblClick", [&](Steps& step) { step([&] { confirmChoice(); }); });
 }
 
-void PictureChoiceDialog::cmdAdd_Click()
+void PictureChoiceDialog::choosePicturesToAdd()
 {
     trapped("frmPicAuswahl", "cmdAdd_Click", [&](Steps& step) {
         QStringList chosen;
@@ -326,9 +326,9 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
             // Its copy at the board's size is made now, on a thread of its
             // own: the first game with the photo starts as fast as later ones.
             decodeAhead(folder + added, largestBoardPixels());
-            File1 = pictureFileNames();
+            files_ = pictureFileNames();
             s.album = 1;
-            s.pictureFileIndex = std::max<qsizetype>(0, File1.indexOf(added));
+            s.pictureFileIndex = std::max<qsizetype>(0, files_.indexOf(added));
             showCandidate();
         });
     });
@@ -337,7 +337,7 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
 void PictureChoiceDialog::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    imgBg->setGeometry(rect());
+    backgroundImage->setGeometry(rect());
 }
 
 void PictureChoiceDialog::dragEnterEvent(QDragEnterEvent* event)

@@ -21,25 +21,25 @@ public:
     explicit PictureChoiceDialog(QWidget* parent = nullptr);
 
     void load();
-    void cmdNext_Click();
-    void cmdPrev_Click();
-    void cmdOK_Click();
-    void imgBild_DblClick();
-    void cmdAdd_Click();
+    void showNextPicture();
+    void showPreviousPicture();
+    void confirmChoice();
+    void pictureDoubleClicked();
+    void choosePicturesToAdd();
     // Decodes each file (on a thread of its own) and copies those that
     // decode into the player's picture folder; the last one added becomes
     // the candidate. Dropped files are added just after their drop.
     void addPictures(const QStringList& paths);
 
-    // The picture files of both folders (File1).
-    const QStringList& files() const { return File1; }
+    // The picture files of both folders (files_).
+    const QStringList& files() const { return files_; }
 
-    ImageControl* imgBg;
-    ImageControl* imgBild;
-    QPushButton* cmdPrev;
-    QPushButton* cmdNext;
-    QPushButton* cmdAdd;
-    QPushButton* cmdOK;
+    ImageControl* backgroundImage;
+    ImageControl* previewImage;
+    QPushButton* previousButton;
+    QPushButton* nextButton;
+    QPushButton* addButton;
+    QPushButton* okButton;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -54,7 +54,7 @@ private:
     // Starts decoding the file the next step in the same direction shows.
     void decodeNextAhead();
 
-    QStringList File1;
+    QStringList files_;
     bool forward_ = true;
     bool adding_ = false;
     QStringList dropped_; // waiting to be added

@@ -27,32 +27,32 @@ OptionsDialog::OptionsDialog(QWidget* parent)
 {
     setModal(true);
     build();
-    plain_ = {{
-        {chkFlip, &SharedState::autoDraw, keys::autoDraw, "chkFlip_Click"},
-        {chkGrid, &SharedState::showGrid, keys::showGrid, "chkGrid_Click"},
-        {chkJoker, &SharedState::useJokers, keys::useJokers, "chkJoker_Click"},
-        {chkPreview, &SharedState::showPreview, keys::showPreview, "chkPreview_Click"},
-        {chkSound, &SharedState::playSounds, keys::playSounds, "chkSound_Click"},
-        {chkTime, &SharedState::timeLimit, keys::timeLimit, "chkTime_Click"},
-        {chkTipp, &SharedState::offerHints, keys::offerHints, "chkTipp_Click"},
+    optionBindings_ = {{
+        {autoDrawCheck, &SharedState::autoDraw, keys::autoDraw, "chkFlip_Click"},
+        {gridCheck, &SharedState::showGrid, keys::showGrid, "chkGrid_Click"},
+        {jokersCheck, &SharedState::useJokers, keys::useJokers, "chkJoker_Click"},
+        {previewCheck, &SharedState::showPreview, keys::showPreview, "chkPreview_Click"},
+        {soundCheck, &SharedState::playSounds, keys::playSounds, "chkSound_Click"},
+        {timeLimitCheck, &SharedState::timeLimit, keys::timeLimit, "chkTime_Click"},
+        {hintsCheck, &SharedState::offerHints, keys::offerHints, "chkTipp_Click"},
     }};
-    for (const Binding& binding : plain_)
+    for (const Binding& binding : optionBindings_)
         connect(binding.box, &QCheckBox::clicked, this, [this, &binding] { plainOptionClicked(binding); });
-    connect(chkMusic, &QCheckBox::clicked, this, &OptionsDialog::chkMusic_Click);
+    connect(musicCheck, &QCheckBox::clicked, this, &OptionsDialog::musicToggled);
     for (int i = 0; i < 2; ++i) {
-        connect(optMusicLoop[std::size_t(i)], &QRadioButton::clicked, this, [this, i] { optMusicLoop_Click(i); });
-        connect(optCol[std::size_t(i)], &QRadioButton::clicked, this, [this, i] { optCol_Click(i); });
+        connect(musicRepeatButtons[std::size_t(i)], &QRadioButton::clicked, this, [this, i] { musicRepeatChosen(i); });
+        connect(frameColourButtons[std::size_t(i)], &QRadioButton::clicked, this, [this, i] { frameColourChosen(i); });
     }
-    connect(cmbSize, &QComboBox::activated, this, &OptionsDialog::cmbSize_Click);
-    connect(cmbSpieler, &QComboBox::activated, this, &OptionsDialog::cmbSpieler_Click);
-    connect(OK, &QPushButton::clicked, this, &OptionsDialog::OK_Click);
-    for (QLineEdit* box : txtSpieler)
+    connect(boardSizeBox, &QComboBox::activated, this, &OptionsDialog::boardSizeChosen);
+    connect(playerCountBox, &QComboBox::activated, this, &OptionsDialog::playerCountChosen);
+    connect(okButton, &QPushButton::clicked, this, &OptionsDialog::saveNamesAndClose);
+    for (QLineEdit* box : nameEdits)
         box->installEventFilter(this);
 }
 
 void OptionsDialog::build()
 {
-    // Left: size, players, frame colour; right: sound and music, game options; OK below.
+    // Left: size, players, frame colour; right: sound and music, game options; okButton below.
     auto* window = new QVBoxLayout(this);
     window->setSizeConstraint(QLayout::SetFixedSize);
     auto* columns = new QHBoxLayout;
@@ -63,65 +63,65 @@ void OptionsDialog::build()
     window->addLayout(columns);
 
     auto* sizeRow = new QHBoxLayout;
-    Label[0] = new QLabel(this);
-    cmbSize = new QComboBox(this);
-    Label[0]->setBuddy(cmbSize);
-    sizeRow->addWidget(Label[0]);
-    sizeRow->addWidget(cmbSize, 1);
+    fieldLabels[0] = new QLabel(this);
+    boardSizeBox = new QComboBox(this);
+    fieldLabels[0]->setBuddy(boardSizeBox);
+    sizeRow->addWidget(fieldLabels[0]);
+    sizeRow->addWidget(boardSizeBox, 1);
     left->addLayout(sizeRow);
 
-    fraNamen = new QGroupBox(this);
-    auto* names = new QVBoxLayout(fraNamen);
+    playersGroup = new QGroupBox(this);
+    auto* names = new QVBoxLayout(playersGroup);
     auto* countRow = new QHBoxLayout;
-    Label[1] = new QLabel(fraNamen);
-    cmbSpieler = new QComboBox(fraNamen);
-    cmbSpieler->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
-    Label[1]->setBuddy(cmbSpieler);
-    countRow->addWidget(Label[1]);
-    countRow->addWidget(cmbSpieler, 1);
+    fieldLabels[1] = new QLabel(playersGroup);
+    playerCountBox = new QComboBox(playersGroup);
+    playerCountBox->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
+    fieldLabels[1]->setBuddy(playerCountBox);
+    countRow->addWidget(fieldLabels[1]);
+    countRow->addWidget(playerCountBox, 1);
     names->addLayout(countRow);
-    for (std::size_t i = 0; i < txtSpieler.size(); ++i) {
-        txtSpieler[i] = new QLineEdit(fraNamen);
-        names->addWidget(txtSpieler[i]);
+    for (std::size_t i = 0; i < nameEdits.size(); ++i) {
+        nameEdits[i] = new QLineEdit(playersGroup);
+        names->addWidget(nameEdits[i]);
     }
-    left->addWidget(fraNamen);
+    left->addWidget(playersGroup);
 
-    Frame2 = new QGroupBox(this);
-    auto* colours = new QHBoxLayout(Frame2);
-    for (QRadioButton*& button : optCol) {
-        button = new QRadioButton(Frame2);
+    frameColourGroup = new QGroupBox(this);
+    auto* colours = new QHBoxLayout(frameColourGroup);
+    for (QRadioButton*& button : frameColourButtons) {
+        button = new QRadioButton(frameColourGroup);
         colours->addWidget(button);
     }
-    left->addWidget(Frame2);
+    left->addWidget(frameColourGroup);
     left->addStretch();
 
-    Frame1 = new QGroupBox(this);
-    auto* music = new QVBoxLayout(Frame1);
-    chkSound = new QCheckBox(Frame1);
-    chkMusic = new QCheckBox(Frame1);
-    music->addWidget(chkSound);
-    music->addWidget(chkMusic);
-    for (QRadioButton*& button : optMusicLoop) {
-        button = new QRadioButton(Frame1);
+    soundGroup = new QGroupBox(this);
+    auto* music = new QVBoxLayout(soundGroup);
+    soundCheck = new QCheckBox(soundGroup);
+    musicCheck = new QCheckBox(soundGroup);
+    music->addWidget(soundCheck);
+    music->addWidget(musicCheck);
+    for (QRadioButton*& button : musicRepeatButtons) {
+        button = new QRadioButton(soundGroup);
         auto* indented = new QHBoxLayout;
         indented->addSpacing(24);
         indented->addWidget(button);
         music->addLayout(indented);
     }
-    right->addWidget(Frame1);
+    right->addWidget(soundGroup);
 
-    fraOptionen = new QGroupBox(this);
-    auto* options = new QVBoxLayout(fraOptionen);
-    for (QCheckBox** box : {&chkGrid, &chkFlip, &chkPreview, &chkTipp, &chkJoker, &chkTime}) {
-        *box = new QCheckBox(fraOptionen);
+    gameOptionsGroup = new QGroupBox(this);
+    auto* options = new QVBoxLayout(gameOptionsGroup);
+    for (QCheckBox** box : {&gridCheck, &autoDrawCheck, &previewCheck, &hintsCheck, &jokersCheck, &timeLimitCheck}) {
+        *box = new QCheckBox(gameOptionsGroup);
         options->addWidget(*box);
     }
-    right->addWidget(fraOptionen);
+    right->addWidget(gameOptionsGroup);
     right->addStretch();
 
-    OK = new QPushButton(QStringLiteral("OK"), this);
-    OK->setDefault(true);
-    window->addWidget(OK, 0, Qt::AlignRight);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setDefault(true);
+    window->addWidget(okButton, 0, Qt::AlignRight);
 }
 
 void OptionsDialog::setQuietly(QCheckBox* box, qint16 value)
@@ -136,49 +136,49 @@ void OptionsDialog::load()
     trapped("frmOpt", "Form_Load", [&](Steps& step) {
         step([&] {
             for (int i = 0; i < s.playerCount; ++i)
-                at(txtSpieler, i, "txtSpieler")->setEnabled(true);
+                at(nameEdits, i, "txtSpieler")->setEnabled(true);
         });
         step([&] {
-            for (std::size_t i = 0; i < txtSpieler.size(); ++i)
-                txtSpieler[i]->setText(s.names[i]);
+            for (std::size_t i = 0; i < nameEdits.size(); ++i)
+                nameEdits[i]->setText(s.names[i]);
         });
         step([&] {
             if (s.playerCount < 1 || s.playerCount > 4)
                 raiseError(ErrInvalidProperty, QStringLiteral("cmbSpieler.ListIndex = %1").arg(s.playerCount - 1));
-            cmbSpieler->setCurrentIndex(s.playerCount - 1);
-            cmbSpieler_Click();
+            playerCountBox->setCurrentIndex(s.playerCount - 1);
+            playerCountChosen();
         });
         step([&] {
-            cmbSize->clear();
+            boardSizeBox->clear();
             for (int p = 0; p < 10; ++p) {
                 const BoardSize& size = s.boardSizes[std::size_t(p)];
-                cmbSize->addItem(QStringLiteral("%1 x %2").arg(size.rows).arg(size.cols));
+                boardSizeBox->addItem(QStringLiteral("%1 x %2").arg(size.rows).arg(size.cols));
             }
         });
         step([&] {
             if (s.sizeIndex < 0 || s.sizeIndex > 9)
                 raiseError(ErrInvalidProperty, QStringLiteral("cmbSize.ListIndex = %1").arg(s.sizeIndex));
-            cmbSize->setCurrentIndex(s.sizeIndex);
-            cmbSize_Click();
+            boardSizeBox->setCurrentIndex(s.sizeIndex);
+            boardSizeChosen();
         });
         step([&] {
             // Grid, Time, offerHints, Flip, showPreview, Joker, playSounds, playMusic, each written back as a click would.
             const std::array<std::size_t, 7> order{1, 5, 6, 0, 3, 2, 4};
             for (const std::size_t i : order) {
-                setQuietly(plain_[i].box, s.*plain_[i].value);
-                plainOptionClicked(plain_[i]);
+                setQuietly(optionBindings_[i].box, s.*optionBindings_[i].value);
+                plainOptionClicked(optionBindings_[i]);
             }
-            setQuietly(chkMusic, s.playMusic);
-            chkMusic_Click();
+            setQuietly(musicCheck, s.playMusic);
+            musicToggled();
         });
         step([&] {
             const int loop = s.repeatMusic != 0 ? 1 : 0;
-            optMusicLoop[std::size_t(loop)]->setChecked(true);
-            optMusicLoop_Click(loop);
+            musicRepeatButtons[std::size_t(loop)]->setChecked(true);
+            musicRepeatChosen(loop);
         });
         step([&] {
-            at(optCol, s.frameColour, "optCol")->setChecked(true);
-            optCol_Click(s.frameColour);
+            at(frameColourButtons, s.frameColour, "optCol")->setChecked(true);
+            frameColourChosen(s.frameColour);
         });
     });
 }
@@ -195,21 +195,21 @@ void OptionsDialog::retranslate()
     trapped("frmOpt", "Form_Activate", [&](Steps& step) {
         step([&] { setWindowTitle(langText(119)); });
         step([&] {
-            Label[0]->setText(langText(141));
-            Label[1]->setText(langText(142));
-            Frame2->setTitle(langText(143));
-            optCol[0]->setText(langText(144));
-            optCol[1]->setText(langText(145));
-            chkSound->setText(langText(146));
-            chkMusic->setText(langText(147));
-            optMusicLoop[0]->setText(langText(148));
-            optMusicLoop[1]->setText(langText(149));
-            chkGrid->setText(langText(150));
-            chkFlip->setText(langText(151));
-            chkPreview->setText(langText(152));
-            chkTipp->setText(langText(153));
-            chkJoker->setText(langText(154));
-            chkTime->setText(langText(155));
+            fieldLabels[0]->setText(langText(141));
+            fieldLabels[1]->setText(langText(142));
+            frameColourGroup->setTitle(langText(143));
+            frameColourButtons[0]->setText(langText(144));
+            frameColourButtons[1]->setText(langText(145));
+            soundCheck->setText(langText(146));
+            musicCheck->setText(langText(147));
+            musicRepeatButtons[0]->setText(langText(148));
+            musicRepeatButtons[1]->setText(langText(149));
+            gridCheck->setText(langText(150));
+            autoDrawCheck->setText(langText(151));
+            previewCheck->setText(langText(152));
+            hintsCheck->setText(langText(153));
+            jokersCheck->setText(langText(154));
+            timeLimitCheck->setText(langText(155));
         });
     });
 }
@@ -223,16 +223,16 @@ void OptionsDialog::plainOptionClicked(const Binding& binding)
     });
 }
 
-void OptionsDialog::chkMusic_Click()
+void OptionsDialog::musicToggled()
 {
     SharedState& s = shared();
     trapped("frmOpt", "chkMusic_Click", [&](Steps& step) {
-        step([&] { s.playMusic = chkMusic->isChecked() ? 1 : 0; });
+        step([&] { s.playMusic = musicCheck->isChecked() ? 1 : 0; });
         step([&] {
             const bool on = s.playMusic != 0;
             if (!on)
                 Music::instance().switchOff();
-            for (QRadioButton* button : optMusicLoop)
+            for (QRadioButton* button : musicRepeatButtons)
                 button->setEnabled(on);
             // Only the player's click starts a song, not the load step.
             if (on && isVisible())
@@ -242,7 +242,7 @@ void OptionsDialog::chkMusic_Click()
     });
 }
 
-void OptionsDialog::optMusicLoop_Click(int index)
+void OptionsDialog::musicRepeatChosen(int index)
 {
     SharedState& s = shared();
     trapped("frmOpt", "optMusicLoop_Click", [&](Steps& step) {
@@ -260,7 +260,7 @@ void OptionsDialog::optMusicLoop_Click(int index)
     });
 }
 
-void OptionsDialog::optCol_Click(int index)
+void OptionsDialog::frameColourChosen(int index)
 {
     trapped("frmOpt", "optCol_Click", [&](Steps& step) {
         step([&] { shared().frameColour = qint16(index); });
@@ -268,11 +268,11 @@ void OptionsDialog::optCol_Click(int index)
     });
 }
 
-void OptionsDialog::cmbSize_Click()
+void OptionsDialog::boardSizeChosen()
 {
     SharedState& s = shared();
     trapped("frmOpt", "cmbSize_Click", [&](Steps& step) {
-        step([&] { s.sizeIndex = qint16(cmbSize->currentIndex()); });
+        step([&] { s.sizeIndex = qint16(boardSizeBox->currentIndex()); });
         step([&] { saveIntegerSetting(keys::sizeIndex, s.sizeIndex); });
         step([&] {
             s.boardRows = boardSize(s.sizeIndex).rows;
@@ -281,14 +281,14 @@ void OptionsDialog::cmbSize_Click()
     });
 }
 
-void OptionsDialog::cmbSpieler_Click()
+void OptionsDialog::playerCountChosen()
 {
     SharedState& s = shared();
     trapped("frmOpt", "cmbSpieler_Click", [&](Steps& step) {
-        step([&] { s.playerCount = cmbSpieler->currentText().toShort(); });
+        step([&] { s.playerCount = playerCountBox->currentText().toShort(); });
         step([&] {
-            for (std::size_t i = 0; i < txtSpieler.size(); ++i)
-                txtSpieler[i]->setEnabled(qint16(i) < s.playerCount);
+            for (std::size_t i = 0; i < nameEdits.size(); ++i)
+                nameEdits[i]->setEnabled(qint16(i) < s.playerCount);
         });
         step([&] { saveIntegerSetting(keys::playerCount, s.playerCount); });
     });
@@ -297,32 +297,32 @@ void OptionsDialog::cmbSpieler_Click()
 bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn) {
-        for (std::size_t i = 0; i < txtSpieler.size(); ++i) {
-            if (watched == txtSpieler[i])
-                txtSpieler_GotFocus(int(i));
+        for (std::size_t i = 0; i < nameEdits.size(); ++i) {
+            if (watched == nameEdits[i])
+                selectWholeName(int(i));
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void OptionsDialog::txtSpieler_GotFocus(int index)
+void OptionsDialog::selectWholeName(int index)
 {
     trapped("frmOpt", "txtSpieler_GotFocus", [&](Steps& step) {
         step([&] {
             // After the click that gave the focus has placed the cursor.
-            QLineEdit* box = at(txtSpieler, index, "txtSpieler");
+            QLineEdit* box = at(nameEdits, index, "txtSpieler");
             QTimer::singleShot(0, box, [box] { box->selectAll(); });
         });
     });
 }
 
-void OptionsDialog::OK_Click()
+void OptionsDialog::saveNamesAndClose()
 {
     trapped("frmOpt", "OK_Click", [&](Steps& step) {
         step([&] {
-            for (std::size_t i = 0; i < txtSpieler.size(); ++i) {
-                saveSetting(keys::playerNames[i], txtSpieler[i]->text());
-                shared().names[i] = txtSpieler[i]->text();
+            for (std::size_t i = 0; i < nameEdits.size(); ++i) {
+                saveSetting(keys::playerNames[i], nameEdits[i]->text());
+                shared().names[i] = nameEdits[i]->text();
             }
         });
         step([&] { accept(); });

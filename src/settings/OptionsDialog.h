@@ -1,7 +1,7 @@
 #pragma once
 // The options dialog (frmOpt): board size, players and their names, frame
 // colour, sound and music, and the six game options. Every change is stored
-// at the click; only the names wait for OK.
+// at the click; only the names wait for okButton.
 
 #include "game/SharedState.h"
 #include "settings/SettingKeys.h"
@@ -32,33 +32,33 @@ public:
     // The texts in the current language.
     void retranslate();
 
-    void chkMusic_Click();
-    void optMusicLoop_Click(int index);
-    void optCol_Click(int index);
-    void cmbSize_Click();
-    void cmbSpieler_Click();
-    void txtSpieler_GotFocus(int index);
-    void OK_Click();
+    void musicToggled();
+    void musicRepeatChosen(int index);
+    void frameColourChosen(int index);
+    void boardSizeChosen();
+    void playerCountChosen();
+    void selectWholeName(int index);
+    void saveNamesAndClose();
 
-    std::array<QLabel*, 2> Label{};
-    QComboBox* cmbSize;
-    QGroupBox* fraNamen;
-    QComboBox* cmbSpieler;
-    std::array<QLineEdit*, 4> txtSpieler{};
-    QGroupBox* Frame2;
-    std::array<QRadioButton*, 2> optCol{};
-    QGroupBox* Frame1;
-    QCheckBox* chkSound;
-    QCheckBox* chkMusic;
-    std::array<QRadioButton*, 2> optMusicLoop{};
-    QGroupBox* fraOptionen;
-    QCheckBox* chkGrid;
-    QCheckBox* chkFlip;
-    QCheckBox* chkPreview;
-    QCheckBox* chkTipp;
-    QCheckBox* chkJoker;
-    QCheckBox* chkTime;
-    QPushButton* OK;
+    std::array<QLabel*, 2> fieldLabels{};
+    QComboBox* boardSizeBox;
+    QGroupBox* playersGroup;
+    QComboBox* playerCountBox;
+    std::array<QLineEdit*, 4> nameEdits{};
+    QGroupBox* frameColourGroup;
+    std::array<QRadioButton*, 2> frameColourButtons{};
+    QGroupBox* soundGroup;
+    QCheckBox* soundCheck;
+    QCheckBox* musicCheck;
+    std::array<QRadioButton*, 2> musicRepeatButtons{};
+    QGroupBox* gameOptionsGroup;
+    QCheckBox* gridCheck;
+    QCheckBox* autoDrawCheck;
+    QCheckBox* previewCheck;
+    QCheckBox* hintsCheck;
+    QCheckBox* jokersCheck;
+    QCheckBox* timeLimitCheck;
+    QPushButton* okButton;
 
 protected:
     bool event(QEvent* event) override;
@@ -77,7 +77,7 @@ private:
     // Sets a box without its change handling, which the load step runs itself.
     static void setQuietly(QCheckBox* box, qint16 value);
 
-    std::array<Binding, 7> plain_{};
+    std::array<Binding, 7> optionBindings_{};
 };
 
 } // namespace tess

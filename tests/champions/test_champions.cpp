@@ -58,7 +58,7 @@ QStringList enteredByCopies(qint16 size, const QString& only = QString())
 QStringList shownNames(const HighscoreDialog& dialog)
 {
     QStringList names;
-    for (const QLabel* name : dialog.lblHName)
+    for (const QLabel* name : dialog.nameLabels)
         names << name->text();
     return names;
 }
@@ -197,16 +197,16 @@ private Q_SLOTS:
         // Each name fits its row of the list, the Chinese one drawn smaller.
         HighscoreDialog dialog;
         dialog.load();
-        for (const QLabel* row : dialog.lblHName)
+        for (const QLabel* row : dialog.nameLabels)
             QVERIFY2(QFontMetrics(row->font()).horizontalAdvance(row->text()) <= row->width(), qPrintable(row->text()));
         QVERIFY(shownNames(dialog).contains(twenty.left(20)));
         // A row too narrow for a name cuts it short; the whole name is its tip, as plain text.
         storeList(shared().sizeIndex, {QStringLiteral("00045<h1>Tall</h1> <img src=x>")});
         dialog.load();
-        for (QLabel* narrow : dialog.lblHName)
+        for (QLabel* narrow : dialog.nameLabels)
             narrow->setFixedWidth(60);
-        dialog.ShowHS();
-        QLabel* row = *std::find_if(dialog.lblHName.begin(), dialog.lblHName.end(), [](QLabel* r) { return r->text().startsWith(u'<'); });
+        dialog.showChampions();
+        QLabel* row = *std::find_if(dialog.nameLabels.begin(), dialog.nameLabels.end(), [](QLabel* r) { return r->text().startsWith(u'<'); });
         QVERIFY2(row->text().endsWith(QChar(0x2026)), qPrintable(row->text() + QString::number(row->width())));
         QVERIFY2(row->toolTip().contains(QStringLiteral("&lt;h1&gt;Tall&lt;/h1&gt; &lt;img src=x&gt;")) && !row->toolTip().contains(QStringLiteral("<h1>")),
                  qPrintable(row->toolTip()));
@@ -227,7 +227,7 @@ private Q_SLOTS:
         QCOMPARE(effects.played.size(), 1);
         QVERIFY(effects.played.first().first >= 122 && effects.played.first().first <= 124);
         QCOMPARE(shownNames(dialog), (QStringList{"Anna", "", "", "", "", "", "", "", "", ""}));
-        QCOMPARE(dialog.lblHScore[0]->text(), QStringLiteral("45"));
+        QCOMPARE(dialog.scoreLabels[0]->text(), QStringLiteral("45"));
         // Cancel enters the result without a name; a full list drops its lowest.
         storeList(1, {"00030Bob", "00040A", "00050B", "00060C", "00070D", "00080E", "00090F", "00100G", "00110H", "00120I"});
         shared().championScore = QStringLiteral("00030");
@@ -238,8 +238,8 @@ private Q_SLOTS:
         HighscoreDialog above;
         above.load();
         QCOMPARE(dialogs.asked.size(), 2);
-        QCOMPARE(above.lblHName[9]->text(), QString());
-        QCOMPARE(above.lblHScore[9]->text(), QStringLiteral("31"));
+        QCOMPARE(above.nameLabels[9]->text(), QString());
+        QCOMPARE(above.scoreLabels[9]->text(), QStringLiteral("31"));
         QVERIFY(!above.ranked().items().contains(QStringLiteral("00030Bob")));
     }
 
@@ -254,7 +254,7 @@ private Q_SLOTS:
         dialog.load();
         QVERIFY(dialogs.asked.isEmpty());
         QCOMPARE(fileBytes(), before);
-        QCOMPARE(dialog.lblHName[0]->text(), QStringLiteral("Anna"));
+        QCOMPARE(dialog.nameLabels[0]->text(), QStringLiteral("Anna"));
     }
 
     void deletingAsksFirstAndClearsOnlyThisSize()
@@ -266,10 +266,10 @@ private Q_SLOTS:
         dialogs.answers = {false, true};
         HighscoreDialog dialog;
         dialog.load();
-        dialog.cmdDelHS_Click();
+        dialog.clearChampions();
         QCOMPARE(fileBytes(), before);
         QCOMPARE(dialogs.asked.last(), langText(173));
-        dialog.cmdDelHS_Click();
+        dialog.clearChampions();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(!Profile(ChampionsFile::path()).find("m1", "1"));
         QVERIFY(Profile(ChampionsFile::path()).find("m4", "1"));
@@ -327,15 +327,15 @@ private Q_SLOTS:
         storeList(1, {"00045" + tagged, "00044" + image});
         HighscoreDialog dialog;
         dialog.load();
-        QCOMPARE(dialog.lblHName[0]->text(), tagged);
+        QCOMPARE(dialog.nameLabels[0]->text(), tagged);
         // What the label shows, as a screen reader hears it: the eight characters, not a bold x.
-        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(dialog.lblHName[0]);
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(dialog.nameLabels[0]);
         QVERIFY(spoken);
         QCOMPARE(spoken->text(QAccessible::Name), tagged);
-        spoken = QAccessible::queryAccessibleInterface(dialog.lblHName[1]);
+        spoken = QAccessible::queryAccessibleInterface(dialog.nameLabels[1]);
         QVERIFY(spoken);
         QCOMPARE(spoken->text(QAccessible::Name), image);
-        QVERIFY(dialog.lblHName[1]->sizeHint().width() >= dialog.lblHName[1]->fontMetrics().horizontalAdvance(image));
+        QVERIFY(dialog.nameLabels[1]->sizeHint().width() >= dialog.nameLabels[1]->fontMetrics().horizontalAdvance(image));
     }
 
     void aResultEnteredMeanwhileByAnotherCopyIsKept()
@@ -416,22 +416,22 @@ private Q_SLOTS:
         storeList(1, {"00045Anna", "00120Vodez"});
         HighscoreDialog dialog;
         dialog.load();
-        QTimer::singleShot(0, &dialog, [&] { QTest::mouseClick(dialog.cmdOK, Qt::LeftButton); });
+        QTimer::singleShot(0, &dialog, [&] { QTest::mouseClick(dialog.okButton, Qt::LeftButton); });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-        QCOMPARE(dialog.lblMode->text(), QStringLiteral("Teile: 4 x 5"));
-        QCOMPARE(dialog.lblHeader[0]->text(), QStringLiteral("Name"));
-        QCOMPARE(dialog.lblHeader[1]->text(), QStringLiteral("Punkte"));
-        QCOMPARE(dialog.cmdDelHS->text(), QStringLiteral("&Löschen"));
-        QCOMPARE(dialog.lblTitle->text(), QStringLiteral("Tessaron Champions"));
+        QCOMPARE(dialog.boardSizeLabel->text(), QStringLiteral("Teile: 4 x 5"));
+        QCOMPARE(dialog.columnHeaders[0]->text(), QStringLiteral("Name"));
+        QCOMPARE(dialog.columnHeaders[1]->text(), QStringLiteral("Punkte"));
+        QCOMPARE(dialog.clearButton->text(), QStringLiteral("&Löschen"));
+        QCOMPARE(dialog.titleLabel->text(), QStringLiteral("Tessaron Champions"));
         QCOMPARE(shownNames(dialog).mid(0, 3), (QStringList{"Vodez", "Anna", ""}));
-        QCOMPARE(dialog.Label1[9]->text(), QStringLiteral("10."));
-        QCOMPARE(dialog.lblTitle->palette().color(QPalette::Window), QColor(255, 204, 0));
+        QCOMPARE(dialog.rankLabels[9]->text(), QStringLiteral("10."));
+        QCOMPARE(dialog.titleLabel->palette().color(QPalette::Window), QColor(255, 204, 0));
         // In English from the next activation on.
         shared().language = English;
         dialogs.answers = {false};
-        QTimer::singleShot(0, &dialog, [&] { QTest::mouseClick(dialog.cmdDelHS, Qt::LeftButton); dialog.reject(); });
+        QTimer::singleShot(0, &dialog, [&] { QTest::mouseClick(dialog.clearButton, Qt::LeftButton); dialog.reject(); });
         dialog.exec();
-        QCOMPARE(dialog.lblMode->text(), QStringLiteral("Pieces: 4 x 5"));
+        QCOMPARE(dialog.boardSizeLabel->text(), QStringLiteral("Pieces: 4 x 5"));
         QCOMPARE(dialogs.titles.last(), langText(171));
     }
 };

@@ -2,7 +2,7 @@
 """Answers every error report of the game with Ignore, as a player who never
 stops would, over the accessibility bus:
   ignore_errors.py LOG
-Until it is ended, it presses "Ignore" in each error dialog (FltDesk) and "OK"
+Until it is ended, it presses "Ignore" in each error dialog (ErrorDialog) and "OK"
 in each message box, and writes one line to LOG for each press, so the test
 sees how many there were and when the last one was."""
 import sys

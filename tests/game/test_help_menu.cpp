@@ -98,9 +98,9 @@ private Q_SLOTS:
     void theWebPageAndTheMailGoToTheDesktop()
     {
         UrlCatcher catcher;
-        window->helpMenu()->mnuHomepage_Click();
+        window->helpMenu()->openWebPage();
         window->table().imgLang_Click(6); // the subject stays the title in every language
-        window->helpMenu()->mnuEMail_Click();
+        window->helpMenu()->writeEmail();
         QCOMPARE(catcher.opened.size(), 2);
         QCOMPARE(catcher.opened[0], QUrl(QString::fromUtf8(MakerWebPage)));
         QCOMPARE(catcher.opened[1].toString(), QStringLiteral("mailto:support@marlpit.example?Subject=Tessaron"));
@@ -122,7 +122,7 @@ private Q_SLOTS:
         QFETCH(int, language);
         QFETCH(QString, heading);
         shared().language = qint16(language);
-        window->helpMenu()->mnuOnlinehilfe_Click();
+        window->helpMenu()->showManual();
         HelpWindow* help = HelpWindow::openWindow();
         QVERIFY(help && help->isVisible());
         QVERIFY(!help->isModal());
@@ -144,14 +144,14 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(shared().languageTableFile));
         QVERIFY(about.versionLabel->text().startsWith("Tessaron  "));
         about.show();
-        QVERIFY(about.OK->isVisible());
+        QVERIFY(about.okButton->isVisible());
         QVERIFY(about.languageFlags[2]->isVisible());
         QTest::mouseClick(about.languageFlags[2], Qt::LeftButton);
         QCOMPARE(flagged, qint16(2));
         QCOMPARE(shared().language, qint16(2000));
         QCOMPARE(readSetting(keys::language), QStringLiteral("2000"));
         QCOMPARE(window->table().toolButtons[0].tip, QStringLiteral("Empezar partida"));
-        QTest::mouseClick(about.OK, Qt::LeftButton);
+        QTest::mouseClick(about.okButton, Qt::LeftButton);
         QVERIFY(!about.isVisible());
     }
 };

@@ -80,7 +80,7 @@ private Q_SLOTS:
         {
             OptionsDialog options; // every option written back as it stands
             options.load();
-            options.OK_Click();
+            options.saveNamesAndClose();
         }
 
         // Two turns, one with two wrong tries and a joker on the stack, then saved.

@@ -98,26 +98,26 @@ private Q_SLOTS:
         PictureChoiceDialog dialog;
         dialog.load();
         QCOMPARE(dialog.files(), (QStringList{"a.jpg", "B.GIF", "c.bmp"}));
-        dialog.cmdNext_Click();
+        dialog.showNextPicture();
         QCOMPARE(place().album, qint16(1));
         QCOMPARE(place().index, qsizetype(0));
         QCOMPARE(place().picture, qint16(105)); // stays a number a picture has
-        dialog.cmdNext_Click();
-        dialog.cmdNext_Click();
+        dialog.showNextPicture();
+        dialog.showNextPicture();
         QCOMPARE(place().index, qsizetype(2));
-        dialog.cmdNext_Click();
+        dialog.showNextPicture();
         QCOMPARE(place().album, qint16(0));
         QCOMPARE(place().picture, qint16(101));
-        dialog.cmdPrev_Click(); // back to the last file
+        dialog.showPreviousPicture(); // back to the last file
         QCOMPARE(place().album, qint16(1));
         QCOMPARE(place().index, qsizetype(2));
         QCOMPARE(effects.count(109), 5);
         // OK remembers the last file visited, even with a built-in picture chosen.
-        dialog.cmdPrev_Click();
-        dialog.cmdPrev_Click();
-        dialog.cmdPrev_Click(); // 105
+        dialog.showPreviousPicture();
+        dialog.showPreviousPicture();
+        dialog.showPreviousPicture(); // 105
         QCOMPARE(place().album, qint16(0));
-        dialog.cmdOK_Click();
+        dialog.confirmChoice();
         QCOMPARE(readSetting(keys::album), QStringLiteral("0"));
         QCOMPARE(readSetting(keys::pictureNumber), QStringLiteral("105"));
         QCOMPARE(readSetting(keys::pictureFile), QStringLiteral("a.jpg"));
@@ -141,7 +141,7 @@ private Q_SLOTS:
         // Chosen, it is what the game shows at the next start.
         shared().album = 1;
         shared().pictureFileIndex = 2;
-        dialog.cmdOK_Click();
+        dialog.confirmChoice();
         PuzzleTable next;
         next.load();
         QCOMPARE(shared().pictureFile, playerPicturesFolder() + "a.jpg");
@@ -157,19 +157,19 @@ private Q_SLOTS:
         chooser.chosen << QStringList{photo};
         PictureChoiceDialog dialog;
         dialog.load();
-        QCOMPARE(dialog.cmdAdd->text(), langText(195));
-        QCOMPARE(dialog.cmdAdd->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
-        dialog.cmdAdd_Click();
+        QCOMPARE(dialog.addButton->text(), langText(195));
+        QCOMPARE(dialog.addButton->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+        dialog.choosePicturesToAdd();
         QVERIFY(chooser.filePatterns.contains("*.jpeg") && chooser.filePatterns.contains("*.png"));
         QVERIFY(QFile::exists(playerPicturesFolder() + "Holiday.JPG"));
         QVERIFY(QFile::exists(photo)); // copied, not moved
         // The new picture is the candidate at once, named by its file.
         QCOMPARE(place().album, qint16(1));
         QCOMPARE(dialog.files().value(place().index), QStringLiteral("Holiday.JPG"));
-        QCOMPARE(dialog.imgBild->accessibleName(), QStringLiteral("Holiday.JPG"));
+        QCOMPARE(dialog.previewImage->accessibleName(), QStringLiteral("Holiday.JPG"));
         // The same name again, and a name the program's folder has: numbered, nothing overwritten.
         chooser.chosen << QStringList{photo, outsidePicture("B.png", Qt::red)};
-        dialog.cmdAdd_Click();
+        dialog.choosePicturesToAdd();
         QVERIFY(QFile::exists(playerPicturesFolder() + "Holiday (2).JPG"));
         QVERIFY(QFile::exists(playerPicturesFolder() + "B (2).png"));
         QVERIFY(!QFile::exists(playerPicturesFolder() + "B.png"));
@@ -180,13 +180,13 @@ private Q_SLOTS:
         broken.write("no picture here");
         broken.close();
         chooser.chosen << QStringList{broken.fileName()};
-        dialog.cmdAdd_Click();
+        dialog.choosePicturesToAdd();
         QCOMPARE(reporter.reports.size(), 1);
         QCOMPARE(reporter.reports.first().number, int(ErrInvalidPicture));
         QVERIFY(!QFile::exists(playerPicturesFolder() + "broken.jpg"));
         // Cancel adds nothing.
         const QStringList before = dialog.files();
-        dialog.cmdAdd_Click();
+        dialog.choosePicturesToAdd();
         QCOMPARE(dialog.files(), before);
         // Dropped from a file manager: pictures are taken, other files are
         // not, nor one whose header states 32768 x 32768 pixels. They are
@@ -230,12 +230,12 @@ private Q_SLOTS:
             dialogs.chosen << QStringList{outsidePicture(name, Qt::blue)};
             PictureChoiceDialog dialog;
             dialog.load();
-            dialog.cmdAdd_Click();
+            dialog.choosePicturesToAdd();
             const QString added = dialog.files().value(place().index);
             // Shortened to 160 bytes less room for a " (2)": 148 + ".jpg".
             QCOMPARE(added, name == longName ? QString(148, u'a') + ".jpg" : QStringLiteral("beach.jpg"));
             QVERIFY(QFile::exists(playerPicturesFolder() + added));
-            dialog.cmdOK_Click();
+            dialog.confirmChoice();
             QCOMPARE(readSetting(keys::pictureFile), added);
         }
         // Put there by hand: refused by OK with a word, nothing stored.
@@ -245,7 +245,7 @@ private Q_SLOTS:
         shared().album = 1;
         shared().pictureFileIndex = qint16(dialog.files().indexOf(" beach.jpg"));
         const QString before = readSetting(keys::pictureFile);
-        dialog.cmdOK_Click();
+        dialog.confirmChoice();
         QCOMPARE(dialogs.informed, QStringList{langText(180) + "\n\n" + picsFolder() + "/ beach.jpg"});
         QVERIFY(dialog.result() != int(QDialog::Accepted));
         QCOMPARE(readSetting(keys::pictureFile), before);
@@ -257,10 +257,10 @@ private Q_SLOTS:
         shared().pictureNumber = 102;
         PictureChoiceDialog dialog;
         dialog.load();
-        QCOMPARE(dialog.cmdPrev->accessibleName(), langText(131));
-        QCOMPARE(dialog.cmdNext->accessibleName(), langText(132));
-        QCOMPARE(dialog.imgBild->accessibleName(), langText(197)); // the second built-in picture's title
-        QCOMPARE(dialog.imgBild->size(), QSize(267, 200));
+        QCOMPARE(dialog.previousButton->accessibleName(), langText(131));
+        QCOMPARE(dialog.nextButton->accessibleName(), langText(132));
+        QCOMPARE(dialog.previewImage->accessibleName(), langText(197)); // the second built-in picture's title
+        QCOMPARE(dialog.previewImage->size(), QSize(267, 200));
     }
 
     void withoutPicturesTheRingIsTheBuiltIns_data()
@@ -280,12 +280,12 @@ private Q_SLOTS:
         PictureChoiceDialog dialog;
         dialog.load();
         QCOMPARE(place().album, qint16(0));
-        dialog.cmdNext_Click();
+        dialog.showNextPicture();
         QCOMPARE(place().picture, qint16(101));
-        dialog.cmdPrev_Click();
+        dialog.showPreviousPicture();
         QCOMPARE(place().picture, qint16(105));
         QCOMPARE(place().album, qint16(0));
-        dialog.cmdOK_Click();
+        dialog.confirmChoice();
         QCOMPARE(readSetting(keys::pictureFile), QStringLiteral("puzzle01.jpg")); // nothing to remember: the stored default stays
     }
 
@@ -305,10 +305,10 @@ private Q_SLOTS:
         dialog.load();
         QCOMPARE(reporter.reports.size(), 0);
         QCOMPARE(place().index, qsizetype(39999));
-        QCOMPARE(dialog.imgBild->accessibleName(), QStringLiteral("p40000.bmp"));
-        dialog.cmdNext_Click(); // from the last file to the first built-in picture
+        QCOMPARE(dialog.previewImage->accessibleName(), QStringLiteral("p40000.bmp"));
+        dialog.showNextPicture(); // from the last file to the first built-in picture
         QVERIFY(place().album == 0 && place().picture == 101);
-        dialog.cmdPrev_Click(); // and back to the last file
+        dialog.showPreviousPicture(); // and back to the last file
         QVERIFY(place().album == 1 && place().index == 39999);
         QCOMPARE(reporter.reports.size(), 0);
         // Across the Integer's end; a place the ring does not hold starts it anew.
@@ -342,11 +342,11 @@ private Q_SLOTS:
         shared().album = 0;
         PictureChoiceDialog dialog;
         dialog.load();
-        dialog.cmdNext_Click();
+        dialog.showNextPicture();
         QCOMPARE(reporter.reports.size(), 1);
         QCOMPARE(reporter.reports.first().number, int(ErrInvalidPicture));
         QCOMPARE(reporter.reports.first().procedure, QStringLiteral("cmdNext_Click"));
-        dialog.cmdNext_Click();
+        dialog.showNextPicture();
         QCOMPARE(reporter.reports.size(), 1);
         // The broken file chosen: the game window reports it and keeps the picture it has.
         const QImage before = game.t().pieceCutter.picture();
@@ -371,8 +371,8 @@ private Q_SLOTS:
         game.t().services.pictureChoice = [] {
             PictureChoiceDialog dialog;
             dialog.load();
-            dialog.cmdPrev_Click(); // from 101 to the last file
-            QTest::mouseDClick(dialog.imgBild, Qt::LeftButton);
+            dialog.showPreviousPicture(); // from 101 to the last file
+            QTest::mouseDClick(dialog.previewImage, Qt::LeftButton);
         };
         game.t().PicBut_Click(3);
         QCOMPARE(shared().album, qint16(1));
@@ -384,13 +384,13 @@ private Q_SLOTS:
     {
         BackChoiceDialog dialog;
         dialog.load();
-        QCOMPARE(dialog.shpWahl->geometry().center(), dialog.backPicture[9]->geometry().center());
+        QCOMPARE(dialog.selectionFrame->geometry().center(), dialog.backPicture[9]->geometry().center());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::mouseClick(dialog.backPicture[3], Qt::LeftButton);
         QCOMPARE(readSetting(keys::backSide), QStringLiteral("3"));
         QCOMPARE(shared().backSide, qint16(3));
-        QCOMPARE(dialog.shpWahl->geometry().center(), dialog.backPicture[3]->geometry().center());
+        QCOMPARE(dialog.selectionFrame->geometry().center(), dialog.backPicture[3]->geometry().center());
         QVERIFY(dialog.isVisible());
         QTest::mouseDClick(dialog.backPicture[5], Qt::LeftButton);
         QCOMPARE(readSetting(keys::backSide), QStringLiteral("5"));

@@ -1,4 +1,4 @@
-// The options dialog: every change stored at the click, the names at OK, the
+// The options dialog: every change stored at the click, the names at okButton, the
 // music following its box, and the game window following the new values.
 
 #include "game/GameFixture.h"
@@ -69,29 +69,29 @@ private Q_SLOTS:
         QCOMPARE(stored("PlayMusic"), QStringLiteral("0"));
         QCOMPARE(stored("musicloop"), QStringLiteral("-1"));
         QCOMPARE(stored("Rahmen"), QStringLiteral("1"));
-        QCOMPARE(stored("Spieler1"), QStringLiteral("missing")); // names only at OK
-        QVERIFY(!dialog.optMusicLoop[1]->isEnabled()); // greyed while music is off
-        QVERIFY(dialog.optMusicLoop[1]->isChecked());
-        QCOMPARE(dialog.cmbSize->count(), 10);
-        QCOMPARE(dialog.cmbSize->itemText(0), QStringLiteral("3 x 4"));
-        QCOMPARE(dialog.cmbSize->itemText(9), QStringLiteral("12 x 16"));
+        QCOMPARE(stored("Spieler1"), QStringLiteral("missing")); // names only at okButton
+        QVERIFY(!dialog.musicRepeatButtons[1]->isEnabled()); // greyed while music is off
+        QVERIFY(dialog.musicRepeatButtons[1]->isChecked());
+        QCOMPARE(dialog.boardSizeBox->count(), 10);
+        QCOMPARE(dialog.boardSizeBox->itemText(0), QStringLiteral("3 x 4"));
+        QCOMPARE(dialog.boardSizeBox->itemText(9), QStringLiteral("12 x 16"));
     }
 
     void playersEnableTheirBoxesAndOkStoresAllFourNames()
     {
         OptionsDialog dialog;
         dialog.load();
-        choose(dialog.cmbSpieler, 1);
+        choose(dialog.playerCountBox, 1);
         QCOMPARE(shared().playerCount, qint16(2));
         QCOMPARE(stored("numPlayers"), QStringLiteral("2"));
-        QVERIFY(dialog.txtSpieler[1]->isEnabled() && !dialog.txtSpieler[2]->isEnabled());
-        dialog.txtSpieler[1]->clear();
-        dialog.txtSpieler[0]->setText(QString::fromUtf8(" \u0410\u043d\u044f \u674e"));
-        choose(dialog.cmbSize, 9);
+        QVERIFY(dialog.nameEdits[1]->isEnabled() && !dialog.nameEdits[2]->isEnabled());
+        dialog.nameEdits[1]->clear();
+        dialog.nameEdits[0]->setText(QString::fromUtf8(" \u0410\u043d\u044f \u674e"));
+        choose(dialog.boardSizeBox, 9);
         QCOMPARE(stored("Size"), QStringLiteral("9"));
         QCOMPARE(shared().boardRows, qint16(12));
         QCOMPARE(shared().boardCols, qint16(16));
-        dialog.OK->click();
+        dialog.okButton->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(stored("Spieler2"), QString());
         QCOMPARE(stored("Spieler4"), QStringLiteral("Dan"));
@@ -113,21 +113,21 @@ private Q_SLOTS:
         Music::instance().startSong();
         QVERIFY(songs.isOpen());
         QVERIFY(songs.waitUntilReady(5000));
-        tick(dialog.chkMusic);
+        tick(dialog.musicCheck);
         QCOMPARE(shared().playMusic, qint16(0));
         QVERIFY(!songs.isOpen());
         QVERIFY(!songs.ready()); // the synthesizer has gone
-        QVERIFY(!dialog.optMusicLoop[0]->isEnabled());
+        QVERIFY(!dialog.musicRepeatButtons[0]->isEnabled());
         Music::instance().setLastSong(0);
-        tick(dialog.chkMusic);
+        tick(dialog.musicCheck);
         QVERIFY(songs.isOpen());
         QVERIFY(songs.waitUntilReady(5000)); // and is back for the new song
         QVERIFY(Music::instance().lastSong() != 0);
-        QVERIFY(dialog.optMusicLoop[0]->isEnabled());
-        tick(dialog.optMusicLoop[1]);
+        QVERIFY(dialog.musicRepeatButtons[0]->isEnabled());
+        tick(dialog.musicRepeatButtons[1]);
         QVERIFY(Music::instance().songTimer().isActive());
         QCOMPARE(stored("Musicloop"), QStringLiteral("-1"));
-        tick(dialog.optMusicLoop[0]); // the song plays on, no other follows
+        tick(dialog.musicRepeatButtons[0]); // the song plays on, no other follows
         QVERIFY(!Music::instance().songTimer().isActive());
         QVERIFY(songs.isOpen());
         Music::instance().closeMusic();
@@ -140,21 +140,21 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Optionen"));
-        QCOMPARE(dialog.chkGrid->text(), QStringLiteral("&Gitter anzeigen"));
-        tick(dialog.chkTime);
+        QCOMPARE(dialog.gridCheck->text(), QStringLiteral("&Gitter anzeigen"));
+        tick(dialog.timeLimitCheck);
         QCOMPARE(shared().timeLimit, qint16(0));
         QCOMPARE(stored("Time"), QStringLiteral("0"));
-        tick(dialog.optCol[1]);
+        tick(dialog.frameColourButtons[1]);
         QCOMPARE(stored("Rahmen"), QStringLiteral("1"));
         QApplication::setActiveWindow(&dialog);
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier); // "&Vorschaubild"
         QTRY_COMPARE(shared().showPreview, qint16(0));
         // A name box that gets the focus has its whole text selected.
-        QTest::mouseClick(dialog.txtSpieler[2], Qt::LeftButton);
-        QTRY_COMPARE(dialog.txtSpieler[2]->selectedText(), QStringLiteral("Cleo"));
-        QTest::keyClicks(dialog.txtSpieler[2], QStringLiteral("Zoe"));
-        QTest::keyClick(&dialog, Qt::Key_Return); // OK is the default button
+        QTest::mouseClick(dialog.nameEdits[2], Qt::LeftButton);
+        QTRY_COMPARE(dialog.nameEdits[2]->selectedText(), QStringLiteral("Cleo"));
+        QTest::keyClicks(dialog.nameEdits[2], QStringLiteral("Zoe"));
+        QTest::keyClick(&dialog, Qt::Key_Return); // okButton is the default button
         QCOMPARE(shared().names[2], QStringLiteral("Zoe"));
         // In English from the next opening on.
         shared().language = English;
@@ -162,7 +162,7 @@ private Q_SLOTS:
         english.load();
         english.show();
         QCOMPARE(english.windowTitle(), QStringLiteral("Options"));
-        QCOMPARE(english.Frame2->title(), QStringLiteral("&Frame"));
+        QCOMPARE(english.frameColourGroup->title(), QStringLiteral("&Frame"));
     }
 
     void aStoredValueOutOfRangeIsReportedAndTheRestKept()
@@ -190,10 +190,10 @@ private Q_SLOTS:
         game.t().services.options = [] {
             OptionsDialog dialog;
             dialog.load();
-            choose(dialog.cmbSize, 0);
-            choose(dialog.cmbSpieler, 1);
-            tick(dialog.chkGrid);
-            dialog.OK->click();
+            choose(dialog.boardSizeBox, 0);
+            choose(dialog.playerCountBox, 1);
+            tick(dialog.gridCheck);
+            dialog.okButton->click();
         };
         game.t().PicBut_Click(7);
         QCOMPARE(game.t().GameIdle, True); // the running game was abandoned

@@ -18,34 +18,34 @@ class QPushButton;
 
 namespace tess {
 
-class FltDesk : public QDialog {
+class ErrorDialog : public QDialog {
     Q_OBJECT
 
 public:
     // `printer` prints the protocol; the default printer when none is given.
-    explicit FltDesk(std::unique_ptr<ProtocolPrinter> printer = {}, QWidget* parent = nullptr);
-    ~FltDesk() override;
+    explicit ErrorDialog(std::unique_ptr<ProtocolPrinter> printer = {}, QWidget* parent = nullptr);
+    ~ErrorDialog() override;
 
     // Fills the dialog, arranges it, shows it modally and returns the index of
     // the continue button pressed; 2 when it was closed any other way.
     qint16 showError(const ProtocolData& data);
 
     // Frames stacked from the top, the window sized to them and centred.
-    void ArrangeDialog();
+    void arrangeFrames();
 
-    QGroupBox* framComment;
-    QGroupBox* framFehler;
-    QGroupBox* framProgInfo;
-    QGroupBox* framProtocol;
-    QGroupBox* framCallStack;
-    QGroupBox* framContinue;
-    QLabel* lblComment;
-    std::array<QLabel*, 4> lblErrTitel{};
-    std::array<QLabel*, 4> lblError{};
-    QLabel* lblProgInfo;
-    QListWidget* lstCallStack;
-    std::array<QPushButton*, 4> cmdProtocol{};
-    std::array<QPushButton*, 4> cmdContinue{};
+    QGroupBox* commentGroup;
+    QGroupBox* errorGroup;
+    QGroupBox* programInfoGroup;
+    QGroupBox* protocolGroup;
+    QGroupBox* callStackGroup;
+    QGroupBox* continueGroup;
+    QLabel* commentLabel;
+    std::array<QLabel*, 4> errorCaptionLabels{};
+    std::array<QLabel*, 4> errorValueLabels{};
+    QLabel* programInfoLabel;
+    QListWidget* callStackList;
+    std::array<QPushButton*, 4> protocolButtons{};
+    std::array<QPushButton*, 4> continueButtons{};
 
     static constexpr int DialogWidth = 600;
 
@@ -57,30 +57,30 @@ protected:
 
 private:
     void centreOnScreen();
-    void cmdProtocol_Click(int index);
-    void cmdContinue_Click(int index);
+    void passOnProtocol(int index);
+    void answerWith(int index);
 
     std::unique_ptr<ProtocolPrinter> printer_;
     ProtocolData data_;
 };
 
-// The reporter's prompt through FltDesk: the dialog is made at the first
+// The reporter's prompt through ErrorDialog: the dialog is made at the first
 // error and afterwards only hidden.
-class FltDeskPrompt : public ErrorPrompt {
+class ErrorDialogPrompt : public ErrorPrompt {
 public:
-    explicit FltDeskPrompt(std::unique_ptr<ProtocolPrinter> printer = {});
-    ~FltDeskPrompt() override;
+    explicit ErrorDialogPrompt(std::unique_ptr<ProtocolPrinter> printer = {});
+    ~ErrorDialogPrompt() override;
 
     void resetMousePointer() override;
     void beep() override;
     qint16 ask(const ProtocolData& shown) override;
 
     // The dialog once the first error has made it; nullptr before.
-    FltDesk* desk() const { return desk_.get(); }
+    ErrorDialog* dialog() const { return dialog_.get(); }
 
 private:
     std::unique_ptr<ProtocolPrinter> printer_;
-    std::unique_ptr<FltDesk> desk_;
+    std::unique_ptr<ErrorDialog> dialog_;
 };
 
 } // namespace tess

@@ -1,7 +1,7 @@
 // The reporter's dialog: its frames and texts, its arrangement, and the four
 // answers acted on by a trapped procedure.
 
-#include "errors/FltDesk.h"
+#include "errors/ErrorDialog.h"
 #include "errors/RunTimeError.h"
 #include "errors/Trap.h"
 #include "support/ScriptedDialogs.h"
@@ -26,21 +26,21 @@ namespace {
 struct ProgramEnded {};
 
 // Runs `whileShown` once the modal dialog is up.
-void whenShown(std::function<void(FltDesk*)> whileShown)
+void whenShown(std::function<void(ErrorDialog*)> whileShown)
 {
     QTimer::singleShot(0, [whileShown] {
-        auto* desk = qobject_cast<FltDesk*>(QApplication::activeModalWidget());
-        QVERIFY(desk);
-        whileShown(desk);
+        auto* dialog = qobject_cast<ErrorDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        whileShown(dialog);
         // A failed check returns early: never leave the test waiting on the dialog.
-        if (desk->isVisible())
-            desk->reject();
+        if (dialog->isVisible())
+            dialog->reject();
     });
 }
 
 void pressContinue(int button)
 {
-    whenShown([button](FltDesk* desk) { desk->cmdContinue[static_cast<std::size_t>(button)]->click(); });
+    whenShown([button](ErrorDialog* dialog) { dialog->continueButtons[static_cast<std::size_t>(button)]->click(); });
 }
 
 // A procedure whose second step fails once.
@@ -65,17 +65,17 @@ QStringList failOnce()
 
 } // namespace
 
-class TestFltDesk : public QObject {
+class TestErrorDialog : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ErrorDesk> reporter;
-    FltDeskPrompt* prompt = nullptr;
+    ErrorDialogPrompt* prompt = nullptr;
 
 private Q_SLOTS:
     void init()
     {
         test::clearFolders();
-        auto made = std::make_unique<FltDeskPrompt>();
+        auto made = std::make_unique<ErrorDialogPrompt>();
         prompt = made.get();
         reporter = std::make_unique<ErrorDesk>(std::move(made));
         setErrorReporter(reporter.get());
@@ -120,106 +120,106 @@ private Q_SLOTS:
 
     void closingTheDialogOtherwiseLeaves()
     {
-        whenShown([](FltDesk* desk) { QTest::keyClick(desk, Qt::Key_Escape); });
+        whenShown([](ErrorDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
         QCOMPARE(failOnce(), (QStringList{"first", "second", "after"}));
-        whenShown([](FltDesk* desk) { desk->close(); });
+        whenShown([](ErrorDialog* dialog) { dialog->close(); });
         QCOMPARE(failOnce(), (QStringList{"first", "second", "after"}));
     }
 
     void theDialogShowsWhatFailed()
     {
-        whenShown([](FltDesk* desk) {
-            QCOMPARE(desk->lblError[0]->text(), QStringLiteral("13 (Type mismatch)"));
-            QCOMPARE(desk->lblError[1]->text(), QStringLiteral("frmPuzzle"));
-            QCOMPARE(desk->lblError[2]->text(), QStringLiteral("Form_Load"));
-            QCOMPARE(desk->lblError[3]->text(), QStringLiteral("50020"));
-            QCOMPARE(desk->lblProgInfo->text(), programBaseName() + QStringLiteral("  V1.0.0"));
-            QVERIFY(desk->lblComment->text().startsWith(QStringLiteral("There is a problem.")));
-            desk->cmdContinue[2]->click();
+        whenShown([](ErrorDialog* dialog) {
+            QCOMPARE(dialog->errorValueLabels[0]->text(), QStringLiteral("13 (Type mismatch)"));
+            QCOMPARE(dialog->errorValueLabels[1]->text(), QStringLiteral("frmPuzzle"));
+            QCOMPARE(dialog->errorValueLabels[2]->text(), QStringLiteral("Form_Load"));
+            QCOMPARE(dialog->errorValueLabels[3]->text(), QStringLiteral("50020"));
+            QCOMPARE(dialog->programInfoLabel->text(), programBaseName() + QStringLiteral("  V1.0.0"));
+            QVERIFY(dialog->commentLabel->text().startsWith(QStringLiteral("There is a problem.")));
+            dialog->continueButtons[2]->click();
         });
         failOnce();
     }
 
     void framesAndCaptionsAreFixed()
     {
-        whenShown([](FltDesk* desk) {
-            QCOMPARE(desk->framComment->title(), QString());
-            QCOMPARE(desk->framFehler->title(), QStringLiteral("Fehlerbeschreibung / error description:"));
-            QCOMPARE(desk->framProgInfo->title(), QStringLiteral("Programm-Info:"));
-            QCOMPARE(desk->framProtocol->title(), QStringLiteral("Fehlerprotokoll ... / error protocoll..."));
-            QCOMPARE(desk->framCallStack->title(), QStringLiteral("CallStack:"));
-            QCOMPARE(desk->framContinue->title(), QStringLiteral("Weiterer Programmablauf... / Continue..."));
+        whenShown([](ErrorDialog* dialog) {
+            QCOMPARE(dialog->commentGroup->title(), QString());
+            QCOMPARE(dialog->errorGroup->title(), QStringLiteral("Fehlerbeschreibung / error description:"));
+            QCOMPARE(dialog->programInfoGroup->title(), QStringLiteral("Programm-Info:"));
+            QCOMPARE(dialog->protocolGroup->title(), QStringLiteral("Fehlerprotokoll ... / error protocoll..."));
+            QCOMPARE(dialog->callStackGroup->title(), QStringLiteral("CallStack:"));
+            QCOMPARE(dialog->continueGroup->title(), QStringLiteral("Weiterer Programmablauf... / Continue..."));
             const QStringList titles = {"Fehler-Nr / error :", "Modul:", "Prozedur / procedure:", "Zeile / Line:"};
             const QStringList protocol = {"&Drucken/Print", "&Speichern/Save", "&EMail", "&WWW"};
             const QStringList goOn = {"Wieder&holen Retry", "&Ignorieren   Ignore", "&Abbrechen Cancel",
                                       "&Beenden       End"};
             for (std::size_t i = 0; i < 4; ++i) {
-                QCOMPARE(desk->lblErrTitel[i]->text(), titles[qsizetype(i)]);
-                QCOMPARE(desk->cmdProtocol[i]->text(), protocol[qsizetype(i)]);
-                QCOMPARE(desk->cmdContinue[i]->text(), goOn[qsizetype(i)]);
-                QVERIFY(desk->cmdContinue[i]->isVisible());
+                QCOMPARE(dialog->errorCaptionLabels[i]->text(), titles[qsizetype(i)]);
+                QCOMPARE(dialog->protocolButtons[i]->text(), protocol[qsizetype(i)]);
+                QCOMPARE(dialog->continueButtons[i]->text(), goOn[qsizetype(i)]);
+                QVERIFY(dialog->continueButtons[i]->isVisible());
             }
-            QVERIFY(desk->cmdProtocol[0]->isVisible() && desk->cmdProtocol[1]->isVisible()
-                    && desk->cmdProtocol[2]->isVisible());
-            QVERIFY(!desk->cmdProtocol[3]->isVisible());
-            QVERIFY(!desk->framCallStack->isVisible());
-            desk->cmdContinue[2]->click();
+            QVERIFY(dialog->protocolButtons[0]->isVisible() && dialog->protocolButtons[1]->isVisible()
+                    && dialog->protocolButtons[2]->isVisible());
+            QVERIFY(!dialog->protocolButtons[3]->isVisible());
+            QVERIFY(!dialog->callStackGroup->isVisible());
+            dialog->continueButtons[2]->click();
         });
         failOnce();
     }
 
     void framesAreStackedAndTheWindowFitsThemCentred()
     {
-        whenShown([](FltDesk* desk) {
+        whenShown([](ErrorDialog* dialog) {
             int y = 0;
             for (QGroupBox* frame :
-                 {desk->framComment, desk->framFehler, desk->framProgInfo, desk->framProtocol, desk->framContinue}) {
+                 {dialog->commentGroup, dialog->errorGroup, dialog->programInfoGroup, dialog->protocolGroup, dialog->continueGroup}) {
                 QCOMPARE(frame->x(), 0);
                 QCOMPARE(frame->y(), y);
                 QVERIFY(frame->height() > 0);
                 y += frame->height();
             }
-            QCOMPARE(desk->width(), desk->framFehler->width());
-            QCOMPARE(desk->height(), y);
-            const QRect screen = desk->screen()->geometry();
-            const QRect outer = desk->frameGeometry();
+            QCOMPARE(dialog->width(), dialog->errorGroup->width());
+            QCOMPARE(dialog->height(), y);
+            const QRect screen = dialog->screen()->geometry();
+            const QRect outer = dialog->frameGeometry();
             QVERIFY2(qAbs(outer.center().x() - screen.center().x()) <= 1,
                      qPrintable(QStringLiteral("%1 %2 %3 %4 / %5 %6 %7 %8").arg(outer.x()).arg(outer.y()).arg(outer.width()).arg(outer.height()).arg(screen.x()).arg(screen.y()).arg(screen.width()).arg(screen.height())));
             QVERIFY(qAbs(outer.center().y() - screen.center().y()) <= 1);
-            desk->cmdContinue[2]->click();
+            dialog->continueButtons[2]->click();
         });
         failOnce();
     }
 
     void theDialogIsMadeOnceAndKeepsItsInfo()
     {
-        QVERIFY(!prompt->desk());
+        QVERIFY(!prompt->dialog());
         pressContinue(2);
         failOnce();
-        FltDesk* first = prompt->desk();
+        ErrorDialog* first = prompt->dialog();
         QVERIFY(first);
         QVERIFY(!first->isVisible()); // hidden, not closed
 
         reporter->setProgramInfo(QStringLiteral("kept info"));
         reporter->addToCallStack(QStringLiteral("entry"));
-        whenShown([first](FltDesk* desk) {
-            QCOMPARE(desk, first);
-            QCOMPARE(desk->lblProgInfo->text(), QStringLiteral("kept info"));
-            QCOMPARE(desk->lstCallStack->count(), 1);
-            QVERIFY(desk->lstCallStack->item(0)->text().startsWith(QStringLiteral("entry ")));
-            desk->cmdContinue[2]->click();
+        whenShown([first](ErrorDialog* dialog) {
+            QCOMPARE(dialog, first);
+            QCOMPARE(dialog->programInfoLabel->text(), QStringLiteral("kept info"));
+            QCOMPARE(dialog->callStackList->count(), 1);
+            QVERIFY(dialog->callStackList->item(0)->text().startsWith(QStringLiteral("entry ")));
+            dialog->continueButtons[2]->click();
         });
         failOnce();
-        QCOMPARE(prompt->desk(), first);
+        QCOMPARE(prompt->dialog(), first);
     }
 
     void theSaveButtonWritesTheErrFileWhileTheDialogWaits()
     {
         test::ScriptedDialogs dialogs;
-        whenShown([](FltDesk* desk) {
-            desk->cmdProtocol[1]->click();
-            QVERIFY(desk->isVisible()); // the player still has to choose how to go on
-            desk->cmdContinue[1]->click();
+        whenShown([](ErrorDialog* dialog) {
+            dialog->protocolButtons[1]->click();
+            QVERIFY(dialog->isVisible()); // the player still has to choose how to go on
+            dialog->continueButtons[1]->click();
         });
         failOnce();
         QFile saved(ErrorDesk::logPath(QStringLiteral(".ERR")));
@@ -232,5 +232,5 @@ private Q_SLOTS:
     }
 };
 
-TESSARON_TEST_MAIN(TestFltDesk)
-#include "test_fltdesk.moc"
+TESSARON_TEST_MAIN(TestErrorDialog)
+#include "test_error_dialog.moc"
