@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (record && encodeSavedGame(*record).size() > bytes.size())
         __builtin_trap(); // a record accepted was read from the bytes there are
     if (record)
-        for (const qint32 score : record->Scores)
+        for (const qint32 score : record->scores)
             if (score < 0 || score > 99999)
                 __builtin_trap(); // a score accepted fits the champions list's five digits
     static PuzzleTable* table = [] {
@@ -38,12 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
     file.close();
-    table->LoadGame();
+    table->loadGame();
     const int pieces = shared().boardRows * shared().boardCols;
     int laid = 0;
     for (int n = 0; n < pieces; ++n)
         laid += table->boardCells[std::size_t(n)].tag == QStringLiteral("1");
-    if (record && laid + table->lstNum.size() != pieces)
+    if (record && laid + table->faceDownPieces.size() != pieces)
         __builtin_trap();
     return 0;
 }

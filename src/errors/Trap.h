@@ -72,7 +72,7 @@ void trapped(const char* module, const char* procedure, Body&& body)
 }
 
 // Runs a procedure body whose failing steps are skipped without a word
-// (EndGame, the game window's unload step, quitProgram).
+// (abandonGameOrQuit, the game window's unload step, quitProgram).
 template <class Body>
 void ignoringErrors(Body&& body)
 {

@@ -1,6 +1,6 @@
 #pragma once
 // Where everything in the game window sits. All of it follows from the client
-// area (SW x SH pixels) through one scale factor f = SW / 1024 x 0.9; these
+// area (clientWidth x clientHeight pixels) through one scale factor scale = clientWidth / 1024 x 0.9; these
 // are plain formulas, so tests can check them number by number.
 
 #include "language/Languages.h"
@@ -43,39 +43,39 @@ struct PaintOp {
 void addPaint(std::vector<PaintOp>& background, const std::vector<PaintOp>& more);
 
 struct LayoutMetrics {
-    int SW = 0;
-    int SH = 0;
-    int tpp = 15; // twips per pixel: 15 at 96 dots per inch, 12 at 120
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int twipsPerPixel = 15; // twips per pixel: 15 at 96 dots per inch, 12 at 120
 
-    float f() const; // LayoutScale
-    double k() const; // 0.8 on large-font displays, else 1
-    double H0() const { return 570.0 / tpp; } // design height (and width) of a tool button
+    float scale() const; // layoutScale
+    double fontScale() const; // 0.8 on large-font displays, else 1
+    double buttonDesignHeight() const { return 570.0 / twipsPerPixel; } // design height (and width) of a tool button
 };
 
 // The one-time layout pass.
 struct WindowLayout {
-    float LayoutScale = 0;
-    int PanelTop = 0;   // B
-    int ButtonSize = 0; // s
+    float layoutScale = 0;
+    int panelTop = 0;   // panelTop
+    int buttonSize = 0; // s
     std::array<QRect, 10> buttons;
     std::array<QRect, Languages.size()> flags; // in the order of Languages
     QRect time;      // timeBar, width 1
-    QRect copyright; // imgCopyright
+    QRect copyright; // copyright
     std::vector<PaintOp> paint;
 };
 WindowLayout layoutWindow(const LayoutMetrics& m);
 
 // The board for the current size.
 struct BoardLayout {
-    int bw = 0, bx = 0, by = 0; // board width, left, top
-    int pw = 0, ph = 0;         // cell width and height
-    int fx = 0, fy = 0, fw = 0, fh = 0; // frame
+    int boardWidth = 0, boardLeft = 0, by = 0; // board width, left, top
+    int cellWidth = 0, cellHeight = 0;         // cell width and height
+    int frameLeft = 0, frameTop = 0, frameWidth = 0, frameHeight = 0; // frame
     std::vector<QRect> cells;   // rows x cols, row by row
     QRect preview;
     QRect stack;
     std::vector<PaintOp> paint; // the button boxes and the frame
 };
-BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, int rahmen);
+BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, int frameColour);
 
 // The player panels.
 struct PlayersLayout {
@@ -92,6 +92,6 @@ inline constexpr QSize DesignLabelSize(129, 23);
 inline constexpr QSize DesignScoreSize(120, 32);
 
 // The window art of the two frame colours.
-QString frameArt(int rahmen);
+QString frameArt(int frameColour);
 
 } // namespace tess

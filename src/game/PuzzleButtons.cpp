@@ -29,26 +29,26 @@ void openService(const std::function<void()>& service)
 
 void PuzzleTable::hint()
 {
-    if (CurrentPiece < 0 || CurrentPiece > CellCount - 1)
+    if (pieceInHand < 0 || pieceInHand > CellCount - 1)
         return;
-    ImageState& cell = cellAt(boardCells, CurrentPiece);
+    ImageState& cell = cellAt(boardCells, pieceInHand);
     cell.face = Face::Piece;
-    cell.piece = CurrentPiece;
+    cell.piece = pieceInHand;
     cell.tag = QStringLiteral("1");
     cell.enabled = false;
-    notifyCell(CurrentPiece);
+    notifyCell(pieceInHand);
     stackCell.face = Face::Back;
     clearWrongMarks();
-    CurrentPiece = -1;
-    timer1_.stop();
+    pieceInHand = -1;
+    moveClock_.stop();
     setTimeBar(1);
     stackCell.enabled = true;
-    toolButtons[ButtonHint].enabled = false;
+    toolButtons[HintButton].enabled = false;
     notify(&TableListener::stackChanged);
     notifyControls();
     if (shared().autoDraw == 1) {
         waitSeconds(0.2);
-        if (!GameIdle && CurrentPiece == -1)
+        if (!gameIdle && pieceInHand == -1)
             drawPiece();
     }
 }
@@ -58,7 +58,7 @@ void PuzzleTable::applyOptions()
     // The window is idle here: the board takes the new size, frame colour
     // and grid, the thumbnail shows or hides; the panels follow at activation.
     const SharedState& s = shared();
-    ResizeGame();
+    resizeBoard();
     for (ImageState& cell : boardCells)
         cell.border = s.showGrid;
     previewCell.visible = s.showPreview != 0;
@@ -66,23 +66,23 @@ void PuzzleTable::applyOptions()
     notify(&TableListener::previewChanged);
 }
 
-void PuzzleTable::PicBut_Click(qint16 Index)
+void PuzzleTable::runToolButton(qint16 index)
 {
     trapped("frmPuzzle", "PicBut_Click", [&](Steps& step) {
         step([&] { play(102, 0); });
         step([&] {
-            switch (Index) {
+            switch (index) {
             case 0:
-                StartGame();
+                startGame();
                 break;
             case 1:
-                EndGame();
+                abandonGameOrQuit();
                 break;
             case 2:
                 hint();
                 break;
             case 3:
-                ResetGame();
+                resetGame();
                 openService(services.pictureChoice);
                 // Unlike at start-up, a missing file is an error here.
                 loadChosenPicture(shared().album == 1 ? readSetting(keys::pictureFile) : QString(), false);
@@ -93,14 +93,14 @@ void PuzzleTable::PicBut_Click(qint16 Index)
                 notify(&TableListener::pictureChanged, &TableListener::stackChanged);
                 break;
             case 5:
-                SaveGame();
+                saveGame();
                 break;
             case 6:
-                LoadGame();
+                loadGame();
                 break;
             case 7:
-                if (!GameIdle)
-                    EndGame();
+                if (!gameIdle)
+                    abandonGameOrQuit();
                 openService(services.options);
                 applyOptions();
                 break;
@@ -117,12 +117,12 @@ void PuzzleTable::PicBut_Click(qint16 Index)
     });
 }
 
-void PuzzleTable::imgLang_Click(qint16 Index)
+void PuzzleTable::chooseLanguage(qint16 index)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
         step([&] { play(102, 0); });
-        step([&] { s.language = toInt16(Index * 1000.0); });
+        step([&] { s.language = toInt16(index * 1000.0); });
         step([&] { applyLanguage(); });
         step([&] { saveSetting(keys::language, numberText(s.language)); });
     });

@@ -21,12 +21,12 @@ using namespace table;
 
 void PuzzleTable::finishGame()
 {
-    GameIdle = True;
+    gameIdle = True;
     stackCell.visible = false;
     play(101, 0);
-    toolButtons[ButtonStart].enabled = true;
-    toolButtons[ButtonBack].enabled = true;
-    toolButtons[ButtonChampions].enabled = true;
+    toolButtons[StartButton].enabled = true;
+    toolButtons[BackSideButton].enabled = true;
+    toolButtons[ChampionsButton].enabled = true;
     notify(&TableListener::stackChanged);
     notifyControls();
     endOfGame();
@@ -47,10 +47,10 @@ void PuzzleTable::endOfGame()
         s.scores[0] = 0;
         return;
     }
-    CheckWinner();
+    announceWinner();
 }
 
-void PuzzleTable::CheckWinner()
+void PuzzleTable::announceWinner()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "CheckWinner", [&](Steps& step) {
@@ -76,12 +76,12 @@ void PuzzleTable::CheckWinner()
     });
 }
 
-void PuzzleTable::EndGame()
+void PuzzleTable::abandonGameOrQuit()
 {
     ignoringErrors([&](Steps& step) {
         step([&] {
-            if (!GameIdle) {
-                ResetGame();
+            if (!gameIdle) {
+                resetGame();
                 return;
             }
             if (dialogs().askYesNo(langText(124), QStringLiteral("Tessaron")))

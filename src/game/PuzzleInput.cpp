@@ -41,24 +41,24 @@ void PuzzleTable::stackClicked()
         runInput([this] { drawPiece(); });
 }
 
-void PuzzleTable::cellClicked(qint16 Index)
+void PuzzleTable::cellClicked(qint16 index)
 {
-    if (Index < 0 || Index >= CellCount)
+    if (index < 0 || index >= CellCount)
         return;
-    const ImageState& cell = boardCells[std::size_t(Index)];
+    const ImageState& cell = boardCells[std::size_t(index)];
     if (cell.visible && cell.enabled)
-        runInput([this, Index] { placePiece(Index); });
+        runInput([this, index] { placePiece(index); });
 }
 
-void PuzzleTable::buttonPressed(qint16 Index)
+void PuzzleTable::buttonPressed(qint16 index)
 {
-    if (Index >= 0 && Index < qint16(toolButtons.size()) && toolButtons[std::size_t(Index)].enabled)
-        runInput([this, Index] { PicBut_Click(Index); });
+    if (index >= 0 && index < qint16(toolButtons.size()) && toolButtons[std::size_t(index)].enabled)
+        runInput([this, index] { runToolButton(index); });
 }
 
-void PuzzleTable::flagClicked(qint16 Index)
+void PuzzleTable::flagClicked(qint16 index)
 {
-    runInput([this, Index] { imgLang_Click(Index); });
+    runInput([this, index] { chooseLanguage(index); });
 }
 
 void PuzzleTable::activate()
@@ -84,8 +84,8 @@ void PuzzleTable::moveClockTick()
     // Another procedure runs or a dialog is open over the window: the bar goes
     // on growing, and the time-out, should it be due, comes with the first
     // tick after it.
-    TurnElapsed = elapsedHalfSeconds();
-    setTimeBar(rules::timeBarWidth(TurnElapsed, metrics.SW));
+    turnHalfSeconds = elapsedHalfSeconds();
+    setTimeBar(rules::timeBarWidth(turnHalfSeconds, metrics.clientWidth));
 }
 
 } // namespace tess

@@ -29,7 +29,7 @@ void PuzzleTable::setTimeBar(double width)
     notifyControls();
 }
 
-void PuzzleTable::ResetGame()
+void PuzzleTable::resetGame()
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "ResetGame", [&](Steps& step) {
@@ -37,22 +37,22 @@ void PuzzleTable::ResetGame()
             step([&] { s.gameWindowLoaded = True; });
             return;
         }
-        step([&] { GameIdle = True; });
+        step([&] { gameIdle = True; });
         step([&] {
-            TurnElapsed = 0;
+            turnHalfSeconds = 0;
             setTimeBar(1);
-            timer1_.stop();
+            moveClock_.stop();
         });
         step([&] { s.scores = {}; });
-        step([&] { ResizeGame(); });
+        step([&] { resizeBoard(); });
         step([&] { stackCell.visible = false; });
         step([&] {
-            toolButtons[ButtonStart].enabled = true;
-            toolButtons[ButtonHint].enabled = false;
-            toolButtons[ButtonBack].enabled = true;
-            toolButtons[ButtonChampions].enabled = true;
+            toolButtons[StartButton].enabled = true;
+            toolButtons[HintButton].enabled = false;
+            toolButtons[BackSideButton].enabled = true;
+            toolButtons[ChampionsButton].enabled = true;
         });
-        step([&] { SizePlayers(); });
+        step([&] { arrangePlayerPanels(); });
         step([&] {
             for (ImageState& cell : boardCells) {
                 cell.enabled = true;
@@ -60,8 +60,8 @@ void PuzzleTable::ResetGame()
             }
         });
         step([&] {
-            CurrentPiece = -1;
-            WrongTries = 0;
+            pieceInHand = -1;
+            wrongTries = 0;
         });
         step([&] { previewCell.visible = s.showPreview != 0; });
     });
@@ -71,7 +71,7 @@ void PuzzleTable::ResetGame()
     notifyControls();
 }
 
-void PuzzleTable::Shuffle()
+void PuzzleTable::shuffle()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "Shuffle", [&](Steps& step) {
@@ -79,18 +79,18 @@ void PuzzleTable::Shuffle()
         int jokerMax = 0;
         int chosen = 0;
         step([&] { play(108, 1); });
-        step([&] { lstNum.clear(); });
+        step([&] { faceDownPieces.clear(); });
         step([&] { jokerMax = n / 10; });
         step([&] {
             for (int i = 0; i < n; ++i) {
-                lstNum.append(numberText(i));
-                at(JokerPiece, i, "JokerPiece") = 0;
+                faceDownPieces.append(numberText(i));
+                at(jokerPieces, i, "JokerPiece") = 0;
             }
         });
         step([&] {
             for (int k = 0; k < jokerMax; ++k) {
                 const qint16 r = randomBetween(0, toInt16(n - 1));
-                qint16& mark = at(JokerPiece, r, "JokerPiece");
+                qint16& mark = at(jokerPieces, r, "JokerPiece");
                 if (mark == 0 && chosen < jokerMax) {
                     mark = 1;
                     ++chosen;
@@ -100,17 +100,17 @@ void PuzzleTable::Shuffle()
     });
 }
 
-void PuzzleTable::StartGame()
+void PuzzleTable::startGame()
 {
     trapped("frmPuzzle", "StartGame", [&](Steps& step) {
         // The idle animation stops first: the shuffle sound lets timers run
         // while it plays, and no joker mark may be left on the new board.
         stopIdleAnimation();
-        step([&] { ResetGame(); });
+        step([&] { resetGame(); });
         step([&] {
-            if (GameIdle)
-                Shuffle();
-            GameIdle = False;
+            if (gameIdle)
+                shuffle();
+            gameIdle = False;
         });
         step([&] {
             stackCell.face = Face::Back;
@@ -119,16 +119,16 @@ void PuzzleTable::StartGame()
             notify(&TableListener::stackChanged);
         });
         step([&] {
-            toolButtons[ButtonStart].enabled = false;
-            toolButtons[ButtonBack].enabled = false;
-            toolButtons[ButtonChampions].enabled = false;
+            toolButtons[StartButton].enabled = false;
+            toolButtons[BackSideButton].enabled = false;
+            toolButtons[ChampionsButton].enabled = false;
             notifyControls();
         });
         step([&] {
             if (shared().autoDraw == 1) {
                 waitSeconds(0.2);
                 // Like every automatic draw: only into a running game with no piece in hand.
-                if (!GameIdle && CurrentPiece == -1)
+                if (!gameIdle && pieceInHand == -1)
                     drawPiece();
             }
         });

@@ -34,7 +34,7 @@ void checkPlayers(qint16 playerCount)
 
 } // namespace
 
-void PuzzleTable::SaveGame()
+void PuzzleTable::saveGame()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "SaveGame", [&](Steps& step) {
@@ -42,7 +42,7 @@ void PuzzleTable::SaveGame()
         // that may hold hours of play is replaced only when the player says so.
         bool replace = true;
         step([&] {
-            if (GameIdle && isSaneFile(savedGamePath(), MaxDataFileBytes))
+            if (gameIdle && isSaneFile(savedGamePath(), MaxDataFileBytes))
                 replace = dialogs().askYesNo(langText(178), langText(118), Dialogs::Answer::No);
         });
         if (!replace)
@@ -55,7 +55,7 @@ void PuzzleTable::SaveGame()
                 QString tags;
                 for (int c = 1; c <= s.boardCols; ++c)
                     tags += cellAt(boardCells, (r - 1) * s.boardCols + c - 1).tag;
-                game.RowBits[std::size_t(r)] = binaryToNumber(tags);
+                game.rowBits[std::size_t(r)] = binaryToNumber(tags);
             }
         });
         int n = 0;
@@ -69,11 +69,11 @@ void PuzzleTable::SaveGame()
             game.playerCount = s.playerCount;
             checkPlayers(s.playerCount);
             for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
-                game.Names[i] = s.names[i];
-                game.Scores[i] = s.scores[i];
+                game.names[i] = s.names[i];
+                game.scores[i] = s.scores[i];
             }
-            for (int i = 1; i <= n && i < int(game.JokerMark.size()); ++i)
-                game.JokerMark[std::size_t(i)] = JokerPiece[std::size_t(i)];
+            for (int i = 1; i <= n && i < int(game.jokerMarks.size()); ++i)
+                game.jokerMarks[std::size_t(i)] = jokerPieces[std::size_t(i)];
         });
         // A new file renamed over the old one: the old saved game stays whole
         // until the new one is on the disk, and a failure says so.
@@ -84,7 +84,7 @@ void PuzzleTable::SaveGame()
     });
 }
 
-void PuzzleTable::LoadGame()
+void PuzzleTable::loadGame()
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "LoadGame", [&](Steps& step) {
@@ -148,22 +148,22 @@ void PuzzleTable::LoadGame()
         });
         step([&] {
             stopIdleAnimation();
-            ResetGame();
+            resetGame();
         });
         step([&] {
-            GameIdle = False;
+            gameIdle = False;
             s.timeLimit = game.timeLimit;
         });
         step([&] {
             for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
-                s.names[i] = game.Names[i];
-                s.scores[i] = game.Scores[i];
+                s.names[i] = game.names[i];
+                s.scores[i] = game.scores[i];
             }
         });
-        step([&] { lstNum.clear(); });
+        step([&] { faceDownPieces.clear(); });
         step([&] {
             for (int r = 1; r <= s.boardRows; ++r) {
-                QString tags = numberToBinary(game.RowBits[std::size_t(r)]);
+                QString tags = numberToBinary(game.rowBits[std::size_t(r)]);
                 tags = tags.rightJustified(s.boardCols, u'0');
                 for (int c = 1; c <= tags.size(); ++c) {
                     const int k = (r - 1) * s.boardCols + c - 1;
@@ -174,7 +174,7 @@ void PuzzleTable::LoadGame()
                         cell.face = Face::Piece;
                         cell.piece = k;
                     } else {
-                        lstNum.append(numberText(k));
+                        faceDownPieces.append(numberText(k));
                     }
                 }
             }
@@ -182,36 +182,36 @@ void PuzzleTable::LoadGame()
         });
         step([&] {
             // Only these marks are in the file; no mark of an earlier game may stay behind.
-            JokerPiece.fill(0);
+            jokerPieces.fill(0);
             const int n = s.boardRows * s.boardCols / 10;
-            for (int i = 1; i <= n && i < int(game.JokerMark.size()); ++i)
-                JokerPiece[std::size_t(i)] = game.JokerMark[std::size_t(i)];
+            for (int i = 1; i <= n && i < int(game.jokerMarks.size()); ++i)
+                jokerPieces[std::size_t(i)] = game.jokerMarks[std::size_t(i)];
         });
         step([&] {
             for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
                 playerNames[i].text = s.playerCount == 1 ? langText(111) : s.names[i];
-                ShowNumber(s.scores[i], qint16(i));
+                showScore(s.scores[i], qint16(i));
             }
         });
         step([&] {
             stackCell.face = Face::Back;
             stackCell.enabled = true;
             stackCell.visible = true;
-            toolButtons[ButtonStart].enabled = false;
-            toolButtons[ButtonBack].enabled = true;
-            toolButtons[ButtonChampions].enabled = false;
+            toolButtons[StartButton].enabled = false;
+            toolButtons[BackSideButton].enabled = true;
+            toolButtons[ChampionsButton].enabled = false;
             notify(&TableListener::stackChanged);
             notifyControls();
         });
         step([&] {
             // Every piece already lies: the game ends as a finished game ends.
-            if (lstNum.isEmpty()) {
+            if (faceDownPieces.isEmpty()) {
                 finishGame();
                 return;
             }
             if (s.autoDraw == 1) {
                 waitSeconds(0.2);
-                if (!GameIdle && CurrentPiece == -1)
+                if (!gameIdle && pieceInHand == -1)
                     drawPiece();
             }
         });

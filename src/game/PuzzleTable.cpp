@@ -37,8 +37,8 @@ const std::array<QString, 4> DefaultNames = {QStringLiteral("Reridu"), QStringLi
 
 PuzzleTable::PuzzleTable()
 {
-    timer1_.setInterval(500);
-    connect(&timer1_, &QTimer::timeout, this, &PuzzleTable::moveClockTick);
+    moveClock_.setInterval(500);
+    connect(&moveClock_, &QTimer::timeout, this, &PuzzleTable::moveClockTick);
     idle_.setInterval(IdleInterval);
     idle_.setTimerType(Qt::PreciseTimer);
     // The idle animation's steps run through the gate like every procedure.
@@ -136,7 +136,7 @@ void PuzzleTable::load()
             loadChosenPicture(s.album == 1 ? readSetting(keys::pictureFile, QString::number(s.pictureFileIndex)) : QString(), true);
         });
         step([&] { s.backSide = readIntegerSetting(keys::backSide); });
-        step([&] { dimGSize(); });
+        step([&] { fillBoardSizes(); });
         step([&] { s.sizeIndex = readIntegerSetting(keys::sizeIndex); });
         step([&] {
             s.boardRows = boardSize(s.sizeIndex).rows;
@@ -172,7 +172,7 @@ void PuzzleTable::load()
             }
         });
         step([&] {
-            GameIdle = True;
+            gameIdle = True;
             s.gameWindowLoaded = True;
         });
         step([&] { backColor = Qt::black; });
@@ -204,13 +204,13 @@ void PuzzleTable::greetOnActivation()
         });
         step([&] { applyLanguage(); });
         step([&] { saveIntegerSetting(keys::language, s.language); });
-        step([&] { SizePlayers(); });
+        step([&] { arrangePlayerPanels(); });
         step([&] {
             if (s.playMusic == 1)
                 Music::instance().startSong();
         });
         step([&] {
-            if (GameIdle && !idle_.isActive())
+            if (gameIdle && !idle_.isActive())
                 idle_.start();
         });
     });
@@ -230,7 +230,7 @@ void PuzzleTable::idleStep()
 {
     trapped("frmPuzzle", "Form_Activate", [&](Steps& step) {
         step([&] {
-            if (!GameIdle) {
+            if (!gameIdle) {
                 stopIdleAnimation();
                 return;
             }
@@ -253,9 +253,9 @@ void PuzzleTable::layOutOnce(int clientWidth, int clientHeight, int twipsPerPixe
 {
     trapped("frmPuzzle", "Form_Resize", [&](Steps& step) {
         step([&] {
-            if (LayoutDone)
+            if (layoutDone)
                 return;
-            LayoutDone = true;
+            layoutDone = true;
             metrics = LayoutMetrics{clientWidth, clientHeight, twipsPerPixel};
             layOut();
         });
@@ -264,14 +264,14 @@ void PuzzleTable::layOutOnce(int clientWidth, int clientHeight, int twipsPerPixe
 
 bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPixel)
 {
-    if (!LayoutDone || GameIdle == False)
+    if (!layoutDone || gameIdle == False)
         return false;
     const bool playersShown = playerNames[0].visible || scoreBoxes[0].visible;
-    LayoutDone = false;
+    layoutDone = false;
     background.clear();
     layOutOnce(clientWidth, clientHeight, twipsPerPixel);
     if (playersShown)
-        SizePlayers();
+        arrangePlayerPanels();
     return true;
 }
 
@@ -281,12 +281,12 @@ void PuzzleTable::layOut()
         WindowLayout window;
         step([&] {
             window = layoutWindow(metrics);
-            LayoutScale = window.LayoutScale;
+            layoutScale = window.layoutScale;
         });
-        step([&] { ResizeGame(); });
+        step([&] { resizeBoard(); });
         step([&] {
             addPaint(background, window.paint);
-            imgCopyright = window.copyright;
+            copyright = window.copyright;
             timeBar = window.time;
             for (std::size_t i = 0; i < toolButtons.size(); ++i) {
                 toolButtons[i].geometry = window.buttons[i];
@@ -302,7 +302,7 @@ void PuzzleTable::layOut()
     notifyControls();
 }
 
-void PuzzleTable::ResizeGame()
+void PuzzleTable::resizeBoard()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "ResizeGame", [&](Steps& step) {
@@ -338,7 +338,7 @@ void PuzzleTable::ResizeGame()
     notifyAllCells();
 }
 
-void PuzzleTable::SizePlayers()
+void PuzzleTable::arrangePlayerPanels()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "SizePlayers", [&](Steps& step) {
@@ -363,7 +363,7 @@ void PuzzleTable::SizePlayers()
                     score.geometry = at(players.scores, i, "picScore");
                     label.text = at(s.names, i, "PlayerName");
                     label.visible = true;
-                    ShowNumber(0, i);
+                    showScore(0, i);
                     score.visible = true;
                 }
             } else {
@@ -371,45 +371,45 @@ void PuzzleTable::SizePlayers()
                 scoreBoxes[0].geometry = players.scores[0];
                 playerNames[0].text = langText(111);
                 playerNames[0].visible = true;
-                ShowNumber(0, 0);
+                showScore(0, 0);
                 scoreBoxes[0].visible = true;
             }
         });
-        step([&] { SetPlayer(); });
+        step([&] { advancePlayer(); });
     });
     notifyControls();
 }
 
-void PuzzleTable::SetPlayer()
+void PuzzleTable::advancePlayer()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "SetPlayer", [&](Steps& step) {
-        step([&] { at(playerNames, CurrentPlayer, "lblPlayer").active = false; });
-        step([&] { CurrentPlayer = CurrentPlayer >= s.playerCount - 1 ? 0 : qint16(CurrentPlayer + 1); });
+        step([&] { at(playerNames, currentPlayer, "lblPlayer").active = false; });
+        step([&] { currentPlayer = currentPlayer >= s.playerCount - 1 ? 0 : qint16(currentPlayer + 1); });
         step([&] {
-            at(playerNames, CurrentPlayer, "lblPlayer").active = true;
+            at(playerNames, currentPlayer, "lblPlayer").active = true;
             notifyControls();
         });
         step([&] { QCoreApplication::processEvents(); });
     });
 }
 
-void PuzzleTable::ShowNumber(qint32 Value, qint16 Player)
+void PuzzleTable::showScore(qint32 score, qint16 player)
 {
     trapped("frmPuzzle", "ShowNumber", [&](Steps& step) {
         QString digits;
         step([&] {
             // The box has six digits: a score beyond them would lose its first ones.
-            if (Value < 0 || Value > 999999)
-                raiseError(ErrOverflow, QStringLiteral("picScore %1").arg(Value));
-            digits = paddedNumber(Value, 6);
+            if (score < 0 || score > 999999)
+                raiseError(ErrOverflow, QStringLiteral("picScore %1").arg(score));
+            digits = paddedNumber(score, 6);
         });
         step([&] {
-            const double k = metrics.k();
-            digitCutter.setStretch(near(LayoutScale * 18 * k), near(LayoutScale * 27 * k));
+            const double fontScale = metrics.fontScale();
+            digitCutter.setStretch(near(layoutScale * 18 * fontScale), near(layoutScale * 27 * fontScale));
         });
         step([&] {
-            ScoreState& box = at(scoreBoxes, Player, "picScore");
+            ScoreState& box = at(scoreBoxes, player, "picScore");
             box.digits = digits;
             int x = 2;
             for (std::size_t i = 0; i < box.x.size(); ++i) {
@@ -420,7 +420,7 @@ void PuzzleTable::ShowNumber(qint32 Value, qint16 Player)
         step([&] { notifyControls(); });
         step([&] {
             if (shared().playSounds == 1) {
-                if (Value == 0)
+                if (score == 0)
                     playSoundEffect(111, 0);
                 else
                     playSoundEffect(125, 1);

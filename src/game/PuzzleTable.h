@@ -36,9 +36,9 @@ public:
     // a procedure runs (during its sounds, waits and animations) is dropped,
     // as is a click on a control that is disabled or hidden by then.
     void stackClicked();
-    void cellClicked(qint16 Index);
-    void buttonPressed(qint16 Index);
-    void flagClicked(qint16 Index);
+    void cellClicked(qint16 index);
+    void buttonPressed(qint16 index);
+    void flagClicked(qint16 index);
     // The window became active: greetOnActivation, after the running procedure if one runs.
     void activate();
     // The window is closed: the unload step, at once, even inside a wait; it
@@ -64,27 +64,27 @@ public:
 
     // --- layout
     void layOut();
-    void ResizeGame();
-    void SizePlayers();
-    void SetPlayer();
-    void ShowNumber(qint32 Value, qint16 Player);
+    void resizeBoard();
+    void arrangePlayerPanels();
+    void advancePlayer();
+    void showScore(qint32 score, qint16 player);
     // The language step: button tips and menu captions.
     void applyLanguage();
 
     // --- a game
-    void ResetGame();
-    void Shuffle();
-    void StartGame();
+    void resetGame();
+    void shuffle();
+    void startGame();
     void drawPiece();
-    void placePiece(qint16 Index);
+    void placePiece(qint16 index);
     void advanceMoveClock();
-    void CheckWinner();
-    void EndGame();
-    void PicBut_Click(qint16 Index);
+    void announceWinner();
+    void abandonGameOrQuit();
+    void runToolButton(qint16 index);
     // The saved game: one game in progress kept in one file (buttons 5 and 6).
-    void SaveGame();
-    void LoadGame();
-    void imgLang_Click(qint16 Index);
+    void saveGame();
+    void loadGame();
+    void chooseLanguage(qint16 index);
 
     // The dialogs and services the tool buttons open; each is plugged in by
     // the part of the game that provides it, and does nothing until then.
@@ -97,17 +97,17 @@ public:
     } services;
 
     // The pieces still face down, as text items (" 7" when filled, "7" when put back).
-    QStringList lstNum;
-    QTimer& Timer1() { return timer1_; }
+    QStringList faceDownPieces;
+    QTimer& moveClock() { return moveClock_; }
     double timeBarWidth = 1; // timeBar's width; the widget shows it rounded
     // --- the turn state
-    qint16 GameIdle = True;
-    qint16 CurrentPiece = 0;
-    qint16 WrongTries = 0;
-    std::array<qint16, 3> WrongCell{};
-    qint16 CurrentPlayer = 0;
-    std::array<qint16, 501> JokerPiece{};
-    qint32 TurnElapsed = 0;
+    qint16 gameIdle = True;
+    qint16 pieceInHand = 0;
+    qint16 wrongTries = 0;
+    std::array<qint16, 3> wrongCells{};
+    qint16 currentPlayer = 0;
+    std::array<qint16, 501> jokerPieces{};
+    qint32 turnHalfSeconds = 0;
 
     // --- what the window shows
     std::array<ImageState, CellCount> boardCells;
@@ -118,7 +118,7 @@ public:
     std::array<LabelState, 4> playerNames;
     std::array<ScoreState, 4> scoreBoxes;
     QRect timeBar;
-    QRect imgCopyright;
+    QRect copyright;
     std::array<QString, 3> menuCaptions; // help, e-mail, about
     QColor backColor = Qt::white;
     std::vector<PaintOp> background; // painted in order into the persistent background
@@ -132,8 +132,8 @@ public:
     QImage jokerPicture;
     QImage backPicture;
 
-    bool LayoutDone = false;
-    float LayoutScale = 0;
+    bool layoutDone = false;
+    float layoutScale = 0;
     LayoutMetrics metrics;
 
     // The idle animation: a joker mark on a random cell for 0.3 s at a time.
@@ -187,7 +187,7 @@ private:
 
     TableListener* listener_ = nullptr;
     QTimer idle_;
-    QTimer timer1_;
+    QTimer moveClock_;
     int idleCell_ = -1;
     bool activationPending_ = false; // an activation came while a procedure ran
 };

@@ -26,10 +26,10 @@ void PuzzleTable::drawPiece()
         step.leaveSilentlyOn(32006);
         bool empty = false;
         step([&] {
-            empty = lstNum.isEmpty();
+            empty = faceDownPieces.isEmpty();
             if (empty) {
                 stackCell.visible = false;
-                GameIdle = True;
+                gameIdle = True;
                 notify(&TableListener::stackChanged);
             }
         });
@@ -38,30 +38,30 @@ void PuzzleTable::drawPiece()
         step([&] { play(117, 0); });
         qint16 k = 0;
         step([&] {
-            k = randomBetween(0, toInt16(double(lstNum.size()) - 1));
-            CurrentPiece = textToInt16(at(lstNum, k, "lstNum"));
+            k = randomBetween(0, toInt16(double(faceDownPieces.size()) - 1));
+            pieceInHand = textToInt16(at(faceDownPieces, k, "lstNum"));
         });
         step([&] {
             stackCell.face = Face::Piece;
-            stackCell.piece = CurrentPiece;
+            stackCell.piece = pieceInHand;
             stackCell.enabled = false;
             notify(&TableListener::stackChanged);
         });
-        step([&] { lstNum.removeAt(checkedIndex(lstNum, k, "lstNum")); });
-        step([&] { toolButtons[ButtonHint].enabled = s.offerHints != 0; });
+        step([&] { faceDownPieces.removeAt(checkedIndex(faceDownPieces, k, "lstNum")); });
+        step([&] { toolButtons[HintButton].enabled = s.offerHints != 0; });
         step([&] {
             shared().turnStart = steadyMilliseconds();
             setTimeBar(1);
             if (s.timeLimit != 0)
-                timer1_.start();
+                moveClock_.start();
         });
         step([&] {
-            if (s.useJokers != 1 || at(JokerPiece, CurrentPiece, "JokerPiece") != 1)
+            if (s.useJokers != 1 || at(jokerPieces, pieceInHand, "JokerPiece") != 1)
                 return;
-            const qint16 joker = CurrentPiece;
+            const qint16 joker = pieceInHand;
             cellAt(boardCells, joker).enabled = false;
-            toolButtons[ButtonHint].enabled = false;
-            timer1_.stop();
+            toolButtons[HintButton].enabled = false;
+            moveClock_.stop();
             notifyCell(joker);
             notifyControls();
             handleEvents();
@@ -77,12 +77,12 @@ void PuzzleTable::drawPiece()
                 waitSeconds(0.2);
             }
             // Clicks go on during the blinking: lay the joker only if it is still in hand.
-            if (!GameIdle && CurrentPiece == joker)
+            if (!gameIdle && pieceInHand == joker)
                 placePiece(joker);
         });
         step([&] {
-            if (lstNum.isEmpty()) {
-                toolButtons[ButtonHint].enabled = false;
+            if (faceDownPieces.isEmpty()) {
+                toolButtons[HintButton].enabled = false;
                 notifyControls();
             }
         });
@@ -90,28 +90,28 @@ void PuzzleTable::drawPiece()
     notifyControls();
 }
 
-void PuzzleTable::placePiece(qint16 Index)
+void PuzzleTable::placePiece(qint16 index)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgPuzz_click", [&](Steps& step) {
-        if (GameIdle || CurrentPiece == -1)
+        if (gameIdle || pieceInHand == -1)
             return;
         step([&] { play(110, 0); });
-        if (CurrentPiece == Index) {
+        if (pieceInHand == index) {
             step([&] {
-                ImageState& cell = cellAt(boardCells, Index);
+                ImageState& cell = cellAt(boardCells, index);
                 cell.face = Face::Piece;
-                cell.piece = Index;
+                cell.piece = index;
                 cell.tag = QStringLiteral("1");
-                notifyCell(Index);
+                notifyCell(index);
             });
             step([&] {
                 stackCell.visible = false;
                 notify(&TableListener::stackChanged);
                 handleEvents();
-                cellAt(boardCells, Index).enabled = false;
-                notifyCell(Index);
-                timer1_.stop();
+                cellAt(boardCells, index).enabled = false;
+                notifyCell(index);
+                moveClock_.stop();
             });
             step([&] {
                 if (s.playSounds == 1) {
@@ -120,41 +120,41 @@ void PuzzleTable::placePiece(qint16 Index)
                         play(qint16(111 + r), 1);
                 }
             });
-            qint16 Points = 0;
+            qint16 points = 0;
             // The placement's points cannot fail; adding the bonus can overflow.
-            step([&] { Points = addInt16(rules::placementPoints(WrongTries), rules::stackBonus(lstNum.size())); });
+            step([&] { points = addInt16(rules::placementPoints(wrongTries), rules::stackBonus(faceDownPieces.size())); });
             step([&] {
                 if (s.timeLimit == 1)
-                    Points = toInt16(Points + rules::timeBonus(timeBarWidth, metrics.SW));
+                    points = toInt16(points + rules::timeBonus(timeBarWidth, metrics.clientWidth));
             });
             step([&] {
-                qint32& score = at(s.scores, CurrentPlayer, "PlayerScore");
-                score = toInt32(double(score) + Points);
+                qint32& score = at(s.scores, currentPlayer, "PlayerScore");
+                score = toInt32(double(score) + points);
             });
-            step([&] { ShowNumber(at(s.scores, CurrentPlayer, "PlayerScore"), CurrentPlayer); });
+            step([&] { showScore(at(s.scores, currentPlayer, "PlayerScore"), currentPlayer); });
             step([&] {
                 if (s.playerCount > 1)
-                    SetPlayer();
+                    advancePlayer();
             });
             step([&] { endOfTurn(); });
             return;
         }
-        if (WrongTries < 2) {
-            step([&] { WrongTries = addInt16(WrongTries, 1); });
+        if (wrongTries < 2) {
+            step([&] { wrongTries = addInt16(wrongTries, 1); });
             step([&] {
-                ImageState& cell = cellAt(boardCells, Index);
+                ImageState& cell = cellAt(boardCells, index);
                 cell.face = Face::Wrong;
                 cell.enabled = false;
-                notifyCell(Index);
+                notifyCell(index);
             });
-            step([&] { at(WrongCell, WrongTries, "WrongCell") = Index; });
+            step([&] { at(wrongCells, wrongTries, "WrongCell") = index; });
             return;
         }
         // The third wrong click: the turn fails.
         step([&] {
-            cellAt(boardCells, Index).face = Face::Wrong;
-            notifyCell(Index);
-            timer1_.stop();
+            cellAt(boardCells, index).face = Face::Wrong;
+            notifyCell(index);
+            moveClock_.stop();
             handleEvents();
         });
         step([&] {
@@ -162,11 +162,11 @@ void PuzzleTable::placePiece(qint16 Index)
                 play(randomBetween(104, 106), 1);
         });
         step([&] {
-            cellAt(boardCells, Index).face = Face::Wrong;
-            notifyCell(Index);
+            cellAt(boardCells, index).face = Face::Wrong;
+            notifyCell(index);
             handleEvents();
-            cellAt(boardCells, Index).face = Face::Empty;
-            notifyCell(Index);
+            cellAt(boardCells, index).face = Face::Empty;
+            notifyCell(index);
         });
         step([&] { putPieceBack(); });
     });
@@ -179,37 +179,37 @@ void PuzzleTable::endOfTurn()
     stackCell.face = Face::Back;
     stackCell.visible = true;
     stackCell.enabled = true;
-    CurrentPiece = -1;
+    pieceInHand = -1;
     setTimeBar(1);
-    if (lstNum.isEmpty()) {
+    if (faceDownPieces.isEmpty()) {
         finishGame();
         return;
     }
     notify(&TableListener::stackChanged);
     notifyControls();
-    if (GameIdle) {
+    if (gameIdle) {
         endOfGame();
         return;
     }
     if (s.autoDraw == 1) {
         waitSeconds(0.2);
         // The players may have abandoned the game during the wait.
-        if (!GameIdle && CurrentPiece == -1)
+        if (!gameIdle && pieceInHand == -1)
             drawPiece();
     }
 }
 
 void PuzzleTable::clearWrongMarks()
 {
-    for (int k = 1; k <= WrongTries && k <= 2; ++k) {
+    for (int k = 1; k <= wrongTries && k <= 2; ++k) {
         play(110, 0);
-        const qint16 wrong = at(WrongCell, k, "WrongCell");
+        const qint16 wrong = at(wrongCells, k, "WrongCell");
         ImageState& cell = cellAt(boardCells, wrong);
         cell.face = Face::Empty;
         cell.enabled = true;
         notifyCell(wrong);
     }
-    WrongTries = 0;
+    wrongTries = 0;
 }
 
 void PuzzleTable::failTurn()
@@ -222,10 +222,10 @@ void PuzzleTable::putPieceBack()
 {
     // Only a piece of this board goes back: a number outside it could never be laid.
     const int pieces = shared().boardRows * shared().boardCols;
-    if (CurrentPiece >= 0 && CurrentPiece < pieces)
-        lstNum.append(QString::number(CurrentPiece));
+    if (pieceInHand >= 0 && pieceInHand < pieces)
+        faceDownPieces.append(QString::number(pieceInHand));
     if (shared().playerCount > 1)
-        SetPlayer();
+        advancePlayer();
     endOfTurn();
 }
 
@@ -238,16 +238,16 @@ qint32 PuzzleTable::elapsedHalfSeconds() const
 void PuzzleTable::advanceMoveClock()
 {
     trapped("frmPuzzle", "Timer1_Timer", [&](Steps& step) {
-        step([&] { TurnElapsed = elapsedHalfSeconds(); });
-        const double W = metrics.SW;
-        step([&] { setTimeBar(rules::timeBarWidth(TurnElapsed, W)); });
+        step([&] { turnHalfSeconds = elapsedHalfSeconds(); });
+        const double windowWidth = metrics.clientWidth;
+        step([&] { setTimeBar(rules::timeBarWidth(turnHalfSeconds, windowWidth)); });
         step([&] { play(120, 0); });
         step([&] {
-            if (!rules::timeIsUp(timeBarWidth, W) || CurrentPiece == -1)
+            if (!rules::timeIsUp(timeBarWidth, windowWidth) || pieceInHand == -1)
                 return;
             // The clock stops before the time-out sound: a tick during that
             // sound would cut it short and fail the turn a second time.
-            timer1_.stop();
+            moveClock_.stop();
             play(121, 1);
             failTurn();
         });

@@ -169,7 +169,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     table_.services.backChoice = [this] { runDialog<BackChoiceDialog>(this); };
     helpMenu_ = new HelpMenu(this, [this] {
         StartupWindow about({}, this);
-        about.setFlagHandler([this](qint16 language) { table_.imgLang_Click(language); });
+        about.setFlagHandler([this](qint16 language) { table_.chooseLanguage(language); });
         about.load();
         about.exec();
     });
@@ -310,8 +310,8 @@ void PuzzleWindow::controlsChanged()
         scores_[i]->display(table_.scoreBoxes[i]);
     }
     timeBar_->setGeometry(table_.timeBar);
-    timeBar_->setVisible(table_.LayoutDone);
-    const double width = table_.metrics.SW > 0 ? table_.timeBar.width() * 100.0 / table_.metrics.SW : 0;
+    timeBar_->setVisible(table_.layoutDone);
+    const double width = table_.metrics.clientWidth > 0 ? table_.timeBar.width() * 100.0 / table_.metrics.clientWidth : 0;
     timeBar_->setValue(std::clamp(int(width), 0, 100));
     if (ringFrame_ != shared().frameColour) {
         // Controls change with every tick of the move clock: the ring only with the frame.
@@ -327,8 +327,8 @@ void PuzzleWindow::controlsChanged()
     for (std::size_t i = 0; i < labels_.size(); ++i)
         setSpokenName(scores_[i], labels_[i]->text() + QStringLiteral(": ") + QString::number(table_.scoreBoxes[i].digits.toInt()));
     describeStack();
-    copyright_->setGeometry(table_.imgCopyright);
-    copyright_->setVisible(table_.LayoutDone);
+    copyright_->setGeometry(table_.copyright);
+    copyright_->setVisible(table_.layoutDone);
 }
 
 void PuzzleWindow::paintEvent(QPaintEvent* event)
@@ -484,7 +484,7 @@ void PuzzleWindow::describeStack()
         return;
     const bool inHand = table_.stackCell.face == Face::Piece;
     setSpokenDescription(stack_, inHand ? pieceInHand_
-                                        : QString(piecesLeft_).replace(QStringLiteral("%1"), QString::number(table_.lstNum.size())));
+                                        : QString(piecesLeft_).replace(QStringLiteral("%1"), QString::number(table_.faceDownPieces.size())));
 }
 
 int PuzzleWindow::groupOf(const QWidget* widget) const
@@ -577,7 +577,7 @@ void PuzzleWindow::followTheGame()
     const bool onTable = group == 0 || group == 1 || focus == buttons_[0] || (focus && !focus->isEnabled());
     if (!isActiveWindow() || !onTable)
         return;
-    if (table_.stackCell.face == Face::Piece && table_.CurrentPiece >= 0)
+    if (table_.stackCell.face == Face::Piece && table_.pieceInHand >= 0)
         cells_[std::size_t(boardCellForFocus())]->setFocus(Qt::OtherFocusReason);
     else if (table_.stackCell.visible && table_.stackCell.enabled)
         stack_->setFocus(Qt::OtherFocusReason);

@@ -84,23 +84,23 @@ bool holdsAGame(const SavedGame& game)
     const BoardSize board = sizeRule(game.sizeIndex);
     const int pieces = board.rows * board.cols;
     // Row r (1 .. rows) names only its own columns; the entries around are 0.
-    for (int r = 0; r < int(game.RowBits.size()); ++r) {
+    for (int r = 0; r < int(game.rowBits.size()); ++r) {
         const qint64 highest = r >= 1 && r <= board.rows ? (qint64(1) << board.cols) - 1 : 0;
-        if (game.RowBits[std::size_t(r)] < 0 || game.RowBits[std::size_t(r)] > highest)
+        if (game.rowBits[std::size_t(r)] < 0 || game.rowBits[std::size_t(r)] > highest)
             return false;
     }
     // Marks 1 .. pieces div 10 are 0 or 1; the others 0.
-    for (int i = 0; i < int(game.JokerMark.size()); ++i) {
+    for (int i = 0; i < int(game.jokerMarks.size()); ++i) {
         const qint16 highest = i >= 1 && i <= pieces / 10 ? 1 : 0;
-        if (game.JokerMark[std::size_t(i)] < 0 || game.JokerMark[std::size_t(i)] > highest)
+        if (game.jokerMarks[std::size_t(i)] < 0 || game.jokerMarks[std::size_t(i)] > highest)
             return false;
     }
     // Each piece is laid once, for one player: together the players have
     // at most what one game of this size can bring.
     const qint32 most = rules::mostPoints(pieces);
     qint64 together = 0;
-    for (int i = 0; i < int(game.Scores.size()); ++i) {
-        const qint32 score = game.Scores[std::size_t(i)];
+    for (int i = 0; i < int(game.scores.size()); ++i) {
+        const qint32 score = game.scores[std::size_t(i)];
         if (score < 0 || score > most)
             return false;
         if (i < game.playerCount)
@@ -119,14 +119,14 @@ QByteArray encodeSavedGame(const SavedGame& game)
     out.text(game.pictureFile);
     out.number(game.timeLimit);
     out.number(game.sizeIndex);
-    for (const qint32 row : game.RowBits)
+    for (const qint32 row : game.rowBits)
         out.number(row);
     out.number(game.playerCount);
-    for (const qint32 score : game.Scores)
+    for (const qint32 score : game.scores)
         out.number(score);
-    for (const QString& name : game.Names)
+    for (const QString& name : game.names)
         out.text(name);
-    for (const qint16 mark : game.JokerMark)
+    for (const qint16 mark : game.jokerMarks)
         out.number(mark);
     return out.bytes;
 }
@@ -140,14 +140,14 @@ std::optional<SavedGame> decodeSavedGame(const QByteArray& bytes)
     game.pictureFile = in.text();
     game.timeLimit = in.number<qint16>();
     game.sizeIndex = in.number<qint16>();
-    for (qint32& row : game.RowBits)
+    for (qint32& row : game.rowBits)
         row = in.number<qint32>();
     game.playerCount = in.number<qint16>();
-    for (qint32& score : game.Scores)
+    for (qint32& score : game.scores)
         score = in.number<qint32>();
-    for (QString& name : game.Names)
+    for (QString& name : game.names)
         name = in.text();
-    for (qint16& mark : game.JokerMark)
+    for (qint16& mark : game.jokerMarks)
         mark = in.number<qint16>();
     if (!in.ok() || !holdsAGame(game))
         return std::nullopt;

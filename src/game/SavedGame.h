@@ -19,11 +19,11 @@ struct SavedGame {
     QString pictureFile;
     qint16 timeLimit = 0;
     qint16 sizeIndex = 0;
-    std::array<qint32, 13> RowBits{}; // 1 .. boardRows: the placed cells of each row
+    std::array<qint32, 13> rowBits{}; // 1 .. boardRows: the placed cells of each row
     qint16 playerCount = 0;
-    std::array<qint32, 4> Scores{};
-    std::array<QString, 4> Names;
-    std::array<qint16, 21> JokerMark{}; // 1 .. pieces div 10
+    std::array<qint32, 4> scores{};
+    std::array<QString, 4> names;
+    std::array<qint16, 21> jokerMarks{}; // 1 .. pieces div 10
 };
 
 QByteArray encodeSavedGame(const SavedGame& game);

@@ -17,7 +17,7 @@ BoardSize sizeRule(int index)
     return {qint16(index + 3), qint16(std::floor((index + 3) * 1.334))};
 }
 
-void dimGSize()
+void fillBoardSizes()
 {
     for (int i = 0; i < 10; ++i)
         shared().boardSizes[std::size_t(i)] = sizeRule(i);

@@ -59,7 +59,7 @@ SharedState& shared();
 
 // Fills the board size table: entry i holds i + 3 rows and the integer part
 // of (i + 3) x 1.334 columns, from 3 x 4 to 12 x 16; entry 10 stays 0 x 0.
-void dimGSize();
+void fillBoardSizes();
 // Entry `index` (0 to 9) of the board size table by its rule.
 BoardSize sizeRule(int index);
 

@@ -10,10 +10,10 @@
 
 namespace tess::table {
 
-inline constexpr int ButtonStart = 0;
-inline constexpr int ButtonHint = 2;
-inline constexpr int ButtonBack = 4;
-inline constexpr int ButtonChampions = 8;
+inline constexpr int StartButton = 0;
+inline constexpr int HintButton = 2;
+inline constexpr int BackSideButton = 4;
+inline constexpr int ChampionsButton = 8;
 
 // "Let pending window events run."
 inline void handleEvents()

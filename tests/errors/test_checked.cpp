@@ -66,7 +66,7 @@ private Q_SLOTS:
             test::ScriptedReporter ignoring;
             ignoring.then = 1;
             shared().playerCount = 5;
-            game.t().SizePlayers();
+            game.t().arrangePlayerPanels();
             QCOMPARE(linesOf(ignoring, "SizePlayers", ErrSubscript), (QList<int>{50020, 50030}));
             for (std::size_t i = 0; i < 4; ++i)
                 QVERIFY(game.t().playerNames[i].visible && game.t().scoreBoxes[i].visible);
@@ -80,7 +80,7 @@ private Q_SLOTS:
             const int piece = game.draw();
             test::ScriptedReporter ignoring;
             ignoring.then = 1;
-            game.t().CurrentPlayer = 4;
+            game.t().currentPlayer = 4;
             game.t().placePiece(qint16(piece));
             QCOMPARE(linesOf(ignoring, "imgPuzz_click", ErrSubscript).size(), 2);
             QCOMPARE(shared().scores, (std::array<qint32, 4>{}));

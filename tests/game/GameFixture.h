@@ -56,11 +56,11 @@ struct GameFixture {
     // Starts a game and leaves only the given pieces on the stack.
     void startWithStack(const QList<int>& stack)
     {
-        t().StartGame();
-        t().lstNum.clear();
+        t().startGame();
+        t().faceDownPieces.clear();
         for (int piece : stack)
-            t().lstNum.append(QStringLiteral(" %1").arg(piece));
-        t().JokerPiece.fill(0);
+            t().faceDownPieces.append(QStringLiteral(" %1").arg(piece));
+        t().jokerPieces.fill(0);
         effects.played.clear();
     }
 
@@ -68,7 +68,7 @@ struct GameFixture {
     int draw()
     {
         t().drawPiece();
-        return t().CurrentPiece;
+        return t().pieceInHand;
     }
 
     // A cell other than `piece` that is still empty and enabled.

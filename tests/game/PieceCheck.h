@@ -22,12 +22,12 @@ inline QString checkPieces(const PuzzleTable& t, int pieces)
             ++seen[std::size_t(cell)];
         }
     }
-    if (t.CurrentPiece >= 0 && !t.GameIdle) {
-        if (t.CurrentPiece >= pieces)
-            return QStringLiteral("piece %1 in hand").arg(t.CurrentPiece);
-        ++seen[std::size_t(t.CurrentPiece)];
+    if (t.pieceInHand >= 0 && !t.gameIdle) {
+        if (t.pieceInHand >= pieces)
+            return QStringLiteral("piece %1 in hand").arg(t.pieceInHand);
+        ++seen[std::size_t(t.pieceInHand)];
     }
-    for (const QString& item : t.lstNum) {
+    for (const QString& item : t.faceDownPieces) {
         bool number = false;
         const int piece = item.trimmed().toInt(&number);
         if (!number || piece < 0 || piece >= pieces)

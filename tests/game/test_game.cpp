@@ -47,13 +47,13 @@ private Q_SLOTS:
     void startingFillsTheStackAndOpensTheFirstTurn()
     {
         GameFixture game(2);
-        game.t().StartGame();
+        game.t().startGame();
         PuzzleTable& t = game.t();
-        QCOMPARE(t.lstNum.size(), 20);
-        QCOMPARE(t.lstNum.first(), QStringLiteral(" 0"));
-        QCOMPARE(t.lstNum.last(), QStringLiteral(" 19"));
-        QCOMPARE(t.GameIdle, False);
-        QCOMPARE(t.CurrentPiece, qint16(-1));
+        QCOMPARE(t.faceDownPieces.size(), 20);
+        QCOMPARE(t.faceDownPieces.first(), QStringLiteral(" 0"));
+        QCOMPARE(t.faceDownPieces.last(), QStringLiteral(" 19"));
+        QCOMPARE(t.gameIdle, False);
+        QCOMPARE(t.pieceInHand, qint16(-1));
         QVERIFY(t.stackCell.visible && t.stackCell.enabled);
         QCOMPARE(t.stackCell.face, Face::Back);
         QVERIFY(!t.toolButtons[0].enabled && !t.toolButtons[4].enabled && !t.toolButtons[8].enabled);
@@ -74,7 +74,7 @@ private Q_SLOTS:
         game.t().greetOnActivation();
         waitSeconds(0.35);
         QVERIFY(game.t().idleMarkedCell() >= 0);
-        game.t().StartGame();
+        game.t().startGame();
         for (int n = 0; n < game.pieces(); ++n)
             QCOMPARE(game.t().boardCells[std::size_t(n)].face, Face::Empty);
         QVERIFY(!game.t().idleTimer().isActive());
@@ -84,56 +84,56 @@ private Q_SLOTS:
     {
         {
             GameFixture game(2, 0); // 3 x 4: exactly one joker
-            game.t().StartGame();
-            QCOMPARE(std::count(game.t().JokerPiece.begin(), game.t().JokerPiece.begin() + 12, qint16(1)), 1L);
+            game.t().startGame();
+            QCOMPARE(std::count(game.t().jokerPieces.begin(), game.t().jokerPieces.begin() + 12, qint16(1)), 1L);
         }
         {
             GameFixture game(2, 9); // 12 x 16: up to 19
-            game.t().StartGame();
-            const long jokers = std::count(game.t().JokerPiece.begin(), game.t().JokerPiece.begin() + 192, qint16(1));
+            game.t().startGame();
+            const long jokers = std::count(game.t().jokerPieces.begin(), game.t().jokerPieces.begin() + 192, qint16(1));
             QVERIFY(jokers >= 1 && jokers <= 19);
-            QCOMPARE(game.t().lstNum.size(), 192);
+            QCOMPARE(game.t().faceDownPieces.size(), 192);
         }
     }
 
     void everyResetMovesTheFirstPlayerOn()
     {
         GameFixture game(4);
-        const qint16 before = game.t().CurrentPlayer;
-        game.t().StartGame();
-        QCOMPARE(game.t().CurrentPlayer, qint16((before + 1) % 4));
-        game.t().StartGame();
-        QCOMPARE(game.t().CurrentPlayer, qint16((before + 2) % 4));
+        const qint16 before = game.t().currentPlayer;
+        game.t().startGame();
+        QCOMPARE(game.t().currentPlayer, qint16((before + 1) % 4));
+        game.t().startGame();
+        QCOMPARE(game.t().currentPlayer, qint16((before + 2) % 4));
         GameFixture alone(1);
-        alone.t().StartGame();
-        QCOMPARE(alone.t().CurrentPlayer, qint16(0));
+        alone.t().startGame();
+        QCOMPARE(alone.t().currentPlayer, qint16(0));
     }
 
     void aRightFirstTryWithTenLeftScores140()
     {
         GameFixture game(2);
         game.startWithStack({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-        const qint16 player = game.t().CurrentPlayer;
+        const qint16 player = game.t().currentPlayer;
         const int piece = game.draw();
-        QCOMPARE(game.t().lstNum.size(), 10);
+        QCOMPARE(game.t().faceDownPieces.size(), 10);
         QCOMPARE(game.t().timeBarWidth, 1.0);
         // A piece in hand: shown on the stack, which no longer takes clicks; the clock runs; hints allowed.
         QCOMPARE(game.t().stackCell.face, Face::Piece);
         QCOMPARE(game.t().stackCell.piece, piece);
         QVERIFY(!game.t().stackCell.enabled);
-        QVERIFY(game.t().Timer1().isActive());
+        QVERIFY(game.t().moveClock().isActive());
         QVERIFY(game.t().toolButtons[2].enabled);
         game.t().placePiece(qint16(piece));
         QCOMPARE(shared().scores[std::size_t(player)], 140); // 100 + 20 + 19.98
         QCOMPARE(game.t().scoreBoxes[std::size_t(player)].digits, QStringLiteral("000140"));
         QCOMPARE(game.t().boardCells[std::size_t(piece)].tag, QStringLiteral("1"));
         QVERIFY(!game.t().boardCells[std::size_t(piece)].enabled);
-        QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 2));
-        QCOMPARE(game.t().CurrentPiece, qint16(-1));
+        QCOMPARE(game.t().currentPlayer, qint16((player + 1) % 2));
+        QCOMPARE(game.t().pieceInHand, qint16(-1));
         // Waiting for the next draw: the stack face down and enabled, the clock stopped at width 1.
         QVERIFY(game.t().stackCell.visible && game.t().stackCell.enabled);
         QCOMPARE(game.t().stackCell.face, Face::Back);
-        QVERIFY(!game.t().Timer1().isActive());
+        QVERIFY(!game.t().moveClock().isActive());
         QCOMPARE(game.t().timeBar.width(), 1);
         QVERIFY(!game.t().toolButtons[0].enabled && !game.t().toolButtons[4].enabled && !game.t().toolButtons[8].enabled);
         QVERIFY(waited(game.effects, 125));
@@ -151,14 +151,14 @@ private Q_SLOTS:
         QVERIFY(game.t().toolButtons[2].enabled == false); // the last piece: no hint
         game.t().placePiece(qint16(game.wrongCellFor(piece)));
         game.t().placePiece(qint16(game.wrongCellFor(piece)));
-        QCOMPARE(game.t().WrongTries, qint16(2));
+        QCOMPARE(game.t().wrongTries, qint16(2));
         game.t().placePiece(qint16(piece));
         // The game is over: the one-player result went to the champions and was cleared.
         QCOMPARE(result, QStringLiteral("00025"));
         QCOMPARE(shared().checkChampion, False);
         QCOMPARE(shared().scores[0], 0);
         QCOMPARE(game.t().scoreBoxes[0].digits, QStringLiteral("000025"));
-        QCOMPARE(game.t().GameIdle, True);
+        QCOMPARE(game.t().gameIdle, True);
         QVERIFY(!game.t().stackCell.visible);
         QVERIFY(game.t().toolButtons[0].enabled && game.t().toolButtons[4].enabled && game.t().toolButtons[8].enabled);
         QCOMPARE(game.effects.count(101), 1);
@@ -169,11 +169,11 @@ private Q_SLOTS:
     {
         GameFixture game(2);
         game.startWithStack({3});
-        const qint16 player = game.t().CurrentPlayer;
+        const qint16 player = game.t().currentPlayer;
         const int piece = game.draw();
         game.now += 5000; // ten half-seconds
         game.t().advanceMoveClock();
-        QCOMPARE(game.t().TurnElapsed, 10);
+        QCOMPARE(game.t().turnHalfSeconds, 10);
         QVERIFY(qAbs(game.t().timeBarWidth - 10 / 20.1 * 1000) < 1e-9);
         QCOMPARE(game.t().timeBar.width(), 498);
         QVERIFY(waited(game.effects, 120) == false && game.effects.count(120) == 1);
@@ -186,9 +186,9 @@ private Q_SLOTS:
         GameFixture game(2);
         shared().timeLimit = 0;
         game.startWithStack({3, 4});
-        const qint16 player = game.t().CurrentPlayer;
+        const qint16 player = game.t().currentPlayer;
         const int piece = game.draw();
-        QVERIFY(!game.t().Timer1().isActive());
+        QVERIFY(!game.t().moveClock().isActive());
         game.t().placePiece(qint16(piece));
         QCOMPARE(shared().scores[std::size_t(player)], 102);
     }
@@ -197,9 +197,9 @@ private Q_SLOTS:
     {
         GameFixture game(4);
         game.startWithStack({5, 6, 7});
-        const qint16 player = game.t().CurrentPlayer;
+        const qint16 player = game.t().currentPlayer;
         const int piece = game.draw();
-        QCOMPARE(game.t().lstNum.size(), 2);
+        QCOMPARE(game.t().faceDownPieces.size(), 2);
         const int first = game.wrongCellFor(piece);
         game.t().placePiece(qint16(first));
         const int second = game.wrongCellFor(piece);
@@ -208,23 +208,23 @@ private Q_SLOTS:
         QVERIFY(!game.t().boardCells[std::size_t(first)].enabled);
         const int third = game.wrongCellFor(piece);
         game.t().placePiece(qint16(third));
-        QCOMPARE(game.t().lstNum.size(), 3);
-        QCOMPARE(game.t().lstNum.last(), QString::number(piece)); // put back without the blank
+        QCOMPARE(game.t().faceDownPieces.size(), 3);
+        QCOMPARE(game.t().faceDownPieces.last(), QString::number(piece)); // put back without the blank
         for (int cell : {first, second, third}) {
             QCOMPARE(game.t().boardCells[std::size_t(cell)].face, Face::Empty);
             QVERIFY(game.t().boardCells[std::size_t(cell)].enabled);
         }
-        QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 4));
+        QCOMPARE(game.t().currentPlayer, qint16((player + 1) % 4));
         QCOMPARE(shared().scores[std::size_t(player)], 0);
         QCOMPARE(countIn(game.effects, 104, 106), 1);
-        QCOMPARE(game.t().WrongTries, qint16(0));
+        QCOMPARE(game.t().wrongTries, qint16(0));
     }
 
     void timeRunsOutAfterTwentyOneTicks()
     {
         GameFixture game(2);
         game.startWithStack({1, 2, 3, 4});
-        const qint16 player = game.t().CurrentPlayer;
+        const qint16 player = game.t().currentPlayer;
         const int piece = game.draw();
         const int marked = game.wrongCellFor(piece);
         game.t().placePiece(qint16(marked));
@@ -233,20 +233,20 @@ private Q_SLOTS:
             before.push_back(cell.face);
         game.now += 10000; // 20 half-seconds: still in time
         game.t().advanceMoveClock();
-        QCOMPARE(game.t().CurrentPiece, qint16(piece));
+        QCOMPARE(game.t().pieceInHand, qint16(piece));
         game.now += 500;
         game.t().advanceMoveClock();
-        QCOMPARE(game.t().CurrentPiece, qint16(-1));
+        QCOMPARE(game.t().pieceInHand, qint16(-1));
         QVERIFY(waited(game.effects, 121));
         QCOMPARE(countIn(game.effects, 104, 106), 1);
-        QCOMPARE(game.t().lstNum.size(), 4); // the piece is back
+        QCOMPARE(game.t().faceDownPieces.size(), 4); // the piece is back
         QCOMPARE(game.t().boardCells[std::size_t(marked)].face, Face::Empty);
         for (int n = 0; n < game.pieces(); ++n)
             if (n != marked)
                 QCOMPARE(game.t().boardCells[std::size_t(n)].face, before[std::size_t(n)]);
         QCOMPARE(shared().scores[std::size_t(player)], 0);
-        QCOMPARE(game.t().CurrentPlayer, qint16((player + 1) % 2));
-        QVERIFY(!game.t().Timer1().isActive());
+        QCOMPARE(game.t().currentPlayer, qint16((player + 1) % 2));
+        QVERIFY(!game.t().moveClock().isActive());
         QCOMPARE(game.t().timeBar.width(), 1);
     }
 
@@ -254,12 +254,12 @@ private Q_SLOTS:
     {
         GameFixture game(2);
         game.startWithStack({4, 5});
-        game.t().JokerPiece[4] = 1;
-        game.t().JokerPiece[5] = 1;
-        const qint16 player = game.t().CurrentPlayer;
+        game.t().jokerPieces[4] = 1;
+        game.t().jokerPieces[5] = 1;
+        const qint16 player = game.t().currentPlayer;
         game.draw();
-        const int piece = game.t().lstNum.contains(" 4") ? 5 : 4;
-        QCOMPARE(game.t().CurrentPiece, qint16(-1)); // laid already
+        const int piece = game.t().faceDownPieces.contains(" 4") ? 5 : 4;
+        QCOMPARE(game.t().pieceInHand, qint16(-1)); // laid already
         QCOMPARE(game.t().boardCells[std::size_t(piece)].face, Face::Piece);
         QCOMPARE(game.t().boardCells[std::size_t(piece)].tag, QStringLiteral("1"));
         QVERIFY(waited(game.effects, 107));
@@ -272,10 +272,10 @@ private Q_SLOTS:
         GameFixture game(2);
         shared().useJokers = 0;
         game.startWithStack({4, 5});
-        game.t().JokerPiece[4] = 1;
-        game.t().JokerPiece[5] = 1;
+        game.t().jokerPieces[4] = 1;
+        game.t().jokerPieces[5] = 1;
         const int piece = game.draw();
-        QCOMPARE(game.t().CurrentPiece, qint16(piece));
+        QCOMPARE(game.t().pieceInHand, qint16(piece));
         QCOMPARE(game.effects.count(107), 0);
         QVERIFY(game.t().toolButtons[2].enabled);
     }
@@ -284,25 +284,25 @@ private Q_SLOTS:
     {
         GameFixture game(2);
         game.startWithStack({1, 2, 3});
-        const qint16 player = game.t().CurrentPlayer;
+        const qint16 player = game.t().currentPlayer;
         const int piece = game.draw();
         QVERIFY(game.t().toolButtons[2].enabled);
         const int marked = game.wrongCellFor(piece);
         game.t().placePiece(qint16(marked));
-        game.t().PicBut_Click(2);
+        game.t().runToolButton(2);
         QCOMPARE(game.t().boardCells[std::size_t(piece)].face, Face::Piece);
         QCOMPARE(game.t().boardCells[std::size_t(piece)].tag, QStringLiteral("1"));
         QCOMPARE(game.t().boardCells[std::size_t(marked)].face, Face::Empty);
         QVERIFY(game.t().boardCells[std::size_t(marked)].enabled);
         QCOMPARE(shared().scores[std::size_t(player)], 0);
-        QCOMPARE(game.t().CurrentPlayer, player); // the same player draws again
+        QCOMPARE(game.t().currentPlayer, player); // the same player draws again
         QCOMPARE(game.t().stackCell.face, Face::Back);
         QVERIFY(game.t().stackCell.enabled);
         QVERIFY(!game.t().toolButtons[2].enabled);
-        QVERIFY(!game.t().Timer1().isActive());
+        QVERIFY(!game.t().moveClock().isActive());
         // Pressed again with nothing in hand, it only clicks.
         game.effects.played.clear();
-        game.t().PicBut_Click(2);
+        game.t().runToolButton(2);
         QCOMPARE(game.effects.played, (QList<QPair<qint16, bool>>{{102, false}}));
     }
 
@@ -312,17 +312,17 @@ private Q_SLOTS:
         shared().autoDraw = 1;
         shared().useJokers = 0; // the start draws from the full stack, where a joker would lay itself
         game.startWithStack({});
-        QVERIFY(game.t().CurrentPiece >= 0); // the start drew the first piece
-        const int piece = game.t().CurrentPiece;
+        QVERIFY(game.t().pieceInHand >= 0); // the start drew the first piece
+        const int piece = game.t().pieceInHand;
         for (int other : {10, 11, 12, 13})
-            if (other != piece && game.t().lstNum.size() < 3)
-                game.t().lstNum.append(QStringLiteral(" %1").arg(other));
+            if (other != piece && game.t().faceDownPieces.size() < 3)
+                game.t().faceDownPieces.append(QStringLiteral(" %1").arg(other));
         game.t().placePiece(qint16(piece));
-        QVERIFY(game.t().CurrentPiece >= 0 && game.t().CurrentPiece != piece);
-        QCOMPARE(game.t().lstNum.size(), 2);
-        game.t().PicBut_Click(2); // and after a hint too
-        QVERIFY(game.t().CurrentPiece >= 0);
-        QCOMPARE(game.t().lstNum.size(), 1);
+        QVERIFY(game.t().pieceInHand >= 0 && game.t().pieceInHand != piece);
+        QCOMPARE(game.t().faceDownPieces.size(), 2);
+        game.t().runToolButton(2); // and after a hint too
+        QVERIFY(game.t().pieceInHand >= 0);
+        QCOMPARE(game.t().faceDownPieces.size(), 1);
     }
 
     void turnsGoRoundThePlayers()
@@ -332,7 +332,7 @@ private Q_SLOTS:
             game.startWithStack({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
             QList<int> order;
             for (int turn = 0; turn < 5; ++turn) {
-                order << game.t().CurrentPlayer;
+                order << game.t().currentPlayer;
                 game.t().placePiece(qint16(game.draw()));
             }
             for (int turn = 1; turn < 5; ++turn)
@@ -370,7 +370,7 @@ private Q_SLOTS:
         for (int i = 0; i < scores.size(); ++i)
             shared().scores[std::size_t(i)] = scores[i];
         game.dialogs.answers = {true};
-        game.t().CheckWinner();
+        game.t().announceWinner();
         QCOMPARE(game.dialogs.informed, QStringList{message});
         QCOMPARE(game.dialogs.titles.first(), title);
         QCOMPARE(game.dialogs.asked, QStringList{"Noch 'ne Runde?"});
@@ -387,7 +387,7 @@ private Q_SLOTS:
         shared().scores = {10, 20, 0, 0};
         shared().language = 2000;
         game.dialogs.answers = {true};
-        game.t().CheckWinner();
+        game.t().announceWinner();
         QCOMPARE(game.dialogs.informed.first(), QStringLiteral("¡Oma ha ganado!"));
     }
 
@@ -396,7 +396,7 @@ private Q_SLOTS:
         GameFixture game(2);
         shared().scores = {10, 20, 0, 0};
         game.dialogs.answers = {false};
-        game.t().CheckWinner();
+        game.t().announceWinner();
         QVERIFY(game.ended);
     }
 
@@ -406,17 +406,17 @@ private Q_SLOTS:
         game.startWithStack({1, 2, 3});
         game.draw();
         shared().scores[0] = 50;
-        game.t().PicBut_Click(1);
-        QCOMPARE(game.t().GameIdle, True);
+        game.t().runToolButton(1);
+        QCOMPARE(game.t().gameIdle, True);
         QCOMPARE(shared().scores[0], 0);
         QVERIFY(game.dialogs.asked.isEmpty()); // no question while a game runs
         QVERIFY(!game.t().stackCell.visible);
 
         game.dialogs.answers = {false};
-        game.t().PicBut_Click(1);
+        game.t().runToolButton(1);
         QCOMPARE(game.dialogs.asked, QStringList{"Wirklich schon aufhören?"});
         QCOMPARE(game.dialogs.titles.last(), QStringLiteral("Tessaron"));
-        QCOMPARE(game.t().GameIdle, True);
+        QCOMPARE(game.t().gameIdle, True);
     }
 
     void optionsAbandonARunningGameFirst()
@@ -425,10 +425,10 @@ private Q_SLOTS:
         bool opened = false;
         game.t().services.options = [&] {
             opened = true;
-            QCOMPARE(game.t().GameIdle, True);
+            QCOMPARE(game.t().gameIdle, True);
         };
         game.startWithStack({1, 2});
-        game.t().PicBut_Click(7);
+        game.t().runToolButton(7);
         QVERIFY(opened);
         QVERIFY(game.dialogs.asked.isEmpty());
     }
@@ -438,15 +438,15 @@ private Q_SLOTS:
         GameFixture game(2);
         game.t().services.pictureChoice = [] { shared().pictureNumber = 104; };
         game.startWithStack({1, 2});
-        game.t().PicBut_Click(3);
-        QCOMPARE(game.t().GameIdle, True);
+        game.t().runToolButton(3);
+        QCOMPARE(game.t().gameIdle, True);
         QCOMPARE(game.t().pieceCutter.picture(), carriedPicture(204));
     }
 
     void theFlagsSwitchTheLanguage()
     {
         GameFixture game(2);
-        game.t().imgLang_Click(1);
+        game.t().chooseLanguage(1);
         QCOMPARE(shared().language, qint16(1000));
         QCOMPARE(game.t().toolButtons[0].tip, QStringLiteral("Start a game"));
         QFile stored(settingsFilePath());
@@ -465,25 +465,25 @@ private Q_SLOTS:
             shared().autoDraw = qint16(round % 2);
             shared().useJokers = qint16((round / 2) % 2);
             game.dialogs.answers = QList<bool>(8, true);
-            game.t().StartGame();
+            game.t().startGame();
             QCOMPARE(checkPieces(game), QString());
             int actions = 0;
-            while (!game.t().GameIdle && actions < 3000) {
+            while (!game.t().gameIdle && actions < 3000) {
                 ++actions;
                 PuzzleTable& t = game.t();
-                if (t.CurrentPiece < 0) {
+                if (t.pieceInHand < 0) {
                     QVERIFY(t.stackCell.visible && t.stackCell.enabled);
                     t.drawPiece();
                 } else {
                     const int choice = int(random.bounded(10));
                     if (choice < 5) {
-                        t.placePiece(t.CurrentPiece);
+                        t.placePiece(t.pieceInHand);
                     } else if (choice < 8) {
-                        const int wrong = game.wrongCellFor(t.CurrentPiece, int(random.bounded(3)));
+                        const int wrong = game.wrongCellFor(t.pieceInHand, int(random.bounded(3)));
                         if (wrong >= 0)
                             t.placePiece(qint16(wrong));
                     } else if (choice == 8 && t.toolButtons[2].enabled) {
-                        t.PicBut_Click(2);
+                        t.runToolButton(2);
                     } else {
                         game.now += 11000; // let the time run out
                         t.advanceMoveClock();
@@ -492,8 +492,8 @@ private Q_SLOTS:
                 const QString problem = checkPieces(game);
                 QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("round %1, action %2: %3").arg(round).arg(actions).arg(problem)));
             }
-            QCOMPARE(game.t().GameIdle, True);
-            QCOMPARE(game.t().lstNum.size(), 0);
+            QCOMPARE(game.t().gameIdle, True);
+            QCOMPARE(game.t().faceDownPieces.size(), 0);
             for (int n = 0; n < game.pieces(); ++n)
                 QCOMPARE(game.t().boardCells[std::size_t(n)].tag, QStringLiteral("1"));
         }
@@ -513,11 +513,11 @@ private Q_SLOTS:
         QVERIFY(window.stack()->isVisible());
         QVERIFY(!window.button(0)->isEnabled());
         QTest::mouseClick(window.stack(), Qt::LeftButton);
-        const int piece = t.CurrentPiece;
+        const int piece = t.pieceInHand;
         QVERIFY(piece >= 0);
         QVERIFY(!window.stack()->isActive());
         QVERIFY(window.button(2)->isEnabled());
-        const qint16 player = t.CurrentPlayer;
+        const qint16 player = t.currentPlayer;
         QTest::mouseClick(window.cell(piece), Qt::LeftButton);
         QVERIFY(!window.cell(piece)->isActive());
         QVERIFY(shared().scores[std::size_t(player)] > 100);

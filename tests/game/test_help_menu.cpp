@@ -74,7 +74,7 @@ private Q_SLOTS:
         std::unique_ptr<QMenu> german(window->helpMenu()->build(window->table().menuCaptions));
         QCOMPARE(entries(german.get()), (QStringList{"Hilfe", "-", "&Marlpit's Homepage...", "&Email an Marlpit...", "-",
                                                     QString::fromUtf8("&\u00dcber...")}));
-        window->table().imgLang_Click(1);
+        window->table().chooseLanguage(1);
         std::unique_ptr<QMenu> english(window->helpMenu()->build(window->table().menuCaptions));
         QCOMPARE(entries(english.get()),
                  (QStringList{"Help", "-", "&Marlpit's Homepage...", "&Email Marlpit...", "-", "&About..."}));
@@ -99,7 +99,7 @@ private Q_SLOTS:
     {
         UrlCatcher catcher;
         window->helpMenu()->openWebPage();
-        window->table().imgLang_Click(6); // the subject stays the title in every language
+        window->table().chooseLanguage(6); // the subject stays the title in every language
         window->helpMenu()->writeEmail();
         QCOMPARE(catcher.opened.size(), 2);
         QCOMPARE(catcher.opened[0], QUrl(QString::fromUtf8(MakerWebPage)));
@@ -139,7 +139,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(shared().languageTableFile));
         qint16 flagged = -1;
         StartupWindow about({});
-        about.setFlagHandler([&](qint16 language) { window->table().imgLang_Click(language); flagged = language; });
+        about.setFlagHandler([&](qint16 language) { window->table().chooseLanguage(language); flagged = language; });
         about.load();
         QVERIFY(QFile::exists(shared().languageTableFile));
         QVERIFY(about.versionLabel->text().startsWith("Tessaron  "));

@@ -1,5 +1,5 @@
 // The layout formulas, number by number, for two client areas. The expected
-// values were worked out from the formulas by hand (with f kept as a 32-bit
+// values were worked out from the formulas by hand (with scale kept as a 32-bit
 // float: 1024 x 0.9 / 1024 is 0.89999998, which decides some halves).
 
 #include "game/Layout.h"
@@ -22,14 +22,14 @@ private Q_SLOTS:
         QCOMPARE(near(2.5), 2);
         QCOMPARE(near(3.5), 4);
         QCOMPARE(near(-2.5), -2);
-        QCOMPARE(near(37440.0), 37440); // i x SW of the header grid passes 16 bits
+        QCOMPARE(near(37440.0), 37440); // i x clientWidth of the header grid passes 16 bits
         QCOMPARE(half(-23), -11);
         QCOMPARE(half(23), 11);
     }
 
     void boardSizeTable()
     {
-        dimGSize();
+        fillBoardSizes();
         const int rows[] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
         const int cols[] = {4, 5, 6, 8, 9, 10, 12, 13, 14, 16};
         for (int i = 0; i < 10; ++i) {
@@ -42,17 +42,17 @@ private Q_SLOTS:
 
     void scaleAndSizeCorrection()
     {
-        QCOMPARE(Small.f(), 0.9f);
-        QCOMPARE(Large.f(), 1.125f);
-        QCOMPARE(Small.k(), 1.0);
-        QCOMPARE((LayoutMetrics{1024, 768, 12}).k(), 0.8);
+        QCOMPARE(Small.scale(), 0.9f);
+        QCOMPARE(Large.scale(), 1.125f);
+        QCOMPARE(Small.fontScale(), 1.0);
+        QCOMPARE((LayoutMetrics{1024, 768, 12}).fontScale(), 0.8);
     }
 
     void windowAt1024x768()
     {
         const WindowLayout w = layoutWindow(Small);
-        QCOMPARE(w.PanelTop, 645);
-        QCOMPARE(w.ButtonSize, 34);
+        QCOMPARE(w.panelTop, 645);
+        QCOMPARE(w.buttonSize, 34);
         const int lefts[] = {18, 56, 93, 131, 168};
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(w.buttons[std::size_t(i)], QRect(lefts[i], 645, 34, 34));
@@ -74,8 +74,8 @@ private Q_SLOTS:
     void windowAt1280x960()
     {
         const WindowLayout w = layoutWindow(Large);
-        QCOMPARE(w.PanelTop, 806);
-        QCOMPARE(w.ButtonSize, 43);
+        QCOMPARE(w.panelTop, 806);
+        QCOMPARE(w.buttonSize, 43);
         const int lefts[] = {22, 70, 117, 164, 211};
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(w.buttons[std::size_t(i)], QRect(lefts[i], 806, 43, 43));
@@ -121,16 +121,16 @@ private Q_SLOTS:
     void boardAt1024x768()
     {
         const BoardLayout b = layoutBoard(Small, 4, 5, 0);
-        QCOMPARE(b.bw, 714);
-        QCOMPARE(b.bx, 282);
+        QCOMPARE(b.boardWidth, 714);
+        QCOMPARE(b.boardLeft, 282);
         QCOMPARE(b.by, 203);
-        QCOMPARE(b.pw, 143);
-        QCOMPARE(b.ph, 134);
+        QCOMPARE(b.cellWidth, 143);
+        QCOMPARE(b.cellHeight, 134);
         QCOMPARE(int(b.cells.size()), 20);
         QCOMPARE(b.cells[0], QRect(282, 203, 143, 134));
         QCOMPARE(b.cells[7], QRect(282 + 2 * 143, 203 + 134, 143, 134));
         QCOMPARE(b.cells[19], QRect(854, 605, 143, 134));
-        QCOMPARE(QRect(b.fx, b.fy, b.fw, b.fh), QRect(267, 188, 746, 567));
+        QCOMPARE(QRect(b.frameLeft, b.frameTop, b.frameWidth, b.frameHeight), QRect(267, 188, 746, 567));
         QCOMPARE(b.preview, QRect(3, 190, 258, 194));
         QCOMPARE(b.stack, QRect(62, 406, 143, 134));
         QCOMPARE(b.paint[2].art, QStringLiteral("frame_gold.png"));
@@ -141,11 +141,11 @@ private Q_SLOTS:
         QVERIFY(qAbs(b.paint[1].from.x() - 10.8) < 1e-5 && qAbs(b.paint[1].to.y() - 747.6) < 1e-4);
 
         const BoardLayout big = layoutBoard(Small, 12, 16, 1);
-        QCOMPARE(big.pw, 45);
-        QCOMPARE(big.ph, 45);
+        QCOMPARE(big.cellWidth, 45);
+        QCOMPARE(big.cellHeight, 45);
         QCOMPARE(int(big.cells.size()), 192);
         QCOMPARE(big.cells[191], QRect(957, 698, 45, 45));
-        QCOMPARE(QRect(big.fx, big.fy, big.fw, big.fh), QRect(267, 188, 751, 571));
+        QCOMPARE(QRect(big.frameLeft, big.frameTop, big.frameWidth, big.frameHeight), QRect(267, 188, 751, 571));
         QCOMPARE(big.stack, QRect(111, 406, 45, 45));
         QCOMPARE(big.paint[2].art, QStringLiteral("frame_black.png"));
     }
@@ -153,20 +153,20 @@ private Q_SLOTS:
     void boardAt1280x960()
     {
         const BoardLayout b = layoutBoard(Large, 4, 5, 0);
-        QCOMPARE(b.bw, 893);
-        QCOMPARE(b.bx, 352);
+        QCOMPARE(b.boardWidth, 893);
+        QCOMPARE(b.boardLeft, 352);
         QCOMPARE(b.by, 253);
-        QCOMPARE(b.pw, 179);
-        QCOMPARE(b.ph, 167);
+        QCOMPARE(b.cellWidth, 179);
+        QCOMPARE(b.cellHeight, 167);
         QCOMPARE(b.cells[19], QRect(1068, 754, 179, 167));
-        QCOMPARE(QRect(b.fx, b.fy, b.fw, b.fh), QRect(333, 234, 934, 707));
+        QCOMPARE(QRect(b.frameLeft, b.frameTop, b.frameWidth, b.frameHeight), QRect(333, 234, 934, 707));
         QCOMPARE(b.preview, QRect(3, 236, 322, 242));
         QCOMPARE(b.stack, QRect(77, 506, 179, 167));
 
         const BoardLayout small = layoutBoard(Large, 3, 4, 0);
-        QCOMPARE(small.pw, 223);
-        QCOMPARE(small.ph, 223);
-        QCOMPARE(QRect(small.fx, small.fy, small.fw, small.fh), QRect(333, 234, 931, 708));
+        QCOMPARE(small.cellWidth, 223);
+        QCOMPARE(small.cellHeight, 223);
+        QCOMPARE(QRect(small.frameLeft, small.frameTop, small.frameWidth, small.frameHeight), QRect(333, 234, 931, 708));
         QCOMPARE(small.stack, QRect(55, 506, 223, 223));
     }
 
@@ -236,7 +236,7 @@ private Q_SLOTS:
         QCOMPARE(four.labels[0].size(), QSize(104, 18)); // 0.8 x 130, 0.8 x 23 = 18.4
         QCOMPARE(four.scores[0].size(), QSize(98, 24));  // 0.8 x 123 = 98.4, 0.8 x 30
         const WindowLayout w = layoutWindow(large);
-        // k x W0 is 38 at 120 dots per inch too, so the buttons keep their spacing.
+        // fontScale x buttonDesignWidth is 38 at 120 dots per inch too, so the buttons keep their spacing.
         const WindowLayout normal = layoutWindow(Small);
         for (std::size_t i = 0; i < 10; ++i)
             QCOMPARE(w.buttons[i].x(), normal.buttons[i].x());

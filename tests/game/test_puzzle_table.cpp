@@ -82,7 +82,7 @@ private Q_SLOTS:
         QCOMPARE(s.backSide, qint16(9));
         QCOMPARE(s.names, (std::array<QString, 4>{"Reridu", "Zavaro", "Vedave", "Vodez"}));
         QCOMPARE(s.gameWindowLoaded, True);
-        QCOMPARE(table.GameIdle, True);
+        QCOMPARE(table.gameIdle, True);
         QCOMPARE(table.backColor, QColor(Qt::black));
         QCOMPARE(table.pieceCutter.picture(), carriedPicture(201));
         QCOMPARE(table.previewPicture, carriedPicture(201));
@@ -234,8 +234,8 @@ private Q_SLOTS:
         PuzzleTable table;
         table.load();
         table.layOutOnce(1024, 768);
-        QVERIFY(table.LayoutDone);
-        QCOMPARE(table.LayoutScale, 0.9f);
+        QVERIFY(table.layoutDone);
+        QCOMPARE(table.layoutScale, 0.9f);
         QCOMPARE(table.toolButtons[0].geometry, QRect(18, 645, 34, 34));
         QCOMPARE(table.boardCells[0].geometry, QRect(282, 203, 143, 134));
         QVERIFY(table.boardCells[19].visible);
@@ -260,7 +260,7 @@ private Q_SLOTS:
         table.layOutOnce(1024, 768);
         table.greetOnActivation(); // the players' panels are out
         QVERIFY(table.layOutAgain(960, 720));
-        QCOMPARE(table.LayoutScale, fresh.LayoutScale);
+        QCOMPARE(table.layoutScale, fresh.layoutScale);
         QCOMPARE(table.toolButtons[9].geometry, fresh.toolButtons[9].geometry);
         QCOMPARE(table.boardCells[19].geometry, fresh.boardCells[19].geometry);
         QCOMPARE(table.languageFlags[4].geometry, fresh.languageFlags[4].geometry);
@@ -272,9 +272,9 @@ private Q_SLOTS:
         for (std::size_t i = 0; i < table.background.size(); ++i)
             QCOMPARE(table.background[i].to, fresh.background[i].to);
         // During a game the layout stays.
-        table.GameIdle = False;
+        table.gameIdle = False;
         QVERIFY(!table.layOutAgain(800, 600));
-        QCOMPARE(table.LayoutScale, fresh.LayoutScale);
+        QCOMPARE(table.layoutScale, fresh.layoutScale);
     }
 
     void aNewBoardSizeEmptiesAndPlacesTheBoard()
@@ -286,7 +286,7 @@ private Q_SLOTS:
         table.boardCells[3].tag = QStringLiteral("1");
         shared().boardRows = 12;
         shared().boardCols = 16;
-        table.ResizeGame();
+        table.resizeBoard();
         QCOMPARE(table.pieceCutter.rows(), qint16(12));
         QCOMPARE(table.pieceCutter.cols(), qint16(16));
         QCOMPARE(table.boardCells[3].face, Face::Empty);
@@ -296,7 +296,7 @@ private Q_SLOTS:
         QCOMPARE(table.boardCells[191].geometry, QRect(957, 698, 45, 45));
         shared().boardRows = 3;
         shared().boardCols = 4;
-        table.ResizeGame();
+        table.resizeBoard();
         QVERIFY(!table.boardCells[12].visible);
         QVERIFY(!table.boardCells[191].visible);
     }
@@ -307,28 +307,28 @@ private Q_SLOTS:
         table.load();
         table.layOutOnce(1024, 768);
         shared().playerCount = 2;
-        table.CurrentPlayer = 0;
-        table.SizePlayers();
+        table.currentPlayer = 0;
+        table.arrangePlayerPanels();
         QVERIFY(table.playerNames[0].visible && table.playerNames[1].visible);
         QVERIFY(!table.playerNames[2].visible && !table.scoreBoxes[2].visible);
         QCOMPARE(table.playerNames[1].geometry, QRect(425, 63, 130, 23));
-        QCOMPARE(table.CurrentPlayer, qint16(1)); // the turn passes on at every layout
+        QCOMPARE(table.currentPlayer, qint16(1)); // the turn passes on at every layout
         QVERIFY(table.playerNames[1].active && !table.playerNames[0].active);
-        table.SizePlayers();
-        QCOMPARE(table.CurrentPlayer, qint16(0));
+        table.arrangePlayerPanels();
+        QCOMPARE(table.currentPlayer, qint16(0));
 
         shared().playerCount = 1;
         shared().language = 0;
-        table.SizePlayers();
+        table.arrangePlayerPanels();
         QCOMPARE(table.playerNames[0].text, QStringLiteral("Punkte"));
         QCOMPARE(table.playerNames[0].geometry.topLeft(), QPoint(315, 76));
         QVERIFY(!table.playerNames[1].visible);
-        QCOMPARE(table.CurrentPlayer, qint16(0)); // one player keeps the turn
+        QCOMPARE(table.currentPlayer, qint16(0)); // one player keeps the turn
         QVERIFY(table.playerNames[0].active);
 
         shared().playerCount = 5;
         test::ScriptedReporter reporter;
-        table.SizePlayers();
+        table.arrangePlayerPanels();
         QCOMPARE(reporter.reports.size(), 1);
         QCOMPARE(reporter.reports[0].number, 9);
     }
@@ -340,13 +340,13 @@ private Q_SLOTS:
         table.load();
         table.layOutOnce(1024, 768);
         effects.played.clear();
-        table.ShowNumber(140, 2);
+        table.showScore(140, 2);
         QCOMPARE(table.scoreBoxes[2].digits, QStringLiteral("000140"));
         const int step = table.scoreBoxes[0].geometry.width() / 6; // 123 \ 6 = 20
         QCOMPARE(step, 20);
         QCOMPARE(table.scoreBoxes[2].x, (std::array<int, 6>{2, 22, 42, 62, 82, 102}));
         QCOMPARE(effects.played, (QList<QPair<qint16, bool>>{{125, true}}));
-        table.ShowNumber(0, 1);
+        table.showScore(0, 1);
         QCOMPARE(table.scoreBoxes[1].digits, QStringLiteral("000000"));
         QCOMPARE(effects.played.last(), (QPair<qint16, bool>(111, false)));
         QCOMPARE(table.digitCutter.stretchX(), 16); // 0.9 x 18 = 16.2
@@ -375,7 +375,7 @@ private Q_SLOTS:
         for (int n = 0; n < 20; ++n)
             emptied += table.boardCells[std::size_t(n)].face == Face::Empty;
         QVERIFY(emptied >= 1);
-        table.GameIdle = False;
+        table.gameIdle = False;
         waitSeconds(0.35);
         QVERIFY(!table.idleTimer().isActive());
     }

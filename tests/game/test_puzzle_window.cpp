@@ -84,8 +84,8 @@ private Q_SLOTS:
     void theWidgetsStandWhereTheTableSays()
     {
         const PuzzleTable& table = window->table();
-        QVERIFY(table.LayoutDone);
-        QCOMPARE(table.metrics.SW, window->width());
+        QVERIFY(table.layoutDone);
+        QCOMPARE(table.metrics.clientWidth, window->width());
         for (int n = 0; n < 20; ++n) {
             QCOMPARE(window->cell(n)->geometry(), table.boardCells[std::size_t(n)].geometry);
             QVERIFY(window->cell(n)->isVisible());
@@ -109,7 +109,7 @@ private Q_SLOTS:
     void theActivePlayerIsBlackOnGold()
     {
         const PuzzleTable& table = window->table();
-        const int active = table.CurrentPlayer;
+        const int active = table.currentPlayer;
         const QLabel* label = window->playerLabel(active);
         QCOMPARE(label->palette().color(QPalette::Window), QColor(255, 204, 0));
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::black));
@@ -126,7 +126,7 @@ private Q_SLOTS:
         shared().playerCount = 2;
         shared().names[0] = names[0];
         shared().names[1] = names[1];
-        window->table().SizePlayers();
+        window->table().arrangePlayerPanels();
         for (int i = 0; i < 2; ++i) {
             QLabel* label = window->playerLabel(i);
             QCOMPARE(label->text(), names[i]);
@@ -148,7 +148,7 @@ private Q_SLOTS:
         // The gold frame shows around the board.
         // The frame reaches 17.5 f beyond the board: look half way into it.
         const QRect board = table.boardCells[0].geometry;
-        const int into = qMax(2, int(8.75 * table.LayoutScale));
+        const int into = qMax(2, int(8.75 * table.layoutScale));
         const QColor frame = image.pixelColor(int((board.x() - into) * ratio), int((board.y() + 40) * ratio));
         QVERIFY2(frame.red() > 150 && frame.green() > 100 && frame.blue() < 120,
                  qPrintable(QStringLiteral("%1 at %2,%3 of %4x%5, ratio %6")
@@ -175,7 +175,7 @@ private Q_SLOTS:
         QVERIFY2(distinctColumnPairs(window->flag(1)->grab().toImage()) > 0.3, "the flag was blown up");
         // The banner across the top comes from the double-size art: sharper
         // than the plain art blown up to the same device pixels.
-        const QRect banner(0, 0, window->width(), int(45 * window->table().LayoutScale));
+        const QRect banner(0, 0, window->width(), int(45 * window->table().layoutScale));
         const QImage shown = window->grab(banner).toImage();
         const QImage blownUp = loadArt(QStringLiteral("logo.png")).scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QVERIFY2(detail(shown) > 1.3 * detail(blownUp), qPrintable(QStringLiteral("%1 against %2").arg(detail(shown)).arg(detail(blownUp))));

@@ -37,7 +37,7 @@ QByteArray readFile()
 void layNext(GameFixture& game)
 {
     game.draw();
-    game.t().placePiece(game.t().CurrentPiece);
+    game.t().placePiece(game.t().pieceInHand);
 }
 
 // What a load must restore, to compare a table before and after.
@@ -52,10 +52,10 @@ struct Snapshot {
     {
         for (int n = 0; n < shared().boardRows * shared().boardCols; ++n)
             tags << t.boardCells[std::size_t(n)].tag;
-        stack = t.lstNum;
+        stack = t.faceDownPieces;
         scores = shared().scores;
         names = shared().names;
-        idle = t.GameIdle;
+        idle = t.gameIdle;
     }
     bool operator==(const Snapshot&) const = default;
 };
@@ -91,8 +91,8 @@ private Q_SLOTS:
         game.t().boardCells[0].tag = QStringLiteral("1"); // row 1: "1010"
         game.t().boardCells[2].tag = QStringLiteral("1");
         shared().scores = {150, 75, 0, 0};
-        game.t().JokerPiece[1] = 1;
-        game.t().SaveGame();
+        game.t().jokerPieces[1] = 1;
+        game.t().saveGame();
 
         QByteArray expected = QByteArray::fromHex("6500" "0000" "0a00") + "pics/a.jpg" + QByteArray::fromHex("0100" "0000");
         expected += QByteArray::fromHex("00000000" "0a000000") + QByteArray(11 * 4, '\0');
@@ -108,18 +108,18 @@ private Q_SLOTS:
         GameFixture game(3, 1); // 4 x 5
         shared().useJokers = 0;     // every draw leaves a piece in hand
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QString::fromUtf8("Chlo\u00e9"), QStringLiteral("x")};
-        game.t().StartGame();
+        game.t().startGame();
         for (int i = 0; i < 5; ++i)
             layNext(game);
         game.draw(); // a piece in hand goes back to the stack on loading
-        game.t().SaveGame();
+        game.t().saveGame();
         const QByteArray first = readFile();
-        game.t().placePiece(game.t().CurrentPiece);
-        game.t().SaveGame(); // only the second state is kept
+        game.t().placePiece(game.t().pieceInHand);
+        game.t().saveGame(); // only the second state is kept
         QVERIFY(readFile() != first);
         const Snapshot saved(game.t());
-        game.t().StartGame(); // a new game in between
-        game.t().LoadGame();
+        game.t().startGame(); // a new game in between
+        game.t().loadGame();
         const Snapshot loaded(game.t());
         QCOMPARE(loaded.tags, saved.tags);
         QCOMPARE(loaded.scores, saved.scores);
@@ -138,7 +138,7 @@ private Q_SLOTS:
         QVERIFY(!game.t().toolButtons[0].enabled && game.t().toolButtons[4].enabled && !game.t().toolButtons[8].enabled);
         QVERIFY(game.t().stackCell.visible && game.t().stackCell.enabled);
         QCOMPARE(game.t().playerNames[2].text, QString::fromUtf8("Chlo\u00e9"));
-        game.t().LoadGame(); // loading again gives the same board
+        game.t().loadGame(); // loading again gives the same board
         QCOMPARE(Snapshot(game.t()), loaded);
     }
 
@@ -157,8 +157,8 @@ private Q_SLOTS:
         const std::array<QString, 4> names = {QString::fromUtf8("\u0141ukasz"), QString::fromUtf8("\u039d\u03af\u03ba\u03bf\u03c2"),
                                               QString::fromUtf8("\u9648"), QString::fromUtf8("Zo\u00eb")};
         shared().names = names;
-        game.t().StartGame();
-        game.t().SaveGame();
+        game.t().startGame();
+        game.t().saveGame();
         const QByteArray bytes = readFile();
         // Code page 1252 where it holds the name, byte for byte as before;
         // UTF-8 where it does not, its length counting bytes.
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QVERIFY(bytes.contains(QByteArray::fromHex("0300") + names[2].toUtf8()));
         shared().pictureFile = QStringLiteral("elsewhere.jpg");
         shared().names = {};
-        game.t().LoadGame();
+        game.t().loadGame();
         QCOMPARE(shared().pictureFile, picture); // not the fall-back picture
         QCOMPARE(shared().names, names);
         QCOMPARE(game.t().pieceCutter.picture().pixelColor(10, 10).green() > 90, true);
@@ -180,7 +180,7 @@ private Q_SLOTS:
         old.sizeIndex = 1;
         old.playerCount = 2;
         old.pictureFile = QString::fromUtf8("C:\\Bilder\\M\u00fcnchen \u20ac.jpg");
-        old.Names = {QString::fromUtf8("Chlo\u00e9"), QString::fromUtf8("\u0160pela"), QStringLiteral("x"), QString()};
+        old.names = {QString::fromUtf8("Chlo\u00e9"), QString::fromUtf8("\u0160pela"), QStringLiteral("x"), QString()};
         const QByteArray bytes = encodeSavedGame(old);
         QVERIFY(bytes.contains(QByteArray::fromHex("0500") + "Chlo\xe9"));
         QVERIFY(bytes.contains(QByteArray::fromHex("0500") + "\x8a" "pela"));
@@ -188,61 +188,61 @@ private Q_SLOTS:
         const std::optional<SavedGame> read = decodeSavedGame(bytes);
         QVERIFY(read);
         QCOMPARE(read->pictureFile, old.pictureFile);
-        QCOMPARE(read->Names, old.Names);
+        QCOMPARE(read->names, old.names);
     }
 
     void aFullRowOfSixteenAndEmptyRows()
     {
         GameFixture game(1, 9); // 12 x 16, one player
-        game.t().StartGame();
+        game.t().startGame();
         for (int c = 0; c < 16; ++c)
             game.t().boardCells[std::size_t(c)].tag = QStringLiteral("1");
-        game.t().SaveGame();
+        game.t().saveGame();
         const auto record = decodeSavedGame(readFile());
         QVERIFY(record);
-        QCOMPARE(record->RowBits[1], 65535);
-        QCOMPARE(record->RowBits[2], 0);
+        QCOMPARE(record->rowBits[1], 65535);
+        QCOMPARE(record->rowBits[2], 0);
         QCOMPARE(record->playerCount, qint16(1));
-        QCOMPARE(record->Names[1], QString());
-        game.t().LoadGame();
-        QCOMPARE(game.t().lstNum.size(), 192 - 16);
-        QCOMPARE(game.t().lstNum.first(), QStringLiteral(" 16"));
+        QCOMPARE(record->names[1], QString());
+        game.t().loadGame();
+        QCOMPARE(game.t().faceDownPieces.size(), 192 - 16);
+        QCOMPARE(game.t().faceDownPieces.first(), QStringLiteral(" 16"));
         QCOMPARE(game.t().playerNames[0].text, QStringLiteral("Punkte"));
     }
 
     void withAutomaticDrawALoadedGameTurnsAPieceOver()
     {
         GameFixture game(2, 0);
-        game.t().StartGame();
-        game.t().SaveGame();
+        game.t().startGame();
+        game.t().saveGame();
         shared().autoDraw = 1;
         shared().useJokers = 0; // a joker drawn would lay itself, and Flip would draw again
-        game.t().LoadGame();
-        QVERIFY(game.t().CurrentPiece >= 0);
-        QCOMPARE(game.t().lstNum.size(), 11);
+        game.t().loadGame();
+        QVERIFY(game.t().pieceInHand >= 0);
+        QCOMPARE(game.t().faceDownPieces.size(), 11);
     }
 
     void betweenGamesSaveAsksBeforeReplacingASavedGame()
     {
         GameFixture game(2, 0);
-        game.t().StartGame();
+        game.t().startGame();
         layNext(game);
-        game.t().SaveGame();
+        game.t().saveGame();
         QVERIFY(game.dialogs.asked.isEmpty()); // during a game Save just saves
         const QByteArray hours = readFile();
-        game.t().EndGame(); // back between games: the board is empty
-        QVERIFY(game.t().GameIdle);
+        game.t().abandonGameOrQuit(); // back between games: the board is empty
+        QVERIFY(game.t().gameIdle);
 
-        game.t().SaveGame(); // answered No, as Enter would
+        game.t().saveGame(); // answered No, as Enter would
         QCOMPARE(game.dialogs.asked, QStringList{langText(178)});
         QCOMPARE(game.dialogs.defaults, QList<Dialogs::Answer>{Dialogs::Answer::No});
         QCOMPARE(readFile(), hours);
 
         game.dialogs.answers = {true};
-        game.t().SaveGame();
+        game.t().saveGame();
         QVERIFY(readFile() != hours);
         QVERIFY(QFile::remove(savedGamePath()));
-        game.t().SaveGame(); // nothing to lose: no question
+        game.t().saveGame(); // nothing to lose: no question
         QCOMPARE(game.dialogs.asked.size(), 2);
         QVERIFY(QFile::exists(savedGamePath()));
     }
@@ -253,8 +253,8 @@ private Q_SLOTS:
         shared().useJokers = 0;
         QString result;
         game.t().services.champions = [&] { result = shared().championScore; };
-        game.t().StartGame();
-        while (game.t().lstNum.size() > 0)
+        game.t().startGame();
+        while (game.t().faceDownPieces.size() > 0)
             layNext(game);
         // The game played to its end went to the champions, its score cleared.
         const qint32 points = result.toInt();
@@ -263,26 +263,26 @@ private Q_SLOTS:
         result.clear();
         // The same board saved (as an older version let it be) and loaded.
         shared().scores[0] = points;
-        game.t().GameIdle = False;
-        game.t().SaveGame();
-        game.t().StartGame();
-        game.t().LoadGame();
+        game.t().gameIdle = False;
+        game.t().saveGame();
+        game.t().startGame();
+        game.t().loadGame();
         QCOMPARE(result, paddedNumber(points, 5));
-        QVERIFY(game.t().GameIdle);
+        QVERIFY(game.t().gameIdle);
         QVERIFY(!game.t().stackCell.visible);
         QVERIFY(game.t().toolButtons[0].enabled && game.t().toolButtons[8].enabled);
 
         GameFixture pair(2, 0);
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
-        pair.t().StartGame();
-        while (pair.t().lstNum.size() > 0)
+        pair.t().startGame();
+        while (pair.t().faceDownPieces.size() > 0)
             layNext(pair);
         pair.dialogs.informed.clear();
-        pair.t().GameIdle = False;
-        pair.t().SaveGame();
-        pair.t().LoadGame();
+        pair.t().gameIdle = False;
+        pair.t().saveGame();
+        pair.t().loadGame();
         QCOMPARE(pair.dialogs.informed.size(), 1); // the winner, or the draw
-        QVERIFY(pair.t().GameIdle && pair.t().toolButtons[0].enabled);
+        QVERIFY(pair.t().gameIdle && pair.t().toolButtons[0].enabled);
     }
 
     void aFullDiskKeepsTheSavedGameAndSaysSo()
@@ -294,28 +294,28 @@ private Q_SLOTS:
             QSKIP(qPrintable(disk.reason()));
         QDir(folder).mkpath("pics"); // the program's folder stays the one written
         QCOMPARE(QFileInfo(savedGamePath()).absolutePath(), folder);
-        game.t().StartGame();
+        game.t().startGame();
         layNext(game);
-        game.t().SaveGame();
+        game.t().saveGame();
         const QByteArray kept = readFile();
         QVERIFY(kept.size() > 100);
         disk.fill();
         layNext(game);
         game.dialogs.informed.clear();
-        game.t().SaveGame();
+        game.t().saveGame();
         QCOMPARE(game.dialogs.informed, QStringList{langText(177) + "\n\n" + savedGamePath()});
         QCOMPARE(readFile(), kept);
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{".filler", "Quadrello.qdr"}));
-        game.t().LoadGame(); // the last game saved comes back whole
-        QCOMPARE(game.t().lstNum.size(), game.pieces() - 1);
+        game.t().loadGame(); // the last game saved comes back whole
+        QCOMPARE(game.t().faceDownPieces.size(), game.pieces() - 1);
     }
 
     void withoutAFileTheGameSaysSoAndNothingChanges()
     {
         GameFixture game(2, 0);
-        game.t().StartGame();
+        game.t().startGame();
         const Snapshot before(game.t());
-        game.t().LoadGame();
+        game.t().loadGame();
         QCOMPARE(game.dialogs.informed, QStringList{langText(176)});
         QCOMPARE(game.dialogs.titles, QStringList{langText(118)});
         QVERIFY(Snapshot(game.t()) == before);
@@ -326,8 +326,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         GameFixture game(2, 0);
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
-        game.t().StartGame();
-        game.t().SaveGame();
+        game.t().startGame();
+        game.t().saveGame();
         const QByteArray good = readFile();
         QVERIFY(decodeSavedGame(good));
         auto with16 = [&](int at, qint16 value) {
@@ -387,12 +387,12 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         GameFixture game(3, 1);
-        game.t().StartGame();
+        game.t().startGame();
         layNext(game);
         writeFile(bytes);
         const Snapshot before(game.t());
         const qint16 size = shared().sizeIndex;
-        game.t().LoadGame();
+        game.t().loadGame();
         QCOMPARE(game.dialogs.informed, QStringList{langText(183)});
         QVERIFY(Snapshot(game.t()) == before);
         QCOMPARE(shared().sizeIndex, size);
@@ -406,7 +406,7 @@ private Q_SLOTS:
         for (const QString& picture : {QString(), QStringLiteral("/dev/zero"), fifo}) {
             GameFixture game(2, 0); // empties the folders
             QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-            game.t().StartGame();
+            game.t().startGame();
             SavedGame record;
             record.album = 1;
             record.pictureFile = picture;
@@ -417,7 +417,7 @@ private Q_SLOTS:
                 writeFile(encodeSavedGame(record));
             const Snapshot before(game.t());
             test::ScriptedReporter reporter;
-            game.t().LoadGame();
+            game.t().loadGame();
             QCOMPARE(game.dialogs.informed, QStringList{langText(183)});
             QVERIFY(reporter.reports.isEmpty());
             QVERIFY(Snapshot(game.t()) == before);

@@ -76,7 +76,7 @@ private Q_SLOTS:
         GameFixture game(2);
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QString(), QString()};
         game.t().greetOnActivation(); // stores the language
-        game.t().imgLang_Click(2);  // and a flag changes it
+        game.t().chooseLanguage(2);  // and a flag changes it
         {
             OptionsDialog options; // every option written back as it stands
             options.load();
@@ -85,7 +85,7 @@ private Q_SLOTS:
 
         // Two turns, one with two wrong tries and a joker on the stack, then saved.
         game.startWithStack({3, 7, 12, 0, 19, 5});
-        game.t().JokerPiece[19] = -1;
+        game.t().jokerPieces[19] = -1;
         game.now += 3000;
         game.t().placePiece(qint16(game.draw()));
         const int second = game.draw();
@@ -93,7 +93,7 @@ private Q_SLOTS:
         game.t().placePiece(qint16(game.wrongCellFor(second, 1)));
         game.now += 9000;
         game.t().placePiece(qint16(second));
-        game.t().SaveGame();
+        game.t().saveGame();
         compareStored(QStringLiteral("Quadrello.qdr"), contents(savedGamePath()));
 
         // A cell the board does not have: the error is logged and ignored.

@@ -124,7 +124,7 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent*) override
     {
-        if (!table_.procedureRunning() && !table_.GameIdle) {
+        if (!table_.procedureRunning() && !table_.gameIdle) {
             ++checks;
             const QString problem = test::checkPieces(table_, shared().boardRows * shared().boardCols);
             if (!problem.isEmpty() && problems.size() < 10)
@@ -159,8 +159,8 @@ class TestStrayClicks : public QObject {
         int laid = 0;
         for (int n = 0; n < pieces(); ++n)
             laid += table().boardCells[std::size_t(n)].tag == QStringLiteral("1");
-        if (laid != pieces() || !table().lstNum.isEmpty())
-            unfinishedEnds << QStringLiteral("%1 of %2 laid, %3 on the stack").arg(laid).arg(pieces()).arg(table().lstNum.size());
+        if (laid != pieces() || !table().faceDownPieces.isEmpty())
+            unfinishedEnds << QStringLiteral("%1 of %2 laid, %3 on the stack").arg(laid).arg(pieces()).arg(table().faceDownPieces.size());
     }
 
     // Runs the event loop until `done` or the time is up.
@@ -207,7 +207,7 @@ private Q_SLOTS:
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         // Up once the first activation has run (it passes the turn on).
-        QVERIFY(runUntil([this] { return table().LayoutDone && table().idleTimer().isActive() && !table().procedureRunning(); }, 2000));
+        QVERIFY(runUntil([this] { return table().layoutDone && table().idleTimer().isActive() && !table().procedureRunning(); }, 2000));
     }
 
     void cleanup()
@@ -227,7 +227,7 @@ private Q_SLOTS:
         shared().useJokers = 0;
         table().buttonPressed(0);
         table().stackClicked();
-        const int piece = table().CurrentPiece;
+        const int piece = table().pieceInHand;
         QVERIFY(piece >= 0);
         std::vector<int> wrong;
         for (int n = 0; n < pieces() && wrong.size() < 3; ++n)
@@ -235,25 +235,25 @@ private Q_SLOTS:
                 wrong.push_back(n);
         table().cellClicked(qint16(wrong[0]));
         table().cellClicked(qint16(wrong[1]));
-        const auto stackBefore = table().lstNum.size();
-        const qint16 player = table().CurrentPlayer;
+        const auto stackBefore = table().faceDownPieces.size();
+        const qint16 player = table().currentPlayer;
         // The second click of a double click comes while the failing sound is heard.
         QTimer second;
         connect(&second, &QTimer::timeout, this, [&] {
-            if (table().procedureRunning() && table().CurrentPiece == piece) {
+            if (table().procedureRunning() && table().pieceInHand == piece) {
                 queueClick(window->cell(wrong[2]));
                 second.stop();
             }
         });
         second.start(5);
         queueClick(window->cell(wrong[2]));
-        QVERIFY(runUntil([this] { return table().CurrentPiece == -1 && !table().procedureRunning(); }, 3000));
+        QVERIFY(runUntil([this] { return table().pieceInHand == -1 && !table().procedureRunning(); }, 3000));
         QVERIFY(!second.isActive());
         QTest::qWait(50);
-        QCOMPARE(table().lstNum.size(), stackBefore + 1);
+        QCOMPARE(table().faceDownPieces.size(), stackBefore + 1);
         QCOMPARE(test::checkPieces(table(), pieces()), QString());
-        QVERIFY(!table().lstNum.contains(QStringLiteral("-1")));
-        QVERIFY(table().CurrentPlayer != player); // passed on once, not twice
+        QVERIFY(!table().faceDownPieces.contains(QStringLiteral("-1")));
+        QVERIFY(table().currentPlayer != player); // passed on once, not twice
     }
 
     void aRightClickDuringTheTimeOutSoundIsNotALaying()
@@ -262,29 +262,29 @@ private Q_SLOTS:
         shared().useJokers = 0;
         table().buttonPressed(0);
         table().stackClicked();
-        const int piece = table().CurrentPiece;
-        const qint16 player = table().CurrentPlayer;
+        const int piece = table().pieceInHand;
+        const qint16 player = table().currentPlayer;
         QVERIFY(piece >= 0);
         // Once the time has run out (the clock stops before the time-out
         // sound), click the right cell again and again.
         QTimer clicker;
         int queued = 0;
         connect(&clicker, &QTimer::timeout, this, [&] {
-            if (table().procedureRunning() && !table().Timer1().isActive() && table().CurrentPiece == piece) {
+            if (table().procedureRunning() && !table().moveClock().isActive() && table().pieceInHand == piece) {
                 queueClick(window->cell(piece));
                 ++queued;
             }
         });
         clicker.start(5);
-        QVERIFY(runUntil([&] { return table().CurrentPiece == -1 && !table().procedureRunning(); }, 5000));
+        QVERIFY(runUntil([&] { return table().pieceInHand == -1 && !table().procedureRunning(); }, 5000));
         clicker.stop();
         QTest::qWait(50);
         QVERIFY(queued > 0);
         QCOMPARE(test::checkPieces(table(), pieces()), QString());
         QCOMPARE(table().boardCells[std::size_t(piece)].tag, QStringLiteral("0"));
-        QVERIFY(table().lstNum.contains(QString::number(piece)));
+        QVERIFY(table().faceDownPieces.contains(QString::number(piece)));
         QCOMPARE(shared().scores[std::size_t(player)], 0);
-        QVERIFY(table().CurrentPlayer != player); // the turn passed
+        QVERIFY(table().currentPlayer != player); // the turn passed
     }
 
     // The whole game under a storm of clicks: whatever is clicked and when,
@@ -302,14 +302,14 @@ private Q_SLOTS:
             PuzzleTable& t = table();
             if (t.procedureRunning())
                 return; // a player waits for the game; the storm does not
-            if (t.GameIdle) {
+            if (t.gameIdle) {
                 queueClick(window->button(0));
-            } else if (t.CurrentPiece < 0) {
+            } else if (t.pieceInHand < 0) {
                 queueClick(window->stack());
             } else {
                 const int choice = int(random.bounded(20));
                 if (choice < 12)
-                    queueClick(window->cell(t.CurrentPiece));
+                    queueClick(window->cell(t.pieceInHand));
                 else if (choice < 17)
                     queueClick(randomCell());
                 else if (choice < 19)
@@ -324,13 +324,13 @@ private Q_SLOTS:
             case 1: queueClick(window->stack()); break;
             case 2: queueClick(window->stack(), 2); break;
             case 3:
-                if (t.CurrentPiece >= 0 && t.CurrentPiece < pieces())
-                    queueClick(window->cell(t.CurrentPiece), 2);
+                if (t.pieceInHand >= 0 && t.pieceInHand < pieces())
+                    queueClick(window->cell(t.pieceInHand), 2);
                 break;
             case 4: queueClick(window->button(2)); break;
             case 5:
                 if (random.bounded(60) == 0) { // End, now and then
-                    abandoned += t.GameIdle ? 0 : 1;
+                    abandoned += t.gameIdle ? 0 : 1;
                     queueClick(window->button(1));
                 }
                 break;
@@ -365,12 +365,12 @@ private Q_SLOTS:
         shared().autoDraw = 0;
         shared().useJokers = 0; // a drawn joker would lay itself
         table().buttonPressed(0); // start
-        QVERIFY(runUntil([this] { return !table().GameIdle && table().stackCell.enabled && !table().procedureRunning(); }, 3000));
+        QVERIFY(runUntil([this] { return !table().gameIdle && table().stackCell.enabled && !table().procedureRunning(); }, 3000));
         pressAsAScreenReader(window->stack());
-        QVERIFY(runUntil([this] { return table().CurrentPiece >= 0 && !table().procedureRunning(); }, 3000));
-        const qint16 piece = table().CurrentPiece;
+        QVERIFY(runUntil([this] { return table().pieceInHand >= 0 && !table().procedureRunning(); }, 3000));
+        const qint16 piece = table().pieceInHand;
         const qint16 other = piece == 0 ? 1 : 0;
-        const qint16 player = table().CurrentPlayer;
+        const qint16 player = table().currentPlayer;
 
         // A dialog opened outside any procedure, as a message may be; a screen
         // reader's Press reaches the window behind it all the same.
@@ -386,10 +386,10 @@ private Q_SLOTS:
             queueClick(window->button(2)); // the hint would lay the piece
             now += 14000; // the time-out is due
             QTest::qWait(1200); // the move clock ticks twice or more
-            inHand = table().CurrentPiece;
-            wrongTries = table().WrongTries;
+            inHand = table().pieceInHand;
+            wrongTries = table().wrongTries;
             tag = table().boardCells[std::size_t(piece)].tag;
-            elapsed = table().TurnElapsed;
+            elapsed = table().turnHalfSeconds;
             dialog.accept();
         });
         dialog.exec();
@@ -398,7 +398,7 @@ private Q_SLOTS:
         QVERIFY(tag != QStringLiteral("1"));
         QVERIFY2(elapsed > 20, qPrintable(QString::number(elapsed))); // the bar went on growing
         // Once the dialog is gone, the time-out comes with the next tick.
-        QVERIFY(runUntil([&] { return table().CurrentPiece == -1 && table().CurrentPlayer != player; }, 3000));
+        QVERIFY(runUntil([&] { return table().pieceInHand == -1 && table().currentPlayer != player; }, 3000));
     }
 
     void inputWhileATimersErrorIsReportedIsDropped()
@@ -417,7 +417,7 @@ private Q_SLOTS:
         QVERIFY(runUntil([&] { return !reporter.reports.isEmpty(); }, 3000));
         QCOMPARE(reporter.reports.first().number, int(ErrSubscript));
         QVERIFY(busy);
-        QVERIFY(table().GameIdle); // no game was started behind the report
+        QVERIFY(table().gameIdle); // no game was started behind the report
     }
 };
 

@@ -470,8 +470,8 @@ private Q_SLOTS:
         const QSize client = PuzzleWindow::clientSizeFor(screen->availableGeometry(), QMargins());
         const BoardLayout board = layoutBoard(LayoutMetrics{client.width(), client.height(), 15}, 4, 4, 0);
         const QSize bound = largestBoardPixels();
-        QVERIFY(bound.width() >= board.bw * screen->devicePixelRatio());
-        QVERIFY(bound.height() >= board.bw * 0.75 * screen->devicePixelRatio());
+        QVERIFY(bound.width() >= board.boardWidth * screen->devicePixelRatio());
+        QVERIFY(bound.height() >= board.boardWidth * 0.75 * screen->devicePixelRatio());
         // No smaller than the built-in pictures, which are kept as they are.
         QVERIFY(bound.width() >= 640 && bound.height() >= 480);
     }
@@ -499,9 +499,9 @@ private Q_SLOTS:
         QVERIFY(!path.isEmpty());
         shared().album = 1;
         shared().pictureFile = path;
-        game.t().StartGame();
-        game.t().SaveGame();
-        game.t().LoadGame();
+        game.t().startGame();
+        game.t().saveGame();
+        game.t().loadGame();
         QCOMPARE(shared().pictureFile, path);
         QCOMPARE(game.t().pieceCutter.picture().size(), shownFrom(QSize(3000, 2000), largestBoardPixels()));
     }

@@ -186,7 +186,7 @@ private Q_SLOTS:
     void theGameWindowFollowsTheNewSizeAndPlayers()
     {
         test::GameFixture game(4, 1);
-        game.t().StartGame();
+        game.t().startGame();
         game.t().services.options = [] {
             OptionsDialog dialog;
             dialog.load();
@@ -195,8 +195,8 @@ private Q_SLOTS:
             tick(dialog.gridCheck);
             dialog.okButton->click();
         };
-        game.t().PicBut_Click(7);
-        QCOMPARE(game.t().GameIdle, True); // the running game was abandoned
+        game.t().runToolButton(7);
+        QCOMPARE(game.t().gameIdle, True); // the running game was abandoned
         int shown = 0;
         for (const ImageState& cell : game.t().boardCells) {
             shown += cell.visible;

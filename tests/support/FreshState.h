@@ -12,7 +12,7 @@ inline void freshState()
 {
     clearFolders();
     shared() = SharedState{};
-    dimGSize();
+    fillBoardSizes();
     writeLanguageTable();
 }
 
