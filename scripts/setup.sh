@@ -18,7 +18,7 @@ test_packages=(
   desktop-file-utils appstream dpkg-dev lintian
   clang libfuzzer-14-dev libclang-rt-14-dev
   at-spi2-core python3-pyatspi dbus-x11 fonts-wqy-microhei
-  weston qt6-wayland python3-xlib python3-pil x11-utils gdb
+  weston qt6-wayland python3-xlib python3-pil x11-utils gdb gettext
 )
 
 packages=("${build_packages[@]}")
