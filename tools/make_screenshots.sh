@@ -95,7 +95,7 @@ wrong_click() {
 # lay: clicks the piece's own cell and waits for the next turn.
 lay() {
   eval "click \$CELL_${piece}_X \$CELL_${piece}_Y"
-  laid_cells[$piece]=1
+  laid_cells[piece]=1
   sleep 0.6
 }
 
