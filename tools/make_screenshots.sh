@@ -40,16 +40,23 @@ e2e_start_xvfb 1280x960
 e2e_copy_program "$program"
 mkdir -p "$out"
 
+# The size the metadata states for every screenshot: the framed game window
+# filling this screen's height.
+size=1254x960
+
 # save NAME: the game window with its frame and whatever dialog stands over
-# it, as one picture, written to data/screenshots/NAME.png.
+# it, as one picture, written to data/screenshots/NAME.png at $size.
 save() {
   local x y width height
   sleep 1 # the last paint
   read -r x y width height <<< "$(e2e_frame "$window")"
   import -window root "$E2E_ROOT/screen.png"
-  convert "$E2E_ROOT/screen.png" -crop "${width}x${height}+${x}+${y}" +repage -strip \
+  # A window manager on a busy machine now and then leaves the window a little
+  # smaller: scaled to the stated size then.
+  [ "${width}x${height}" = "$size" ] || echo "note: the window is ${width}x${height}, scaled to $size"
+  convert "$E2E_ROOT/screen.png" -crop "${width}x${height}+${x}+${y}" +repage -resize "$size!" -strip \
     -define png:compression-level=9 "$out/$1.png"
-  echo "wrote data/screenshots/$1.png (${width}x${height})"
+  echo "wrote data/screenshots/$1.png"
 }
 
 # dialog_over: the id of a window of the game other than the game window,
