@@ -13,14 +13,14 @@
 
 #include "BenchEnvironment.h"
 #include "errors/GuardedApplication.h"
-#include "errors/RunTimeError.h"
 #include "game/ImageControl.h"
+#include "game/PictureChoiceDialog.h"
 #include "game/PuzzleWindow.h"
-#include "game/SharedState.h"
-#include "resources/PictureChoiceDialog.h"
 #include "resources/Pictures.h"
+#include "settings/SharedState.h"
 #include "util/Files.h"
 #include "util/Paths.h"
+#include "util/RunTimeError.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "FuzzSupport.h"
 
-#include "errors/RunTimeError.h"
 #include "util/Paths.h"
 #include "util/ProgramEnd.h"
+#include "util/RunTimeError.h"
 
 #include <QApplication>
 #include <QDir>

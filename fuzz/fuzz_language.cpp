@@ -1,8 +1,8 @@
 // The language lookup over a table file of any content.
 
 #include "FuzzSupport.h"
-#include "game/SharedState.h"
 #include "language/Language.h"
+#include "settings/SharedState.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

@@ -2,9 +2,9 @@
 // into the pieces of the largest board.
 
 #include "FuzzSupport.h"
-#include "errors/RunTimeError.h"
 #include "resources/PictureClip.h"
 #include "resources/Pictures.h"
+#include "util/RunTimeError.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

@@ -4,7 +4,7 @@
 #include "FuzzSupport.h"
 #include "game/PuzzleTable.h"
 #include "game/SavedGame.h"
-#include "game/SharedState.h"
+#include "settings/SharedState.h"
 
 #include <QFile>
 

@@ -1,11 +1,11 @@
 // Tessaron: a picture-tile game for one to four players.
 
-#include "errors/ErrorReporter.h"
 #include "errors/ErrorDialog.h"
+#include "errors/ErrorReporter.h"
 #include "errors/GuardedApplication.h"
-#include "errors/Trap.h"
 #include "game/PuzzleWindow.h"
-#include "language/StartupWindow.h"
+#include "game/StartupWindow.h"
+#include "language/Language.h"
 #include "resources/PictureCache.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
@@ -14,6 +14,7 @@
 #include "util/FileWrite.h"
 #include "util/Paths.h"
 #include "util/StartTrace.h"
+#include "util/Trap.h"
 #include "util/WindowFit.h"
 
 #include <QApplication>
@@ -67,8 +68,8 @@ int main(int argc, char* argv[])
     tess::ErrorDesk reporter(std::make_unique<tess::ErrorDialogPrompt>());
     tess::setErrorReporter(&reporter);
     tess::PuzzleTable::decodeChosenPictureAhead();
-    tess::tellOfUnreadableFiles();
-    tess::tellOfUnwritableFiles();
+    tess::tellOfUnreadableFiles(tess::langText);
+    tess::tellOfUnwritableFiles(tess::langText);
 
     std::unique_ptr<tess::PuzzleWindow> game;
     tess::StartupWindow startup([&game]() -> QWidget* {
@@ -83,7 +84,7 @@ int main(int argc, char* argv[])
     tess::startMark("splash constructed");
     startup.load();
     // Every setting has been read: the player hears of those reset, over the game window.
-    tess::tellOfResetSettings();
+    tess::tellOfResetSettings(tess::langText);
     // Temporary files of writes that a crash cut short go once the game is up.
     QTimer::singleShot(2000, &app, [] {
         for (const QString& folder : {QFileInfo(tess::settingsFilePath()).absolutePath(), tess::writableFolder(),

@@ -1,9 +1,9 @@
 #include "champions/ChampionsCodec.h"
 
-#include "errors/Trap.h"
 #include "settings/SettingKeys.h"
 #include "util/Cp1252.h"
 #include "util/Numbers.h"
+#include "util/Trap.h"
 
 namespace tess {
 

@@ -1,13 +1,13 @@
 #include "champions/ChampionsList.h"
 
 #include "champions/ChampionsCodec.h"
-#include "errors/Trap.h"
 #include "settings/Profile.h"
 #include "settings/SettingKeys.h"
 #include "util/Cp1252.h"
 #include "util/FileLock.h"
 #include "util/Paths.h"
 #include "util/Text.h"
+#include "util/Trap.h"
 
 
 #include <algorithm>

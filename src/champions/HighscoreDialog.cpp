@@ -1,11 +1,11 @@
 #include "champions/HighscoreDialog.h"
 
-#include "errors/Trap.h"
-#include "game/SharedState.h"
 #include "language/Language.h"
+#include "settings/SharedState.h"
 #include "sound/Sounds.h"
 #include "util/Dialogs.h"
 #include "util/Random.h"
+#include "util/Trap.h"
 
 #include <QEvent>
 #include <QFontMetrics>

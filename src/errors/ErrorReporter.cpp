@@ -1,12 +1,11 @@
 #include "errors/ErrorReporter.h"
 
-#include "errors/RunTimeError.h"
 #include "util/Paths.h"
+#include "util/RunTimeError.h"
 
 #include <QFile>
 #include <QTime>
 
-#include <cstdio>
 #include <utility>
 
 namespace tess {
@@ -15,35 +14,7 @@ namespace {
 
 constexpr int MaxCallStack = 20;
 
-class StderrReporter : public ErrorReporter {
-public:
-    void handleError(const QString& module, const QString& procedure, qint16& answer) override
-    {
-        const ErrorState& err = lastError();
-        std::fprintf(stderr, "Tessaron: error %d (%s) in %s.%s, line %d\n", err.number,
-                     qPrintable(err.description), qPrintable(module), qPrintable(procedure), err.line);
-        answer = 2;
-    }
-};
-
-ErrorReporter*& installed()
-{
-    static ErrorReporter* reporter = nullptr;
-    return reporter;
-}
-
 } // namespace
-
-ErrorReporter& errorReporter()
-{
-    static StderrReporter fallback;
-    return installed() ? *installed() : fallback;
-}
-
-void setErrorReporter(ErrorReporter* reporter)
-{
-    installed() = reporter;
-}
 
 ErrorDesk::ErrorDesk(std::unique_ptr<ErrorPrompt> prompt)
     : prompt_(std::move(prompt))

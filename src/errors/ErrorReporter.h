@@ -1,9 +1,11 @@
 #pragma once
-// The error reporter: every trapped step hands its run-time error to handleError,
+// The game's error reporter: every trapped step hands its run-time error to
+// handleError (the interface and the reporter in force are in util/Trap.h),
 // which logs the protocol and asks the player how to go on.
 
 #include "errors/ErrorLog.h"
 #include "errors/Protocol.h"
+#include "util/Trap.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,20 +14,6 @@
 #include <memory>
 
 namespace tess {
-
-class ErrorReporter {
-public:
-    virtual ~ErrorReporter() = default;
-    // Reads the current error from lastError() and returns the answer through `answer`:
-    // 0 retry, 1 ignore, 2 leave the procedure, 3 end the program.
-    virtual void handleError(const QString& module, const QString& procedure, qint16& answer) = 0;
-};
-
-// The reporter in force. Until one is installed, errors are written to stderr
-// and answered with 2, the safe choice.
-ErrorReporter& errorReporter();
-// Installs a reporter (not owned); nullptr restores the fallback.
-void setErrorReporter(ErrorReporter* reporter);
 
 // What the dialog shows, and the means to ask the player.
 class ErrorPrompt {

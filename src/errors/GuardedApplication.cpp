@@ -1,7 +1,7 @@
 #include "errors/GuardedApplication.h"
 
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 
 namespace tess {
 

@@ -1,10 +1,10 @@
 #include "game/HelpMenu.h"
 
-#include "errors/Trap.h"
-#include "game/SharedState.h"
 #include "language/HelpWindow.h"
 #include "settings/SettingKeys.h"
+#include "settings/SharedState.h"
 #include "util/Maker.h"
+#include "util/Trap.h"
 
 #include <QCursor>
 #include <QDesktopServices>

@@ -2,16 +2,16 @@
 
 #include "game/PuzzleTable.h"
 
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
-#include "game/SharedState.h"
 #include "game/TableHelpers.h"
-#include "sound/Sounds.h"
 #include "language/Language.h"
 #include "resources/BackSides.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
+#include "settings/SharedState.h"
+#include "sound/Sounds.h"
 #include "util/Numbers.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 #include "util/Wait.h"
 
 namespace tess {

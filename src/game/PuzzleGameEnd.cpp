@@ -4,16 +4,16 @@
 #include "game/PuzzleTable.h"
 #include "game/Rules.h"
 
-#include "errors/Checked.h"
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
-#include "game/SharedState.h"
 #include "game/TableHelpers.h"
-#include "sound/Sounds.h"
 #include "language/Language.h"
+#include "settings/SharedState.h"
+#include "sound/Sounds.h"
+#include "util/Checked.h"
 #include "util/Dialogs.h"
 #include "util/Numbers.h"
+#include "util/RunTimeError.h"
 #include "util/Shutdown.h"
+#include "util/Trap.h"
 
 namespace tess {
 

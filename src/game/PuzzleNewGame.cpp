@@ -2,14 +2,14 @@
 
 #include "game/PuzzleTable.h"
 
-#include "errors/Checked.h"
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
-#include "game/SharedState.h"
 #include "game/TableHelpers.h"
+#include "settings/SharedState.h"
 #include "sound/Sounds.h"
+#include "util/Checked.h"
 #include "util/Numbers.h"
 #include "util/Random.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 #include "util/Wait.h"
 
 namespace tess {

@@ -2,20 +2,20 @@
 
 #include "game/PuzzleTable.h"
 
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
 #include "game/SavedGame.h"
-#include "game/SharedState.h"
 #include "game/TableHelpers.h"
 #include "language/Language.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
+#include "settings/SharedState.h"
 #include "util/Dialogs.h"
-#include "util/FileWrite.h"
 #include "util/Files.h"
+#include "util/FileWrite.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
 #include "util/RowBits.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 #include "util/Wait.h"
 
 #include <QFile>

@@ -1,9 +1,5 @@
 #include "game/PuzzleTable.h"
 
-#include "errors/Checked.h"
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
-#include "game/SharedState.h"
 #include "game/TableHelpers.h"
 #include "language/Language.h"
 #include "resources/BackSides.h"
@@ -11,14 +7,18 @@
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
+#include "settings/SharedState.h"
 #include "sound/AudioDevice.h"
 #include "sound/Sounds.h"
+#include "util/Checked.h"
 #include "util/Files.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
 #include "util/ProcedureGate.h"
 #include "util/ProgramEnd.h"
 #include "util/Random.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -5,10 +5,10 @@
 // procedures that change them. Tests drive it without a screen.
 
 #include "game/Layout.h"
-#include "game/SharedState.h"
 #include "game/TableState.h"
 #include "language/Languages.h"
 #include "resources/PictureClip.h"
+#include "settings/SharedState.h"
 
 #include <QImage>
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "game/SavedGame.h"
 
 #include "game/Rules.h"
-#include "game/SharedState.h"
 #include "resources/PictureRing.h"
+#include "settings/SharedState.h"
 #include "util/Cp1252.h"
 #include "util/Paths.h"
 

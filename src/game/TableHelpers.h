@@ -1,8 +1,8 @@
 #pragma once
 // Small helpers shared by the files of the game table.
 
-#include "errors/RunTimeError.h"
 #include "game/TableState.h"
+#include "util/RunTimeError.h"
 
 #include <QCoreApplication>
 

@@ -1,12 +1,12 @@
 #include "language/Language.h"
 
-#include "errors/Trap.h"
-#include "game/SharedState.h"
 #include "language/Languages.h"
 #include "resources/Resources.h"
 #include "settings/Profile.h"
 #include "settings/SettingsStore.h"
+#include "settings/SharedState.h"
 #include "util/Numbers.h"
+#include "util/Trap.h"
 
 #include <QDateTime>
 #include <QFileInfo>

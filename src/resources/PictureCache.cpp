@@ -1,9 +1,9 @@
 #include "resources/PictureCache.h"
 
-#include "errors/RunTimeError.h"
 #include "resources/Pictures.h"
-#include "util/FileWrite.h"
 #include "util/Files.h"
+#include "util/FileWrite.h"
+#include "util/RunTimeError.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>

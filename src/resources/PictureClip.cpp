@@ -1,6 +1,6 @@
 #include "resources/PictureClip.h"
 
-#include "errors/RunTimeError.h"
+#include "util/RunTimeError.h"
 
 namespace tess {
 

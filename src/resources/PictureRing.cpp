@@ -1,6 +1,6 @@
 #include "resources/PictureRing.h"
 
-#include "errors/RunTimeError.h"
+#include "util/RunTimeError.h"
 
 #include "util/Paths.h"
 

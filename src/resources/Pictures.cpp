@@ -1,8 +1,8 @@
 #include "resources/Pictures.h"
 
-#include "errors/RunTimeError.h"
 #include "resources/PictureCache.h"
 #include "util/Files.h"
+#include "util/RunTimeError.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -3,11 +3,11 @@
 #include "resources/Pictures.h"
 #include "resources/RawPicture.h"
 
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
 #include "util/FileWrite.h"
-#include "util/PrivateFiles.h"
 #include "util/Paths.h"
+#include "util/PrivateFiles.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "settings/SettingDomains.h"
 
-#include "errors/RunTimeError.h"
 #include "settings/Profile.h"
 #include "util/Numbers.h"
+#include "util/RunTimeError.h"
 #include "util/Text.h"
 
 namespace tess {

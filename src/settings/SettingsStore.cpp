@@ -1,12 +1,11 @@
 #include "settings/SettingsStore.h"
 
-#include "errors/Trap.h"
-#include "language/Language.h"
 #include "settings/Profile.h"
 #include "settings/SettingDomains.h"
 #include "util/Dialogs.h"
 #include "util/FileWrite.h"
 #include "util/ProcedureGate.h"
+#include "util/Trap.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,12 +36,20 @@ QString ours()
     return QString::fromLatin1(AppTitle);
 }
 
+// The language table, handed in by the tell functions below: the settings
+// sit beneath the language, which reads them.
+MessageTexts& messageTexts()
+{
+    static MessageTexts texts;
+    return texts;
+}
+
 // Text `text` and `detail` below it, in a plain message box, under the trap.
 void inform(const char* procedure, qint16 text, const QString& detail)
 {
     ProcedureGate::instance().run([&] {
         trapped("Allgemein", procedure, [&](Steps& step) {
-            step([&] { dialogs().inform(langText(text) + QStringLiteral("\n\n") + detail, QStringLiteral("Tessaron")); });
+            step([&] { dialogs().inform(messageTexts()(text) + QStringLiteral("\n\n") + detail, QStringLiteral("Tessaron")); });
         });
     }, false);
 }
@@ -156,18 +163,21 @@ void saveSetting(const SettingKey& key, const QString& value)
     saveAppSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
 }
 
-void tellOfUnreadableFiles()
+void tellOfUnreadableFiles(MessageTexts texts)
 {
+    messageTexts() = std::move(texts);
     Profile::setUnreadableNotice([](const QString& path) { tellLater("tellOfUnreadableFiles", 194, path); });
 }
 
-void tellOfUnwritableFiles()
+void tellOfUnwritableFiles(MessageTexts texts)
 {
+    messageTexts() = std::move(texts);
     setWriteFailureNotice([](const QString& path) { tellLater("tellOfUnwritableFiles", 177, path); });
 }
 
-void tellOfResetSettings()
+void tellOfResetSettings(MessageTexts texts)
 {
+    messageTexts() = std::move(texts);
     resets().telling = true;
     scheduleTellingResets();
 }

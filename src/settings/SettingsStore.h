@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace tess {
 
 // The file that holds an application's settings.
@@ -36,17 +38,21 @@ qint16 readIntegerSetting(const SettingKey& key);
 
 void saveSetting(const SettingKey& key, const QString& value);
 
+// The messages below take their texts by number from the language table
+// (language/Language.h: langText), looked up when they are shown.
+using MessageTexts = std::function<QString(int number)>;
+
 // From now on the player hears of every settings or champions file that is
 // there but cannot be read, once, in a plain message naming it, when the
 // event loop next runs (also of those found before).
-void tellOfUnreadableFiles();
+void tellOfUnreadableFiles(MessageTexts texts);
 // From now on the player hears of every file the game could not write, once
 // a run for each file, in a plain message naming it (util/FileWrite.h).
-void tellOfUnwritableFiles();
+void tellOfUnwritableFiles(MessageTexts texts);
 // From now on the player hears which settings were reset to their defaults
 // (those found before included): once, in a plain message listing their
 // keys, when the event loop next runs; a key is named once a run.
-void tellOfResetSettings();
+void tellOfResetSettings(MessageTexts texts);
 // The keys reset in this run that the player has not heard of yet.
 QStringList untoldResetSettings();
 // Forgets the keys reset so far and stops telling (tests start each case afresh).

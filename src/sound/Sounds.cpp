@@ -1,13 +1,13 @@
 #include "sound/Sounds.h"
 
-#include "errors/Trap.h"
-#include "game/SharedState.h"
 #include "resources/Resources.h"
+#include "settings/SharedState.h"
 #include "sound/AudioDevice.h"
 #include "sound/MediaCommands.h"
 #include "util/FileWrite.h"
 #include "util/ProcedureGate.h"
 #include "util/Random.h"
+#include "util/Trap.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

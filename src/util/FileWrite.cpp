@@ -1,6 +1,6 @@
 #include "util/FileWrite.h"
 
-#include "errors/RunTimeError.h"
+#include "util/RunTimeError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

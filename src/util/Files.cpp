@@ -1,6 +1,6 @@
 #include "util/Files.h"
 
-#include "errors/RunTimeError.h"
+#include "util/RunTimeError.h"
 
 #include <QFile>
 #include <QFileInfo>

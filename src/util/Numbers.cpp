@@ -1,6 +1,6 @@
 #include "util/Numbers.h"
 
-#include "errors/RunTimeError.h"
+#include "util/RunTimeError.h"
 #include "util/Text.h"
 
 #include <cmath>

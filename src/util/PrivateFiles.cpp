@@ -1,7 +1,7 @@
 #include "util/PrivateFiles.h"
 
-#include "errors/RunTimeError.h"
 #include "util/Paths.h"
+#include "util/RunTimeError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "util/Random.h"
 
-#include "errors/Trap.h"
 #include "util/Numbers.h"
+#include "util/Trap.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "util/Shutdown.h"
 
-#include "errors/Trap.h"
 #include "util/ProgramEnd.h"
+#include "util/Trap.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "util/Wait.h"
 
-#include "errors/Trap.h"
+#include "util/Trap.h"
 
 #include <QEventLoop>
 #include <QTime>

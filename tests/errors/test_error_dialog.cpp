@@ -2,12 +2,12 @@
 // answers acted on by a trapped procedure.
 
 #include "errors/ErrorDialog.h"
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 #include "util/Paths.h"
 #include "util/ProgramEnd.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 
 #include <QFile>
 #include <QGroupBox>

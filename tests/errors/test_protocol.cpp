@@ -3,10 +3,10 @@
 #include "errors/ErrorLog.h"
 #include "errors/ErrorReporter.h"
 #include "errors/Protocol.h"
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
 #include "support/TestEnvironment.h"
 #include "util/Paths.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 
 #include <QDir>
 #include <QFile>

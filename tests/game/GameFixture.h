@@ -4,8 +4,8 @@
 // set by hand.
 
 #include "game/PuzzleTable.h"
-#include "game/SharedState.h"
 #include "language/Language.h"
+#include "settings/SharedState.h"
 #include "support/RecordingEffects.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"

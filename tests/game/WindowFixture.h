@@ -3,8 +3,8 @@
 // music off, for the tests of the window and its menus.
 
 #include "game/PuzzleWindow.h"
-#include "game/SharedState.h"
 #include "language/Language.h"
+#include "settings/SharedState.h"
 #include "support/FreshState.h"
 #include "support/TestEnvironment.h"
 

@@ -3,7 +3,7 @@
 // float: 1024 x 0.9 / 1024 is 0.89999998, which decides some halves).
 
 #include "game/Layout.h"
-#include "game/SharedState.h"
+#include "settings/SharedState.h"
 #include "support/TestEnvironment.h"
 
 using namespace tess;

@@ -1,12 +1,12 @@
 // The game window's load, activation, layout and closing, without a window.
 
 #include "game/PuzzleTable.h"
-#include "game/SharedState.h"
 #include "language/Language.h"
 #include "resources/BackSides.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
+#include "settings/SharedState.h"
 #include "support/RecordingEffects.h"
 #include "support/ScriptedReporter.h"
 #include "support/TestEnvironment.h"

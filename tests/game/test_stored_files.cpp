@@ -7,8 +7,8 @@
 #include "champions/HighscoreDialog.h"
 #include "errors/ErrorReporter.h"
 #include "game/GameFixture.h"
+#include "game/OptionsDialog.h"
 #include "game/SavedGame.h"
-#include "settings/OptionsDialog.h"
 #include "settings/SettingsStore.h"
 #include "util/Random.h"
 

@@ -4,18 +4,18 @@
 // real, short waits; clicks are queued through the window system as a mouse
 // would deliver them, so they arrive in the middle of whatever runs.
 
-#include "errors/RunTimeError.h"
 #include "game/ImageControl.h"
 #include "game/PieceCheck.h"
 #include "game/PuzzleWindow.h"
-#include "game/SharedState.h"
 #include "language/Language.h"
+#include "settings/SharedState.h"
 #include "sound/AudioDevice.h"
 #include "sound/Sounds.h"
 #include "support/ScriptedReporter.h"
 #include "support/TestEnvironment.h"
 #include "util/Dialogs.h"
 #include "util/ProgramEnd.h"
+#include "util/RunTimeError.h"
 #include "util/TickCount.h"
 #include "util/Wait.h"
 

@@ -1,18 +1,18 @@
 // The carried language table and its lookup.
 
-#include "errors/RunTimeError.h"
 #include "game/Accessibility.h"
 #include "game/Layout.h"
 #include "game/PuzzleTable.h"
-#include "game/SharedState.h"
 #include "language/HelpWindow.h"
 #include "language/Language.h"
 #include "language/Languages.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
+#include "settings/SharedState.h"
 #include "support/ScriptedReporter.h"
 #include "support/TestEnvironment.h"
 #include "util/Cp1252.h"
+#include "util/RunTimeError.h"
 
 #include <QFile>
 #include <QSet>

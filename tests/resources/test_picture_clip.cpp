@@ -1,9 +1,9 @@
 // The picture cutter: cell n of a rows x columns grid.
 
-#include "errors/RunTimeError.h"
 #include "resources/PictureClip.h"
 #include "support/Errors.h"
 #include "support/TestEnvironment.h"
+#include "util/RunTimeError.h"
 
 #include <QPainter>
 

@@ -1,13 +1,13 @@
 // Carried items, the temporary folder and writing items to disk.
 
-#include "errors/RunTimeError.h"
 #include "resources/Pictures.h"
 #include "resources/RawPicture.h"
 #include "resources/Resources.h"
-#include "support/ScriptedReporter.h"
 #include "support/Errors.h"
+#include "support/ScriptedReporter.h"
 #include "support/TestEnvironment.h"
 #include "util/PrivateFiles.h"
+#include "util/RunTimeError.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,5 @@
 // The per-user settings store and its key table.
 
-#include "errors/RunTimeError.h"
 #include "language/Language.h"
 #include "settings/Profile.h"
 #include "settings/SettingDomains.h"
@@ -8,6 +7,7 @@
 #include "support/FreshState.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "util/RunTimeError.h"
 
 #include <QDir>
 #include <QFile>
@@ -145,7 +145,7 @@ private Q_SLOTS:
         }
         QCoreApplication::processEvents();
         QVERIFY(dialogs.informed.isEmpty()); // not before the game window asks for it
-        tellOfResetSettings();
+        tellOfResetSettings(langText);
         QTRY_COMPARE(dialogs.informed.size(), 1);
         QCOMPARE(dialogs.informed.first(), langText(179) + "\n\n" + names.join(u'\n')); // each key once
         saveSetting(keys::backSide, QStringLiteral("77"));

@@ -1,9 +1,9 @@
 // The audio device opens only when something is to be heard, and a machine
 // without a sound server gets one line of the game's on stderr, none of ALSA's.
 
-#include "game/SharedState.h"
+#include "game/OptionsDialog.h"
 #include "resources/Resources.h"
-#include "settings/OptionsDialog.h"
+#include "settings/SharedState.h"
 #include "sound/AudioDevice.h"
 #include "sound/MediaCommands.h"
 #include "sound/Sounds.h"

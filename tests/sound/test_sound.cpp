@@ -3,8 +3,8 @@
 // hear what a player would hear; the "dummy" driver plays silently in real
 // time, as on a machine without a sound card.
 
-#include "game/SharedState.h"
 #include "resources/Resources.h"
+#include "settings/SharedState.h"
 #include "sound/AudioDevice.h"
 #include "sound/MediaCommands.h"
 #include "sound/Sequencer.h"

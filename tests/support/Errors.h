@@ -1,6 +1,6 @@
 #pragma once
 
-#include "errors/RunTimeError.h"
+#include "util/RunTimeError.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #include "support/ScriptedReporter.h"
 
-#include "errors/RunTimeError.h"
+#include "util/RunTimeError.h"
 
 namespace tess::test {
 

@@ -3,11 +3,11 @@
 // link planted at a name is replaced, never followed; a name taken is never
 // written over; the player hears of each file that failed once.
 
-#include "errors/RunTimeError.h"
 #include "support/SmallDisk.h"
 #include "support/TestEnvironment.h"
 #include "util/FileLock.h"
 #include "util/FileWrite.h"
+#include "util/RunTimeError.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,12 +2,12 @@
 // size; files are written beside the program only when it runs unpacked;
 // messages show outside text as the characters it is.
 
-#include "errors/RunTimeError.h"
 #include "support/Errors.h"
 #include "support/TestEnvironment.h"
 #include "util/Dialogs.h"
 #include "util/Files.h"
 #include "util/Paths.h"
+#include "util/RunTimeError.h"
 
 #include <QAccessible>
 #include <QDir>

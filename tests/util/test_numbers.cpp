@@ -1,9 +1,9 @@
 // The classic number conversions: halves to even, 16-bit overflow, texts.
 
-#include "errors/RunTimeError.h"
 #include "support/Errors.h"
 #include "support/TestEnvironment.h"
 #include "util/Numbers.h"
+#include "util/RunTimeError.h"
 
 using namespace tess;
 using tess::test::errorOf;

@@ -3,8 +3,8 @@
 // colour, sound and music, and the six game options. Every change is stored
 // at the click; only the names wait for okButton.
 
-#include "game/SharedState.h"
 #include "settings/SettingKeys.h"
+#include "settings/SharedState.h"
 
 #include <QDialog>
 

@@ -9,7 +9,7 @@
 //
 //     at(playerNames, i, "lblPlayer").visible = true;
 
-#include "errors/RunTimeError.h"
+#include "util/RunTimeError.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "errors/RunTimeError.h"
+#include "util/RunTimeError.h"
 
 #include <utility>
 

@@ -13,7 +13,8 @@
 //
 // Each step is numbered 50010, 50020, ... in the order it runs. When a step
 // raises a run-time error, the reporter's handleError is asked and its answer is
-// acted on: 0 runs the step again, 1 goes on with the next step, 2 leaves the
+// acted on (the game's reporter, which logs and asks the player, is
+// errors/ErrorReporter.h; it sits above the helpers that run trapped): 0 runs the step again, 1 goes on with the next step, 2 leaves the
 // procedure (the remaining steps are skipped), 3 ends the program at once.
 // Errors of plain helpers called from a step land in that step, as they would
 // in a handler-less classic procedure.
@@ -28,9 +29,28 @@
 // rather than standing alone: a step that cannot fail only lengthens the
 // ladder and shifts the line numbers the reports name.
 
+#include <QString>
+#include <QtGlobal>
+
 #include <functional>
 
 namespace tess {
+
+// Who hears of a step's run-time error. The game's own reporter, which logs
+// it and asks the player, is ErrorDesk in errors/ErrorReporter.h.
+class ErrorReporter {
+public:
+    virtual ~ErrorReporter() = default;
+    // Reads the current error from lastError() and returns the answer through `answer`:
+    // 0 retry, 1 ignore, 2 leave the procedure, 3 end the program.
+    virtual void handleError(const QString& module, const QString& procedure, qint16& answer) = 0;
+};
+
+// The reporter in force. Until one is installed, errors are written to stderr
+// and answered with 2, the safe choice.
+ErrorReporter& errorReporter();
+// Installs a reporter (not owned); nullptr restores the fallback.
+void setErrorReporter(ErrorReporter* reporter);
 
 class Steps {
 public:

@@ -2,13 +2,13 @@
 // music following its box, and the game window following the new values.
 
 #include "game/GameFixture.h"
-#include "support/FreshState.h"
-#include "settings/OptionsDialog.h"
+#include "game/OptionsDialog.h"
 #include "settings/Profile.h"
 #include "settings/SettingsStore.h"
 #include "sound/AudioDevice.h"
 #include "sound/Sequencer.h"
 #include "sound/Sounds.h"
+#include "support/FreshState.h"
 #include "support/ScriptedReporter.h"
 
 #include <QCheckBox>

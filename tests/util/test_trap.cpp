@@ -1,10 +1,10 @@
 // The error trap: numbered steps, the four answers, nesting, ignoring.
 
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
 #include "support/ScriptedReporter.h"
 #include "support/TestEnvironment.h"
 #include "util/ProgramEnd.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,11 +1,11 @@
-#include "settings/OptionsDialog.h"
+#include "game/OptionsDialog.h"
 
-#include "errors/Checked.h"
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
 #include "language/Language.h"
 #include "settings/SettingsStore.h"
 #include "sound/Sounds.h"
+#include "util/Checked.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 // Indexes checked where they are used: an index outside raises 9 at that
 // statement, and Retry, Ignore or leaving never touch memory outside.
 
-#include "errors/Checked.h"
-#include "errors/Trap.h"
 #include "game/GameFixture.h"
 #include "support/Errors.h"
 #include "support/ScriptedReporter.h"
+#include "util/Checked.h"
+#include "util/Trap.h"
 
 #include <QList>
 

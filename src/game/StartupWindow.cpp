@@ -1,12 +1,12 @@
-#include "language/StartupWindow.h"
+#include "game/StartupWindow.h"
 
-#include "errors/Trap.h"
 #include "game/Accessibility.h"
 #include "game/ImageControl.h"
-#include "game/SharedState.h"
 #include "language/Language.h"
 #include "resources/Resources.h"
+#include "settings/SharedState.h"
 #include "util/Maker.h"
+#include "util/Trap.h"
 #include "util/WindowFit.h"
 
 #include <QAccessible>

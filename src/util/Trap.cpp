@@ -1,9 +1,9 @@
-#include "errors/Trap.h"
+#include "util/Trap.h"
 
-#include "errors/ErrorReporter.h"
-#include "errors/RunTimeError.h"
 #include "util/ProgramEnd.h"
+#include "util/RunTimeError.h"
 
+#include <cstdio>
 #include <exception>
 #include <new>
 #include <optional>
@@ -17,7 +17,35 @@ constexpr int LineStep = 10;
 
 enum Answer : qint16 { Retry = 0, Ignore = 1, Leave = 2, End = 3 };
 
+class StderrReporter : public ErrorReporter {
+public:
+    void handleError(const QString& module, const QString& procedure, qint16& answer) override
+    {
+        const ErrorState& err = lastError();
+        std::fprintf(stderr, "Tessaron: error %d (%s) in %s.%s, line %d\n", err.number,
+                     qPrintable(err.description), qPrintable(module), qPrintable(procedure), err.line);
+        answer = 2;
+    }
+};
+
+ErrorReporter*& installed()
+{
+    static ErrorReporter* reporter = nullptr;
+    return reporter;
+}
+
 } // namespace
+
+ErrorReporter& errorReporter()
+{
+    static StderrReporter fallback;
+    return installed() ? *installed() : fallback;
+}
+
+void setErrorReporter(ErrorReporter* reporter)
+{
+    installed() = reporter;
+}
 
 Steps::Steps(const char* module, const char* procedure, Mode mode)
     : module_(module), procedure_(procedure), mode_(mode)

@@ -1,6 +1,6 @@
-#include "game/SharedState.h"
+#include "settings/SharedState.h"
 
-#include "errors/RunTimeError.h"
+#include "util/RunTimeError.h"
 
 #include <cmath>
 

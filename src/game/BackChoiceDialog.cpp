@@ -1,13 +1,13 @@
-#include "resources/BackChoiceDialog.h"
+#include "game/BackChoiceDialog.h"
 
-#include "errors/Checked.h"
-#include "errors/RunTimeError.h"
-#include "errors/Trap.h"
 #include "game/Accessibility.h"
 #include "game/ImageControl.h"
-#include "game/SharedState.h"
 #include "resources/BackSides.h"
 #include "settings/SettingsStore.h"
+#include "settings/SharedState.h"
+#include "util/Checked.h"
+#include "util/RunTimeError.h"
+#include "util/Trap.h"
 
 #include <QAccessible>
 #include <QFrame>

@@ -1,17 +1,17 @@
 // The picture choice and the back-side choice, and the game window taking
 // what was chosen.
 
+#include "game/BackChoiceDialog.h"
 #include "game/GameFixture.h"
-#include "support/FreshState.h"
 #include "game/ImageControl.h"
-#include "errors/RunTimeError.h"
-#include "resources/BackChoiceDialog.h"
+#include "game/PictureChoiceDialog.h"
 #include "resources/BackSides.h"
-#include "resources/PictureChoiceDialog.h"
 #include "resources/PictureRing.h"
 #include "settings/SettingDomains.h"
 #include "settings/SettingsStore.h"
+#include "support/FreshState.h"
 #include "support/ScriptedReporter.h"
+#include "util/RunTimeError.h"
 
 #include "language/Language.h"
 #include "util/Paths.h"
