@@ -34,7 +34,7 @@ void PuzzleTable::hint()
     ImageState& cell = cellAt(boardCells, pieceInHand);
     cell.face = Face::Piece;
     cell.piece = pieceInHand;
-    cell.tag = QStringLiteral("1");
+    cell.placed = true;
     cell.enabled = false;
     notifyCell(pieceInHand);
     stackCell.face = Face::Back;
@@ -60,13 +60,13 @@ void PuzzleTable::applyOptions()
     const SharedState& s = shared();
     resizeBoard();
     for (ImageState& cell : boardCells)
-        cell.border = s.showGrid;
+        cell.border = s.showGrid == 1;
     previewCell.visible = s.showPreview != 0;
     notifyAllCells();
     notify(&TableListener::previewChanged);
 }
 
-void PuzzleTable::runToolButton(qint16 index)
+void PuzzleTable::runToolButton(int index)
 {
     trapped("frmPuzzle", "PicBut_Click", [&](Steps& step) {
         step([&] { play(102, 0); });
@@ -117,12 +117,12 @@ void PuzzleTable::runToolButton(qint16 index)
     });
 }
 
-void PuzzleTable::chooseLanguage(qint16 index)
+void PuzzleTable::chooseLanguage(int language)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
         step([&] { play(102, 0); });
-        step([&] { s.language = toInt16(index * 1000.0); });
+        step([&] { s.language = toInt16(language * 1000.0); });
         step([&] { applyLanguage(); });
         step([&] { saveSetting(keys::language, numberText(s.language)); });
     });

@@ -21,7 +21,7 @@ using namespace table;
 
 void PuzzleTable::finishGame()
 {
-    gameIdle = True;
+    gameIdle = true;
     stackCell.visible = false;
     play(101, 0);
     toolButtons[StartButton].enabled = true;

@@ -37,7 +37,7 @@ void PuzzleTable::resetGame()
             step([&] { s.gameWindowLoaded = True; });
             return;
         }
-        step([&] { gameIdle = True; });
+        step([&] { gameIdle = true; });
         step([&] {
             turnHalfSeconds = 0;
             setTimeBar(1);
@@ -56,7 +56,7 @@ void PuzzleTable::resetGame()
         step([&] {
             for (ImageState& cell : boardCells) {
                 cell.enabled = true;
-                cell.border = s.showGrid;
+                cell.border = s.showGrid == 1;
             }
         });
         step([&] {
@@ -83,16 +83,16 @@ void PuzzleTable::shuffle()
         step([&] { jokerMax = n / 10; });
         step([&] {
             for (int i = 0; i < n; ++i) {
-                faceDownPieces.append(numberText(i));
-                at(jokerPieces, i, "JokerPiece") = 0;
+                faceDownPieces.append(i);
+                at(jokerPieces, i, "JokerPiece") = false;
             }
         });
         step([&] {
             for (int k = 0; k < jokerMax; ++k) {
-                const qint16 r = randomBetween(0, toInt16(n - 1));
-                qint16& mark = at(jokerPieces, r, "JokerPiece");
-                if (mark == 0 && chosen < jokerMax) {
-                    mark = 1;
+                const int r = randomBetween(0, toInt16(n - 1));
+                bool& joker = at(jokerPieces, r, "JokerPiece");
+                if (!joker && chosen < jokerMax) {
+                    joker = true;
                     ++chosen;
                 }
             }
@@ -110,7 +110,7 @@ void PuzzleTable::startGame()
         step([&] {
             if (gameIdle)
                 shuffle();
-            gameIdle = False;
+            gameIdle = false;
         });
         step([&] {
             stackCell.face = Face::Back;

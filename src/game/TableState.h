@@ -22,9 +22,9 @@ struct ImageState {
     bool visible = false;
     bool enabled = true;
     Face face = Face::Empty;
-    int piece = -1;   // with Face::Piece
-    int border = 0;   // 1: a thin border (the grid)
-    QString tag = QStringLiteral("0");
+    int piece = -1;      // with Face::Piece
+    bool border = false; // a thin border (the grid)
+    bool placed = false; // a board cell whose piece lies: the saved game keeps it
 };
 
 struct LabelState {
