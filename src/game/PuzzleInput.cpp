@@ -52,8 +52,8 @@ void PuzzleTable::cellClicked(int index)
 
 void PuzzleTable::buttonPressed(int index)
 {
-    if (index >= 0 && index < int(toolButtons.size()) && toolButtons[std::size_t(index)].enabled)
-        runInput([this, index] { runToolButton(index); });
+    if (index >= 0 && index < ToolButtonCount && toolButtons[std::size_t(index)].enabled)
+        runInput([this, index] { runToolButton(ToolButton(index)); });
 }
 
 void PuzzleTable::flagClicked(int language)

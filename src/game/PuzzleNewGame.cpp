@@ -47,10 +47,10 @@ void PuzzleTable::resetGame()
         step([&] { resizeBoard(); });
         step([&] { stackCell.visible = false; });
         step([&] {
-            toolButtons[StartButton].enabled = true;
-            toolButtons[HintButton].enabled = false;
-            toolButtons[BackSideButton].enabled = true;
-            toolButtons[ChampionsButton].enabled = true;
+            toolButton(ToolButton::Start).enabled = true;
+            toolButton(ToolButton::Hint).enabled = false;
+            toolButton(ToolButton::BackSide).enabled = true;
+            toolButton(ToolButton::Champions).enabled = true;
         });
         step([&] { arrangePlayerPanels(); });
         step([&] {
@@ -119,9 +119,9 @@ void PuzzleTable::startGame()
             notify(&TableListener::stackChanged);
         });
         step([&] {
-            toolButtons[StartButton].enabled = false;
-            toolButtons[BackSideButton].enabled = false;
-            toolButtons[ChampionsButton].enabled = false;
+            toolButton(ToolButton::Start).enabled = false;
+            toolButton(ToolButton::BackSide).enabled = false;
+            toolButton(ToolButton::Champions).enabled = false;
             notifyControls();
         });
         step([&] {

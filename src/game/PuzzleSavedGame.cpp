@@ -198,9 +198,9 @@ void PuzzleTable::loadGame()
             stackCell.face = Face::Back;
             stackCell.enabled = true;
             stackCell.visible = true;
-            toolButtons[StartButton].enabled = false;
-            toolButtons[BackSideButton].enabled = true;
-            toolButtons[ChampionsButton].enabled = false;
+            toolButton(ToolButton::Start).enabled = false;
+            toolButton(ToolButton::BackSide).enabled = true;
+            toolButton(ToolButton::Champions).enabled = false;
             notify(&TableListener::stackChanged);
             notifyControls();
         });

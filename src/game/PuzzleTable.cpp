@@ -49,7 +49,7 @@ PuzzleTable::PuzzleTable()
         playerNames[i].geometry.setSize(DesignLabelSize);
         scoreBoxes[i].geometry.setSize(DesignScoreSize);
     }
-    toolButtons[2].enabled = false; // the hint waits for a piece in hand
+    toolButton(ToolButton::Hint).enabled = false; // the hint waits for a piece in hand
 }
 
 PuzzleTable::~PuzzleTable()

@@ -80,8 +80,8 @@ public:
     void advanceMoveClock();
     void announceWinner();
     void abandonGameOrQuit();
-    void runToolButton(int index);
-    // The saved game: one game in progress kept in one file (buttons 5 and 6).
+    void runToolButton(ToolButton button);
+    // The saved game: one game in progress kept in one file (Save and Load).
     void saveGame();
     void loadGame();
     void chooseLanguage(int language);
@@ -89,11 +89,11 @@ public:
     // The dialogs and services the tool buttons open; each is plugged in by
     // the part of the game that provides it, and does nothing until then.
     struct Services {
-        std::function<void()> pictureChoice; // button 3
-        std::function<void()> backChoice;    // button 4
-        std::function<void()> options;       // button 7
-        std::function<void()> champions;     // button 8, and the end of a one-player game
-        std::function<void()> helpMenu;      // button 9
+        std::function<void()> pictureChoice; // ToolButton::Picture
+        std::function<void()> backChoice;    // ToolButton::BackSide
+        std::function<void()> options;       // ToolButton::Options
+        std::function<void()> champions;     // ToolButton::Champions, and the end of a one-player game
+        std::function<void()> helpMenu;      // ToolButton::Help
     } services;
 
     // The pieces still face down: filled in order, a piece put back goes last.
@@ -113,7 +113,9 @@ public:
     std::array<ImageState, CellCount> boardCells;
     ImageState stackCell;
     ImageState previewCell;
-    std::array<ButtonState, 10> toolButtons;
+    std::array<ButtonState, ToolButtonCount> toolButtons; // in the order of ToolButton
+    ButtonState& toolButton(ToolButton button) { return toolButtons[std::size_t(button)]; }
+    const ButtonState& toolButton(ToolButton button) const { return toolButtons[std::size_t(button)]; }
     std::array<ButtonState, Languages.size()> languageFlags; // in the order of Languages
     std::array<LabelState, 4> playerNames;
     std::array<ScoreState, 4> scoreBoxes;

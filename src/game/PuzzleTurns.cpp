@@ -48,7 +48,7 @@ void PuzzleTable::drawPiece()
             notify(&TableListener::stackChanged);
         });
         step([&] { faceDownPieces.removeAt(checkedIndex(faceDownPieces, k, "lstNum")); });
-        step([&] { toolButtons[HintButton].enabled = s.offerHints != 0; });
+        step([&] { toolButton(ToolButton::Hint).enabled = s.offerHints != 0; });
         step([&] {
             shared().turnStart = steadyMilliseconds();
             setTimeBar(1);
@@ -60,7 +60,7 @@ void PuzzleTable::drawPiece()
                 return;
             const int joker = pieceInHand;
             cellAt(boardCells, joker).enabled = false;
-            toolButtons[HintButton].enabled = false;
+            toolButton(ToolButton::Hint).enabled = false;
             moveClock_.stop();
             notifyCell(joker);
             notifyControls();
@@ -82,7 +82,7 @@ void PuzzleTable::drawPiece()
         });
         step([&] {
             if (faceDownPieces.isEmpty()) {
-                toolButtons[HintButton].enabled = false;
+                toolButton(ToolButton::Hint).enabled = false;
                 notifyControls();
             }
         });

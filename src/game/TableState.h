@@ -41,6 +41,23 @@ struct ScoreState {
     std::array<int, 6> x{}; // where each digit is painted, y = 2
 };
 
+// The tool buttons, in their order on the window: the index into toolButtons
+// and into their pictures and tips.
+enum class ToolButton {
+    Start,
+    End, // abandons the running game, or quits between games
+    Hint,
+    Picture,
+    BackSide,
+    Save,
+    Load,
+    Options,
+    Champions,
+    Help,
+};
+inline constexpr int ToolButtonCount = 10;
+static_assert(int(ToolButton::Help) + 1 == ToolButtonCount);
+
 struct ButtonState {
     QRect geometry;
     bool visible = false;

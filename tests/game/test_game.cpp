@@ -56,8 +56,8 @@ private Q_SLOTS:
         QCOMPARE(t.pieceInHand, -1);
         QVERIFY(t.stackCell.visible && t.stackCell.enabled);
         QCOMPARE(t.stackCell.face, Face::Back);
-        QVERIFY(!t.toolButtons[0].enabled && !t.toolButtons[4].enabled && !t.toolButtons[8].enabled);
-        QVERIFY(!t.toolButtons[2].enabled);
+        QVERIFY(!t.toolButton(ToolButton::Start).enabled && !t.toolButton(ToolButton::BackSide).enabled && !t.toolButton(ToolButton::Champions).enabled);
+        QVERIFY(!t.toolButton(ToolButton::Hint).enabled);
         for (int n = 0; n < 20; ++n) {
             QCOMPARE(t.boardCells[std::size_t(n)].face, Face::Empty);
             QVERIFY(t.boardCells[std::size_t(n)].enabled);
@@ -122,7 +122,7 @@ private Q_SLOTS:
         QCOMPARE(game.t().stackCell.piece, piece);
         QVERIFY(!game.t().stackCell.enabled);
         QVERIFY(game.t().moveClock().isActive());
-        QVERIFY(game.t().toolButtons[2].enabled);
+        QVERIFY(game.t().toolButton(ToolButton::Hint).enabled);
         game.t().placePiece(piece);
         QCOMPARE(shared().scores[std::size_t(player)], 140); // 100 + 20 + 19.98
         QCOMPARE(game.t().scoreBoxes[std::size_t(player)].digits, QStringLiteral("000140"));
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(game.t().stackCell.face, Face::Back);
         QVERIFY(!game.t().moveClock().isActive());
         QCOMPARE(game.t().timeBar.width(), 1);
-        QVERIFY(!game.t().toolButtons[0].enabled && !game.t().toolButtons[4].enabled && !game.t().toolButtons[8].enabled);
+        QVERIFY(!game.t().toolButton(ToolButton::Start).enabled && !game.t().toolButton(ToolButton::BackSide).enabled && !game.t().toolButton(ToolButton::Champions).enabled);
         QVERIFY(waited(game.effects, 125));
         QCOMPARE(game.effects.played.first().first, qint16(117));
     }
@@ -148,7 +148,7 @@ private Q_SLOTS:
         game.t().services.champions = [&] { result = shared().championScore; QCOMPARE(shared().checkChampion, True); };
         game.startWithStack({7});
         const int piece = game.draw();
-        QVERIFY(game.t().toolButtons[2].enabled == false); // the last piece: no hint
+        QVERIFY(game.t().toolButton(ToolButton::Hint).enabled == false); // the last piece: no hint
         game.t().placePiece(game.wrongCellFor(piece));
         game.t().placePiece(game.wrongCellFor(piece));
         QCOMPARE(game.t().wrongTries, 2);
@@ -160,7 +160,7 @@ private Q_SLOTS:
         QCOMPARE(game.t().scoreBoxes[0].digits, QStringLiteral("000025"));
         QCOMPARE(game.t().gameIdle, true);
         QVERIFY(!game.t().stackCell.visible);
-        QVERIFY(game.t().toolButtons[0].enabled && game.t().toolButtons[4].enabled && game.t().toolButtons[8].enabled);
+        QVERIFY(game.t().toolButton(ToolButton::Start).enabled && game.t().toolButton(ToolButton::BackSide).enabled && game.t().toolButton(ToolButton::Champions).enabled);
         QCOMPARE(game.effects.count(101), 1);
         QCOMPARE(game.effects.count(110), 3 + 2); // three clicks, two marks cleared
     }
@@ -277,7 +277,7 @@ private Q_SLOTS:
         const int piece = game.draw();
         QCOMPARE(game.t().pieceInHand, piece);
         QCOMPARE(game.effects.count(107), 0);
-        QVERIFY(game.t().toolButtons[2].enabled);
+        QVERIFY(game.t().toolButton(ToolButton::Hint).enabled);
     }
 
     void theHintLaysThePieceForNothing()
@@ -286,10 +286,10 @@ private Q_SLOTS:
         game.startWithStack({1, 2, 3});
         const int player = game.t().currentPlayer;
         const int piece = game.draw();
-        QVERIFY(game.t().toolButtons[2].enabled);
+        QVERIFY(game.t().toolButton(ToolButton::Hint).enabled);
         const int marked = game.wrongCellFor(piece);
         game.t().placePiece(marked);
-        game.t().runToolButton(2);
+        game.t().runToolButton(ToolButton::Hint);
         QCOMPARE(game.t().boardCells[std::size_t(piece)].face, Face::Piece);
         QVERIFY(game.t().boardCells[std::size_t(piece)].placed);
         QCOMPARE(game.t().boardCells[std::size_t(marked)].face, Face::Empty);
@@ -298,11 +298,11 @@ private Q_SLOTS:
         QCOMPARE(game.t().currentPlayer, player); // the same player draws again
         QCOMPARE(game.t().stackCell.face, Face::Back);
         QVERIFY(game.t().stackCell.enabled);
-        QVERIFY(!game.t().toolButtons[2].enabled);
+        QVERIFY(!game.t().toolButton(ToolButton::Hint).enabled);
         QVERIFY(!game.t().moveClock().isActive());
         // Pressed again with nothing in hand, it only clicks.
         game.effects.played.clear();
-        game.t().runToolButton(2);
+        game.t().runToolButton(ToolButton::Hint);
         QCOMPARE(game.effects.played, (QList<QPair<qint16, bool>>{{102, false}}));
     }
 
@@ -320,7 +320,7 @@ private Q_SLOTS:
         game.t().placePiece(piece);
         QVERIFY(game.t().pieceInHand >= 0 && game.t().pieceInHand != piece);
         QCOMPARE(game.t().faceDownPieces.size(), 2);
-        game.t().runToolButton(2); // and after a hint too
+        game.t().runToolButton(ToolButton::Hint); // and after a hint too
         QVERIFY(game.t().pieceInHand >= 0);
         QCOMPARE(game.t().faceDownPieces.size(), 1);
     }
@@ -406,14 +406,14 @@ private Q_SLOTS:
         game.startWithStack({1, 2, 3});
         game.draw();
         shared().scores[0] = 50;
-        game.t().runToolButton(1);
+        game.t().runToolButton(ToolButton::End);
         QCOMPARE(game.t().gameIdle, true);
         QCOMPARE(shared().scores[0], 0);
         QVERIFY(game.dialogs.asked.isEmpty()); // no question while a game runs
         QVERIFY(!game.t().stackCell.visible);
 
         game.dialogs.answers = {false};
-        game.t().runToolButton(1);
+        game.t().runToolButton(ToolButton::End);
         QCOMPARE(game.dialogs.asked, QStringList{"Wirklich schon aufhören?"});
         QCOMPARE(game.dialogs.titles.last(), QStringLiteral("Tessaron"));
         QCOMPARE(game.t().gameIdle, true);
@@ -428,7 +428,7 @@ private Q_SLOTS:
             QCOMPARE(game.t().gameIdle, true);
         };
         game.startWithStack({1, 2});
-        game.t().runToolButton(7);
+        game.t().runToolButton(ToolButton::Options);
         QVERIFY(opened);
         QVERIFY(game.dialogs.asked.isEmpty());
     }
@@ -438,7 +438,7 @@ private Q_SLOTS:
         GameFixture game(2);
         game.t().services.pictureChoice = [] { shared().pictureNumber = 104; };
         game.startWithStack({1, 2});
-        game.t().runToolButton(3);
+        game.t().runToolButton(ToolButton::Picture);
         QCOMPARE(game.t().gameIdle, true);
         QCOMPARE(game.t().pieceCutter.picture(), carriedPicture(204));
     }
@@ -482,8 +482,8 @@ private Q_SLOTS:
                         const int wrong = game.wrongCellFor(t.pieceInHand, int(random.bounded(3)));
                         if (wrong >= 0)
                             t.placePiece(wrong);
-                    } else if (choice == 8 && t.toolButtons[2].enabled) {
-                        t.runToolButton(2);
+                    } else if (choice == 8 && t.toolButton(ToolButton::Hint).enabled) {
+                        t.runToolButton(ToolButton::Hint);
                     } else {
                         game.now += 11000; // let the time run out
                         t.advanceMoveClock();

@@ -92,7 +92,7 @@ private Q_SLOTS:
             QCOMPARE(table.boardCells[n].border, true);
         }
         QVERIFY(!table.stackCell.visible);
-        QVERIFY(!table.toolButtons[2].enabled); // no hint without a piece in hand
+        QVERIFY(!table.toolButton(ToolButton::Hint).enabled); // no hint without a piece in hand
     }
 
     void aChosenBuiltInPictureIsLoaded()

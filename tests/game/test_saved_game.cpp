@@ -135,7 +135,7 @@ private Q_SLOTS:
             if (!cell.enabled)
                 QVERIFY(cell.face == Face::Piece && cell.piece == n);
         }
-        QVERIFY(!game.t().toolButtons[0].enabled && game.t().toolButtons[4].enabled && !game.t().toolButtons[8].enabled);
+        QVERIFY(!game.t().toolButton(ToolButton::Start).enabled && game.t().toolButton(ToolButton::BackSide).enabled && !game.t().toolButton(ToolButton::Champions).enabled);
         QVERIFY(game.t().stackCell.visible && game.t().stackCell.enabled);
         QCOMPARE(game.t().playerNames[2].text, QString::fromUtf8("Chlo\u00e9"));
         game.t().loadGame(); // loading again gives the same board
@@ -270,7 +270,7 @@ private Q_SLOTS:
         QCOMPARE(result, paddedNumber(points, 5));
         QVERIFY(game.t().gameIdle);
         QVERIFY(!game.t().stackCell.visible);
-        QVERIFY(game.t().toolButtons[0].enabled && game.t().toolButtons[8].enabled);
+        QVERIFY(game.t().toolButton(ToolButton::Start).enabled && game.t().toolButton(ToolButton::Champions).enabled);
 
         GameFixture pair(2, 0);
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
@@ -282,7 +282,7 @@ private Q_SLOTS:
         pair.t().saveGame();
         pair.t().loadGame();
         QCOMPARE(pair.dialogs.informed.size(), 1); // the winner, or the draw
-        QVERIFY(pair.t().gameIdle && pair.t().toolButtons[0].enabled);
+        QVERIFY(pair.t().gameIdle && pair.t().toolButton(ToolButton::Start).enabled);
     }
 
     void aFullDiskKeepsTheSavedGameAndSaysSo()

@@ -195,7 +195,7 @@ private Q_SLOTS:
             tick(dialog.gridCheck);
             dialog.okButton->click();
         };
-        game.t().runToolButton(7);
+        game.t().runToolButton(ToolButton::Options);
         QCOMPARE(game.t().gameIdle, true); // the running game was abandoned
         int shown = 0;
         for (const ImageState& cell : game.t().boardCells) {
