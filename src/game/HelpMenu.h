@@ -1,5 +1,5 @@
 #pragma once
-// The help menu of tool button 9 (mnuHilfe): the help window, the makers' web
+// The help menu of the Help tool button (mnuHilfe): the help window, the makers' web
 // page, an e-mail to the makers and the about box.
 
 #include <QObject>

@@ -34,7 +34,7 @@ void PuzzleTable::hint()
     ImageState& cell = cellAt(boardCells, pieceInHand);
     cell.face = Face::Piece;
     cell.piece = pieceInHand;
-    cell.tag = QStringLiteral("1");
+    cell.placed = true;
     cell.enabled = false;
     notifyCell(pieceInHand);
     stackCell.face = Face::Back;
@@ -43,7 +43,7 @@ void PuzzleTable::hint()
     moveClock_.stop();
     setTimeBar(1);
     stackCell.enabled = true;
-    toolButtons[HintButton].enabled = false;
+    toolButton(ToolButton::Hint).enabled = false;
     notify(&TableListener::stackChanged);
     notifyControls();
     if (shared().autoDraw == 1) {
@@ -60,69 +60,67 @@ void PuzzleTable::applyOptions()
     const SharedState& s = shared();
     resizeBoard();
     for (ImageState& cell : boardCells)
-        cell.border = s.showGrid;
+        cell.border = s.showGrid == 1;
     previewCell.visible = s.showPreview != 0;
     notifyAllCells();
     notify(&TableListener::previewChanged);
 }
 
-void PuzzleTable::runToolButton(qint16 index)
+void PuzzleTable::runToolButton(ToolButton button)
 {
     trapped("frmPuzzle", "PicBut_Click", [&](Steps& step) {
         step([&] { play(102, 0); });
         step([&] {
-            switch (index) {
-            case 0:
+            switch (button) {
+            case ToolButton::Start:
                 startGame();
                 break;
-            case 1:
+            case ToolButton::End:
                 abandonGameOrQuit();
                 break;
-            case 2:
+            case ToolButton::Hint:
                 hint();
                 break;
-            case 3:
+            case ToolButton::Picture:
                 resetGame();
                 openService(services.pictureChoice);
                 // Unlike at start-up, a missing file is an error here.
                 loadChosenPicture(shared().album == 1 ? readSetting(keys::pictureFile) : QString(), false);
                 break;
-            case 4:
+            case ToolButton::BackSide:
                 openService(services.backChoice);
                 backPicture = backSideCutter().graphicCell(shared().backSide);
                 notify(&TableListener::pictureChanged, &TableListener::stackChanged);
                 break;
-            case 5:
+            case ToolButton::Save:
                 saveGame();
                 break;
-            case 6:
+            case ToolButton::Load:
                 loadGame();
                 break;
-            case 7:
+            case ToolButton::Options:
                 if (!gameIdle)
                     abandonGameOrQuit();
                 openService(services.options);
                 applyOptions();
                 break;
-            case 8:
+            case ToolButton::Champions:
                 openService(services.champions);
                 break;
-            case 9:
+            case ToolButton::Help:
                 openService(services.helpMenu);
-                break;
-            default:
                 break;
             }
         });
     });
 }
 
-void PuzzleTable::chooseLanguage(qint16 index)
+void PuzzleTable::chooseLanguage(int language)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
         step([&] { play(102, 0); });
-        step([&] { s.language = toInt16(index * 1000.0); });
+        step([&] { s.language = toInt16(language * 1000.0); });
         step([&] { applyLanguage(); });
         step([&] { saveSetting(keys::language, numberText(s.language)); });
     });

@@ -21,12 +21,12 @@ using namespace table;
 
 void PuzzleTable::finishGame()
 {
-    gameIdle = True;
+    gameIdle = true;
     stackCell.visible = false;
     play(101, 0);
-    toolButtons[StartButton].enabled = true;
-    toolButtons[BackSideButton].enabled = true;
-    toolButtons[ChampionsButton].enabled = true;
+    toolButton(ToolButton::Start).enabled = true;
+    toolButton(ToolButton::BackSide).enabled = true;
+    toolButton(ToolButton::Champions).enabled = true;
     notify(&TableListener::stackChanged);
     notifyControls();
     endOfGame();

@@ -41,7 +41,7 @@ void PuzzleTable::stackClicked()
         runInput([this] { drawPiece(); });
 }
 
-void PuzzleTable::cellClicked(qint16 index)
+void PuzzleTable::cellClicked(int index)
 {
     if (index < 0 || index >= CellCount)
         return;
@@ -50,15 +50,15 @@ void PuzzleTable::cellClicked(qint16 index)
         runInput([this, index] { placePiece(index); });
 }
 
-void PuzzleTable::buttonPressed(qint16 index)
+void PuzzleTable::buttonPressed(int index)
 {
-    if (index >= 0 && index < qint16(toolButtons.size()) && toolButtons[std::size_t(index)].enabled)
-        runInput([this, index] { runToolButton(index); });
+    if (index >= 0 && index < ToolButtonCount && toolButtons[std::size_t(index)].enabled)
+        runInput([this, index] { runToolButton(ToolButton(index)); });
 }
 
-void PuzzleTable::flagClicked(qint16 index)
+void PuzzleTable::flagClicked(int language)
 {
-    runInput([this, index] { chooseLanguage(index); });
+    runInput([this, language] { chooseLanguage(language); });
 }
 
 void PuzzleTable::activate()

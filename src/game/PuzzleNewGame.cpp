@@ -37,7 +37,7 @@ void PuzzleTable::resetGame()
             step([&] { s.gameWindowLoaded = True; });
             return;
         }
-        step([&] { gameIdle = True; });
+        step([&] { gameIdle = true; });
         step([&] {
             turnHalfSeconds = 0;
             setTimeBar(1);
@@ -47,16 +47,16 @@ void PuzzleTable::resetGame()
         step([&] { resizeBoard(); });
         step([&] { stackCell.visible = false; });
         step([&] {
-            toolButtons[StartButton].enabled = true;
-            toolButtons[HintButton].enabled = false;
-            toolButtons[BackSideButton].enabled = true;
-            toolButtons[ChampionsButton].enabled = true;
+            toolButton(ToolButton::Start).enabled = true;
+            toolButton(ToolButton::Hint).enabled = false;
+            toolButton(ToolButton::BackSide).enabled = true;
+            toolButton(ToolButton::Champions).enabled = true;
         });
         step([&] { arrangePlayerPanels(); });
         step([&] {
             for (ImageState& cell : boardCells) {
                 cell.enabled = true;
-                cell.border = s.showGrid;
+                cell.border = s.showGrid == 1;
             }
         });
         step([&] {
@@ -83,16 +83,16 @@ void PuzzleTable::shuffle()
         step([&] { jokerMax = n / 10; });
         step([&] {
             for (int i = 0; i < n; ++i) {
-                faceDownPieces.append(numberText(i));
-                at(jokerPieces, i, "JokerPiece") = 0;
+                faceDownPieces.append(i);
+                at(jokerPieces, i, "JokerPiece") = false;
             }
         });
         step([&] {
             for (int k = 0; k < jokerMax; ++k) {
-                const qint16 r = randomBetween(0, toInt16(n - 1));
-                qint16& mark = at(jokerPieces, r, "JokerPiece");
-                if (mark == 0 && chosen < jokerMax) {
-                    mark = 1;
+                const int r = randomBetween(0, toInt16(n - 1));
+                bool& joker = at(jokerPieces, r, "JokerPiece");
+                if (!joker && chosen < jokerMax) {
+                    joker = true;
                     ++chosen;
                 }
             }
@@ -110,7 +110,7 @@ void PuzzleTable::startGame()
         step([&] {
             if (gameIdle)
                 shuffle();
-            gameIdle = False;
+            gameIdle = false;
         });
         step([&] {
             stackCell.face = Face::Back;
@@ -119,9 +119,9 @@ void PuzzleTable::startGame()
             notify(&TableListener::stackChanged);
         });
         step([&] {
-            toolButtons[StartButton].enabled = false;
-            toolButtons[BackSideButton].enabled = false;
-            toolButtons[ChampionsButton].enabled = false;
+            toolButton(ToolButton::Start).enabled = false;
+            toolButton(ToolButton::BackSide).enabled = false;
+            toolButton(ToolButton::Champions).enabled = false;
             notifyControls();
         });
         step([&] {

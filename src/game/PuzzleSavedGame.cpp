@@ -26,7 +26,7 @@ using namespace table;
 
 namespace {
 
-void checkPlayers(qint16 playerCount)
+void checkPlayers(int playerCount)
 {
     if (playerCount < 0 || playerCount > 4)
         raiseError(ErrSubscript, QStringLiteral("PlayerName(%1)").arg(playerCount - 1));
@@ -52,9 +52,10 @@ void PuzzleTable::saveGame()
             if (s.boardRows > 12)
                 raiseError(ErrSubscript, QStringLiteral("RowBits(%1)").arg(s.boardRows));
             for (int r = 1; r <= s.boardRows; ++r) {
+                // The row as the file keeps it: "1" for a laid piece, "0" for an empty cell.
                 QString tags;
                 for (int c = 1; c <= s.boardCols; ++c)
-                    tags += cellAt(boardCells, (r - 1) * s.boardCols + c - 1).tag;
+                    tags += cellAt(boardCells, (r - 1) * s.boardCols + c - 1).placed ? u'1' : u'0';
                 game.rowBits[std::size_t(r)] = binaryToNumber(tags);
             }
         });
@@ -73,7 +74,7 @@ void PuzzleTable::saveGame()
                 game.scores[i] = s.scores[i];
             }
             for (int i = 1; i <= n && i < int(game.jokerMarks.size()); ++i)
-                game.jokerMarks[std::size_t(i)] = jokerPieces[std::size_t(i)];
+                game.jokerMarks[std::size_t(i)] = jokerPieces[std::size_t(i)] ? 1 : 0;
         });
         // A new file renamed over the old one: the old saved game stays whole
         // until the new one is on the disk, and a failure says so.
@@ -151,7 +152,7 @@ void PuzzleTable::loadGame()
             resetGame();
         });
         step([&] {
-            gameIdle = False;
+            gameIdle = false;
             s.timeLimit = game.timeLimit;
         });
         step([&] {
@@ -168,13 +169,13 @@ void PuzzleTable::loadGame()
                 for (int c = 1; c <= tags.size(); ++c) {
                     const int k = (r - 1) * s.boardCols + c - 1;
                     ImageState& cell = cellAt(boardCells, k);
-                    cell.tag = tags.mid(c - 1, 1);
-                    if (cell.tag == QStringLiteral("1")) {
+                    cell.placed = tags.at(c - 1) == u'1';
+                    if (cell.placed) {
                         cell.enabled = false;
                         cell.face = Face::Piece;
                         cell.piece = k;
                     } else {
-                        faceDownPieces.append(numberText(k));
+                        faceDownPieces.append(k);
                     }
                 }
             }
@@ -182,24 +183,24 @@ void PuzzleTable::loadGame()
         });
         step([&] {
             // Only these marks are in the file; no mark of an earlier game may stay behind.
-            jokerPieces.fill(0);
+            jokerPieces.fill(false);
             const int n = s.boardRows * s.boardCols / 10;
             for (int i = 1; i <= n && i < int(game.jokerMarks.size()); ++i)
-                jokerPieces[std::size_t(i)] = game.jokerMarks[std::size_t(i)];
+                jokerPieces[std::size_t(i)] = game.jokerMarks[std::size_t(i)] == 1; // checked 0 or 1 when read
         });
         step([&] {
             for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
                 playerNames[i].text = s.playerCount == 1 ? langText(111) : s.names[i];
-                showScore(s.scores[i], qint16(i));
+                showScore(s.scores[i], int(i));
             }
         });
         step([&] {
             stackCell.face = Face::Back;
             stackCell.enabled = true;
             stackCell.visible = true;
-            toolButtons[StartButton].enabled = false;
-            toolButtons[BackSideButton].enabled = true;
-            toolButtons[ChampionsButton].enabled = false;
+            toolButton(ToolButton::Start).enabled = false;
+            toolButton(ToolButton::BackSide).enabled = true;
+            toolButton(ToolButton::Champions).enabled = false;
             notify(&TableListener::stackChanged);
             notifyControls();
         });

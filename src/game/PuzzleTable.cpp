@@ -49,7 +49,7 @@ PuzzleTable::PuzzleTable()
         playerNames[i].geometry.setSize(DesignLabelSize);
         scoreBoxes[i].geometry.setSize(DesignScoreSize);
     }
-    toolButtons[2].enabled = false; // the hint waits for a piece in hand
+    toolButton(ToolButton::Hint).enabled = false; // the hint waits for a piece in hand
 }
 
 PuzzleTable::~PuzzleTable()
@@ -146,7 +146,7 @@ void PuzzleTable::load()
         step([&] { s.repeatMusic = readIntegerSetting(keys::repeatMusic); });
         step([&] { s.playSounds = readIntegerSetting(keys::playSounds); });
         step([&] { s.showGrid = readIntegerSetting(keys::showGrid); });
-        step([&] { boardCells[0].border = s.showGrid == 1 ? 1 : 0; });
+        step([&] { boardCells[0].border = s.showGrid == 1; });
         step([&] {
             for (std::size_t n = 1; n < boardCells.size(); ++n) {
                 boardCells[n] = boardCells[0];
@@ -172,7 +172,7 @@ void PuzzleTable::load()
             }
         });
         step([&] {
-            gameIdle = True;
+            gameIdle = true;
             s.gameWindowLoaded = True;
         });
         step([&] { backColor = Qt::black; });
@@ -241,7 +241,7 @@ void PuzzleTable::idleStep()
             }
             const int cells = shared().boardRows * shared().boardCols;
             idleCell_ = -1; // until a cell is marked
-            const qint16 cell = randomBetween(0, toInt16(cells - 1));
+            const int cell = randomBetween(0, toInt16(cells - 1));
             cellAt(boardCells, cell).face = Face::Joker;
             idleCell_ = cell;
             notifyCell(idleCell_);
@@ -264,7 +264,7 @@ void PuzzleTable::layOutOnce(int clientWidth, int clientHeight, int twipsPerPixe
 
 bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPixel)
 {
-    if (!layoutDone || gameIdle == False)
+    if (!layoutDone || !gameIdle)
         return false;
     const bool playersShown = playerNames[0].visible || scoreBoxes[0].visible;
     layoutDone = false;
@@ -320,7 +320,7 @@ void PuzzleTable::resizeBoard()
                 raiseError(ErrSubscript);
             for (int n = 0; n < used; ++n) {
                 ImageState& cell = cellAt(boardCells, n);
-                cell.tag = QStringLiteral("0");
+                cell.placed = false;
                 cell.face = Face::Empty;
                 cell.geometry = at(board.cells, n, "imgPuzz");
                 cell.visible = true;
@@ -356,7 +356,7 @@ void PuzzleTable::arrangePlayerPanels()
         step([&] {
             if (s.playerCount > 1) {
                 // playerCount was checked a step before; Ignore skips that check.
-                for (qint16 i = 0; i < s.playerCount; ++i) {
+                for (int i = 0; i < s.playerCount; ++i) {
                     LabelState& label = at(playerNames, i, "lblPlayer");
                     ScoreState& score = at(scoreBoxes, i, "picScore");
                     label.geometry = at(players.labels, i, "lblPlayer");
@@ -385,7 +385,7 @@ void PuzzleTable::advancePlayer()
     const SharedState& s = shared();
     trapped("frmPuzzle", "SetPlayer", [&](Steps& step) {
         step([&] { at(playerNames, currentPlayer, "lblPlayer").active = false; });
-        step([&] { currentPlayer = currentPlayer >= s.playerCount - 1 ? 0 : qint16(currentPlayer + 1); });
+        step([&] { currentPlayer = currentPlayer >= s.playerCount - 1 ? 0 : currentPlayer + 1; });
         step([&] {
             at(playerNames, currentPlayer, "lblPlayer").active = true;
             notifyControls();
@@ -394,7 +394,7 @@ void PuzzleTable::advancePlayer()
     });
 }
 
-void PuzzleTable::showScore(qint32 score, qint16 player)
+void PuzzleTable::showScore(qint32 score, int player)
 {
     trapped("frmPuzzle", "ShowNumber", [&](Steps& step) {
         QString digits;

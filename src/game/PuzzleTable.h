@@ -14,7 +14,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include <QStringList>
+#include <QList>
 
 #include <array>
 #include <functional>
@@ -36,9 +36,9 @@ public:
     // a procedure runs (during its sounds, waits and animations) is dropped,
     // as is a click on a control that is disabled or hidden by then.
     void stackClicked();
-    void cellClicked(qint16 index);
-    void buttonPressed(qint16 index);
-    void flagClicked(qint16 index);
+    void cellClicked(int index);
+    void buttonPressed(int index);
+    void flagClicked(int language);
     // The window became active: greetOnActivation, after the running procedure if one runs.
     void activate();
     // The window is closed: the unload step, at once, even inside a wait; it
@@ -67,7 +67,7 @@ public:
     void resizeBoard();
     void arrangePlayerPanels();
     void advancePlayer();
-    void showScore(qint32 score, qint16 player);
+    void showScore(qint32 score, int player);
     // The language step: button tips and menu captions.
     void applyLanguage();
 
@@ -76,44 +76,46 @@ public:
     void shuffle();
     void startGame();
     void drawPiece();
-    void placePiece(qint16 index);
+    void placePiece(int index);
     void advanceMoveClock();
     void announceWinner();
     void abandonGameOrQuit();
-    void runToolButton(qint16 index);
-    // The saved game: one game in progress kept in one file (buttons 5 and 6).
+    void runToolButton(ToolButton button);
+    // The saved game: one game in progress kept in one file (Save and Load).
     void saveGame();
     void loadGame();
-    void chooseLanguage(qint16 index);
+    void chooseLanguage(int language);
 
     // The dialogs and services the tool buttons open; each is plugged in by
     // the part of the game that provides it, and does nothing until then.
     struct Services {
-        std::function<void()> pictureChoice; // button 3
-        std::function<void()> backChoice;    // button 4
-        std::function<void()> options;       // button 7
-        std::function<void()> champions;     // button 8, and the end of a one-player game
-        std::function<void()> helpMenu;      // button 9
+        std::function<void()> pictureChoice; // ToolButton::Picture
+        std::function<void()> backChoice;    // ToolButton::BackSide
+        std::function<void()> options;       // ToolButton::Options
+        std::function<void()> champions;     // ToolButton::Champions, and the end of a one-player game
+        std::function<void()> helpMenu;      // ToolButton::Help
     } services;
 
-    // The pieces still face down, as text items (" 7" when filled, "7" when put back).
-    QStringList faceDownPieces;
+    // The pieces still face down: filled in order, a piece put back goes last.
+    QList<int> faceDownPieces;
     QTimer& moveClock() { return moveClock_; }
     double timeBarWidth = 1; // timeBar's width; the widget shows it rounded
     // --- the turn state
-    qint16 gameIdle = True;
-    qint16 pieceInHand = 0;
-    qint16 wrongTries = 0;
-    std::array<qint16, 3> wrongCells{};
-    qint16 currentPlayer = 0;
-    std::array<qint16, 501> jokerPieces{};
+    bool gameIdle = true;
+    int pieceInHand = 0;
+    int wrongTries = 0;
+    std::array<int, 3> wrongCells{}; // 1 .. wrongTries: the cells marked wrong this turn
+    int currentPlayer = 0;
+    std::array<bool, 501> jokerPieces{}; // the pieces that lay themselves when drawn
     qint32 turnHalfSeconds = 0;
 
     // --- what the window shows
     std::array<ImageState, CellCount> boardCells;
     ImageState stackCell;
     ImageState previewCell;
-    std::array<ButtonState, 10> toolButtons;
+    std::array<ButtonState, ToolButtonCount> toolButtons; // in the order of ToolButton
+    ButtonState& toolButton(ToolButton button) { return toolButtons[std::size_t(button)]; }
+    const ButtonState& toolButton(ToolButton button) const { return toolButtons[std::size_t(button)]; }
     std::array<ButtonState, Languages.size()> languageFlags; // in the order of Languages
     std::array<LabelState, 4> playerNames;
     std::array<ScoreState, 4> scoreBoxes;
@@ -141,8 +143,8 @@ public:
     int idleMarkedCell() const { return idleCell_; }
 
     // The language digits of the flags, in their order (Languages' digits).
-    static constexpr std::array<qint16, Languages.size()> FlagLanguages = [] {
-        std::array<qint16, Languages.size()> digits{};
+    static constexpr std::array<int, Languages.size()> FlagLanguages = [] {
+        std::array<int, Languages.size()> digits{};
         for (std::size_t i = 0; i < digits.size(); ++i)
             digits[i] = Languages[i].digit;
         return digits;

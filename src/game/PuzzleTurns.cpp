@@ -29,17 +29,17 @@ void PuzzleTable::drawPiece()
             empty = faceDownPieces.isEmpty();
             if (empty) {
                 stackCell.visible = false;
-                gameIdle = True;
+                gameIdle = true;
                 notify(&TableListener::stackChanged);
             }
         });
         if (empty)
             return;
         step([&] { play(117, 0); });
-        qint16 k = 0;
+        int k = 0;
         step([&] {
             k = randomBetween(0, toInt16(double(faceDownPieces.size()) - 1));
-            pieceInHand = textToInt16(at(faceDownPieces, k, "lstNum"));
+            pieceInHand = at(faceDownPieces, k, "lstNum");
         });
         step([&] {
             stackCell.face = Face::Piece;
@@ -48,7 +48,7 @@ void PuzzleTable::drawPiece()
             notify(&TableListener::stackChanged);
         });
         step([&] { faceDownPieces.removeAt(checkedIndex(faceDownPieces, k, "lstNum")); });
-        step([&] { toolButtons[HintButton].enabled = s.offerHints != 0; });
+        step([&] { toolButton(ToolButton::Hint).enabled = s.offerHints != 0; });
         step([&] {
             shared().turnStart = steadyMilliseconds();
             setTimeBar(1);
@@ -56,11 +56,11 @@ void PuzzleTable::drawPiece()
                 moveClock_.start();
         });
         step([&] {
-            if (s.useJokers != 1 || at(jokerPieces, pieceInHand, "JokerPiece") != 1)
+            if (s.useJokers != 1 || !at(jokerPieces, pieceInHand, "JokerPiece"))
                 return;
-            const qint16 joker = pieceInHand;
+            const int joker = pieceInHand;
             cellAt(boardCells, joker).enabled = false;
-            toolButtons[HintButton].enabled = false;
+            toolButton(ToolButton::Hint).enabled = false;
             moveClock_.stop();
             notifyCell(joker);
             notifyControls();
@@ -82,7 +82,7 @@ void PuzzleTable::drawPiece()
         });
         step([&] {
             if (faceDownPieces.isEmpty()) {
-                toolButtons[HintButton].enabled = false;
+                toolButton(ToolButton::Hint).enabled = false;
                 notifyControls();
             }
         });
@@ -90,7 +90,7 @@ void PuzzleTable::drawPiece()
     notifyControls();
 }
 
-void PuzzleTable::placePiece(qint16 index)
+void PuzzleTable::placePiece(int index)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgPuzz_click", [&](Steps& step) {
@@ -102,7 +102,7 @@ void PuzzleTable::placePiece(qint16 index)
                 ImageState& cell = cellAt(boardCells, index);
                 cell.face = Face::Piece;
                 cell.piece = index;
-                cell.tag = QStringLiteral("1");
+                cell.placed = true;
                 notifyCell(index);
             });
             step([&] {
@@ -115,7 +115,7 @@ void PuzzleTable::placePiece(qint16 index)
             });
             step([&] {
                 if (s.playSounds == 1) {
-                    const qint16 r = randomBetween(1, 20);
+                    const int r = randomBetween(1, 20);
                     if (r >= 1 && r <= 5)
                         play(qint16(111 + r), 1);
                 }
@@ -140,7 +140,7 @@ void PuzzleTable::placePiece(qint16 index)
             return;
         }
         if (wrongTries < 2) {
-            step([&] { wrongTries = addInt16(wrongTries, 1); });
+            step([&] { ++wrongTries; });
             step([&] {
                 ImageState& cell = cellAt(boardCells, index);
                 cell.face = Face::Wrong;
@@ -203,7 +203,7 @@ void PuzzleTable::clearWrongMarks()
 {
     for (int k = 1; k <= wrongTries && k <= 2; ++k) {
         play(110, 0);
-        const qint16 wrong = at(wrongCells, k, "WrongCell");
+        const int wrong = at(wrongCells, k, "WrongCell");
         ImageState& cell = cellAt(boardCells, wrong);
         cell.face = Face::Empty;
         cell.enabled = true;
@@ -223,7 +223,7 @@ void PuzzleTable::putPieceBack()
     // Only a piece of this board goes back: a number outside it could never be laid.
     const int pieces = shared().boardRows * shared().boardCols;
     if (pieceInHand >= 0 && pieceInHand < pieces)
-        faceDownPieces.append(QString::number(pieceInHand));
+        faceDownPieces.append(pieceInHand);
     if (shared().playerCount > 1)
         advancePlayer();
     endOfTurn();

@@ -137,7 +137,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     }
     for (std::size_t i = 0; i < flags_.size(); ++i) {
         flags_[i] = new ImageControl(this);
-        const qint16 language = PuzzleTable::FlagLanguages[i];
+        const int language = PuzzleTable::FlagLanguages[i];
         // Drawn from the double-size picture, so the flag stays sharp on dense screens.
         flags_[i]->setPicture(art(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
         flags_[i]->setCursor(Qt::PointingHandCursor);
@@ -169,7 +169,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     table_.services.backChoice = [this] { runDialog<BackChoiceDialog>(this); };
     helpMenu_ = new HelpMenu(this, [this] {
         StartupWindow about({}, this);
-        about.setFlagHandler([this](qint16 language) { table_.chooseLanguage(language); });
+        about.setFlagHandler([this](int language) { table_.chooseLanguage(language); });
         about.load();
         about.exec();
     });
@@ -177,10 +177,10 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     table_.services.options = [this] { runDialog<OptionsDialog>(this); };
 
     qApp->installEventFilter(this);
-    connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(qint16(n)); });
+    connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(n); });
     connect(this, &PuzzleWindow::stackClicked, this, [this] { table_.stackClicked(); });
-    connect(this, &PuzzleWindow::buttonPressed, this, [this](int i) { table_.buttonPressed(qint16(i)); });
-    connect(this, &PuzzleWindow::flagClicked, this, [this](int language) { table_.flagClicked(qint16(language)); });
+    connect(this, &PuzzleWindow::buttonPressed, this, [this](int i) { table_.buttonPressed(i); });
+    connect(this, &PuzzleWindow::flagClicked, this, [this](int language) { table_.flagClicked(language); });
 
     // The whole window with its frame fits the work area: panels stay visible.
     setFixedSize(clientSizeFor(workArea(this), windowFrame(this)));
@@ -220,7 +220,7 @@ void PuzzleWindow::showImage(ImageControl* control, const ImageState& state)
     const qint64 key = state.face == Face::Back || state.face == Face::Piece ? generation_ * 4096 + faceKey : faceKey;
     control->setPicture(faceImage(state), key);
     control->setGeometry(state.geometry);
-    control->setBorder(state.border == 1);
+    control->setBorder(state.border);
     // Inactive controls keep the focus they may have: the keyboard visits laid pieces too.
     control->setActive(state.enabled);
     control->setVisible(state.visible);
@@ -473,7 +473,7 @@ void PuzzleWindow::describeCell(int n)
                             .replace(QStringLiteral("%2"), QString::number(n % cols + 1)));
     const QString& description = state.face == Face::Wrong   ? wrongText_
                                  : state.face == Face::Joker ? jokerText_
-                                 : state.tag == u'1'         ? placedText_
+                                 : state.placed              ? placedText_
                                                              : emptyText_;
     setSpokenDescription(cell, description);
 }

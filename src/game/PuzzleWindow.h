@@ -104,8 +104,8 @@ private:
     bool firstPainted_ = false;
     bool frameFitted_ = false;
     int lastBoardCell_ = 0;           // where the keyboard was last on the board
-    qint16 ringFrame_ = -1;           // the frame colour the focus ring was chosen for
-    qint16 spokenLanguage_ = -1;      // the language of the texts below
+    int ringFrame_ = -1;              // the frame colour the focus ring was chosen for
+    int spokenLanguage_ = -1;         // the language of the texts below
     QString cellName_, emptyText_, placedText_, wrongText_, jokerText_, piecesLeft_, pieceInHand_;
 };
 

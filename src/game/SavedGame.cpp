@@ -91,7 +91,7 @@ bool holdsAGame(const SavedGame& game)
     }
     // Marks 1 .. pieces div 10 are 0 or 1; the others 0.
     for (int i = 0; i < int(game.jokerMarks.size()); ++i) {
-        const qint16 highest = i >= 1 && i <= pieces / 10 ? 1 : 0;
+        const int highest = i >= 1 && i <= pieces / 10 ? 1 : 0;
         if (game.jokerMarks[std::size_t(i)] < 0 || game.jokerMarks[std::size_t(i)] > highest)
             return false;
     }

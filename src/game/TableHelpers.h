@@ -10,11 +10,6 @@
 
 namespace tess::table {
 
-inline constexpr int StartButton = 0;
-inline constexpr int HintButton = 2;
-inline constexpr int BackSideButton = 4;
-inline constexpr int ChampionsButton = 8;
-
 // "Let pending window events run."
 inline void handleEvents()
 {

@@ -22,9 +22,9 @@ struct ImageState {
     bool visible = false;
     bool enabled = true;
     Face face = Face::Empty;
-    int piece = -1;   // with Face::Piece
-    int border = 0;   // 1: a thin border (the grid)
-    QString tag = QStringLiteral("0");
+    int piece = -1;      // with Face::Piece
+    bool border = false; // a thin border (the grid)
+    bool placed = false; // a board cell whose piece lies: the saved game keeps it
 };
 
 struct LabelState {
@@ -40,6 +40,23 @@ struct ScoreState {
     QString digits = QStringLiteral("000000");
     std::array<int, 6> x{}; // where each digit is painted, y = 2
 };
+
+// The tool buttons, in their order on the window: the index into toolButtons
+// and into their pictures and tips.
+enum class ToolButton {
+    Start,
+    End, // abandons the running game, or quits between games
+    Hint,
+    Picture,
+    BackSide,
+    Save,
+    Load,
+    Options,
+    Champions,
+    Help,
+};
+inline constexpr int ToolButtonCount = 10;
+static_assert(int(ToolButton::Help) + 1 == ToolButtonCount);
 
 struct ButtonState {
     QRect geometry;

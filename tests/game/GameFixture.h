@@ -59,8 +59,8 @@ struct GameFixture {
         t().startGame();
         t().faceDownPieces.clear();
         for (int piece : stack)
-            t().faceDownPieces.append(QStringLiteral(" %1").arg(piece));
-        t().jokerPieces.fill(0);
+            t().faceDownPieces.append(piece);
+        t().jokerPieces.fill(false);
         effects.played.clear();
     }
 

@@ -16,7 +16,7 @@ inline QString checkPieces(const PuzzleTable& t, int pieces)
     std::vector<int> seen(std::size_t(pieces), 0);
     for (int cell = 0; cell < pieces; ++cell) {
         const ImageState& state = t.boardCells[std::size_t(cell)];
-        if (state.tag == QStringLiteral("1")) {
+        if (state.placed) {
             if (state.face != Face::Piece || state.piece != cell)
                 return QStringLiteral("cell %1 is taken but does not show its piece").arg(cell);
             ++seen[std::size_t(cell)];
@@ -27,11 +27,9 @@ inline QString checkPieces(const PuzzleTable& t, int pieces)
             return QStringLiteral("piece %1 in hand").arg(t.pieceInHand);
         ++seen[std::size_t(t.pieceInHand)];
     }
-    for (const QString& item : t.faceDownPieces) {
-        bool number = false;
-        const int piece = item.trimmed().toInt(&number);
-        if (!number || piece < 0 || piece >= pieces)
-            return QStringLiteral("stack holds \"%1\"").arg(item);
+    for (const int piece : t.faceDownPieces) {
+        if (piece < 0 || piece >= pieces)
+            return QStringLiteral("stack holds %1").arg(piece);
         ++seen[std::size_t(piece)];
     }
     for (int piece = 0; piece < pieces; ++piece)

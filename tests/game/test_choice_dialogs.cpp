@@ -354,7 +354,7 @@ private Q_SLOTS:
         saveIntegerSetting(keys::album, 1);
         saveSetting(keys::pictureFile, QStringLiteral("a.jpg"));
         shared().album = 1;
-        game.t().runToolButton(3);
+        game.t().runToolButton(ToolButton::Picture);
         QCOMPARE(reporter.reports.size(), 2);
         QCOMPARE(game.t().pieceCutter.picture(), before);
         // At the next start too, the game comes up with a picture it can show.
@@ -374,7 +374,7 @@ private Q_SLOTS:
             dialog.showPreviousPicture(); // from 101 to the last file
             QTest::mouseDClick(dialog.previewImage, Qt::LeftButton);
         };
-        game.t().runToolButton(3);
+        game.t().runToolButton(ToolButton::Picture);
         QCOMPARE(shared().album, qint16(1));
         QCOMPARE(game.t().pieceCutter.picture().size(), QSize(96, 72));
         QCOMPARE(game.t().previewPicture.size(), QSize(96, 72));
@@ -399,7 +399,7 @@ private Q_SLOTS:
         // The game window takes the new back side after the dialog.
         GameFixture game;
         game.t().services.backChoice = [] { shared().backSide = 2; };
-        game.t().runToolButton(4);
+        game.t().runToolButton(ToolButton::BackSide);
         QCOMPARE(game.t().backPicture, backSideCutter().graphicCell(2));
     }
 };

@@ -195,12 +195,12 @@ private Q_SLOTS:
             tick(dialog.gridCheck);
             dialog.okButton->click();
         };
-        game.t().runToolButton(7);
-        QCOMPARE(game.t().gameIdle, True); // the running game was abandoned
+        game.t().runToolButton(ToolButton::Options);
+        QCOMPARE(game.t().gameIdle, true); // the running game was abandoned
         int shown = 0;
         for (const ImageState& cell : game.t().boardCells) {
             shown += cell.visible;
-            QCOMPARE(cell.border, 0);
+            QCOMPARE(cell.border, false);
         }
         QCOMPARE(shown, 12);
         game.t().greetOnActivation();

@@ -82,17 +82,17 @@ private Q_SLOTS:
         QCOMPARE(s.backSide, qint16(9));
         QCOMPARE(s.names, (std::array<QString, 4>{"Reridu", "Zavaro", "Vedave", "Vodez"}));
         QCOMPARE(s.gameWindowLoaded, True);
-        QCOMPARE(table.gameIdle, True);
+        QCOMPARE(table.gameIdle, true);
         QCOMPARE(table.backColor, QColor(Qt::black));
         QCOMPARE(table.pieceCutter.picture(), carriedPicture(201));
         QCOMPARE(table.previewPicture, carriedPicture(201));
         QCOMPARE(table.backPicture, backSideCutter().graphicCell(9));
         for (std::size_t n = 1; n < 300; ++n) {
             QVERIFY(!table.boardCells[n].visible);
-            QCOMPARE(table.boardCells[n].border, 1);
+            QCOMPARE(table.boardCells[n].border, true);
         }
         QVERIFY(!table.stackCell.visible);
-        QVERIFY(!table.toolButtons[2].enabled); // no hint without a piece in hand
+        QVERIFY(!table.toolButton(ToolButton::Hint).enabled); // no hint without a piece in hand
     }
 
     void aChosenBuiltInPictureIsLoaded()
@@ -153,7 +153,7 @@ private Q_SLOTS:
         PuzzleTable table;
         table.load();
         for (const ImageState& cell : table.boardCells)
-            QCOMPARE(cell.border, 0);
+            QCOMPARE(cell.border, false);
     }
 
     void anEmptyNameGivesTheDefaultName()
@@ -272,7 +272,7 @@ private Q_SLOTS:
         for (std::size_t i = 0; i < table.background.size(); ++i)
             QCOMPARE(table.background[i].to, fresh.background[i].to);
         // During a game the layout stays.
-        table.gameIdle = False;
+        table.gameIdle = false;
         QVERIFY(!table.layOutAgain(800, 600));
         QCOMPARE(table.layoutScale, fresh.layoutScale);
     }
@@ -283,14 +283,14 @@ private Q_SLOTS:
         table.load();
         table.layOutOnce(1024, 768);
         table.boardCells[3].face = Face::Piece;
-        table.boardCells[3].tag = QStringLiteral("1");
+        table.boardCells[3].placed = true;
         shared().boardRows = 12;
         shared().boardCols = 16;
         table.resizeBoard();
         QCOMPARE(table.pieceCutter.rows(), qint16(12));
         QCOMPARE(table.pieceCutter.cols(), qint16(16));
         QCOMPARE(table.boardCells[3].face, Face::Empty);
-        QCOMPARE(table.boardCells[3].tag, QStringLiteral("0"));
+        QVERIFY(!table.boardCells[3].placed);
         QVERIFY(table.boardCells[191].visible);
         QVERIFY(!table.boardCells[192].visible);
         QCOMPARE(table.boardCells[191].geometry, QRect(957, 698, 45, 45));
@@ -312,10 +312,10 @@ private Q_SLOTS:
         QVERIFY(table.playerNames[0].visible && table.playerNames[1].visible);
         QVERIFY(!table.playerNames[2].visible && !table.scoreBoxes[2].visible);
         QCOMPARE(table.playerNames[1].geometry, QRect(425, 63, 130, 23));
-        QCOMPARE(table.currentPlayer, qint16(1)); // the turn passes on at every layout
+        QCOMPARE(table.currentPlayer, 1); // the turn passes on at every layout
         QVERIFY(table.playerNames[1].active && !table.playerNames[0].active);
         table.arrangePlayerPanels();
-        QCOMPARE(table.currentPlayer, qint16(0));
+        QCOMPARE(table.currentPlayer, 0);
 
         shared().playerCount = 1;
         shared().language = 0;
@@ -323,7 +323,7 @@ private Q_SLOTS:
         QCOMPARE(table.playerNames[0].text, QStringLiteral("Punkte"));
         QCOMPARE(table.playerNames[0].geometry.topLeft(), QPoint(315, 76));
         QVERIFY(!table.playerNames[1].visible);
-        QCOMPARE(table.currentPlayer, qint16(0)); // one player keeps the turn
+        QCOMPARE(table.currentPlayer, 0); // one player keeps the turn
         QVERIFY(table.playerNames[0].active);
 
         shared().playerCount = 5;
@@ -375,7 +375,7 @@ private Q_SLOTS:
         for (int n = 0; n < 20; ++n)
             emptied += table.boardCells[std::size_t(n)].face == Face::Empty;
         QVERIFY(emptied >= 1);
-        table.gameIdle = False;
+        table.gameIdle = false;
         waitSeconds(0.35);
         QVERIFY(!table.idleTimer().isActive());
     }

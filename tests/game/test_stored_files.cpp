@@ -85,21 +85,21 @@ private Q_SLOTS:
 
         // Two turns, one with two wrong tries and a joker on the stack, then saved.
         game.startWithStack({3, 7, 12, 0, 19, 5});
-        game.t().jokerPieces[12] = 1;
-        game.t().jokerPieces[2] = 1; // among the marks the saved game keeps
+        game.t().jokerPieces[12] = true;
+        game.t().jokerPieces[2] = true; // among the marks the saved game keeps
         game.now += 3000;
-        game.t().placePiece(qint16(game.draw()));
+        game.t().placePiece(game.draw());
         const int second = game.draw();
-        game.t().placePiece(qint16(game.wrongCellFor(second)));
-        game.t().placePiece(qint16(game.wrongCellFor(second, 1)));
+        game.t().placePiece(game.wrongCellFor(second));
+        game.t().placePiece(game.wrongCellFor(second, 1));
         game.now += 9000;
-        game.t().placePiece(qint16(second));
+        game.t().placePiece(second);
         game.t().saveGame();
         compareStored(QStringLiteral("Quadrello.qdr"), contents(savedGamePath()));
 
         // A cell the board does not have: the error is logged and ignored.
         game.draw();
-        game.t().placePiece(qint16(CellCount + 7));
+        game.t().placePiece(CellCount + 7);
         setErrorReporter(nullptr);
         compareStored(QStringLiteral("tessaron.EPT"), withoutClock(contents(ErrorDesk::logPath(QStringLiteral(".EPT")))));
 
@@ -112,7 +112,7 @@ private Q_SLOTS:
         };
         game.startWithStack({4});
         game.now += 2000;
-        game.t().placePiece(qint16(game.draw()));
+        game.t().placePiece(game.draw());
         compareStored(QStringLiteral("Tessaron.hsc"), contents(ChampionsFile::path()));
         compareStored(QStringLiteral("Tessaron.ini"), contents(settingsFilePath()));
     }

@@ -81,7 +81,7 @@ private Q_SLOTS:
             test::ScriptedReporter ignoring;
             ignoring.then = 1;
             game.t().currentPlayer = 4;
-            game.t().placePiece(qint16(piece));
+            game.t().placePiece(piece);
             QCOMPARE(linesOf(ignoring, "imgPuzz_click", ErrSubscript).size(), 2);
             QCOMPARE(shared().scores, (std::array<qint32, 4>{}));
         }
