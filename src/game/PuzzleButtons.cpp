@@ -8,6 +8,7 @@
 #include "game/TableHelpers.h"
 #include "sound/Sounds.h"
 #include "language/Language.h"
+#include "language/QtTranslations.h"
 #include "resources/BackSides.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
@@ -123,6 +124,7 @@ void PuzzleTable::chooseLanguage(qint16 index)
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
         step([&] { play(102, 0); });
         step([&] { s.language = toInt16(index * 1000.0); });
+        step([&] { followLanguageInQt(s.language); });
         step([&] { applyLanguage(); });
         step([&] { saveSetting(keys::language, numberText(s.language)); });
     });

@@ -5,6 +5,7 @@
 #include "game/ImageControl.h"
 #include "game/SharedState.h"
 #include "language/Language.h"
+#include "language/QtTranslations.h"
 #include "resources/Resources.h"
 #include "util/Maker.h"
 #include "util/WindowFit.h"
@@ -91,6 +92,7 @@ void StartupWindow::load()
     SharedState& s = shared();
     trapped("frmInfo", "Form_Load", [&](Steps& step) {
         step([&] { s.language = startLanguage(); });
+        step([&] { followLanguageInQt(s.language); });
         step([&] { writeLanguageTable(); });
         step([&] {
             adjustSize();
