@@ -35,6 +35,8 @@ PLACES = {
     "spoken": Place("read out by screen readers only, never drawn", None),
     "picture": Place("name of a built-in picture, read out by screen readers only", None),
     "unused": Place("shown by no window today", None),
+    "button": Place("standard button of a message box or the name box, in a language Qt has no "
+                    "translation for", None),
     "player-label": Place("game window: the score label of the one player's panel (bold, 12 pt)",
                           Room(SANS_BOLD, 16, 130, "")),
     "champions-name": Place("champions dialog: header of the name column (bold, 12 pt)",
@@ -72,6 +74,7 @@ TEXT_PLACES = {
     130: ["message"],
     131: ["arrow"],
     132: ["arrow"],
+    **{n: ["button"] for n in range(133, 137)},
     141: ["options-label", "champions-size"],
     142: ["options-label"],
     143: ["options-frame"],

@@ -4,6 +4,7 @@
 
 #include "game/TableHelpers.h"
 #include "language/Language.h"
+#include "language/QtTranslations.h"
 #include "resources/BackSides.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
@@ -121,6 +122,7 @@ void PuzzleTable::chooseLanguage(int language)
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
         step([&] { play(102, 0); });
         step([&] { s.language = toInt16(language * 1000.0); });
+        step([&] { followLanguageInQt(s.language); });
         step([&] { applyLanguage(); });
         step([&] { saveSetting(keys::language, numberText(s.language)); });
     });

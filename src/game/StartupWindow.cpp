@@ -3,6 +3,7 @@
 #include "game/Accessibility.h"
 #include "game/ImageControl.h"
 #include "language/Language.h"
+#include "language/QtTranslations.h"
 #include "resources/Resources.h"
 #include "settings/SharedState.h"
 #include "util/Maker.h"
@@ -91,6 +92,7 @@ void StartupWindow::load()
     SharedState& s = shared();
     trapped("frmInfo", "Form_Load", [&](Steps& step) {
         step([&] { s.language = startLanguage(); });
+        step([&] { followLanguageInQt(s.language); });
         step([&] { writeLanguageTable(); });
         step([&] {
             adjustSize();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # cpack -G DEB: the package holds the game in /usr/games with its share
 # folder, depends on the libraries it links and on the audio libraries it
-# opens at the first sound, recommends the
+# opens at the first sound and on Qt's translations, recommends the
 # soundfont, and lintian finds no error in it.
 set -euo pipefail
 build=$1
@@ -13,7 +13,7 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&
 deb=$(ls "$out"/tessaron_*.deb)
 info=$(dpkg-deb -I "$deb")
 grep -q '^ Depends:.*libqt6widgets6' <<< "$info" || fail "the dependencies do not name the Qt libraries"
-for audio in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libfluidsynth3; do
+for audio in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libfluidsynth3 qt6-translations-l10n; do
   grep -q "^ Depends:.*$audio" <<< "$info" || fail "the dependencies do not name $audio"
 done
 grep -q '^ Recommends: timgm6mb-soundfont' <<< "$info" || fail "the soundfont is not recommended"
