@@ -135,12 +135,12 @@ BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, int frameCol
     const double scale = m.scale();
     out.boardWidth = near(m.clientHeight * 0.93);
     out.boardLeft = near((m.clientWidth - out.boardWidth) / 1.1);
-    out.by = near(out.boardLeft * 0.72);
+    out.boardTop = near(out.boardLeft * 0.72);
     out.cellWidth = near(double(out.boardWidth) / cols);
     out.cellHeight = near(out.boardWidth * 0.75 / rows);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c)
-            out.cells.emplace_back(out.cellWidth * c + out.boardLeft, out.cellHeight * r + out.by, out.cellWidth, out.cellHeight);
+            out.cells.emplace_back(out.cellWidth * c + out.boardLeft, out.cellHeight * r + out.boardTop, out.cellWidth, out.cellHeight);
 
     const double buttonDesignHeight = m.buttonDesignHeight();
     const double panelTop = near(m.clientHeight - buttonDesignHeight * 3.6 * scale);
@@ -152,13 +152,13 @@ BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, int frameCol
     out.frameWidth = near(out.cellWidth * cols + 35 * scale);
     out.frameHeight = near(out.cellHeight * rows + 35 * scale);
     out.frameLeft = near(out.boardLeft + half(near(out.cellWidth * cols - out.frameWidth)));
-    out.frameTop = near(out.by + half(near(out.cellHeight * rows - out.frameHeight)));
+    out.frameTop = near(out.boardTop + half(near(out.cellHeight * rows - out.frameHeight)));
     out.paint.push_back(art(frameArt(frameColour), out.frameLeft, out.frameTop, out.frameWidth, out.frameHeight));
 
     const int previewWidth = near(out.frameLeft - 10 * scale);
-    out.preview = placed(3 * scale, out.by - 15 * scale, previewWidth, previewWidth * 0.75);
+    out.preview = placed(3 * scale, out.boardTop - 15 * scale, previewWidth, previewWidth * 0.75);
     const int stackLeft = half(near(out.boardLeft - out.cellWidth - 17 * scale));
-    out.stack = placed(stackLeft, out.by + out.preview.height() + 10 * scale, out.cellWidth, out.cellHeight);
+    out.stack = placed(stackLeft, out.boardTop + out.preview.height() + 10 * scale, out.cellWidth, out.cellHeight);
     return out;
 }
 

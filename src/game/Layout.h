@@ -1,6 +1,6 @@
 #pragma once
 // Where everything in the game window sits. All of it follows from the client
-// area (clientWidth x clientHeight pixels) through one scale factor scale = clientWidth / 1024 x 0.9; these
+// area (clientWidth x clientHeight pixels) through one scale factor, clientWidth / 1024 x 0.9; these
 // are plain formulas, so tests can check them number by number.
 
 #include "language/Languages.h"
@@ -55,19 +55,19 @@ struct LayoutMetrics {
 // The one-time layout pass.
 struct WindowLayout {
     float layoutScale = 0;
-    int panelTop = 0;   // panelTop
-    int buttonSize = 0; // s
+    int panelTop = 0;   // the top of the players' panel
+    int buttonSize = 0; // a tool button's side
     std::array<QRect, 10> buttons;
     std::array<QRect, Languages.size()> flags; // in the order of Languages
     QRect time;      // timeBar, width 1
-    QRect copyright; // copyright
+    QRect copyright; // the copyright year at the top right
     std::vector<PaintOp> paint;
 };
 WindowLayout layoutWindow(const LayoutMetrics& m);
 
 // The board for the current size.
 struct BoardLayout {
-    int boardWidth = 0, boardLeft = 0, by = 0; // board width, left, top
+    int boardWidth = 0, boardLeft = 0, boardTop = 0;
     int cellWidth = 0, cellHeight = 0;         // cell width and height
     int frameLeft = 0, frameTop = 0, frameWidth = 0, frameHeight = 0; // frame
     std::vector<QRect> cells;   // rows x cols, row by row

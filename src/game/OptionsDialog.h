@@ -1,7 +1,7 @@
 #pragma once
 // The options dialog (frmOpt): board size, players and their names, frame
 // colour, sound and music, and the six game options. Every change is stored
-// at the click; only the names wait for okButton.
+// at the click; only the names wait for OK.
 
 #include "settings/SettingKeys.h"
 #include "settings/SharedState.h"

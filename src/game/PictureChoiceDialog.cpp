@@ -198,7 +198,7 @@ void PictureChoiceDialog::decodeNextAhead()
     decodeAhead(pictureFilePath(files_.at(next.pictureFileIndex)), previewPixels());
 }
 
-void PictureChoiceDialog::step(bool forward, const char* procedure)
+void PictureChoiceDialog::moveInRing(bool forward, const char* procedure)
 {
     trapped("frmPicAuswahl", procedure, [&](Steps& step) {
         step([&] {
@@ -218,12 +218,12 @@ void PictureChoiceDialog::step(bool forward, const char* procedure)
 
 void PictureChoiceDialog::showNextPicture()
 {
-    step(true, "cmdNext_Click");
+    moveInRing(true, "cmdNext_Click");
 }
 
 void PictureChoiceDialog::showPreviousPicture()
 {
-    step(false, "cmdPrev_Click");
+    moveInRing(false, "cmdPrev_Click");
 }
 
 void PictureChoiceDialog::confirmChoice()

@@ -31,7 +31,7 @@ public:
     // the candidate. Dropped files are added just after their drop.
     void addPictures(const QStringList& paths);
 
-    // The picture files of both folders (files_).
+    // The picture files of both folders.
     const QStringList& files() const { return files_; }
 
     ImageControl* backgroundImage;
@@ -50,7 +50,7 @@ private:
     // Shows the candidate that Album, Picture and pictureFileIndex name.
     void showCandidate();
     QSize previewPixels() const;
-    void step(bool forward, const char* procedure);
+    void moveInRing(bool forward, const char* procedure);
     // Starts decoding the file the next step in the same direction shows.
     void decodeNextAhead();
 

@@ -2,7 +2,7 @@
 // The start-up window (frmInfo): while it shows, the language is settled, the
 // language table is written out and the game window is loaded behind it; then
 // it shows the game window and closes itself. Later the same window serves as
-// the about box, closed with its okButton button.
+// the about box, closed with its OK button.
 
 #include "language/Languages.h"
 

@@ -123,7 +123,7 @@ private Q_SLOTS:
         const BoardLayout b = layoutBoard(Small, 4, 5, 0);
         QCOMPARE(b.boardWidth, 714);
         QCOMPARE(b.boardLeft, 282);
-        QCOMPARE(b.by, 203);
+        QCOMPARE(b.boardTop, 203);
         QCOMPARE(b.cellWidth, 143);
         QCOMPARE(b.cellHeight, 134);
         QCOMPARE(int(b.cells.size()), 20);
@@ -155,7 +155,7 @@ private Q_SLOTS:
         const BoardLayout b = layoutBoard(Large, 4, 5, 0);
         QCOMPARE(b.boardWidth, 893);
         QCOMPARE(b.boardLeft, 352);
-        QCOMPARE(b.by, 253);
+        QCOMPARE(b.boardTop, 253);
         QCOMPARE(b.cellWidth, 179);
         QCOMPARE(b.cellHeight, 167);
         QCOMPARE(b.cells[19], QRect(1068, 754, 179, 167));

@@ -1,4 +1,4 @@
-// The options dialog: every change stored at the click, the names at okButton, the
+// The options dialog: every change stored at the click, the names at OK, the
 // music following its box, and the game window following the new values.
 
 #include "game/GameFixture.h"
@@ -69,7 +69,7 @@ private Q_SLOTS:
         QCOMPARE(stored("PlayMusic"), QStringLiteral("0"));
         QCOMPARE(stored("musicloop"), QStringLiteral("-1"));
         QCOMPARE(stored("Rahmen"), QStringLiteral("1"));
-        QCOMPARE(stored("Spieler1"), QStringLiteral("missing")); // names only at okButton
+        QCOMPARE(stored("Spieler1"), QStringLiteral("missing")); // names only at OK
         QVERIFY(!dialog.musicRepeatButtons[1]->isEnabled()); // greyed while music is off
         QVERIFY(dialog.musicRepeatButtons[1]->isChecked());
         QCOMPARE(dialog.boardSizeBox->count(), 10);
@@ -154,7 +154,7 @@ private Q_SLOTS:
         QTest::mouseClick(dialog.nameEdits[2], Qt::LeftButton);
         QTRY_COMPARE(dialog.nameEdits[2]->selectedText(), QStringLiteral("Cleo"));
         QTest::keyClicks(dialog.nameEdits[2], QStringLiteral("Zoe"));
-        QTest::keyClick(&dialog, Qt::Key_Return); // okButton is the default button
+        QTest::keyClick(&dialog, Qt::Key_Return); // OK is the default button
         QCOMPARE(shared().names[2], QStringLiteral("Zoe"));
         // In English from the next opening on.
         shared().language = English;
