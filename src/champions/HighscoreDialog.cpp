@@ -154,7 +154,7 @@ void HighscoreDialog::checkNewResult()
             return;
         step([&] {
             if (s.playSounds == 1)
-                playSoundEffect(qint16(121 + randomBetween(1, 3)), 0);
+                playSoundEffect(121 + randomBetween(1, 3), false);
         });
         QString name;
         // Cancel: no name, entered all the same.

@@ -13,16 +13,26 @@
 
 namespace tess {
 
+// How the player goes on after a run-time error: retry the step, ignore it,
+// leave the procedure, end the program. The numbers are the places of the
+// error dialog's continue buttons.
+enum class ErrorAnswer : qint16 { Retry = 0, Ignore = 1, Leave = 2, End = 3 };
+
+// The answer for a continue button's place; Leave, the safe choice, for any other number.
+constexpr ErrorAnswer errorAnswerAt(int place)
+{
+    return place >= 0 && place <= 3 ? static_cast<ErrorAnswer>(place) : ErrorAnswer::Leave;
+}
+
 class ErrorReporter {
 public:
     virtual ~ErrorReporter() = default;
-    // Reads the current error from lastError() and returns the answer through `answer`:
-    // 0 retry, 1 ignore, 2 leave the procedure, 3 end the program.
-    virtual void handleError(const QString& module, const QString& procedure, qint16& answer) = 0;
+    // Reads the current error from lastError() and returns how to go on.
+    virtual ErrorAnswer handleError(const QString& module, const QString& procedure) = 0;
 };
 
 // The reporter in force. Until one is installed, errors are written to stderr
-// and answered with 2, the safe choice.
+// and answered with Leave, the safe choice.
 ErrorReporter& errorReporter();
 // Installs a reporter (not owned); nullptr restores the fallback.
 void setErrorReporter(ErrorReporter* reporter);
@@ -33,9 +43,9 @@ public:
     virtual ~ErrorPrompt() = default;
     virtual void resetMousePointer() = 0;
     virtual void beep() = 0;
-    // Shows the dialog modally and returns the index of the continue button
-    // pressed; any other way of closing it answers 2.
-    virtual qint16 ask(const ProtocolData& shown) = 0;
+    // Shows the dialog modally and returns the continue button pressed; any
+    // other way of closing it answers Leave.
+    virtual ErrorAnswer ask(const ProtocolData& shown) = 0;
 };
 
 // The game's reporter: keeps the program-info line and the call stack between
@@ -46,7 +56,7 @@ class ErrorDesk : public ErrorReporter {
 public:
     explicit ErrorDesk(std::unique_ptr<ErrorPrompt> prompt);
 
-    void handleError(const QString& module, const QString& procedure, qint16& answer) override;
+    ErrorAnswer handleError(const QString& module, const QString& procedure) override;
 
     // Puts "text hh:mm:ss" at the top of the call stack (at most 20 entries).
     void addToCallStack(const QString& text);

@@ -15,8 +15,6 @@ namespace {
 constexpr int FirstLine = 50010;
 constexpr int LineStep = 10;
 
-enum Answer : qint16 { Retry = 0, Ignore = 1, Leave = 2, End = 3 };
-
 } // namespace
 
 Steps::Steps(const char* module, const char* procedure, Mode mode)
@@ -49,20 +47,19 @@ void Steps::operator()(const std::function<void()>& step)
         state.number = failure->number();
         state.description = failure->text();
         state.line = line_;
-        qint16 answer = Leave;
-        errorReporter().handleError(QString::fromUtf8(module_), QString::fromUtf8(procedure_), answer);
+        const ErrorAnswer answer = errorReporter().handleError(QString::fromUtf8(module_), QString::fromUtf8(procedure_));
         state = ErrorState{};
 
         switch (answer) {
-        case Retry:
+        case ErrorAnswer::Retry:
             continue;
-        case Ignore:
+        case ErrorAnswer::Ignore:
             return;
-        case End:
+        case ErrorAnswer::End:
             endProgramAtOnce();
             return; // only reached when a test has replaced the ending
-        case Leave:
-        default:
+        case ErrorAnswer::Leave:
+        default: // a reporter's number outside the four
             throw LeaveProcedure{};
         }
     }

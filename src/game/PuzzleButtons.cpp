@@ -69,7 +69,7 @@ void PuzzleTable::applyOptions()
 void PuzzleTable::runToolButton(qint16 index)
 {
     trapped("frmPuzzle", "PicBut_Click", [&](Steps& step) {
-        step([&] { play(102, 0); });
+        step([&] { play(102, false); });
         step([&] {
             switch (index) {
             case 0:
@@ -121,7 +121,7 @@ void PuzzleTable::chooseLanguage(qint16 index)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
-        step([&] { play(102, 0); });
+        step([&] { play(102, false); });
         step([&] { s.language = toInt16(index * 1000.0); });
         step([&] { applyLanguage(); });
         step([&] { saveSetting(keys::language, numberText(s.language)); });

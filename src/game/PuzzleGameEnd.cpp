@@ -23,7 +23,7 @@ void PuzzleTable::finishGame()
 {
     gameIdle = True;
     stackCell.visible = false;
-    play(101, 0);
+    play(101, false);
     toolButtons[StartButton].enabled = true;
     toolButtons[BackSideButton].enabled = true;
     toolButtons[ChampionsButton].enabled = true;
@@ -58,10 +58,10 @@ void PuzzleTable::announceWinner()
         step([&] { result = rules::outcome(s.scores, s.playerCount); });
         step([&] {
             if (result.draw) {
-                play(103, 0);
+                play(103, false);
                 dialogs().inform(langText(128), langText(138));
             } else {
-                play(101, 0);
+                play(101, false);
                 QString text = langText(127);
                 text.replace(QStringLiteral("Vodez"), at(s.names, result.winner, "PlayerName"));
                 dialogs().inform(text, langText(125));

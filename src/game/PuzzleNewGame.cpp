@@ -16,10 +16,10 @@ namespace tess {
 
 using namespace table;
 
-void PuzzleTable::play(qint16 number, qint16 mode)
+void PuzzleTable::play(int number, bool wait)
 {
     if (shared().playSounds == 1)
-        playSoundEffect(number, mode);
+        playSoundEffect(number, wait);
 }
 
 void PuzzleTable::setTimeBar(double width)
@@ -78,7 +78,7 @@ void PuzzleTable::shuffle()
         const int n = s.boardRows * s.boardCols;
         int jokerMax = 0;
         int chosen = 0;
-        step([&] { play(108, 1); });
+        step([&] { play(108, true); });
         step([&] { faceDownPieces.clear(); });
         step([&] { jokerMax = n / 10; });
         step([&] {

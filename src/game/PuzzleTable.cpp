@@ -200,7 +200,7 @@ void PuzzleTable::greetOnActivation()
     trapped("frmPuzzle", "Form_Activate", [&](Steps& step) {
         step([&] {
             if (s.playSounds == 1)
-                playSoundEffect(102, 0);
+                playSoundEffect(102, false);
         });
         step([&] { applyLanguage(); });
         step([&] { saveIntegerSetting(keys::language, s.language); });
@@ -421,9 +421,9 @@ void PuzzleTable::showScore(qint32 score, qint16 player)
         step([&] {
             if (shared().playSounds == 1) {
                 if (score == 0)
-                    playSoundEffect(111, 0);
+                    playSoundEffect(111, false);
                 else
-                    playSoundEffect(125, 1);
+                    playSoundEffect(125, true);
             }
         });
     });

@@ -211,7 +211,7 @@ void PictureChoiceDialog::step(bool forward, const char* procedure)
         step([&] { decodeNextAhead(); });
         step([&] {
             if (shared().playSounds == 1)
-                playSoundEffect(109, 0);
+                playSoundEffect(109, false);
         });
     });
 }

@@ -37,24 +37,19 @@ void setEffectSink(EffectSink* sink)
     installedSink() = sink;
 }
 
-void playSoundEffect(qint16 number, qint16& mode)
+void playSoundEffect(int number, bool wait)
 {
     trapped("Allgemein", "PlayWAV", [&](Steps& step) {
-        bool wait = false;
-        step([&] { wait = mode == 1; });
+        bool waitForEnd = false;
+        step([&] { waitForEnd = wait; }); // a step of its own: the later steps keep their line numbers
         step([&] { effectBuffer() = carriedData(number, QStringLiteral("WAV")); });
         step([&] {
             if (installedSink())
-                installedSink()->play(number, effectBuffer(), wait);
+                installedSink()->play(number, effectBuffer(), waitForEnd);
             else
-                AudioDevice::instance().playEffect(effectBuffer(), wait);
+                AudioDevice::instance().playEffect(effectBuffer(), waitForEnd);
         });
     });
-}
-
-void playSoundEffect(qint16 number, qint16&& mode)
-{
-    playSoundEffect(number, mode);
 }
 
 double leadingNumber(const QString& text)

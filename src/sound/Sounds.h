@@ -14,16 +14,15 @@ namespace tess {
 class EffectSink {
 public:
     virtual ~EffectSink() = default;
-    virtual void play(qint16 number, const QByteArray& wav, bool wait) = 0;
+    virtual void play(int number, const QByteArray& wav, bool wait) = 0;
 };
 // Installs a sink (not owned); nullptr restores the audio device.
 void setEffectSink(EffectSink* sink);
 
 // Plays sound effect `number` (101 to 125) from the bytes carried in the
-// program. Mode 1 returns when the sound has ended; any other mode at once.
-// Callers test playSounds = 1 first.
-void playSoundEffect(qint16 number, qint16& mode);
-void playSoundEffect(qint16 number, qint16&& mode);
+// program; with `wait` it returns when the sound has ended, else at once.
+// Callers test playSounds first.
+void playSoundEffect(int number, bool wait);
 
 // The songs: a random song other than the last, played in the background; the
 // music timer songTimer looks every second whether it has ended and, in endless

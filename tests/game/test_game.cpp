@@ -137,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(game.t().timeBar.width(), 1);
         QVERIFY(!game.t().toolButtons[0].enabled && !game.t().toolButtons[4].enabled && !game.t().toolButtons[8].enabled);
         QVERIFY(waited(game.effects, 125));
-        QCOMPARE(game.effects.played.first().first, qint16(117));
+        QCOMPARE(game.effects.played.first().first, 117);
     }
 
     void twoWrongClicksThenRightScores25()
@@ -303,7 +303,7 @@ private Q_SLOTS:
         // Pressed again with nothing in hand, it only clicks.
         game.effects.played.clear();
         game.t().runToolButton(2);
-        QCOMPARE(game.effects.played, (QList<QPair<qint16, bool>>{{102, false}}));
+        QCOMPARE(game.effects.played, (QList<QPair<int, bool>>{{102, false}}));
     }
 
     void withAutomaticDrawTheNextPieceTurnsOver()

@@ -194,7 +194,7 @@ private Q_SLOTS:
         shared().language = 3000;
         table.greetOnActivation();
         QCOMPARE(effects.count(102), 1);
-        QCOMPARE(effects.played.first(), (QPair<qint16, bool>(102, false)));
+        QCOMPARE(effects.played.first(), (QPair<int, bool>(102, false)));
         QCOMPARE(readAppSetting("Tessaron", "Optionen", "Sprache", "none"), QStringLiteral("3000"));
         QCOMPARE(table.toolButtons[0].tip, QStringLiteral("Inizia la partita"));
         table.greetOnActivation();
@@ -345,10 +345,10 @@ private Q_SLOTS:
         const int step = table.scoreBoxes[0].geometry.width() / 6; // 123 \ 6 = 20
         QCOMPARE(step, 20);
         QCOMPARE(table.scoreBoxes[2].x, (std::array<int, 6>{2, 22, 42, 62, 82, 102}));
-        QCOMPARE(effects.played, (QList<QPair<qint16, bool>>{{125, true}}));
+        QCOMPARE(effects.played, (QList<QPair<int, bool>>{{125, true}}));
         table.showScore(0, 1);
         QCOMPARE(table.scoreBoxes[1].digits, QStringLiteral("000000"));
-        QCOMPARE(effects.played.last(), (QPair<qint16, bool>(111, false)));
+        QCOMPARE(effects.played.last(), (QPair<int, bool>(111, false)));
         QCOMPARE(table.digitCutter.stretchX(), 16); // 0.9 x 18 = 16.2
         QCOMPARE(table.digitCutter.stretchY(), 24); // 0.9 x 27 = 24.3
     }

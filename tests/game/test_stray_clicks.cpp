@@ -58,7 +58,7 @@ public:
         setEffectSink(this);
     }
     ~ShortSounds() override { setEffectSink(nullptr); }
-    void play(qint16, const QByteArray&, bool wait) override { AudioDevice::instance().playEffect(wav_, wait); }
+    void play(int, const QByteArray&, bool wait) override { AudioDevice::instance().playEffect(wav_, wait); }
 
 private:
     QByteArray wav_;
@@ -405,7 +405,7 @@ private Q_SLOTS:
     {
         // The idle animation on a board larger than the window has cells: its step raises 9.
         test::ScriptedReporter reporter;
-        reporter.then = 2;
+        reporter.then = ErrorAnswer::Leave;
         bool busy = false;
         reporter.whileShown = [&] {
             busy = table().procedureRunning();

@@ -168,7 +168,7 @@ private Q_SLOTS:
     void aStoredValueOutOfRangeIsReportedAndTheRestKept()
     {
         test::ScriptedReporter reporter;
-        reporter.then = 1; // go on with the next step
+        reporter.then = ErrorAnswer::Ignore; // go on with the next step
         shared().sizeIndex = 12;
         shared().playerCount = 5;
         OptionsDialog dialog;

@@ -75,7 +75,7 @@ private Q_SLOTS:
     void theFirstEffectOpensTheDevice()
     {
         QVERIFY(!AudioDevice::instance().isOpen());
-        playSoundEffect(121, 0);
+        playSoundEffect(121, false);
         QVERIFY(AudioDevice::instance().isOpen());
     }
 
