@@ -153,7 +153,7 @@ void HighscoreDialog::checkNewResult()
         if (!enters)
             return;
         step([&] {
-            if (s.playSounds == 1)
+            if (s.playSounds)
                 playSoundEffect(121 + randomBetween(1, 3), false);
         });
         QString name;

@@ -46,7 +46,7 @@ void PuzzleTable::hint()
     toolButtons[HintButton].enabled = false;
     notify(&TableListener::stackChanged);
     notifyControls();
-    if (shared().autoDraw == 1) {
+    if (shared().autoDraw) {
         waitSeconds(0.2);
         if (!gameIdle && pieceInHand == -1)
             drawPiece();
@@ -61,7 +61,7 @@ void PuzzleTable::applyOptions()
     resizeBoard();
     for (ImageState& cell : boardCells)
         cell.border = s.showGrid;
-    previewCell.visible = s.showPreview != 0;
+    previewCell.visible = s.showPreview;
     notifyAllCells();
     notify(&TableListener::previewChanged);
 }
@@ -85,7 +85,7 @@ void PuzzleTable::runToolButton(qint16 index)
                 resetGame();
                 openService(services.pictureChoice);
                 // Unlike at start-up, a missing file is an error here.
-                loadChosenPicture(shared().album == 1 ? readSetting(keys::pictureFile) : QString(), false);
+                loadChosenPicture(shared().album == PictureSource::OwnFolder ? readSetting(keys::pictureFile) : QString(), false);
                 break;
             case 4:
                 openService(services.backChoice);

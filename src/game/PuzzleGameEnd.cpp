@@ -40,10 +40,10 @@ void PuzzleTable::endOfGame()
         if (s.scores[0] < 0 || s.scores[0] > 99999)
             raiseError(ErrOverflow, QStringLiteral("HSScore %1").arg(s.scores[0]));
         s.championScore = paddedNumber(s.scores[0], 5);
-        s.checkChampion = True;
+        s.checkChampion = true;
         if (services.champions)
             services.champions();
-        s.checkChampion = False;
+        s.checkChampion = false;
         s.scores[0] = 0;
         return;
     }

@@ -48,15 +48,15 @@ void PuzzleTable::drawPiece()
             notify(&TableListener::stackChanged);
         });
         step([&] { faceDownPieces.removeAt(checkedIndex(faceDownPieces, k, "lstNum")); });
-        step([&] { toolButtons[HintButton].enabled = s.offerHints != 0; });
+        step([&] { toolButtons[HintButton].enabled = s.offerHints; });
         step([&] {
             shared().turnStart = steadyMilliseconds();
             setTimeBar(1);
-            if (s.timeLimit != 0)
+            if (s.timeLimit)
                 moveClock_.start();
         });
         step([&] {
-            if (s.useJokers != 1 || at(jokerPieces, pieceInHand, "JokerPiece") != 1)
+            if (!s.useJokers || at(jokerPieces, pieceInHand, "JokerPiece") != 1)
                 return;
             const qint16 joker = pieceInHand;
             cellAt(boardCells, joker).enabled = false;
@@ -114,7 +114,7 @@ void PuzzleTable::placePiece(qint16 index)
                 moveClock_.stop();
             });
             step([&] {
-                if (s.playSounds == 1) {
+                if (s.playSounds) {
                     const qint16 r = randomBetween(1, 20);
                     if (r >= 1 && r <= 5)
                         play(111 + r, true);
@@ -124,7 +124,7 @@ void PuzzleTable::placePiece(qint16 index)
             // The placement's points cannot fail; adding the bonus can overflow.
             step([&] { points = addInt16(rules::placementPoints(wrongTries), rules::stackBonus(faceDownPieces.size())); });
             step([&] {
-                if (s.timeLimit == 1)
+                if (s.timeLimit)
                     points = toInt16(points + rules::timeBonus(timeBarWidth, metrics.clientWidth));
             });
             step([&] {
@@ -158,7 +158,7 @@ void PuzzleTable::placePiece(qint16 index)
             handleEvents();
         });
         step([&] {
-            if (s.playSounds == 1)
+            if (s.playSounds)
                 play(randomBetween(104, 106), true);
         });
         step([&] {
@@ -191,7 +191,7 @@ void PuzzleTable::endOfTurn()
         endOfGame();
         return;
     }
-    if (s.autoDraw == 1) {
+    if (s.autoDraw) {
         waitSeconds(0.2);
         // The players may have abandoned the game during the wait.
         if (!gameIdle && pieceInHand == -1)

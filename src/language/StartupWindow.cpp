@@ -97,7 +97,7 @@ void StartupWindow::load()
             placeWindow(this);
         });
         step([&] { versionLabel->setText(versionLine(TESSARON_VERSION_MAJOR, TESSARON_VERSION_MINOR, TESSARON_VERSION_PATCH)); });
-        if (s.gameWindowLoaded != 0) {
+        if (s.gameWindowLoaded) {
             step([&] {
                 okButton->show();
                 for (ImageControl* flag : languageFlags)
@@ -112,7 +112,7 @@ void StartupWindow::load()
             QCoreApplication::processEvents();
         });
         step([&] { gameWindow_ = loadGameWindow_(); });
-        step([&] { s.gameWindowLoaded = True; });
+        step([&] { s.gameWindowLoaded = true; });
         step([&] {
             if (gameWindow_ && !gameWindow_->isVisible())
                 gameWindow_->show();

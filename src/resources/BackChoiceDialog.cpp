@@ -81,7 +81,7 @@ void BackChoiceDialog::chooseBackSide(int index)
 {
     trapped("frmBack", "imgBack_Click", [&](Steps& step) {
         step([&] { frame(index); });
-        step([&] { shared().backSide = qint16(index); });
+        step([&] { shared().backSide = index; });
         step([&] { saveIntegerSetting(keys::backSide, shared().backSide); });
     });
 }

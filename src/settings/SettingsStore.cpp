@@ -2,6 +2,7 @@
 
 #include "errors/Trap.h"
 #include "language/Language.h"
+#include "settings/OptionChoices.h"
 #include "settings/Profile.h"
 #include "settings/SettingDomains.h"
 #include "util/Dialogs.h"
@@ -185,6 +186,16 @@ void forgetResetSettings()
 void saveIntegerSetting(const SettingKey& key, qint32 value)
 {
     saveSetting(key, QString::number(value));
+}
+
+bool readOnOffSetting(const SettingKey& key)
+{
+    return readIntegerSetting(key) == 1;
+}
+
+void saveOnOffSetting(const SettingKey& key, bool on)
+{
+    saveIntegerSetting(key, onOffNumber(on));
 }
 
 } // namespace tess

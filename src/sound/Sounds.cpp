@@ -95,7 +95,7 @@ void Music::startSong()
             // Music stays off for this run (the setting is kept for the next),
             // and the player hears why once.
             if (!written) {
-                shared().playMusic = 0;
+                shared().playMusic = false;
                 tellWriteFailed(shared().songFile);
             }
         });
@@ -105,7 +105,7 @@ void Music::startSong()
         step([&] { sendMediaCommand(QStringLiteral("play midi")); });
         step([&] { QCoreApplication::processEvents(); });
         step([&] {
-            if (shared().repeatMusic != 0)
+            if (shared().repeatSong)
                 songTimer_.start();
         });
     });
@@ -129,7 +129,7 @@ void Music::checkSongEnd()
         step([&] {
             if (!ended)
                 return;
-            if (shared().repeatMusic == -1)
+            if (shared().repeatSong)
                 startSong();
             else
                 songTimer_.stop();

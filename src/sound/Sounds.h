@@ -26,7 +26,7 @@ void playSoundEffect(int number, bool wait);
 
 // The songs: a random song other than the last, played in the background; the
 // music timer songTimer looks every second whether it has ended and, in endless
-// mode (repeatMusic -1), starts the next.
+// mode (repeatSong), starts the next.
 class Music : public QObject {
     Q_OBJECT
 

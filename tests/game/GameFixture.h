@@ -35,7 +35,7 @@ struct GameFixture {
         setProgramEnder([this] { ended = true; });
         table = std::make_unique<PuzzleTable>();
         table->load();
-        shared().playMusic = 0;
+        shared().playMusic = false;
         shared().playerCount = qint16(players);
         shared().sizeIndex = qint16(sizeIndex);
         shared().boardRows = shared().boardSizes[std::size_t(sizeIndex)].rows;

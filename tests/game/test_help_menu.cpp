@@ -64,7 +64,7 @@ private Q_SLOTS:
     void init()
     {
         window = test::loadedWindow();
-        shared().playSounds = 0;
+        shared().playSounds = false;
         window->table().applyLanguage();
     }
     void cleanup() { window.reset(); }
@@ -135,7 +135,7 @@ private Q_SLOTS:
 
     void theAboutBoxWritesTheTableAndHasItsFlags()
     {
-        shared().gameWindowLoaded = True;
+        shared().gameWindowLoaded = true;
         QVERIFY(QFile::remove(shared().languageTableFile));
         qint16 flagged = -1;
         StartupWindow about({});
@@ -148,7 +148,7 @@ private Q_SLOTS:
         QVERIFY(about.languageFlags[2]->isVisible());
         QTest::mouseClick(about.languageFlags[2], Qt::LeftButton);
         QCOMPARE(flagged, qint16(2));
-        QCOMPARE(shared().language, qint16(2000));
+        QCOMPARE(shared().language, 2000);
         QCOMPARE(readSetting(keys::language), QStringLiteral("2000"));
         QCOMPARE(window->table().toolButtons[0].tip, QStringLiteral("Empezar partida"));
         QTest::mouseClick(about.okButton, Qt::LeftButton);

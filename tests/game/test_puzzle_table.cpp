@@ -53,7 +53,7 @@ private Q_SLOTS:
     {
         test::clearFolders();
         resetShared();
-        shared().playMusic = 0;
+        shared().playMusic = false;
         writeLanguageTable();
     }
     void cleanup() { setProgramEnder({}); }
@@ -63,25 +63,25 @@ private Q_SLOTS:
         PuzzleTable table;
         table.load();
         const SharedState& s = shared();
-        QCOMPARE(s.playSounds, qint16(1));
-        QCOMPARE(s.playMusic, qint16(1));
-        QCOMPARE(s.repeatMusic, qint16(0));
-        QCOMPARE(s.useJokers, qint16(1));
-        QCOMPARE(s.showGrid, qint16(1));
-        QCOMPARE(s.autoDraw, qint16(0));
-        QCOMPARE(s.frameColour, qint16(0));
-        QCOMPARE(s.showPreview, qint16(1));
-        QCOMPARE(s.timeLimit, qint16(1));
-        QCOMPARE(s.offerHints, qint16(1));
-        QCOMPARE(s.playerCount, qint16(4));
-        QCOMPARE(s.sizeIndex, qint16(1));
-        QCOMPARE(s.boardRows, qint16(4));
-        QCOMPARE(s.boardCols, qint16(5));
-        QCOMPARE(s.album, qint16(0));
-        QCOMPARE(s.pictureNumber, qint16(101));
-        QCOMPARE(s.backSide, qint16(9));
+        QCOMPARE(s.playSounds, true);
+        QCOMPARE(s.playMusic, true);
+        QCOMPARE(s.repeatSong, false);
+        QCOMPARE(s.useJokers, true);
+        QCOMPARE(s.showGrid, true);
+        QCOMPARE(s.autoDraw, false);
+        QCOMPARE(s.frameColour, FrameColour::Gold);
+        QCOMPARE(s.showPreview, true);
+        QCOMPARE(s.timeLimit, true);
+        QCOMPARE(s.offerHints, true);
+        QCOMPARE(s.playerCount, 4);
+        QCOMPARE(s.sizeIndex, 1);
+        QCOMPARE(s.boardRows, 4);
+        QCOMPARE(s.boardCols, 5);
+        QCOMPARE(s.album, PictureSource::BuiltIn);
+        QCOMPARE(s.pictureNumber, 101);
+        QCOMPARE(s.backSide, 9);
         QCOMPARE(s.names, (std::array<QString, 4>{"Reridu", "Zavaro", "Vedave", "Vodez"}));
-        QCOMPARE(s.gameWindowLoaded, True);
+        QVERIFY(s.gameWindowLoaded);
         QCOMPARE(table.gameIdle, True);
         QCOMPARE(table.backColor, QColor(Qt::black));
         QCOMPARE(table.pieceCutter.picture(), carriedPicture(201));
@@ -386,7 +386,7 @@ private Q_SLOTS:
         setProgramEnder([&] { ended = true; });
         PuzzleTable table;
         table.load();
-        shared().playMusic = 1;
+        shared().playMusic = true;
         QVERIFY(QFile::exists(shared().languageTableFile));
         table.endProgram();
         QVERIFY(ended);
@@ -399,7 +399,7 @@ private Q_SLOTS:
         setProgramEnder([&] { ended = true; });
         PuzzleTable table;
         table.load();
-        shared().playMusic = 0;
+        shared().playMusic = false;
         table.endProgram();
         QVERIFY(ended);
         QVERIFY(QFile::exists(shared().languageTableFile));

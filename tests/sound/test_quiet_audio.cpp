@@ -48,8 +48,8 @@ private Q_SLOTS:
     {
         test::freshState();
         AudioDevice::instance().close();
-        shared().playSounds = 0;
-        shared().playMusic = 0;
+        shared().playSounds = false;
+        shared().playMusic = false;
     }
     void cleanup()
     {

@@ -133,7 +133,7 @@ private Q_SLOTS:
     {
         test::clearFolders();
         Sequencer::setSoundFontPath({});
-        shared().repeatMusic = 0;
+        shared().repeatSong = false;
         Music::instance().songTimer().stop();
     }
     void cleanup()
@@ -281,7 +281,7 @@ private Q_SLOTS:
     void theEndOfASongIsSeenAndEndlessModeStartsAnother()
     {
         openOnDisk(true);
-        shared().repeatMusic = -1;
+        shared().repeatSong = true;
         const QByteArray song = shortSong(1.0);
         QCOMPARE(sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(song) + " alias midi"), 0);
         QCOMPARE(sendMediaCommand(QStringLiteral("play midi")), 0);
@@ -302,7 +302,7 @@ private Q_SLOTS:
     void oneSongModeStopsAfterTheSong()
     {
         openOnDisk(true);
-        shared().repeatMusic = 0;
+        shared().repeatSong = false;
         sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(shortSong(0.5)) + " alias midi");
         sendMediaCommand(QStringLiteral("play midi"));
         AudioDevice::instance().sequencer().waitUntilReady(5000);
