@@ -62,7 +62,7 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
         setAccessibleRole(languageFlags[i], QAccessible::Button);
         languageFlags[i]->setAccessibleName(flagLanguageName(int(i)));
         languageFlags[i]->hide(); // the about box shows them, the splash does not
-        const qint16 language = Languages[i].digit;
+        const int language = Languages[i].digit;
         connect(languageFlags[i], &ImageControl::clicked, this, [this, language] { chooseLanguage(language); });
         flags->addWidget(languageFlags[i]);
     }
@@ -145,7 +145,7 @@ bool StartupWindow::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void StartupWindow::chooseLanguage(qint16 language)
+void StartupWindow::chooseLanguage(int language)
 {
     // The game window's flag: sound, language, its texts, stored with the sign's blank.
     if (flagClicked_)

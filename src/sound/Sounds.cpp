@@ -73,11 +73,11 @@ Music::Music()
     connect(&songTimer_, &QTimer::timeout, this, [this] { ProcedureGate::instance().run([this] { checkSongEnd(); }, false); });
 }
 
-qint16 Music::drawSong(qint16 last)
+int Music::drawSong(int last)
 {
-    qint16 song = 0;
+    int song = 0;
     do {
-        song = qint16(1000 + randomBetween(1, 5));
+        song = 1000 + randomBetween(1, 5);
     } while (song == last);
     return song;
 }
@@ -85,7 +85,7 @@ qint16 Music::drawSong(qint16 last)
 void Music::startSong()
 {
     trapped("Allgemein", "MakeMusic", [&](Steps& step) {
-        qint16 song = 0;
+        int song = 0;
         step([&] { song = drawSong(lastSong_); });
         step([&] { lastSong_ = song; });
         step([&] { shared().songFile = midiFilePath(); });

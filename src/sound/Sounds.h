@@ -42,16 +42,16 @@ public:
     void switchOff();
 
     QTimer& songTimer() { return songTimer_; }
-    qint16 lastSong() const { return lastSong_; }
-    void setLastSong(qint16 song) { lastSong_ = song; }
+    int lastSong() const { return lastSong_; }
+    void setLastSong(int song) { lastSong_ = song; }
 
     // Draws 1000 + randomBetween(1, 5) until it differs from `last`.
-    static qint16 drawSong(qint16 last);
+    static int drawSong(int last);
 
 private:
     Music();
     QTimer songTimer_;
-    qint16 lastSong_ = 0;
+    int lastSong_ = 0;
 };
 
 // Reads a reply's leading number the classic way: blanks or text without a

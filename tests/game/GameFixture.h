@@ -36,8 +36,8 @@ struct GameFixture {
         table = std::make_unique<PuzzleTable>();
         table->load();
         shared().playMusic = false;
-        shared().playerCount = qint16(players);
-        shared().sizeIndex = qint16(sizeIndex);
+        shared().playerCount = players;
+        shared().sizeIndex = sizeIndex;
         shared().boardRows = shared().boardSizes[std::size_t(sizeIndex)].rows;
         shared().boardCols = shared().boardSizes[std::size_t(sizeIndex)].cols;
         table->layOutOnce(1000, 750);

@@ -287,8 +287,8 @@ private Q_SLOTS:
         shared().boardRows = 12;
         shared().boardCols = 16;
         table.resizeBoard();
-        QCOMPARE(table.pieceCutter.rows(), qint16(12));
-        QCOMPARE(table.pieceCutter.cols(), qint16(16));
+        QCOMPARE(table.pieceCutter.rows(), 12);
+        QCOMPARE(table.pieceCutter.cols(), 16);
         QCOMPARE(table.boardCells[3].face, Face::Empty);
         QCOMPARE(table.boardCells[3].tag, QStringLiteral("0"));
         QVERIFY(table.boardCells[191].visible);

@@ -341,7 +341,7 @@ private Q_SLOTS:
         player.start(30);
         storm.start(12);
         for (int round = 0; round < 4; ++round) {
-            shared().playerCount = qint16(1 + round % 4);
+            shared().playerCount = 1 + round % 4;
             shared().autoDraw = round % 2 == 1;
             const int before = finished;
             QVERIFY2(runUntil([&] { return finished > before; }, 20000),

@@ -311,7 +311,7 @@ private Q_SLOTS:
         waitUntil([] { return !AudioDevice::instance().sequencer().isOpen(); }, 5000);
         QVERIFY(!AudioDevice::instance().sequencer().isOpen());
         QVERIFY(!Music::instance().songTimer().isActive());
-        QCOMPARE(Music::instance().lastSong(), qint16(0)); // nothing else started
+        QCOMPARE(Music::instance().lastSong(), 0); // nothing else started
     }
 
     void aFurtherMakeMusicKeepsTheSongThatPlays()
@@ -328,10 +328,10 @@ private Q_SLOTS:
 
     void noSongPlaysTwiceInARow()
     {
-        QSet<qint16> seen;
-        qint16 last = 1003;
+        QSet<int> seen;
+        int last = 1003;
         for (int i = 0; i < 3000; ++i) {
-            const qint16 song = Music::drawSong(last);
+            const int song = Music::drawSong(last);
             QVERIFY(song != last);
             QVERIFY(song >= 1001 && song <= 1005);
             seen.insert(song);
