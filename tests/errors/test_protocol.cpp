@@ -157,6 +157,25 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(test::programFolder() + "/" + programBaseName() + ".EPT"));
     }
 
+    void aPromptsNumberOutsideTheFourLeavesTheProcedure()
+    {
+        // The answers are the continue buttons' places 0 to 3; any other number is Leave.
+        QCOMPARE(errorAnswerAt(0), ErrorAnswer::Retry);
+        QCOMPARE(errorAnswerAt(3), ErrorAnswer::End);
+        QCOMPARE(errorAnswerAt(-1), ErrorAnswer::Leave);
+        QCOMPARE(errorAnswerAt(4), ErrorAnswer::Leave);
+        QStringList calls;
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, static_cast<ErrorAnswer>(9)));
+        QCOMPARE(desk.handleError("Allgemein", "GetLang"), ErrorAnswer::Leave);
+        setErrorReporter(&desk);
+        QStringList trace;
+        trapped("Allgemein", "GetLang", [&](Steps& step) {
+            step([] { raiseError(ErrFileNotFound); });
+            step([&] { trace << "went on"; });
+        });
+        QVERIFY(trace.isEmpty());
+    }
+
     void twoErrorsAppendTwoFramedProtocols()
     {
         QStringList calls;
