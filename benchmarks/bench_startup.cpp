@@ -248,7 +248,7 @@ void clickLatency(Display* display, const std::string& game)
     XWindowAttributes attributes;
     XGetWindowAttributes(display, launched.window, &attributes);
     const tess::LayoutMetrics metrics{attributes.width, attributes.height, 15};
-    const tess::BoardLayout board = tess::layoutBoard(metrics, 12, 16, 0);
+    const tess::BoardLayout board = tess::layoutBoard(metrics, 12, 16, tess::FrameColour::Gold);
     const tess::WindowLayout window = tess::layoutWindow(metrics);
     clickAt(display, launched.window, window.buttons[0].center().x(), window.buttons[0].center().y()); // start
     std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -19,7 +19,7 @@ namespace {
 // Every error is answered "leave the procedure", the safe choice, without a dialog.
 class QuietReporter : public ErrorReporter {
 public:
-    void handleError(const QString&, const QString&, qint16& answer) override { answer = 2; }
+    ErrorAnswer handleError(const QString&, const QString&) override { return ErrorAnswer::Leave; }
 };
 
 class QuietDialogs : public Dialogs {

@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         made->layOutOnce(1024, 768);
         return made;
     }();
-    shared().playSounds = 0;
-    shared().autoDraw = 0;
+    shared().playSounds = false;
+    shared().autoDraw = false;
     QFile file(savedGamePath());
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);

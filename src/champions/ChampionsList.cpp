@@ -60,7 +60,7 @@ void RankedList::add(const QString& entry)
     items_.insert(place, entry);
 }
 
-ChampionsFile::ChampionsFile(qint16 size)
+ChampionsFile::ChampionsFile(int size)
     : section_(QStringLiteral("m") + QString::number(size))
 {
 }

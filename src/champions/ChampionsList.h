@@ -40,7 +40,7 @@ public:
 
     // The list of board size `size`, in the champions file beside the program
     // (or in the per-user data folder when the program's folder is read-only).
-    explicit ChampionsFile(qint16 size);
+    explicit ChampionsFile(int size);
 
     static QString path();
     const QString& section() const { return section_; }

@@ -153,8 +153,8 @@ void HighscoreDialog::checkNewResult()
         if (!enters)
             return;
         step([&] {
-            if (s.playSounds == 1)
-                playSoundEffect(qint16(121 + randomBetween(1, 3)), 0);
+            if (s.playSounds)
+                playSoundEffect(121 + randomBetween(1, 3), false);
         });
         QString name;
         // Cancel: no name, entered all the same.

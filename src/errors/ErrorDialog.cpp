@@ -22,8 +22,6 @@ const std::array<QString, 4> ContinueCaptions = {
     QStringLiteral("Wieder&holen Retry"), QStringLiteral("&Ignorieren   Ignore"), QStringLiteral("&Abbrechen Cancel"),
     QStringLiteral("&Beenden       End")};
 
-constexpr qint16 LeaveProcedureAnswer = 2;
-
 // A row of four buttons in a frame.
 std::array<QPushButton*, 4> buttonRow(QGroupBox* frame, const std::array<QString, 4>& captions)
 {
@@ -126,7 +124,7 @@ void ErrorDialog::showEvent(QShowEvent* event)
     centreOnScreen();
 }
 
-qint16 ErrorDialog::showError(const ProtocolData& data)
+ErrorAnswer ErrorDialog::showError(const ProtocolData& data)
 {
     data_ = data;
     for (std::size_t i = 0; i < 4; ++i)
@@ -135,8 +133,7 @@ qint16 ErrorDialog::showError(const ProtocolData& data)
     callStackList->clear();
     callStackList->addItems(data.callStack);
     arrangeFrames();
-    const int answer = exec();
-    return answer >= 0 && answer <= 3 ? static_cast<qint16>(answer) : LeaveProcedureAnswer;
+    return errorAnswerAt(exec()); // the dialog ends with the button's place
 }
 
 void ErrorDialog::answerWith(int index)
@@ -147,7 +144,7 @@ void ErrorDialog::answerWith(int index)
 void ErrorDialog::reject()
 {
     // Escape, the close button or the window manager: leave the procedure, the safe choice.
-    done(LeaveProcedureAnswer);
+    done(static_cast<int>(ErrorAnswer::Leave));
 }
 
 void ErrorDialog::passOnProtocol(int index)
@@ -187,7 +184,7 @@ void ErrorDialogPrompt::beep()
     QApplication::beep();
 }
 
-qint16 ErrorDialogPrompt::ask(const ProtocolData& shown)
+ErrorAnswer ErrorDialogPrompt::ask(const ProtocolData& shown)
 {
     if (!dialog_)
         dialog_ = std::make_unique<ErrorDialog>(std::move(printer_));

@@ -26,9 +26,9 @@ public:
     explicit ErrorDialog(std::unique_ptr<ProtocolPrinter> printer = {}, QWidget* parent = nullptr);
     ~ErrorDialog() override;
 
-    // Fills the dialog, arranges it, shows it modally and returns the index of
-    // the continue button pressed; 2 when it was closed any other way.
-    qint16 showError(const ProtocolData& data);
+    // Fills the dialog, arranges it, shows it modally and returns the continue
+    // button pressed; Leave when it was closed any other way.
+    ErrorAnswer showError(const ProtocolData& data);
 
     // Frames stacked from the top, the window sized to them and centred.
     void arrangeFrames();
@@ -73,7 +73,7 @@ public:
 
     void resetMousePointer() override;
     void beep() override;
-    qint16 ask(const ProtocolData& shown) override;
+    ErrorAnswer ask(const ProtocolData& shown) override;
 
     // The dialog once the first error has made it; nullptr before.
     ErrorDialog* dialog() const { return dialog_.get(); }

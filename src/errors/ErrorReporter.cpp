@@ -21,7 +21,7 @@ ErrorDesk::ErrorDesk(std::unique_ptr<ErrorPrompt> prompt)
 {
 }
 
-void ErrorDesk::handleError(const QString& module, const QString& procedure, qint16& answer)
+ErrorAnswer ErrorDesk::handleError(const QString& module, const QString& procedure)
 {
     if (asking_) {
         // A timer's procedure failed while the player still reads the first
@@ -30,18 +30,16 @@ void ErrorDesk::handleError(const QString& module, const QString& procedure, qin
         ProtocolData second = data_;
         fillCurrentError(second, module, procedure);
         appendToLog(second);
-        answer = 2;
-        return;
+        return ErrorAnswer::Leave;
     }
     fillCurrentError(data_, module, procedure);
     prompt_->resetMousePointer();
     logCurrentError();
     prompt_->beep();
     asking_ = true;
-    answer = prompt_->ask(data_);
+    const ErrorAnswer answer = prompt_->ask(data_);
     asking_ = false;
-    if (answer < 0 || answer > 3)
-        answer = 2;
+    return errorAnswerAt(static_cast<int>(answer)); // a prompt's number outside the four leaves
 }
 
 void ErrorDesk::fillCurrentError(ProtocolData& data, const QString& module, const QString& procedure)

@@ -21,9 +21,9 @@ public:
     virtual ~ErrorPrompt() = default;
     virtual void resetMousePointer() = 0;
     virtual void beep() = 0;
-    // Shows the dialog modally and returns the index of the continue button
-    // pressed; any other way of closing it answers 2.
-    virtual qint16 ask(const ProtocolData& shown) = 0;
+    // Shows the dialog modally and returns the continue button pressed; any
+    // other way of closing it answers Leave.
+    virtual ErrorAnswer ask(const ProtocolData& shown) = 0;
 };
 
 // The game's reporter: keeps the program-info line and the call stack between
@@ -34,7 +34,7 @@ class ErrorDesk : public ErrorReporter {
 public:
     explicit ErrorDesk(std::unique_ptr<ErrorPrompt> prompt);
 
-    void handleError(const QString& module, const QString& procedure, qint16& answer) override;
+    ErrorAnswer handleError(const QString& module, const QString& procedure) override;
 
     // Puts "text hh:mm:ss" at the top of the call stack (at most 20 entries).
     void addToCallStack(const QString& text);

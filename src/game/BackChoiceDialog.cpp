@@ -72,7 +72,7 @@ void BackChoiceDialog::load()
         step([&] { frame(shared().backSide); });
         step([&] {
             for (int i = 0; i < 10; ++i)
-                backPicture[std::size_t(i)]->setPicture(backSideCutter().graphicCell(qint16(i)), i);
+                backPicture[std::size_t(i)]->setPicture(backSideCutter().graphicCell(i), i);
         });
     });
 }
@@ -81,7 +81,7 @@ void BackChoiceDialog::chooseBackSide(int index)
 {
     trapped("frmBack", "imgBack_Click", [&](Steps& step) {
         step([&] { frame(index); });
-        step([&] { shared().backSide = qint16(index); });
+        step([&] { shared().backSide = index; });
         step([&] { saveIntegerSetting(keys::backSide, shared().backSide); });
     });
 }

@@ -27,9 +27,9 @@ double LayoutMetrics::fontScale() const
     return twipsPerPixel < 15 ? 0.8 : 1.0;
 }
 
-QString frameArt(int frameColour)
+QString frameArt(FrameColour frameColour)
 {
-    return frameColour == 1 ? QStringLiteral("frame_black.png") : QStringLiteral("frame_gold.png");
+    return frameColour == FrameColour::Black ? QStringLiteral("frame_black.png") : QStringLiteral("frame_gold.png");
 }
 
 namespace {
@@ -129,7 +129,7 @@ WindowLayout layoutWindow(const LayoutMetrics& m)
     return out;
 }
 
-BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, int frameColour)
+BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, FrameColour frameColour)
 {
     BoardLayout out;
     const double scale = m.scale();

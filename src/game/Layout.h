@@ -4,6 +4,7 @@
 // are plain formulas, so tests can check them number by number.
 
 #include "language/Languages.h"
+#include "settings/OptionChoices.h"
 
 #include <QColor>
 #include <QPointF>
@@ -75,7 +76,7 @@ struct BoardLayout {
     QRect stack;
     std::vector<PaintOp> paint; // the button boxes and the frame
 };
-BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, int frameColour);
+BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, FrameColour frameColour);
 
 // The player panels.
 struct PlayersLayout {
@@ -92,6 +93,6 @@ inline constexpr QSize DesignLabelSize(129, 23);
 inline constexpr QSize DesignScoreSize(120, 32);
 
 // The window art of the two frame colours.
-QString frameArt(int frameColour);
+QString frameArt(FrameColour frameColour);
 
 } // namespace tess

@@ -39,10 +39,11 @@ OptionsDialog::OptionsDialog(QWidget* parent)
     for (const Binding& binding : optionBindings_)
         connect(binding.box, &QCheckBox::clicked, this, [this, &binding] { plainOptionClicked(binding); });
     connect(musicCheck, &QCheckBox::clicked, this, &OptionsDialog::musicToggled);
-    for (int i = 0; i < 2; ++i) {
-        connect(musicRepeatButtons[std::size_t(i)], &QRadioButton::clicked, this, [this, i] { musicRepeatChosen(i); });
-        connect(frameColourButtons[std::size_t(i)], &QRadioButton::clicked, this, [this, i] { frameColourChosen(i); });
-    }
+    // The first button of each pair: play once, the gold frame; the second: endless, the black frame.
+    connect(musicRepeatButtons[0], &QRadioButton::clicked, this, [this] { musicRepeatChosen(false); });
+    connect(musicRepeatButtons[1], &QRadioButton::clicked, this, [this] { musicRepeatChosen(true); });
+    connect(frameColourButtons[0], &QRadioButton::clicked, this, [this] { frameColourChosen(FrameColour::Gold); });
+    connect(frameColourButtons[1], &QRadioButton::clicked, this, [this] { frameColourChosen(FrameColour::Black); });
     connect(boardSizeBox, &QComboBox::activated, this, &OptionsDialog::boardSizeChosen);
     connect(playerCountBox, &QComboBox::activated, this, &OptionsDialog::playerCountChosen);
     connect(okButton, &QPushButton::clicked, this, &OptionsDialog::saveNamesAndClose);
@@ -124,10 +125,10 @@ void OptionsDialog::build()
     window->addWidget(okButton, 0, Qt::AlignRight);
 }
 
-void OptionsDialog::setQuietly(QCheckBox* box, qint16 value)
+void OptionsDialog::setQuietly(QCheckBox* box, bool checked)
 {
     const QSignalBlocker quiet(box);
-    box->setChecked(value != 0);
+    box->setChecked(checked);
 }
 
 void OptionsDialog::load()
@@ -172,12 +173,11 @@ void OptionsDialog::load()
             musicToggled();
         });
         step([&] {
-            const int loop = s.repeatMusic != 0 ? 1 : 0;
-            musicRepeatButtons[std::size_t(loop)]->setChecked(true);
-            musicRepeatChosen(loop);
+            musicRepeatButtons[s.repeatSong ? 1 : 0]->setChecked(true);
+            musicRepeatChosen(s.repeatSong);
         });
         step([&] {
-            at(frameColourButtons, s.frameColour, "optCol")->setChecked(true);
+            frameColourButtons[s.frameColour == FrameColour::Black ? 1 : 0]->setChecked(true);
             frameColourChosen(s.frameColour);
         });
     });
@@ -217,9 +217,9 @@ void OptionsDialog::retranslate()
 void OptionsDialog::plainOptionClicked(const Binding& binding)
 {
     trapped("frmOpt", binding.procedure, [&](Steps& step) {
-        qint16& value = shared().*binding.value;
-        step([&] { value = binding.box->isChecked() ? 1 : 0; });
-        step([&] { saveIntegerSetting(binding.key, value); });
+        bool& value = shared().*binding.value;
+        step([&] { value = binding.box->isChecked(); });
+        step([&] { saveOnOffSetting(binding.key, value); });
     });
 }
 
@@ -227,9 +227,9 @@ void OptionsDialog::musicToggled()
 {
     SharedState& s = shared();
     trapped("frmOpt", "chkMusic_Click", [&](Steps& step) {
-        step([&] { s.playMusic = musicCheck->isChecked() ? 1 : 0; });
+        step([&] { s.playMusic = musicCheck->isChecked(); });
         step([&] {
-            const bool on = s.playMusic != 0;
+            const bool on = s.playMusic;
             if (!on)
                 Music::instance().switchOff();
             for (QRadioButton* button : musicRepeatButtons)
@@ -238,33 +238,30 @@ void OptionsDialog::musicToggled()
             if (on && isVisible())
                 Music::instance().startSong();
         });
-        step([&] { saveIntegerSetting(keys::playMusic, s.playMusic); });
+        step([&] { saveOnOffSetting(keys::playMusic, s.playMusic); });
     });
 }
 
-void OptionsDialog::musicRepeatChosen(int index)
+void OptionsDialog::musicRepeatChosen(bool repeat)
 {
     SharedState& s = shared();
     trapped("frmOpt", "optMusicLoop_Click", [&](Steps& step) {
         step([&] {
-            if (index == 0) {
-                s.repeatMusic = 0;
+            s.repeatSong = repeat;
+            if (!repeat)
                 Music::instance().songTimer().stop(); // the song plays to its end, silence follows
-            } else {
-                s.repeatMusic = -1;
-                if (s.playMusic == 1)
-                    Music::instance().songTimer().start();
-            }
+            else if (s.playMusic)
+                Music::instance().songTimer().start();
         });
-        step([&] { saveIntegerSetting(keys::repeatMusicChoice, s.repeatMusic); });
+        step([&] { saveIntegerSetting(keys::repeatMusicChoice, songRepeatNumber(s.repeatSong)); });
     });
 }
 
-void OptionsDialog::frameColourChosen(int index)
+void OptionsDialog::frameColourChosen(FrameColour colour)
 {
     trapped("frmOpt", "optCol_Click", [&](Steps& step) {
-        step([&] { shared().frameColour = qint16(index); });
-        step([&] { saveIntegerSetting(keys::frameColour, shared().frameColour); });
+        step([&] { shared().frameColour = colour; });
+        step([&] { saveIntegerSetting(keys::frameColour, frameColourNumber(shared().frameColour)); });
     });
 }
 
@@ -272,7 +269,7 @@ void OptionsDialog::boardSizeChosen()
 {
     SharedState& s = shared();
     trapped("frmOpt", "cmbSize_Click", [&](Steps& step) {
-        step([&] { s.sizeIndex = qint16(boardSizeBox->currentIndex()); });
+        step([&] { s.sizeIndex = boardSizeBox->currentIndex(); });
         step([&] { saveIntegerSetting(keys::sizeIndex, s.sizeIndex); });
         step([&] {
             s.boardRows = boardSize(s.sizeIndex).rows;
@@ -285,10 +282,10 @@ void OptionsDialog::playerCountChosen()
 {
     SharedState& s = shared();
     trapped("frmOpt", "cmbSpieler_Click", [&](Steps& step) {
-        step([&] { s.playerCount = playerCountBox->currentText().toShort(); });
+        step([&] { s.playerCount = playerCountBox->currentText().toInt(); });
         step([&] {
             for (std::size_t i = 0; i < nameEdits.size(); ++i)
-                nameEdits[i]->setEnabled(qint16(i) < s.playerCount);
+                nameEdits[i]->setEnabled(int(i) < s.playerCount);
         });
         step([&] { saveIntegerSetting(keys::playerCount, s.playerCount); });
     });

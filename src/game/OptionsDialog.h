@@ -33,8 +33,8 @@ public:
     void retranslate();
 
     void musicToggled();
-    void musicRepeatChosen(int index);
-    void frameColourChosen(int index);
+    void musicRepeatChosen(bool repeat);
+    void frameColourChosen(FrameColour colour);
     void boardSizeChosen();
     void playerCountChosen();
     void selectWholeName(int index);
@@ -65,17 +65,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // A check box bound to one option: its state (0 or 1) goes to the shared value and the store.
+    // A check box bound to one option: its state goes to the shared value and the store.
     struct Binding {
         QCheckBox* box;
-        qint16 SharedState::*value;
+        bool SharedState::*value;
         SettingKey key;
         const char* procedure;
     };
     void build();
     void plainOptionClicked(const Binding& binding);
     // Sets a box without its change handling, which the load step runs itself.
-    static void setQuietly(QCheckBox* box, qint16 value);
+    static void setQuietly(QCheckBox* box, bool checked);
 
     std::array<Binding, 7> optionBindings_{};
 };

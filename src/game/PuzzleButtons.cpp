@@ -47,7 +47,7 @@ void PuzzleTable::hint()
     toolButton(ToolButton::Hint).enabled = false;
     notify(&TableListener::stackChanged);
     notifyControls();
-    if (shared().autoDraw == 1) {
+    if (shared().autoDraw) {
         waitSeconds(0.2);
         if (!gameIdle && pieceInHand == -1)
             drawPiece();
@@ -61,8 +61,8 @@ void PuzzleTable::applyOptions()
     const SharedState& s = shared();
     resizeBoard();
     for (ImageState& cell : boardCells)
-        cell.border = s.showGrid == 1;
-    previewCell.visible = s.showPreview != 0;
+        cell.border = s.showGrid;
+    previewCell.visible = s.showPreview;
     notifyAllCells();
     notify(&TableListener::previewChanged);
 }
@@ -70,7 +70,7 @@ void PuzzleTable::applyOptions()
 void PuzzleTable::runToolButton(ToolButton button)
 {
     trapped("frmPuzzle", "PicBut_Click", [&](Steps& step) {
-        step([&] { play(102, 0); });
+        step([&] { play(102, false); });
         step([&] {
             switch (button) {
             case ToolButton::Start:
@@ -86,7 +86,7 @@ void PuzzleTable::runToolButton(ToolButton button)
                 resetGame();
                 openService(services.pictureChoice);
                 // Unlike at start-up, a missing file is an error here.
-                loadChosenPicture(shared().album == 1 ? readSetting(keys::pictureFile) : QString(), false);
+                loadChosenPicture(shared().album == PictureSource::OwnFolder ? readSetting(keys::pictureFile) : QString(), false);
                 break;
             case ToolButton::BackSide:
                 openService(services.backChoice);
@@ -120,7 +120,7 @@ void PuzzleTable::chooseLanguage(int language)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
-        step([&] { play(102, 0); });
+        step([&] { play(102, false); });
         step([&] { s.language = toInt16(language * 1000.0); });
         step([&] { followLanguageInQt(s.language); });
         step([&] { applyLanguage(); });

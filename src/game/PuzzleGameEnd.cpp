@@ -23,7 +23,7 @@ void PuzzleTable::finishGame()
 {
     gameIdle = true;
     stackCell.visible = false;
-    play(101, 0);
+    play(101, false);
     toolButton(ToolButton::Start).enabled = true;
     toolButton(ToolButton::BackSide).enabled = true;
     toolButton(ToolButton::Champions).enabled = true;
@@ -40,10 +40,10 @@ void PuzzleTable::endOfGame()
         if (s.scores[0] < 0 || s.scores[0] > 99999)
             raiseError(ErrOverflow, QStringLiteral("HSScore %1").arg(s.scores[0]));
         s.championScore = paddedNumber(s.scores[0], 5);
-        s.checkChampion = True;
+        s.checkChampion = true;
         if (services.champions)
             services.champions();
-        s.checkChampion = False;
+        s.checkChampion = false;
         s.scores[0] = 0;
         return;
     }
@@ -58,10 +58,10 @@ void PuzzleTable::announceWinner()
         step([&] { result = rules::outcome(s.scores, s.playerCount); });
         step([&] {
             if (result.draw) {
-                play(103, 0);
+                play(103, false);
                 dialogs().inform(langText(128), langText(138));
             } else {
-                play(101, 0);
+                play(101, false);
                 QString text = langText(127);
                 text.replace(QStringLiteral("Vodez"), at(s.names, result.winner, "PlayerName"));
                 dialogs().inform(text, langText(125));

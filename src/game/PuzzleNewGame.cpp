@@ -16,10 +16,10 @@ namespace tess {
 
 using namespace table;
 
-void PuzzleTable::play(qint16 number, qint16 mode)
+void PuzzleTable::play(int number, bool wait)
 {
-    if (shared().playSounds == 1)
-        playSoundEffect(number, mode);
+    if (shared().playSounds)
+        playSoundEffect(number, wait);
 }
 
 void PuzzleTable::setTimeBar(double width)
@@ -33,8 +33,8 @@ void PuzzleTable::resetGame()
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "ResetGame", [&](Steps& step) {
-        if (s.gameWindowLoaded == False) {
-            step([&] { s.gameWindowLoaded = True; });
+        if (!s.gameWindowLoaded) {
+            step([&] { s.gameWindowLoaded = true; });
             return;
         }
         step([&] { gameIdle = true; });
@@ -63,7 +63,7 @@ void PuzzleTable::resetGame()
             pieceInHand = -1;
             wrongTries = 0;
         });
-        step([&] { previewCell.visible = s.showPreview != 0; });
+        step([&] { previewCell.visible = s.showPreview; });
     });
     idleCell_ = -1;
     notify(&TableListener::stackChanged, &TableListener::previewChanged);
@@ -78,7 +78,7 @@ void PuzzleTable::shuffle()
         const int n = s.boardRows * s.boardCols;
         int jokerMax = 0;
         int chosen = 0;
-        step([&] { play(108, 1); });
+        step([&] { play(108, true); });
         step([&] { faceDownPieces.clear(); });
         step([&] { jokerMax = n / 10; });
         step([&] {
@@ -125,7 +125,7 @@ void PuzzleTable::startGame()
             notifyControls();
         });
         step([&] {
-            if (shared().autoDraw == 1) {
+            if (shared().autoDraw) {
                 waitSeconds(0.2);
                 // Like every automatic draw: only into a running game with no piece in hand.
                 if (!gameIdle && pieceInHand == -1)

@@ -62,12 +62,12 @@ void PuzzleTable::saveGame()
         int n = 0;
         step([&] { n = s.boardRows * s.boardCols / 10; });
         step([&] {
-            game.timeLimit = s.timeLimit;
-            game.sizeIndex = s.sizeIndex;
-            game.pictureNumber = s.pictureNumber;
-            game.album = s.album;
+            game.timeLimit = onOffNumber(s.timeLimit);
+            game.sizeIndex = qint16(s.sizeIndex);
+            game.pictureNumber = qint16(s.pictureNumber);
+            game.album = pictureSourceNumber(s.album);
             game.pictureFile = s.pictureFile;
-            game.playerCount = s.playerCount;
+            game.playerCount = qint16(s.playerCount);
             checkPlayers(s.playerCount);
             for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
                 game.names[i] = s.names[i];
@@ -137,7 +137,7 @@ void PuzzleTable::loadGame()
         step([&] {
             s.sizeIndex = game.sizeIndex;
             s.pictureNumber = game.pictureNumber;
-            s.album = game.album;
+            s.album = pictureSourceOf(game.album);
             s.pictureFile = file;
             s.playerCount = game.playerCount;
             if (game.album == 0 || game.album == 1)
@@ -153,7 +153,7 @@ void PuzzleTable::loadGame()
         });
         step([&] {
             gameIdle = false;
-            s.timeLimit = game.timeLimit;
+            s.timeLimit = game.timeLimit == 1;
         });
         step([&] {
             for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
@@ -210,7 +210,7 @@ void PuzzleTable::loadGame()
                 finishGame();
                 return;
             }
-            if (s.autoDraw == 1) {
+            if (s.autoDraw) {
                 waitSeconds(0.2);
                 if (!gameIdle && pieceInHand == -1)
                     drawPiece();

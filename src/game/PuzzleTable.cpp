@@ -83,9 +83,9 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
 {
     SharedState& s = shared();
     QImage picture;
-    if (s.album == 0) {
-        picture = carriedPicture(addInt16(s.pictureNumber, 100));
-    } else if (s.album == 1) {
+    if (s.album == PictureSource::BuiltIn) {
+        picture = carriedPicture(addInt16(qint16(s.pictureNumber), 100));
+    } else {
         // Only a file of a picture folder (the player's, else the program's):
         // a name that leads out of it takes
         // the fall-back. At the start, so does a file that cannot be read at
@@ -94,8 +94,6 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
         const bool usable = isPictureFileName(fileName) && (!fallBack || isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes));
         s.pictureFile = usable ? pictureFilePath(fileName) : picturesFolder() + QStringLiteral("puzzle01.jpg");
         picture = loadPictureFile(s.pictureFile, largestBoardPixels()); // no larger than a board can show it
-    } else {
-        return; // any other source: no picture is loaded
     }
     showPicture(picture);
 }
@@ -129,11 +127,11 @@ void PuzzleTable::load()
     SharedState& s = shared();
     trapped("frmPuzzle", "Form_Load", [&](Steps& step) {
         step([] {}); // the generator is seeded from the clock at every draw
-        step([&] { s.album = readIntegerSetting(keys::album); });
+        step([&] { s.album = pictureSourceOf(readIntegerSetting(keys::album)); });
         step([&] { s.pictureNumber = readIntegerSetting(keys::pictureNumber); });
         step([&] {
             // The file name is read only for a picture file; a missing file falls back to puzzle01.jpg.
-            loadChosenPicture(s.album == 1 ? readSetting(keys::pictureFile, QString::number(s.pictureFileIndex)) : QString(), true);
+            loadChosenPicture(s.album == PictureSource::OwnFolder ? readSetting(keys::pictureFile, QString::number(s.pictureFileIndex)) : QString(), true);
         });
         step([&] { s.backSide = readIntegerSetting(keys::backSide); });
         step([&] { fillBoardSizes(); });
@@ -142,11 +140,11 @@ void PuzzleTable::load()
             s.boardRows = boardSize(s.sizeIndex).rows;
             s.boardCols = boardSize(s.sizeIndex).cols;
         });
-        step([&] { s.playMusic = readIntegerSetting(keys::playMusic); });
-        step([&] { s.repeatMusic = readIntegerSetting(keys::repeatMusic); });
-        step([&] { s.playSounds = readIntegerSetting(keys::playSounds); });
-        step([&] { s.showGrid = readIntegerSetting(keys::showGrid); });
-        step([&] { boardCells[0].border = s.showGrid == 1; });
+        step([&] { s.playMusic = readOnOffSetting(keys::playMusic); });
+        step([&] { s.repeatSong = songRepeatOf(readIntegerSetting(keys::repeatMusic)); });
+        step([&] { s.playSounds = readOnOffSetting(keys::playSounds); });
+        step([&] { s.showGrid = readOnOffSetting(keys::showGrid); });
+        step([&] { boardCells[0].border = s.showGrid; });
         step([&] {
             for (std::size_t n = 1; n < boardCells.size(); ++n) {
                 boardCells[n] = boardCells[0];
@@ -154,15 +152,15 @@ void PuzzleTable::load()
             }
         });
         step([&] { backPicture = backSideCutter().graphicCell(s.backSide); });
-        step([&] { s.useJokers = readIntegerSetting(keys::useJokers); });
-        step([&] { s.offerHints = readIntegerSetting(keys::offerHints); });
+        step([&] { s.useJokers = readOnOffSetting(keys::useJokers); });
+        step([&] { s.offerHints = readOnOffSetting(keys::offerHints); });
         step([&] {
-            s.showPreview = readIntegerSetting(keys::showPreview);
-            previewCell.visible = s.showPreview != 0;
+            s.showPreview = readOnOffSetting(keys::showPreview);
+            previewCell.visible = s.showPreview;
         });
-        step([&] { s.frameColour = readIntegerSetting(keys::frameColour); });
-        step([&] { s.timeLimit = readIntegerSetting(keys::timeLimit); });
-        step([&] { s.autoDraw = readIntegerSetting(keys::autoDraw); });
+        step([&] { s.frameColour = frameColourOf(readIntegerSetting(keys::frameColour)); });
+        step([&] { s.timeLimit = readOnOffSetting(keys::timeLimit); });
+        step([&] { s.autoDraw = readOnOffSetting(keys::autoDraw); });
         step([&] { s.playerCount = readIntegerSetting(keys::playerCount); });
         step([&] {
             for (std::size_t i = 0; i < 4; ++i) {
@@ -173,7 +171,7 @@ void PuzzleTable::load()
         });
         step([&] {
             gameIdle = true;
-            s.gameWindowLoaded = True;
+            s.gameWindowLoaded = true;
         });
         step([&] { backColor = Qt::black; });
         // The hidden picture holders of the window's design.
@@ -188,7 +186,7 @@ void PuzzleTable::load()
     });
     // A picture file that could not be decoded has been reported; the game
     // goes on with a picture it can show rather than with blank pieces.
-    if (pieceCutter.picture().isNull() && (s.album == 0 || s.album == 1) && hasCarriedItem(201, QStringLiteral("bitmap")))
+    if (pieceCutter.picture().isNull() && hasCarriedItem(201, QStringLiteral("bitmap")))
         showPicture(carriedPicture(201));
     notify(&TableListener::pictureChanged, &TableListener::stackChanged, &TableListener::previewChanged);
     notifyControls();
@@ -199,14 +197,14 @@ void PuzzleTable::greetOnActivation()
     SharedState& s = shared();
     trapped("frmPuzzle", "Form_Activate", [&](Steps& step) {
         step([&] {
-            if (s.playSounds == 1)
-                playSoundEffect(102, 0);
+            if (s.playSounds)
+                playSoundEffect(102, false);
         });
         step([&] { applyLanguage(); });
         step([&] { saveIntegerSetting(keys::language, s.language); });
         step([&] { arrangePlayerPanels(); });
         step([&] {
-            if (s.playMusic == 1)
+            if (s.playMusic)
                 Music::instance().startSong();
         });
         step([&] {
@@ -419,11 +417,11 @@ void PuzzleTable::showScore(qint32 score, int player)
         });
         step([&] { notifyControls(); });
         step([&] {
-            if (shared().playSounds == 1) {
+            if (shared().playSounds) {
                 if (score == 0)
-                    playSoundEffect(111, 0);
+                    playSoundEffect(111, false);
                 else
-                    playSoundEffect(125, 1);
+                    playSoundEffect(125, true);
             }
         });
     });
@@ -450,7 +448,7 @@ void PuzzleTable::endProgram()
     ignoringErrors([&](Steps& step) {
         step([] { QCoreApplication::processEvents(); });
         step([&] {
-            if (shared().playMusic != 1)
+            if (!shared().playMusic)
                 return;
             Music::instance().closeMusic();
             QFile::remove(shared().languageTableFile);

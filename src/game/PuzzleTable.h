@@ -169,7 +169,7 @@ private:
     void hint();
     void applyOptions(); // after the options dialog
     void setTimeBar(double width);
-    void play(qint16 number, qint16 mode);
+    void play(int number, bool wait);
     void idleStep();
     void stopIdleAnimation();
     // The picture that Album, Picture and the file name choose, into the cutter and the thumbnail.

@@ -35,7 +35,7 @@ void PuzzleTable::drawPiece()
         });
         if (empty)
             return;
-        step([&] { play(117, 0); });
+        step([&] { play(117, false); });
         int k = 0;
         step([&] {
             k = randomBetween(0, toInt16(double(faceDownPieces.size()) - 1));
@@ -48,15 +48,15 @@ void PuzzleTable::drawPiece()
             notify(&TableListener::stackChanged);
         });
         step([&] { faceDownPieces.removeAt(checkedIndex(faceDownPieces, k, "lstNum")); });
-        step([&] { toolButton(ToolButton::Hint).enabled = s.offerHints != 0; });
+        step([&] { toolButton(ToolButton::Hint).enabled = s.offerHints; });
         step([&] {
             shared().turnStart = steadyMilliseconds();
             setTimeBar(1);
-            if (s.timeLimit != 0)
+            if (s.timeLimit)
                 moveClock_.start();
         });
         step([&] {
-            if (s.useJokers != 1 || !at(jokerPieces, pieceInHand, "JokerPiece"))
+            if (!s.useJokers || !at(jokerPieces, pieceInHand, "JokerPiece"))
                 return;
             const int joker = pieceInHand;
             cellAt(boardCells, joker).enabled = false;
@@ -65,13 +65,13 @@ void PuzzleTable::drawPiece()
             notifyCell(joker);
             notifyControls();
             handleEvents();
-            play(107, 1);
+            play(107, true);
             for (int blink = 0; blink < 3; ++blink) {
-                play(111, 0);
+                play(111, false);
                 cellAt(boardCells, joker).face = Face::Empty;
                 notifyCell(joker);
                 waitSeconds(0.2);
-                play(111, 0);
+                play(111, false);
                 cellAt(boardCells, joker).face = Face::Joker;
                 notifyCell(joker);
                 waitSeconds(0.2);
@@ -96,7 +96,7 @@ void PuzzleTable::placePiece(int index)
     trapped("frmPuzzle", "imgPuzz_click", [&](Steps& step) {
         if (gameIdle || pieceInHand == -1)
             return;
-        step([&] { play(110, 0); });
+        step([&] { play(110, false); });
         if (pieceInHand == index) {
             step([&] {
                 ImageState& cell = cellAt(boardCells, index);
@@ -114,17 +114,17 @@ void PuzzleTable::placePiece(int index)
                 moveClock_.stop();
             });
             step([&] {
-                if (s.playSounds == 1) {
+                if (s.playSounds) {
                     const int r = randomBetween(1, 20);
                     if (r >= 1 && r <= 5)
-                        play(qint16(111 + r), 1);
+                        play(111 + r, true);
                 }
             });
             qint16 points = 0;
             // The placement's points cannot fail; adding the bonus can overflow.
             step([&] { points = addInt16(rules::placementPoints(wrongTries), rules::stackBonus(faceDownPieces.size())); });
             step([&] {
-                if (s.timeLimit == 1)
+                if (s.timeLimit)
                     points = toInt16(points + rules::timeBonus(timeBarWidth, metrics.clientWidth));
             });
             step([&] {
@@ -158,8 +158,8 @@ void PuzzleTable::placePiece(int index)
             handleEvents();
         });
         step([&] {
-            if (s.playSounds == 1)
-                play(randomBetween(104, 106), 1);
+            if (s.playSounds)
+                play(randomBetween(104, 106), true);
         });
         step([&] {
             cellAt(boardCells, index).face = Face::Wrong;
@@ -191,7 +191,7 @@ void PuzzleTable::endOfTurn()
         endOfGame();
         return;
     }
-    if (s.autoDraw == 1) {
+    if (s.autoDraw) {
         waitSeconds(0.2);
         // The players may have abandoned the game during the wait.
         if (!gameIdle && pieceInHand == -1)
@@ -202,7 +202,7 @@ void PuzzleTable::endOfTurn()
 void PuzzleTable::clearWrongMarks()
 {
     for (int k = 1; k <= wrongTries && k <= 2; ++k) {
-        play(110, 0);
+        play(110, false);
         const int wrong = at(wrongCells, k, "WrongCell");
         ImageState& cell = cellAt(boardCells, wrong);
         cell.face = Face::Empty;
@@ -214,7 +214,7 @@ void PuzzleTable::clearWrongMarks()
 
 void PuzzleTable::failTurn()
 {
-    play(randomBetween(104, 106), 1);
+    play(randomBetween(104, 106), true);
     putPieceBack();
 }
 
@@ -241,14 +241,14 @@ void PuzzleTable::advanceMoveClock()
         step([&] { turnHalfSeconds = elapsedHalfSeconds(); });
         const double windowWidth = metrics.clientWidth;
         step([&] { setTimeBar(rules::timeBarWidth(turnHalfSeconds, windowWidth)); });
-        step([&] { play(120, 0); });
+        step([&] { play(120, false); });
         step([&] {
             if (!rules::timeIsUp(timeBarWidth, windowWidth) || pieceInHand == -1)
                 return;
             // The clock stops before the time-out sound: a tick during that
             // sound would cut it short and fail the turn a second time.
             moveClock_.stop();
-            play(121, 1);
+            play(121, true);
             failTurn();
         });
     });

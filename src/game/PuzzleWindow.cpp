@@ -316,7 +316,7 @@ void PuzzleWindow::controlsChanged()
     if (ringFrame_ != shared().frameColour) {
         // Controls change with every tick of the move clock: the ring only with the frame.
         ringFrame_ = shared().frameColour;
-        const QColor ring = ringFrame_ == 1 ? QColor(255, 204, 0) : QColor(0, 200, 255);
+        const QColor ring = ringFrame_ == FrameColour::Black ? QColor(255, 204, 0) : QColor(0, 200, 255);
         for (ImageControl* control : cells_)
             control->setFocusColour(ring);
         stack_->setFocusColour(ring);

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QLabel;
 class QPainter;
@@ -104,7 +105,7 @@ private:
     bool firstPainted_ = false;
     bool frameFitted_ = false;
     int lastBoardCell_ = 0;           // where the keyboard was last on the board
-    int ringFrame_ = -1;              // the frame colour the focus ring was chosen for
+    std::optional<FrameColour> ringFrame_; // the frame colour the focus ring was chosen for
     int spokenLanguage_ = -1;         // the language of the texts below
     QString cellName_, emptyText_, placedText_, wrongText_, jokerText_, piecesLeft_, pieceInHand_;
 };

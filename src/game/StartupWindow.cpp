@@ -63,7 +63,7 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
         setAccessibleRole(languageFlags[i], QAccessible::Button);
         languageFlags[i]->setAccessibleName(flagLanguageName(int(i)));
         languageFlags[i]->hide(); // the about box shows them, the splash does not
-        const qint16 language = Languages[i].digit;
+        const int language = Languages[i].digit;
         connect(languageFlags[i], &ImageControl::clicked, this, [this, language] { chooseLanguage(language); });
         flags->addWidget(languageFlags[i]);
     }
@@ -99,7 +99,7 @@ void StartupWindow::load()
             placeWindow(this);
         });
         step([&] { versionLabel->setText(versionLine(TESSARON_VERSION_MAJOR, TESSARON_VERSION_MINOR, TESSARON_VERSION_PATCH)); });
-        if (s.gameWindowLoaded != 0) {
+        if (s.gameWindowLoaded) {
             step([&] {
                 okButton->show();
                 for (ImageControl* flag : languageFlags)
@@ -114,7 +114,7 @@ void StartupWindow::load()
             QCoreApplication::processEvents();
         });
         step([&] { gameWindow_ = loadGameWindow_(); });
-        step([&] { s.gameWindowLoaded = True; });
+        step([&] { s.gameWindowLoaded = true; });
         step([&] {
             if (gameWindow_ && !gameWindow_->isVisible())
                 gameWindow_->show();
@@ -147,7 +147,7 @@ bool StartupWindow::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void StartupWindow::chooseLanguage(qint16 language)
+void StartupWindow::chooseLanguage(int language)
 {
     // The game window's flag: sound, language, its texts, stored with the sign's blank.
     if (flagClicked_)

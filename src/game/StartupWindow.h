@@ -40,15 +40,15 @@ public:
     // The about box's language flags, one for each of Languages in its order,
     // acting as the game window's flags do.
     std::array<ImageControl*, Languages.size()> languageFlags{};
-    void setFlagHandler(std::function<void(qint16)> handler) { flagClicked_ = std::move(handler); }
-    void chooseLanguage(qint16 language);
+    void setFlagHandler(std::function<void(int)> handler) { flagClicked_ = std::move(handler); }
+    void chooseLanguage(int language);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::function<QWidget*()> loadGameWindow_;
-    std::function<void(qint16)> flagClicked_;
+    std::function<void(int)> flagClicked_;
     QWidget* gameWindow_ = nullptr;
 };
 

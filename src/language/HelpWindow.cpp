@@ -28,7 +28,7 @@ HelpWindow::HelpWindow()
     resize(fittedClientSize(QSize(720, 760), workArea(), windowFrame(this)));
 }
 
-QString HelpWindow::manualFor(qint16 language)
+QString HelpWindow::manualFor(int language)
 {
     const LanguageInfo* known = byBase(language);
     const char* code = (known ? *known : FallbackLanguage).code;
@@ -40,7 +40,7 @@ HelpWindow* HelpWindow::openWindow()
     return current().data();
 }
 
-HelpWindow* HelpWindow::showHelp(qint16 language)
+HelpWindow* HelpWindow::showHelp(int language)
 {
     if (!current())
         current() = new HelpWindow;

@@ -14,12 +14,12 @@ class HelpWindow : public QTextBrowser {
 public:
     // Shows the manual of `language` (a language base), opening
     // the window or raising the one already open. Returns the window.
-    static HelpWindow* showHelp(qint16 language);
+    static HelpWindow* showHelp(int language);
     // The window when one is open, else nullptr.
     static HelpWindow* openWindow();
 
     // The manual's resource for a language base; English for a language without one.
-    static QString manualFor(qint16 language);
+    static QString manualFor(int language);
 
 private:
     HelpWindow();

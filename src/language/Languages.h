@@ -45,7 +45,7 @@ constexpr bool sameBasesAsTheSettings()
 static_assert(sameBasesAsTheSettings(), "LanguageBases in settings/SettingDomains.h must list the same bases");
 
 // The entry of a language base or a flag's digit; nullptr for one the game lacks.
-constexpr const LanguageInfo* byBase(qint16 base)
+constexpr const LanguageInfo* byBase(int base)
 {
     for (const LanguageInfo& language : Languages)
         if (language.base == base)
@@ -53,7 +53,7 @@ constexpr const LanguageInfo* byBase(qint16 base)
     return nullptr;
 }
 
-constexpr const LanguageInfo* byDigit(qint16 digit)
+constexpr const LanguageInfo* byDigit(int digit)
 {
     for (const LanguageInfo& language : Languages)
         if (language.digit == digit)

@@ -10,7 +10,7 @@ void PictureClip::setPicture(const QImage& picture)
     cells_.clear();
 }
 
-void PictureClip::setRows(qint16 rows)
+void PictureClip::setRows(int rows)
 {
     if (rows < 1)
         raiseError(ErrInvalidProperty, QStringLiteral("Rows"));
@@ -19,7 +19,7 @@ void PictureClip::setRows(qint16 rows)
     rows_ = rows;
 }
 
-void PictureClip::setCols(qint16 cols)
+void PictureClip::setCols(int cols)
 {
     if (cols < 1)
         raiseError(ErrInvalidProperty, QStringLiteral("Cols"));
@@ -38,16 +38,16 @@ void PictureClip::cut() const
 {
     const int width = picture_.width() / cols_;
     const int height = picture_.height() / rows_;
-    cells_.reserve(static_cast<std::size_t>(rows_ * cols_));
-    for (int n = 0; n < rows_ * cols_; ++n)
+    cells_.reserve(static_cast<std::size_t>(cellCount()));
+    for (int n = 0; n < cellCount(); ++n)
         cells_.push_back(picture_.copy((n % cols_) * width, (n / cols_) * height, width, height));
 }
 
-const QImage& PictureClip::graphicCell(qint16 n) const
+const QImage& PictureClip::graphicCell(int n) const
 {
     if (picture_.isNull())
         raiseError(ErrInvalidPicture, QStringLiteral("no picture in the cutter"));
-    if (n < 0 || n >= rows_ * cols_)
+    if (n < 0 || n >= cellCount())
         raiseError(ErrInvalidProperty, QStringLiteral("GraphicCell ") + QString::number(n));
     if (cells_.empty())
         cut();

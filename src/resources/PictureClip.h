@@ -16,14 +16,14 @@ public:
     const QImage& picture() const { return picture_; }
 
     // Raise 380 (Invalid property value) for fewer than one row or column.
-    void setRows(qint16 rows);
-    void setCols(qint16 cols);
-    qint16 rows() const { return rows_; }
-    qint16 cols() const { return cols_; }
+    void setRows(int rows);
+    void setCols(int cols);
+    int rows() const { return rows_; }
+    int cols() const { return cols_; }
 
     // Cell n: picture width / cols wide and height / rows high.
     // Raises 380 for a cell outside the grid and 481 when no picture is set.
-    const QImage& graphicCell(qint16 n) const;
+    const QImage& graphicCell(int n) const;
 
     // The size digits are painted at; cells taken by number ignore it.
     void setStretch(int width, int height);
@@ -32,10 +32,11 @@ public:
 
 private:
     void cut() const;
+    qint64 cellCount() const { return qint64(rows_) * cols_; } // any rows and columns: no int overflow
 
     QImage picture_;
-    qint16 rows_ = 1;
-    qint16 cols_ = 1;
+    int rows_ = 1;
+    int cols_ = 1;
     int stretchX_ = 0;
     int stretchY_ = 0;
     mutable std::vector<QImage> cells_; // empty until first asked for

@@ -1,9 +1,11 @@
 #pragma once
 // The ring the picture choice steps through: the five built-in pictures
-// (Album 0, Picture 101 to 105), then every picture file of the program's
-// picture folder and then of the player's own (Album 1, pictureFileIndex 0 ...),
+// (BuiltIn, Picture 101 to 105), then every picture file of the program's
+// picture folder and then of the player's own (OwnFolder, pictureFileIndex 0 ...),
 // and from the last file back to 101. With no files the ring is the five
 // built-ins.
+
+#include "settings/OptionChoices.h"
 
 #include <QString>
 #include <QStringList>
@@ -35,12 +37,12 @@ QString pictureFilePath(const QString& fileName);
 QString freePictureName(const QString& fileName);
 
 // The built-in pictures' numbers (bitmaps 201 to 205).
-inline constexpr qint16 FirstBuiltInPicture = 101;
-inline constexpr qint16 LastBuiltInPicture = 105;
+inline constexpr int FirstBuiltInPicture = 101;
+inline constexpr int LastBuiltInPicture = 105;
 
 struct RingPosition {
-    qint16 album = 0;
-    qint16 pictureNumber = 101;
+    PictureSource album = PictureSource::BuiltIn; // OwnFolder: any file of the ring
+    int pictureNumber = 101;
     qsizetype pictureFileIndex = 0; // any number of files
 };
 

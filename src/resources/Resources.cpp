@@ -18,7 +18,7 @@ namespace tess {
 namespace {
 
 // Carried items stand at :/carried/<type>/<number>.<ext>.
-QString itemPath(qint16 number, const QString& type)
+QString itemPath(int number, const QString& type)
 {
     static QHash<QString, QString> found;
     const QString folder = QStringLiteral(":/carried/") + type.toLower();
@@ -38,12 +38,12 @@ QString itemPath(qint16 number, const QString& type)
 
 } // namespace
 
-bool hasCarriedItem(qint16 number, const QString& type)
+bool hasCarriedItem(int number, const QString& type)
 {
     return !itemPath(number, type).isEmpty();
 }
 
-QByteArray carriedData(qint16 number, const QString& type)
+QByteArray carriedData(int number, const QString& type)
 {
     const QString path = itemPath(number, type);
     QFile item(path);
@@ -52,7 +52,7 @@ QByteArray carriedData(qint16 number, const QString& type)
     return item.readAll();
 }
 
-QImage carriedPicture(qint16 number)
+QImage carriedPicture(int number)
 {
     return decodePicture(carriedData(number, QStringLiteral("bitmap")), QStringLiteral("bitmap ") + QString::number(number));
 }
@@ -94,7 +94,7 @@ QString cutAtNul(const QString& text)
     return result;
 }
 
-bool writeCarriedItem(qint16 number, const QString& type, const QString& path)
+bool writeCarriedItem(int number, const QString& type, const QString& path)
 {
     bool written = false;
     trapped("ModResFiles", "SaveResItemToDisk", [&](Steps& step) {

@@ -10,11 +10,11 @@
 namespace tess {
 
 // Whether the item (type, number) is carried; type names ignore case.
-bool hasCarriedItem(qint16 number, const QString& type);
+bool hasCarriedItem(int number, const QString& type);
 // The bytes of an item; raises 326 when the program does not carry it.
-QByteArray carriedData(qint16 number, const QString& type);
+QByteArray carriedData(int number, const QString& type);
 // A carried bitmap (201 to 205) as a picture; 326 when missing, 481 when unreadable.
-QImage carriedPicture(qint16 number);
+QImage carriedPicture(int number);
 
 // A picture of the window art (resources/art), by file name ("logo.png");
 // 326 when the program does not carry it.
@@ -28,7 +28,7 @@ QString cutAtNul(const QString& text);
 // replaced, not followed). A write that fails leaves the file unchanged and is
 // not raised: the caller goes on without the file, and tells the player where
 // that matters. True when the file now holds the item.
-bool writeCarriedItem(qint16 number, const QString& type, const QString& path);
+bool writeCarriedItem(int number, const QString& type, const QString& path);
 
 // The temporary folder of this copy of the game, inside gameTempFolder()
 // (util/PrivateFiles.h, copyFolder): two copies running at once each write

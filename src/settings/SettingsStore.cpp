@@ -1,5 +1,6 @@
 #include "settings/SettingsStore.h"
 
+#include "settings/OptionChoices.h"
 #include "settings/Profile.h"
 #include "settings/SettingDomains.h"
 #include "util/Dialogs.h"
@@ -195,6 +196,16 @@ void forgetResetSettings()
 void saveIntegerSetting(const SettingKey& key, qint32 value)
 {
     saveSetting(key, QString::number(value));
+}
+
+bool readOnOffSetting(const SettingKey& key)
+{
+    return readIntegerSetting(key) == 1;
+}
+
+void saveOnOffSetting(const SettingKey& key, bool on)
+{
+    saveIntegerSetting(key, onOffNumber(on));
 }
 
 } // namespace tess

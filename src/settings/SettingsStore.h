@@ -61,4 +61,9 @@ void forgetResetSettings();
 // Writes plain decimal text ("0", "-1", "1000").
 void saveIntegerSetting(const SettingKey& key, qint32 value);
 
+// An on/off option, stored "1" on and "0" off: read as readIntegerSetting
+// reads it, so a value outside its domain gives the key's default.
+bool readOnOffSetting(const SettingKey& key);
+void saveOnOffSetting(const SettingKey& key, bool on);
+
 } // namespace tess

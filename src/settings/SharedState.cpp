@@ -14,7 +14,7 @@ SharedState& shared()
 
 BoardSize sizeRule(int index)
 {
-    return {qint16(index + 3), qint16(std::floor((index + 3) * 1.334))};
+    return {index + 3, int(std::floor((index + 3) * 1.334))};
 }
 
 void fillBoardSizes()
@@ -24,7 +24,7 @@ void fillBoardSizes()
     shared().boardSizes[10] = {};
 }
 
-const BoardSize& boardSize(qint16 index)
+const BoardSize& boardSize(int index)
 {
     if (index < 0 || index > 10)
         raiseError(ErrSubscript, QStringLiteral("GSize(%1)").arg(index));

@@ -1,7 +1,10 @@
 #pragma once
 // The state the game window and its dialogs share for the life of the process.
 // Options carry the names of their settings keys; their defaults are the
-// settings store's defaults. Integer fields are 16-bit like the stored values.
+// settings store's defaults. The settings file keeps its numbers: the
+// readers and writers convert (settings/OptionChoices.h).
+
+#include "settings/OptionChoices.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -12,41 +15,41 @@ namespace tess {
 
 // One entry of the board size table.
 struct BoardSize {
-    qint16 rows = 0;
-    qint16 cols = 0;
+    int rows = 0;
+    int cols = 0;
 };
 
 struct SharedState {
     // Options ("Optionen")
-    qint16 playSounds = 1;
-    qint16 playMusic = 1;
-    qint16 repeatMusic = 0;
-    qint16 useJokers = 1;
-    qint16 showGrid = 1;
-    qint16 autoDraw = 0;
-    qint16 frameColour = 0;
-    qint16 showPreview = 1;
-    qint16 timeLimit = 1;
-    qint16 offerHints = 1;
-    qint16 playerCount = 4;
-    qint16 sizeIndex = 1;
-    qint16 language = 0;
+    bool playSounds = true;
+    bool playMusic = true;
+    bool repeatSong = false; // songs follow one another endlessly; else one plays once
+    bool useJokers = true;
+    bool showGrid = true;
+    bool autoDraw = false;
+    FrameColour frameColour = FrameColour::Gold;
+    bool showPreview = true;
+    bool timeLimit = true;
+    bool offerHints = true;
+    int playerCount = 4;
+    int sizeIndex = 1;
+    int language = 0; // a language base: 0, 1000, 2000 ...
     // Picture ("Pictures")
-    qint16 album = 0;
-    qint16 pictureNumber = 101;
+    PictureSource album = PictureSource::BuiltIn;
+    int pictureNumber = 101;
     QString pictureFile; // the full path of the picture file
-    qint16 backSide = 9;
+    int backSide = 9;
 
     std::array<QString, 4> names;
-    std::array<qint32, 4> scores{};
+    std::array<qint32, 4> scores{}; // 32-bit as in the saved game; a sum beyond raises 6 (toInt32)
 
-    qint16 boardRows = 0;
-    qint16 boardCols = 0;
+    int boardRows = 0;
+    int boardCols = 0;
     std::array<BoardSize, 11> boardSizes{};
     qint32 turnStart = 0;
-    qint16 gameWindowLoaded = 0; // a flag: -1 once the start-up window has loaded the game window
+    bool gameWindowLoaded = false; // once the start-up window has loaded the game window
     QString championScore;
-    qint16 checkChampion = 0;
+    bool checkChampion = false;
     qsizetype pictureFileIndex = 0; // a folder may hold more files than an Integer counts; not stored
 
     // The two temporary files: the language table and the current song.
@@ -64,8 +67,9 @@ void fillBoardSizes();
 BoardSize sizeRule(int index);
 
 // boardSizes(index), raising 9 (Subscript out of range) outside 0 to 10.
-const BoardSize& boardSize(qint16 index);
+const BoardSize& boardSize(int index);
 
+// The classic flag values, still held by the game table's gameIdle.
 inline constexpr qint16 True = -1;
 inline constexpr qint16 False = 0;
 

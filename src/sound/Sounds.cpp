@@ -37,24 +37,19 @@ void setEffectSink(EffectSink* sink)
     installedSink() = sink;
 }
 
-void playSoundEffect(qint16 number, qint16& mode)
+void playSoundEffect(int number, bool wait)
 {
     trapped("Allgemein", "PlayWAV", [&](Steps& step) {
-        bool wait = false;
-        step([&] { wait = mode == 1; });
+        bool waitForEnd = false;
+        step([&] { waitForEnd = wait; }); // a step of its own: the later steps keep their line numbers
         step([&] { effectBuffer() = carriedData(number, QStringLiteral("WAV")); });
         step([&] {
             if (installedSink())
-                installedSink()->play(number, effectBuffer(), wait);
+                installedSink()->play(number, effectBuffer(), waitForEnd);
             else
-                AudioDevice::instance().playEffect(effectBuffer(), wait);
+                AudioDevice::instance().playEffect(effectBuffer(), waitForEnd);
         });
     });
-}
-
-void playSoundEffect(qint16 number, qint16&& mode)
-{
-    playSoundEffect(number, mode);
 }
 
 double leadingNumber(const QString& text)
@@ -78,11 +73,11 @@ Music::Music()
     connect(&songTimer_, &QTimer::timeout, this, [this] { ProcedureGate::instance().run([this] { checkSongEnd(); }, false); });
 }
 
-qint16 Music::drawSong(qint16 last)
+int Music::drawSong(int last)
 {
-    qint16 song = 0;
+    int song = 0;
     do {
-        song = qint16(1000 + randomBetween(1, 5));
+        song = 1000 + randomBetween(1, 5);
     } while (song == last);
     return song;
 }
@@ -90,7 +85,7 @@ qint16 Music::drawSong(qint16 last)
 void Music::startSong()
 {
     trapped("Allgemein", "MakeMusic", [&](Steps& step) {
-        qint16 song = 0;
+        int song = 0;
         step([&] { song = drawSong(lastSong_); });
         step([&] { lastSong_ = song; });
         step([&] { shared().songFile = midiFilePath(); });
@@ -100,7 +95,7 @@ void Music::startSong()
             // Music stays off for this run (the setting is kept for the next),
             // and the player hears why once.
             if (!written) {
-                shared().playMusic = 0;
+                shared().playMusic = false;
                 tellWriteFailed(shared().songFile);
             }
         });
@@ -110,7 +105,7 @@ void Music::startSong()
         step([&] { sendMediaCommand(QStringLiteral("play midi")); });
         step([&] { QCoreApplication::processEvents(); });
         step([&] {
-            if (shared().repeatMusic != 0)
+            if (shared().repeatSong)
                 songTimer_.start();
         });
     });
@@ -134,7 +129,7 @@ void Music::checkSongEnd()
         step([&] {
             if (!ended)
                 return;
-            if (shared().repeatMusic == -1)
+            if (shared().repeatSong)
                 startSong();
             else
                 songTimer_.stop();

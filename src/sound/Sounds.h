@@ -14,20 +14,19 @@ namespace tess {
 class EffectSink {
 public:
     virtual ~EffectSink() = default;
-    virtual void play(qint16 number, const QByteArray& wav, bool wait) = 0;
+    virtual void play(int number, const QByteArray& wav, bool wait) = 0;
 };
 // Installs a sink (not owned); nullptr restores the audio device.
 void setEffectSink(EffectSink* sink);
 
 // Plays sound effect `number` (101 to 125) from the bytes carried in the
-// program. Mode 1 returns when the sound has ended; any other mode at once.
-// Callers test playSounds = 1 first.
-void playSoundEffect(qint16 number, qint16& mode);
-void playSoundEffect(qint16 number, qint16&& mode);
+// program; with `wait` it returns when the sound has ended, else at once.
+// Callers test playSounds first.
+void playSoundEffect(int number, bool wait);
 
 // The songs: a random song other than the last, played in the background; the
 // music timer songTimer looks every second whether it has ended and, in endless
-// mode (repeatMusic -1), starts the next.
+// mode (repeatSong), starts the next.
 class Music : public QObject {
     Q_OBJECT
 
@@ -43,16 +42,16 @@ public:
     void switchOff();
 
     QTimer& songTimer() { return songTimer_; }
-    qint16 lastSong() const { return lastSong_; }
-    void setLastSong(qint16 song) { lastSong_ = song; }
+    int lastSong() const { return lastSong_; }
+    void setLastSong(int song) { lastSong_ = song; }
 
     // Draws 1000 + randomBetween(1, 5) until it differs from `last`.
-    static qint16 drawSong(qint16 last);
+    static int drawSong(int last);
 
 private:
     Music();
     QTimer songTimer_;
-    qint16 lastSong_ = 0;
+    int lastSong_ = 0;
 };
 
 // Reads a reply's leading number the classic way: blanks or text without a

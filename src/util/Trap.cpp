@@ -12,19 +12,14 @@ namespace tess {
 
 namespace {
 
-constexpr int FirstLine = 50010;
-constexpr int LineStep = 10;
-
-enum Answer : qint16 { Retry = 0, Ignore = 1, Leave = 2, End = 3 };
-
 class StderrReporter : public ErrorReporter {
 public:
-    void handleError(const QString& module, const QString& procedure, qint16& answer) override
+    ErrorAnswer handleError(const QString& module, const QString& procedure) override
     {
         const ErrorState& err = lastError();
         std::fprintf(stderr, "Tessaron: error %d (%s) in %s.%s, line %d\n", err.number,
                      qPrintable(err.description), qPrintable(module), qPrintable(procedure), err.line);
-        answer = 2;
+        return ErrorAnswer::Leave;
     }
 };
 
@@ -33,6 +28,9 @@ ErrorReporter*& installed()
     static ErrorReporter* reporter = nullptr;
     return reporter;
 }
+
+constexpr int FirstLine = 50010;
+constexpr int LineStep = 10;
 
 } // namespace
 
@@ -77,20 +75,19 @@ void Steps::operator()(const std::function<void()>& step)
         state.number = failure->number();
         state.description = failure->text();
         state.line = line_;
-        qint16 answer = Leave;
-        errorReporter().handleError(QString::fromUtf8(module_), QString::fromUtf8(procedure_), answer);
+        const ErrorAnswer answer = errorReporter().handleError(QString::fromUtf8(module_), QString::fromUtf8(procedure_));
         state = ErrorState{};
 
         switch (answer) {
-        case Retry:
+        case ErrorAnswer::Retry:
             continue;
-        case Ignore:
+        case ErrorAnswer::Ignore:
             return;
-        case End:
+        case ErrorAnswer::End:
             endProgramAtOnce();
             return; // only reached when a test has replaced the ending
-        case Leave:
-        default:
+        case ErrorAnswer::Leave:
+        default: // a reporter's number outside the four
             throw LeaveProcedure{};
         }
     }

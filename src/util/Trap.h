@@ -14,8 +14,9 @@
 // Each step is numbered 50010, 50020, ... in the order it runs. When a step
 // raises a run-time error, the reporter's handleError is asked and its answer is
 // acted on (the game's reporter, which logs and asks the player, is
-// errors/ErrorReporter.h; it sits above the helpers that run trapped): 0 runs the step again, 1 goes on with the next step, 2 leaves the
-// procedure (the remaining steps are skipped), 3 ends the program at once.
+// errors/ErrorReporter.h; it sits above the helpers that run trapped): Retry
+// runs the step again, Ignore goes on with the next step, Leave leaves the
+// procedure (the remaining steps are skipped), End ends the program at once.
 // Errors of plain helpers called from a step land in that step, as they would
 // in a handler-less classic procedure.
 //
@@ -36,18 +37,28 @@
 
 namespace tess {
 
+// How the player goes on after a run-time error: retry the step, ignore it,
+// leave the procedure, end the program. The numbers are the places of the
+// error dialog's continue buttons.
+enum class ErrorAnswer : qint16 { Retry = 0, Ignore = 1, Leave = 2, End = 3 };
+
+// The answer for a continue button's place; Leave, the safe choice, for any other number.
+constexpr ErrorAnswer errorAnswerAt(int place)
+{
+    return place >= 0 && place <= 3 ? static_cast<ErrorAnswer>(place) : ErrorAnswer::Leave;
+}
+
 // Who hears of a step's run-time error. The game's own reporter, which logs
 // it and asks the player, is ErrorDesk in errors/ErrorReporter.h.
 class ErrorReporter {
 public:
     virtual ~ErrorReporter() = default;
-    // Reads the current error from lastError() and returns the answer through `answer`:
-    // 0 retry, 1 ignore, 2 leave the procedure, 3 end the program.
-    virtual void handleError(const QString& module, const QString& procedure, qint16& answer) = 0;
+    // Reads the current error from lastError() and returns how to go on.
+    virtual ErrorAnswer handleError(const QString& module, const QString& procedure) = 0;
 };
 
 // The reporter in force. Until one is installed, errors are written to stderr
-// and answered with 2, the safe choice.
+// and answered with Leave, the safe choice.
 ErrorReporter& errorReporter();
 // Installs a reporter (not owned); nullptr restores the fallback.
 void setErrorReporter(ErrorReporter* reporter);

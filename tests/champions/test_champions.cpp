@@ -217,7 +217,7 @@ private Q_SLOTS:
         test::RecordingEffects effects;
         test::ScriptedDialogs dialogs;
         dialogs.typed << QStringLiteral("   Anna   ");
-        shared().checkChampion = True;
+        shared().checkChampion = true;
         shared().championScore = QStringLiteral("00045");
         HighscoreDialog dialog;
         dialog.load();
@@ -249,7 +249,7 @@ private Q_SLOTS:
         storeList(1, {"00045Anna"});
         const QByteArray before = fileBytes();
         shared().championScore = QStringLiteral("09999");
-        shared().checkChampion = False;
+        shared().checkChampion = false;
         HighscoreDialog dialog;
         dialog.load();
         QVERIFY(dialogs.asked.isEmpty());
@@ -286,7 +286,7 @@ private Q_SLOTS:
         const QByteArray before = fileBytes();
         if (!test::makeUnwritable(ChampionsFile::path()))
             QSKIP("this machine cannot make a file unwritable");
-        shared().checkChampion = True;
+        shared().checkChampion = true;
         shared().championScore = QStringLiteral("00045");
         HighscoreDialog dialog;
         dialog.load();
@@ -310,7 +310,7 @@ private Q_SLOTS:
         disk.fill();
         test::ScriptedDialogs dialogs;
         dialogs.typed << QStringLiteral("Anna");
-        shared().checkChampion = True;
+        shared().checkChampion = true;
         shared().championScore = QStringLiteral("00045");
         HighscoreDialog dialog;
         dialog.load();
@@ -348,7 +348,7 @@ private Q_SLOTS:
             RankedList theirs;
             QVERIFY(ChampionsFile(1).addResult(QStringLiteral("00050Ben"), theirs));
         };
-        shared().checkChampion = True;
+        shared().checkChampion = true;
         shared().championScore = QStringLiteral("00045");
         HighscoreDialog dialog;
         dialog.load();
@@ -397,7 +397,7 @@ private Q_SLOTS:
         storeList(1, {"00010Old", "00020Older"});
         const QByteArray before = fileBytes();
         dialogs.typed << QStringLiteral("Anna");
-        shared().checkChampion = True;
+        shared().checkChampion = true;
         shared().championScore = QStringLiteral("00045");
         HighscoreDialog dialog;
         {

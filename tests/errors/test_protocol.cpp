@@ -19,12 +19,12 @@ namespace {
 class FakePrompt : public ErrorPrompt {
 public:
     QStringList* calls;
-    qint16 answer;
+    ErrorAnswer answer;
     std::function<void()> onAsk; // runs while the player is asked
-    FakePrompt(QStringList* log, qint16 answerToGive) : calls(log), answer(answerToGive) {}
+    FakePrompt(QStringList* log, ErrorAnswer answerToGive) : calls(log), answer(answerToGive) {}
     void resetMousePointer() override { *calls << "pointer"; }
     void beep() override { *calls << "beep"; }
-    qint16 ask(const ProtocolData& shown) override
+    ErrorAnswer ask(const ProtocolData& shown) override
     {
         // The log is written before the player is asked.
         *calls << (QFile::exists(ErrorDesk::logPath(".EPT")) ? "ask after log" : "ask without log");
@@ -138,7 +138,7 @@ private Q_SLOTS:
     void onErrorFillsTheValuesLogsBeepsAndAsks()
     {
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 1));
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Ignore));
         setErrorReporter(&desk);
         QStringList trace;
         trapped("Allgemein", "GetLang", [&](Steps& step) {
@@ -157,10 +157,29 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(test::programFolder() + "/" + programBaseName() + ".EPT"));
     }
 
+    void aPromptsNumberOutsideTheFourLeavesTheProcedure()
+    {
+        // The answers are the continue buttons' places 0 to 3; any other number is Leave.
+        QCOMPARE(errorAnswerAt(0), ErrorAnswer::Retry);
+        QCOMPARE(errorAnswerAt(3), ErrorAnswer::End);
+        QCOMPARE(errorAnswerAt(-1), ErrorAnswer::Leave);
+        QCOMPARE(errorAnswerAt(4), ErrorAnswer::Leave);
+        QStringList calls;
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, static_cast<ErrorAnswer>(9)));
+        QCOMPARE(desk.handleError("Allgemein", "GetLang"), ErrorAnswer::Leave);
+        setErrorReporter(&desk);
+        QStringList trace;
+        trapped("Allgemein", "GetLang", [&](Steps& step) {
+            step([] { raiseError(ErrFileNotFound); });
+            step([&] { trace << "went on"; });
+        });
+        QVERIFY(trace.isEmpty());
+    }
+
     void twoErrorsAppendTwoFramedProtocols()
     {
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 2));
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Leave));
         setErrorReporter(&desk);
         raiseIn("Allgemein", "GetLang", ErrFileNotFound, 8);
         raiseIn("frmPuzzle", "Form_Load", ErrTypeMismatch, 3);
@@ -184,7 +203,7 @@ private Q_SLOTS:
     void aRepeatedReportIsCountedAndTheLogStaysSmall()
     {
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 1));
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Ignore));
         setErrorReporter(&desk);
         for (int i = 0; i < 100; ++i)
             raiseIn("Allgemein", "MakeMusic", ErrDiskFull, 4);
@@ -230,7 +249,7 @@ private Q_SLOTS:
     {
         setProgramFolder(test::rootFolder() + "/no such folder");
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 2));
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Leave));
         setErrorReporter(&desk);
         raiseIn("Allgemein", "zz", ErrOverflow, 1);
         QVERIFY(QFile::exists(test::dataFolder() + "/Tessaron/" + programBaseName() + ".EPT"));
@@ -246,7 +265,7 @@ private Q_SLOTS:
         qputenv("XDG_DATA_HOME", blocker.fileName().toLocal8Bit());
 
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 0));
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Retry));
         setErrorReporter(&desk);
         int attempts = 0;
         trapped("Allgemein", "Retry", [&](Steps& step) {
@@ -265,7 +284,7 @@ private Q_SLOTS:
         // While the dialog waits, a timer's procedure fails: it must neither
         // replace what the dialog shows nor take the player's answer.
         QStringList calls;
-        auto prompt = std::make_unique<FakePrompt>(&calls, 1);
+        auto prompt = std::make_unique<FakePrompt>(&calls, ErrorAnswer::Ignore);
         FakePrompt* asking = prompt.get();
         ErrorDesk desk(std::move(prompt));
         setErrorReporter(&desk);
@@ -297,7 +316,7 @@ private Q_SLOTS:
     void callStackKeepsTheTwentyNewest()
     {
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, 2));
+        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Leave));
         for (int i = 1; i <= 25; ++i)
             desk.addToCallStack(QStringLiteral("entry %1").arg(i));
         const QStringList& stack = desk.current().callStack;

@@ -35,9 +35,9 @@ struct GameFixture {
         setProgramEnder([this] { ended = true; });
         table = std::make_unique<PuzzleTable>();
         table->load();
-        shared().playMusic = 0;
-        shared().playerCount = qint16(players);
-        shared().sizeIndex = qint16(sizeIndex);
+        shared().playMusic = false;
+        shared().playerCount = players;
+        shared().sizeIndex = sizeIndex;
         shared().boardRows = shared().boardSizes[std::size_t(sizeIndex)].rows;
         shared().boardCols = shared().boardSizes[std::size_t(sizeIndex)].cols;
         table->layOutOnce(1000, 750);

@@ -17,7 +17,7 @@ inline std::unique_ptr<PuzzleWindow> loadedWindow()
     freshState();
     auto window = std::make_unique<PuzzleWindow>();
     window->table().load();
-    shared().playMusic = 0;
+    shared().playMusic = false;
     return window;
 }
 

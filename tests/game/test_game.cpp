@@ -137,15 +137,15 @@ private Q_SLOTS:
         QCOMPARE(game.t().timeBar.width(), 1);
         QVERIFY(!game.t().toolButton(ToolButton::Start).enabled && !game.t().toolButton(ToolButton::BackSide).enabled && !game.t().toolButton(ToolButton::Champions).enabled);
         QVERIFY(waited(game.effects, 125));
-        QCOMPARE(game.effects.played.first().first, qint16(117));
+        QCOMPARE(game.effects.played.first().first, 117);
     }
 
     void twoWrongClicksThenRightScores25()
     {
         GameFixture game(1);
-        shared().timeLimit = 0;
+        shared().timeLimit = false;
         QString result;
-        game.t().services.champions = [&] { result = shared().championScore; QCOMPARE(shared().checkChampion, True); };
+        game.t().services.champions = [&] { result = shared().championScore; QVERIFY(shared().checkChampion); };
         game.startWithStack({7});
         const int piece = game.draw();
         QVERIFY(game.t().toolButton(ToolButton::Hint).enabled == false); // the last piece: no hint
@@ -155,7 +155,7 @@ private Q_SLOTS:
         game.t().placePiece(piece);
         // The game is over: the one-player result went to the champions and was cleared.
         QCOMPARE(result, QStringLiteral("00025"));
-        QCOMPARE(shared().checkChampion, False);
+        QVERIFY(!shared().checkChampion);
         QCOMPARE(shared().scores[0], 0);
         QCOMPARE(game.t().scoreBoxes[0].digits, QStringLiteral("000025"));
         QCOMPARE(game.t().gameIdle, true);
@@ -184,7 +184,7 @@ private Q_SLOTS:
     void withoutTheTimeLimitThereIsNoClockAndNoBonus()
     {
         GameFixture game(2);
-        shared().timeLimit = 0;
+        shared().timeLimit = false;
         game.startWithStack({3, 4});
         const int player = game.t().currentPlayer;
         const int piece = game.draw();
@@ -270,7 +270,7 @@ private Q_SLOTS:
     void withJokersOffAJokerIsAnOrdinaryPiece()
     {
         GameFixture game(2);
-        shared().useJokers = 0;
+        shared().useJokers = false;
         game.startWithStack({4, 5});
         game.t().jokerPieces[4] = true;
         game.t().jokerPieces[5] = true;
@@ -303,14 +303,14 @@ private Q_SLOTS:
         // Pressed again with nothing in hand, it only clicks.
         game.effects.played.clear();
         game.t().runToolButton(ToolButton::Hint);
-        QCOMPARE(game.effects.played, (QList<QPair<qint16, bool>>{{102, false}}));
+        QCOMPARE(game.effects.played, (QList<QPair<int, bool>>{{102, false}}));
     }
 
     void withAutomaticDrawTheNextPieceTurnsOver()
     {
         GameFixture game(2);
-        shared().autoDraw = 1;
-        shared().useJokers = 0; // the start draws from the full stack, where a joker would lay itself
+        shared().autoDraw = true;
+        shared().useJokers = false; // the start draws from the full stack, where a joker would lay itself
         game.startWithStack({});
         QVERIFY(game.t().pieceInHand >= 0); // the start drew the first piece
         const int piece = game.t().pieceInHand;
@@ -447,7 +447,7 @@ private Q_SLOTS:
     {
         GameFixture game(2);
         game.t().chooseLanguage(1);
-        QCOMPARE(shared().language, qint16(1000));
+        QCOMPARE(shared().language, 1000);
         QCOMPARE(game.t().toolButtons[0].tip, QStringLiteral("Start a game"));
         QFile stored(settingsFilePath());
         QVERIFY(stored.open(QIODevice::ReadOnly));
@@ -462,8 +462,8 @@ private Q_SLOTS:
         for (int round = 0; round < 24; ++round) {
             const int players = 1 + round % 4;
             GameFixture game(players, round % 3);
-            shared().autoDraw = qint16(round % 2);
-            shared().useJokers = qint16((round / 2) % 2);
+            shared().autoDraw = round % 2 == 1;
+            shared().useJokers = (round / 2) % 2 == 1;
             game.dialogs.answers = QList<bool>(8, true);
             game.t().startGame();
             QCOMPARE(checkPieces(game), QString());
@@ -504,8 +504,8 @@ private Q_SLOTS:
         GameFixture game(2);
         PuzzleWindow window;
         window.table().load();
-        shared().playMusic = 0;
-        shared().useJokers = 0;
+        shared().playMusic = false;
+        shared().useJokers = false;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         PuzzleTable& t = window.table();

@@ -64,7 +64,7 @@ private Q_SLOTS:
     void init()
     {
         window = test::loadedWindow();
-        shared().playSounds = 0;
+        shared().playSounds = false;
         window->table().applyLanguage();
     }
     void cleanup() { window.reset(); }
@@ -121,7 +121,7 @@ private Q_SLOTS:
     {
         QFETCH(int, language);
         QFETCH(QString, heading);
-        shared().language = qint16(language);
+        shared().language = language;
         window->helpMenu()->showManual();
         HelpWindow* help = HelpWindow::openWindow();
         QVERIFY(help && help->isVisible());
@@ -130,16 +130,16 @@ private Q_SLOTS:
         QVERIFY(help->toPlainText().contains("12 x 16"));
         QVERIFY(!help->document()->resource(QTextDocument::ImageResource, QUrl("board.png")).isNull());
         QVERIFY(!help->document()->resource(QTextDocument::ImageResource, QUrl("buttons.png")).isNull());
-        QCOMPARE(HelpWindow::showHelp(qint16(language)), help); // asked again: the same window, raised
+        QCOMPARE(HelpWindow::showHelp(language), help); // asked again: the same window, raised
     }
 
     void theAboutBoxWritesTheTableAndHasItsFlags()
     {
-        shared().gameWindowLoaded = True;
+        shared().gameWindowLoaded = true;
         QVERIFY(QFile::remove(shared().languageTableFile));
-        qint16 flagged = -1;
+        int flagged = -1;
         StartupWindow about({});
-        about.setFlagHandler([&](qint16 language) { window->table().chooseLanguage(language); flagged = language; });
+        about.setFlagHandler([&](int language) { window->table().chooseLanguage(language); flagged = language; });
         about.load();
         QVERIFY(QFile::exists(shared().languageTableFile));
         QVERIFY(about.versionLabel->text().startsWith("Tessaron  "));
@@ -147,8 +147,8 @@ private Q_SLOTS:
         QVERIFY(about.okButton->isVisible());
         QVERIFY(about.languageFlags[2]->isVisible());
         QTest::mouseClick(about.languageFlags[2], Qt::LeftButton);
-        QCOMPARE(flagged, qint16(2));
-        QCOMPARE(shared().language, qint16(2000));
+        QCOMPARE(flagged, 2);
+        QCOMPARE(shared().language, 2000);
         QCOMPARE(readSetting(keys::language), QStringLiteral("2000"));
         QCOMPARE(window->table().toolButtons[0].tip, QStringLiteral("Empezar partida"));
         QTest::mouseClick(about.okButton, Qt::LeftButton);

@@ -97,7 +97,7 @@ private Q_SLOTS:
         for (int width = 560; width <= 2600; width += 12) {
             const LayoutMetrics m{width, width * 3 / 4, 15};
             const WindowLayout w = layoutWindow(m);
-            const BoardLayout board = layoutBoard(m, 4, 5, 1);
+            const BoardLayout board = layoutBoard(m, 4, 5, FrameColour::Black);
             const double innerBottom = board.paint[1].to.y();
             const int lastButtonRow = w.buttons[5].bottom();
             for (int i = 0; i < 5; ++i) {
@@ -120,7 +120,7 @@ private Q_SLOTS:
 
     void boardAt1024x768()
     {
-        const BoardLayout b = layoutBoard(Small, 4, 5, 0);
+        const BoardLayout b = layoutBoard(Small, 4, 5, FrameColour::Gold);
         QCOMPARE(b.boardWidth, 714);
         QCOMPARE(b.boardLeft, 282);
         QCOMPARE(b.boardTop, 203);
@@ -140,7 +140,7 @@ private Q_SLOTS:
         QVERIFY(qAbs(b.paint[0].to.x() - 212.04) < 1e-4 && qAbs(b.paint[0].to.y() - 749.4) < 1e-4);
         QVERIFY(qAbs(b.paint[1].from.x() - 10.8) < 1e-5 && qAbs(b.paint[1].to.y() - 747.6) < 1e-4);
 
-        const BoardLayout big = layoutBoard(Small, 12, 16, 1);
+        const BoardLayout big = layoutBoard(Small, 12, 16, FrameColour::Black);
         QCOMPARE(big.cellWidth, 45);
         QCOMPARE(big.cellHeight, 45);
         QCOMPARE(int(big.cells.size()), 192);
@@ -152,7 +152,7 @@ private Q_SLOTS:
 
     void boardAt1280x960()
     {
-        const BoardLayout b = layoutBoard(Large, 4, 5, 0);
+        const BoardLayout b = layoutBoard(Large, 4, 5, FrameColour::Gold);
         QCOMPARE(b.boardWidth, 893);
         QCOMPARE(b.boardLeft, 352);
         QCOMPARE(b.boardTop, 253);
@@ -163,7 +163,7 @@ private Q_SLOTS:
         QCOMPARE(b.preview, QRect(3, 236, 322, 242));
         QCOMPARE(b.stack, QRect(77, 506, 179, 167));
 
-        const BoardLayout small = layoutBoard(Large, 3, 4, 0);
+        const BoardLayout small = layoutBoard(Large, 3, 4, FrameColour::Gold);
         QCOMPARE(small.cellWidth, 223);
         QCOMPARE(small.cellHeight, 223);
         QCOMPARE(QRect(small.frameLeft, small.frameTop, small.frameWidth, small.frameHeight), QRect(333, 234, 931, 708));
@@ -210,16 +210,16 @@ private Q_SLOTS:
         std::vector<PaintOp> background;
         addPaint(background, layoutWindow(Large).paint);
         const std::size_t window = background.size();
-        addPaint(background, layoutBoard(Large, 3, 4, 0).paint);
+        addPaint(background, layoutBoard(Large, 3, 4, FrameColour::Gold).paint);
         const std::size_t withBoard = background.size();
         for (int game = 0; game < 50; ++game) {
-            addPaint(background, layoutBoard(Large, 3, 4, game % 2).paint); // gold and black frames in turn
+            addPaint(background, layoutBoard(Large, 3, 4, game % 2 == 1 ? FrameColour::Black : FrameColour::Gold).paint); // gold and black frames in turn
             addPaint(background, layoutWindow(Large).paint);          // a resize to the same size
         }
         QCOMPARE(background.size(), withBoard);
         const auto isFrame = [](const PaintOp& op) { return op.art.startsWith(u"frame"); };
         QCOMPARE(std::count_if(background.begin(), background.end(), isFrame), 1);
-        QCOMPARE(std::find_if(background.begin(), background.end(), isFrame)->art, frameArt(1)); // the last one
+        QCOMPARE(std::find_if(background.begin(), background.end(), isFrame)->art, frameArt(FrameColour::Black)); // the last one
         QVERIFY(window < withBoard);
         // A line under a picture is left out, one beside it is kept.
         std::vector<PaintOp> lines{{PaintOp::Line, Qt::red, QPointF(10, 10), QPointF(20, 10), {}, {}},

@@ -56,10 +56,10 @@ private Q_SLOTS:
 
     void loadingWritesEveryValueBackUnchanged()
     {
-        shared().repeatMusic = -1;
-        shared().frameColour = 1;
-        shared().autoDraw = 1;
-        shared().playMusic = 0;
+        shared().repeatSong = true;
+        shared().frameColour = FrameColour::Black;
+        shared().autoDraw = true;
+        shared().playMusic = false;
         OptionsDialog dialog;
         dialog.load();
         QCOMPARE(stored("Size"), QStringLiteral("1"));
@@ -82,15 +82,15 @@ private Q_SLOTS:
         OptionsDialog dialog;
         dialog.load();
         choose(dialog.playerCountBox, 1);
-        QCOMPARE(shared().playerCount, qint16(2));
+        QCOMPARE(shared().playerCount, 2);
         QCOMPARE(stored("numPlayers"), QStringLiteral("2"));
         QVERIFY(dialog.nameEdits[1]->isEnabled() && !dialog.nameEdits[2]->isEnabled());
         dialog.nameEdits[1]->clear();
         dialog.nameEdits[0]->setText(QString::fromUtf8(" \u0410\u043d\u044f \u674e"));
         choose(dialog.boardSizeBox, 9);
         QCOMPARE(stored("Size"), QStringLiteral("9"));
-        QCOMPARE(shared().boardRows, qint16(12));
-        QCOMPARE(shared().boardCols, qint16(16));
+        QCOMPARE(shared().boardRows, 12);
+        QCOMPARE(shared().boardCols, 16);
         dialog.okButton->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(stored("Spieler2"), QString());
@@ -114,7 +114,7 @@ private Q_SLOTS:
         QVERIFY(songs.isOpen());
         QVERIFY(songs.waitUntilReady(5000));
         tick(dialog.musicCheck);
-        QCOMPARE(shared().playMusic, qint16(0));
+        QCOMPARE(shared().playMusic, false);
         QVERIFY(!songs.isOpen());
         QVERIFY(!songs.ready()); // the synthesizer has gone
         QVERIFY(!dialog.musicRepeatButtons[0]->isEnabled());
@@ -142,14 +142,14 @@ private Q_SLOTS:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Optionen"));
         QCOMPARE(dialog.gridCheck->text(), QStringLiteral("&Gitter anzeigen"));
         tick(dialog.timeLimitCheck);
-        QCOMPARE(shared().timeLimit, qint16(0));
+        QCOMPARE(shared().timeLimit, false);
         QCOMPARE(stored("Time"), QStringLiteral("0"));
         tick(dialog.frameColourButtons[1]);
         QCOMPARE(stored("Rahmen"), QStringLiteral("1"));
         QApplication::setActiveWindow(&dialog);
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QTest::keyClick(&dialog, Qt::Key_V, Qt::AltModifier); // "&Vorschaubild"
-        QTRY_COMPARE(shared().showPreview, qint16(0));
+        QTRY_COMPARE(shared().showPreview, false);
         // A name box that gets the focus has its whole text selected.
         QTest::mouseClick(dialog.nameEdits[2], Qt::LeftButton);
         QTRY_COMPARE(dialog.nameEdits[2]->selectedText(), QStringLiteral("Cleo"));
@@ -168,7 +168,7 @@ private Q_SLOTS:
     void aStoredValueOutOfRangeIsReportedAndTheRestKept()
     {
         test::ScriptedReporter reporter;
-        reporter.then = 1; // go on with the next step
+        reporter.then = ErrorAnswer::Ignore; // go on with the next step
         shared().sizeIndex = 12;
         shared().playerCount = 5;
         OptionsDialog dialog;

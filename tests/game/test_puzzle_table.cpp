@@ -53,7 +53,7 @@ private Q_SLOTS:
     {
         test::clearFolders();
         resetShared();
-        shared().playMusic = 0;
+        shared().playMusic = false;
         writeLanguageTable();
     }
     void cleanup() { setProgramEnder({}); }
@@ -63,25 +63,25 @@ private Q_SLOTS:
         PuzzleTable table;
         table.load();
         const SharedState& s = shared();
-        QCOMPARE(s.playSounds, qint16(1));
-        QCOMPARE(s.playMusic, qint16(1));
-        QCOMPARE(s.repeatMusic, qint16(0));
-        QCOMPARE(s.useJokers, qint16(1));
-        QCOMPARE(s.showGrid, qint16(1));
-        QCOMPARE(s.autoDraw, qint16(0));
-        QCOMPARE(s.frameColour, qint16(0));
-        QCOMPARE(s.showPreview, qint16(1));
-        QCOMPARE(s.timeLimit, qint16(1));
-        QCOMPARE(s.offerHints, qint16(1));
-        QCOMPARE(s.playerCount, qint16(4));
-        QCOMPARE(s.sizeIndex, qint16(1));
-        QCOMPARE(s.boardRows, qint16(4));
-        QCOMPARE(s.boardCols, qint16(5));
-        QCOMPARE(s.album, qint16(0));
-        QCOMPARE(s.pictureNumber, qint16(101));
-        QCOMPARE(s.backSide, qint16(9));
+        QCOMPARE(s.playSounds, true);
+        QCOMPARE(s.playMusic, true);
+        QCOMPARE(s.repeatSong, false);
+        QCOMPARE(s.useJokers, true);
+        QCOMPARE(s.showGrid, true);
+        QCOMPARE(s.autoDraw, false);
+        QCOMPARE(s.frameColour, FrameColour::Gold);
+        QCOMPARE(s.showPreview, true);
+        QCOMPARE(s.timeLimit, true);
+        QCOMPARE(s.offerHints, true);
+        QCOMPARE(s.playerCount, 4);
+        QCOMPARE(s.sizeIndex, 1);
+        QCOMPARE(s.boardRows, 4);
+        QCOMPARE(s.boardCols, 5);
+        QCOMPARE(s.album, PictureSource::BuiltIn);
+        QCOMPARE(s.pictureNumber, 101);
+        QCOMPARE(s.backSide, 9);
         QCOMPARE(s.names, (std::array<QString, 4>{"Reridu", "Zavaro", "Vedave", "Vodez"}));
-        QCOMPARE(s.gameWindowLoaded, True);
+        QVERIFY(s.gameWindowLoaded);
         QCOMPARE(table.gameIdle, true);
         QCOMPARE(table.backColor, QColor(Qt::black));
         QCOMPARE(table.pieceCutter.picture(), carriedPicture(201));
@@ -194,7 +194,7 @@ private Q_SLOTS:
         shared().language = 3000;
         table.greetOnActivation();
         QCOMPARE(effects.count(102), 1);
-        QCOMPARE(effects.played.first(), (QPair<qint16, bool>(102, false)));
+        QCOMPARE(effects.played.first(), (QPair<int, bool>(102, false)));
         QCOMPARE(readAppSetting("Tessaron", "Optionen", "Sprache", "none"), QStringLiteral("3000"));
         QCOMPARE(table.toolButtons[0].tip, QStringLiteral("Inizia la partita"));
         table.greetOnActivation();
@@ -287,8 +287,8 @@ private Q_SLOTS:
         shared().boardRows = 12;
         shared().boardCols = 16;
         table.resizeBoard();
-        QCOMPARE(table.pieceCutter.rows(), qint16(12));
-        QCOMPARE(table.pieceCutter.cols(), qint16(16));
+        QCOMPARE(table.pieceCutter.rows(), 12);
+        QCOMPARE(table.pieceCutter.cols(), 16);
         QCOMPARE(table.boardCells[3].face, Face::Empty);
         QVERIFY(!table.boardCells[3].placed);
         QVERIFY(table.boardCells[191].visible);
@@ -345,10 +345,10 @@ private Q_SLOTS:
         const int step = table.scoreBoxes[0].geometry.width() / 6; // 123 \ 6 = 20
         QCOMPARE(step, 20);
         QCOMPARE(table.scoreBoxes[2].x, (std::array<int, 6>{2, 22, 42, 62, 82, 102}));
-        QCOMPARE(effects.played, (QList<QPair<qint16, bool>>{{125, true}}));
+        QCOMPARE(effects.played, (QList<QPair<int, bool>>{{125, true}}));
         table.showScore(0, 1);
         QCOMPARE(table.scoreBoxes[1].digits, QStringLiteral("000000"));
-        QCOMPARE(effects.played.last(), (QPair<qint16, bool>(111, false)));
+        QCOMPARE(effects.played.last(), (QPair<int, bool>(111, false)));
         QCOMPARE(table.digitCutter.stretchX(), 16); // 0.9 x 18 = 16.2
         QCOMPARE(table.digitCutter.stretchY(), 24); // 0.9 x 27 = 24.3
     }
@@ -386,7 +386,7 @@ private Q_SLOTS:
         setProgramEnder([&] { ended = true; });
         PuzzleTable table;
         table.load();
-        shared().playMusic = 1;
+        shared().playMusic = true;
         QVERIFY(QFile::exists(shared().languageTableFile));
         table.endProgram();
         QVERIFY(ended);
@@ -399,7 +399,7 @@ private Q_SLOTS:
         setProgramEnder([&] { ended = true; });
         PuzzleTable table;
         table.load();
-        shared().playMusic = 0;
+        shared().playMusic = false;
         table.endProgram();
         QVERIFY(ended);
         QVERIFY(QFile::exists(shared().languageTableFile));

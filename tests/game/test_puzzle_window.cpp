@@ -233,7 +233,7 @@ private Q_SLOTS:
         test::RecordingEffects effects;
         window = std::make_unique<PuzzleWindow>();
         window->table().load();
-        shared().playMusic = 0;
+        shared().playMusic = false;
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QTRY_COMPARE(effects.count(102), 1); // the first activation

@@ -83,9 +83,9 @@ private Q_SLOTS:
     {
         GameFixture game(2, 0); // 3 x 4
         shared().pictureNumber = 101;
-        shared().album = 0;
+        shared().album = PictureSource::BuiltIn;
         shared().pictureFile = QStringLiteral("pics/a.jpg");
-        shared().timeLimit = 1;
+        shared().timeLimit = true;
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("x"), QStringLiteral("y")};
         game.startWithStack({1, 3, 4, 5, 6, 7, 8, 9, 10, 11});
         game.t().boardCells[0].placed = true; // row 1: "1010"
@@ -106,7 +106,7 @@ private Q_SLOTS:
     void aGameSavedAndLoadedIsTheSameGame()
     {
         GameFixture game(3, 1); // 4 x 5
-        shared().useJokers = 0;     // every draw leaves a piece in hand
+        shared().useJokers = false;     // every draw leaves a piece in hand
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QString::fromUtf8("Chlo\u00e9"), QStringLiteral("x")};
         game.t().startGame();
         for (int i = 0; i < 5; ++i)
@@ -152,7 +152,7 @@ private Q_SLOTS:
         QImage photo(64, 48, QImage::Format_RGB32);
         photo.fill(Qt::darkGreen);
         QVERIFY(photo.save(picture, "JPG"));
-        shared().album = 1;
+        shared().album = PictureSource::OwnFolder;
         shared().pictureFile = picture;
         const std::array<QString, 4> names = {QString::fromUtf8("\u0141ukasz"), QString::fromUtf8("\u039d\u03af\u03ba\u03bf\u03c2"),
                                               QString::fromUtf8("\u9648"), QString::fromUtf8("Zo\u00eb")};
@@ -215,8 +215,8 @@ private Q_SLOTS:
         GameFixture game(2, 0);
         game.t().startGame();
         game.t().saveGame();
-        shared().autoDraw = 1;
-        shared().useJokers = 0; // a joker drawn would lay itself, and Flip would draw again
+        shared().autoDraw = true;
+        shared().useJokers = false; // a joker drawn would lay itself, and Flip would draw again
         game.t().loadGame();
         QVERIFY(game.t().pieceInHand >= 0);
         QCOMPARE(game.t().faceDownPieces.size(), 11);
@@ -250,7 +250,7 @@ private Q_SLOTS:
     void aLoadedGameWithEveryPieceLaidEndsAsAFinishedGame()
     {
         GameFixture game(1, 0);
-        shared().useJokers = 0;
+        shared().useJokers = false;
         QString result;
         game.t().services.champions = [&] { result = shared().championScore; };
         game.t().startGame();
@@ -396,7 +396,7 @@ private Q_SLOTS:
         QCOMPARE(game.dialogs.informed, QStringList{langText(183)});
         QVERIFY(Snapshot(game.t()) == before);
         QCOMPARE(shared().sizeIndex, size);
-        QCOMPARE(shared().playerCount, qint16(3));
+        QCOMPARE(shared().playerCount, 3);
     }
 
     void aSavedGameThatIsOrNamesNoRegularFileIsRefusedPlainly()

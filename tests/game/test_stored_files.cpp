@@ -25,7 +25,7 @@ class IgnoringPrompt : public ErrorPrompt {
 public:
     void resetMousePointer() override {}
     void beep() override {}
-    qint16 ask(const ProtocolData&) override { return 1; } // Ignore
+    ErrorAnswer ask(const ProtocolData&) override { return ErrorAnswer::Ignore; }
 };
 
 QByteArray contents(const QString& path)

@@ -58,7 +58,7 @@ public:
         setEffectSink(this);
     }
     ~ShortSounds() override { setEffectSink(nullptr); }
-    void play(qint16, const QByteArray&, bool wait) override { AudioDevice::instance().playEffect(wav_, wait); }
+    void play(int, const QByteArray&, bool wait) override { AudioDevice::instance().playEffect(wav_, wait); }
 
 private:
     QByteArray wav_;
@@ -196,14 +196,14 @@ private Q_SLOTS:
         window = std::make_unique<PuzzleWindow>();
         table().load();
         table().services.champions = [this] { gameOver(); };
-        shared().playMusic = 0;
-        shared().playSounds = 1;
+        shared().playMusic = false;
+        shared().playSounds = true;
         shared().sizeIndex = 0;
         shared().boardRows = shared().boardSizes[0].rows;
         shared().boardCols = shared().boardSizes[0].cols;
-        shared().useJokers = 1;
-        shared().timeLimit = 1;
-        shared().offerHints = 1;
+        shared().useJokers = true;
+        shared().timeLimit = true;
+        shared().offerHints = true;
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         // Up once the first activation has run (it passes the turn on).
@@ -224,7 +224,7 @@ private Q_SLOTS:
     void aDoubleClickOnTheThirdWrongCellSendsThePieceBackOnce()
     {
         shared().playerCount = 2;
-        shared().useJokers = 0;
+        shared().useJokers = false;
         table().buttonPressed(0);
         table().stackClicked();
         const int piece = table().pieceInHand;
@@ -259,7 +259,7 @@ private Q_SLOTS:
     void aRightClickDuringTheTimeOutSoundIsNotALaying()
     {
         shared().playerCount = 2;
-        shared().useJokers = 0;
+        shared().useJokers = false;
         table().buttonPressed(0);
         table().stackClicked();
         const int piece = table().pieceInHand;
@@ -341,8 +341,8 @@ private Q_SLOTS:
         player.start(30);
         storm.start(12);
         for (int round = 0; round < 4; ++round) {
-            shared().playerCount = qint16(1 + round % 4);
-            shared().autoDraw = qint16(round % 2);
+            shared().playerCount = 1 + round % 4;
+            shared().autoDraw = round % 2 == 1;
             const int before = finished;
             QVERIFY2(runUntil([&] { return finished > before; }, 20000),
                      qPrintable(QStringLiteral("round %1 never finished").arg(round)));
@@ -362,8 +362,8 @@ private Q_SLOTS:
         // The game's clock stands still until the dialog is up, then jumps past the time-out.
         qint32 now = 1000000;
         setTickSource([&] { return now; });
-        shared().autoDraw = 0;
-        shared().useJokers = 0; // a drawn joker would lay itself
+        shared().autoDraw = false;
+        shared().useJokers = false; // a drawn joker would lay itself
         table().buttonPressed(0); // start
         QVERIFY(runUntil([this] { return !table().gameIdle && table().stackCell.enabled && !table().procedureRunning(); }, 3000));
         pressAsAScreenReader(window->stack());
@@ -405,7 +405,7 @@ private Q_SLOTS:
     {
         // The idle animation on a board larger than the window has cells: its step raises 9.
         test::ScriptedReporter reporter;
-        reporter.then = 2;
+        reporter.then = ErrorAnswer::Leave;
         bool busy = false;
         reporter.whileShown = [&] {
             busy = table().procedureRunning();

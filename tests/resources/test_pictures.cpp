@@ -468,7 +468,7 @@ private Q_SLOTS:
         const QScreen* screen = QGuiApplication::primaryScreen();
         QVERIFY(screen);
         const QSize client = PuzzleWindow::clientSizeFor(screen->availableGeometry(), QMargins());
-        const BoardLayout board = layoutBoard(LayoutMetrics{client.width(), client.height(), 15}, 4, 4, 0);
+        const BoardLayout board = layoutBoard(LayoutMetrics{client.width(), client.height(), 15}, 4, 4, FrameColour::Gold);
         const QSize bound = largestBoardPixels();
         QVERIFY(bound.width() >= board.boardWidth * screen->devicePixelRatio());
         QVERIFY(bound.height() >= board.boardWidth * 0.75 * screen->devicePixelRatio());
@@ -479,7 +479,7 @@ private Q_SLOTS:
     void theTableLoadsAChosenPhotoNoLargerThanABoardShowsIt()
     {
         shared() = SharedState{};
-        shared().playMusic = 0;
+        shared().playMusic = false;
         writeLanguageTable();
         QVERIFY(!photo(3000, 2000).isEmpty());
         saveIntegerSetting(keys::album, 1);
@@ -497,7 +497,7 @@ private Q_SLOTS:
         test::GameFixture game(2, 0);
         const QString path = photo(3000, 2000);
         QVERIFY(!path.isEmpty());
-        shared().album = 1;
+        shared().album = PictureSource::OwnFolder;
         shared().pictureFile = path;
         game.t().startGame();
         game.t().saveGame();

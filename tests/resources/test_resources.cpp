@@ -213,7 +213,7 @@ private Q_SLOTS:
     void aMissingItemIgnoredDoesNotEmptyTheFile()
     {
         test::ScriptedReporter reporter;
-        reporter.then = 1; // ignore, go on with the write
+        reporter.then = ErrorAnswer::Ignore; // ignore, go on with the write
         const QString path = midiFilePath();
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));

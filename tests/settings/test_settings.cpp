@@ -1,6 +1,7 @@
 // The per-user settings store and its key table.
 
 #include "language/Language.h"
+#include "settings/OptionChoices.h"
 #include "settings/Profile.h"
 #include "settings/SettingDomains.h"
 #include "settings/SettingsStore.h"
@@ -101,6 +102,40 @@ private Q_SLOTS:
         QCOMPARE(readIntegerSetting(keys::repeatMusic), qint16(-1));
         saveIntegerSetting(keys::repeatMusic, 0);
         QCOMPARE(readAppSetting("Tessaron", "optionen", "MUSICLOOP", "x"), QStringLiteral("0"));
+    }
+
+    void theOptionsKeepTheirStoredNumbers()
+    {
+        // The game speaks of bool and enum classes; the file keeps 1/0, -1/0 and 0/1.
+        saveOnOffSetting(keys::showGrid, false);
+        saveOnOffSetting(keys::autoDraw, true);
+        saveIntegerSetting(keys::repeatMusic, songRepeatNumber(true));
+        saveIntegerSetting(keys::frameColour, frameColourNumber(FrameColour::Black));
+        saveIntegerSetting(keys::album, pictureSourceNumber(PictureSource::OwnFolder));
+        QCOMPARE(readSetting(keys::showGrid), QStringLiteral("0"));
+        QCOMPARE(readSetting(keys::autoDraw), QStringLiteral("1"));
+        QCOMPARE(readSetting(keys::repeatMusic), QStringLiteral("-1"));
+        QCOMPARE(readSetting(keys::frameColour), QStringLiteral("1"));
+        QCOMPARE(readSetting(keys::album), QStringLiteral("1"));
+        QCOMPARE(readOnOffSetting(keys::showGrid), false);
+        QCOMPARE(readOnOffSetting(keys::autoDraw), true);
+        QCOMPARE(songRepeatOf(readIntegerSetting(keys::repeatMusic)), true);
+        QCOMPARE(frameColourOf(readIntegerSetting(keys::frameColour)), FrameColour::Black);
+        QCOMPARE(pictureSourceOf(readIntegerSetting(keys::album)), PictureSource::OwnFolder);
+        saveIntegerSetting(keys::repeatMusic, songRepeatNumber(false));
+        saveIntegerSetting(keys::frameColour, frameColourNumber(FrameColour::Gold));
+        saveIntegerSetting(keys::album, pictureSourceNumber(PictureSource::BuiltIn));
+        QCOMPARE(readSetting(keys::repeatMusic), QStringLiteral("0"));
+        QCOMPARE(readSetting(keys::frameColour), QStringLiteral("0"));
+        QCOMPARE(readSetting(keys::album), QStringLiteral("0"));
+        QCOMPARE(songRepeatOf(0), false);
+        QCOMPARE(frameColourOf(0), FrameColour::Gold);
+        QCOMPARE(pictureSourceOf(0), PictureSource::BuiltIn);
+        // An on/off value outside its domain reads as the key's default (Grid: on).
+        saveAppSetting("Tessaron", "Optionen", "Grid", "2");
+        QCOMPARE(readOnOffSetting(keys::showGrid), true);
+        QCOMPARE(readSetting(keys::showGrid), QStringLiteral("1")); // written back
+        forgetResetSettings();
     }
 
     void languageWrittenWithALeadingBlankReadsBack()

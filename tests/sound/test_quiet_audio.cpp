@@ -48,8 +48,8 @@ private Q_SLOTS:
     {
         test::freshState();
         AudioDevice::instance().close();
-        shared().playSounds = 0;
-        shared().playMusic = 0;
+        shared().playSounds = false;
+        shared().playMusic = false;
     }
     void cleanup()
     {
@@ -75,7 +75,7 @@ private Q_SLOTS:
     void theFirstEffectOpensTheDevice()
     {
         QVERIFY(!AudioDevice::instance().isOpen());
-        playSoundEffect(121, 0);
+        playSoundEffect(121, false);
         QVERIFY(AudioDevice::instance().isOpen());
     }
 

@@ -133,7 +133,7 @@ private Q_SLOTS:
     {
         test::clearFolders();
         Sequencer::setSoundFontPath({});
-        shared().repeatMusic = 0;
+        shared().repeatSong = false;
         Music::instance().songTimer().stop();
     }
     void cleanup()
@@ -146,7 +146,7 @@ private Q_SLOTS:
     void aWaitingEffectIsHeardForItsLengthAndReturnsAfterIt()
     {
         const QString file = openOnDisk(false);
-        playSoundEffect(121, 1);
+        playSoundEffect(121, true);
         QVERIFY(!AudioDevice::instance().effectPlaying());
         const Heard heard = closeAndListen(file);
         const double expected = effectSeconds(121);
@@ -171,7 +171,7 @@ private Q_SLOTS:
         const QString file = openOnDisk(true);
         QElapsedTimer clock;
         clock.start();
-        playSoundEffect(122, 0);
+        playSoundEffect(122, false);
         QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(AudioDevice::instance().effectPlaying());
         waitUntil([] { return !AudioDevice::instance().effectPlaying(); }, 5000);
@@ -184,9 +184,9 @@ private Q_SLOTS:
     void aSecondEffectCutsTheFirst()
     {
         const QString file = openOnDisk(true);
-        playSoundEffect(122, 0); // 1.7 s of fanfare
+        playSoundEffect(122, false); // 1.7 s of fanfare
         waitSeconds(0.25);
-        playSoundEffect(111, 0); // a short bleep replaces it
+        playSoundEffect(111, false); // a short bleep replaces it
         waitSeconds(0.5);
         const Heard heard = closeAndListen(file);
         QVERIFY2(heard.audibleSeconds() < 0.8, qPrintable(QString::number(heard.audibleSeconds())));
@@ -209,7 +209,7 @@ private Q_SLOTS:
     {
         const QString file = openOnDisk(false);
         Sequencer& songs = AudioDevice::instance().sequencer();
-        playSoundEffect(111, 0); // an effect alone loads no soundfont
+        playSoundEffect(111, false); // an effect alone loads no soundfont
         QVERIFY(!songs.waitUntilReady(300));
         Music::instance().startSong();
         QVERIFY(songs.waitUntilReady(5000));
@@ -268,7 +268,7 @@ private Q_SLOTS:
         const double musicLevel = closeAndListen(music).rms();
 
         const QString effect = openOnDisk(false);
-        playSoundEffect(113, 1);
+        playSoundEffect(113, true);
         Heard heard = closeAndListen(effect);
         const auto first = std::find_if(heard.left.begin(), heard.left.end(), [](double s) { return std::abs(s) > 0.01; });
         heard.left.erase(heard.left.begin(), first);
@@ -281,7 +281,7 @@ private Q_SLOTS:
     void theEndOfASongIsSeenAndEndlessModeStartsAnother()
     {
         openOnDisk(true);
-        shared().repeatMusic = -1;
+        shared().repeatSong = true;
         const QByteArray song = shortSong(1.0);
         QCOMPARE(sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(song) + " alias midi"), 0);
         QCOMPARE(sendMediaCommand(QStringLiteral("play midi")), 0);
@@ -302,7 +302,7 @@ private Q_SLOTS:
     void oneSongModeStopsAfterTheSong()
     {
         openOnDisk(true);
-        shared().repeatMusic = 0;
+        shared().repeatSong = false;
         sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(shortSong(0.5)) + " alias midi");
         sendMediaCommand(QStringLiteral("play midi"));
         AudioDevice::instance().sequencer().waitUntilReady(5000);
@@ -311,7 +311,7 @@ private Q_SLOTS:
         waitUntil([] { return !AudioDevice::instance().sequencer().isOpen(); }, 5000);
         QVERIFY(!AudioDevice::instance().sequencer().isOpen());
         QVERIFY(!Music::instance().songTimer().isActive());
-        QCOMPARE(Music::instance().lastSong(), qint16(0)); // nothing else started
+        QCOMPARE(Music::instance().lastSong(), 0); // nothing else started
     }
 
     void aFurtherMakeMusicKeepsTheSongThatPlays()
@@ -328,10 +328,10 @@ private Q_SLOTS:
 
     void noSongPlaysTwiceInARow()
     {
-        QSet<qint16> seen;
-        qint16 last = 1003;
+        QSet<int> seen;
+        int last = 1003;
         for (int i = 0; i < 3000; ++i) {
-            const qint16 song = Music::drawSong(last);
+            const int song = Music::drawSong(last);
             QVERIFY(song != last);
             QVERIFY(song >= 1001 && song <= 1005);
             seen.insert(song);
@@ -367,7 +367,7 @@ private Q_SLOTS:
         QVERIFY(!AudioDevice::instance().open());
         QElapsedTimer clock;
         clock.start();
-        playSoundEffect(121, 1); // a waiting sound that cannot play returns at once
+        playSoundEffect(121, true); // a waiting sound that cannot play returns at once
         QVERIFY(clock.elapsed() < 500);
         Music::instance().startSong();
         QVERIFY(!AudioDevice::instance().sequencer().waitUntilReady(200));
@@ -391,7 +391,7 @@ private Q_SLOTS:
         QCOMPARE(QByteArray(AudioDevice::instance().driverName()), QByteArray("dummy"));
         QElapsedTimer clock;
         clock.start();
-        playSoundEffect(105, 1); // still waits its length, silently
+        playSoundEffect(105, true); // still waits its length, silently
         QVERIFY2(clock.elapsed() > 600 && clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
         Music::instance().startSong();
         QVERIFY(reporter.reports.isEmpty());
@@ -446,7 +446,7 @@ private Q_SLOTS:
                 window, at, window->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
         });
         clock.start();
-        playSoundEffect(104, 1);
+        playSoundEffect(104, true);
         const qint64 returnedAt = clock.elapsed();
         QVERIFY2(ticks >= 5, "timers and painting go on during the sound");
         QCOMPARE(clickedAt, qint64(-1)); // the click was held back

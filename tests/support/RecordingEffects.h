@@ -14,14 +14,14 @@ public:
     RecordingEffects() { setEffectSink(this); }
     ~RecordingEffects() override { setEffectSink(nullptr); }
 
-    void play(qint16 number, const QByteArray&, bool wait) override
+    void play(int number, const QByteArray&, bool wait) override
     {
         played.append({number, wait});
         if (wait && soundSeconds > 0)
             waitSeconds(soundSeconds); // timers run on while a sound is heard to its end
     }
 
-    int count(qint16 number) const
+    int count(int number) const
     {
         int n = 0;
         for (const auto& [played_number, wait] : played)
@@ -29,7 +29,7 @@ public:
         return n;
     }
 
-    QList<QPair<qint16, bool>> played; // number, waited
+    QList<QPair<int, bool>> played; // number, waited
     double soundSeconds = 0;            // how long a waiting sound lasts
 };
 

@@ -14,13 +14,13 @@ ScriptedReporter::~ScriptedReporter()
     setErrorReporter(nullptr);
 }
 
-void ScriptedReporter::handleError(const QString& module, const QString& procedure, qint16& answer)
+ErrorAnswer ScriptedReporter::handleError(const QString& module, const QString& procedure)
 {
     const ErrorState& err = lastError();
     reports.append({module, procedure, err.number, err.description, err.line});
     if (whileShown)
         whileShown();
-    answer = answers.isEmpty() ? then : answers.takeFirst();
+    return answers.isEmpty() ? then : answers.takeFirst();
 }
 
 } // namespace tess::test

@@ -23,11 +23,11 @@ public:
     ScriptedReporter();
     ~ScriptedReporter() override;
 
-    void handleError(const QString& module, const QString& procedure, qint16& answer) override;
+    ErrorAnswer handleError(const QString& module, const QString& procedure) override;
 
     // Answers given in turn; once used up, every report is answered with `then`.
-    QList<qint16> answers;
-    qint16 then = 2;
+    QList<ErrorAnswer> answers;
+    ErrorAnswer then = ErrorAnswer::Leave;
     QList<Report> reports;
     // Runs while the report is up, as the player would act then.
     std::function<void()> whileShown;

@@ -48,7 +48,7 @@ private Q_SLOTS:
         QList<QString> list{QStringLiteral("a")};
         QCOMPARE(test::errorOf([&] { list.removeAt(checkedIndex(list, 1, "list")); }), int(ErrSubscript));
         test::ScriptedReporter reporter;
-        reporter.answers = {0, 1};
+        reporter.answers = {ErrorAnswer::Retry, ErrorAnswer::Ignore};
         bool nextRan = false;
         trapped("Allgemein", "Sample", [&](Steps& step) {
             step([&] { at(memory.items, -1, "items") = 7; });
@@ -64,7 +64,7 @@ private Q_SLOTS:
         {
             GameFixture game(2, 0);
             test::ScriptedReporter ignoring;
-            ignoring.then = 1;
+            ignoring.then = ErrorAnswer::Ignore;
             shared().playerCount = 5;
             game.t().arrangePlayerPanels();
             QCOMPARE(linesOf(ignoring, "SizePlayers", ErrSubscript), (QList<int>{50020, 50030}));
@@ -79,7 +79,7 @@ private Q_SLOTS:
             game.startWithStack({3, 5});
             const int piece = game.draw();
             test::ScriptedReporter ignoring;
-            ignoring.then = 1;
+            ignoring.then = ErrorAnswer::Ignore;
             game.t().currentPlayer = 4;
             game.t().placePiece(piece);
             QCOMPARE(linesOf(ignoring, "imgPuzz_click", ErrSubscript).size(), 2);

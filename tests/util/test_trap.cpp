@@ -67,7 +67,7 @@ private Q_SLOTS:
     void retryRunsTheFailingStepAgain()
     {
         test::ScriptedReporter reporter;
-        reporter.answers = {0, 0};
+        reporter.answers = {ErrorAnswer::Retry, ErrorAnswer::Retry};
         const QStringList trace = runThreeSteps(2);
         QCOMPARE(trace, (QStringList{"first", "second", "second", "second", "third", "after"}));
         QCOMPARE(reporter.reports.size(), 2);
@@ -76,21 +76,21 @@ private Q_SLOTS:
     void ignoreGoesOnWithTheNextStep()
     {
         test::ScriptedReporter reporter;
-        reporter.answers = {1};
+        reporter.answers = {ErrorAnswer::Ignore};
         QCOMPARE(runThreeSteps(1), (QStringList{"first", "second", "third", "after"}));
     }
 
     void leaveReturnsToTheCaller()
     {
         test::ScriptedReporter reporter;
-        reporter.answers = {2};
+        reporter.answers = {ErrorAnswer::Leave};
         QCOMPARE(runThreeSteps(1), (QStringList{"first", "second", "after"}));
     }
 
     void endEndsTheProgram()
     {
         test::ScriptedReporter reporter;
-        reporter.answers = {3};
+        reporter.answers = {ErrorAnswer::End};
         QStringList trace;
         bool ended = false;
         try {
@@ -108,14 +108,14 @@ private Q_SLOTS:
     void anAnswerOutsideTheFourLeaves()
     {
         test::ScriptedReporter reporter;
-        reporter.answers = {7};
+        reporter.answers = {ErrorAnswer(7)};
         QCOMPARE(runThreeSteps(1), (QStringList{"first", "second", "after"}));
     }
 
     void leavingAnInnerProcedureLetsTheOuterGoOn()
     {
         test::ScriptedReporter reporter;
-        reporter.answers = {2};
+        reporter.answers = {ErrorAnswer::Leave};
         QStringList trace;
         trapped("frmPuzzle", "Outer", [&](Steps& step) {
             step([&] {
@@ -149,7 +149,7 @@ private Q_SLOTS:
     void foreignExceptionsBecomeRunTimeErrors()
     {
         test::ScriptedReporter reporter;
-        reporter.then = 1;
+        reporter.then = ErrorAnswer::Ignore;
         trapped("Allgemein", "Foreign", [&](Steps& step) {
             step([] { throw std::runtime_error("broken"); });
             step([] { throw std::bad_alloc(); });
