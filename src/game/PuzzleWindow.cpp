@@ -207,7 +207,7 @@ QImage PuzzleWindow::faceImage(const ImageState& state) const
     case Face::Piece:
         if (state.piece >= 0 && state.piece < table_.pieceCutter.rows() * table_.pieceCutter.cols()
             && !table_.pieceCutter.picture().isNull())
-            return table_.pieceCutter.graphicCell(qint16(state.piece));
+            return table_.pieceCutter.graphicCell(state.piece);
         return {};
     }
     return {};

@@ -36,9 +36,9 @@ void ScoreBox::paintEvent(QPaintEvent*)
         const int digit = state_.digits[i].digitValue();
         if (digit < 0)
             continue;
-        const QImage& cell = digits_.graphicCell(qint16(digit));
+        const QImage& cell = digits_.graphicCell(digit);
         const QRect target(QPoint(state_.x[std::size_t(i)], 2), cell.size());
-        painter.drawImage(target, dense ? dense_.graphicCell(qint16(digit)) : cell);
+        painter.drawImage(target, dense ? dense_.graphicCell(digit) : cell);
     }
 }
 

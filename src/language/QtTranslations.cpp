@@ -15,7 +15,7 @@ namespace {
 
 // Qt asks its platform theme for the standard buttons' texts; the generic
 // theme and GNOME's word them a little differently.
-qint16 standardButtonText(const char* context, const char* sourceText)
+int standardButtonText(const char* context, const char* sourceText)
 {
     const QByteArrayView where(context);
     if (where != "QPlatformTheme" && where != "QGnomeTheme")
@@ -40,14 +40,14 @@ public:
     bool isEmpty() const override { return false; }
     QString translate(const char* context, const char* sourceText, const char* /*disambiguation*/, int /*n*/) const override
     {
-        const qint16 number = standardButtonText(context, sourceText);
+        const int number = standardButtonText(context, sourceText);
         return number != 0 ? langText(number) : QString();
     }
 };
 
 struct InForce {
     QPointer<QTranslator> translator; // a child of the application, gone with it
-    qint16 language = -1;
+    int language = -1;
     bool fromQt = false;
     QString folder;
 };
@@ -82,7 +82,7 @@ QTranslator* qtTranslation(const LanguageInfo& language, QObject* owner)
 
 } // namespace
 
-void followLanguageInQt(qint16 language)
+void followLanguageInQt(int language)
 {
     QCoreApplication* application = QCoreApplication::instance();
     InForce& state = inForce();

@@ -13,7 +13,7 @@ namespace tess {
 // Puts the translation for `language` (a base of language/Languages.h) in
 // force in place of the one before. English, and a language whose file is
 // missing or unreadable, need no file: no message, no error.
-void followLanguageInQt(qint16 language);
+void followLanguageInQt(int language);
 
 // True while one of Qt's translation files is in force.
 bool qtTranslationLoaded();

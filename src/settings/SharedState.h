@@ -69,8 +69,4 @@ BoardSize sizeRule(int index);
 // boardSizes(index), raising 9 (Subscript out of range) outside 0 to 10.
 const BoardSize& boardSize(int index);
 
-// The classic flag values, still held by the game table's gameIdle.
-inline constexpr qint16 True = -1;
-inline constexpr qint16 False = 0;
-
 } // namespace tess

@@ -40,7 +40,7 @@ namespace tess {
 // How the player goes on after a run-time error: retry the step, ignore it,
 // leave the procedure, end the program. The numbers are the places of the
 // error dialog's continue buttons.
-enum class ErrorAnswer : qint16 { Retry = 0, Ignore = 1, Leave = 2, End = 3 };
+enum class ErrorAnswer { Retry = 0, Ignore = 1, Leave = 2, End = 3 };
 
 // The answer for a continue button's place; Leave, the safe choice, for any other number.
 constexpr ErrorAnswer errorAnswerAt(int place)
