@@ -286,7 +286,7 @@ int measureDialog(const Scene& scene)
     constexpr int Photos = 30;
     for (int n = 0; n < Photos; ++n)
         fs::create_hard_link(scene.folder() / ("photo" + std::to_string(n) + ".jpg"), own / ("photo" + std::to_string(100 + n) + ".jpg"));
-    tess::shared().album = tess::PictureSource::OwnFolder;
+    tess::shared().pictureSource = tess::PictureSource::File;
     tess::shared().pictureFileIndex = 0;
     tess::PictureChoiceDialog dialog;
     dialog.load();

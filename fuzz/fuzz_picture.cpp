@@ -2,7 +2,7 @@
 // into the pieces of the largest board.
 
 #include "FuzzSupport.h"
-#include "resources/PictureClip.h"
+#include "resources/PictureCutter.h"
 #include "resources/Pictures.h"
 #include "util/RunTimeError.h"
 
@@ -24,12 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         if (picture.isNull() || picture.width() > 20000 || picture.height() > 20000)
             continue;
-        PictureClip clip;
+        PictureCutter clip;
         clip.setPicture(picture);
         clip.setRows(12);
         clip.setCols(16);
-        (void)clip.graphicCell(0);
-        (void)clip.graphicCell(191);
+        (void)clip.cell(0);
+        (void)clip.cell(191);
     }
     return 0;
 }

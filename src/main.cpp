@@ -65,7 +65,7 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("example.marlpit.Tessaron"));
     tess::WindowFit::install();
 
-    tess::ErrorDesk reporter(std::make_unique<tess::ErrorDialogPrompt>());
+    tess::GameErrorReporter reporter(std::make_unique<tess::ErrorDialogPrompt>());
     tess::setErrorReporter(&reporter);
     tess::PuzzleTable::decodeChosenPictureAhead();
     tess::tellOfUnreadableFiles(tess::langText);

@@ -204,6 +204,8 @@ def problems(number, english, translation, flags):
     # A line of the table cannot hold these; no English text has a line break either.
     if "\r" in translation or "\t" in translation:
         found.append("the table cannot hold a TAB or carriage return")
+    elif any(ord(c) < 32 and c != "\n" for c in translation) or "\x7f" in translation:
+        found.append("the table cannot hold a control character")
     if translation != translation.strip(" \t"):
         found.append("it starts or ends in a blank, which the game drops")
     if len(translation) > MAX_LENGTH:

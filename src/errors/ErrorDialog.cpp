@@ -155,7 +155,7 @@ void ErrorDialog::passOnProtocol(int index)
         printProtocol(protocol, *printer_);
         break;
     case 1:
-        saveProtocol(protocol, ErrorDesk::logPath(QStringLiteral(".ERR")));
+        saveProtocol(protocol, GameErrorReporter::logPath(QStringLiteral(".ERR")));
         break;
     case 2:
         mailProtocol(protocol);

@@ -16,12 +16,12 @@ constexpr int MaxCallStack = 20;
 
 } // namespace
 
-ErrorDesk::ErrorDesk(std::unique_ptr<ErrorPrompt> prompt)
+GameErrorReporter::GameErrorReporter(std::unique_ptr<ErrorPrompt> prompt)
     : prompt_(std::move(prompt))
 {
 }
 
-ErrorAnswer ErrorDesk::handleError(const QString& module, const QString& procedure)
+ErrorAnswer GameErrorReporter::handleError(const QString& module, const QString& procedure)
 {
     if (asking_) {
         // A timer's procedure failed while the player still reads the first
@@ -42,7 +42,7 @@ ErrorAnswer ErrorDesk::handleError(const QString& module, const QString& procedu
     return errorAnswerAt(static_cast<int>(answer)); // a prompt's number outside the four leaves
 }
 
-void ErrorDesk::fillCurrentError(ProtocolData& data, const QString& module, const QString& procedure)
+void GameErrorReporter::fillCurrentError(ProtocolData& data, const QString& module, const QString& procedure)
 {
     const ErrorState& err = lastError();
     data.errorValues = {
@@ -57,29 +57,29 @@ void ErrorDesk::fillCurrentError(ProtocolData& data, const QString& module, cons
     data.system = SystemInfo::current();
 }
 
-void ErrorDesk::addToCallStack(const QString& text)
+void GameErrorReporter::addToCallStack(const QString& text)
 {
     data_.callStack.prepend(text + u' ' + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
     while (data_.callStack.size() > MaxCallStack)
         data_.callStack.removeLast();
 }
 
-void ErrorDesk::setProgramInfo(const QString& text)
+void GameErrorReporter::setProgramInfo(const QString& text)
 {
     data_.programInfo = text;
 }
 
-QString ErrorDesk::logPath(const QString& extension)
+QString GameErrorReporter::logPath(const QString& extension)
 {
     return writableFolder() + programBaseName() + extension;
 }
 
-bool ErrorDesk::logCurrentError()
+bool GameErrorReporter::logCurrentError()
 {
     return appendToLog(data_);
 }
 
-bool ErrorDesk::appendToLog(const ProtocolData& data)
+bool GameErrorReporter::appendToLog(const ProtocolData& data)
 {
     const QString path = logPath(QStringLiteral(".EPT"));
     if (path != log_.path())

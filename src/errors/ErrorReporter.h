@@ -30,9 +30,9 @@ public:
 // errors and appends every protocol to the ".EPT" log. One error is asked at a
 // time; an error raised while the dialog is open is only logged, and its
 // procedure left.
-class ErrorDesk : public ErrorReporter {
+class GameErrorReporter : public ErrorReporter {
 public:
-    explicit ErrorDesk(std::unique_ptr<ErrorPrompt> prompt);
+    explicit GameErrorReporter(std::unique_ptr<ErrorPrompt> prompt);
 
     ErrorAnswer handleError(const QString& module, const QString& procedure) override;
 

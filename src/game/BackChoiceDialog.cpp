@@ -72,7 +72,7 @@ void BackChoiceDialog::load()
         step([&] { frame(shared().backSide); });
         step([&] {
             for (int i = 0; i < 10; ++i)
-                backPicture[std::size_t(i)]->setPicture(backSideCutter().graphicCell(i), i);
+                backPicture[std::size_t(i)]->setPicture(backSideCutter().cell(i), i);
         });
     });
 }

@@ -114,12 +114,12 @@ WindowLayout layoutWindow(const LayoutMetrics& m)
         out.buttons[std::size_t(i)] = placed(20 * scale + fontScale * (i * buttonDesignWidth * 1.1 * scale), panelTop, s, s);
     for (int i = 5; i < 10; ++i)
         out.buttons[std::size_t(i)] = placed(20 * scale + fontScale * ((i - 5) * buttonDesignWidth * 1.1 * scale), panelTop + fontScale * (buttonDesignHeight * 1.2 * scale), s, s);
-    // The flags stand 32f apart; below full size (scale < 1.1) they shrink with
+    // The flags stand 32 x scale apart; below full size (scale < 1.1) they shrink with
     // the window, so that they neither overlap nor reach the box's bottom line.
     const double flagWidth = 32;
     const int shownWidth = std::min(32, near(29 * scale));
     const int shownHeight = near(shownWidth * 20.0 / 32);
-    // One flag for each language. A sixth would stand at 45f + 5 x 32f = 205f
+    // One flag for each language (below, nf is n x scale). A sixth would stand at 45f + 5 x 32f = 205f
     // and end near 234f (29f wide, or 32 pixels once scale >= 1.1): inside the
     // box's outer line (6.2 x 38f = 235.6f at 96 dots per inch, wider at 120)
     // but on its inner one (233.6f) at some widths below about 1260 pixels;

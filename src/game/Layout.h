@@ -48,7 +48,7 @@ struct LayoutMetrics {
     int clientHeight = 0;
     int twipsPerPixel = 15; // twips per pixel: 15 at 96 dots per inch, 12 at 120
 
-    float scale() const; // layoutScale
+    float scale() const; // clientWidth / 1024 x 0.9
     double fontScale() const; // 0.8 on large-font displays, else 1
     double buttonDesignHeight() const { return 570.0 / twipsPerPixel; } // design height (and width) of a tool button
 };
@@ -60,7 +60,7 @@ struct WindowLayout {
     int buttonSize = 0; // a tool button's side
     std::array<QRect, 10> buttons;
     std::array<QRect, Languages.size()> flags; // in the order of Languages
-    QRect time;      // timeBar, width 1
+    QRect time;      // the time bar, at width 1
     QRect copyright; // the copyright year at the top right
     std::vector<PaintOp> paint;
 };
@@ -69,8 +69,8 @@ WindowLayout layoutWindow(const LayoutMetrics& m);
 // The board for the current size.
 struct BoardLayout {
     int boardWidth = 0, boardLeft = 0, boardTop = 0;
-    int cellWidth = 0, cellHeight = 0;         // cell width and height
-    int frameLeft = 0, frameTop = 0, frameWidth = 0, frameHeight = 0; // frame
+    int cellWidth = 0, cellHeight = 0;
+    int frameLeft = 0, frameTop = 0, frameWidth = 0, frameHeight = 0; // the frame around the board
     std::vector<QRect> cells;   // rows x cols, row by row
     QRect preview;
     QRect stack;
@@ -80,7 +80,7 @@ BoardLayout layoutBoard(const LayoutMetrics& m, int rows, int cols, FrameColour 
 
 // The player panels.
 struct PlayersLayout {
-    int step = 0; // d
+    int step = 0; // from one panel to the next
     int shown = 0;
     std::array<QRect, 4> labels;
     std::array<QRect, 4> scores;

@@ -53,7 +53,7 @@ OptionsDialog::OptionsDialog(QWidget* parent)
 
 void OptionsDialog::build()
 {
-    // Left: size, players, frame colour; right: sound and music, game options; okButton below.
+    // Left: size, players, frame colour; right: sound and music, game options; OK below.
     auto* window = new QVBoxLayout(this);
     window->setSizeConstraint(QLayout::SetFixedSize);
     auto* columns = new QHBoxLayout;
@@ -163,7 +163,7 @@ void OptionsDialog::load()
             boardSizeChosen();
         });
         step([&] {
-            // Grid, Time, offerHints, Flip, showPreview, Joker, playSounds, playMusic, each written back as a click would.
+            // Every on/off option, each written back as a click would.
             const std::array<std::size_t, 7> order{1, 5, 6, 0, 3, 2, 4};
             for (const std::size_t i : order) {
                 setQuietly(optionBindings_[i].box, s.*optionBindings_[i].value);
@@ -253,7 +253,7 @@ void OptionsDialog::musicRepeatChosen(bool repeat)
             else if (s.playMusic)
                 Music::instance().songTimer().start();
         });
-        step([&] { saveIntegerSetting(keys::repeatMusicChoice, songRepeatNumber(s.repeatSong)); });
+        step([&] { saveIntegerSetting(keys::repeatSongChoice, songRepeatNumber(s.repeatSong)); });
     });
 }
 
@@ -318,7 +318,7 @@ void OptionsDialog::saveNamesAndClose()
     trapped("frmOpt", "OK_Click", [&](Steps& step) {
         step([&] {
             for (std::size_t i = 0; i < nameEdits.size(); ++i) {
-                saveSetting(keys::playerNames[i], nameEdits[i]->text());
+                saveSetting(keys::playerLabels[i], nameEdits[i]->text());
                 shared().names[i] = nameEdits[i]->text();
             }
         });

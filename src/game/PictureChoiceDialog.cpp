@@ -75,13 +75,13 @@ QStringList droppedPictures(const QMimeData* data)
 RingPosition position()
 {
     const SharedState& s = shared();
-    return {s.album, s.pictureNumber, s.pictureFileIndex};
+    return {s.pictureSource, s.pictureNumber, s.pictureFileIndex};
 }
 
 void take(const RingPosition& at)
 {
     SharedState& s = shared();
-    s.album = at.album;
+    s.pictureSource = at.pictureSource;
     s.pictureNumber = at.pictureNumber;
     s.pictureFileIndex = at.pictureFileIndex;
 }
@@ -145,8 +145,8 @@ void PictureChoiceDialog::load()
             if (s.pictureNumber < FirstBuiltInPicture || s.pictureNumber > LastBuiltInPicture)
                 s.pictureNumber = FirstBuiltInPicture;
             // A folder without pictures: the ring is the built-ins.
-            if (s.album == PictureSource::OwnFolder && files_.isEmpty())
-                s.album = PictureSource::BuiltIn;
+            if (s.pictureSource == PictureSource::File && files_.isEmpty())
+                s.pictureSource = PictureSource::BuiltIn;
         });
         step([&] {
             // Named for screen readers by what they do, as the tips say.
@@ -174,14 +174,14 @@ void PictureChoiceDialog::showCandidate()
     const QScopedValueRollback<bool> busy(adding_, true);
     previewImage->setPicture(QImage(), -1);
     // A screen reader hears what the picture is: its file's name, or the built-in picture's title.
-    const bool builtIn = s.album == PictureSource::BuiltIn && s.pictureNumber >= FirstBuiltInPicture && s.pictureNumber <= LastBuiltInPicture;
-    if (s.album == PictureSource::OwnFolder) {
+    const bool builtIn = s.pictureSource == PictureSource::BuiltIn && s.pictureNumber >= FirstBuiltInPicture && s.pictureNumber <= LastBuiltInPicture;
+    if (s.pictureSource == PictureSource::File) {
         const QString& name = at(files_, s.pictureFileIndex, "File1");
         previewImage->setAccessibleName(name);
         previewImage->setPicture(loadPictureFile(pictureFilePath(name), previewPixels()), -1);
     } else {
         previewImage->setAccessibleName(builtIn ? langText(qint16(s.pictureNumber + 95)) : QString());
-        if (s.album == PictureSource::BuiltIn)
+        if (s.pictureSource == PictureSource::BuiltIn)
             previewImage->setPicture(carriedPicture(addInt16(qint16(s.pictureNumber), 100)), -1);
     }
 }
@@ -191,9 +191,9 @@ void PictureChoiceDialog::decodeNextAhead()
     // A camera photo takes longer to decode than a step should; the next one
     // is decoded on a thread of its own while the player looks at this one.
     const SharedState& s = shared();
-    const RingPosition at{s.album, s.pictureNumber, s.pictureFileIndex};
+    const RingPosition at{s.pictureSource, s.pictureNumber, s.pictureFileIndex};
     const RingPosition next = forward_ ? nextInRing(at, files_.size()) : previousInRing(at, files_.size());
-    if (next.album != PictureSource::OwnFolder || next.pictureFileIndex < 0 || next.pictureFileIndex >= files_.size())
+    if (next.pictureSource != PictureSource::File || next.pictureFileIndex < 0 || next.pictureFileIndex >= files_.size())
         return;
     decodeAhead(pictureFilePath(files_.at(next.pictureFileIndex)), previewPixels());
 }
@@ -236,7 +236,7 @@ void PictureChoiceDialog::confirmChoice()
             // settings file cannot give back (blanks at its ends, too long):
             // chosen, it would be lost at every start. The player renames it.
             const QString name = files_.value(s.pictureFileIndex);
-            if (s.album == PictureSource::OwnFolder && !settingCanHold(name)) {
+            if (s.pictureSource == PictureSource::File && !settingCanHold(name)) {
                 refused = true;
                 dialogs().inform(langText(180) + QStringLiteral("\n\n") + pictureFilePath(name), QStringLiteral("Tessaron"));
             }
@@ -244,7 +244,7 @@ void PictureChoiceDialog::confirmChoice()
         if (refused)
             return;
         step([&] { saveIntegerSetting(keys::pictureNumber, s.pictureNumber); });
-        step([&] { saveIntegerSetting(keys::album, pictureSourceNumber(s.album)); });
+        step([&] { saveIntegerSetting(keys::pictureSource, pictureSourceNumber(s.pictureSource)); });
         step([&] {
             // The last file visited is remembered, also when a built-in picture is chosen.
             if (s.pictureFileIndex >= 0 && s.pictureFileIndex < files_.size() && settingCanHold(files_.at(s.pictureFileIndex)))
@@ -327,7 +327,7 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
             // own: the first game with the photo starts as fast as later ones.
             decodeAhead(folder + added, largestBoardPixels());
             files_ = pictureFileNames();
-            s.album = PictureSource::OwnFolder;
+            s.pictureSource = PictureSource::File;
             s.pictureFileIndex = std::max<qsizetype>(0, files_.indexOf(added));
             showCandidate();
         });

@@ -47,7 +47,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // Shows the candidate that Album, Picture and pictureFileIndex name.
+    // Shows the candidate that the picture source, number and pictureFileIndex name.
     void showCandidate();
     QSize previewPixels() const;
     void moveInRing(bool forward, const char* procedure);

@@ -47,11 +47,7 @@ void PuzzleTable::hint()
     toolButton(ToolButton::Hint).enabled = false;
     notify(&TableListener::stackChanged);
     notifyControls();
-    if (shared().autoDraw) {
-        waitSeconds(0.2);
-        if (!gameIdle && pieceInHand == -1)
-            drawPiece();
-    }
+    drawAutomatically();
 }
 
 void PuzzleTable::applyOptions()
@@ -86,11 +82,11 @@ void PuzzleTable::runToolButton(ToolButton button)
                 resetGame();
                 openService(services.pictureChoice);
                 // Unlike at start-up, a missing file is an error here.
-                loadChosenPicture(shared().album == PictureSource::OwnFolder ? readSetting(keys::pictureFile) : QString(), false);
+                loadChosenPicture(shared().pictureSource == PictureSource::File ? readSetting(keys::pictureFile) : QString(), false);
                 break;
             case ToolButton::BackSide:
                 openService(services.backChoice);
-                backPicture = backSideCutter().graphicCell(shared().backSide);
+                backPicture = backSideCutter().cell(shared().backSide);
                 notify(&TableListener::pictureChanged, &TableListener::stackChanged);
                 break;
             case ToolButton::Save:
@@ -116,13 +112,15 @@ void PuzzleTable::runToolButton(ToolButton button)
     });
 }
 
-void PuzzleTable::chooseLanguage(int language)
+void PuzzleTable::chooseLanguage(int languageDigit)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
         step([&] { play(102, false); });
-        step([&] { s.language = toInt16(language * 1000.0); });
-        step([&] { followLanguageInQt(s.language); });
+        step([&] {
+            s.language = toInt16(languageDigit * 1000.0);
+            followLanguageInQt(s.language); // cannot fail: a missing translation is English
+        });
         step([&] { applyLanguage(); });
         step([&] { saveSetting(keys::language, numberText(s.language)); });
     });

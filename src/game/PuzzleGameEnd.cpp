@@ -29,10 +29,10 @@ void PuzzleTable::finishGame()
     toolButton(ToolButton::Champions).enabled = true;
     notify(&TableListener::stackChanged);
     notifyControls();
-    endOfGame();
+    showResult();
 }
 
-void PuzzleTable::endOfGame()
+void PuzzleTable::showResult()
 {
     SharedState& s = shared();
     if (s.playerCount == 1) {
@@ -40,10 +40,10 @@ void PuzzleTable::endOfGame()
         if (s.scores[0] < 0 || s.scores[0] > 99999)
             raiseError(ErrOverflow, QStringLiteral("HSScore %1").arg(s.scores[0]));
         s.championScore = paddedNumber(s.scores[0], 5);
-        s.checkChampion = true;
+        s.newResultPending = true;
         if (services.champions)
             services.champions();
-        s.checkChampion = false;
+        s.newResultPending = false;
         s.scores[0] = 0;
         return;
     }

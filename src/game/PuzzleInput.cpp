@@ -56,9 +56,9 @@ void PuzzleTable::buttonPressed(int index)
         runInput([this, index] { runToolButton(ToolButton(index)); });
 }
 
-void PuzzleTable::flagClicked(int language)
+void PuzzleTable::flagClicked(int languageDigit)
 {
-    runInput([this, language] { chooseLanguage(language); });
+    runInput([this, languageDigit] { chooseLanguage(languageDigit); });
 }
 
 void PuzzleTable::activate()

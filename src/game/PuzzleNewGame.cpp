@@ -56,7 +56,7 @@ void PuzzleTable::resetGame()
         step([&] {
             for (ImageState& cell : boardCells) {
                 cell.enabled = true;
-                cell.border = s.showGrid == 1;
+                cell.border = s.showGrid;
             }
         });
         step([&] {
@@ -124,14 +124,7 @@ void PuzzleTable::startGame()
             toolButton(ToolButton::Champions).enabled = false;
             notifyControls();
         });
-        step([&] {
-            if (shared().autoDraw) {
-                waitSeconds(0.2);
-                // Like every automatic draw: only into a running game with no piece in hand.
-                if (!gameIdle && pieceInHand == -1)
-                    drawPiece();
-            }
-        });
+        step([&] { drawAutomatically(); });
     });
 }
 

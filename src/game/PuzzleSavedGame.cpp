@@ -65,7 +65,7 @@ void PuzzleTable::saveGame()
             game.timeLimit = onOffNumber(s.timeLimit);
             game.sizeIndex = qint16(s.sizeIndex);
             game.pictureNumber = qint16(s.pictureNumber);
-            game.album = pictureSourceNumber(s.album);
+            game.pictureSource = pictureSourceNumber(s.pictureSource);
             game.pictureFile = s.pictureFile;
             game.playerCount = qint16(s.playerCount);
             checkPlayers(s.playerCount);
@@ -105,7 +105,7 @@ void PuzzleTable::loadGame()
         step([&] {
             if (content.result == FileRead::Ok) // not a file, or too large: damaged
                 read = decodeSavedGame(content.bytes);
-            if (read && read->album == 0 && !hasCarriedItem(qint16(read->pictureNumber + 100), QStringLiteral("bitmap")))
+            if (read && read->pictureSource == 0 && !hasCarriedItem(qint16(read->pictureNumber + 100), QStringLiteral("bitmap")))
                 read.reset(); // no picture of ours has that number
             // A damaged file is refused whole: the game in progress stays as it was.
             if (!read)
@@ -119,9 +119,9 @@ void PuzzleTable::loadGame()
         bool pictureReadable = true;
         step([&] {
             // The picture first, so a picture that cannot be shown changes nothing.
-            if (game.album == 0) {
+            if (game.pictureSource == 0) {
                 picture = carriedPicture(qint16(game.pictureNumber + 100));
-            } else if (game.album == 1) {
+            } else if (game.pictureSource == 1) {
                 if (file.isEmpty() || file.contains(QChar(u'\0')) || !QFile::exists(file))
                     file = picturesFolder() + QStringLiteral("puzzle01.jpg");
                 // A path to a FIFO, a device or a huge file is refused like a damaged file.
@@ -137,11 +137,10 @@ void PuzzleTable::loadGame()
         step([&] {
             s.sizeIndex = game.sizeIndex;
             s.pictureNumber = game.pictureNumber;
-            s.album = pictureSourceOf(game.album);
+            s.pictureSource = pictureSourceOf(game.pictureSource);
             s.pictureFile = file;
             s.playerCount = game.playerCount;
-            if (game.album == 0 || game.album == 1)
-                showPicture(picture);
+            showPicture(picture); // the record's picture source is 0 or 1, checked when read
         });
         step([&] {
             s.boardRows = boardSize(s.sizeIndex).rows;
@@ -190,7 +189,7 @@ void PuzzleTable::loadGame()
         });
         step([&] {
             for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
-                playerNames[i].text = s.playerCount == 1 ? langText(111) : s.names[i];
+                playerLabels[i].text = s.playerCount == 1 ? langText(111) : s.names[i];
                 showScore(s.scores[i], int(i));
             }
         });
@@ -210,11 +209,7 @@ void PuzzleTable::loadGame()
                 finishGame();
                 return;
             }
-            if (s.autoDraw) {
-                waitSeconds(0.2);
-                if (!gameIdle && pieceInHand == -1)
-                    drawPiece();
-            }
+            drawAutomatically();
         });
     });
 }

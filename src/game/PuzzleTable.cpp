@@ -45,8 +45,8 @@ PuzzleTable::PuzzleTable()
     connect(&idle_, &QTimer::timeout, this, [this] { ProcedureGate::instance().run([this] { idleStep(); }, false); });
     ProcedureGate::instance().setIdleHandler(this, [this] { whenIdle(); });
     for (std::size_t i = 0; i < 4; ++i) {
-        playerNames[i].text = DefaultNames[i];
-        playerNames[i].geometry.setSize(DesignLabelSize);
+        playerLabels[i].text = DefaultNames[i];
+        playerLabels[i].geometry.setSize(DesignLabelSize);
         scoreBoxes[i].geometry.setSize(DesignScoreSize);
     }
     toolButton(ToolButton::Hint).enabled = false; // the hint waits for a piece in hand
@@ -83,7 +83,7 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
 {
     SharedState& s = shared();
     QImage picture;
-    if (s.album == PictureSource::BuiltIn) {
+    if (s.pictureSource == PictureSource::BuiltIn) {
         picture = carriedPicture(addInt16(qint16(s.pictureNumber), 100));
     } else {
         // Only a file of a picture folder (the player's, else the program's):
@@ -105,7 +105,7 @@ void PuzzleTable::decodeChosenPictureAhead()
     // is left to load to report: no trap is set up yet.
     ignoringErrors([&](Steps& step) {
         step([&] {
-            if (readIntegerSetting(keys::album) != 1)
+            if (readIntegerSetting(keys::pictureSource) != 1)
                 return;
             const QString fileName = readSetting(keys::pictureFile);
             if (isPictureFileName(fileName) && isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes))
@@ -127,11 +127,11 @@ void PuzzleTable::load()
     SharedState& s = shared();
     trapped("frmPuzzle", "Form_Load", [&](Steps& step) {
         step([] {}); // the generator is seeded from the clock at every draw
-        step([&] { s.album = pictureSourceOf(readIntegerSetting(keys::album)); });
+        step([&] { s.pictureSource = pictureSourceOf(readIntegerSetting(keys::pictureSource)); });
         step([&] { s.pictureNumber = readIntegerSetting(keys::pictureNumber); });
         step([&] {
             // The file name is read only for a picture file; a missing file falls back to puzzle01.jpg.
-            loadChosenPicture(s.album == PictureSource::OwnFolder ? readSetting(keys::pictureFile, QString::number(s.pictureFileIndex)) : QString(), true);
+            loadChosenPicture(s.pictureSource == PictureSource::File ? readSetting(keys::pictureFile, QString::number(s.pictureFileIndex)) : QString(), true);
         });
         step([&] { s.backSide = readIntegerSetting(keys::backSide); });
         step([&] { fillBoardSizes(); });
@@ -141,7 +141,7 @@ void PuzzleTable::load()
             s.boardCols = boardSize(s.sizeIndex).cols;
         });
         step([&] { s.playMusic = readOnOffSetting(keys::playMusic); });
-        step([&] { s.repeatSong = songRepeatOf(readIntegerSetting(keys::repeatMusic)); });
+        step([&] { s.repeatSong = songRepeatOf(readIntegerSetting(keys::repeatSong)); });
         step([&] { s.playSounds = readOnOffSetting(keys::playSounds); });
         step([&] { s.showGrid = readOnOffSetting(keys::showGrid); });
         step([&] { boardCells[0].border = s.showGrid; });
@@ -151,7 +151,7 @@ void PuzzleTable::load()
                 boardCells[n].visible = false;
             }
         });
-        step([&] { backPicture = backSideCutter().graphicCell(s.backSide); });
+        step([&] { backPicture = backSideCutter().cell(s.backSide); });
         step([&] { s.useJokers = readOnOffSetting(keys::useJokers); });
         step([&] { s.offerHints = readOnOffSetting(keys::offerHints); });
         step([&] {
@@ -164,9 +164,9 @@ void PuzzleTable::load()
         step([&] { s.playerCount = readIntegerSetting(keys::playerCount); });
         step([&] {
             for (std::size_t i = 0; i < 4; ++i) {
-                s.names[i] = readSetting(keys::playerNames[i], QString());
+                s.names[i] = readSetting(keys::playerLabels[i], QString());
                 if (s.names[i].isEmpty())
-                    s.names[i] = playerNames[i].text;
+                    s.names[i] = playerLabels[i].text;
             }
         });
         step([&] {
@@ -264,7 +264,7 @@ bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPix
 {
     if (!layoutDone || !gameIdle)
         return false;
-    const bool playersShown = playerNames[0].visible || scoreBoxes[0].visible;
+    const bool playersShown = playerLabels[0].visible || scoreBoxes[0].visible;
     layoutDone = false;
     background.clear();
     layOutOnce(clientWidth, clientHeight, twipsPerPixel);
@@ -342,20 +342,20 @@ void PuzzleTable::arrangePlayerPanels()
     trapped("frmPuzzle", "SizePlayers", [&](Steps& step) {
         step([&] {
             for (std::size_t i = 0; i < 4; ++i) {
-                playerNames[i].visible = false;
+                playerLabels[i].visible = false;
                 scoreBoxes[i].visible = false;
             }
         });
         PlayersLayout players;
         step([&] {
-            at(playerNames, s.playerCount - 1, "lblPlayer"); // a label for each player
-            players = layoutPlayers(metrics, s.playerCount, playerNames[0].geometry.size(), scoreBoxes[0].geometry.size());
+            at(playerLabels, s.playerCount - 1, "lblPlayer"); // a label for each player
+            players = layoutPlayers(metrics, s.playerCount, playerLabels[0].geometry.size(), scoreBoxes[0].geometry.size());
         });
         step([&] {
             if (s.playerCount > 1) {
                 // playerCount was checked a step before; Ignore skips that check.
                 for (int i = 0; i < s.playerCount; ++i) {
-                    LabelState& label = at(playerNames, i, "lblPlayer");
+                    LabelState& label = at(playerLabels, i, "lblPlayer");
                     ScoreState& score = at(scoreBoxes, i, "picScore");
                     label.geometry = at(players.labels, i, "lblPlayer");
                     score.geometry = at(players.scores, i, "picScore");
@@ -365,10 +365,10 @@ void PuzzleTable::arrangePlayerPanels()
                     score.visible = true;
                 }
             } else {
-                playerNames[0].geometry = players.labels[0];
+                playerLabels[0].geometry = players.labels[0];
                 scoreBoxes[0].geometry = players.scores[0];
-                playerNames[0].text = langText(111);
-                playerNames[0].visible = true;
+                playerLabels[0].text = langText(111);
+                playerLabels[0].visible = true;
                 showScore(0, 0);
                 scoreBoxes[0].visible = true;
             }
@@ -382,10 +382,10 @@ void PuzzleTable::advancePlayer()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "SetPlayer", [&](Steps& step) {
-        step([&] { at(playerNames, currentPlayer, "lblPlayer").active = false; });
+        step([&] { at(playerLabels, currentPlayer, "lblPlayer").active = false; });
         step([&] { currentPlayer = currentPlayer >= s.playerCount - 1 ? 0 : currentPlayer + 1; });
         step([&] {
-            at(playerNames, currentPlayer, "lblPlayer").active = true;
+            at(playerLabels, currentPlayer, "lblPlayer").active = true;
             notifyControls();
         });
         step([&] { QCoreApplication::processEvents(); });

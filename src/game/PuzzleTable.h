@@ -7,7 +7,7 @@
 #include "game/Layout.h"
 #include "game/TableState.h"
 #include "language/Languages.h"
-#include "resources/PictureClip.h"
+#include "resources/PictureCutter.h"
 #include "settings/SharedState.h"
 
 #include <QImage>
@@ -38,7 +38,7 @@ public:
     void stackClicked();
     void cellClicked(int index);
     void buttonPressed(int index);
-    void flagClicked(int language);
+    void flagClicked(int languageDigit);
     // The window became active: greetOnActivation, after the running procedure if one runs.
     void activate();
     // The window is closed: the unload step, at once, even inside a wait; it
@@ -84,7 +84,7 @@ public:
     // The saved game: one game in progress kept in one file (Save and Load).
     void saveGame();
     void loadGame();
-    void chooseLanguage(int language);
+    void chooseLanguage(int languageDigit);
 
     // The dialogs and services the tool buttons open; each is plugged in by
     // the part of the game that provides it, and does nothing until then.
@@ -117,7 +117,7 @@ public:
     ButtonState& toolButton(ToolButton button) { return toolButtons[std::size_t(button)]; }
     const ButtonState& toolButton(ToolButton button) const { return toolButtons[std::size_t(button)]; }
     std::array<ButtonState, Languages.size()> languageFlags; // in the order of Languages
-    std::array<LabelState, 4> playerNames;
+    std::array<LabelState, 4> playerLabels;
     std::array<ScoreState, 4> scoreBoxes;
     QRect timeBar;
     QRect copyright;
@@ -126,8 +126,8 @@ public:
     std::vector<PaintOp> background; // painted in order into the persistent background
 
     // --- pictures
-    PictureClip pieceCutter;
-    PictureClip digitCutter;
+    PictureCutter pieceCutter;
+    PictureCutter digitCutter;
     QImage previewPicture;
     QImage emptyPicture;
     QImage wrongPicture;
@@ -143,7 +143,7 @@ public:
     int idleMarkedCell() const { return idleCell_; }
 
     // The language digits of the flags, in their order (Languages' digits).
-    static constexpr std::array<int, Languages.size()> FlagLanguages = [] {
+    static constexpr std::array<int, Languages.size()> FlagDigits = [] {
         std::array<int, Languages.size()> digits{};
         for (std::size_t i = 0; i < digits.size(); ++i)
             digits[i] = Languages[i].digit;
@@ -162,17 +162,19 @@ private:
     void failTurn(); // a time-out: the piece goes back; the turn passes
     void putPieceBack();
     void clearWrongMarks();
-    void endOfGame();
+    void showResult();
     // The last piece lies (also in a saved game just loaded): the stack goes,
     // Start and the champions come back, and the game ends.
     void finishGame();
     void hint();
+    // With automatic drawing on: the next piece turns over after a short wait.
+    void drawAutomatically();
     void applyOptions(); // after the options dialog
     void setTimeBar(double width);
     void play(int number, bool wait);
     void idleStep();
     void stopIdleAnimation();
-    // The picture that Album, Picture and the file name choose, into the cutter and the thumbnail.
+    // The picture that the picture source, number and file name choose, into the cutter and the thumbnail.
     void loadChosenPicture(const QString& fileName, bool fallBack);
     // A decoded picture into the cutter and the thumbnail.
     void showPicture(const QImage& picture);

@@ -174,7 +174,6 @@ void PuzzleTable::placePiece(int index)
 
 void PuzzleTable::endOfTurn()
 {
-    const SharedState& s = shared();
     clearWrongMarks();
     stackCell.face = Face::Back;
     stackCell.visible = true;
@@ -188,15 +187,21 @@ void PuzzleTable::endOfTurn()
     notify(&TableListener::stackChanged);
     notifyControls();
     if (gameIdle) {
-        endOfGame();
+        showResult();
         return;
     }
-    if (s.autoDraw) {
-        waitSeconds(0.2);
-        // The players may have abandoned the game during the wait.
-        if (!gameIdle && pieceInHand == -1)
-            drawPiece();
-    }
+    drawAutomatically();
+}
+
+void PuzzleTable::drawAutomatically()
+{
+    if (!shared().autoDraw)
+        return;
+    waitSeconds(0.2);
+    // Only into a running game with no piece in hand: the players may have
+    // abandoned the game during the wait.
+    if (!gameIdle && pieceInHand == -1)
+        drawPiece();
 }
 
 void PuzzleTable::clearWrongMarks()

@@ -1,6 +1,6 @@
 #include "game/PuzzleWindow.h"
 
-#include "champions/HighscoreDialog.h"
+#include "champions/ChampionsDialog.h"
 #include "errors/ErrorDialog.h"
 #include "game/Accessibility.h"
 #include "game/BackChoiceDialog.h"
@@ -137,7 +137,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     }
     for (std::size_t i = 0; i < flags_.size(); ++i) {
         flags_[i] = new ImageControl(this);
-        const int language = PuzzleTable::FlagLanguages[i];
+        const int language = PuzzleTable::FlagDigits[i];
         // Drawn from the double-size picture, so the flag stays sharp on dense screens.
         flags_[i]->setPicture(art(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
         flags_[i]->setCursor(Qt::PointingHandCursor);
@@ -164,12 +164,12 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     }
 
     // The dialogs the tool buttons open, over this window.
-    table_.services.champions = [this] { runDialog<HighscoreDialog>(this); };
+    table_.services.champions = [this] { runDialog<ChampionsDialog>(this); };
     table_.services.pictureChoice = [this] { runDialog<PictureChoiceDialog>(this); };
     table_.services.backChoice = [this] { runDialog<BackChoiceDialog>(this); };
     helpMenu_ = new HelpMenu(this, [this] {
         StartupWindow about({}, this);
-        about.setFlagHandler([this](int language) { table_.chooseLanguage(language); });
+        about.setFlagHandler([this](int languageDigit) { table_.chooseLanguage(languageDigit); });
         about.load();
         about.exec();
     });
@@ -180,7 +180,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(n); });
     connect(this, &PuzzleWindow::stackClicked, this, [this] { table_.stackClicked(); });
     connect(this, &PuzzleWindow::buttonPressed, this, [this](int i) { table_.buttonPressed(i); });
-    connect(this, &PuzzleWindow::flagClicked, this, [this](int language) { table_.flagClicked(language); });
+    connect(this, &PuzzleWindow::flagClicked, this, [this](int languageDigit) { table_.flagClicked(languageDigit); });
 
     // The whole window with its frame fits the work area: panels stay visible.
     setFixedSize(clientSizeFor(workArea(this), windowFrame(this)));
@@ -207,7 +207,7 @@ QImage PuzzleWindow::faceImage(const ImageState& state) const
     case Face::Piece:
         if (state.piece >= 0 && state.piece < table_.pieceCutter.rows() * table_.pieceCutter.cols()
             && !table_.pieceCutter.picture().isNull())
-            return table_.pieceCutter.graphicCell(state.piece);
+            return table_.pieceCutter.cell(state.piece);
         return {};
     }
     return {};
@@ -299,7 +299,7 @@ void PuzzleWindow::controlsChanged()
         flags_[i]->setVisible(table_.languageFlags[i].visible);
     }
     for (std::size_t i = 0; i < labels_.size(); ++i) {
-        const LabelState& state = table_.playerNames[i];
+        const LabelState& state = table_.playerLabels[i];
         labels_[i]->setGeometry(state.geometry);
         labels_[i]->setText(state.text);
         QPalette colours = labels_[i]->palette();

@@ -44,7 +44,7 @@ public:
 
 Q_SIGNALS:
     void buttonPressed(int index);
-    void flagClicked(int language);
+    void flagClicked(int languageDigit);
     void cellClicked(int n);
     void stackClicked();
     // The window is on screen and painted for the first time.

@@ -74,7 +74,7 @@ bool holdsAGame(const SavedGame& game)
 {
     if (game.sizeIndex < 0 || game.sizeIndex > 9 || game.playerCount < 1 || game.playerCount > 4)
         return false;
-    if (game.album != 0 && game.album != 1)
+    if (game.pictureSource != 0 && game.pictureSource != 1)
         return false;
     // The built-in picture is kept also with a picture file chosen.
     if (game.pictureNumber < FirstBuiltInPicture || game.pictureNumber > LastBuiltInPicture)
@@ -115,7 +115,7 @@ QByteArray encodeSavedGame(const SavedGame& game)
 {
     Writer out;
     out.number(game.pictureNumber);
-    out.number(game.album);
+    out.number(game.pictureSource);
     out.text(game.pictureFile);
     out.number(game.timeLimit);
     out.number(game.sizeIndex);
@@ -136,7 +136,7 @@ std::optional<SavedGame> decodeSavedGame(const QByteArray& bytes)
     Reader in(bytes);
     SavedGame game;
     game.pictureNumber = in.number<qint16>();
-    game.album = in.number<qint16>();
+    game.pictureSource = in.number<qint16>();
     game.pictureFile = in.text();
     game.timeLimit = in.number<qint16>();
     game.sizeIndex = in.number<qint16>();

@@ -15,7 +15,7 @@ namespace tess {
 
 struct SavedGame {
     qint16 pictureNumber = 101; // the first built-in picture
-    qint16 album = 0;
+    qint16 pictureSource = 0;
     QString pictureFile;
     qint16 timeLimit = 0;
     qint16 sizeIndex = 0;
@@ -30,9 +30,9 @@ QByteArray encodeSavedGame(const SavedGame& game);
 
 // The record of a file, or nothing when it is damaged or not a saved game:
 // too short, a text length that is negative or runs past the end, or a field
-// no game can hold: a Size outside 0 to 9, a player count outside 1 to 4, an
-// Album other than 0 or 1, a Picture outside 101 to 105, a Time other than 0
-// or 1, row bits beyond the board's columns or rows, joker marks other than 0
+// no game can hold: a board size outside 0 to 9, a player count outside 1 to 4,
+// a picture source other than 0 or 1, a picture number outside 101 to 105, a
+// time limit other than 0 or 1, row bits beyond the board's columns or rows, joker marks other than 0
 // or 1 or beyond pieces div 10, a score below 0 or scores above what one game
 // of that size brings (rules::mostPoints).
 std::optional<SavedGame> decodeSavedGame(const QByteArray& bytes);

@@ -6,7 +6,7 @@
 
 namespace tess {
 
-ScoreBox::ScoreBox(const PictureClip& digits, QWidget* parent)
+ScoreBox::ScoreBox(const PictureCutter& digits, QWidget* parent)
     : QWidget(parent), digits_(digits)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -36,9 +36,9 @@ void ScoreBox::paintEvent(QPaintEvent*)
         const int digit = state_.digits[i].digitValue();
         if (digit < 0)
             continue;
-        const QImage& cell = digits_.graphicCell(digit);
+        const QImage& cell = digits_.cell(digit);
         const QRect target(QPoint(state_.x[std::size_t(i)], 2), cell.size());
-        painter.drawImage(target, dense ? dense_.graphicCell(digit) : cell);
+        painter.drawImage(target, dense ? dense_.cell(digit) : cell);
     }
 }
 

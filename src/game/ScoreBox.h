@@ -2,7 +2,7 @@
 // A player's six-digit score, painted from the digit strip.
 
 #include "game/TableState.h"
-#include "resources/PictureClip.h"
+#include "resources/PictureCutter.h"
 
 #include <QWidget>
 
@@ -12,7 +12,7 @@ class ScoreBox : public QWidget {
     Q_OBJECT
 
 public:
-    ScoreBox(const PictureClip& digits, QWidget* parent = nullptr);
+    ScoreBox(const PictureCutter& digits, QWidget* parent = nullptr);
     void display(const ScoreState& state);
     const QString& digits() const { return state_.digits; }
 
@@ -20,8 +20,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const PictureClip& digits_;
-    PictureClip dense_;
+    const PictureCutter& digits_;
+    PictureCutter dense_;
     ScoreState state_;
 };
 

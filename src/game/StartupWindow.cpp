@@ -91,8 +91,10 @@ void StartupWindow::load()
 {
     SharedState& s = shared();
     trapped("frmInfo", "Form_Load", [&](Steps& step) {
-        step([&] { s.language = startLanguage(); });
-        step([&] { followLanguageInQt(s.language); });
+        step([&] {
+            s.language = startLanguage();
+            followLanguageInQt(s.language); // cannot fail: a missing translation is English
+        });
         step([&] { writeLanguageTable(); });
         step([&] {
             adjustSize();
@@ -147,11 +149,11 @@ bool StartupWindow::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void StartupWindow::chooseLanguage(int language)
+void StartupWindow::chooseLanguage(int languageDigit)
 {
     // The game window's flag: sound, language, its texts, stored with the sign's blank.
     if (flagClicked_)
-        flagClicked_(language);
+        flagClicked_(languageDigit);
 }
 
 void StartupWindow::openWebPage()

@@ -41,7 +41,7 @@ public:
     // acting as the game window's flags do.
     std::array<ImageControl*, Languages.size()> languageFlags{};
     void setFlagHandler(std::function<void(int)> handler) { flagClicked_ = std::move(handler); }
-    void chooseLanguage(int language);
+    void chooseLanguage(int languageDigit);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

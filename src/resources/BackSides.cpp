@@ -4,10 +4,10 @@
 
 namespace tess {
 
-PictureClip& backSideCutter()
+PictureCutter& backSideCutter()
 {
-    static PictureClip clip = [] {
-        PictureClip made;
+    static PictureCutter clip = [] {
+        PictureCutter made;
         made.setPicture(loadArt(QStringLiteral("backs.bmp")));
         made.setRows(2);
         made.setCols(5);

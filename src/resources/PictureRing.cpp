@@ -107,8 +107,8 @@ namespace {
 // A position outside the ring, from settings or a saved game, starts it anew.
 RingPosition inRing(RingPosition at, qsizetype files)
 {
-    const bool builtIn = at.album == PictureSource::BuiltIn && at.pictureNumber >= FirstBuiltInPicture && at.pictureNumber <= LastBuiltInPicture;
-    const bool file = at.album == PictureSource::OwnFolder && at.pictureFileIndex >= 0 && at.pictureFileIndex < files;
+    const bool builtIn = at.pictureSource == PictureSource::BuiltIn && at.pictureNumber >= FirstBuiltInPicture && at.pictureNumber <= LastBuiltInPicture;
+    const bool file = at.pictureSource == PictureSource::File && at.pictureFileIndex >= 0 && at.pictureFileIndex < files;
     if (!builtIn && !file)
         return {PictureSource::BuiltIn, FirstBuiltInPicture, 0};
     return at;
@@ -119,11 +119,11 @@ RingPosition inRing(RingPosition at, qsizetype files)
 RingPosition nextInRing(RingPosition at, qsizetype files)
 {
     at = inRing(at, files);
-    if (at.album == PictureSource::BuiltIn) {
+    if (at.pictureSource == PictureSource::BuiltIn) {
         if (at.pictureNumber < LastBuiltInPicture) {
             ++at.pictureNumber;
         } else if (files > 0) {
-            at.album = PictureSource::OwnFolder;
+            at.pictureSource = PictureSource::File;
             at.pictureFileIndex = 0;
             at.pictureNumber = LastBuiltInPicture; // never a number no picture has
         } else {
@@ -132,7 +132,7 @@ RingPosition nextInRing(RingPosition at, qsizetype files)
     } else if (at.pictureFileIndex < files - 1) {
         ++at.pictureFileIndex;
     } else {
-        at.album = PictureSource::BuiltIn;
+        at.pictureSource = PictureSource::BuiltIn;
         at.pictureNumber = FirstBuiltInPicture;
         at.pictureFileIndex = files - 1; // the last file visited
     }
@@ -142,11 +142,11 @@ RingPosition nextInRing(RingPosition at, qsizetype files)
 RingPosition previousInRing(RingPosition at, qsizetype files)
 {
     at = inRing(at, files);
-    if (at.album == PictureSource::BuiltIn) {
+    if (at.pictureSource == PictureSource::BuiltIn) {
         if (at.pictureNumber > FirstBuiltInPicture) {
             --at.pictureNumber;
         } else if (files > 0) {
-            at.album = PictureSource::OwnFolder;
+            at.pictureSource = PictureSource::File;
             at.pictureFileIndex = files - 1;
             at.pictureNumber = FirstBuiltInPicture;
         } else {
@@ -155,7 +155,7 @@ RingPosition previousInRing(RingPosition at, qsizetype files)
     } else if (at.pictureFileIndex > 0) {
         --at.pictureFileIndex;
     } else {
-        at.album = PictureSource::BuiltIn;
+        at.pictureSource = PictureSource::BuiltIn;
         at.pictureNumber = LastBuiltInPicture;
         at.pictureFileIndex = 0; // the last file visited
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The ring the picture choice steps through: the five built-in pictures
 // (BuiltIn, Picture 101 to 105), then every picture file of the program's
-// picture folder and then of the player's own (OwnFolder, pictureFileIndex 0 ...),
+// picture folder and then of the player's own (File, pictureFileIndex 0 ...),
 // and from the last file back to 101. With no files the ring is the five
 // built-ins.
 
@@ -41,7 +41,7 @@ inline constexpr int FirstBuiltInPicture = 101;
 inline constexpr int LastBuiltInPicture = 105;
 
 struct RingPosition {
-    PictureSource album = PictureSource::BuiltIn; // OwnFolder: any file of the ring
+    PictureSource pictureSource = PictureSource::BuiltIn; // File: any file of the ring
     int pictureNumber = 101;
     qsizetype pictureFileIndex = 0; // any number of files
 };

@@ -11,7 +11,7 @@ namespace tess {
 enum class FrameColour { Gold, Black };
 // Where the picture comes from (`Album`): stored 0 the pictures the program
 // carries, 1 a file of the player's picture folder.
-enum class PictureSource { BuiltIn, OwnFolder };
+enum class PictureSource { BuiltIn, File };
 
 // An on/off option: stored 1 on, 0 off.
 constexpr qint16 onOffNumber(bool on) { return on ? 1 : 0; }
@@ -23,12 +23,12 @@ constexpr qint16 frameColourNumber(FrameColour colour) { return colour == FrameC
 // Only 1 is black: the readers hand nothing but 0 or 1 (settings/SettingDomains.h).
 constexpr FrameColour frameColourOf(qint16 stored) { return stored == 1 ? FrameColour::Black : FrameColour::Gold; }
 
-constexpr qint16 pictureSourceNumber(PictureSource source) { return source == PictureSource::OwnFolder ? 1 : 0; }
+constexpr qint16 pictureSourceNumber(PictureSource source) { return source == PictureSource::File ? 1 : 0; }
 // Only 1 is the player's folder: the settings reader and the saved game's
 // decoder hand nothing but 0 or 1.
 constexpr PictureSource pictureSourceOf(qint16 stored)
 {
-    return stored == 1 ? PictureSource::OwnFolder : PictureSource::BuiltIn;
+    return stored == 1 ? PictureSource::File : PictureSource::BuiltIn;
 }
 
 } // namespace tess

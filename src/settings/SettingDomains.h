@@ -40,12 +40,12 @@ constexpr bool builtInPicture(qint16 value) { return value >= 101 && value <= 10
 constexpr bool backSide(qint16 value) { return value >= 0 && value <= 9; }
 } // namespace domains
 
-// Every numeric key with its domain; frameColour is the frame colour, 0 gold, 1 black.
+// Every numeric key with its domain; the frame colour is 0 gold, 1 black.
 inline constexpr std::array<SettingDomain, 16> NumberDomains{{
     {keys::language, domains::language},
     {keys::sizeIndex, domains::boardSize},
     {keys::playMusic, domains::onOff},
-    {keys::repeatMusic, domains::songRepeat},
+    {keys::repeatSong, domains::songRepeat},
     {keys::playSounds, domains::onOff},
     {keys::showGrid, domains::onOff},
     {keys::useJokers, domains::onOff},
@@ -55,7 +55,7 @@ inline constexpr std::array<SettingDomain, 16> NumberDomains{{
     {keys::timeLimit, domains::onOff},
     {keys::autoDraw, domains::onOff},
     {keys::playerCount, domains::players},
-    {keys::album, domains::onOff},
+    {keys::pictureSource, domains::onOff},
     {keys::pictureNumber, domains::builtInPicture},
     {keys::backSide, domains::backSide},
 }};

@@ -35,7 +35,7 @@ struct SharedState {
     int sizeIndex = 1;
     int language = 0; // a language base: 0, 1000, 2000 ...
     // Picture ("Pictures")
-    PictureSource album = PictureSource::BuiltIn;
+    PictureSource pictureSource = PictureSource::BuiltIn;
     int pictureNumber = 101;
     QString pictureFile; // the full path of the picture file
     int backSide = 9;
@@ -49,7 +49,7 @@ struct SharedState {
     qint32 turnStart = 0;
     bool gameWindowLoaded = false; // once the start-up window has loaded the game window
     QString championScore;
-    bool checkChampion = false;
+    bool newResultPending = false;
     qsizetype pictureFileIndex = 0; // a folder may hold more files than an Integer counts; not stored
 
     // The two temporary files: the language table and the current song.

@@ -7,7 +7,7 @@
 // reach goes through at(), and Retry, Ignore or leaving the procedure never
 // touch memory outside the container.
 //
-//     at(playerNames, i, "lblPlayer").visible = true;
+//     at(playerLabels, i, "lblPlayer").visible = true;
 
 #include "util/RunTimeError.h"
 

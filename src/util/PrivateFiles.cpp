@@ -52,15 +52,15 @@ QString& madeFolder()
 
 constexpr const char* RunningFile = ".running";
 
-struct OwnFolder {
+struct File {
     QString shared;
     QString folder;
     int lock = -1;
 };
 
-OwnFolder& own()
+File& own()
 {
-    static OwnFolder folder;
+    static File folder;
     return folder;
 }
 
@@ -96,7 +96,7 @@ void sweepEndedCopies(const QString& shared)
 
 QString copyFolder(const QString& shared)
 {
-    OwnFolder& mine = own();
+    File& mine = own();
     struct stat info {};
     if (mine.shared == shared && ::lstat(QFile::encodeName(mine.folder).constData(), &info) == 0 && S_ISDIR(info.st_mode))
         return mine.folder;

@@ -19,14 +19,14 @@ std::uint64_t splitmix64(std::uint64_t x)
     return x ^ (x >> 31);
 }
 
-// A fresh seed from the clock for every draw. The clock is mixed with a draw
-// counter: two draws within one clock tick would otherwise repeat each other.
 std::function<float()>& randomSource()
 {
     static std::function<float()> source;
     return source;
 }
 
+// A fresh seed from the clock for every draw. The clock is mixed with a draw
+// counter: two draws within one clock tick would otherwise repeat each other.
 float uniformFromClock()
 {
     if (randomSource())

@@ -49,7 +49,7 @@ constexpr ErrorAnswer errorAnswerAt(int place)
 }
 
 // Who hears of a step's run-time error. The game's own reporter, which logs
-// it and asks the player, is ErrorDesk in errors/ErrorReporter.h.
+// it and asks the player, is GameErrorReporter in errors/ErrorReporter.h.
 class ErrorReporter {
 public:
     virtual ~ErrorReporter() = default;

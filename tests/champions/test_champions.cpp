@@ -3,7 +3,7 @@
 
 #include "champions/ChampionsCodec.h"
 #include "champions/ChampionsList.h"
-#include "champions/HighscoreDialog.h"
+#include "champions/ChampionsDialog.h"
 #include "language/Language.h"
 #include "settings/Profile.h"
 #include "settings/SharedState.h"
@@ -55,7 +55,7 @@ QStringList enteredByCopies(qint16 size, const QString& only = QString())
     return entries;
 }
 
-QStringList shownNames(const HighscoreDialog& dialog)
+QStringList shownNames(const ChampionsDialog& dialog)
 {
     QStringList names;
     for (const QLabel* name : dialog.nameLabels)
@@ -195,7 +195,7 @@ private Q_SLOTS:
         for (const QString& entry : entries)
             QVERIFY2(list.items().contains(entry), qPrintable(entry));
         // Each name fits its row of the list, the Chinese one drawn smaller.
-        HighscoreDialog dialog;
+        ChampionsDialog dialog;
         dialog.load();
         for (const QLabel* row : dialog.nameLabels)
             QVERIFY2(QFontMetrics(row->font()).horizontalAdvance(row->text()) <= row->width(), qPrintable(row->text()));
@@ -217,9 +217,9 @@ private Q_SLOTS:
         test::RecordingEffects effects;
         test::ScriptedDialogs dialogs;
         dialogs.typed << QStringLiteral("   Anna   ");
-        shared().checkChampion = true;
+        shared().newResultPending = true;
         shared().championScore = QStringLiteral("00045");
-        HighscoreDialog dialog;
+        ChampionsDialog dialog;
         dialog.load();
         QCOMPARE(dialogs.asked, QStringList{langText(126)});
         QCOMPARE(dialogs.limits, QList<int>{ChampionsFile::MaxNameLength}); // the prompt takes what is kept
@@ -231,11 +231,11 @@ private Q_SLOTS:
         // Cancel enters the result without a name; a full list drops its lowest.
         storeList(1, {"00030Bob", "00040A", "00050B", "00060C", "00070D", "00080E", "00090F", "00100G", "00110H", "00120I"});
         shared().championScore = QStringLiteral("00030");
-        HighscoreDialog equal;
+        ChampionsDialog equal;
         equal.load();
         QCOMPARE(dialogs.asked.size(), 1); // 30 against a lowest 30: not asked
         shared().championScore = QStringLiteral("00031");
-        HighscoreDialog above;
+        ChampionsDialog above;
         above.load();
         QCOMPARE(dialogs.asked.size(), 2);
         QCOMPARE(above.nameLabels[9]->text(), QString());
@@ -249,8 +249,8 @@ private Q_SLOTS:
         storeList(1, {"00045Anna"});
         const QByteArray before = fileBytes();
         shared().championScore = QStringLiteral("09999");
-        shared().checkChampion = false;
-        HighscoreDialog dialog;
+        shared().newResultPending = false;
+        ChampionsDialog dialog;
         dialog.load();
         QVERIFY(dialogs.asked.isEmpty());
         QCOMPARE(fileBytes(), before);
@@ -264,7 +264,7 @@ private Q_SLOTS:
         storeList(4, {"00099Zoe"});
         const QByteArray before = fileBytes();
         dialogs.answers = {false, true};
-        HighscoreDialog dialog;
+        ChampionsDialog dialog;
         dialog.load();
         dialog.clearChampions();
         QCOMPARE(fileBytes(), before);
@@ -273,7 +273,7 @@ private Q_SLOTS:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(!Profile(ChampionsFile::path()).find("m1", "1"));
         QVERIFY(Profile(ChampionsFile::path()).find("m4", "1"));
-        HighscoreDialog again;
+        ChampionsDialog again;
         again.load();
         QCOMPARE(shownNames(again), QStringList(10, QString()));
     }
@@ -286,9 +286,9 @@ private Q_SLOTS:
         const QByteArray before = fileBytes();
         if (!test::makeUnwritable(ChampionsFile::path()))
             QSKIP("this machine cannot make a file unwritable");
-        shared().checkChampion = true;
+        shared().newResultPending = true;
         shared().championScore = QStringLiteral("00045");
-        HighscoreDialog dialog;
+        ChampionsDialog dialog;
         dialog.load();
         test::makeWritable(ChampionsFile::path());
         QCOMPARE(dialogs.informed.size(), 1);
@@ -310,9 +310,9 @@ private Q_SLOTS:
         disk.fill();
         test::ScriptedDialogs dialogs;
         dialogs.typed << QStringLiteral("Anna");
-        shared().checkChampion = true;
+        shared().newResultPending = true;
         shared().championScore = QStringLiteral("00045");
-        HighscoreDialog dialog;
+        ChampionsDialog dialog;
         dialog.load();
         QCOMPARE(dialogs.informed, QStringList{langText(181) + "\n\n" + ChampionsFile::path()});
         QCOMPARE(fileBytes(), before); // every board size's list is still there
@@ -325,7 +325,7 @@ private Q_SLOTS:
         const QString tagged = QStringLiteral("<b>x</b>");
         const QString image = QStringLiteral("<img src=m.png>"); // names hold at most 20 characters
         storeList(1, {"00045" + tagged, "00044" + image});
-        HighscoreDialog dialog;
+        ChampionsDialog dialog;
         dialog.load();
         QCOMPARE(dialog.nameLabels[0]->text(), tagged);
         // What the label shows, as a screen reader hears it: the eight characters, not a bold x.
@@ -348,9 +348,9 @@ private Q_SLOTS:
             RankedList theirs;
             QVERIFY(ChampionsFile(1).addResult(QStringLiteral("00050Ben"), theirs));
         };
-        shared().checkChampion = true;
+        shared().newResultPending = true;
         shared().championScore = QStringLiteral("00045");
-        HighscoreDialog dialog;
+        ChampionsDialog dialog;
         dialog.load();
         QCOMPARE(shownNames(dialog).mid(0, 4), (QStringList{"Ben", "Anna", "Old", ""}));
         RankedList stored;
@@ -397,9 +397,9 @@ private Q_SLOTS:
         storeList(1, {"00010Old", "00020Older"});
         const QByteArray before = fileBytes();
         dialogs.typed << QStringLiteral("Anna");
-        shared().checkChampion = true;
+        shared().newResultPending = true;
         shared().championScore = QStringLiteral("00045");
-        HighscoreDialog dialog;
+        ChampionsDialog dialog;
         {
             test::NoFileHandlesLeft exhausted;
             dialog.load(); // the first read fails: the list starts empty
@@ -414,7 +414,7 @@ private Q_SLOTS:
     {
         test::ScriptedDialogs dialogs;
         storeList(1, {"00045Anna", "00120Vodez"});
-        HighscoreDialog dialog;
+        ChampionsDialog dialog;
         dialog.load();
         QTimer::singleShot(0, &dialog, [&] { QTest::mouseClick(dialog.okButton, Qt::LeftButton); });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));

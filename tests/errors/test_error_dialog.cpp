@@ -68,7 +68,7 @@ QStringList failOnce()
 class TestErrorDialog : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ErrorDesk> reporter;
+    std::unique_ptr<GameErrorReporter> reporter;
     ErrorDialogPrompt* prompt = nullptr;
 
 private Q_SLOTS:
@@ -77,7 +77,7 @@ private Q_SLOTS:
         test::clearFolders();
         auto made = std::make_unique<ErrorDialogPrompt>();
         prompt = made.get();
-        reporter = std::make_unique<ErrorDesk>(std::move(made));
+        reporter = std::make_unique<GameErrorReporter>(std::move(made));
         setErrorReporter(reporter.get());
         setProgramEnder([] { throw ProgramEnded{}; });
     }
@@ -222,7 +222,7 @@ private Q_SLOTS:
             dialog->continueButtons[1]->click();
         });
         failOnce();
-        QFile saved(ErrorDesk::logPath(QStringLiteral(".ERR")));
+        QFile saved(GameErrorReporter::logPath(QStringLiteral(".ERR")));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(saved.readAll());
         QVERIFY(text.contains(QStringLiteral("Fehler-Nr / error :\t13 (Type mismatch)\r\n")));

@@ -27,7 +27,7 @@ public:
     ErrorAnswer ask(const ProtocolData& shown) override
     {
         // The log is written before the player is asked.
-        *calls << (QFile::exists(ErrorDesk::logPath(".EPT")) ? "ask after log" : "ask without log");
+        *calls << (QFile::exists(GameErrorReporter::logPath(".EPT")) ? "ask after log" : "ask without log");
         *calls << shown.errorValues[0];
         if (onAsk)
             onAsk();
@@ -138,7 +138,7 @@ private Q_SLOTS:
     void onErrorFillsTheValuesLogsBeepsAndAsks()
     {
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Ignore));
+        GameErrorReporter desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Ignore));
         setErrorReporter(&desk);
         QStringList trace;
         trapped("Allgemein", "GetLang", [&](Steps& step) {
@@ -165,7 +165,7 @@ private Q_SLOTS:
         QCOMPARE(errorAnswerAt(-1), ErrorAnswer::Leave);
         QCOMPARE(errorAnswerAt(4), ErrorAnswer::Leave);
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, static_cast<ErrorAnswer>(9)));
+        GameErrorReporter desk(std::make_unique<FakePrompt>(&calls, static_cast<ErrorAnswer>(9)));
         QCOMPARE(desk.handleError("Allgemein", "GetLang"), ErrorAnswer::Leave);
         setErrorReporter(&desk);
         QStringList trace;
@@ -179,12 +179,12 @@ private Q_SLOTS:
     void twoErrorsAppendTwoFramedProtocols()
     {
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Leave));
+        GameErrorReporter desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Leave));
         setErrorReporter(&desk);
         raiseIn("Allgemein", "GetLang", ErrFileNotFound, 8);
         raiseIn("frmPuzzle", "Form_Load", ErrTypeMismatch, 3);
 
-        QFile log(ErrorDesk::logPath(".EPT"));
+        QFile log(GameErrorReporter::logPath(".EPT"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(log.readAll());
         const QString separator(70, u'-');
@@ -203,12 +203,12 @@ private Q_SLOTS:
     void aRepeatedReportIsCountedAndTheLogStaysSmall()
     {
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Ignore));
+        GameErrorReporter desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Ignore));
         setErrorReporter(&desk);
         for (int i = 0; i < 100; ++i)
             raiseIn("Allgemein", "MakeMusic", ErrDiskFull, 4);
         raiseIn("Allgemein", "GetLang", ErrFileNotFound, 2);
-        QFile log(ErrorDesk::logPath(".EPT"));
+        QFile log(GameErrorReporter::logPath(".EPT"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(log.readAll());
         QCOMPARE(text.count("F E H L E R"), 2);
@@ -249,7 +249,7 @@ private Q_SLOTS:
     {
         setProgramFolder(test::rootFolder() + "/no such folder");
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Leave));
+        GameErrorReporter desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Leave));
         setErrorReporter(&desk);
         raiseIn("Allgemein", "zz", ErrOverflow, 1);
         QVERIFY(QFile::exists(test::dataFolder() + "/Tessaron/" + programBaseName() + ".EPT"));
@@ -265,7 +265,7 @@ private Q_SLOTS:
         qputenv("XDG_DATA_HOME", blocker.fileName().toLocal8Bit());
 
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Retry));
+        GameErrorReporter desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Retry));
         setErrorReporter(&desk);
         int attempts = 0;
         trapped("Allgemein", "Retry", [&](Steps& step) {
@@ -286,7 +286,7 @@ private Q_SLOTS:
         QStringList calls;
         auto prompt = std::make_unique<FakePrompt>(&calls, ErrorAnswer::Ignore);
         FakePrompt* asking = prompt.get();
-        ErrorDesk desk(std::move(prompt));
+        GameErrorReporter desk(std::move(prompt));
         setErrorReporter(&desk);
         QStringList trace;
         auto secondError = [&] {
@@ -305,7 +305,7 @@ private Q_SLOTS:
         QCOMPARE(trace, (QStringList{"second left", "first ignored and went on"}));
         QCOMPARE(calls.count("ask after log"), 1); // asked once
         QCOMPARE(desk.current().errorValues[0], QStringLiteral("53 (File not found)"));
-        QFile log(ErrorDesk::logPath(".EPT"));
+        QFile log(GameErrorReporter::logPath(".EPT"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(log.readAll());
         QVERIFY(text.contains("53 (File not found)"));
@@ -316,7 +316,7 @@ private Q_SLOTS:
     void callStackKeepsTheTwentyNewest()
     {
         QStringList calls;
-        ErrorDesk desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Leave));
+        GameErrorReporter desk(std::make_unique<FakePrompt>(&calls, ErrorAnswer::Leave));
         for (int i = 1; i <= 25; ++i)
             desk.addToCallStack(QStringLiteral("entry %1").arg(i));
         const QStringList& stack = desk.current().callStack;

@@ -66,14 +66,14 @@ QString outsidePicture(const QString& name, QColor colour)
 }
 
 struct Place {
-    PictureSource album;
+    PictureSource pictureSource;
     int picture;
     qsizetype index;
 };
 
 Place place()
 {
-    return {shared().album, shared().pictureNumber, shared().pictureFileIndex};
+    return {shared().pictureSource, shared().pictureNumber, shared().pictureFileIndex};
 }
 
 } // namespace
@@ -99,26 +99,26 @@ private Q_SLOTS:
         dialog.load();
         QCOMPARE(dialog.files(), (QStringList{"a.jpg", "B.GIF", "c.bmp"}));
         dialog.showNextPicture();
-        QCOMPARE(place().album, PictureSource::OwnFolder);
+        QCOMPARE(place().pictureSource, PictureSource::File);
         QCOMPARE(place().index, qsizetype(0));
         QCOMPARE(place().picture, qint16(105)); // stays a number a picture has
         dialog.showNextPicture();
         dialog.showNextPicture();
         QCOMPARE(place().index, qsizetype(2));
         dialog.showNextPicture();
-        QCOMPARE(place().album, PictureSource::BuiltIn);
+        QCOMPARE(place().pictureSource, PictureSource::BuiltIn);
         QCOMPARE(place().picture, qint16(101));
         dialog.showPreviousPicture(); // back to the last file
-        QCOMPARE(place().album, PictureSource::OwnFolder);
+        QCOMPARE(place().pictureSource, PictureSource::File);
         QCOMPARE(place().index, qsizetype(2));
         QCOMPARE(effects.count(109), 5);
         // OK remembers the last file visited, even with a built-in picture chosen.
         dialog.showPreviousPicture();
         dialog.showPreviousPicture();
         dialog.showPreviousPicture(); // 105
-        QCOMPARE(place().album, PictureSource::BuiltIn);
+        QCOMPARE(place().pictureSource, PictureSource::BuiltIn);
         dialog.confirmChoice();
-        QCOMPARE(readSetting(keys::album), QStringLiteral("0"));
+        QCOMPARE(readSetting(keys::pictureSource), QStringLiteral("0"));
         QCOMPARE(readSetting(keys::pictureNumber), QStringLiteral("105"));
         QCOMPARE(readSetting(keys::pictureFile), QStringLiteral("a.jpg"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -139,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(pictureFilePath("a.jpg"), playerPicturesFolder() + "a.jpg");
         QCOMPARE(pictureFilePath("B.png"), picsFolder() + "/B.png");
         // Chosen, it is what the game shows at the next start.
-        shared().album = PictureSource::OwnFolder;
+        shared().pictureSource = PictureSource::File;
         shared().pictureFileIndex = 2;
         dialog.confirmChoice();
         PuzzleTable next;
@@ -164,7 +164,7 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(playerPicturesFolder() + "Holiday.JPG"));
         QVERIFY(QFile::exists(photo)); // copied, not moved
         // The new picture is the candidate at once, named by its file.
-        QCOMPARE(place().album, PictureSource::OwnFolder);
+        QCOMPARE(place().pictureSource, PictureSource::File);
         QCOMPARE(dialog.files().value(place().index), QStringLiteral("Holiday.JPG"));
         QCOMPARE(dialog.previewImage->accessibleName(), QStringLiteral("Holiday.JPG"));
         // The same name again, and a name the program's folder has: numbered, nothing overwritten.
@@ -242,7 +242,7 @@ private Q_SLOTS:
         makePicture(" beach.jpg", Qt::green);
         PictureChoiceDialog dialog;
         dialog.load();
-        shared().album = PictureSource::OwnFolder;
+        shared().pictureSource = PictureSource::File;
         shared().pictureFileIndex = qint16(dialog.files().indexOf(" beach.jpg"));
         const QString before = readSetting(keys::pictureFile);
         dialog.confirmChoice();
@@ -253,7 +253,7 @@ private Q_SLOTS:
 
     void screenReadersHearWhatTheButtonsDoAndWhatThePictureIs()
     {
-        shared().album = PictureSource::BuiltIn;
+        shared().pictureSource = PictureSource::BuiltIn;
         shared().pictureNumber = 102;
         PictureChoiceDialog dialog;
         dialog.load();
@@ -275,16 +275,16 @@ private Q_SLOTS:
         QFETCH(bool, folder);
         if (folder)
             QDir().mkpath(picsFolder());
-        shared().album = PictureSource::OwnFolder;
+        shared().pictureSource = PictureSource::File;
         shared().pictureNumber = 105;
         PictureChoiceDialog dialog;
         dialog.load();
-        QCOMPARE(place().album, PictureSource::BuiltIn);
+        QCOMPARE(place().pictureSource, PictureSource::BuiltIn);
         dialog.showNextPicture();
         QCOMPARE(place().picture, qint16(101));
         dialog.showPreviousPicture();
         QCOMPARE(place().picture, qint16(105));
-        QCOMPARE(place().album, PictureSource::BuiltIn);
+        QCOMPARE(place().pictureSource, PictureSource::BuiltIn);
         dialog.confirmChoice();
         QCOMPARE(readSetting(keys::pictureFile), QStringLiteral("puzzle01.jpg")); // nothing to remember: the stored default stays
     }
@@ -299,7 +299,7 @@ private Q_SLOTS:
         }
         makePicture("p40000.bmp", Qt::blue);
         saveSetting(keys::pictureFile, QStringLiteral("p40000.bmp"));
-        shared().album = PictureSource::OwnFolder;
+        shared().pictureSource = PictureSource::File;
         test::ScriptedReporter reporter;
         PictureChoiceDialog dialog;
         dialog.load();
@@ -307,13 +307,13 @@ private Q_SLOTS:
         QCOMPARE(place().index, qsizetype(39999));
         QCOMPARE(dialog.previewImage->accessibleName(), QStringLiteral("p40000.bmp"));
         dialog.showNextPicture(); // from the last file to the first built-in picture
-        QVERIFY(place().album == PictureSource::BuiltIn && place().picture == 101);
+        QVERIFY(place().pictureSource == PictureSource::BuiltIn && place().picture == 101);
         dialog.showPreviousPicture(); // and back to the last file
-        QVERIFY(place().album == PictureSource::OwnFolder && place().index == 39999);
+        QVERIFY(place().pictureSource == PictureSource::File && place().index == 39999);
         QCOMPARE(reporter.reports.size(), 0);
         // Across the Integer's end; a place the ring does not hold starts it anew.
-        QCOMPARE(nextInRing({PictureSource::OwnFolder, 105, 32767}, 40000).pictureFileIndex, qsizetype(32768));
-        QCOMPARE(previousInRing({PictureSource::OwnFolder, 105, 32768}, 40000).pictureFileIndex, qsizetype(32767));
+        QCOMPARE(nextInRing({PictureSource::File, 105, 32767}, 40000).pictureFileIndex, qsizetype(32768));
+        QCOMPARE(previousInRing({PictureSource::File, 105, 32768}, 40000).pictureFileIndex, qsizetype(32767));
         QCOMPARE(nextInRing({PictureSource::BuiltIn, 32767, 0}, 40000).pictureNumber, 102);
     }
 
@@ -339,7 +339,7 @@ private Q_SLOTS:
         makeBroken("a.jpg");
         makePicture("b.jpg", Qt::green, QSize(80, 60));
         shared().pictureNumber = 105;
-        shared().album = PictureSource::BuiltIn;
+        shared().pictureSource = PictureSource::BuiltIn;
         PictureChoiceDialog dialog;
         dialog.load();
         dialog.showNextPicture();
@@ -351,9 +351,9 @@ private Q_SLOTS:
         // The broken file chosen: the game window reports it and keeps the picture it has.
         const QImage before = game.t().pieceCutter.picture();
         QVERIFY(!before.isNull());
-        saveIntegerSetting(keys::album, 1);
+        saveIntegerSetting(keys::pictureSource, 1);
         saveSetting(keys::pictureFile, QStringLiteral("a.jpg"));
-        shared().album = PictureSource::OwnFolder;
+        shared().pictureSource = PictureSource::File;
         game.t().runToolButton(ToolButton::Picture);
         QCOMPARE(reporter.reports.size(), 2);
         QCOMPARE(game.t().pieceCutter.picture(), before);
@@ -375,7 +375,7 @@ private Q_SLOTS:
             QTest::mouseDClick(dialog.previewImage, Qt::LeftButton);
         };
         game.t().runToolButton(ToolButton::Picture);
-        QCOMPARE(shared().album, PictureSource::OwnFolder);
+        QCOMPARE(shared().pictureSource, PictureSource::File);
         QCOMPARE(game.t().pieceCutter.picture().size(), QSize(96, 72));
         QCOMPARE(game.t().previewPicture.size(), QSize(96, 72));
     }
@@ -400,7 +400,7 @@ private Q_SLOTS:
         GameFixture game;
         game.t().services.backChoice = [] { shared().backSide = 2; };
         game.t().runToolButton(ToolButton::BackSide);
-        QCOMPARE(game.t().backPicture, backSideCutter().graphicCell(2));
+        QCOMPARE(game.t().backPicture, backSideCutter().cell(2));
     }
 };
 

@@ -145,7 +145,7 @@ private Q_SLOTS:
         GameFixture game(1);
         shared().timeLimit = false;
         QString result;
-        game.t().services.champions = [&] { result = shared().championScore; QVERIFY(shared().checkChampion); };
+        game.t().services.champions = [&] { result = shared().championScore; QVERIFY(shared().newResultPending); };
         game.startWithStack({7});
         const int piece = game.draw();
         QVERIFY(game.t().toolButton(ToolButton::Hint).enabled == false); // the last piece: no hint
@@ -155,7 +155,7 @@ private Q_SLOTS:
         game.t().placePiece(piece);
         // The game is over: the one-player result went to the champions and was cleared.
         QCOMPARE(result, QStringLiteral("00025"));
-        QVERIFY(!shared().checkChampion);
+        QVERIFY(!shared().newResultPending);
         QCOMPARE(shared().scores[0], 0);
         QCOMPARE(game.t().scoreBoxes[0].digits, QStringLiteral("000025"));
         QCOMPARE(game.t().gameIdle, true);

@@ -204,8 +204,8 @@ private Q_SLOTS:
         }
         QCOMPARE(shown, 12);
         game.t().greetOnActivation();
-        QVERIFY(game.t().playerNames[1].visible && !game.t().playerNames[2].visible);
-        QCOMPARE(game.t().playerNames[0].text, shared().names[0]);
+        QVERIFY(game.t().playerLabels[1].visible && !game.t().playerLabels[2].visible);
+        QCOMPARE(game.t().playerLabels[0].text, shared().names[0]);
     }
 };
 

@@ -77,7 +77,7 @@ private Q_SLOTS:
         QCOMPARE(s.sizeIndex, 1);
         QCOMPARE(s.boardRows, 4);
         QCOMPARE(s.boardCols, 5);
-        QCOMPARE(s.album, PictureSource::BuiltIn);
+        QCOMPARE(s.pictureSource, PictureSource::BuiltIn);
         QCOMPARE(s.pictureNumber, 101);
         QCOMPARE(s.backSide, 9);
         QCOMPARE(s.names, (std::array<QString, 4>{"Reridu", "Zavaro", "Vedave", "Vodez"}));
@@ -86,7 +86,7 @@ private Q_SLOTS:
         QCOMPARE(table.backColor, QColor(Qt::black));
         QCOMPARE(table.pieceCutter.picture(), carriedPicture(201));
         QCOMPARE(table.previewPicture, carriedPicture(201));
-        QCOMPARE(table.backPicture, backSideCutter().graphicCell(9));
+        QCOMPARE(table.backPicture, backSideCutter().cell(9));
         for (std::size_t n = 1; n < 300; ++n) {
             QVERIFY(!table.boardCells[n].visible);
             QCOMPARE(table.boardCells[n].border, true);
@@ -106,7 +106,7 @@ private Q_SLOTS:
     void aMissingPictureFileFallsBackToPuzzle01()
     {
         installPictureFolder();
-        saveIntegerSetting(keys::album, 1);
+        saveIntegerSetting(keys::pictureSource, 1);
         saveSetting(keys::pictureFile, QStringLiteral("gone.jpg"));
         PuzzleTable table;
         table.load();
@@ -127,7 +127,7 @@ private Q_SLOTS:
         const QImage fallback = loadPictureFile(programFolder() + "pics/puzzle01.jpg");
         for (const QString& name : {QStringLiteral("../../fifo"), QStringLiteral("fifo.jpg"), test::rootFolder() + "/outside.bmp",
                                     QStringLiteral("..")}) {
-            saveIntegerSetting(keys::album, 1);
+            saveIntegerSetting(keys::pictureSource, 1);
             saveSetting(keys::pictureFile, name);
             PuzzleTable table;
             table.load();
@@ -139,7 +139,7 @@ private Q_SLOTS:
     void anExistingPictureFileIsLoaded()
     {
         installPictureFolder();
-        saveIntegerSetting(keys::album, 1);
+        saveIntegerSetting(keys::pictureSource, 1);
         saveSetting(keys::pictureFile, QStringLiteral("puzzle03.bmp"));
         PuzzleTable table;
         table.load();
@@ -168,7 +168,7 @@ private Q_SLOTS:
 
     void settingsOutsideTheirValuesLoadTheDefaultsWithoutAnError()
     {
-        saveSetting(keys::album, QStringLiteral("x"));
+        saveSetting(keys::pictureSource, QStringLiteral("x"));
         saveIntegerSetting(keys::playerCount, 5);
         saveIntegerSetting(keys::sizeIndex, -32768);
         saveIntegerSetting(keys::backSide, 10);
@@ -181,7 +181,7 @@ private Q_SLOTS:
         table.greetOnActivation();
         QCOMPARE(reporter.reports.size(), 0);
         QCOMPARE(table.pieceCutter.picture(), carriedPicture(201));
-        QVERIFY(table.boardCells[19].visible && !table.boardCells[20].visible && table.playerNames[3].visible); // 4 x 5, four players
+        QVERIFY(table.boardCells[19].visible && !table.boardCells[20].visible && table.playerLabels[3].visible); // 4 x 5, four players
         QCOMPARE(untoldResetSettings(), (QStringList{"Album", "Back", "Size", "numPlayers"}));
     }
 
@@ -266,7 +266,7 @@ private Q_SLOTS:
         QCOMPARE(table.languageFlags[4].geometry, fresh.languageFlags[4].geometry);
         QCOMPARE(table.timeBar, fresh.timeBar);
         fresh.greetOnActivation();
-        QCOMPARE(table.playerNames[1].geometry, fresh.playerNames[1].geometry);
+        QCOMPARE(table.playerLabels[1].geometry, fresh.playerLabels[1].geometry);
         // Nothing of the first layout is left in the background.
         QCOMPARE(table.background.size(), fresh.background.size());
         for (std::size_t i = 0; i < table.background.size(); ++i)
@@ -309,22 +309,22 @@ private Q_SLOTS:
         shared().playerCount = 2;
         table.currentPlayer = 0;
         table.arrangePlayerPanels();
-        QVERIFY(table.playerNames[0].visible && table.playerNames[1].visible);
-        QVERIFY(!table.playerNames[2].visible && !table.scoreBoxes[2].visible);
-        QCOMPARE(table.playerNames[1].geometry, QRect(425, 63, 130, 23));
+        QVERIFY(table.playerLabels[0].visible && table.playerLabels[1].visible);
+        QVERIFY(!table.playerLabels[2].visible && !table.scoreBoxes[2].visible);
+        QCOMPARE(table.playerLabels[1].geometry, QRect(425, 63, 130, 23));
         QCOMPARE(table.currentPlayer, 1); // the turn passes on at every layout
-        QVERIFY(table.playerNames[1].active && !table.playerNames[0].active);
+        QVERIFY(table.playerLabels[1].active && !table.playerLabels[0].active);
         table.arrangePlayerPanels();
         QCOMPARE(table.currentPlayer, 0);
 
         shared().playerCount = 1;
         shared().language = 0;
         table.arrangePlayerPanels();
-        QCOMPARE(table.playerNames[0].text, QStringLiteral("Punkte"));
-        QCOMPARE(table.playerNames[0].geometry.topLeft(), QPoint(315, 76));
-        QVERIFY(!table.playerNames[1].visible);
+        QCOMPARE(table.playerLabels[0].text, QStringLiteral("Punkte"));
+        QCOMPARE(table.playerLabels[0].geometry.topLeft(), QPoint(315, 76));
+        QVERIFY(!table.playerLabels[1].visible);
         QCOMPARE(table.currentPlayer, 0); // one player keeps the turn
-        QVERIFY(table.playerNames[0].active);
+        QVERIFY(table.playerLabels[0].active);
 
         shared().playerCount = 5;
         test::ScriptedReporter reporter;

@@ -83,7 +83,7 @@ private Q_SLOTS:
     {
         GameFixture game(2, 0); // 3 x 4
         shared().pictureNumber = 101;
-        shared().album = PictureSource::BuiltIn;
+        shared().pictureSource = PictureSource::BuiltIn;
         shared().pictureFile = QStringLiteral("pics/a.jpg");
         shared().timeLimit = true;
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("x"), QStringLiteral("y")};
@@ -137,7 +137,7 @@ private Q_SLOTS:
         }
         QVERIFY(!game.t().toolButton(ToolButton::Start).enabled && game.t().toolButton(ToolButton::BackSide).enabled && !game.t().toolButton(ToolButton::Champions).enabled);
         QVERIFY(game.t().stackCell.visible && game.t().stackCell.enabled);
-        QCOMPARE(game.t().playerNames[2].text, QString::fromUtf8("Chlo\u00e9"));
+        QCOMPARE(game.t().playerLabels[2].text, QString::fromUtf8("Chlo\u00e9"));
         game.t().loadGame(); // loading again gives the same board
         QCOMPARE(Snapshot(game.t()), loaded);
     }
@@ -152,7 +152,7 @@ private Q_SLOTS:
         QImage photo(64, 48, QImage::Format_RGB32);
         photo.fill(Qt::darkGreen);
         QVERIFY(photo.save(picture, "JPG"));
-        shared().album = PictureSource::OwnFolder;
+        shared().pictureSource = PictureSource::File;
         shared().pictureFile = picture;
         const std::array<QString, 4> names = {QString::fromUtf8("\u0141ukasz"), QString::fromUtf8("\u039d\u03af\u03ba\u03bf\u03c2"),
                                               QString::fromUtf8("\u9648"), QString::fromUtf8("Zo\u00eb")};
@@ -207,7 +207,7 @@ private Q_SLOTS:
         game.t().loadGame();
         QCOMPARE(game.t().faceDownPieces.size(), 192 - 16);
         QCOMPARE(game.t().faceDownPieces.first(), 16);
-        QCOMPARE(game.t().playerNames[0].text, QStringLiteral("Punkte"));
+        QCOMPARE(game.t().playerLabels[0].text, QStringLiteral("Punkte"));
     }
 
     void withAutomaticDrawALoadedGameTurnsAPieceOver()
@@ -408,7 +408,7 @@ private Q_SLOTS:
             QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
             game.t().startGame();
             SavedGame record;
-            record.album = 1;
+            record.pictureSource = 1;
             record.pictureFile = picture;
             record.playerCount = 2;
             if (picture.isEmpty()) // the saved game itself is a FIFO

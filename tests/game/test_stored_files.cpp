@@ -4,7 +4,7 @@
 // TESSARON_RECORD_STORED_FILES=<folder> writes them there instead of comparing.
 
 #include "champions/ChampionsList.h"
-#include "champions/HighscoreDialog.h"
+#include "champions/ChampionsDialog.h"
 #include "errors/ErrorReporter.h"
 #include "game/GameFixture.h"
 #include "game/OptionsDialog.h"
@@ -71,7 +71,7 @@ private Q_SLOTS:
         float next = 0.1f;
         setRandomSource([&next] { return next = next + 0.37f >= 1 ? next + 0.37f - 1 : next + 0.37f; });
         const auto clockAgain = qScopeGuard([] { setRandomSource({}); });
-        ErrorDesk desk(std::make_unique<IgnoringPrompt>());
+        GameErrorReporter desk(std::make_unique<IgnoringPrompt>());
         setErrorReporter(&desk);
         GameFixture game(2);
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QString(), QString()};
@@ -101,13 +101,13 @@ private Q_SLOTS:
         game.draw();
         game.t().placePiece(CellCount + 7);
         setErrorReporter(nullptr);
-        compareStored(QStringLiteral("tessaron.EPT"), withoutClock(contents(ErrorDesk::logPath(QStringLiteral(".EPT")))));
+        compareStored(QStringLiteral("tessaron.EPT"), withoutClock(contents(GameErrorReporter::logPath(QStringLiteral(".EPT")))));
 
         // A one-player game to its end: the result enters the champions list.
         shared().playerCount = 1;
         game.dialogs.typed << QStringLiteral("Eve");
         game.t().services.champions = [] {
-            HighscoreDialog dialog;
+            ChampionsDialog dialog;
             dialog.load();
         };
         game.startWithStack({4});

@@ -69,6 +69,7 @@ with tempfile.TemporaryDirectory() as temp:
          "it text 124", "line breaks"),
         ("fr", 'msgstr "Afficher la &grille"', 'msgstr "Afficher toujours la &grille du plateau de jeu"',
          "fr text 150", "pixels wide"),
+        ("de", 'msgstr "&Geräuscheffekte"', 'msgstr "&Geräusch\x01effekte"', "de text 146", "control character"),
     ]
     for code, old, new, entry, reason in faults:
         text = (PO / (code + ".po")).read_text(encoding="utf-8")

@@ -482,7 +482,7 @@ private Q_SLOTS:
         shared().playMusic = false;
         writeLanguageTable();
         QVERIFY(!photo(3000, 2000).isEmpty());
-        saveIntegerSetting(keys::album, 1);
+        saveIntegerSetting(keys::pictureSource, 1);
         saveSetting(keys::pictureFile, QStringLiteral("photo.jpg"));
         PuzzleTable table;
         table.load();
@@ -497,7 +497,7 @@ private Q_SLOTS:
         test::GameFixture game(2, 0);
         const QString path = photo(3000, 2000);
         QVERIFY(!path.isEmpty());
-        shared().album = PictureSource::OwnFolder;
+        shared().pictureSource = PictureSource::File;
         shared().pictureFile = path;
         game.t().startGame();
         game.t().saveGame();

@@ -48,7 +48,7 @@ private Q_SLOTS:
         QCOMPARE(readIntegerSetting(keys::language), qint16(0));
         QCOMPARE(readIntegerSetting(keys::sizeIndex), qint16(1));
         QCOMPARE(readIntegerSetting(keys::playMusic), qint16(1));
-        QCOMPARE(readIntegerSetting(keys::repeatMusic), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::repeatSong), qint16(0));
         QCOMPARE(readIntegerSetting(keys::playSounds), qint16(1));
         QCOMPARE(readIntegerSetting(keys::showGrid), qint16(1));
         QCOMPARE(readIntegerSetting(keys::useJokers), qint16(1));
@@ -58,11 +58,11 @@ private Q_SLOTS:
         QCOMPARE(readIntegerSetting(keys::timeLimit), qint16(1));
         QCOMPARE(readIntegerSetting(keys::autoDraw), qint16(0));
         QCOMPARE(readIntegerSetting(keys::playerCount), qint16(4));
-        QCOMPARE(readIntegerSetting(keys::album), qint16(0));
+        QCOMPARE(readIntegerSetting(keys::pictureSource), qint16(0));
         QCOMPARE(readIntegerSetting(keys::pictureNumber), qint16(101));
         QCOMPARE(readIntegerSetting(keys::backSide), qint16(9));
         QCOMPARE(readSetting(keys::pictureFile), QStringLiteral("puzzle01.jpg"));
-        for (const SettingKey& name : keys::playerNames)
+        for (const SettingKey& name : keys::playerLabels)
             QCOMPARE(readSetting(name), QString());
         QVERIFY(!QFile::exists(settingsFilePath())); // reading writes nothing
     }
@@ -82,11 +82,11 @@ private Q_SLOTS:
     void valuesAreWrittenAtOnceAndReadBack()
     {
         saveIntegerSetting(keys::sizeIndex, 9);
-        saveIntegerSetting(keys::repeatMusic, -1);
+        saveIntegerSetting(keys::repeatSong, -1);
         saveSetting(keys::player2Name, QStringLiteral("Großmutter Anneliese"));
         saveSetting(keys::pictureFile, QStringLiteral("puzzle03.gif"));
         QCOMPARE(readIntegerSetting(keys::sizeIndex), qint16(9));
-        QCOMPARE(readIntegerSetting(keys::repeatMusic), qint16(-1));
+        QCOMPARE(readIntegerSetting(keys::repeatSong), qint16(-1));
         QCOMPARE(readSetting(keys::player2Name), QStringLiteral("Großmutter Anneliese"));
         QCOMPARE(readSetting(keys::pictureFile), QStringLiteral("puzzle03.gif"));
         QFile file(settingsFilePath());
@@ -99,8 +99,8 @@ private Q_SLOTS:
     void musicLoopSpelledOtherwiseIsTheSameKey()
     {
         saveAppSetting("Tessaron", "Optionen", "MusicLoop", "-1");
-        QCOMPARE(readIntegerSetting(keys::repeatMusic), qint16(-1));
-        saveIntegerSetting(keys::repeatMusic, 0);
+        QCOMPARE(readIntegerSetting(keys::repeatSong), qint16(-1));
+        saveIntegerSetting(keys::repeatSong, 0);
         QCOMPARE(readAppSetting("Tessaron", "optionen", "MUSICLOOP", "x"), QStringLiteral("0"));
     }
 
@@ -109,25 +109,25 @@ private Q_SLOTS:
         // The game speaks of bool and enum classes; the file keeps 1/0, -1/0 and 0/1.
         saveOnOffSetting(keys::showGrid, false);
         saveOnOffSetting(keys::autoDraw, true);
-        saveIntegerSetting(keys::repeatMusic, songRepeatNumber(true));
+        saveIntegerSetting(keys::repeatSong, songRepeatNumber(true));
         saveIntegerSetting(keys::frameColour, frameColourNumber(FrameColour::Black));
-        saveIntegerSetting(keys::album, pictureSourceNumber(PictureSource::OwnFolder));
+        saveIntegerSetting(keys::pictureSource, pictureSourceNumber(PictureSource::File));
         QCOMPARE(readSetting(keys::showGrid), QStringLiteral("0"));
         QCOMPARE(readSetting(keys::autoDraw), QStringLiteral("1"));
-        QCOMPARE(readSetting(keys::repeatMusic), QStringLiteral("-1"));
+        QCOMPARE(readSetting(keys::repeatSong), QStringLiteral("-1"));
         QCOMPARE(readSetting(keys::frameColour), QStringLiteral("1"));
-        QCOMPARE(readSetting(keys::album), QStringLiteral("1"));
+        QCOMPARE(readSetting(keys::pictureSource), QStringLiteral("1"));
         QCOMPARE(readOnOffSetting(keys::showGrid), false);
         QCOMPARE(readOnOffSetting(keys::autoDraw), true);
-        QCOMPARE(songRepeatOf(readIntegerSetting(keys::repeatMusic)), true);
+        QCOMPARE(songRepeatOf(readIntegerSetting(keys::repeatSong)), true);
         QCOMPARE(frameColourOf(readIntegerSetting(keys::frameColour)), FrameColour::Black);
-        QCOMPARE(pictureSourceOf(readIntegerSetting(keys::album)), PictureSource::OwnFolder);
-        saveIntegerSetting(keys::repeatMusic, songRepeatNumber(false));
+        QCOMPARE(pictureSourceOf(readIntegerSetting(keys::pictureSource)), PictureSource::File);
+        saveIntegerSetting(keys::repeatSong, songRepeatNumber(false));
         saveIntegerSetting(keys::frameColour, frameColourNumber(FrameColour::Gold));
-        saveIntegerSetting(keys::album, pictureSourceNumber(PictureSource::BuiltIn));
-        QCOMPARE(readSetting(keys::repeatMusic), QStringLiteral("0"));
+        saveIntegerSetting(keys::pictureSource, pictureSourceNumber(PictureSource::BuiltIn));
+        QCOMPARE(readSetting(keys::repeatSong), QStringLiteral("0"));
         QCOMPARE(readSetting(keys::frameColour), QStringLiteral("0"));
-        QCOMPARE(readSetting(keys::album), QStringLiteral("0"));
+        QCOMPARE(readSetting(keys::pictureSource), QStringLiteral("0"));
         QCOMPARE(songRepeatOf(0), false);
         QCOMPARE(frameColourOf(0), FrameColour::Gold);
         QCOMPARE(pictureSourceOf(0), PictureSource::BuiltIn);
@@ -174,7 +174,7 @@ private Q_SLOTS:
         }
         // The edges of the domains are kept, as stored numbers always read.
         for (const auto& [key, value] : {std::pair{keys::sizeIndex, 9}, {keys::playerCount, 1}, {keys::pictureNumber, 105},
-                                         {keys::language, 6000}, {keys::repeatMusic, -1}, {keys::backSide, 0}}) {
+                                         {keys::language, 6000}, {keys::repeatSong, -1}, {keys::backSide, 0}}) {
             saveSetting(key, " " + QString::number(value));
             QCOMPARE(readIntegerSetting(key), qint16(value));
         }

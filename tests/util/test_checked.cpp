@@ -69,7 +69,7 @@ private Q_SLOTS:
             game.t().arrangePlayerPanels();
             QCOMPARE(linesOf(ignoring, "SizePlayers", ErrSubscript), (QList<int>{50020, 50030}));
             for (std::size_t i = 0; i < 4; ++i)
-                QVERIFY(game.t().playerNames[i].visible && game.t().scoreBoxes[i].visible);
+                QVERIFY(game.t().playerLabels[i].visible && game.t().scoreBoxes[i].visible);
         }
 
         // A player outside the four on a right placement: each step that

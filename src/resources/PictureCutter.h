@@ -10,7 +10,7 @@
 
 namespace tess {
 
-class PictureClip {
+class PictureCutter {
 public:
     void setPicture(const QImage& picture);
     const QImage& picture() const { return picture_; }
@@ -23,7 +23,7 @@ public:
 
     // Cell n: picture width / cols wide and height / rows high.
     // Raises 380 for a cell outside the grid and 481 when no picture is set.
-    const QImage& graphicCell(int n) const;
+    const QImage& cell(int n) const;
 
     // The size digits are painted at; cells taken by number ignore it.
     void setStretch(int width, int height);

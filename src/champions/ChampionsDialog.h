@@ -1,6 +1,6 @@
 #pragma once
 // The champions dialog (frmHighscore): the ten best one-player results of the
-// current board size. Opened at the end of a one-player game (checkChampion true)
+// current board size. Opened at the end of a one-player game (newResultPending true)
 // it first decides whether the result enters and asks for the name; opened
 // from the button bar it only shows the list.
 
@@ -16,13 +16,13 @@ class QPushButton;
 
 namespace tess {
 
-class HighscoreDialog : public QDialog {
+class ChampionsDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit HighscoreDialog(QWidget* parent = nullptr);
+    explicit ChampionsDialog(QWidget* parent = nullptr);
 
-    // Reads the list, checks a new result when checkChampion is set, shows the list.
+    // Reads the list, checks a new result when newResultPending is set, shows the list.
     void load();
     // The texts in the current language.
     void retranslate();

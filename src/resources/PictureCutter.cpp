@@ -1,16 +1,16 @@
-#include "resources/PictureClip.h"
+#include "resources/PictureCutter.h"
 
 #include "util/RunTimeError.h"
 
 namespace tess {
 
-void PictureClip::setPicture(const QImage& picture)
+void PictureCutter::setPicture(const QImage& picture)
 {
     picture_ = picture;
     cells_.clear();
 }
 
-void PictureClip::setRows(int rows)
+void PictureCutter::setRows(int rows)
 {
     if (rows < 1)
         raiseError(ErrInvalidProperty, QStringLiteral("Rows"));
@@ -19,7 +19,7 @@ void PictureClip::setRows(int rows)
     rows_ = rows;
 }
 
-void PictureClip::setCols(int cols)
+void PictureCutter::setCols(int cols)
 {
     if (cols < 1)
         raiseError(ErrInvalidProperty, QStringLiteral("Cols"));
@@ -28,13 +28,13 @@ void PictureClip::setCols(int cols)
     cols_ = cols;
 }
 
-void PictureClip::setStretch(int width, int height)
+void PictureCutter::setStretch(int width, int height)
 {
     stretchX_ = width;
     stretchY_ = height;
 }
 
-void PictureClip::cut() const
+void PictureCutter::cut() const
 {
     const int width = picture_.width() / cols_;
     const int height = picture_.height() / rows_;
@@ -43,7 +43,7 @@ void PictureClip::cut() const
         cells_.push_back(picture_.copy((n % cols_) * width, (n / cols_) * height, width, height));
 }
 
-const QImage& PictureClip::graphicCell(int n) const
+const QImage& PictureCutter::cell(int n) const
 {
     if (picture_.isNull())
         raiseError(ErrInvalidPicture, QStringLiteral("no picture in the cutter"));

@@ -1,6 +1,6 @@
 // The picture cutter: cell n of a rows x columns grid.
 
-#include "resources/PictureClip.h"
+#include "resources/PictureCutter.h"
 #include "support/Errors.h"
 #include "support/TestEnvironment.h"
 #include "util/RunTimeError.h"
@@ -32,83 +32,83 @@ void expectCell(const QImage& cell, int row, int col)
 
 } // namespace
 
-class TestPictureClip : public QObject {
+class TestPictureCutter : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void cellsAreNumberedRowByRow()
     {
-        PictureClip clip;
+        PictureCutter clip;
         clip.setPicture(gridPicture(4, 5, 128, 120));
         clip.setRows(4);
         clip.setCols(5);
-        const QImage seven = clip.graphicCell(7);
+        const QImage seven = clip.cell(7);
         QCOMPARE(seven.size(), QSize(128, 120));
         expectCell(seven, 1, 2); // row 7 div 5, column 7 mod 5
-        expectCell(clip.graphicCell(0), 0, 0);
-        expectCell(clip.graphicCell(19), 3, 4);
+        expectCell(clip.cell(0), 0, 0);
+        expectCell(clip.cell(19), 3, 4);
     }
 
     void aNewGridTakesEffectAtOnce()
     {
-        PictureClip clip;
+        PictureCutter clip;
         clip.setPicture(gridPicture(12, 16, 40, 40));
         clip.setRows(4);
         clip.setCols(5);
-        QCOMPARE(clip.graphicCell(0).size(), QSize(128, 120));
+        QCOMPARE(clip.cell(0).size(), QSize(128, 120));
         clip.setRows(12);
         clip.setCols(16);
-        QCOMPARE(clip.graphicCell(0).size(), QSize(40, 40));
-        expectCell(clip.graphicCell(191), 11, 15);
-        expectCell(clip.graphicCell(17), 1, 1);
+        QCOMPARE(clip.cell(0).size(), QSize(40, 40));
+        expectCell(clip.cell(191), 11, 15);
+        expectCell(clip.cell(17), 1, 1);
     }
 
     void aNewPictureTakesEffectAtOnce()
     {
-        PictureClip clip;
+        PictureCutter clip;
         clip.setRows(2);
         clip.setCols(5);
         QImage first(500, 200, QImage::Format_RGB32);
         first.fill(Qt::red);
         clip.setPicture(first);
-        QCOMPARE(clip.graphicCell(5).pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(clip.cell(5).pixelColor(0, 0), QColor(Qt::red));
         clip.setPicture(gridPicture(2, 5, 100, 100));
-        expectCell(clip.graphicCell(5), 1, 0); // the first design of the second row
+        expectCell(clip.cell(5), 1, 0); // the first design of the second row
     }
 
     void digitStripCellNineIsTheLast()
     {
-        PictureClip digits;
+        PictureCutter digits;
         digits.setPicture(gridPicture(1, 10, 18, 27));
         digits.setRows(1);
         digits.setCols(10);
         digits.setStretch(36, 54);
-        QCOMPARE(digits.graphicCell(9).size(), QSize(18, 27)); // the stretch does not touch cells
-        expectCell(digits.graphicCell(9), 0, 9);
+        QCOMPARE(digits.cell(9).size(), QSize(18, 27)); // the stretch does not touch cells
+        expectCell(digits.cell(9), 0, 9);
     }
 
     void cellsOfUnevenPicturesUseWholePixels()
     {
-        PictureClip clip;
+        PictureCutter clip;
         clip.setPicture(QImage(641, 479, QImage::Format_RGB32));
         clip.setRows(12);
         clip.setCols(16);
-        QCOMPARE(clip.graphicCell(0).size(), QSize(40, 39));
+        QCOMPARE(clip.cell(0).size(), QSize(40, 39));
     }
 
     void badRequestsRaiseErrors()
     {
-        PictureClip clip;
+        PictureCutter clip;
         clip.setRows(2);
         clip.setCols(2);
-        QCOMPARE(errorOf([&] { clip.graphicCell(0); }), int(ErrInvalidPicture));
+        QCOMPARE(errorOf([&] { clip.cell(0); }), int(ErrInvalidPicture));
         clip.setPicture(gridPicture(2, 2, 10, 10));
-        QCOMPARE(errorOf([&] { clip.graphicCell(4); }), int(ErrInvalidProperty));
-        QCOMPARE(errorOf([&] { clip.graphicCell(-1); }), int(ErrInvalidProperty));
+        QCOMPARE(errorOf([&] { clip.cell(4); }), int(ErrInvalidProperty));
+        QCOMPARE(errorOf([&] { clip.cell(-1); }), int(ErrInvalidProperty));
         QCOMPARE(errorOf([&] { clip.setRows(0); }), int(ErrInvalidProperty));
         QCOMPARE(clip.rows(), qint16(2));
     }
 };
 
-TESSARON_TEST_MAIN(TestPictureClip)
-#include "test_picture_clip.moc"
+TESSARON_TEST_MAIN(TestPictureCutter)
+#include "test_picture_cutter.moc"

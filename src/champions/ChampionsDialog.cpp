@@ -1,4 +1,4 @@
-#include "champions/HighscoreDialog.h"
+#include "champions/ChampionsDialog.h"
 
 #include "language/Language.h"
 #include "settings/SharedState.h"
@@ -37,7 +37,7 @@ QLabel* label(QWidget* parent, const QRect& where, Qt::Alignment alignment, cons
 
 } // namespace
 
-HighscoreDialog::HighscoreDialog(QWidget* parent)
+ChampionsDialog::ChampionsDialog(QWidget* parent)
     : QDialog(parent)
     , file_(shared().sizeIndex)
 {
@@ -77,8 +77,8 @@ HighscoreDialog::HighscoreDialog(QWidget* parent)
     okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setGeometry(Width - 170, Height - 56, 150, 36);
     okButton->setDefault(true);
-    connect(clearButton, &QPushButton::clicked, this, &HighscoreDialog::clearChampions);
-    connect(okButton, &QPushButton::clicked, this, &HighscoreDialog::closeList);
+    connect(clearButton, &QPushButton::clicked, this, &ChampionsDialog::clearChampions);
+    connect(okButton, &QPushButton::clicked, this, &ChampionsDialog::closeList);
 
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -86,13 +86,13 @@ HighscoreDialog::HighscoreDialog(QWidget* parent)
     setAutoFillBackground(true);
 }
 
-void HighscoreDialog::load()
+void ChampionsDialog::load()
 {
     trapped("frmHighscore", "Form_Load", [&](Steps& step) {
         step([&] { file_ = ChampionsFile(shared().sizeIndex); });
         step([&] { file_.readList(ranked_); });
         step([&] {
-            if (shared().checkChampion)
+            if (shared().newResultPending)
                 checkNewResult();
         });
         step([&] { file_.readList(ranked_); }); // show what the file now holds
@@ -101,7 +101,7 @@ void HighscoreDialog::load()
     });
 }
 
-void HighscoreDialog::colour()
+void ChampionsDialog::colour()
 {
     for (QLabel* l : findChildren<QLabel*>()) {
         QPalette p = l->palette();
@@ -124,14 +124,14 @@ void HighscoreDialog::colour()
                                              "QPushButton:pressed { background: rgb(204, 163, 0); }"));
 }
 
-bool HighscoreDialog::event(QEvent* event)
+bool ChampionsDialog::event(QEvent* event)
 {
     if (event->type() == QEvent::Show || event->type() == QEvent::WindowActivate)
         retranslate();
     return QDialog::event(event);
 }
 
-void HighscoreDialog::retranslate()
+void ChampionsDialog::retranslate()
 {
     trapped("frmHighscore", "Form_Activate", [&](Steps& step) {
         step([&] { columnHeaders[0]->setText(langText(166)); });
@@ -144,7 +144,7 @@ void HighscoreDialog::retranslate()
     });
 }
 
-void HighscoreDialog::checkNewResult()
+void ChampionsDialog::checkNewResult()
 {
     SharedState& s = shared();
     trapped("frmHighscore", "CheckHS", [&](Steps& step) {
@@ -169,7 +169,7 @@ void HighscoreDialog::checkNewResult()
     });
 }
 
-void HighscoreDialog::showName(QLabel* row, const QString& name)
+void ChampionsDialog::showName(QLabel* row, const QString& name)
 {
     // A name fits its row: twenty characters in a wide script (Chinese) or
     // of wide letters are drawn smaller, down to a size still read easily,
@@ -187,7 +187,7 @@ void HighscoreDialog::showName(QLabel* row, const QString& name)
     row->setAccessibleName(name);
 }
 
-void HighscoreDialog::showChampions()
+void ChampionsDialog::showChampions()
 {
     trapped("frmHighscore", "ShowHS", [&](Steps& step) {
         step([&] {
@@ -200,7 +200,7 @@ void HighscoreDialog::showChampions()
     });
 }
 
-void HighscoreDialog::clearChampions()
+void ChampionsDialog::clearChampions()
 {
     trapped("frmHighscore", "cmdDelHS_Click", [&](Steps& step) {
         bool yes = false;
@@ -215,7 +215,7 @@ void HighscoreDialog::clearChampions()
     });
 }
 
-void HighscoreDialog::closeList()
+void ChampionsDialog::closeList()
 {
     trapped("frmHighscore", "cmdOK_Click", [&](Steps& step) { step([&] { accept(); }); });
 }
