@@ -68,8 +68,9 @@ int main(int argc, char* argv[])
     tess::GameErrorReporter reporter(std::make_unique<tess::ErrorDialogPrompt>());
     tess::setErrorReporter(&reporter);
     tess::PuzzleTable::decodeChosenPictureAhead();
-    tess::tellOfUnreadableFiles(tess::langText);
-    tess::tellOfUnwritableFiles(tess::langText);
+    tess::setMessageTexts(tess::langText);
+    tess::tellOfUnreadableFiles();
+    tess::tellOfUnwritableFiles();
 
     std::unique_ptr<tess::PuzzleWindow> game;
     tess::StartupWindow startup([&game]() -> QWidget* {
@@ -84,7 +85,7 @@ int main(int argc, char* argv[])
     tess::startMark("splash constructed");
     startup.load();
     // Every setting has been read: the player hears of those reset, over the game window.
-    tess::tellOfResetSettings(tess::langText);
+    tess::tellOfResetSettings();
     // Temporary files of writes that a crash cut short go once the game is up.
     QTimer::singleShot(2000, &app, [] {
         for (const QString& folder : {QFileInfo(tess::settingsFilePath()).absolutePath(), tess::writableFolder(),

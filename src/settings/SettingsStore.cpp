@@ -50,7 +50,10 @@ void inform(const char* procedure, qint16 text, const QString& detail)
 {
     ProcedureGate::instance().run([&] {
         trapped("Allgemein", procedure, [&](Steps& step) {
-            step([&] { dialogs().inform(messageTexts()(text) + QStringLiteral("\n\n") + detail, QStringLiteral("Tessaron")); });
+            step([&] {
+                const QString intro = messageTexts() ? messageTexts()(text) : QString(); // none handed in: the detail alone
+                dialogs().inform(intro + QStringLiteral("\n\n") + detail, QStringLiteral("Tessaron"));
+            });
         });
     }, false);
 }
@@ -164,21 +167,23 @@ void saveSetting(const SettingKey& key, const QString& value)
     saveAppSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
 }
 
-void tellOfUnreadableFiles(MessageTexts texts)
+void setMessageTexts(MessageTexts texts)
 {
     messageTexts() = std::move(texts);
+}
+
+void tellOfUnreadableFiles()
+{
     Profile::setUnreadableNotice([](const QString& path) { tellLater("tellOfUnreadableFiles", 194, path); });
 }
 
-void tellOfUnwritableFiles(MessageTexts texts)
+void tellOfUnwritableFiles()
 {
-    messageTexts() = std::move(texts);
     setWriteFailureNotice([](const QString& path) { tellLater("tellOfUnwritableFiles", 177, path); });
 }
 
-void tellOfResetSettings(MessageTexts texts)
+void tellOfResetSettings()
 {
-    messageTexts() = std::move(texts);
     resets().telling = true;
     scheduleTellingResets();
 }

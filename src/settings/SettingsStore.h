@@ -39,20 +39,22 @@ qint16 readIntegerSetting(const SettingKey& key);
 void saveSetting(const SettingKey& key, const QString& value);
 
 // The messages below take their texts by number from the language table
-// (language/Language.h: langText), looked up when they are shown.
+// (language/Language.h: langText), looked up when they are shown; the
+// settings sit below the language, so the caller hands the lookup in.
 using MessageTexts = std::function<QString(int number)>;
+void setMessageTexts(MessageTexts texts);
 
 // From now on the player hears of every settings or champions file that is
 // there but cannot be read, once, in a plain message naming it, when the
 // event loop next runs (also of those found before).
-void tellOfUnreadableFiles(MessageTexts texts);
+void tellOfUnreadableFiles();
 // From now on the player hears of every file the game could not write, once
 // a run for each file, in a plain message naming it (util/FileWrite.h).
-void tellOfUnwritableFiles(MessageTexts texts);
+void tellOfUnwritableFiles();
 // From now on the player hears which settings were reset to their defaults
 // (those found before included): once, in a plain message listing their
 // keys, when the event loop next runs; a key is named once a run.
-void tellOfResetSettings(MessageTexts texts);
+void tellOfResetSettings();
 // The keys reset in this run that the player has not heard of yet.
 QStringList untoldResetSettings();
 // Forgets the keys reset so far and stops telling (tests start each case afresh).

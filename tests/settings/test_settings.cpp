@@ -180,7 +180,8 @@ private Q_SLOTS:
         }
         QCoreApplication::processEvents();
         QVERIFY(dialogs.informed.isEmpty()); // not before the game window asks for it
-        tellOfResetSettings(langText);
+        setMessageTexts(langText);
+        tellOfResetSettings();
         QTRY_COMPARE(dialogs.informed.size(), 1);
         QCOMPARE(dialogs.informed.first(), langText(179) + "\n\n" + names.join(u'\n')); // each key once
         saveSetting(keys::backSide, QStringLiteral("77"));
