@@ -10,7 +10,7 @@ namespace tess {
 // The board's frame (`Rahmen`): stored 0 gold, 1 black.
 enum class FrameColour { Gold, Black };
 // Where the picture comes from (`Album`): stored 0 the pictures the program
-// carries, 1 a file of the player's picture folder.
+// carries, 1 a picture file (of the program's picture folder or the player's).
 enum class PictureSource { BuiltIn, File };
 
 // An on/off option: stored 1 on, 0 off.
@@ -24,8 +24,8 @@ constexpr qint16 frameColourNumber(FrameColour colour) { return colour == FrameC
 constexpr FrameColour frameColourOf(qint16 stored) { return stored == 1 ? FrameColour::Black : FrameColour::Gold; }
 
 constexpr qint16 pictureSourceNumber(PictureSource source) { return source == PictureSource::File ? 1 : 0; }
-// Only 1 is the player's folder: the settings reader and the saved game's
-// decoder hand nothing but 0 or 1.
+// Only 1 is a file: the settings reader and the saved game's decoder hand
+// nothing but 0 or 1.
 constexpr PictureSource pictureSourceOf(qint16 stored)
 {
     return stored == 1 ? PictureSource::File : PictureSource::BuiltIn;
