@@ -137,8 +137,9 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
 
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i] = new QToolButton(this);
-        QIcon icon(QPixmap::fromImage(art(QStringLiteral("button_%1.png").arg(i))));
-        QPixmap dense = QPixmap::fromImage(art(QStringLiteral("button_%1@2x.png").arg(i)));
+        // The icons hold the only copies: the art is converted in place, not kept.
+        QIcon icon(QPixmap::fromImage(loadArt(QStringLiteral("button_%1.png").arg(i))));
+        QPixmap dense = QPixmap::fromImage(loadArt(QStringLiteral("button_%1@2x.png").arg(i)));
         dense.setDevicePixelRatio(2);
         icon.addPixmap(dense);
         buttons_[i]->setIcon(icon);

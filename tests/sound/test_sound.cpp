@@ -23,6 +23,8 @@
 #include <cmath>
 #include <csignal>
 
+#include <dlfcn.h>
+
 using namespace tess;
 
 namespace {
@@ -152,6 +154,18 @@ private Q_SLOTS:
         const double expected = effectSeconds(121);
         QVERIFY2(std::abs(heard.audibleSeconds() - expected) < 0.1,
                  qPrintable(QStringLiteral("%1 s heard, %2 s long").arg(heard.audibleSeconds()).arg(expected)));
+    }
+
+    // Runs before any song: effects alone never bring the synthesizer's
+    // library (and the dozens it pulls in) into the program.
+    void effectsLeaveTheSynthesizerLibraryUnloaded()
+    {
+        const QString file = openOnDisk(false);
+        playSoundEffect(111, true);
+        QVERIFY(AudioDevice::instance().isOpen());
+        QVERIFY(dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_NOLOAD) != nullptr);
+        QVERIFY(dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_NOLOAD) == nullptr);
+        QVERIFY(closeAndListen(file).audibleSeconds() > 0.05);
     }
 
     void aSilentItemGivesSilence()
@@ -357,8 +371,8 @@ private Q_SLOTS:
         QVERIFY(!AudioDevice::instance().sequencer().isOpen());
     }
 
-    // Run as test_sound_without_libraries, where SDL2_mixer is a library of
-    // that name without its functions: the game goes on silently, no error.
+    // Run as test_sound_without_libraries, where SDL2 is a library of that
+    // name without its functions: the game goes on silently, no error.
     void withoutTheAudioLibrariesTheGameIsSilent()
     {
         if (qEnvironmentVariableIsEmpty("TESSARON_FAKE_AUDIO"))
