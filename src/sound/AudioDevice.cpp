@@ -157,12 +157,14 @@ void AudioDevice::playEffect(const QByteArray& wav, bool wait)
     SDL_AudioSpec spec{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!audio::use().SDL_LoadWAV_RW(audio::use().SDL_RWFromConstMem(wav.constData(), int(wav.size())), 1, &spec, &samples, &length))
-        return;
+    const bool read = audio::use().SDL_LoadWAV_RW(audio::use().SDL_RWFromConstMem(wav.constData(), int(wav.size())), 1,
+                                                  &spec, &samples, &length)
+                      != nullptr;
     SDL_AudioCVT conversion{};
-    const int needed = audio::use().SDL_BuildAudioCVT(&conversion, spec.format, spec.channels, spec.freq, AUDIO_S16SYS,
-                                                      Uint8(channels_), frequency_);
-    if (needed >= 0) {
+    const int needed = read ? audio::use().SDL_BuildAudioCVT(&conversion, spec.format, spec.channels, spec.freq,
+                                                             AUDIO_S16SYS, Uint8(channels_), frequency_)
+                            : -1;
+    if (needed >= 0 && length > 0) {
         converted.resize(std::size_t(length) * std::size_t(std::max(conversion.len_mult, 1)));
         std::memcpy(converted.data(), samples, length);
         conversion.buf = converted.data();
@@ -174,17 +176,16 @@ void AudioDevice::playEffect(const QByteArray& wav, bool wait)
         else
             converted.clear();
     }
-    audio::use().SDL_FreeWAV(samples);
+    if (read)
+        audio::use().SDL_FreeWAV(samples);
     converted.resize(converted.size() / 2 * 2); // whole samples only
-    if (converted.empty())
-        return;
-    // The new sound stops the old one; the old one's bytes go after the swap,
-    // when the device no longer reads them.
+    // The new sound stops the old one, even one that cannot play; the old
+    // one's bytes go after the swap, when the device no longer reads them.
     audio::use().SDL_LockAudioDevice(device_);
     effect_.swap(converted);
     played_ = 0;
     audio::use().SDL_UnlockAudioDevice(device_);
-    if (wait) {
+    if (wait && !effect_.empty()) {
         const double seconds = double(effect_.size()) / (frequency_ * channels_ * 2);
         waitForEffect(seconds);
     }

@@ -207,6 +207,16 @@ private Q_SLOTS:
         QVERIFY(heard.audibleSeconds() > 0.2);
     }
 
+    void anEffectThatCannotPlayStillStopsTheOneBefore()
+    {
+        const QString file = openOnDisk(true);
+        playSoundEffect(122, false);
+        QVERIFY(AudioDevice::instance().effectPlaying());
+        AudioDevice::instance().playEffect(QByteArray("RIFF, but no wave"), true);
+        QVERIFY(!AudioDevice::instance().effectPlaying());
+        closeAndListen(file);
+    }
+
     void aSongIsHeard()
     {
         const QString file = openOnDisk(false);
