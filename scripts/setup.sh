@@ -10,7 +10,7 @@ mode=${1:-build}
 build_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
-  libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont libxtst-dev libfontconfig-dev libxcb1-dev
+  libsdl2-dev libfluidsynth-dev timgm6mb-soundfont libxtst-dev libfontconfig-dev libxcb1-dev
   fonts-dejavu-core qt6-translations-l10n
 )
 test_packages=(

@@ -73,17 +73,25 @@ int main(int argc, char* argv[])
     tess::tellOfUnwritableFiles();
 
     std::unique_ptr<tess::PuzzleWindow> game;
-    tess::StartupWindow startup([&game]() -> QWidget* {
+    std::unique_ptr<tess::StartupWindow> startup;
+    startup = std::make_unique<tess::StartupWindow>([&game, &startup]() -> QWidget* {
         tess::startMark("splash shown");
         game = std::make_unique<tess::PuzzleWindow>();
         QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, &installWindowIcon);
+        // A closed start-up window would keep its window buffer and its art to
+        // the end of the run (the about box is a window of its own): it goes
+        // once the game window is painted, after its closing.
+        QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, [&startup] {
+            if (startup && !startup->isVisible())
+                startup.release()->deleteLater();
+        });
         tess::startMark("game window constructed");
         game->table().load();
         tess::startMark("game loaded");
         return game.get();
     });
     tess::startMark("splash constructed");
-    startup.load();
+    startup->load();
     // Every setting has been read: the player hears of those reset, over the game window.
     tess::tellOfResetSettings();
     // Temporary files of writes that a crash cut short go once the game is up.

@@ -50,9 +50,15 @@ void runDialog(QWidget* parent)
     dialog.exec();
 }
 
-QImage art(const QString& name)
+QHash<QString, QImage>& artCache()
 {
     static QHash<QString, QImage> cache;
+    return cache;
+}
+
+QImage art(const QString& name)
+{
+    QHash<QString, QImage>& cache = artCache();
     auto found = cache.find(name);
     if (found == cache.end())
         found = cache.insert(name, loadArt(name));
@@ -60,15 +66,26 @@ QImage art(const QString& name)
 }
 
 // The double-size art where the plain one would be blown up past its own
-// pixels: on dense screens, and for the banner across a wide window.
+// pixels: on dense screens, and for the banner across a wide window. The
+// plain one is then read for its size only, not kept.
 QImage artFor(const QString& name, const QSizeF& devicePixels)
 {
-    const QImage plain = art(name);
-    if (devicePixels.width() <= plain.width() * 1.1 && devicePixels.height() <= plain.height() * 1.1)
-        return plain;
+    static QHash<QString, QSize> plainSizes;
+    const auto fits = [&devicePixels](const QSize& plain) {
+        return devicePixels.width() <= plain.width() * 1.1 && devicePixels.height() <= plain.height() * 1.1;
+    };
+    auto size = plainSizes.find(name);
+    if (size == plainSizes.end()) {
+        const QImage plain = artCache().contains(name) ? artCache().value(name) : loadArt(name);
+        size = plainSizes.insert(name, plain.size());
+        if (fits(plain.size()))
+            artCache().insert(name, plain);
+    }
+    if (fits(*size))
+        return art(name);
     QString dense = name;
     dense.insert(dense.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
-    return QFile::exists(QStringLiteral(":/carried/raw/") + dense + QStringLiteral(".raw")) ? art(dense) : plain;
+    return art(QFile::exists(QStringLiteral(":/carried/raw/") + dense + QStringLiteral(".raw")) ? dense : name);
 }
 
 } // namespace
@@ -120,8 +137,9 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
 
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i] = new QToolButton(this);
-        QIcon icon(QPixmap::fromImage(art(QStringLiteral("button_%1.png").arg(i))));
-        QPixmap dense = QPixmap::fromImage(art(QStringLiteral("button_%1@2x.png").arg(i)));
+        // The icons hold the only copies: the art is converted in place, not kept.
+        QIcon icon(QPixmap::fromImage(loadArt(QStringLiteral("button_%1.png").arg(i))));
+        QPixmap dense = QPixmap::fromImage(loadArt(QStringLiteral("button_%1@2x.png").arg(i)));
         dense.setDevicePixelRatio(2);
         icon.addPixmap(dense);
         buttons_[i]->setIcon(icon);

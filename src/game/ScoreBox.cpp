@@ -6,13 +6,28 @@
 
 namespace tess {
 
+namespace {
+
+// The double-size strip is for dense screens alone: it loads at the first
+// paint on one, once for all four boxes.
+const PictureCutter& denseDigits()
+{
+    static const PictureCutter strip = [] {
+        PictureCutter cutter;
+        cutter.setPicture(loadArt(QStringLiteral("digits@2x.png")));
+        cutter.setRows(1);
+        cutter.setCols(10);
+        return cutter;
+    }();
+    return strip;
+}
+
+} // namespace
+
 ScoreBox::ScoreBox(const PictureCutter& digits, QWidget* parent)
     : QWidget(parent), digits_(digits)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    dense_.setPicture(loadArt(QStringLiteral("digits@2x.png")));
-    dense_.setRows(1);
-    dense_.setCols(10);
 }
 
 void ScoreBox::display(const ScoreState& state)
@@ -31,14 +46,14 @@ void ScoreBox::paintEvent(QPaintEvent*)
     if (digits_.picture().isNull())
         return;
     // On dense screens the digits come from the double-size strip, drawn at the same place and size.
-    const bool dense = devicePixelRatioF() > 1 && !dense_.picture().isNull();
+    const bool dense = devicePixelRatioF() > 1 && !denseDigits().picture().isNull();
     for (int i = 0; i < state_.digits.size() && i < int(state_.x.size()); ++i) {
         const int digit = state_.digits[i].digitValue();
         if (digit < 0)
             continue;
         const QImage& cell = digits_.cell(digit);
         const QRect target(QPoint(state_.x[std::size_t(i)], 2), cell.size());
-        painter.drawImage(target, dense ? dense_.cell(digit) : cell);
+        painter.drawImage(target, dense ? denseDigits().cell(digit) : cell);
     }
 }
 

@@ -21,7 +21,6 @@ protected:
 
 private:
     const PictureCutter& digits_;
-    PictureCutter dense_;
     ScoreState state_;
 };
 

@@ -1,16 +1,16 @@
 #pragma once
-// The one audio device of the game: SDL2 with SDL2_mixer. Sound effects play
-// on a single channel, so a new effect stops the one still playing; the
-// songs are rendered by the sequencer into the same device. Without a sound
+// The one audio device of the game, SDL2's. Sound effects play on a single
+// channel, so a new effect stops the one still playing; the songs are
+// rendered by the sequencer into the same device, under the effects. Without a sound
 // card the device falls back to SDL's silent "dummy" driver and the game runs
 // on as if it played; so it does when the audio libraries are missing. The
 // device opens with the first effect or song, never for a game without sound.
 
 #include <QByteArray>
 
+#include <cstdint>
 #include <memory>
-
-struct Mix_Chunk;
+#include <vector>
 
 namespace tess {
 
@@ -42,6 +42,11 @@ public:
     // Music switched off: the synthesizer and its soundfont leave memory.
     void releaseMusic();
 
+    // What renders the music into each block of the device before the effect
+    // is mixed in; null for silence. Runs on the device's thread.
+    using MusicHook = void (*)(void* data, unsigned char* stream, int length);
+    void setMusicHook(MusicHook hook, void* data);
+
     // Stops everything and closes the device (the end of the program, tests).
     void close();
 
@@ -49,14 +54,21 @@ private:
     AudioDevice();
     ~AudioDevice();
     void waitForEffect(double seconds) const;
+    bool openDevice();
+    static void fill(void* self, unsigned char* stream, int length);
 
     bool open_ = false;
     bool failed_ = false;
     bool forcedDummy_ = false;
     int frequency_ = 44100;
     int channels_ = 2;
-    Mix_Chunk* chunk_ = nullptr;
-    QByteArray effectBytes_;
+    std::uint32_t device_ = 0;
+    // The effect in the device's format and how much of it has played; both,
+    // and the music hook, change only with the device locked.
+    std::vector<std::uint8_t> effect_;
+    std::size_t played_ = 0;
+    MusicHook musicHook_ = nullptr;
+    void* musicData_ = nullptr;
     std::unique_ptr<Sequencer> sequencer_;
 };
 

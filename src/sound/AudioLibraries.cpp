@@ -10,13 +10,13 @@ namespace tess::audio {
 
 namespace {
 
-enum Library { Sdl, Mixer, Synth };
+enum Library { Sdl, Synth };
 
 // The sonames of the versions the game is built against.
-constexpr std::array<const char*, 3> SoNames{"libSDL2-2.0.so.0", "libSDL2_mixer-2.0.so.0", "libfluidsynth.so.3"};
+constexpr std::array<const char*, 2> SoNames{"libSDL2-2.0.so.0", "libfluidsynth.so.3"};
 
 Functions loaded;
-bool complete = false;
+std::array<bool, 2> complete{};
 
 // ALSA's error handler; its header is not needed for the one call.
 using AlsaErrorHandler = void (*)(const char* file, int line, const char* function, int error, const char* format, ...);
@@ -39,32 +39,42 @@ void quietAlsa()
         set(&swallowAlsaError);
 }
 
-void open()
+void quietLog(int, const char*, void*)
 {
-    quietAlsa();
-    std::array<void*, 3> handles{};
-    for (std::size_t i = 0; i < SoNames.size(); ++i) {
-        handles[i] = dlopen(SoNames[i], RTLD_NOW | RTLD_LOCAL);
-        if (!handles[i]) {
-            std::fprintf(stderr, "Tessaron plays without sound: %s\n", dlerror());
-            return;
-        }
+}
+
+// Opens one library and takes its functions; the handle stays open for the
+// rest of the run: the device's thread and the synthesizer live in them.
+void open(Library library)
+{
+    void* handle = dlopen(SoNames[library], RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        std::fprintf(stderr, "Tessaron plays %s: %s\n", library == Sdl ? "without sound" : "no music", dlerror());
+        return;
     }
     bool all = true;
-    auto resolve = [&](Library library, const char* name) {
-        void* symbol = dlsym(handles[library], name);
+    auto resolve = [&](Library from, const char* name) -> void* {
+        if (from != library)
+            return nullptr;
+        void* symbol = dlsym(handle, name);
         if (!symbol && all) // the first missing function tells enough
-            std::fprintf(stderr, "Tessaron plays without sound: %s has no %s\n", SoNames[library], name);
+            std::fprintf(stderr, "Tessaron plays %s: %s has no %s\n", library == Sdl ? "without sound" : "no music",
+                         SoNames[library], name);
         all = all && symbol;
         return symbol;
     };
-#define TESSARON_AUDIO_RESOLVE(library, name) \
-    loaded.name = reinterpret_cast<decltype(&::name)>(resolve(library, #name));
+    Functions found;
+#define TESSARON_AUDIO_RESOLVE(from, name) found.name = reinterpret_cast<decltype(&::name)>(resolve(from, #name));
     TESSARON_AUDIO_FUNCTIONS(TESSARON_AUDIO_RESOLVE)
 #undef TESSARON_AUDIO_RESOLVE
-    complete = all;
-    // The handles stay open for the rest of the run: the mixer's thread and
-    // the synthesizer live in them.
+    if (!all)
+        return;
+#define TESSARON_AUDIO_TAKE(from, name) \
+    if (from == library)                \
+        loaded.name = found.name;
+    TESSARON_AUDIO_FUNCTIONS(TESSARON_AUDIO_TAKE)
+#undef TESSARON_AUDIO_TAKE
+    complete[library] = true;
 }
 
 } // namespace
@@ -72,8 +82,25 @@ void open()
 const Functions* load()
 {
     static std::once_flag once;
-    std::call_once(once, open);
-    return complete ? &loaded : nullptr;
+    std::call_once(once, [] {
+        quietAlsa();
+        open(Sdl);
+    });
+    return complete[Sdl] ? &loaded : nullptr;
+}
+
+bool loadSynth()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        open(Synth);
+        // FluidSynth's chatter (missing soundfont, unknown controllers) is no concern of the player.
+        if (complete[Synth]) {
+            for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+                loaded.fluid_set_log_function(level, quietLog, nullptr);
+        }
+    });
+    return complete[Synth];
 }
 
 const Functions& use()

@@ -1,11 +1,11 @@
 #pragma once
-// SDL2, SDL2_mixer and FluidSynth come into the program when it first makes a
-// sound, not at its launch: together they pull in some forty further
-// libraries whose loading would delay every start, and a game played with
-// sound and music off never needs them. Without them the game stays silent.
+// SDL2 comes into the program when it first makes a sound, FluidSynth when it
+// first loads a soundfont, not at its launch: together they pull in some
+// forty further libraries whose loading would delay every start, and a game
+// played without music never needs the synthesizer's. Without SDL2 the game
+// stays silent; without FluidSynth the songs do.
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 #include <fluidsynth.h>
 
 namespace tess::audio {
@@ -20,17 +20,16 @@ namespace tess::audio {
     X(Sdl, SDL_GetCurrentAudioDriver)      \
     X(Sdl, SDL_GetError)                   \
     X(Sdl, SDL_RWFromConstMem)             \
-    X(Mixer, Mix_OpenAudio)                \
-    X(Mixer, Mix_CloseAudio)               \
-    X(Mixer, Mix_QuerySpec)                \
-    X(Mixer, Mix_AllocateChannels)         \
-    X(Mixer, Mix_Volume)                   \
-    X(Mixer, Mix_HaltChannel)              \
-    X(Mixer, Mix_FreeChunk)                \
-    X(Mixer, Mix_LoadWAV_RW)               \
-    X(Mixer, Mix_PlayChannel)              \
-    X(Mixer, Mix_Playing)                  \
-    X(Mixer, Mix_HookMusic)                \
+    X(Sdl, SDL_OpenAudioDevice)            \
+    X(Sdl, SDL_CloseAudioDevice)           \
+    X(Sdl, SDL_PauseAudioDevice)           \
+    X(Sdl, SDL_LockAudioDevice)            \
+    X(Sdl, SDL_UnlockAudioDevice)          \
+    X(Sdl, SDL_LoadWAV_RW)                 \
+    X(Sdl, SDL_FreeWAV)                    \
+    X(Sdl, SDL_BuildAudioCVT)              \
+    X(Sdl, SDL_ConvertAudio)               \
+    X(Sdl, SDL_MixAudioFormat)             \
     X(Synth, fluid_set_log_function)       \
     X(Synth, new_fluid_settings)           \
     X(Synth, delete_fluid_settings)        \
@@ -58,12 +57,16 @@ struct Functions {
 #undef TESSARON_AUDIO_MEMBER
 };
 
-// Opens the three libraries on the first call (from any thread, once) and
-// silences ALSA's own error printing; null when one of them or one of its
-// functions is missing.
+// Opens SDL2 on the first call (from any thread, once) and silences ALSA's
+// own error printing; null when it or one of its functions is missing.
 const Functions* load();
 
-// The functions after a successful load(); only to be called then.
+// Opens FluidSynth on the first call (from any thread, once) and quiets its
+// chatter; false when it or one of its functions is missing.
+bool loadSynth();
+
+// The functions after a successful load() (the synthesizer's after
+// loadSynth()); only to be called then.
 const Functions& use();
 
 } // namespace tess::audio

@@ -1,5 +1,6 @@
 #include "sound/Sequencer.h"
 
+#include "sound/AudioDevice.h"
 #include "sound/AudioLibraries.h"
 #include "sound/MidiFile.h"
 #include "sound/SubsetLoader.h"
@@ -25,20 +26,11 @@ QString& soundFontOverride()
     return path;
 }
 
-void quietLog(int, const char*, void*)
-{
-}
-
 } // namespace
 
 Sequencer::Sequencer(int frequency, int channels)
     : frequency_(frequency), channels_(channels)
 {
-    // FluidSynth's chatter (missing soundfont, unknown controllers) is no concern of the player.
-    if (audio::load()) {
-        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            audio::use().fluid_set_log_function(level, quietLog, nullptr);
-    }
 }
 
 Sequencer::~Sequencer()
@@ -87,7 +79,7 @@ void Sequencer::attach()
     if (attached_)
         return;
     attached_ = true;
-    audio::use().Mix_HookMusic(&Sequencer::hook, this);
+    AudioDevice::instance().setMusicHook(&Sequencer::hook, this);
 }
 
 bool Sequencer::hasInstruments() const
@@ -111,7 +103,7 @@ void Sequencer::startLoading()
 void Sequencer::detach()
 {
     if (attached_) {
-        audio::use().Mix_HookMusic(nullptr, nullptr);
+        AudioDevice::instance().setMusicHook(nullptr, nullptr);
         attached_ = false;
     }
     if (loader_.joinable())
@@ -124,6 +116,11 @@ void Sequencer::load(QString path, SongInstruments wanted, fluid_synth_t* synth)
     // `settings` is set while the synthesizer is this loader's own, until it
     // is handed over: a failure before that gives both back.
     fluid_settings_t* settings = nullptr;
+    if (!synth && !audio::loadSynth()) {
+        missing_ = true; // no synthesizer library: the songs stay silent
+        loading_ = false;
+        return;
+    }
     if (!synth) {
         settings = audio::use().new_fluid_settings();
         audio::use().fluid_settings_setnum(settings, "synth.sample-rate", frequency_);
@@ -267,7 +264,7 @@ void Sequencer::render(qint16* stream, int frames)
 {
     std::lock_guard lock(mutex_);
     if (!synth_ || !player_ || !playing_)
-        return; // the mixer has filled the stream with silence
+        return; // the device has filled the stream with silence
     if (channels_ == 2) {
         audio::use().fluid_synth_write_s16(synth_, frames, stream, 0, 2, stream, 1, 2);
         return;

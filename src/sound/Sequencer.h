@@ -1,6 +1,6 @@
 #pragma once
 // The song player: FluidSynth renders a standard MIDI file with a General
-// MIDI soundfont into the audio device (through SDL_mixer's music hook). The
+// MIDI soundfont into the audio device (through the device's music hook). The
 // soundfont loads on a background thread when the first song opens, with only
 // the instruments that song plays (a later song adds its own); until they are
 // there, the song waits silently and starts when they are ready. Without a

@@ -13,7 +13,7 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&
 deb=$(ls "$out"/tessaron_*.deb)
 info=$(dpkg-deb -I "$deb")
 grep -q '^ Depends:.*libqt6widgets6' <<< "$info" || fail "the dependencies do not name the Qt libraries"
-for audio in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libfluidsynth3 qt6-translations-l10n; do
+for audio in libsdl2-2.0-0 libfluidsynth3 qt6-translations-l10n; do
   grep -q "^ Depends:.*$audio" <<< "$info" || fail "the dependencies do not name $audio"
 done
 grep -q '^ Recommends: timgm6mb-soundfont' <<< "$info" || fail "the soundfont is not recommended"

@@ -23,6 +23,8 @@
 #include <cmath>
 #include <csignal>
 
+#include <dlfcn.h>
+
 using namespace tess;
 
 namespace {
@@ -156,6 +158,18 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("%1 s heard, %2 s long").arg(heard.audibleSeconds()).arg(expected)));
     }
 
+    // Runs before any song: effects alone never bring the synthesizer's
+    // library (and the dozens it pulls in) into the program.
+    void effectsLeaveTheSynthesizerLibraryUnloaded()
+    {
+        const QString file = openOnDisk(false);
+        playSoundEffect(111, true);
+        QVERIFY(AudioDevice::instance().isOpen());
+        QVERIFY(dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_NOLOAD) != nullptr);
+        QVERIFY(dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_NOLOAD) == nullptr);
+        QVERIFY(closeAndListen(file).audibleSeconds() > 0.05);
+    }
+
     void aSilentItemGivesSilence()
     {
         // The negative control: the same path with a silent sound hears nothing.
@@ -193,6 +207,16 @@ private Q_SLOTS:
         const Heard heard = closeAndListen(file);
         QVERIFY2(heard.audibleSeconds() < 0.8, qPrintable(QString::number(heard.audibleSeconds())));
         QVERIFY(heard.audibleSeconds() > 0.2);
+    }
+
+    void anEffectThatCannotPlayStillStopsTheOneBefore()
+    {
+        const QString file = openOnDisk(true);
+        playSoundEffect(122, false);
+        QVERIFY(AudioDevice::instance().effectPlaying());
+        AudioDevice::instance().playEffect(QByteArray("RIFF, but no wave"), true);
+        QVERIFY(!AudioDevice::instance().effectPlaying());
+        closeAndListen(file);
     }
 
     void aSongIsHeard()
@@ -358,8 +382,8 @@ private Q_SLOTS:
         QVERIFY(!AudioDevice::instance().sequencer().isOpen());
     }
 
-    // Run as test_sound_without_libraries, where SDL2_mixer is a library of
-    // that name without its functions: the game goes on silently, no error.
+    // Run as test_sound_without_libraries, where SDL2 is a library of that
+    // name without its functions: the game goes on silently, no error.
     void withoutTheAudioLibrariesTheGameIsSilent()
     {
         if (qEnvironmentVariableIsEmpty("TESSARON_FAKE_AUDIO"))

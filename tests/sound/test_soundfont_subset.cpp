@@ -139,7 +139,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY2(QFile::exists(WholeFont), "the test needs the TimGM6mb soundfont");
-        QVERIFY(audio::load());
+        QVERIFY(audio::loadSynth());
     }
 
     void theSubsetHoldsTheWantedPresetsWithEverythingTheyUse()
