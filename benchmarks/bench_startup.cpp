@@ -48,6 +48,8 @@ double msSince(Clock::time_point start)
 struct Launched {
     pid_t pid = -1;
     Window window = 0;
+    double firstMappedMs = -1; // the first top-level window: the game's start-up window
+    double mappedCpuMs = -1;   // processor time of the main thread when the main window mapped
     double mappedMs = -1;
     fs::path home;
 };
@@ -64,7 +66,18 @@ fs::path freshHome(const std::string& settings)
     return home;
 }
 
-// Starts the program and waits for a top-level window at least `minWidth` wide to be mapped.
+// Processor time of a process's main thread so far, in ms: on a busy machine
+// it says more than the time on the clock.
+double mainThreadCpuMs(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/schedstat");
+    double ns = -1e6;
+    stat >> ns;
+    return ns / 1e6;
+}
+
+// Starts the program and waits for a top-level window at least `minWidth` wide
+// to be mapped, noting when the first top-level window of any size mapped.
 Launched launch(Display* display, const std::string& program, const std::string& settings, int minWidth)
 {
     Launched run;
@@ -87,9 +100,12 @@ Launched launch(Display* display, const std::string& program, const std::string&
             XNextEvent(display, &event);
             if (event.type != MapNotify || event.xmap.event != root)
                 continue;
+            if (run.firstMappedMs < 0)
+                run.firstMappedMs = msSince(start);
             XWindowAttributes attributes;
             if (XGetWindowAttributes(display, event.xmap.window, &attributes) && attributes.width >= minWidth) {
                 run.mappedMs = msSince(start);
+                run.mappedCpuMs = mainThreadCpuMs(run.pid);
                 run.window = event.xmap.window;
                 XSelectInput(display, root, NoEventMask);
                 return run;
@@ -177,6 +193,17 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// "median (least .. most)"
+std::string withSpread(const std::vector<double>& values)
+{
+    if (values.empty())
+        return "-";
+    const auto [least, most] = std::minmax_element(values.begin(), values.end());
+    char text[96];
+    std::snprintf(text, sizeof text, "%6.1f (%5.1f .. %5.1f)", median(values), *least, *most);
+    return text;
+}
+
 void clickAt(Display* display, Window window, int x, int y)
 {
     Window child;
@@ -206,9 +233,9 @@ const char* Quiet = "[Optionen]\nPlayMusic=0\nPlaySound=0\n";
 
 void startupAndMemory(Display* display, const std::string& game, const std::string& bare, int runs)
 {
-    std::map<std::string, std::vector<double>> mapped, rss, anon;
+    std::map<std::string, std::vector<double>> mapped, firstMapped, mappedCpu, rss, anon;
     std::vector<std::string> markOrder;
-    std::map<std::string, std::vector<double>> markTimes, markCpu;
+    std::map<std::string, std::vector<double>> markTimes, markCpu, musicMarkTimes;
     for (int run = 0; run < runs; ++run) {
         for (const auto& [name, program, width, settings] :
              {std::tuple{std::string("bare"), bare, 1000, std::string()},
@@ -218,27 +245,38 @@ void startupAndMemory(Display* display, const std::string& game, const std::stri
             std::this_thread::sleep_for(std::chrono::milliseconds(2000) - std::chrono::milliseconds(int(launched.mappedMs)));
             const auto mem = memory(launched.pid);
             mapped[name].push_back(launched.mappedMs);
+            firstMapped[name].push_back(launched.firstMappedMs);
+            mappedCpu[name].push_back(launched.mappedCpuMs);
             rss[name].push_back(mem.count("VmRSS") ? mem.at("VmRSS") : -1);
             anon[name].push_back(mem.count("RssAnon") ? mem.at("RssAnon") : -1);
-            if (name == "game, music off") {
-                for (const Mark& mark : marks(launched)) {
-                    if (!markTimes.count(mark.name))
-                        markOrder.push_back(mark.name);
-                    markTimes[mark.name].push_back(mark.ms);
-                    markCpu[mark.name].push_back(mark.cpu);
+            for (const Mark& mark : marks(launched)) {
+                if (name == "game, music on") {
+                    musicMarkTimes[mark.name].push_back(mark.ms);
+                    continue;
                 }
+                if (!markTimes.count(mark.name))
+                    markOrder.push_back(mark.name);
+                markTimes[mark.name].push_back(mark.ms);
+                markCpu[mark.name].push_back(mark.cpu);
             }
             finish(launched);
         }
     }
-    std::printf("Start-up, median of %d runs each (fresh homes, alternating):\n", runs);
-    std::printf("  %-16s %10s %10s %10s\n", "", "mapped ms", "RSS MB", "anon MB");
+    std::printf("Start-up, median (least .. most) of %d runs each (fresh homes, alternating):\n", runs);
+    std::printf("  %-16s %-26s %-26s %-26s %s\n", "", "first window mapped, ms", "main window mapped, ms", "RSS at 2 s, MB", "anon MB");
     for (const auto& [name, times] : mapped)
-        std::printf("  %-16s %10.1f %10.1f %10.1f\n", name.c_str(), median(times), median(rss[name]), median(anon[name]));
-    std::printf("  ratio game (music off) / bare: %.2f\n", median(mapped["game, music off"]) / median(mapped["bare"]));
-    std::printf("The game's way to its window (music off, medians; ms since launch, processor ms of the thread):\n");
+        std::printf("  %-16s %-26s %-26s %-26s %6.1f\n", name.c_str(), withSpread(firstMapped[name]).c_str(),
+                    withSpread(times).c_str(), withSpread(rss[name]).c_str(), median(anon[name]));
+    for (const char* name : {"game, music off", "game, music on"})
+        std::printf("  ratio to bare, %s: start-up window %.2f, game window %.2f\n", name,
+                    median(firstMapped[name]) / median(mapped["bare"]), median(mapped[name]) / median(mapped["bare"]));
+    std::printf("  main thread's processor time until the main window mapped, ms: bare %s, music off %s, music on %s\n",
+                withSpread(mappedCpu["bare"]).c_str(), withSpread(mappedCpu["game, music off"]).c_str(),
+                withSpread(mappedCpu["game, music on"]).c_str());
+    std::printf("The game's way to its window (medians; ms since launch, music off and on; processor ms of the thread, music off):\n");
     for (const std::string& mark : markOrder)
-        std::printf("  %-26s %8.1f %8.1f\n", mark.c_str(), median(markTimes[mark]), median(markCpu[mark]));
+        std::printf("  %-26s %8.1f %8.1f %8.1f\n", mark.c_str(), median(markTimes[mark]), median(musicMarkTimes[mark]),
+                    median(markCpu[mark]));
 }
 
 void clickLatency(Display* display, const std::string& game)

@@ -78,6 +78,9 @@ int main(int argc, char* argv[])
         tess::startMark("splash shown");
         game = std::make_unique<tess::PuzzleWindow>();
         QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, &installWindowIcon);
+        QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, [] {
+            tess::trapped("frmInfo", "Form_Load", [](tess::Steps& step) { step([] { tess::writeLanguageTable(); }); });
+        });
         // A closed start-up window would keep its window buffer and its art to
         // the end of the run (the about box is a window of its own): it goes
         // once the game window is painted, after its closing.

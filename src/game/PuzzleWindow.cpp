@@ -14,6 +14,7 @@
 #include "language/Languages.h"
 #include "resources/Resources.h"
 #include "util/Checked.h"
+#include "util/ProgramPages.h"
 #include "util/StartTrace.h"
 #include "util/Trap.h"
 #include "util/WindowFit.h"
@@ -108,16 +109,18 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The cells, the stack and the panels paint themselves: the background's
+    // art is drawn again only where a control goes away or the window is laid
+    // out anew. Between such moments it need not stay in memory (the frame
+    // alone is over a megabyte); reading it again takes a millisecond.
+    artRelease_.setSingleShot(true);
+    artRelease_.setInterval(1000);
+    connect(&artRelease_, &QTimer::timeout, this, [] {
+        artCache().clear();
+        malloc_trim(0);
+    });
     table_.setListener(this);
 
-    for (std::size_t n = 0; n < cells_.size(); ++n) {
-        cells_[n] = new ImageControl(this);
-        cells_[n]->hide();
-        connect(cells_[n], &ImageControl::clicked, this, [this, n] { Q_EMIT cellClicked(int(n)); });
-        connect(cells_[n], &ImageControl::arrowPressed, this, [this, n](int dx, int dy) { moveOnBoard(int(n), dx, dy); });
-        setAccessibleRole(cells_[n], QAccessible::Button);
-        cells_[n]->setFocusPolicy(Qt::StrongFocus);
-    }
     stack_->hide();
     preview_->hide();
     connect(stack_, &ImageControl::clicked, this, &PuzzleWindow::stackClicked);
@@ -135,13 +138,17 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     stack_->setFocusPolicy(Qt::StrongFocus);
     connect(stack_, &ImageControl::arrowPressed, this, [this](int, int) { moveOnBoard(boardCellForFocus(), 0, 0); });
 
+    // The double-size icons only where a screen is dense enough to show them.
+    const bool denseScreen = qApp->devicePixelRatio() > 1;
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i] = new QToolButton(this);
         // The icons hold the only copies: the art is converted in place, not kept.
         QIcon icon(QPixmap::fromImage(loadArt(QStringLiteral("button_%1.png").arg(i))));
-        QPixmap dense = QPixmap::fromImage(loadArt(QStringLiteral("button_%1@2x.png").arg(i)));
-        dense.setDevicePixelRatio(2);
-        icon.addPixmap(dense);
+        if (denseScreen) {
+            QPixmap dense = QPixmap::fromImage(loadArt(QStringLiteral("button_%1@2x.png").arg(i)));
+            dense.setDevicePixelRatio(2);
+            icon.addPixmap(dense);
+        }
         buttons_[i]->setIcon(icon);
         buttons_[i]->setAutoRaise(false);
         buttons_[i]->setFocusPolicy(Qt::StrongFocus);
@@ -210,6 +217,27 @@ PuzzleWindow::~PuzzleWindow()
     table_.setListener(nullptr);
 }
 
+ImageControl* PuzzleWindow::cell(int n) const
+{
+    ImageControl*& control = at(cells_, n, "imgPuzz");
+    if (!control)
+        control = makeCell(n);
+    return control;
+}
+
+ImageControl* PuzzleWindow::makeCell(int n) const
+{
+    auto* window = const_cast<PuzzleWindow*>(this);
+    auto* control = new ImageControl(window);
+    control->hide();
+    connect(control, &ImageControl::clicked, window, [window, n] { Q_EMIT window->cellClicked(n); });
+    connect(control, &ImageControl::arrowPressed, window, [window, n](int dx, int dy) { window->moveOnBoard(n, dx, dy); });
+    setAccessibleRole(control, QAccessible::Button);
+    control->setFocusPolicy(Qt::StrongFocus);
+    control->setFocusColour(ringColour_);
+    return control;
+}
+
 QWidget* PuzzleWindow::scoreBox(int i) const
 {
     return scores_[std::size_t(i)];
@@ -247,7 +275,10 @@ void PuzzleWindow::showImage(ImageControl* control, const ImageState& state)
 void PuzzleWindow::cellChanged(int n)
 {
     // Told from inside the table's steps: an index outside raises 9 there.
-    showImage(at(cells_, n, "imgPuzz"), at(table_.boardCells, n, "imgPuzz"));
+    const ImageState& state = at(table_.boardCells, n, "imgPuzz");
+    if (!at(cells_, n, "imgPuzz") && !state.visible)
+        return; // a cell no board has shown yet stays unmade
+    showImage(cell(n), state);
     describeCell(n);
 }
 
@@ -295,8 +326,10 @@ void PuzzleWindow::paintBackground(QPainter& painter, const QRect& area)
             painter.drawRect(QRectF(op.from, op.to).normalized());
             break;
         case PaintOp::Art:
-            if (op.target.intersects(area))
+            if (op.target.intersects(area)) {
                 painter.drawImage(op.target, artFor(op.art, op.target.size() * devicePixelRatioF()));
+                artRelease_.start();
+            }
             break;
         }
     }
@@ -334,10 +367,11 @@ void PuzzleWindow::controlsChanged()
     if (ringFrame_ != shared().frameColour) {
         // Controls change with every tick of the move clock: the ring only with the frame.
         ringFrame_ = shared().frameColour;
-        const QColor ring = ringFrame_ == FrameColour::Black ? QColor(255, 204, 0) : QColor(0, 200, 255);
+        ringColour_ = ringFrame_ == FrameColour::Black ? QColor(255, 204, 0) : QColor(0, 200, 255);
         for (ImageControl* control : cells_)
-            control->setFocusColour(ring);
-        stack_->setFocusColour(ring);
+            if (control)
+                control->setFocusColour(ringColour_);
+        stack_->setFocusColour(ringColour_);
     }
     refreshSpokenTexts();
     for (std::size_t i = 0; i < buttons_.size(); ++i)
@@ -364,6 +398,9 @@ void PuzzleWindow::paintEvent(QPaintEvent* event)
             startMark("first activation");
             malloc_trim(0); // what the start used and freed goes back to the system
         });
+        // The carried items the start read (the art, the texts, the first
+        // sound and song) are read again seldom if ever.
+        QTimer::singleShot(1500, this, [] { releaseCarriedPages(); });
     }
 }
 
@@ -487,6 +524,8 @@ void PuzzleWindow::describeCell(int n)
     const int cols = std::max<int>(1, shared().boardCols);
     const ImageState& state = at(table_.boardCells, n, "imgPuzz");
     ImageControl* cell = at(cells_, n, "imgPuzz");
+    if (!cell)
+        return; // described when it is made
     setSpokenName(cell, QString(cellName_).replace(QStringLiteral("%1"), QString::number(n / cols + 1))
                             .replace(QStringLiteral("%2"), QString::number(n % cols + 1)));
     const QString& description = state.face == Face::Wrong   ? wrongText_
@@ -522,10 +561,10 @@ int PuzzleWindow::boardCellForFocus() const
 {
     // Where the keyboard was, while it is a cell still to fill; else the first such cell.
     const int pieces = std::min(shared().boardRows * shared().boardCols, CellCount);
-    if (lastBoardCell_ < pieces && cells_[std::size_t(lastBoardCell_)]->isActive())
+    if (lastBoardCell_ < pieces && cell(lastBoardCell_)->isActive())
         return lastBoardCell_;
     for (int n = 0; n < pieces; ++n)
-        if (cells_[std::size_t(n)]->isActive())
+        if (cell(n)->isActive())
             return n;
     return std::min(lastBoardCell_, std::max(0, pieces - 1));
 }
@@ -534,7 +573,7 @@ QWidget* PuzzleWindow::groupEntry(int group) const
 {
     switch (group) {
     case 0: return stack_->isVisible() ? stack_ : nullptr;
-    case 1: return cells_[std::size_t(boardCellForFocus())]->isVisible() ? cells_[std::size_t(boardCellForFocus())] : nullptr;
+    case 1: return cell(boardCellForFocus())->isVisible() ? cell(boardCellForFocus()) : nullptr;
     case 2:
         for (QToolButton* button : buttons_)
             if (button->isVisible() && button->isEnabled())
@@ -567,7 +606,7 @@ void PuzzleWindow::moveOnBoard(int from, int dx, int dy)
     const int row = std::clamp(from / cols + dy, 0, rows - 1);
     const int col = std::clamp(from % cols + dx, 0, cols - 1);
     lastBoardCell_ = row * cols + col;
-    cells_[std::size_t(lastBoardCell_)]->setFocus(Qt::OtherFocusReason);
+    cell(lastBoardCell_)->setFocus(Qt::OtherFocusReason);
 }
 
 void PuzzleWindow::moveInRow(QWidget* from, int dx, int dy)
@@ -596,7 +635,7 @@ void PuzzleWindow::followTheGame()
     if (!isActiveWindow() || !onTable)
         return;
     if (table_.stackCell.face == Face::Piece && table_.pieceInHand >= 0)
-        cells_[std::size_t(boardCellForFocus())]->setFocus(Qt::OtherFocusReason);
+        cell(boardCellForFocus())->setFocus(Qt::OtherFocusReason);
     else if (table_.stackCell.visible && table_.stackCell.enabled)
         stack_->setFocus(Qt::OtherFocusReason);
 }

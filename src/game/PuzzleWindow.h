@@ -4,6 +4,7 @@
 #include "game/PuzzleTable.h"
 
 #include <QPixmap>
+#include <QTimer>
 #include <QSet>
 #include <QWidget>
 
@@ -33,7 +34,8 @@ public:
     // A 4:3 client area as large as the screen's available area allows.
     static QSize clientSizeFor(const QRect& available, const QMargins& frame);
 
-    ImageControl* cell(int n) const { return cells_[std::size_t(n)]; }
+    // A board cell's control, made when first needed: most boards use few of them.
+    ImageControl* cell(int n) const;
     ImageControl* stack() const { return stack_; }
     ImageControl* preview() const { return preview_; }
     QToolButton* button(int i) const { return buttons_[std::size_t(i)]; }
@@ -86,10 +88,14 @@ private:
     void followTheGame();
     void paintBackground(QPainter& painter, const QRect& area);
     void showImage(ImageControl* control, const ImageState& state);
+    ImageControl* makeCell(int n) const;
     QImage faceImage(const ImageState& state) const;
 
     PuzzleTable table_;
-    std::array<ImageControl*, CellCount> cells_{};
+    // Made by cell() when a board first shows them; null until then.
+    mutable std::array<ImageControl*, CellCount> cells_{};
+    QColor ringColour_{0, 200, 255};
+    QTimer artRelease_; // lets the background's art go when it has not been drawn for a while
     ImageControl* stack_;
     ImageControl* preview_;
     ImageControl* copyright_;

@@ -95,7 +95,12 @@ void StartupWindow::load()
             s.language = startLanguage();
             followLanguageInQt(s.language); // cannot fail: a missing translation is English
         });
-        step([&] { writeLanguageTable(); });
+        step([&] {
+            // At the start the program's own table serves until the game window
+            // is painted; the copy is written then (main), off the way to the window.
+            if (s.gameWindowLoaded)
+                writeLanguageTable();
+        });
         step([&] {
             adjustSize();
             placeWindow(this);
