@@ -163,6 +163,19 @@ private Q_SLOTS:
         QCOMPARE(empty, QColor(Qt::black));
     }
 
+    void theBackgroundIsTheSameAfterItsArtLeftMemory()
+    {
+        // The art goes a second after it was last drawn; a control that goes
+        // away later uncovers background drawn from the art read again.
+        const QImage before = window->grab().toImage();
+        QTest::qWait(1300);
+        window->preview()->hide();
+        window->repaint();
+        window->preview()->show();
+        window->repaint();
+        QCOMPARE(window->grab().toImage(), before);
+    }
+
     void picturesAreCrispOnDenseScreens()
     {
         const QPixmap shot = window->cell(0)->grab();
