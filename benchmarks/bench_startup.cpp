@@ -235,7 +235,7 @@ void startupAndMemory(Display* display, const std::string& game, const std::stri
 {
     std::map<std::string, std::vector<double>> mapped, firstMapped, mappedCpu, rss, anon;
     std::vector<std::string> markOrder;
-    std::map<std::string, std::vector<double>> markTimes, markCpu, musicMarkTimes;
+    std::map<std::string, std::vector<double>> markTimes, markCpu, musicMarkTimes, bareMarkTimes, bareMarkCpu;
     for (int run = 0; run < runs; ++run) {
         for (const auto& [name, program, width, settings] :
              {std::tuple{std::string("bare"), bare, 1000, std::string()},
@@ -250,6 +250,11 @@ void startupAndMemory(Display* display, const std::string& game, const std::stri
             rss[name].push_back(mem.count("VmRSS") ? mem.at("VmRSS") : -1);
             anon[name].push_back(mem.count("RssAnon") ? mem.at("RssAnon") : -1);
             for (const Mark& mark : marks(launched)) {
+                if (name == "bare") {
+                    bareMarkTimes[mark.name].push_back(mark.ms);
+                    bareMarkCpu[mark.name].push_back(mark.cpu);
+                    continue;
+                }
                 if (name == "game, music on") {
                     musicMarkTimes[mark.name].push_back(mark.ms);
                     continue;
@@ -273,6 +278,9 @@ void startupAndMemory(Display* display, const std::string& game, const std::stri
     std::printf("  main thread's processor time until the main window mapped, ms: bare %s, music off %s, music on %s\n",
                 withSpread(mappedCpu["bare"]).c_str(), withSpread(mappedCpu["game, music off"]).c_str(),
                 withSpread(mappedCpu["game, music on"]).c_str());
+    std::printf("The bare window's way (medians; ms since launch, processor ms of the thread):\n");
+    for (const char* mark : {"main", "application", "bare window shown"})
+        std::printf("  %-26s %8.1f %8.1f\n", mark, median(bareMarkTimes[mark]), median(bareMarkCpu[mark]));
     std::printf("The game's way to its window (medians; ms since launch, music off and on; processor ms of the thread, music off):\n");
     for (const std::string& mark : markOrder)
         std::printf("  %-26s %8.1f %8.1f %8.1f\n", mark.c_str(), median(markTimes[mark]), median(musicMarkTimes[mark]),

@@ -25,6 +25,8 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <malloc.h>
+
 #include <memory>
 #include <thread>
 
@@ -52,6 +54,12 @@ void installWindowIcon()
 int main(int argc, char* argv[])
 {
     tess::startMark("main");
+    // The start decodes pictures of a megabyte and more and lets most of them
+    // go again: from the heap, their pages are used again by the next one
+    // instead of being mapped, faulted in and unmapped each time. The game
+    // window sets the usual limits back once it is up (and trims the heap).
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
     // Fontconfig reads its configuration and font caches on a thread of its own
     // while Qt connects to the display; the splash's first text would wait for it.
     const std::jthread fonts([] {

@@ -396,7 +396,11 @@ void PuzzleWindow::paintEvent(QPaintEvent* event)
         QTimer::singleShot(0, this, [this] {
             table_.activate();
             startMark("first activation");
-            malloc_trim(0); // what the start used and freed goes back to the system
+            // What the start used and freed goes back to the system, and from
+            // now on large pictures are mapped on their own again (main).
+            mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+            mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+            malloc_trim(0);
         });
         // The carried items the start read (the art, the texts, the first
         // sound and song) are read again seldom if ever.
