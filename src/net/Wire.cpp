@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <array>
+#include <limits>
 #include <utility>
 
 namespace tess::net {
@@ -120,7 +121,17 @@ private:
             return false;
         switch (reader_.type()) {
         case QCborStreamReader::UnsignedInteger:
-        case QCborStreamReader::NegativeInteger:
+            // Beyond a 64-bit signed number: no message needs one.
+            if (reader_.toUnsignedInteger() > quint64(std::numeric_limits<qint64>::max()))
+                return false;
+            return reader_.next();
+        case QCborStreamReader::NegativeInteger: {
+            // -1 - n for the n on the wire; -2^64 comes as 0 and would read as 0.
+            const quint64 magnitude = quint64(reader_.toNegativeInteger());
+            if (magnitude == 0 || magnitude > quint64(std::numeric_limits<qint64>::max()) + 1)
+                return false;
+            return reader_.next();
+        }
         case QCborStreamReader::Float16:
         case QCborStreamReader::Float:
         case QCborStreamReader::Double:
