@@ -446,6 +446,9 @@ void PuzzleTable::applyLanguage()
 
 void PuzzleTable::endProgram()
 {
+    // A copy: saying goodbye takes the hooks away.
+    if (const std::function<void()> ending = network.ending)
+        ending();
     ignoringErrors([&](Steps& step) {
         step([] { QCoreApplication::processEvents(); });
         step([&] {

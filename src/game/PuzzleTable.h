@@ -114,6 +114,8 @@ public:
         std::function<void(int text, const QStringList& arguments)> notice;
         // Joining: the options dialog was closed; the screen shows the host's game again.
         std::function<void()> refresh;
+        // The program ends: the network game says goodbye first.
+        std::function<void()> ending;
     } network;
     bool remote() const { return bool(network.forward); }
     // The input of a player at another computer, let in as that player's
