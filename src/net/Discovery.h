@@ -42,7 +42,7 @@ public:
     void stopBrowsing();
     QList<Game> games() const;
 
-signals:
+Q_SIGNALS:
     void gamesChanged();
     void problemChanged();
 
