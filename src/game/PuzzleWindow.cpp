@@ -6,6 +6,7 @@
 #include "game/BackChoiceDialog.h"
 #include "game/HelpMenu.h"
 #include "game/ImageControl.h"
+#include "game/NetworkPlay.h"
 #include "game/OptionsDialog.h"
 #include "game/PictureChoiceDialog.h"
 #include "game/ScoreBox.h"
@@ -207,7 +208,15 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
 
 PuzzleWindow::~PuzzleWindow()
 {
+    network_.reset();
     table_.setListener(nullptr);
+}
+
+NetworkPlay& PuzzleWindow::network()
+{
+    if (!network_)
+        network_ = std::make_unique<NetworkPlay>(table_);
+    return *network_;
 }
 
 QWidget* PuzzleWindow::scoreBox(int i) const

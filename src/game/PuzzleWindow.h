@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -19,6 +20,7 @@ namespace tess {
 
 class HelpMenu;
 class ImageControl;
+class NetworkPlay;
 class ScoreBox;
 
 class PuzzleWindow : public QWidget, private TableListener {
@@ -29,6 +31,8 @@ public:
     ~PuzzleWindow() override;
 
     PuzzleTable& table() { return table_; }
+    // The network game of this window, made at the first use.
+    NetworkPlay& network();
 
     // A 4:3 client area as large as the screen's available area allows.
     static QSize clientSizeFor(const QRect& available, const QMargins& frame);
@@ -89,6 +93,7 @@ private:
     QImage faceImage(const ImageState& state) const;
 
     PuzzleTable table_;
+    std::unique_ptr<NetworkPlay> network_;
     std::array<ImageControl*, CellCount> cells_{};
     ImageControl* stack_;
     ImageControl* preview_;
