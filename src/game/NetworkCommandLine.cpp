@@ -4,6 +4,8 @@
 
 #include <QHostAddress>
 
+#include <algorithm>
+#include <array>
 #include <optional>
 
 namespace tess {
@@ -15,17 +17,17 @@ using Action = NetworkCommandLine::Action;
 // Qt's own options, which QGuiApplication, QApplication and the X11 plugin
 // take out of the command line themselves; Qt accepts each with one dash or
 // two. "-name" (the X11 instance name) counts with one dash only: "--name" is ours.
-const QStringList QtOptionsWithValue = {
-    QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
-    QStringLiteral("plugin"), QStringLiteral("qwindowgeometry"), QStringLiteral("geometry"),
-    QStringLiteral("qwindowtitle"), QStringLiteral("title"), QStringLiteral("qwindowicon"),
-    QStringLiteral("icon"), QStringLiteral("display"), QStringLiteral("style"),
-    QStringLiteral("stylesheet"), QStringLiteral("session"), QStringLiteral("visual"),
+constexpr std::array<const char*, 15> QtOptionsWithValue{
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry", "qwindowtitle",
+    "title", "qwindowicon", "icon", "display", "style", "stylesheet", "session", "visual",
 };
-const QStringList QtOptionsAlone = {
-    QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
-    QStringLiteral("dograb"), QStringLiteral("sync"), QStringLiteral("testability"),
-};
+constexpr std::array<const char*, 6> QtOptionsAlone{"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+
+template <std::size_t N>
+bool among(const std::array<const char*, N>& names, const QString& name)
+{
+    return std::any_of(names.begin(), names.end(), [&name](const char* known) { return name == QLatin1String(known); });
+}
 
 bool isAsciiDigits(const QString& text)
 {
@@ -162,12 +164,12 @@ NetworkCommandLine parseNetworkCommandLine(const QStringList& arguments)
         if (argument.startsWith(u'-') && argument.size() > 1) {
             const QString bare = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1).section(u'=', 0, 0);
             const bool joined = argument.contains(u'=');
-            if (argument == QStringLiteral("-name") || QtOptionsWithValue.contains(bare)) {
+            if (argument == QStringLiteral("-name") || among(QtOptionsWithValue, bare)) {
                 if (!joined && ++i >= arguments.size())
                     return wrong(QStringLiteral("%1 needs a value").arg(argument));
                 continue;
             }
-            if (QtOptionsAlone.contains(bare) || bare.startsWith(QStringLiteral("qmljsdebugger")))
+            if (among(QtOptionsAlone, bare) || bare.startsWith(QStringLiteral("qmljsdebugger")))
                 continue;
         }
         if (!argument.startsWith(QStringLiteral("--")))
