@@ -43,26 +43,34 @@ private Q_SLOTS:
 
         PuzzleWindow window;
         window.table().load();
-        QPointer<QDialog> options, network;
+        // The dialogs are gone once closed: what they showed is kept here.
+        bool optionsShown = false, networkShown = false;
         QString networkTitle;
-        QTimer::singleShot(0, this, [&] {
-            options = qobject_cast<OptionsDialog*>(QApplication::activeModalWidget());
-            if (!options)
+        // Each dialog runs its own loop: a timer looks for it there, and closes it.
+        QTimer lookForOptions;
+        connect(&lookForOptions, &QTimer::timeout, this, [&] {
+            auto* shown = qobject_cast<OptionsDialog*>(QApplication::activeModalWidget());
+            if (!shown || !shown->isVisible())
                 return;
-            QTimer::singleShot(0, this, [&] {
-                network = qobject_cast<NetworkGameDialog*>(QApplication::activeModalWidget());
+            lookForOptions.stop();
+            optionsShown = true;
+            QTimer::singleShot(0, this, [&, shown] {
+                auto* network = qobject_cast<NetworkGameDialog*>(QApplication::activeModalWidget());
                 if (network) {
+                    networkShown = network->isVisible();
                     networkTitle = network->windowTitle();
-                    networkTitle += network->parentWidget() == options ? QString() : QStringLiteral(" (not over the options)");
+                    if (network->parentWidget() != shown)
+                        networkTitle += QStringLiteral(" (not over the options)");
                 }
                 QApplication::activeModalWidget()->close();
             });
-            static_cast<OptionsDialog*>(options.data())->networkButton->click();
-            options->close();
+            shown->networkButton->click();
+            shown->close();
         });
+        lookForOptions.start(10);
         window.table().services.options();
-        QVERIFY2(options, "the options dialog did not open");
-        QVERIFY2(network, "the network game dialog did not open");
+        QVERIFY2(optionsShown, "the options dialog did not open");
+        QVERIFY2(networkShown, "the network game dialog did not open");
         QCOMPARE(networkTitle, QStringLiteral("Network game"));
     }
 
@@ -112,6 +120,7 @@ private Q_SLOTS:
     void controlsHaveNamesAndFollowTheLanguage()
     {
         GameFixture game;
+        shared().language = English;
         NetworkPlay play(game.t());
         NetworkGameDialog dialog(play);
         dialog.load();
