@@ -6,6 +6,7 @@
 #include "game/BackChoiceDialog.h"
 #include "game/HelpMenu.h"
 #include "game/ImageControl.h"
+#include "game/NetworkGameDialog.h"
 #include "game/NetworkPlay.h"
 #include "game/OptionsDialog.h"
 #include "game/PictureChoiceDialog.h"
@@ -193,7 +194,16 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         about.exec();
     });
     table_.services.helpMenu = [this] { helpMenu_->popUp(table_.menuCaptions); };
-    table_.services.options = [this] { runDialog<OptionsDialog>(this); };
+    table_.services.options = [this] {
+        OptionsDialog dialog(this);
+        dialog.setNetworkGameOpener([this, &dialog] {
+            NetworkGameDialog networkDialog(network(), &dialog);
+            networkDialog.load();
+            networkDialog.exec();
+        });
+        dialog.load();
+        dialog.exec();
+    };
 
     qApp->installEventFilter(this);
     connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(n); });
