@@ -119,6 +119,8 @@ TEXT_PLACES = {
     213: ["network-caption"],
     214: ["network-button"],
     215: ["network-message"],
+    **{n: ["message"] for n in (216, 217, 218, 219, 220, 221, 222, 223, 224, 226)},
+    225: ["title"],
 }
 
 # What the game puts in place of a placeholder, by the text's convention.

@@ -72,14 +72,18 @@ void trace(const QString& line)
 QString describe(const TableSnapshot& t)
 {
     int placed = 0;
-    for (const TableSnapshot::Cell& cell : t.cells)
+    QString board;
+    for (const TableSnapshot::Cell& cell : t.cells) {
         placed += cell.placed ? 1 : 0;
+        constexpr char faces[] = ".xjbp";
+        board += QLatin1Char(faces[std::clamp(int(cell.face), 0, 4)]);
+    }
     QStringList scores;
     for (qsizetype i = 0; i < t.names.size(); ++i)
         scores.append(QStringLiteral("%1:%2").arg(t.names[i]).arg(t.scores[std::size_t(i)]));
     const int seat = t.seats.empty() ? 0 : t.seats[std::size_t(t.currentPlayer)];
     const int hand = t.stack.face == Face::Piece ? t.stack.piece : -1;
-    return QStringLiteral("state idle=%1 seat=%2 player=%3 stack=%4 hand=%5 placed=%6/%7 scores=%8")
+    return QStringLiteral("state idle=%1 seat=%2 player=%3 stack=%4 hand=%5 placed=%6/%7 board=%8 scores=%9")
         .arg(t.gameIdle ? 1 : 0)
         .arg(seat)
         .arg(t.currentPlayer)
@@ -87,6 +91,7 @@ QString describe(const TableSnapshot& t)
         .arg(hand)
         .arg(placed)
         .arg(t.pieceCount())
+        .arg(board)
         .arg(scores.join(QLatin1Char(',')));
 }
 
