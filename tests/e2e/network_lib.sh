@@ -158,7 +158,7 @@ net_actionable() {
 # whose turns they are (NET_SEAT[seat]=name): draws, and lays each piece
 # where it belongs, the first one after a wrong cell when NET_WRONG_ONCE is set.
 # Stops early when the board is full. Needs the layout variables.
-declare -A NET_SEAT
+declare -A NET_SEAT NET_AWAY
 net_play_turns() {
   local count=$1 state seat who hand placed pieces wrong x y n
   for _ in $(seq 1 "$count"); do
@@ -169,6 +169,11 @@ net_play_turns() {
     hand=$(net_field "$state" hand)
     who=${NET_SEAT[$seat]:-}
     [ -n "$who" ] || net_fail "no computer sits at seat $seat"
+    # The turn of a computer that is away passes by itself.
+    if [ -n "${NET_AWAY[$who]:-}" ]; then
+      net_state_changes "$state" 20 || net_fail "the turn of $who, who is away, did not pass: $state"
+      continue
+    fi
     # A screen takes the clicks of its turn once it shows that turn.
     [ "$who" = host ] || net_same_state "$who"
     if [ "$hand" -ge 0 ]; then
