@@ -37,7 +37,9 @@ public:
     GameHost();
     ~GameHost() override;
 
-    // The waits, set before listen() (tests shorten them).
+    // The waits (tests shorten them). The ping interval and the handshake's
+    // limit are taken at listen(); the hello wait and a seat's hold whenever
+    // one starts.
     void setTimings(const Timings& timings);
     // The names played on the host's own screen: a joining computer may not
     // take one of them (compared without regard to case, like every name here).

@@ -9,6 +9,9 @@
 #include <QCborStreamWriter>
 #include <QCborValue>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSet>
 #include <QRandomGenerator>
 
 #include <limits>
@@ -130,6 +133,7 @@ private Q_SLOTS:
     void namesAndCodes_data();
     void namesAndCodes();
     void randomBytesAndDamagedMessagesNeverCrash();
+    void theFuzzSeedsAreMessages();
 };
 
 void TestWire::everyKindComesBackAsItWent()
@@ -514,6 +518,23 @@ void TestWire::randomBytesAndDamagedMessagesNeverCrash()
     }
     // Some damage leaves a sound message (a changed letter of a name, say).
     QVERIFY(accepted > 0);
+}
+
+void TestWire::theFuzzSeedsAreMessages()
+{
+    // The fuzzer starts from sound messages of every kind (tools/make_fuzz_seeds.py).
+    const QDir seeds(QStringLiteral(TESSARON_SOURCE_DIR "/fuzz/corpus/net_message"));
+    const QStringList names = seeds.entryList(QDir::Files);
+    QVERIFY(names.size() >= 10);
+    QSet<MessageKind> kinds;
+    for (const QString& name : names) {
+        QFile file(seeds.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const std::optional<Message> message = decodeMessage(file.readAll());
+        QVERIFY2(message, qPrintable(name));
+        kinds.insert(message->kind);
+    }
+    QCOMPARE(kinds.size(), 10);
 }
 
 TESSARON_TEST_MAIN(TestWire)
