@@ -372,10 +372,13 @@ void NetworkPlay::Private::actionReceived(int from, net::PlayerAction action, in
         || (cell >= 0 && cell < shared().boardRows * shared().boardCols);
     if (!theirTurn || !inRange) {
         trace(QStringLiteral("ignored an action of seat %1 out of turn or range").arg(from));
+        Q_EMIT q.actionChecked(from, false);
         return;
     }
-    if (!table.runSeatInput(inputOf(action), cell))
+    const bool ran = table.runSeatInput(inputOf(action), cell);
+    if (!ran)
         trace(QStringLiteral("dropped an action of seat %1").arg(from));
+    Q_EMIT q.actionChecked(from, ran);
 }
 
 void NetworkPlay::Private::seatJoined(int joined)

@@ -68,6 +68,9 @@ Q_SIGNALS:
     // A join was refused, the connection was lost or the host ended: `text`
     // says so in the game's language.
     void ended(const QString& text);
+    // Hosting: a joining computer's action was checked; `ran` when it was
+    // its turn, in range and let in by the gate, false when it changed nothing.
+    void actionChecked(int seat, bool ran);
 
 private:
     struct Private;
