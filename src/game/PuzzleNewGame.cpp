@@ -18,6 +18,9 @@ using namespace table;
 
 void PuzzleTable::play(int number, bool wait)
 {
+    // Each screen of a network game hears it as its own options say.
+    if (network.sound)
+        network.sound(number);
     if (shared().playSounds)
         playSoundEffect(number, wait);
 }

@@ -20,6 +20,9 @@ public:
     GameClient();
     ~GameClient() override;
 
+    // The waits, set before connectTo() (tests shorten them).
+    void setTimings(const Timings& timings);
+
     // `address` is a host name or an IPv4/IPv6 address.
     void connectTo(const QString& address, quint16 port, const QString& name, const QString& code);
     void sendAction(PlayerAction action, int cell = -1);

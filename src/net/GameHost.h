@@ -37,6 +37,12 @@ public:
     GameHost();
     ~GameHost() override;
 
+    // The waits, set before listen() (tests shorten them).
+    void setTimings(const Timings& timings);
+    // The names played on the host's own screen: a joining computer may not
+    // take one of them (compared without regard to case, like every name here).
+    void setHostNames(const QStringList& names);
+
     // Listens on `port` of every address (0: any free port), with `code` as
     // the join code (random when empty). False, with errorText() saying why
     // in English for the log, when the port cannot be had.
@@ -67,6 +73,11 @@ Q_SIGNALS:
     // A held seat's time ran out; the seat is free again.
     void seatReleased(int seat);
     void actionReceived(int seat, tess::net::PlayerAction action, int cell);
+    // A computer was refused; `peerMajor`/`peerMinor` are the version its hello
+    // gave, `name` the name it asked for (empty when another major version's
+    // hello was not read further). For the host's screen and log.
+    void joinRefused(const QString& address, const QString& name, tess::net::RefusalReason reason,
+                     int peerMajor, int peerMinor);
 
 private:
     struct Private;

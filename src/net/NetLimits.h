@@ -35,4 +35,14 @@ inline constexpr int MaxMessageBurst = 40;
 // A connection that has not said hello within this time is closed.
 inline constexpr int HelloTimeoutMilliseconds = 5000;
 
+// The waits of the host and of a joining computer, all in milliseconds. The
+// game keeps the defaults; a test shortens them to see a seat released or a
+// silent peer noticed without waiting minutes.
+struct Timings {
+    int helloTimeout = HelloTimeoutMilliseconds;
+    int pingInterval = PingIntervalMilliseconds;
+    int peerLost = PeerLostMilliseconds;
+    int seatHold = SeatHoldMilliseconds;
+};
+
 } // namespace tess::net
