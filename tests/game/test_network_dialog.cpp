@@ -77,6 +77,7 @@ private Q_SLOTS:
     void joiningTakesAnAddressANameAndFourDigits()
     {
         GameFixture game;
+        shared().language = English;
         shared().names[0] = QStringLiteral("Anna");
         NetworkPlay play(game.t());
         NetworkGameDialog dialog(play);
@@ -101,6 +102,7 @@ private Q_SLOTS:
         QVERIFY(!dialog.joinButton->isEnabled());
         dialog.joinCodeEdit->setText(QStringLiteral("0042"));
         QVERIFY(dialog.joinButton->isEnabled());
+        dialog.joinAddressEdit->setText(QStringLiteral("127.0.0.1:9")); // no host there, and no name to look up
 
         // While a join is under way there is no second one and no hosting.
         dialog.joinButton->click();
@@ -154,12 +156,13 @@ private Q_SLOTS:
     void hostingShowsTheCodeThePortAndWhoJoined()
     {
         GameFixture game;
+        shared().language = English;
         shared().names[0] = QStringLiteral("Anna");
         NetworkPlay play(game.t());
         NetworkGameDialog dialog(play);
         dialog.load();
         dialog.retranslate();
-        // A port of its own, not the default one another test or game may hold.
+        // Port 0: the default one, or any free one where another program holds it.
         dialog.startHosting(0, QStringLiteral("4711"));
         QVERIFY2(play.role() == NetworkPlay::Role::Host, qPrintable(play.lastProblem()));
         QCOMPARE(dialog.codeValue->text(), QStringLiteral("4711"));
