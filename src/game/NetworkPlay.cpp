@@ -424,6 +424,7 @@ void NetworkPlay::Private::stopHosting(bool sayGoodbye)
             host->close();
         host.release()->deleteLater();
     }
+    table.toolButton(ToolButton::Load).enabled = true;
     trace(QStringLiteral("hosting ended"));
     // Between games the table's players are the host's own again.
     if (table.gameIdle) {
@@ -690,6 +691,8 @@ bool NetworkPlay::host(quint16 port, const QString& code)
         trace(QStringLiteral("notice %1 %2").arg(text).arg(arguments.join(QLatin1Char(' '))));
     };
     table.network.ending = [this] { leave(); };
+    // A saved game brings players of its own, not the computers at the table.
+    table.toolButton(ToolButton::Load).enabled = false;
     trace(QStringLiteral("hosting on port %1 with code %2").arg(d->host->port()).arg(d->host->code()));
     d->updatePlayers();
     d->publish();
