@@ -189,6 +189,7 @@ struct NetworkPlay::Private : TableListener {
     bool sendPictureIfNew();
     void sendLobby();
     void updatePlayers();
+    void takePlayers(); // the players from the seats, without showing them
     bool seatConnected(int seatNumber) const;
     void checkAwayTurn();
     void actionReceived(int from, net::PlayerAction action, int cell);
@@ -310,6 +311,14 @@ void NetworkPlay::Private::updatePlayers()
 {
     if (role != Role::Host || !table.gameIdle)
         return;
+    takePlayers();
+    if (table.layoutDone)
+        ProcedureGate::instance().run([this] { table.arrangePlayerPanels(); });
+    stateChanged();
+}
+
+void NetworkPlay::Private::takePlayers()
+{
     SharedState& s = shared();
     QList<net::GameHost::Seat> seats = host->seats();
     std::sort(seats.begin(), seats.end(), [](const auto& a, const auto& b) { return a.seat < b.seat; });
@@ -322,9 +331,6 @@ void NetworkPlay::Private::updatePlayers()
         seatOfPlayer.append(taken.seat);
     }
     s.playerCount = int(seatOfPlayer.size());
-    if (table.layoutDone)
-        ProcedureGate::instance().run([this] { table.arrangePlayerPanels(); });
-    stateChanged();
 }
 
 bool NetworkPlay::Private::seatConnected(int seatNumber) const
@@ -691,6 +697,8 @@ bool NetworkPlay::host(quint16 port, const QString& code)
         trace(QStringLiteral("notice %1 %2").arg(text).arg(arguments.join(QLatin1Char(' '))));
     };
     table.network.ending = [this] { leave(); };
+    // A seat given up during the last game is gone from the next; the new game shows its players.
+    table.network.gameStarting = [this] { d->takePlayers(); };
     // A saved game brings players of its own, not the computers at the table.
     table.toolButton(ToolButton::Load).enabled = false;
     trace(QStringLiteral("hosting on port %1 with code %2").arg(d->host->port()).arg(d->host->code()));

@@ -109,6 +109,8 @@ void PuzzleTable::startGame()
         // The idle animation stops first: the shuffle sound lets timers run
         // while it plays, and no joker mark may be left on the new board.
         stopIdleAnimation();
+        if (network.gameStarting)
+            network.gameStarting();
         step([&] { resetGame(); });
         step([&] {
             if (gameIdle)

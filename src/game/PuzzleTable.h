@@ -116,6 +116,8 @@ public:
         std::function<void()> refresh;
         // The program ends: the network game says goodbye first.
         std::function<void()> ending;
+        // Hosting: a new game starts; its players are set now, for the whole game.
+        std::function<void()> gameStarting;
     } network;
     bool remote() const { return bool(network.forward); }
     // The input of a player at another computer, let in as that player's
