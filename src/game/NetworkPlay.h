@@ -62,7 +62,7 @@ public:
     // A readable sentence in the game's language for what went wrong last.
     QString lastProblem() const;
 
-signals:
+Q_SIGNALS:
     void playersChanged();
     void joined();
     // A join was refused, the connection was lost or the host ended: `text`

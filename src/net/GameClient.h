@@ -27,7 +27,7 @@ public:
     bool connected() const;
     int seat() const; // after joined
 
-signals:
+Q_SIGNALS:
     void joined(int seat);
     void refused(tess::net::RefusalReason reason, int hostMajor, int hostMinor);
     // Lobby, State, Picture, Sound and Notice messages from the host.

@@ -58,7 +58,7 @@ public:
     // Says goodbye to every joining computer and closes.
     void endGame();
 
-signals:
+Q_SIGNALS:
     void seatsChanged();
     // A computer took a seat or took its held seat back: send it what it must show.
     void seatJoined(int seat);
