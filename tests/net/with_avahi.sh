@@ -6,7 +6,8 @@
 # the namespace, and every process in it ends with the program.
 #
 # The program finds DBUS_SYSTEM_BUS_ADDRESS pointing at that bus,
-# TESSARON_DISCOVERY_BUS=avahi and TESSARON_AVAHI_ADDRESS=10.200.0.1.
+# TESSARON_DISCOVERY_BUS=avahi, TESSARON_AVAHI_ADDRESS=10.200.0.1, and the
+# daemon's process id and a script that starts it again (below).
 #
 # Where the machine does not allow this (no user or network namespaces, no
 # avahi-daemon, no dummy or veth links) it says why and exits 77, which CTest
@@ -125,7 +126,14 @@ wait_for() {
 
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/system_bus_socket
 wait_for '[ -S "$work/system_bus_socket" ]' $bus || { cat "$work/bus.log"; skip "the private D-Bus daemon did not start"; }
-"$avahi" -f "$work/avahi-daemon.conf" --no-drop-root --no-chroot --no-rlimits --no-proc-title >"$work/avahi.log" 2>&1 &
+# The program may end the daemon (TESSARON_AVAHI_PID) and start it again
+# (TESSARON_AVAHI_START), as a package upgrade would.
+cat >"$work/start-avahi" <<EOF
+#!/bin/sh
+exec "$avahi" -f "$work/avahi-daemon.conf" --no-drop-root --no-chroot --no-rlimits --no-proc-title >>"$work/avahi.log" 2>&1
+EOF
+chmod +x "$work/start-avahi"
+"$work/start-avahi" &
 daemon=$!
 if ! wait_for 'grep -q "Server startup complete" "$work/avahi.log"' $daemon; then
   cat "$work/avahi.log"
@@ -134,6 +142,7 @@ fi
 echo "avahi-daemon runs on tess0, $link"
 
 export TESSARON_DISCOVERY_BUS=avahi TESSARON_AVAHI_ADDRESS=$address
+export TESSARON_AVAHI_PID=$daemon TESSARON_AVAHI_START=$work/start-avahi
 "$@"
 status=$?
 if [ $status -ne 0 ] && [ $status -ne 77 ]; then
