@@ -32,6 +32,8 @@ public:
 
     bool available() const;
     Problem problem() const;
+    // What went wrong, in English for the log; empty without a problem.
+    QString problemText() const;
 
     void publish(const QString& name, quint16 port, const QString& board, int freeSeats);
     // The same service with a new board or number of free seats.
