@@ -175,6 +175,8 @@ int main(int argc, char* argv[])
         << "[Optionen]\nSpieler1=Anna\nSize=0\nJoker=0\nTime=0\nPlaySound=0\nPlayMusic=0\nAutoDraw=0\n";
     bench::useHome(home);
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The host offers nothing on the real network: only 127.0.0.1 is used.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tessaron-bench/bus");
     QApplication app(argc, argv);
     const int wanted = argc > 1 ? std::max(4, QByteArray(argv[1]).toInt()) : 60;
 

@@ -5,6 +5,10 @@
 
 declare -A NET_PID NET_DISPLAY NET_LOG NET_WINDOW
 
+# No system bus: a host here must not offer its game on the real network
+# through the machine's Avahi daemon. Joining goes by address.
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_ROOT/no-system-bus"
+
 # A port nobody listens on now.
 net_free_port() {
   python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'

@@ -102,6 +102,13 @@ class TestNetworkPlay : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // No system bus: a host here must not offer its game on the real
+        // network through the machine's Avahi daemon.
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tessaron-test/bus");
+    }
+
     void init()
     {
         test::freshState();
