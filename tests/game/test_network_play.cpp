@@ -13,7 +13,9 @@
 #include "resources/Resources.h"
 #include "support/FreshState.h"
 
+#include <QBuffer>
 #include <QCborArray>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 
@@ -466,6 +468,70 @@ private Q_SLOTS:
         QVERIFY(game.t().pieceInHand >= 0 && game.t().pieceInHand != 5);
         game.t().saveGame();
         QVERIFY(QFile::exists(savedGamePath()));
+    }
+
+    void aPlayersOwnPictureTravelsAsItsBytes()
+    {
+        // The host sends the file as it is.
+        GameFixture game(2, 0);
+        QImage own(64, 48, QImage::Format_RGB32);
+        own.fill(QColor(10, 200, 30));
+        const QString path = QDir::temp().filePath(QStringLiteral("own.png"));
+        QVERIFY(own.save(path, "PNG"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        shared().pictureSource = PictureSource::File;
+        shared().pictureFile = path;
+        NetworkPlay play(game.t());
+        QVERIFY(play.host(0, Code));
+        net::GameClient ben;
+        QList<net::Message> received;
+        connect(&ben, &net::GameClient::messageReceived, &ben,
+                [&received](const net::Message& message) { received.append(message); });
+        ben.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("Ben"), Code);
+        QTRY_VERIFY_WITH_TIMEOUT(!shownOnly(received).isEmpty(), Wait);
+        QCOMPARE(shownOnly(received).first().kind, net::MessageKind::Picture);
+        QCOMPARE(shownOnly(received).first().builtIn, -1);
+        QCOMPARE(shownOnly(received).first().pictureBytes, bytes);
+        play.leave();
+    }
+
+    void aJoiningTableDecodesThePictureItIsSentAndNothingElse()
+    {
+        GameFixture game(2, 0);
+        net::GameHost host;
+        QVERIFY(host.listen(0, Code, QHostAddress::LocalHost));
+        NetworkPlay play(game.t());
+        QSignalSpy joined(&play, &NetworkPlay::joined);
+        play.join(QStringLiteral("127.0.0.1"), host.port(), QStringLiteral("Ben"), Code);
+        QTRY_COMPARE_WITH_TIMEOUT(joined.size(), 1, Wait);
+        const QStringList before = QDir::temp().entryList(QDir::Files);
+
+        QImage own(64, 48, QImage::Format_RGB32);
+        own.fill(QColor(10, 200, 30));
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        own.save(&buffer, "PNG");
+        net::Message picture;
+        picture.kind = net::MessageKind::Picture;
+        picture.pictureBytes = buffer.data();
+        host.sendTo(1, picture);
+        QTRY_COMPARE_WITH_TIMEOUT(game.t().pieceCutter.picture().pixelColor(5, 5), QColor(10, 200, 30), Wait);
+
+        // Bytes that are no picture: the game's own picture instead, and no error box.
+        picture.pictureBytes = QByteArray("GIF89a") + QByteArray(4000, '\xff');
+        host.sendTo(1, picture);
+        QTRY_COMPARE_WITH_TIMEOUT(game.t().pieceCutter.picture().size(), carriedPicture(201).size(), Wait);
+        QVERIFY(play.role() == NetworkPlay::Role::Joining);
+        // A built-in number the game does not carry changes nothing either.
+        picture.pictureBytes.clear();
+        picture.builtIn = 9999;
+        host.sendTo(1, picture);
+        host.sendTo(1, stateMessage(midGame()));
+        QTRY_VERIFY_WITH_TIMEOUT(game.t().boardCells[5].placed, Wait);
+        QCOMPARE(game.t().pieceCutter.picture().size(), carriedPicture(201).size());
+        QCOMPARE(QDir::temp().entryList(QDir::Files), before);
     }
 
     void aRefusedJoinSaysWhy()
