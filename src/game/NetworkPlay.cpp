@@ -157,6 +157,8 @@ struct NetworkPlay::Private : TableListener {
     int pictureGeneration = 0;
     bool wasIdle = true;
     QTimer awayCheck;
+    QString recordBoard; // the offer's record as published
+    int recordFree = -1;
     int savedPlayerCount = 0;
     std::array<QString, 4> savedNames;
 
@@ -188,6 +190,7 @@ struct NetworkPlay::Private : TableListener {
     TableSnapshot hostSnapshot() const;
     bool sendPictureIfNew();
     void sendLobby();
+    void updateRecord();
     void updatePlayers();
     void takePlayers(); // the players from the seats, without showing them
     bool seatConnected(int seatNumber) const;
@@ -244,6 +247,7 @@ void NetworkPlay::Private::flush()
         return; // the panels changed: that flushes again
     }
     sendPictureIfNew();
+    updateRecord();
     const TableSnapshot t = hostSnapshot();
     net::Message state;
     state.kind = net::MessageKind::State;
@@ -299,10 +303,20 @@ void NetworkPlay::Private::sendLobby()
     for (const net::GameHost::Seat& taken : host->seats())
         lobbyMessage.seats.append(net::LobbySeat{taken.seat, taken.name, taken.connected});
     host->sendToAll(lobbyMessage);
-    if (discovery)
-        discovery->updateRecord(QStringLiteral("%1x%2").arg(shared().boardRows).arg(shared().boardCols),
-                                net::MaxJoiningComputers - int(host->seats().size()));
+    updateRecord();
     Q_EMIT q.playersChanged();
+}
+
+// The offer on the local network follows the board and the free seats.
+void NetworkPlay::Private::updateRecord()
+{
+    const QString board = QStringLiteral("%1x%2").arg(shared().boardRows).arg(shared().boardCols);
+    const int free = net::MaxJoiningComputers - int(host->seats().size());
+    if (!discovery || (board == recordBoard && free == recordFree))
+        return;
+    recordBoard = board;
+    recordFree = free;
+    discovery->updateRecord(board, free);
 }
 
 // Between games the players are the host's and one per joined computer, in
@@ -406,9 +420,9 @@ void NetworkPlay::Private::publish()
     // Finding games is a convenience: without it, typing the address works.
     trapped("NetworkPlay", "Publish", [&](Steps& step) {
         step([&] {
-            q.discovery().publish(hostName, host->port(),
-                                  QStringLiteral("%1x%2").arg(shared().boardRows).arg(shared().boardCols),
-                                  net::MaxJoiningComputers);
+            recordBoard = QStringLiteral("%1x%2").arg(shared().boardRows).arg(shared().boardCols);
+            recordFree = net::MaxJoiningComputers - int(host->seats().size());
+            q.discovery().publish(hostName, host->port(), recordBoard, recordFree);
         });
     });
 }
