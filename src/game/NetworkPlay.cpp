@@ -7,6 +7,8 @@
 #include "net/GameHost.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 #include "settings/SharedState.h"
 #include "sound/Sounds.h"
 #include "util/Dialogs.h"
@@ -129,6 +131,44 @@ void sayAside(const QString& text)
     box->show();
 }
 
+// The player settings as they were before a network game: the game puts
+// its players into the shared state, where the options dialog would save
+// them as this computer's own.
+struct PlayerSettings {
+    QString count;
+    std::array<QString, 4> names;
+
+    static PlayerSettings read()
+    {
+        PlayerSettings settings;
+        ignoringErrors([&](Steps& step) {
+            step([&] { settings.count = readSetting(keys::playerCount, QString()); });
+            step([&] {
+                for (std::size_t i = 0; i < settings.names.size(); ++i)
+                    settings.names[i] = readSetting(keys::playerLabels[i], QString());
+            });
+        });
+        return settings;
+    }
+
+    // Puts back what changed; a setting that was not there stays as it is now.
+    void restore() const
+    {
+        const PlayerSettings now = read();
+        ignoringErrors([&](Steps& step) {
+            step([&] {
+                if (!count.isEmpty() && now.count != count)
+                    saveSetting(keys::playerCount, count);
+            });
+            step([&] {
+                for (std::size_t i = 0; i < names.size(); ++i)
+                    if (!names[i].isEmpty() && now.names[i] != names[i])
+                        saveSetting(keys::playerLabels[i], names[i]);
+            });
+        });
+    }
+};
+
 } // namespace
 
 struct NetworkPlay::Private : TableListener {
@@ -161,6 +201,7 @@ struct NetworkPlay::Private : TableListener {
     int recordFree = -1;
     int savedPlayerCount = 0;
     std::array<QString, 4> savedNames;
+    PlayerSettings savedSettings; // hosting or joining
 
     // --- joining
     std::unique_ptr<net::GameClient> client;
@@ -445,6 +486,7 @@ void NetworkPlay::Private::stopHosting(bool sayGoodbye)
         host.release()->deleteLater();
     }
     table.toolButton(ToolButton::Load).enabled = true;
+    savedSettings.restore();
     trace(QStringLiteral("hosting ended"));
     // Between games the table's players are the host's own again.
     if (table.gameIdle) {
@@ -610,6 +652,8 @@ void NetworkPlay::Private::end(const QString& text)
     if (client)
         client.release()->deleteLater(); // it may be the one telling
     table.endRemote();
+    // The game's players stay on this screen, not in this computer's settings.
+    savedSettings.restore();
     trace(QStringLiteral("ended: %1").arg(text));
     if (!text.isEmpty())
         queueBox(text, langText(NetworkGameTitle));
@@ -626,6 +670,8 @@ NetworkPlay::NetworkPlay(PuzzleTable& table)
 NetworkPlay::~NetworkPlay()
 {
     d->stopHosting(true);
+    if (d->role == Role::Joining)
+        d->savedSettings.restore();
     if (d->client)
         d->client->leave();
     d->table.network = {};
@@ -654,6 +700,7 @@ bool NetworkPlay::host(quint16 port, const QString& code)
     d->role = Role::Host;
     d->savedPlayerCount = s.playerCount;
     d->savedNames = s.names;
+    d->savedSettings = PlayerSettings::read();
     const QString name = s.names[0].left(net::MaxNameLength);
     d->hostName = net::isPlayableName(name) ? name : QStringLiteral("Tessaron");
     d->host->setHostNames({d->hostName});
@@ -750,6 +797,7 @@ void NetworkPlay::join(const QString& address, quint16 port, const QString& name
         player = shared().names[0].left(net::MaxNameLength);
     d->role = Role::Joining;
     d->problem.clear();
+    d->savedSettings = PlayerSettings::read();
     d->hostAddress = address;
     d->welcomed = false;
     d->seat = 0;

@@ -17,6 +17,8 @@ net_free_port() {
 # net_display NAME: an X server with a window manager for computer NAME.
 net_display() {
   unset DISPLAY
+  # The server writes its number into this file: not the last server's number.
+  rm -f "$E2E_ROOT/display"
   e2e_start_xvfb
   NET_DISPLAY[$1]=$DISPLAY
   # The clean-up ends helpers first, then the last X server: all of them go.

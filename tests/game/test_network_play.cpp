@@ -11,6 +11,8 @@
 #include "net/GameClient.h"
 #include "net/GameHost.h"
 #include "resources/Resources.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 #include "support/FreshState.h"
 
 #include <QBuffer>
@@ -353,6 +355,8 @@ private Q_SLOTS:
     void aJoiningTableShowsTheHostsGameAndSendsOnlyItsTurns()
     {
         GameFixture game(2, 0);
+        saveSetting(keys::playerCount, QStringLiteral("3"));
+        saveSetting(keys::player1Name, QStringLiteral("Zed"));
         net::GameHost host;
         QVERIFY(host.listen(0, Code, QHostAddress::LocalHost));
         QSignalSpy actions(&host, &net::GameHost::actionReceived);
@@ -381,6 +385,9 @@ private Q_SLOTS:
         QVERIFY(!game.t().gameIdle);
         QCOMPARE(shared().playerCount, 2);
         QCOMPARE(game.t().playerLabels[1].text, QStringLiteral("Ben"));
+        // The options dialog saves what it shows: the network game's players.
+        saveSetting(keys::playerCount, QStringLiteral("2"));
+        saveSetting(keys::player1Name, QStringLiteral("Anna"));
         QVERIFY(game.t().playerLabels[1].active);
         QVERIFY(!game.t().playerLabels[0].active);
         QCOMPARE(game.t().scoreBoxes[0].digits, QStringLiteral("000100"));
@@ -461,6 +468,10 @@ private Q_SLOTS:
         QCOMPARE(play.role(), NetworkPlay::Role::None);
         QVERIFY(!game.t().remote());
         QVERIFY(game.t().toolButton(ToolButton::Load).enabled);
+        // This computer's own players are back in its settings; the screen keeps the game's.
+        QCOMPARE(readSetting(keys::playerCount), QStringLiteral("3"));
+        QCOMPARE(readSetting(keys::player1Name), QStringLiteral("Zed"));
+        QCOMPARE(shared().playerCount, 2);
         QVERIFY(game.t().boardCells[5].placed);
         QCOMPARE(game.t().faceDownPieces.size(), 11);
         // A click runs here now: the stack draws one of the pieces left.
