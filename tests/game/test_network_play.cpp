@@ -19,7 +19,11 @@
 #include <QCborArray>
 #include <QDir>
 #include <QFile>
+#include <QApplication>
+#include <QMessageBox>
 #include <QSignalSpy>
+#include <QWebSocket>
+#include <QWebSocketServer>
 
 #include <functional>
 
@@ -558,6 +562,60 @@ private Q_SLOTS:
         QCOMPARE(play.lastProblem(), langText(219));
         QCOMPARE(play.role(), NetworkPlay::Role::None);
         QVERIFY(!game.t().remote());
+    }
+
+    void anotherMajorVersionIsToldOnBothScreens()
+    {
+        // The host's screen: a computer of version 2 knocks.
+        {
+            GameFixture game(2, 0);
+            NetworkPlay play(game.t());
+            QVERIFY(play.host(0, Code));
+            QWebSocket peer;
+            QSignalSpy connected(&peer, &QWebSocket::connected);
+            peer.open(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(play.port())));
+            QTRY_COMPARE_WITH_TIMEOUT(connected.size(), 1, Wait);
+            net::Message hello;
+            hello.kind = net::MessageKind::Hello;
+            hello.major = 2;
+            hello.name = QStringLiteral("Zoe");
+            hello.code = Code;
+            peer.sendBinaryMessage(net::encodeMessage(hello));
+            QTRY_COMPARE_WITH_TIMEOUT(play.lastProblem(), langText(226), Wait);
+            QCOMPARE(play.role(), NetworkPlay::Role::Host);
+            // Said in a box that does not hold up the game, as plain text.
+            QMessageBox* box = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* shown = qobject_cast<QMessageBox*>(widget); shown && shown->isVisible())
+                    box = shown;
+            QVERIFY(box);
+            QCOMPARE(box->text(), langText(226));
+            QCOMPARE(box->textFormat(), Qt::PlainText);
+            QVERIFY(!box->isModal());
+            box->close();
+            play.leave();
+        }
+        // The joining computer's screen: a host of version 2 refuses it.
+        GameFixture game(2, 0);
+        QWebSocketServer server(QStringLiteral("newer host"), QWebSocketServer::NonSecureMode);
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        connect(&server, &QWebSocketServer::newConnection, &server, [&server] {
+            QWebSocket* socket = server.nextPendingConnection();
+            connect(socket, &QWebSocket::binaryMessageReceived, socket, [socket] {
+                net::Message refused;
+                refused.kind = net::MessageKind::Refused;
+                refused.reason = net::RefusalReason::Version;
+                refused.major = 2;
+                socket->sendBinaryMessage(net::encodeMessage(refused));
+            });
+        });
+        NetworkPlay play(game.t());
+        QSignalSpy ended(&play, &NetworkPlay::ended);
+        play.join(QStringLiteral("127.0.0.1"), server.serverPort(), QStringLiteral("Ben"), Code);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, Wait);
+        QCOMPARE(ended.first().first().toString(), langText(218));
+        QTRY_COMPARE_WITH_TIMEOUT(game.dialogs.informed.size(), 1, Wait);
+        QCOMPARE(game.dialogs.informed.first(), langText(218));
     }
 };
 
