@@ -16,6 +16,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 
 // The Avahi daemon's D-Bus interface, as its introspection files describe it.
@@ -213,7 +214,8 @@ struct Discovery::Private {
 
     void start()
     {
-        connectionName = QStringLiteral("tessaron-discovery-%1").arg(quintptr(this), 0, 16);
+        static std::atomic<int> connections{0};
+        connectionName = QStringLiteral("tessaron-discovery-%1").arg(++connections);
         bus = QDBusConnection::connectToBus(QDBusConnection::SystemBus, connectionName);
         if (!bus.isConnected()) {
             problem = Problem::NoDaemon;
@@ -632,6 +634,8 @@ Discovery::Discovery() : d(std::make_unique<Private>(*this))
 
 Discovery::~Discovery()
 {
+    // Nobody hears of the list emptying now: its owner is going.
+    blockSignals(true);
     const QString connection = d->connectionName;
     unpublish();
     stopBrowsing();
