@@ -16,6 +16,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 
 // The Avahi daemon's D-Bus interface, as its introspection files describe it.
@@ -147,6 +148,7 @@ struct Discovery::Private {
         QString domain;
         QSet<QPair<qint32, qint32>> instances; // (interface, protocol)
         QString resolverPath;
+        QPair<qint32, qint32> resolverPlace; // where the resolver looks
         quint64 resolverAsked = 0; // the number of the request under way, or 0
         bool anyProtocol = false;  // IPv4 gave no address: any will do
         std::optional<Game> game;
@@ -212,7 +214,8 @@ struct Discovery::Private {
 
     void start()
     {
-        connectionName = QStringLiteral("tessaron-discovery-%1").arg(quintptr(this), 0, 16);
+        static std::atomic<int> connections{0};
+        connectionName = QStringLiteral("tessaron-discovery-%1").arg(++connections);
         bus = QDBusConnection::connectToBus(QDBusConnection::SystemBus, connectionName);
         if (!bus.isConnected()) {
             problem = Problem::NoDaemon;
@@ -445,7 +448,7 @@ struct Discovery::Private {
         if (found == services.end()) {
             if (services.size() >= MaxFollowedServices)
                 return;
-            found = services.insert(key, Service{serviceName, domain, {}, {}, 0, false, std::nullopt});
+            found = services.insert(key, Service{serviceName, domain, {}, {}, {}, 0, false, std::nullopt});
         }
         found->instances.insert({interface, protocol});
         if (found->resolverPath.isEmpty() && !found->resolverAsked && !found->game)
@@ -458,14 +461,19 @@ struct Discovery::Private {
         if (found == services.end())
             return;
         found->instances.remove({interface, protocol});
-        if (!found->instances.isEmpty())
-            return;
-        if (!found->resolverPath.isEmpty()) {
+        const bool resolverGone = found->resolverPlace == qMakePair(interface, protocol);
+        if (!found->resolverPath.isEmpty() && (resolverGone || found->instances.isEmpty())) {
             freeObject(found->resolverPath, ResolverInterface);
             resolvers.remove(found->resolverPath);
+            found->resolverPath.clear();
         }
-        services.erase(found);
-        showGames();
+        if (found->instances.isEmpty()) {
+            services.erase(found);
+            showGames();
+        } else if (resolverGone && !found->resolverAsked) {
+            // Seen elsewhere still (another interface): follow it there.
+            resolve(found.key());
+        }
     }
 
     // Asks for the address and record of a service, by way of one of the
@@ -477,6 +485,7 @@ struct Discovery::Private {
         for (const auto& instance : std::as_const(service.instances))
             if (instance.second == IPv4)
                 place = instance;
+        service.resolverPlace = place;
         const quint64 request = service.resolverAsked = ++requests;
         ++resolversAsked;
         const quint64 round = browseRound;
@@ -625,6 +634,8 @@ Discovery::Discovery() : d(std::make_unique<Private>(*this))
 
 Discovery::~Discovery()
 {
+    // Nobody hears of the list emptying now: its owner is going.
+    blockSignals(true);
     const QString connection = d->connectionName;
     unpublish();
     stopBrowsing();

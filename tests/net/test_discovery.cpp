@@ -50,6 +50,17 @@ QList<QByteArray> record(const QByteArray& version, const QByteArray& board, con
     return {"v=" + version, "board=" + board, "free=" + free};
 }
 
+// Gone, or a zombie: it has done all it does at its end.
+bool processEnded(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype afterName = line.lastIndexOf(')');
+    return afterName < 0 || line.mid(afterName + 2, 1) == "Z";
+}
+
 } // namespace
 
 class TestDiscovery : public QObject {
@@ -216,9 +227,8 @@ private Q_SLOTS:
             QSKIP("needs avahi-daemon in a namespace (CTest test_discovery runs this through with_avahi.sh)");
         const QString address = qEnvironmentVariable("TESSARON_AVAHI_ADDRESS");
 
+        // Asked at once, as --host does: both wait for the daemon's answer.
         Discovery host;
-        QTRY_VERIFY_WITH_TIMEOUT(host.available(), Wait);
-        QCOMPARE(host.problem(), Discovery::Problem::None);
         host.publish("Anna", 47474, "3x4", 2);
 
         Discovery joining;
@@ -226,6 +236,8 @@ private Q_SLOTS:
         joining.browse();
         QTRY_VERIFY_WITH_TIMEOUT(gameNamed(joining, "Anna"), Wait);
         QVERIFY(changes.count() >= 1);
+        QVERIFY(host.available() && joining.available());
+        QCOMPARE(host.problem(), Discovery::Problem::None);
         Discovery::Game anna = *gameNamed(joining, "Anna");
         QCOMPARE(anna.address, address);
         QCOMPARE(anna.port, quint16(47474));
@@ -307,8 +319,9 @@ private Q_SLOTS:
         shouting.publish("Bad\x07Name", 42000, "3x4", 1);
         QTRY_COMPARE_WITH_TIMEOUT(int(joining.games().size()), net::MaxListedGames, Wait);
         QCOMPARE(mostListed, net::MaxListedGames);
+        // (A game of the case before may still be on its way out.)
         for (const Discovery::Game& game : joining.games())
-            QVERIFY2(game.name.startsWith("Flood "), qPrintable(game.name));
+            QVERIFY2(!game.name.contains(QChar(7)), qPrintable(game.name));
         QVERIFY(shouting.problem() == Discovery::Problem::None);
         // As the flood recedes, the list shows what is left.
         flood.resize(3);
@@ -330,7 +343,8 @@ private Q_SLOTS:
 
         QSignalSpy hostProblems(&host, &Discovery::problemChanged);
         QSignalSpy joiningProblems(&joining, &Discovery::problemChanged);
-        QCOMPARE(::kill(pid_t(qEnvironmentVariableIntValue("TESSARON_AVAHI_PID")), SIGTERM), 0);
+        const qint64 pid = qEnvironmentVariableIntValue("TESSARON_AVAHI_PID");
+        QCOMPARE(::kill(pid_t(pid), SIGTERM), 0);
         QTRY_COMPARE_WITH_TIMEOUT(joining.problem(), Discovery::Problem::NoDaemon, Wait);
         QTRY_COMPARE_WITH_TIMEOUT(host.problem(), Discovery::Problem::NoDaemon, Wait);
         QVERIFY(!host.available());
@@ -338,6 +352,9 @@ private Q_SLOTS:
         QVERIFY(hostProblems.count() >= 1 && joiningProblems.count() >= 1);
         host.updateRecord("3x4", 2); // while it is away
 
+        // Its name on the bus goes before its pid file: a new one started
+        // earlier would see the old one running.
+        QTRY_VERIFY_WITH_TIMEOUT(processEnded(pid), Wait);
         QProcess daemon;
         daemon.start(qEnvironmentVariable("TESSARON_AVAHI_START"));
         QVERIFY2(daemon.waitForStarted(), qPrintable(daemon.errorString()));

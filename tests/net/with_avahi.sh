@@ -36,13 +36,14 @@ if [ "${1:-}" != --inside ]; then
   work=$(mktemp -d "${TMPDIR:-/tmp}/tess-avahi.XXXXXX") || exit 1
   trap 'rm -rf "$work"' EXIT
   # Root needs no user namespace; anybody else is root in one of their own.
-  # The pid namespace ends the daemons with the program, --kill-child ends
-  # the namespace when CTest's time limit ends this script.
+  # The pid namespace (with a /proc of its own) ends the daemons with the
+  # program; --kill-child ends the namespace when CTest's time limit ends
+  # this script.
   for users in "" "--user --map-root-user"; do
     # shellcheck disable=SC2086
-    if "$unshare" $users --net --mount --pid --fork true 2>/dev/null; then
+    if "$unshare" $users --net --mount --pid --fork --mount-proc true 2>/dev/null; then
       # shellcheck disable=SC2086
-      "$unshare" $users --net --mount --pid --fork --kill-child "$0" --inside "$work" "$@"
+      "$unshare" $users --net --mount --pid --fork --mount-proc --kill-child "$0" --inside "$work" "$@"
       exit $?
     fi
   done
