@@ -11,7 +11,7 @@ build_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libsdl2-dev libfluidsynth-dev timgm6mb-soundfont libxtst-dev libfontconfig-dev libxcb1-dev
-  fonts-dejavu-core qt6-translations-l10n
+  fonts-dejavu-core qt6-translations-l10n qt6-websockets-dev
 )
 test_packages=(
   python3 qt6-base-private-dev xvfb xauth xdotool openbox wmctrl imagemagick poppler-utils e2fsprogs
@@ -19,6 +19,7 @@ test_packages=(
   clang libfuzzer-14-dev libclang-rt-14-dev
   at-spi2-core python3-pyatspi dbus-x11 fonts-wqy-microhei
   weston qt6-wayland python3-xlib python3-pil x11-utils gdb gettext
+  avahi-daemon avahi-utils iproute2
 )
 
 packages=("${build_packages[@]}")

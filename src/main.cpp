@@ -3,6 +3,8 @@
 #include "errors/ErrorDialog.h"
 #include "errors/ErrorReporter.h"
 #include "errors/GuardedApplication.h"
+#include "game/NetworkCommandLine.h"
+#include "game/NetworkGameDialog.h"
 #include "game/PuzzleWindow.h"
 #include "game/StartupWindow.h"
 #include "language/Language.h"
@@ -27,6 +29,7 @@
 
 #include <malloc.h>
 
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -60,6 +63,21 @@ int main(int argc, char* argv[])
     // window sets the usual limits back once it is up (and trims the heap).
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 128 << 20);
+    // Read before the application object, so that --help and a mistyped line
+    // answer without a display; Qt takes its own options out later.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const tess::NetworkCommandLine commandLine = tess::parseNetworkCommandLine(arguments);
+    if (commandLine.action == tess::NetworkCommandLine::Action::Help) {
+        std::fputs(tess::networkCommandLineHelp().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (commandLine.action == tess::NetworkCommandLine::Action::Wrong) {
+        std::fprintf(stderr, "tessaron: %s\nTry \"tessaron --help\" for the options.\n",
+                     commandLine.error.toLocal8Bit().constData());
+        return 2;
+    }
     // Fontconfig reads its configuration and font caches on a thread of its own
     // while Qt connects to the display; the splash's first text would wait for it.
     const std::jthread fonts([] {
@@ -82,7 +100,7 @@ int main(int argc, char* argv[])
 
     std::unique_ptr<tess::PuzzleWindow> game;
     std::unique_ptr<tess::StartupWindow> startup;
-    startup = std::make_unique<tess::StartupWindow>([&game, &startup]() -> QWidget* {
+    startup = std::make_unique<tess::StartupWindow>([&game, &startup, &commandLine]() -> QWidget* {
         tess::startMark("splash shown");
         game = std::make_unique<tess::PuzzleWindow>();
         QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, &installWindowIcon);
@@ -96,6 +114,14 @@ int main(int argc, char* argv[])
             if (startup && !startup->isVisible())
                 startup.release()->deleteLater();
         });
+        // --host and --join once the window shows; nothing of the network is made before.
+        if (commandLine.action != tess::NetworkCommandLine::Action::Play)
+            QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, game.get(), [&game, &commandLine] {
+                // Out of the paint event: the dialog runs its own loop.
+                QTimer::singleShot(0, game.get(), [&game, &commandLine] {
+                    tess::runNetworkCommandLine(game->network(), commandLine, game.get());
+                });
+            });
         tess::startMark("game window constructed");
         game->table().load();
         tess::startMark("game loaded");

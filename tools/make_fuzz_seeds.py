@@ -71,6 +71,49 @@ def picture_name_settings():
     return b"[Pictures]\nAlbum=1\nFile=x.jpg\n " + b"a" * 250 + b".jpg "
 
 
+def cbor(value) -> bytes:
+    """The few CBOR shapes network messages use: maps, lists, texts, bytes, whole numbers, true and false."""
+    def head(major, n):
+        if n < 24:
+            return bytes([major << 5 | n])
+        for extra, size in ((24, 1), (25, 2), (26, 4), (27, 8)):
+            if n < 1 << (8 * size):
+                return bytes([major << 5 | extra]) + n.to_bytes(size, "big")
+        raise ValueError(n)
+    if isinstance(value, bool):
+        return b"\xf5" if value else b"\xf4"
+    if isinstance(value, int):
+        return head(0, value) if value >= 0 else head(1, -1 - value)
+    if isinstance(value, str):
+        data = value.encode()
+        return head(3, len(data)) + data
+    if isinstance(value, bytes):
+        return head(2, len(value)) + value
+    if isinstance(value, list):
+        return head(4, len(value)) + b"".join(cbor(v) for v in value)
+    return head(5, len(value)) + b"".join(cbor(k) + cbor(v) for k, v in value.items())
+
+
+def net_messages():
+    """One message of each kind, as the game sends them (net/Wire.cpp)."""
+    seat = lambda n, name, on: {"seat": n, "name": name, "on": on}  # noqa: E731
+    return {
+        "hello.cbor": {"t": "hello", "major": 1, "minor": 0, "name": "Anna", "code": "0420"},
+        "hello_newer.cbor": {"t": "hello", "major": 2, "minor": 1},
+        "welcome.cbor": {"t": "welcome", "seat": 2, "major": 1, "minor": 0},
+        "refused.cbor": {"t": "refused", "reason": "name", "major": 1, "minor": 0},
+        "lobby.cbor": {"t": "lobby", "seats": [seat(0, "Host", True), seat(1, "Zo\u00eb", False), seat(3, "Bob", True)]},
+        "place.cbor": {"t": "action", "act": "place", "cell": 11},
+        "draw.cbor": {"t": "action", "act": "draw"},
+        "state.cbor": {"t": "state", "state": {"cells": [0, 5, -1, 7], "players": [{"name": "Anna", "score": 3}], "turn": 1}},
+        "picture.cbor": {"t": "picture", "pic": 203},
+        "picture_bytes.cbor": {"t": "picture", "bytes": b"BM" + bytes(60)},
+        "sound.cbor": {"t": "sound", "n": 4},
+        "notice.cbor": {"t": "notice", "n": 217, "args": ["Anna", "2"]},
+        "bye.cbor": {"t": "bye"},
+    }
+
+
 def write(target, name, data):
     folder = CORPUS / target
     folder.mkdir(parents=True, exist_ok=True)
@@ -99,6 +142,8 @@ def main():
         path = CORPUS / "picture" / f"small.{kind}"
         path.parent.mkdir(parents=True, exist_ok=True)
         image.save(path, format=kind.upper())
+    for name, message in net_messages().items():
+        write("net_message", name, cbor(message))
     print("wrote the seed corpus to", CORPUS)
 
 

@@ -54,6 +54,16 @@ PLACES = {
     "options-repeat": Place("options dialog: option button in the right column, indented by 24 pixels",
                             Room(SANS, 12, 166, "")),
     "add-button": Place("picture choice dialog: the button beside OK", Room(SANS, 12, 130, "")),
+    "options-network": Place("options dialog: the button at the bottom left, across from OK",
+                             Room(SANS, 12, 110, "")),
+    "network-frame": Place("network game dialog: title of the hosting or the joining frame", Room(SANS, 12, 140, "")),
+    "network-button": Place("network game dialog: a button in a frame", Room(SANS, 12, 140, "")),
+    "network-caption": Place("network game dialog: caption beside a field or a value", Room(SANS, 12, 90, "")),
+    "network-list-caption": Place("network game dialog: caption above a list", Room(SANS, 12, 170, "")),
+    "network-computer": Place("network game dialog: in the list of players, in brackets after the host "
+                              "player's name, where the others show their computer's address", None),
+    "network-message": Place("network game dialog: a message under the fields, wrapped to the frame's width",
+                             None),
 }
 
 # text number: the places it shows in
@@ -94,6 +104,23 @@ TEXT_PLACES = {
     **{n: ["spoken"] for n in range(184, 194)},
     195: ["add-button", "title"],
     **{n: ["picture"] for n in range(196, 201)},
+    201: ["options-network", "title"],
+    202: ["network-frame"],
+    203: ["network-frame"],
+    204: ["network-button"],
+    205: ["network-button"],
+    206: ["network-caption"],
+    207: ["network-caption"],
+    208: ["network-caption"],
+    209: ["network-list-caption"],
+    210: ["network-computer"],
+    211: ["network-list-caption"],
+    212: ["network-message"],
+    213: ["network-caption"],
+    214: ["network-button"],
+    215: ["network-message"],
+    **{n: ["message"] for n in (216, 217, 218, 219, 220, 221, 222, 223, 224, 226)},
+    225: ["title"],
 }
 
 # What the game puts in place of a placeholder, by the text's convention.

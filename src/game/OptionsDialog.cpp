@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace tess {
 
 OptionsDialog::OptionsDialog(QWidget* parent)
@@ -47,6 +49,14 @@ OptionsDialog::OptionsDialog(QWidget* parent)
     connect(boardSizeBox, &QComboBox::activated, this, &OptionsDialog::boardSizeChosen);
     connect(playerCountBox, &QComboBox::activated, this, &OptionsDialog::playerCountChosen);
     connect(okButton, &QPushButton::clicked, this, &OptionsDialog::saveNamesAndClose);
+    connect(networkButton, &QPushButton::clicked, this, [this] {
+        trapped("frmOpt", "networkGameClicked", [&](Steps& step) {
+            step([&] {
+                if (openNetworkGame_)
+                    openNetworkGame_();
+            });
+        });
+    });
     for (QLineEdit* box : nameEdits)
         box->installEventFilter(this);
 }
@@ -120,9 +130,16 @@ void OptionsDialog::build()
     right->addWidget(gameOptionsGroup);
     right->addStretch();
 
+    auto* bottom = new QHBoxLayout;
+    networkButton = new QPushButton(this);
+    networkButton->setAutoDefault(false);
+    networkButton->setEnabled(false);
+    bottom->addWidget(networkButton);
+    bottom->addStretch();
     okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setDefault(true);
-    window->addWidget(okButton, 0, Qt::AlignRight);
+    bottom->addWidget(okButton);
+    window->addLayout(bottom);
 }
 
 void OptionsDialog::setQuietly(QCheckBox* box, bool checked)
@@ -210,8 +227,15 @@ void OptionsDialog::retranslate()
             hintsCheck->setText(langText(153));
             jokersCheck->setText(langText(154));
             timeLimitCheck->setText(langText(155));
+            networkButton->setText(langText(201));
         });
     });
+}
+
+void OptionsDialog::setNetworkGameOpener(std::function<void()> opener)
+{
+    openNetworkGame_ = std::move(opener);
+    networkButton->setEnabled(bool(openNetworkGame_));
 }
 
 void OptionsDialog::plainOptionClicked(const Binding& binding)

@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -39,6 +40,9 @@ public:
     void playerCountChosen();
     void selectWholeName(int index);
     void saveNamesAndClose();
+    // What "Network game..." does: the game window opens its network
+    // dialog over this one. Without it the button stays greyed.
+    void setNetworkGameOpener(std::function<void()> opener);
 
     std::array<QLabel*, 2> fieldLabels{};
     QComboBox* boardSizeBox;
@@ -58,6 +62,7 @@ public:
     QCheckBox* hintsCheck;
     QCheckBox* jokersCheck;
     QCheckBox* timeLimitCheck;
+    QPushButton* networkButton;
     QPushButton* okButton;
 
 protected:
@@ -78,6 +83,7 @@ private:
     static void setQuietly(QCheckBox* box, bool checked);
 
     std::array<Binding, 7> optionBindings_{};
+    std::function<void()> openNetworkGame_;
 };
 
 } // namespace tess

@@ -96,6 +96,14 @@ void PuzzleTable::runToolButton(ToolButton button)
                 loadGame();
                 break;
             case ToolButton::Options:
+                if (remote()) {
+                    // Sounds, music and language are this screen's; the
+                    // game is the host's, and the screen shows it again.
+                    openService(services.options);
+                    if (network.refresh)
+                        network.refresh();
+                    break;
+                }
                 if (!gameIdle)
                     abandonGameOrQuit();
                 openService(services.options);

@@ -59,11 +59,16 @@ void PuzzleTable::announceWinner()
         step([&] {
             if (result.draw) {
                 play(103, false);
+                if (network.notice)
+                    network.notice(128, {});
                 dialogs().inform(langText(128), langText(138));
             } else {
                 play(101, false);
                 QString text = langText(127);
-                text.replace(QStringLiteral("Vodez"), at(s.names, result.winner, "PlayerName"));
+                const QString winner = at(s.names, result.winner, "PlayerName");
+                if (network.notice)
+                    network.notice(127, {winner});
+                text.replace(QStringLiteral("Vodez"), winner);
                 dialogs().inform(text, langText(125));
             }
         });
@@ -80,7 +85,8 @@ void PuzzleTable::abandonGameOrQuit()
 {
     ignoringErrors([&](Steps& step) {
         step([&] {
-            if (!gameIdle) {
+            // A joining computer's game is the host's to end: only quitting is left.
+            if (!gameIdle && !remote()) {
                 resetGame();
                 return;
             }

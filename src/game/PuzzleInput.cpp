@@ -10,6 +10,7 @@
 #include "game/PuzzleTable.h"
 #include "game/Rules.h"
 
+#include "settings/SharedState.h"
 #include "util/ProcedureGate.h"
 
 #include <QCoreApplication>
@@ -37,23 +38,77 @@ void PuzzleTable::whenIdle()
 
 void PuzzleTable::stackClicked()
 {
-    if (stackCell.visible && stackCell.enabled)
+    if (turnIsLocal())
+        stackInput();
+}
+
+void PuzzleTable::stackInput()
+{
+    if (!stackCell.visible || !stackCell.enabled)
+        return;
+    if (remote())
+        network.forward(SeatInput::Draw, -1);
+    else
         runInput([this] { drawPiece(); });
 }
 
 void PuzzleTable::cellClicked(int index)
 {
+    if (turnIsLocal())
+        cellInput(index);
+}
+
+void PuzzleTable::cellInput(int index)
+{
     if (index < 0 || index >= CellCount)
         return;
     const ImageState& cell = boardCells[std::size_t(index)];
-    if (cell.visible && cell.enabled)
+    if (!cell.visible || !cell.enabled)
+        return;
+    if (remote())
+        network.forward(SeatInput::Place, index);
+    else
         runInput([this, index] { placePiece(index); });
+}
+
+void PuzzleTable::hintInput()
+{
+    if (!toolButton(ToolButton::Hint).enabled)
+        return;
+    if (remote())
+        network.forward(SeatInput::Hint, -1);
+    else
+        runInput([this] { runToolButton(ToolButton::Hint); });
 }
 
 void PuzzleTable::buttonPressed(int index)
 {
+    if (index == int(ToolButton::Hint)) {
+        if (turnIsLocal())
+            hintInput();
+        return;
+    }
     if (index >= 0 && index < ToolButtonCount && toolButtons[std::size_t(index)].enabled)
         runInput([this, index] { runToolButton(ToolButton(index)); });
+}
+
+bool PuzzleTable::runSeatInput(SeatInput input, int cell)
+{
+    // As a click: on what is shown and enabled, through the same gate.
+    const auto ran = [this](const std::function<void()>& procedure) { return runInput(procedure); };
+    switch (input) {
+    case SeatInput::Draw:
+        return stackCell.visible && stackCell.enabled && ran([this] { drawPiece(); });
+    case SeatInput::Place: {
+        if (cell < 0 || cell >= shared().boardRows * shared().boardCols || cell >= CellCount)
+            return false;
+        const ImageState& state = boardCells[std::size_t(cell)];
+        return state.visible && state.enabled && ran([this, cell] { placePiece(cell); });
+    }
+    case SeatInput::Hint:
+        return toolButton(ToolButton::Hint).enabled && ran([this] { runToolButton(ToolButton::Hint); });
+    }
+    return false;
 }
 
 void PuzzleTable::flagClicked(int languageDigit)

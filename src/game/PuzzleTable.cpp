@@ -66,6 +66,8 @@ void PuzzleTable::notifyCell(int n)
 {
     if (listener_)
         listener_->cellChanged(n);
+    if (secondListener_)
+        secondListener_->cellChanged(n);
 }
 
 void PuzzleTable::notifyAllCells()
@@ -417,12 +419,11 @@ void PuzzleTable::showScore(qint32 score, int player)
         });
         step([&] { notifyControls(); });
         step([&] {
-            if (shared().playSounds) {
-                if (score == 0)
-                    playSoundEffect(111, false);
-                else
-                    playSoundEffect(125, true);
-            }
+            const int number = score == 0 ? 111 : 125;
+            if (network.sound)
+                network.sound(number);
+            if (shared().playSounds)
+                playSoundEffect(number, score != 0);
         });
     });
 }
@@ -445,6 +446,9 @@ void PuzzleTable::applyLanguage()
 
 void PuzzleTable::endProgram()
 {
+    // A copy: saying goodbye takes the hooks away.
+    if (const std::function<void()> ending = network.ending)
+        ending();
     ignoringErrors([&](Steps& step) {
         step([] { QCoreApplication::processEvents(); });
         step([&] {

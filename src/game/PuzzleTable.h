@@ -5,6 +5,7 @@
 // procedures that change them. Tests drive it without a screen.
 
 #include "game/Layout.h"
+#include "game/TableSnapshot.h"
 #include "game/TableState.h"
 #include "language/Languages.h"
 #include "resources/PictureCutter.h"
@@ -30,6 +31,8 @@ public:
     ~PuzzleTable() override;
 
     void setListener(TableListener* listener) { listener_ = listener; }
+    // A second listener beside the window's: the network game's, while one is hosted.
+    void setSecondListener(TableListener* listener) { secondListener_ = listener; }
 
     // --- what the window delivers. One procedure runs at a time, to its end:
     // a click on the stack, a cell, a tool button or a flag that comes while
@@ -95,6 +98,41 @@ public:
         std::function<void()> champions;     // ToolButton::Champions, and the end of a one-player game
         std::function<void()> helpMenu;      // ToolButton::Help
     } services;
+
+    // --- network play (game/NetworkPlay.h); all empty in the one-screen game.
+    enum class SeatInput { Draw, Place, Hint };
+    struct NetworkHooks {
+        // Whether the turn belongs to a player at this computer: a click on
+        // the stack, a cell or Hint (and their keys) counts only then.
+        std::function<bool()> turnIsLocal;
+        // A joining computer's table: such a click goes to the host instead
+        // of running here, and the buttons that would change the game do nothing.
+        std::function<void(SeatInput input, int cell)> forward;
+        // Hosting: a sound effect the table plays, and a message box it shows
+        // in a game (its text number and the plain texts that go into it).
+        std::function<void(int number)> sound;
+        std::function<void(int text, const QStringList& arguments)> notice;
+        // Joining: the options dialog was closed; the screen shows the host's game again.
+        std::function<void()> refresh;
+        // The program ends: the network game says goodbye first.
+        std::function<void()> ending;
+        // Hosting: a new game starts; its players are set now, for the whole game.
+        std::function<void()> gameStarting;
+    } network;
+    bool remote() const { return bool(network.forward); }
+    // The input of a player at another computer, let in as that player's
+    // click would be: false when it was dropped.
+    bool runSeatInput(SeatInput input, int cell);
+    // The turn of a player whose computer is away: skipped as a time-out
+    // skips it (a piece in hand goes back), at once.
+    void skipAwayTurn();
+    // What the screen shows, for the other screens, and taking it over there.
+    TableSnapshot snapshot() const;
+    void applySnapshot(const TableSnapshot& snapshot);
+    // A picture the host sent, shown as the game's picture.
+    void showNetworkPicture(const QImage& picture);
+    // A joining computer's table becomes a one-screen table with what it shows.
+    void endRemote();
 
     // The pieces still face down: filled in order, a piece put back goes last.
     QList<int> faceDownPieces;
@@ -184,12 +222,23 @@ private:
     {
         if (listener_)
             ((listener_->*changes)(), ...);
+        if (secondListener_)
+            ((secondListener_->*changes)(), ...);
     }
     void notifyAllCells();
     void notifyCell(int n);
     void notifyControls();
 
+    // The stack, a cell or Hint as clicked, once the turn is known to be theirs.
+    void stackInput();
+    void cellInput(int index);
+    void hintInput();
+    bool turnIsLocal() const { return !network.turnIsLocal || network.turnIsLocal(); }
+    // The scores and panels of a snapshot, without the sounds of showScore.
+    void applyPlayers(const TableSnapshot& snapshot);
+
     TableListener* listener_ = nullptr;
+    TableListener* secondListener_ = nullptr;
     QTimer idle_;
     QTimer moveClock_;
     int idleCell_ = -1;

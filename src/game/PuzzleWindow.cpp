@@ -6,6 +6,8 @@
 #include "game/BackChoiceDialog.h"
 #include "game/HelpMenu.h"
 #include "game/ImageControl.h"
+#include "game/NetworkGameDialog.h"
+#include "game/NetworkPlay.h"
 #include "game/OptionsDialog.h"
 #include "game/PictureChoiceDialog.h"
 #include "game/ScoreBox.h"
@@ -199,7 +201,16 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         about.exec();
     });
     table_.services.helpMenu = [this] { helpMenu_->popUp(table_.menuCaptions); };
-    table_.services.options = [this] { runDialog<OptionsDialog>(this); };
+    table_.services.options = [this] {
+        OptionsDialog dialog(this);
+        dialog.setNetworkGameOpener([this, &dialog] {
+            NetworkGameDialog networkDialog(network(), &dialog);
+            networkDialog.load();
+            networkDialog.exec();
+        });
+        dialog.load();
+        dialog.exec();
+    };
 
     qApp->installEventFilter(this);
     connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(n); });
@@ -214,6 +225,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
 
 PuzzleWindow::~PuzzleWindow()
 {
+    network_.reset();
     table_.setListener(nullptr);
 }
 
@@ -236,6 +248,13 @@ ImageControl* PuzzleWindow::makeCell(int n) const
     control->setFocusPolicy(Qt::StrongFocus);
     control->setFocusColour(ringColour_);
     return control;
+}
+
+NetworkPlay& PuzzleWindow::network()
+{
+    if (!network_)
+        network_ = std::make_unique<NetworkPlay>(table_);
+    return *network_;
 }
 
 QWidget* PuzzleWindow::scoreBox(int i) const

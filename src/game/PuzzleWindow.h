@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -20,6 +21,7 @@ namespace tess {
 
 class HelpMenu;
 class ImageControl;
+class NetworkPlay;
 class ScoreBox;
 
 class PuzzleWindow : public QWidget, private TableListener {
@@ -30,6 +32,8 @@ public:
     ~PuzzleWindow() override;
 
     PuzzleTable& table() { return table_; }
+    // The network game of this window, made at the first use.
+    NetworkPlay& network();
 
     // A 4:3 client area as large as the screen's available area allows.
     static QSize clientSizeFor(const QRect& available, const QMargins& frame);
@@ -92,6 +96,7 @@ private:
     QImage faceImage(const ImageState& state) const;
 
     PuzzleTable table_;
+    std::unique_ptr<NetworkPlay> network_;
     // Made by cell() when a board first shows them; null until then.
     mutable std::array<ImageControl*, CellCount> cells_{};
     QColor ringColour_{0, 200, 255};

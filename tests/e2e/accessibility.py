@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Reads the game window as a screen reader does, over the accessibility bus.
-  accessibility.py german|english|press-english
+  accessibility.py german|english|press-english|network-dialog
 Checks the roles and names of the game window's controls in that language;
-press-english presses the English flag through its accessible action."""
+press-english presses the English flag through its accessible action;
+network-dialog presses "Network game..." in the open options dialog and
+checks the network game dialog's controls (English)."""
 import sys
 import time
 
@@ -31,6 +33,37 @@ def game():
                         return window
         time.sleep(0.1)
     sys.exit("FAIL: the game window is not on the accessibility bus")
+
+
+def dialog(title):
+    for _ in range(100):
+        for app in pyatspi.Registry.getDesktop(0):
+            if app and app.name and app.name.lower().startswith("tessaron"):
+                for window in app:
+                    if window and window.name == title and window.getState().contains(pyatspi.STATE_SHOWING):
+                        return window
+        time.sleep(0.1)
+    sys.exit(f"FAIL: no dialog {title!r} on the accessibility bus")
+
+
+def find(window, name, role, what):
+    items = controls(window)
+    for item in items:
+        if item.name == name and item.getRoleName() == role:
+            return item
+    seen = sorted({(i.getRoleName(), i.name) for i in items if i.name})[:60]
+    sys.exit(f"FAIL: {what} has no {role} named {name!r}; seen {seen}")
+
+
+def network_dialog():
+    button = find(dialog("Options"), "Network game...", "push button", "the options dialog")
+    press_control(button, "the network game button")
+    network = dialog("Network game")
+    for name, role in [("Start hosting", "push button"), ("Players", "list"), ("Games on this network", "list"),
+                       ("Address", "text"), ("Name", "text"), ("Join code", "text"), ("Join", "push button"),
+                       ("OK", "push button")]:
+        find(network, name, role, "the network game dialog")
+    print("network game dialog: opened from the options, names and roles as expected")
 
 
 def controls(window):
@@ -85,5 +118,7 @@ def press_english():
 
 if sys.argv[1] == "press-english":
     press_english()
+elif sys.argv[1] == "network-dialog":
+    network_dialog()
 else:
     check(sys.argv[1])

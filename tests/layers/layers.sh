@@ -5,7 +5,7 @@
 set -euo pipefail
 
 # Bottom to top.
-order=(util errors settings resources language sound champions game)
+order=(util errors settings resources language sound champions net game)
 
 rank() {
   local i

@@ -1,0 +1,48 @@
+#pragma once
+// The fixed numbers of network play: the protocol's version, the port, and
+// every limit a peer's data is held to.
+
+#include <QtGlobal>
+
+namespace tess::net {
+
+// A peer of another major version is refused; a newer minor version is
+// accepted (it only adds what an older peer can ignore).
+inline constexpr int ProtocolMajor = 1;
+inline constexpr int ProtocolMinor = 0;
+
+inline constexpr quint16 DefaultPort = 47474;
+inline constexpr char ServiceType[] = "_tessaron._tcp";
+
+// The largest message but one: a player's own picture travels alone, in a
+// message of its own limit.
+inline constexpr qsizetype MaxMessageBytes = 256 * 1024;
+inline constexpr qsizetype MaxPictureBytes = 20 * 1024 * 1024;
+inline constexpr int MaxNameLength = 20;
+inline constexpr int JoinCodeDigits = 4;
+inline constexpr int MaxJoiningComputers = 3;
+inline constexpr int MaxSeats = 4; // seat 0 is the host's player
+
+// A dropped computer's seat waits this long for it to come back.
+inline constexpr int SeatHoldMilliseconds = 120 * 1000;
+inline constexpr int PingIntervalMilliseconds = 2000;
+// No answer to pings for this long: the peer is lost.
+inline constexpr int PeerLostMilliseconds = 10 * 1000;
+// A joining computer may send this many messages a second on average, with
+// bursts up to MaxMessageBurst; more is flooding and ends its connection.
+inline constexpr int MaxMessagesPerSecond = 20;
+inline constexpr int MaxMessageBurst = 40;
+// A connection that has not said hello within this time is closed.
+inline constexpr int HelloTimeoutMilliseconds = 5000;
+
+// The waits of the host and of a joining computer, all in milliseconds. The
+// game keeps the defaults; a test shortens them to see a seat released or a
+// silent peer noticed without waiting minutes.
+struct Timings {
+    int helloTimeout = HelloTimeoutMilliseconds;
+    int pingInterval = PingIntervalMilliseconds;
+    int peerLost = PeerLostMilliseconds;
+    int seatHold = SeatHoldMilliseconds;
+};
+
+} // namespace tess::net

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# A joining computer killed in the middle of a network game: its turns pass
+# as a time-out passes them, the others play on, and it comes back with the
+# same name and code to its own seat, shows the game as it stands and plays
+# it to the end with the others.
+set -euo pipefail
+program=$1
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.sh"
+source "$here/network_lib.sh"
+
+e2e_copy_program "$program"
+e2e_settings '[Optionen]\nnumPlayers=2\nSpieler1=Anna\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\nPlaySound=0\n'
+for name in host ben cleo; do net_display "$name"; done
+port=$(net_free_port)
+
+net_start host --host --port "$port" --code 2468
+net_wait_log host "^network: hosting on port $port"
+net_close_dialogs host
+for name in ben cleo; do
+  net_start "$name" --join "127.0.0.1:$port" --code 2468 --name "${name^}"
+  net_wait_log "$name" '^network: joined seat'
+  net_close_dialogs "$name"
+done
+ben_seat=$(net_seat_of ben)
+NET_SEAT[0]=host
+NET_SEAT[$ben_seat]=ben
+NET_SEAT[$(net_seat_of cleo)]=cleo
+net_layout host 3 4
+for name in ben cleo; do net_same_state "$name"; done
+
+before=$(net_state host)
+net_click host "$START_X" "$START_Y"
+net_state_changes "$before" 20 || net_fail "the host's Start began no game"
+net_play_turns 6
+
+# Ben's computer goes without a word.
+kill -KILL "${NET_PID[ben]}"
+wait "${NET_PID[ben]}" 2>/dev/null || true
+NET_AWAY[ben]=1
+net_wait_log host "^network: seat $ben_seat lost"
+# The game goes on; Ben's turn, when it comes, passes at once.
+net_play_turns 8
+net_wait_log host "^network: skipping the turn of seat $ben_seat"
+
+# Back with the same name and code: the same seat, the game as it stands.
+net_start ben --join "127.0.0.1:$port" --code 2468 --name Ben
+net_wait_log ben "^network: joined seat $ben_seat" 30
+[ "$(grep -c '^network: joined seat' "${NET_LOG[ben]}")" = 2 ] || net_fail "Ben did not join a second time"
+net_close_dialogs ben
+NET_AWAY[ben]=""
+net_same_state ben
+net_play_turns 60
+final=$(net_actionable)
+[ "$(net_field "$final" placed)" = 12/12 ] || net_fail "the game did not end: $final"
+for name in ben cleo; do net_same_state "$name"; done
+# Ben's turns after coming back were his own.
+last_join=$(grep -n '^network: joined seat' "${NET_LOG[ben]}" | tail -n 1 | cut -d: -f1)
+tail -n +"$last_join" "${NET_LOG[ben]}" | grep -q '^network: sent' || net_fail "Ben played no turn after coming back"
+
+for name in cleo ben host; do kill "${NET_PID[$name]}" 2>/dev/null || true; done
+echo "Ben left mid-game, his turns passed, he came back to seat $ben_seat and the game ended on every screen with $(net_field "$final" scores)"

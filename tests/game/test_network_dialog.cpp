@@ -1,0 +1,194 @@
+// The way into network play: the options dialog's button opens the network
+// game dialog; hosting shows the code, port and players; joining takes an
+// address, a name and a code; whatever comes from outside shows as plain text.
+
+#include "game/GameFixture.h"
+#include "game/NetworkGameDialog.h"
+#include "game/NetworkPlay.h"
+#include "game/OptionsDialog.h"
+#include "game/PuzzleWindow.h"
+#include "net/GameClient.h"
+#include "support/FreshState.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+using namespace tess;
+using tess::test::GameFixture;
+
+class TestNetworkDialog : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        test::freshState();
+        shared().language = English;
+        shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("Cleo"), QStringLiteral("Dan")};
+    }
+
+    void theOptionsButtonOpensTheNetworkDialogOverTheOptions()
+    {
+        OptionsDialog alone;
+        alone.load();
+        alone.retranslate();
+        QCOMPARE(alone.networkButton->text(), QStringLiteral("&Network game..."));
+        QVERIFY(!alone.networkButton->isEnabled()); // nothing to open without a game window
+
+        PuzzleWindow window;
+        window.table().load();
+        // The dialogs are gone once closed: what they showed is kept here.
+        bool optionsShown = false, networkShown = false;
+        QString networkTitle;
+        // Each dialog runs its own loop: a timer looks for it there, and closes it.
+        QTimer lookForOptions;
+        connect(&lookForOptions, &QTimer::timeout, this, [&] {
+            auto* shown = qobject_cast<OptionsDialog*>(QApplication::activeModalWidget());
+            if (!shown || !shown->isVisible())
+                return;
+            lookForOptions.stop();
+            optionsShown = true;
+            QTimer::singleShot(0, this, [&, shown] {
+                auto* network = qobject_cast<NetworkGameDialog*>(QApplication::activeModalWidget());
+                if (network) {
+                    networkShown = network->isVisible();
+                    networkTitle = network->windowTitle();
+                    if (network->parentWidget() != shown)
+                        networkTitle += QStringLiteral(" (not over the options)");
+                }
+                QApplication::activeModalWidget()->close();
+            });
+            shown->networkButton->click();
+            shown->close();
+        });
+        lookForOptions.start(10);
+        window.table().services.options();
+        QVERIFY2(optionsShown, "the options dialog did not open");
+        QVERIFY2(networkShown, "the network game dialog did not open");
+        QCOMPARE(networkTitle, QStringLiteral("Network game"));
+    }
+
+    void joiningTakesAnAddressANameAndFourDigits()
+    {
+        GameFixture game;
+        shared().language = English;
+        shared().names[0] = QStringLiteral("Anna");
+        NetworkPlay play(game.t());
+        NetworkGameDialog dialog(play);
+        dialog.load();
+        dialog.retranslate();
+        QCOMPARE(dialog.nameEdit->text(), QStringLiteral("Anna"));
+        QVERIFY(!dialog.joinButton->isEnabled());
+
+        dialog.joinAddressEdit->setText(QStringLiteral("[::1]:5000"));
+        QTest::keyClicks(dialog.joinCodeEdit, QStringLiteral("12ab34"));
+        QCOMPARE(dialog.joinCodeEdit->text(), QStringLiteral("1234")); // digits only, four at most
+        QVERIFY(dialog.joinButton->isEnabled());
+        for (const QString& bad : {QStringLiteral("host:0"), QStringLiteral("bad host"), QStringLiteral("[::1")}) {
+            dialog.joinAddressEdit->setText(bad);
+            QVERIFY2(!dialog.joinButton->isEnabled(), qPrintable(bad));
+        }
+        dialog.joinAddressEdit->setText(QStringLiteral("gamebox.local"));
+        dialog.nameEdit->setText(QStringLiteral("   "));
+        QVERIFY(!dialog.joinButton->isEnabled());
+        dialog.nameEdit->setText(QStringLiteral("Ben"));
+        dialog.joinCodeEdit->setText(QStringLiteral("123"));
+        QVERIFY(!dialog.joinButton->isEnabled());
+        dialog.joinCodeEdit->setText(QStringLiteral("0042"));
+        QVERIFY(dialog.joinButton->isEnabled());
+        dialog.joinAddressEdit->setText(QStringLiteral("127.0.0.1:9")); // no host there, and no name to look up
+
+        // While a join is under way there is no second one and no hosting.
+        dialog.joinButton->click();
+        QVERIFY(!dialog.joinButton->isEnabled());
+        QVERIFY(!dialog.hostGroup->isEnabled());
+        // A refusal comes as the session words it, shown as it is.
+        Q_EMIT play.ended(QStringLiteral("<b>Wrong code</b>"));
+        QCOMPARE(dialog.joinOutcome->text(), QStringLiteral("<b>Wrong code</b>"));
+        QCOMPARE(dialog.joinOutcome->textFormat(), Qt::PlainText);
+        QVERIFY(dialog.joinButton->isEnabled());
+        QVERIFY(dialog.hostGroup->isEnabled());
+        dialog.joinButton->click();
+        Q_EMIT play.joined();
+        QCOMPARE(dialog.joinOutcome->text(), langText(215));
+    }
+
+    void controlsHaveNamesAndFollowTheLanguage()
+    {
+        GameFixture game;
+        shared().language = English;
+        NetworkPlay play(game.t());
+        NetworkGameDialog dialog(play);
+        dialog.load();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.joinAddressEdit->accessibleName(), QStringLiteral("Address"));
+        QCOMPARE(dialog.joinCodeEdit->accessibleName(), QStringLiteral("Join code"));
+        QCOMPARE(dialog.nameEdit->accessibleName(), QStringLiteral("Name"));
+        QCOMPARE(dialog.gamesList->accessibleName(), QStringLiteral("Games on this network"));
+        QCOMPARE(dialog.playersList->accessibleName(), QStringLiteral("Players"));
+        QCOMPARE(dialog.hostButton->text(), QStringLiteral("&Start hosting"));
+        QCOMPARE(dialog.codeCaption->text(), QStringLiteral("Join code:")); // beside a value: no mnemonic
+        // Every field's caption takes the focus to it.
+        QCOMPARE(dialog.joinCodeCaption->buddy(), dialog.joinCodeEdit);
+        QCOMPARE(dialog.joinAddressCaption->buddy(), dialog.joinAddressEdit);
+        for (QLabel* outside : {dialog.codeValue, dialog.addressValue, dialog.portValue, dialog.hostOutcome,
+                                dialog.joinOutcome, dialog.discoveryProblem})
+            QCOMPARE(outside->textFormat(), Qt::PlainText);
+
+        shared().language = French;
+        dialog.retranslate();
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Partie en r\u00e9seau"));
+        QCOMPARE(dialog.joinAddressEdit->accessibleName(), QStringLiteral("Adresse")); // without " :"
+        QCOMPARE(dialog.joinButton->text(), QStringLiteral("&Rejoindre"));
+
+        // Escape closes it, as any dialog.
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void hostingShowsTheCodeThePortAndWhoJoined()
+    {
+        GameFixture game;
+        shared().language = English;
+        shared().names[0] = QStringLiteral("Anna");
+        NetworkPlay play(game.t());
+        NetworkGameDialog dialog(play);
+        dialog.load();
+        dialog.retranslate();
+        // Port 0: the default one, or any free one where another program holds it.
+        dialog.startHosting(0, QStringLiteral("4711"));
+        QVERIFY2(play.role() == NetworkPlay::Role::Host, qPrintable(play.lastProblem()));
+        QCOMPARE(dialog.codeValue->text(), QStringLiteral("4711"));
+        QVERIFY(play.port() != 0);
+        QCOMPARE(dialog.portValue->text(), QString::number(play.port()));
+        QCOMPARE(dialog.addressValue->text(), play.addresses().join('\n'));
+        QCOMPARE(dialog.hostButton->text(), QStringLiteral("&Stop hosting"));
+        QVERIFY(!dialog.joinGroup->isEnabled());
+        QCOMPARE(dialog.playersList->count(), 1);
+        QCOMPARE(dialog.playersList->item(0)->text(), QStringLiteral("Anna (this computer)"));
+
+        // A joining computer's name is shown as it came, markup and all.
+        net::GameClient client;
+        client.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("<i>Eve</i>"), QStringLiteral("4711"));
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.playersList->count(), 2, 30000);
+        const QString joined = dialog.playersList->item(1)->text();
+        QVERIFY2(joined.startsWith(QStringLiteral("<i>Eve</i> (")) && joined.contains(QStringLiteral("127.0.0.1")),
+                 qPrintable(joined));
+
+        dialog.hostButton->click(); // stops hosting
+        QCOMPARE(play.role(), NetworkPlay::Role::None);
+        QCOMPARE(dialog.codeValue->text(), QString());
+        QCOMPARE(dialog.playersList->count(), 0);
+        QVERIFY(dialog.joinGroup->isEnabled());
+    }
+};
+
+TESSARON_TEST_MAIN(TestNetworkDialog)
+#include "test_network_dialog.moc"

@@ -1,0 +1,655 @@
+// The host's server and the joining computer's connection, over real sockets
+// on 127.0.0.1: joining and refusals, held seats taken back and released, a
+// hostile peer thrown out while the others play on, and a joining computer
+// that notices a host gone silent or gone wrong.
+
+#include "net/GameClient.h"
+#include "net/GameHost.h"
+#include "support/TestEnvironment.h"
+
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QWebSocket>
+#include <QWebSocketServer>
+
+#include <functional>
+#include <memory>
+
+using namespace tess::net;
+
+namespace {
+
+constexpr int Wait = 10000; // generous: the whole suite runs at once on a busy machine
+const QString Code = QStringLiteral("4711");
+
+Message soundMessage(int number)
+{
+    Message message;
+    message.kind = MessageKind::Sound;
+    message.number = number;
+    return message;
+}
+
+Message helloMessage(const QString& name, const QString& code = Code, int major = ProtocolMajor)
+{
+    Message message;
+    message.kind = MessageKind::Hello;
+    message.name = name;
+    message.code = code;
+    message.major = major;
+    return message;
+}
+
+// A masked client frame, built by hand so it can be anything.
+QByteArray clientFrame(int opcode, const QByteArray& payload, bool final = true)
+{
+    QByteArray frame(1, char((final ? 0x80 : 0) | opcode));
+    const quint64 size = quint64(payload.size());
+    if (size < 126) {
+        frame.append(char(0x80 | size));
+    } else if (size < 65536) {
+        frame.append(char(0x80 | 126));
+        frame.append(char(size >> 8)).append(char(size & 0xFF));
+    } else {
+        frame.append(char(0x80 | 127));
+        for (int shift = 56; shift >= 0; shift -= 8)
+            frame.append(char((size >> shift) & 0xFF));
+    }
+    const char mask[4] = {0x12, 0x34, 0x56, 0x78};
+    frame.append(mask, 4);
+    for (qsizetype i = 0; i < payload.size(); ++i)
+        frame.append(char(payload[i] ^ mask[i % 4]));
+    return frame;
+}
+
+QByteArray acceptKey(const QByteArray& key)
+{
+    return QCryptographicHash::hash(key + "258EAFA5-E914-47DA-95CA-C5AB0DC85B11", QCryptographicHash::Sha1).toBase64();
+}
+
+// A peer that speaks WebSocket by hand over TCP: it never answers a ping,
+// and can send what no well-behaved peer would.
+class RawPeer : public QObject {
+public:
+    QTcpSocket socket;
+    QByteArray received;
+
+    RawPeer()
+    {
+        connect(&socket, &QTcpSocket::readyRead, this, [this] { received += socket.readAll(); });
+    }
+    void connectTo(quint16 port) { socket.connectToHost(QHostAddress::LocalHost, port); }
+    void sendHandshake()
+    {
+        socket.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                     "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+    }
+    bool upgraded() const { return received.startsWith("HTTP/1.1 101") && received.contains("\r\n\r\n"); }
+    bool gone() const { return socket.state() == QAbstractSocket::UnconnectedState; }
+    void send(const Message& message) { socket.write(clientFrame(2, encodeMessage(message))); }
+    // The first binary message the host sent after the handshake (short messages only).
+    std::optional<Message> firstMessage() const
+    {
+        const qsizetype start = received.indexOf("\r\n\r\n") + 4;
+        if (start < 4 || received.size() < start + 2 || quint8(received[start]) != 0x82)
+            return std::nullopt;
+        const int size = quint8(received[start + 1]);
+        if (size >= 126 || received.size() < start + 2 + size)
+            return std::nullopt;
+        return decodeMessage(received.mid(start + 2, size));
+    }
+};
+
+// A stand-in host speaking real WebSocket, answering each message of a
+// joining computer as the test says.
+class FakeHost : public QObject {
+public:
+    QWebSocketServer server{QStringLiteral("fake"), QWebSocketServer::NonSecureMode};
+    std::function<void(QWebSocket*, const QByteArray&)> answer;
+    QList<QWebSocket*> sockets;
+
+    FakeHost()
+    {
+        connect(&server, &QWebSocketServer::newConnection, this, [this] {
+            while (QWebSocket* socket = server.nextPendingConnection()) {
+                socket->setParent(this);
+                sockets.append(socket);
+                connect(socket, &QWebSocket::binaryMessageReceived, this,
+                        [this, socket](const QByteArray& bytes) { answer(socket, bytes); });
+            }
+        });
+        server.listen(QHostAddress::LocalHost, 0);
+    }
+};
+
+// A joining computer and what it heard.
+struct Joiner {
+    std::unique_ptr<GameClient> client = std::make_unique<GameClient>();
+    QSignalSpy joined{client.get(), &GameClient::joined};
+    QSignalSpy refused{client.get(), &GameClient::refused};
+    QSignalSpy messages{client.get(), &GameClient::messageReceived};
+    QSignalSpy ended{client.get(), &GameClient::hostEnded};
+    QSignalSpy lost{client.get(), &GameClient::lost};
+
+    Joiner(quint16 port, const QString& name, const QString& code = Code, const Timings& timings = {})
+    {
+        client->setTimings(timings);
+        client->connectTo(QStringLiteral("127.0.0.1"), port, name, code);
+    }
+    Message message(int i) const { return messages.at(i).at(0).value<Message>(); }
+    RefusalReason reason() const { return refused.at(0).at(0).value<RefusalReason>(); }
+};
+
+// The host and what it told.
+struct Host {
+    GameHost host;
+    QSignalSpy joined{&host, &GameHost::seatJoined};
+    QSignalSpy lost{&host, &GameHost::seatLost};
+    QSignalSpy released{&host, &GameHost::seatReleased};
+    QSignalSpy actions{&host, &GameHost::actionReceived};
+    QSignalSpy refusals{&host, &GameHost::joinRefused};
+
+    explicit Host(const Timings& timings = {})
+    {
+        host.setTimings(timings);
+        host.setHostNames({QStringLiteral("Host")});
+    }
+    bool listen() { return host.listen(0, Code, QHostAddress::LocalHost); }
+    quint16 port() const { return host.port(); }
+    int actionsOf(int seat) const
+    {
+        int count = 0;
+        for (const QList<QVariant>& each : actions)
+            count += each.at(0).toInt() == seat ? 1 : 0;
+        return count;
+    }
+};
+
+// Waits until `joiner` has its seat and returns it.
+#define JOIN(joiner, expectedSeat)                                             \
+    do {                                                                       \
+        QTRY_COMPARE_WITH_TIMEOUT((joiner).joined.size(), 1, Wait);            \
+        QCOMPARE((joiner).joined.at(0).at(0).toInt(), expectedSeat);           \
+        QCOMPARE((joiner).client->seat(), expectedSeat);                       \
+    } while (false)
+
+#define REFUSED(joiner, expectedReason)                                        \
+    do {                                                                       \
+        QTRY_COMPARE_WITH_TIMEOUT((joiner).refused.size(), 1, Wait);           \
+        QCOMPARE((joiner).reason(), expectedReason);                           \
+        QCOMPARE((joiner).refused.at(0).at(1).toInt(), ProtocolMajor);         \
+        QCOMPARE((joiner).joined.size(), 0);                                   \
+        QCOMPARE((joiner).lost.size(), 0);                                     \
+    } while (false)
+
+} // namespace
+
+class TestGameHost : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void joiningComputersTakeSeatsAndHearTheHost();
+    void computersAreRefusedWithAReason();
+    void anotherMajorVersionIsRefusedOnBothSides();
+    void aDroppedComputerTakesItsSeatBack();
+    void aHeldSeatIsReleasedInTime();
+    void aHostilePeerIsThrownOutAndTheGameGoesOn_data();
+    void aHostilePeerIsThrownOutAndTheGameGoesOn();
+    void aSilentPeerIsLost();
+    void aJoiningComputerNoticesAHostGoneWrong_data();
+    void aJoiningComputerNoticesAHostGoneWrong();
+    void aJoiningComputerNoticesASilentHost();
+};
+
+void TestGameHost::joiningComputersTakeSeatsAndHearTheHost()
+{
+    Host h;
+    QVERIFY2(h.listen(), qPrintable(h.host.errorText()));
+    QVERIFY(h.host.listening());
+    QVERIFY(h.port() != 0);
+    QCOMPARE(h.host.code(), Code);
+
+    Joiner anna(h.port(), QStringLiteral("Anna"));
+    JOIN(anna, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(h.joined.size(), 1, Wait);
+    Joiner bob(h.port(), QStringLiteral("Bob"));
+    JOIN(bob, 2);
+    QTRY_COMPARE_WITH_TIMEOUT(h.joined.size(), 2, Wait);
+    QCOMPARE(h.joined.at(1).at(0).toInt(), 2);
+    const QList<GameHost::Seat> seats = h.host.seats();
+    QCOMPARE(seats.size(), 2);
+    QCOMPARE(seats[0].seat, 1);
+    QCOMPARE(seats[0].name, QStringLiteral("Anna"));
+    QCOMPARE(seats[0].address, QStringLiteral("127.0.0.1"));
+    QVERIFY(seats[0].connected);
+    QCOMPARE(seats[1].name, QStringLiteral("Bob"));
+
+    // What the players do reaches the host with their seats.
+    anna.client->sendAction(PlayerAction::Place, 17);
+    bob.client->sendAction(PlayerAction::Draw);
+    QTRY_COMPARE_WITH_TIMEOUT(h.actions.size(), 2, Wait);
+    for (const QList<QVariant>& action : std::as_const(h.actions)) {
+        if (action.at(0).toInt() == 1) {
+            QCOMPARE(action.at(1).value<PlayerAction>(), PlayerAction::Place);
+            QCOMPARE(action.at(2).toInt(), 17);
+        } else {
+            QCOMPARE(action.at(0).toInt(), 2);
+            QCOMPARE(action.at(1).value<PlayerAction>(), PlayerAction::Draw);
+            QCOMPARE(action.at(2).toInt(), -1);
+        }
+    }
+
+    // To one seat, then to all: Anna hears only the second.
+    h.host.sendTo(2, soundMessage(7));
+    h.host.sendToAll(soundMessage(8));
+    QTRY_COMPARE_WITH_TIMEOUT(bob.messages.size(), 2, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(anna.messages.size(), 1, Wait);
+    QCOMPARE(bob.message(0).number, 7);
+    QCOMPARE(bob.message(1).number, 8);
+    QCOMPARE(anna.message(0).number, 8);
+
+    // A player's own picture, as large as it may be, gets through.
+    Message picture;
+    picture.kind = MessageKind::Picture;
+    picture.pictureBytes = QByteArray(MaxPictureBytes, 'q');
+    h.host.sendTo(1, picture);
+    QTRY_COMPARE_WITH_TIMEOUT(anna.messages.size(), 2, 3 * Wait);
+    QCOMPARE(anna.message(1).pictureBytes.size(), MaxPictureBytes);
+    QCOMPARE(anna.lost.size(), 0);
+
+    // Nobody else gets the port meanwhile.
+    GameHost second;
+    QVERIFY(!second.listen(h.port(), Code, QHostAddress::LocalHost));
+    QVERIFY(!second.errorText().isEmpty());
+
+    h.host.endGame();
+    QVERIFY(!h.host.listening());
+    QTRY_COMPARE_WITH_TIMEOUT(anna.ended.size(), 1, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(bob.ended.size(), 1, Wait);
+    QVERIFY(h.host.seats().isEmpty());
+    QCOMPARE(anna.lost.size() + bob.lost.size(), 0);
+    QVERIFY(!anna.client->connected());
+}
+
+void TestGameHost::computersAreRefusedWithAReason()
+{
+    Host h;
+    QVERIFY(h.listen());
+
+    Joiner wrongCode(h.port(), QStringLiteral("Carl"), QStringLiteral("0000"));
+    REFUSED(wrongCode, RefusalReason::Code);
+    QTRY_COMPARE_WITH_TIMEOUT(h.refusals.size(), 1, Wait);
+    QCOMPARE(h.refusals.at(0).at(0).toString(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(h.refusals.at(0).at(1).toString(), QStringLiteral("Carl"));
+    QCOMPARE(h.refusals.at(0).at(2).value<RefusalReason>(), RefusalReason::Code);
+
+    Joiner hostsName(h.port(), QStringLiteral("HOST"));
+    REFUSED(hostsName, RefusalReason::NameTaken);
+
+    Joiner anna(h.port(), QStringLiteral("Anna"));
+    JOIN(anna, 1);
+    Joiner secondAnna(h.port(), QStringLiteral("anna"));
+    REFUSED(secondAnna, RefusalReason::NameTaken);
+
+    Joiner bob(h.port(), QStringLiteral("Bob"));
+    JOIN(bob, 2);
+    Joiner carl(h.port(), QStringLiteral("Carl"));
+    JOIN(carl, 3);
+    Joiner dora(h.port(), QStringLiteral("Dora"));
+    REFUSED(dora, RefusalReason::Full);
+
+    // While the game runs, a free (here: released) seat takes no newcomer.
+    h.host.setGameRunning(true);
+    Joiner eve(h.port(), QStringLiteral("Eve"));
+    REFUSED(eve, RefusalReason::GameRunning);
+
+    QCOMPARE(h.host.seats().size(), 3);
+    QCOMPARE(h.refusals.size(), 5);
+    QCOMPARE(h.lost.size(), 0);
+    QCOMPARE(anna.lost.size() + bob.lost.size() + carl.lost.size(), 0);
+}
+
+void TestGameHost::anotherMajorVersionIsRefusedOnBothSides()
+{
+    // A newer joining computer at this host: both sides learn the other's version.
+    Host h;
+    QVERIFY(h.listen());
+    RawPeer newer;
+    newer.connectTo(h.port());
+    newer.sendHandshake();
+    QTRY_VERIFY_WITH_TIMEOUT(newer.upgraded(), Wait);
+    Message hello = helloMessage(QStringLiteral("Future"));
+    hello.major = ProtocolMajor + 1;
+    hello.minor = 3;
+    newer.send(hello);
+    QTRY_VERIFY_WITH_TIMEOUT(newer.firstMessage().has_value(), Wait);
+    const Message refusal = *newer.firstMessage();
+    QCOMPARE(refusal.kind, MessageKind::Refused);
+    QCOMPARE(refusal.reason, RefusalReason::Version);
+    QCOMPARE(refusal.major, ProtocolMajor);
+    QCOMPARE(refusal.minor, ProtocolMinor);
+    QTRY_COMPARE_WITH_TIMEOUT(h.refusals.size(), 1, Wait);
+    QCOMPARE(h.refusals.at(0).at(2).value<RefusalReason>(), RefusalReason::Version);
+    QCOMPARE(h.refusals.at(0).at(3).toInt(), ProtocolMajor + 1);
+    QCOMPARE(h.refusals.at(0).at(4).toInt(), 3);
+    QTRY_VERIFY_WITH_TIMEOUT(newer.gone(), Wait);
+    QCOMPARE(h.joined.size(), 0);
+
+    // This joining computer at a host of another major version.
+    FakeHost fake;
+    fake.answer = [](QWebSocket* socket, const QByteArray&) {
+        Message welcome;
+        welcome.kind = MessageKind::Welcome;
+        welcome.seat = 1;
+        welcome.major = ProtocolMajor + 1;
+        welcome.minor = 2;
+        socket->sendBinaryMessage(encodeMessage(welcome));
+    };
+    Joiner anna(fake.server.serverPort(), QStringLiteral("Anna"));
+    QTRY_COMPARE_WITH_TIMEOUT(anna.refused.size(), 1, Wait);
+    QCOMPARE(anna.reason(), RefusalReason::Version);
+    QCOMPARE(anna.refused.at(0).at(1).toInt(), ProtocolMajor + 1);
+    QCOMPARE(anna.refused.at(0).at(2).toInt(), 2);
+    QCOMPARE(anna.joined.size(), 0);
+    QVERIFY(!anna.client->connected());
+}
+
+void TestGameHost::aDroppedComputerTakesItsSeatBack()
+{
+    Host h;
+    QVERIFY(h.listen());
+    auto anna = std::make_unique<Joiner>(h.port(), QStringLiteral("Anna"));
+    JOIN(*anna, 1);
+    Joiner bob(h.port(), QStringLiteral("Bob"));
+    JOIN(bob, 2);
+    h.host.setGameRunning(true);
+
+    // Gone without a word, as when the program is killed.
+    anna.reset();
+    QTRY_COMPARE_WITH_TIMEOUT(h.lost.size(), 1, Wait);
+    QCOMPARE(h.lost.at(0).at(0).toInt(), 1);
+    QCOMPARE(h.host.seats().size(), 2);
+    QVERIFY(!h.host.seats()[0].connected);
+    QVERIFY(h.host.seats()[1].connected);
+    h.host.sendToAll(soundMessage(4)); // the game goes on for Bob
+    QTRY_COMPARE_WITH_TIMEOUT(bob.messages.size(), 1, Wait);
+
+    // The seat is Anna's: a stranger cannot have it, nor Anna without the code.
+    Joiner stranger(h.port(), QStringLiteral("Mallory"));
+    REFUSED(stranger, RefusalReason::GameRunning);
+    Joiner wrongCode(h.port(), QStringLiteral("Anna"), QStringLiteral("1111"));
+    REFUSED(wrongCode, RefusalReason::Code);
+
+    Joiner back(h.port(), QStringLiteral("Anna"));
+    JOIN(back, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(h.joined.size(), 3, Wait);
+    QCOMPARE(h.joined.at(2).at(0).toInt(), 1);
+    QVERIFY(h.host.seats()[0].connected);
+    back.client->sendAction(PlayerAction::Hint);
+    QTRY_COMPARE_WITH_TIMEOUT(h.actionsOf(1), 1, Wait);
+
+    // Leaving in good order holds the seat just the same.
+    back.client->leave();
+    QTRY_COMPARE_WITH_TIMEOUT(h.lost.size(), 2, Wait);
+    QCOMPARE(back.lost.size(), 0);
+    QCOMPARE(h.released.size(), 0);
+    QCOMPARE(bob.lost.size(), 0);
+}
+
+void TestGameHost::aHeldSeatIsReleasedInTime()
+{
+    Timings timings;
+    timings.seatHold = 300;
+    Host h(timings);
+    QVERIFY(h.listen());
+    auto anna = std::make_unique<Joiner>(h.port(), QStringLiteral("Anna"));
+    JOIN(*anna, 1);
+    Joiner bob(h.port(), QStringLiteral("Bob"));
+    JOIN(bob, 2);
+    anna->client->leave();
+    QTRY_COMPARE_WITH_TIMEOUT(h.lost.size(), 1, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(h.released.size(), 1, Wait);
+    QCOMPARE(h.released.at(0).at(0).toInt(), 1);
+    QCOMPARE(h.host.seats().size(), 1);
+    QCOMPARE(h.host.seats()[0].name, QStringLiteral("Bob"));
+
+    // The free seat goes to the next computer.
+    Joiner dora(h.port(), QStringLiteral("Dora"));
+    JOIN(dora, 1);
+    // A seat taken back in time is not released later by the old hold.
+    bob.client->leave();
+    QTRY_COMPARE_WITH_TIMEOUT(h.lost.size(), 2, Wait);
+    Joiner bobAgain(h.port(), QStringLiteral("Bob"));
+    JOIN(bobAgain, 2);
+    // Dora's hold starts after Bob's old one and ends after it.
+    dora.client->leave();
+    QTRY_COMPARE_WITH_TIMEOUT(h.released.size(), 2, Wait);
+    QCOMPARE(h.released.at(1).at(0).toInt(), 1);
+    QCOMPARE(h.host.seats().size(), 1);
+    QCOMPARE(h.host.seats()[0].name, QStringLiteral("Bob"));
+    QVERIFY(h.host.seats()[0].connected);
+}
+
+void TestGameHost::aHostilePeerIsThrownOutAndTheGameGoesOn_data()
+{
+    QTest::addColumn<QString>("attack");
+    QTest::addColumn<bool>("saysHello");
+    QTest::newRow("random bytes") << QStringLiteral("random") << true;
+    QTest::newRow("random bytes instead of a handshake") << QStringLiteral("noise") << false;
+    QTest::newRow("an oversized frame") << QStringLiteral("frame") << true;
+    QTest::newRow("an oversized message in small frames") << QStringLiteral("fragments") << true;
+    QTest::newRow("a text frame") << QStringLiteral("text") << true;
+    QTest::newRow("a flood") << QStringLiteral("flood") << true;
+    QTest::newRow("a state, which only the host sends") << QStringLiteral("state") << true;
+    QTest::newRow("a second hello") << QStringLiteral("hello") << true;
+    QTest::newRow("a malformed message") << QStringLiteral("malformed") << true;
+    QTest::newRow("an action before the hello") << QStringLiteral("action") << false;
+    QTest::newRow("no hello") << QStringLiteral("silence") << false;
+}
+
+void TestGameHost::aHostilePeerIsThrownOutAndTheGameGoesOn()
+{
+    QFETCH(QString, attack);
+    QFETCH(bool, saysHello);
+    Host h;
+    QVERIFY(h.listen());
+    Joiner anna(h.port(), QStringLiteral("Anna"));
+    JOIN(anna, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(h.joined.size(), 1, Wait);
+    if (attack == QLatin1String("silence")) {
+        // Counted from each connection's start: Anna is in already.
+        Timings timings;
+        timings.helloTimeout = 500;
+        h.host.setTimings(timings);
+    }
+
+    RawPeer mallory;
+    mallory.connectTo(h.port());
+    QRandomGenerator random(4711);
+    if (attack == QLatin1String("noise")) {
+        QByteArray noise(64 * 1024, '\0');
+        for (char& c : noise)
+            c = char(random.bounded(256));
+        mallory.socket.write(noise);
+    } else {
+        mallory.sendHandshake();
+        QTRY_VERIFY_WITH_TIMEOUT(mallory.upgraded(), Wait);
+    }
+    if (saysHello) {
+        mallory.send(helloMessage(QStringLiteral("Mallory")));
+        QTRY_COMPARE_WITH_TIMEOUT(h.joined.size(), 2, Wait);
+        QCOMPARE(h.joined.at(1).at(0).toInt(), 2);
+    }
+
+    constexpr int FloodSize = 1000;
+    if (attack == QLatin1String("random")) {
+        QByteArray noise(4096, '\0');
+        for (char& c : noise)
+            c = char(random.bounded(256));
+        noise[0] = char(noise[0] | 0x70); // reserved bits: never a frame
+        mallory.socket.write(noise);
+    } else if (attack == QLatin1String("frame")) {
+        mallory.socket.write(clientFrame(2, QByteArray(MaxMessageBytes + 1, 'x')));
+    } else if (attack == QLatin1String("fragments")) {
+        const QByteArray part(64 * 1024, 'x');
+        mallory.socket.write(clientFrame(2, part, false));
+        for (int i = 0; i < 4; ++i)
+            mallory.socket.write(clientFrame(0, part, false));
+        mallory.socket.write(clientFrame(0, part, true));
+    } else if (attack == QLatin1String("text")) {
+        mallory.socket.write(clientFrame(1, "{\"t\":\"action\"}"));
+    } else if (attack == QLatin1String("flood")) {
+        Message draw;
+        draw.kind = MessageKind::Action;
+        QByteArray frames;
+        for (int i = 0; i < FloodSize; ++i)
+            frames += clientFrame(2, encodeMessage(draw));
+        mallory.socket.write(frames);
+    } else if (attack == QLatin1String("state")) {
+        Message state;
+        state.kind = MessageKind::State;
+        mallory.send(state);
+    } else if (attack == QLatin1String("hello")) {
+        mallory.send(helloMessage(QStringLiteral("Mallory")));
+    } else if (attack == QLatin1String("malformed")) {
+        mallory.socket.write(clientFrame(2, QByteArray::fromHex("a2617466616374696f6e")));
+    } else if (attack == QLatin1String("action")) {
+        Message draw;
+        draw.kind = MessageKind::Action;
+        mallory.send(draw);
+    }
+
+    QTRY_VERIFY_WITH_TIMEOUT(mallory.gone(), Wait);
+    if (saysHello) {
+        QTRY_COMPARE_WITH_TIMEOUT(h.lost.size(), 1, Wait);
+        QCOMPARE(h.lost.at(0).at(0).toInt(), 2);
+    }
+    QVERIFY(h.actionsOf(2) < (attack == QLatin1String("flood") ? FloodSize : 1));
+    QCOMPARE(h.joined.size(), saysHello ? 2 : 1);
+
+    // Anna plays on and hears the host.
+    anna.client->sendAction(PlayerAction::Place, 5);
+    QTRY_COMPARE_WITH_TIMEOUT(h.actionsOf(1), 1, Wait);
+    h.host.sendToAll(soundMessage(3));
+    QTRY_COMPARE_WITH_TIMEOUT(anna.messages.size(), 1, Wait);
+    QCOMPARE(anna.message(0).number, 3);
+    QCOMPARE(anna.lost.size(), 0);
+    QVERIFY(h.host.seats()[0].connected);
+}
+
+void TestGameHost::aSilentPeerIsLost()
+{
+    // A peer that says hello and then never answers a ping.
+    Timings timings;
+    timings.pingInterval = 100;
+    timings.peerLost = 1000;
+    Host h(timings);
+    QVERIFY(h.listen());
+    RawPeer silent;
+    silent.connectTo(h.port());
+    silent.sendHandshake();
+    QTRY_VERIFY_WITH_TIMEOUT(silent.upgraded(), Wait);
+    silent.send(helloMessage(QStringLiteral("Quiet")));
+    QTRY_COMPARE_WITH_TIMEOUT(h.joined.size(), 1, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(h.lost.size(), 1, Wait);
+    QCOMPARE(h.lost.at(0).at(0).toInt(), 1);
+    // It was pinged on the way (a ping frame: opcode 9).
+    QVERIFY(silent.received.contains(char(0x89)));
+    QVERIFY(!h.host.seats()[0].connected);
+}
+
+void TestGameHost::aJoiningComputerNoticesAHostGoneWrong_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("detail");
+    QTest::newRow("a malformed message") << QStringLiteral("malformed") << QStringLiteral("malformed");
+    QTest::newRow("a text message") << QStringLiteral("text") << QStringLiteral("text");
+    QTest::newRow("the game before the welcome") << QStringLiteral("early") << QStringLiteral("before the welcome");
+    QTest::newRow("a hello, which only a joining computer sends") << QStringLiteral("hello") << QStringLiteral("only a joining");
+    QTest::newRow("the connection cut") << QStringLiteral("cut") << QString();
+    QTest::newRow("nobody at the port") << QStringLiteral("nobody") << QString();
+}
+
+void TestGameHost::aJoiningComputerNoticesAHostGoneWrong()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, detail);
+    FakeHost fake;
+    fake.answer = [fault](QWebSocket* socket, const QByteArray& bytes) {
+        const std::optional<Message> hello = decodeMessage(bytes);
+        if (!hello || hello->kind != MessageKind::Hello)
+            return;
+        if (fault == QLatin1String("early")) {
+            socket->sendBinaryMessage(encodeMessage(soundMessage(1)));
+            return;
+        }
+        Message welcome;
+        welcome.kind = MessageKind::Welcome;
+        welcome.seat = 2;
+        socket->sendBinaryMessage(encodeMessage(welcome));
+        if (fault == QLatin1String("malformed"))
+            socket->sendBinaryMessage(QByteArray::fromHex("a1617465736f756e64ff"));
+        else if (fault == QLatin1String("text"))
+            socket->sendTextMessage(QStringLiteral("{}"));
+        else if (fault == QLatin1String("hello"))
+            socket->sendBinaryMessage(encodeMessage(*hello));
+        else if (fault == QLatin1String("cut"))
+            socket->abort();
+    };
+    quint16 port = fake.server.serverPort();
+    if (fault == QLatin1String("nobody"))
+        fake.server.close();
+    Joiner anna(port, QStringLiteral("Anna"));
+    QTRY_COMPARE_WITH_TIMEOUT(anna.lost.size(), 1, Wait);
+    const QString said = anna.lost.at(0).at(0).toString();
+    QVERIFY2(said.contains(detail), qPrintable(said));
+    QVERIFY(!said.isEmpty());
+    QVERIFY(!anna.client->connected());
+    QCOMPARE(anna.messages.size(), 0);
+}
+
+void TestGameHost::aJoiningComputerNoticesASilentHost()
+{
+    // A host that says welcome and then nothing, not even pongs.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    QList<QTcpSocket*> sockets;
+    QByteArray request;
+    connect(&server, &QTcpServer::newConnection, this, [&] {
+        QTcpSocket* socket = server.nextPendingConnection();
+        sockets.append(socket);
+        connect(socket, &QTcpSocket::readyRead, socket, [&request, socket] {
+            if (request.contains("\r\n\r\n"))
+                return void(socket->readAll());
+            request += socket->readAll();
+            if (!request.contains("\r\n\r\n"))
+                return;
+            QByteArray key;
+            for (const QByteArray& line : request.split('\n'))
+                if (line.toLower().startsWith("sec-websocket-key:"))
+                    key = line.mid(18).trimmed();
+            socket->write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                          "Sec-WebSocket-Accept: " + acceptKey(key) + "\r\n\r\n");
+            Message welcome;
+            welcome.kind = MessageKind::Welcome;
+            welcome.seat = 1;
+            const QByteArray bytes = encodeMessage(welcome);
+            socket->write(QByteArray(1, char(0x82)) + QByteArray(1, char(bytes.size())) + bytes);
+        });
+    });
+    Timings timings;
+    timings.pingInterval = 100;
+    timings.peerLost = 1000;
+    Joiner anna(server.serverPort(), QStringLiteral("Anna"), Code, timings);
+    JOIN(anna, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(anna.lost.size(), 1, Wait);
+    QVERIFY2(anna.lost.at(0).at(0).toString().contains(QStringLiteral("not answered")),
+             qPrintable(anna.lost.at(0).at(0).toString()));
+    QVERIFY(!anna.client->connected());
+}
+
+TESSARON_TEST_MAIN(TestGameHost)
+#include "test_game_host.moc"
