@@ -29,7 +29,7 @@ def game():
         for app in desktop:
             if app and app.name and app.name.lower().startswith("tessaron"):
                 for window in app:
-                    if window and window.name == "Tessaron" and window.childCount > 100:
+                    if window and window.name == "Tessaron" and window.childCount > 30:
                         return window
         time.sleep(0.1)
     sys.exit("FAIL: the game window is not on the accessibility bus")

@@ -38,8 +38,8 @@ def answer_once(log):
         if not (app and app.name and app.name.lower().startswith("tessaron")):
             continue
         for window in app:
-            # The game window (hundreds of controls) is never a report.
-            if window is None or window.childCount > 100 or not showing(window):
+            # The game window (its tools, panels and the board: thirty controls and more) is never a report.
+            if window is None or window.childCount > 30 or not showing(window):
                 continue
             shown = [b for b in buttons(window) if showing(b)]
             ignore = [b for b in shown if b.name.endswith("Ignore")]

@@ -9,24 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/network_lib.sh"
 
-e2e_copy_program "$program"
-e2e_settings '[Optionen]\nnumPlayers=2\nSpieler1=Anna\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\nPlaySound=0\n'
-for name in host ben cleo; do net_display "$name"; done
-port=$(net_free_port)
-
-net_start host --host --port "$port" --code 4711
-net_wait_log host "^network: hosting on port $port with code 4711"
-net_close_dialogs host
-net_start ben --join "127.0.0.1:$port" --code 4711 --name Ben
-net_wait_log ben '^network: joined seat'
-net_close_dialogs ben
-net_start cleo --join "127.0.0.1:$port" --code 4711 --name Cleo
-net_wait_log cleo '^network: joined seat'
-net_close_dialogs cleo
-NET_SEAT[0]=host
-NET_SEAT[$(net_seat_of ben)]=ben
-NET_SEAT[$(net_seat_of cleo)]=cleo
-[ "${#NET_SEAT[@]}" = 3 ] || net_fail "the joining computers did not get two seats of their own"
+net_host_and_two_joining 4711
 
 # The three players show on every screen before the game starts.
 net_layout host 3 4

@@ -207,3 +207,26 @@ net_play_turns() {
     done
   done
 }
+
+# net_host_and_two_joining CODE: the host (Anna, a 3 x 4 board, no time limit,
+# no jokers, quiet) on a free port with CODE, and Ben and Cleo joined by
+# address; sets `port` and NET_SEAT (seat -> computer).
+net_host_and_two_joining() {
+  local code=$1 name
+  e2e_copy_program "$program"
+  e2e_settings '[Optionen]\nnumPlayers=2\nSpieler1=Anna\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\nPlaySound=0\n'
+  for name in host ben cleo; do net_display "$name"; done
+  port=$(net_free_port)
+  net_start host --host --port "$port" --code "$code"
+  net_wait_log host "^network: hosting on port $port with code $code"
+  net_close_dialogs host
+  for name in ben cleo; do
+    net_start "$name" --join "127.0.0.1:$port" --code "$code" --name "${name^}"
+    net_wait_log "$name" '^network: joined seat'
+    net_close_dialogs "$name"
+  done
+  NET_SEAT[0]=host
+  NET_SEAT[$(net_seat_of ben)]=ben
+  NET_SEAT[$(net_seat_of cleo)]=cleo
+  [ "${#NET_SEAT[@]}" = 3 ] || net_fail "the joining computers did not get two seats of their own"
+}

@@ -9,23 +9,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/network_lib.sh"
 
-e2e_copy_program "$program"
-e2e_settings '[Optionen]\nnumPlayers=2\nSpieler1=Anna\nTime=0\nSize=0\nJoker=0\nPlayMusic=0\nPlaySound=0\n'
-for name in host ben cleo; do net_display "$name"; done
-port=$(net_free_port)
-
-net_start host --host --port "$port" --code 2468
-net_wait_log host "^network: hosting on port $port"
-net_close_dialogs host
-for name in ben cleo; do
-  net_start "$name" --join "127.0.0.1:$port" --code 2468 --name "${name^}"
-  net_wait_log "$name" '^network: joined seat'
-  net_close_dialogs "$name"
-done
+net_host_and_two_joining 2468
 ben_seat=$(net_seat_of ben)
-NET_SEAT[0]=host
-NET_SEAT[$ben_seat]=ben
-NET_SEAT[$(net_seat_of cleo)]=cleo
 net_layout host 3 4
 for name in ben cleo; do net_same_state "$name"; done
 

@@ -40,9 +40,10 @@ def notice(text):
 
 
 def names(wanted):
+    missing = wanted
     for _ in range(100):
         for window in windows():
-            if window.name == "Tessaron" and window.childCount > 100:
+            if window.name == "Tessaron" and window.childCount > 30:
                 have = set(names_in(window))
                 missing = [n for n in wanted if n not in have]
                 if not missing:
