@@ -485,6 +485,48 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(savedGamePath()));
     }
 
+    void aHostsBoxesComeOneAtATime()
+    {
+        // A host that sends box after box: while one is open, more are not
+        // piled up behind it; the host's end is still told.
+        GameFixture game(2, 0);
+        net::GameHost host;
+        QVERIFY(host.listen(0, Code, QHostAddress::LocalHost));
+        NetworkPlay play(game.t());
+        QSignalSpy joined(&play, &NetworkPlay::joined);
+        play.join(QStringLiteral("127.0.0.1"), host.port(), QStringLiteral("Ben"), Code);
+        QTRY_COMPARE_WITH_TIMEOUT(joined.size(), 1, Wait);
+        TableSnapshot t = midGame();
+        host.sendTo(1, stateMessage(t));
+        QTRY_VERIFY_WITH_TIMEOUT(game.t().boardCells[5].placed, Wait);
+
+        bool waited = false;
+        game.dialogs.whileInforming = [&] {
+            if (waited)
+                return;
+            waited = true;
+            // The state sent after the boxes comes in while the first is open.
+            QTRY_COMPARE_WITH_TIMEOUT(game.t().scoreBoxes[1].digits, QStringLiteral("000099"), Wait);
+        };
+        net::Message notice;
+        notice.kind = net::MessageKind::Notice;
+        notice.number = 128;
+        for (int i = 0; i < 50; ++i)
+            host.sendTo(1, notice);
+        t.scores = {100, 99};
+        host.sendTo(1, stateMessage(t));
+        QTRY_VERIFY_WITH_TIMEOUT(waited, Wait);
+        QTRY_COMPARE_WITH_TIMEOUT(game.t().scoreBoxes[1].digits, QStringLiteral("000099"), Wait);
+        QCOMPARE(game.dialogs.informed, QStringList{langText(128)});
+
+        // Once it is closed, the host's next box shows.
+        host.sendTo(1, notice);
+        QTRY_COMPARE_WITH_TIMEOUT(game.dialogs.informed.size(), 2, Wait);
+        host.endGame();
+        QTRY_COMPARE_WITH_TIMEOUT(game.dialogs.informed.size(), 3, Wait);
+        QCOMPARE(game.dialogs.informed.last(), langText(216));
+    }
+
     void aPlayersOwnPictureTravelsAsItsBytes()
     {
         // The host sends the file as it is.
