@@ -206,6 +206,7 @@ private Q_SLOTS:
     void aJoiningComputerNoticesAHostGoneWrong_data();
     void aJoiningComputerNoticesAHostGoneWrong();
     void aJoiningComputerNoticesASilentHost();
+    void aJoiningComputerLeavesAHostThatReadsNothing();
 };
 
 void TestGameHost::joiningComputersTakeSeatsAndHearTheHost()
@@ -746,6 +747,60 @@ void TestGameHost::aJoiningComputerNoticesASilentHost()
     QTRY_COMPARE_WITH_TIMEOUT(anna.lost.size(), 1, Wait);
     QVERIFY2(anna.lost.at(0).at(0).toString().contains(QStringLiteral("not answered")),
              qPrintable(anna.lost.at(0).at(0).toString()));
+    QVERIFY(!anna.client->connected());
+}
+
+void TestGameHost::aJoiningComputerLeavesAHostThatReadsNothing()
+{
+    // A host that welcomes, then pings on and on and reads none of the
+    // pongs, keeping itself heard with pongs of its own.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    QTcpSocket* host = nullptr;
+    QByteArray request;
+    connect(&server, &QTcpServer::newConnection, this, [&] {
+        QTcpSocket* socket = server.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+            if (host)
+                return;
+            request += socket->readAll();
+            if (!request.contains("\r\n\r\n"))
+                return;
+            QByteArray key;
+            for (const QByteArray& line : request.split('\n'))
+                if (line.toLower().startsWith("sec-websocket-key:"))
+                    key = line.mid(18).trimmed();
+            socket->write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                          "Sec-WebSocket-Accept: " + acceptKey(key) + "\r\n\r\n");
+            Message welcome;
+            welcome.kind = MessageKind::Welcome;
+            welcome.seat = 1;
+            const QByteArray bytes = encodeMessage(welcome);
+            socket->write(QByteArray(1, char(0x82)) + QByteArray(1, char(bytes.size())) + bytes);
+            socket->setReadBufferSize(1);
+            host = socket;
+        });
+    });
+    Joiner anna(server.serverPort(), QStringLiteral("Anna"));
+    JOIN(anna, 1);
+    QVERIFY(host);
+
+    QByteArray chunk;
+    const QByteArray ping = QByteArray(1, char(0x89)) + QByteArray(1, char(125)) + QByteArray(125, 'p');
+    while (chunk.size() < 1024 * 1024)
+        chunk += ping;
+    chunk += QByteArray(1, char(0x8A)) + QByteArray(1, char(4)) + QByteArray("here");
+    qint64 sent = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (anna.lost.isEmpty() && waited.elapsed() < 120000 && sent < 1024LL * 1024 * 1024) {
+        if (host->state() == QAbstractSocket::ConnectedState && host->bytesToWrite() < 4 * chunk.size()) {
+            host->write(chunk);
+            sent += chunk.size();
+        }
+        QTest::qWait(5);
+    }
+    QCOMPARE(anna.lost.size(), 1);
     QVERIFY(!anna.client->connected());
 }
 
