@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QWebSocket>
 #include <QWebSocketServer>
 
@@ -483,6 +484,25 @@ private Q_SLOTS:
         QVERIFY(game.t().pieceInHand >= 0 && game.t().pieceInHand != 5);
         game.t().saveGame();
         QVERIFY(QFile::exists(savedGamePath()));
+    }
+
+    void aSecondCopyHostsOnAnotherPort()
+    {
+        // Another program (a second copy of the game) has the default port.
+        GameFixture game(2, 0);
+        QTcpServer other;
+        const bool haveIt = other.listen(QHostAddress::Any, net::DefaultPort);
+        NetworkPlay play(game.t());
+        QVERIFY(play.host(0, Code));
+        QVERIFY(play.port() != 0);
+        if (haveIt)
+            QVERIFY(play.port() != net::DefaultPort);
+        // A port asked for by number is that port or none.
+        NetworkPlay second(game.t());
+        QVERIFY(!second.host(play.port(), Code));
+        QVERIFY(!second.lastProblem().isEmpty());
+        QCOMPARE(second.role(), NetworkPlay::Role::None);
+        QCOMPARE(play.role(), NetworkPlay::Role::Host);
     }
 
     void aHostsBoxesComeOneAtATime()
