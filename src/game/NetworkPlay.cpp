@@ -214,9 +214,11 @@ struct NetworkPlay::Private : TableListener {
     struct Box {
         QString text;
         QString title;
+        bool notice = false; // one the host asked for
     };
     QList<Box> boxes; // message boxes waiting to be shown, one at a time
     bool boxOpen = false;
+    bool noticeOpen = false;
 
     // TableListener: whatever changed, the screens get the new state once.
     void cellChanged(int) override { stateChanged(); }
@@ -246,7 +248,7 @@ struct NetworkPlay::Private : TableListener {
     void received(const net::Message& message);
     void applyPending();
     void showPicture(const net::Message& message);
-    void queueBox(const QString& text, const QString& title);
+    void queueBox(const QString& text, const QString& title, bool notice = false);
     void showBoxes();
     bool myTurn() const;
     void end(const QString& text);
@@ -573,8 +575,14 @@ void NetworkPlay::Private::received(const net::Message& message)
         } else {
             return; // a box this version does not know
         }
+        // One of the host's boxes at a time: a host sending them on and on
+        // would leave no moment to play or to leave.
+        if (noticeOpen || std::any_of(boxes.cbegin(), boxes.cend(), [](const Box& box) { return box.notice; })) {
+            trace(QStringLiteral("dropped notice %1: one is open").arg(message.number));
+            return;
+        }
         trace(QStringLiteral("notice %1 %2").arg(message.number).arg(message.arguments.join(QLatin1Char(' '))));
-        queueBox(text, title);
+        queueBox(text, title, true);
         return;
     }
     default:
@@ -621,9 +629,9 @@ void NetworkPlay::Private::showPicture(const net::Message& message)
         table.showNetworkPicture(image);
 }
 
-void NetworkPlay::Private::queueBox(const QString& text, const QString& title)
+void NetworkPlay::Private::queueBox(const QString& text, const QString& title, bool notice)
 {
-    boxes.append(Box{text, title});
+    boxes.append(Box{text, title, notice});
     if (!boxOpen)
         QTimer::singleShot(0, &q, [this] { showBoxes(); });
 }
@@ -638,9 +646,10 @@ void NetworkPlay::Private::showBoxes()
     while (alive && !boxes.isEmpty()) {
         const Box box = boxes.takeFirst();
         boxOpen = true;
+        noticeOpen = box.notice;
         dialogs().inform(box.text, box.title);
         if (alive)
-            boxOpen = false;
+            boxOpen = noticeOpen = false;
     }
 }
 

@@ -11,6 +11,9 @@ namespace {
 
 // The largest message the host sends is a player's picture and its few fields.
 constexpr qsizetype MaxIncomingBytes = MaxPictureBytes + 64 * 1024;
+// What may wait to go out to the host; a joining computer sends little, so
+// more means the host makes it answer (pings) and reads nothing.
+constexpr qint64 MaxOutgoingBacklogBytes = 4 * MaxMessageBytes;
 
 } // namespace
 
@@ -208,6 +211,8 @@ void GameClient::Private::ping()
         return;
     if (clock.elapsed() - lastHeard > timings.peerLost)
         return finish(QStringLiteral("the host has not answered for %1 s").arg(timings.peerLost / 1000.0));
+    if (socket->bytesToWrite() > MaxOutgoingBacklogBytes)
+        return finish(QStringLiteral("the host reads nothing of what this computer sends"));
     if (socket->state() == QAbstractSocket::ConnectedState)
         socket->ping();
 }

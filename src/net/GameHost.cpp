@@ -19,6 +19,13 @@ namespace {
 constexpr int MaxWaitingConnections = 8;
 // A connection told to close that does not finish its closing handshake is cut.
 constexpr int CloseGraceMilliseconds = 2000;
+// Wrong join codes one address may try; after that, it is refused whatever
+// code it gives, so the four digits cannot be found by trying them all.
+constexpr int MaxWrongCodesPerAddress = 10;
+// What may wait to go out to one peer: a player's picture twice over and the
+// states after it. A peer that reads nothing while it makes the host answer
+// (pings) would otherwise fill the host's memory.
+constexpr qint64 MaxOutgoingBacklogBytes = 2 * MaxPictureBytes + 4 * MaxMessageBytes;
 
 QString addressText(const QHostAddress& address)
 {
@@ -27,9 +34,31 @@ QString addressText(const QHostAddress& address)
     return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
 
+// Whose wrong join codes count together: an IPv4 address, or an IPv6
+// address's network (/64), where one computer may take any address it likes.
+QString codeTriesKey(const QHostAddress& address)
+{
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    if (isV4)
+        return QHostAddress(v4).toString();
+    Q_IPV6ADDR bytes = address.toIPv6Address();
+    for (int i = 8; i < 16; ++i)
+        bytes[i] = 0;
+    return QHostAddress(bytes).toString();
+}
+
+// Names that look alike are the same name: case, compatibility forms (full-width
+// letters, ligatures), composed or decomposed accents and the spaces around
+// and between the words do not tell two players apart.
+QString nameKey(const QString& name)
+{
+    return name.normalized(QString::NormalizationForm_KC).simplified().toCaseFolded();
+}
+
 bool sameName(const QString& a, const QString& b)
 {
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    return nameKey(a) == nameKey(b);
 }
 
 } // namespace
@@ -56,6 +85,7 @@ struct GameHost::Private {
     QStringList hostNames;
     bool gameRunning = false;
     QHash<QWebSocket*, Connection> connections;
+    QHash<QString, int> wrongCodes; // by address, while this host listens
     std::map<int, SeatState> seats; // 1 .. MaxSeats - 1
     QTimer pingTimer;
     QElapsedTimer clock;
@@ -113,6 +143,7 @@ bool GameHost::listen(quint16 port, const QString& code, const QHostAddress& add
         return false;
     }
     d->errorText.clear();
+    d->wrongCodes.clear();
     d->pingTimer.start(d->timings.pingInterval);
     return true;
 }
@@ -189,6 +220,14 @@ void GameHost::endGame()
 
 void GameHost::Private::send(QWebSocket* socket, const QByteArray& bytes)
 {
+    if (socket->bytesToWrite() > MaxOutgoingBacklogBytes) {
+        // Not at once: the caller may be going through the seats.
+        QTimer::singleShot(0, q, [this, socket = QPointer<QWebSocket>(socket)] {
+            if (socket)
+                drop(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("Reads too little."));
+        });
+        return;
+    }
     socket->sendBinaryMessage(bytes);
 }
 
@@ -277,8 +316,13 @@ void GameHost::Private::hello(QWebSocket* socket, const Message& message)
 {
     if (message.major != ProtocolMajor)
         return refuse(socket, message, RefusalReason::Version);
-    if (message.code != code)
+    const QString from = codeTriesKey(socket->peerAddress());
+    if (wrongCodes.value(from) >= MaxWrongCodesPerAddress)
         return refuse(socket, message, RefusalReason::Code);
+    if (message.code != code) {
+        ++wrongCodes[from];
+        return refuse(socket, message, RefusalReason::Code);
+    }
     for (const QString& name : std::as_const(hostNames))
         if (sameName(name, message.name))
             return refuse(socket, message, RefusalReason::NameTaken);
@@ -343,6 +387,8 @@ void GameHost::Private::pingAll()
             continue;
         if (now - it->lastHeard > timings.peerLost)
             drop(socket, QWebSocketProtocol::CloseCodeGoingAway, QStringLiteral("No answer."));
+        else if (socket->bytesToWrite() > MaxOutgoingBacklogBytes)
+            drop(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("Reads too little."));
         else
             socket->ping();
     }

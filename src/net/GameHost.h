@@ -9,7 +9,8 @@
 // and nothing else. Pings go out every PingIntervalMilliseconds; a peer that
 // answers none for PeerLostMilliseconds is lost. A lost computer's seat is
 // held for SeatHoldMilliseconds: a hello with the same name and code takes
-// it back.
+// it back. An address that gave too many wrong join codes is refused from
+// then on, and a peer that lets what the host sends it pile up is cut off.
 //
 // The host decides nothing of the game here: it hands each action on with
 // its seat, and the game checks the turn and runs it.
@@ -42,7 +43,8 @@ public:
     // one starts.
     void setTimings(const Timings& timings);
     // The names played on the host's own screen: a joining computer may not
-    // take one of them (compared without regard to case, like every name here).
+    // take one of them (compared as they look: without regard to case, width,
+// the form of accents or extra spaces, like every name here).
     void setHostNames(const QStringList& names);
 
     // Listens on `port` of every address (0: any free port), with `code` as

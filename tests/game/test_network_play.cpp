@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QWebSocket>
 #include <QWebSocketServer>
 
@@ -483,6 +484,67 @@ private Q_SLOTS:
         QVERIFY(game.t().pieceInHand >= 0 && game.t().pieceInHand != 5);
         game.t().saveGame();
         QVERIFY(QFile::exists(savedGamePath()));
+    }
+
+    void aSecondCopyHostsOnAnotherPort()
+    {
+        // Another program (a second copy of the game) has the default port.
+        GameFixture game(2, 0);
+        QTcpServer other;
+        const bool haveIt = other.listen(QHostAddress::Any, net::DefaultPort);
+        NetworkPlay play(game.t());
+        QVERIFY(play.host(0, Code));
+        QVERIFY(play.port() != 0);
+        if (haveIt)
+            QVERIFY(play.port() != net::DefaultPort);
+        // A port asked for by number is that port or none.
+        NetworkPlay second(game.t());
+        QVERIFY(!second.host(play.port(), Code));
+        QVERIFY(!second.lastProblem().isEmpty());
+        QCOMPARE(second.role(), NetworkPlay::Role::None);
+        QCOMPARE(play.role(), NetworkPlay::Role::Host);
+    }
+
+    void aHostsBoxesComeOneAtATime()
+    {
+        // A host that sends box after box: while one is open, more are not
+        // piled up behind it; the host's end is still told.
+        GameFixture game(2, 0);
+        net::GameHost host;
+        QVERIFY(host.listen(0, Code, QHostAddress::LocalHost));
+        NetworkPlay play(game.t());
+        QSignalSpy joined(&play, &NetworkPlay::joined);
+        play.join(QStringLiteral("127.0.0.1"), host.port(), QStringLiteral("Ben"), Code);
+        QTRY_COMPARE_WITH_TIMEOUT(joined.size(), 1, Wait);
+        TableSnapshot t = midGame();
+        host.sendTo(1, stateMessage(t));
+        QTRY_VERIFY_WITH_TIMEOUT(game.t().boardCells[5].placed, Wait);
+
+        bool waited = false;
+        game.dialogs.whileInforming = [&] {
+            if (waited)
+                return;
+            waited = true;
+            // The state sent after the boxes comes in while the first is open.
+            QTRY_COMPARE_WITH_TIMEOUT(game.t().scoreBoxes[1].digits, QStringLiteral("000099"), Wait);
+        };
+        net::Message notice;
+        notice.kind = net::MessageKind::Notice;
+        notice.number = 128;
+        for (int i = 0; i < 50; ++i)
+            host.sendTo(1, notice);
+        t.scores = {100, 99};
+        host.sendTo(1, stateMessage(t));
+        QTRY_VERIFY_WITH_TIMEOUT(waited, Wait);
+        QTRY_COMPARE_WITH_TIMEOUT(game.t().scoreBoxes[1].digits, QStringLiteral("000099"), Wait);
+        QCOMPARE(game.dialogs.informed, QStringList{langText(128)});
+
+        // Once it is closed, the host's next box shows.
+        host.sendTo(1, notice);
+        QTRY_COMPARE_WITH_TIMEOUT(game.dialogs.informed.size(), 2, Wait);
+        host.endGame();
+        QTRY_COMPARE_WITH_TIMEOUT(game.dialogs.informed.size(), 3, Wait);
+        QCOMPARE(game.dialogs.informed.last(), langText(216));
     }
 
     void aPlayersOwnPictureTravelsAsItsBytes()

@@ -8,6 +8,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -199,9 +200,13 @@ private Q_SLOTS:
     void aHostilePeerIsThrownOutAndTheGameGoesOn_data();
     void aHostilePeerIsThrownOutAndTheGameGoesOn();
     void aSilentPeerIsLost();
+    void lookAlikeNamesAreOneName();
+    void guessingTheCodeIsCutShort();
+    void aPeerThatReadsNothingIsCutOff();
     void aJoiningComputerNoticesAHostGoneWrong_data();
     void aJoiningComputerNoticesAHostGoneWrong();
     void aJoiningComputerNoticesASilentHost();
+    void aJoiningComputerLeavesAHostThatReadsNothing();
 };
 
 void TestGameHost::joiningComputersTakeSeatsAndHearTheHost()
@@ -540,6 +545,100 @@ void TestGameHost::aHostilePeerIsThrownOutAndTheGameGoesOn()
     QVERIFY(h.host.seats()[0].connected);
 }
 
+void TestGameHost::lookAlikeNamesAreOneName()
+{
+    Host h;
+    QVERIFY(h.listen());
+    Joiner anna(h.port(), QStringLiteral("Jos\u00e9"));
+    JOIN(anna, 1);
+    // Full-width letters, a decomposed accent, spaces around: the same names to the eye.
+    Joiner wideHost(h.port(), QStringLiteral("\uff28\uff4f\uff53\uff54"));
+    REFUSED(wideHost, RefusalReason::NameTaken);
+    Joiner decomposed(h.port(), QStringLiteral("Jose\u0301"));
+    REFUSED(decomposed, RefusalReason::NameTaken);
+    Joiner spaced(h.port(), QStringLiteral(" JOS\u00c9 "));
+    REFUSED(spaced, RefusalReason::NameTaken);
+    QCOMPARE(h.host.seats().size(), 1);
+    QCOMPARE(anna.lost.size(), 0);
+
+    // The held seat is taken back under a name that looks the same.
+    anna.client->leave();
+    QTRY_COMPARE_WITH_TIMEOUT(h.lost.size(), 1, Wait);
+    Joiner back(h.port(), QStringLiteral("JOSE\u0301"));
+    JOIN(back, 1);
+    QCOMPARE(h.host.seats().size(), 1);
+    QCOMPARE(h.host.seats()[0].name, QStringLiteral("Jos\u00e9"));
+}
+
+void TestGameHost::guessingTheCodeIsCutShort()
+{
+    Host h;
+    QVERIFY(h.listen());
+    Joiner first(h.port(), QStringLiteral("Anna"));
+    JOIN(first, 1);
+    int tries = 0;
+    for (; tries < 10; ++tries) {
+        Joiner guess(h.port(), QStringLiteral("Mallory"), QStringLiteral("%1").arg(tries, 4, 10, QLatin1Char('0')));
+        REFUSED(guess, RefusalReason::Code);
+    }
+    // From this address, even the right code is refused now...
+    Joiner right(h.port(), QStringLiteral("Bob"));
+    REFUSED(right, RefusalReason::Code);
+    QCOMPARE(h.host.seats().size(), 1);
+    // ...while the computer already in plays on.
+    first.client->sendAction(PlayerAction::Draw, -1);
+    QTRY_COMPARE_WITH_TIMEOUT(h.actionsOf(1), 1, Wait);
+    QCOMPARE(first.lost.size(), 0);
+
+    // Hosting anew starts counting anew.
+    QVERIFY(h.listen());
+    Joiner again(h.port(), QStringLiteral("Bob"));
+    JOIN(again, 1);
+}
+
+void TestGameHost::aPeerThatReadsNothingIsCutOff()
+{
+    // It makes the host answer (pings) and reads nothing, and keeps itself
+    // heard with pongs of its own: what the host owes it must not pile up.
+    Timings timings;
+    timings.pingInterval = 100;
+    Host h(timings);
+    QVERIFY(h.listen());
+    Joiner anna(h.port(), QStringLiteral("Anna"));
+    JOIN(anna, 1);
+
+    RawPeer mallory;
+    mallory.connectTo(h.port());
+    mallory.sendHandshake();
+    QTRY_VERIFY_WITH_TIMEOUT(mallory.upgraded(), Wait);
+    mallory.send(helloMessage(QStringLiteral("Mallory")));
+    QTRY_COMPARE_WITH_TIMEOUT(h.joined.size(), 2, Wait);
+    mallory.socket.disconnect(&mallory);
+    mallory.socket.setReadBufferSize(1);
+
+    QByteArray chunk;
+    const QByteArray payload(125, 'p');
+    while (chunk.size() < 1024 * 1024)
+        chunk += clientFrame(9, payload);
+    chunk += clientFrame(10, "still here");
+    qint64 sent = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (h.lost.isEmpty() && waited.elapsed() < 120000 && sent < 1024LL * 1024 * 1024) {
+        if (mallory.socket.bytesToWrite() < 4 * chunk.size()) {
+            mallory.socket.write(chunk);
+            sent += chunk.size();
+        }
+        QTest::qWait(5);
+    }
+    QCOMPARE(h.lost.size(), 1);
+    QCOMPARE(h.lost.at(0).at(0).toInt(), 2);
+
+    anna.client->sendAction(PlayerAction::Place, 5);
+    QTRY_COMPARE_WITH_TIMEOUT(h.actionsOf(1), 1, Wait);
+    QCOMPARE(anna.lost.size(), 0);
+}
+
 void TestGameHost::aSilentPeerIsLost()
 {
     // A peer that says hello and then never answers a ping.
@@ -648,6 +747,60 @@ void TestGameHost::aJoiningComputerNoticesASilentHost()
     QTRY_COMPARE_WITH_TIMEOUT(anna.lost.size(), 1, Wait);
     QVERIFY2(anna.lost.at(0).at(0).toString().contains(QStringLiteral("not answered")),
              qPrintable(anna.lost.at(0).at(0).toString()));
+    QVERIFY(!anna.client->connected());
+}
+
+void TestGameHost::aJoiningComputerLeavesAHostThatReadsNothing()
+{
+    // A host that welcomes, then pings on and on and reads none of the
+    // pongs, keeping itself heard with pongs of its own.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    QTcpSocket* host = nullptr;
+    QByteArray request;
+    connect(&server, &QTcpServer::newConnection, this, [&] {
+        QTcpSocket* socket = server.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+            if (host)
+                return;
+            request += socket->readAll();
+            if (!request.contains("\r\n\r\n"))
+                return;
+            QByteArray key;
+            for (const QByteArray& line : request.split('\n'))
+                if (line.toLower().startsWith("sec-websocket-key:"))
+                    key = line.mid(18).trimmed();
+            socket->write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                          "Sec-WebSocket-Accept: " + acceptKey(key) + "\r\n\r\n");
+            Message welcome;
+            welcome.kind = MessageKind::Welcome;
+            welcome.seat = 1;
+            const QByteArray bytes = encodeMessage(welcome);
+            socket->write(QByteArray(1, char(0x82)) + QByteArray(1, char(bytes.size())) + bytes);
+            socket->setReadBufferSize(1);
+            host = socket;
+        });
+    });
+    Joiner anna(server.serverPort(), QStringLiteral("Anna"));
+    JOIN(anna, 1);
+    QVERIFY(host);
+
+    QByteArray chunk;
+    const QByteArray ping = QByteArray(1, char(0x89)) + QByteArray(1, char(125)) + QByteArray(125, 'p');
+    while (chunk.size() < 1024 * 1024)
+        chunk += ping;
+    chunk += QByteArray(1, char(0x8A)) + QByteArray(1, char(4)) + QByteArray("here");
+    qint64 sent = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (anna.lost.isEmpty() && waited.elapsed() < 120000 && sent < 1024LL * 1024 * 1024) {
+        if (host->state() == QAbstractSocket::ConnectedState && host->bytesToWrite() < 4 * chunk.size()) {
+            host->write(chunk);
+            sent += chunk.size();
+        }
+        QTest::qWait(5);
+    }
+    QCOMPARE(anna.lost.size(), 1);
     QVERIFY(!anna.client->connected());
 }
 

@@ -15,7 +15,14 @@ public:
     ScriptedDialogs() { setDialogs(this); }
     ~ScriptedDialogs() override { setDialogs(nullptr); }
 
-    void inform(const QString& text, const QString& title) override { informed << text; titles << title; }
+    void inform(const QString& text, const QString& title) override
+    {
+        informed << text;
+        titles << title;
+        // A real box runs events while it is open; a test may do so too.
+        if (whileInforming)
+            whileInforming();
+    }
     bool askYesNo(const QString& text, const QString& title, Answer byDefault) override
     {
         defaults << byDefault;
@@ -47,6 +54,7 @@ public:
     }
 
     QStringList informed;
+    std::function<void()> whileInforming;
     QList<QStringList> chosen; // the files picked in each file chooser; once used up, Cancel
     QStringList filePatterns; // what the last file chooser offered
     QStringList typed; // the texts typed into input boxes; once used up, Cancel
