@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMessageBox>
 #include <QNetworkInterface>
 #include <QPointer>
@@ -31,6 +32,10 @@
 #include <optional>
 
 namespace tess {
+
+// Actions a joining computer may send out of its turn in a row before it is
+// thrown out: clicks that crossed a new state on the way are a few at most.
+constexpr int MaxActionsOutOfTurn = 8;
 
 namespace {
 
@@ -190,6 +195,7 @@ struct NetworkPlay::Private : TableListener {
     std::unique_ptr<net::GameHost> host;
     QString hostName;
     QList<int> seatOfPlayer{0}; // the seat of each player in the game
+    QHash<int, int> outOfTurn;  // actions in a row each seat sent out of its turn
     bool stateDue = false;      // the table changed since the last State went out
     QByteArray lastState;       // the last State as sent, to send no repeats
     net::Message picture;       // the game's picture as last sent
@@ -433,11 +439,27 @@ void NetworkPlay::Private::actionReceived(int from, net::PlayerAction action, in
         && seatOfPlayer[player] == from;
     const bool inRange = action != net::PlayerAction::Place
         || (cell >= 0 && cell < shared().boardRows * shared().boardCols);
-    if (!theirTurn || !inRange) {
-        trace(QStringLiteral("ignored an action of seat %1 out of turn or range").arg(from));
+    if (!inRange && role == Role::Host) {
+        // No screen of ours sends a cell off the board: that peer is not playing.
+        trace(QStringLiteral("threw out seat %1: a cell off the board").arg(from));
+        host->throwOut(from, QStringLiteral("A cell off the board."));
         Q_EMIT q.actionChecked(from, false);
         return;
     }
+    if (!theirTurn) {
+        // A click or two may cross the new state on the way (a double click as
+        // the turn ends); a run of them is a peer that ignores the turns.
+        if (++outOfTurn[from] > MaxActionsOutOfTurn && role == Role::Host) {
+            trace(QStringLiteral("threw out seat %1: actions out of turn").arg(from));
+            host->throwOut(from, QStringLiteral("Actions out of turn."));
+            outOfTurn.remove(from);
+        } else {
+            trace(QStringLiteral("ignored an action of seat %1 out of turn").arg(from));
+        }
+        Q_EMIT q.actionChecked(from, false);
+        return;
+    }
+    outOfTurn.remove(from);
     const bool ran = table.runSeatInput(inputOf(action), cell);
     if (!ran)
         trace(QStringLiteral("dropped an action of seat %1").arg(from));

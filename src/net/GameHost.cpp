@@ -218,6 +218,17 @@ void GameHost::endGame()
     close();
 }
 
+void GameHost::throwOut(int seat, const QString& why)
+{
+    const auto it = d->seats.find(seat);
+    if (it == d->seats.end() || !it->second.socket)
+        return;
+    QTimer::singleShot(0, this, [this, why, socket = QPointer<QWebSocket>(it->second.socket)] {
+        if (socket)
+            d->drop(socket, QWebSocketProtocol::CloseCodePolicyViolated, why);
+    });
+}
+
 void GameHost::Private::send(QWebSocket* socket, const QByteArray& bytes)
 {
     if (socket->bytesToWrite() > MaxOutgoingBacklogBytes) {

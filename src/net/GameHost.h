@@ -67,6 +67,10 @@ public:
     void sendTo(int seat, const Message& message);
     // Says goodbye to every joining computer and closes.
     void endGame();
+    // Ends the connection of a seat's computer that broke the rules of the
+    // game (the game checks those, not the host); its seat is held as for
+    // any lost computer. Not at once: the caller may be handling its message.
+    void throwOut(int seat, const QString& why);
 
 Q_SIGNALS:
     void seatsChanged();
