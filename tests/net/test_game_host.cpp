@@ -71,6 +71,23 @@ QByteArray acceptKey(const QByteArray& key)
     return QCryptographicHash::hash(key + "258EAFA5-E914-47DA-95CA-C5AB0DC85B11", QCryptographicHash::Sha1).toBase64();
 }
 
+// A fake host's side of the handshake on `socket`, for the request read so
+// far, and a welcome to seat 1 in one unmasked frame.
+void upgradeAndWelcome(QTcpSocket* socket, const QByteArray& request)
+{
+    QByteArray key;
+    for (const QByteArray& line : request.split('\n'))
+        if (line.toLower().startsWith("sec-websocket-key:"))
+            key = line.mid(18).trimmed();
+    socket->write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                  "Sec-WebSocket-Accept: " + acceptKey(key) + "\r\n\r\n");
+    Message welcome;
+    welcome.kind = MessageKind::Welcome;
+    welcome.seat = 1;
+    const QByteArray bytes = encodeMessage(welcome);
+    socket->write(QByteArray(1, char(0x82)) + QByteArray(1, char(bytes.size())) + bytes);
+}
+
 // A peer that speaks WebSocket by hand over TCP: it never answers a ping,
 // and can send what no well-behaved peer would.
 class RawPeer : public QObject {
@@ -726,17 +743,7 @@ void TestGameHost::aJoiningComputerNoticesASilentHost()
             request += socket->readAll();
             if (!request.contains("\r\n\r\n"))
                 return;
-            QByteArray key;
-            for (const QByteArray& line : request.split('\n'))
-                if (line.toLower().startsWith("sec-websocket-key:"))
-                    key = line.mid(18).trimmed();
-            socket->write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                          "Sec-WebSocket-Accept: " + acceptKey(key) + "\r\n\r\n");
-            Message welcome;
-            welcome.kind = MessageKind::Welcome;
-            welcome.seat = 1;
-            const QByteArray bytes = encodeMessage(welcome);
-            socket->write(QByteArray(1, char(0x82)) + QByteArray(1, char(bytes.size())) + bytes);
+            upgradeAndWelcome(socket, request);
         });
     });
     Timings timings;
@@ -766,17 +773,7 @@ void TestGameHost::aJoiningComputerLeavesAHostThatReadsNothing()
             request += socket->readAll();
             if (!request.contains("\r\n\r\n"))
                 return;
-            QByteArray key;
-            for (const QByteArray& line : request.split('\n'))
-                if (line.toLower().startsWith("sec-websocket-key:"))
-                    key = line.mid(18).trimmed();
-            socket->write("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                          "Sec-WebSocket-Accept: " + acceptKey(key) + "\r\n\r\n");
-            Message welcome;
-            welcome.kind = MessageKind::Welcome;
-            welcome.seat = 1;
-            const QByteArray bytes = encodeMessage(welcome);
-            socket->write(QByteArray(1, char(0x82)) + QByteArray(1, char(bytes.size())) + bytes);
+            upgradeAndWelcome(socket, request);
             socket->setReadBufferSize(1);
             host = socket;
         });
