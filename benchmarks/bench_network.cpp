@@ -198,7 +198,7 @@ int main(int argc, char* argv[])
     window.resize(1024, 768);
     window.show();
     tess::PuzzleTable& table = window.table();
-    tess::NetworkPlay& play = window.network();
+    auto& play = dynamic_cast<tess::NetworkPlay&>(*window.network());
     bool joined = false;
     QObject::connect(&play, &tess::NetworkPlay::joined, [&joined] { joined = true; });
     play.join(QStringLiteral("127.0.0.1"), relay.server.serverPort(), QStringLiteral("Ben"), Code);

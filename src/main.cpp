@@ -4,7 +4,7 @@
 #include "errors/ErrorReporter.h"
 #include "errors/GuardedApplication.h"
 #include "game/NetworkCommandLine.h"
-#include "game/NetworkGameDialog.h"
+#include "game/NetworkModule.h"
 #include "game/PuzzleWindow.h"
 #include "game/StartupWindow.h"
 #include "language/Language.h"
@@ -114,12 +114,14 @@ int main(int argc, char* argv[])
             if (startup && !startup->isVisible())
                 startup.release()->deleteLater();
         });
-        // --host and --join once the window shows; nothing of the network is made before.
+        // --host and --join once the window shows; nothing of the network is loaded before.
         if (commandLine.action != tess::NetworkCommandLine::Action::Play)
             QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, game.get(), [&game, &commandLine] {
                 // Out of the paint event: the dialog runs its own loop.
                 QTimer::singleShot(0, game.get(), [&game, &commandLine] {
-                    tess::runNetworkCommandLine(game->network(), commandLine, game.get());
+                    // Without the network library the player is told, and plays on one screen.
+                    if (tess::NetworkSession* session = game->network())
+                        session->runCommandLine(commandLine, game.get());
                 });
             });
         tess::startMark("game window constructed");

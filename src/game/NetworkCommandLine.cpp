@@ -2,7 +2,7 @@
 
 #include "net/NetLimits.h"
 
-#include <QHostAddress>
+#include <arpa/inet.h>
 
 #include <algorithm>
 #include <array>
@@ -60,10 +60,25 @@ bool isHostName(const QString& text)
     return true;
 }
 
+// Read by the C library rather than Qt Network: the command line is read at
+// every start, and the network library is loaded only for a network game.
 bool isIpv6(const QString& text)
 {
-    QHostAddress address;
-    return text.contains(u':') && address.setAddress(text) && address.protocol() == QAbstractSocket::IPv6Protocol;
+    if (!text.contains(u':') || text.size() > 64)
+        return false;
+    // A scope ("fe80::1%eth0") names the interface the address is on.
+    const qsizetype percent = text.indexOf(u'%');
+    const QString address = percent < 0 ? text : text.left(percent);
+    if (percent >= 0) {
+        const QString scope = text.mid(percent + 1);
+        if (scope.isEmpty())
+            return false;
+        for (const QChar c : scope)
+            if (!(c.isLetterOrNumber() || c == u'-' || c == u'.' || c == u'_'))
+                return false;
+    }
+    in6_addr bytes{};
+    return inet_pton(AF_INET6, address.toLatin1().constData(), &bytes) == 1;
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 //
 // With no network game running, nothing here touches the one-screen game.
 
+#include "game/NetworkModule.h"
 #include "net/Discovery.h"
 #include "net/Wire.h"
 
@@ -21,7 +22,7 @@ namespace tess {
 
 class PuzzleTable;
 
-class NetworkPlay : public QObject {
+class NetworkPlay : public QObject, public NetworkSession {
     Q_OBJECT
 
 public:
@@ -37,6 +38,10 @@ public:
     ~NetworkPlay() override;
 
     Role role() const;
+
+    // NetworkSession: the network game dialog (game/NetworkGameDialog.h).
+    void openDialog(QWidget* parent) override;
+    void runCommandLine(const NetworkCommandLine& line, QWidget* parent) override;
 
     // --- hosting
     // Offers the game on `port` (0: the default port, or any free one when

@@ -6,8 +6,7 @@
 #include "game/BackChoiceDialog.h"
 #include "game/HelpMenu.h"
 #include "game/ImageControl.h"
-#include "game/NetworkGameDialog.h"
-#include "game/NetworkPlay.h"
+#include "game/NetworkModule.h"
 #include "game/OptionsDialog.h"
 #include "game/PictureChoiceDialog.h"
 #include "game/ScoreBox.h"
@@ -16,6 +15,7 @@
 #include "language/Languages.h"
 #include "resources/Resources.h"
 #include "util/Checked.h"
+#include "util/Dialogs.h"
 #include "util/ProgramPages.h"
 #include "util/StartTrace.h"
 #include "util/Trap.h"
@@ -37,6 +37,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+
+#include <cstdio>
 
 namespace tess {
 
@@ -204,9 +206,8 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     table_.services.options = [this] {
         OptionsDialog dialog(this);
         dialog.setNetworkGameOpener([this, &dialog] {
-            NetworkGameDialog networkDialog(network(), &dialog);
-            networkDialog.load();
-            networkDialog.exec();
+            if (NetworkSession* session = network())
+                session->openDialog(&dialog);
         });
         dialog.load();
         dialog.exec();
@@ -250,11 +251,21 @@ ImageControl* PuzzleWindow::makeCell(int n) const
     return control;
 }
 
-NetworkPlay& PuzzleWindow::network()
+NetworkSession* PuzzleWindow::network()
 {
-    if (!network_)
-        network_ = std::make_unique<NetworkPlay>(table_);
-    return *network_;
+    trapped("PuzzleWindow", "LoadNetwork", [&](Steps& step) {
+        if (network_)
+            return;
+        QString problem;
+        step([&] { network_ = loadNetworkSession(table_, &problem); });
+        step([&] {
+            if (network_)
+                return;
+            std::fprintf(stderr, "tessaron: network play is not available: %s\n", problem.toLocal8Bit().constData());
+            dialogs().inform(langText(227), langText(225));
+        });
+    });
+    return network_.get();
 }
 
 QWidget* PuzzleWindow::scoreBox(int i) const

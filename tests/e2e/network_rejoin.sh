@@ -30,8 +30,14 @@ net_wait_log host "^network: skipping the turn of seat $ben_seat"
 
 # Back with the same name and code: the same seat, the game as it stands.
 net_start ben --join "127.0.0.1:$port" --code 2468 --name Ben
-net_wait_log ben "^network: joined seat $ben_seat" 30
+# The log goes on from the first run: wait for a second join, not the first.
+for _ in $(seq 1 300); do
+  [ "$(grep -c '^network: joined seat' "${NET_LOG[ben]}")" -ge 2 ] && break
+  sleep 0.1
+done
 [ "$(grep -c '^network: joined seat' "${NET_LOG[ben]}")" = 2 ] || net_fail "Ben did not join a second time"
+[ "$(grep '^network: joined seat' "${NET_LOG[ben]}" | tail -n 1)" = "network: joined seat $ben_seat" ] \
+  || net_fail "Ben came back on another seat: $(grep '^network: joined seat' "${NET_LOG[ben]}" | tail -n 1)"
 net_close_dialogs ben
 NET_AWAY[ben]=""
 net_same_state ben
