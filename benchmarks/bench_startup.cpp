@@ -3,6 +3,10 @@
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/benchmarks/bench_startup [runs]
 //
+// TESSARON_BENCH_BEFORE=<another build's program> launches that one in turn
+// too, for figures before and after; TESSARON_BENCH_START_ONLY=1 stops after
+// part 1.
+//
 // Part 1 launches the bare window and the game alternately, each with a fresh
 // home, and measures the time from launch to the mapping of the main window
 // (watched on the X server, not polled) and resident and anonymous memory
@@ -50,6 +54,7 @@ struct Launched {
     Window window = 0;
     double firstMappedMs = -1; // the first top-level window: the game's start-up window
     double mappedCpuMs = -1;   // processor time of the main thread when the main window mapped
+    double mappedQueuedMs = -1; // and the time it waited for a processor
     double mappedMs = -1;
     fs::path home;
 };
@@ -74,6 +79,16 @@ double mainThreadCpuMs(pid_t pid)
     double ns = -1e6;
     stat >> ns;
     return ns / 1e6;
+}
+
+// Time the main thread was ready to run but waited for a processor, in ms:
+// what the other threads and the X server cost it on a busy machine.
+double mainThreadQueuedMs(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/schedstat");
+    double ns = -1e6, queued = -1e6;
+    stat >> ns >> queued;
+    return queued / 1e6;
 }
 
 // Starts the program and waits for a top-level window at least `minWidth` wide
@@ -106,6 +121,7 @@ Launched launch(Display* display, const std::string& program, const std::string&
             if (XGetWindowAttributes(display, event.xmap.window, &attributes) && attributes.width >= minWidth) {
                 run.mappedMs = msSince(start);
                 run.mappedCpuMs = mainThreadCpuMs(run.pid);
+                run.mappedQueuedMs = mainThreadQueuedMs(run.pid);
                 run.window = event.xmap.window;
                 XSelectInput(display, root, NoEventMask);
                 return run;
@@ -231,22 +247,29 @@ unsigned long pixelSum(Display* display, Window window, const QRect& area)
 
 const char* Quiet = "[Optionen]\nPlayMusic=0\nPlaySound=0\n";
 
-void startupAndMemory(Display* display, const std::string& game, const std::string& bare, int runs)
+// `before`, when given, is another build of the game, launched in turn with
+// this one: figures before and after a change, from one run on one machine.
+void startupAndMemory(Display* display, const std::string& game, const std::string& bare, const std::string& before, int runs)
 {
-    std::map<std::string, std::vector<double>> mapped, firstMapped, mappedCpu, rss, anon;
+    std::map<std::string, std::vector<double>> mapped, firstMapped, mappedCpu, mappedQueued, rss, anon;
     std::vector<std::string> markOrder;
     std::map<std::string, std::vector<double>> markTimes, markCpu, musicMarkTimes, bareMarkTimes, bareMarkCpu;
+    const std::string musicOn = "[Optionen]\nPlayMusic=1\n";
+    std::vector<std::tuple<std::string, std::string, int, std::string>> programs{
+        {"bare", bare, 1000, std::string()}, {"game, music off", game, 800, Quiet}, {"game, music on", game, 800, musicOn}};
+    if (!before.empty()) {
+        programs.emplace_back("before, music off", before, 800, Quiet);
+        programs.emplace_back("before, music on", before, 800, musicOn);
+    }
     for (int run = 0; run < runs; ++run) {
-        for (const auto& [name, program, width, settings] :
-             {std::tuple{std::string("bare"), bare, 1000, std::string()},
-              std::tuple{std::string("game, music off"), game, 800, std::string(Quiet)},
-              std::tuple{std::string("game, music on"), game, 800, std::string("[Optionen]\nPlayMusic=1\n")}}) {
+        for (const auto& [name, program, width, settings] : programs) {
             Launched launched = launch(display, program, settings, width);
             std::this_thread::sleep_for(std::chrono::milliseconds(2000) - std::chrono::milliseconds(int(launched.mappedMs)));
             const auto mem = memory(launched.pid);
             mapped[name].push_back(launched.mappedMs);
             firstMapped[name].push_back(launched.firstMappedMs);
             mappedCpu[name].push_back(launched.mappedCpuMs);
+            mappedQueued[name].push_back(launched.mappedQueuedMs);
             rss[name].push_back(mem.count("VmRSS") ? mem.at("VmRSS") : -1);
             anon[name].push_back(mem.count("RssAnon") ? mem.at("RssAnon") : -1);
             for (const Mark& mark : marks(launched)) {
@@ -255,6 +278,8 @@ void startupAndMemory(Display* display, const std::string& game, const std::stri
                     bareMarkCpu[mark.name].push_back(mark.cpu);
                     continue;
                 }
+                if (name.rfind("game", 0) != 0)
+                    continue;
                 if (name == "game, music on") {
                     musicMarkTimes[mark.name].push_back(mark.ms);
                     continue;
@@ -272,12 +297,13 @@ void startupAndMemory(Display* display, const std::string& game, const std::stri
     for (const auto& [name, times] : mapped)
         std::printf("  %-16s %-26s %-26s %-26s %6.1f\n", name.c_str(), withSpread(firstMapped[name]).c_str(),
                     withSpread(times).c_str(), withSpread(rss[name]).c_str(), median(anon[name]));
-    for (const char* name : {"game, music off", "game, music on"})
-        std::printf("  ratio to bare, %s: start-up window %.2f, game window %.2f\n", name,
-                    median(firstMapped[name]) / median(mapped["bare"]), median(mapped[name]) / median(mapped["bare"]));
-    std::printf("  main thread's processor time until the main window mapped, ms: bare %s, music off %s, music on %s\n",
-                withSpread(mappedCpu["bare"]).c_str(), withSpread(mappedCpu["game, music off"]).c_str(),
-                withSpread(mappedCpu["game, music on"]).c_str());
+    for (const auto& [name, program, width, settings] : programs)
+        if (name != "bare")
+            std::printf("  ratio to bare, %s: start-up window %.2f, game window %.2f\n", name.c_str(),
+                        median(firstMapped[name]) / median(mapped["bare"]), median(mapped[name]) / median(mapped["bare"]));
+    std::printf("  main thread until the main window mapped, ms:  %-26s %s\n", "processor time", "waiting for a processor");
+    for (const auto& [name, program, width, settings] : programs)
+        std::printf("    %-44s %-26s %s\n", name.c_str(), withSpread(mappedCpu[name]).c_str(), withSpread(mappedQueued[name]).c_str());
     std::printf("The bare window's way (medians; ms since launch, processor ms of the thread):\n");
     for (const char* mark : {"main", "application", "bare window shown"})
         std::printf("  %-26s %8.1f %8.1f\n", mark, median(bareMarkTimes[mark]), median(bareMarkCpu[mark]));
@@ -379,9 +405,12 @@ int main(int argc, char* argv[])
         return 1;
     }
     const SessionBus bus;
-    startupAndMemory(display, game, bare, runs);
-    clickLatency(display, game);
-    idleLoad(display, game);
+    const char* before = std::getenv("TESSARON_BENCH_BEFORE");
+    startupAndMemory(display, game, bare, before ? before : "", runs);
+    if (!std::getenv("TESSARON_BENCH_START_ONLY")) {
+        clickLatency(display, game);
+        idleLoad(display, game);
+    }
     XCloseDisplay(display);
     return 0;
 }

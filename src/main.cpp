@@ -20,7 +20,9 @@
 #include "util/WindowFit.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
@@ -86,6 +88,23 @@ int main(int argc, char* argv[])
     });
     tess::GuardedApplication app(argc, argv);
     tess::startMark("application");
+    // The first text on a button asks, over the session bus, whether a screen
+    // reader listens. Qt's bus thread makes that connection now, while the
+    // splash is built, instead of the window thread waiting for it there.
+    const std::jthread sessionBus([] {
+        QDBusConnection::sessionBus();
+        tess::startMark("session bus ready");
+    });
+    // Qt's font database and the fallback fonts of a family are shared by all
+    // threads: they are filled here while the splash is built, not in the way
+    // of its first text. The game window's names come next.
+    const std::jthread fontDatabase([] {
+        QFontMetrics(QGuiApplication::font()).horizontalAdvance(QStringLiteral("Tessaron"));
+        tess::startMark("font database ready");
+        QFont names(QStringLiteral("DejaVu Sans"));
+        names.setBold(true);
+        QFontMetrics(names).horizontalAdvance(QStringLiteral("Tessaron"));
+    });
     QApplication::setApplicationName(QStringLiteral("Tessaron"));
     // The desktop entry, the icon and the metadata share this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.marlpit.Tessaron"));

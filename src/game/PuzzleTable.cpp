@@ -86,7 +86,7 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
     SharedState& s = shared();
     QImage picture;
     if (s.pictureSource == PictureSource::BuiltIn) {
-        picture = carriedPicture(addInt16(qint16(s.pictureNumber), 100));
+        picture = takeCarriedPicture(addInt16(qint16(s.pictureNumber), 100));
     } else {
         // Only a file of a picture folder (the player's, else the program's):
         // a name that leads out of it takes
@@ -102,13 +102,16 @@ void PuzzleTable::loadChosenPicture(const QString& fileName, bool fallBack)
 
 void PuzzleTable::decodeChosenPictureAhead()
 {
-    // Only what load will ask for: the same settings, path and size. A
-    // file that is not there or not a picture, or an Album that is no number,
-    // is left to load to report: no trap is set up yet.
+    // Only what load will ask for: the same settings, path and size, or the
+    // same carried picture. A file that is not there or not a picture, or an
+    // Album that is no number, is left to load to report: no trap is set up
+    // yet. A carried picture's error is raised when load takes it.
     ignoringErrors([&](Steps& step) {
         step([&] {
-            if (readIntegerSetting(keys::pictureSource) != 1)
+            if (pictureSourceOf(readIntegerSetting(keys::pictureSource)) == PictureSource::BuiltIn) {
+                decodeCarriedAhead(addInt16(readIntegerSetting(keys::pictureNumber), 100));
                 return;
+            }
             const QString fileName = readSetting(keys::pictureFile);
             if (isPictureFileName(fileName) && isSaneFile(pictureFilePath(fileName), MaxPictureFileBytes))
                 decodeAhead(pictureFilePath(fileName), largestBoardPixels());

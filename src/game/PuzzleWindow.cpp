@@ -8,6 +8,7 @@
 #include "game/ImageControl.h"
 #include "game/NetworkModule.h"
 #include "game/OptionsDialog.h"
+#include "game/PictureButton.h"
 #include "game/PictureChoiceDialog.h"
 #include "game/ScoreBox.h"
 #include "game/StartupWindow.h"
@@ -45,6 +46,17 @@ namespace tess {
 namespace {
 
 const QColor Gold(255, 204, 0);
+
+// The used part of the time bar: a flat strip over the bar's art, growing in
+// width. Painted here rather than by a style sheet, which would be parsed on
+// the way to the window; its value still tells a screen reader the time gone.
+class UsedTimeStrip : public QProgressBar {
+public:
+    using QProgressBar::QProgressBar;
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), QColor(64, 64, 0)); }
+};
 
 // A game dialog opened from the window: loaded, then shown until closed.
 template <typename Dialog>
@@ -109,7 +121,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     , stack_(new ImageControl(this))
     , preview_(new ImageControl(this))
     , copyright_(new ImageControl(this))
-    , timeBar_(new QProgressBar(this))
+    , timeBar_(new UsedTimeStrip(this))
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -133,7 +145,6 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     // The bar grows in width; its value tells a screen reader how much of the time is gone.
     timeBar_->setTextVisible(false);
     timeBar_->setRange(0, 100);
-    timeBar_->setStyleSheet(QStringLiteral("QProgressBar, QProgressBar::chunk { background: rgb(64, 64, 0); border: none; }"));
     timeBar_->setFocusPolicy(Qt::NoFocus);
     timeBar_->hide();
     installAccessibility();
@@ -145,7 +156,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     // The double-size icons only where a screen is dense enough to show them.
     const bool denseScreen = qApp->devicePixelRatio() > 1;
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        buttons_[i] = new QToolButton(this);
+        buttons_[i] = new PictureButton(this);
         // The icons hold the only copies: the art is converted in place, not kept.
         QIcon icon(QPixmap::fromImage(loadArt(QStringLiteral("button_%1.png").arg(i))));
         if (denseScreen) {
@@ -156,10 +167,6 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         buttons_[i]->setIcon(icon);
         buttons_[i]->setAutoRaise(false);
         buttons_[i]->setFocusPolicy(Qt::StrongFocus);
-        buttons_[i]->setStyleSheet(QStringLiteral("QToolButton { border: 2px solid transparent; padding: 0; background: transparent; }"
-                                                  "QToolButton:focus { border: 2px solid rgb(0, 200, 255); }"
-                                                  "QToolButton:pressed { padding-left: 1px; padding-top: 1px; }"
-                                                  "QToolButton:disabled { opacity: 0.4; }"));
         buttons_[i]->installEventFilter(this);
         buttons_[i]->hide();
         connect(buttons_[i], &QToolButton::clicked, this, [this, i] { Q_EMIT buttonPressed(int(i)); });

@@ -30,13 +30,22 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
     , boardImage(new QLabel(this))
     , versionLabel(new QLabel(this))
     , webPageLink(new QLabel(this))
-    , okButton(new QPushButton(QStringLiteral("&OK"), this))
     , loadGameWindow_(std::move(loadGameWindow))
 {
     setWindowTitle(QStringLiteral("Tessaron"));
-    setStyleSheet(QStringLiteral("QDialog { background: black; } QLabel { color: rgb(255, 204, 0); }"));
+    // Colours by palette, not by style sheet: a style sheet would parse and
+    // polish on the way to the first window.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    setPalette(colours);
+    setAutoFillBackground(true);
     titleImage->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_title.png"))));
     boardImage->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_board.png"))));
+    for (QLabel* label : {versionLabel, webPageLink}) {
+        QPalette text = label->palette();
+        text.setColor(QPalette::WindowText, QColor(255, 204, 0));
+        label->setPalette(text);
+    }
     titleImage->setAlignment(Qt::AlignCenter);
     boardImage->setAlignment(Qt::AlignCenter);
     versionLabel->setAlignment(Qt::AlignCenter);
@@ -50,33 +59,13 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
     webPageLink->setAlignment(Qt::AlignCenter);
     webPageLink->setCursor(Qt::PointingHandCursor);
     webPageLink->installEventFilter(this);
-    okButton->hide();
-    connect(okButton, &QPushButton::clicked, this, [this] { closeAboutBox(); });
 
-    auto* flags = new QHBoxLayout;
-    flags->addStretch();
-    for (std::size_t i = 0; i < languageFlags.size(); ++i) {
-        languageFlags[i] = new ImageControl(this);
-        languageFlags[i]->setPicture(loadArt(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
-        languageFlags[i]->setFixedSize(32, 20);
-        languageFlags[i]->setCursor(Qt::PointingHandCursor);
-        setAccessibleRole(languageFlags[i], QAccessible::Button);
-        languageFlags[i]->setAccessibleName(flagLanguageName(int(i)));
-        languageFlags[i]->hide(); // the about box shows them, the splash does not
-        const int language = Languages[i].digit;
-        connect(languageFlags[i], &ImageControl::clicked, this, [this, language] { chooseLanguage(language); });
-        flags->addWidget(languageFlags[i]);
-    }
-    flags->addStretch();
-
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(titleImage, 0, 0);
-    layout->addWidget(boardImage, 1, 0);
-    layout->addWidget(versionLabel, 2, 0);
-    layout->addWidget(webPageLink, 3, 0);
-    layout->addLayout(flags, 4, 0);
-    layout->addWidget(okButton, 5, 0, Qt::AlignCenter);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout_ = new QGridLayout(this);
+    layout_->addWidget(titleImage, 0, 0);
+    layout_->addWidget(boardImage, 1, 0);
+    layout_->addWidget(versionLabel, 2, 0);
+    layout_->addWidget(webPageLink, 3, 0);
+    layout_->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QString StartupWindow::versionLine(int major, int minor, int revision)
@@ -107,11 +96,7 @@ void StartupWindow::load()
         });
         step([&] { versionLabel->setText(versionLine(TESSARON_VERSION_MAJOR, TESSARON_VERSION_MINOR, TESSARON_VERSION_PATCH)); });
         if (s.gameWindowLoaded) {
-            step([&] {
-                okButton->show();
-                for (ImageControl* flag : languageFlags)
-                    flag->show();
-            });
+            step([&] { addAboutBoxControls(); });
             return;
         }
         step([&] {
@@ -131,6 +116,33 @@ void StartupWindow::load()
             close();
         });
     });
+}
+
+// Only the about box has the flags and OK: the splash goes without them. The
+// first text on a button would also have the start wait for the accessibility
+// bus before the splash shows.
+void StartupWindow::addAboutBoxControls()
+{
+    if (okButton)
+        return;
+    auto* flags = new QHBoxLayout;
+    flags->addStretch();
+    for (std::size_t i = 0; i < languageFlags.size(); ++i) {
+        languageFlags[i] = new ImageControl(this);
+        languageFlags[i]->setPicture(loadArt(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
+        languageFlags[i]->setFixedSize(32, 20);
+        languageFlags[i]->setCursor(Qt::PointingHandCursor);
+        setAccessibleRole(languageFlags[i], QAccessible::Button);
+        languageFlags[i]->setAccessibleName(flagLanguageName(int(i)));
+        const int language = Languages[i].digit;
+        connect(languageFlags[i], &ImageControl::clicked, this, [this, language] { chooseLanguage(language); });
+        flags->addWidget(languageFlags[i]);
+    }
+    flags->addStretch();
+    layout_->addLayout(flags, 4, 0);
+    okButton = new QPushButton(QStringLiteral("&OK"), this);
+    connect(okButton, &QPushButton::clicked, this, [this] { closeAboutBox(); });
+    layout_->addWidget(okButton, 5, 0, Qt::AlignCenter);
 }
 
 void StartupWindow::closeAboutBox()

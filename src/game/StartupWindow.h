@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 
+class QGridLayout;
 class QLabel;
 class QPushButton;
 
@@ -36,9 +37,10 @@ public:
     QLabel* boardImage;
     QLabel* versionLabel;
     QLabel* webPageLink;
-    QPushButton* okButton;
-    // The about box's language flags, one for each of Languages in its order,
-    // acting as the game window's flags do.
+    // The about box's button and language flags (one for each of Languages in
+    // its order, acting as the game window's flags do); made when the window
+    // serves as about box.
+    QPushButton* okButton = nullptr;
     std::array<ImageControl*, Languages.size()> languageFlags{};
     void setFlagHandler(std::function<void(int)> handler) { flagClicked_ = std::move(handler); }
     void chooseLanguage(int languageDigit);
@@ -47,6 +49,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void addAboutBoxControls();
+
+    QGridLayout* layout_ = nullptr;
     std::function<QWidget*()> loadGameWindow_;
     std::function<void(int)> flagClicked_;
     QWidget* gameWindow_ = nullptr;

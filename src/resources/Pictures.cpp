@@ -1,6 +1,7 @@
 #include "resources/Pictures.h"
 
 #include "resources/PictureCache.h"
+#include "resources/Resources.h"
 #include "util/Files.h"
 #include "util/RunTimeError.h"
 
@@ -15,6 +16,7 @@
 
 #include <functional>
 #include <future>
+#include <optional>
 #include <QScreen>
 
 #include <algorithm>
@@ -394,7 +396,11 @@ void finishDecodingAhead()
     slot.path.clear();
 }
 
-void decodeAhead(const QString& path, const QSize& shownAt)
+namespace {
+
+// One decode at a time on a thread of its own, for the picture known by `key`
+// at `shownAt`.
+void startAhead(const QString& key, const QSize& shownAt, std::function<QImage()> decode)
 {
     // A decode still running when the program ends would work on in a Qt
     // already gone: the application waits for it as it is taken down.
@@ -404,22 +410,55 @@ void decodeAhead(const QString& path, const QSize& shownAt)
     }();
     Q_UNUSED(waitedForAtTheEnd);
     Ahead& slot = ahead();
-    if (slot.picture.valid() && slot.path == path && slot.shownAt == shownAt)
+    if (slot.picture.valid() && slot.path == key && slot.shownAt == shownAt)
         return; // on its way already
     if (slot.picture.valid())
         slot.picture.wait();
-    slot.path = path;
+    slot.path = key;
     slot.shownAt = shownAt;
-    slot.picture = std::async(std::launch::async, [path, shownAt] { return loadNow(path, shownAt); });
+    slot.picture = std::async(std::launch::async, std::move(decode));
+}
+
+// The picture decoded ahead for `key` and `shownAt`, if that is the one on its
+// way; its error, if it had one, is raised here.
+std::optional<QImage> takeAhead(const QString& key, const QSize& shownAt)
+{
+    Ahead& slot = ahead();
+    if (!slot.picture.valid() || slot.path != key || slot.shownAt != shownAt)
+        return std::nullopt;
+    slot.path.clear();
+    return slot.picture.get();
+}
+
+// No file path begins so.
+QString carriedKey(int number)
+{
+    return QStringLiteral(":carried bitmap ") + QString::number(number);
+}
+
+} // namespace
+
+void decodeAhead(const QString& path, const QSize& shownAt)
+{
+    startAhead(path, shownAt, [path, shownAt] { return loadNow(path, shownAt); });
+}
+
+void decodeCarriedAhead(int number)
+{
+    startAhead(carriedKey(number), {}, [number] { return carriedPicture(number); });
+}
+
+QImage takeCarriedPicture(int number)
+{
+    if (std::optional<QImage> decoded = takeAhead(carriedKey(number), {}))
+        return *decoded;
+    return carriedPicture(number);
 }
 
 QImage loadPictureFile(const QString& path, const QSize& shownAt)
 {
-    Ahead& slot = ahead();
-    if (slot.picture.valid() && slot.path == path && slot.shownAt == shownAt) {
-        slot.path.clear();
-        return slot.picture.get(); // its error, if it had one, is raised here
-    }
+    if (std::optional<QImage> decoded = takeAhead(path, shownAt))
+        return *decoded;
     return decodedAside([&] { return loadNow(path, shownAt); });
 }
 

@@ -25,6 +25,10 @@ QImage loadPictureFile(const QString& path, const QSize& shownAt = {});
 // at a time; a later call waits for the one before. The file is read when the
 // thread runs, so a picture changed in between is seen as it was then.
 void decodeAhead(const QString& path, const QSize& shownAt);
+// The same for a picture carried in the program (carriedPicture), by its number.
+void decodeCarriedAhead(int number);
+// The carried picture `number`: the one decoded ahead if it is on its way, else decoded now.
+QImage takeCarriedPicture(int number);
 // Waits for a decode still running and forgets its picture.
 void finishDecodingAhead();
 

@@ -13,14 +13,20 @@
 #include <QFile>
 #include <QHash>
 
+#include <mutex>
+
 namespace tess {
 
 namespace {
 
-// Carried items stand at :/carried/<type>/<number>.<ext>.
+// Carried items stand at :/carried/<type>/<number>.<ext>. A picture may be
+// read on a thread of its own (decodeCarriedAhead) while the window thread
+// reads another item.
 QString itemPath(int number, const QString& type)
 {
     static QHash<QString, QString> found;
+    static std::mutex foundGuard;
+    const std::lock_guard<std::mutex> lock(foundGuard);
     const QString folder = QStringLiteral(":/carried/") + type.toLower();
     const QString id = folder + u'/' + QString::number(number);
     const auto cached = found.constFind(id);

@@ -178,17 +178,29 @@ public:
         return frames.get();
     }
 
-    xcb_atom_t extentsAtom() const { return extents_; }
+    // Asked for as the program starts, taken when first needed: by then the
+    // answer is in, and the start does not wait for the X server.
+    xcb_atom_t extentsAtom() const
+    {
+        if (extentsAsked_) {
+            const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+                xcb_intern_atom_reply(connection_, *extentsAsked_, nullptr), &std::free);
+            extents_ = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+            extentsAsked_.reset();
+        }
+        return extents_;
+    }
 
     std::optional<Framed> frameOf(const QWidget* window) const
     {
-        if (!extents_ || !window->testAttribute(Qt::WA_WState_Created))
+        const xcb_atom_t extents = extentsAtom();
+        if (!extents || !window->testAttribute(Qt::WA_WState_Created))
             return std::nullopt;
         const auto id = xcb_window_t(window->internalWinId());
         if (!id)
             return std::nullopt;
         const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> property(
-            xcb_get_property_reply(connection_, xcb_get_property(connection_, 0, id, extents_, XCB_ATOM_CARDINAL, 0, 4), nullptr),
+            xcb_get_property_reply(connection_, xcb_get_property(connection_, 0, id, extents, XCB_ATOM_CARDINAL, 0, 4), nullptr),
             &std::free);
         const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
             xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, id), nullptr), &std::free);
@@ -216,13 +228,12 @@ private:
     explicit X11Frames(xcb_connection_t* connection) : connection_(connection)
     {
         static const char name[] = "_NET_FRAME_EXTENTS";
-        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
-            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr), &std::free);
-        extents_ = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
+        extentsAsked_ = xcb_intern_atom(connection, 0, sizeof name - 1, name);
     }
 
     xcb_connection_t* connection_;
-    xcb_atom_t extents_ = XCB_ATOM_NONE;
+    mutable std::optional<xcb_intern_atom_cookie_t> extentsAsked_;
+    mutable xcb_atom_t extents_ = XCB_ATOM_NONE;
 };
 
 // The window with its frame, once the window manager has framed it.
