@@ -1,20 +1,21 @@
 #include "game/PictureButton.h"
 
 #include <QPainter>
+#include <QPainterPath>
 
 namespace tess {
 
 void PictureButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QRect inside = rect().adjusted(RingWidth, RingWidth, -RingWidth, -RingWidth);
-    if (isDown())
-        inside.translate(1, 1);
+    const QRect inside = rect().adjusted(RingWidth, RingWidth, -RingWidth, -RingWidth);
     const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
-    icon().paint(&painter, inside, Qt::AlignCenter, mode);
+    icon().paint(&painter, isDown() ? inside.translated(1, 1) : inside, Qt::AlignCenter, mode);
     if (hasFocus()) {
-        painter.setPen(QPen(ringColour_, RingWidth));
-        painter.drawRect(QRectF(rect()).adjusted(RingWidth / 2.0, RingWidth / 2.0, -RingWidth / 2.0, -RingWidth / 2.0));
+        QPainterPath ring; // the band between the two rectangles
+        ring.addRect(rect());
+        ring.addRect(inside);
+        painter.fillPath(ring, ringColour_);
     }
 }
 

@@ -133,6 +133,24 @@ private Q_SLOTS:
         QCOMPARE(HelpWindow::showHelp(language), help); // asked again: the same window, raised
     }
 
+    void theSplashGoesWithoutTheAboutBoxsControls()
+    {
+        shared().gameWindowLoaded = false;
+        QWidget* loaded = nullptr;
+        bool shownBare = false;
+        StartupWindow splash([&]() -> QWidget* {
+            // While the game window loads, the splash shows its picture and no button.
+            shownBare = splash.isVisible() && !splash.okButton && !splash.languageFlags[0];
+            loaded = window.get();
+            return loaded;
+        });
+        splash.load();
+        QVERIFY(shownBare);
+        QVERIFY(loaded && loaded->isVisible());
+        QVERIFY(!splash.isVisible());
+        QVERIFY(shared().gameWindowLoaded);
+    }
+
     void theAboutBoxWritesTheTableAndHasItsFlags()
     {
         shared().gameWindowLoaded = true;

@@ -2,6 +2,7 @@
 // time with QT_SCALE_FACTOR=2 to check that it stays crisp on dense screens.
 
 #include "game/ImageControl.h"
+#include "game/PictureButton.h"
 #include "game/PuzzleWindow.h"
 #include "game/WindowFixture.h"
 #include "language/Language.h"
@@ -241,6 +242,45 @@ private Q_SLOTS:
         QCOMPARE(pressed.count(), 1);
         QCOMPARE(pressed.first().first().toInt(), 5);
         QCOMPARE(flagged.first().first().toInt(), 6);
+    }
+
+    void aButtonShowsItsFocusItsPressAndWhetherItActs()
+    {
+        QImage square(20, 20, QImage::Format_ARGB32);
+        square.fill(Qt::red);
+        PictureButton button;
+        button.setIcon(QIcon(QPixmap::fromImage(square)));
+        button.setIconSize(QSize(24, 24));
+        button.resize(24, 24);
+        button.show();
+        button.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&button));
+        const QColor ring(0, 200, 255);
+        const auto isRed = [](const QColor& colour) { return colour.red() > 200 && colour.green() < 60 && colour.blue() < 60; };
+
+        button.clearFocus();
+        QImage shown = button.grab().toImage();
+        QVERIFY(isRed(shown.pixelColor(2, 2)) && isRed(shown.pixelColor(21, 21)) && !isRed(shown.pixelColor(22, 22)));
+        QVERIFY(shown.pixelColor(0, 0) != ring);
+
+        button.setFocus();
+        QVERIFY(button.hasFocus());
+        shown = button.grab().toImage();
+        // A ring two pixels wide all round, the picture inside it.
+        for (const QPoint edge : {QPoint(0, 0), QPoint(1, 1), QPoint(23, 12), QPoint(22, 23), QPoint(12, 0)})
+            QCOMPARE(shown.pixelColor(edge), ring);
+        QVERIFY(isRed(shown.pixelColor(12, 12)));
+
+        // Held down, the picture moves a pixel right and down.
+        button.clearFocus();
+        button.setDown(true);
+        shown = button.grab().toImage();
+        QVERIFY(!isRed(shown.pixelColor(2, 2)) && isRed(shown.pixelColor(22, 22)));
+        button.setDown(false);
+
+        button.setEnabled(false);
+        shown = button.grab().toImage();
+        QVERIFY(!isRed(shown.pixelColor(12, 12)));
     }
 
     void activationFollowsTheGamesOwnDialogsOnly()

@@ -345,6 +345,23 @@ private Q_SLOTS:
         QCOMPARE(errorOf([&] { loadPictureFile(broken, QSize(400, 300)); }), int(ErrInvalidPicture));
     }
 
+    void aBuiltInPictureDecodedAheadIsTheSameAndOneThatIsNotThereRaisesWhenTaken()
+    {
+        const QImage now = carriedPicture(203);
+        decodeCarriedAhead(203);
+        // The window thread reads other items meanwhile: the items' paths are shared.
+        for (int i = 0; i < 200; ++i)
+            QVERIFY(hasCarriedItem(201 + i % 5, QStringLiteral("bitmap")) && hasCarriedItem(1000, QStringLiteral("custom")));
+        QCOMPARE(takeCarriedPicture(203), now);
+        // Taken once: the next one is decoded then, and another number is no match.
+        QCOMPARE(takeCarriedPicture(203), now);
+        decodeCarriedAhead(204);
+        QCOMPARE(takeCarriedPicture(205).size(), QSize(640, 480));
+        QCOMPARE(takeCarriedPicture(204).size(), QSize(640, 480));
+        decodeCarriedAhead(299);
+        QCOMPARE(errorOf([] { takeCarriedPicture(299); }), int(ErrResourceNotFound));
+    }
+
     void aLargePhotoIsReadFromItsSmallCopyUntilItChanges()
     {
         // Grain, as a camera's: over a megabyte however it is compressed.
