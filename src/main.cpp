@@ -88,7 +88,10 @@ int main(int argc, char* argv[])
     });
     tess::GuardedApplication app(argc, argv);
     tess::startMark("application");
-    // The first text on a button asks, over the session bus, whether a screen
+    QApplication::setApplicationName(QStringLiteral("Tessaron"));
+    // The desktop entry, the icon and the metadata share this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.marlpit.Tessaron"));
+    // The splash's first text asks, over the session bus, whether a screen
     // reader listens. Qt's bus thread makes that connection now, while the
     // splash is built, instead of the window thread waiting for it there.
     const std::jthread sessionBus([] {
@@ -99,15 +102,15 @@ int main(int argc, char* argv[])
     // threads: they are filled here while the splash is built, not in the way
     // of its first text. The game window's names come next.
     const std::jthread fontDatabase([] {
-        QFontMetrics(QGuiApplication::font()).horizontalAdvance(QStringLiteral("Tessaron"));
+        // A font of its own: the application font's shared data stays the window thread's.
+        QFont splash;
+        splash.fromString(QGuiApplication::font().toString());
+        QFontMetrics(splash).horizontalAdvance(QStringLiteral("Tessaron"));
         tess::startMark("font database ready");
         QFont names(QStringLiteral("DejaVu Sans"));
         names.setBold(true);
         QFontMetrics(names).horizontalAdvance(QStringLiteral("Tessaron"));
     });
-    QApplication::setApplicationName(QStringLiteral("Tessaron"));
-    // The desktop entry, the icon and the metadata share this id.
-    QGuiApplication::setDesktopFileName(QStringLiteral("example.marlpit.Tessaron"));
     tess::WindowFit::install();
 
     tess::GameErrorReporter reporter(std::make_unique<tess::ErrorDialogPrompt>());

@@ -125,6 +125,12 @@ void StartupWindow::addAboutBoxControls()
 {
     if (okButton)
         return;
+    // OK first: the box can be closed even if a flag's picture fails. It keeps
+    // the application's colours, not the window's black.
+    okButton = new QPushButton(QStringLiteral("&OK"), this);
+    okButton->setPalette(QApplication::palette(okButton));
+    connect(okButton, &QPushButton::clicked, this, [this] { closeAboutBox(); });
+    layout_->addWidget(okButton, 5, 0, Qt::AlignCenter);
     auto* flags = new QHBoxLayout;
     flags->addStretch();
     for (std::size_t i = 0; i < languageFlags.size(); ++i) {
@@ -140,9 +146,6 @@ void StartupWindow::addAboutBoxControls()
     }
     flags->addStretch();
     layout_->addLayout(flags, 4, 0);
-    okButton = new QPushButton(QStringLiteral("&OK"), this);
-    connect(okButton, &QPushButton::clicked, this, [this] { closeAboutBox(); });
-    layout_->addWidget(okButton, 5, 0, Qt::AlignCenter);
 }
 
 void StartupWindow::closeAboutBox()
