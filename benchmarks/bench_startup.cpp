@@ -73,24 +73,21 @@ fs::path freshHome(const std::string& settings)
     return home;
 }
 
-// Processor time of a process's main thread so far, in ms: on a busy machine
-// it says more than the time on the clock.
-double mainThreadCpuMs(pid_t pid)
-{
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/schedstat");
-    double ns = -1e6;
-    stat >> ns;
-    return ns / 1e6;
-}
+// A process's main thread so far, in ms (/proc/<pid>/schedstat): the
+// processor time it used, which on a busy machine says more than the time on
+// the clock, and the time it was ready to run but waited for a processor,
+// which is what the other threads and the X server cost it.
+struct ThreadTimes {
+    double cpuMs = -1;
+    double queuedMs = -1;
+};
 
-// Time the main thread was ready to run but waited for a processor, in ms:
-// what the other threads and the X server cost it on a busy machine.
-double mainThreadQueuedMs(pid_t pid)
+ThreadTimes mainThreadTimes(pid_t pid)
 {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/schedstat");
-    double ns = -1e6, queued = -1e6;
-    stat >> ns >> queued;
-    return queued / 1e6;
+    double cpuNs = -1e6, queuedNs = -1e6;
+    stat >> cpuNs >> queuedNs;
+    return {cpuNs / 1e6, queuedNs / 1e6};
 }
 
 // Starts the program and waits for a top-level window at least `minWidth` wide
@@ -122,8 +119,9 @@ Launched launch(Display* display, const std::string& program, const std::string&
             XWindowAttributes attributes;
             if (XGetWindowAttributes(display, event.xmap.window, &attributes) && attributes.width >= minWidth) {
                 run.mappedMs = msSince(start);
-                run.mappedCpuMs = mainThreadCpuMs(run.pid);
-                run.mappedQueuedMs = mainThreadQueuedMs(run.pid);
+                const ThreadTimes times = mainThreadTimes(run.pid);
+                run.mappedCpuMs = times.cpuMs;
+                run.mappedQueuedMs = times.queuedMs;
                 run.window = event.xmap.window;
                 XSelectInput(display, root, NoEventMask);
                 return run;

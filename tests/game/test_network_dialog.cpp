@@ -22,6 +22,25 @@
 using namespace tess;
 using tess::test::GameFixture;
 
+// A game whose first player is Anna, its network play and the network game
+// dialog over it, loaded in English.
+struct DialogForAnna {
+    GameFixture game;
+    const bool named = [] {
+        shared().language = English;
+        shared().names[0] = QStringLiteral("Anna");
+        return true;
+    }();
+    NetworkPlay play{game.t()};
+    NetworkGameDialog dialog{play};
+
+    DialogForAnna()
+    {
+        dialog.load();
+        dialog.retranslate();
+    }
+};
+
 class TestNetworkDialog : public QObject {
     Q_OBJECT
 
@@ -76,13 +95,9 @@ private Q_SLOTS:
 
     void joiningTakesAnAddressANameAndFourDigits()
     {
-        GameFixture game;
-        shared().language = English;
-        shared().names[0] = QStringLiteral("Anna");
-        NetworkPlay play(game.t());
-        NetworkGameDialog dialog(play);
-        dialog.load();
-        dialog.retranslate();
+        DialogForAnna anna;
+        NetworkPlay& play = anna.play;
+        NetworkGameDialog& dialog = anna.dialog;
         QCOMPARE(dialog.nameEdit->text(), QStringLiteral("Anna"));
         QVERIFY(!dialog.joinButton->isEnabled());
 
@@ -155,13 +170,9 @@ private Q_SLOTS:
 
     void hostingShowsTheCodeThePortAndWhoJoined()
     {
-        GameFixture game;
-        shared().language = English;
-        shared().names[0] = QStringLiteral("Anna");
-        NetworkPlay play(game.t());
-        NetworkGameDialog dialog(play);
-        dialog.load();
-        dialog.retranslate();
+        DialogForAnna anna;
+        NetworkPlay& play = anna.play;
+        NetworkGameDialog& dialog = anna.dialog;
         // Port 0: the default one, or any free one where another program holds it.
         dialog.startHosting(0, QStringLiteral("4711"));
         QVERIFY2(play.role() == NetworkPlay::Role::Host, qPrintable(play.lastProblem()));
