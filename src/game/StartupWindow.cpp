@@ -100,8 +100,11 @@ void StartupWindow::load()
             return;
         }
         step([&] {
-            show();
+            // The hourglass just before the window shows: the window then
+            // comes with it, and the desktop's arrow pointer is not read for
+            // a window that never shows it.
             QApplication::setOverrideCursor(Qt::WaitCursor);
+            show();
             repaint();
             QCoreApplication::processEvents();
         });
