@@ -6,6 +6,7 @@
 #include "game/NetworkCommandLine.h"
 #include "game/NetworkModule.h"
 #include "game/PuzzleWindow.h"
+#include "game/StartArt.h"
 #include "game/StartupWindow.h"
 #include "language/Language.h"
 #include "resources/PictureCache.h"
@@ -80,11 +81,16 @@ int main(int argc, char* argv[])
                      commandLine.error.toLocal8Bit().constData());
         return 2;
     }
-    // Fontconfig reads its configuration and font caches on a thread of its own
-    // while Qt connects to the display; the splash's first text would wait for it.
-    const std::jthread fonts([] {
+    // While Qt connects to the display, a thread of its own reads what the
+    // first windows would wait for: fontconfig's configuration and font
+    // caches, then the windows' art and the program's text table.
+    tess::promiseArt(tess::artOfTheStart());
+    const std::jthread readAhead([] {
         FcInit();
         tess::startMark("fonts ready");
+        tess::readPromisedArt();
+        tess::readCarriedTableAhead();
+        tess::startMark("art ready");
     });
     tess::GuardedApplication app(argc, argv);
     tess::startMark("application");
@@ -125,6 +131,7 @@ int main(int argc, char* argv[])
     startup = std::make_unique<tess::StartupWindow>([&game, &startup, &commandLine]() -> QWidget* {
         tess::startMark("splash shown");
         game = std::make_unique<tess::PuzzleWindow>();
+        QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, &tess::forgetPromisedArt);
         QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, &installWindowIcon);
         QObject::connect(game.get(), &tess::PuzzleWindow::firstPainted, [] {
             tess::trapped("frmInfo", "Form_Load", [](tess::Steps& step) { step([] { tess::writeLanguageTable(); }); });

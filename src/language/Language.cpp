@@ -51,6 +51,15 @@ const QHash<QString, QString>& tableOf(const QString& path)
 
 } // namespace
 
+void readCarriedTableAhead()
+{
+    try {
+        carriedTable();
+    } catch (...) {
+        // Read again, and raised, where the first text asks for it.
+    }
+}
+
 QString textForKey(qint16 key)
 {
     QString text;

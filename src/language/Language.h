@@ -21,6 +21,11 @@ QString textForKey(qint16 key);
 // raises 6 (Overflow) in the caller's step.
 QString langText(qint16 number);
 
+// Reads the table the program carries, on a thread of its own while the start
+// builds its windows, for the first text to come. A table that does not read
+// is left for that text to raise, as it would have.
+void readCarriedTableAhead();
+
 // The key as it stands in the file: at least four digits ("0111", "6176").
 QString langKeyText(qint16 key);
 

@@ -50,11 +50,21 @@ QImage decodeRawPicture(const QByteArray& bytes)
     const qsizetype rowBytes = qsizetype(width) * 4;
     if (bytes.size() != HeaderSize + rowBytes * qsizetype(height))
         return {};
-    QImage image(int(width), int(height), format);
+    const auto* pixels = reinterpret_cast<const uchar*>(in + HeaderSize);
+    if (reinterpret_cast<quintptr>(pixels) % alignof(quint32) != 0) {
+        // Bytes that stand where a pixel cannot be read in one go: copied.
+        QImage image(int(width), int(height), format);
+        if (!image.isNull())
+            std::memcpy(image.bits(), pixels, size_t(rowBytes) * height);
+        return image;
+    }
+    // The picture is read where it stands, not copied: the bytes stay with it
+    // (a picture of the frame is over a megabyte). Painting on it copies it first.
+    auto* kept = new QByteArray(bytes);
+    QImage image(pixels, int(width), int(height), rowBytes, format,
+                 [](void* held) { delete static_cast<QByteArray*>(held); }, kept);
     if (image.isNull())
-        return {};
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(image.scanLine(y), in + HeaderSize + rowBytes * y, size_t(rowBytes));
+        delete kept; // no image took them
     return image;
 }
 

@@ -11,7 +11,8 @@
 namespace tess {
 
 QByteArray encodeRawPicture(const QImage& picture);
-// A null image for bytes that are not a whole raw picture.
+// A null image for bytes that are not a whole raw picture. The image shares
+// the bytes' buffer (they are kept while it lives) and copies it on a write.
 QImage decodeRawPicture(const QByteArray& bytes);
 
 } // namespace tess

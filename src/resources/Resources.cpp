@@ -12,8 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QResource>
 
+#include <condition_variable>
+#include <exception>
 #include <mutex>
+#include <optional>
 
 namespace tess {
 
@@ -63,12 +67,132 @@ QImage carriedPicture(int number)
     return decodePicture(carriedData(number, QStringLiteral("bitmap")), QStringLiteral("bitmap ") + QString::number(number));
 }
 
+namespace {
+
+QImage readArt(const QString& name);
+
+struct PromisedPicture {
+    bool read = false;
+    QImage picture;
+    std::exception_ptr error;
+};
+
+struct PromisedArt {
+    std::mutex guard;
+    std::condition_variable readOne;
+    QStringList promised; // in order; the reader takes them from the front
+    QStringList unread;
+    QHash<QString, PromisedPicture> pictures;
+};
+
+PromisedArt& promisedArt()
+{
+    static PromisedArt art;
+    return art;
+}
+
+PromisedPicture readNow(const QString& name)
+{
+    PromisedPicture result;
+    try {
+        result.picture = readArt(name);
+    } catch (...) {
+        result.error = std::current_exception();
+    }
+    result.read = true;
+    return result;
+}
+
+// The promised picture, if `name` was promised and not taken yet.
+std::optional<PromisedPicture> takePromised(const QString& name)
+{
+    PromisedArt& art = promisedArt();
+    std::unique_lock lock(art.guard);
+    if (!art.pictures.contains(name))
+        return std::nullopt;
+    art.promised.removeOne(name);
+    if (art.unread.removeOne(name)) {
+        // Not begun by the reader: read here rather than wait for it.
+        art.pictures.remove(name);
+        lock.unlock();
+        return readNow(name);
+    }
+    art.readOne.wait(lock, [&] { return !art.pictures.contains(name) || art.pictures.value(name).read; });
+    return art.pictures.take(name); // empty if forgotten meanwhile
+}
+
+} // namespace
+
+void promiseArt(const QStringList& names)
+{
+    PromisedArt& art = promisedArt();
+    const std::lock_guard lock(art.guard);
+    for (const QString& name : names) {
+        if (art.pictures.contains(name))
+            continue;
+        art.pictures.insert(name, {});
+        art.promised.append(name);
+        art.unread.append(name);
+    }
+}
+
+void readPromisedArt()
+{
+    PromisedArt& art = promisedArt();
+    for (;;) {
+        QString name;
+        {
+            const std::lock_guard lock(art.guard);
+            if (art.unread.isEmpty())
+                return;
+            name = art.unread.takeFirst();
+        }
+        PromisedPicture picture = readNow(name);
+        const std::lock_guard lock(art.guard);
+        const auto waiting = art.pictures.find(name);
+        if (waiting != art.pictures.end())
+            *waiting = std::move(picture);
+        art.readOne.notify_all();
+    }
+}
+
+void forgetPromisedArt()
+{
+    PromisedArt& art = promisedArt();
+    const std::lock_guard lock(art.guard);
+    art.pictures.clear();
+    art.promised.clear();
+    art.unread.clear();
+    art.readOne.notify_all();
+}
+
+QStringList promisedArtLeft()
+{
+    PromisedArt& art = promisedArt();
+    const std::lock_guard lock(art.guard);
+    return art.promised;
+}
+
 QImage loadArt(const QString& name)
 {
+    if (std::optional<PromisedPicture> promised = takePromised(name)) {
+        if (promised->error)
+            std::rethrow_exception(promised->error);
+        if (promised->read)
+            return promised->picture;
+    }
+    return readArt(name);
+}
+
+namespace {
+
+QImage readArt(const QString& name)
+{
     // PNG art is carried raw (RawPicture.h); the rest is decoded as it stands.
-    QFile raw(QStringLiteral(":/carried/raw/") + name + QStringLiteral(".raw"));
-    if (raw.open(QIODevice::ReadOnly)) {
-        QImage picture = decodeRawPicture(raw.readAll());
+    // Unpacked once, straight from the resource: a file's read would copy it again.
+    const QResource raw(QStringLiteral(":/carried/raw/") + name + QStringLiteral(".raw"));
+    if (raw.isValid()) {
+        QImage picture = decodeRawPicture(raw.uncompressedData());
         if (picture.isNull())
             raiseError(ErrInvalidPicture, QStringLiteral("art ") + name);
         return picture;
@@ -78,6 +202,8 @@ QImage loadArt(const QString& name)
         raiseError(ErrResourceNotFound, QStringLiteral("art ") + name);
     return decodePicture(item.readAll(), name);
 }
+
+} // namespace
 
 QString gameTempFolder()
 {

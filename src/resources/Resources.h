@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace tess {
@@ -19,6 +20,18 @@ QImage carriedPicture(int number);
 // A picture of the window art (resources/art), by file name ("logo.png");
 // 326 when the program does not carry it.
 QImage loadArt(const QString& name);
+
+// Window art read ahead on a thread of its own while the start builds the
+// application, for the loadArt calls to come. promiseArt names it, in the
+// order it will be asked for, on the window thread; readPromisedArt then
+// reads it on another. loadArt takes a promised picture once (its error is
+// raised there), waits for the one being read, and reads the rest itself.
+void promiseArt(const QStringList& names);
+void readPromisedArt();
+// Drops the promised art not taken yet; what is still read is then let go.
+void forgetPromisedArt();
+// The promised art not taken yet, in the order promised.
+QStringList promisedArtLeft();
 
 // The user's temporary folder, ending with "/": a folder of this user only.
 QString gameTempFolder();

@@ -13,8 +13,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
+#include <QPainter>
 
+#include <cstring>
+#include <thread>
 #include <unistd.h>
 
 #include <fcntl.h>
@@ -224,6 +228,32 @@ private Q_SLOTS:
         QCOMPARE(readRaw(path), QByteArray("the last song"));
     }
 
+    void promisedArtIsTakenOnceAndItsErrorComesToTheTaker()
+    {
+        const QStringList names{QStringLiteral("flag_0.png"), QStringLiteral("no such art.png"),
+                                QStringLiteral("flag_2.png"), QStringLiteral("digits.png")};
+        QHash<QString, QImage> expected;
+        for (const QString& name : {names[0], names[2], names[3]})
+            expected.insert(name, loadArt(name));
+
+        // With no reader at all, the taker reads it itself instead of waiting.
+        promiseArt({names[3]});
+        QCOMPARE(loadArt(names[3]), expected[names[3]]);
+        QCOMPARE(promisedArtLeft(), QStringList());
+
+        promiseArt(names);
+        std::thread reader(&readPromisedArt);
+        QCOMPARE(loadArt(names[3]), expected[names[3]]);
+        QCOMPARE(test::errorOf([&] { loadArt(names[1]); }), int(ErrResourceNotFound));
+        QCOMPARE(loadArt(names[0]), expected[names[0]]);
+        reader.join();
+        QCOMPARE(promisedArtLeft(), QStringList{names[2]});
+        // What is forgotten is read anew when asked for.
+        forgetPromisedArt();
+        QCOMPARE(promisedArtLeft(), QStringList());
+        QCOMPARE(loadArt(names[2]), expected[names[2]]);
+    }
+
     void rawPicturesKeepEveryPixelAndRefuseWhatIsNotWhole()
     {
         QImage clear(7, 5, QImage::Format_ARGB32);
@@ -245,6 +275,27 @@ private Q_SLOTS:
         QByteArray huge = whole;
         huge[7] = char(0x7f); // a width of some two thousand million
         QVERIFY(decodeRawPicture(huge).isNull());
+
+        // A picture read where its bytes stand outlives them, and a change
+        // to it is its own: the bytes and other copies stay as they were.
+        QImage kept;
+        {
+            const QByteArray bytes = encodeRawPicture(clear);
+            kept = decodeRawPicture(bytes);
+        }
+        QCOMPARE(kept, clear);
+        const QByteArray bytes = encodeRawPicture(clear);
+        const QImage first = decodeRawPicture(bytes);
+        QImage changed = first;
+        changed.setPixel(0, 0, qRgba(1, 2, 3, 4));
+        QPainter(&changed).fillRect(QRect(1, 1, 2, 2), Qt::green);
+        QCOMPARE(first, clear);
+        QCOMPARE(decodeRawPicture(bytes), clear);
+        QCOMPARE(changed.pixel(0, 0), qRgba(1, 2, 3, 4));
+        // Bytes that stand one off a pixel's alignment come out the same.
+        QByteArray shifted(bytes.size() + 1, '\0');
+        std::memcpy(shifted.data() + 1, bytes.constData(), size_t(bytes.size()));
+        QCOMPARE(decodeRawPicture(QByteArray::fromRawData(shifted.constData() + 1, bytes.size())), clear);
         // The carried art comes out as the picture it was made from.
         QCOMPARE(loadArt(QStringLiteral("flag_1.png")).size(), QSize(32, 20));
     }
