@@ -49,10 +49,9 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
     titleImage->setAlignment(Qt::AlignCenter);
     boardImage->setAlignment(Qt::AlignCenter);
     versionLabel->setAlignment(Qt::AlignCenter);
-    const QString page = QString::fromUtf8(MakerWebPage);
-    // Plain text, underlined like a link: rich text would cost the start some ten milliseconds.
+    // Plain text, underlined like a link: rich text would cost the start some
+    // ten milliseconds. Its text comes with the version line (load).
     webPageLink->setTextFormat(Qt::PlainText);
-    webPageLink->setText(page);
     QFont link = webPageLink->font();
     link.setUnderline(true);
     webPageLink->setFont(link);
@@ -90,7 +89,17 @@ void StartupWindow::load()
             if (s.gameWindowLoaded)
                 writeLanguageTable();
         });
+        if (!s.gameWindowLoaded)
+            step([&] {
+                // The hourglass, and the window it comes with, are made while
+                // the start waits for the font database and the session bus
+                // (the first text asks whether a screen reader listens). The
+                // window shows with it; an error box puts the arrow back.
+                winId();
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            });
         step([&] {
+            webPageLink->setText(QString::fromUtf8(MakerWebPage));
             adjustSize();
             placeWindow(this);
         });
@@ -100,10 +109,6 @@ void StartupWindow::load()
             return;
         }
         step([&] {
-            // The hourglass just before the window shows: the window then
-            // comes with it, and the desktop's arrow pointer is not read for
-            // a window that never shows it.
-            QApplication::setOverrideCursor(Qt::WaitCursor);
             show();
             repaint();
             QCoreApplication::processEvents();
