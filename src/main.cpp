@@ -26,6 +26,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QPixmap>
+#include <QThread>
 #include <QTimer>
 
 #include <fontconfig/fontconfig.h>
@@ -60,6 +61,9 @@ void installWindowIcon()
 int main(int argc, char* argv[])
 {
     tess::startMark("main");
+    // Qt takes the first thread that asks for its thread data as the main
+    // one: this thread, before the read-ahead thread below makes a QFile.
+    QThread::currentThread();
     // The start decodes pictures of a megabyte and more and lets most of them
     // go again: from the heap, their pages are used again by the next one
     // instead of being mapped, faulted in and unmapped each time. The game

@@ -157,7 +157,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     const bool denseScreen = qApp->devicePixelRatio() > 1;
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i] = new PictureButton(this);
-        // The icons hold the only copies: the art is converted in place, not kept.
+        // The icons hold the only copies: the art read for them is not kept.
         QIcon icon(QPixmap::fromImage(loadArt(QStringLiteral("button_%1.png").arg(i))));
         if (denseScreen) {
             QPixmap dense = QPixmap::fromImage(loadArt(QStringLiteral("button_%1@2x.png").arg(i)));

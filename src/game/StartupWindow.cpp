@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <array>
 #include <utility>
 
 namespace tess {
@@ -39,8 +40,6 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
     colours.setColor(QPalette::Window, Qt::black);
     setPalette(colours);
     setAutoFillBackground(true);
-    titleImage->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_title.png"))));
-    boardImage->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_board.png"))));
     for (QLabel* label : {versionLabel, webPageLink}) {
         QPalette text = label->palette();
         text.setColor(QPalette::WindowText, QColor(255, 204, 0));
@@ -89,6 +88,11 @@ void StartupWindow::load()
             if (s.gameWindowLoaded)
                 writeLanguageTable();
         });
+        step([&] {
+            // Read under the trap: a damaged picture gets an error box, not the end.
+            titleImage->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_title.png"))));
+            boardImage->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_board.png"))));
+        });
         if (!s.gameWindowLoaded)
             step([&] {
                 // The hourglass, and the window it comes with, are made while
@@ -131,19 +135,26 @@ void StartupWindow::load()
 // bus before the splash shows.
 void StartupWindow::addAboutBoxControls()
 {
-    if (okButton)
-        return;
     // OK first: the box can be closed even if a flag's picture fails. It keeps
     // the application's colours, not the window's black.
-    okButton = new QPushButton(QStringLiteral("&OK"), this);
-    okButton->setPalette(QApplication::palette(okButton));
-    connect(okButton, &QPushButton::clicked, this, [this] { closeAboutBox(); });
-    layout_->addWidget(okButton, 5, 0, Qt::AlignCenter);
+    if (!okButton) {
+        okButton = new QPushButton(QStringLiteral("&OK"), this);
+        okButton->setPalette(QApplication::palette(okButton));
+        connect(okButton, &QPushButton::clicked, this, [this] { closeAboutBox(); });
+        layout_->addWidget(okButton, 5, 0, Qt::AlignCenter);
+    }
+    if (languageFlags[0])
+        return;
+    // Every picture is read before a flag is made: when one fails, Retry
+    // makes the whole row, and Ignore leaves none half made.
+    std::array<QImage, Languages.size()> pictures;
+    for (std::size_t i = 0; i < pictures.size(); ++i)
+        pictures[i] = loadArt(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png"));
     auto* flags = new QHBoxLayout;
     flags->addStretch();
     for (std::size_t i = 0; i < languageFlags.size(); ++i) {
         languageFlags[i] = new ImageControl(this);
-        languageFlags[i]->setPicture(loadArt(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
+        languageFlags[i]->setPicture(pictures[i], 0);
         languageFlags[i]->setFixedSize(32, 20);
         languageFlags[i]->setCursor(Qt::PointingHandCursor);
         setAccessibleRole(languageFlags[i], QAccessible::Button);

@@ -12,7 +12,9 @@ namespace tess {
 
 QByteArray encodeRawPicture(const QImage& picture);
 // A null image for bytes that are not a whole raw picture. The image shares
-// the bytes' buffer (they are kept while it lives) and copies it on a write.
+// the bytes' buffer and copies it on a write; it keeps the bytes while it
+// lives, but bytes made by QByteArray::fromRawData (as a resource stored
+// uncompressed gives) must outlive it themselves.
 QImage decodeRawPicture(const QByteArray& bytes);
 
 } // namespace tess

@@ -136,7 +136,7 @@ void promiseArt(const QStringList& names)
     }
 }
 
-void readPromisedArt()
+void readPromisedArt(const std::function<void(const QString&)>& reading)
 {
     PromisedArt& art = promisedArt();
     for (;;) {
@@ -147,6 +147,8 @@ void readPromisedArt()
                 return;
             name = art.unread.takeFirst();
         }
+        if (reading)
+            reading(name);
         PromisedPicture picture = readNow(name);
         const std::lock_guard lock(art.guard);
         const auto waiting = art.pictures.find(name);

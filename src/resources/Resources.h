@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace tess {
 
 // Whether the item (type, number) is carried; type names ignore case.
@@ -27,7 +29,8 @@ QImage loadArt(const QString& name);
 // reads it on another. loadArt takes a promised picture once (its error is
 // raised there), waits for the one being read, and reads the rest itself.
 void promiseArt(const QStringList& names);
-void readPromisedArt();
+// `reading`, when given, is told each name as its reading begins.
+void readPromisedArt(const std::function<void(const QString&)>& reading = {});
 // Drops the promised art not taken yet; what is still read is then let go.
 void forgetPromisedArt();
 // The promised art not taken yet, in the order promised.

@@ -14,6 +14,7 @@
 #include "util/Maker.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
@@ -138,14 +139,19 @@ private Q_SLOTS:
         shared().gameWindowLoaded = false;
         QWidget* loaded = nullptr;
         bool shownBare = false;
+        bool hourglass = false;
         StartupWindow splash([&]() -> QWidget* {
-            // While the game window loads, the splash shows its picture and no button.
+            // While the game window loads, the splash shows its picture and no
+            // button, with the hourglass over it.
             shownBare = splash.isVisible() && !splash.okButton && !splash.languageFlags[0];
+            hourglass = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
             loaded = window.get();
             return loaded;
         });
         splash.load();
         QVERIFY(shownBare);
+        QVERIFY(hourglass);
+        QVERIFY(!QApplication::overrideCursor());
         QVERIFY(loaded && loaded->isVisible());
         QVERIFY(!splash.isVisible());
         QVERIFY(shared().gameWindowLoaded);
@@ -159,6 +165,7 @@ private Q_SLOTS:
         StartupWindow about({});
         about.setFlagHandler([&](int language) { window->table().chooseLanguage(language); flagged = language; });
         about.load();
+        QVERIFY(!QApplication::overrideCursor()); // the about box comes with no hourglass
         QVERIFY(QFile::exists(shared().languageTableFile));
         QVERIFY(about.versionLabel->text().startsWith("Tessaron  "));
         about.show();

@@ -29,7 +29,7 @@ private Q_SLOTS:
         const QStringList promised = artOfTheStart();
         promiseArt(promised);
         QCOMPARE(promisedArtLeft(), promised);
-        std::thread reader(&readPromisedArt);
+        std::thread reader([] { readPromisedArt(); });
 
         std::unique_ptr<PuzzleWindow> game;
         StartupWindow splash([&]() -> QWidget* {

@@ -18,6 +18,8 @@
 #include <QPainter>
 
 #include <cstring>
+#include <chrono>
+#include <future>
 #include <thread>
 #include <unistd.h>
 
@@ -242,7 +244,7 @@ private Q_SLOTS:
         QCOMPARE(promisedArtLeft(), QStringList());
 
         promiseArt(names);
-        std::thread reader(&readPromisedArt);
+        std::thread reader([] { readPromisedArt(); });
         QCOMPARE(loadArt(names[3]), expected[names[3]]);
         QCOMPARE(test::errorOf([&] { loadArt(names[1]); }), int(ErrResourceNotFound));
         QCOMPARE(loadArt(names[0]), expected[names[0]]);
@@ -252,6 +254,27 @@ private Q_SLOTS:
         forgetPromisedArt();
         QCOMPARE(promisedArtLeft(), QStringList());
         QCOMPARE(loadArt(names[2]), expected[names[2]]);
+
+        // A picture the reader has begun is waited for, not read twice.
+        std::promise<void> begun;
+        std::promise<void> goOn;
+        std::shared_future<void> mayGoOn = goOn.get_future().share();
+        promiseArt({names[0]});
+        std::thread holdingReader([&] {
+            readPromisedArt([&](const QString&) {
+                begun.set_value();
+                mayGoOn.wait();
+            });
+        });
+        begun.get_future().wait();
+        std::thread release([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            goOn.set_value();
+        });
+        QCOMPARE(loadArt(names[0]), expected[names[0]]);
+        holdingReader.join();
+        release.join();
+        QCOMPARE(promisedArtLeft(), QStringList());
     }
 
     void rawPicturesKeepEveryPixelAndRefuseWhatIsNotWhole()
