@@ -310,11 +310,9 @@ private Q_SLOTS:
         const QByteArray bytes = encodeRawPicture(clear);
         const QImage first = decodeRawPicture(bytes);
         QImage changed = first;
-        changed.setPixel(0, 0, qRgba(1, 2, 3, 4));
         QPainter(&changed).fillRect(QRect(1, 1, 2, 2), Qt::green);
         QCOMPARE(first, clear);
         QCOMPARE(decodeRawPicture(bytes), clear);
-        QCOMPARE(changed.pixel(0, 0), qRgba(1, 2, 3, 4));
         // Bytes that stand one off a pixel's alignment come out the same.
         QByteArray shifted(bytes.size() + 1, '\0');
         std::memcpy(shifted.data() + 1, bytes.constData(), size_t(bytes.size()));
