@@ -193,14 +193,18 @@ private Q_SLOTS:
             "<policy context=\"default\"><allow user=\"*\"/><allow own=\"*\"/><allow send_destination=\"*\"/><allow receive_sender=\"*\"/></policy>"
             "</busconfig>\n").arg(socket).toUtf8());
         QProcess bus;
-        bus.start(daemon, {"--config-file=" + config, "--nofork", "--nopidfile"});
+        // The daemon prints its address once it listens; the socket's file
+        // appears before that, and a connection then is refused.
+        bus.start(daemon, {"--config-file=" + config, "--nofork", "--nopidfile", "--print-address"});
         QVERIFY2(bus.waitForStarted(), qPrintable(bus.errorString()));
         const auto stopBus = qScopeGuard([&] {
             bus.kill();
             bus.waitForFinished();
         });
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), Wait);
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + QFile::encodeName(socket));
+        QTRY_VERIFY_WITH_TIMEOUT(bus.canReadLine(), Wait);
+        const QByteArray address = bus.readLine().trimmed();
+        QVERIFY2(address.contains(QFile::encodeName(socket)), address.constData());
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
 
         {
             Discovery discovery;

@@ -94,7 +94,9 @@ cat >"$work/bus.conf" <<EOF
   </policy>
 </busconfig>
 EOF
-dbus-daemon --config-file="$work/bus.conf" --nofork --nopidfile >"$work/bus.log" 2>&1 &
+# The daemon prints its address once it listens (its socket's file comes
+# before that, when a connection would still be refused).
+dbus-daemon --config-file="$work/bus.conf" --nofork --nopidfile --print-address=3 3>"$work/bus.address" >"$work/bus.log" 2>&1 &
 bus=$!
 
 cat >"$work/avahi-daemon.conf" <<EOF
@@ -126,7 +128,7 @@ wait_for() {
 }
 
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/system_bus_socket
-wait_for '[ -S "$work/system_bus_socket" ]' $bus || { cat "$work/bus.log"; skip "the private D-Bus daemon did not start"; }
+wait_for '[ -s "$work/bus.address" ]' $bus || { cat "$work/bus.log"; skip "the private D-Bus daemon did not start"; }
 # The program may end the daemon (TESSARON_AVAHI_PID) and start it again
 # (TESSARON_AVAHI_START), as a package upgrade would.
 cat >"$work/start-avahi" <<EOF

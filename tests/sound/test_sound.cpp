@@ -15,6 +15,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QWindow>
 #include <qpa/qwindowsysteminterface.h>
 #include <QPushButton>
@@ -259,14 +260,16 @@ private Q_SLOTS:
         sendMediaCommand(QStringLiteral("play midi"));
         QVERIFY(songs.waitUntilReady(20000));
         sendMediaCommand(QStringLiteral("close midi"));
+        // Everything recorded from here on is the second song (or the silence
+        // after it: the disk driver runs ahead of the test as fast as it can).
+        const qint64 firstSongFrames = QFileInfo(file).size() / 4;
         QCOMPARE(sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(shortSong(3.0, 73)) + " alias midi"), 0);
         sendMediaCommand(QStringLiteral("play midi"));
+        // Three of its six notes rendered: at least 1.5 s of flute in the recording.
         QVERIFY(waitUntil([&songs] { return songs.position() > 3 * 480; }, 20000));
         Heard heard = closeAndListen(file);
-        // The second song's last second and a half: under load (the sanitizer
-        // build beside other tests) the recording's very end may lag behind.
-        heard.left.erase(heard.left.begin(), heard.left.end() - std::min<std::ptrdiff_t>(heard.left.size(), Rate * 3 / 2));
-        QVERIFY2(heard.rms() > 0.003, qPrintable(QString::number(heard.rms())));
+        heard.left.erase(heard.left.begin(), heard.left.begin() + std::min<qint64>(qint64(heard.left.size()), firstSongFrames));
+        QVERIFY2(heard.audibleSeconds() > 1.0, qPrintable(QString::number(heard.audibleSeconds())));
     }
 
     void withoutASoundfontSongsAreSilentAndNoError()
