@@ -323,13 +323,12 @@ void GameHost::Private::hello(QWebSocket* socket, const Message& message)
         ++wrongCodes[from];
         return refuse(socket, message, RefusalReason::Code);
     }
-    const QString look = nameLook(message.name);
     for (const QString& name : std::as_const(hostNames))
-        if (nameLook(name) == look)
+        if (namesLookAlike(name, message.name))
             return refuse(socket, message, RefusalReason::NameTaken);
     int seat = 0;
     for (auto& [number, state] : seats) {
-        if (nameLook(state.name) != look)
+        if (!namesLookAlike(state.name, message.name))
             continue;
         // A held seat goes back only to its own name, not to one that looks like it.
         if (state.socket || !sameLetters(state.name, message.name))
