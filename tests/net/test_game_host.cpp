@@ -602,37 +602,23 @@ void TestGameHost::namesThatPassForAnotherTakeNoSeat_data()
     // The host plays as "Reridu", and "Anna" has joined.
     QTest::newRow("Cyrillic e in Reridu") << QStringLiteral("R\u0435ridu") << O::NameTaken << false;
     QTest::newRow("Cyrillic A in Anna") << QStringLiteral("\u0410nna") << O::NameTaken << false;
-    QTest::newRow("Cyrillic e and i in Reridu") << QStringLiteral("R\u0435r\u0456du") << O::NameTaken << false;
-    QTest::newRow("Greek Rho, which looks like P") << QStringLiteral("\u03a1eridu") << O::Seat << false;
-    QTest::newRow("Greek Alpha in Anna") << QStringLiteral("\u0391nna") << O::NameTaken << false;
-    QTest::newRow("full-width Reridu") << QStringLiteral("\uff32\uff45\uff52\uff49\uff44\uff55") << O::NameTaken << false;
     QTest::newRow("Anna and a Hangul filler") << QStringLiteral("Anna\u3164") << O::NameTaken << false;
-    QTest::newRow("Anna and a braille blank") << QStringLiteral("\u2800Anna") << O::NameTaken << false;
-    QTest::newRow("braille blank") << QStringLiteral("\u2800") << O::Closed << false;
-    QTest::newRow("Hangul filler") << QStringLiteral("\u3164") << O::Closed << false;
-    QTest::newRow("half-width Hangul filler") << QStringLiteral("\uffa0\uffa0") << O::Closed << false;
-    QTest::newRow("Hangul jamo fillers") << QStringLiteral("\u115f\u1160") << O::Closed << false;
-    QTest::newRow("ideographic spaces") << QStringLiteral("\u3000\u3000") << O::Closed << false;
-    QTest::newRow("no-break space") << QStringLiteral("\u00a0") << O::Closed << false;
-    QTest::newRow("a lone accent") << QStringLiteral("\u0301") << O::Closed << false;
-    QTest::newRow("zero-width space") << QStringLiteral("\u200b") << O::Closed << false;
-    QTest::newRow("line separator") << QStringLiteral("Reridu\u2028(10.0.0.1)") << O::Closed << false;
-    QTest::newRow("paragraph separator") << QStringLiteral("Bea\u2029free") << O::Closed << false;
-    QTest::newRow("right-to-left override") << QStringLiteral("\u202eudireR") << O::Closed << false;
-    QTest::newRow("right-to-left isolate") << QStringLiteral("\u2067Bea\u2069") << O::Closed << false;
-    QTest::newRow("Anne beside Anna") << QStringLiteral("Anne") << O::Seat << false;
     QTest::newRow("Cyrillic Anna at Anna's held seat") << QStringLiteral("\u0410nna") << O::NameTaken << true;
     QTest::newRow("Anna back at her held seat") << QStringLiteral("ANNA") << O::Seat << true;
+    QTest::newRow("braille blank") << QStringLiteral("\u2800") << O::Closed << false;
+    QTest::newRow("Hangul filler") << QStringLiteral("\u3164") << O::Closed << false;
+    QTest::newRow("other fillers, spaces, a lone accent") << QStringLiteral("\uffa0\u115f\u1160\u3000\u0301") << O::Closed << false;
+    QTest::newRow("line separator") << QStringLiteral("Reridu\u2028(10.0.0.1)") << O::Closed << false;
+    QTest::newRow("paragraph separator") << QStringLiteral("Bea\u2029free") << O::Closed << false;
+    QTest::newRow("Greek Rho, which looks like P") << QStringLiteral("\u03a1eridu") << O::Seat << false;
+    QTest::newRow("Anne beside Anna") << QStringLiteral("Anne") << O::Seat << false;
     QTest::newRow("Hebrew") << QStringLiteral("\u05d0\u05d1\u05d2") << O::Seat << false;
     QTest::newRow("Arabic") << QStringLiteral("\u0633\u0627\u0631\u0629") << O::Seat << false;
-    QTest::newRow("Russian") << QStringLiteral("\u041d\u0430\u0442\u0430\u0448\u0430") << O::Seat << false;
     QTest::newRow("German") << QStringLiteral("J\u00fcrgen Gro\u00df") << O::Seat << false;
     QTest::newRow("Spanish") << QStringLiteral("Bego\u00f1a") << O::Seat << false;
     QTest::newRow("Italian") << QStringLiteral("Niccol\u00f2") << O::Seat << false;
     QTest::newRow("French") << QStringLiteral("Ana\u00efs \u00c9lo\u00efse") << O::Seat << false;
-    QTest::newRow("English with an accent") << QStringLiteral("Ren\u00e9e") << O::Seat << false;
-    QTest::newRow("an accent beside the plain name") << QStringLiteral("\u00c1nna") << O::Seat << false;
-    QTest::newRow("Chinese") << QStringLiteral("\u674e\u96f7") << O::Seat << false;
+    QTest::newRow("English, an accent beside Anna") << QStringLiteral("\u00c1nna") << O::Seat << false;
 }
 
 void TestGameHost::namesThatPassForAnotherTakeNoSeat()
@@ -649,7 +635,6 @@ void TestGameHost::namesThatPassForAnotherTakeNoSeat()
         anna.client->leave();
         QTRY_COMPARE_WITH_TIMEOUT(h.lost.size(), 1, Wait);
     }
-    const int others = annaLeft ? 0 : 1;
 
     // Sent by hand: the game's own dialog would not let most of these names go out.
     RawPeer peer;
@@ -658,26 +643,19 @@ void TestGameHost::namesThatPassForAnotherTakeNoSeat()
     peer.sendHandshake();
     QTRY_VERIFY_WITH_TIMEOUT(peer.upgraded(), Wait);
     peer.send(helloMessage(name));
-    switch (outcome) {
-    case HelloOutcome::Seat:
-        QTRY_VERIFY_WITH_TIMEOUT(peer.firstMessage().has_value(), Wait);
-        QCOMPARE(peer.firstMessage()->kind, MessageKind::Welcome);
-        QCOMPARE(h.host.seats().size(), 1 + others);
-        QCOMPARE(h.host.seats()[others].name, annaLeft ? QStringLiteral("Anna") : name);
-        QVERIFY(h.host.seats()[others].connected);
-        break;
-    case HelloOutcome::NameTaken:
-        QTRY_VERIFY_WITH_TIMEOUT(peer.firstMessage().has_value(), Wait);
-        QCOMPARE(peer.firstMessage()->kind, MessageKind::Refused);
-        QCOMPARE(peer.firstMessage()->reason, RefusalReason::NameTaken);
-        QCOMPARE(h.host.seats().size(), 1);
-        break;
-    case HelloOutcome::Closed:
+    if (outcome == HelloOutcome::Closed) {
         QTRY_VERIFY_WITH_TIMEOUT(peer.gone(), Wait);
         QVERIFY(!peer.firstMessage() || peer.firstMessage()->kind != MessageKind::Welcome);
-        QCOMPARE(h.host.seats().size(), 1);
-        break;
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(peer.firstMessage().has_value(), Wait);
+        const bool seated = outcome == HelloOutcome::Seat;
+        QCOMPARE(peer.firstMessage()->kind, seated ? MessageKind::Welcome : MessageKind::Refused);
+        QVERIFY(seated || peer.firstMessage()->reason == RefusalReason::NameTaken);
     }
+    const int seats = outcome == HelloOutcome::Seat && !annaLeft ? 2 : 1;
+    QCOMPARE(h.host.seats().size(), seats);
+    if (seats == 2)
+        QCOMPARE(h.host.seats()[1].name, name);
     QCOMPARE(h.host.seats()[0].name, QStringLiteral("Anna"));
     QCOMPARE(anna.lost.size(), 0);
     QCOMPARE(h.host.seats()[0].connected, outcome == HelloOutcome::Seat || !annaLeft);
