@@ -244,6 +244,9 @@ bool hasTextKeysOnce(const QCborMap& map)
     return true;
 }
 
+// Marks on one character in a name; Vietnamese and Thai need up to three.
+constexpr int MaxMarksInARow = 3;
+
 bool hasNoControlCharacters(const QString& text, bool allowLineBreaks)
 {
     for (const char32_t c : text.toUcs4()) {
@@ -510,7 +513,17 @@ bool isShowableName(const QString& name)
 {
     if (!hasNoControlCharacters(name, false))
         return false;
-    const QList<uint> characters = name.toUcs4();
+    const QList<uint> characters = name.normalized(QString::NormalizationForm_C).toUcs4();
+    // Accents stacked beyond any language's need would draw over the lines around.
+    int marksInARow = 0;
+    for (const uint c : characters) {
+        const QChar::Category category = QChar::category(c);
+        const bool mark = category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+            || category == QChar::Mark_Enclosing;
+        marksInARow = mark ? marksInARow + 1 : 0;
+        if (marksInARow > MaxMarksInARow)
+            return false;
+    }
     return !std::all_of(characters.cbegin(), characters.cend(), [](uint c) { return isBlankLooking(c); });
 }
 

@@ -75,8 +75,9 @@ std::optional<Message> decodeMessage(const QByteArray& bytes);
 bool isPlayableName(const QString& name);
 // Whether a name from another computer can be shown on one line as what it
 // is: no control or format characters (direction overrides among them), no
-// line or paragraph separators, and at least one character that can be seen
-// (not only spaces, blank braille or Hangul fillers).
+// line or paragraph separators, no pile of accents on one letter, and at
+// least one character that can be seen (not only spaces, blank braille or
+// Hangul fillers).
 bool isShowableName(const QString& name);
 // Whether a character draws nothing one could see: a space of any width,
 // an invisible or ignorable character, or a filler that looks like a space.

@@ -610,6 +610,8 @@ void TestGameHost::namesThatPassForAnotherTakeNoSeat_data()
     QTest::newRow("other fillers, spaces, a lone accent") << QStringLiteral("\uffa0\u115f\u1160\u3000\u0301") << O::Closed << false;
     QTest::newRow("line separator") << QStringLiteral("Reridu\u2028(10.0.0.1)") << O::Closed << false;
     QTest::newRow("paragraph separator") << QStringLiteral("Bea\u2029free") << O::Closed << false;
+    QTest::newRow("accents piled up") << QStringLiteral("Bea\u0301\u0302\u0303\u0304\u0305") << O::Closed << false;
+    QTest::newRow("Vietnamese") << QStringLiteral("Nguy\u00ea\u0303n") << O::Seat << false;
     QTest::newRow("Greek Rho, which looks like P") << QStringLiteral("\u03a1eridu") << O::Seat << false;
     QTest::newRow("Anne beside Anna") << QStringLiteral("Anne") << O::Seat << false;
     QTest::newRow("Hebrew") << QStringLiteral("\u05d0\u05d1\u05d2") << O::Seat << false;
