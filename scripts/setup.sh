@@ -11,7 +11,7 @@ build_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libsdl2-dev libfluidsynth-dev timgm6mb-soundfont libxtst-dev libfontconfig-dev libxcb1-dev
-  fonts-dejavu-core qt6-translations-l10n qt6-websockets-dev
+  fonts-dejavu-core qt6-translations-l10n qt6-websockets-dev libicu-dev
 )
 test_packages=(
   python3 qt6-base-private-dev xvfb xauth xdotool openbox wmctrl imagemagick poppler-utils e2fsprogs

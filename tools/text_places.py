@@ -121,6 +121,7 @@ TEXT_PLACES = {
     215: ["network-message"],
     **{n: ["message"] for n in (216, 217, 218, 219, 220, 221, 222, 223, 224, 226, 227)},
     225: ["title"],
+    235: ["network-message"],
 }
 
 # What the game puts in place of a placeholder, by the text's convention.

@@ -5,6 +5,7 @@
 #include "language/Language.h"
 #include "net/NetLimits.h"
 #include "settings/SharedState.h"
+#include "util/Text.h"
 #include "util/Trap.h"
 
 #include <QEvent>
@@ -26,6 +27,7 @@ namespace tess {
 namespace {
 
 constexpr const char* Module = "NetworkGameDialog";
+constexpr int MoreGamesText = 235;
 
 // A caption as a screen reader names its field: without the mnemonic's "&"
 // and the colon (French puts a blank before it).
@@ -152,6 +154,10 @@ void NetworkGameDialog::build()
     discoveryProblem->setWordWrap(true);
     discoveryProblem->hide();
     join->addWidget(discoveryProblem);
+    moreGames = plainLabel(joinGroup);
+    moreGames->setWordWrap(true);
+    moreGames->hide();
+    join->addWidget(moreGames);
     auto* fields = new QFormLayout;
     joinAddressCaption = new QLabel(joinGroup);
     joinAddressEdit = new QLineEdit(joinGroup);
@@ -242,6 +248,8 @@ void NetworkGameDialog::retranslate()
             gamesCaption->setText(langText(211));
             gamesList->setAccessibleName(spokenCaption(langText(211)));
             discoveryProblem->setText(langText(212));
+            if (!moreGames->isHidden())
+                showMoreGames();
             joinAddressCaption->setText(langText(207));
             joinAddressEdit->setAccessibleName(spokenCaption(langText(207)));
             nameCaption->setText(langText(213));
@@ -313,7 +321,9 @@ void NetworkGameDialog::showPlayers()
             const QString thisComputer = langText(210);
             for (const NetworkPlay::Player& player : play_.players()) {
                 const QString computer = player.computer.isEmpty() ? thisComputer : player.computer;
-                auto* item = new QListWidgetItem(player.name + QStringLiteral(" (") + computer + u')', playersList);
+                // A name of another computer keeps its own direction: it cannot reorder the line.
+                auto* item = new QListWidgetItem(isolated(player.name) + QStringLiteral(" (") + computer + u')', playersList);
+                item->setData(Qt::AccessibleTextRole, withoutIsolates(item->text()));
                 // A dropped computer's seat is held for a while: greyed until it is back.
                 if (!player.connected)
                     item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
@@ -330,11 +340,20 @@ void NetworkGameDialog::showFoundGames()
             gamesList->clear();
             for (const net::Discovery::Game& game : play_.discovery().games()) {
                 const QString address = typedAddress(game.address, game.port);
-                auto* item = new QListWidgetItem(game.name + QStringLiteral(" (") + address + u')', gamesList);
+                auto* item = new QListWidgetItem(isolated(game.name) + QStringLiteral(" (") + address + u')', gamesList);
+                item->setData(Qt::AccessibleTextRole, withoutIsolates(item->text()));
                 item->setData(Qt::UserRole, address);
             }
+            showMoreGames();
         });
     });
+}
+
+void NetworkGameDialog::showMoreGames()
+{
+    const int more = play_.discovery().unlistedGames();
+    moreGames->setText(more > 0 ? langText(MoreGamesText).replace(QStringLiteral("%1"), QString::number(more)) : QString());
+    moreGames->setVisible(more > 0);
 }
 
 void NetworkGameDialog::showDiscoveryProblem()

@@ -54,6 +54,7 @@ public:
     QLabel* gamesCaption;
     QListWidget* gamesList;
     QLabel* discoveryProblem;
+    QLabel* moreGames; // how many games found are not listed
     QLabel* joinAddressCaption;
     QLineEdit* joinAddressEdit;
     QLabel* nameCaption;
@@ -73,6 +74,7 @@ private:
     void showHosting();
     void showPlayers();
     void showFoundGames();
+    void showMoreGames();
     void showDiscoveryProblem();
     void ended(const QString& text);
     void updateJoinButton();

@@ -13,6 +13,7 @@
 #include "sound/Sounds.h"
 #include "util/Dialogs.h"
 #include "util/ProcedureGate.h"
+#include "util/Text.h"
 #include "util/Trap.h"
 
 #include <QApplication>
@@ -587,9 +588,10 @@ void NetworkPlay::Private::received(const net::Message& message)
     case net::MessageKind::Notice: {
         QString text;
         QString title;
-        if (message.number == WinnerText && message.arguments.size() == 1) {
+        // The winner's name, as any name, on one line.
+        if (message.number == WinnerText && message.arguments.size() == 1 && net::isShowableName(message.arguments.first())) {
             text = langText(WinnerText);
-            text.replace(QStringLiteral("Vodez"), message.arguments.first());
+            text.replace(QStringLiteral("Vodez"), isolated(message.arguments.first()));
             title = langText(WinnerTitle);
         } else if (message.number == DrawText) {
             text = langText(DrawText);

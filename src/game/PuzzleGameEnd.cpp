@@ -13,6 +13,7 @@
 #include "util/Numbers.h"
 #include "util/RunTimeError.h"
 #include "util/Shutdown.h"
+#include "util/Text.h"
 #include "util/Trap.h"
 
 namespace tess {
@@ -68,7 +69,7 @@ void PuzzleTable::announceWinner()
                 const QString winner = at(s.names, result.winner, "PlayerName");
                 if (network.notice)
                     network.notice(127, {winner});
-                text.replace(QStringLiteral("Vodez"), winner);
+                text.replace(QStringLiteral("Vodez"), isolated(winner));
                 dialogs().inform(text, langText(125));
             }
         });

@@ -59,7 +59,8 @@ constexpr int GroupFailure = 4;
 // A daemon that has not answered in this time counts as none.
 constexpr int CallTimeoutMilliseconds = 10 * 1000;
 // More services are followed than listed, so a few malformed ones do not
-// crowd out the games; beyond this a network floods us and more are ignored.
+// crowd out the games; beyond this a network floods us, and the one heard of
+// longest ago makes room for a new one.
 constexpr int MaxFollowedServices = 2 * MaxListedGames;
 constexpr int MaxEarlySignals = 256;
 // A name taken this often over is given up on.
@@ -152,6 +153,7 @@ struct Discovery::Private {
         quint64 resolverAsked = 0; // the number of the request under way, or 0
         bool anyProtocol = false;  // IPv4 gave no address: any will do
         std::optional<Game> game;
+        quint64 heard = 0; // when it was last announced or answered, in hearings
     };
     bool browsing = false;
     QString browserPath;
@@ -163,6 +165,8 @@ struct Discovery::Private {
     QHash<QString, QString> resolvers;  // resolver path -> service key
     QList<QDBusMessage> earlySignals;   // of objects whose path is not known yet
     QList<Game> listed;
+    int unlisted = 0; // games found beyond those listed
+    quint64 hearings = 0;
 
     // Calls `method` of the daemon's object `path`; `done` gets the answer
     // unless the daemon or the Discovery has gone meanwhile.
@@ -447,12 +451,29 @@ struct Discovery::Private {
         auto found = services.find(key);
         if (found == services.end()) {
             if (services.size() >= MaxFollowedServices)
-                return;
+                forgetLongestUnheard();
             found = services.insert(key, Service{serviceName, domain, {}, {}, {}, 0, false, std::nullopt});
         }
+        found->heard = ++hearings;
         found->instances.insert({interface, protocol});
         if (found->resolverPath.isEmpty() && !found->resolverAsked && !found->game)
             resolve(key);
+    }
+
+    // A flood of services must not hide a game started after it: the service
+    // heard of longest ago goes (its answer, if one is under way, is dropped).
+    void forgetLongestUnheard()
+    {
+        const auto oldest = std::min_element(services.begin(), services.end(),
+                                             [](const Service& a, const Service& b) { return a.heard < b.heard; });
+        if (oldest == services.end())
+            return;
+        if (!oldest->resolverPath.isEmpty()) {
+            freeObject(oldest->resolverPath, ResolverInterface);
+            resolvers.remove(oldest->resolverPath);
+        }
+        services.erase(oldest);
+        showGames();
     }
 
     void itemRemove(qint32 interface, qint32 protocol, const QString& serviceName, const QString& domain)
@@ -517,6 +538,7 @@ struct Discovery::Private {
         const QString address = withScope(a[7].toString(), a[0].toInt());
         const auto record = qdbus_cast<QList<QByteArray>>(a[9]);
         services[key].game = gameFromService(services[key].name, address, quint16(a[8].toUInt()), record);
+        services[key].heard = ++hearings;
         showGames();
     }
 
@@ -606,23 +628,30 @@ struct Discovery::Private {
             earlySignals.clear();
     }
 
-    // Tells the window when what it lists changed.
+    // Tells the window when what it lists changed. Beyond MaxListedGames,
+    // the games heard from most recently are listed (a game just started
+    // among a flood of old ones shows), and the others are counted.
     void showGames()
     {
-        QList<Game> games;
+        QList<const Service*> found;
         for (const Service& service : std::as_const(services))
             if (service.game)
-                games.append(*service.game);
+                found.append(&service);
+        std::sort(found.begin(), found.end(), [](const Service* a, const Service* b) { return a->heard > b->heard; });
+        const int beyond = int(std::max<qsizetype>(0, found.size() - MaxListedGames));
+        QList<Game> games;
+        for (qsizetype i = 0; i < found.size() && i < MaxListedGames; ++i)
+            games.append(*found[i]->game);
         std::sort(games.begin(), games.end(), [](const Game& a, const Game& b) {
             const int byName = QString::compare(a.name, b.name, Qt::CaseInsensitive);
             return byName != 0 ? byName < 0 : a.address < b.address;
         });
-        if (games.size() > MaxListedGames)
-            games.resize(MaxListedGames);
-        const bool same = std::equal(games.cbegin(), games.cend(), listed.cbegin(), listed.cend(), sameGame);
+        const bool same = beyond == unlisted
+            && std::equal(games.cbegin(), games.cend(), listed.cbegin(), listed.cend(), sameGame);
         if (same)
             return;
         listed = games;
+        unlisted = beyond;
         Q_EMIT q.gamesChanged();
     }
 };
@@ -701,6 +730,11 @@ void Discovery::stopBrowsing()
 QList<Discovery::Game> Discovery::games() const
 {
     return d->listed;
+}
+
+int Discovery::unlistedGames() const
+{
+    return d->unlisted;
 }
 
 } // namespace tess::net

@@ -42,7 +42,10 @@ public:
 
     void browse();
     void stopBrowsing();
+    // At most MaxListedGames, those heard from most recently, by name.
     QList<Game> games() const;
+    // How many more games were found than games() lists.
+    int unlistedGames() const;
 
 Q_SIGNALS:
     void gamesChanged();

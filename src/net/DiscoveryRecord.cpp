@@ -1,6 +1,7 @@
 #include "net/DiscoveryRecord.h"
 
 #include "net/NetLimits.h"
+#include "net/Wire.h"
 
 #include <QHostAddress>
 #include <QRegularExpression>
@@ -12,14 +13,6 @@ namespace {
 bool isClean(const QString& value, const QRegularExpression& pattern)
 {
     return pattern.match(value).hasMatch();
-}
-
-bool hasControlCharacters(const QString& text)
-{
-    for (const QChar c : text)
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
-            return true;
-    return false;
 }
 
 } // namespace
@@ -53,7 +46,7 @@ std::optional<Discovery::Game> gameFromService(const QString& name, const QStrin
 
     Discovery::Game game;
     game.name = serviceName(name);
-    if (game.name.trimmed().isEmpty() || hasControlCharacters(game.name))
+    if (!isShowableName(game.name))
         return std::nullopt;
     if (address.size() > 64 || QHostAddress(address).isNull() || port == 0)
         return std::nullopt;

@@ -30,9 +30,10 @@ QString serviceName(const QString& name);
 QList<QByteArray> serviceRecord(const QString& board, int freeSeats);
 
 // A game as another computer published it, or nothing when any part is
-// malformed: a name that is empty or holds control characters, an address
-// that is none, port 0, or a TXT record without a clean version ("1.0"),
-// board ("3x4") and number of free seats (0 .. 3).
+// malformed: a name that is blank or holds control characters or line
+// breaks (isShowableName), an address that is none, port 0, or a TXT record
+// without a clean version ("1.0"), board ("3x4") and number of free seats
+// (0 .. 3).
 std::optional<Discovery::Game> gameFromService(const QString& name, const QString& address, quint16 port,
                                                const QList<QByteArray>& record);
 

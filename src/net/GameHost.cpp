@@ -1,5 +1,7 @@
 #include "net/GameHost.h"
 
+#include "net/NameLook.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
@@ -46,19 +48,6 @@ QString codeTriesKey(const QHostAddress& address)
     for (int i = 8; i < 16; ++i)
         bytes[i] = 0;
     return QHostAddress(bytes).toString();
-}
-
-// Names that look alike are the same name: case, compatibility forms (full-width
-// letters, ligatures), composed or decomposed accents and the spaces around
-// and between the words do not tell two players apart.
-QString nameKey(const QString& name)
-{
-    return name.normalized(QString::NormalizationForm_KC).simplified().toCaseFolded();
-}
-
-bool sameName(const QString& a, const QString& b)
-{
-    return nameKey(a) == nameKey(b);
 }
 
 } // namespace
@@ -335,13 +324,14 @@ void GameHost::Private::hello(QWebSocket* socket, const Message& message)
         return refuse(socket, message, RefusalReason::Code);
     }
     for (const QString& name : std::as_const(hostNames))
-        if (sameName(name, message.name))
+        if (namesLookAlike(name, message.name))
             return refuse(socket, message, RefusalReason::NameTaken);
     int seat = 0;
     for (auto& [number, state] : seats) {
-        if (!sameName(state.name, message.name))
+        if (!namesLookAlike(state.name, message.name))
             continue;
-        if (state.socket)
+        // A held seat goes back only to its own name, not to one that looks like it.
+        if (state.socket || !sameLetters(state.name, message.name))
             return refuse(socket, message, RefusalReason::NameTaken);
         seat = number; // its held seat, taken back
     }

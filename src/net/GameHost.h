@@ -43,8 +43,8 @@ public:
     // one starts.
     void setTimings(const Timings& timings);
     // The names played on the host's own screen: a joining computer may not
-    // take one of them (compared as they look: without regard to case, width,
-// the form of accents or extra spaces, like every name here).
+    // take one of them, nor a name that looks like one (nameLook), like every
+    // name here.
     void setHostNames(const QStringList& names);
 
     // Listens on `port` of every address (0: any free port), with `code` as

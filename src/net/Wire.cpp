@@ -5,6 +5,7 @@
 #include <QCborValue>
 #include <QSet>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <utility>
@@ -242,6 +243,9 @@ bool hasTextKeysOnce(const QCborMap& map)
     }
     return true;
 }
+
+// Marks on one character in a name; Vietnamese and Thai need up to three.
+constexpr int MaxMarksInARow = 3;
 
 bool hasNoControlCharacters(const QString& text, bool allowLineBreaks)
 {
@@ -502,8 +506,65 @@ bool isPlayableName(const QString& name)
     // A lone surrogate would come back as a replacement character.
     if (QString::fromUcs4(reinterpret_cast<const char32_t*>(ucs4.constData()), characters) != name)
         return false;
-    return characters >= 1 && characters <= MaxNameLength && !name.trimmed().isEmpty()
-        && hasNoControlCharacters(name, false);
+    return characters >= 1 && characters <= MaxNameLength && isShowableName(name);
+}
+
+bool isShowableName(const QString& name)
+{
+    if (!hasNoControlCharacters(name, false))
+        return false;
+    const QList<uint> characters = name.normalized(QString::NormalizationForm_C).toUcs4();
+    // Accents stacked beyond any language's need would draw over the lines around.
+    int marksInARow = 0;
+    for (const uint c : characters) {
+        const QChar::Category category = QChar::category(c);
+        const bool mark = category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+            || category == QChar::Mark_Enclosing;
+        marksInARow = mark ? marksInARow + 1 : 0;
+        if (marksInARow > MaxMarksInARow)
+            return false;
+    }
+    return !std::all_of(characters.cbegin(), characters.cend(), [](uint c) { return isBlankLooking(c); });
+}
+
+bool isBlankLooking(char32_t character)
+{
+    switch (character) {
+    case U'\u2800': // braille pattern blank
+    case U'\u3164': // Hangul filler
+    case U'\uFFA0': // half-width Hangul filler
+    case U'\u115F': // Hangul choseong filler
+    case U'\u1160': // Hangul jungseong filler
+        return true;
+    default:
+        break;
+    }
+    // Letters, digits, punctuation and symbols draw something; marks only on
+    // them, spaces, controls, format characters and unassigned ones nothing.
+    switch (QChar::category(character)) {
+    case QChar::Letter_Uppercase:
+    case QChar::Letter_Lowercase:
+    case QChar::Letter_Titlecase:
+    case QChar::Letter_Modifier:
+    case QChar::Letter_Other:
+    case QChar::Number_DecimalDigit:
+    case QChar::Number_Letter:
+    case QChar::Number_Other:
+    case QChar::Punctuation_Connector:
+    case QChar::Punctuation_Dash:
+    case QChar::Punctuation_Open:
+    case QChar::Punctuation_Close:
+    case QChar::Punctuation_InitialQuote:
+    case QChar::Punctuation_FinalQuote:
+    case QChar::Punctuation_Other:
+    case QChar::Symbol_Math:
+    case QChar::Symbol_Currency:
+    case QChar::Symbol_Modifier:
+    case QChar::Symbol_Other:
+        return QChar::isSpace(character);
+    default:
+        return true;
+    }
 }
 
 bool isJoinCode(const QString& code)

@@ -70,9 +70,18 @@ QByteArray encodeMessage(const Message& message);
 // of this protocol within its limits.
 std::optional<Message> decodeMessage(const QByteArray& bytes);
 
-// Whether a name a peer gives is fit to show: 1 .. MaxNameLength characters,
-// no control characters, not blank.
+// Whether a name a peer gives is fit to show: 1 .. MaxNameLength characters
+// and showable.
 bool isPlayableName(const QString& name);
+// Whether a name from another computer can be shown on one line as what it
+// is: no control or format characters (direction overrides among them), no
+// line or paragraph separators, no pile of accents on one letter, and at
+// least one character that can be seen (not only spaces, blank braille or
+// Hangul fillers).
+bool isShowableName(const QString& name);
+// Whether a character draws nothing one could see: a space of any width,
+// an invisible or ignorable character, or a filler that looks like a space.
+bool isBlankLooking(char32_t character);
 // Whether `code` is JoinCodeDigits decimal digits.
 bool isJoinCode(const QString& code);
 

@@ -22,4 +22,17 @@ QString firstCharacters(const QString& text, int count)
     return text.left(end);
 }
 
+QString isolated(const QString& text)
+{
+    return QChar(u'\u2068') + text + QChar(u'\u2069');
+}
+
+QString withoutIsolates(const QString& text)
+{
+    QString plain = text;
+    plain.remove(QChar(u'\u2068'));
+    plain.remove(QChar(u'\u2069'));
+    return plain;
+}
+
 } // namespace tess

@@ -11,4 +11,12 @@ QString trimBlanks(const QString& text);
 // (an emoji, a rare Chinese character) counts as one and is never cut in half.
 QString firstCharacters(const QString& text, int count);
 
+// A name (or any text from outside) set inside a line of other text: between
+// first-strong isolate and pop directional isolate, so that its direction is
+// its own and a Hebrew or Arabic name does not reorder the words around it.
+QString isolated(const QString& text);
+// The text without those marks, for a screen reader, which speaks in reading
+// order anyway.
+QString withoutIsolates(const QString& text);
+
 } // namespace tess

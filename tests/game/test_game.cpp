@@ -358,8 +358,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::newRow("two equal") << QList<int>{300, 300} << "Unentschieden!" << "";
         QTest::newRow("tie for the lead") << QList<int>{500, 700, 700} << "Unentschieden!" << "";
-        QTest::newRow("player 1 wins") << QList<int>{700, 500, 600} << "Reridu hat gewonnen!" << "Glückwunsch!";
-        QTest::newRow("above 16 bits") << QList<int>{40000, 39999} << "Reridu hat gewonnen!" << "Glückwunsch!";
+        // The name keeps its own direction inside the sentence (isolated).
+        QTest::newRow("player 1 wins") << QList<int>{700, 500, 600} << "\u2068Reridu\u2069 hat gewonnen!" << "Glückwunsch!";
+        QTest::newRow("above 16 bits") << QList<int>{40000, 39999} << "\u2068Reridu\u2069 hat gewonnen!" << "Glückwunsch!";
     }
     void theWinnerIsNamedOrADrawDeclared()
     {
@@ -388,7 +389,7 @@ private Q_SLOTS:
         shared().language = 2000;
         game.dialogs.answers = {true};
         game.t().announceWinner();
-        QCOMPARE(game.dialogs.informed.first(), QStringLiteral("¡Oma ha ganado!"));
+        QCOMPARE(game.dialogs.informed.first(), QStringLiteral("¡\u2068Oma\u2069 ha ganado!"));
     }
 
     void noMoreRoundsEndsTheProgram()

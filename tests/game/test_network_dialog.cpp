@@ -17,10 +17,33 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTextLayout>
 #include <QTimer>
 
 using namespace tess;
 using tess::test::GameFixture;
+
+namespace {
+
+// Whether, on a line as this left-to-right dialog draws it, the character at
+// `later` (in reading order) stands right of every character up to `before`.
+bool drawnRightOf(const QString& line, qsizetype before, qsizetype later, const QFont& font)
+{
+    QTextLayout layout(line, font);
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine row = layout.createLine();
+    row.setLineWidth(100000);
+    layout.endLayout();
+    for (qsizetype i = 0; i <= before; ++i)
+        if (row.cursorToX(int(i)) > row.cursorToX(int(later)))
+            return false;
+    return true;
+}
+
+} // namespace
 
 // A game whose first player is Anna, its network play and the network game
 // dialog over it, loaded in English.
@@ -183,15 +206,27 @@ private Q_SLOTS:
         QCOMPARE(dialog.hostButton->text(), QStringLiteral("&Stop hosting"));
         QVERIFY(!dialog.joinGroup->isEnabled());
         QCOMPARE(dialog.playersList->count(), 1);
-        QCOMPARE(dialog.playersList->item(0)->text(), QStringLiteral("Anna (this computer)"));
+        QCOMPARE(dialog.playersList->item(0)->data(Qt::AccessibleTextRole).toString(), QStringLiteral("Anna (this computer)"));
 
         // A joining computer's name is shown as it came, markup and all.
         net::GameClient client;
         client.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("<i>Eve</i>"), QStringLiteral("4711"));
         QTRY_COMPARE_WITH_TIMEOUT(dialog.playersList->count(), 2, 30000);
-        const QString joined = dialog.playersList->item(1)->text();
+        const QString joined = dialog.playersList->item(1)->data(Qt::AccessibleTextRole).toString();
         QVERIFY2(joined.startsWith(QStringLiteral("<i>Eve</i> (")) && joined.contains(QStringLiteral("127.0.0.1")),
                  qPrintable(joined));
+
+        // A right-to-left name stays where it stands: its computer's address
+        // follows it on the line, and a screen reader hears the two in order.
+        const QString hebrew = QStringLiteral("\u05d0\u05d1\u05d2");
+        net::GameClient second;
+        second.connectTo(QStringLiteral("127.0.0.1"), play.port(), hebrew, QStringLiteral("4711"));
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.playersList->count(), 3, 30000);
+        const QString shown = dialog.playersList->item(2)->text();
+        QVERIFY2(drawnRightOf(shown, shown.indexOf(hebrew) + hebrew.size() - 1, shown.indexOf(QStringLiteral("127.0.0.1")),
+                              dialog.playersList->font()),
+                 qPrintable(shown));
+        QVERIFY(dialog.playersList->item(2)->data(Qt::AccessibleTextRole).toString().startsWith(hebrew + QStringLiteral(" (127.0.0.1")));
 
         dialog.hostButton->click(); // stops hosting
         QCOMPARE(play.role(), NetworkPlay::Role::None);

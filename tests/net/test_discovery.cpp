@@ -85,6 +85,11 @@ private Q_SLOTS:
         QTest::newRow("no name") << " " << "10.0.0.7" << 47474 << good << false;
         QTest::newRow("control characters") << "An\x1b[2Jna" << "10.0.0.7" << 47474 << good << false;
         QTest::newRow("a line break") << "An\nna" << "10.0.0.7" << 47474 << good << false;
+        QTest::newRow("a line separator") << QStringLiteral("Reridu\u2028(10.0.0.1) free") << "10.200.0.1" << 1 << good
+                                          << false;
+        QTest::newRow("blank braille and fillers") << QStringLiteral("\u2800\u3164\uffa0") << "10.0.0.7" << 1 << good
+                                                   << false;
+        QTest::newRow("a Hebrew name") << QStringLiteral("\u05d0\u05d1\u05d2") << "10.9.9.9" << 1 << good << true;
         QTest::newRow("no address") << "Anna" << "" << 47474 << good << false;
         QTest::newRow("a path as address") << "Anna" << "../../etc" << 47474 << good << false;
         QTest::newRow("port 0") << "Anna" << "10.0.0.7" << 0 << good << false;
@@ -302,6 +307,36 @@ private Q_SLOTS:
         first.unpublish();
         QTRY_VERIFY_WITH_TIMEOUT(!gameNamed(joining, "Bea"), Wait);
         QVERIFY(gameNamed(joining, "Bea #2"));
+    }
+
+    // Sixty games published first do not hide one started after them, and
+    // the player learns how many are not listed.
+    void aFloodHidesNoNewerGame()
+    {
+        if (!onBus("avahi"))
+            QSKIP("needs avahi-daemon in a namespace (CTest test_discovery runs this through with_avahi.sh)");
+        Discovery joining;
+        joining.browse();
+        constexpr int Flood = 60;
+        std::vector<std::unique_ptr<Discovery>> flood;
+        for (int i = 0; i < Flood; ++i) {
+            flood.push_back(std::make_unique<Discovery>());
+            // "A..." sorts before the real game's name: it is not by name that it shows.
+            flood.back()->publish(QStringLiteral("A flood %1").arg(i, 2, 10, QChar(u'0')), quint16(44000 + i), "3x4", 1);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(joining.unlistedGames(), Flood - net::MaxListedGames, 3 * Wait);
+        QCOMPARE(int(joining.games().size()), net::MaxListedGames);
+
+        Discovery real;
+        real.publish("Zora", 45000, "3x4", 3);
+        QTRY_VERIFY_WITH_TIMEOUT(gameNamed(joining, "Zora"), Wait);
+        QCOMPARE(int(joining.games().size()), net::MaxListedGames);
+        QCOMPARE(joining.unlistedGames(), Flood + 1 - net::MaxListedGames);
+
+        // As the flood recedes, nothing is left unlisted.
+        flood.resize(3);
+        QTRY_COMPARE_WITH_TIMEOUT(int(joining.games().size()), 4, Wait);
+        QCOMPARE(joining.unlistedGames(), 0);
     }
 
     void hostileServicesAreHeldToLimits()

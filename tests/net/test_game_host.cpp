@@ -218,6 +218,8 @@ private Q_SLOTS:
     void aHostilePeerIsThrownOutAndTheGameGoesOn();
     void aSilentPeerIsLost();
     void lookAlikeNamesAreOneName();
+    void namesThatPassForAnotherTakeNoSeat_data();
+    void namesThatPassForAnotherTakeNoSeat();
     void guessingTheCodeIsCutShort();
     void aPeerThatReadsNothingIsCutOff();
     void aJoiningComputerNoticesAHostGoneWrong_data();
@@ -585,6 +587,80 @@ void TestGameHost::lookAlikeNamesAreOneName()
     JOIN(back, 1);
     QCOMPARE(h.host.seats().size(), 1);
     QCOMPARE(h.host.seats()[0].name, QStringLiteral("Jos\u00e9"));
+}
+
+// What became of a hello.
+enum class HelloOutcome { Seat, NameTaken, Closed };
+Q_DECLARE_METATYPE(HelloOutcome)
+
+void TestGameHost::namesThatPassForAnotherTakeNoSeat_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<HelloOutcome>("outcome");
+    QTest::addColumn<bool>("annaLeft"); // her seat is held for her
+    using O = HelloOutcome;
+    // The host plays as "Reridu", and "Anna" has joined.
+    QTest::newRow("Cyrillic e in Reridu") << QStringLiteral("R\u0435ridu") << O::NameTaken << false;
+    QTest::newRow("Cyrillic A in Anna") << QStringLiteral("\u0410nna") << O::NameTaken << false;
+    QTest::newRow("Anna and a Hangul filler") << QStringLiteral("Anna\u3164") << O::NameTaken << false;
+    QTest::newRow("Cyrillic Anna at Anna's held seat") << QStringLiteral("\u0410nna") << O::NameTaken << true;
+    QTest::newRow("Anna back at her held seat") << QStringLiteral("ANNA") << O::Seat << true;
+    QTest::newRow("braille blank") << QStringLiteral("\u2800") << O::Closed << false;
+    QTest::newRow("Hangul filler") << QStringLiteral("\u3164") << O::Closed << false;
+    QTest::newRow("other fillers, spaces, a lone accent") << QStringLiteral("\uffa0\u115f\u1160\u3000\u0301") << O::Closed << false;
+    QTest::newRow("line separator") << QStringLiteral("Reridu\u2028(10.0.0.1)") << O::Closed << false;
+    QTest::newRow("paragraph separator") << QStringLiteral("Bea\u2029free") << O::Closed << false;
+    QTest::newRow("accents piled up") << QStringLiteral("Bea\u0301\u0302\u0303\u0304\u0305") << O::Closed << false;
+    QTest::newRow("Vietnamese") << QStringLiteral("Nguy\u00ea\u0303n") << O::Seat << false;
+    QTest::newRow("Greek Rho, which looks like P") << QStringLiteral("\u03a1eridu") << O::Seat << false;
+    QTest::newRow("Anne beside Anna") << QStringLiteral("Anne") << O::Seat << false;
+    QTest::newRow("Hebrew") << QStringLiteral("\u05d0\u05d1\u05d2") << O::Seat << false;
+    QTest::newRow("Arabic") << QStringLiteral("\u0633\u0627\u0631\u0629") << O::Seat << false;
+    QTest::newRow("German") << QStringLiteral("J\u00fcrgen Gro\u00df") << O::Seat << false;
+    QTest::newRow("Spanish") << QStringLiteral("Bego\u00f1a") << O::Seat << false;
+    QTest::newRow("Italian") << QStringLiteral("Niccol\u00f2") << O::Seat << false;
+    QTest::newRow("French") << QStringLiteral("Ana\u00efs \u00c9lo\u00efse") << O::Seat << false;
+    QTest::newRow("English, an accent beside Anna") << QStringLiteral("\u00c1nna") << O::Seat << false;
+}
+
+void TestGameHost::namesThatPassForAnotherTakeNoSeat()
+{
+    QFETCH(QString, name);
+    QFETCH(HelloOutcome, outcome);
+    QFETCH(bool, annaLeft);
+    Host h;
+    h.host.setHostNames({QStringLiteral("Reridu")});
+    QVERIFY(h.listen());
+    Joiner anna(h.port(), QStringLiteral("Anna"));
+    JOIN(anna, 1);
+    if (annaLeft) {
+        anna.client->leave();
+        QTRY_COMPARE_WITH_TIMEOUT(h.lost.size(), 1, Wait);
+    }
+
+    // Sent by hand: the game's own dialog would not let most of these names go out.
+    RawPeer peer;
+    peer.connectTo(h.port());
+    QVERIFY(peer.socket.waitForConnected(Wait));
+    peer.sendHandshake();
+    QTRY_VERIFY_WITH_TIMEOUT(peer.upgraded(), Wait);
+    peer.send(helloMessage(name));
+    if (outcome == HelloOutcome::Closed) {
+        QTRY_VERIFY_WITH_TIMEOUT(peer.gone(), Wait);
+        QVERIFY(!peer.firstMessage() || peer.firstMessage()->kind != MessageKind::Welcome);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(peer.firstMessage().has_value(), Wait);
+        const bool seated = outcome == HelloOutcome::Seat;
+        QCOMPARE(peer.firstMessage()->kind, seated ? MessageKind::Welcome : MessageKind::Refused);
+        QVERIFY(seated || peer.firstMessage()->reason == RefusalReason::NameTaken);
+    }
+    const int seats = outcome == HelloOutcome::Seat && !annaLeft ? 2 : 1;
+    QCOMPARE(h.host.seats().size(), seats);
+    if (seats == 2)
+        QCOMPARE(h.host.seats()[1].name, name);
+    QCOMPARE(h.host.seats()[0].name, QStringLiteral("Anna"));
+    QCOMPARE(anna.lost.size(), 0);
+    QCOMPARE(h.host.seats()[0].connected, outcome == HelloOutcome::Seat || !annaLeft);
 }
 
 void TestGameHost::guessingTheCodeIsCutShort()

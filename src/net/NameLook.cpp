@@ -1,0 +1,91 @@
+#include "net/NameLook.h"
+
+#include "net/Wire.h"
+
+#include <unicode/uspoof.h>
+
+#include <memory>
+
+namespace tess::net {
+
+namespace {
+
+struct SpoofCheckerClose {
+    void operator()(USpoofChecker* checker) const { uspoof_close(checker); }
+};
+
+// ICU's checker, opened once; null where ICU has no confusables data.
+const USpoofChecker* spoofChecker()
+{
+    static const std::unique_ptr<USpoofChecker, SpoofCheckerClose> checker = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<USpoofChecker, SpoofCheckerClose> opened(uspoof_open(&status));
+        return U_SUCCESS(status) ? std::move(opened) : nullptr;
+    }();
+    return checker.get();
+}
+
+// The confusable skeleton (each character replaced by the one it passes
+// for), or the text itself where ICU cannot make one.
+QString skeleton(const QString& text)
+{
+    const USpoofChecker* checker = spoofChecker();
+    if (!checker || text.isEmpty())
+        return text;
+    // A skeleton may grow: a character can stand for several ("m" for "rn").
+    QString result(text.size() * 4 + 16, Qt::Uninitialized);
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length = uspoof_getSkeleton(checker, 0, reinterpret_cast<const UChar*>(text.utf16()),
+                                              int32_t(text.size()), reinterpret_cast<UChar*>(result.data()),
+                                              int32_t(result.size()), &status);
+    if (U_FAILURE(status) || length < 0 || length > result.size())
+        return text;
+    result.truncate(length);
+    return result;
+}
+
+bool isMark(char32_t c)
+{
+    const QChar::Category category = QChar::category(c);
+    return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+        || category == QChar::Mark_Enclosing;
+}
+
+// Blanks of every kind become one space, invisible characters nothing;
+// accents stay.
+QString withPlainBlanks(const QString& text)
+{
+    QString plain;
+    for (const char32_t c : text.toUcs4()) {
+        if (!isBlankLooking(c) || isMark(c))
+            plain.append(QString::fromUcs4(&c, 1));
+        else if (QChar::isSpace(c) || c == U'\u2800' || QChar::category(c) == QChar::Separator_Space)
+            plain.append(u' ');
+    }
+    return plain.simplified();
+}
+
+QString letters(const QString& name)
+{
+    return withPlainBlanks(name.normalized(QString::NormalizationForm_KC)).toCaseFolded();
+}
+
+} // namespace
+
+QString nameLook(const QString& name)
+{
+    // Folded again: a skeleton may hold capitals ("0" passes for "O").
+    return skeleton(letters(name)).toCaseFolded();
+}
+
+bool sameLetters(const QString& a, const QString& b)
+{
+    return letters(a) == letters(b);
+}
+
+bool namesLookAlike(const QString& a, const QString& b)
+{
+    return nameLook(a) == nameLook(b);
+}
+
+} // namespace tess::net
