@@ -114,6 +114,29 @@ def net_messages():
     }
 
 
+def websocket_seeds():
+    """A joining computer's opening and frames (net/WebSocketWire.cpp); the
+    first byte is the size of the pieces the fuzz target feeds the reader."""
+    request = (b"GET / HTTP/1.1\r\nHost: 10.0.0.2:47474\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+               b"Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n")
+    mask = bytes([0x12, 0x34, 0x56, 0x78])
+
+    def frame(first, payload):
+        masked = bytes(b ^ mask[i % 4] for i, b in enumerate(payload))
+        size = len(payload)
+        head = bytes([first, 0x80 | size]) if size < 126 else bytes([first, 0x80 | 126, size >> 8, size & 0xFF])
+        return head + mask + masked
+
+    hello = cbor(net_messages()["hello.cbor"])
+    return {
+        "request.txt": request,
+        "request_browser.txt": request.replace(b"\r\n\r\n", b"\r\nOrigin: http://10.0.0.9\r\n\r\n"),
+        "frames.bin": bytes([7]) + frame(0x82, hello) + frame(0x89, b"hi") + frame(0x02, hello[:5])
+        + frame(0x8A, b"") + frame(0x80, hello[5:]) + frame(0x88, b"\x03\xe8bye"),
+        "long_frame.bin": bytes([200]) + frame(0x82, bytes(300)),
+    }
+
+
 def write(target, name, data):
     folder = CORPUS / target
     folder.mkdir(parents=True, exist_ok=True)
@@ -144,6 +167,8 @@ def main():
         image.save(path, format=kind.upper())
     for name, message in net_messages().items():
         write("net_message", name, cbor(message))
+    for name, data in websocket_seeds().items():
+        write("websocket", name, data)
     print("wrote the seed corpus to", CORPUS)
 
 

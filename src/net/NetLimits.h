@@ -35,6 +35,10 @@ inline constexpr int MaxMessageBurst = 40;
 // A connection that has not said hello within this time is closed.
 inline constexpr int HelloTimeoutMilliseconds = 5000;
 
+// Wrong join codes from all addresses together spend the code: the host
+// takes a fresh one and takes no code for this long (doubling each time).
+inline constexpr int CodePauseMilliseconds = 30 * 1000;
+
 // The waits of the host and of a joining computer, all in milliseconds. The
 // game keeps the defaults; a test shortens them to see a seat released or a
 // silent peer noticed without waiting minutes.
@@ -43,6 +47,7 @@ struct Timings {
     int pingInterval = PingIntervalMilliseconds;
     int peerLost = PeerLostMilliseconds;
     int seatHold = SeatHoldMilliseconds;
+    int codePause = CodePauseMilliseconds;
 };
 
 } // namespace tess::net
