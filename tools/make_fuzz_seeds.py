@@ -98,10 +98,10 @@ def net_messages():
     """One message of each kind, as the game sends them (net/Wire.cpp)."""
     seat = lambda n, name, on: {"seat": n, "name": name, "on": on}  # noqa: E731
     return {
-        "hello.cbor": {"t": "hello", "major": 1, "minor": 0, "name": "Anna", "code": "0420"},
-        "hello_newer.cbor": {"t": "hello", "major": 2, "minor": 1},
-        "welcome.cbor": {"t": "welcome", "seat": 2, "major": 1, "minor": 0},
-        "refused.cbor": {"t": "refused", "reason": "name", "major": 1, "minor": 0},
+        "hello.cbor": {"t": "hello", "major": 2, "minor": 0, "name": "Anna", "code": "004200"},
+        "hello_newer.cbor": {"t": "hello", "major": 3, "minor": 1},
+        "welcome.cbor": {"t": "welcome", "seat": 2, "major": 2, "minor": 0},
+        "refused.cbor": {"t": "refused", "reason": "name", "major": 2, "minor": 0},
         "lobby.cbor": {"t": "lobby", "seats": [seat(0, "Host", True), seat(1, "Zo\u00eb", False), seat(3, "Bob", True)]},
         "place.cbor": {"t": "action", "act": "place", "cell": 11},
         "draw.cbor": {"t": "action", "act": "draw"},

@@ -7,8 +7,9 @@
 namespace tess::net {
 
 // A peer of another major version is refused; a newer minor version is
-// accepted (it only adds what an older peer can ignore).
-inline constexpr int ProtocolMajor = 1;
+// accepted (it only adds what an older peer can ignore). Version 2: join
+// codes of six digits.
+inline constexpr int ProtocolMajor = 2;
 inline constexpr int ProtocolMinor = 0;
 
 inline constexpr quint16 DefaultPort = 47474;
@@ -19,7 +20,11 @@ inline constexpr char ServiceType[] = "_tessaron._tcp";
 inline constexpr qsizetype MaxMessageBytes = 256 * 1024;
 inline constexpr qsizetype MaxPictureBytes = 20 * 1024 * 1024;
 inline constexpr int MaxNameLength = 20;
-inline constexpr int JoinCodeDigits = 4;
+// Six digits, read aloud in two groups of three like a phone number. The
+// limits on wrong codes (net/GameHost.cpp) leave a guesser with many
+// addresses about 250 tries in the first hour and 180 in each after: about
+// 1 in 4,000 an hour to find the code, where four digits gave 1 in 40.
+inline constexpr int JoinCodeDigits = 6;
 inline constexpr int MaxJoiningComputers = 3;
 inline constexpr int MaxSeats = 4; // seat 0 is the host's player
 

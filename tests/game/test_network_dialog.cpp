@@ -93,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(networkTitle, QStringLiteral("Network game"));
     }
 
-    void joiningTakesAnAddressANameAndFourDigits()
+    void joiningTakesAnAddressANameAndSixDigits()
     {
         DialogForAnna anna;
         NetworkPlay& play = anna.play;
@@ -102,8 +102,8 @@ private Q_SLOTS:
         QVERIFY(!dialog.joinButton->isEnabled());
 
         dialog.joinAddressEdit->setText(QStringLiteral("[::1]:5000"));
-        QTest::keyClicks(dialog.joinCodeEdit, QStringLiteral("12ab34"));
-        QCOMPARE(dialog.joinCodeEdit->text(), QStringLiteral("1234")); // digits only, four at most
+        QTest::keyClicks(dialog.joinCodeEdit, QStringLiteral("12ab3456789"));
+        QCOMPARE(dialog.joinCodeEdit->text(), QStringLiteral("123456")); // digits only, six at most
         QVERIFY(dialog.joinButton->isEnabled());
         for (const QString& bad : {QStringLiteral("host:0"), QStringLiteral("bad host"), QStringLiteral("[::1")}) {
             dialog.joinAddressEdit->setText(bad);
@@ -115,7 +115,7 @@ private Q_SLOTS:
         dialog.nameEdit->setText(QStringLiteral("Ben"));
         dialog.joinCodeEdit->setText(QStringLiteral("123"));
         QVERIFY(!dialog.joinButton->isEnabled());
-        dialog.joinCodeEdit->setText(QStringLiteral("0042"));
+        dialog.joinCodeEdit->setText(QStringLiteral("000042"));
         QVERIFY(dialog.joinButton->isEnabled());
         dialog.joinAddressEdit->setText(QStringLiteral("127.0.0.1:9")); // no host there, and no name to look up
 
@@ -174,9 +174,9 @@ private Q_SLOTS:
         NetworkPlay& play = anna.play;
         NetworkGameDialog& dialog = anna.dialog;
         // Port 0: the default one, or any free one where another program holds it.
-        dialog.startHosting(0, QStringLiteral("4711"));
+        dialog.startHosting(0, QStringLiteral("471195"));
         QVERIFY2(play.role() == NetworkPlay::Role::Host, qPrintable(play.lastProblem()));
-        QCOMPARE(dialog.codeValue->text(), QStringLiteral("4711"));
+        QCOMPARE(dialog.codeValue->text(), QStringLiteral("471195"));
         QVERIFY(play.port() != 0);
         QCOMPARE(dialog.portValue->text(), QString::number(play.port()));
         QCOMPARE(dialog.addressValue->text(), play.addresses().join('\n'));
@@ -187,7 +187,7 @@ private Q_SLOTS:
 
         // A joining computer's name is shown as it came, markup and all.
         net::GameClient client;
-        client.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("<i>Eve</i>"), QStringLiteral("4711"));
+        client.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("<i>Eve</i>"), QStringLiteral("471195"));
         QTRY_COMPARE_WITH_TIMEOUT(dialog.playersList->count(), 2, 30000);
         const QString joined = dialog.playersList->item(1)->text();
         QVERIFY2(joined.startsWith(QStringLiteral("<i>Eve</i> (")) && joined.contains(QStringLiteral("127.0.0.1")),

@@ -27,7 +27,7 @@ using namespace tess::net;
 namespace {
 
 constexpr int Wait = 10000; // generous: the whole suite runs at once on a busy machine
-const QString Code = QStringLiteral("4711");
+const QString Code = QStringLiteral("471195");
 
 Message soundMessage(int number)
 {
@@ -384,7 +384,7 @@ void TestGameHost::computersAreRefusedWithAReason()
     Host h;
     QVERIFY(h.listen());
 
-    Joiner wrongCode(h.port(), QStringLiteral("Carl"), QStringLiteral("0000"));
+    Joiner wrongCode(h.port(), QStringLiteral("Carl"), QStringLiteral("000000"));
     REFUSED(wrongCode, RefusalReason::Code);
     QTRY_COMPARE_WITH_TIMEOUT(h.refusals.size(), 1, Wait);
     QCOMPARE(h.refusals.at(0).at(0).toString(), QStringLiteral("127.0.0.1"));
@@ -485,7 +485,7 @@ void TestGameHost::aDroppedComputerTakesItsSeatBack()
     // The seat is Anna's: a stranger cannot have it, nor Anna without the code.
     Joiner stranger(h.port(), QStringLiteral("Mallory"));
     REFUSED(stranger, RefusalReason::GameRunning);
-    Joiner wrongCode(h.port(), QStringLiteral("Anna"), QStringLiteral("1111"));
+    Joiner wrongCode(h.port(), QStringLiteral("Anna"), QStringLiteral("111111"));
     REFUSED(wrongCode, RefusalReason::Code);
 
     Joiner back(h.port(), QStringLiteral("Anna"));
@@ -678,7 +678,7 @@ void TestGameHost::guessingTheCodeIsCutShort()
     JOIN(first, 1);
     int tries = 0;
     for (; tries < 10; ++tries) {
-        Joiner guess(h.port(), QStringLiteral("Mallory"), QStringLiteral("%1").arg(tries, 4, 10, QLatin1Char('0')));
+        Joiner guess(h.port(), QStringLiteral("Mallory"), QStringLiteral("%1").arg(tries, JoinCodeDigits, 10, QLatin1Char('0')));
         REFUSED(guess, RefusalReason::Code);
     }
     // From this address, even the right code is refused now...
