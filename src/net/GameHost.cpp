@@ -35,8 +35,8 @@ constexpr int MaxWrongCodesPerAddress = 10;
 // each time, up to 16 times the first: 8 minutes) and tells its player.
 constexpr int MaxWrongCodesInAll = 24;
 constexpr int MaxCodePauseDoublings = 4;
-// Ping, pong and close frames a peer may send: a joining computer answers
-// one ping each PingIntervalMilliseconds; more is flooding.
+// Ping, pong and close frames a peer may send beside its answers to the
+// host's pings (one each ping interval); more is flooding.
 constexpr double MaxControlFramesPerSecond = 4;
 constexpr double MaxControlFrameBurst = 8;
 // A joining computer sends only a hello and actions.
@@ -461,8 +461,8 @@ bool GameHost::Private::frame(QTcpSocket* socket, Connection& connection, const 
     default:
         break;
     }
-    if (!takeToken(connection.controlTokens, connection.lastControlRefill, MaxControlFramesPerSecond,
-                   MaxControlFrameBurst, now)) {
+    const double rate = MaxControlFramesPerSecond + 1000.0 / std::max(1, timings.pingInterval);
+    if (!takeToken(connection.controlTokens, connection.lastControlRefill, rate, MaxControlFrameBurst, now)) {
         drop(socket, ClosePolicyViolated, QStringLiteral("Too many control frames."));
         return false;
     }

@@ -9,12 +9,14 @@
 #include "game/PuzzleWindow.h"
 #include "net/GameClient.h"
 #include "support/FreshState.h"
+#include "support/RawPeer.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
@@ -166,6 +168,45 @@ private Q_SLOTS:
         // Escape closes it, as any dialog.
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QVERIFY(!dialog.isVisible());
+    }
+
+    void guessingAtTheCodeIsToldWithAFreshCode()
+    {
+        // Wrong codes from many addresses of this computer, one each.
+        DialogForAnna anna;
+        NetworkPlay& play = anna.play;
+        NetworkGameDialog& dialog = anna.dialog;
+        dialog.startHosting(0, QStringLiteral("471195"));
+        QVERIFY2(play.role() == NetworkPlay::Role::Host, qPrintable(play.lastProblem()));
+        for (int i = 1; i <= 40 && dialog.codeValue->text() == QStringLiteral("471195"); ++i) {
+            test::RawPeer guesser(QHostAddress(QStringLiteral("127.3.0.%1").arg(i)));
+            guesser.connectTo(play.port());
+            guesser.sendHandshake();
+            QTRY_VERIFY_WITH_TIMEOUT(guesser.upgraded(), 30000);
+            net::Message hello;
+            hello.kind = net::MessageKind::Hello;
+            hello.name = QStringLiteral("Mallory");
+            hello.code = QStringLiteral("%1").arg(i, net::JoinCodeDigits, 10, QLatin1Char('0'));
+            guesser.send(hello);
+            QTRY_VERIFY_WITH_TIMEOUT(guesser.gone(), 30000);
+            QCOMPARE(dialog.playersList->count(), 1);
+        }
+        // The dialog shows the fresh code and says why; so does a box that does not hold up the game.
+        const QString fresh = dialog.codeValue->text();
+        QVERIFY(fresh != QStringLiteral("471195"));
+        QCOMPARE(fresh, play.code());
+        QVERIFY(net::isJoinCode(fresh));
+        QCOMPARE(dialog.hostOutcome->text(), play.lastProblem());
+        QVERIFY2(play.lastProblem().startsWith(QStringLiteral("Someone on the network is guessing the join code."))
+                     && play.lastProblem().endsWith(fresh + u'.'),
+                 qPrintable(play.lastProblem()));
+        QMessageBox* box = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* each = qobject_cast<QMessageBox*>(widget); each && each->text() == play.lastProblem())
+                box = each;
+        QVERIFY(box);
+        QVERIFY(!box->isModal());
+        QCOMPARE(box->textFormat(), Qt::PlainText);
     }
 
     void hostingShowsTheCodeThePortAndWhoJoined()
