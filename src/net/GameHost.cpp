@@ -10,7 +10,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <map>
+#include <utility>
 
 namespace tess::net {
 
@@ -24,8 +26,10 @@ namespace {
 constexpr int MaxWaitingConnections = 16;
 constexpr int MaxWaitingPerAddress = 4;
 constexpr int WaitingGraceMilliseconds = 1000;
-// Accepted connections waiting their turn; beyond them the system's queue holds the rest.
+// Accepted connections waiting their turn, in all and from one address (more
+// from it are closed); beyond them the system's queue holds the rest.
 constexpr int MaxQueuedConnections = 64;
+constexpr int MaxQueuedPerAddress = 2 * MaxWaitingPerAddress;
 // A connection told to close that does not finish its closing handshake is cut.
 constexpr int CloseGraceMilliseconds = 2000;
 // Wrong join codes one address may try; after that, it is refused whatever code it gives.
@@ -322,6 +326,13 @@ void GameHost::Private::admit()
     while (queue.size() < MaxQueuedConnections && server.hasPendingConnections()) {
         QTcpSocket* socket = server.nextPendingConnection();
         socket->setParent(q);
+        const QString from = addressKey(socket->peerAddress());
+        if (std::count_if(queue.cbegin(), queue.cend(), [&](QTcpSocket* each) { return addressKey(each->peerAddress()) == from; })
+            >= MaxQueuedPerAddress) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         socket->setReadBufferSize(ReadChunkBytes);
         connect(socket, &QTcpSocket::disconnected, q, [this, socket] {
             if (queue.removeOne(socket))

@@ -903,6 +903,7 @@ void TestGameHost::idleConnectionsNeverKeepAPlayerOut_data()
     QTest::newRow("eight from one address") << 8 << 1;
     QTest::newRow("eight from eight addresses") << 8 << 8;
     QTest::newRow("forty from eight addresses") << 40 << 8;
+    QTest::newRow("forty from one address") << 40 << 1;
 }
 
 void TestGameHost::idleConnectionsNeverKeepAPlayerOut()
