@@ -356,12 +356,13 @@ void GameHost::Private::admit()
     }
     if (queue.isEmpty())
         return;
-    // Try again when the oldest waiting connection has had its chance.
-    qint64 first = clock.elapsed();
+    // Try again when the next waiting connection has had its chance.
+    const qint64 now = clock.elapsed();
+    qint64 next = now + graceMilliseconds();
     for (const Connection& each : std::as_const(connections))
-        if (each.seat == 0)
-            first = std::min(first, each.since);
-    admitTimer.start(int(std::max<qint64>(10, first + graceMilliseconds() - clock.elapsed() + 1)));
+        if (each.seat == 0 && each.since + graceMilliseconds() > now)
+            next = std::min(next, each.since + graceMilliseconds());
+    admitTimer.start(int(std::max<qint64>(10, next - now + 1)));
 }
 
 QTcpSocket* GameHost::Private::oldestWaiting(const QString& from) const
