@@ -11,7 +11,7 @@ build=$1
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(profile settings language champions saved_game midi picture soundfont net_message)
+[ ${#targets[@]} -gt 0 ] || targets=(profile settings language champions saved_game midi picture soundfont net_message websocket)
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"

@@ -98,10 +98,10 @@ def net_messages():
     """One message of each kind, as the game sends them (net/Wire.cpp)."""
     seat = lambda n, name, on: {"seat": n, "name": name, "on": on}  # noqa: E731
     return {
-        "hello.cbor": {"t": "hello", "major": 1, "minor": 0, "name": "Anna", "code": "0420"},
-        "hello_newer.cbor": {"t": "hello", "major": 2, "minor": 1},
-        "welcome.cbor": {"t": "welcome", "seat": 2, "major": 1, "minor": 0},
-        "refused.cbor": {"t": "refused", "reason": "name", "major": 1, "minor": 0},
+        "hello.cbor": {"t": "hello", "major": 2, "minor": 0, "name": "Anna", "code": "004200"},
+        "hello_newer.cbor": {"t": "hello", "major": 3, "minor": 1},
+        "welcome.cbor": {"t": "welcome", "seat": 2, "major": 2, "minor": 0},
+        "refused.cbor": {"t": "refused", "reason": "name", "major": 2, "minor": 0},
         "lobby.cbor": {"t": "lobby", "seats": [seat(0, "Host", True), seat(1, "Zo\u00eb", False), seat(3, "Bob", True)]},
         "place.cbor": {"t": "action", "act": "place", "cell": 11},
         "draw.cbor": {"t": "action", "act": "draw"},
@@ -111,6 +111,29 @@ def net_messages():
         "sound.cbor": {"t": "sound", "n": 4},
         "notice.cbor": {"t": "notice", "n": 217, "args": ["Anna", "2"]},
         "bye.cbor": {"t": "bye"},
+    }
+
+
+def websocket_seeds():
+    """A joining computer's opening and frames (net/WebSocketWire.cpp); the
+    first byte is the size of the pieces the fuzz target feeds the reader."""
+    request = (b"GET / HTTP/1.1\r\nHost: 10.0.0.2:47474\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+               b"Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n")
+    mask = bytes([0x12, 0x34, 0x56, 0x78])
+
+    def frame(first, payload):
+        masked = bytes(b ^ mask[i % 4] for i, b in enumerate(payload))
+        size = len(payload)
+        head = bytes([first, 0x80 | size]) if size < 126 else bytes([first, 0x80 | 126, size >> 8, size & 0xFF])
+        return head + mask + masked
+
+    hello = cbor(net_messages()["hello.cbor"])
+    return {
+        "request.txt": request,
+        "request_browser.txt": request.replace(b"\r\n\r\n", b"\r\nOrigin: http://10.0.0.9\r\n\r\n"),
+        "frames.bin": bytes([7]) + frame(0x82, hello) + frame(0x89, b"hi") + frame(0x02, hello[:5])
+        + frame(0x8A, b"") + frame(0x80, hello[5:]) + frame(0x88, b"\x03\xe8bye"),
+        "long_frame.bin": bytes([200]) + frame(0x82, bytes(300)),
     }
 
 
@@ -144,6 +167,8 @@ def main():
         image.save(path, format=kind.upper())
     for name, message in net_messages().items():
         write("net_message", name, cbor(message))
+    for name, data in websocket_seeds().items():
+        write("websocket", name, data)
     print("wrote the seed corpus to", CORPUS)
 
 

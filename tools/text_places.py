@@ -119,9 +119,10 @@ TEXT_PLACES = {
     213: ["network-caption"],
     214: ["network-button"],
     215: ["network-message"],
-    **{n: ["message"] for n in (216, 217, 218, 219, 220, 221, 222, 223, 224, 226, 227)},
+    **{n: ["message"] for n in (216, 217, 218, 219, 220, 221, 222, 223, 224, 226, 227, 229)},
     225: ["title"],
-    235: ["network-message"],
+    228: ["network-message"],
+    229: ["message", "network-message"],
 }
 
 # What the game puts in place of a placeholder, by the text's convention.

@@ -285,7 +285,7 @@ QString networkCommandLineHelp()
                "                         [fd00::5]:%1 (default port %1)\n"
                "  --name NAME            with --join: the player's name, 1 to %2 characters\n"
                "                         (default: the first player name of the options)\n"
-               "  --code NNNN            the join code, %3 digits: with --host the code to ask\n"
+               "  --code NNNNNN          the join code, %3 digits: with --host the code to ask\n"
                "                         for (random when not given), with --join the host's\n"
                "                         code (asked for in a window when not given)\n"
                "  -h, --help             show this help and end\n"

@@ -12,8 +12,8 @@ namespace tess {
 struct NetworkCommandLine {
     enum class Action {
         Play,  // no network option: the one-screen game as always
-        Host,  // --host [--port N] [--code NNNN]
-        Join,  // --join ADDRESS[:PORT] [--code NNNN] [--name NAME]
+        Host,  // --host [--port N] [--code NNNNNN]
+        Join,  // --join ADDRESS[:PORT] [--code NNNNNN] [--name NAME]
         Help,  // --help: print helpText() and end
         Wrong, // error says what is wrong
     };

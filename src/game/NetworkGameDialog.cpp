@@ -27,7 +27,7 @@ namespace tess {
 namespace {
 
 constexpr const char* Module = "NetworkGameDialog";
-constexpr int MoreGamesText = 235;
+constexpr int MoreGamesText = 228;
 
 // A caption as a screen reader names its field: without the mnemonic's "&"
 // and the colon (French puts a blank before it).
@@ -91,6 +91,14 @@ NetworkGameDialog::NetworkGameDialog(NetworkPlay& play, QWidget* parent)
         });
     });
     connect(&play_, &NetworkPlay::ended, this, &NetworkGameDialog::ended);
+    connect(&play_, &NetworkPlay::codeChanged, this, [this] {
+        trapped(Module, "codeChanged", [&](Steps& step) {
+            step([&] {
+                showHosting();
+                hostOutcome->setText(play_.lastProblem());
+            });
+        });
+    });
     net::Discovery& discovery = play_.discovery();
     connect(&discovery, &net::Discovery::gamesChanged, this, &NetworkGameDialog::showFoundGames);
     connect(&discovery, &net::Discovery::problemChanged, this, &NetworkGameDialog::showDiscoveryProblem);
@@ -171,7 +179,7 @@ void NetworkGameDialog::build()
     joinCodeEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(net::JoinCodeDigits)), joinCodeEdit));
     joinCodeEdit->setInputMethodHints(Qt::ImhDigitsOnly);
-    const int codeWidth = joinCodeEdit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16;
+    const int codeWidth = joinCodeEdit->fontMetrics().horizontalAdvance(QString(net::JoinCodeDigits + 1, u'0')) + 16;
     joinCodeEdit->setFixedWidth(codeWidth);
     joinAddressCaption->setBuddy(joinAddressEdit);
     nameCaption->setBuddy(nameEdit);

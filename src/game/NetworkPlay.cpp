@@ -52,6 +52,7 @@ constexpr int NoConnectionText = 223;
 constexpr int NoPortText = 224;
 constexpr int NetworkGameTitle = 225;
 constexpr int JoinerVersionText = 226;
+constexpr int CodeGuessedText = 229;
 // The message boxes of a game a joining computer shows: the winner, a draw.
 constexpr int WinnerText = 127;
 constexpr int WinnerTitle = 125;
@@ -765,6 +766,15 @@ bool NetworkPlay::host(quint16 port, const QString& code)
                 trace(QStringLiteral("refused %1: version %2.%3").arg(address).arg(major).arg(minor));
                 sayAside(d->problem);
             });
+    connect(h, &net::GameHost::codeGuessed, this, [this](const QString& freshCode, int pauseSeconds) {
+        // The player sees who tried, and the code to give out from now on.
+        d->problem = langText(CodeGuessedText)
+                         .replace(QStringLiteral("%1"), QString::number(pauseSeconds))
+                         .replace(QStringLiteral("%2"), freshCode);
+        trace(QStringLiteral("join code guessed: paused %1 s, new code").arg(pauseSeconds));
+        sayAside(d->problem);
+        Q_EMIT codeChanged();
+    });
 
     PuzzleTable& table = d->table;
     table.setSecondListener(d.get());

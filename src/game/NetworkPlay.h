@@ -76,6 +76,8 @@ Q_SIGNALS:
     // Hosting: a joining computer's action was checked; `ran` when it was
     // its turn, in range and let in by the gate, false when it changed nothing.
     void actionChecked(int seat, bool ran);
+    // Hosting: someone guessed at the join code, so it changed; lastProblem() says so.
+    void codeChanged();
 
 private:
     struct Private;

@@ -1,33 +1,63 @@
 #include "net/GameHost.h"
 
 #include "net/NameLook.h"
+#include "net/WebSocketWire.h"
 
 #include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
-#include <QWebSocket>
-#include <QWebSocketServer>
 
+#include <algorithm>
 #include <map>
+#include <utility>
 
 namespace tess::net {
 
 namespace {
 
-// Connections that have not said hello yet; more are closed at once, so a
-// peer cannot tie the host up with idle sockets.
-constexpr int MaxWaitingConnections = 8;
+// Connections that have not said hello yet, in all and from one address. A
+// newcomer makes room by closing the oldest waiting one that had its chance
+// to say hello (WaitingGraceMilliseconds); while every one is that young,
+// newcomers wait their turn unread. So idle sockets, however often reopened,
+// never keep a real player out: its hello comes within a round trip.
+constexpr int MaxWaitingConnections = 16;
+constexpr int MaxWaitingPerAddress = 4;
+constexpr int WaitingGraceMilliseconds = 1000;
+// Accepted connections waiting their turn, in all and from one address (more
+// from it are closed); beyond them the system's queue holds the rest.
+constexpr int MaxQueuedConnections = 64;
+constexpr int MaxQueuedPerAddress = 2 * MaxWaitingPerAddress;
 // A connection told to close that does not finish its closing handshake is cut.
 constexpr int CloseGraceMilliseconds = 2000;
-// Wrong join codes one address may try; after that, it is refused whatever
-// code it gives, so the four digits cannot be found by trying them all.
+// Wrong join codes one address may try; after that, it is refused whatever code it gives.
 constexpr int MaxWrongCodesPerAddress = 10;
-// What may wait to go out to one peer: a player's picture twice over and the
-// states after it. A peer that reads nothing while it makes the host answer
-// (pings) would otherwise fill the host's memory.
+// Wrong join codes from all addresses together. At this many the code is
+// spent: the host takes a fresh one, takes no code for a pause (doubling
+// each time, up to 16 times the first: 8 minutes) and tells its player.
+constexpr int MaxWrongCodesInAll = 24;
+constexpr int MaxCodePauseDoublings = 4;
+// Ping, pong and close frames a peer may send beside its answers to the
+// host's pings (one each ping interval); more is flooding.
+constexpr double MaxControlFramesPerSecond = 4;
+constexpr double MaxControlFrameBurst = 8;
+// A joining computer sends only a hello and actions.
+constexpr qsizetype MaxIncomingMessageBytes = 16 * 1024;
+// Read from a socket at a time: the rest waits in the system until these frames are dealt with.
+constexpr qint64 ReadChunkBytes = 64 * 1024;
+// What may wait to go out to one peer, checked at every write: a player's
+// picture twice over and the states after it.
 constexpr qint64 MaxOutgoingBacklogBytes = 2 * MaxPictureBytes + 4 * MaxMessageBytes;
+
+// WebSocket close codes.
+constexpr quint16 CloseNormal = 1000;
+constexpr quint16 CloseGoingAway = 1001;
+constexpr quint16 CloseProtocolError = 1002;
+constexpr quint16 CloseDatatypeNotSupported = 1003;
+constexpr quint16 ClosePolicyViolated = 1008;
 
 QString addressText(const QHostAddress& address)
 {
@@ -36,9 +66,10 @@ QString addressText(const QHostAddress& address)
     return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
 
-// Whose wrong join codes count together: an IPv4 address, or an IPv6
-// address's network (/64), where one computer may take any address it likes.
-QString codeTriesKey(const QHostAddress& address)
+// Whose connections and wrong join codes count together: an IPv4 address,
+// or an IPv6 address's network (/64), where one computer may take any
+// address it likes.
+QString addressKey(const QHostAddress& address)
 {
     bool isV4 = false;
     const quint32 v4 = address.toIPv4Address(&isV4);
@@ -50,60 +81,95 @@ QString codeTriesKey(const QHostAddress& address)
     return QHostAddress(bytes).toString();
 }
 
+QString freshCode()
+{
+    quint32 top = 1;
+    for (int i = 0; i < JoinCodeDigits; ++i)
+        top *= 10;
+    return QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(top), JoinCodeDigits, 10, QLatin1Char('0'));
+}
+
 } // namespace
 
 struct GameHost::Private {
     struct Connection {
-        int seat = 0; // 0 while it has not said hello
+        QString from;      // addressKey of its peer
+        bool upgraded = false;
+        QByteArray request; // the handshake so far
+        FrameReader frames{MaxIncomingMessageBytes};
+        int seat = 0;       // 0 while it has not said hello
+        qint64 since = 0;   // when it was taken from the queue
         qint64 lastHeard = 0;
         double tokens = MaxMessageBurst;
         qint64 lastRefill = 0;
+        double controlTokens = MaxControlFrameBurst;
+        qint64 lastControlRefill = 0;
     };
     struct SeatState {
         QString name;
         QString address;
-        QWebSocket* socket = nullptr; // null while the seat is held
+        QTcpSocket* socket = nullptr; // null while the seat is held
         int holdRound = 0;            // a newer hold outdates an older hold's timer
     };
 
     GameHost* q;
-    QWebSocketServer server{QStringLiteral("Tessaron"), QWebSocketServer::NonSecureMode};
+    QTcpServer server;
     Timings timings;
     QString code;
     QString errorText;
     QStringList hostNames;
     bool gameRunning = false;
-    QHash<QWebSocket*, Connection> connections;
+    QHash<QTcpSocket*, Connection> connections;
+    QList<QTcpSocket*> queue;       // accepted, waiting for their turn, unread
     QHash<QString, int> wrongCodes; // by address, while this host listens
+    int wrongCodesInAll = 0;        // since the code was last changed
+    int codePauses = 0;
+    qint64 codesPausedUntil = 0;
     std::map<int, SeatState> seats; // 1 .. MaxSeats - 1
     QTimer pingTimer;
+    QTimer admitTimer;
     QElapsedTimer clock;
 
-    explicit Private(GameHost* host) : q(host) { clock.start(); }
+    explicit Private(GameHost* host) : q(host)
+    {
+        clock.start();
+        admitTimer.setSingleShot(true);
+    }
 
-    void accept();
-    void receive(QWebSocket* socket, const QByteArray& bytes);
-    void hello(QWebSocket* socket, const Message& message);
-    void refuse(QWebSocket* socket, const Message& hello, RefusalReason reason);
-    bool takeToken(Connection& connection);
+    void admit();
+    bool makeRoomFor(const QString& from);
+    QTcpSocket* oldestWaiting(const QString& from) const;
+    void start(QTcpSocket* socket);
+    void read(QTcpSocket* socket);
+    bool frame(QTcpSocket* socket, Connection& connection, const FrameReader::Frame& frame);
+    void receive(QTcpSocket* socket, const QByteArray& bytes);
+    void hello(QTcpSocket* socket, const Message& message);
+    bool checkCode(QTcpSocket* socket, const Message& message);
+    void refuse(QTcpSocket* socket, const Message& hello, RefusalReason reason);
+    static bool takeToken(double& tokens, qint64& lastRefill, double rate, double burst, qint64 now);
     void pingAll();
-    void drop(QWebSocket* socket, QWebSocketProtocol::CloseCode code, const QString& why);
-    void send(QWebSocket* socket, const QByteArray& bytes);
+    // `cut`: at once, without what waits to go out (a peer that reads too little).
+    void drop(QTcpSocket* socket, quint16 code, const QString& why, bool cut = false);
+    bool write(QTcpSocket* socket, const QByteArray& frame);
+    void send(QTcpSocket* socket, const QByteArray& bytes) { write(socket, serverFrame(Opcode::Binary, bytes)); }
     int freeSeat() const;
+    int graceMilliseconds() const { return std::min(WaitingGraceMilliseconds, timings.helloTimeout / 2); }
 };
 
 GameHost::GameHost() : d(std::make_unique<Private>(this))
 {
-    connect(&d->server, &QWebSocketServer::newConnection, this, [this] { d->accept(); });
+    connect(&d->server, &QTcpServer::newConnection, this, [this] { d->admit(); });
     connect(&d->pingTimer, &QTimer::timeout, this, [this] { d->pingAll(); });
+    connect(&d->admitTimer, &QTimer::timeout, this, [this] { d->admit(); });
 }
 
 GameHost::~GameHost()
 {
     d->pingTimer.stop();
+    d->admitTimer.stop();
     d->server.close();
     // The sockets are children of the host: silence them before they go.
-    for (QWebSocket* socket : findChildren<QWebSocket*>(Qt::FindDirectChildrenOnly)) {
+    for (QTcpSocket* socket : findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly)) {
         socket->disconnect(this);
         socket->abort();
         delete socket;
@@ -123,16 +189,17 @@ void GameHost::setHostNames(const QStringList& names)
 bool GameHost::listen(quint16 port, const QString& code, const QHostAddress& address)
 {
     close();
-    d->code = isJoinCode(code)
-        ? code
-        : QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(10000), JoinCodeDigits, 10, QLatin1Char('0'));
-    d->server.setHandshakeTimeout(d->timings.helloTimeout);
+    d->code = isJoinCode(code) ? code : freshCode();
+    d->server.setMaxPendingConnections(MaxQueuedConnections);
     if (!d->server.listen(address, port)) {
         d->errorText = QStringLiteral("cannot listen on port %1: %2").arg(port).arg(d->server.errorString());
         return false;
     }
     d->errorText.clear();
     d->wrongCodes.clear();
+    d->wrongCodesInAll = 0;
+    d->codePauses = 0;
+    d->codesPausedUntil = 0;
     d->pingTimer.start(d->timings.pingInterval);
     return true;
 }
@@ -140,13 +207,19 @@ bool GameHost::listen(quint16 port, const QString& code, const QHostAddress& add
 void GameHost::close()
 {
     d->pingTimer.stop();
+    d->admitTimer.stop();
     d->server.close();
+    for (QTcpSocket* socket : std::exchange(d->queue, {})) {
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+    }
     // No seat is held when the whole game ends: the seats go first.
     const bool hadSeats = !d->seats.empty();
     d->seats.clear();
-    const QList<QWebSocket*> sockets = d->connections.keys();
-    for (QWebSocket* socket : sockets)
-        d->drop(socket, QWebSocketProtocol::CloseCodeGoingAway, QStringLiteral("The host closed the game."));
+    const QList<QTcpSocket*> sockets = d->connections.keys();
+    for (QTcpSocket* socket : sockets)
+        d->drop(socket, CloseGoingAway, QStringLiteral("The host closed the game."));
     if (hadSeats)
         Q_EMIT seatsChanged();
 }
@@ -186,10 +259,10 @@ QList<GameHost::Seat> GameHost::seats() const
 
 void GameHost::sendToAll(const Message& message)
 {
-    const QByteArray bytes = encodeMessage(message);
+    const QByteArray frame = serverFrame(Opcode::Binary, encodeMessage(message));
     for (const auto& [seat, state] : d->seats)
         if (state.socket)
-            d->send(state.socket, bytes);
+            d->write(state.socket, frame);
 }
 
 void GameHost::sendTo(int seat, const Message& message)
@@ -212,117 +285,270 @@ void GameHost::throwOut(int seat, const QString& why)
     const auto it = d->seats.find(seat);
     if (it == d->seats.end() || !it->second.socket)
         return;
-    QTimer::singleShot(0, this, [this, why, socket = QPointer<QWebSocket>(it->second.socket)] {
+    QTimer::singleShot(0, this, [this, why, socket = QPointer<QTcpSocket>(it->second.socket)] {
         if (socket)
-            d->drop(socket, QWebSocketProtocol::CloseCodePolicyViolated, why);
+            d->drop(socket, ClosePolicyViolated, why);
     });
 }
 
-void GameHost::Private::send(QWebSocket* socket, const QByteArray& bytes)
+// Every write goes through here: a peer never has more than
+// MaxOutgoingBacklogBytes waiting, whatever makes the host write.
+bool GameHost::Private::write(QTcpSocket* socket, const QByteArray& frame)
 {
-    if (socket->bytesToWrite() > MaxOutgoingBacklogBytes) {
+    if (socket->bytesToWrite() + frame.size() > MaxOutgoingBacklogBytes) {
         // Not at once: the caller may be going through the seats.
-        QTimer::singleShot(0, q, [this, socket = QPointer<QWebSocket>(socket)] {
+        QTimer::singleShot(0, q, [this, socket = QPointer<QTcpSocket>(socket)] {
             if (socket)
-                drop(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("Reads too little."));
+                drop(socket, ClosePolicyViolated, QStringLiteral("Reads too little."), true);
         });
-        return;
-    }
-    socket->sendBinaryMessage(bytes);
-}
-
-void GameHost::Private::accept()
-{
-    while (QWebSocket* socket = server.nextPendingConnection()) {
-        socket->setParent(q);
-        // A joining computer only ever sends small messages.
-        socket->setMaxAllowedIncomingFrameSize(quint64(MaxMessageBytes));
-        socket->setMaxAllowedIncomingMessageSize(quint64(MaxMessageBytes));
-        int waiting = 0;
-        for (const Connection& each : std::as_const(connections))
-            waiting += each.seat == 0 ? 1 : 0;
-        Connection connection;
-        connection.lastHeard = connection.lastRefill = clock.elapsed();
-        connections.insert(socket, connection);
-        connect(socket, &QWebSocket::binaryMessageReceived, q,
-                [this, socket](const QByteArray& bytes) { receive(socket, bytes); });
-        connect(socket, &QWebSocket::textMessageReceived, q, [this, socket] {
-            drop(socket, QWebSocketProtocol::CloseCodeDatatypeNotSupported, QStringLiteral("Only binary messages."));
-        });
-        connect(socket, &QWebSocket::pong, q, [this, socket] {
-            const auto it = connections.find(socket);
-            if (it != connections.end())
-                it->lastHeard = clock.elapsed();
-        });
-        connect(socket, &QWebSocket::disconnected, q, [this, socket] {
-            drop(socket, QWebSocketProtocol::CloseCodeNormal, QString());
-        });
-        if (waiting >= MaxWaitingConnections) {
-            drop(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("Too many connections."));
-            continue;
-        }
-        QTimer::singleShot(timings.helloTimeout, socket, [this, socket] {
-            const auto it = connections.find(socket);
-            if (it != connections.end() && it->seat == 0)
-                drop(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("No hello."));
-        });
-    }
-}
-
-bool GameHost::Private::takeToken(Connection& connection)
-{
-    const qint64 now = clock.elapsed();
-    connection.tokens = std::min<double>(MaxMessageBurst,
-                                         connection.tokens + double(now - connection.lastRefill) * MaxMessagesPerSecond / 1000.0);
-    connection.lastRefill = now;
-    if (connection.tokens < 1.0)
         return false;
-    connection.tokens -= 1.0;
+    }
+    socket->write(frame);
     return true;
 }
 
-void GameHost::Private::receive(QWebSocket* socket, const QByteArray& bytes)
+// Takes connections from the server into the queue, and from the queue
+// (oldest first, skipping an address that has its share) as room allows.
+void GameHost::Private::admit()
+{
+    while (queue.size() < MaxQueuedConnections && server.hasPendingConnections()) {
+        QTcpSocket* socket = server.nextPendingConnection();
+        socket->setParent(q);
+        const QString from = addressKey(socket->peerAddress());
+        if (std::count_if(queue.cbegin(), queue.cend(), [&](QTcpSocket* each) { return addressKey(each->peerAddress()) == from; })
+            >= MaxQueuedPerAddress) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        socket->setReadBufferSize(ReadChunkBytes);
+        connect(socket, &QTcpSocket::disconnected, q, [this, socket] {
+            if (queue.removeOne(socket))
+                socket->deleteLater();
+        });
+        queue.append(socket);
+    }
+    if (queue.size() >= MaxQueuedConnections)
+        server.pauseAccepting();
+    else
+        server.resumeAccepting();
+    for (qsizetype i = 0; i < queue.size();) {
+        QTcpSocket* socket = queue[i];
+        if (!makeRoomFor(addressKey(socket->peerAddress()))) {
+            ++i;
+            continue;
+        }
+        queue.removeAt(i);
+        socket->disconnect(q);
+        start(socket);
+    }
+    if (queue.isEmpty())
+        return;
+    // Try again when the next waiting connection has had its chance.
+    const qint64 now = clock.elapsed();
+    qint64 next = now + graceMilliseconds();
+    for (const Connection& each : std::as_const(connections))
+        if (each.seat == 0 && each.since + graceMilliseconds() > now)
+            next = std::min(next, each.since + graceMilliseconds());
+    admitTimer.start(int(std::max<qint64>(10, next - now + 1)));
+}
+
+QTcpSocket* GameHost::Private::oldestWaiting(const QString& from) const
+{
+    QTcpSocket* oldest = nullptr;
+    qint64 since = clock.elapsed() - graceMilliseconds();
+    for (auto it = connections.cbegin(); it != connections.cend(); ++it)
+        if (it->seat == 0 && it->since <= since && (from.isEmpty() || it->from == from)) {
+            oldest = it.key();
+            since = it->since;
+        }
+    return oldest;
+}
+
+bool GameHost::Private::makeRoomFor(const QString& from)
+{
+    int waiting = 0;
+    int fromThere = 0;
+    for (const Connection& each : std::as_const(connections))
+        if (each.seat == 0) {
+            ++waiting;
+            fromThere += each.from == from ? 1 : 0;
+        }
+    QTcpSocket* closed = nullptr;
+    if (fromThere >= MaxWaitingPerAddress)
+        closed = oldestWaiting(from);
+    else if (waiting >= MaxWaitingConnections)
+        closed = oldestWaiting(QString());
+    else
+        return true;
+    if (!closed)
+        return false;
+    drop(closed, ClosePolicyViolated, QStringLiteral("No hello."));
+    return true;
+}
+
+void GameHost::Private::start(QTcpSocket* socket)
+{
+    Connection connection;
+    connection.from = addressKey(socket->peerAddress());
+    connection.since = connection.lastHeard = connection.lastRefill = connection.lastControlRefill = clock.elapsed();
+    connections.insert(socket, connection);
+    connect(socket, &QTcpSocket::readyRead, q, [this, socket] { read(socket); });
+    connect(socket, &QTcpSocket::disconnected, q, [this, socket] { drop(socket, CloseNormal, QString()); });
+    QTimer::singleShot(timings.helloTimeout, socket, [this, socket] {
+        const auto it = connections.find(socket);
+        if (it != connections.end() && it->seat == 0)
+            drop(socket, ClosePolicyViolated, QStringLiteral("No hello."));
+    });
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        drop(socket, CloseNormal, QString());
+    else
+        read(socket); // what came while it waited in the queue
+}
+
+void GameHost::Private::read(QTcpSocket* socket)
+{
+    while (socket->bytesAvailable() > 0) {
+        auto it = connections.find(socket);
+        if (it == connections.end())
+            return;
+        const QByteArray bytes = socket->read(ReadChunkBytes);
+        if (!it->upgraded) {
+            it->request += bytes;
+            const Handshake handshake = readHandshake(it->request);
+            if (handshake.outcome == Handshake::Outcome::Incomplete)
+                continue;
+            if (handshake.outcome == Handshake::Outcome::Refuse) {
+                socket->write(refusalAnswer());
+                drop(socket, CloseProtocolError, QString());
+                return;
+            }
+            it->upgraded = true;
+            socket->write(upgradeAnswer(handshake.key));
+            it->frames.append(it->request.mid(handshake.consumed));
+            it->request.clear();
+        } else {
+            it->frames.append(bytes);
+        }
+        while (std::optional<FrameReader::Frame> next = it->frames.next()) {
+            if (!frame(socket, *it, *next))
+                return;
+            it = connections.find(socket);
+            if (it == connections.end())
+                return;
+        }
+        if (it->frames.failed()) {
+            drop(socket, CloseProtocolError, QStringLiteral("Malformed frame."));
+            return;
+        }
+    }
+}
+
+// One frame or whole message; false when the connection ended.
+bool GameHost::Private::frame(QTcpSocket* socket, Connection& connection, const FrameReader::Frame& frame)
+{
+    const qint64 now = clock.elapsed();
+    switch (frame.opcode) {
+    case Opcode::Binary:
+        receive(socket, frame.payload);
+        return connections.contains(socket);
+    case Opcode::Text:
+        drop(socket, CloseDatatypeNotSupported, QStringLiteral("Only binary messages."));
+        return false;
+    case Opcode::Close:
+        drop(socket, CloseNormal, QString());
+        return false;
+    default:
+        break;
+    }
+    const double rate = MaxControlFramesPerSecond + 1000.0 / std::max(1, timings.pingInterval);
+    if (!takeToken(connection.controlTokens, connection.lastControlRefill, rate, MaxControlFrameBurst, now)) {
+        drop(socket, ClosePolicyViolated, QStringLiteral("Too many control frames."));
+        return false;
+    }
+    if (frame.opcode == Opcode::Pong) {
+        connection.lastHeard = now;
+    } else if (frame.opcode == Opcode::Ping && connection.seat != 0) {
+        // Nothing is answered before hello but the handshake.
+        write(socket, serverFrame(Opcode::Pong, frame.payload));
+    }
+    return true;
+}
+
+bool GameHost::Private::takeToken(double& tokens, qint64& lastRefill, double rate, double burst, qint64 now)
+{
+    tokens = std::min(burst, tokens + double(now - lastRefill) * rate / 1000.0);
+    lastRefill = now;
+    if (tokens < 1.0)
+        return false;
+    tokens -= 1.0;
+    return true;
+}
+
+void GameHost::Private::receive(QTcpSocket* socket, const QByteArray& bytes)
 {
     const auto it = connections.find(socket);
     if (it == connections.end())
         return;
-    it->lastHeard = clock.elapsed();
-    if (!takeToken(*it)) {
-        drop(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("Too many messages."));
+    const qint64 now = clock.elapsed();
+    it->lastHeard = now;
+    if (!takeToken(it->tokens, it->lastRefill, MaxMessagesPerSecond, MaxMessageBurst, now)) {
+        drop(socket, ClosePolicyViolated, QStringLiteral("Too many messages."));
         return;
     }
     const int seat = it->seat;
     const std::optional<Message> message = decodeMessage(bytes);
     if (!message) {
-        drop(socket, QWebSocketProtocol::CloseCodeProtocolError, QStringLiteral("Malformed message."));
+        drop(socket, CloseProtocolError, QStringLiteral("Malformed message."));
         return;
     }
     if (seat == 0) {
         if (message->kind != MessageKind::Hello) {
-            drop(socket, QWebSocketProtocol::CloseCodeProtocolError, QStringLiteral("Hello first."));
+            drop(socket, CloseProtocolError, QStringLiteral("Hello first."));
             return;
         }
         hello(socket, *message);
         return;
     }
     if (message->kind != MessageKind::Action) {
-        drop(socket, QWebSocketProtocol::CloseCodeProtocolError, QStringLiteral("Only actions."));
+        drop(socket, CloseProtocolError, QStringLiteral("Only actions."));
         return;
     }
     Q_EMIT q->actionReceived(seat, message->action, message->cell);
 }
 
-void GameHost::Private::hello(QWebSocket* socket, const Message& message)
+// Whether the hello's code lets it in; refused (and counted) when not.
+bool GameHost::Private::checkCode(QTcpSocket* socket, const Message& message)
+{
+    const QString& from = connections[socket].from;
+    if (clock.elapsed() < codesPausedUntil || wrongCodes.value(from) >= MaxWrongCodesPerAddress) {
+        refuse(socket, message, RefusalReason::Code);
+        return false;
+    }
+    if (message.code == code)
+        return true;
+    ++wrongCodes[from];
+    if (++wrongCodesInAll < MaxWrongCodesInAll) {
+        refuse(socket, message, RefusalReason::Code);
+        return false;
+    }
+    // Someone is trying codes from many addresses: this code is spent.
+    const int pause = timings.codePause << std::min(codePauses, MaxCodePauseDoublings);
+    ++codePauses;
+    wrongCodesInAll = 0;
+    codesPausedUntil = clock.elapsed() + pause;
+    code = freshCode();
+    refuse(socket, message, RefusalReason::Code);
+    Q_EMIT q->codeGuessed(code, (pause + 999) / 1000);
+    return false;
+}
+
+void GameHost::Private::hello(QTcpSocket* socket, const Message& message)
 {
     if (message.major != ProtocolMajor)
         return refuse(socket, message, RefusalReason::Version);
-    const QString from = codeTriesKey(socket->peerAddress());
-    if (wrongCodes.value(from) >= MaxWrongCodesPerAddress)
-        return refuse(socket, message, RefusalReason::Code);
-    if (message.code != code) {
-        ++wrongCodes[from];
-        return refuse(socket, message, RefusalReason::Code);
-    }
+    if (!checkCode(socket, message))
+        return;
     for (const QString& name : std::as_const(hostNames))
         if (namesLookAlike(name, message.name))
             return refuse(socket, message, RefusalReason::NameTaken);
@@ -349,6 +575,8 @@ void GameHost::Private::hello(QWebSocket* socket, const Message& message)
     state.socket = socket;
     ++state.holdRound;
     connections[socket].seat = seat;
+    if (!queue.isEmpty())
+        QTimer::singleShot(0, q, [this] { admit(); }); // a waiting place is free
 
     Message welcome;
     welcome.kind = MessageKind::Welcome;
@@ -359,14 +587,14 @@ void GameHost::Private::hello(QWebSocket* socket, const Message& message)
     Q_EMIT q->seatJoined(seat);
 }
 
-void GameHost::Private::refuse(QWebSocket* socket, const Message& hello, RefusalReason reason)
+void GameHost::Private::refuse(QTcpSocket* socket, const Message& hello, RefusalReason reason)
 {
     Message refusal;
     refusal.kind = MessageKind::Refused;
     refusal.reason = reason;
     send(socket, encodeMessage(refusal));
     const QString address = addressText(socket->peerAddress());
-    drop(socket, QWebSocketProtocol::CloseCodeNormal, QStringLiteral("Refused."));
+    drop(socket, CloseNormal, QStringLiteral("Refused."));
     Q_EMIT q->joinRefused(address, hello.name, reason, hello.major, hello.minor);
 }
 
@@ -381,38 +609,45 @@ int GameHost::Private::freeSeat() const
 void GameHost::Private::pingAll()
 {
     const qint64 now = clock.elapsed();
-    const QList<QWebSocket*> sockets = connections.keys();
-    for (QWebSocket* socket : sockets) {
+    const QList<QTcpSocket*> sockets = connections.keys();
+    const QByteArray ping = serverFrame(Opcode::Ping, {});
+    for (QTcpSocket* socket : sockets) {
         const auto it = connections.find(socket);
-        if (it == connections.end())
+        if (it == connections.end() || it->seat == 0)
             continue;
         if (now - it->lastHeard > timings.peerLost)
-            drop(socket, QWebSocketProtocol::CloseCodeGoingAway, QStringLiteral("No answer."));
-        else if (socket->bytesToWrite() > MaxOutgoingBacklogBytes)
-            drop(socket, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("Reads too little."));
+            drop(socket, CloseGoingAway, QStringLiteral("No answer."));
         else
-            socket->ping();
+            write(socket, ping);
     }
 }
 
 // Ends a connection for whatever reason; a seat it had is held for a while.
-void GameHost::Private::drop(QWebSocket* socket, QWebSocketProtocol::CloseCode code, const QString& why)
+void GameHost::Private::drop(QTcpSocket* socket, quint16 closeCode, const QString& why, bool cut)
 {
     const auto it = connections.find(socket);
     if (it == connections.end())
         return;
     const int seat = it->seat;
+    const bool upgraded = it->upgraded;
     connections.erase(it);
     socket->disconnect(q);
+    if (seat == 0 && !queue.isEmpty())
+        QTimer::singleShot(0, q, [this] { admit(); }); // a waiting place is free
     if (socket->state() == QAbstractSocket::UnconnectedState) {
         socket->deleteLater();
+    } else if (cut) {
+        socket->abort();
+        socket->deleteLater();
     } else {
-        QObject::connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
+        if (upgraded)
+            socket->write(serverFrame(Opcode::Close, closePayload(closeCode, why.toUtf8())));
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         QTimer::singleShot(CloseGraceMilliseconds, socket, [socket] {
             socket->abort();
             socket->deleteLater();
         });
-        socket->close(code, why);
+        socket->disconnectFromHost();
     }
     if (seat == 0)
         return;

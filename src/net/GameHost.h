@@ -2,15 +2,21 @@
 // The host's side of network play: a WebSocket server on one TCP port that
 // takes at most MaxJoiningComputers joining computers, one player each.
 //
+// The WebSocket side is read by hand (net/WebSocketWire.h): a browser's page
+// and unmasked frames are refused, control frames beyond a few a second end
+// the connection, and nothing is answered before hello but the handshake.
 // A connection must say hello first (version, name, join code) within
-// HelloTimeoutMilliseconds; it is refused with a reason otherwise. Once in,
-// it may send only actions, each checked by decodeMessage; a malformed,
-// oversized or too-frequent message, or any other kind, ends that connection
-// and nothing else. Pings go out every PingIntervalMilliseconds; a peer that
-// answers none for PeerLostMilliseconds is lost. A lost computer's seat is
-// held for SeatHoldMilliseconds: a hello with the same name and code takes
-// it back. An address that gave too many wrong join codes is refused from
-// then on, and a peer that lets what the host sends it pile up is cut off.
+// HelloTimeoutMilliseconds; it is refused with a reason otherwise, and idle
+// ones make room for newcomers. Once in, it may send only actions, each
+// checked by decodeMessage; a malformed, oversized or too-frequent message,
+// or any other kind, ends that connection and nothing else. Pings go out
+// every PingIntervalMilliseconds; a peer that answers none for
+// PeerLostMilliseconds is lost. A lost computer's seat is held for
+// SeatHoldMilliseconds: a hello with the same name and code takes it back.
+// An address that gave too many wrong join codes is refused from then on;
+// too many from all addresses together spend the code (codeGuessed). A peer
+// that lets what the host sends it pile up is cut off at the write that
+// would pass its limit.
 //
 // The host decides nothing of the game here: it hands each action on with
 // its seat, and the game checks the turn and runs it.
@@ -38,9 +44,8 @@ public:
     GameHost();
     ~GameHost() override;
 
-    // The waits (tests shorten them). The ping interval and the handshake's
-    // limit are taken at listen(); the hello wait and a seat's hold whenever
-    // one starts.
+    // The waits (tests shorten them). The ping interval is taken at listen();
+    // the hello wait and a seat's hold whenever one starts.
     void setTimings(const Timings& timings);
     // The names played on the host's own screen: a joining computer may not
     // take one of them, nor a name that looks like one (nameLook), like every
@@ -86,6 +91,10 @@ Q_SIGNALS:
     // hello was not read further). For the host's screen and log.
     void joinRefused(const QString& address, const QString& name, tess::net::RefusalReason reason,
                      int peerMajor, int peerMinor);
+
+    // Wrong join codes came from many addresses: the host took `freshCode`
+    // and takes no code for `pauseSeconds`. Its player must be told.
+    void codeGuessed(const QString& freshCode, int pauseSeconds);
 
 private:
     struct Private;

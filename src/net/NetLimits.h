@@ -7,8 +7,9 @@
 namespace tess::net {
 
 // A peer of another major version is refused; a newer minor version is
-// accepted (it only adds what an older peer can ignore).
-inline constexpr int ProtocolMajor = 1;
+// accepted (it only adds what an older peer can ignore). Version 2: join
+// codes of six digits.
+inline constexpr int ProtocolMajor = 2;
 inline constexpr int ProtocolMinor = 0;
 
 inline constexpr quint16 DefaultPort = 47474;
@@ -19,7 +20,11 @@ inline constexpr char ServiceType[] = "_tessaron._tcp";
 inline constexpr qsizetype MaxMessageBytes = 256 * 1024;
 inline constexpr qsizetype MaxPictureBytes = 20 * 1024 * 1024;
 inline constexpr int MaxNameLength = 20;
-inline constexpr int JoinCodeDigits = 4;
+// Six digits, read aloud in two groups of three like a phone number. The
+// limits on wrong codes (net/GameHost.cpp) leave a guesser with many
+// addresses about 250 tries in the first hour and 180 in each after: about
+// 1 in 4,000 an hour to find the code, where four digits gave 1 in 40.
+inline constexpr int JoinCodeDigits = 6;
 inline constexpr int MaxJoiningComputers = 3;
 inline constexpr int MaxSeats = 4; // seat 0 is the host's player
 
@@ -35,6 +40,10 @@ inline constexpr int MaxMessageBurst = 40;
 // A connection that has not said hello within this time is closed.
 inline constexpr int HelloTimeoutMilliseconds = 5000;
 
+// Wrong join codes from all addresses together spend the code: the host
+// takes a fresh one and takes no code for this long (doubling each time).
+inline constexpr int CodePauseMilliseconds = 30 * 1000;
+
 // The waits of the host and of a joining computer, all in milliseconds. The
 // game keeps the defaults; a test shortens them to see a seat released or a
 // silent peer noticed without waiting minutes.
@@ -43,6 +52,7 @@ struct Timings {
     int pingInterval = PingIntervalMilliseconds;
     int peerLost = PeerLostMilliseconds;
     int seatHold = SeatHoldMilliseconds;
+    int codePause = CodePauseMilliseconds;
 };
 
 } // namespace tess::net

@@ -10,7 +10,7 @@ out="$E2E_ROOT/out" err="$E2E_ROOT/err"
 status=0
 "$program" --help >"$out" 2>"$err" || status=$?
 [ "$status" -eq 0 ] || e2e_fail "--help ended with $status: $(cat "$err")"
-for option in "--host" "--port N" "--join ADDRESS[:PORT]" "--code NNNN" "--name NAME" "-h, --help" "-platform"; do
+for option in "--host" "--port N" "--join ADDRESS[:PORT]" "--code NNNNNN" "--name NAME" "-h, --help" "-platform"; do
   grep -qF -- "$option" "$out" || e2e_fail "--help does not describe $option"
 done
 [ ! -s "$err" ] || e2e_fail "--help wrote to stderr: $(cat "$err")"
@@ -30,7 +30,7 @@ wrong() {
 wrong --bogus -- "unknown option --bogus"
 wrong --host --port 70000 -- "not a number from 1 to 65535"
 wrong --join "[::1]:0" -- "not a number from 1 to 65535"
-wrong --join gamebox --code 12 -- "is not 4 digits"
+wrong --join gamebox --code 12 -- "is not 6 digits"
 wrong --join gamebox --name "" -- "1 to 20 characters"
 wrong -platform offscreen --host --join x -- "cannot go together"
 echo "command line: --help and six malformed lines answered as expected"

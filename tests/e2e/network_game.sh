@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/network_lib.sh"
 
-net_host_and_two_joining 4711
+net_host_and_two_joining 471195
 
 # The three players show on every screen before the game starts.
 net_layout host 3 4

@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/network_lib.sh"
 
-net_host_and_two_joining 1357
+net_host_and_two_joining 135792
 net_layout host 3 4
 for name in ben cleo; do net_same_state "$name"; done
 before=$(net_state host)

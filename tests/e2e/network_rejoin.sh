@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/network_lib.sh"
 
-net_host_and_two_joining 2468
+net_host_and_two_joining 246813
 ben_seat=$(net_seat_of ben)
 net_layout host 3 4
 for name in ben cleo; do net_same_state "$name"; done
@@ -29,7 +29,7 @@ net_play_turns 8
 net_wait_log host "^network: skipping the turn of seat $ben_seat"
 
 # Back with the same name and code: the same seat, the game as it stands.
-net_start ben --join "127.0.0.1:$port" --code 2468 --name Ben
+net_start ben --join "127.0.0.1:$port" --code 246813 --name Ben
 # The log goes on from the first run: wait for a second join, not the first.
 for _ in $(seq 1 300); do
   [ "$(grep -c '^network: joined seat' "${NET_LOG[ben]}")" -ge 2 ] && break

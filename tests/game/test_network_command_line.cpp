@@ -34,12 +34,12 @@ private Q_SLOTS:
         row("help", {"--help"}, Action::Help);
         row("short help after others", {"--host", "-h"}, Action::Help);
         row("host", {"--host"}, Action::Host);
-        row("host with port and code", {"--host", "--port", "5000", "--code", "0042"}, Action::Host, {}, 5000, "0042");
-        row("host, values after =", {"--code=9999", "--port=65535", "--host"}, Action::Host, {}, 65535, "9999");
+        row("host with port and code", {"--host", "--port", "5000", "--code", "000042"}, Action::Host, {}, 5000, "000042");
+        row("host, values after =", {"--code=999999", "--port=65535", "--host"}, Action::Host, {}, 65535, "999999");
         row("host, lowest port", {"--port", "1", "--host", "-platform", "offscreen"}, Action::Host, {}, 1);
         row("join by IPv4", {"--join", "192.168.1.5"}, Action::Join, "192.168.1.5");
-        row("join by name, port, code and name", {"--join", "gamebox.local:47475", "--code", "1234", "--name", "Anna"},
-            Action::Join, "gamebox.local", 47475, "1234", "Anna");
+        row("join by name, port, code and name", {"--join", "gamebox.local:47475", "--code", "123456", "--name", "Anna"},
+            Action::Join, "gamebox.local", 47475, "123456", "Anna");
         row("join IPv6 with port", {"--join", "[::1]:5000"}, Action::Join, "::1", 5000);
         row("join IPv6 in brackets", {"--join=[fe80::1]"}, Action::Join, "fe80::1");
         row("join bare IPv6", {"--join", "fd00::5"}, Action::Join, "fd00::5");
@@ -85,10 +85,10 @@ private Q_SLOTS:
         row("port negative", {"--host", "--port", "-1"}, "not a number from 1 to 65535");
         row("port not a number", {"--host", "--port=5k"}, "not a number from 1 to 65535");
         row("port missing", {"--host", "--port"}, "--port needs a value");
-        row("code of 3 digits", {"--host", "--code", "123"}, "is not 4 digits");
-        row("code of 5 digits", {"--host", "--code", "12345"}, "is not 4 digits");
-        row("code with a letter", {"--host", "--code", "12a4"}, "is not 4 digits");
-        row("code of other digits", {"--host", "--code", "\u0661\u0662\u0663\u0664"}, "is not 4 digits");
+        row("code of 3 digits", {"--host", "--code", "123"}, "is not 6 digits");
+        row("code of 7 digits", {"--host", "--code", "1234567"}, "is not 6 digits");
+        row("code with a letter", {"--host", "--code", "12a4"}, "is not 6 digits");
+        row("code of other digits", {"--host", "--code", "\u0661\u0662\u0663\u0664"}, "is not 6 digits");
         row("join without address", {"--join"}, "--join needs a value");
         row("join followed by an option", {"--join", "--code", "1234"}, "--join needs a value");
         row("join with --port", {"--join", "x", "--port", "5000"}, "--port goes with --host");
@@ -141,7 +141,7 @@ private Q_SLOTS:
     void helpNamesEveryOption()
     {
         const QString help = networkCommandLineHelp();
-        for (const char* option : {"--host", "--port N", "--join ADDRESS[:PORT]", "--code NNNN", "--name NAME", "--help",
+        for (const char* option : {"--host", "--port N", "--join ADDRESS[:PORT]", "--code NNNNNN", "--name NAME", "--help",
                                    "-platform", "47474"})
             QVERIFY2(help.contains(QLatin1String(option)), option);
         for (const QString& line : help.split('\n'))

@@ -9,12 +9,14 @@
 #include "game/PuzzleWindow.h"
 #include "net/GameClient.h"
 #include "support/FreshState.h"
+#include "support/RawPeer.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTextLayout>
@@ -116,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(networkTitle, QStringLiteral("Network game"));
     }
 
-    void joiningTakesAnAddressANameAndFourDigits()
+    void joiningTakesAnAddressANameAndSixDigits()
     {
         DialogForAnna anna;
         NetworkPlay& play = anna.play;
@@ -125,8 +127,8 @@ private Q_SLOTS:
         QVERIFY(!dialog.joinButton->isEnabled());
 
         dialog.joinAddressEdit->setText(QStringLiteral("[::1]:5000"));
-        QTest::keyClicks(dialog.joinCodeEdit, QStringLiteral("12ab34"));
-        QCOMPARE(dialog.joinCodeEdit->text(), QStringLiteral("1234")); // digits only, four at most
+        QTest::keyClicks(dialog.joinCodeEdit, QStringLiteral("12ab3456789"));
+        QCOMPARE(dialog.joinCodeEdit->text(), QStringLiteral("123456")); // digits only, six at most
         QVERIFY(dialog.joinButton->isEnabled());
         for (const QString& bad : {QStringLiteral("host:0"), QStringLiteral("bad host"), QStringLiteral("[::1")}) {
             dialog.joinAddressEdit->setText(bad);
@@ -138,7 +140,7 @@ private Q_SLOTS:
         dialog.nameEdit->setText(QStringLiteral("Ben"));
         dialog.joinCodeEdit->setText(QStringLiteral("123"));
         QVERIFY(!dialog.joinButton->isEnabled());
-        dialog.joinCodeEdit->setText(QStringLiteral("0042"));
+        dialog.joinCodeEdit->setText(QStringLiteral("000042"));
         QVERIFY(dialog.joinButton->isEnabled());
         dialog.joinAddressEdit->setText(QStringLiteral("127.0.0.1:9")); // no host there, and no name to look up
 
@@ -191,15 +193,54 @@ private Q_SLOTS:
         QVERIFY(!dialog.isVisible());
     }
 
+    void guessingAtTheCodeIsToldWithAFreshCode()
+    {
+        // Wrong codes from many addresses of this computer, one each.
+        DialogForAnna anna;
+        NetworkPlay& play = anna.play;
+        NetworkGameDialog& dialog = anna.dialog;
+        dialog.startHosting(0, QStringLiteral("471195"));
+        QVERIFY2(play.role() == NetworkPlay::Role::Host, qPrintable(play.lastProblem()));
+        for (int i = 1; i <= 40 && dialog.codeValue->text() == QStringLiteral("471195"); ++i) {
+            test::RawPeer guesser(QHostAddress(QStringLiteral("127.3.0.%1").arg(i)));
+            guesser.connectTo(play.port());
+            guesser.sendHandshake();
+            QTRY_VERIFY_WITH_TIMEOUT(guesser.upgraded(), 30000);
+            net::Message hello;
+            hello.kind = net::MessageKind::Hello;
+            hello.name = QStringLiteral("Mallory");
+            hello.code = QStringLiteral("%1").arg(i, net::JoinCodeDigits, 10, QLatin1Char('0'));
+            guesser.send(hello);
+            QTRY_VERIFY_WITH_TIMEOUT(guesser.gone(), 30000);
+            QCOMPARE(dialog.playersList->count(), 1);
+        }
+        // The dialog shows the fresh code and says why; so does a box that does not hold up the game.
+        const QString fresh = dialog.codeValue->text();
+        QVERIFY(fresh != QStringLiteral("471195"));
+        QCOMPARE(fresh, play.code());
+        QVERIFY(net::isJoinCode(fresh));
+        QCOMPARE(dialog.hostOutcome->text(), play.lastProblem());
+        QVERIFY2(play.lastProblem().startsWith(QStringLiteral("Someone on the network is guessing the join code."))
+                     && play.lastProblem().endsWith(fresh + u'.'),
+                 qPrintable(play.lastProblem()));
+        QMessageBox* box = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* each = qobject_cast<QMessageBox*>(widget); each && each->text() == play.lastProblem())
+                box = each;
+        QVERIFY(box);
+        QVERIFY(!box->isModal());
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+    }
+
     void hostingShowsTheCodeThePortAndWhoJoined()
     {
         DialogForAnna anna;
         NetworkPlay& play = anna.play;
         NetworkGameDialog& dialog = anna.dialog;
         // Port 0: the default one, or any free one where another program holds it.
-        dialog.startHosting(0, QStringLiteral("4711"));
+        dialog.startHosting(0, QStringLiteral("471195"));
         QVERIFY2(play.role() == NetworkPlay::Role::Host, qPrintable(play.lastProblem()));
-        QCOMPARE(dialog.codeValue->text(), QStringLiteral("4711"));
+        QCOMPARE(dialog.codeValue->text(), QStringLiteral("471195"));
         QVERIFY(play.port() != 0);
         QCOMPARE(dialog.portValue->text(), QString::number(play.port()));
         QCOMPARE(dialog.addressValue->text(), play.addresses().join('\n'));
@@ -210,7 +251,7 @@ private Q_SLOTS:
 
         // A joining computer's name is shown as it came, markup and all.
         net::GameClient client;
-        client.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("<i>Eve</i>"), QStringLiteral("4711"));
+        client.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("<i>Eve</i>"), QStringLiteral("471195"));
         QTRY_COMPARE_WITH_TIMEOUT(dialog.playersList->count(), 2, 30000);
         const QString joined = dialog.playersList->item(1)->data(Qt::AccessibleTextRole).toString();
         QVERIFY2(joined.startsWith(QStringLiteral("<i>Eve</i> (")) && joined.contains(QStringLiteral("127.0.0.1")),

@@ -34,7 +34,7 @@ using tess::test::GameFixture;
 namespace {
 
 constexpr int Wait = 10000; // generous: the whole suite runs at once on a busy machine
-const QString Code = QStringLiteral("4711");
+const QString Code = QStringLiteral("471195");
 
 // A 3 x 4 board in the middle of a game: piece 5 laid, piece 7 in hand,
 // Ben (seat 1) on the turn.
@@ -664,7 +664,7 @@ private Q_SLOTS:
         QVERIFY(host.listen(0, Code, QHostAddress::LocalHost));
         NetworkPlay play(game.t());
         QSignalSpy ended(&play, &NetworkPlay::ended);
-        play.join(QStringLiteral("127.0.0.1"), host.port(), QStringLiteral("Ben"), QStringLiteral("0000"));
+        play.join(QStringLiteral("127.0.0.1"), host.port(), QStringLiteral("Ben"), QStringLiteral("000000"));
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, Wait);
         QCOMPARE(ended.first().first().toString(), langText(219));
         QCOMPARE(play.lastProblem(), langText(219));
@@ -674,7 +674,7 @@ private Q_SLOTS:
 
     void anotherMajorVersionIsToldOnBothScreens()
     {
-        // The host's screen: a computer of version 2 knocks.
+        // The host's screen: a computer of the next major version knocks.
         {
             GameFixture game(2, 0);
             NetworkPlay play(game.t());
@@ -685,7 +685,7 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(connected.size(), 1, Wait);
             net::Message hello;
             hello.kind = net::MessageKind::Hello;
-            hello.major = 2;
+            hello.major = net::ProtocolMajor + 1;
             hello.name = QStringLiteral("Zoe");
             hello.code = Code;
             peer.sendBinaryMessage(net::encodeMessage(hello));
@@ -703,7 +703,7 @@ private Q_SLOTS:
             box->close();
             play.leave();
         }
-        // The joining computer's screen: a host of version 2 refuses it.
+        // The joining computer's screen: a host of the next major version refuses it.
         GameFixture game(2, 0);
         QWebSocketServer server(QStringLiteral("newer host"), QWebSocketServer::NonSecureMode);
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
@@ -713,7 +713,7 @@ private Q_SLOTS:
                 net::Message refused;
                 refused.kind = net::MessageKind::Refused;
                 refused.reason = net::RefusalReason::Version;
-                refused.major = 2;
+                refused.major = net::ProtocolMajor + 1;
                 socket->sendBinaryMessage(net::encodeMessage(refused));
             });
         });

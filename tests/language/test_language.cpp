@@ -28,7 +28,8 @@ const QList<int> TextNumbers = {111, 112, 113, 114, 115, 116, 117, 118, 119, 120
                                 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215, // the network game dialog
                                 216, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226, // the network game's messages
                                 227, // network play cannot be loaded
-                                235}; // the network game dialog: games not listed
+                                228, // the network game dialog: games not listed
+                                229}; // the join code is being guessed
 // The bases of the game's languages, in the order of their flags.
 QList<int> bases()
 {

@@ -5,7 +5,11 @@
 
 #include "net/GameClient.h"
 #include "net/GameHost.h"
+#include "net/WebSocketWire.h"
+#include "support/RawPeer.h"
 #include "support/TestEnvironment.h"
+
+#include <QFile>
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -20,11 +24,12 @@
 #include <memory>
 
 using namespace tess::net;
+using namespace tess::test;
 
 namespace {
 
 constexpr int Wait = 10000; // generous: the whole suite runs at once on a busy machine
-const QString Code = QStringLiteral("4711");
+const QString Code = QStringLiteral("471195");
 
 Message soundMessage(int number)
 {
@@ -42,28 +47,6 @@ Message helloMessage(const QString& name, const QString& code = Code, int major 
     message.code = code;
     message.major = major;
     return message;
-}
-
-// A masked client frame, built by hand so it can be anything.
-QByteArray clientFrame(int opcode, const QByteArray& payload, bool final = true)
-{
-    QByteArray frame(1, char((final ? 0x80 : 0) | opcode));
-    const quint64 size = quint64(payload.size());
-    if (size < 126) {
-        frame.append(char(0x80 | size));
-    } else if (size < 65536) {
-        frame.append(char(0x80 | 126));
-        frame.append(char(size >> 8)).append(char(size & 0xFF));
-    } else {
-        frame.append(char(0x80 | 127));
-        for (int shift = 56; shift >= 0; shift -= 8)
-            frame.append(char((size >> shift) & 0xFF));
-    }
-    const char mask[4] = {0x12, 0x34, 0x56, 0x78};
-    frame.append(mask, 4);
-    for (qsizetype i = 0; i < payload.size(); ++i)
-        frame.append(char(payload[i] ^ mask[i % 4]));
-    return frame;
 }
 
 QByteArray acceptKey(const QByteArray& key)
@@ -87,39 +70,6 @@ void upgradeAndWelcome(QTcpSocket* socket, const QByteArray& request)
     const QByteArray bytes = encodeMessage(welcome);
     socket->write(QByteArray(1, char(0x82)) + QByteArray(1, char(bytes.size())) + bytes);
 }
-
-// A peer that speaks WebSocket by hand over TCP: it never answers a ping,
-// and can send what no well-behaved peer would.
-class RawPeer : public QObject {
-public:
-    QTcpSocket socket;
-    QByteArray received;
-
-    RawPeer()
-    {
-        connect(&socket, &QTcpSocket::readyRead, this, [this] { received += socket.readAll(); });
-    }
-    void connectTo(quint16 port) { socket.connectToHost(QHostAddress::LocalHost, port); }
-    void sendHandshake()
-    {
-        socket.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                     "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
-    }
-    bool upgraded() const { return received.startsWith("HTTP/1.1 101") && received.contains("\r\n\r\n"); }
-    bool gone() const { return socket.state() == QAbstractSocket::UnconnectedState; }
-    void send(const Message& message) { socket.write(clientFrame(2, encodeMessage(message))); }
-    // The first binary message the host sent after the handshake (short messages only).
-    std::optional<Message> firstMessage() const
-    {
-        const qsizetype start = received.indexOf("\r\n\r\n") + 4;
-        if (start < 4 || received.size() < start + 2 || quint8(received[start]) != 0x82)
-            return std::nullopt;
-        const int size = quint8(received[start + 1]);
-        if (size >= 126 || received.size() < start + 2 + size)
-            return std::nullopt;
-        return decodeMessage(received.mid(start + 2, size));
-    }
-};
 
 // A stand-in host speaking real WebSocket, answering each message of a
 // joining computer as the test says.
@@ -176,6 +126,19 @@ struct Host {
         host.setHostNames({QStringLiteral("Host")});
     }
     bool listen() { return host.listen(0, Code, QHostAddress::LocalHost); }
+    // A computer that came and said hello with `code` from `from`; true when it took a seat.
+    bool tryCode(const QHostAddress& from, const QString& code)
+    {
+        const qsizetype seated = joined.size();
+        RawPeer peer(from);
+        peer.connectTo(port());
+        peer.sendHandshake();
+        if (!QTest::qWaitFor([&] { return peer.upgraded(); }, Wait))
+            return false;
+        peer.send(helloMessage(QStringLiteral("Mallory"), code));
+        const bool settled = QTest::qWaitFor([&] { return peer.gone() || joined.size() > seated; }, Wait);
+        return settled && joined.size() > seated;
+    }
     quint16 port() const { return host.port(); }
     int actionsOf(int seat) const
     {
@@ -203,6 +166,59 @@ struct Host {
         QCOMPARE((joiner).lost.size(), 0);                                     \
     } while (false)
 
+// This process's resident memory, in bytes.
+qint64 residentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    return 0;
+}
+
+// Upgraded connections that never say hello, each reopened as soon as the
+// host closes it, from `addresses` addresses of 127.0.1.x.
+class IdleCrowd : public QObject {
+public:
+    int reopened = 0;
+
+    IdleCrowd(quint16 port, int connections, int addresses) : port_(port)
+    {
+        for (int i = 0; i < connections; ++i)
+            open(QHostAddress(QStringLiteral("127.0.1.%1").arg(1 + i % addresses)));
+    }
+    ~IdleCrowd() override
+    {
+        for (QTcpSocket* socket : std::as_const(sockets_))
+            socket->disconnect(this);
+    }
+
+private:
+    void open(const QHostAddress& from)
+    {
+        auto* socket = new QTcpSocket(this);
+        sockets_.append(socket);
+        socket->bind(from);
+        connect(socket, &QTcpSocket::connected, this, [socket] {
+            socket->write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                          "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+        });
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket, from] {
+            sockets_.removeOne(socket);
+            socket->deleteLater();
+            ++reopened;
+            open(from);
+        });
+        socket->connectToHost(QHostAddress::LocalHost, port_);
+    }
+
+    quint16 port_;
+    QList<QTcpSocket*> sockets_;
+};
+
 } // namespace
 
 class TestGameHost : public QObject {
@@ -226,6 +242,14 @@ private Q_SLOTS:
     void aJoiningComputerNoticesAHostGoneWrong();
     void aJoiningComputerNoticesASilentHost();
     void aJoiningComputerLeavesAHostThatReadsNothing();
+    void aFloodOfControlFramesIsCutShort_data();
+    void aFloodOfControlFramesIsCutShort();
+    void idleConnectionsNeverKeepAPlayerOut_data();
+    void idleConnectionsNeverKeepAPlayerOut();
+    void guessingFromManyAddressesSpendsTheCode_data();
+    void guessingFromManyAddressesSpendsTheCode();
+    void onlyAJoiningComputerIsTakenIn_data();
+    void onlyAJoiningComputerIsTakenIn();
 };
 
 void TestGameHost::joiningComputersTakeSeatsAndHearTheHost()
@@ -303,7 +327,7 @@ void TestGameHost::computersAreRefusedWithAReason()
     Host h;
     QVERIFY(h.listen());
 
-    Joiner wrongCode(h.port(), QStringLiteral("Carl"), QStringLiteral("0000"));
+    Joiner wrongCode(h.port(), QStringLiteral("Carl"), QStringLiteral("000000"));
     REFUSED(wrongCode, RefusalReason::Code);
     QTRY_COMPARE_WITH_TIMEOUT(h.refusals.size(), 1, Wait);
     QCOMPARE(h.refusals.at(0).at(0).toString(), QStringLiteral("127.0.0.1"));
@@ -404,7 +428,7 @@ void TestGameHost::aDroppedComputerTakesItsSeatBack()
     // The seat is Anna's: a stranger cannot have it, nor Anna without the code.
     Joiner stranger(h.port(), QStringLiteral("Mallory"));
     REFUSED(stranger, RefusalReason::GameRunning);
-    Joiner wrongCode(h.port(), QStringLiteral("Anna"), QStringLiteral("1111"));
+    Joiner wrongCode(h.port(), QStringLiteral("Anna"), QStringLiteral("111111"));
     REFUSED(wrongCode, RefusalReason::Code);
 
     Joiner back(h.port(), QStringLiteral("Anna"));
@@ -671,7 +695,7 @@ void TestGameHost::guessingTheCodeIsCutShort()
     JOIN(first, 1);
     int tries = 0;
     for (; tries < 10; ++tries) {
-        Joiner guess(h.port(), QStringLiteral("Mallory"), QStringLiteral("%1").arg(tries, 4, 10, QLatin1Char('0')));
+        Joiner guess(h.port(), QStringLiteral("Mallory"), QStringLiteral("%1").arg(tries, JoinCodeDigits, 10, QLatin1Char('0')));
         REFUSED(guess, RefusalReason::Code);
     }
     // From this address, even the right code is refused now...
@@ -875,6 +899,193 @@ void TestGameHost::aJoiningComputerLeavesAHostThatReadsNothing()
     }
     QCOMPARE(anna.lost.size(), 1);
     QVERIFY(!anna.client->connected());
+}
+
+void TestGameHost::aFloodOfControlFramesIsCutShort_data()
+{
+    QTest::addColumn<int>("peers");
+    QTest::addColumn<bool>("withSeats");
+    QTest::addColumn<int>("opcode");
+    QTest::newRow("eight that never say hello, pinging") << 8 << false << 9;
+    QTest::newRow("two with seats, pinging") << 2 << true << 9;
+    QTest::newRow("two with seats, sending pongs") << 2 << true << 10;
+}
+
+void TestGameHost::aFloodOfControlFramesIsCutShort()
+{
+    // They flood and read nothing: each is closed at once, nothing of
+    // theirs piles up in the host, and the player already in plays on.
+    QFETCH(int, peers);
+    QFETCH(bool, withSeats);
+    QFETCH(int, opcode);
+    Host h;
+    QVERIFY(h.listen());
+    Joiner anna(h.port(), QStringLiteral("Anna"));
+    JOIN(anna, 1);
+
+    std::vector<std::unique_ptr<RawPeer>> flooders;
+    for (int i = 0; i < peers; ++i) {
+        auto peer = std::make_unique<RawPeer>();
+        peer->connectTo(h.port());
+        peer->sendHandshake();
+        QTRY_VERIFY_WITH_TIMEOUT(peer->upgraded(), Wait);
+        if (withSeats)
+            peer->send(helloMessage(QStringLiteral("Flood %1").arg(i)));
+        flooders.push_back(std::move(peer));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(int(h.joined.size()), 1 + (withSeats ? peers : 0), Wait);
+    // Those with seats read nothing; the others read all, to see nothing answered.
+    for (const auto& peer : flooders) {
+        if (!withSeats)
+            break;
+        peer->socket.disconnect(peer.get());
+        peer->socket.setReadBufferSize(1);
+    }
+
+    QByteArray chunk;
+    while (chunk.size() < 256 * 1024)
+        chunk += clientFrame(opcode, QByteArray(125, 'p'));
+    const qint64 before = residentBytes();
+    qint64 peak = before;
+    QElapsedTimer waited;
+    waited.start();
+    const auto allGone = [&] {
+        return std::all_of(flooders.begin(), flooders.end(), [](const auto& peer) { return peer->gone(); });
+    };
+    while (!allGone() && waited.elapsed() < 6 * Wait) {
+        for (const auto& peer : flooders)
+            if (!peer->gone() && peer->socket.bytesToWrite() < 2 * chunk.size())
+                peer->socket.write(chunk);
+        QTest::qWait(5);
+        peak = std::max(peak, residentBytes());
+    }
+    qInfo("resident memory %lld MB before the flood, %lld MB at most during it, closed after %lld ms",
+          before >> 20, peak >> 20, waited.elapsed());
+    QVERIFY2(allGone(), "a flooding connection stayed open");
+    QVERIFY2(peak - before < 64 * 1024 * 1024, qPrintable(QStringLiteral("grew by %1 MB").arg((peak - before) >> 20)));
+    for (const auto& peer : flooders)
+        QVERIFY2(withSeats || !peer->afterHandshake().contains(char(0x8A)), "a ping was answered before hello");
+    if (withSeats)
+        QTRY_COMPARE_WITH_TIMEOUT(int(h.lost.size()), peers, Wait);
+    anna.client->sendAction(PlayerAction::Place, 5);
+    QTRY_COMPARE_WITH_TIMEOUT(h.actionsOf(1), 1, Wait);
+    QCOMPARE(anna.lost.size(), 0);
+}
+
+void TestGameHost::idleConnectionsNeverKeepAPlayerOut_data()
+{
+    QTest::addColumn<int>("connections");
+    QTest::addColumn<int>("addresses");
+    QTest::newRow("eight from one address") << 8 << 1;
+    QTest::newRow("eight from eight addresses") << 8 << 8;
+    QTest::newRow("forty from eight addresses") << 40 << 8;
+    QTest::newRow("forty from one address") << 40 << 1;
+}
+
+void TestGameHost::idleConnectionsNeverKeepAPlayerOut()
+{
+    QFETCH(int, connections);
+    QFETCH(int, addresses);
+    Timings timings;
+    timings.helloTimeout = 2000; // a newcomer's hello has a second before it can be closed
+    Host h(timings);
+    QVERIFY(h.listen());
+    IdleCrowd crowd(h.port(), connections, addresses);
+    // The host has begun closing them, and they come back at once.
+    QTRY_VERIFY_WITH_TIMEOUT(crowd.reopened >= connections, Wait);
+    int seat = 0;
+    for (const QString& name : {QStringLiteral("Anna"), QStringLiteral("Bob"), QStringLiteral("Cleo")}) {
+        Joiner player(h.port(), name);
+        ++seat;
+        JOIN(player, seat);
+        QCOMPARE(player.refused.size(), 0);
+    }
+    QCOMPARE(h.host.seats().size(), 3);
+}
+
+void TestGameHost::guessingFromManyAddressesSpendsTheCode_data()
+{
+    QTest::addColumn<int>("addresses");
+    QTest::addColumn<int>("guessesEach");
+    QTest::newRow("one guess from each of thirty addresses") << 30 << 1;
+    QTest::newRow("ten guesses from each of three addresses") << 3 << 10;
+}
+
+void TestGameHost::guessingFromManyAddressesSpendsTheCode()
+{
+    QFETCH(int, addresses);
+    QFETCH(int, guessesEach);
+    Timings timings;
+    timings.codePause = 2000;
+    Host h(timings);
+    QSignalSpy guessed(&h.host, &GameHost::codeGuessed);
+    QVERIFY(h.listen());
+    int guess = 0;
+    for (int address = 0; address < addresses; ++address)
+        for (int i = 0; i < guessesEach; ++i) {
+            const QString wrong = QStringLiteral("%1").arg(++guess, JoinCodeDigits, 10, QLatin1Char('0'));
+            QVERIFY(wrong != Code);
+            QVERIFY(!h.tryCode(QHostAddress(QStringLiteral("127.1.%1.%2").arg(address / 200).arg(1 + address % 200)), wrong));
+        }
+    // The host's player was told once, with the fresh code to give out.
+    QCOMPARE(guessed.size(), 1);
+    const QString fresh = guessed.at(0).at(0).toString();
+    QVERIFY(isJoinCode(fresh));
+    QVERIFY(fresh != Code);
+    QCOMPARE(h.host.code(), fresh);
+    QVERIFY(guessed.at(0).at(1).toInt() >= 2);
+    QVERIFY(h.host.seats().isEmpty());
+
+    // The old code is spent, and no code is taken during the pause...
+    QVERIFY(!h.tryCode(QHostAddress(QStringLiteral("127.2.0.1")), Code));
+    QVERIFY(!h.tryCode(QHostAddress(QStringLiteral("127.2.0.2")), fresh));
+    // ...after which a player with the fresh code gets in.
+    QVERIFY(QTest::qWaitFor([&] { return h.tryCode(QHostAddress(QStringLiteral("127.2.0.3")), fresh); }, 3 * Wait));
+    QCOMPARE(h.host.seats().size(), 1);
+}
+
+void TestGameHost::onlyAJoiningComputerIsTakenIn_data()
+{
+    QTest::addColumn<QByteArray>("headers");
+    QTest::addColumn<bool>("masked");
+    QTest::addColumn<bool>("takesSeat");
+    QTest::newRow("a joining computer") << QByteArray() << true << true;
+    QTest::newRow("a browser's page") << QByteArray("Origin: http://192.168.1.20\r\n") << true << false;
+    QTest::newRow("an old browser's page") << QByteArray("Sec-WebSocket-Origin: http://example.org\r\n") << true << false;
+    QTest::newRow("an unmasked hello") << QByteArray() << false << false;
+}
+
+void TestGameHost::onlyAJoiningComputerIsTakenIn()
+{
+    QFETCH(QByteArray, headers);
+    QFETCH(bool, masked);
+    QFETCH(bool, takesSeat);
+    Host h;
+    QVERIFY(h.listen());
+    RawPeer peer;
+    peer.connectTo(h.port());
+    peer.sendHandshake(headers);
+    QTRY_VERIFY_WITH_TIMEOUT(peer.received.contains("\r\n\r\n") || peer.gone(), Wait);
+    if (!headers.isEmpty()) {
+        // A page in a browser is refused before any WebSocket is made.
+        QVERIFY2(peer.received.startsWith("HTTP/1.1 403"), peer.received.constData());
+        QTRY_VERIFY_WITH_TIMEOUT(peer.gone(), Wait);
+        QCOMPARE(h.joined.size(), 0);
+        return;
+    }
+    QVERIFY(peer.upgraded());
+    if (masked)
+        peer.send(helloMessage(QStringLiteral("Anna")));
+    else
+        peer.sendUnmasked(helloMessage(QStringLiteral("Anna")));
+    if (takesSeat) {
+        QTRY_COMPARE_WITH_TIMEOUT(h.joined.size(), 1, Wait);
+        QCOMPARE(peer.firstMessage()->kind, MessageKind::Welcome);
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(peer.gone(), Wait);
+    QCOMPARE(h.joined.size(), 0);
+    QVERIFY(h.host.seats().isEmpty());
 }
 
 TESSARON_TEST_MAIN(TestGameHost)
