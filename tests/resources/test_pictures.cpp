@@ -12,6 +12,7 @@
 #include "settings/SettingsStore.h"
 #include "resources/PictureCache.h"
 #include "support/Errors.h"
+#include "support/PngChunks.h"
 #include "support/SmallDisk.h"
 #include "util/FileWrite.h"
 #include "support/TestEnvironment.h"
@@ -39,6 +40,8 @@
 
 using namespace tess;
 using tess::test::errorOf;
+using tess::test::pngChunk;
+using tess::test::pngCrc;
 
 namespace {
 
@@ -128,17 +131,6 @@ QByteArray hostileJpeg(int width, int height, int scans)
     return head + QByteArray("\xff\xd9", 2);
 }
 
-quint32 pngCrc(const QByteArray& bytes)
-{
-    quint32 crc = 0xffffffffu;
-    for (const char byte : bytes) {
-        crc ^= uchar(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
 // Little pictures whose headers say `side` x `side`, as each format states it.
 QByteArray hugePng(quint32 side)
 {
@@ -169,16 +161,6 @@ QByteArray hugeGif(quint16 side)
     gif += size + QByteArray::fromHex("800000" "000000ffffff"); // two colours
     gif += QByteArray::fromHex("2c00000000") + size + QByteArray::fromHex("00" "02" "024c01" "00" "3b");
     return gif;
-}
-
-QByteArray pngChunk(const char* type, const QByteArray& data)
-{
-    QByteArray chunk(4, 0);
-    qToBigEndian(quint32(data.size()), chunk.data());
-    const QByteArray body = QByteArray(type, 4) + data;
-    QByteArray crc(4, 0);
-    qToBigEndian(pngCrc(body), crc.data());
-    return chunk + body + crc;
 }
 
 // A zlib stream of `bytes` of one letter: a few KB that unpack to all of them.
