@@ -10,6 +10,7 @@ import pathlib
 import shutil
 import struct
 import sys
+import zlib
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 from toolkit import ensure_packages  # noqa: E402
@@ -137,6 +138,42 @@ def websocket_seeds():
     }
 
 
+def png_chunk(kind: bytes, data: bytes) -> bytes:
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def small_png(side_chunks: bytes = b"") -> bytes:
+    """16 x 12 pixels in RGB, `side_chunks` after its header."""
+    rows = b"".join(b"\0" + b"".join(bytes((x * 16, y * 20, 40)) for x in range(16)) for y in range(12))
+    header = struct.pack(">IIBBBBB", 16, 12, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + side_chunks
+            + png_chunk(b"IDAT", zlib.compress(rows)) + png_chunk(b"IEND", b""))
+
+
+def side_data_pictures(jpeg: bytes, gif: bytes):
+    """Small pictures that carry texts, profiles, comments and more frames
+    beside their pixels: what the game leaves out before decoding."""
+    packed = zlib.compress(b"A" * 4000)
+    texts = (png_chunk(b"tEXt", b"Title\0x") + png_chunk(b"zTXt", b"Comment\0\0" + packed)
+             + png_chunk(b"iTXt", b"Comment\0\1\0\0\0" + packed) + png_chunk(b"iCCP", b"icc\0\0" + packed)
+             + png_chunk(b"eXIf", b"MM\0*" + bytes(12)) + png_chunk(b"zzZz", bytes(16)))
+    segment = lambda marker, body: b"\xff" + bytes([marker]) + struct.pack(">H", len(body) + 2) + body  # noqa: E731
+    exif = segment(0xE1, b"Exif\0\0MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0")
+    side = (segment(0xFE, b"comment " * 20) + segment(0xE2, b"ICC_PROFILE\0\x01\x01" + bytes(64))
+            + segment(0xE1, b"http://ns.adobe.com/xap/1.0/\0<x/>") + exif + exif)
+    table = 3 << ((gif[10] & 7) + 1) if gif[10] & 0x80 else 0
+    screen, image = gif[:13 + table], gif[13 + table:-1]
+    extensions = b"\x21\xfe\x08comments\0" + b"\x21\xff\x0bNETSCAPE2.0\x03\x01\0\0\0"
+    icon_png = small_png(png_chunk(b"zTXt", b"Comment\0\0" + packed))
+    icon = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", 16, 12, 0, 0, 1, 32, len(icon_png), 22) + icon_png
+    return {
+        "side_data.png": small_png(texts),
+        "side_data.jpeg": jpeg[:2] + side + jpeg[2:-2] + segment(0xFE, b"between") + jpeg[-2:] + b"after the end",
+        "side_data.gif": b"GIF89a" + screen[6:] + extensions + image + extensions + image + b";",
+        "png_in_icon.ico": icon,
+    }
+
+
 def write(target, name, data):
     folder = CORPUS / target
     folder.mkdir(parents=True, exist_ok=True)
@@ -165,6 +202,10 @@ def main():
         path = CORPUS / "picture" / f"small.{kind}"
         path.parent.mkdir(parents=True, exist_ok=True)
         image.save(path, format=kind.upper())
+    write("picture", "small.png", small_png())
+    pictures = CORPUS / "picture"
+    for name, data in side_data_pictures((pictures / "small.jpeg").read_bytes(), (pictures / "small.gif").read_bytes()).items():
+        write("picture", name, data)
     for name, message in net_messages().items():
         write("net_message", name, cbor(message))
     for name, data in websocket_seeds().items():

@@ -5,6 +5,8 @@
 #include "language/Language.h"
 #include "net/GameClient.h"
 #include "net/GameHost.h"
+#include "net/RateLimit.h"
+#include "resources/PictureDecoder.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingKeys.h"
@@ -61,6 +63,9 @@ constexpr int DrawTitle = 138;
 
 // Sound effects are numbered from 101; on the wire they count from 1.
 constexpr int SoundBase = 100;
+
+// A joining screen shows the host's newest state at most this often.
+constexpr int FrameMilliseconds = 16;
 
 // With TESSARON_NETWORK_TRACE set, each screen writes what it shows and what
 // it does to stderr, one line each: the end-to-end tests read it.
@@ -185,6 +190,10 @@ struct NetworkPlay::Private : TableListener {
     {
         awayCheck.setSingleShot(true);
         QObject::connect(&awayCheck, &QTimer::timeout, &q, [this] { checkAwayTurn(); });
+        stateTimer.setSingleShot(true);
+        QObject::connect(&stateTimer, &QTimer::timeout, &q, [this] { takeState(); });
+        QObject::connect(&hostPictures, &PictureDecoder::decoded, &q, [this](const QImage& image) { showPicture(image); });
+        clock.start();
     }
 
     NetworkPlay& q;
@@ -219,6 +228,17 @@ struct NetworkPlay::Private : TableListener {
     QList<net::LobbySeat> lobby;
     std::optional<TableSnapshot> shown;   // the host's state as this screen shows it
     std::optional<TableSnapshot> pending; // one that waits for the window's layout
+    // What a host sends is taken no faster than a game makes it: the newest
+    // state once a frame, sounds as the limits say, a picture once for each
+    // the host announces, decoded aside.
+    std::optional<QCborMap> stateWaiting;
+    QTimer stateTimer;
+    QElapsedTimer clock;
+    qint64 stateTaken = -FrameMilliseconds;
+    net::RateLimit sounds{net::MaxSoundsPerSecond, net::MaxSoundBurst};
+    int announcedPicture = -1;         // the picture generation the newest state tells
+    std::optional<int> pictureTakenAt; // what it told when the last picture came
+    PictureDecoder hostPictures;
     struct Box {
         QString text;
         QString title;
@@ -254,8 +274,10 @@ struct NetworkPlay::Private : TableListener {
 
     void joinedAs(int mySeat);
     void received(const net::Message& message);
+    void takeState();
     void applyPending();
-    void showPicture(const net::Message& message);
+    void takePicture(const net::Message& message);
+    void showPicture(QImage image);
     void queueBox(const QString& text, const QString& title, bool notice = false);
     void showBoxes();
     bool myTurn() const;
@@ -566,21 +588,26 @@ void NetworkPlay::Private::received(const net::Message& message)
         lobby = message.seats;
         Q_EMIT q.playersChanged();
         return;
-    case net::MessageKind::State: {
-        std::optional<TableSnapshot> state = decodeSnapshot(message.state);
-        if (!state) {
-            trace(QStringLiteral("refused a malformed state"));
+    case net::MessageKind::State:
+        announcedPicture = int(message.state.value(QLatin1StringView("pg")).toInteger(-1));
+        stateWaiting = message.state;
+        if (!stateTimer.isActive())
+            stateTimer.start(int(std::clamp<qint64>(stateTaken + FrameMilliseconds - clock.elapsed(), 0, FrameMilliseconds)));
+        return;
+    case net::MessageKind::Picture:
+        if (pictureTakenAt && *pictureTakenAt == announcedPicture) {
+            trace(QStringLiteral("dropped a picture: no new one was announced"));
             return;
         }
-        pending = std::move(state);
-        applyPending();
-        return;
-    }
-    case net::MessageKind::Picture:
-        showPicture(message);
+        pictureTakenAt = announcedPicture;
+        takePicture(message);
         return;
     case net::MessageKind::Sound: {
         const int number = message.number + SoundBase;
+        if (!sounds.take(clock.elapsed())) {
+            trace(QStringLiteral("dropped sound %1: more than a game plays").arg(number));
+            return;
+        }
         if (number >= 101 && number <= 125 && shared().playSounds) {
             trapped("NetworkPlay", "PlaySound", [&](Steps& step) { step([&] { playSoundEffect(number, false); }); });
         }
@@ -615,6 +642,21 @@ void NetworkPlay::Private::received(const net::Message& message)
     }
 }
 
+void NetworkPlay::Private::takeState()
+{
+    if (!stateWaiting || role != Role::Joining)
+        return;
+    std::optional<TableSnapshot> state = decodeSnapshot(*stateWaiting);
+    stateWaiting.reset();
+    stateTaken = clock.elapsed();
+    if (!state) {
+        trace(QStringLiteral("refused a malformed state"));
+        return;
+    }
+    pending = std::move(state);
+    applyPending();
+}
+
 void NetworkPlay::Private::applyPending()
 {
     if (!pending || role != Role::Joining)
@@ -630,26 +672,29 @@ void NetworkPlay::Private::applyPending()
     trace(describe(*shown));
 }
 
-void NetworkPlay::Private::showPicture(const net::Message& message)
+void NetworkPlay::Private::takePicture(const net::Message& message)
 {
-    QImage image;
-    // Decoded as a picture of the player's own would be, within the same
-    // limits; the bytes are never written anywhere.
-    ignoringErrors([&](Steps& step) {
-        step([&] {
-            if (message.builtIn >= 0) {
-                const int item = message.builtIn + 100;
-                if (hasCarriedItem(item, QStringLiteral("bitmap")))
-                    image = carriedPicture(item);
-            } else if (!message.pictureBytes.isEmpty() && message.pictureBytes.size() <= net::MaxPictureBytes) {
-                image = decodePicture(message.pictureBytes, QStringLiteral("the host's picture"), largestBoardPixels());
-            }
-        });
-    });
-    if (image.isNull() && hasCarriedItem(201, QStringLiteral("bitmap")))
-        image = carriedPicture(201);
     trace(QStringLiteral("picture %1").arg(message.builtIn >= 0 ? QStringLiteral("built-in %1").arg(message.builtIn)
                                                                 : QStringLiteral("of %1 bytes").arg(message.pictureBytes.size())));
+    // Decoded as a picture of the player's own would be, within the same
+    // limits, on a thread of its own; the bytes are never written anywhere.
+    const QSize shownAt = largestBoardPixels();
+    hostPictures.decode([builtIn = message.builtIn, bytes = message.pictureBytes, shownAt] {
+        if (builtIn >= 0)
+            return hasCarriedItem(builtIn + 100, QStringLiteral("bitmap")) ? carriedPicture(builtIn + 100) : QImage();
+        if (bytes.isEmpty() || bytes.size() > net::MaxPictureBytes)
+            return QImage();
+        return decodePicture(bytes, QStringLiteral("the host's picture"), shownAt);
+    });
+}
+
+void NetworkPlay::Private::showPicture(QImage image)
+{
+    if (role != Role::Joining)
+        return;
+    if (image.isNull() && hasCarriedItem(201, QStringLiteral("bitmap")))
+        image = carriedPicture(201);
+    trace(QStringLiteral("picture shown"));
     if (!image.isNull())
         table.showNetworkPicture(image);
 }
@@ -683,6 +728,9 @@ void NetworkPlay::Private::end(const QString& text)
     if (role != Role::Joining)
         return;
     role = Role::None;
+    hostPictures.forget();
+    stateTimer.stop();
+    stateWaiting.reset();
     if (client)
         client.release()->deleteLater(); // it may be the one telling
     table.endRemote();
@@ -847,6 +895,9 @@ void NetworkPlay::join(const QString& address, quint16 port, const QString& name
     d->shown.reset();
     d->pending.reset();
     d->lobby.clear();
+    d->announcedPicture = -1;
+    d->pictureTakenAt.reset();
+    d->sounds = net::RateLimit(net::MaxSoundsPerSecond, net::MaxSoundBurst);
     d->client = std::make_unique<net::GameClient>();
     net::GameClient* c = d->client.get();
     connect(c, &net::GameClient::joined, this, [this](int seat) { d->joinedAs(seat); });

@@ -1,5 +1,7 @@
 #include "net/GameClient.h"
 
+#include "net/RateLimit.h"
+
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QUrl>
@@ -29,15 +31,18 @@ struct GameClient::Private {
     qint64 lastHeard = 0;
     QTimer pingTimer;
     QElapsedTimer clock;
+    RateLimit messages{MaxHostMessagesPerSecond, MaxHostMessageBurst};
+    RateLimit bytes{MaxHostBytesPerSecond, MaxHostByteBurst};
 
     explicit Private(GameClient* client) : q(client) { clock.start(); }
 
     void open(const QUrl& url);
     void receive(const QByteArray& bytes);
     void ping();
-    // Ends the connection and says it was lost, `lostDetail` saying why for the log.
-    void finish(const QString& lostDetail);
-    void dropSocket();
+    // Ends the connection and says it was lost, `lostDetail` saying why for
+    // the log; `atOnce` drops what is still on its way unread.
+    void finish(const QString& lostDetail, bool atOnce = false);
+    void dropSocket(bool atOnce = false);
 };
 
 GameClient::GameClient() : d(std::make_unique<Private>(this))
@@ -68,6 +73,8 @@ void GameClient::connectTo(const QString& address, quint16 port, const QString& 
     d->name = name;
     d->code = code;
     d->seat = 0;
+    d->messages = RateLimit(MaxHostMessagesPerSecond, MaxHostMessageBurst);
+    d->bytes = RateLimit(MaxHostBytesPerSecond, MaxHostByteBurst);
     d->finished = false;
     QUrl url;
     url.setScheme(QStringLiteral("ws"));
@@ -161,9 +168,16 @@ void GameClient::Private::open(const QUrl& url)
 void GameClient::Private::receive(const QByteArray& bytes)
 {
     lastHeard = clock.elapsed();
+    // Counted before it is read, so a flood costs the window no more than
+    // the limit: the rest is dropped unread with the connection. A picture is
+    // decoded aside, once for each the host announces: its bytes do not count.
+    if (!messages.take(lastHeard))
+        return finish(QStringLiteral("the host floods this computer with messages"), true);
     const std::optional<Message> message = decodeMessage(bytes);
     if (!message)
         return finish(QStringLiteral("the host sent a malformed message (%1 bytes)").arg(bytes.size()));
+    if (message->kind != MessageKind::Picture && !this->bytes.take(lastHeard, double(bytes.size())))
+        return finish(QStringLiteral("the host floods this computer with data"), true);
     switch (message->kind) {
     case MessageKind::Welcome:
         if (seat > 0)
@@ -217,18 +231,18 @@ void GameClient::Private::ping()
         socket->ping();
 }
 
-void GameClient::Private::finish(const QString& lostDetail)
+void GameClient::Private::finish(const QString& lostDetail, bool atOnce)
 {
     if (finished)
         return;
     finished = true;
-    dropSocket();
+    dropSocket(atOnce);
     Q_EMIT q->lost(lostDetail);
 }
 
 // Lets go of the socket: no more of its signals reach us, and it goes once it
 // has closed (or at once when it cannot close in good order).
-void GameClient::Private::dropSocket()
+void GameClient::Private::dropSocket(bool atOnce)
 {
     pingTimer.stop();
     if (!socket)
@@ -236,6 +250,8 @@ void GameClient::Private::dropSocket()
     QWebSocket* old = socket;
     socket = nullptr;
     old->disconnect(q);
+    if (atOnce)
+        old->abort();
     if (old->state() == QAbstractSocket::UnconnectedState) {
         old->deleteLater();
         return;

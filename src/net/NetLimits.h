@@ -37,6 +37,20 @@ inline constexpr int PeerLostMilliseconds = 10 * 1000;
 // bursts up to MaxMessageBurst; more is flooding and ends its connection.
 inline constexpr int MaxMessagesPerSecond = 20;
 inline constexpr int MaxMessageBurst = 40;
+// A host may send this many messages a second on average, in bursts of up
+// to MaxHostMessageBurst, and this many bytes of messages other than a
+// picture: many times what a game sends (a state for each change on the
+// screen, a sound for each effect, a picture when it changes). More is
+// flooding: the joining computer ends the connection rather than spend its
+// window's time on reading them.
+inline constexpr int MaxHostMessagesPerSecond = 200;
+inline constexpr int MaxHostMessageBurst = 1000;
+inline constexpr qint64 MaxHostBytesPerSecond = 1024 * 1024;
+inline constexpr qint64 MaxHostByteBurst = 4 * MaxMessageBytes;
+// Of them, a joining computer plays at most this many sound effects a second
+// (bursts of MaxSoundBurst) and drops the rest: a game plays one after another.
+inline constexpr int MaxSoundsPerSecond = 10;
+inline constexpr int MaxSoundBurst = 20;
 // A connection that has not said hello within this time is closed.
 inline constexpr int HelloTimeoutMilliseconds = 5000;
 

@@ -1,5 +1,6 @@
 #include "resources/PictureCache.h"
 
+#include "resources/PictureSideData.h"
 #include "resources/Pictures.h"
 #include "util/Files.h"
 #include "util/FileWrite.h"
@@ -72,7 +73,9 @@ std::optional<QImage> cachedPicture(const QString& path, const QSize& shownAt)
     FileContent content = readRegularFile(copy, MaxCopyBytes, Links::Refused);
     if (content.result != FileRead::Ok)
         return std::nullopt;
-    QBuffer buffer(&content.bytes);
+    // Its size read with no comment or profile a planted file may pile up.
+    QByteArray bare = withoutSideData(content.bytes, "jpeg");
+    QBuffer buffer(&bare);
     QImageReader reader(&buffer, "jpeg");
     reader.setAutoDetectImageFormat(false);
     // A copy is already the size shown: anything else (a damaged or planted

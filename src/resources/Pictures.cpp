@@ -1,6 +1,7 @@
 #include "resources/Pictures.h"
 
 #include "resources/PictureCache.h"
+#include "resources/PictureSideData.h"
 #include "resources/Resources.h"
 #include "util/Files.h"
 #include "util/RunTimeError.h"
@@ -112,42 +113,25 @@ bool isStartOfFrame(uchar marker)
 JpegLayout jpegLayout(const QByteArray& bytes)
 {
     JpegLayout layout;
-    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
-    const qsizetype size = bytes.size();
     bool progressive = false;
     bool framed = false;
     struct Sampling {
         int h, v;
     };
     std::vector<Sampling> components;
-    qsizetype at = 2; // after the start of image
-    while (at + 4 <= size) {
-        const uchar marker = data[at + 1];
-        if (data[at] != 0xff || marker == 0xff) {
-            ++at; // fill bytes, or stray ones the decoder skips as well
-            continue;
-        }
-        if (marker == 0xd9)
-            break; // the end of the image: what follows is not decoded
-        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd8)) {
-            at += 2; // markers without a length
-            continue;
-        }
-        const int length = qFromBigEndian<quint16>(data + at + 2);
-        const uchar* body = data + at + 4;
-        if (length < 2 || at + 2 + length > size)
-            break;
-        if (isStartOfFrame(marker) && !framed && length >= 8) {
+    walkJpeg(bytes, [&](const JpegSegment& segment) {
+        const uchar* body = segment.body;
+        const int length = segment.length;
+        if (isStartOfFrame(segment.marker) && !framed && length >= 8) {
             // The decoder takes the first frame and refuses a second one.
             framed = true;
-            progressive = (marker & 0x03) == 0x02; // SOF2, SOF6, SOF10, SOF14
+            progressive = (segment.marker & 0x03) == 0x02; // SOF2, SOF6, SOF10, SOF14
             layout.size = {qFromBigEndian<quint16>(body + 3), qFromBigEndian<quint16>(body + 1)};
             for (int i = 0; i < body[5] && 8 + 3 * i + 3 <= length; ++i)
                 components.push_back({std::max(body[7 + 3 * i] >> 4, 1), std::max(body[7 + 3 * i] & 0x0f, 1)});
         }
-        at += 2 + length;
-        if (marker != 0xda)
-            continue;
+        if (segment.marker != 0xda)
+            return;
         // A scan: the decoder keeps every coefficient when the picture comes
         // in more than one (progressive, or colours sent one by one).
         if (++layout.scans == 1 && (progressive || (length >= 3 && body[0] < int(components.size())))) {
@@ -162,19 +146,7 @@ JpegLayout jpegLayout(const QByteArray& bytes)
                 layout.coefficientBytes += across * down * 64 * 2;
             }
         }
-        // Past its coded data, to the next marker: 0xff is followed by a 0
-        // in the data, and a restart marker stays within it.
-        while (at + 1 < size) {
-            const auto* next = static_cast<const uchar*>(std::memchr(data + at, 0xff, std::size_t(size - at - 1)));
-            if (!next)
-                return layout;
-            at = next - data;
-            const uchar after = data[at + 1];
-            if (after != 0 && (after < 0xd0 || after > 0xd7))
-                break;
-            at += 2;
-        }
-    }
+    });
     return layout;
 }
 
@@ -245,6 +217,12 @@ QString beyondLimits(const QByteArray& bytes, const QByteArray& format)
     return whole.pixels() > MostPixelsDecodedWhole ? pixelsText(whole) : QString();
 }
 
+// Whether the game knows how `format` states its size (beyondLimits).
+bool limitedByHeader(const QByteArray& format)
+{
+    return format == "jpeg" || format == "png" || format == "bmp" || format == "gif";
+}
+
 QImage read(const QByteArray& bytes, const QByteArray& format, const QSize& shownAt)
 {
     QByteArray copy = bytes;
@@ -252,7 +230,7 @@ QImage read(const QByteArray& bytes, const QByteArray& format, const QSize& show
     QImageReader reader(&buffer, format);
     // Named by its first bytes, a picture goes straight to its reader; left
     // to guess, Qt would load every image plugin there is to ask each one.
-    reader.setAutoDetectImageFormat(format.isEmpty());
+    reader.setAutoDetectImageFormat(false);
     // Cameras store a photo as the sensor lay and tell in EXIF how to turn it.
     reader.setAutoTransform(true);
     if (format == "jpeg" && !shownAt.isEmpty()) {
@@ -266,7 +244,7 @@ QImage read(const QByteArray& bytes, const QByteArray& format, const QSize& show
         if (stored.isValid() && wanted != upright)
             reader.setScaledSize(turned ? wanted.transposed() : wanted);
     }
-    if (format.isEmpty()) {
+    if (!limitedByHeader(format)) {
         // A format Qt guesses decodes whole: refused by the size it states.
         const QSize stated = reader.size();
         if (qint64(stated.width()) * stated.height() > MostPixelsDecodedWhole)
@@ -280,16 +258,36 @@ QImage read(const QByteArray& bytes, const QByteArray& format, const QSize& show
     return picture;
 }
 
+// The picture read as `format` with its side data left out; 481 when it
+// states more than the limits allow.
+QImage readBare(const QByteArray& bytes, const QByteArray& format, const QString& name, const QSize& shownAt)
+{
+    const QByteArray bare = withoutSideData(bytes, format);
+    if (const QString beyond = beyondLimits(bare, format); !beyond.isEmpty())
+        raiseError(ErrInvalidPicture, name + QStringLiteral(": ") + beyond);
+    return read(bare, format, shownAt);
+}
+
+QByteArray guessedFormat(const QByteArray& bytes)
+{
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    return buffer.open(QIODevice::ReadOnly) ? QImageReader::imageFormat(&buffer) : QByteArray();
+}
+
 } // namespace
 
 QImage decodePicture(const QByteArray& bytes, const QString& name, const QSize& shownAt)
 {
     const QByteArray format = pictureFormat(bytes);
-    if (const QString beyond = beyondLimits(bytes, format); !beyond.isEmpty())
-        raiseError(ErrInvalidPicture, name + QStringLiteral(": ") + beyond);
-    QImage picture = read(bytes, format, shownAt);
-    if (picture.isNull() && !format.isEmpty())
-        picture = read(bytes, {}, shownAt); // what its first bytes promised it is not: let Qt guess
+    QImage picture = format.isEmpty() ? QImage() : readBare(bytes, format, name, shownAt);
+    if (picture.isNull()) {
+        // What its first bytes promised it is not, or a format not named
+        // here (an icon): Qt guesses, and its reader sees no side data either.
+        const QByteArray guessed = guessedFormat(bytes);
+        if (!guessed.isEmpty() && guessed != format)
+            picture = readBare(bytes, guessed, name, shownAt);
+    }
     if (picture.isNull())
         raiseError(ErrInvalidPicture, name);
     return picture;

@@ -14,6 +14,7 @@
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 #include "support/FreshState.h"
+#include "support/PngChunks.h"
 
 #include <QBuffer>
 #include <QCborArray>
@@ -23,6 +24,11 @@
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QThread>
+#include <QTimer>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QtEndian>
 #include <QWebSocket>
 #include <QWebSocketServer>
 
@@ -113,6 +119,95 @@ QList<net::Message> shownOnly(const QList<net::Message>& messages)
     return shown;
 }
 
+
+// A host that sends `burst` as soon as a computer has said hello and been
+// welcomed. It runs on a thread of its own: what sending costs is not the
+// joining screen's.
+class HostileHost {
+public:
+    explicit HostileHost(const QList<QByteArray>& burst)
+    {
+        server_ = new QWebSocketServer(QStringLiteral("hostile host"), QWebSocketServer::NonSecureMode);
+        server_->moveToThread(&thread_);
+        QObject::connect(&thread_, &QThread::finished, server_, &QObject::deleteLater);
+        thread_.start();
+        QMetaObject::invokeMethod(server_, [this, burst] {
+            server_->listen(QHostAddress::LocalHost, 0);
+            port_ = server_->serverPort();
+            QObject::connect(server_, &QWebSocketServer::newConnection, server_, [this, burst] {
+                QWebSocket* socket = server_->nextPendingConnection();
+                QObject::connect(socket, &QWebSocket::binaryMessageReceived, socket, [socket, burst](const QByteArray& bytes) {
+                    const std::optional<net::Message> hello = net::decodeMessage(bytes);
+                    if (!hello || hello->kind != net::MessageKind::Hello)
+                        return;
+                    net::Message welcome;
+                    welcome.kind = net::MessageKind::Welcome;
+                    welcome.seat = 1;
+                    socket->sendBinaryMessage(net::encodeMessage(welcome));
+                    for (const QByteArray& message : burst)
+                        socket->sendBinaryMessage(message);
+                });
+            });
+        }, Qt::BlockingQueuedConnection);
+    }
+    ~HostileHost()
+    {
+        thread_.quit();
+        thread_.wait();
+    }
+    quint16 port() const { return port_; }
+
+private:
+    QThread thread_;
+    QWebSocketServer* server_ = nullptr;
+    quint16 port_ = 0;
+};
+
+// The longest a timer due every 10 ms waited on the window thread beyond its
+// time, until `done`; -1 when it never came to be.
+qint64 worstLateness(const std::function<bool()>& done)
+{
+    constexpr int Tick = 10;
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 worst = 0;
+    bool finished = false;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        const qint64 now = clock.elapsed();
+        worst = std::max(worst, now - last - Tick);
+        last = now;
+        finished = done();
+        if (finished || now > 6 * Wait)
+            loop.quit();
+    });
+    tick.start(Tick);
+    loop.exec();
+    return finished ? worst : -1;
+}
+
+// A plain green PNG of 6532 x 4899 pixels (32 MP) in 94 KB, as its encoder
+// packs it at most.
+QByteArray plainHugePng()
+{
+    constexpr int Width = 6532, Height = 4899;
+    QByteArray row(1 + 3 * Width, 0);
+    for (int x = 0; x < Width; ++x) {
+        row[1 + 3 * x] = char(10);
+        row[2 + 3 * x] = char(200);
+        row[3 + 3 * x] = char(30);
+    }
+    QByteArray header(13, 0);
+    qToBigEndian(quint32(Width), header.data());
+    qToBigEndian(quint32(Height), header.data() + 4);
+    header[8] = 8; // bits, then colour type 2: RGB
+    header[9] = 2;
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + test::pngChunk("IHDR", header)
+        + test::pngChunk("IDAT", qCompress(row.repeated(Height), 9).mid(4)) + test::pngChunk("IEND", {});
+}
 } // namespace
 
 class TestNetworkPlay : public QObject {
@@ -642,7 +737,10 @@ private Q_SLOTS:
         host.sendTo(1, picture);
         QTRY_COMPARE_WITH_TIMEOUT(game.t().pieceCutter.picture().pixelColor(5, 5), QColor(10, 200, 30), Wait);
 
-        // Bytes that are no picture: the game's own picture instead, and no error box.
+        // Bytes that are no picture: the game's own picture instead, and no
+        // error box. Each comes after the state that announces it, as a host sends them.
+        TableSnapshot t = midGame();
+        host.sendTo(1, stateMessage(t));
         picture.pictureBytes = QByteArray("GIF89a") + QByteArray(4000, '\xff');
         host.sendTo(1, picture);
         QTRY_COMPARE_WITH_TIMEOUT(game.t().pieceCutter.picture().size(), carriedPicture(201).size(), Wait);
@@ -650,11 +748,87 @@ private Q_SLOTS:
         // A built-in number the game does not carry changes nothing either.
         picture.pictureBytes.clear();
         picture.builtIn = 9999;
+        t.pictureGeneration = 2;
+        host.sendTo(1, stateMessage(t));
         host.sendTo(1, picture);
-        host.sendTo(1, stateMessage(midGame()));
+        host.sendTo(1, stateMessage(t));
         QTRY_VERIFY_WITH_TIMEOUT(game.t().boardCells[5].placed, Wait);
         QCOMPARE(game.t().pieceCutter.picture().size(), carriedPicture(201).size());
         QCOMPARE(QDir::temp().entryList(QDir::Files), before);
+    }
+
+    void aHostileHostCannotFreezeAJoiningScreen_data()
+    {
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<bool>("announced"); // each picture after a state that tells a new one
+        QTest::addColumn<int>("sounds");
+        QTest::addColumn<int>("states");
+        QTest::addColumn<bool>("flood"); // beyond what any game sends: the connection ends
+        QTest::newRow("100 pictures of 32 MP") << 100 << false << 0 << 0 << false;
+        QTest::newRow("100 pictures, each announced") << 100 << true << 0 << 0 << false;
+        QTest::newRow("20000 sounds") << 0 << false << 20000 << 0 << true;
+        QTest::newRow("500 sounds") << 0 << false << 500 << 0 << false;
+        QTest::newRow("20000 states") << 0 << false << 0 << 20000 << true;
+        QTest::newRow("800 states") << 0 << false << 0 << 800 << false;
+    }
+
+    void aHostileHostCannotFreezeAJoiningScreen()
+    {
+        QFETCH(int, pictures);
+        QFETCH(bool, announced);
+        QFETCH(int, sounds);
+        QFETCH(int, states);
+        QFETCH(bool, flood);
+        GameFixture game(2, 0);
+        static const QByteArray huge = plainHugePng();
+        TableSnapshot t = midGame();
+        QList<QByteArray> burst;
+        net::Message picture;
+        picture.kind = net::MessageKind::Picture;
+        picture.pictureBytes = huge;
+        for (int n = 0; n < pictures; ++n) {
+            burst.append(net::encodeMessage(picture));
+            t.pictureGeneration = n + 2;
+            if (announced)
+                burst.append(net::encodeMessage(stateMessage(t)));
+        }
+        net::Message sound;
+        sound.kind = net::MessageKind::Sound;
+        sound.number = 17;
+        for (int n = 0; n < sounds; ++n)
+            burst.append(net::encodeMessage(sound));
+        for (int n = 0; n < states; ++n) {
+            t.scores = {n, 0};
+            burst.append(net::encodeMessage(stateMessage(t)));
+        }
+        t.scores = {4242, 0};
+        burst.append(net::encodeMessage(stateMessage(t)));
+        HostileHost host(burst);
+
+        NetworkPlay play(game.t());
+        QSignalSpy ended(&play, &NetworkPlay::ended);
+        QElapsedTimer clock;
+        clock.start();
+        play.join(QStringLiteral("127.0.0.1"), host.port(), QStringLiteral("Ben"), Code);
+        const qint64 worst = worstLateness([&] {
+            if (flood)
+                return !ended.isEmpty();
+            return game.t().scoreBoxes[0].digits == QStringLiteral("004242")
+                && (pictures == 0 || game.t().pieceCutter.picture().pixelColor(5, 5) == QColor(10, 200, 30));
+        });
+        QVERIFY2(worst >= 0, "the screen never showed the host's last state");
+        qInfo("the window's longest wait: %lld ms", worst);
+        // However much a host sends, the window answers within a few frames.
+        QVERIFY2(worst < 150, qPrintable(QStringLiteral("the window stalled %1 ms").arg(worst)));
+        if (flood) {
+            QCOMPARE(ended.first().first().toString(), langText(217));
+        } else {
+            QVERIFY(ended.isEmpty());
+            // Sounds beyond what a game plays are dropped.
+            QVERIFY(game.effects.played.size() <= net::MaxSoundBurst + net::MaxSoundsPerSecond * (clock.elapsed() / 1000 + 1));
+            QCOMPARE(play.role(), NetworkPlay::Role::Joining);
+        }
+        play.leave();
     }
 
     void aRefusedJoinSaysWhy()

@@ -6,11 +6,13 @@
 #include "game/GameFixture.h"
 #include "game/Layout.h"
 #include "game/PuzzleWindow.h"
+#include "resources/PictureSideData.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "resources/PictureCache.h"
 #include "support/Errors.h"
+#include "support/PngChunks.h"
 #include "support/SmallDisk.h"
 #include "util/FileWrite.h"
 #include "support/TestEnvironment.h"
@@ -25,6 +27,7 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QImage>
@@ -37,6 +40,8 @@
 
 using namespace tess;
 using tess::test::errorOf;
+using tess::test::pngChunk;
+using tess::test::pngCrc;
 
 namespace {
 
@@ -126,17 +131,6 @@ QByteArray hostileJpeg(int width, int height, int scans)
     return head + QByteArray("\xff\xd9", 2);
 }
 
-quint32 pngCrc(const QByteArray& bytes)
-{
-    quint32 crc = 0xffffffffu;
-    for (const char byte : bytes) {
-        crc ^= uchar(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
 // Little pictures whose headers say `side` x `side`, as each format states it.
 QByteArray hugePng(quint32 side)
 {
@@ -167,6 +161,75 @@ QByteArray hugeGif(quint16 side)
     gif += size + QByteArray::fromHex("800000" "000000ffffff"); // two colours
     gif += QByteArray::fromHex("2c00000000") + size + QByteArray::fromHex("00" "02" "024c01" "00" "3b");
     return gif;
+}
+
+// A zlib stream of `bytes` of one letter: a few KB that unpack to all of them.
+QByteArray packed(qsizetype bytes)
+{
+    return qCompress(QByteArray(bytes, 'A'), 9).mid(4);
+}
+
+QByteArray jpegSegment(uchar marker, const QByteArray& body)
+{
+    QByteArray segment(4, 0);
+    segment[0] = char(0xff);
+    segment[1] = char(marker);
+    qToBigEndian(quint16(body.size() + 2), segment.data() + 2);
+    return segment + body;
+}
+
+// A GIF in two colours, red on the left half and blue on the right, its
+// codes stored without compression (a clear code before every second pixel
+// keeps them 3 bits wide); `extensions` come before the image, `after` after it.
+QByteArray twoColourGif(int width, int height, const QByteArray& extensions = {}, const QByteArray& after = {})
+{
+    QByteArray gif("GIF89a");
+    QByteArray size(4, 0);
+    qToLittleEndian(quint16(width), size.data());
+    qToLittleEndian(quint16(height), size.data() + 2);
+    gif += size + QByteArray::fromHex("800000" "dc0000" "0000dc") + extensions;
+    QByteArray codes;
+    quint32 bits = 0;
+    int held = 0;
+    const auto put = [&](quint32 code) {
+        bits |= code << held;
+        for (held += 3; held >= 8; held -= 8, bits >>= 8)
+            codes += char(bits & 0xff);
+    };
+    for (int n = 0; n < width * height; ++n) {
+        if (n % 2 == 0)
+            put(4); // clear
+        put(n % width < width / 2 ? 0 : 1);
+    }
+    put(5); // end
+    if (held > 0)
+        codes += char(bits & 0xff);
+    gif += QByteArray::fromHex("2c00000000") + size + QByteArray::fromHex("00" "02");
+    for (qsizetype at = 0; at < codes.size(); at += 255)
+        gif += char(std::min<qsizetype>(255, codes.size() - at)) + codes.mid(at, 255);
+    return gif + QByteArray(1, 0) + after + ";";
+}
+
+QByteArray gifExtension(uchar label, const QByteArray& data)
+{
+    QByteArray extension = QByteArray(1, 0x21) + char(label);
+    for (qsizetype at = 0; at < data.size(); at += 255)
+        extension += char(std::min<qsizetype>(255, data.size() - at)) + data.mid(at, 255);
+    return extension + QByteArray(1, 0);
+}
+
+// An icon file whose one picture is `png`.
+QByteArray iconOf(const QByteArray& png, int width, int height)
+{
+    QByteArray icon = QByteArray::fromHex("000001000100");
+    QByteArray entry(16, 0);
+    entry[0] = char(width);
+    entry[1] = char(height);
+    qToLittleEndian(quint16(1), entry.data() + 4);
+    qToLittleEndian(quint16(32), entry.data() + 6);
+    qToLittleEndian(quint32(png.size()), entry.data() + 8);
+    qToLittleEndian(quint32(22), entry.data() + 12);
+    return icon + entry + png;
 }
 
 QString photo(int width, int height)
@@ -323,6 +386,81 @@ private Q_SLOTS:
         QCOMPARE(decodePicture(bmpStating(64, -48), QStringLiteral("top down")).size(), QSize(64, 48));
         for (qint16 number = 201; number <= 205; ++number)
             QCOMPARE(carriedPicture(number).size(), QSize(640, 480));
+    }
+
+    void whatAPictureCarriesBesideItsPixelsIsNeverDecoded_data()
+    {
+        QTest::addColumn<QByteArray>("format");
+        QTest::addColumn<QByteArray>("plain");
+        QTest::addColumn<QByteArray>("carrying");
+        const QByteArray png = encoded(pattern(64, 48), "PNG");
+        const auto pngWith = [&png](const QByteArray& chunks) { return png.left(33) + chunks + png.mid(33); };
+        // Each unpacks to 7.9 MB, just below what the PNG decoder takes of one chunk.
+        const QByteArray unpacking = packed(7'900'000);
+        QTest::newRow("png, 50 zTXt") << QByteArray("png") << png
+                                      << pngWith(pngChunk("zTXt", QByteArray("Comment\0\0", 9) + unpacking).repeated(50));
+        QTest::newRow("png, 20 iTXt") << QByteArray("png") << png
+                                      << pngWith(pngChunk("iTXt", QByteArray("Comment\0\1\0\0\0", 12) + unpacking).repeated(20));
+        QTest::newRow("png, iCCP, eXIf, tEXt and unknown chunks")
+            << QByteArray("png") << png
+            << pngWith(pngChunk("iCCP", QByteArray("icc\0\0", 5) + unpacking) + pngChunk("eXIf", QByteArray(1 << 20, 'M'))
+                       + pngChunk("tEXt", "Title\0" + QByteArray(1 << 20, 't')) + pngChunk("zzZz", QByteArray(1 << 20, 'z')));
+        const QByteArray jpeg = encoded(pattern(64, 48), "JPG");
+        const QByteArray comment = jpegSegment(0xfe, QByteArray(65000, 'c'));
+        const QByteArray profile = jpegSegment(0xe2, "ICC_PROFILE\0" + QByteArray(65000, 'p'));
+        const QByteArray xmp = jpegSegment(0xe1, "http://ns.adobe.com/xap/1.0/\0" + QByteArray(65000, 'x'));
+        QTest::newRow("jpeg, 100 comments, profiles and XMP")
+            << QByteArray("jpeg") << jpeg << jpeg.left(2) + (comment + profile + xmp).repeated(34) + jpeg.mid(2);
+        QTest::newRow("jpeg, comments between its segments and data after its end")
+            << QByteArray("jpeg") << jpeg
+            << jpeg.left(jpeg.size() - 2) + comment.repeated(50) + jpeg.right(2) + QByteArray(1 << 20, 'm');
+        const QByteArray gif = twoColourGif(64, 48);
+        const QByteArray control = QByteArray::fromHex("21f90401000000" "00");
+        QTest::newRow("gif, 100 comments and application data")
+            << QByteArray("gif") << twoColourGif(64, 48, control)
+            << twoColourGif(64, 48, control + (gifExtension(0xfe, QByteArray(65000, 'c')) + gifExtension(0xff, "XMP DataXMP" + QByteArray(65000, 'x'))).repeated(50));
+        QTest::newRow("gif, later frames") << QByteArray("gif") << gif
+                                           << twoColourGif(64, 48, {}, gif.mid(13 + 6, gif.size() - 13 - 6 - 1).repeated(400));
+        QTest::newRow("icon holding a png with text")
+            << QByteArray("ico") << iconOf(png, 64, 48)
+            << iconOf(pngWith(pngChunk("zTXt", QByteArray("Comment\0\0", 9) + unpacking).repeated(20)), 64, 48);
+    }
+
+    void whatAPictureCarriesBesideItsPixelsIsNeverDecoded()
+    {
+        QFETCH(QByteArray, format);
+        QFETCH(QByteArray, plain);
+        QFETCH(QByteArray, carrying);
+        QVERIFY(carrying.size() > plain.size() + 100'000);
+        // The decoder sees the picture's own bytes and a few more, whatever it carries.
+        QElapsedTimer scan;
+        scan.start();
+        const QByteArray bare = withoutSideData(carrying, format);
+        QVERIFY2(bare.size() <= plain.size() + 1024, qPrintable(QString::number(bare.size())));
+        QVERIFY2(scan.elapsed() < 1000, qPrintable(QString::number(scan.elapsed()) + " ms"));
+        QCOMPARE(withoutSideData(plain, format).size(), plain.size());
+
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const long peakBefore = usage.ru_maxrss;
+        QElapsedTimer decode;
+        decode.start();
+        // As the chosen picture, and as a host's picture comes.
+        const QString chosen = test::writeTempFile(QStringLiteral("carrying.png"), carrying);
+        const QImage picture = loadPictureFile(chosen, QSize(400, 300));
+        const QImage sent = decodePicture(carrying, QStringLiteral("the host's picture"), QSize(400, 300));
+        getrusage(RUSAGE_SELF, &usage);
+        // Unpacked, the texts alone would take 400 MB and seconds.
+        QVERIFY2(usage.ru_maxrss - peakBefore < 64 * 1024, qPrintable(QString::number(usage.ru_maxrss - peakBefore) + " KB more"));
+        QVERIFY2(decode.elapsed() < 3000, qPrintable(QString::number(decode.elapsed()) + " ms"));
+        // The pixels are the picture's, and none of the texts came with them.
+        const QImage expected = decodePicture(plain, QStringLiteral("plain"));
+        for (const QImage& image : {picture, sent}) {
+            QCOMPARE(image.size(), QSize(64, 48));
+            QCOMPARE(image.textKeys(), expected.textKeys());
+            QVERIFY(isRed(image.pixel(4, 30)) && isBlue(image.pixel(60, 30)));
+            QCOMPARE(image.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32));
+        }
     }
 
     void aPictureDecodedAheadIsTheOneTakenAndRaisesItsErrorWhenTaken()
