@@ -3,6 +3,7 @@
 #include "errors/ErrorDialog.h"
 #include "errors/ErrorReporter.h"
 #include "errors/GuardedApplication.h"
+#include "game/LeftoverFiles.h"
 #include "game/NetworkCommandLine.h"
 #include "game/NetworkModule.h"
 #include "game/PuzzleWindow.h"
@@ -167,11 +168,7 @@ int main(int argc, char* argv[])
     // Every setting has been read: the player hears of those reset, over the game window.
     tess::tellOfResetSettings();
     // Temporary files of writes that a crash cut short go once the game is up.
-    QTimer::singleShot(2000, &app, [] {
-        for (const QString& folder : {QFileInfo(tess::settingsFilePath()).absolutePath(), tess::writableFolder(),
-                                      tess::pictureCacheFolder(), tess::playerPicturesFolder()})
-            tess::sweepLeftoverTemporaryFiles(folder);
-    });
+    QTimer::singleShot(2000, &app, &tess::sweepLeftoverFiles);
 
     const int result = QApplication::exec();
     tess::finishDecodingAhead();
