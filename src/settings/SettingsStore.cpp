@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <utility>
@@ -179,7 +180,8 @@ void tellOfUnreadableFiles()
 
 void tellOfUnwritableFiles()
 {
-    setWriteFailureNotice([](const QString& path) { tellLater("tellOfUnwritableFiles", 177, path); });
+    // "It stays as it was" is said only of a file that was there.
+    setWriteFailureNotice([](const QString& path) { tellLater("tellOfUnwritableFiles", QFileInfo(path).isFile() ? 177 : 232, path); });
 }
 
 void tellOfResetSettings()

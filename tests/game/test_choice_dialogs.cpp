@@ -11,6 +11,9 @@
 #include "settings/SettingsStore.h"
 #include "support/FreshState.h"
 #include "support/ScriptedReporter.h"
+#include "support/SmallDisk.h"
+#include "resources/PictureCache.h"
+#include "util/FileWrite.h"
 #include "util/RunTimeError.h"
 
 #include "language/Language.h"
@@ -25,6 +28,10 @@
 #include <QFrame>
 #include <QImage>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <memory>
 
 using namespace tess;
 using tess::test::GameFixture;
@@ -61,6 +68,20 @@ QString outsidePicture(const QString& name, QColor colour)
     QDir().mkpath(folder);
     QImage image(120, 90, QImage::Format_RGB32);
     image.fill(colour);
+    image.save(folder + '/' + name);
+    return folder + '/' + name;
+}
+
+// A picture of noise, as a camera's grain: it takes room on a disk.
+QString grainyPicture(const QString& name, int seed)
+{
+    const QString folder = QDir::tempPath() + "/Pictures";
+    QDir().mkpath(folder);
+    QImage image(160, 120, QImage::Format_RGB32);
+    QRandomGenerator noise(quint32(seed + 1));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, noise.generate() | 0xff000000u);
     image.save(folder + '/' + name);
     return folder + '/' + name;
 }
@@ -216,6 +237,95 @@ private Q_SLOTS:
         refused.setAccepted(false);
         QCoreApplication::sendEvent(&dialog, &refused);
         QVERIFY(!refused.isAccepted());
+    }
+
+    void aFailureThatHitsManyFilesIsToldOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("files");
+        QTest::addColumn<int>("kilobytes"); // of the disk under the folder written
+        QTest::addColumn<QString>("disk");  // "full", "room for a few" or "read-only"
+        QTest::addColumn<int>("reason");
+        QTest::newRow("twenty chosen, the disk full") << "chosen" << 20 << 256 << "full" << 229;
+        QTest::newRow("two hundred dropped, the disk full") << "dropped" << 200 << 256 << "full" << 229;
+        QTest::newRow("twenty chosen, room for a few") << "chosen" << 20 << 256 << "room for a few" << 229;
+        QTest::newRow("twenty chosen, the disk read-only") << "chosen" << 20 << 256 << "read-only" << 230;
+        // "It stays as it was" only of a file that was there.
+        QTest::newRow("copies of a photo, the cache's disk full") << "cached" << 5 << 64 << "full" << 232;
+        QTest::newRow("the settings, their disk full") << "settings" << 3 << 256 << "full" << 177;
+    }
+
+    void aFailureThatHitsManyFilesIsToldOnce()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, files);
+        QFETCH(int, kilobytes);
+        QFETCH(QString, disk);
+        QFETCH(int, reason);
+        test::ScriptedDialogs dialogs;
+        test::ScriptedReporter reporter;
+        const QString folder = how == "cached" ? pictureCacheFolder() : how == "settings" ? test::configFolder() + "/Tessaron/"
+                                                                                           : playerPicturesFolder();
+        test::SmallDisk small(folder, kilobytes);
+        if (!small.mounted())
+            QSKIP(qPrintable(small.reason()));
+        if (how == "settings")
+            saveIntegerSetting(keys::sizeIndex, 3); // there before the disk fills
+        if (disk == "full")
+            small.fill();
+        else if (disk == "read-only")
+            QVERIFY(small.makeReadOnly());
+        setMessageTexts(langText);
+        tellOfUnwritableFiles();
+        forgetWriteFailures();
+
+        QStringList paths;
+        for (int n = 0; n < files; ++n)
+            paths << grainyPicture(QStringLiteral("photo %1.png").arg(n), n);
+        PictureChoiceDialog dialog;
+        dialog.load();
+        if (how == "chosen") {
+            dialogs.chosen << paths;
+            dialog.choosePicturesToAdd();
+        } else if (how == "dropped") {
+            QMimeData dropped;
+            QList<QUrl> urls;
+            for (const QString& path : paths)
+                urls << QUrl::fromLocalFile(path);
+            dropped.setUrls(urls);
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&dialog, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&dialog, &drop);
+            QTRY_VERIFY_WITH_TIMEOUT(!dialogs.informed.isEmpty(), 120000);
+        } else if (how == "cached") {
+            const QString large = test::writeTempFile("large.jpg", QByteArray(1100 * 1024, 'x'));
+            for (int n = 0; n < files; ++n)
+                keepCachedPicture(large, QSize(400 + 100 * n, 300 + 75 * n), 1100 * 1024, QImage(paths.at(n)));
+        } else {
+            for (int n = 0; n < files; ++n)
+                saveIntegerSetting(keys::sizeIndex, qint16(4 + n));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!dialogs.informed.isEmpty(), 60000);
+        QCoreApplication::processEvents();
+
+        const QStringList kept = QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^[^.]"));
+        QString told;
+        if (how == "cached" || how == "settings") {
+            told = langText(qint16(reason)) + "\n\n" + (how == "settings" ? settingsFilePath() : folder);
+        } else {
+            const qsizetype added = kept.size();
+            QVERIFY(disk != "room for a few" || (added > 0 && added < files)); // a few fitted, the rest did not
+            told = langText(228).replace("%1", QString::number(files - added)).replace("%2", QString::number(files)) + "\n\n"
+                + langText(qint16(reason)) + "\n\n" + folder;
+        }
+        QCOMPARE(dialogs.informed, QStringList{told}); // one box, however many files
+        QVERIFY(reporter.reports.isEmpty());
+        // Nothing half written is left behind.
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(".tmp-"), QStringList());
+        setWriteFailureNotice(nullptr);
+        setMessageTexts({});
     }
 
     void aPictureIsNeverChosenUnderANameTheSettingsCannotHold()

@@ -27,7 +27,8 @@ const QList<int> TextNumbers = {111, 112, 113, 114, 115, 116, 117, 118, 119, 120
                                 181, 182, 183, 184, 185, 186, 187, 188, 189, 190, 191, 192, 193, 194, 195, 196, 197, 198, 199, 200, // 181 and up: the game's own messages
                                 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215, // the network game dialog
                                 216, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226, // the network game's messages
-                                227}; // network play cannot be loaded
+                                227, // network play cannot be loaded
+                                228, 229, 230, 231, 232}; // pictures not added, and why; a new file not written
 // The bases of the game's languages, in the order of their flags.
 QList<int> bases()
 {
