@@ -56,9 +56,9 @@ QByteArray withoutTrailingSlashes(const QString& folder)
     return QFile::encodeName(path);
 }
 
-// Every entry of the open folder with what lstat says of it.
+// Every entry of the open folder whose name `names` matches, with what lstat says of it.
 template <typename Take>
-void eachEntry(int fd, Take take)
+void eachEntry(int fd, const QRegularExpression& names, Take take)
 {
     const int listing = ::dup(fd);
     if (listing < 0)
@@ -71,11 +71,12 @@ void eachEntry(int fd, Take take)
     ::rewinddir(dir);
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
+        const QString decoded = QFile::decodeName(name);
+        if (name == "." || name == ".." || !matchesWhole(names, decoded))
             continue;
         struct stat info {};
         if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0)
-            take(QFile::decodeName(name), info);
+            take(decoded, info);
     }
     ::closedir(dir);
 }
@@ -140,8 +141,8 @@ QList<OwnFolder::File> OwnFolder::files(const QRegularExpression& names) const
     QList<File> found;
     if (fd_ < 0)
         return found;
-    eachEntry(fd_, [&](const QString& name, const struct stat& info) {
-        if (S_ISREG(info.st_mode) && matchesWhole(names, name))
+    eachEntry(fd_, names, [&](const QString& name, const struct stat& info) {
+        if (S_ISREG(info.st_mode))
             found.append({name, milliseconds(info.st_mtim)});
     });
     std::stable_sort(found.begin(), found.end(), [](const File& a, const File& b) { return a.modified > b.modified; });
@@ -153,8 +154,8 @@ QStringList OwnFolder::folders(const QRegularExpression& names) const
     QStringList found;
     if (fd_ < 0)
         return found;
-    eachEntry(fd_, [&](const QString& name, const struct stat& info) {
-        if (S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && matchesWhole(names, name))
+    eachEntry(fd_, names, [&](const QString& name, const struct stat& info) {
+        if (S_ISDIR(info.st_mode) && info.st_uid == ::geteuid())
             found.append(name);
     });
     return found;
