@@ -80,14 +80,10 @@ void plant(const QString& layout)
         link(photos(), test::rootFolder() + "/cache/Tessaron");
     } else if (layout == "file in its place") {
         write(cache, "the player's notes", 60);
-    } else if (layout == "photos in the cache") {
-        for (int n = 0; n < 5; ++n)
-            write(cache + QString("/holiday_%1.jpg").arg(n, 3, 10, QChar(u'0')), "a photo", 60 * 24 * 400);
+    } else if (layout == "the player's in the cache") {
         for (int n = 0; n < 300; ++n)
             write(cache + '/' + copyName(n), "an older copy", 60 + n);
-    } else if (layout == "links in the cache") {
-        for (int n = 0; n < 300; ++n)
-            write(cache + '/' + copyName(n), "an older copy", 60 + n);
+        write(cache + "/holiday_000.jpg", "a photo", 60 * 24 * 400);
         link(photos() + "/holiday_000.jpg", cache + '/' + copyName(1000), 60 * 24 * 400);
         link(photos() + "/holiday_001.jpg", cache + "/." + copyName(1001) + ".tmp-abcdef", 60 * 24 * 400);
         write(cache + '/' + copyName(1002) + "/inside.jpg", "a folder's photo", 60 * 24 * 400);
@@ -104,10 +100,6 @@ void plant(const QString& layout)
         write(copies + "4243-ghijkl/~tmp.lng", "a language table", 60);
         write(copies + "4243-ghijkl/notes.txt", "the player's notes", 60);
         link(photos(), copies + "4243-ghijkl/album");
-    } else if (layout == "ended copy linked") {
-        write(photos() + "/.running", "", 60);
-        write(photos() + "/~tmp.lng", "looks like a language table", 60);
-        link(photos(), copies + "4244-abcdef");
     }
 }
 
@@ -131,12 +123,10 @@ private Q_SLOTS:
             << "linked game folder" << 0 << QStringList() << QStringList();
         QTest::newRow("a file of the player's stands at the cache folder")
             << "file in its place" << 0 << QStringList() << QStringList{"/cache/Tessaron/pictures"};
-        QTest::newRow("the player's photos in a real cache folder")
-            << "photos in the cache" << 300 << QStringList{cache + copyName(299)}
-            << QStringList{cache + "holiday_000.jpg", cache + "holiday_004.jpg"};
-        QTest::newRow("links and a folder in the cache under the game's names")
-            << "links in the cache" << 300 << QStringList{cache + copyName(299)}
-            << QStringList{cache + copyName(1000), cache + '.' + copyName(1001) + ".tmp-abcdef", cache + copyName(1002) + "/inside.jpg"};
+        QTest::newRow("a photo, links and a folder of the player's in a real cache folder")
+            << "the player's in the cache" << 300 << QStringList{cache + copyName(299)}
+            << QStringList{cache + "holiday_000.jpg", cache + copyName(1000), cache + '.' + copyName(1001) + ".tmp-abcdef",
+                           cache + copyName(1002) + "/inside.jpg"};
         QTest::newRow("the player's picture folder is a link to the photos")
             << "linked picture folder" << 1 << QStringList() << QStringList();
         QTest::newRow("another program's half files beside the game's")
@@ -147,8 +137,6 @@ private Q_SLOTS:
             << "ended copy with foreign files" << 1
             << QStringList{"/runtime/Tessaron/4243-ghijkl/.running", "/runtime/Tessaron/4243-ghijkl/~tmp.lng"}
             << QStringList{"/runtime/Tessaron/4243-ghijkl/notes.txt", "/runtime/Tessaron/4243-ghijkl/album"};
-        QTest::newRow("an ended copy's folder is a link to the photos")
-            << "ended copy linked" << 1 << QStringList() << QStringList{"/runtime/Tessaron/4244-abcdef"};
     }
 
     void nothingButTheGamesOwnFilesIsEverRemoved()
