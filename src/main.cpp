@@ -10,12 +10,10 @@
 #include "game/StartArt.h"
 #include "game/StartupWindow.h"
 #include "language/Language.h"
-#include "resources/PictureCache.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "sound/AudioDevice.h"
-#include "util/FileWrite.h"
 #include "util/Paths.h"
 #include "util/StartTrace.h"
 #include "util/Trap.h"
@@ -23,7 +21,6 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QPixmap>
