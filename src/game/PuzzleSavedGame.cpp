@@ -7,6 +7,7 @@
 #include "language/Language.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
+#include "settings/SettingsStore.h"
 #include "settings/SharedState.h"
 #include "util/Dialogs.h"
 #include "util/Files.h"
@@ -19,7 +20,6 @@
 #include "util/Wait.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace tess {
 
@@ -82,8 +82,7 @@ void PuzzleTable::saveGame()
         // as it was" only when there was one).
         step([&] {
             if (replaceFileWhole(savedGamePath(), encodeSavedGame(game)) != 0)
-                dialogs().inform(langText(QFileInfo(savedGamePath()).isFile() ? 177 : 232) + QStringLiteral("\n\n") + savedGamePath(),
-                                 langText(118));
+                dialogs().inform(langText(unwrittenFileText(savedGamePath())) + QStringLiteral("\n\n") + savedGamePath(), langText(118));
         });
     });
 }

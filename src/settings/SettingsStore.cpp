@@ -180,8 +180,13 @@ void tellOfUnreadableFiles()
 
 void tellOfUnwritableFiles()
 {
-    // "It stays as it was" is said only of a file that was there.
-    setWriteFailureNotice([](const QString& path) { tellLater("tellOfUnwritableFiles", QFileInfo(path).isFile() ? 177 : 232, path); });
+    setWriteFailureNotice([](const QString& path) { tellLater("tellOfUnwritableFiles", unwrittenFileText(path), path); });
+}
+
+qint16 unwrittenFileText(const QString& path)
+{
+    // A failed write leaves the file as it found it: there, or not there.
+    return QFileInfo(path).isFile() ? 177 : 232;
 }
 
 void tellOfResetSettings()
