@@ -3,18 +3,17 @@
 #include "errors/ErrorDialog.h"
 #include "errors/ErrorReporter.h"
 #include "errors/GuardedApplication.h"
+#include "game/LeftoverFiles.h"
 #include "game/NetworkCommandLine.h"
 #include "game/NetworkModule.h"
 #include "game/PuzzleWindow.h"
 #include "game/StartArt.h"
 #include "game/StartupWindow.h"
 #include "language/Language.h"
-#include "resources/PictureCache.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "sound/AudioDevice.h"
-#include "util/FileWrite.h"
 #include "util/Paths.h"
 #include "util/StartTrace.h"
 #include "util/Trap.h"
@@ -22,7 +21,6 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QPixmap>
@@ -167,11 +165,7 @@ int main(int argc, char* argv[])
     // Every setting has been read: the player hears of those reset, over the game window.
     tess::tellOfResetSettings();
     // Temporary files of writes that a crash cut short go once the game is up.
-    QTimer::singleShot(2000, &app, [] {
-        for (const QString& folder : {QFileInfo(tess::settingsFilePath()).absolutePath(), tess::writableFolder(),
-                                      tess::pictureCacheFolder(), tess::playerPicturesFolder()})
-            tess::sweepLeftoverTemporaryFiles(folder);
-    });
+    QTimer::singleShot(2000, &app, &tess::sweepLeftoverFiles);
 
     const int result = QApplication::exec();
     tess::finishDecodingAhead();

@@ -72,6 +72,29 @@ QStringList droppedPictures(const QMimeData* data)
     return paths;
 }
 
+// One box for all the pictures of an action that could not be written,
+// however many they were: how many, and why.
+void tellNotAdded(const QList<int>& errors, qsizetype tried, const QString& folder)
+{
+    if (errors.isEmpty())
+        return;
+    trapped("frmPicAuswahl", "tellNotAdded", [&](Steps& step) {
+        step([&] {
+            QStringList why;
+            for (const int error : errors) {
+                const QString reason = langText(error == ErrDiskFull ? 231 : error == ErrPermissionDenied ? 232 : 233);
+                if (!why.contains(reason))
+                    why << reason;
+            }
+            const QString count = langText(230)
+                                      .replace(QStringLiteral("%1"), QString::number(errors.size()))
+                                      .replace(QStringLiteral("%2"), QString::number(tried));
+            dialogs().inform(count + QStringLiteral("\n\n") + why.join(u'\n') + QStringLiteral("\n\n") + folder,
+                             QStringLiteral("Tessaron"));
+        });
+    });
+}
+
 RingPosition position()
 {
     const SharedState& s = shared();
@@ -278,8 +301,10 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
     // The dialog paints on while a picture is checked; no drop is taken meanwhile.
     const QScopedValueRollback<bool> busy(adding_, true);
     SharedState& s = shared();
+    const QString folder = playerPicturesFolder();
+    qsizetype copied = 0;
+    QList<int> notAdded; // the run-time error of each picture that could not be written
     trapped("frmPicAuswahl", "addPictures", [&](Steps& step) {
-        const QString folder = playerPicturesFolder();
         QString added;
         for (const QString& path : paths) {
             // Only a picture is copied: one that does not decode is reported
@@ -302,22 +327,21 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
                     return;
                 }
                 QDir().mkpath(folder);
+                ++copied;
                 // The bytes checked are the bytes kept (the file may change
                 // meanwhile), under a name nobody has: another copy of the
                 // game may take one at the same moment, and is never written over.
                 // It is written whole to a new file first and only then
                 // takes its name: a full disk leaves no half picture behind.
-                for (int tries = 0; tries < 100; ++tries) {
+                int error = EEXIST;
+                for (int tries = 0; tries < 100 && error == EEXIST; ++tries) {
                     const QString name = freePictureName(from.fileName());
-                    const int error = createFileWhole(folder + name, bytes);
-                    if (error == EEXIST)
-                        continue;
-                    if (error != 0)
-                        dialogs().inform(langText(177) + QStringLiteral("\n\n") + folder + name, QStringLiteral("Tessaron"));
-                    else
+                    error = createFileWhole(folder + name, bytes);
+                    if (error == 0)
                         added = name;
-                    return;
                 }
+                if (error != 0)
+                    notAdded << writeErrorNumber(error);
             });
         }
         step([&] {
@@ -332,6 +356,8 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
             showCandidate();
         });
     });
+    // Told once for the whole action, also when the player left it early.
+    tellNotAdded(notAdded, copied, folder);
 }
 
 void PictureChoiceDialog::resizeEvent(QResizeEvent* event)

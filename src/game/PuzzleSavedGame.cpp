@@ -7,6 +7,7 @@
 #include "language/Language.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
+#include "settings/SettingsStore.h"
 #include "settings/SharedState.h"
 #include "util/Dialogs.h"
 #include "util/Files.h"
@@ -77,10 +78,11 @@ void PuzzleTable::saveGame()
                 game.jokerMarks[std::size_t(i)] = jokerPieces[std::size_t(i)] ? 1 : 0;
         });
         // A new file renamed over the old one: the old saved game stays whole
-        // until the new one is on the disk, and a failure says so.
+        // until the new one is on the disk, and a failure says so ("it stays
+        // as it was" only when there was one).
         step([&] {
             if (replaceFileWhole(savedGamePath(), encodeSavedGame(game)) != 0)
-                dialogs().inform(langText(177) + QStringLiteral("\n\n") + savedGamePath(), langText(118));
+                dialogs().inform(langText(unwrittenFileText(savedGamePath())) + QStringLiteral("\n\n") + savedGamePath(), langText(118));
         });
     });
 }

@@ -4,6 +4,7 @@
 #include "resources/Pictures.h"
 #include "util/Files.h"
 #include "util/FileWrite.h"
+#include "util/OwnFolder.h"
 #include "util/RunTimeError.h"
 
 #include <QBuffer>
@@ -12,7 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QStandardPaths>
+#include <QRegularExpression>
 
 namespace tess {
 
@@ -23,21 +24,31 @@ constexpr qint64 WorthKeeping = 1024 * 1024;
 constexpr int MostCopies = 300;
 constexpr qint64 MaxCopyBytes = 16 * 1024 * 1024;
 
-} // namespace
-
-QString pictureCacheFolder()
+QString cacheBase()
 {
     QString base = qEnvironmentVariable("XDG_CACHE_HOME");
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.cache");
-    return base + QStringLiteral("/Tessaron/pictures/");
+    return base;
 }
 
-namespace {
+// The folder when it is the game's own: where a link (to the player's
+// photos, say), a file or another user's folder stands, the game goes on
+// without copies and leaves it alone.
+QString ownCacheFolder(bool make)
+{
+    return ownFolder(cacheBase(), {QStringLiteral("Tessaron"), QStringLiteral("pictures")}, make);
+}
+
+const QRegularExpression& copyNames()
+{
+    static const QRegularExpression names(QRegularExpression::anchoredPattern(pictureCopyNames()));
+    return names;
+}
 
 // Named by the file, its size and time, and the size shown: a changed file
 // or another screen finds no copy and makes a new one.
-QString copyPath(const QString& path, const QSize& shownAt)
+QString copyName(const QString& path, const QSize& shownAt)
 {
     const QFileInfo file(path);
     if (!file.isFile() || file.size() < WorthKeeping)
@@ -48,27 +59,40 @@ QString copyPath(const QString& path, const QSize& shownAt)
                             .arg(file.lastModified().toMSecsSinceEpoch())
                             .arg(shownAt.width())
                             .arg(shownAt.height());
-    return pictureCacheFolder() + QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex())
-        + QStringLiteral(".jpg");
+    return QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex()) + QStringLiteral(".jpg");
 }
 
+// Only copies the game named go, newest kept: a photo of the player's that
+// found its way into the folder stays.
 void pruneOldest(const QString& folder)
 {
-    QDir dir(folder);
-    const QFileInfoList copies = dir.entryInfoList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Time);
+    const OwnFolder own(folder);
+    const QList<OwnFolder::File> copies = own.files(copyNames());
     for (qsizetype i = MostCopies; i < copies.size(); ++i)
-        QFile::remove(copies.at(i).absoluteFilePath());
+        own.remove(copies.at(i).name, copyNames());
 }
 
 } // namespace
+
+QString pictureCacheFolder()
+{
+    return cacheBase() + QStringLiteral("/Tessaron/pictures/");
+}
+
+QString pictureCopyNames()
+{
+    return QStringLiteral("[0-9a-f]{40}\\.jpg");
+}
 
 std::optional<QImage> cachedPicture(const QString& path, const QSize& shownAt)
 {
     if (shownAt.isEmpty())
         return std::nullopt;
-    const QString copy = copyPath(path, shownAt);
-    if (copy.isEmpty())
+    const QString name = copyName(path, shownAt);
+    const QString folder = name.isEmpty() ? QString() : ownCacheFolder(false);
+    if (folder.isEmpty())
         return std::nullopt;
+    const QString copy = folder + name;
     // Only a file the game wrote itself: a link planted there is not followed.
     FileContent content = readRegularFile(copy, MaxCopyBytes, Links::Refused);
     if (content.result != FileRead::Ok)
@@ -97,8 +121,9 @@ void keepCachedPicture(const QString& path, const QSize& shownAt, qint64 fileByt
 {
     if (shownAt.isEmpty() || fileBytes < WorthKeeping || picture.isNull() || picture.hasAlphaChannel())
         return;
-    const QString copy = copyPath(path, shownAt);
-    if (copy.isEmpty() || !QDir().mkpath(pictureCacheFolder()))
+    const QString name = copyName(path, shownAt);
+    const QString folder = name.isEmpty() ? QString() : ownCacheFolder(true);
+    if (folder.isEmpty())
         return;
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -106,12 +131,12 @@ void keepCachedPicture(const QString& path, const QSize& shownAt, qint64 fileByt
         return;
     // Written whole or not at all (another copy of the game may read it), and
     // never through a link planted at its name.
-    if (replaceFileWhole(copy, bytes) != 0) {
+    if (replaceFileWhole(folder + name, bytes) != 0) {
         // Told once for the whole folder, however many pictures follow.
         tellWriteFailed(pictureCacheFolder());
         return;
     }
-    pruneOldest(pictureCacheFolder());
+    pruneOldest(folder);
 }
 
 } // namespace tess

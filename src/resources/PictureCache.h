@@ -12,8 +12,11 @@
 
 namespace tess {
 
-// The folder of the copies, ending with "/".
+// The folder of the copies, ending with "/". The game keeps copies there only
+// while it is a real folder of the player's own, and removes only its copies.
 QString pictureCacheFolder();
+// The names of the copies, as a regular expression: the game names no other file there.
+QString pictureCopyNames();
 
 // The copy of the picture file at `path` kept for `shownAt`, if there is one
 // and the file has not changed since (same size and time).

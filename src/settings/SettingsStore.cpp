@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <utility>
@@ -179,7 +180,13 @@ void tellOfUnreadableFiles()
 
 void tellOfUnwritableFiles()
 {
-    setWriteFailureNotice([](const QString& path) { tellLater("tellOfUnwritableFiles", 177, path); });
+    setWriteFailureNotice([](const QString& path) { tellLater("tellOfUnwritableFiles", unwrittenFileText(path), path); });
+}
+
+qint16 unwrittenFileText(const QString& path)
+{
+    // A failed write leaves the file as it found it: there, or not there.
+    return QFileInfo(path).isFile() ? 177 : 234;
 }
 
 void tellOfResetSettings()

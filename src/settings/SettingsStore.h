@@ -51,6 +51,9 @@ void tellOfUnreadableFiles();
 // From now on the player hears of every file the game could not write, once
 // a run for each file, in a plain message naming it (util/FileWrite.h).
 void tellOfUnwritableFiles();
+// The text that tells of a file that could not be written: that it stays as
+// it was (177) only when it was there, else that it could not be written (234).
+qint16 unwrittenFileText(const QString& path);
 // From now on the player hears which settings were reset to their defaults
 // (those found before included): once, in a plain message listing their
 // keys, when the event loop next runs; a key is named once a run.

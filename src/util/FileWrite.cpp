@@ -1,12 +1,13 @@
 #include "util/FileWrite.h"
 
+#include "util/OwnFolder.h"
 #include "util/RunTimeError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
 
@@ -235,16 +236,18 @@ void writeFileAtomically(const QString& path, const QByteArray& bytes)
         raiseError(writeErrorNumber(error), path);
 }
 
-void sweepLeftoverTemporaryFiles(const QString& folder)
+void sweepLeftoverTemporaryFiles(const QString& folder, const QString& written)
 {
+    // Only in a real folder of this user, and only the game's own files.
+    const OwnFolder own(folder);
+    const QRegularExpression names(QRegularExpression::anchoredPattern(
+        QStringLiteral("\\.(?:") + written + QStringLiteral(")") + QRegularExpression::escape(QLatin1String(TemporaryMark))
+        + QStringLiteral("[A-Za-z0-9]{6}")));
     // Older than any write takes: another copy may be writing one right now.
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-600);
-    const QDir dir(folder);
-    const QFileInfoList found = dir.entryInfoList({QStringLiteral(".*") + QLatin1String(TemporaryMark) + QStringLiteral("??????")},
-                                                  QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
-    for (const QFileInfo& file : found) {
-        if (file.lastModified() < before)
-            QFile::remove(file.absoluteFilePath());
+    const qint64 before = QDateTime::currentMSecsSinceEpoch() - 600 * 1000;
+    for (const OwnFolder::File& file : own.files(names)) {
+        if (file.modified < before)
+            own.remove(file.name, names);
     }
 }
 

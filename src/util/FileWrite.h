@@ -30,8 +30,10 @@ int writeErrorNumber(int error);
 void writeFileAtomically(const QString& path, const QByteArray& bytes);
 
 // Removes from `folder` the temporary files of writes that a crash or a kill
-// cut short (".<name>.tmp-XXXXXX", older than ten minutes).
-void sweepLeftoverTemporaryFiles(const QString& folder);
+// cut short (".<name>.tmp-XXXXXX", older than ten minutes) of the files whose
+// whole names the regular expression `written` matches. Only in a real folder
+// of this user (not a link), and only regular files.
+void sweepLeftoverTemporaryFiles(const QString& folder, const QString& written);
 
 // Tells the player, once a run for each file, that it could not be written.
 // Safe from any thread: the notice runs on the main thread. Files that fail

@@ -1,8 +1,10 @@
 #include "util/PrivateFiles.h"
 
+#include "util/OwnFolder.h"
 #include "util/Paths.h"
 #include "util/RunTimeError.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -10,8 +12,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-
-#include <ctime>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -67,30 +67,34 @@ File& own()
 // Whether the copy that made `folder` has ended: its lock can be taken. A
 // folder without a lock file is one that is being made or was left half
 // made; only an old one counts as ended.
-bool copyEnded(const QString& folder)
+bool copyEnded(const OwnFolder& folder)
 {
-    const QByteArray lockFile = QFile::encodeName(folder + u'/' + QLatin1String(RunningFile));
-    const int fd = ::open(lockFile.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        struct stat info {};
-        return errno == ENOENT && ::lstat(QFile::encodeName(folder).constData(), &info) == 0
-            && ::time(nullptr) - info.st_mtime > 60;
-    }
+    const int fd = folder.openFile(QLatin1String(RunningFile));
+    if (fd < 0)
+        return errno == ENOENT && QDateTime::currentMSecsSinceEpoch() - folder.modified() > 60 * 1000;
     const bool ended = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
     return ended;
+}
+
+// What a copy's folder holds: its lock, its temporary files "~tmp.<type>"
+// and the temporary files of their writes.
+const QRegularExpression& copyFileNames()
+{
+    static const QRegularExpression names(QRegularExpression::anchoredPattern(
+        QStringLiteral("\\.running|~tmp\\.[a-z]{3}|\\.~tmp\\.[a-z]{3}\\.tmp-[A-Za-z0-9]{6}")));
+    return names;
 }
 
 } // namespace
 
 void sweepEndedCopies(const QString& shared)
 {
-    static const QRegularExpression copyName(QStringLiteral("^[0-9]+-[A-Za-z0-9]{6}$"));
-    const QDir folder(shared);
-    for (const QString& name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::Hidden)) {
-        const QString path = folder.filePath(name);
-        if (copyName.match(name).hasMatch() && withSeparator(path) != own().folder && copyEnded(path))
-            QDir(path).removeRecursively();
+    static const QRegularExpression copyName(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]+-[A-Za-z0-9]{6}")));
+    const OwnFolder folder(shared);
+    for (const QString& name : folder.folders(copyName)) {
+        if (withSeparator(withSeparator(shared) + name) != own().folder)
+            folder.removeFolder(name, copyFileNames(), copyEnded);
     }
 }
 

@@ -27,7 +27,9 @@ QString copyFolder(const QString& shared);
 
 // Removes the folders in `shared` whose copy no longer runs: their lock can
 // be taken. Whether a process id still runs is not asked: copies in other
-// process namespaces (sandboxes) share the folder but not the ids.
+// process namespaces (sandboxes) share the folder but not the ids. Only the
+// files a copy makes there go (its lock, "~tmp.<type>" and their temporary
+// files), never through a link; a folder holding anything else stays.
 void sweepEndedCopies(const QString& shared);
 
 } // namespace tess

@@ -11,6 +11,9 @@
 #include "settings/SettingsStore.h"
 #include "support/FreshState.h"
 #include "support/ScriptedReporter.h"
+#include "support/SmallDisk.h"
+#include "resources/PictureCache.h"
+#include "util/FileWrite.h"
 #include "util/RunTimeError.h"
 
 #include "language/Language.h"
@@ -25,6 +28,10 @@
 #include <QFrame>
 #include <QImage>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <memory>
 
 using namespace tess;
 using tess::test::GameFixture;
@@ -61,6 +68,20 @@ QString outsidePicture(const QString& name, QColor colour)
     QDir().mkpath(folder);
     QImage image(120, 90, QImage::Format_RGB32);
     image.fill(colour);
+    image.save(folder + '/' + name);
+    return folder + '/' + name;
+}
+
+// A picture of noise, as a camera's grain: it takes room on a disk.
+QString grainyPicture(const QString& name, int seed)
+{
+    const QString folder = QDir::tempPath() + "/Pictures";
+    QDir().mkpath(folder);
+    QImage image(160, 120, QImage::Format_RGB32);
+    QRandomGenerator noise(quint32(seed + 1));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, noise.generate() | 0xff000000u);
     image.save(folder + '/' + name);
     return folder + '/' + name;
 }
@@ -216,6 +237,75 @@ private Q_SLOTS:
         refused.setAccepted(false);
         QCoreApplication::sendEvent(&dialog, &refused);
         QVERIFY(!refused.isAccepted());
+    }
+
+    void aFailureThatHitsManyFilesIsToldOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("files");
+        QTest::addColumn<QString>("disk"); // under the folder written: "full", "room for a few" or "read-only"
+        QTest::addColumn<int>("reason");
+        QTest::newRow("twenty chosen, the disk full") << "chosen" << 20 << "full" << 231;
+        QTest::newRow("two hundred dropped, the disk full") << "dropped" << 200 << "full" << 231;
+        QTest::newRow("twenty chosen, room for a few") << "chosen" << 20 << "room for a few" << 231;
+        QTest::newRow("twenty chosen, the disk read-only") << "chosen" << 20 << "read-only" << 232;
+        // "It stays as it was" only of a file that was there.
+        QTest::newRow("copies of a photo, the cache's disk full") << "cached" << 5 << "full" << 234;
+    }
+
+    void aFailureThatHitsManyFilesIsToldOnce()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, files);
+        QFETCH(QString, disk);
+        QFETCH(int, reason);
+        test::ScriptedDialogs dialogs;
+        test::ScriptedReporter reporter;
+        const QString folder = how == "cached" ? pictureCacheFolder() : playerPicturesFolder();
+        test::SmallDisk small(folder, 256);
+        if (!small.mounted())
+            QSKIP(qPrintable(small.reason()));
+        if (disk == "full")
+            small.fill();
+        else if (disk == "read-only")
+            QVERIFY(small.makeReadOnly());
+        setMessageTexts(langText);
+        tellOfUnwritableFiles();
+        forgetWriteFailures();
+        QStringList paths;
+        QList<QUrl> urls;
+        for (int n = 0; n < files; ++n) {
+            paths << grainyPicture(QStringLiteral("photo %1.png").arg(n), n);
+            urls << QUrl::fromLocalFile(paths.last());
+        }
+        PictureChoiceDialog dialog;
+        dialog.load();
+        QMimeData dropped;
+        dropped.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        dialogs.chosen << paths;
+        if (how == "chosen")
+            dialog.choosePicturesToAdd();
+        else if (how == "dropped")
+            QVERIFY(QCoreApplication::sendEvent(&dialog, &enter) && QCoreApplication::sendEvent(&dialog, &drop));
+        for (int n = 0; how == "cached" && n < files; ++n)
+            keepCachedPicture(test::writeTempFile("large.jpg", QByteArray(1100 * 1024, 'x')), QSize(400 + 100 * n, 300 + 75 * n),
+                              1100 * 1024, QImage(paths.at(n)));
+        QTRY_VERIFY_WITH_TIMEOUT(!dialogs.informed.isEmpty(), 120000);
+        QCoreApplication::processEvents();
+
+        const qsizetype added = QDir(folder).entryList(QDir::Files).size();
+        QVERIFY(disk != "room for a few" || (added > 0 && added < files)); // a few fitted, the rest did not
+        const QString count = langText(230).replace("%1", QString::number(files - added)).replace("%2", QString::number(files));
+        const QString told = how == "cached" ? langText(qint16(reason)) + "\n\n" + folder
+                                             : count + "\n\n" + langText(qint16(reason)) + "\n\n" + folder;
+        QCOMPARE(dialogs.informed, QStringList{told}); // one box, however many files
+        QVERIFY(reporter.reports.isEmpty());
+        // Nothing half written is left behind.
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(".tmp-"), QStringList());
+        setWriteFailureNotice(nullptr);
+        setMessageTexts({});
     }
 
     void aPictureIsNeverChosenUnderANameTheSettingsCannotHold()

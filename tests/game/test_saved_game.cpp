@@ -296,6 +296,12 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(savedGamePath()).absolutePath(), folder);
         game.t().startGame();
         layNext(game);
+        // A first save that fails leaves nothing that could stay as it was.
+        disk.fill();
+        game.t().saveGame();
+        QCOMPARE(game.dialogs.informed, QStringList{langText(234) + "\n\n" + savedGamePath()});
+        QVERIFY(!QFile::exists(savedGamePath()));
+        disk.free();
         game.t().saveGame();
         const QByteArray kept = readFile();
         QVERIFY(kept.size() > 100);

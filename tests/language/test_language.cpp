@@ -29,7 +29,8 @@ const QList<int> TextNumbers = {111, 112, 113, 114, 115, 116, 117, 118, 119, 120
                                 216, 217, 218, 219, 220, 221, 222, 223, 224, 225, 226, // the network game's messages
                                 227, // network play cannot be loaded
                                 228, // the network game dialog: games not listed
-                                229}; // the join code is being guessed
+                                229, // the join code is being guessed
+                                230, 231, 232, 233, 234}; // pictures not added, and why; a new file not written
 // The bases of the game's languages, in the order of their flags.
 QList<int> bases()
 {

@@ -74,4 +74,10 @@ void SmallDisk::free()
     ::unlink(fillerOf(folder_).constData());
 }
 
+bool SmallDisk::makeReadOnly()
+{
+    return mounted_
+        && ::mount("tmpfs", QFile::encodeName(folder_).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
 } // namespace tess::test

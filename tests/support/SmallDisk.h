@@ -23,6 +23,8 @@ public:
     void fill();
     // Removes that file again.
     void free();
+    // Mounts the disk again read-only: every write fails as on a read-only medium.
+    bool makeReadOnly();
 
 private:
     QString folder_;
