@@ -261,7 +261,7 @@ private Q_SLOTS:
         // follows it on the line, and a screen reader hears the two in order.
         const QString hebrew = QStringLiteral("\u05d0\u05d1\u05d2");
         net::GameClient second;
-        second.connectTo(QStringLiteral("127.0.0.1"), play.port(), hebrew, QStringLiteral("4711"));
+        second.connectTo(QStringLiteral("127.0.0.1"), play.port(), hebrew, QStringLiteral("471195"));
         QTRY_COMPARE_WITH_TIMEOUT(dialog.playersList->count(), 3, 30000);
         const QString shown = dialog.playersList->item(2)->text();
         QVERIFY2(drawnRightOf(shown, shown.indexOf(hebrew) + hebrew.size() - 1, shown.indexOf(QStringLiteral("127.0.0.1")),

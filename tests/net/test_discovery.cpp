@@ -30,6 +30,11 @@ using net::Discovery;
 
 namespace {
 
+QString ourVersion()
+{
+    return QStringLiteral("%1.%2").arg(net::ProtocolMajor).arg(net::ProtocolMinor);
+}
+
 constexpr int Wait = 30 * 1000; // a busy machine, a daemon that probes first
 
 bool onBus(const char* bus)
@@ -152,7 +157,7 @@ private Q_SLOTS:
     void ourRecordReadsBack()
     {
         const QList<QByteArray> ours = net::serviceRecord("3x4", 2);
-        QCOMPARE(ours, record("1.0", "3x4", "2"));
+        QCOMPARE(ours, record(ourVersion().toLatin1(), "3x4", "2"));
         const auto game = net::gameFromService("Anna", "10.0.0.7", net::DefaultPort, ours);
         QVERIFY(game);
         QCOMPARE(game->freeSeats, 2);
@@ -250,7 +255,7 @@ private Q_SLOTS:
         Discovery::Game anna = *gameNamed(joining, "Anna");
         QCOMPARE(anna.address, address);
         QCOMPARE(anna.port, quint16(47474));
-        QCOMPARE(anna.version, QString("1.0"));
+        QCOMPARE(anna.version, ourVersion());
         QCOMPARE(anna.board, QString("3x4"));
         QCOMPARE(anna.freeSeats, 2);
 
