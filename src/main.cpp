@@ -174,6 +174,7 @@ int main(int argc, char* argv[])
     });
 
     const int result = QApplication::exec();
+    tess::finishWaitingSettings();
     tess::finishDecodingAhead();
     tess::AudioDevice::instance().close();
     tess::setErrorReporter(nullptr);
