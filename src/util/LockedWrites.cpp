@@ -2,6 +2,7 @@
 
 #include "util/FileLock.h"
 #include "util/FileWrite.h"
+#include "util/Trap.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -103,7 +104,11 @@ void retryWaiting()
             continue;
         const FileLock lock(path, 0);
         if (lock.mayWrite()) {
-            if (!write.write())
+            // From the event loop, where nobody waits for the answer: a
+            // failure, also one that raises, is told as a failed write.
+            bool written = false;
+            ignoringErrors([&](Steps& step) { step([&] { written = write.write(); }); });
+            if (!written)
                 tellWriteFailed(path);
             continue;
         }
