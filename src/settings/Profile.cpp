@@ -114,6 +114,8 @@ void refresh(FileState& state, const QString& path, ProfileEncoding encoding, Pr
         splitLines(decode(file.bytes, encoding), state.disk, state.lineEnd);
     else if (file.result != FileRead::Missing && kind == ProfileFile::Kept)
         keepInMemory(path, state);
+    else if (file.result != FileRead::Missing)
+        state.read = false; // reads as empty, and is tried again next time, as the file may come back
     applyWaiting(state);
 }
 
