@@ -216,7 +216,9 @@ bool Profile::writeWaitingChanges() const
     if (state.kept || state.waiting.isEmpty())
         return !state.kept;
     // Another copy of the game may have changed other keys meanwhile: the
-    // changes are made again on the file as it now stands.
+    // changes are made again on the file as it now stands, read once more
+    // (a change within one tick of the file clock may keep size and times).
+    state.read = false;
     refresh(state, path_, encoding_, kind_);
     if (state.kept)
         return false;

@@ -10,7 +10,8 @@
 // and is made when the lock is free (util/LockedWrites.h); reads see it at once.
 //
 // A file is read once and again only when it changed on the disk (another
-// copy replaced it), however many keys are read: a key is found in an index.
+// copy replaced it), however many keys are read (a key is found in an
+// index), and once more under the lock for each write.
 //
 // A file of the player's (ProfileFile::Kept: settings, champions) that is
 // there but cannot be read (no permission, an I/O error, no file handles
