@@ -35,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     file.write(reinterpret_cast<const char*>(data), qint64(size));
     file.close();
     forgetResetSettings();
+    Profile::forgetUnreadableFiles(); // rewritten within a tick of the file clock: read again
 
     for (const SettingDomain& domain : NumberDomains)
         if (!domain.holds(readIntegerSetting(domain.key)))

@@ -168,6 +168,7 @@ int main(int argc, char* argv[])
     QTimer::singleShot(2000, &app, &tess::sweepLeftoverFiles);
 
     const int result = QApplication::exec();
+    tess::finishWaitingSettings();
     tess::finishDecodingAhead();
     tess::AudioDevice::instance().close();
     tess::setErrorReporter(nullptr);

@@ -4,14 +4,11 @@
 #include "settings/Profile.h"
 #include "settings/SettingKeys.h"
 #include "util/Cp1252.h"
-#include "util/FileLock.h"
 #include "util/Paths.h"
 #include "util/Text.h"
 #include "util/Trap.h"
 
-
 #include <algorithm>
-#include <optional>
 
 namespace tess {
 
@@ -49,6 +46,23 @@ QString encodedEntry(const QString& entry)
     return encodeEntry(bytes);
 }
 
+// The ten best of the list by key "1" (the best) to "10", as stored.
+QList<QPair<QString, QString>> storedRanks(const RankedList& list)
+{
+    QList<QPair<QString, QString>> values;
+    for (int rank = 1; rank <= ChampionsFile::RankCount && rank <= list.size(); ++rank)
+        values.append({QString::number(rank), encodedEntry(list.at(list.size() - rank))});
+    return values;
+}
+
+// The list of a section's stored values.
+RankedList rankedList(const QHash<QString, QString>& stored)
+{
+    RankedList list;
+    for (int rank = 1; rank <= ChampionsFile::RankCount; ++rank)
+        list.add(decodedEntry(stored.value(QString::number(rank))));
+    return list;
+}
 
 } // namespace
 
@@ -100,10 +114,7 @@ void ChampionsFile::readList(RankedList& list) const
         // The section read once: another copy may replace the file between two reads.
         QHash<QString, QString> stored;
         step([&] { stored = championsProfile().readSection(section_); });
-        step([&] {
-            for (int rank = 1; rank <= RankCount; ++rank)
-                list.add(decodedEntry(stored.value(QString::number(rank))));
-        });
+        step([&] { list = rankedList(stored); });
     });
 }
 
@@ -112,10 +123,7 @@ bool ChampionsFile::writeList(const RankedList& list) const
     bool written = false;
     trapped("frmHighscore", "WriteHS", [&](Steps& step) {
         QList<QPair<QString, QString>> values;
-        step([&] {
-            for (int rank = 1; rank <= RankCount && rank <= list.size(); ++rank)
-                values.append({QString::number(rank), encodedEntry(list.at(list.size() - rank))});
-        });
+        step([&] { values = storedRanks(list); });
         step([&] { written = championsProfile().writeKeys(section_, values); });
     });
     return written;
@@ -125,20 +133,21 @@ bool ChampionsFile::addResult(const QString& entry, RankedList& list) const
 {
     bool written = false;
     trapped("frmHighscore", "addResult", [&](Steps& step) {
-        bool mayWrite = true;
-        std::optional<FileLock> lock;
+        Profile::SectionChange enter;
         step([&] {
-            // Without a lock file (a folder that cannot be written) the write
-            // is tried all the same, and fails as it would; a copy that holds
-            // the lock for seconds is not written over: the result is not kept.
-            lock.emplace(path());
-            mayWrite = lock->mayWrite();
+            // Entered into the list as the file holds it when it is written,
+            // under its lock: a result another copy entered since stays. A
+            // lock another copy holds does not keep the window waiting: the
+            // result is written when it lets go.
+            enter = [entry](const QHash<QString, QString>& stored) {
+                RankedList now = rankedList(stored);
+                now.add(entry);
+                return storedRanks(now);
+            };
         });
-        if (!mayWrite)
-            return;
         step([&] { readList(list); });
         step([&] { list.add(entry); });
-        step([&] { written = writeList(list); });
+        step([&] { written = championsProfile().changeSection(section_, enter); });
     });
     return written;
 }

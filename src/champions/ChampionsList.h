@@ -55,10 +55,11 @@ public:
     // file: either the whole new list is stored or the old file stays. False
     // when it could not be written.
     bool writeList(const RankedList& list) const;
-    // Enters a result into the list as the file holds it now, read again
-    // under a lock file: a result another copy of the game entered since
-    // `list` was read stays. `list` becomes what was written. False when the
-    // file could not be written.
+    // Enters a result into the list as the file holds it when it is written,
+    // under its lock: a result another copy of the game entered since `list`
+    // was read stays. While another copy holds the lock the result waits in
+    // memory (util/LockedWrites.h). `list` becomes the list with the result.
+    // False when the file could not be written.
     bool addResult(const QString& entry, RankedList& list) const;
 
 private:

@@ -1,8 +1,8 @@
 #include "errors/ErrorLog.h"
 
-#include "util/FileLock.h"
 #include "util/FileWrite.h"
 #include "util/Files.h"
+#include "util/LockedWrites.h"
 
 #include <QFile>
 
@@ -47,6 +47,11 @@ bool isPowerOfTwo(int n)
     return n > 0 && (n & (n - 1)) == 0;
 }
 
+QByteArray repeatCount(int repeats)
+{
+    return repeats > 0 ? "Wiederholt / repeated: " + QByteArray::number(repeats) + "\r\n\r\n" : QByteArray();
+}
+
 } // namespace
 
 ErrorLog::ErrorLog(QString path)
@@ -71,49 +76,54 @@ QByteArray ErrorLog::appended(QByteArray old, const QByteArray& report, const QB
 
 bool ErrorLog::add(const QString& report, const QString& identity)
 {
+    Unwritten& unwritten = *unwritten_;
     if (identity == lastIdentity_ && !lastIdentity_.isEmpty()) {
         ++repeats_;
         // The count on the disk follows at 1, 2, 4, 8, ... repeats: a storm of
         // one error costs a few writes, not one each.
-        return !isPowerOfTwo(repeats_) || write({});
+        if (!isPowerOfTwo(repeats_))
+            return true;
+        unwritten.countLine = repeatCount(repeats_);
+        return write();
     }
     // The report before gets its final count, then this one follows.
-    const bool written = write(report.toUtf8());
+    unwritten.reports = appended(std::move(unwritten.reports), repeatCount(repeats_) + report.toUtf8(), {}, MaxBytes);
+    unwritten.countLine.clear();
     lastIdentity_ = identity;
     repeats_ = 0;
-    return written;
+    return write();
 }
 
-bool ErrorLog::write(const QByteArray& report)
+bool ErrorLog::write()
 {
-    // Another running copy may add its report at the same moment.
-    const FileLock lock(path_);
-    if (!lock.mayWrite()) {
-        tellWriteFailed(path_);
-        return false;
-    }
-    FileContent content = readRegularFile(path_, 2 * MaxBytes, Links::Refused);
+    // Another running copy may add its report at the same moment: the log is
+    // changed under its lock, now or, while another copy holds it, later.
+    const QString path = path_;
+    const std::shared_ptr<Unwritten> unwritten = unwritten_;
+    return writeUnderLock(path, [path, unwritten] { return writeUnwritten(path, *unwritten); }) != LockedWrite::Failed;
+}
+
+bool ErrorLog::writeUnwritten(const QString& path, Unwritten& unwritten)
+{
+    FileContent content = readRegularFile(path, 2 * MaxBytes, Links::Refused);
     // An older version's log may be larger: its newest reports are kept.
     if (content.result == FileRead::TooLarge)
-        content = readTail(path_, MaxBytes);
+        content = readTail(path, MaxBytes);
+    const QByteArray reports = std::exchange(unwritten.reports, {});
     // A log that is there but cannot be read is the player's to look at: left alone.
     if (content.result == FileRead::Unreadable || content.result == FileRead::NotAFile) {
-        tellWriteFailed(path_);
+        tellWriteFailed(path);
         return false;
     }
     QByteArray old = content.result == FileRead::Ok ? std::move(content.bytes) : QByteArray();
     // The count written before is written again with its new number.
-    if (!countLine_.isEmpty() && old.endsWith(countLine_))
-        old.chop(countLine_.size());
-    const QByteArray count =
-        repeats_ > 0 ? "Wiederholt / repeated: " + QByteArray::number(repeats_) + "\r\n\r\n" : QByteArray();
-    const QByteArray log = report.isEmpty() ? appended(std::move(old), {}, count, MaxBytes)
-                                            : appended(std::move(old) + count, report, {}, MaxBytes);
-    if (replaceFileWhole(path_, log) != 0) {
-        tellWriteFailed(path_);
+    if (!unwritten.written.isEmpty() && old.endsWith(unwritten.written))
+        old.chop(unwritten.written.size());
+    if (replaceFileWhole(path, appended(std::move(old), reports, unwritten.countLine, MaxBytes)) != 0) {
+        tellWriteFailed(path);
         return false;
     }
-    countLine_ = report.isEmpty() ? count : QByteArray();
+    unwritten.written = unwritten.countLine;
     return true;
 }
 

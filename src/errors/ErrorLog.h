@@ -3,8 +3,12 @@
 // first, kept under a size limit by dropping the oldest reports. A report
 // identical to the one before it (same error, module, procedure and line) in
 // the same run is only counted: a failure that repeats cannot fill the disk.
+// While another running copy holds the log's lock, the reports wait in
+// memory (the newest megabyte of them) and are written when it lets go.
 
 #include <QString>
+
+#include <memory>
 
 namespace tess {
 
@@ -17,7 +21,8 @@ public:
     const QString& path() const { return path_; }
 
     // Adds the report's text; `identity` tells reports apart. False when the
-    // log could not be written (the player is told once; the log stays as it was).
+    // log could not be written (the player is told once; the log stays as it
+    // was); true also when the report waits for the lock.
     bool add(const QString& report, const QString& identity);
 
     // The log as it should now stand, from `old` and one more report: the
@@ -26,12 +31,20 @@ public:
     static QByteArray appended(QByteArray old, const QByteArray& report, const QByteArray& countLine, qsizetype maxBytes);
 
 private:
-    bool write(const QByteArray& report);
+    // What waits to be written, shared with a write that waits for the lock.
+    struct Unwritten {
+        QByteArray reports;   // after the log as it stands, the final count of the report before included
+        QByteArray countLine; // the count of repeats that is to end the file
+        QByteArray written;   // the count line that ends the file, as last written
+    };
+    bool write();
+    // Runs under the log's lock.
+    static bool writeUnwritten(const QString& path, Unwritten& unwritten);
 
     QString path_;
     QString lastIdentity_;
     int repeats_ = 0;
-    QByteArray countLine_; // the count of repeats that ends the file, as written
+    std::shared_ptr<Unwritten> unwritten_ = std::make_shared<Unwritten>();
 };
 
 } // namespace tess

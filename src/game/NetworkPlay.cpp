@@ -167,6 +167,7 @@ struct PlayerSettings {
     void restore() const
     {
         const PlayerSettings now = read();
+        const SettingsAction action; // count and names go together
         ignoringErrors([&](Steps& step) {
             step([&] {
                 if (!count.isEmpty() && now.count != count)

@@ -339,6 +339,7 @@ void OptionsDialog::selectWholeName(int index)
 
 void OptionsDialog::saveNamesAndClose()
 {
+    const SettingsAction action; // the four names go together
     trapped("frmOpt", "OK_Click", [&](Steps& step) {
         step([&] {
             for (std::size_t i = 0; i < nameEdits.size(); ++i) {

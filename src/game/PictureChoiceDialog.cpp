@@ -252,6 +252,7 @@ void PictureChoiceDialog::showPreviousPicture()
 void PictureChoiceDialog::confirmChoice()
 {
     const SharedState& s = shared();
+    const SettingsAction action; // the picture's keys go together
     trapped("frmPicAuswahl", "cmdOK_Click", [&](Steps& step) {
         bool refused = false;
         step([&] {

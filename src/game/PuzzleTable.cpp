@@ -130,6 +130,7 @@ void PuzzleTable::showPicture(const QImage& picture)
 void PuzzleTable::load()
 {
     SharedState& s = shared();
+    const SettingsAction action; // settings reset to their defaults are written back together
     trapped("frmPuzzle", "Form_Load", [&](Steps& step) {
         step([] {}); // the generator is seeded from the clock at every draw
         step([&] { s.pictureSource = pictureSourceOf(readIntegerSetting(keys::pictureSource)); });

@@ -5,6 +5,7 @@
 #include "settings/SettingDomains.h"
 #include "util/Dialogs.h"
 #include "util/FileWrite.h"
+#include "util/LockedWrites.h"
 #include "util/ProcedureGate.h"
 #include "util/Trap.h"
 
@@ -166,6 +167,15 @@ qint16 readIntegerSetting(const SettingKey& key)
 void saveSetting(const SettingKey& key, const QString& value)
 {
     saveAppSetting(ours(), QString::fromLatin1(key.section), QString::fromLatin1(key.key), value);
+}
+
+void finishWaitingSettings()
+{
+    // Also the champions list and the error log: every file of the game that waits.
+    for (const QString& path : finishWaitingWrites()) {
+        if (markWriteFailureTold(path))
+            inform("tellOfUnwritableFiles", 177, path);
+    }
 }
 
 void setMessageTexts(MessageTexts texts)

@@ -1,8 +1,11 @@
 #pragma once
 // The per-user settings store: application name, section, key, text value.
 // Application "Tessaron" lives in $XDG_CONFIG_HOME/Tessaron/Tessaron.ini
-// (default ~/.config/Tessaron/Tessaron.ini). Every value is written at once.
+// (default ~/.config/Tessaron/Tessaron.ini). Every value is written at once,
+// or, while a SettingsAction lives, with the other keys of its action; one
+// whose lock another copy holds is written when the lock is free.
 
+#include "settings/Profile.h"
 #include "settings/SettingKeys.h"
 
 #include <QString>
@@ -18,8 +21,8 @@ QString settingsFilePath(const QString& appName = QString::fromLatin1(AppTitle))
 
 // The stored text, or `fallback` when application, section or key is missing.
 QString readAppSetting(const QString& appName, const QString& section, const QString& key, const QString& fallback);
-// Creates or replaces the value at once, when it changes; a failed write is
-// told to the player once (tellOfUnwritableFiles).
+// Creates or replaces the value, when it changes; a failed write is told to
+// the player once (tellOfUnwritableFiles).
 void saveAppSetting(const QString& appName, const QString& section, const QString& key, const QString& value);
 
 // Whether anything is stored under the key.
@@ -37,6 +40,15 @@ qint16 readIntegerSetting(const SettingKey& key, qint16 fallback);
 qint16 readIntegerSetting(const SettingKey& key);
 
 void saveSetting(const SettingKey& key, const QString& value);
+
+// The keys one action writes go to the file together, under one lock, when
+// the last SettingsAction of this thread ends.
+using SettingsAction = Profile::WriteGroup;
+
+// At the program's end: the writes that wait for a lock another copy of the
+// game holds get a last, bounded wait; the player hears of each file not
+// written (once a run, as of every failed write).
+void finishWaitingSettings();
 
 // The messages below take their texts by number from the language table
 // (language/Language.h: langText), looked up when they are shown; the

@@ -16,11 +16,13 @@ class FileLock {
 public:
     enum class State {
         Held,       // this copy may change the file
-        Busy,       // another copy held it for the whole wait
+        Busy,       // another copy held it for the whole wait (none unless asked for)
         NoLockFile, // the lock file cannot be made (a folder that cannot be written)
     };
 
-    explicit FileLock(const QString& lockedFile, int waitMilliseconds = 5000);
+    // Tried once unless a wait is asked for: the window thread never waits
+    // for another copy (util/LockedWrites.h tries again later).
+    explicit FileLock(const QString& lockedFile, int waitMilliseconds = 0);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;

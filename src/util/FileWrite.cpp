@@ -269,6 +269,16 @@ void tellWriteFailed(const QString& path)
     hand(notice, path);
 }
 
+bool markWriteFailureTold(const QString& path)
+{
+    Failures& state = failures();
+    QMutexLocker lock(&state.mutex);
+    if (state.told.contains(path))
+        return false;
+    state.told.insert(path);
+    return true;
+}
+
 void setWriteFailureNotice(std::function<void(const QString& path)> notice)
 {
     Failures& state = failures();

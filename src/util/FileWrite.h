@@ -40,6 +40,9 @@ void sweepLeftoverTemporaryFiles(const QString& folder, const QString& written);
 // before a notice is set are handed to it when it is set.
 void tellWriteFailed(const QString& path);
 void setWriteFailureNotice(std::function<void(const QString& path)> notice);
+// For a notice given at once (at the program's end, when no event loop runs):
+// whether the player has not heard of the file yet; from now on he has.
+bool markWriteFailureTold(const QString& path);
 // Forgets the files already told of (tests start each case afresh).
 void forgetWriteFailures();
 

@@ -1,5 +1,9 @@
 #include "util/ProgramEnd.h"
 
+#include "util/LockedWrites.h"
+
+#include <QString>
+
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -20,6 +24,9 @@ void endProgramAtOnce(int exitCode)
         ender()();
         return;
     }
+    // What waits for another copy's lock is not lost: one last, bounded wait.
+    for (const QString& path : finishWaitingWrites())
+        std::fprintf(stderr, "tessaron: %s could not be written\n", qPrintable(path));
     std::fflush(nullptr);
     std::_Exit(exitCode);
 }
