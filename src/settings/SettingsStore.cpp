@@ -174,7 +174,7 @@ void finishWaitingSettings()
     // Also the champions list and the error log: every file of the game that waits.
     for (const QString& path : finishWaitingWrites()) {
         if (markWriteFailureTold(path))
-            inform("tellOfUnwritableFiles", 177, path);
+            inform("tellOfUnwritableFiles", unwrittenFileText(path), path);
     }
 }
 
