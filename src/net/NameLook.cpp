@@ -2,6 +2,8 @@
 
 #include "net/Wire.h"
 
+#include <unicode/uchar.h>
+#include <unicode/uscript.h>
 #include <unicode/uspoof.h>
 
 #include <memory>
@@ -51,12 +53,33 @@ bool isMark(char32_t c)
         || category == QChar::Mark_Enclosing;
 }
 
+// A mark that draws nothing where it stands: an invisible one (variation
+// selectors, the grapheme joiner), or one of a script other than its
+// letter's, which a font shows, if at all, as nothing or a box beside it.
+bool isHiddenMark(char32_t c, char32_t base)
+{
+    if (u_hasBinaryProperty(UChar32(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT))
+        return true;
+    if (!isMark(c))
+        return false;
+    UErrorCode status = U_ZERO_ERROR;
+    const UScriptCode script = uscript_getScript(UChar32(c), &status);
+    if (U_FAILURE(status) || script == USCRIPT_INHERITED || script == USCRIPT_COMMON)
+        return false;
+    return base == 0 || !uscript_hasScript(UChar32(base), script);
+}
+
 // Blanks of every kind become one space, invisible characters nothing;
 // accents stay.
 QString withPlainBlanks(const QString& text)
 {
     QString plain;
+    char32_t base = 0;
     for (const char32_t c : text.toUcs4()) {
+        if (isHiddenMark(c, base))
+            continue;
+        if (!isMark(c))
+            base = c;
         if (!isBlankLooking(c) || isMark(c))
             plain.append(QString::fromUcs4(&c, 1));
         else if (QChar::isSpace(c) || c == U'\u2800' || QChar::category(c) == QChar::Separator_Space)

@@ -627,6 +627,8 @@ void TestGameHost::namesThatPassForAnotherTakeNoSeat_data()
     QTest::newRow("Cyrillic e in Reridu") << QStringLiteral("R\u0435ridu") << O::NameTaken << false;
     QTest::newRow("Cyrillic A in Anna") << QStringLiteral("\u0410nna") << O::NameTaken << false;
     QTest::newRow("Anna and a Hangul filler") << QStringLiteral("Anna\u3164") << O::NameTaken << false;
+    QTest::newRow("Reridu and invisible marks") << QStringLiteral("Rer\u034fidu\ufe0f\U000E0100") << O::NameTaken << false;
+    QTest::newRow("Reridu and marks of other scripts") << QStringLiteral("Reridu\u17b4\U00016FE4") << O::NameTaken << false;
     QTest::newRow("Cyrillic Anna at Anna's held seat") << QStringLiteral("\u0410nna") << O::NameTaken << true;
     QTest::newRow("Anna back at her held seat") << QStringLiteral("ANNA") << O::Seat << true;
     QTest::newRow("braille blank") << QStringLiteral("\u2800") << O::Closed << false;
@@ -639,6 +641,7 @@ void TestGameHost::namesThatPassForAnotherTakeNoSeat_data()
     QTest::newRow("Greek Rho, which looks like P") << QStringLiteral("\u03a1eridu") << O::Seat << false;
     QTest::newRow("Anne beside Anna") << QStringLiteral("Anne") << O::Seat << false;
     QTest::newRow("Hebrew") << QStringLiteral("\u05d0\u05d1\u05d2") << O::Seat << false;
+    QTest::newRow("Hindi, with its own vowel signs") << QStringLiteral("\u0905\u0928\u093f\u0924\u093e") << O::Seat << false;
     QTest::newRow("Arabic") << QStringLiteral("\u0633\u0627\u0631\u0629") << O::Seat << false;
     QTest::newRow("German") << QStringLiteral("J\u00fcrgen Gro\u00df") << O::Seat << false;
     QTest::newRow("Spanish") << QStringLiteral("Bego\u00f1a") << O::Seat << false;
