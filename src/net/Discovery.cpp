@@ -59,8 +59,8 @@ constexpr int GroupFailure = 4;
 // A daemon that has not answered in this time counts as none.
 constexpr int CallTimeoutMilliseconds = 10 * 1000;
 // More services are followed than listed, so a few malformed ones do not
-// crowd out the games; beyond this a network floods us, and the one heard of
-// longest ago makes room for a new one.
+// crowd out the games; beyond this a network floods us, and one of the
+// flood's makes room for a new one (serviceToForget).
 constexpr int MaxFollowedServices = 2 * MaxListedGames;
 constexpr int MaxEarlySignals = 256;
 // A name taken this often over is given up on.
@@ -451,7 +451,7 @@ struct Discovery::Private {
         auto found = services.find(key);
         if (found == services.end()) {
             if (services.size() >= MaxFollowedServices)
-                forgetLongestUnheard();
+                forgetOneService();
             found = services.insert(key, Service{serviceName, domain, {}, {}, {}, 0, false, std::nullopt});
         }
         found->heard = ++hearings;
@@ -460,14 +460,18 @@ struct Discovery::Private {
             resolve(key);
     }
 
-    // A flood of services must not hide a game started after it: the service
-    // heard of longest ago goes (its answer, if one is under way, is dropped).
-    void forgetLongestUnheard()
+    // A flood of services must hide neither a game started after it nor
+    // another computer's game (serviceToForget); the answer of the one that
+    // goes, if one is under way, is dropped.
+    void forgetOneService()
     {
-        const auto oldest = std::min_element(services.begin(), services.end(),
-                                             [](const Service& a, const Service& b) { return a.heard < b.heard; });
-        if (oldest == services.end())
+        QList<FollowedService> followed;
+        for (const Service& service : std::as_const(services))
+            followed.append({service.game ? service.game->address : QString(), service.heard});
+        const qsizetype forget = serviceToForget(followed);
+        if (forget < 0)
             return;
+        const auto oldest = std::next(services.begin(), forget);
         if (!oldest->resolverPath.isEmpty()) {
             freeObject(oldest->resolverPath, ResolverInterface);
             resolvers.remove(oldest->resolverPath);
@@ -629,15 +633,25 @@ struct Discovery::Private {
     }
 
     // Tells the window when what it lists changed. Beyond MaxListedGames,
-    // the games heard from most recently are listed (a game just started
-    // among a flood of old ones shows), and the others are counted.
+    // the games of computers that publish fewest, then those heard from most
+    // recently are listed (a game just started among a flood of old ones
+    // shows, and so does one computer's game beside another's flood), and
+    // the others are counted.
     void showGames()
     {
         QList<const Service*> found;
         for (const Service& service : std::as_const(services))
             if (service.game)
                 found.append(&service);
-        std::sort(found.begin(), found.end(), [](const Service* a, const Service* b) { return a->heard > b->heard; });
+        // A computer that publishes many games comes after the others.
+        QHash<QString, int> perAddress;
+        for (const Service* service : std::as_const(found))
+            ++perAddress[service->game->address];
+        std::sort(found.begin(), found.end(), [&perAddress](const Service* a, const Service* b) {
+            const int crowdA = perAddress.value(a->game->address);
+            const int crowdB = perAddress.value(b->game->address);
+            return crowdA != crowdB ? crowdA < crowdB : a->heard > b->heard;
+        });
         const int beyond = int(std::max<qsizetype>(0, found.size() - MaxListedGames));
         QList<Game> games;
         for (qsizetype i = 0; i < found.size() && i < MaxListedGames; ++i)

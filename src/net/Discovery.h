@@ -42,7 +42,8 @@ public:
 
     void browse();
     void stopBrowsing();
-    // At most MaxListedGames, those heard from most recently, by name.
+    // At most MaxListedGames, by name: those of the computers that publish
+    // fewest games, then those heard from most recently.
     QList<Game> games() const;
     // How many more games were found than games() lists.
     int unlistedGames() const;

@@ -3,6 +3,7 @@
 #include "net/NetLimits.h"
 #include "net/Wire.h"
 
+#include <QHash>
 #include <QHostAddress>
 #include <QRegularExpression>
 
@@ -86,6 +87,27 @@ std::optional<Discovery::Game> gameFromService(const QString& name, const QStrin
     if (!haveVersion || !haveBoard || !haveSeats)
         return std::nullopt;
     return game;
+}
+
+qsizetype serviceToForget(const QList<FollowedService>& services)
+{
+    QHash<QString, int> perAddress;
+    for (const FollowedService& service : services)
+        ++perAddress[service.address];
+    // Not found yet ranks above any computer's games.
+    const auto crowd = [&](const FollowedService& service) {
+        return service.address.isEmpty() ? int(services.size()) + 1 : perAddress.value(service.address);
+    };
+    qsizetype chosen = -1;
+    for (qsizetype i = 0; i < services.size(); ++i) {
+        if (chosen < 0)
+            chosen = i;
+        const int mine = crowd(services[i]);
+        const int theirs = crowd(services[chosen]);
+        if (mine > theirs || (mine == theirs && services[i].heard < services[chosen].heard))
+            chosen = i;
+    }
+    return chosen;
 }
 
 } // namespace tess::net

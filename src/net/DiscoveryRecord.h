@@ -37,4 +37,18 @@ QList<QByteArray> serviceRecord(const QString& board, int freeSeats);
 std::optional<Discovery::Game> gameFromService(const QString& name, const QString& address, quint16 port,
                                                const QList<QByteArray>& record);
 
+// A service the games list follows: the address it was found at (empty until
+// it is found) and when it was last heard of.
+struct FollowedService {
+    QString address;
+    quint64 heard = 0;
+};
+
+// Which followed service makes room for a new one when a network publishes
+// more than are followed: one not found yet before a game, then a game of the
+// computer that published the most, and of those the one heard of longest
+// ago. So a computer that floods the network with new names pushes out only
+// its own, never another computer's game. -1 for an empty list.
+qsizetype serviceToForget(const QList<FollowedService>& services);
+
 } // namespace tess::net

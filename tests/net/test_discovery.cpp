@@ -154,6 +154,27 @@ private Q_SLOTS:
         QCOMPARE(game->name, QString(63, u'b'));
     }
 
+    void aFloodPushesOutOnlyItsOwn_data()
+    {
+        QTest::addColumn<QList<net::FollowedService>>("followed");
+        QTest::addColumn<int>("forgotten");
+        const QString flooder = QStringLiteral("10.0.0.9");
+        QTest::newRow("another computer's game, heard of longest ago, stays")
+            << QList<net::FollowedService>{{"10.0.0.5", 1}, {flooder, 3}, {flooder, 2}, {flooder, 4}} << 2;
+        QTest::newRow("a name not found yet goes before any game")
+            << QList<net::FollowedService>{{"10.0.0.5", 1}, {"", 6}, {flooder, 2}, {"", 5}} << 3;
+        QTest::newRow("one game each: the one heard of longest ago")
+            << QList<net::FollowedService>{{"10.0.0.5", 5}, {"10.0.0.6", 2}, {"10.0.0.7", 9}} << 1;
+        QTest::newRow("nothing followed") << QList<net::FollowedService>{} << -1;
+    }
+
+    void aFloodPushesOutOnlyItsOwn()
+    {
+        QFETCH(QList<net::FollowedService>, followed);
+        QFETCH(int, forgotten);
+        QCOMPARE(int(net::serviceToForget(followed)), forgotten);
+    }
+
     void ourRecordReadsBack()
     {
         const QList<QByteArray> ours = net::serviceRecord("3x4", 2);
