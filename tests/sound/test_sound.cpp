@@ -48,6 +48,16 @@ struct Heard {
         }
         return first < 0 ? 0.0 : double(last - first) / Rate;
     }
+    // From the first to the last sample above -40 dB: the disk driver records
+    // silence for as long as it runs before and after what plays, which on a
+    // busy machine may be seconds.
+    Heard playing() const
+    {
+        const auto audible = [](double s) { return std::abs(s) > 0.01; };
+        const auto first = std::find_if(left.begin(), left.end(), audible);
+        const auto last = std::find_if(left.rbegin(), left.rend(), audible).base();
+        return Heard{first < last ? std::vector<double>(first, last) : std::vector<double>{}};
+    }
     double rms() const
     {
         double sum = 0;
@@ -229,7 +239,7 @@ private Q_SLOTS:
         QVERIFY(waitUntil([] { return AudioDevice::instance().sequencer().position() > 2000; }, 20000));
         const Heard heard = closeAndListen(file);
         // Well above FluidSynth's one-bit dither.
-        QVERIFY2(heard.rms() > 0.003, qPrintable(QString::number(heard.rms())));
+        QVERIFY2(heard.playing().rms() > 0.003, qPrintable(QString::number(heard.playing().rms())));
     }
 
     void theSynthesizerComesWithTheFirstSongAndLeavesWithTheMusic()
@@ -247,7 +257,7 @@ private Q_SLOTS:
         Music::instance().startSong(); // switched on again: a song is heard again
         QVERIFY(songs.waitUntilReady(20000));
         QVERIFY(waitUntil([&songs] { return songs.position() > 2000; }, 20000));
-        QVERIFY2(closeAndListen(file).rms() > 0.003, "no song after the music came back");
+        QVERIFY2(closeAndListen(file).playing().rms() > 0.003, "no song after the music came back");
     }
 
     void aLaterSongBringsItsOwnInstruments()
@@ -291,9 +301,9 @@ private Q_SLOTS:
         const QString music = openOnDisk(false);
         sendMediaCommand(QStringLiteral("open sequencer!") + writeSong(carriedData(1003, "midi")) + " alias midi");
         sendMediaCommand(QStringLiteral("play midi"));
-        AudioDevice::instance().sequencer().waitUntilReady(5000);
-        waitUntil([] { return AudioDevice::instance().sequencer().position() > 30 * 480; }, 5000);
-        const double musicLevel = closeAndListen(music).rms();
+        QVERIFY(AudioDevice::instance().sequencer().waitUntilReady(20000));
+        QVERIFY(waitUntil([] { return AudioDevice::instance().sequencer().position() > 30 * 480; }, 20000));
+        const double musicLevel = closeAndListen(music).playing().rms();
 
         const QString effect = openOnDisk(false);
         playSoundEffect(113, true);
