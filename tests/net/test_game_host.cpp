@@ -922,6 +922,7 @@ void TestGameHost::aJoiningComputerLeavesAHostileHostAtOnce_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("detail"); // empty: the game goes on
     QTest::newRow("pings on and on, reading nothing") << QStringLiteral("pings") << 0 << QStringLiteral("control frames");
+    QTest::newRow("an answer to another key") << QStringLiteral("answer") << 0 << QStringLiteral("did not open");
     QTest::newRow("a masked frame") << QStringLiteral("masked") << 1 << QStringLiteral("malformed frame");
     QTest::newRow("four pictures at once") << QStringLiteral("pictures") << 4 << QStringLiteral("pictures");
     QTest::newRow("two pictures at once") << QStringLiteral("pictures") << 2 << QString();
@@ -944,12 +945,20 @@ void TestGameHost::aJoiningComputerLeavesAHostileHostAtOnce()
             request += socket->readAll();
             if (!request.contains("\r\n\r\n"))
                 return;
+            if (attack == QLatin1String("answer"))
+                request.replace("Sec-WebSocket-Key: ", "Sec-WebSocket-Key: x");
             upgradeAndWelcome(socket, request);
             socket->setReadBufferSize(1); // reads nothing more
             host = socket;
         });
     });
     Joiner anna(server.serverPort(), QStringLiteral("Anna"));
+    if (attack == QLatin1String("answer")) {
+        QTRY_COMPARE_WITH_TIMEOUT(anna.lost.size(), 1, Wait);
+        QVERIFY2(anna.lost.at(0).at(0).toString().contains(detail), qPrintable(anna.lost.at(0).at(0).toString()));
+        QVERIFY(anna.joined.isEmpty());
+        return;
+    }
     JOIN(anna, 1);
     const QByteArray sound = encodeMessage(soundMessage(4));
     if (attack == QLatin1String("pings")) {
