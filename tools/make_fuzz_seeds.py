@@ -116,25 +116,33 @@ def net_messages():
 
 
 def websocket_seeds():
-    """A joining computer's opening and frames (net/WebSocketWire.cpp); the
-    first byte is the size of the pieces the fuzz target feeds the reader."""
+    """Both sides' openings and frames (net/WebSocketWire.cpp); the first byte
+    is the size of the pieces the fuzz target feeds the reader, less one, and
+    its top bit has the frames read as a joining computer reads a host's."""
     request = (b"GET / HTTP/1.1\r\nHost: 10.0.0.2:47474\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
                b"Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n")
     mask = bytes([0x12, 0x34, 0x56, 0x78])
 
-    def frame(first, payload):
-        masked = bytes(b ^ mask[i % 4] for i, b in enumerate(payload))
+    def frame(first, payload, masked=True):
         size = len(payload)
-        head = bytes([first, 0x80 | size]) if size < 126 else bytes([first, 0x80 | 126, size >> 8, size & 0xFF])
-        return head + mask + masked
+        bit = 0x80 if masked else 0
+        head = bytes([first, bit | size]) if size < 126 else bytes([first, bit | 126, size >> 8, size & 0xFF])
+        if not masked:
+            return head + payload
+        return head + mask + bytes(b ^ mask[i % 4] for i, b in enumerate(payload))
 
     hello = cbor(net_messages()["hello.cbor"])
+    welcome = cbor(net_messages()["welcome.cbor"])
     return {
         "request.txt": request,
         "request_browser.txt": request.replace(b"\r\n\r\n", b"\r\nOrigin: http://10.0.0.9\r\n\r\n"),
         "frames.bin": bytes([7]) + frame(0x82, hello) + frame(0x89, b"hi") + frame(0x02, hello[:5])
         + frame(0x8A, b"") + frame(0x80, hello[5:]) + frame(0x88, b"\x03\xe8bye"),
-        "long_frame.bin": bytes([200]) + frame(0x82, bytes(300)),
+        "long_frame.bin": bytes([100]) + frame(0x82, bytes(300)),
+        "answer.txt": b"HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+        b"Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n",
+        "host_frames.bin": bytes([0x80 | 6]) + frame(0x82, welcome, False) + frame(0x89, b"", False)
+        + frame(0x02, welcome[:3], False) + frame(0x80, welcome[3:], False) + frame(0x82, welcome),
     }
 
 

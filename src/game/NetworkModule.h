@@ -1,8 +1,8 @@
 #pragma once
 // Network play lives in a library of its own, libtessaron-network.so, that
 // the game loads the first time a network game is asked for (the options'
-// "Network game..." button, --host, --join). Qt Network, Qt WebSockets and
-// what they pull in (Kerberos, proxy lookup) then cost a one-screen start
+// "Network game..." button, --host, --join). Qt Network and
+// what it pulls in (Kerberos, proxy lookup) then cost a one-screen start
 // nothing: neither loading nor memory. The library takes the game's own
 // symbols from the program, so there is one copy of every game singleton.
 //

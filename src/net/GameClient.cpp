@@ -1,11 +1,14 @@
 #include "net/GameClient.h"
 
 #include "net/RateLimit.h"
+#include "net/WebSocketWire.h"
 
 #include <QElapsedTimer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
-#include <QWebSocket>
+
+#include <algorithm>
 
 namespace tess::net {
 
@@ -13,16 +16,38 @@ namespace {
 
 // The largest message the host sends is a player's picture and its few fields.
 constexpr qsizetype MaxIncomingBytes = MaxPictureBytes + 64 * 1024;
-// What may wait to go out to the host; a joining computer sends little, so
-// more means the host makes it answer (pings) and reads nothing.
+// What may wait to go out to the host, checked at every write; a joining
+// computer sends little, so more means the host makes it answer (pings) and
+// reads nothing.
 constexpr qint64 MaxOutgoingBacklogBytes = 4 * MaxMessageBytes;
+// Pings and pongs a host may send beside its pings and its answers to ours
+// (one each our ping interval), as the host counts a joining computer's; more
+// is flooding. The host pings on its own interval, which this side cannot
+// know: a host that pings ten times a second (as tests run one) still passes.
+constexpr double MaxControlFramesPerSecond = 4;
+constexpr double FastestHostPingsPerSecond = 10;
+constexpr double MaxControlFrameBurst = 8;
+// A host sends a picture when its player picks one; more often, copying them
+// would keep the window busy.
+constexpr double MaxPicturesPerSecond = 1;
+constexpr double MaxPictureBurst = 2;
+// Read at a time: the rest waits in the system while the window does other work.
+constexpr qint64 ReadChunkBytes = 256 * 1024;
+// A connection told to close that does not close is cut.
+constexpr int CloseGraceMilliseconds = 2000;
+constexpr quint16 CloseNormal = 1000;
+constexpr quint16 CloseNoCode = 1005;
 
 } // namespace
 
 struct GameClient::Private {
     GameClient* q;
     Timings timings;
-    QWebSocket* socket = nullptr;
+    QTcpSocket* socket = nullptr;
+    QByteArray key;    // the handshake's
+    QByteArray answer; // the host's answer to it, so far
+    bool upgraded = false;
+    FrameReader frames{MaxIncomingBytes, FrameReader::Masking::Refused};
     QString name;
     QString code;
     int seat = 0;
@@ -33,12 +58,19 @@ struct GameClient::Private {
     QElapsedTimer clock;
     RateLimit messages{MaxHostMessagesPerSecond, MaxHostMessageBurst};
     RateLimit bytes{MaxHostBytesPerSecond, MaxHostByteBurst};
+    RateLimit controls{MaxControlFramesPerSecond, MaxControlFrameBurst};
+    RateLimit pictures{MaxPicturesPerSecond, MaxPictureBurst};
 
     explicit Private(GameClient* client) : q(client) { clock.start(); }
 
-    void open(const QUrl& url);
+    void open(const QString& host, quint16 port, const QByteArray& authority);
+    void read();
+    void take(const FrameReader::Frame& frame);
     void receive(const QByteArray& bytes);
     void ping();
+    // Every write goes through here; false (and the connection ends soon
+    // after) when the host has left too much unread.
+    bool write(Opcode opcode, const QByteArray& payload);
     // Ends the connection and says it was lost, `lostDetail` saying why for
     // the log; `atOnce` drops what is still on its way unread.
     void finish(const QString& lostDetail, bool atOnce = false);
@@ -75,6 +107,9 @@ void GameClient::connectTo(const QString& address, quint16 port, const QString& 
     d->seat = 0;
     d->messages = RateLimit(MaxHostMessagesPerSecond, MaxHostMessageBurst);
     d->bytes = RateLimit(MaxHostBytesPerSecond, MaxHostByteBurst);
+    d->controls = RateLimit(MaxControlFramesPerSecond + FastestHostPingsPerSecond + 1000.0 / std::max(1, d->timings.pingInterval),
+                            MaxControlFrameBurst);
+    d->pictures = RateLimit(MaxPicturesPerSecond, MaxPictureBurst);
     d->finished = false;
     QUrl url;
     url.setScheme(QStringLiteral("ws"));
@@ -89,7 +124,7 @@ void GameClient::connectTo(const QString& address, quint16 port, const QString& 
         });
         return;
     }
-    d->open(url);
+    d->open(url.host(), port, url.authority(QUrl::FullyEncoded).toUtf8());
 }
 
 void GameClient::sendAction(PlayerAction action, int cell)
@@ -100,7 +135,7 @@ void GameClient::sendAction(PlayerAction action, int cell)
     message.kind = MessageKind::Action;
     message.action = action;
     message.cell = cell;
-    d->socket->sendBinaryMessage(encodeMessage(message));
+    d->write(Opcode::Binary, encodeMessage(message));
 }
 
 void GameClient::leave()
@@ -119,50 +154,95 @@ int GameClient::seat() const
     return d->seat;
 }
 
-void GameClient::Private::open(const QUrl& url)
+void GameClient::Private::open(const QString& host, quint16 port, const QByteArray& authority)
 {
-    socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, q);
-    socket->setMaxAllowedIncomingFrameSize(quint64(MaxIncomingBytes));
-    socket->setMaxAllowedIncomingMessageSize(quint64(MaxIncomingBytes));
-    QWebSocket* mine = socket;
-    connect(socket, &QWebSocket::connected, q, [this, mine] {
-        if (mine != socket)
-            return;
-        lastHeard = clock.elapsed();
-        Message hello;
-        hello.kind = MessageKind::Hello;
-        hello.name = name;
-        hello.code = code;
-        socket->sendBinaryMessage(encodeMessage(hello));
-        pingTimer.start(timings.pingInterval);
-    });
-    connect(socket, &QWebSocket::binaryMessageReceived, q, [this, mine](const QByteArray& bytes) {
+    socket = new QTcpSocket(q);
+    socket->setReadBufferSize(ReadChunkBytes);
+    key = newHandshakeKey();
+    answer.clear();
+    upgraded = false;
+    frames = FrameReader(MaxIncomingBytes, FrameReader::Masking::Refused);
+    QTcpSocket* mine = socket;
+    connect(socket, &QTcpSocket::connected, q, [this, mine, authority] {
         if (mine == socket)
-            receive(bytes);
+            socket->write(upgradeRequest(authority, key));
     });
-    connect(socket, &QWebSocket::textMessageReceived, q, [this, mine] {
+    connect(socket, &QTcpSocket::readyRead, q, [this, mine] {
         if (mine == socket)
-            finish(QStringLiteral("the host sent a text message"));
+            read();
     });
-    connect(socket, &QWebSocket::pong, q, [this, mine] {
+    connect(socket, &QTcpSocket::disconnected, q, [this, mine] {
         if (mine == socket)
-            lastHeard = clock.elapsed();
+            finish(QStringLiteral("the connection closed"));
     });
-    connect(socket, &QWebSocket::disconnected, q, [this, mine] {
-        if (mine != socket)
-            return;
-        const QString reason = socket->closeReason();
-        finish(reason.isEmpty() ? QStringLiteral("the connection closed (%1)").arg(int(socket->closeCode()))
-                                : QStringLiteral("the connection closed: %1").arg(reason));
-    });
-    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), q, [this, mine] {
+    connect(socket, &QTcpSocket::errorOccurred, q, [this, mine] {
         if (mine == socket)
             finish(socket->errorString());
     });
     // A host that never answers the opening handshake counts as lost too.
     lastHeard = clock.elapsed();
     pingTimer.start(timings.pingInterval);
-    socket->open(url);
+    socket->connectToHost(host, port);
+}
+
+void GameClient::Private::read()
+{
+    QTcpSocket* mine = socket;
+    const QByteArray chunk = socket->read(ReadChunkBytes);
+    if (!upgraded) {
+        answer.append(chunk);
+        const UpgradeAnswer upgrade = readUpgradeAnswer(answer, key);
+        if (upgrade.outcome == UpgradeAnswer::Outcome::Incomplete)
+            return;
+        if (upgrade.outcome == UpgradeAnswer::Outcome::Refused)
+            return finish(QStringLiteral("the host did not open a WebSocket connection"), true);
+        upgraded = true;
+        lastHeard = clock.elapsed();
+        frames.append(answer.mid(upgrade.consumed));
+        answer.clear();
+        Message hello;
+        hello.kind = MessageKind::Hello;
+        hello.name = name;
+        hello.code = code;
+        write(Opcode::Binary, encodeMessage(hello));
+    } else {
+        frames.append(chunk);
+    }
+    while (mine == socket && !finished) {
+        const std::optional<FrameReader::Frame> frame = frames.next();
+        if (!frame)
+            break;
+        take(*frame);
+    }
+    if (mine == socket && !finished && frames.failed())
+        finish(QStringLiteral("the host sent a malformed frame"), true);
+}
+
+// One frame or whole message from the host.
+void GameClient::Private::take(const FrameReader::Frame& frame)
+{
+    const qint64 now = clock.elapsed();
+    switch (frame.opcode) {
+    case Opcode::Binary:
+        return receive(frame.payload);
+    case Opcode::Text:
+        return finish(QStringLiteral("the host sent a text message"));
+    case Opcode::Close: {
+        const int code = frame.payload.size() >= 2 ? (quint8(frame.payload[0]) << 8) | quint8(frame.payload[1]) : CloseNoCode;
+        const QString reason = QString::fromUtf8(frame.payload.mid(2));
+        return finish(reason.isEmpty() ? QStringLiteral("the connection closed (%1)").arg(code)
+                                       : QStringLiteral("the connection closed: %1").arg(reason));
+    }
+    default:
+        break;
+    }
+    // Counted before it is answered: a flood of pings costs a few pongs.
+    if (!controls.take(now))
+        return finish(QStringLiteral("the host floods this computer with control frames"), true);
+    if (frame.opcode == Opcode::Pong)
+        lastHeard = now;
+    else if (frame.opcode == Opcode::Ping)
+        write(Opcode::Pong, frame.payload);
 }
 
 void GameClient::Private::receive(const QByteArray& bytes)
@@ -178,6 +258,8 @@ void GameClient::Private::receive(const QByteArray& bytes)
         return finish(QStringLiteral("the host sent a malformed message (%1 bytes)").arg(bytes.size()));
     if (message->kind != MessageKind::Picture && !this->bytes.take(lastHeard, double(bytes.size())))
         return finish(QStringLiteral("the host floods this computer with data"), true);
+    if (message->kind == MessageKind::Picture && !pictures.take(lastHeard))
+        return finish(QStringLiteral("the host sends pictures more often than once a second"), true);
     switch (message->kind) {
     case MessageKind::Welcome:
         if (seat > 0)
@@ -225,10 +307,23 @@ void GameClient::Private::ping()
         return;
     if (clock.elapsed() - lastHeard > timings.peerLost)
         return finish(QStringLiteral("the host has not answered for %1 s").arg(timings.peerLost / 1000.0));
-    if (socket->bytesToWrite() > MaxOutgoingBacklogBytes)
-        return finish(QStringLiteral("the host reads nothing of what this computer sends"));
-    if (socket->state() == QAbstractSocket::ConnectedState)
-        socket->ping();
+    if (upgraded)
+        write(Opcode::Ping, {});
+}
+
+bool GameClient::Private::write(Opcode opcode, const QByteArray& payload)
+{
+    const QByteArray frame = maskedFrame(opcode, payload);
+    if (socket->bytesToWrite() + frame.size() > MaxOutgoingBacklogBytes) {
+        // Not at once: the caller may be in the middle of the host's frames or the game's turn.
+        QTimer::singleShot(0, q, [this, mine = socket] {
+            if (mine == socket)
+                finish(QStringLiteral("the host reads nothing of what this computer sends"), true);
+        });
+        return false;
+    }
+    socket->write(frame);
+    return true;
 }
 
 void GameClient::Private::finish(const QString& lostDetail, bool atOnce)
@@ -247,22 +342,23 @@ void GameClient::Private::dropSocket(bool atOnce)
     pingTimer.stop();
     if (!socket)
         return;
-    QWebSocket* old = socket;
+    QTcpSocket* old = socket;
     socket = nullptr;
     old->disconnect(q);
-    if (atOnce)
+    if (atOnce || old->state() != QAbstractSocket::ConnectedState) {
         old->abort();
-    if (old->state() == QAbstractSocket::UnconnectedState) {
         old->deleteLater();
         return;
     }
+    if (upgraded && old->bytesToWrite() < MaxOutgoingBacklogBytes)
+        old->write(maskedFrame(Opcode::Close, closePayload(CloseNormal, {})));
     old->setParent(nullptr);
-    QObject::connect(old, &QWebSocket::disconnected, old, &QObject::deleteLater);
-    QTimer::singleShot(2000, old, [old] {
+    QObject::connect(old, &QTcpSocket::disconnected, old, &QObject::deleteLater);
+    QTimer::singleShot(CloseGraceMilliseconds, old, [old] {
         old->abort();
         old->deleteLater();
     });
-    old->close(QWebSocketProtocol::CloseCodeNormal);
+    old->disconnectFromHost();
 }
 
 } // namespace tess::net

@@ -1,9 +1,11 @@
 #pragma once
 // A joining computer's side of network play: one WebSocket connection to the
-// host. It says hello, then hands on what the host sends (each message
-// checked by decodeMessage; a malformed one ends the connection) and sends
-// its player's actions. It answers the host's pings and pings the host
-// itself, so a host that vanishes is noticed within PeerLostMilliseconds.
+// host, spoken by hand over TCP (net/WebSocketWire.h). It says hello, then
+// hands on what the host sends (each message checked by decodeMessage; a
+// malformed one ends the connection) and sends its player's actions. It
+// answers the host's pings within a few a second, pings the host itself, so a
+// host that vanishes is noticed within PeerLostMilliseconds, and leaves a host
+// that floods it, reads nothing of what it sends or breaks the protocol.
 
 #include "net/Wire.h"
 

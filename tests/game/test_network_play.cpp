@@ -766,8 +766,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("sounds");
         QTest::addColumn<int>("states");
         QTest::addColumn<bool>("flood"); // beyond what any game sends: the connection ends
-        QTest::newRow("100 pictures of 32 MP") << 100 << false << 0 << 0 << false;
-        QTest::newRow("100 pictures, each announced") << 100 << true << 0 << 0 << false;
+        // More than a picture a second (two at once pass) ends the connection.
+        QTest::newRow("100 pictures of 32 MP") << 100 << false << 0 << 0 << true;
+        QTest::newRow("100 pictures, each announced") << 100 << true << 0 << 0 << true;
+        QTest::newRow("2 pictures of 32 MP") << 2 << false << 0 << 0 << false;
+        QTest::newRow("2 pictures, each announced") << 2 << true << 0 << 0 << false;
         QTest::newRow("20000 sounds") << 0 << false << 20000 << 0 << true;
         QTest::newRow("500 sounds") << 0 << false << 500 << 0 << false;
         QTest::newRow("20000 states") << 0 << false << 0 << 20000 << true;

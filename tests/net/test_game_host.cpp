@@ -20,6 +20,7 @@
 #include <QWebSocket>
 #include <QWebSocketServer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -242,6 +243,8 @@ private Q_SLOTS:
     void aJoiningComputerNoticesAHostGoneWrong();
     void aJoiningComputerNoticesASilentHost();
     void aJoiningComputerLeavesAHostThatReadsNothing();
+    void aJoiningComputerLeavesAHostileHostAtOnce_data();
+    void aJoiningComputerLeavesAHostileHostAtOnce();
     void aFloodOfControlFramesIsCutShort_data();
     void aFloodOfControlFramesIsCutShort();
     void idleConnectionsNeverKeepAPlayerOut_data();
@@ -902,6 +905,107 @@ void TestGameHost::aJoiningComputerLeavesAHostThatReadsNothing()
     }
     QCOMPARE(anna.lost.size(), 1);
     QVERIFY(!anna.client->connected());
+}
+
+// What this process holds in memory now, in KB.
+qint64 residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return 0;
+}
+
+void TestGameHost::aJoiningComputerLeavesAHostileHostAtOnce_data()
+{
+    QTest::addColumn<QString>("attack");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("detail"); // empty: the game goes on
+    QTest::newRow("pings on and on, reading nothing") << QStringLiteral("pings") << 0 << QStringLiteral("control frames");
+    QTest::newRow("an answer to another key") << QStringLiteral("answer") << 0 << QStringLiteral("did not open");
+    QTest::newRow("a masked frame") << QStringLiteral("masked") << 1 << QStringLiteral("malformed frame");
+    QTest::newRow("four pictures at once") << QStringLiteral("pictures") << 4 << QStringLiteral("pictures");
+    QTest::newRow("two pictures at once") << QStringLiteral("pictures") << 2 << QString();
+}
+
+void TestGameHost::aJoiningComputerLeavesAHostileHostAtOnce()
+{
+    QFETCH(QString, attack);
+    QFETCH(int, count);
+    QFETCH(QString, detail);
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    QTcpSocket* host = nullptr;
+    QByteArray request;
+    connect(&server, &QTcpServer::newConnection, this, [&] {
+        QTcpSocket* socket = server.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+            if (host)
+                return;
+            request += socket->readAll();
+            if (!request.contains("\r\n\r\n"))
+                return;
+            if (attack == QLatin1String("answer"))
+                request.replace("Sec-WebSocket-Key: ", "Sec-WebSocket-Key: x");
+            upgradeAndWelcome(socket, request);
+            socket->setReadBufferSize(1); // reads nothing more
+            host = socket;
+        });
+    });
+    Joiner anna(server.serverPort(), QStringLiteral("Anna"));
+    if (attack == QLatin1String("answer")) {
+        QTRY_COMPARE_WITH_TIMEOUT(anna.lost.size(), 1, Wait);
+        QVERIFY2(anna.lost.at(0).at(0).toString().contains(detail), qPrintable(anna.lost.at(0).at(0).toString()));
+        QVERIFY(anna.joined.isEmpty());
+        return;
+    }
+    JOIN(anna, 1);
+    const QByteArray sound = encodeMessage(soundMessage(4));
+    if (attack == QLatin1String("pings")) {
+        const QByteArray chunk = serverFrame(Opcode::Ping, QByteArray(125, 'p')).repeated(8000);
+        const qint64 before = residentKilobytes();
+        qint64 sent = 0;
+        qint64 peak = before;
+        QElapsedTimer waited;
+        waited.start();
+        while (anna.lost.isEmpty() && waited.elapsed() < 60000 && sent < 512LL * 1024 * 1024) {
+            if (host->state() == QAbstractSocket::ConnectedState && host->bytesToWrite() < 4 * chunk.size()) {
+                host->write(chunk);
+                sent += chunk.size();
+            }
+            peak = std::max(peak, residentKilobytes());
+            QTest::qWait(5);
+        }
+        // It answered a few pings, not all it was sent: its memory never followed them.
+        QVERIFY2(sent < 32 * 1024 * 1024, qPrintable(QStringLiteral("%1 bytes of pings").arg(sent)));
+        QVERIFY2(peak - before < 64 * 1024, qPrintable(QStringLiteral("%1 KB more").arg(peak - before)));
+    } else if (attack == QLatin1String("masked")) {
+        host->write(maskedFrame(Opcode::Binary, sound));
+    } else {
+        Message picture;
+        picture.kind = MessageKind::Picture;
+        picture.builtIn = 201;
+        for (int n = 0; n < count; ++n)
+            host->write(serverFrame(Opcode::Binary, encodeMessage(picture)));
+        host->write(serverFrame(Opcode::Binary, sound));
+    }
+    if (detail.isEmpty()) {
+        QTRY_COMPARE_WITH_TIMEOUT(anna.messages.size(), count + 1, Wait);
+        QCOMPARE(anna.message(count).kind, MessageKind::Sound);
+        QVERIFY(anna.lost.isEmpty());
+        QVERIFY(anna.client->connected());
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(anna.lost.size(), 1, Wait);
+    QVERIFY2(anna.lost.at(0).at(0).toString().contains(detail), qPrintable(anna.lost.at(0).at(0).toString()));
+    QVERIFY(!anna.client->connected());
+    // Nothing after the fault was handed on: at most the two pictures a host may send at once.
+    QVERIFY(anna.messages.size() <= 2);
+    for (const QList<QVariant>& message : anna.messages)
+        QCOMPARE(message.at(0).value<Message>().kind, MessageKind::Picture);
 }
 
 void TestGameHost::aFloodOfControlFramesIsCutShort_data()

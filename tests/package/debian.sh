@@ -28,7 +28,7 @@ done
 # /usr/games finds it, and the libraries it links among the dependencies.
 grep -Eq ' \./usr/lib/([^/]+/)?tessaron/libtessaron-network\.so$' <<< "$contents" \
   || fail "the package lacks the network library"
-grep -q '^ Depends:.*libqt6websockets6' <<< "$info" || fail "the dependencies do not name Qt WebSockets"
+grep -q '^ Depends:.*libqt6network6' <<< "$info" || fail "the dependencies do not name Qt Network"
 if command -v lintian >/dev/null; then
   lintian --no-tag-display-limit "$deb" >"$out/lintian.log" 2>&1 || true
   if grep -q '^E: ' "$out/lintian.log"; then cat "$out/lintian.log"; fail "lintian reports errors"; fi
