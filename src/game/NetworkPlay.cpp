@@ -193,6 +193,8 @@ struct NetworkPlay::Private : TableListener {
         QObject::connect(&awayCheck, &QTimer::timeout, &q, [this] { checkAwayTurn(); });
         stateTimer.setSingleShot(true);
         QObject::connect(&stateTimer, &QTimer::timeout, &q, [this] { takeState(); });
+        pictureDue.setSingleShot(true);
+        QObject::connect(&pictureDue, &QTimer::timeout, &q, [this] { flush(); });
         QObject::connect(&hostPictures, &PictureDecoder::decoded, &q, [this](const QImage& image) { showPicture(image); });
         clock.start();
     }
@@ -213,6 +215,8 @@ struct NetworkPlay::Private : TableListener {
     net::Message picture;       // the game's picture as last sent
     QString pictureKey;
     int pictureGeneration = 0;
+    QElapsedTimer pictureSent;
+    QTimer pictureDue; // a picture changed again too soon goes out then
     bool wasIdle = true;
     QTimer awayCheck;
     QString recordBoard; // the offer's record as published
@@ -342,6 +346,14 @@ bool NetworkPlay::Private::sendPictureIfNew()
     const QString key = builtIn ? QStringLiteral("built-in %1").arg(s.pictureNumber) : QStringLiteral("file ") + s.pictureFile;
     if (key == pictureKey && pictureGeneration > 0)
         return false;
+    // Pictures picked quickly one after another (a Start clicked over and
+    // over) go out as the newest of them, once the interval is over.
+    if (pictureSent.isValid() && pictureSent.elapsed() < net::MinPictureIntervalMilliseconds) {
+        if (!pictureDue.isActive())
+            pictureDue.start(int(net::MinPictureIntervalMilliseconds - pictureSent.elapsed()));
+        return false;
+    }
+    pictureSent.start();
     pictureKey = key;
     net::Message message;
     message.kind = net::MessageKind::Picture;

@@ -27,9 +27,10 @@ constexpr qint64 MaxOutgoingBacklogBytes = 4 * MaxMessageBytes;
 constexpr double MaxControlFramesPerSecond = 4;
 constexpr double FastestHostPingsPerSecond = 10;
 constexpr double MaxControlFrameBurst = 8;
-// A host sends a picture when its player picks one; more often, copying them
-// would keep the window busy.
-constexpr double MaxPicturesPerSecond = 1;
+// A host sends a picture when its player picks one, and at most one in
+// MinPictureIntervalMilliseconds; more often, copying them would keep the
+// window busy.
+constexpr double MaxPicturesPerSecond = 1000.0 / MinPictureIntervalMilliseconds;
 constexpr double MaxPictureBurst = 2;
 // Read at a time: the rest waits in the system while the window does other work.
 constexpr qint64 ReadChunkBytes = 256 * 1024;

@@ -19,6 +19,10 @@ inline constexpr char ServiceType[] = "_tessaron._tcp";
 // message of its own limit.
 inline constexpr qsizetype MaxMessageBytes = 256 * 1024;
 inline constexpr qsizetype MaxPictureBytes = 20 * 1024 * 1024;
+// A host sends pictures at most this often (a newer one waits, and only the
+// newest goes); a joining computer takes no more than one a second with a
+// burst of two, so an honest host never comes near its limit.
+inline constexpr int MinPictureIntervalMilliseconds = 1000;
 inline constexpr int MaxNameLength = 20;
 // Six digits, read aloud in two groups of three like a phone number. The
 // limits on wrong codes (net/GameHost.cpp) leave a guesser with many

@@ -719,6 +719,34 @@ private Q_SLOTS:
         play.leave();
     }
 
+    void picturesPickedQuicklyGoOutAsTheNewest()
+    {
+        // A host's player who picks picture after picture (or clicks Start
+        // over and over) never exceeds what a joining computer takes.
+        GameFixture game(2, 0);
+        shared().pictureSource = PictureSource::BuiltIn;
+        NetworkPlay play(game.t());
+        QVERIFY(play.host(0, Code));
+        net::GameClient ben;
+        QList<int> pictures;
+        connect(&ben, &net::GameClient::messageReceived, &ben, [&pictures](const net::Message& message) {
+            if (message.kind == net::MessageKind::Picture)
+                pictures.append(message.builtIn);
+        });
+        QSignalSpy lost(&ben, &net::GameClient::lost);
+        ben.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("Ben"), Code);
+        QTRY_COMPARE_WITH_TIMEOUT(pictures.size(), 1, Wait);
+        for (const int number : {202, 203, 204, 205, 201, 203}) {
+            game.t().services.pictureChoice = [number] { shared().pictureNumber = number; };
+            game.t().buttonPressed(int(ToolButton::Picture));
+            QCoreApplication::processEvents();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!pictures.isEmpty() && pictures.last() == 203, Wait);
+        QVERIFY2(pictures.size() <= 3, qPrintable(QString::number(pictures.size())));
+        QCOMPARE(lost.size(), 0);
+        play.leave();
+    }
+
     void aJoiningTableDecodesThePictureItIsSentAndNothingElse()
     {
         GameFixture game(2, 0);
