@@ -26,13 +26,17 @@ namespace {
 // goes first, and closes one that has not finished its handshake after
 // HandshakeGraceMilliseconds. So idle sockets, however often reopened, never
 // keep a real player out: its handshake and hello come within a round trip.
-constexpr int MaxWaitingConnections = 16;
+// With a second's grace each, these places let 64 newcomers a second through
+// a crowd that does finish its handshakes.
+constexpr int MaxWaitingConnections = 64;
 constexpr int MaxWaitingPerAddress = 4;
 constexpr int WaitingGraceMilliseconds = 1000;
 constexpr int HandshakeGraceMilliseconds = 200;
 // Accepted connections waiting their turn, in all and from one address (more
-// from it are closed). When all are taken a newcomer still comes in: the
-// oldest one that sent nothing yet goes, from the address with the most of those.
+// from it are closed). When all are taken a newcomer still comes in if one
+// queued for WaitingGraceMilliseconds sent nothing yet: the oldest of those
+// from the address with the most goes. Otherwise the system's queue holds
+// the rest, in the order they came.
 constexpr int MaxQueuedConnections = 64;
 constexpr int MaxQueuedPerAddress = 2 * MaxWaitingPerAddress;
 // A connection told to close that does not finish its closing handshake is cut.
@@ -74,6 +78,9 @@ QString addressText(const QHostAddress& address)
     const quint32 v4 = address.toIPv4Address(&isV4);
     return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
+
+// When a queued connection came, as a property of its socket.
+constexpr const char* QueuedSince = "queuedSince";
 
 bool handshakeArrived(QTcpSocket* socket)
 {
@@ -330,13 +337,13 @@ bool GameHost::Private::write(QTcpSocket* socket, const QByteArray& frame)
 // address that has its share) as room allows.
 void GameHost::Private::admit()
 {
-    while (server.hasPendingConnections()) {
+    bool full = false;
+    while (server.hasPendingConnections() && !(full = queue.size() >= MaxQueuedConnections && !closeSilentQueued())) {
         QTcpSocket* socket = server.nextPendingConnection();
         socket->setParent(q);
         const QString from = peerKey(socket->peerAddress());
         if (std::count_if(queue.cbegin(), queue.cend(), [&](QTcpSocket* each) { return peerKey(each->peerAddress()) == from; })
-                >= MaxQueuedPerAddress
-            || (queue.size() >= MaxQueuedConnections && !closeSilentQueued())) {
+            >= MaxQueuedPerAddress) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -348,8 +355,13 @@ void GameHost::Private::admit()
         });
         // Its handshake lets it go before the silent ones.
         connect(socket, &QTcpSocket::readyRead, q, [this] { QMetaObject::invokeMethod(q, [this] { admit(); }, Qt::QueuedConnection); });
+        socket->setProperty(QueuedSince, clock.elapsed());
         queue.append(socket);
     }
+    if (full)
+        server.pauseAccepting();
+    else
+        server.resumeAccepting();
     for (const bool ready : {true, false})
         for (qsizetype i = 0; i < queue.size();) {
             QTcpSocket* socket = queue[i];
@@ -372,6 +384,8 @@ void GameHost::Private::admit()
         if (each.seat == 0 && !each.upgraded && each.since + HandshakeGraceMilliseconds > now)
             next = std::min(next, each.since + HandshakeGraceMilliseconds);
     }
+    for (QTcpSocket* each : std::as_const(queue))
+        next = std::min(next, std::max(now, each->property(QueuedSince).toLongLong() + WaitingGraceMilliseconds));
     admitTimer.start(int(std::max<qint64>(10, next - now + 1)));
 }
 
@@ -379,19 +393,21 @@ void GameHost::Private::admit()
 // address with the most of those; false when every one sent something.
 bool GameHost::Private::closeSilentQueued()
 {
-    QHash<QString, int> silent;
+    const qint64 before = clock.elapsed() - WaitingGraceMilliseconds;
+    const auto silent = [&](QTcpSocket* each) {
+        return each->bytesAvailable() == 0 && each->property(QueuedSince).toLongLong() <= before;
+    };
+    QHash<QString, int> count;
     for (QTcpSocket* each : std::as_const(queue))
-        if (each->bytesAvailable() == 0)
-            ++silent[peerKey(each->peerAddress())];
+        if (silent(each))
+            ++count[peerKey(each->peerAddress())];
     QTcpSocket* closed = nullptr;
     int most = 0;
-    for (QTcpSocket* each : std::as_const(queue)) {
-        const int count = each->bytesAvailable() == 0 ? silent.value(peerKey(each->peerAddress())) : 0;
-        if (count > most) {
-            most = count;
+    for (QTcpSocket* each : std::as_const(queue))
+        if (silent(each) && count.value(peerKey(each->peerAddress())) > most) {
+            most = count.value(peerKey(each->peerAddress()));
             closed = each;
         }
-    }
     if (!closed)
         return false;
     queue.removeOne(closed);
