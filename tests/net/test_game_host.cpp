@@ -986,7 +986,7 @@ void TestGameHost::idleConnectionsNeverKeepAPlayerOut_data()
     QTest::newRow("eight from eight addresses") << 8 << 8 << true;
     QTest::newRow("forty from eight addresses") << 40 << 8 << true;
     QTest::newRow("forty from one address") << 40 << 1 << true;
-    QTest::newRow("three hundred that never send a byte") << 300 << 100 << false;
+    QTest::newRow("a thousand that never send a byte") << 1000 << 250 << false;
 }
 
 void TestGameHost::idleConnectionsNeverKeepAPlayerOut()
@@ -1000,7 +1000,7 @@ void TestGameHost::idleConnectionsNeverKeepAPlayerOut()
     QVERIFY(h.listen());
     IdleCrowd crowd(h.port(), connections, addresses, handshake);
     // The host has begun closing them, and they come back at once.
-    QTRY_VERIFY_WITH_TIMEOUT(crowd.reopened >= connections, 3 * Wait);
+    QTRY_VERIFY_WITH_TIMEOUT(crowd.reopened >= std::min(connections, 100), Wait);
     int seat = 0;
     for (const QString& name : {QStringLiteral("Anna"), QStringLiteral("Bob"), QStringLiteral("Cleo")}) {
         QElapsedTimer took;
