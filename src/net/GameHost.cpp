@@ -385,7 +385,8 @@ void GameHost::Private::admit()
             next = std::min(next, each.since + HandshakeGraceMilliseconds);
     }
     for (QTcpSocket* each : std::as_const(queue))
-        next = std::min(next, std::max(now, each->property(QueuedSince).toLongLong() + WaitingGraceMilliseconds));
+        if (const qint64 silentFor = each->property(QueuedSince).toLongLong() + WaitingGraceMilliseconds; silentFor > now)
+            next = std::min(next, silentFor);
     admitTimer.start(int(std::max<qint64>(10, next - now + 1)));
 }
 
