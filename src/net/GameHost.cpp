@@ -49,9 +49,9 @@ constexpr int MaxWrongCodesPerAddress = 10;
 constexpr int MaxWrongCodesInAll = 24;
 constexpr int MaxCodePauseDoublings = 4;
 // A held seat goes back with the code it joined with, whatever the pause and
-// a fresh code: a neighbour guessing codes cannot keep its player out. Wrong
-// codes given with its name during one hold, beyond which it is not taken back
-// but with the current code, so that its old code cannot be guessed.
+// a fresh code: a neighbour guessing codes cannot keep its player out. After
+// this many wrong codes given with its name during one hold, only the current
+// code takes it back, so that its old code cannot be guessed.
 constexpr int MaxWrongCodesPerHeldSeat = MaxWrongCodesInAll;
 // Ping, pong and close frames a peer may send beside its answers to the
 // host's pings (one each ping interval); more is flooding.
@@ -84,7 +84,7 @@ constexpr const char* QueuedSince = "queuedSince";
 
 bool handshakeArrived(QTcpSocket* socket)
 {
-    return socket->bytesAvailable() > 0 && socket->peek(ReadChunkBytes).contains("\r\n\r\n");
+    return socket->bytesAvailable() > 0 && socket->peek(MaxHandshakeBytes).contains("\r\n\r\n");
 }
 
 } // namespace
