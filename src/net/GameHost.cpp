@@ -22,13 +22,21 @@ namespace {
 // Connections that have not said hello yet, in all and from one address. A
 // newcomer makes room by closing the oldest waiting one that had its chance
 // to say hello (WaitingGraceMilliseconds); while every one is that young,
-// newcomers wait their turn unread. So idle sockets, however often reopened,
-// never keep a real player out: its hello comes within a round trip.
-constexpr int MaxWaitingConnections = 16;
+// newcomers wait their turn unread. A newcomer whose handshake has arrived
+// goes first, and closes one that has not finished its handshake after
+// HandshakeGraceMilliseconds. So idle sockets, however often reopened, never
+// keep a real player out: its handshake and hello come within a round trip.
+// With a second's grace each, these places let 64 newcomers a second through
+// a crowd that does finish its handshakes.
+constexpr int MaxWaitingConnections = 64;
 constexpr int MaxWaitingPerAddress = 4;
 constexpr int WaitingGraceMilliseconds = 1000;
+constexpr int HandshakeGraceMilliseconds = 200;
 // Accepted connections waiting their turn, in all and from one address (more
-// from it are closed); beyond them the system's queue holds the rest.
+// from it are closed). When all are taken a newcomer still comes in if one
+// queued for WaitingGraceMilliseconds sent nothing yet: the oldest of those
+// from the address with the most goes. Otherwise the system's queue holds
+// the rest, in the order they came.
 constexpr int MaxQueuedConnections = 64;
 constexpr int MaxQueuedPerAddress = 2 * MaxWaitingPerAddress;
 // A connection told to close that does not finish its closing handshake is cut.
@@ -40,6 +48,11 @@ constexpr int MaxWrongCodesPerAddress = 10;
 // each time, up to 16 times the first: 8 minutes) and tells its player.
 constexpr int MaxWrongCodesInAll = 24;
 constexpr int MaxCodePauseDoublings = 4;
+// A held seat goes back with the code it joined with, whatever the pause and
+// a fresh code: a neighbour guessing codes cannot keep its player out. After
+// this many wrong codes given with its name during one hold, only the current
+// code takes it back, so that its old code cannot be guessed.
+constexpr int MaxWrongCodesPerHeldSeat = MaxWrongCodesInAll;
 // Ping, pong and close frames a peer may send beside its answers to the
 // host's pings (one each ping interval); more is flooding.
 constexpr double MaxControlFramesPerSecond = 4;
@@ -66,20 +79,28 @@ QString addressText(const QHostAddress& address)
     return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
 
-// Whose connections and wrong join codes count together: an IPv4 address,
-// or an IPv6 address's network (/64), where one computer may take any
-// address it likes.
-QString addressKey(const QHostAddress& address)
+// When a queued connection came, as a property of its socket.
+constexpr const char* QueuedSince = "queuedSince";
+
+bool handshakeArrived(QTcpSocket* socket)
 {
-    bool isV4 = false;
-    const quint32 v4 = address.toIPv4Address(&isV4);
-    if (isV4)
-        return QHostAddress(v4).toString();
-    Q_IPV6ADDR bytes = address.toIPv6Address();
-    for (int i = 8; i < 16; ++i)
-        bytes[i] = 0;
-    return QHostAddress(bytes).toString();
+    return socket->bytesAvailable() > 0 && socket->peek(MaxHandshakeBytes).contains("\r\n\r\n");
 }
+
+} // namespace
+
+// Whose connections and wrong join codes count together: one address, for
+// IPv6 too. Every computer of a home network shares one IPv6 network (/64),
+// so counting by network would let one computer's wrong codes shut out its
+// neighbours, and its idle sockets take their waiting places. One computer
+// that takes many IPv6 addresses still meets the limits on all addresses
+// together (MaxWaitingConnections, MaxQueuedConnections, MaxWrongCodesInAll).
+QString GameHost::peerKey(const QHostAddress& address)
+{
+    return addressText(address);
+}
+
+namespace {
 
 QString freshCode()
 {
@@ -109,6 +130,8 @@ struct GameHost::Private {
         QString name;
         QString address;
         QTcpSocket* socket = nullptr; // null while the seat is held
+        QString code;                 // the join code it came with
+        int wrongCodes = 0;           // given with its name while held
         int holdRound = 0;            // a newer hold outdates an older hold's timer
     };
 
@@ -137,14 +160,16 @@ struct GameHost::Private {
     }
 
     void admit();
-    bool makeRoomFor(const QString& from);
-    QTcpSocket* oldestWaiting(const QString& from) const;
+    bool closeSilentQueued();
+    bool makeRoomFor(const QString& from, bool ready);
+    QTcpSocket* oldestWaiting(const QString& from, bool ready) const;
     void start(QTcpSocket* socket);
     void read(QTcpSocket* socket);
     bool frame(QTcpSocket* socket, Connection& connection, const FrameReader::Frame& frame);
     void receive(QTcpSocket* socket, const QByteArray& bytes);
     void hello(QTcpSocket* socket, const Message& message);
     bool checkCode(QTcpSocket* socket, const Message& message);
+    bool takesHeldSeatBack(const Message& message);
     void refuse(QTcpSocket* socket, const Message& hello, RefusalReason reason);
     static bool takeToken(double& tokens, qint64& lastRefill, double rate, double burst, qint64 now);
     void pingAll();
@@ -308,14 +333,16 @@ bool GameHost::Private::write(QTcpSocket* socket, const QByteArray& frame)
 }
 
 // Takes connections from the server into the queue, and from the queue
-// (oldest first, skipping an address that has its share) as room allows.
+// (those whose handshake arrived first, then oldest first, skipping an
+// address that has its share) as room allows.
 void GameHost::Private::admit()
 {
-    while (queue.size() < MaxQueuedConnections && server.hasPendingConnections()) {
+    bool full = false;
+    while (server.hasPendingConnections() && !(full = queue.size() >= MaxQueuedConnections && !closeSilentQueued())) {
         QTcpSocket* socket = server.nextPendingConnection();
         socket->setParent(q);
-        const QString from = addressKey(socket->peerAddress());
-        if (std::count_if(queue.cbegin(), queue.cend(), [&](QTcpSocket* each) { return addressKey(each->peerAddress()) == from; })
+        const QString from = peerKey(socket->peerAddress());
+        if (std::count_if(queue.cbegin(), queue.cend(), [&](QTcpSocket* each) { return peerKey(each->peerAddress()) == from; })
             >= MaxQueuedPerAddress) {
             socket->abort();
             socket->deleteLater();
@@ -326,46 +353,90 @@ void GameHost::Private::admit()
             if (queue.removeOne(socket))
                 socket->deleteLater();
         });
+        // Its handshake lets it go before the silent ones.
+        connect(socket, &QTcpSocket::readyRead, q, [this] { QMetaObject::invokeMethod(q, [this] { admit(); }, Qt::QueuedConnection); });
+        socket->setProperty(QueuedSince, clock.elapsed());
         queue.append(socket);
     }
-    if (queue.size() >= MaxQueuedConnections)
+    if (full)
         server.pauseAccepting();
     else
         server.resumeAccepting();
-    for (qsizetype i = 0; i < queue.size();) {
-        QTcpSocket* socket = queue[i];
-        if (!makeRoomFor(addressKey(socket->peerAddress()))) {
-            ++i;
-            continue;
+    for (const bool ready : {true, false})
+        for (qsizetype i = 0; i < queue.size();) {
+            QTcpSocket* socket = queue[i];
+            if (handshakeArrived(socket) != ready || !makeRoomFor(peerKey(socket->peerAddress()), ready)) {
+                ++i;
+                continue;
+            }
+            queue.removeAt(i);
+            socket->disconnect(q);
+            start(socket);
         }
-        queue.removeAt(i);
-        socket->disconnect(q);
-        start(socket);
-    }
     if (queue.isEmpty())
         return;
     // Try again when the next waiting connection has had its chance.
     const qint64 now = clock.elapsed();
     qint64 next = now + graceMilliseconds();
-    for (const Connection& each : std::as_const(connections))
+    for (const Connection& each : std::as_const(connections)) {
         if (each.seat == 0 && each.since + graceMilliseconds() > now)
             next = std::min(next, each.since + graceMilliseconds());
+        if (each.seat == 0 && !each.upgraded && each.since + HandshakeGraceMilliseconds > now)
+            next = std::min(next, each.since + HandshakeGraceMilliseconds);
+    }
+    for (QTcpSocket* each : std::as_const(queue))
+        if (const qint64 silentFor = each->property(QueuedSince).toLongLong() + WaitingGraceMilliseconds; silentFor > now)
+            next = std::min(next, silentFor);
     admitTimer.start(int(std::max<qint64>(10, next - now + 1)));
 }
 
-QTcpSocket* GameHost::Private::oldestWaiting(const QString& from) const
+// Closes the oldest queued connection that sent nothing yet, from the
+// address with the most of those; false when every one sent something.
+bool GameHost::Private::closeSilentQueued()
 {
+    const qint64 before = clock.elapsed() - WaitingGraceMilliseconds;
+    const auto silent = [&](QTcpSocket* each) {
+        return each->bytesAvailable() == 0 && each->property(QueuedSince).toLongLong() <= before;
+    };
+    QHash<QString, int> count;
+    for (QTcpSocket* each : std::as_const(queue))
+        if (silent(each))
+            ++count[peerKey(each->peerAddress())];
+    QTcpSocket* closed = nullptr;
+    int most = 0;
+    for (QTcpSocket* each : std::as_const(queue))
+        if (silent(each) && count.value(peerKey(each->peerAddress())) > most) {
+            most = count.value(peerKey(each->peerAddress()));
+            closed = each;
+        }
+    if (!closed)
+        return false;
+    queue.removeOne(closed);
+    closed->disconnect(q);
+    closed->abort();
+    closed->deleteLater();
+    return true;
+}
+
+// The oldest waiting connection that had its chance to say hello or, for a
+// newcomer whose handshake arrived (`ready`), to finish its own handshake.
+QTcpSocket* GameHost::Private::oldestWaiting(const QString& from, bool ready) const
+{
+    const qint64 now = clock.elapsed();
     QTcpSocket* oldest = nullptr;
-    qint64 since = clock.elapsed() - graceMilliseconds();
-    for (auto it = connections.cbegin(); it != connections.cend(); ++it)
-        if (it->seat == 0 && it->since <= since && (from.isEmpty() || it->from == from)) {
+    qint64 since = now;
+    for (auto it = connections.cbegin(); it != connections.cend(); ++it) {
+        const bool hadItsChance = it->since + graceMilliseconds() <= now
+            || (ready && !it->upgraded && it->since + HandshakeGraceMilliseconds <= now);
+        if (it->seat == 0 && hadItsChance && it->since <= since && (from.isEmpty() || it->from == from)) {
             oldest = it.key();
             since = it->since;
         }
+    }
     return oldest;
 }
 
-bool GameHost::Private::makeRoomFor(const QString& from)
+bool GameHost::Private::makeRoomFor(const QString& from, bool ready)
 {
     int waiting = 0;
     int fromThere = 0;
@@ -376,9 +447,9 @@ bool GameHost::Private::makeRoomFor(const QString& from)
         }
     QTcpSocket* closed = nullptr;
     if (fromThere >= MaxWaitingPerAddress)
-        closed = oldestWaiting(from);
+        closed = oldestWaiting(from, ready);
     else if (waiting >= MaxWaitingConnections)
-        closed = oldestWaiting(QString());
+        closed = oldestWaiting(QString(), ready);
     else
         return true;
     if (!closed)
@@ -390,7 +461,7 @@ bool GameHost::Private::makeRoomFor(const QString& from)
 void GameHost::Private::start(QTcpSocket* socket)
 {
     Connection connection;
-    connection.from = addressKey(socket->peerAddress());
+    connection.from = peerKey(socket->peerAddress());
     connection.since = connection.lastHeard = connection.lastRefill = connection.lastControlRefill = clock.elapsed();
     connections.insert(socket, connection);
     connect(socket, &QTcpSocket::readyRead, q, [this, socket] { read(socket); });
@@ -543,11 +614,26 @@ bool GameHost::Private::checkCode(QTcpSocket* socket, const Message& message)
     return false;
 }
 
+// Whether the hello takes a held seat back with the code that seat joined
+// with; a wrong code given with a held seat's name counts against that seat.
+bool GameHost::Private::takesHeldSeatBack(const Message& message)
+{
+    for (auto& [number, state] : seats) {
+        if (state.socket || !sameLetters(state.name, message.name))
+            continue;
+        if (message.code == state.code && state.wrongCodes < MaxWrongCodesPerHeldSeat)
+            return true;
+        if (message.code != state.code && message.code != code)
+            ++state.wrongCodes;
+    }
+    return false;
+}
+
 void GameHost::Private::hello(QTcpSocket* socket, const Message& message)
 {
     if (message.major != ProtocolMajor)
         return refuse(socket, message, RefusalReason::Version);
-    if (!checkCode(socket, message))
+    if (!takesHeldSeatBack(message) && !checkCode(socket, message))
         return;
     for (const QString& name : std::as_const(hostNames))
         if (namesLookAlike(name, message.name))
@@ -573,6 +659,8 @@ void GameHost::Private::hello(QTcpSocket* socket, const Message& message)
         state.name = message.name;
     state.address = addressText(socket->peerAddress());
     state.socket = socket;
+    state.code = message.code;
+    state.wrongCodes = 0;
     ++state.holdRound;
     connections[socket].seat = seat;
     if (!queue.isEmpty())

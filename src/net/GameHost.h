@@ -12,7 +12,8 @@
 // or any other kind, ends that connection and nothing else. Pings go out
 // every PingIntervalMilliseconds; a peer that answers none for
 // PeerLostMilliseconds is lost. A lost computer's seat is held for
-// SeatHoldMilliseconds: a hello with the same name and code takes it back.
+// SeatHoldMilliseconds: a hello with the same name and the code it joined
+// with takes it back, whatever became of the join code since.
 // An address that gave too many wrong join codes is refused from then on;
 // too many from all addresses together spend the code (codeGuessed). A peer
 // that lets what the host sends it pile up is cut off at the write that
@@ -76,6 +77,9 @@ public:
     // game (the game checks those, not the host); its seat is held as for
     // any lost computer. Not at once: the caller may be handling its message.
     void throwOut(int seat, const QString& why);
+
+    // Whose connections and wrong join codes count together.
+    static QString peerKey(const QHostAddress& address);
 
 Q_SIGNALS:
     void seatsChanged();
