@@ -72,6 +72,45 @@ void upgradeAndWelcome(QTcpSocket* socket, const QByteArray& request)
     socket->write(QByteArray(1, char(0x82)) + QByteArray(1, char(bytes.size())) + bytes);
 }
 
+// A stand-in host over plain TCP: it upgrades each joining computer and
+// welcomes it to seat 1 (`tweak` may change the request first); the rest is
+// the test's to send. With `readsNothing` it reads nothing after that, so
+// what the joining computer sends piles up on its side.
+class TcpHost : public QObject {
+public:
+    QTcpServer server;
+    QList<QTcpSocket*> upgraded;
+    std::function<void(QByteArray&)> tweak;
+    bool readsNothing = false;
+
+    TcpHost()
+    {
+        connect(&server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            auto request = std::make_shared<QByteArray>();
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
+                if (request->contains("\r\n\r\n")) {
+                    if (!readsNothing)
+                        socket->readAll();
+                    return;
+                }
+                *request += socket->readAll();
+                if (!request->contains("\r\n\r\n"))
+                    return;
+                if (tweak)
+                    tweak(*request);
+                upgradeAndWelcome(socket, *request);
+                if (readsNothing)
+                    socket->setReadBufferSize(1);
+                upgraded.append(socket);
+            });
+        });
+        server.listen(QHostAddress::LocalHost, 0);
+    }
+    quint16 port() const { return server.serverPort(); }
+    QTcpSocket* host() const { return upgraded.isEmpty() ? nullptr : upgraded.first(); }
+};
+
 // A stand-in host speaking real WebSocket, answering each message of a
 // joining computer as the test says.
 class FakeHost : public QObject {
@@ -841,26 +880,11 @@ void TestGameHost::aJoiningComputerNoticesAHostGoneWrong()
 void TestGameHost::aJoiningComputerNoticesASilentHost()
 {
     // A host that says welcome and then nothing, not even pongs.
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-    QList<QTcpSocket*> sockets;
-    QByteArray request;
-    connect(&server, &QTcpServer::newConnection, this, [&] {
-        QTcpSocket* socket = server.nextPendingConnection();
-        sockets.append(socket);
-        connect(socket, &QTcpSocket::readyRead, socket, [&request, socket] {
-            if (request.contains("\r\n\r\n"))
-                return void(socket->readAll());
-            request += socket->readAll();
-            if (!request.contains("\r\n\r\n"))
-                return;
-            upgradeAndWelcome(socket, request);
-        });
-    });
+    TcpHost silent;
     Timings timings;
     timings.pingInterval = 100;
     timings.peerLost = 1000;
-    Joiner anna(server.serverPort(), QStringLiteral("Anna"), Code, timings);
+    Joiner anna(silent.port(), QStringLiteral("Anna"), Code, timings);
     JOIN(anna, 1);
     QTRY_COMPARE_WITH_TIMEOUT(anna.lost.size(), 1, Wait);
     QVERIFY2(anna.lost.at(0).at(0).toString().contains(QStringLiteral("not answered")),
@@ -872,25 +896,11 @@ void TestGameHost::aJoiningComputerLeavesAHostThatReadsNothing()
 {
     // A host that welcomes, then pings on and on and reads none of the
     // pongs, keeping itself heard with pongs of its own.
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-    QTcpSocket* host = nullptr;
-    QByteArray request;
-    connect(&server, &QTcpServer::newConnection, this, [&] {
-        QTcpSocket* socket = server.nextPendingConnection();
-        connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
-            if (host)
-                return;
-            request += socket->readAll();
-            if (!request.contains("\r\n\r\n"))
-                return;
-            upgradeAndWelcome(socket, request);
-            socket->setReadBufferSize(1);
-            host = socket;
-        });
-    });
-    Joiner anna(server.serverPort(), QStringLiteral("Anna"));
+    TcpHost stand;
+    stand.readsNothing = true;
+    Joiner anna(stand.port(), QStringLiteral("Anna"));
     JOIN(anna, 1);
+    QTcpSocket* host = stand.host();
     QVERIFY(host);
 
     QByteArray chunk;
@@ -912,18 +922,6 @@ void TestGameHost::aJoiningComputerLeavesAHostThatReadsNothing()
     QVERIFY(!anna.client->connected());
 }
 
-// What this process holds in memory now, in KB.
-qint64 residentKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return 0;
-}
-
 void TestGameHost::aJoiningComputerLeavesAHostileHostAtOnce_data()
 {
     QTest::addColumn<QString>("attack");
@@ -941,26 +939,11 @@ void TestGameHost::aJoiningComputerLeavesAHostileHostAtOnce()
     QFETCH(QString, attack);
     QFETCH(int, count);
     QFETCH(QString, detail);
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-    QTcpSocket* host = nullptr;
-    QByteArray request;
-    connect(&server, &QTcpServer::newConnection, this, [&] {
-        QTcpSocket* socket = server.nextPendingConnection();
-        connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
-            if (host)
-                return;
-            request += socket->readAll();
-            if (!request.contains("\r\n\r\n"))
-                return;
-            if (attack == QLatin1String("answer"))
-                request.replace("Sec-WebSocket-Key: ", "Sec-WebSocket-Key: x");
-            upgradeAndWelcome(socket, request);
-            socket->setReadBufferSize(1); // reads nothing more
-            host = socket;
-        });
-    });
-    Joiner anna(server.serverPort(), QStringLiteral("Anna"));
+    TcpHost stand;
+    stand.readsNothing = true;
+    if (attack == QLatin1String("answer"))
+        stand.tweak = [](QByteArray& request) { request.replace("Sec-WebSocket-Key: ", "Sec-WebSocket-Key: x"); };
+    Joiner anna(stand.port(), QStringLiteral("Anna"));
     if (attack == QLatin1String("answer")) {
         QTRY_COMPARE_WITH_TIMEOUT(anna.lost.size(), 1, Wait);
         QVERIFY2(anna.lost.at(0).at(0).toString().contains(detail), qPrintable(anna.lost.at(0).at(0).toString()));
@@ -968,10 +951,12 @@ void TestGameHost::aJoiningComputerLeavesAHostileHostAtOnce()
         return;
     }
     JOIN(anna, 1);
+    QTcpSocket* host = stand.host();
+    QVERIFY(host);
     const QByteArray sound = encodeMessage(soundMessage(4));
     if (attack == QLatin1String("pings")) {
         const QByteArray chunk = serverFrame(Opcode::Ping, QByteArray(125, 'p')).repeated(8000);
-        const qint64 before = residentKilobytes();
+        const qint64 before = residentBytes() / 1024;
         qint64 sent = 0;
         qint64 peak = before;
         QElapsedTimer waited;
@@ -981,7 +966,7 @@ void TestGameHost::aJoiningComputerLeavesAHostileHostAtOnce()
                 host->write(chunk);
                 sent += chunk.size();
             }
-            peak = std::max(peak, residentKilobytes());
+            peak = std::max(peak, residentBytes() / 1024);
             QTest::qWait(5);
         }
         // It answered a few pings, not all it was sent: its memory never followed them.
