@@ -109,7 +109,9 @@ bool ErrorLog::writeUnwritten(const QString& path, Unwritten& unwritten)
     // An older version's log may be larger: its newest reports are kept.
     if (content.result == FileRead::TooLarge)
         content = readTail(path, MaxBytes);
-    const QByteArray reports = std::exchange(unwritten.reports, {});
+    // Kept until written: a failed write leaves them for the next report's
+    // (they are capped as they come).
+    const QByteArray reports = unwritten.reports;
     // A log that is there but cannot be read is the player's to look at: left alone.
     if (content.result == FileRead::Unreadable || content.result == FileRead::NotAFile) {
         tellWriteFailed(path);
@@ -123,6 +125,7 @@ bool ErrorLog::writeUnwritten(const QString& path, Unwritten& unwritten)
         tellWriteFailed(path);
         return false;
     }
+    unwritten.reports.clear();
     unwritten.written = unwritten.countLine;
     return true;
 }

@@ -54,7 +54,9 @@ Attempt tryOnce(const QByteArray& name, int& fd)
         return Attempt::Impossible;
     }
     struct stat opened {};
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+    // A second name for the file (a hard link to one of the player's files)
+    // would have the holder's note written into that file.
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink > 1) {
         ::close(fd);
         fd = -1;
         return ::unlink(name.constData()) == 0 ? Attempt::Cleared : Attempt::Impossible;

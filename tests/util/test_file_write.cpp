@@ -184,6 +184,10 @@ private Q_SLOTS:
         QVERIFY(QFile::link(victim, lockFile));
         QCOMPARE(FileLock(file, 0).state(), FileLock::State::Held);
         QCOMPARE(readRaw(victim), QByteArray("notes"));
+        // A hard link is a second name of the player's file: the holder's note stays out of it.
+        QCOMPARE(::link(QFile::encodeName(victim).constData(), QFile::encodeName(lockFile).constData()), 0);
+        QCOMPARE(FileLock(file, 0).state(), FileLock::State::Held);
+        QCOMPARE(readRaw(victim), QByteArray("notes"));
 
         // Held by another copy (another open file of the lock): busy for the whole wait.
         writeRaw(lockFile, "");
