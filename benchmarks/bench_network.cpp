@@ -11,10 +11,10 @@
 // connection goes through a relay here that counts the bytes each way.
 
 #include "BenchEnvironment.h"
-#include "game/NetworkPlay.h"
+#include "netplay/NetworkPlay.h"
 #include "game/PuzzleTable.h"
-#include "game/PuzzleWindow.h"
-#include "game/ImageControl.h"
+#include "window/PuzzleWindow.h"
+#include "controls/ImageControl.h"
 #include "settings/SharedState.h"
 #include "util/Dialogs.h"
 #include "util/ProcedureGate.h"

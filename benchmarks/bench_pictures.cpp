@@ -13,9 +13,9 @@
 
 #include "BenchEnvironment.h"
 #include "errors/GuardedApplication.h"
-#include "game/ImageControl.h"
-#include "game/PictureChoiceDialog.h"
-#include "game/PuzzleWindow.h"
+#include "controls/ImageControl.h"
+#include "dialogs/PictureChoiceDialog.h"
+#include "window/PuzzleWindow.h"
 #include "resources/Pictures.h"
 #include "settings/SharedState.h"
 #include "util/Files.h"

@@ -17,7 +17,7 @@
 // with music off and on.
 
 #include "BenchEnvironment.h"
-#include "game/Layout.h"
+#include "table/Layout.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -3,7 +3,7 @@
 
 #include "FuzzSupport.h"
 #include "game/PuzzleTable.h"
-#include "game/SavedGame.h"
+#include "table/SavedGame.h"
 #include "settings/SharedState.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "champions/ChampionsList.h"
 #include "errors/ErrorReporter.h"
-#include "game/SavedGame.h"
+#include "table/SavedGame.h"
 #include "resources/PictureCache.h"
 #include "settings/SettingsStore.h"
 #include "util/FileWrite.h"

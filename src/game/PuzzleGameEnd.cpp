@@ -2,7 +2,7 @@
 // and the end button.
 
 #include "game/PuzzleTable.h"
-#include "game/Rules.h"
+#include "table/Rules.h"
 
 #include "game/TableHelpers.h"
 #include "language/Language.h"

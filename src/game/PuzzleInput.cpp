@@ -8,7 +8,7 @@
 // Painting, the idle animation, the move clock and the music go on.
 
 #include "game/PuzzleTable.h"
-#include "game/Rules.h"
+#include "table/Rules.h"
 
 #include "settings/SharedState.h"
 #include "util/ProcedureGate.h"

@@ -4,7 +4,7 @@
 
 #include "game/PuzzleTable.h"
 
-#include "game/Layout.h"
+#include "table/Layout.h"
 #include "language/Language.h"
 #include "net/Wire.h"
 #include "resources/BackSides.h"

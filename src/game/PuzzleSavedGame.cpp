@@ -2,7 +2,7 @@
 
 #include "game/PuzzleTable.h"
 
-#include "game/SavedGame.h"
+#include "table/SavedGame.h"
 #include "game/TableHelpers.h"
 #include "language/Language.h"
 #include "resources/Pictures.h"

@@ -4,9 +4,9 @@
 // panels and the background, as plain data that the window draws, and the
 // procedures that change them. Tests drive it without a screen.
 
-#include "game/Layout.h"
-#include "game/TableSnapshot.h"
-#include "game/TableState.h"
+#include "table/Layout.h"
+#include "table/TableSnapshot.h"
+#include "table/TableState.h"
 #include "language/Languages.h"
 #include "resources/PictureCutter.h"
 #include "settings/SharedState.h"
@@ -99,7 +99,7 @@ public:
         std::function<void()> helpMenu;      // ToolButton::Help
     } services;
 
-    // --- network play (game/NetworkPlay.h); all empty in the one-screen game.
+    // --- network play (netplay/NetworkPlay.h); all empty in the one-screen game.
     enum class SeatInput { Draw, Place, Hint };
     struct NetworkHooks {
         // Whether the turn belongs to a player at this computer: a click on

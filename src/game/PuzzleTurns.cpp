@@ -2,7 +2,7 @@
 // of the turn, and the move clock that fails a turn that takes too long.
 
 #include "game/PuzzleTable.h"
-#include "game/Rules.h"
+#include "table/Rules.h"
 
 #include "game/TableHelpers.h"
 #include "settings/SharedState.h"

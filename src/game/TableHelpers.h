@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers shared by the files of the game table.
 
-#include "game/TableState.h"
+#include "table/TableState.h"
 #include "util/RunTimeError.h"
 
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 // Whole games on the table without a screen: starting, drawing and placing,
 // scoring, jokers, hints, the move clock, the winner and the tool buttons.
 
-#include "game/GameFixture.h"
-#include "game/PieceCheck.h"
-#include "game/PuzzleWindow.h"
-#include "game/ImageControl.h"
+#include "support/GameFixture.h"
+#include "support/PieceCheck.h"
+#include "window/PuzzleWindow.h"
+#include "controls/ImageControl.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 

@@ -1,7 +1,7 @@
 // Qt's own texts follow the game's language: a flag click swaps Qt's
 // translation, and where Qt has none the standard buttons take the game's texts.
 
-#include "game/GameFixture.h"
+#include "support/GameFixture.h"
 #include "language/QtTranslations.h"
 
 #include <QAbstractButton>

@@ -6,9 +6,9 @@
 #include "champions/ChampionsList.h"
 #include "champions/ChampionsDialog.h"
 #include "errors/ErrorReporter.h"
-#include "game/GameFixture.h"
-#include "game/OptionsDialog.h"
-#include "game/SavedGame.h"
+#include "support/GameFixture.h"
+#include "dialogs/OptionsDialog.h"
+#include "table/SavedGame.h"
 #include "settings/SettingsStore.h"
 #include "util/Random.h"
 

@@ -4,9 +4,9 @@
 // real, short waits; clicks are queued through the window system as a mouse
 // would deliver them, so they arrive in the middle of whatever runs.
 
-#include "game/ImageControl.h"
-#include "game/PieceCheck.h"
-#include "game/PuzzleWindow.h"
+#include "controls/ImageControl.h"
+#include "support/PieceCheck.h"
+#include "window/PuzzleWindow.h"
 #include "language/Language.h"
 #include "settings/SharedState.h"
 #include "sound/AudioDevice.h"

@@ -1,7 +1,7 @@
 // The carried language table and its lookup.
 
-#include "game/Accessibility.h"
-#include "game/Layout.h"
+#include "controls/Accessibility.h"
+#include "table/Layout.h"
 #include "game/PuzzleTable.h"
 #include "language/HelpWindow.h"
 #include "language/Language.h"

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 # Bottom to top.
-order=(util errors settings resources language sound champions net game)
+order=(util errors settings resources language sound champions net table game controls dialogs netplay window)
 
 rank() {
   local i

@@ -3,9 +3,9 @@
 // the game's table and saved game load a player's photo no larger than a
 // board can show it.
 
-#include "game/GameFixture.h"
-#include "game/Layout.h"
-#include "game/PuzzleWindow.h"
+#include "support/GameFixture.h"
+#include "table/Layout.h"
+#include "window/PuzzleWindow.h"
 #include "resources/PictureSideData.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"

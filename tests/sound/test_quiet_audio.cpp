@@ -1,7 +1,7 @@
 // The audio device opens only when something is to be heard, and a machine
 // without a sound server gets one line of the game's on stderr, none of ALSA's.
 
-#include "game/OptionsDialog.h"
+#include "dialogs/OptionsDialog.h"
 #include "resources/Resources.h"
 #include "settings/SharedState.h"
 #include "sound/AudioDevice.h"

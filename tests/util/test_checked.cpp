@@ -1,7 +1,7 @@
 // Indexes checked where they are used: an index outside raises 9 at that
 // statement, and Retry, Ignore or leaving never touch memory outside.
 
-#include "game/GameFixture.h"
+#include "support/GameFixture.h"
 #include "support/Errors.h"
 #include "support/ScriptedReporter.h"
 #include "util/Checked.h"
