@@ -52,7 +52,12 @@ Steps::Steps(const char* module, const char* procedure, Mode mode)
 
 void Steps::operator()(const std::function<void()>& step)
 {
-    line_ = line_ == 0 ? FirstLine : line_ + LineStep;
+    (*this)(line_ == 0 ? FirstLine : line_ + LineStep, step);
+}
+
+void Steps::operator()(int line, const std::function<void()>& step)
+{
+    line_ = line;
     for (;;) {
         std::optional<RunTimeError> failure;
         try {

@@ -69,7 +69,9 @@ public:
 
     Steps(const char* module, const char* procedure, Mode mode);
 
-    // Runs one numbered step under the trap.
+    // Runs step `line` under the trap: the number its error reports name.
+    void operator()(int line, const std::function<void()>& step);
+    // Runs the next step, numbered 10 after the last one that ran (50010 first).
     void operator()(const std::function<void()>& step);
 
     // The line number of the step that runs (or ran) last; 0 before the first.
