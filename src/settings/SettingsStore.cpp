@@ -52,7 +52,7 @@ void inform(const char* procedure, qint16 text, const QString& detail)
 {
     ProcedureGate::instance().run([&] {
         trapped("Allgemein", procedure, [&](Steps& step) {
-            step([&] {
+            step(50010, [&] {
                 const QString intro = messageTexts() ? messageTexts()(text) : QString(); // none handed in: the detail alone
                 dialogs().inform(intro + QStringLiteral("\n\n") + detail, QStringLiteral("Tessaron"));
             });
@@ -148,9 +148,8 @@ qint16 readIntegerSetting(const SettingKey& key, qint16 fallback)
     const std::optional<QString> stored = store(ours()).find(QString::fromLatin1(key.section), QString::fromLatin1(key.key));
     if (!stored)
         return fallback;
-    static constexpr SettingDomain AnyNumber{{}, [](qint16) { return true; }};
-    const SettingDomain* domain = domainOf(key);
-    if (const std::optional<qint16> value = checkedNumber(domain ? *domain : AnyNumber, *stored))
+    const SettingDomain anyNumber = [](qint16) { return true; };
+    if (const std::optional<qint16> value = checkedNumber(key.holds ? key.holds : anyNumber, *stored))
         return *value;
     // Written back, so that the player hears of it once and not at every start.
     saveIntegerSetting(key, fallback);
@@ -228,6 +227,13 @@ bool readOnOffSetting(const SettingKey& key)
 void saveOnOffSetting(const SettingKey& key, bool on)
 {
     saveIntegerSetting(key, onOffNumber(on));
+}
+
+void readAddedOnOffOptions(SharedState& state)
+{
+    for (const SettingKey& key : AllSettingKeys)
+        if (key.option && key.loadRead == LoadRead::WithAddedOptions)
+            state.*key.option = readOnOffSetting(key);
 }
 
 } // namespace tess

@@ -140,8 +140,8 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Optionen"));
-        QCOMPARE(dialog.gridCheck->text(), QStringLiteral("&Gitter anzeigen"));
-        tick(dialog.timeLimitCheck);
+        QCOMPARE(dialog.optionCheck(keys::showGrid)->text(), QStringLiteral("&Gitter anzeigen"));
+        tick(dialog.optionCheck(keys::timeLimit));
         QCOMPARE(shared().timeLimit, false);
         QCOMPARE(stored("Time"), QStringLiteral("0"));
         tick(dialog.frameColourButtons[1]);
@@ -192,7 +192,7 @@ private Q_SLOTS:
             dialog.load();
             choose(dialog.boardSizeBox, 0);
             choose(dialog.playerCountBox, 1);
-            tick(dialog.gridCheck);
+            tick(dialog.optionCheck(keys::showGrid));
             dialog.okButton->click();
         };
         game.t().runToolButton(ToolButton::Options);

@@ -41,7 +41,7 @@ private Q_SLOTS:
     void soundEffectsParseAndAreHeard()
     {
         std::vector<double> levels;
-        for (qint16 number = 101; number <= 125; ++number) {
+        for (qint16 number = FirstSoundEffect; number <= LastSoundEffect; ++number) {
             const test::WaveInfo wave = test::readWave(carriedData(number, QStringLiteral("WAV")));
             const QByteArray name = QByteArray::number(number);
             QVERIFY2(wave.valid, qPrintable(name + " " + wave.problem.toUtf8()));
