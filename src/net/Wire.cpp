@@ -400,7 +400,7 @@ bool readPicture(const QCborMap& map, Message& message)
     return !message.pictureBytes.isEmpty() && message.pictureBytes.size() <= MaxPictureBytes;
 }
 
-// A sound effect to play, by number.
+// A sound effect to play, by its number on the wire (from 1, not 101).
 bool readSound(const QCborMap& map, Message& message)
 {
     const auto number = intIn(map.value(KeyNumber), 0, MaxSoundNumber);

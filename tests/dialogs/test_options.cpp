@@ -77,6 +77,30 @@ private Q_SLOTS:
         QCOMPARE(dialog.boardSizeBox->itemText(9), QStringLiteral("12 x 16"));
     }
 
+    void everyOnOffBoxStoresItsOwnOptionWithACaption()
+    {
+        // Walks the key table, so an option added there with a box is checked too.
+        OptionsDialog dialog;
+        dialog.load();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        int boxes = 0;
+        for (const SettingKey& key : AllSettingKeys) {
+            QCheckBox* box = dialog.optionCheck(key);
+            if (!box)
+                continue;
+            ++boxes;
+            QVERIFY2(!box->text().isEmpty(), key.key);
+            const bool before = shared().*key.option;
+            QCOMPARE(box->isChecked(), before);
+            tick(box);
+            QCOMPARE(shared().*key.option, !before);
+            QCOMPARE(stored(key.key), QString::number(onOffNumber(!before)));
+        }
+        QCOMPARE(boxes, 7);
+        QCOMPARE(dialog.optionCheck(keys::playMusic), nullptr); // the music has its own box
+    }
+
     void playersEnableTheirBoxesAndOkStoresAllFourNames()
     {
         OptionsDialog dialog;

@@ -4,6 +4,7 @@
 #include "language/Languages.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
+#include "sound/SoundEffects.h"
 #include "support/MediaFiles.h"
 #include "support/TestEnvironment.h"
 

@@ -79,6 +79,42 @@ private Q_SLOTS:
         QCOMPARE(QString::fromLatin1(AllSettingKeys.front().key), QStringLiteral("Album"));
     }
 
+    void keyNamesAreUniqueAcrossSections()
+    {
+        // settingKey() finds a row by its key name alone.
+        QSet<QString> names;
+        for (const SettingKey& key : AllSettingKeys) {
+            QVERIFY2(!names.contains(QString::fromLatin1(key.key).toLower()), key.key);
+            names.insert(QString::fromLatin1(key.key).toLower());
+        }
+    }
+
+    void everyOnOffOptionStartsAtItsKeysDefault()
+    {
+        // The shared state holds an option's value before load reads it.
+        const SharedState fresh;
+        int options = 0;
+        for (const SettingKey& key : AllSettingKeys) {
+            if (!key.option)
+                continue;
+            ++options;
+            QVERIFY2(key.holds == &domains::onOff, key.key);
+            QVERIFY2(fresh.*key.option == (QByteArray(key.fallback) == "1"), key.key);
+        }
+        QCOMPARE(options, 8);
+    }
+
+    void loadReadsOnlyTheAddedOptionsInOneGo()
+    {
+        // The design's options are read in steps of their own at load.
+        saveOnOffSetting(keys::autoDraw, true);
+        saveOnOffSetting(keys::showGrid, false);
+        SharedState state;
+        readAddedOnOffOptions(state);
+        QCOMPARE(state.autoDraw, false);
+        QCOMPARE(state.showGrid, true);
+    }
+
     void valuesAreWrittenAtOnceAndReadBack()
     {
         saveIntegerSetting(keys::sizeIndex, 9);
