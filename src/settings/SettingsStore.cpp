@@ -39,6 +39,13 @@ QString ours()
     return QString::fromLatin1(AppTitle);
 }
 
+// The texts of the messages below, by their numbers in the language table
+// (the settings sit beneath the language, whose TextNumbers.h names the others).
+constexpr qint16 ResetSettingsText = 179;   // "These settings held values the game does not know..."
+constexpr qint16 UnreadableFileText = 194;  // "This file is there but cannot be read..."
+constexpr qint16 FileKeptAsItWasText = 177; // "This file could not be written; it stays as it was:"
+constexpr qint16 FileNotWrittenText = 234;  // "This file or folder could not be written:"
+
 // The language table, handed in by the tell functions below: the settings
 // sit beneath the language, which reads them.
 MessageTexts& messageTexts()
@@ -87,7 +94,7 @@ void tellResets()
         return;
     const QStringList names = std::exchange(resets().untold, {});
     resets().told << names;
-    inform("tellOfResetSettings", 179, names.join(u'\n'));
+    inform("tellOfResetSettings", ResetSettingsText, names.join(u'\n'));
 }
 
 void scheduleTellingResets()
@@ -184,7 +191,7 @@ void setMessageTexts(MessageTexts texts)
 
 void tellOfUnreadableFiles()
 {
-    Profile::setUnreadableNotice([](const QString& path) { tellLater("tellOfUnreadableFiles", 194, path); });
+    Profile::setUnreadableNotice([](const QString& path) { tellLater("tellOfUnreadableFiles", UnreadableFileText, path); });
 }
 
 void tellOfUnwritableFiles()
@@ -195,7 +202,7 @@ void tellOfUnwritableFiles()
 qint16 unwrittenFileText(const QString& path)
 {
     // A failed write leaves the file as it found it: there, or not there.
-    return QFileInfo(path).isFile() ? 177 : 234;
+    return QFileInfo(path).isFile() ? FileKeptAsItWasText : FileNotWrittenText;
 }
 
 void tellOfResetSettings()
