@@ -37,12 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     forgetResetSettings();
     Profile::forgetUnreadableFiles(); // rewritten within a tick of the file clock: read again
 
-    for (const SettingDomain& domain : NumberDomains)
-        if (!domain.holds(readIntegerSetting(domain.key)))
+    for (const SettingKey& key : AllSettingKeys)
+        if (key.holds && !key.holds(readIntegerSetting(key)))
             __builtin_trap();
     // The next start finds every value in its domain, or none.
-    for (const SettingDomain& domain : NumberDomains)
-        if (hasSetting(domain.key) && !checkedNumber(domain, readSetting(domain.key)))
+    for (const SettingKey& key : AllSettingKeys)
+        if (key.holds && hasSetting(key) && !checkedNumber(key.holds, readSetting(key)))
             __builtin_trap();
 
     // The input's last line as a picture's name.

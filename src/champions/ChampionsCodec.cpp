@@ -43,7 +43,7 @@ int leadingNumber(const QString& text, int base)
 void scramble(QString& text)
 {
     trapped("frmHighscore", "Crypt", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             const QByteArray key = toCp1252(QString::fromLatin1(AppTitle));
             QByteArray codes = toCp1252(text);
             qsizetype k = 0;
@@ -60,12 +60,12 @@ QString encodeEntry(QString& entry)
 {
     QString digits;
     trapped("frmHighscore", "Conv", [&](Steps& step) {
-        step([&] { scramble(entry); });
-        step([&] {
+        step(50010, [&] { scramble(entry); });
+        step(50020, [&] {
             for (const char code : toCp1252(entry))
                 digits += QStringLiteral("%1").arg(quint8(code), 2, 16, QLatin1Char('0')).toUpper();
         });
-        step([&] { digits = paddedNumber(qint32(digits.size()), 2) + digits; });
+        step(50030, [&] { digits = paddedNumber(qint32(digits.size()), 2) + digits; });
     });
     return digits;
 }
@@ -74,7 +74,7 @@ QString decodeEntry(QString& value)
 {
     QString entry;
     trapped("frmHighscore", "ConvBack", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             // The first two characters carry the count: "1" of "1A" is one digit.
             // An entry of more than 49 bytes (a name in UTF-8) was written with
             // a count of three digits; it is known by its length, which a
@@ -88,14 +88,14 @@ QString decodeEntry(QString& value)
             }
             value = value.mid(digits, count);
         });
-        step([&] {
+        step(50020, [&] {
             QByteArray codes;
             for (qsizetype i = 0; i < value.size(); i += 2) {
                 codes += char(leadingNumber(value.mid(i, 2), 16));
             }
             entry = fromCp1252(codes);
         });
-        step([&] { scramble(entry); });
+        step(50030, [&] { scramble(entry); });
     });
     return entry;
 }

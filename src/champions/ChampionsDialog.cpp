@@ -1,6 +1,7 @@
 #include "champions/ChampionsDialog.h"
 
 #include "language/Language.h"
+#include "language/TextNumbers.h"
 #include "settings/SharedState.h"
 #include "sound/Sounds.h"
 #include "util/Dialogs.h"
@@ -89,15 +90,15 @@ ChampionsDialog::ChampionsDialog(QWidget* parent)
 void ChampionsDialog::load()
 {
     trapped("frmHighscore", "Form_Load", [&](Steps& step) {
-        step([&] { file_ = ChampionsFile(shared().sizeIndex); });
-        step([&] { file_.readList(ranked_); });
-        step([&] {
+        step(50010, [&] { file_ = ChampionsFile(shared().sizeIndex); });
+        step(50020, [&] { file_.readList(ranked_); });
+        step(50030, [&] {
             if (shared().newResultPending)
                 checkNewResult();
         });
-        step([&] { file_.readList(ranked_); }); // show what the file now holds
-        step([&] { colour(); });
-        step([&] { showChampions(); });
+        step(50040, [&] { file_.readList(ranked_); }); // show what the file now holds
+        step(50050, [&] { colour(); });
+        step(50060, [&] { showChampions(); });
     });
 }
 
@@ -134,13 +135,13 @@ bool ChampionsDialog::event(QEvent* event)
 void ChampionsDialog::retranslate()
 {
     trapped("frmHighscore", "Form_Activate", [&](Steps& step) {
-        step([&] { columnHeaders[0]->setText(langText(166)); });
-        step([&] { columnHeaders[1]->setText(langText(111)); });
-        step([&] {
-            boardSizeLabel->setText(langText(141) + QStringLiteral(": ") + QString::number(shared().boardRows) + QStringLiteral(" x ")
+        step(50010, [&] { columnHeaders[0]->setText(langText(text::ChampionName)); });
+        step(50020, [&] { columnHeaders[1]->setText(langText(text::ChampionPoints)); });
+        step(50030, [&] {
+            boardSizeLabel->setText(langText(text::BoardSizeLabel) + QStringLiteral(": ") + QString::number(shared().boardRows) + QStringLiteral(" x ")
                              + QString::number(shared().boardCols));
         });
-        step([&] { clearButton->setText(langText(172)); });
+        step(50040, [&] { clearButton->setText(langText(text::ClearChampionsButton)); });
     });
 }
 
@@ -149,22 +150,22 @@ void ChampionsDialog::checkNewResult()
     SharedState& s = shared();
     trapped("frmHighscore", "CheckHS", [&](Steps& step) {
         bool enters = false;
-        step([&] { enters = ranked_.size() > 0 && qualifies(s.championScore, ranked_.at(0)); });
+        step(50010, [&] { enters = ranked_.size() > 0 && qualifies(s.championScore, ranked_.at(0)); });
         if (!enters)
             return;
-        step([&] {
+        step(50020, [&] {
             if (s.playSounds)
-                playSoundEffect(121 + randomBetween(1, 3), false);
+                playSoundEffect(soundEffectAfter(SoundEffect::ChampionFirst, randomBetween(1, 3) - 1), false);
         });
         QString name;
         // Cancel: no name, entered all the same.
-        step([&] { dialogs().inputText(langText(126), langText(125), name, ChampionsFile::MaxNameLength); });
+        step(50030, [&] { dialogs().inputText(langText(text::AskForName), langText(text::Congratulations), name, ChampionsFile::MaxNameLength); });
         QString entry;
-        step([&] { entry = makeEntry(s.championScore, name); });
-        step([&] {
+        step(50040, [&] { entry = makeEntry(s.championScore, name); });
+        step(50050, [&] {
             // Unlike a silent failure, the player learns that the result was not kept.
             if (!file_.addResult(entry, ranked_))
-                dialogs().inform(langText(181) + QStringLiteral("\n\n") + ChampionsFile::path(), QStringLiteral("Tessaron"));
+                dialogs().inform(langText(text::ResultNotStored) + QStringLiteral("\n\n") + ChampionsFile::path(), QStringLiteral("Tessaron"));
         });
     });
 }
@@ -190,7 +191,7 @@ void ChampionsDialog::showName(QLabel* row, const QString& name)
 void ChampionsDialog::showChampions()
 {
     trapped("frmHighscore", "ShowHS", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             const auto rows = rowsToShow(ranked_);
             for (std::size_t r = 0; r < rows.size(); ++r) {
                 showName(nameLabels[r], rows[r].name);
@@ -204,20 +205,20 @@ void ChampionsDialog::clearChampions()
 {
     trapped("frmHighscore", "cmdDelHS_Click", [&](Steps& step) {
         bool yes = false;
-        step([&] { yes = dialogs().askYesNo(langText(173), langText(171)); });
+        step(50010, [&] { yes = dialogs().askYesNo(langText(text::ReallyClearChampions), langText(text::ClearChampionsTitle)); });
         if (!yes)
             return;
-        step([&] {
+        step(50020, [&] {
             if (!file_.writeValue(QString(), QString()))
-                dialogs().inform(langText(182) + QStringLiteral("\n\n") + ChampionsFile::path(), QStringLiteral("Tessaron"));
+                dialogs().inform(langText(text::ChampionsNotCleared) + QStringLiteral("\n\n") + ChampionsFile::path(), QStringLiteral("Tessaron"));
         });
-        step([&] { closeList(); });
+        step(50030, [&] { closeList(); });
     });
 }
 
 void ChampionsDialog::closeList()
 {
-    trapped("frmHighscore", "cmdOK_Click", [&](Steps& step) { step([&] { accept(); }); });
+    trapped("frmHighscore", "cmdOK_Click", [&](Steps& step) { step(50010, [&] { accept(); }); });
 }
 
 } // namespace tess

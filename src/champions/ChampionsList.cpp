@@ -89,8 +89,8 @@ QString ChampionsFile::readValue(const QString& key) const
     QString entry;
     trapped("frmHighscore", "GetHSVal", [&](Steps& step) {
         QString stored;
-        step([&] { stored = championsProfile().read(section_, key); });
-        step([&] { entry = decodedEntry(stored); });
+        step(50010, [&] { stored = championsProfile().read(section_, key); });
+        step(50020, [&] { entry = decodedEntry(stored); });
     });
     return entry;
 }
@@ -99,7 +99,7 @@ bool ChampionsFile::writeValue(const QString& key, const QString& value) const
 {
     bool written = false;
     trapped("frmHighscore", "SaveHS", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             const Profile file = championsProfile();
             written = key.isEmpty() ? file.removeSection(section_) : file.write(section_, key, value);
         });
@@ -110,11 +110,11 @@ bool ChampionsFile::writeValue(const QString& key, const QString& value) const
 void ChampionsFile::readList(RankedList& list) const
 {
     trapped("frmHighscore", "GetHS", [&](Steps& step) {
-        step([&] { list.clear(); });
+        step(50010, [&] { list.clear(); });
         // The section read once: another copy may replace the file between two reads.
         QHash<QString, QString> stored;
-        step([&] { stored = championsProfile().readSection(section_); });
-        step([&] { list = rankedList(stored); });
+        step(50020, [&] { stored = championsProfile().readSection(section_); });
+        step(50030, [&] { list = rankedList(stored); });
     });
 }
 
@@ -123,8 +123,8 @@ bool ChampionsFile::writeList(const RankedList& list) const
     bool written = false;
     trapped("frmHighscore", "WriteHS", [&](Steps& step) {
         QList<QPair<QString, QString>> values;
-        step([&] { values = storedRanks(list); });
-        step([&] { written = championsProfile().writeKeys(section_, values); });
+        step(50010, [&] { values = storedRanks(list); });
+        step(50020, [&] { written = championsProfile().writeKeys(section_, values); });
     });
     return written;
 }
@@ -134,7 +134,7 @@ bool ChampionsFile::addResult(const QString& entry, RankedList& list) const
     bool written = false;
     trapped("frmHighscore", "addResult", [&](Steps& step) {
         Profile::SectionChange enter;
-        step([&] {
+        step(50010, [&] {
             // Entered into the list as the file holds it when it is written,
             // under its lock: a result another copy entered since stays. A
             // lock another copy holds does not keep the window waiting: the
@@ -145,9 +145,9 @@ bool ChampionsFile::addResult(const QString& entry, RankedList& list) const
                 return storedRanks(now);
             };
         });
-        step([&] { readList(list); });
-        step([&] { list.add(entry); });
-        step([&] { written = championsProfile().changeSection(section_, enter); });
+        step(50020, [&] { readList(list); });
+        step(50030, [&] { list.add(entry); });
+        step(50040, [&] { written = championsProfile().changeSection(section_, enter); });
     });
     return written;
 }

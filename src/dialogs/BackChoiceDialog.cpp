@@ -69,8 +69,8 @@ void BackChoiceDialog::frame(int index)
 void BackChoiceDialog::load()
 {
     trapped("frmBack", "Form_Load", [&](Steps& step) {
-        step([&] { frame(shared().backSide); });
-        step([&] {
+        step(50010, [&] { frame(shared().backSide); });
+        step(50020, [&] {
             for (int i = 0; i < 10; ++i)
                 backPicture[std::size_t(i)]->setPicture(backSideCutter().cell(i), i);
         });
@@ -80,23 +80,23 @@ void BackChoiceDialog::load()
 void BackChoiceDialog::chooseBackSide(int index)
 {
     trapped("frmBack", "imgBack_Click", [&](Steps& step) {
-        step([&] { frame(index); });
-        step([&] { shared().backSide = index; });
-        step([&] { saveIntegerSetting(keys::backSide, shared().backSide); });
+        step(50010, [&] { frame(index); });
+        step(50020, [&] { shared().backSide = index; });
+        step(50030, [&] { saveIntegerSetting(keys::backSide, shared().backSide); });
     });
 }
 
 void BackChoiceDialog::chooseBackSideAndClose(int index)
 {
     trapped("frmBack", "imgBack_DblClick", [&](Steps& step) {
-        step([&] { chooseBackSide(index); });
-        step([&] { confirmChoice(); });
+        step(50010, [&] { chooseBackSide(index); });
+        step(50020, [&] { confirmChoice(); });
     });
 }
 
 void BackChoiceDialog::confirmChoice()
 {
-    trapped("frmBack", "cmdOK_Click", [&](Steps& step) { step([&] { accept(); }); });
+    trapped("frmBack", "cmdOK_Click", [&](Steps& step) { step(50010, [&] { accept(); }); });
 }
 
 } // namespace tess

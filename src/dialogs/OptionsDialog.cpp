@@ -1,6 +1,7 @@
 #include "dialogs/OptionsDialog.h"
 
 #include "language/Language.h"
+#include "language/TextNumbers.h"
 #include "settings/SettingsStore.h"
 #include "sound/Sounds.h"
 #include "util/Checked.h"
@@ -20,26 +21,66 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 namespace tess {
+
+namespace {
+
+// The on/off options shown as plain check boxes, each stored at its click:
+// its key (which names its member of the shared state), the click's procedure
+// in error reports and its caption. They stand in this order, the sound
+// effects' box in the sound group above the music, the others in the game
+// options.
+struct OnOffBox {
+    const SettingKey& key;
+    const char* procedure;
+    qint16 text;
+    bool inSoundGroup = false;
+};
+
+constexpr OnOffBox OnOffBoxes[] = {
+    {keys::playSounds, "chkSound_Click", text::PlaySounds, true},
+    {keys::showGrid, "chkGrid_Click", text::ShowGrid},
+    {keys::autoDraw, "chkFlip_Click", text::AutoDraw},
+    {keys::showPreview, "chkPreview_Click", text::ShowPreview},
+    {keys::offerHints, "chkTipp_Click", text::OfferHints},
+    {keys::useJokers, "chkJoker_Click", text::UseJokers},
+    {keys::timeLimit, "chkTime_Click", text::TimeLimit},
+};
+
+static_assert(std::ranges::all_of(OnOffBoxes, [](const OnOffBox& box) { return box.key.option != nullptr; }),
+              "every box's key names its member of SharedState in AllSettingKeys");
+
+// The order in which load clicks the design's boxes, which is the order in
+// which a fresh settings file gets their keys; boxes added since follow in
+// the table's order.
+constexpr std::string_view DesignLoadOrder[] = {"Grid", "Time", "Tipp", "Flip", "Miniatur", "Joker", "PlaySound"};
+
+std::vector<std::size_t> loadOrder()
+{
+    const auto rank = [](std::size_t index) {
+        const auto* found = std::ranges::find(DesignLoadOrder, std::string_view(OnOffBoxes[index].key.key));
+        return found - std::begin(DesignLoadOrder);
+    };
+    std::vector<std::size_t> order(std::size(OnOffBoxes));
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::ranges::stable_sort(order, {}, rank);
+    return order;
+}
+
+} // namespace
 
 OptionsDialog::OptionsDialog(QWidget* parent)
     : QDialog(parent)
 {
     setModal(true);
     build();
-    optionBindings_ = {{
-        {autoDrawCheck, &SharedState::autoDraw, keys::autoDraw, "chkFlip_Click"},
-        {gridCheck, &SharedState::showGrid, keys::showGrid, "chkGrid_Click"},
-        {jokersCheck, &SharedState::useJokers, keys::useJokers, "chkJoker_Click"},
-        {previewCheck, &SharedState::showPreview, keys::showPreview, "chkPreview_Click"},
-        {soundCheck, &SharedState::playSounds, keys::playSounds, "chkSound_Click"},
-        {timeLimitCheck, &SharedState::timeLimit, keys::timeLimit, "chkTime_Click"},
-        {hintsCheck, &SharedState::offerHints, keys::offerHints, "chkTipp_Click"},
-    }};
-    for (const Binding& binding : optionBindings_)
-        connect(binding.box, &QCheckBox::clicked, this, [this, &binding] { plainOptionClicked(binding); });
+    for (std::size_t i = 0; i < optionBoxes_.size(); ++i)
+        connect(optionBoxes_[i], &QCheckBox::clicked, this, [this, i] { plainOptionClicked(i); });
     connect(musicCheck, &QCheckBox::clicked, this, &OptionsDialog::musicToggled);
     // The first button of each pair: play once, the gold frame; the second: endless, the black frame.
     connect(musicRepeatButtons[0], &QRadioButton::clicked, this, [this] { musicRepeatChosen(false); });
@@ -51,7 +92,7 @@ OptionsDialog::OptionsDialog(QWidget* parent)
     connect(okButton, &QPushButton::clicked, this, &OptionsDialog::saveNamesAndClose);
     connect(networkButton, &QPushButton::clicked, this, [this] {
         trapped("frmOpt", "networkGameClicked", [&](Steps& step) {
-            step([&] {
+            step(50010, [&] {
                 if (openNetworkGame_)
                     openNetworkGame_();
             });
@@ -108,9 +149,8 @@ void OptionsDialog::build()
 
     soundGroup = new QGroupBox(this);
     auto* music = new QVBoxLayout(soundGroup);
-    soundCheck = new QCheckBox(soundGroup);
+    addOptionBoxes(music, soundGroup, true);
     musicCheck = new QCheckBox(soundGroup);
-    music->addWidget(soundCheck);
     music->addWidget(musicCheck);
     for (QRadioButton*& button : musicRepeatButtons) {
         button = new QRadioButton(soundGroup);
@@ -123,10 +163,7 @@ void OptionsDialog::build()
 
     gameOptionsGroup = new QGroupBox(this);
     auto* options = new QVBoxLayout(gameOptionsGroup);
-    for (QCheckBox** box : {&gridCheck, &autoDrawCheck, &previewCheck, &hintsCheck, &jokersCheck, &timeLimitCheck}) {
-        *box = new QCheckBox(gameOptionsGroup);
-        options->addWidget(*box);
-    }
+    addOptionBoxes(options, gameOptionsGroup, false);
     right->addWidget(gameOptionsGroup);
     right->addStretch();
 
@@ -142,6 +179,25 @@ void OptionsDialog::build()
     window->addLayout(bottom);
 }
 
+void OptionsDialog::addOptionBoxes(QBoxLayout* column, QGroupBox* group, bool soundGroup)
+{
+    optionBoxes_.resize(std::size(OnOffBoxes));
+    for (std::size_t i = 0; i < optionBoxes_.size(); ++i) {
+        if (OnOffBoxes[i].inSoundGroup != soundGroup)
+            continue;
+        optionBoxes_[i] = new QCheckBox(group);
+        column->addWidget(optionBoxes_[i]);
+    }
+}
+
+QCheckBox* OptionsDialog::optionCheck(const SettingKey& key) const
+{
+    for (std::size_t i = 0; i < optionBoxes_.size(); ++i)
+        if (qstricmp(OnOffBoxes[i].key.section, key.section) == 0 && qstricmp(OnOffBoxes[i].key.key, key.key) == 0)
+            return optionBoxes_[i];
+    return nullptr;
+}
+
 void OptionsDialog::setQuietly(QCheckBox* box, bool checked)
 {
     const QSignalBlocker quiet(box);
@@ -152,48 +208,47 @@ void OptionsDialog::load()
 {
     SharedState& s = shared();
     trapped("frmOpt", "Form_Load", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             for (int i = 0; i < s.playerCount; ++i)
                 at(nameEdits, i, "txtSpieler")->setEnabled(true);
         });
-        step([&] {
+        step(50020, [&] {
             for (std::size_t i = 0; i < nameEdits.size(); ++i)
                 nameEdits[i]->setText(s.names[i]);
         });
-        step([&] {
+        step(50030, [&] {
             if (s.playerCount < 1 || s.playerCount > 4)
                 raiseError(ErrInvalidProperty, QStringLiteral("cmbSpieler.ListIndex = %1").arg(s.playerCount - 1));
             playerCountBox->setCurrentIndex(s.playerCount - 1);
             playerCountChosen();
         });
-        step([&] {
+        step(50040, [&] {
             boardSizeBox->clear();
             for (int p = 0; p < 10; ++p) {
                 const BoardSize& size = s.boardSizes[std::size_t(p)];
                 boardSizeBox->addItem(QStringLiteral("%1 x %2").arg(size.rows).arg(size.cols));
             }
         });
-        step([&] {
+        step(50050, [&] {
             if (s.sizeIndex < 0 || s.sizeIndex > 9)
                 raiseError(ErrInvalidProperty, QStringLiteral("cmbSize.ListIndex = %1").arg(s.sizeIndex));
             boardSizeBox->setCurrentIndex(s.sizeIndex);
             boardSizeChosen();
         });
-        step([&] {
+        step(50060, [&] {
             // Every on/off option, each written back as a click would.
-            const std::array<std::size_t, 7> order{1, 5, 6, 0, 3, 2, 4};
-            for (const std::size_t i : order) {
-                setQuietly(optionBindings_[i].box, s.*optionBindings_[i].value);
-                plainOptionClicked(optionBindings_[i]);
+            for (const std::size_t i : loadOrder()) {
+                setQuietly(optionBoxes_[i], s.*OnOffBoxes[i].key.option);
+                plainOptionClicked(i);
             }
             setQuietly(musicCheck, s.playMusic);
             musicToggled();
         });
-        step([&] {
+        step(50070, [&] {
             musicRepeatButtons[s.repeatSong ? 1 : 0]->setChecked(true);
             musicRepeatChosen(s.repeatSong);
         });
-        step([&] {
+        step(50080, [&] {
             frameColourButtons[s.frameColour == FrameColour::Black ? 1 : 0]->setChecked(true);
             frameColourChosen(s.frameColour);
         });
@@ -210,24 +265,19 @@ bool OptionsDialog::event(QEvent* event)
 void OptionsDialog::retranslate()
 {
     trapped("frmOpt", "Form_Activate", [&](Steps& step) {
-        step([&] { setWindowTitle(langText(119)); });
-        step([&] {
-            fieldLabels[0]->setText(langText(141));
-            fieldLabels[1]->setText(langText(142));
-            frameColourGroup->setTitle(langText(143));
-            frameColourButtons[0]->setText(langText(144));
-            frameColourButtons[1]->setText(langText(145));
-            soundCheck->setText(langText(146));
-            musicCheck->setText(langText(147));
-            musicRepeatButtons[0]->setText(langText(148));
-            musicRepeatButtons[1]->setText(langText(149));
-            gridCheck->setText(langText(150));
-            autoDrawCheck->setText(langText(151));
-            previewCheck->setText(langText(152));
-            hintsCheck->setText(langText(153));
-            jokersCheck->setText(langText(154));
-            timeLimitCheck->setText(langText(155));
-            networkButton->setText(langText(201));
+        step(50010, [&] { setWindowTitle(langText(text::OptionsTitle)); });
+        step(50020, [&] {
+            fieldLabels[0]->setText(langText(text::BoardSizeLabel));
+            fieldLabels[1]->setText(langText(text::PlayersLabel));
+            frameColourGroup->setTitle(langText(text::FrameGroup));
+            frameColourButtons[0]->setText(langText(text::GoldFrame));
+            frameColourButtons[1]->setText(langText(text::BlackFrame));
+            musicCheck->setText(langText(text::PlayMusic));
+            musicRepeatButtons[0]->setText(langText(text::SongOnce));
+            musicRepeatButtons[1]->setText(langText(text::SongEndless));
+            for (std::size_t i = 0; i < optionBoxes_.size(); ++i)
+                optionBoxes_[i]->setText(langText(OnOffBoxes[i].text));
+            networkButton->setText(langText(text::NetworkGameButton));
         });
     });
 }
@@ -238,12 +288,13 @@ void OptionsDialog::setNetworkGameOpener(std::function<void()> opener)
     networkButton->setEnabled(bool(openNetworkGame_));
 }
 
-void OptionsDialog::plainOptionClicked(const Binding& binding)
+void OptionsDialog::plainOptionClicked(std::size_t index)
 {
-    trapped("frmOpt", binding.procedure, [&](Steps& step) {
-        bool& value = shared().*binding.value;
-        step([&] { value = binding.box->isChecked(); });
-        step([&] { saveOnOffSetting(binding.key, value); });
+    const OnOffBox& box = OnOffBoxes[index];
+    trapped("frmOpt", box.procedure, [&](Steps& step) {
+        bool& value = shared().*box.key.option;
+        step(50010, [&] { value = optionBoxes_[index]->isChecked(); });
+        step(50020, [&] { saveOnOffSetting(box.key, value); });
     });
 }
 
@@ -251,8 +302,8 @@ void OptionsDialog::musicToggled()
 {
     SharedState& s = shared();
     trapped("frmOpt", "chkMusic_Click", [&](Steps& step) {
-        step([&] { s.playMusic = musicCheck->isChecked(); });
-        step([&] {
+        step(50010, [&] { s.playMusic = musicCheck->isChecked(); });
+        step(50020, [&] {
             const bool on = s.playMusic;
             if (!on)
                 Music::instance().switchOff();
@@ -262,7 +313,7 @@ void OptionsDialog::musicToggled()
             if (on && isVisible())
                 Music::instance().startSong();
         });
-        step([&] { saveOnOffSetting(keys::playMusic, s.playMusic); });
+        step(50030, [&] { saveOnOffSetting(keys::playMusic, s.playMusic); });
     });
 }
 
@@ -270,22 +321,22 @@ void OptionsDialog::musicRepeatChosen(bool repeat)
 {
     SharedState& s = shared();
     trapped("frmOpt", "optMusicLoop_Click", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             s.repeatSong = repeat;
             if (!repeat)
                 Music::instance().songTimer().stop(); // the song plays to its end, silence follows
             else if (s.playMusic)
                 Music::instance().songTimer().start();
         });
-        step([&] { saveIntegerSetting(keys::repeatSongChoice, songRepeatNumber(s.repeatSong)); });
+        step(50020, [&] { saveIntegerSetting(keys::repeatSongChoice, songRepeatNumber(s.repeatSong)); });
     });
 }
 
 void OptionsDialog::frameColourChosen(FrameColour colour)
 {
     trapped("frmOpt", "optCol_Click", [&](Steps& step) {
-        step([&] { shared().frameColour = colour; });
-        step([&] { saveIntegerSetting(keys::frameColour, frameColourNumber(shared().frameColour)); });
+        step(50010, [&] { shared().frameColour = colour; });
+        step(50020, [&] { saveIntegerSetting(keys::frameColour, frameColourNumber(shared().frameColour)); });
     });
 }
 
@@ -293,9 +344,9 @@ void OptionsDialog::boardSizeChosen()
 {
     SharedState& s = shared();
     trapped("frmOpt", "cmbSize_Click", [&](Steps& step) {
-        step([&] { s.sizeIndex = boardSizeBox->currentIndex(); });
-        step([&] { saveIntegerSetting(keys::sizeIndex, s.sizeIndex); });
-        step([&] {
+        step(50010, [&] { s.sizeIndex = boardSizeBox->currentIndex(); });
+        step(50020, [&] { saveIntegerSetting(keys::sizeIndex, s.sizeIndex); });
+        step(50030, [&] {
             s.boardRows = boardSize(s.sizeIndex).rows;
             s.boardCols = boardSize(s.sizeIndex).cols;
         });
@@ -306,12 +357,12 @@ void OptionsDialog::playerCountChosen()
 {
     SharedState& s = shared();
     trapped("frmOpt", "cmbSpieler_Click", [&](Steps& step) {
-        step([&] { s.playerCount = playerCountBox->currentText().toInt(); });
-        step([&] {
+        step(50010, [&] { s.playerCount = playerCountBox->currentText().toInt(); });
+        step(50020, [&] {
             for (std::size_t i = 0; i < nameEdits.size(); ++i)
                 nameEdits[i]->setEnabled(int(i) < s.playerCount);
         });
-        step([&] { saveIntegerSetting(keys::playerCount, s.playerCount); });
+        step(50030, [&] { saveIntegerSetting(keys::playerCount, s.playerCount); });
     });
 }
 
@@ -329,7 +380,7 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)
 void OptionsDialog::selectWholeName(int index)
 {
     trapped("frmOpt", "txtSpieler_GotFocus", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             // After the click that gave the focus has placed the cursor.
             QLineEdit* box = at(nameEdits, index, "txtSpieler");
             QTimer::singleShot(0, box, [box] { box->selectAll(); });
@@ -341,13 +392,13 @@ void OptionsDialog::saveNamesAndClose()
 {
     const SettingsAction action; // the four names go together
     trapped("frmOpt", "OK_Click", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             for (std::size_t i = 0; i < nameEdits.size(); ++i) {
                 saveSetting(keys::playerLabels[i], nameEdits[i]->text());
                 shared().names[i] = nameEdits[i]->text();
             }
         });
-        step([&] { accept(); });
+        step(50020, [&] { accept(); });
     });
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The options dialog (frmOpt): board size, players and their names, frame
-// colour, sound and music, and the six game options. Every change is stored
-// at the click; only the names wait for OK.
+// colour, sound and music, and the game options. Every change is stored at
+// the click; only the names wait for OK. A plain on/off option gets its check
+// box from one row of OnOffBoxes in OptionsDialog.cpp.
 
 #include "settings/SettingKeys.h"
 #include "settings/SharedState.h"
@@ -10,7 +11,9 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -43,6 +46,9 @@ public:
     // What "Network game..." does: the game window opens its network
     // dialog over this one. Without it the button stays greyed.
     void setNetworkGameOpener(std::function<void()> opener);
+    // The check box of a plain on/off option (OnOffBoxes in the .cpp), or
+    // nullptr for a key the dialog shows no such box for.
+    QCheckBox* optionCheck(const SettingKey& key) const;
 
     std::array<QLabel*, 2> fieldLabels{};
     QComboBox* boardSizeBox;
@@ -52,16 +58,9 @@ public:
     QGroupBox* frameColourGroup;
     std::array<QRadioButton*, 2> frameColourButtons{};
     QGroupBox* soundGroup;
-    QCheckBox* soundCheck;
     QCheckBox* musicCheck;
     std::array<QRadioButton*, 2> musicRepeatButtons{};
     QGroupBox* gameOptionsGroup;
-    QCheckBox* gridCheck;
-    QCheckBox* autoDrawCheck;
-    QCheckBox* previewCheck;
-    QCheckBox* hintsCheck;
-    QCheckBox* jokersCheck;
-    QCheckBox* timeLimitCheck;
     QPushButton* networkButton;
     QPushButton* okButton;
 
@@ -70,19 +69,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // A check box bound to one option: its state goes to the shared value and the store.
-    struct Binding {
-        QCheckBox* box;
-        bool SharedState::*value;
-        SettingKey key;
-        const char* procedure;
-    };
     void build();
-    void plainOptionClicked(const Binding& binding);
+    // The boxes of OnOffBoxes that belong in `group`, added to its column.
+    void addOptionBoxes(QBoxLayout* column, QGroupBox* group, bool soundGroup);
+    // The click on the box of OnOffBoxes[index]: its state goes to the shared value and the store.
+    void plainOptionClicked(std::size_t index);
     // Sets a box without its change handling, which the load step runs itself.
     static void setQuietly(QCheckBox* box, bool checked);
 
-    std::array<Binding, 7> optionBindings_{};
+    std::vector<QCheckBox*> optionBoxes_; // by the index of OnOffBoxes
     std::function<void()> openNetworkGame_;
 };
 

@@ -3,6 +3,7 @@
 #include "controls/Accessibility.h"
 #include "controls/ImageControl.h"
 #include "language/Language.h"
+#include "language/TextNumbers.h"
 #include "resources/PictureRing.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
@@ -79,14 +80,14 @@ void tellNotAdded(const QList<int>& errors, qsizetype tried, const QString& fold
     if (errors.isEmpty())
         return;
     trapped("frmPicAuswahl", "tellNotAdded", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             QStringList why;
             for (const int error : errors) {
-                const QString reason = langText(error == ErrDiskFull ? 231 : error == ErrPermissionDenied ? 232 : 233);
+                const QString reason = langText(error == ErrDiskFull ? text::DiskFull : error == ErrPermissionDenied ? text::FolderNotWritable : text::FolderWriteFailed);
                 if (!why.contains(reason))
                     why << reason;
             }
-            const QString count = langText(230)
+            const QString count = langText(text::PicturesNotAdded)
                                       .replace(QStringLiteral("%1"), QString::number(errors.size()))
                                       .replace(QStringLiteral("%2"), QString::number(tried));
             dialogs().inform(count + QStringLiteral("\n\n") + why.join(u'\n') + QStringLiteral("\n\n") + folder,
@@ -155,8 +156,8 @@ void PictureChoiceDialog::load()
 {
     SharedState& s = shared();
     trapped("frmPicAuswahl", "Form_Load", [&](Steps& step) {
-        step([&] { files_ = pictureFileNames(); });
-        step([&] {
+        step(50010, [&] { files_ = pictureFileNames(); });
+        step(50020, [&] {
             const QString stored = readSetting(keys::pictureFile);
             for (qsizetype i = 0; i < files_.size(); ++i)
                 if (files_.at(i) == stored)
@@ -164,23 +165,23 @@ void PictureChoiceDialog::load()
             if (s.pictureFileIndex >= files_.size())
                 s.pictureFileIndex = 0;
         });
-        step([&] {
+        step(50030, [&] {
             if (s.pictureNumber < FirstBuiltInPicture || s.pictureNumber > LastBuiltInPicture)
                 s.pictureNumber = FirstBuiltInPicture;
             // A folder without pictures: the ring is the built-ins.
             if (s.pictureSource == PictureSource::File && files_.isEmpty())
                 s.pictureSource = PictureSource::BuiltIn;
         });
-        step([&] {
+        step(50040, [&] {
             // Named for screen readers by what they do, as the tips say.
-            previousButton->setToolTip(langText(131));
-            nextButton->setToolTip(langText(132));
-            previousButton->setAccessibleName(langText(131));
-            nextButton->setAccessibleName(langText(132));
-            addButton->setText(langText(195));
+            previousButton->setToolTip(langText(text::PreviousPicture));
+            nextButton->setToolTip(langText(text::NextPicture));
+            previousButton->setAccessibleName(langText(text::PreviousPicture));
+            nextButton->setAccessibleName(langText(text::NextPicture));
+            addButton->setText(langText(text::AddPicture));
         });
-        step([&] { showCandidate(); });
-        step([&] { decodeNextAhead(); });
+        step(50050, [&] { showCandidate(); });
+        step(50060, [&] { decodeNextAhead(); });
     });
 }
 
@@ -203,7 +204,7 @@ void PictureChoiceDialog::showCandidate()
         previewImage->setAccessibleName(name);
         previewImage->setPicture(loadPictureFile(pictureFilePath(name), previewPixels()), -1);
     } else {
-        previewImage->setAccessibleName(builtIn ? langText(qint16(s.pictureNumber + 95)) : QString());
+        previewImage->setAccessibleName(builtIn ? langText(qint16(text::FirstPictureName + s.pictureNumber - 101)) : QString());
         if (s.pictureSource == PictureSource::BuiltIn)
             previewImage->setPicture(carriedPicture(addInt16(qint16(s.pictureNumber), 100)), -1);
     }
@@ -224,17 +225,17 @@ void PictureChoiceDialog::decodeNextAhead()
 void PictureChoiceDialog::moveInRing(bool forward, const char* procedure)
 {
     trapped("frmPicAuswahl", procedure, [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             const RingPosition at = position();
             take(forward ? nextInRing(at, files_.size()) : previousInRing(at, files_.size()));
             forward_ = forward;
         });
         // A picture that cannot be decoded is reported; the ring goes on past it.
-        step([&] { showCandidate(); });
-        step([&] { decodeNextAhead(); });
-        step([&] {
+        step(50020, [&] { showCandidate(); });
+        step(50030, [&] { decodeNextAhead(); });
+        step(50040, [&] {
             if (shared().playSounds)
-                playSoundEffect(109, false);
+                playSoundEffect(SoundEffect::PictureStep, false);
         });
     });
 }
@@ -255,45 +256,45 @@ void PictureChoiceDialog::confirmChoice()
     const SettingsAction action; // the picture's keys go together
     trapped("frmPicAuswahl", "cmdOK_Click", [&](Steps& step) {
         bool refused = false;
-        step([&] {
+        step(50010, [&] {
             // A file put into a picture folder by hand may have a name the
             // settings file cannot give back (blanks at its ends, too long):
             // chosen, it would be lost at every start. The player renames it.
             const QString name = files_.value(s.pictureFileIndex);
             if (s.pictureSource == PictureSource::File && !settingCanHold(name)) {
                 refused = true;
-                dialogs().inform(langText(180) + QStringLiteral("\n\n") + pictureFilePath(name), QStringLiteral("Tessaron"));
+                dialogs().inform(langText(text::NameNotStorable) + QStringLiteral("\n\n") + pictureFilePath(name), QStringLiteral("Tessaron"));
             }
         });
         if (refused)
             return;
-        step([&] { saveIntegerSetting(keys::pictureNumber, s.pictureNumber); });
-        step([&] { saveIntegerSetting(keys::pictureSource, pictureSourceNumber(s.pictureSource)); });
-        step([&] {
+        step(50020, [&] { saveIntegerSetting(keys::pictureNumber, s.pictureNumber); });
+        step(50030, [&] { saveIntegerSetting(keys::pictureSource, pictureSourceNumber(s.pictureSource)); });
+        step(50040, [&] {
             // The last file visited is remembered, also when a built-in picture is chosen.
             if (s.pictureFileIndex >= 0 && s.pictureFileIndex < files_.size() && settingCanHold(files_.at(s.pictureFileIndex)))
                 saveSetting(keys::pictureFile, files_.at(s.pictureFileIndex));
         });
-        step([&] { accept(); });
+        step(50050, [&] { accept(); });
     });
 }
 
 void PictureChoiceDialog::pictureDoubleClicked()
 {
-    trapped("frmPicAuswahl", "imgBild_DblClick", [&](Steps& step) { step([&] { confirmChoice(); }); });
+    trapped("frmPicAuswahl", "imgBild_DblClick", [&](Steps& step) { step(50010, [&] { confirmChoice(); }); });
 }
 
 void PictureChoiceDialog::choosePicturesToAdd()
 {
     trapped("frmPicAuswahl", "cmdAdd_Click", [&](Steps& step) {
         QStringList chosen;
-        step([&] {
-            QString title = langText(195);
+        step(50010, [&] {
+            QString title = langText(text::AddPicture);
             while (title.endsWith(u'.'))
                 title.chop(1);
             chosen = dialogs().chooseFiles(title, whereToChooseFrom(), PicturePatterns);
         });
-        step([&] { addPictures(chosen); });
+        step(50020, [&] { addPictures(chosen); });
     });
 }
 
@@ -307,11 +308,13 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
     QList<int> notAdded; // the run-time error of each picture that could not be written
     trapped("frmPicAuswahl", "addPictures", [&](Steps& step) {
         QString added;
+        // A file that is no picture skips its copy step: the numbers run on.
+        int line = 50000;
         for (const QString& path : paths) {
             // Only a picture is copied: one that does not decode is reported
             // as any picture of the ring is, and left where it is.
             QByteArray bytes;
-            step([&] {
+            step(line += 10, [&] {
                 // Read once, as a regular file of sane size; decoded small,
                 // only to know that it is a picture.
                 QByteArray read = readWholeFile(path, MaxPictureFileBytes);
@@ -321,7 +324,7 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
             });
             if (bytes.isEmpty())
                 continue;
-            step([&] {
+            step(line += 10, [&] {
                 const QFileInfo from(path);
                 if (QDir(from.absolutePath()) == QDir(folder)) {
                     added = from.fileName(); // already the player's
@@ -345,7 +348,7 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
                     notAdded << writeErrorNumber(error);
             });
         }
-        step([&] {
+        step(line + 10, [&] {
             if (added.isEmpty())
                 return;
             // Its copy at the board's size is made now, on a thread of its

@@ -14,7 +14,7 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event)
 {
     bool handled = false;
     trapped("Tessaron", "notify", [&](Steps& step) {
-        step([&] { handled = QApplication::notify(receiver, event); });
+        step(50010, [&] { handled = QApplication::notify(receiver, event); });
     });
     return handled;
 }

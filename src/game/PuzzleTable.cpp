@@ -166,7 +166,10 @@ void PuzzleTable::load()
         });
         step([&] { s.frameColour = frameColourOf(readIntegerSetting(keys::frameColour)); });
         step([&] { s.timeLimit = readOnOffSetting(keys::timeLimit); });
-        step([&] { s.autoDraw = readOnOffSetting(keys::autoDraw); });
+        step([&] {
+            s.autoDraw = readOnOffSetting(keys::autoDraw);
+            readAddedOnOffOptions(s); // the on/off options added since, in one go
+        });
         step([&] { s.playerCount = readIntegerSetting(keys::playerCount); });
         step([&] {
             for (std::size_t i = 0; i < 4; ++i) {

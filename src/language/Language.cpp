@@ -65,8 +65,8 @@ QString textForKey(qint16 key)
     QString text;
     trapped("Allgemein", "GetLang", [&](Steps& step) {
         QString keyText;
-        step([&] { keyText = langKeyText(key); });
-        step([&] { text = tableOf(shared().languageTableFile).value(keyText.toLower()); });
+        step(50010, [&] { keyText = langKeyText(key); });
+        step(50020, [&] { text = tableOf(shared().languageTableFile).value(keyText.toLower()); });
     });
     return text;
 }

@@ -2,6 +2,7 @@
 
 #include "language/Language.h"
 #include "language/Languages.h"
+#include "language/TextNumbers.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -22,13 +23,13 @@ int standardButtonText(const char* context, const char* sourceText)
         return 0;
     const QByteArrayView source(sourceText);
     if (source == "&Yes" || source == "Yes")
-        return 133;
+        return text::YesButton;
     if (source == "&No" || source == "No")
-        return 134;
+        return text::NoButton;
     if (source == "OK" || source == "&OK")
-        return 135;
+        return text::OkButton;
     if (source == "Cancel" || source == "&Cancel")
-        return 136;
+        return text::CancelButton;
     return 0;
 }
 

@@ -3,12 +3,62 @@
 // say. The numbers are the table's keys (resources/language); a text that only
 // a table of controls or tips walks through keeps its number there.
 
+#include <QtGlobal>
+
 namespace tess::text {
 
 // --- the game and its window
 
 
 // --- the dialogs, the champions and the start-up window
+
+// The options dialog (OptionsDialog) and the board size the champions show.
+inline constexpr qint16 OptionsTitle = 119;
+inline constexpr qint16 BoardSizeLabel = 141; // "Pieces"
+inline constexpr qint16 PlayersLabel = 142;
+inline constexpr qint16 FrameGroup = 143;
+inline constexpr qint16 GoldFrame = 144;
+inline constexpr qint16 BlackFrame = 145;
+inline constexpr qint16 PlaySounds = 146;
+inline constexpr qint16 PlayMusic = 147;
+inline constexpr qint16 SongOnce = 148;
+inline constexpr qint16 SongEndless = 149;
+inline constexpr qint16 ShowGrid = 150;
+inline constexpr qint16 AutoDraw = 151;
+inline constexpr qint16 ShowPreview = 152;
+inline constexpr qint16 OfferHints = 153;
+inline constexpr qint16 UseJokers = 154;
+inline constexpr qint16 TimeLimit = 155;
+inline constexpr qint16 NetworkGameButton = 201;
+
+// The picture choice (PictureChoiceDialog).
+inline constexpr qint16 PreviousPicture = 131;
+inline constexpr qint16 NextPicture = 132;
+inline constexpr qint16 AddPicture = 195;
+inline constexpr qint16 NameNotStorable = 180;
+// The carried pictures' names: picture 101's first, one each to 105's.
+inline constexpr qint16 FirstPictureName = 196;
+inline constexpr qint16 PicturesNotAdded = 230; // "%1 of %2"
+inline constexpr qint16 DiskFull = 231;
+inline constexpr qint16 FolderNotWritable = 232;
+inline constexpr qint16 FolderWriteFailed = 233;
+
+// The champions list (ChampionsDialog).
+inline constexpr qint16 ChampionName = 166;
+inline constexpr qint16 ChampionPoints = 111;
+inline constexpr qint16 ClearChampionsButton = 172;
+inline constexpr qint16 AskForName = 126;
+inline constexpr qint16 Congratulations = 125;
+inline constexpr qint16 ResultNotStored = 181;
+inline constexpr qint16 ReallyClearChampions = 173;
+inline constexpr qint16 ClearChampionsTitle = 171;
+inline constexpr qint16 ChampionsNotCleared = 182;
+
+// The standard buttons of Qt's message boxes (QtTranslations).
+inline constexpr qint16 YesButton = 133;
+inline constexpr qint16 NoButton = 134;
+inline constexpr qint16 OkButton = 135;
+inline constexpr qint16 CancelButton = 136;
 
 
 // --- network play

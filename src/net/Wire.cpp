@@ -292,123 +292,168 @@ std::optional<LobbySeat> readLobbySeat(const QCborValue& value)
     return LobbySeat{*seat, name.toString(), connected.toBool()};
 }
 
+// A hello: the version, then name and join code.
+bool readHello(const QCborMap& map, Message& message)
+{
+    if (!readVersion(map, message))
+        return false;
+    // A peer of another major version is told so, whatever else its
+    // hello holds: its name and code may follow rules this side does not know.
+    if (message.major != ProtocolMajor)
+        return true;
+    const QCborValue name = map.value(KeyName);
+    const QCborValue code = map.value(KeyCode);
+    if (!name.isString() || !isPlayableName(name.toString()) || !code.isString() || !isJoinCode(code.toString()))
+        return false;
+    message.name = name.toString();
+    message.code = code.toString();
+    return true;
+}
+
+// A welcome: the seat given and the version.
+bool readWelcome(const QCborMap& map, Message& message)
+{
+    const auto seat = intIn(map.value(KeySeat), 1, MaxSeats - 1);
+    if (!seat || !readVersion(map, message))
+        return false;
+    message.seat = *seat;
+    return true;
+}
+
+// A refusal: its reason and the version.
+bool readRefused(const QCborMap& map, Message& message)
+{
+    const auto reason = valueOf(ReasonNames, map.value(KeyReason));
+    if (!reason || !readVersion(map, message))
+        return false;
+    message.reason = *reason;
+    return true;
+}
+
+// The lobby: one to MaxSeats seats, none taken twice.
+bool readLobby(const QCborMap& map, Message& message)
+{
+    const QCborValue seats = map.value(KeySeats);
+    if (!seats.isArray())
+        return false;
+    const QCborArray list = seats.toArray();
+    if (list.isEmpty() || list.size() > MaxSeats)
+        return false;
+    QSet<int> taken;
+    for (const QCborValue& each : list) {
+        const auto seat = readLobbySeat(each);
+        if (!seat || taken.contains(seat->seat))
+            return false;
+        taken.insert(seat->seat);
+        message.seats.append(*seat);
+    }
+    return true;
+}
+
+// A player's action; a placement's cell and only a placement's.
+bool readAction(const QCborMap& map, Message& message)
+{
+    const auto action = valueOf(ActionNames, map.value(KeyAction));
+    if (!action)
+        return false;
+    message.action = *action;
+    const QCborValue cell = map.value(KeyCell);
+    if (*action == PlayerAction::Place) {
+        const auto number = intIn(cell, 0, MaxCell);
+        if (!number)
+            return false;
+        message.cell = *number;
+    } else if (!cell.isUndefined()) {
+        return false; // a cell only belongs to a placement
+    }
+    return true;
+}
+
+// The table's state as the host sends it: a map, read further up.
+bool readState(const QCborMap& map, Message& message)
+{
+    const QCborValue state = map.value(KeyState);
+    if (!state.isMap())
+        return false;
+    message.state = state.toMap();
+    return true;
+}
+
+// The picture: a carried one by number or the bytes of a file, exactly one of the two.
+bool readPicture(const QCborMap& map, Message& message)
+{
+    const QCborValue builtIn = map.value(KeyBuiltIn);
+    const QCborValue bytes = map.value(KeyBytes);
+    if (builtIn.isUndefined() == bytes.isUndefined())
+        return false; // exactly one of the two
+    if (!builtIn.isUndefined()) {
+        const auto number = intIn(builtIn, 0, MaxBuiltInPicture);
+        if (!number)
+            return false;
+        message.builtIn = *number;
+        return true;
+    }
+    if (!bytes.isByteArray())
+        return false;
+    message.pictureBytes = bytes.toByteArray();
+    message.builtIn = -1;
+    return !message.pictureBytes.isEmpty() && message.pictureBytes.size() <= MaxPictureBytes;
+}
+
+// A sound effect to play, by its number on the wire (from 1, not 101).
+bool readSound(const QCborMap& map, Message& message)
+{
+    const auto number = intIn(map.value(KeyNumber), 0, MaxSoundNumber);
+    if (!number)
+        return false;
+    message.number = *number;
+    return true;
+}
+
+// A notice: a text number and its arguments.
+bool readNotice(const QCborMap& map, Message& message)
+{
+    const auto number = intIn(map.value(KeyNumber), MinTextNumber, MaxTextNumber);
+    if (!number)
+        return false;
+    message.number = *number;
+    const QCborValue arguments = map.value(KeyArguments);
+    if (arguments.isUndefined())
+        return true;
+    if (!arguments.isArray() || arguments.toArray().size() > MaxNoticeArguments)
+        return false;
+    for (const QCborValue& each : arguments.toArray()) {
+        if (!each.isString())
+            return false;
+        const QString text = each.toString();
+        if (text.size() > MaxNoticeArgumentLength || !hasNoControlCharacters(text, true))
+            return false;
+        message.arguments.append(text);
+    }
+    return true;
+}
+
 bool readBody(const QCborMap& map, Message& message)
 {
     switch (message.kind) {
-    case MessageKind::Hello: {
-        if (!readVersion(map, message))
-            return false;
-        // A peer of another major version is told so, whatever else its
-        // hello holds: its name and code may follow rules this side does not know.
-        if (message.major != ProtocolMajor)
-            return true;
-        const QCborValue name = map.value(KeyName);
-        const QCborValue code = map.value(KeyCode);
-        if (!name.isString() || !isPlayableName(name.toString()) || !code.isString() || !isJoinCode(code.toString()))
-            return false;
-        message.name = name.toString();
-        message.code = code.toString();
-        return true;
-    }
-    case MessageKind::Welcome: {
-        const auto seat = intIn(map.value(KeySeat), 1, MaxSeats - 1);
-        if (!seat || !readVersion(map, message))
-            return false;
-        message.seat = *seat;
-        return true;
-    }
-    case MessageKind::Refused: {
-        const auto reason = valueOf(ReasonNames, map.value(KeyReason));
-        if (!reason || !readVersion(map, message))
-            return false;
-        message.reason = *reason;
-        return true;
-    }
-    case MessageKind::Lobby: {
-        const QCborValue seats = map.value(KeySeats);
-        if (!seats.isArray())
-            return false;
-        const QCborArray list = seats.toArray();
-        if (list.isEmpty() || list.size() > MaxSeats)
-            return false;
-        QSet<int> taken;
-        for (const QCborValue& each : list) {
-            const auto seat = readLobbySeat(each);
-            if (!seat || taken.contains(seat->seat))
-                return false;
-            taken.insert(seat->seat);
-            message.seats.append(*seat);
-        }
-        return true;
-    }
-    case MessageKind::Action: {
-        const auto action = valueOf(ActionNames, map.value(KeyAction));
-        if (!action)
-            return false;
-        message.action = *action;
-        const QCborValue cell = map.value(KeyCell);
-        if (*action == PlayerAction::Place) {
-            const auto number = intIn(cell, 0, MaxCell);
-            if (!number)
-                return false;
-            message.cell = *number;
-        } else if (!cell.isUndefined()) {
-            return false; // a cell only belongs to a placement
-        }
-        return true;
-    }
-    case MessageKind::State: {
-        const QCborValue state = map.value(KeyState);
-        if (!state.isMap())
-            return false;
-        message.state = state.toMap();
-        return true;
-    }
-    case MessageKind::Picture: {
-        const QCborValue builtIn = map.value(KeyBuiltIn);
-        const QCborValue bytes = map.value(KeyBytes);
-        if (builtIn.isUndefined() == bytes.isUndefined())
-            return false; // exactly one of the two
-        if (!builtIn.isUndefined()) {
-            const auto number = intIn(builtIn, 0, MaxBuiltInPicture);
-            if (!number)
-                return false;
-            message.builtIn = *number;
-            return true;
-        }
-        if (!bytes.isByteArray())
-            return false;
-        message.pictureBytes = bytes.toByteArray();
-        message.builtIn = -1;
-        return !message.pictureBytes.isEmpty() && message.pictureBytes.size() <= MaxPictureBytes;
-    }
-    case MessageKind::Sound: {
-        const auto number = intIn(map.value(KeyNumber), 0, MaxSoundNumber);
-        if (!number)
-            return false;
-        message.number = *number;
-        return true;
-    }
-    case MessageKind::Notice: {
-        const auto number = intIn(map.value(KeyNumber), MinTextNumber, MaxTextNumber);
-        if (!number)
-            return false;
-        message.number = *number;
-        const QCborValue arguments = map.value(KeyArguments);
-        if (arguments.isUndefined())
-            return true;
-        if (!arguments.isArray() || arguments.toArray().size() > MaxNoticeArguments)
-            return false;
-        for (const QCborValue& each : arguments.toArray()) {
-            if (!each.isString())
-                return false;
-            const QString text = each.toString();
-            if (text.size() > MaxNoticeArgumentLength || !hasNoControlCharacters(text, true))
-                return false;
-            message.arguments.append(text);
-        }
-        return true;
-    }
+    case MessageKind::Hello:
+        return readHello(map, message);
+    case MessageKind::Welcome:
+        return readWelcome(map, message);
+    case MessageKind::Refused:
+        return readRefused(map, message);
+    case MessageKind::Lobby:
+        return readLobby(map, message);
+    case MessageKind::Action:
+        return readAction(map, message);
+    case MessageKind::State:
+        return readState(map, message);
+    case MessageKind::Picture:
+        return readPicture(map, message);
+    case MessageKind::Sound:
+        return readSound(map, message);
+    case MessageKind::Notice:
+        return readNotice(map, message);
     case MessageKind::Bye:
         return true;
     }

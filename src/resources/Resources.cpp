@@ -211,7 +211,7 @@ QString gameTempFolder()
 {
     QString folder;
     trapped("Allgemein", "GetTempDir", [&](Steps& step) {
-        step([&] { folder = cutAtNul(privateTempFolder()); });
+        step(50010, [&] { folder = cutAtNul(privateTempFolder()); });
     });
     return folder;
 }
@@ -220,7 +220,7 @@ QString cutAtNul(const QString& text)
 {
     QString result;
     trapped("Allgemein", "TrimNull", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             const qsizetype nul = text.indexOf(QChar(u'\0'));
             result = nul < 0 ? text : text.left(nul);
         });
@@ -233,9 +233,9 @@ bool writeCarriedItem(int number, const QString& type, const QString& path)
     bool written = false;
     trapped("ModResFiles", "SaveResItemToDisk", [&](Steps& step) {
         QByteArray bytes;
-        step([&] { bytes = carriedData(number, type); });
+        step(50010, [&] { bytes = carriedData(number, type); });
         // An item that could not be loaded (and was ignored) must not empty the file.
-        step([&] {
+        step(50020, [&] {
             if (bytes.isEmpty())
                 return;
             written = replaceFileWhole(path, bytes) == 0;

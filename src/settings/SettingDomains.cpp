@@ -7,15 +7,7 @@
 
 namespace tess {
 
-const SettingDomain* domainOf(const SettingKey& key)
-{
-    for (const SettingDomain& domain : NumberDomains)
-        if (qstricmp(domain.key.section, key.section) == 0 && qstricmp(domain.key.key, key.key) == 0)
-            return &domain;
-    return nullptr;
-}
-
-std::optional<qint16> checkedNumber(const SettingDomain& domain, const QString& stored)
+std::optional<qint16> checkedNumber(SettingDomain holds, const QString& stored)
 {
     qint16 value = 0;
     try {
@@ -23,7 +15,7 @@ std::optional<qint16> checkedNumber(const SettingDomain& domain, const QString& 
     } catch (const RunTimeError&) {
         return std::nullopt; // no number, or beyond 16 bits
     }
-    if (!domain.holds(value))
+    if (!holds(value))
         return std::nullopt;
     return value;
 }

@@ -3,9 +3,8 @@
 // one that is no number or lies beyond 16 bits) is never handed to the game:
 // the reader gives the key's default instead (SettingsStore.h), so no text in
 // the settings file can raise an error at every start or keep the game from
-// starting. Text keys (the names, File) have no domain.
-
-#include "settings/SettingKeys.h"
+// starting. Text keys (the names, File) have no domain. Each key names its
+// domain in the key table (SettingKeys.h).
 
 #include <QString>
 #include <QtGlobal>
@@ -19,10 +18,8 @@ namespace tess {
 // order of Languages (language/Languages.h), which checks that both agree.
 inline constexpr std::array<qint16, 5> LanguageBases{0, 1000, 2000, 3000, 6000};
 
-struct SettingDomain {
-    SettingKey key;
-    bool (*holds)(qint16 value);
-};
+// What a numeric key may hold: whether a value lies in its domain.
+using SettingDomain = bool (*)(qint16 value);
 
 namespace domains {
 constexpr bool onOff(qint16 value) { return value == 0 || value == 1; }
@@ -40,34 +37,10 @@ constexpr bool builtInPicture(qint16 value) { return value >= 101 && value <= 10
 constexpr bool backSide(qint16 value) { return value >= 0 && value <= 9; }
 } // namespace domains
 
-// Every numeric key with its domain; the frame colour is 0 gold, 1 black.
-inline constexpr std::array<SettingDomain, 16> NumberDomains{{
-    {keys::language, domains::language},
-    {keys::sizeIndex, domains::boardSize},
-    {keys::playMusic, domains::onOff},
-    {keys::repeatSong, domains::songRepeat},
-    {keys::playSounds, domains::onOff},
-    {keys::showGrid, domains::onOff},
-    {keys::useJokers, domains::onOff},
-    {keys::offerHints, domains::onOff},
-    {keys::showPreview, domains::onOff},
-    {keys::frameColour, domains::onOff},
-    {keys::timeLimit, domains::onOff},
-    {keys::autoDraw, domains::onOff},
-    {keys::playerCount, domains::players},
-    {keys::pictureSource, domains::onOff},
-    {keys::pictureNumber, domains::builtInPicture},
-    {keys::backSide, domains::backSide},
-}};
-
-// The domain of a key (names compared without case, as the file does);
-// nullptr for a text key.
-const SettingDomain* domainOf(const SettingKey& key);
-
-// The number a stored text stands for when it lies in the key's domain
+// The number a stored text stands for when it lies in the domain
 // (blanks around it allowed, halves rounded to even as every number read);
 // nothing when it is no number, beyond 16 bits or outside the domain.
-std::optional<qint16> checkedNumber(const SettingDomain& domain, const QString& stored);
+std::optional<qint16> checkedNumber(SettingDomain holds, const QString& stored);
 
 // Whether the settings file gives this text back exactly as written: the
 // reader trims blanks and tabs at a value's ends, cuts it after

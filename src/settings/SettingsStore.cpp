@@ -39,6 +39,13 @@ QString ours()
     return QString::fromLatin1(AppTitle);
 }
 
+// The texts of the messages below, by their numbers in the language table
+// (the settings sit beneath the language, whose TextNumbers.h names the others).
+constexpr qint16 ResetSettingsText = 179;   // "These settings held values the game does not know..."
+constexpr qint16 UnreadableFileText = 194;  // "This file is there but cannot be read..."
+constexpr qint16 FileKeptAsItWasText = 177; // "This file could not be written; it stays as it was:"
+constexpr qint16 FileNotWrittenText = 234;  // "This file or folder could not be written:"
+
 // The language table, handed in by the tell functions below: the settings
 // sit beneath the language, which reads them.
 MessageTexts& messageTexts()
@@ -52,7 +59,7 @@ void inform(const char* procedure, qint16 text, const QString& detail)
 {
     ProcedureGate::instance().run([&] {
         trapped("Allgemein", procedure, [&](Steps& step) {
-            step([&] {
+            step(50010, [&] {
                 const QString intro = messageTexts() ? messageTexts()(text) : QString(); // none handed in: the detail alone
                 dialogs().inform(intro + QStringLiteral("\n\n") + detail, QStringLiteral("Tessaron"));
             });
@@ -87,7 +94,7 @@ void tellResets()
         return;
     const QStringList names = std::exchange(resets().untold, {});
     resets().told << names;
-    inform("tellOfResetSettings", 179, names.join(u'\n'));
+    inform("tellOfResetSettings", ResetSettingsText, names.join(u'\n'));
 }
 
 void scheduleTellingResets()
@@ -148,9 +155,8 @@ qint16 readIntegerSetting(const SettingKey& key, qint16 fallback)
     const std::optional<QString> stored = store(ours()).find(QString::fromLatin1(key.section), QString::fromLatin1(key.key));
     if (!stored)
         return fallback;
-    static constexpr SettingDomain AnyNumber{{}, [](qint16) { return true; }};
-    const SettingDomain* domain = domainOf(key);
-    if (const std::optional<qint16> value = checkedNumber(domain ? *domain : AnyNumber, *stored))
+    const SettingDomain anyNumber = [](qint16) { return true; };
+    if (const std::optional<qint16> value = checkedNumber(key.holds ? key.holds : anyNumber, *stored))
         return *value;
     // Written back, so that the player hears of it once and not at every start.
     saveIntegerSetting(key, fallback);
@@ -185,7 +191,7 @@ void setMessageTexts(MessageTexts texts)
 
 void tellOfUnreadableFiles()
 {
-    Profile::setUnreadableNotice([](const QString& path) { tellLater("tellOfUnreadableFiles", 194, path); });
+    Profile::setUnreadableNotice([](const QString& path) { tellLater("tellOfUnreadableFiles", UnreadableFileText, path); });
 }
 
 void tellOfUnwritableFiles()
@@ -196,7 +202,7 @@ void tellOfUnwritableFiles()
 qint16 unwrittenFileText(const QString& path)
 {
     // A failed write leaves the file as it found it: there, or not there.
-    return QFileInfo(path).isFile() ? 177 : 234;
+    return QFileInfo(path).isFile() ? FileKeptAsItWasText : FileNotWrittenText;
 }
 
 void tellOfResetSettings()
@@ -228,6 +234,13 @@ bool readOnOffSetting(const SettingKey& key)
 void saveOnOffSetting(const SettingKey& key, bool on)
 {
     saveIntegerSetting(key, onOffNumber(on));
+}
+
+void readAddedOnOffOptions(SharedState& state)
+{
+    for (const SettingKey& key : AllSettingKeys)
+        if (key.option && key.loadRead == LoadRead::WithAddedOptions)
+            state.*key.option = readOnOffSetting(key);
 }
 
 } // namespace tess

@@ -83,4 +83,9 @@ void saveIntegerSetting(const SettingKey& key, qint32 value);
 bool readOnOffSetting(const SettingKey& key);
 void saveOnOffSetting(const SettingKey& key, bool on);
 
+// Fills the shared state's on/off options that the game window's load has no
+// step of its own for (LoadRead::WithAddedOptions in AllSettingKeys): every
+// option added to the table since the design's, read with the last of those.
+void readAddedOnOffOptions(SharedState& state);
+
 } // namespace tess

@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <map>
+#include <set>
 
 namespace tess {
 
@@ -22,6 +23,131 @@ quint16 be16(const QByteArray& b, qsizetype at)
 
 constexpr int DrumChannel = 9; // channel 10 as musicians count
 
+// What the tracks tell, gathered over all of them.
+struct TrackEvents {
+    std::multimap<long, double> tempos; // tick -> microseconds per quarter
+    // A channel sounds with program 0 until its first program change.
+    std::array<long, 16> firstNote;
+    std::array<long, 16> firstProgram;
+    long lastTick = 0;
+
+    TrackEvents()
+    {
+        firstNote.fill(LONG_MAX);
+        firstProgram.fill(LONG_MAX);
+    }
+};
+
+std::set<int>& instrumentsOf(MidiInfo& info, int channel)
+{
+    return channel == DrumChannel ? info.instruments.drumKits : info.instruments.programs;
+}
+
+// Reads one MTrk chunk's events, from `p` to `end`; false, with the problem
+// noted, when an event has no status.
+class TrackReader {
+public:
+    TrackReader(const QByteArray& b, qsizetype begin, qsizetype end, MidiInfo& info, TrackEvents& events)
+        : b_(b), p_(begin), end_(end), info_(info), events_(events)
+    {
+    }
+
+    bool read()
+    {
+        while (p_ < end_) {
+            tick_ += varlen();
+            if (p_ >= end_)
+                break;
+            const quint8 c = quint8(b_[p_]);
+            if (c & 0x80) {
+                status_ = c;
+                ++p_;
+            }
+            if (status_ == 0 || p_ >= end_) {
+                info_.problem = QStringLiteral("an event without status");
+                return false;
+            }
+            if (status_ == 0xFF)
+                readMeta();
+            else if (status_ == 0xF0 || status_ == 0xF7)
+                skipSysEx();
+            else
+                readChannelEvent();
+            events_.lastTick = std::max(events_.lastTick, tick_);
+        }
+        return true;
+    }
+
+private:
+    long varlen()
+    {
+        long value = 0;
+        for (int i = 0; i < 4 && p_ < end_; ++i) {
+            const quint8 c = quint8(b_[p_++]);
+            value = (value << 7) | (c & 0x7F);
+            if (!(c & 0x80))
+                break;
+        }
+        return value;
+    }
+
+    void readMeta()
+    {
+        const quint8 type = quint8(b_[p_++]);
+        const long length = varlen();
+        if (type == 0x51 && length == 3 && p_ + 3 <= end_)
+            events_.tempos.emplace(tick_, double(quint8(b_[p_]) << 16 | quint8(b_[p_ + 1]) << 8 | quint8(b_[p_ + 2])));
+        p_ += length;
+        status_ = 0; // meta events cancel running status
+    }
+
+    void skipSysEx()
+    {
+        p_ += varlen();
+        status_ = 0;
+    }
+
+    void readChannelEvent()
+    {
+        const int kind = status_ & 0xF0;
+        const int bytes = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+        const int channel = status_ & 0x0F;
+        if (kind == 0x90 && p_ + 1 < end_ && quint8(b_[p_ + 1]) > 0) {
+            ++info_.notes;
+            events_.firstNote[channel] = std::min(events_.firstNote[channel], tick_);
+        } else if (kind == 0xC0 && p_ < end_) {
+            instrumentsOf(info_, channel).insert(quint8(b_[p_]) & 0x7F);
+            events_.firstProgram[channel] = std::min(events_.firstProgram[channel], tick_);
+        }
+        p_ += bytes;
+    }
+
+    const QByteArray& b_;
+    qsizetype p_;
+    const qsizetype end_;
+    MidiInfo& info_;
+    TrackEvents& events_;
+    long tick_ = 0;
+    int status_ = 0;
+};
+
+// Playing time: the sum of the stretches between tempo changes.
+double playingSeconds(const TrackEvents& events, int division)
+{
+    double micros = 0;
+    long tick = 0;
+    double tempo = 500000;
+    for (const auto& [changeTick, newTempo] : events.tempos) {
+        if (changeTick > events.lastTick)
+            break;
+        micros += double(changeTick - tick) * tempo / division;
+        tick = changeTick;
+        tempo = newTempo;
+    }
+    micros += double(events.lastTick - tick) * tempo / division;
+    return micros / 1e6;
+}
+
 } // namespace
 
 MidiInfo readMidi(const QByteArray& b)
@@ -38,15 +164,7 @@ MidiInfo readMidi(const QByteArray& b)
         info.problem = QStringLiteral("no ticks-per-quarter division");
         return info;
     }
-    std::multimap<long, double> tempos; // tick -> microseconds per quarter
-    // A channel sounds with program 0 until its first program change.
-    std::array<long, 16> firstNote, firstProgram;
-    firstNote.fill(LONG_MAX);
-    firstProgram.fill(LONG_MAX);
-    const auto instrumentsOf = [&](int channel) -> std::set<int>& {
-        return channel == DrumChannel ? info.instruments.drumKits : info.instruments.programs;
-    };
-    long lastTick = 0;
+    TrackEvents events;
     qsizetype at = 14;
     while (at + 8 <= b.size()) {
         const QByteArray id = b.mid(at, 4);
@@ -58,78 +176,17 @@ MidiInfo readMidi(const QByteArray& b)
         }
         if (id == "MTrk") {
             ++info.trackChunks;
-            qsizetype p = at + 8;
-            long tick = 0;
-            int status = 0;
-            const auto varlen = [&]() {
-                long value = 0;
-                for (int i = 0; i < 4 && p < end; ++i) {
-                    const quint8 c = quint8(b[p++]);
-                    value = (value << 7) | (c & 0x7F);
-                    if (!(c & 0x80))
-                        break;
-                }
-                return value;
-            };
-            while (p < end) {
-                tick += varlen();
-                if (p >= end)
-                    break;
-                quint8 c = quint8(b[p]);
-                if (c & 0x80) {
-                    status = c;
-                    ++p;
-                }
-                if (status == 0 || p >= end) {
-                    info.problem = QStringLiteral("an event without status");
-                    return info;
-                }
-                if (status == 0xFF) {
-                    const quint8 type = quint8(b[p++]);
-                    const long length = varlen();
-                    if (type == 0x51 && length == 3 && p + 3 <= end)
-                        tempos.emplace(tick, double(quint8(b[p]) << 16 | quint8(b[p + 1]) << 8 | quint8(b[p + 2])));
-                    p += length;
-                    status = 0; // meta events cancel running status
-                } else if (status == 0xF0 || status == 0xF7) {
-                    p += varlen();
-                    status = 0;
-                } else {
-                    const int kind = status & 0xF0;
-                    const int bytes = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
-                    const int channel = status & 0x0F;
-                    if (kind == 0x90 && p + 1 < end && quint8(b[p + 1]) > 0) {
-                        ++info.notes;
-                        firstNote[channel] = std::min(firstNote[channel], tick);
-                    } else if (kind == 0xC0 && p < end) {
-                        instrumentsOf(channel).insert(quint8(b[p]) & 0x7F);
-                        firstProgram[channel] = std::min(firstProgram[channel], tick);
-                    }
-                    p += bytes;
-                }
-                lastTick = std::max(lastTick, tick);
-            }
+            if (!TrackReader(b, at + 8, end, info, events).read())
+                return info;
         }
         at = end;
     }
     for (int channel = 0; channel < 16; ++channel) {
-        if (firstNote[channel] < firstProgram[channel])
-            instrumentsOf(channel).insert(0);
+        if (events.firstNote[channel] < events.firstProgram[channel])
+            instrumentsOf(info, channel).insert(0);
     }
-    // Playing time: sum the stretches between tempo changes.
-    double micros = 0;
-    long tick = 0;
-    double tempo = 500000;
-    for (const auto& [changeTick, newTempo] : tempos) {
-        if (changeTick > lastTick)
-            break;
-        micros += double(changeTick - tick) * tempo / info.division;
-        tick = changeTick;
-        tempo = newTempo;
-    }
-    micros += double(lastTick - tick) * tempo / info.division;
-    info.seconds = micros / 1e6;
-    info.lastTick = lastTick;
+    info.seconds = playingSeconds(events, info.division);
+    info.lastTick = events.lastTick;
     info.valid = true;
     return info;
 }

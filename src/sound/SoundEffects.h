@@ -1,7 +1,7 @@
 #pragma once
 // The sound effects the game carries, by what they sound for. The numbers are
-// the carried items' numbers (101 to 125); a new effect takes the next number
-// before Last and its WAV file in resources/.
+// the carried items' numbers (101 to 125); a new effect takes the next number,
+// becomes LastSoundEffect below, and has its WAV file in resources/wav/.
 
 namespace tess {
 

@@ -41,9 +41,9 @@ void playSoundEffect(int number, bool wait)
 {
     trapped("Allgemein", "PlayWAV", [&](Steps& step) {
         bool waitForEnd = false;
-        step([&] { waitForEnd = wait; }); // a step of its own: the later steps keep their line numbers
-        step([&] { effectBuffer() = carriedData(number, QStringLiteral("WAV")); });
-        step([&] {
+        step(50010, [&] { waitForEnd = wait; }); // a step of its own, as the design has it
+        step(50020, [&] { effectBuffer() = carriedData(number, QStringLiteral("WAV")); });
+        step(50030, [&] {
             if (installedSink())
                 installedSink()->play(number, effectBuffer(), waitForEnd);
             else
@@ -86,11 +86,11 @@ void Music::startSong()
 {
     trapped("Allgemein", "MakeMusic", [&](Steps& step) {
         int song = 0;
-        step([&] { song = drawSong(lastSong_); });
-        step([&] { lastSong_ = song; });
-        step([&] { shared().songFile = midiFilePath(); });
+        step(50010, [&] { song = drawSong(lastSong_); });
+        step(50020, [&] { lastSong_ = song; });
+        step(50030, [&] { shared().songFile = midiFilePath(); });
         bool written = false;
-        step([&] {
+        step(50040, [&] {
             written = writeCarriedItem(song, QStringLiteral("midi"), shared().songFile);
             // Music stays off for this run (the setting is kept for the next),
             // and the player hears why once.
@@ -101,10 +101,10 @@ void Music::startSong()
         });
         if (!written)
             return;
-        step([&] { sendMediaCommand(QStringLiteral("open sequencer!") + shared().songFile + QStringLiteral(" alias midi")); });
-        step([&] { sendMediaCommand(QStringLiteral("play midi")); });
-        step([&] { QCoreApplication::processEvents(); });
-        step([&] {
+        step(50050, [&] { sendMediaCommand(QStringLiteral("open sequencer!") + shared().songFile + QStringLiteral(" alias midi")); });
+        step(50060, [&] { sendMediaCommand(QStringLiteral("play midi")); });
+        step(50070, [&] { QCoreApplication::processEvents(); });
+        step(50080, [&] {
             if (shared().repeatSong)
                 songTimer_.start();
         });
@@ -116,17 +116,17 @@ void Music::checkSongEnd()
     trapped("frmPuzzle", "Timer2_Timer", [&](Steps& step) {
         QString length(128, u' ');
         QString position(128, u' ');
-        step([&] {
+        step(50010, [&] {
             sendMediaCommand(QStringLiteral("status midi length"), &length);
             sendMediaCommand(QStringLiteral("status midi position"), &position);
         });
         bool ended = false;
-        step([&] { ended = !(leadingNumber(length) > leadingNumber(position)); });
-        step([&] {
+        step(50020, [&] { ended = !(leadingNumber(length) > leadingNumber(position)); });
+        step(50030, [&] {
             if (ended)
                 sendMediaCommand(QStringLiteral("close midi"));
         });
-        step([&] {
+        step(50040, [&] {
             if (!ended)
                 return;
             if (shared().repeatSong)

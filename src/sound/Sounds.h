@@ -1,6 +1,8 @@
 #pragma once
 // Sound effects and background music as the game asks for them.
 
+#include "sound/SoundEffects.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QTimer>
@@ -19,10 +21,13 @@ public:
 // Installs a sink (not owned); nullptr restores the audio device.
 void setEffectSink(EffectSink* sink);
 
-// Plays sound effect `number` (101 to 125) from the bytes carried in the
-// program; with `wait` it returns when the sound has ended, else at once.
-// Callers test playSounds first.
-void playSoundEffect(int number, bool wait);
+// Plays a sound effect from the bytes carried in the program; with `wait` it
+// returns when the sound has ended, else at once. Callers test playSounds first.
+void playSoundEffect(int number, bool wait); // an effect's number (101 to 125), as the network sends it
+inline void playSoundEffect(SoundEffect effect, bool wait)
+{
+    playSoundEffect(int(effect), wait);
+}
 
 // The songs: a random song other than the last, played in the background; the
 // music timer songTimer looks every second whether it has ended and, in endless

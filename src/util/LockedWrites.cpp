@@ -107,7 +107,7 @@ void retryWaiting()
             // From the event loop, where nobody waits for the answer: a
             // failure, also one that raises, is told as a failed write.
             bool written = false;
-            ignoringErrors([&](Steps& step) { step([&] { written = write.write(); }); });
+            ignoringErrors([&](Steps& step) { step(50010, [&] { written = write.write(); }); });
             if (!written)
                 tellWriteFailed(path);
             continue;

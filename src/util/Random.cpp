@@ -62,8 +62,8 @@ qint16 randomBetween(qint16 lo, qint16 hi)
     qint16 result = 0;
     trapped("Allgemein", "zz", [&](Steps& step) {
         float r = 0;
-        step([&] { r = uniformFromClock(); });
-        step([&] { result = pickBetween(lo, hi, r); });
+        step(50010, [&] { r = uniformFromClock(); });
+        step(50020, [&] { result = pickBetween(lo, hi, r); });
     });
     return result;
 }

@@ -16,7 +16,7 @@ void quitProgram()
 {
     ignoringErrors([](Steps& step) {
         QList<QPointer<QWidget>> windows;
-        step([&] {
+        step(50010, [&] {
             // The window list in the order the windows were made.
             const QWidgetList widgets = QApplication::topLevelWidgets();
             for (QWindow* handle : QGuiApplication::topLevelWindows()) {
@@ -26,13 +26,13 @@ void quitProgram()
                 }
             }
         });
-        step([&] {
+        step(50020, [&] {
             std::for_each(windows.rbegin(), windows.rend(), [](const QPointer<QWidget>& window) {
                 if (window)
                     window->close();
             });
         });
-        step([&] {
+        step(50030, [&] {
             const bool anyLeft = std::any_of(windows.cbegin(), windows.cend(), [](const QPointer<QWidget>& window) {
                 return window && window->isVisible();
             });

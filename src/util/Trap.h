@@ -5,8 +5,8 @@
 //     {
 //         QString text;
 //         trapped("Allgemein", "GetLang", [&](Steps& step) {
-//             step([&] { ... });   // line 50010
-//             step([&] { ... });   // line 50020
+//             step(50010, [&] { ... });
+//             step(50020, [&] { ... });
 //         });
 //         return text;
 //     }

@@ -48,11 +48,11 @@ void waitSeconds(double seconds)
 {
     trapped("Allgemein", "Verzoegerung", [&](Steps& step) {
         double wait = 0;
-        step([&] {
+        step(50010, [&] {
             const double start = secondsSinceMidnight();
             wait = std::isfinite(seconds) ? std::min(seconds * waitScale(), SecondsPerDay - start) : 0.0;
         });
-        step([&] {
+        step(50020, [&] {
             if (wait <= 0)
                 return;
             QEventLoop loop;

@@ -49,26 +49,26 @@ void HelpMenu::popUp(const std::array<QString, 3>& captions)
 
 void HelpMenu::showManual()
 {
-    trapped("frmPuzzle", "mnuOnlinehilfe_Click", [&](Steps& step) { step([] { HelpWindow::showHelp(shared().language); }); });
+    trapped("frmPuzzle", "mnuOnlinehilfe_Click", [&](Steps& step) { step(50010, [] { HelpWindow::showHelp(shared().language); }); });
 }
 
 void HelpMenu::openWebPage()
 {
     // The result is not looked at: without a browser nothing happens, and nothing is said.
     trapped("frmPuzzle", "mnuHomepage_Click", [&](Steps& step) {
-        step([] { QDesktopServices::openUrl(QUrl(QString::fromUtf8(MakerWebPage))); });
+        step(50010, [] { QDesktopServices::openUrl(QUrl(QString::fromUtf8(MakerWebPage))); });
     });
 }
 
 void HelpMenu::writeEmail()
 {
-    trapped("frmPuzzle", "mnuEMail_Click", [&](Steps& step) { step([] { QDesktopServices::openUrl(QUrl(mailLink())); }); });
+    trapped("frmPuzzle", "mnuEMail_Click", [&](Steps& step) { step(50010, [] { QDesktopServices::openUrl(QUrl(mailLink())); }); });
 }
 
 void HelpMenu::showAbout()
 {
     trapped("frmPuzzle", "mnuUeber_Click", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             if (about_)
                 about_();
         });

@@ -105,6 +105,95 @@ QImage artFor(const QString& name, const QSizeF& devicePixels)
     return art(QFile::exists(QStringLiteral(":/carried/raw/") + dense + QStringLiteral(".raw")) ? dense : name);
 }
 
+// The bar grows in width; its value tells a screen reader how much of the time is gone.
+void prepareTimeBar(QProgressBar* bar)
+{
+    bar->setTextVisible(false);
+    bar->setRange(0, 100);
+    bar->setFocusPolicy(Qt::NoFocus);
+    bar->hide();
+}
+
+// Tool button i's icon, with its double-size picture on a dense screen. The
+// icons hold the only copies: the art read for them is not kept.
+QIcon toolButtonIcon(std::size_t i, bool denseScreen)
+{
+    QIcon icon(QPixmap::fromImage(loadArt(QStringLiteral("button_%1.png").arg(i))));
+    if (denseScreen) {
+        QPixmap dense = QPixmap::fromImage(loadArt(QStringLiteral("button_%1@2x.png").arg(i)));
+        dense.setDevicePixelRatio(2);
+        icon.addPixmap(dense);
+    }
+    return icon;
+}
+
+PictureButton* makeToolButton(QWidget* window, const QIcon& icon)
+{
+    auto* button = new PictureButton(window);
+    button->setIcon(icon);
+    button->setAutoRaise(false);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+// The flag of language i, named by its language in that language.
+ImageControl* makeFlag(QWidget* window, std::size_t i)
+{
+    auto* flag = new ImageControl(window);
+    // Drawn from the double-size picture, so the flag stays sharp on dense screens.
+    flag->setPicture(art(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
+    flag->setCursor(Qt::PointingHandCursor);
+    flag->setFocusPolicy(Qt::StrongFocus);
+    setAccessibleRole(flag, QAccessible::Button);
+    flag->setAccessibleName(flagLanguageName(int(i)));
+    flag->hide();
+    return flag;
+}
+
+QFont playerNameFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(12);
+    font.setBold(true);
+    return font;
+}
+
+QLabel* makePlayerLabel(QWidget* window, const QFont& font)
+{
+    auto* label = new QLabel(window);
+    label->setTextFormat(Qt::PlainText); // a player's name is shown as typed
+    label->setFont(font);
+    label->setAutoFillBackground(true);
+    label->setAlignment(Qt::AlignCenter);
+    label->hide();
+    return label;
+}
+
+// The dialogs the tool buttons open, over the window; returns the help menu.
+HelpMenu* plugInDialogs(PuzzleWindow* window, PuzzleTable& table)
+{
+    table.services.champions = [window] { runDialog<ChampionsDialog>(window); };
+    table.services.pictureChoice = [window] { runDialog<PictureChoiceDialog>(window); };
+    table.services.backChoice = [window] { runDialog<BackChoiceDialog>(window); };
+    auto* helpMenu = new HelpMenu(window, [window, &table] {
+        StartupWindow about({}, window);
+        about.setFlagHandler([&table](int languageDigit) { table.chooseLanguage(languageDigit); });
+        about.load();
+        about.exec();
+    });
+    table.services.helpMenu = [helpMenu, &table] { helpMenu->popUp(table.menuCaptions); };
+    table.services.options = [window] {
+        OptionsDialog dialog(window);
+        dialog.setNetworkGameOpener([window, &dialog] {
+            if (NetworkSession* session = window->network())
+                session->openDialog(&dialog);
+        });
+        dialog.load();
+        dialog.exec();
+    };
+    return helpMenu;
+}
+
 } // namespace
 
 QSize PuzzleWindow::clientSizeFor(const QRect& available, const QMargins& frame)
@@ -142,11 +231,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     connect(stack_, &ImageControl::clicked, this, &PuzzleWindow::stackClicked);
     copyright_->setPicture(art(QStringLiteral("copyright.png")), 0);
     copyright_->hide();
-    // The bar grows in width; its value tells a screen reader how much of the time is gone.
-    timeBar_->setTextVisible(false);
-    timeBar_->setRange(0, 100);
-    timeBar_->setFocusPolicy(Qt::NoFocus);
-    timeBar_->hide();
+    prepareTimeBar(timeBar_);
     installAccessibility();
     setAccessibleRole(stack_, QAccessible::Button);
     setAccessibleRole(preview_, QAccessible::Graphic);
@@ -156,69 +241,25 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     // The double-size icons only where a screen is dense enough to show them.
     const bool denseScreen = qApp->devicePixelRatio() > 1;
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        buttons_[i] = new PictureButton(this);
-        // The icons hold the only copies: the art read for them is not kept.
-        QIcon icon(QPixmap::fromImage(loadArt(QStringLiteral("button_%1.png").arg(i))));
-        if (denseScreen) {
-            QPixmap dense = QPixmap::fromImage(loadArt(QStringLiteral("button_%1@2x.png").arg(i)));
-            dense.setDevicePixelRatio(2);
-            icon.addPixmap(dense);
-        }
-        buttons_[i]->setIcon(icon);
-        buttons_[i]->setAutoRaise(false);
-        buttons_[i]->setFocusPolicy(Qt::StrongFocus);
+        buttons_[i] = makeToolButton(this, toolButtonIcon(i, denseScreen));
         buttons_[i]->installEventFilter(this);
         buttons_[i]->hide();
         connect(buttons_[i], &QToolButton::clicked, this, [this, i] { Q_EMIT buttonPressed(int(i)); });
     }
     for (std::size_t i = 0; i < flags_.size(); ++i) {
-        flags_[i] = new ImageControl(this);
+        flags_[i] = makeFlag(this, i);
         const int language = PuzzleTable::FlagDigits[i];
-        // Drawn from the double-size picture, so the flag stays sharp on dense screens.
-        flags_[i]->setPicture(art(QString::fromLatin1(Languages[i].flagArt) + QStringLiteral("@2x.png")), 0);
-        flags_[i]->setCursor(Qt::PointingHandCursor);
-        flags_[i]->setFocusPolicy(Qt::StrongFocus);
-        setAccessibleRole(flags_[i], QAccessible::Button);
-        // Each flag is named by its language in that language.
-        flags_[i]->setAccessibleName(flagLanguageName(int(i)));
         connect(flags_[i], &ImageControl::arrowPressed, this, [this, i](int dx, int dy) { moveInRow(flags_[i], dx, dy); });
-        flags_[i]->hide();
         connect(flags_[i], &ImageControl::clicked, this, [this, language] { Q_EMIT flagClicked(language); });
     }
-    QFont nameFont(QStringLiteral("DejaVu Sans"));
-    nameFont.setPointSize(12);
-    nameFont.setBold(true);
+    const QFont nameFont = playerNameFont();
     for (std::size_t i = 0; i < labels_.size(); ++i) {
-        labels_[i] = new QLabel(this);
-        labels_[i]->setTextFormat(Qt::PlainText); // a player's name is shown as typed
-        labels_[i]->setFont(nameFont);
-        labels_[i]->setAutoFillBackground(true);
-        labels_[i]->setAlignment(Qt::AlignCenter);
-        labels_[i]->hide();
+        labels_[i] = makePlayerLabel(this, nameFont);
         scores_[i] = new ScoreBox(table_.digitCutter, this);
         scores_[i]->hide();
     }
 
-    // The dialogs the tool buttons open, over this window.
-    table_.services.champions = [this] { runDialog<ChampionsDialog>(this); };
-    table_.services.pictureChoice = [this] { runDialog<PictureChoiceDialog>(this); };
-    table_.services.backChoice = [this] { runDialog<BackChoiceDialog>(this); };
-    helpMenu_ = new HelpMenu(this, [this] {
-        StartupWindow about({}, this);
-        about.setFlagHandler([this](int languageDigit) { table_.chooseLanguage(languageDigit); });
-        about.load();
-        about.exec();
-    });
-    table_.services.helpMenu = [this] { helpMenu_->popUp(table_.menuCaptions); };
-    table_.services.options = [this] {
-        OptionsDialog dialog(this);
-        dialog.setNetworkGameOpener([this, &dialog] {
-            if (NetworkSession* session = network())
-                session->openDialog(&dialog);
-        });
-        dialog.load();
-        dialog.exec();
-    };
+    helpMenu_ = plugInDialogs(this, table_);
 
     qApp->installEventFilter(this);
     connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(n); });

@@ -78,23 +78,26 @@ void StartupWindow::load()
 {
     SharedState& s = shared();
     trapped("frmInfo", "Form_Load", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             s.language = startLanguage();
             followLanguageInQt(s.language); // cannot fail: a missing translation is English
         });
-        step([&] {
+        step(50020, [&] {
             // At the start the program's own table serves until the game window
             // is painted; the copy is written then (main), off the way to the window.
             if (s.gameWindowLoaded)
                 writeLanguageTable();
         });
-        step([&] {
+        step(50030, [&] {
             // Read under the trap: a damaged picture gets an error box, not the end.
             titleImage->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_title.png"))));
             boardImage->setPixmap(QPixmap::fromImage(loadArt(QStringLiteral("splash_board.png"))));
         });
+        // The splash has an hourglass step that the about box has not: the
+        // steps from the web link on count from there.
+        const int linkLine = s.gameWindowLoaded ? 50040 : 50050;
         if (!s.gameWindowLoaded)
-            step([&] {
+            step(50040, [&] {
                 // The hourglass, and the window it comes with, are made while
                 // the start waits for the font database and the session bus
                 // (the first text asks whether a screen reader listens). The
@@ -102,28 +105,28 @@ void StartupWindow::load()
                 winId();
                 QApplication::setOverrideCursor(Qt::WaitCursor);
             });
-        step([&] {
+        step(linkLine, [&] {
             webPageLink->setText(QString::fromUtf8(MakerWebPage));
             adjustSize();
             placeWindow(this);
         });
-        step([&] { versionLabel->setText(versionLine(TESSARON_VERSION_MAJOR, TESSARON_VERSION_MINOR, TESSARON_VERSION_PATCH)); });
+        step(linkLine + 10, [&] { versionLabel->setText(versionLine(TESSARON_VERSION_MAJOR, TESSARON_VERSION_MINOR, TESSARON_VERSION_PATCH)); });
         if (s.gameWindowLoaded) {
-            step([&] { addAboutBoxControls(); });
+            step(linkLine + 20, [&] { addAboutBoxControls(); });
             return;
         }
-        step([&] {
+        step(50070, [&] {
             show();
             repaint();
             QCoreApplication::processEvents();
         });
-        step([&] { gameWindow_ = loadGameWindow_(); });
-        step([&] { s.gameWindowLoaded = true; });
-        step([&] {
+        step(50080, [&] { gameWindow_ = loadGameWindow_(); });
+        step(50090, [&] { s.gameWindowLoaded = true; });
+        step(50100, [&] {
             if (gameWindow_ && !gameWindow_->isVisible())
                 gameWindow_->show();
         });
-        step([&] {
+        step(50110, [&] {
             QApplication::restoreOverrideCursor();
             close();
         });
@@ -170,11 +173,11 @@ void StartupWindow::addAboutBoxControls()
 void StartupWindow::closeAboutBox()
 {
     trapped("frmInfo", "OK_Click", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             if (gameWindow_ && !gameWindow_->isVisible())
                 gameWindow_->show();
         });
-        step([&] { close(); });
+        step(50020, [&] { close(); });
     });
 }
 
@@ -198,7 +201,7 @@ void StartupWindow::chooseLanguage(int languageDigit)
 void StartupWindow::openWebPage()
 {
     trapped("frmInfo", "lblHomepage_Click", [&](Steps& step) {
-        step([] { QDesktopServices::openUrl(QUrl(QString::fromUtf8(MakerWebPage))); });
+        step(50010, [] { QDesktopServices::openUrl(QUrl(QString::fromUtf8(MakerWebPage))); });
     });
 }
 

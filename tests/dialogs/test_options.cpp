@@ -77,6 +77,32 @@ private Q_SLOTS:
         QCOMPARE(dialog.boardSizeBox->itemText(9), QStringLiteral("12 x 16"));
     }
 
+    void everyOnOffBoxStoresItsOwnOptionWithACaption()
+    {
+        // Walks the key table, so an option added there with a box is checked too.
+        OptionsDialog dialog;
+        dialog.load();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        int boxes = 0;
+        int options = 0;
+        for (const SettingKey& key : AllSettingKeys) {
+            options += key.option != nullptr;
+            QCheckBox* box = dialog.optionCheck(key);
+            if (!box)
+                continue;
+            ++boxes;
+            QVERIFY2(!box->text().isEmpty(), key.key);
+            const bool before = shared().*key.option;
+            QCOMPARE(box->isChecked(), before);
+            tick(box);
+            QCOMPARE(shared().*key.option, !before);
+            QCOMPARE(stored(key.key), QString::number(onOffNumber(!before)));
+        }
+        QCOMPARE(dialog.optionCheck(keys::playMusic), nullptr); // the music has its own box
+        QCOMPARE(boxes, options - 1);
+    }
+
     void playersEnableTheirBoxesAndOkStoresAllFourNames()
     {
         OptionsDialog dialog;
@@ -140,8 +166,8 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Optionen"));
-        QCOMPARE(dialog.gridCheck->text(), QStringLiteral("&Gitter anzeigen"));
-        tick(dialog.timeLimitCheck);
+        QCOMPARE(dialog.optionCheck(keys::showGrid)->text(), QStringLiteral("&Gitter anzeigen"));
+        tick(dialog.optionCheck(keys::timeLimit));
         QCOMPARE(shared().timeLimit, false);
         QCOMPARE(stored("Time"), QStringLiteral("0"));
         tick(dialog.frameColourButtons[1]);
@@ -192,7 +218,7 @@ private Q_SLOTS:
             dialog.load();
             choose(dialog.boardSizeBox, 0);
             choose(dialog.playerCountBox, 1);
-            tick(dialog.gridCheck);
+            tick(dialog.optionCheck(keys::showGrid));
             dialog.okButton->click();
         };
         game.t().runToolButton(ToolButton::Options);

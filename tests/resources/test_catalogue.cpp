@@ -4,6 +4,7 @@
 #include "language/Languages.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
+#include "sound/SoundEffects.h"
 #include "support/MediaFiles.h"
 #include "support/TestEnvironment.h"
 
@@ -41,7 +42,7 @@ private Q_SLOTS:
     void soundEffectsParseAndAreHeard()
     {
         std::vector<double> levels;
-        for (qint16 number = 101; number <= 125; ++number) {
+        for (qint16 number = FirstSoundEffect; number <= LastSoundEffect; ++number) {
             const test::WaveInfo wave = test::readWave(carriedData(number, QStringLiteral("WAV")));
             const QByteArray name = QByteArray::number(number);
             QVERIFY2(wave.valid, qPrintable(name + " " + wave.problem.toUtf8()));

@@ -75,8 +75,44 @@ private Q_SLOTS:
             QVERIFY2(!seen.contains(id), qPrintable(id));
             seen.insert(id);
         }
-        QCOMPARE(seen.size(), 21);
+        QCOMPARE(seen.size(), qsizetype(AllSettingKeys.size()));
         QCOMPARE(QString::fromLatin1(AllSettingKeys.front().key), QStringLiteral("Album"));
+    }
+
+    void keyNamesAreUniqueAcrossSections()
+    {
+        // settingKey() finds a row by its key name alone.
+        QSet<QString> names;
+        for (const SettingKey& key : AllSettingKeys) {
+            QVERIFY2(!names.contains(QString::fromLatin1(key.key).toLower()), key.key);
+            names.insert(QString::fromLatin1(key.key).toLower());
+        }
+    }
+
+    void everyOnOffOptionStartsAtItsKeysDefault()
+    {
+        // The shared state holds an option's value before load reads it.
+        const SharedState fresh;
+        int options = 0;
+        for (const SettingKey& key : AllSettingKeys) {
+            if (!key.option)
+                continue;
+            ++options;
+            QVERIFY2(key.holds == &domains::onOff, key.key);
+            QVERIFY2(fresh.*key.option == (QByteArray(key.fallback) == "1"), key.key);
+        }
+        QVERIFY(options >= 8); // the design's eight, and any added since
+    }
+
+    void loadReadsOnlyTheAddedOptionsInOneGo()
+    {
+        // The design's options are read in steps of their own at load.
+        saveOnOffSetting(keys::autoDraw, true);
+        saveOnOffSetting(keys::showGrid, false);
+        SharedState state;
+        readAddedOnOffOptions(state);
+        QCOMPARE(state.autoDraw, false);
+        QCOMPARE(state.showGrid, true);
     }
 
     void valuesAreWrittenAtOnceAndReadBack()
@@ -161,14 +197,16 @@ private Q_SLOTS:
                                                     {"numPlayers", {"5", "0"}},   {"Picture", {"100", "106"}},
                                                     {"Back", {"10", "-1"}},       {"Musicloop", {"1", "-2"}}};
         QStringList names;
-        for (const SettingDomain& domain : NumberDomains) {
-            const QString name = QString::fromLatin1(domain.key.key);
-            const QString fallback = QString::fromLatin1(domain.key.fallback);
-            QVERIFY2(domain.holds(qint16(fallback.toInt())), qPrintable(name));
+        for (const SettingKey& key : AllSettingKeys) {
+            if (!key.holds)
+                continue; // a text key
+            const QString name = QString::fromLatin1(key.key);
+            const QString fallback = QString::fromLatin1(key.fallback);
+            QVERIFY2(key.holds(qint16(fallback.toInt())), qPrintable(name));
             for (const QString& value : QStringList{"x", "", "1e9", "-32768", "32767", "1,5"} + outside.value(name, {"2", "-1"})) {
-                saveSetting(domain.key, value);
-                QVERIFY2(readIntegerSetting(domain.key) == fallback.toInt(), qPrintable(name + "=" + value));
-                QVERIFY2(readSetting(domain.key) == fallback, qPrintable(name + "=" + value)); // written back
+                saveSetting(key, value);
+                QVERIFY2(readIntegerSetting(key) == fallback.toInt(), qPrintable(name + "=" + value));
+                QVERIFY2(readSetting(key) == fallback, qPrintable(name + "=" + value)); // written back
             }
             names << name;
         }
