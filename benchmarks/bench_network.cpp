@@ -214,7 +214,7 @@ int main(int argc, char* argv[])
     std::vector<double> draws, places;
     qint64 downAtStart = -1, upAtStart = 0;
     std::vector<double> downPerTurn, upPerTurn;
-    const auto myTurn = [&] { return table.network.turnIsLocal && table.network.turnIsLocal(); };
+    const auto myTurn = [&] { return table.remote() && table.network()->turnIsLocal(); };
     while (int(draws.size() + places.size()) < wanted) {
         // A turn ready for a click: a piece in hand not yet laid, or the stack to draw from.
         const auto ready = [&] {

@@ -6,7 +6,7 @@
 #include "dialogs/BackChoiceDialog.h"
 #include "window/HelpMenu.h"
 #include "controls/ImageControl.h"
-#include "netplay/NetworkModule.h"
+#include "netplay/NetworkPlay.h"
 #include "dialogs/OptionsDialog.h"
 #include "controls/PictureButton.h"
 #include "dialogs/PictureChoiceDialog.h"
@@ -213,7 +213,7 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     table_.services.options = [this] {
         OptionsDialog dialog(this);
         dialog.setNetworkGameOpener([this, &dialog] {
-            if (NetworkSession* session = network())
+            if (NetworkPlay* session = network())
                 session->openDialog(&dialog);
         });
         dialog.load();
@@ -258,19 +258,12 @@ ImageControl* PuzzleWindow::makeCell(int n) const
     return control;
 }
 
-NetworkSession* PuzzleWindow::network()
+NetworkPlay* PuzzleWindow::network()
 {
     trapped("PuzzleWindow", "LoadNetwork", [&](Steps& step) {
         if (network_)
             return;
-        QString problem;
-        step([&] { network_ = loadNetworkSession(table_, &problem); });
-        step([&] {
-            if (network_)
-                return;
-            std::fprintf(stderr, "tessaron: network play is not available: %s\n", problem.toLocal8Bit().constData());
-            dialogs().inform(langText(227), langText(225));
-        });
+        step(50010, [&] { network_ = std::make_unique<NetworkPlay>(table_); });
     });
     return network_.get();
 }
