@@ -52,5 +52,4 @@ inline constexpr int WinnerNoticeTitle = 125;
 inline constexpr int DrawNotice = 128;
 inline constexpr int DrawNoticeTitle = 138;
 
-
 } // namespace tess::text
