@@ -27,8 +27,6 @@ namespace tess {
 
 namespace {
 
-constexpr const char* Module = "NetworkGameDialog";
-
 // A caption as a screen reader names its field: without the mnemonic's "&"
 // and the colon (French puts a blank before it).
 QString spokenCaption(QString caption)
@@ -82,7 +80,7 @@ NetworkGameDialog::NetworkGameDialog(NetworkPlay& play, QWidget* parent)
     connect(gamesList, &QListWidget::currentRowChanged, this, &NetworkGameDialog::foundGameChosen);
     connect(&play_, &NetworkPlay::playersChanged, this, &NetworkGameDialog::showPlayers);
     connect(&play_, &NetworkPlay::joined, this, [this] {
-        trapped(Module, "joined", [&](Steps& step) {
+        trapped("NetworkGameDialog", "joined", [&](Steps& step) {
             step(50010, [&] {
                 joined_ = true;
                 joinOutcome->setText(langText(text::Joined));
@@ -92,7 +90,7 @@ NetworkGameDialog::NetworkGameDialog(NetworkPlay& play, QWidget* parent)
     });
     connect(&play_, &NetworkPlay::ended, this, &NetworkGameDialog::ended);
     connect(&play_, &NetworkPlay::codeChanged, this, [this] {
-        trapped(Module, "codeChanged", [&](Steps& step) {
+        trapped("NetworkGameDialog", "codeChanged", [&](Steps& step) {
             step(50010, [&] {
                 showHosting();
                 hostOutcome->setText(play_.lastProblem());
@@ -226,7 +224,7 @@ QFormLayout* NetworkGameDialog::buildJoinFields()
 
 void NetworkGameDialog::load()
 {
-    trapped(Module, "load", [&](Steps& step) {
+    trapped("NetworkGameDialog", "load", [&](Steps& step) {
         step(50010, [&] { nameEdit->setText(shared().names[0].trimmed().left(net::MaxNameLength)); });
         step(50020, [&] {
             joining_ = joined_ = play_.role() == NetworkPlay::Role::Joining;
@@ -252,7 +250,7 @@ bool NetworkGameDialog::event(QEvent* event)
 
 void NetworkGameDialog::retranslate()
 {
-    trapped(Module, "retranslate", [&](Steps& step) {
+    trapped("NetworkGameDialog", "retranslate", [&](Steps& step) {
         step(50010, [&] {
             QString title = plainCaption(langText(text::NetworkGameButton));
             if (title.endsWith(QStringLiteral("...")))
@@ -293,7 +291,7 @@ void NetworkGameDialog::hostingToggled()
         startHosting(0, {});
         return;
     }
-    trapped(Module, "stopHosting", [&](Steps& step) {
+    trapped("NetworkGameDialog", "stopHosting", [&](Steps& step) {
         step(50010, [&] { play_.leave(); });
         step(50020, [&] {
             hostOutcome->clear();
@@ -305,7 +303,7 @@ void NetworkGameDialog::hostingToggled()
 
 void NetworkGameDialog::startHosting(quint16 port, const QString& code)
 {
-    trapped(Module, "startHosting", [&](Steps& step) {
+    trapped("NetworkGameDialog", "startHosting", [&](Steps& step) {
         bool hosting = false;
         step(50010, [&] {
             hostOutcome->clear();
@@ -336,7 +334,7 @@ void NetworkGameDialog::showHosting()
 
 void NetworkGameDialog::showPlayers()
 {
-    trapped(Module, "showPlayers", [&](Steps& step) {
+    trapped("NetworkGameDialog", "showPlayers", [&](Steps& step) {
         step(50010, [&] {
             playersList->clear();
             if (play_.role() != NetworkPlay::Role::Host)
@@ -357,7 +355,7 @@ void NetworkGameDialog::showPlayers()
 
 void NetworkGameDialog::showFoundGames()
 {
-    trapped(Module, "showFoundGames", [&](Steps& step) {
+    trapped("NetworkGameDialog", "showFoundGames", [&](Steps& step) {
         step(50010, [&] {
             const QSignalBlocker quiet(gamesList);
             gamesList->clear();
@@ -386,7 +384,7 @@ void NetworkGameDialog::showDiscoveryProblem()
 
 void NetworkGameDialog::foundGameChosen()
 {
-    trapped(Module, "foundGameChosen", [&](Steps& step) {
+    trapped("NetworkGameDialog", "foundGameChosen", [&](Steps& step) {
         step(50010, [&] {
             const QListWidgetItem* item = gamesList->currentItem();
             if (item)
@@ -412,7 +410,7 @@ void NetworkGameDialog::joinClicked()
 
 void NetworkGameDialog::joinGame(const QString& address, quint16 port, const QString& name, const QString& code)
 {
-    trapped(Module, "joinGame", [&](Steps& step) {
+    trapped("NetworkGameDialog", "joinGame", [&](Steps& step) {
         step(50010, [&] {
             joinAddressEdit->setText(typedAddress(address, port));
             nameEdit->setText(name);
@@ -428,7 +426,7 @@ void NetworkGameDialog::joinGame(const QString& address, quint16 port, const QSt
 
 void NetworkGameDialog::ended(const QString& text)
 {
-    trapped(Module, "ended", [&](Steps& step) {
+    trapped("NetworkGameDialog", "ended", [&](Steps& step) {
         step(50010, [&] {
             if (joining_) {
                 joining_ = joined_ = false;
@@ -443,7 +441,7 @@ void NetworkGameDialog::ended(const QString& text)
 
 void runNetworkCommandLine(NetworkPlay& play, const NetworkCommandLine& line, QWidget* parent)
 {
-    trapped(Module, "runNetworkCommandLine", [&](Steps& step) {
+    trapped("NetworkGameDialog", "runNetworkCommandLine", [&](Steps& step) {
         NetworkGameDialog dialog(play, parent);
         step(50010, [&] { dialog.load(); });
         step(50020, [&] {
