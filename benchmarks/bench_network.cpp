@@ -36,7 +36,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-const QString Code = QStringLiteral("4242");
+// A join code as the host gives them out: JoinCodeDigits digits.
+const QString Code = QStringLiteral("424242");
 
 // Message boxes answered at once: the winner is told, another game wanted.
 class QuietDialogs : public tess::Dialogs {
@@ -198,7 +199,7 @@ int main(int argc, char* argv[])
     window.resize(1024, 768);
     window.show();
     tess::PuzzleTable& table = window.table();
-    auto& play = dynamic_cast<tess::NetworkPlay&>(*window.network());
+    tess::NetworkPlay& play = *window.network();
     bool joined = false;
     QObject::connect(&play, &tess::NetworkPlay::joined, [&joined] { joined = true; });
     play.join(QStringLiteral("127.0.0.1"), relay.server.serverPort(), QStringLiteral("Ben"), Code);
