@@ -39,7 +39,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <cstdio>
 
 namespace tess {
 
