@@ -36,7 +36,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-const QString Code = QStringLiteral("4242");
+// A join code as the host gives them out: JoinCodeDigits digits.
+const QString Code = QStringLiteral("424242");
 
 // Message boxes answered at once: the winner is told, another game wanted.
 class QuietDialogs : public tess::Dialogs {
@@ -198,7 +199,7 @@ int main(int argc, char* argv[])
     window.resize(1024, 768);
     window.show();
     tess::PuzzleTable& table = window.table();
-    auto& play = dynamic_cast<tess::NetworkPlay&>(*window.network());
+    tess::NetworkPlay& play = *window.network();
     bool joined = false;
     QObject::connect(&play, &tess::NetworkPlay::joined, [&joined] { joined = true; });
     play.join(QStringLiteral("127.0.0.1"), relay.server.serverPort(), QStringLiteral("Ben"), Code);
@@ -214,7 +215,7 @@ int main(int argc, char* argv[])
     std::vector<double> draws, places;
     qint64 downAtStart = -1, upAtStart = 0;
     std::vector<double> downPerTurn, upPerTurn;
-    const auto myTurn = [&] { return table.network.turnIsLocal && table.network.turnIsLocal(); };
+    const auto myTurn = [&] { return table.remote() && table.network()->turnIsLocal(); };
     while (int(draws.size() + places.size()) < wanted) {
         // A turn ready for a click: a piece in hand not yet laid, or the stack to draw from.
         const auto ready = [&] {

@@ -1,6 +1,6 @@
 # Run by cpack before it builds a package: Debian keeps games in /usr/games,
 # so the program moves there; it still finds its pictures in ../share/tessaron
-# and its network library in ../lib/.../tessaron (games/ and bin/ stand side by side).
+# (games/ and bin/ stand side by side).
 file(GLOB_RECURSE programs "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/bin/tessaron")
 foreach(program IN LISTS programs)
   get_filename_component(bin "${program}" DIRECTORY)

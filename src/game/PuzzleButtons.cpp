@@ -100,8 +100,7 @@ void PuzzleTable::runToolButton(ToolButton button)
                     // Sounds, music and language are this screen's; the
                     // game is the host's, and the screen shows it again.
                     openService(services.options);
-                    if (network.refresh)
-                        network.refresh();
+                    network_->refresh();
                     break;
                 }
                 if (!gameIdle)

@@ -60,15 +60,15 @@ void PuzzleTable::announceWinner()
         step([&] {
             if (result.draw) {
                 play(103, false);
-                if (network.notice)
-                    network.notice(128, {});
+                if (network_)
+                    network_->notice(128, {});
                 dialogs().inform(langText(128), langText(138));
             } else {
                 play(101, false);
                 QString text = langText(127);
                 const QString winner = at(s.names, result.winner, "PlayerName");
-                if (network.notice)
-                    network.notice(127, {winner});
+                if (network_)
+                    network_->notice(127, {winner});
                 text.replace(QStringLiteral("Vodez"), isolated(winner));
                 dialogs().inform(text, langText(125));
             }

@@ -47,7 +47,7 @@ void PuzzleTable::stackInput()
     if (!stackCell.visible || !stackCell.enabled)
         return;
     if (remote())
-        network.forward(SeatInput::Draw, -1);
+        network_->forward(SeatInput::Draw, -1);
     else
         runInput([this] { drawPiece(); });
 }
@@ -66,7 +66,7 @@ void PuzzleTable::cellInput(int index)
     if (!cell.visible || !cell.enabled)
         return;
     if (remote())
-        network.forward(SeatInput::Place, index);
+        network_->forward(SeatInput::Place, index);
     else
         runInput([this, index] { placePiece(index); });
 }
@@ -76,7 +76,7 @@ void PuzzleTable::hintInput()
     if (!toolButton(ToolButton::Hint).enabled)
         return;
     if (remote())
-        network.forward(SeatInput::Hint, -1);
+        network_->forward(SeatInput::Hint, -1);
     else
         runInput([this] { runToolButton(ToolButton::Hint); });
 }

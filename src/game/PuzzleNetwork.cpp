@@ -194,7 +194,7 @@ void PuzzleTable::showNetworkPicture(const QImage& picture)
 
 void PuzzleTable::endRemote()
 {
-    network = {};
+    network_ = nullptr;
     jokerPieces.fill(false);
     for (ToolButton button : {ToolButton::Picture, ToolButton::Load, ToolButton::Options, ToolButton::Save})
         toolButton(button).enabled = true;

@@ -19,8 +19,8 @@ using namespace table;
 void PuzzleTable::play(int number, bool wait)
 {
     // Each screen of a network game hears it as its own options say.
-    if (network.sound)
-        network.sound(number);
+    if (network_)
+        network_->sound(number);
     if (shared().playSounds)
         playSoundEffect(number, wait);
 }
@@ -109,8 +109,8 @@ void PuzzleTable::startGame()
         // The idle animation stops first: the shuffle sound lets timers run
         // while it plays, and no joker mark may be left on the new board.
         stopIdleAnimation();
-        if (network.gameStarting)
-            network.gameStarting();
+        if (network_)
+            network_->gameStarting();
         step([&] { resetGame(); });
         step([&] {
             if (gameIdle)

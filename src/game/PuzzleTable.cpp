@@ -427,8 +427,8 @@ void PuzzleTable::showScore(qint32 score, int player)
         step([&] { notifyControls(); });
         step([&] {
             const int number = score == 0 ? 111 : 125;
-            if (network.sound)
-                network.sound(number);
+            if (network_)
+                network_->sound(number);
             if (shared().playSounds)
                 playSoundEffect(number, score != 0);
         });
@@ -453,9 +453,9 @@ void PuzzleTable::applyLanguage()
 
 void PuzzleTable::endProgram()
 {
-    // A copy: saying goodbye takes the hooks away.
-    if (const std::function<void()> ending = network.ending)
-        ending();
+    // Saying goodbye takes the network game off the table.
+    if (SeatNetwork* network = network_)
+        network->ending();
     ignoringErrors([&](Steps& step) {
         step([] { QCoreApplication::processEvents(); });
         step([&] {

@@ -4,6 +4,7 @@
 // panels and the background, as plain data that the window draws, and the
 // procedures that change them. Tests drive it without a screen.
 
+#include "game/SeatNetwork.h"
 #include "table/Layout.h"
 #include "table/TableSnapshot.h"
 #include "table/TableState.h"
@@ -99,27 +100,12 @@ public:
         std::function<void()> helpMenu;      // ToolButton::Help
     } services;
 
-    // --- network play (netplay/NetworkPlay.h); all empty in the one-screen game.
-    enum class SeatInput { Draw, Place, Hint };
-    struct NetworkHooks {
-        // Whether the turn belongs to a player at this computer: a click on
-        // the stack, a cell or Hint (and their keys) counts only then.
-        std::function<bool()> turnIsLocal;
-        // A joining computer's table: such a click goes to the host instead
-        // of running here, and the buttons that would change the game do nothing.
-        std::function<void(SeatInput input, int cell)> forward;
-        // Hosting: a sound effect the table plays, and a message box it shows
-        // in a game (its text number and the plain texts that go into it).
-        std::function<void(int number)> sound;
-        std::function<void(int text, const QStringList& arguments)> notice;
-        // Joining: the options dialog was closed; the screen shows the host's game again.
-        std::function<void()> refresh;
-        // The program ends: the network game says goodbye first.
-        std::function<void()> ending;
-        // Hosting: a new game starts; its players are set now, for the whole game.
-        std::function<void()> gameStarting;
-    } network;
-    bool remote() const { return bool(network.forward); }
+    // --- network play (netplay/NetworkPlay.h); none in the one-screen game.
+    using SeatInput = tess::SeatInput;
+    // The network game, while one runs (not owned); null again when it ends.
+    void setNetwork(SeatNetwork* network) { network_ = network; }
+    SeatNetwork* network() const { return network_; }
+    bool remote() const { return network_ && network_->remote(); }
     // The input of a player at another computer, let in as that player's
     // click would be: false when it was dropped.
     bool runSeatInput(SeatInput input, int cell);
@@ -233,12 +219,13 @@ private:
     void stackInput();
     void cellInput(int index);
     void hintInput();
-    bool turnIsLocal() const { return !network.turnIsLocal || network.turnIsLocal(); }
+    bool turnIsLocal() const { return !network_ || network_->turnIsLocal(); }
     // The scores and panels of a snapshot, without the sounds of showScore.
     void applyPlayers(const TableSnapshot& snapshot);
 
     TableListener* listener_ = nullptr;
     TableListener* secondListener_ = nullptr;
+    SeatNetwork* network_ = nullptr;
     QTimer idle_;
     QTimer moveClock_;
     int idleCell_ = -1;

@@ -63,5 +63,42 @@ inline constexpr qint16 CancelButton = 136;
 
 // --- network play
 
+// The network game dialog (netplay/NetworkGameDialog.cpp).
+inline constexpr qint16 HostFrame = 202;
+inline constexpr qint16 JoinFrame = 203;
+inline constexpr qint16 StartHostingButton = 204;
+inline constexpr qint16 StopHostingButton = 205;
+inline constexpr qint16 JoinCodeCaption = 206;
+inline constexpr qint16 AddressCaption = 207;
+inline constexpr qint16 PortCaption = 208;
+inline constexpr qint16 PlayersCaption = 209;
+inline constexpr qint16 ThisComputer = 210;
+inline constexpr qint16 FoundGamesCaption = 211;
+inline constexpr qint16 NoDiscovery = 212;
+inline constexpr qint16 NameCaption = 213;
+inline constexpr qint16 JoinButton = 214;
+inline constexpr qint16 Joined = 215;
+inline constexpr qint16 MoreGames = 228; // %1: how many games are not listed
+
+// What a network game tells (netplay/NetworkPlay.cpp).
+inline constexpr qint16 HostEnded = 216;
+inline constexpr qint16 HostLost = 217;
+inline constexpr qint16 HostsOtherVersion = 218; // %1: the host's version
+inline constexpr qint16 WrongCode = 219;
+inline constexpr qint16 GameFull = 220;
+inline constexpr qint16 NameTaken = 221; // %1: the name
+inline constexpr qint16 GameRunning = 222;
+inline constexpr qint16 NoConnection = 223; // %1: the address
+inline constexpr qint16 NoPort = 224;       // %1: the port
+inline constexpr qint16 NetworkGameTitle = 225;
+inline constexpr qint16 JoinersOtherVersion = 226; // %1: the joining computer's version
+inline constexpr qint16 CodeGuessed = 229;         // %1: seconds of pause, %2: the new code
+// 227 (network play missing) is no longer shown: network play is part of the program.
+
+// The game's boxes as a joining screen shows them when the host sends them.
+inline constexpr qint16 WinnerNotice = 127; // Vodez: the winner's name
+inline constexpr qint16 WinnerNoticeTitle = 125;
+inline constexpr qint16 DrawNotice = 128;
+inline constexpr qint16 DrawNoticeTitle = 138;
 
 } // namespace tess::text

@@ -60,8 +60,8 @@ bool isHostName(const QString& text)
     return true;
 }
 
-// Read by the C library rather than Qt Network: the command line is read at
-// every start, and the network library is loaded only for a network game.
+// Read by the C library: the command line is read at every start, before
+// anything of Qt Network is needed.
 bool isIpv6(const QString& text)
 {
     if (!text.contains(u':') || text.size() > 64)
@@ -164,106 +164,155 @@ NetworkCommandLine wrong(const QString& error)
 
 } // namespace
 
-NetworkCommandLine parseNetworkCommandLine(const QStringList& arguments)
-{
-    NetworkCommandLine line;
-    bool help = false, host = false, join = false;
+namespace {
+
+// The options as given, before they are checked against each other.
+struct GivenOptions {
+    bool help = false;
+    bool host = false;
+    bool join = false;
     std::optional<QString> joinAddress, port, code, name;
+};
+
+// Qt's options, with one dash or two, their value following or after "=":
+// true when arguments[i] is one (i then stands on its value, if it takes
+// one), with `error` set when its value is missing.
+bool skipQtOption(const QStringList& arguments, qsizetype& i, QString& error)
+{
+    const QString& argument = arguments.at(i);
+    if (!argument.startsWith(u'-') || argument.size() <= 1)
+        return false;
+    const QString bare = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1).section(u'=', 0, 0);
+    const bool joined = argument.contains(u'=');
+    if (argument == QStringLiteral("-name") || among(QtOptionsWithValue, bare)) {
+        if (!joined && ++i >= arguments.size())
+            error = QStringLiteral("%1 needs a value").arg(argument);
+        return true;
+    }
+    return among(QtOptionsAlone, bare) || bare.startsWith(QStringLiteral("qmljsdebugger"));
+}
+
+// One of the game's own options at arguments[i] (i then stands on its value,
+// if it takes one): what is wrong with it, or the empty text.
+QString readOwnOption(const QStringList& arguments, qsizetype& i, GivenOptions& given)
+{
+    const QString& argument = arguments.at(i);
+    if (!argument.startsWith(QStringLiteral("--")))
+        return QStringLiteral("unexpected argument \"%1\"").arg(argument);
+    const QString option = argument.section(u'=', 0, 0);
+    std::optional<QString> inlineValue;
+    if (argument.contains(u'='))
+        inlineValue = argument.section(u'=', 1);
+    if (option == QStringLiteral("--host")) {
+        if (inlineValue)
+            return QStringLiteral("--host takes no value");
+        if (given.host)
+            return QStringLiteral("--host is given twice");
+        given.host = true;
+        return {};
+    }
+    std::optional<QString>* target = nullptr;
+    if (option == QStringLiteral("--join"))
+        target = &given.joinAddress;
+    else if (option == QStringLiteral("--port"))
+        target = &given.port;
+    else if (option == QStringLiteral("--code"))
+        target = &given.code;
+    else if (option == QStringLiteral("--name"))
+        target = &given.name;
+    else
+        return QStringLiteral("unknown option %1").arg(option);
+    if (target->has_value())
+        return QStringLiteral("%1 is given twice").arg(option);
+    if (inlineValue)
+        *target = *inlineValue;
+    else if (i + 1 < arguments.size() && !arguments.at(i + 1).startsWith(QStringLiteral("--")))
+        *target = arguments.at(++i);
+    else
+        return QStringLiteral("%1 needs a value").arg(option);
+    given.join = given.join || option == QStringLiteral("--join");
+    return {};
+}
+
+// Every argument after the program's name, in order: the first that is wrong says so.
+QString readOptions(const QStringList& arguments, GivenOptions& given)
+{
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h")) {
-            help = true;
+            given.help = true;
             continue;
         }
-        // Qt's options, with one dash or two, their value following or after "=".
-        if (argument.startsWith(u'-') && argument.size() > 1) {
-            const QString bare = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1).section(u'=', 0, 0);
-            const bool joined = argument.contains(u'=');
-            if (argument == QStringLiteral("-name") || among(QtOptionsWithValue, bare)) {
-                if (!joined && ++i >= arguments.size())
-                    return wrong(QStringLiteral("%1 needs a value").arg(argument));
-                continue;
-            }
-            if (among(QtOptionsAlone, bare) || bare.startsWith(QStringLiteral("qmljsdebugger")))
-                continue;
-        }
-        if (!argument.startsWith(QStringLiteral("--")))
-            return wrong(QStringLiteral("unexpected argument \"%1\"").arg(argument));
-        const QString option = argument.section(u'=', 0, 0);
-        std::optional<QString> inlineValue;
-        if (argument.contains(u'='))
-            inlineValue = argument.section(u'=', 1);
-        if (option == QStringLiteral("--host")) {
-            if (inlineValue)
-                return wrong(QStringLiteral("--host takes no value"));
-            if (host)
-                return wrong(QStringLiteral("--host is given twice"));
-            host = true;
+        QString error;
+        if (skipQtOption(arguments, i, error)) {
+            if (!error.isEmpty())
+                return error;
             continue;
         }
-        std::optional<QString>* target = nullptr;
-        if (option == QStringLiteral("--join"))
-            target = &joinAddress;
-        else if (option == QStringLiteral("--port"))
-            target = &port;
-        else if (option == QStringLiteral("--code"))
-            target = &code;
-        else if (option == QStringLiteral("--name"))
-            target = &name;
-        else
-            return wrong(QStringLiteral("unknown option %1").arg(option));
-        if (target->has_value())
-            return wrong(QStringLiteral("%1 is given twice").arg(option));
-        if (inlineValue)
-            *target = *inlineValue;
-        else if (i + 1 < arguments.size() && !arguments.at(i + 1).startsWith(QStringLiteral("--")))
-            *target = arguments.at(++i);
-        else
-            return wrong(QStringLiteral("%1 needs a value").arg(option));
-        join = join || option == QStringLiteral("--join");
+        if (QString problem = readOwnOption(arguments, i, given); !problem.isEmpty())
+            return problem;
     }
+    return {};
+}
 
-    if (help) {
-        line.action = Action::Help;
-        return line;
+NetworkCommandLine hostLine(const GivenOptions& given, NetworkCommandLine line)
+{
+    if (given.name)
+        return wrong(QStringLiteral("--name goes with --join; the host plays under the first name of its options"));
+    if (given.port) {
+        const std::optional<quint16> number = portNumber(*given.port);
+        if (!number)
+            return wrong(QStringLiteral("the port \"%1\" is not a number from 1 to 65535").arg(*given.port));
+        line.port = *number;
     }
-    if (host && join)
-        return wrong(QStringLiteral("--host and --join cannot go together"));
-    if (!host && !join) {
-        for (const auto& [given, option] : {std::pair{port, "--port"}, std::pair{code, "--code"}, std::pair{name, "--name"}})
-            if (given)
-                return wrong(QStringLiteral("%1 goes with --host or --join").arg(QLatin1String(option)));
-        return line;
-    }
-    if (code && (!isAsciiDigits(*code) || code->size() != net::JoinCodeDigits))
-        return wrong(QStringLiteral("the code \"%1\" is not %2 digits").arg(*code).arg(net::JoinCodeDigits));
-    line.code = code.value_or(QString());
-    if (host) {
-        if (name)
-            return wrong(QStringLiteral("--name goes with --join; the host plays under the first name of its options"));
-        if (port) {
-            const std::optional<quint16> number = portNumber(*port);
-            if (!number)
-                return wrong(QStringLiteral("the port \"%1\" is not a number from 1 to 65535").arg(*port));
-            line.port = *number;
-        }
-        line.action = Action::Host;
-        return line;
-    }
-    if (port)
+    line.action = Action::Host;
+    return line;
+}
+
+NetworkCommandLine joinLine(const GivenOptions& given, NetworkCommandLine line)
+{
+    if (given.port)
         return wrong(QStringLiteral("--port goes with --host; give a joining computer's port as --join ADDRESS:PORT"));
-    const NetworkAddress address = parseNetworkAddress(*joinAddress);
+    const NetworkAddress address = parseNetworkAddress(*given.joinAddress);
     if (!address.error.isEmpty())
         return wrong(address.error);
     line.address = address.host;
     line.port = address.port;
-    if (name) {
-        if (const QString problem = networkNameProblem(*name); !problem.isEmpty())
+    if (given.name) {
+        if (const QString problem = networkNameProblem(*given.name); !problem.isEmpty())
             return wrong(problem);
-        line.name = *name;
+        line.name = *given.name;
     }
     line.action = Action::Join;
     return line;
+}
+
+} // namespace
+
+NetworkCommandLine parseNetworkCommandLine(const QStringList& arguments)
+{
+    NetworkCommandLine line;
+    GivenOptions given;
+    if (const QString error = readOptions(arguments, given); !error.isEmpty())
+        return wrong(error);
+    if (given.help) {
+        line.action = Action::Help;
+        return line;
+    }
+    if (given.host && given.join)
+        return wrong(QStringLiteral("--host and --join cannot go together"));
+    if (!given.host && !given.join) {
+        for (const auto& [option, name] :
+             {std::pair{given.port, "--port"}, std::pair{given.code, "--code"}, std::pair{given.name, "--name"}})
+            if (option)
+                return wrong(QStringLiteral("%1 goes with --host or --join").arg(QLatin1String(name)));
+        return line;
+    }
+    const std::optional<QString>& code = given.code;
+    if (code && (!isAsciiDigits(*code) || code->size() != net::JoinCodeDigits))
+        return wrong(QStringLiteral("the code \"%1\" is not %2 digits").arg(*code).arg(net::JoinCodeDigits));
+    line.code = code.value_or(QString());
+    return given.host ? hostLine(given, line) : joinLine(given, line);
 }
 
 QString networkCommandLineHelp()

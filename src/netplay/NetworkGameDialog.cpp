@@ -3,6 +3,7 @@
 #include "netplay/NetworkCommandLine.h"
 #include "netplay/NetworkPlay.h"
 #include "language/Language.h"
+#include "language/TextNumbers.h"
 #include "net/NetLimits.h"
 #include "settings/SharedState.h"
 #include "util/Text.h"
@@ -25,9 +26,6 @@
 namespace tess {
 
 namespace {
-
-constexpr const char* Module = "NetworkGameDialog";
-constexpr int MoreGamesText = 228;
 
 // A caption as a screen reader names its field: without the mnemonic's "&"
 // and the colon (French puts a blank before it).
@@ -82,18 +80,18 @@ NetworkGameDialog::NetworkGameDialog(NetworkPlay& play, QWidget* parent)
     connect(gamesList, &QListWidget::currentRowChanged, this, &NetworkGameDialog::foundGameChosen);
     connect(&play_, &NetworkPlay::playersChanged, this, &NetworkGameDialog::showPlayers);
     connect(&play_, &NetworkPlay::joined, this, [this] {
-        trapped(Module, "joined", [&](Steps& step) {
-            step([&] {
+        trapped("NetworkGameDialog", "joined", [&](Steps& step) {
+            step(50010, [&] {
                 joined_ = true;
-                joinOutcome->setText(langText(215));
+                joinOutcome->setText(langText(text::Joined));
                 showHosting();
             });
         });
     });
     connect(&play_, &NetworkPlay::ended, this, &NetworkGameDialog::ended);
     connect(&play_, &NetworkPlay::codeChanged, this, [this] {
-        trapped(Module, "codeChanged", [&](Steps& step) {
-            step([&] {
+        trapped("NetworkGameDialog", "codeChanged", [&](Steps& step) {
+            step(50010, [&] {
                 showHosting();
                 hostOutcome->setText(play_.lastProblem());
             });
@@ -116,7 +114,25 @@ void NetworkGameDialog::build()
     window->setSizeConstraint(QLayout::SetFixedSize);
     auto* columns = new QHBoxLayout;
     window->addLayout(columns);
+    columns->addWidget(buildHostGroup());
+    columns->addWidget(buildJoinGroup());
 
+    // Enter in a field joins; OK is no default button, so it does not close the dialog too.
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setAutoDefault(false);
+    window->addWidget(okButton, 0, Qt::AlignRight);
+
+    for (QLabel* caption : {codeCaption, addressCaption, portCaption})
+        caption->setTextFormat(Qt::PlainText);
+    const std::array<QWidget*, 8> order{hostButton, playersList, gamesList, joinAddressEdit, nameEdit,
+                                        joinCodeEdit, joinButton, okButton};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+// The join code large, the addresses and the port selectable, the players below.
+QGroupBox* NetworkGameDialog::buildHostGroup()
+{
     hostGroup = new QGroupBox(this);
     auto* host = new QVBoxLayout(hostGroup);
     hostButton = new QPushButton(hostGroup);
@@ -148,8 +164,12 @@ void NetworkGameDialog::build()
     hostOutcome->setWordWrap(true);
     host->addWidget(hostOutcome);
     host->addStretch();
-    columns->addWidget(hostGroup);
+    return hostGroup;
+}
 
+// The games found, the fields to join by hand, the join button and what came of it.
+QGroupBox* NetworkGameDialog::buildJoinGroup()
+{
     joinGroup = new QGroupBox(this);
     auto* join = new QVBoxLayout(joinGroup);
     gamesCaption = new QLabel(joinGroup);
@@ -166,6 +186,18 @@ void NetworkGameDialog::build()
     moreGames->setWordWrap(true);
     moreGames->hide();
     join->addWidget(moreGames);
+    join->addLayout(buildJoinFields());
+    joinButton = new QPushButton(joinGroup);
+    join->addWidget(joinButton, 0, Qt::AlignRight);
+    joinOutcome = plainLabel(joinGroup);
+    joinOutcome->setWordWrap(true);
+    join->addWidget(joinOutcome);
+    join->addStretch();
+    return joinGroup;
+}
+
+QFormLayout* NetworkGameDialog::buildJoinFields()
+{
     auto* fields = new QFormLayout;
     joinAddressCaption = new QLabel(joinGroup);
     joinAddressEdit = new QLineEdit(joinGroup);
@@ -187,39 +219,20 @@ void NetworkGameDialog::build()
     fields->addRow(joinAddressCaption, joinAddressEdit);
     fields->addRow(nameCaption, nameEdit);
     fields->addRow(joinCodeCaption, joinCodeEdit);
-    join->addLayout(fields);
-    joinButton = new QPushButton(joinGroup);
-    join->addWidget(joinButton, 0, Qt::AlignRight);
-    joinOutcome = plainLabel(joinGroup);
-    joinOutcome->setWordWrap(true);
-    join->addWidget(joinOutcome);
-    join->addStretch();
-    columns->addWidget(joinGroup);
-
-    // Enter in a field joins; OK is no default button, so it does not close the dialog too.
-    okButton = new QPushButton(QStringLiteral("OK"), this);
-    okButton->setAutoDefault(false);
-    window->addWidget(okButton, 0, Qt::AlignRight);
-
-    for (QLabel* caption : {codeCaption, addressCaption, portCaption})
-        caption->setTextFormat(Qt::PlainText);
-    const std::array<QWidget*, 8> order{hostButton, playersList, gamesList, joinAddressEdit, nameEdit,
-                                        joinCodeEdit, joinButton, okButton};
-    for (std::size_t i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    return fields;
 }
 
 void NetworkGameDialog::load()
 {
-    trapped(Module, "load", [&](Steps& step) {
-        step([&] { nameEdit->setText(shared().names[0].trimmed().left(net::MaxNameLength)); });
-        step([&] {
+    trapped("NetworkGameDialog", "load", [&](Steps& step) {
+        step(50010, [&] { nameEdit->setText(shared().names[0].trimmed().left(net::MaxNameLength)); });
+        step(50020, [&] {
             joining_ = joined_ = play_.role() == NetworkPlay::Role::Joining;
             if (joined_)
-                joinOutcome->setText(langText(215));
+                joinOutcome->setText(langText(text::Joined));
             showHosting();
         });
-        step([&] {
+        step(50030, [&] {
             if (play_.role() != NetworkPlay::Role::Host)
                 play_.discovery().browse();
             showFoundGames();
@@ -237,36 +250,36 @@ bool NetworkGameDialog::event(QEvent* event)
 
 void NetworkGameDialog::retranslate()
 {
-    trapped(Module, "retranslate", [&](Steps& step) {
-        step([&] {
-            QString title = plainCaption(langText(201));
+    trapped("NetworkGameDialog", "retranslate", [&](Steps& step) {
+        step(50010, [&] {
+            QString title = plainCaption(langText(text::NetworkGameButton));
             if (title.endsWith(QStringLiteral("...")))
                 title.chop(3);
             setWindowTitle(title.trimmed());
         });
-        step([&] {
-            hostGroup->setTitle(langText(202));
-            joinGroup->setTitle(langText(203));
-            hostButton->setText(langText(play_.role() == NetworkPlay::Role::Host ? 205 : 204));
-            codeCaption->setText(plainCaption(langText(206)));
-            addressCaption->setText(plainCaption(langText(207)));
-            portCaption->setText(plainCaption(langText(208)));
-            playersCaption->setText(langText(209));
-            playersList->setAccessibleName(spokenCaption(langText(209)));
-            gamesCaption->setText(langText(211));
-            gamesList->setAccessibleName(spokenCaption(langText(211)));
-            discoveryProblem->setText(langText(212));
+        step(50020, [&] {
+            hostGroup->setTitle(langText(text::HostFrame));
+            joinGroup->setTitle(langText(text::JoinFrame));
+            hostButton->setText(langText(play_.role() == NetworkPlay::Role::Host ? text::StopHostingButton : text::StartHostingButton));
+            codeCaption->setText(plainCaption(langText(text::JoinCodeCaption)));
+            addressCaption->setText(plainCaption(langText(text::AddressCaption)));
+            portCaption->setText(plainCaption(langText(text::PortCaption)));
+            playersCaption->setText(langText(text::PlayersCaption));
+            playersList->setAccessibleName(spokenCaption(langText(text::PlayersCaption)));
+            gamesCaption->setText(langText(text::FoundGamesCaption));
+            gamesList->setAccessibleName(spokenCaption(langText(text::FoundGamesCaption)));
+            discoveryProblem->setText(langText(text::NoDiscovery));
             if (!moreGames->isHidden())
                 showMoreGames();
-            joinAddressCaption->setText(langText(207));
-            joinAddressEdit->setAccessibleName(spokenCaption(langText(207)));
-            nameCaption->setText(langText(213));
-            nameEdit->setAccessibleName(spokenCaption(langText(213)));
-            joinCodeCaption->setText(langText(206));
-            joinCodeEdit->setAccessibleName(spokenCaption(langText(206)));
-            joinButton->setText(langText(214));
+            joinAddressCaption->setText(langText(text::AddressCaption));
+            joinAddressEdit->setAccessibleName(spokenCaption(langText(text::AddressCaption)));
+            nameCaption->setText(langText(text::NameCaption));
+            nameEdit->setAccessibleName(spokenCaption(langText(text::NameCaption)));
+            joinCodeCaption->setText(langText(text::JoinCodeCaption));
+            joinCodeEdit->setAccessibleName(spokenCaption(langText(text::JoinCodeCaption)));
+            joinButton->setText(langText(text::JoinButton));
             if (joined_)
-                joinOutcome->setText(langText(215));
+                joinOutcome->setText(langText(text::Joined));
             showPlayers();
         });
     });
@@ -278,9 +291,9 @@ void NetworkGameDialog::hostingToggled()
         startHosting(0, {});
         return;
     }
-    trapped(Module, "stopHosting", [&](Steps& step) {
-        step([&] { play_.leave(); });
-        step([&] {
+    trapped("NetworkGameDialog", "stopHosting", [&](Steps& step) {
+        step(50010, [&] { play_.leave(); });
+        step(50020, [&] {
             hostOutcome->clear();
             showHosting();
             play_.discovery().browse();
@@ -290,14 +303,14 @@ void NetworkGameDialog::hostingToggled()
 
 void NetworkGameDialog::startHosting(quint16 port, const QString& code)
 {
-    trapped(Module, "startHosting", [&](Steps& step) {
+    trapped("NetworkGameDialog", "startHosting", [&](Steps& step) {
         bool hosting = false;
-        step([&] {
+        step(50010, [&] {
             hostOutcome->clear();
             play_.discovery().stopBrowsing();
             hosting = play_.host(port, code);
         });
-        step([&] {
+        step(50020, [&] {
             showHosting();
             if (!hosting)
                 hostOutcome->setText(play_.lastProblem());
@@ -308,7 +321,7 @@ void NetworkGameDialog::startHosting(quint16 port, const QString& code)
 void NetworkGameDialog::showHosting()
 {
     const bool hosting = play_.role() == NetworkPlay::Role::Host;
-    hostButton->setText(langText(hosting ? 205 : 204));
+    hostButton->setText(langText(hosting ? text::StopHostingButton : text::StartHostingButton));
     codeValue->setText(hosting ? play_.code() : QString());
     addressValue->setText(hosting ? play_.addresses().join(u'\n') : QString());
     portValue->setText(hosting ? QString::number(play_.port()) : QString());
@@ -321,12 +334,12 @@ void NetworkGameDialog::showHosting()
 
 void NetworkGameDialog::showPlayers()
 {
-    trapped(Module, "showPlayers", [&](Steps& step) {
-        step([&] {
+    trapped("NetworkGameDialog", "showPlayers", [&](Steps& step) {
+        step(50010, [&] {
             playersList->clear();
             if (play_.role() != NetworkPlay::Role::Host)
                 return;
-            const QString thisComputer = langText(210);
+            const QString thisComputer = langText(text::ThisComputer);
             for (const NetworkPlay::Player& player : play_.players()) {
                 const QString computer = player.computer.isEmpty() ? thisComputer : player.computer;
                 // A name of another computer keeps its own direction: it cannot reorder the line.
@@ -342,8 +355,8 @@ void NetworkGameDialog::showPlayers()
 
 void NetworkGameDialog::showFoundGames()
 {
-    trapped(Module, "showFoundGames", [&](Steps& step) {
-        step([&] {
+    trapped("NetworkGameDialog", "showFoundGames", [&](Steps& step) {
+        step(50010, [&] {
             const QSignalBlocker quiet(gamesList);
             gamesList->clear();
             for (const net::Discovery::Game& game : play_.discovery().games()) {
@@ -360,7 +373,7 @@ void NetworkGameDialog::showFoundGames()
 void NetworkGameDialog::showMoreGames()
 {
     const int more = play_.discovery().unlistedGames();
-    moreGames->setText(more > 0 ? langText(MoreGamesText).replace(QStringLiteral("%1"), QString::number(more)) : QString());
+    moreGames->setText(more > 0 ? langText(text::MoreGames).replace(QStringLiteral("%1"), QString::number(more)) : QString());
     moreGames->setVisible(more > 0);
 }
 
@@ -371,8 +384,8 @@ void NetworkGameDialog::showDiscoveryProblem()
 
 void NetworkGameDialog::foundGameChosen()
 {
-    trapped(Module, "foundGameChosen", [&](Steps& step) {
-        step([&] {
+    trapped("NetworkGameDialog", "foundGameChosen", [&](Steps& step) {
+        step(50010, [&] {
             const QListWidgetItem* item = gamesList->currentItem();
             if (item)
                 joinAddressEdit->setText(item->data(Qt::UserRole).toString());
@@ -397,8 +410,8 @@ void NetworkGameDialog::joinClicked()
 
 void NetworkGameDialog::joinGame(const QString& address, quint16 port, const QString& name, const QString& code)
 {
-    trapped(Module, "joinGame", [&](Steps& step) {
-        step([&] {
+    trapped("NetworkGameDialog", "joinGame", [&](Steps& step) {
+        step(50010, [&] {
             joinAddressEdit->setText(typedAddress(address, port));
             nameEdit->setText(name);
             joinCodeEdit->setText(code);
@@ -407,14 +420,14 @@ void NetworkGameDialog::joinGame(const QString& address, quint16 port, const QSt
             joinOutcome->clear();
             showHosting();
         });
-        step([&] { play_.join(address, port == 0 ? net::DefaultPort : port, name, code); });
+        step(50020, [&] { play_.join(address, port == 0 ? net::DefaultPort : port, name, code); });
     });
 }
 
 void NetworkGameDialog::ended(const QString& text)
 {
-    trapped(Module, "ended", [&](Steps& step) {
-        step([&] {
+    trapped("NetworkGameDialog", "ended", [&](Steps& step) {
+        step(50010, [&] {
             if (joining_) {
                 joining_ = joined_ = false;
                 joinOutcome->setText(text);
@@ -428,10 +441,10 @@ void NetworkGameDialog::ended(const QString& text)
 
 void runNetworkCommandLine(NetworkPlay& play, const NetworkCommandLine& line, QWidget* parent)
 {
-    trapped(Module, "runNetworkCommandLine", [&](Steps& step) {
+    trapped("NetworkGameDialog", "runNetworkCommandLine", [&](Steps& step) {
         NetworkGameDialog dialog(play, parent);
-        step([&] { dialog.load(); });
-        step([&] {
+        step(50010, [&] { dialog.load(); });
+        step(50020, [&] {
             if (line.action == NetworkCommandLine::Action::Host) {
                 dialog.startHosting(line.port, line.code);
                 return;
@@ -448,8 +461,20 @@ void runNetworkCommandLine(NetworkPlay& play, const NetworkCommandLine& line, QW
             else
                 (line.code.isEmpty() ? dialog.joinCodeEdit : dialog.nameEdit)->setFocus();
         });
-        step([&] { dialog.exec(); });
+        step(50030, [&] { dialog.exec(); });
     });
+}
+
+void NetworkPlay::openDialog(QWidget* parent)
+{
+    NetworkGameDialog dialog(*this, parent);
+    dialog.load();
+    dialog.exec();
+}
+
+void NetworkPlay::runCommandLine(const NetworkCommandLine& line, QWidget* parent)
+{
+    runNetworkCommandLine(*this, line, parent);
 }
 
 } // namespace tess

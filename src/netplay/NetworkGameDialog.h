@@ -8,6 +8,7 @@
 
 #include <QDialog>
 
+class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -71,6 +72,9 @@ protected:
 
 private:
     void build();
+    QGroupBox* buildHostGroup();
+    QGroupBox* buildJoinGroup();
+    QFormLayout* buildJoinFields();
     void showHosting();
     void showPlayers();
     void showFoundGames();

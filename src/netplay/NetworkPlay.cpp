@@ -3,6 +3,7 @@
 #include "game/PuzzleTable.h"
 #include "table/TableSnapshot.h"
 #include "language/Language.h"
+#include "language/TextNumbers.h"
 #include "net/GameClient.h"
 #include "net/GameHost.h"
 #include "net/RateLimit.h"
@@ -12,6 +13,7 @@
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
 #include "settings/SharedState.h"
+#include "sound/SoundEffects.h"
 #include "sound/Sounds.h"
 #include "util/Dialogs.h"
 #include "util/ProcedureGate.h"
@@ -42,27 +44,8 @@ constexpr int MaxActionsOutOfTurn = 8;
 
 namespace {
 
-// The texts of network play.
-constexpr int HostEndedText = 216;
-constexpr int HostLostText = 217;
-constexpr int OtherVersionText = 218;
-constexpr int WrongCodeText = 219;
-constexpr int GameFullText = 220;
-constexpr int NameTakenText = 221;
-constexpr int GameRunningText = 222;
-constexpr int NoConnectionText = 223;
-constexpr int NoPortText = 224;
-constexpr int NetworkGameTitle = 225;
-constexpr int JoinerVersionText = 226;
-constexpr int CodeGuessedText = 229;
-// The message boxes of a game a joining computer shows: the winner, a draw.
-constexpr int WinnerText = 127;
-constexpr int WinnerTitle = 125;
-constexpr int DrawText = 128;
-constexpr int DrawTitle = 138;
-
-// Sound effects are numbered from 101; on the wire they count from 1.
-constexpr int SoundBase = 100;
+// Sound effects are numbered from FirstSoundEffect; on the wire they count from 1.
+constexpr int SoundBase = FirstSoundEffect - 1;
 
 // A joining screen shows the host's newest state at most this often.
 constexpr int FrameMilliseconds = 16;
@@ -109,24 +92,24 @@ QString describe(const TableSnapshot& t)
         .arg(scores.join(QLatin1Char(',')));
 }
 
-net::PlayerAction actionOf(PuzzleTable::SeatInput input)
+net::PlayerAction actionOf(SeatInput input)
 {
     switch (input) {
-    case PuzzleTable::SeatInput::Draw: return net::PlayerAction::Draw;
-    case PuzzleTable::SeatInput::Place: return net::PlayerAction::Place;
-    case PuzzleTable::SeatInput::Hint: return net::PlayerAction::Hint;
+    case SeatInput::Draw: return net::PlayerAction::Draw;
+    case SeatInput::Place: return net::PlayerAction::Place;
+    case SeatInput::Hint: return net::PlayerAction::Hint;
     }
     return net::PlayerAction::Draw;
 }
 
-PuzzleTable::SeatInput inputOf(net::PlayerAction action)
+SeatInput inputOf(net::PlayerAction action)
 {
     switch (action) {
-    case net::PlayerAction::Draw: return PuzzleTable::SeatInput::Draw;
-    case net::PlayerAction::Place: return PuzzleTable::SeatInput::Place;
-    case net::PlayerAction::Hint: return PuzzleTable::SeatInput::Hint;
+    case net::PlayerAction::Draw: return SeatInput::Draw;
+    case net::PlayerAction::Place: return SeatInput::Place;
+    case net::PlayerAction::Hint: return SeatInput::Hint;
     }
-    return PuzzleTable::SeatInput::Draw;
+    return SeatInput::Draw;
 }
 
 // A box that says something without holding up the game: the host's game
@@ -135,7 +118,7 @@ void sayAside(const QString& text)
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
-    auto* box = new QMessageBox(QMessageBox::Information, langText(NetworkGameTitle), text, QMessageBox::Ok,
+    auto* box = new QMessageBox(QMessageBox::Information, langText(text::NetworkGameTitle), text, QMessageBox::Ok,
                                 QApplication::activeWindow());
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -154,8 +137,8 @@ struct PlayerSettings {
     {
         PlayerSettings settings;
         ignoringErrors([&](Steps& step) {
-            step([&] { settings.count = readSetting(keys::playerCount, QString()); });
-            step([&] {
+            step(50010, [&] { settings.count = readSetting(keys::playerCount, QString()); });
+            step(50020, [&] {
                 for (std::size_t i = 0; i < settings.names.size(); ++i)
                     settings.names[i] = readSetting(keys::playerLabels[i], QString());
             });
@@ -169,11 +152,11 @@ struct PlayerSettings {
         const PlayerSettings now = read();
         const SettingsAction action; // count and names go together
         ignoringErrors([&](Steps& step) {
-            step([&] {
+            step(50010, [&] {
                 if (!count.isEmpty() && now.count != count)
                     saveSetting(keys::playerCount, count);
             });
-            step([&] {
+            step(50020, [&] {
                 for (std::size_t i = 0; i < names.size(); ++i)
                     if (!names[i].isEmpty() && now.names[i] != names[i])
                         saveSetting(keys::playerLabels[i], names[i]);
@@ -184,7 +167,7 @@ struct PlayerSettings {
 
 } // namespace
 
-struct NetworkPlay::Private : TableListener {
+struct NetworkPlay::Private : TableListener, SeatNetwork {
     Private(NetworkPlay& owner, PuzzleTable& t)
         : q(owner)
         , table(t)
@@ -261,6 +244,18 @@ struct NetworkPlay::Private : TableListener {
     void backgroundChanged() override {}
     void controlsChanged() override { stateChanged(); }
 
+    // SeatNetwork: the table asks the network game, as this computer's role answers.
+    bool turnIsLocal() const override { return role == Role::Host ? localTurn() : !welcomed || myTurn(); }
+    bool remote() const override { return role == Role::Joining && welcomed; }
+    void forward(SeatInput input, int cell) override;
+    void sound(int number) override;
+    void notice(int text, const QStringList& arguments) override;
+    void refresh() override;
+    void ending() override { q.leave(); }
+    void gameStarting() override;
+
+    void beginHosting(std::unique_ptr<net::GameHost> server);
+    void watchHost();
     void stateChanged();
     void flush();
     TableSnapshot hostSnapshot() const;
@@ -521,7 +516,7 @@ void NetworkPlay::Private::publish()
 {
     // Finding games is a convenience: without it, typing the address works.
     trapped("NetworkPlay", "Publish", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             recordBoard = QStringLiteral("%1x%2").arg(shared().boardRows).arg(shared().boardCols);
             recordFree = net::MaxJoiningComputers - int(host->seats().size());
             q.discovery().publish(hostName, host->port(), recordBoard, recordFree);
@@ -536,7 +531,7 @@ void NetworkPlay::Private::stopHosting(bool sayGoodbye)
     role = Role::None;
     awayCheck.stop();
     table.setSecondListener(nullptr);
-    table.network = {};
+    table.setNetwork(nullptr);
     if (discovery)
         discovery->unpublish();
     if (host) {
@@ -559,6 +554,38 @@ void NetworkPlay::Private::stopHosting(bool sayGoodbye)
     }
 }
 
+void NetworkPlay::Private::sound(int number)
+{
+    if (role != Role::Host || number <= SoundBase || number - SoundBase > 99)
+        return;
+    flush(); // what the sound belongs to shows first
+    net::Message message;
+    message.kind = net::MessageKind::Sound;
+    message.number = number - SoundBase;
+    host->sendToAll(message);
+}
+
+void NetworkPlay::Private::notice(int text, const QStringList& arguments)
+{
+    if (role != Role::Host)
+        return;
+    flush();
+    net::Message message;
+    message.kind = net::MessageKind::Notice;
+    message.number = text;
+    for (const QString& argument : arguments)
+        message.arguments.append(argument.left(200));
+    host->sendToAll(message);
+    trace(QStringLiteral("notice %1 %2").arg(text).arg(arguments.join(QLatin1Char(' '))));
+}
+
+// A seat given up during the last game is gone from the next; the new game shows its players.
+void NetworkPlay::Private::gameStarting()
+{
+    if (role == Role::Host)
+        takePlayers();
+}
+
 // --- joining
 
 void NetworkPlay::Private::joinedAs(int mySeat)
@@ -569,20 +596,23 @@ void NetworkPlay::Private::joinedAs(int mySeat)
     // The game is the host's: the buttons that would change it rest.
     for (ToolButton button : {ToolButton::Start, ToolButton::Picture, ToolButton::BackSide, ToolButton::Load})
         table.toolButton(button).enabled = false;
-    table.network.turnIsLocal = [this] { return myTurn(); };
-    table.network.forward = [this](PuzzleTable::SeatInput input, int cell) {
-        if (!client || !myTurn())
-            return;
-        trace(QStringLiteral("sent %1 %2").arg(int(input)).arg(cell));
-        client->sendAction(actionOf(input), cell);
-    };
-    table.network.refresh = [this] {
-        if (shown) {
-            pending = shown;
-            applyPending();
-        }
-    };
     Q_EMIT q.joined();
+}
+
+void NetworkPlay::Private::forward(SeatInput input, int cell)
+{
+    if (!remote() || !client || !myTurn())
+        return;
+    trace(QStringLiteral("sent %1 %2").arg(int(input)).arg(cell));
+    client->sendAction(actionOf(input), cell);
+}
+
+void NetworkPlay::Private::refresh()
+{
+    if (remote() && shown) {
+        pending = shown;
+        applyPending();
+    }
 }
 
 bool NetworkPlay::Private::myTurn() const
@@ -621,8 +651,8 @@ void NetworkPlay::Private::received(const net::Message& message)
             trace(QStringLiteral("dropped sound %1: more than a game plays").arg(number));
             return;
         }
-        if (number >= 101 && number <= 125 && shared().playSounds) {
-            trapped("NetworkPlay", "PlaySound", [&](Steps& step) { step([&] { playSoundEffect(number, false); }); });
+        if (isSoundEffect(number) && shared().playSounds) {
+            trapped("NetworkPlay", "PlaySound", [&](Steps& step) { step(50010, [&] { playSoundEffect(number, false); }); });
         }
         return;
     }
@@ -630,13 +660,13 @@ void NetworkPlay::Private::received(const net::Message& message)
         QString text;
         QString title;
         // The winner's name, as any name, on one line.
-        if (message.number == WinnerText && message.arguments.size() == 1 && net::isShowableName(message.arguments.first())) {
-            text = langText(WinnerText);
+        if (message.number == text::WinnerNotice && message.arguments.size() == 1 && net::isShowableName(message.arguments.first())) {
+            text = langText(text::WinnerNotice);
             text.replace(QStringLiteral("Vodez"), isolated(message.arguments.first()));
-            title = langText(WinnerTitle);
-        } else if (message.number == DrawText) {
-            text = langText(DrawText);
-            title = langText(DrawTitle);
+            title = langText(text::WinnerNoticeTitle);
+        } else if (message.number == text::DrawNotice) {
+            text = langText(text::DrawNotice);
+            title = langText(text::DrawNoticeTitle);
         } else {
             return; // a box this version does not know
         }
@@ -751,7 +781,7 @@ void NetworkPlay::Private::end(const QString& text)
     savedSettings.restore();
     trace(QStringLiteral("ended: %1").arg(text));
     if (!text.isEmpty())
-        queueBox(text, langText(NetworkGameTitle));
+        queueBox(text, langText(text::NetworkGameTitle));
     Q_EMIT q.ended(text);
 }
 
@@ -769,7 +799,7 @@ NetworkPlay::~NetworkPlay()
         d->savedSettings.restore();
     if (d->client)
         d->client->leave();
-    d->table.network = {};
+    d->table.setNetwork(nullptr);
 }
 
 NetworkPlay::Role NetworkPlay::role() const
@@ -780,96 +810,83 @@ NetworkPlay::Role NetworkPlay::role() const
 bool NetworkPlay::host(quint16 port, const QString& code)
 {
     leave();
-    SharedState& s = shared();
     auto server = std::make_unique<net::GameHost>();
     bool listening = server->listen(port ? port : net::DefaultPort, code);
     if (!listening && port == 0)
         listening = server->listen(0, code); // the default port is taken: any free one
     if (!listening) {
-        d->problem = langText(NoPortText).replace(QStringLiteral("%1"), QString::number(port ? port : net::DefaultPort));
+        d->problem = langText(text::NoPort).replace(QStringLiteral("%1"), QString::number(port ? port : net::DefaultPort));
         trace(QStringLiteral("cannot host: %1").arg(server->errorText()));
         return false;
     }
-    d->host = std::move(server);
-    d->problem.clear();
-    d->role = Role::Host;
-    d->savedPlayerCount = s.playerCount;
-    d->savedNames = s.names;
-    d->savedSettings = PlayerSettings::read();
-    const QString name = s.names[0].left(net::MaxNameLength);
-    d->hostName = net::isPlayableName(name) ? name : QStringLiteral("Tessaron");
-    d->host->setHostNames({d->hostName});
-    d->pictureKey.clear();
-    d->pictureGeneration = 0;
-    d->lastState.clear();
-    d->wasIdle = d->table.gameIdle;
-    d->host->setGameRunning(!d->wasIdle);
-
-    net::GameHost* h = d->host.get();
-    connect(h, &net::GameHost::seatsChanged, this, [this] { d->sendLobby(); });
-    connect(h, &net::GameHost::seatJoined, this, [this](int seat) { d->seatJoined(seat); });
-    connect(h, &net::GameHost::seatLost, this, [this](int seat) {
-        trace(QStringLiteral("seat %1 lost").arg(seat));
-        QTimer::singleShot(0, this, [this] { d->checkAwayTurn(); });
-    });
-    connect(h, &net::GameHost::seatReleased, this, [this](int seat) {
-        trace(QStringLiteral("seat %1 released").arg(seat));
-        QTimer::singleShot(0, this, [this] { d->updatePlayers(); });
-    });
-    connect(h, &net::GameHost::actionReceived, this,
-            [this](int seat, net::PlayerAction action, int cell) { d->actionReceived(seat, action, cell); });
-    connect(h, &net::GameHost::joinRefused, this,
-            [this](const QString& address, const QString&, net::RefusalReason reason, int major, int minor) {
-                if (reason != net::RefusalReason::Version)
-                    return;
-                // A version apart is told on both screens.
-                d->problem = langText(JoinerVersionText).replace(QStringLiteral("%1"), QStringLiteral("%1.%2").arg(major).arg(minor));
-                trace(QStringLiteral("refused %1: version %2.%3").arg(address).arg(major).arg(minor));
-                sayAside(d->problem);
-            });
-    connect(h, &net::GameHost::codeGuessed, this, [this](const QString& freshCode, int pauseSeconds) {
-        // The player sees who tried, and the code to give out from now on.
-        d->problem = langText(CodeGuessedText)
-                         .replace(QStringLiteral("%1"), QString::number(pauseSeconds))
-                         .replace(QStringLiteral("%2"), freshCode);
-        trace(QStringLiteral("join code guessed: paused %1 s, new code").arg(pauseSeconds));
-        sayAside(d->problem);
-        Q_EMIT codeChanged();
-    });
+    d->beginHosting(std::move(server));
+    d->watchHost();
 
     PuzzleTable& table = d->table;
     table.setSecondListener(d.get());
-    table.network.turnIsLocal = [this] { return d->localTurn(); };
-    table.network.sound = [this](int number) {
-        if (d->role != Role::Host || number <= SoundBase || number - SoundBase > 99)
-            return;
-        d->flush(); // what the sound belongs to shows first
-        net::Message sound;
-        sound.kind = net::MessageKind::Sound;
-        sound.number = number - SoundBase;
-        d->host->sendToAll(sound);
-    };
-    table.network.notice = [this](int text, const QStringList& arguments) {
-        if (d->role != Role::Host)
-            return;
-        d->flush();
-        net::Message notice;
-        notice.kind = net::MessageKind::Notice;
-        notice.number = text;
-        for (const QString& argument : arguments)
-            notice.arguments.append(argument.left(200));
-        d->host->sendToAll(notice);
-        trace(QStringLiteral("notice %1 %2").arg(text).arg(arguments.join(QLatin1Char(' '))));
-    };
-    table.network.ending = [this] { leave(); };
-    // A seat given up during the last game is gone from the next; the new game shows its players.
-    table.network.gameStarting = [this] { d->takePlayers(); };
+    table.setNetwork(d.get());
     // A saved game brings players of its own, not the computers at the table.
     table.toolButton(ToolButton::Load).enabled = false;
     trace(QStringLiteral("hosting on port %1 with code %2").arg(d->host->port()).arg(d->host->code()));
     d->updatePlayers();
     d->publish();
     return true;
+}
+
+// The host's own player and settings as they are now, to put back when hosting ends.
+void NetworkPlay::Private::beginHosting(std::unique_ptr<net::GameHost> server)
+{
+    SharedState& s = shared();
+    host = std::move(server);
+    problem.clear();
+    role = Role::Host;
+    savedPlayerCount = s.playerCount;
+    savedNames = s.names;
+    savedSettings = PlayerSettings::read();
+    const QString name = s.names[0].left(net::MaxNameLength);
+    hostName = net::isPlayableName(name) ? name : QStringLiteral("Tessaron");
+    host->setHostNames({hostName});
+    pictureKey.clear();
+    pictureGeneration = 0;
+    lastState.clear();
+    wasIdle = table.gameIdle;
+    host->setGameRunning(!wasIdle);
+}
+
+void NetworkPlay::Private::watchHost()
+{
+    net::GameHost* h = host.get();
+    QObject::connect(h, &net::GameHost::seatsChanged, &q, [this] { sendLobby(); });
+    QObject::connect(h, &net::GameHost::seatJoined, &q, [this](int joined) { seatJoined(joined); });
+    QObject::connect(h, &net::GameHost::seatLost, &q, [this](int lost) {
+        trace(QStringLiteral("seat %1 lost").arg(lost));
+        QTimer::singleShot(0, &q, [this] { checkAwayTurn(); });
+    });
+    QObject::connect(h, &net::GameHost::seatReleased, &q, [this](int released) {
+        trace(QStringLiteral("seat %1 released").arg(released));
+        QTimer::singleShot(0, &q, [this] { updatePlayers(); });
+    });
+    QObject::connect(h, &net::GameHost::actionReceived, &q,
+                     [this](int from, net::PlayerAction action, int cell) { actionReceived(from, action, cell); });
+    QObject::connect(h, &net::GameHost::joinRefused, &q,
+                     [this](const QString& address, const QString&, net::RefusalReason reason, int major, int minor) {
+                         if (reason != net::RefusalReason::Version)
+                             return;
+                         // A version apart is told on both screens.
+                         problem = langText(text::JoinersOtherVersion)
+                                       .replace(QStringLiteral("%1"), QStringLiteral("%1.%2").arg(major).arg(minor));
+                         trace(QStringLiteral("refused %1: version %2.%3").arg(address).arg(major).arg(minor));
+                         sayAside(problem);
+                     });
+    QObject::connect(h, &net::GameHost::codeGuessed, &q, [this](const QString& freshCode, int pauseSeconds) {
+        // The player sees who tried, and the code to give out from now on.
+        problem = langText(text::CodeGuessed)
+                      .replace(QStringLiteral("%1"), QString::number(pauseSeconds))
+                      .replace(QStringLiteral("%2"), freshCode);
+        trace(QStringLiteral("join code guessed: paused %1 s, new code").arg(pauseSeconds));
+        sayAside(problem);
+        Q_EMIT q.codeChanged();
+    });
 }
 
 QString NetworkPlay::code() const
@@ -918,24 +935,24 @@ void NetworkPlay::join(const QString& address, quint16 port, const QString& name
     connect(c, &net::GameClient::refused, this, [this, player](net::RefusalReason reason, int major, int minor) {
         switch (reason) {
         case net::RefusalReason::Version:
-            d->problem = langText(OtherVersionText).replace(QStringLiteral("%1"), QStringLiteral("%1.%2").arg(major).arg(minor));
+            d->problem = langText(text::HostsOtherVersion).replace(QStringLiteral("%1"), QStringLiteral("%1.%2").arg(major).arg(minor));
             break;
-        case net::RefusalReason::Code: d->problem = langText(WrongCodeText); break;
-        case net::RefusalReason::Full: d->problem = langText(GameFullText); break;
+        case net::RefusalReason::Code: d->problem = langText(text::WrongCode); break;
+        case net::RefusalReason::Full: d->problem = langText(text::GameFull); break;
         case net::RefusalReason::NameTaken:
-            d->problem = langText(NameTakenText).replace(QStringLiteral("%1"), player);
+            d->problem = langText(text::NameTaken).replace(QStringLiteral("%1"), player);
             break;
-        case net::RefusalReason::GameRunning: d->problem = langText(GameRunningText); break;
+        case net::RefusalReason::GameRunning: d->problem = langText(text::GameRunning); break;
         }
         d->end(d->problem);
     });
-    connect(c, &net::GameClient::hostEnded, this, [this] { d->end(langText(HostEndedText)); });
+    connect(c, &net::GameClient::hostEnded, this, [this] { d->end(langText(text::HostEnded)); });
     connect(c, &net::GameClient::lost, this, [this, address](const QString& detail) {
         trace(QStringLiteral("lost: %1").arg(detail));
-        d->problem = d->welcomed ? langText(HostLostText) : langText(NoConnectionText).replace(QStringLiteral("%1"), address);
+        d->problem = d->welcomed ? langText(text::HostLost) : langText(text::NoConnection).replace(QStringLiteral("%1"), address);
         d->end(d->problem);
     });
-    d->table.network.ending = [this] { leave(); };
+    d->table.setNetwork(d.get());
     trace(QStringLiteral("joining %1:%2 as %3").arg(address).arg(port ? port : net::DefaultPort).arg(player));
     c->connectTo(address, port ? port : net::DefaultPort, player, code);
 }
@@ -954,7 +971,7 @@ void NetworkPlay::leave()
             d->client->leave();
         d->end(QString());
     }
-    d->table.network.ending = nullptr;
+    d->table.setNetwork(nullptr);
 }
 
 QList<NetworkPlay::Player> NetworkPlay::players() const

@@ -9,20 +9,23 @@
 //
 // With no network game running, nothing here touches the one-screen game.
 
-#include "netplay/NetworkModule.h"
 #include "net/Discovery.h"
 #include "net/Wire.h"
 
 #include <QObject>
+#include <QString>
 #include <QStringList>
 
 #include <memory>
 
+class QWidget;
+
 namespace tess {
 
 class PuzzleTable;
+struct NetworkCommandLine;
 
-class NetworkPlay : public QObject, public NetworkSession {
+class NetworkPlay : public QObject {
     Q_OBJECT
 
 public:
@@ -39,9 +42,11 @@ public:
 
     Role role() const;
 
-    // NetworkSession: the network game dialog (netplay/NetworkGameDialog.h).
-    void openDialog(QWidget* parent) override;
-    void runCommandLine(const NetworkCommandLine& line, QWidget* parent) override;
+    // The network game dialog over `parent` (netplay/NetworkGameDialog.h),
+    // until the player closes it.
+    void openDialog(QWidget* parent);
+    // --host or --join: the dialog, hosting or joining as the line asks.
+    void runCommandLine(const NetworkCommandLine& line, QWidget* parent);
 
     // --- hosting
     // Offers the game on `port` (0: the default port, or any free one when

@@ -6,7 +6,7 @@
 #include "dialogs/BackChoiceDialog.h"
 #include "window/HelpMenu.h"
 #include "controls/ImageControl.h"
-#include "netplay/NetworkModule.h"
+#include "netplay/NetworkPlay.h"
 #include "dialogs/OptionsDialog.h"
 #include "controls/PictureButton.h"
 #include "dialogs/PictureChoiceDialog.h"
@@ -39,7 +39,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <cstdio>
 
 namespace tess {
 
@@ -185,7 +184,7 @@ HelpMenu* plugInDialogs(PuzzleWindow* window, PuzzleTable& table)
     table.services.options = [window] {
         OptionsDialog dialog(window);
         dialog.setNetworkGameOpener([window, &dialog] {
-            if (NetworkSession* session = window->network())
+            if (NetworkPlay* session = window->network())
                 session->openDialog(&dialog);
         });
         dialog.load();
@@ -299,19 +298,12 @@ ImageControl* PuzzleWindow::makeCell(int n) const
     return control;
 }
 
-NetworkSession* PuzzleWindow::network()
+NetworkPlay* PuzzleWindow::network()
 {
     trapped("PuzzleWindow", "LoadNetwork", [&](Steps& step) {
         if (network_)
             return;
-        QString problem;
-        step([&] { network_ = loadNetworkSession(table_, &problem); });
-        step([&] {
-            if (network_)
-                return;
-            std::fprintf(stderr, "tessaron: network play is not available: %s\n", problem.toLocal8Bit().constData());
-            dialogs().inform(langText(227), langText(225));
-        });
+        step(50010, [&] { network_ = std::make_unique<NetworkPlay>(table_); });
     });
     return network_.get();
 }

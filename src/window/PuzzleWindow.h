@@ -21,7 +21,7 @@ namespace tess {
 
 class HelpMenu;
 class ImageControl;
-class NetworkSession;
+class NetworkPlay;
 class ScoreBox;
 
 class PuzzleWindow : public QWidget, private TableListener {
@@ -32,10 +32,8 @@ public:
     ~PuzzleWindow() override;
 
     PuzzleTable& table() { return table_; }
-    // The network game of this window, loaded and made at the first use
-    // (netplay/NetworkModule.h). Null, once the player has been told, when the
-    // network library cannot be loaded: the one-screen game goes on.
-    NetworkSession* network();
+    // The network game of this window, made at the first use.
+    NetworkPlay* network();
 
     // A 4:3 client area as large as the screen's available area allows.
     static QSize clientSizeFor(const QRect& available, const QMargins& frame);
@@ -98,7 +96,7 @@ private:
     QImage faceImage(const ImageState& state) const;
 
     PuzzleTable table_;
-    std::unique_ptr<NetworkSession> network_;
+    std::unique_ptr<NetworkPlay> network_;
     // Made by cell() when a board first shows them; null until then.
     mutable std::array<ImageControl*, CellCount> cells_{};
     QColor ringColour_{0, 200, 255};

@@ -104,10 +104,6 @@ e2e_copy_program() {
   local program=$1
   mkdir -p "$E2E_PROGRAM_DIR"
   cp "$program" "$E2E_PROGRAM_DIR/"
-  # Network play, loaded from beside the program.
-  if [ -f "$(dirname "$program")/libtessaron-network.so" ]; then
-    cp "$(dirname "$program")/libtessaron-network.so" "$E2E_PROGRAM_DIR/"
-  fi
   if [ -d "$(dirname "$program")/pics" ]; then
     cp -r "$(dirname "$program")/pics" "$E2E_PROGRAM_DIR/"
   fi

@@ -6,6 +6,7 @@
 
 #include "support/GameFixture.h"
 #include "netplay/NetworkPlay.h"
+#include "sound/SoundEffects.h"
 #include "table/SavedGame.h"
 #include "table/TableSnapshot.h"
 #include "net/GameClient.h"
@@ -631,6 +632,35 @@ private Q_SLOTS:
         QVERIFY(game.t().pieceInHand >= 0 && game.t().pieceInHand != 5);
         game.t().saveGame();
         QVERIFY(QFile::exists(savedGamePath()));
+    }
+
+    // Every effect the game carries plays on a joining screen; a number past them does not.
+    void aJoiningScreenPlaysEverySoundEffect()
+    {
+        GameFixture game(2, 0);
+        net::GameHost host;
+        QVERIFY(host.listen(0, Code, QHostAddress::LocalHost));
+        NetworkPlay play(game.t());
+        QSignalSpy joined(&play, &NetworkPlay::joined);
+        play.join(QStringLiteral("127.0.0.1"), host.port(), QStringLiteral("Ben"), Code);
+        QTRY_COMPARE_WITH_TIMEOUT(joined.size(), 1, Wait);
+        game.effects.played.clear();
+        for (int number : {FirstSoundEffect, LastSoundEffect, LastSoundEffect + 1}) {
+            net::Message sound;
+            sound.kind = net::MessageKind::Sound;
+            sound.number = number - (FirstSoundEffect - 1); // the wire counts them from 1
+            host.sendTo(1, sound);
+        }
+        // A box after them: once it shows, the sounds have come.
+        net::Message notice;
+        notice.kind = net::MessageKind::Notice;
+        notice.number = 128;
+        host.sendTo(1, notice);
+        QTRY_COMPARE_WITH_TIMEOUT(game.dialogs.informed.size(), 1, Wait);
+        QCOMPARE(game.effects.count(FirstSoundEffect), 1);
+        QCOMPARE(game.effects.count(LastSoundEffect), 1);
+        QCOMPARE(game.effects.played.size(), 2);
+        play.leave();
     }
 
     void aSecondCopyHostsOnAnotherPort()
