@@ -19,28 +19,20 @@ namespace tess {
 
 using namespace table;
 
-namespace {
-// A dialog or service that a later part of the game plugs in; nothing until then.
-void openService(const std::function<void()>& service)
-{
-    if (service)
-        service();
-}
-} // namespace
-
 void PuzzleTable::hint()
 {
-    if (pieceInHand < 0 || pieceInHand > CellCount - 1)
+    const int piece = game_.pieceInHand();
+    if (piece < 0 || piece > CellCount - 1)
         return;
-    ImageState& cell = cellAt(boardCells, pieceInHand);
+    ImageState& cell = cellAt(boardCells, piece);
     cell.face = Face::Piece;
-    cell.piece = pieceInHand;
-    cell.placed = true;
+    cell.piece = piece;
+    game_.lay(piece);
     cell.enabled = false;
-    notifyCell(pieceInHand);
+    notifyCell(piece);
     stackCell.face = Face::Back;
     clearWrongMarks();
-    pieceInHand = -1;
+    game_.emptyHand();
     moveClock_.stop();
     setTimeBar(1);
     stackCell.enabled = true;
@@ -66,8 +58,8 @@ void PuzzleTable::applyOptions()
 void PuzzleTable::runToolButton(ToolButton button)
 {
     trapped("frmPuzzle", "PicBut_Click", [&](Steps& step) {
-        step([&] { play(102, false); });
-        step([&] {
+        step(50010, [&] { play(SoundEffect::Click, false); });
+        step(50020, [&] {
             switch (button) {
             case ToolButton::Start:
                 startGame();
@@ -80,12 +72,12 @@ void PuzzleTable::runToolButton(ToolButton button)
                 break;
             case ToolButton::Picture:
                 resetGame();
-                openService(services.pictureChoice);
+                services().choosePicture();
                 // Unlike at start-up, a missing file is an error here.
                 loadChosenPicture(shared().pictureSource == PictureSource::File ? readSetting(keys::pictureFile) : QString(), false);
                 break;
             case ToolButton::BackSide:
-                openService(services.backChoice);
+                services().chooseBackSide();
                 backPicture = backSideCutter().cell(shared().backSide);
                 notify(&TableListener::pictureChanged, &TableListener::stackChanged);
                 break;
@@ -99,21 +91,21 @@ void PuzzleTable::runToolButton(ToolButton button)
                 if (remote()) {
                     // Sounds, music and language are this screen's; the
                     // game is the host's, and the screen shows it again.
-                    openService(services.options);
+                    services().showOptions();
                     if (network.refresh)
                         network.refresh();
                     break;
                 }
-                if (!gameIdle)
+                if (!game_.idle())
                     abandonGameOrQuit();
-                openService(services.options);
+                services().showOptions();
                 applyOptions();
                 break;
             case ToolButton::Champions:
-                openService(services.champions);
+                services().showChampions();
                 break;
             case ToolButton::Help:
-                openService(services.helpMenu);
+                services().showHelpMenu();
                 break;
             }
         });
@@ -124,13 +116,13 @@ void PuzzleTable::chooseLanguage(int languageDigit)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
-        step([&] { play(102, false); });
-        step([&] {
+        step(50010, [&] { play(SoundEffect::Click, false); });
+        step(50020, [&] {
             s.language = toInt16(languageDigit * 1000.0);
             followLanguageInQt(s.language); // cannot fail: a missing translation is English
         });
-        step([&] { applyLanguage(); });
-        step([&] { saveSetting(keys::language, numberText(s.language)); });
+        step(50030, [&] { applyLanguage(); });
+        step(50040, [&] { saveSetting(keys::language, numberText(s.language)); });
     });
 }
 

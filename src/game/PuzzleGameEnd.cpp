@@ -6,6 +6,7 @@
 
 #include "game/TableHelpers.h"
 #include "language/Language.h"
+#include "language/TextNumbers.h"
 #include "settings/SharedState.h"
 #include "sound/Sounds.h"
 #include "util/Checked.h"
@@ -22,9 +23,9 @@ using namespace table;
 
 void PuzzleTable::finishGame()
 {
-    gameIdle = true;
+    game_.finish();
     stackCell.visible = false;
-    play(101, false);
+    play(SoundEffect::GameWon, false);
     toolButton(ToolButton::Start).enabled = true;
     toolButton(ToolButton::BackSide).enabled = true;
     toolButton(ToolButton::Champions).enabled = true;
@@ -38,14 +39,14 @@ void PuzzleTable::showResult()
     SharedState& s = shared();
     if (s.playerCount == 1) {
         // The champions list keeps five digits: more would shift the name.
-        if (s.scores[0] < 0 || s.scores[0] > 99999)
-            raiseError(ErrOverflow, QStringLiteral("HSScore %1").arg(s.scores[0]));
-        s.championScore = paddedNumber(s.scores[0], 5);
+        const qint32 score = game_.score(0);
+        if (score < 0 || score > 99999)
+            raiseError(ErrOverflow, QStringLiteral("HSScore %1").arg(score));
+        s.championScore = paddedNumber(score, 5);
         s.newResultPending = true;
-        if (services.champions)
-            services.champions();
+        services().showChampions();
         s.newResultPending = false;
-        s.scores[0] = 0;
+        game_.setScore(0, 0);
         return;
     }
     announceWinner();
@@ -56,25 +57,25 @@ void PuzzleTable::announceWinner()
     const SharedState& s = shared();
     trapped("frmPuzzle", "CheckWinner", [&](Steps& step) {
         rules::Outcome result;
-        step([&] { result = rules::outcome(s.scores, s.playerCount); });
-        step([&] {
+        step(50010, [&] { result = rules::outcome(game_.scores(), s.playerCount); });
+        step(50020, [&] {
             if (result.draw) {
-                play(103, false);
+                play(SoundEffect::Draw, false);
                 if (network.notice)
-                    network.notice(128, {});
-                dialogs().inform(langText(128), langText(138));
+                    network.notice(text::ItsADraw, {});
+                dialogs().inform(langText(text::ItsADraw), langText(text::DrawTitle));
             } else {
-                play(101, false);
-                QString text = langText(127);
+                play(SoundEffect::GameWon, false);
+                QString message = langText(text::PlayerHasWon);
                 const QString winner = at(s.names, result.winner, "PlayerName");
                 if (network.notice)
-                    network.notice(127, {winner});
-                text.replace(QStringLiteral("Vodez"), isolated(winner));
-                dialogs().inform(text, langText(125));
+                    network.notice(text::PlayerHasWon, {winner});
+                message.replace(QStringLiteral("Vodez"), isolated(winner));
+                dialogs().inform(message, langText(text::Congratulations));
             }
         });
-        step([&] {
-            if (dialogs().askYesNo(langText(130), langText(129)))
+        step(50030, [&] {
+            if (dialogs().askYesNo(langText(text::OneMoreRound), langText(text::GameOver)))
                 greetOnActivation();
             else
                 endProgram();
@@ -85,13 +86,13 @@ void PuzzleTable::announceWinner()
 void PuzzleTable::abandonGameOrQuit()
 {
     ignoringErrors([&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             // A joining computer's game is the host's to end: only quitting is left.
-            if (!gameIdle && !remote()) {
+            if (!game_.idle() && !remote()) {
                 resetGame();
                 return;
             }
-            if (dialogs().askYesNo(langText(124), QStringLiteral("Tessaron")))
+            if (dialogs().askYesNo(langText(text::ReallyStop), QStringLiteral("Tessaron")))
                 quitProgram();
         });
     });

@@ -24,10 +24,10 @@ TableSnapshot PuzzleTable::snapshot() const
     t.rows = s.boardRows;
     t.cols = s.boardCols;
     const int pieces = std::clamp(t.rows * t.cols, 0, CellCount);
-    const auto cellOf = [pieces](const ImageState& state) {
+    const auto cellOf = [pieces](const ImageState& state, bool placed) {
         TableSnapshot::Cell cell;
         cell.face = state.face;
-        cell.placed = state.placed;
+        cell.placed = placed;
         cell.enabled = state.enabled;
         if (state.face == Face::Piece) {
             if (state.piece >= 0 && state.piece < pieces)
@@ -39,13 +39,13 @@ TableSnapshot PuzzleTable::snapshot() const
     };
     t.cells.reserve(std::size_t(pieces));
     for (int n = 0; n < pieces; ++n) {
-        TableSnapshot::Cell cell = cellOf(boardCells[std::size_t(n)]);
+        TableSnapshot::Cell cell = cellOf(boardCells[std::size_t(n)], game_.placed(n));
         // The idle animation's mark is each screen's own.
-        if (gameIdle && n == idleCell_ && cell.face == Face::Joker)
+        if (game_.idle() && n == idleCell_ && cell.face == Face::Joker)
             cell.face = Face::Empty;
         t.cells.push_back(cell);
     }
-    t.stack = cellOf(stackCell);
+    t.stack = cellOf(stackCell, false);
     t.stackVisible = stackCell.visible;
     t.previewShown = previewCell.visible;
     const int players = std::clamp(s.playerCount, 1, 4);
@@ -56,9 +56,9 @@ TableSnapshot PuzzleTable::snapshot() const
         t.seats.push_back(i);
         t.active.push_back(playerLabels[std::size_t(i)].active);
     }
-    t.currentPlayer = std::clamp(currentPlayer, 0, players - 1);
+    t.currentPlayer = std::clamp(game_.currentPlayer(), 0, players - 1);
     t.timeBar = metrics.clientWidth > 0 ? std::clamp(timeBarWidth / metrics.clientWidth, 0.0, 1.0) : 0;
-    t.gameIdle = gameIdle;
+    t.gameIdle = game_.idle();
     t.backSide = std::clamp(s.backSide, 0, BackSideCount - 1);
     t.gridShown = s.showGrid;
     t.hintEnabled = toolButton(ToolButton::Hint).enabled;
@@ -69,10 +69,13 @@ void PuzzleTable::applySnapshot(const TableSnapshot& t)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "ShowHostState", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             if (!t.gameIdle)
                 stopIdleAnimation();
-            gameIdle = t.gameIdle;
+            if (t.gameIdle)
+                game_.finish();
+            else
+                game_.start();
             const bool newBoard = t.rows != s.boardRows || t.cols != s.boardCols;
             if (newBoard) {
                 s.boardRows = t.rows;
@@ -95,19 +98,19 @@ void PuzzleTable::applySnapshot(const TableSnapshot& t)
                 notify(&TableListener::pictureChanged, &TableListener::stackChanged);
             }
         });
-        step([&] {
+        step(50020, [&] {
             const int pieces = t.pieceCount();
             for (int n = 0; n < pieces && n < CellCount; ++n) {
                 const TableSnapshot::Cell& from = t.cells[std::size_t(n)];
                 ImageState& cell = boardCells[std::size_t(n)];
                 if (n == idleCell_)
                     idleCell_ = -1;
-                if (cell.face == from.face && cell.piece == from.piece && cell.placed == from.placed
+                if (cell.face == from.face && cell.piece == from.piece && game_.placed(n) == from.placed
                     && cell.enabled == from.enabled)
                     continue;
                 cell.face = from.face;
                 cell.piece = from.piece;
-                cell.placed = from.placed;
+                game_.setPlaced(n, from.placed);
                 cell.enabled = from.enabled;
                 notifyCell(n);
             }
@@ -119,21 +122,22 @@ void PuzzleTable::applySnapshot(const TableSnapshot& t)
                 stackCell.visible = t.stackVisible;
                 notify(&TableListener::stackChanged);
             }
-            pieceInHand = t.stack.face == Face::Piece ? t.stack.piece : -1;
+            game_.setPieceInHand(t.stack.face == Face::Piece ? t.stack.piece : -1);
             // The pieces face down are those neither laid nor in hand; which
             // comes next is the host's secret, so they are kept in order.
-            faceDownPieces.clear();
+            QList<int> faceDown;
             for (int n = 0; n < pieces; ++n)
-                if (!t.cells[std::size_t(n)].placed && n != pieceInHand)
-                    faceDownPieces.append(n);
+                if (!t.cells[std::size_t(n)].placed && n != game_.pieceInHand())
+                    faceDown.append(n);
+            game_.setStack(faceDown);
             if (previewCell.visible != t.previewShown) {
                 previewCell.visible = t.previewShown;
                 notify(&TableListener::previewChanged);
             }
             toolButton(ToolButton::Hint).enabled = t.hintEnabled;
         });
-        step([&] { applyPlayers(t); });
-        step([&] { setTimeBar(std::max(1.0, t.timeBar * metrics.clientWidth)); });
+        step(50030, [&] { applyPlayers(t); });
+        step(50040, [&] { setTimeBar(std::max(1.0, t.timeBar * metrics.clientWidth)); });
     });
 }
 
@@ -146,12 +150,12 @@ void PuzzleTable::applyPlayers(const TableSnapshot& t)
         const std::size_t at = std::size_t(i);
         if (i < count && !t.names[i].isEmpty())
             s.names[at] = t.names[i];
-        s.scores[at] = i < count ? t.scores[at] : 0;
+        game_.setScore(i, i < count ? t.scores[at] : 0);
         playerLabels[at].visible = false;
         playerLabels[at].active = false;
         scoreBoxes[at].visible = false;
     }
-    currentPlayer = t.currentPlayer;
+    game_.setCurrentPlayer(t.currentPlayer);
     const PlayersLayout players = layoutPlayers(metrics, count, playerLabels[0].geometry.size(), scoreBoxes[0].geometry.size());
     const double fontScale = metrics.fontScale();
     digitCutter.setStretch(near(layoutScale * 18 * fontScale), near(layoutScale * 27 * fontScale));
@@ -178,8 +182,8 @@ void PuzzleTable::applyPlayers(const TableSnapshot& t)
 void PuzzleTable::skipAwayTurn()
 {
     trapped("frmPuzzle", "SkipAwayTurn", [&](Steps& step) {
-        step([&] {
-            if (gameIdle)
+        step(50010, [&] {
+            if (game_.idle())
                 return;
             moveClock_.stop();
             failTurn();
@@ -195,14 +199,14 @@ void PuzzleTable::showNetworkPicture(const QImage& picture)
 void PuzzleTable::endRemote()
 {
     network = {};
-    jokerPieces.fill(false);
+    game_.clearJokers();
     for (ToolButton button : {ToolButton::Picture, ToolButton::Load, ToolButton::Options, ToolButton::Save})
         toolButton(button).enabled = true;
     for (ToolButton button : {ToolButton::Start, ToolButton::BackSide, ToolButton::Champions})
-        toolButton(button).enabled = gameIdle;
+        toolButton(button).enabled = game_.idle();
     // A turn under way goes on here, its time from now.
-    if (!gameIdle && pieceInHand >= 0 && shared().timeLimit) {
-        shared().turnStart = steadyMilliseconds();
+    if (!game_.idle() && game_.pieceInHand() >= 0 && shared().timeLimit) {
+        game_.startClock(steadyMilliseconds());
         setTimeBar(1);
         moveClock_.start();
     }

@@ -16,57 +16,41 @@ namespace tess {
 
 using namespace table;
 
-void PuzzleTable::play(int number, bool wait)
-{
-    // Each screen of a network game hears it as its own options say.
-    if (network.sound)
-        network.sound(number);
-    if (shared().playSounds)
-        playSoundEffect(number, wait);
-}
-
-void PuzzleTable::setTimeBar(double width)
-{
-    timeBarWidth = width;
-    timeBar.setWidth(std::max(1, near(width)));
-    notifyControls();
-}
-
 void PuzzleTable::resetGame()
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "ResetGame", [&](Steps& step) {
         if (!s.gameWindowLoaded) {
-            step([&] { s.gameWindowLoaded = true; });
+            step(50010, [&] { s.gameWindowLoaded = true; });
             return;
         }
-        step([&] { gameIdle = true; });
-        step([&] {
-            turnHalfSeconds = 0;
+        step(50010, [&] { game_.finish(); });
+        step(50020, [&] {
+            game_.resetClock();
             setTimeBar(1);
             moveClock_.stop();
         });
-        step([&] { s.scores = {}; });
-        step([&] { resizeBoard(); });
-        step([&] { stackCell.visible = false; });
-        step([&] {
+        step(50030, [&] { game_.clearScores(); });
+        step(50040, [&] { resizeBoard(); });
+        step(50050, [&] { stackCell.visible = false; });
+        step(50060, [&] {
             toolButton(ToolButton::Start).enabled = true;
             toolButton(ToolButton::Hint).enabled = false;
             toolButton(ToolButton::BackSide).enabled = true;
             toolButton(ToolButton::Champions).enabled = true;
         });
-        step([&] { arrangePlayerPanels(); });
-        step([&] {
+        step(50070, [&] { arrangePlayerPanels(); });
+        step(50080, [&] {
             for (ImageState& cell : boardCells) {
                 cell.enabled = true;
                 cell.border = s.showGrid;
             }
         });
-        step([&] {
-            pieceInHand = -1;
-            wrongTries = 0;
+        step(50090, [&] {
+            game_.emptyHand();
+            game_.clearWrongTries();
         });
-        step([&] { previewCell.visible = s.showPreview; });
+        step(50100, [&] { previewCell.visible = s.showPreview; });
     });
     idleCell_ = -1;
     notify(&TableListener::stackChanged, &TableListener::previewChanged);
@@ -81,24 +65,15 @@ void PuzzleTable::shuffle()
         const int n = s.boardRows * s.boardCols;
         int jokerMax = 0;
         int chosen = 0;
-        step([&] { play(108, true); });
-        step([&] { faceDownPieces.clear(); });
-        step([&] { jokerMax = n / 10; });
-        step([&] {
-            for (int i = 0; i < n; ++i) {
-                faceDownPieces.append(i);
-                at(jokerPieces, i, "JokerPiece") = false;
-            }
-        });
-        step([&] {
-            for (int k = 0; k < jokerMax; ++k) {
-                const int r = randomBetween(0, toInt16(n - 1));
-                bool& joker = at(jokerPieces, r, "JokerPiece");
-                if (!joker && chosen < jokerMax) {
-                    joker = true;
+        step(50010, [&] { play(SoundEffect::Shuffle, true); });
+        step(50020, [&] { game_.clearStack(); });
+        step(50030, [&] { jokerMax = n / 10; });
+        step(50040, [&] { game_.fillStack(n); });
+        step(50050, [&] {
+            // A piece drawn twice is a joker once: fewer jokers, as ever.
+            for (int k = 0; k < jokerMax; ++k)
+                if (game_.makeJoker(randomBetween(0, toInt16(n - 1))))
                     ++chosen;
-                }
-            }
         });
     });
 }
@@ -111,25 +86,25 @@ void PuzzleTable::startGame()
         stopIdleAnimation();
         if (network.gameStarting)
             network.gameStarting();
-        step([&] { resetGame(); });
-        step([&] {
-            if (gameIdle)
+        step(50010, [&] { resetGame(); });
+        step(50020, [&] {
+            if (game_.idle())
                 shuffle();
-            gameIdle = false;
+            game_.start();
         });
-        step([&] {
+        step(50030, [&] {
             stackCell.face = Face::Back;
             stackCell.enabled = true;
             stackCell.visible = true;
             notify(&TableListener::stackChanged);
         });
-        step([&] {
+        step(50040, [&] {
             toolButton(ToolButton::Start).enabled = false;
             toolButton(ToolButton::BackSide).enabled = false;
             toolButton(ToolButton::Champions).enabled = false;
             notifyControls();
         });
-        step([&] { drawAutomatically(); });
+        step(50050, [&] { drawAutomatically(); });
     });
 }
 

@@ -5,6 +5,7 @@
 #include "table/SavedGame.h"
 #include "game/TableHelpers.h"
 #include "language/Language.h"
+#include "language/TextNumbers.h"
 #include "resources/Pictures.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
@@ -42,27 +43,30 @@ void PuzzleTable::saveGame()
         // Between games the board holds nothing worth keeping: a saved game
         // that may hold hours of play is replaced only when the player says so.
         bool replace = true;
-        step([&] {
-            if (gameIdle && isSaneFile(savedGamePath(), MaxDataFileBytes))
-                replace = dialogs().askYesNo(langText(178), langText(118), Dialogs::Answer::No);
+        step(50010, [&] {
+            if (game_.idle() && isSaneFile(savedGamePath(), MaxDataFileBytes))
+                replace = dialogs().askYesNo(langText(text::ReplaceSavedGame), langText(text::SavedGameTitle), Dialogs::Answer::No);
         });
         if (!replace)
             return;
         SavedGame game;
-        step([&] {
+        step(50020, [&] {
             if (s.boardRows > 12)
                 raiseError(ErrSubscript, QStringLiteral("RowBits(%1)").arg(s.boardRows));
             for (int r = 1; r <= s.boardRows; ++r) {
                 // The row as the file keeps it: "1" for a laid piece, "0" for an empty cell.
                 QString tags;
-                for (int c = 1; c <= s.boardCols; ++c)
-                    tags += cellAt(boardCells, (r - 1) * s.boardCols + c - 1).placed ? u'1' : u'0';
+                for (int c = 1; c <= s.boardCols; ++c) {
+                    const int k = (r - 1) * s.boardCols + c - 1;
+                    cellAt(boardCells, k); // a cell beyond the board's raises 9
+                    tags += game_.placed(k) ? u'1' : u'0';
+                }
                 game.rowBits[std::size_t(r)] = binaryToNumber(tags);
             }
         });
         int n = 0;
-        step([&] { n = s.boardRows * s.boardCols / 10; });
-        step([&] {
+        step(50030, [&] { n = s.boardRows * s.boardCols / 10; });
+        step(50040, [&] {
             game.timeLimit = onOffNumber(s.timeLimit);
             game.sizeIndex = qint16(s.sizeIndex);
             game.pictureNumber = qint16(s.pictureNumber);
@@ -72,148 +76,161 @@ void PuzzleTable::saveGame()
             checkPlayers(s.playerCount);
             for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
                 game.names[i] = s.names[i];
-                game.scores[i] = s.scores[i];
+                game.scores[i] = game_.scores()[i];
             }
             for (int i = 1; i <= n && i < int(game.jokerMarks.size()); ++i)
-                game.jokerMarks[std::size_t(i)] = jokerPieces[std::size_t(i)] ? 1 : 0;
+                game.jokerMarks[std::size_t(i)] = game_.isJoker(i) ? 1 : 0;
         });
         // A new file renamed over the old one: the old saved game stays whole
         // until the new one is on the disk, and a failure says so ("it stays
         // as it was" only when there was one).
-        step([&] {
+        step(50050, [&] {
             if (replaceFileWhole(savedGamePath(), encodeSavedGame(game)) != 0)
-                dialogs().inform(langText(unwrittenFileText(savedGamePath())) + QStringLiteral("\n\n") + savedGamePath(), langText(118));
+                dialogs().inform(langText(unwrittenFileText(savedGamePath())) + QStringLiteral("\n\n") + savedGamePath(), langText(text::SavedGameTitle));
         });
     });
 }
 
 void PuzzleTable::loadGame()
 {
-    SharedState& s = shared();
     trapped("frmPuzzle", "LoadGame", [&](Steps& step) {
         FileContent content;
-        step([&] {
+        step(50010, [&] {
             // Read only as a regular file of sane size: a FIFO or a device
             // there would hang the game or fill its memory.
             content = readRegularFile(savedGamePath(), MaxDataFileBytes);
             if (content.result == FileRead::Missing)
-                dialogs().inform(langText(176), langText(118));
+                dialogs().inform(langText(text::NoSavedGame), langText(text::SavedGameTitle));
             else if (content.result == FileRead::Unreadable)
                 raiseReadError(content.result, savedGamePath());
         });
         if (content.result == FileRead::Missing || content.result == FileRead::Unreadable)
             return;
         std::optional<SavedGame> read;
-        step([&] {
+        step(50020, [&] {
             if (content.result == FileRead::Ok) // not a file, or too large: damaged
                 read = decodeSavedGame(content.bytes);
             if (read && read->pictureSource == 0 && !hasCarriedItem(qint16(read->pictureNumber + 100), QStringLiteral("bitmap")))
                 read.reset(); // no picture of ours has that number
             // A damaged file is refused whole: the game in progress stays as it was.
             if (!read)
-                dialogs().inform(langText(183), langText(118));
+                dialogs().inform(langText(text::SavedGameDamaged), langText(text::SavedGameTitle));
         });
         if (!read)
             return;
-        const SavedGame& game = *read;
-        QString file = game.pictureFile;
-        QImage picture;
+        SavedPicture picture{read->pictureFile, {}};
         bool pictureReadable = true;
-        step([&] {
-            // The picture first, so a picture that cannot be shown changes nothing.
-            if (game.pictureSource == 0) {
-                picture = carriedPicture(qint16(game.pictureNumber + 100));
-            } else if (game.pictureSource == 1) {
-                if (file.isEmpty() || file.contains(QChar(u'\0')) || !QFile::exists(file))
-                    file = picturesFolder() + QStringLiteral("puzzle01.jpg");
-                // A path to a FIFO, a device or a huge file is refused like a damaged file.
-                pictureReadable = isSaneFile(file, MaxPictureFileBytes);
-                if (pictureReadable)
-                    picture = loadPictureFile(file, largestBoardPixels());
-                else
-                    dialogs().inform(langText(183), langText(118));
-            }
-        });
-        if (!pictureReadable)
-            return;
-        step([&] {
-            s.sizeIndex = game.sizeIndex;
-            s.pictureNumber = game.pictureNumber;
-            s.pictureSource = pictureSourceOf(game.pictureSource);
-            s.pictureFile = file;
-            s.playerCount = game.playerCount;
-            showPicture(picture); // the record's picture source is 0 or 1, checked when read
-        });
-        step([&] {
-            s.boardRows = boardSize(s.sizeIndex).rows;
-            s.boardCols = boardSize(s.sizeIndex).cols;
-        });
-        step([&] {
-            stopIdleAnimation();
-            resetGame();
-        });
-        step([&] {
-            gameIdle = false;
-            s.timeLimit = game.timeLimit == 1;
-        });
-        step([&] {
-            for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
-                s.names[i] = game.names[i];
-                s.scores[i] = game.scores[i];
-            }
-        });
-        step([&] { faceDownPieces.clear(); });
-        step([&] {
-            for (int r = 1; r <= s.boardRows; ++r) {
-                QString tags = numberToBinary(game.rowBits[std::size_t(r)]);
-                tags = tags.rightJustified(s.boardCols, u'0');
-                for (int c = 1; c <= tags.size(); ++c) {
-                    const int k = (r - 1) * s.boardCols + c - 1;
-                    ImageState& cell = cellAt(boardCells, k);
-                    cell.placed = tags.at(c - 1) == u'1';
-                    if (cell.placed) {
-                        cell.enabled = false;
-                        cell.face = Face::Piece;
-                        cell.piece = k;
-                    } else {
-                        faceDownPieces.append(k);
-                    }
-                }
-            }
-            notifyAllCells();
-        });
-        step([&] {
-            // Only these marks are in the file; no mark of an earlier game may stay behind.
-            jokerPieces.fill(false);
-            const int n = s.boardRows * s.boardCols / 10;
-            for (int i = 1; i <= n && i < int(game.jokerMarks.size()); ++i)
-                jokerPieces[std::size_t(i)] = game.jokerMarks[std::size_t(i)] == 1; // checked 0 or 1 when read
-        });
-        step([&] {
-            for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
-                playerLabels[i].text = s.playerCount == 1 ? langText(111) : s.names[i];
-                showScore(s.scores[i], int(i));
-            }
-        });
-        step([&] {
-            stackCell.face = Face::Back;
-            stackCell.enabled = true;
-            stackCell.visible = true;
-            toolButton(ToolButton::Start).enabled = false;
-            toolButton(ToolButton::BackSide).enabled = true;
-            toolButton(ToolButton::Champions).enabled = false;
-            notify(&TableListener::stackChanged);
-            notifyControls();
-        });
-        step([&] {
-            // Every piece already lies: the game ends as a finished game ends.
-            if (faceDownPieces.isEmpty()) {
-                finishGame();
-                return;
-            }
-            drawAutomatically();
-        });
+        // The picture first, so a picture that cannot be shown changes nothing.
+        step(50030, [&] { pictureReadable = readSavedPicture(*read, picture); });
+        if (pictureReadable)
+            takeUpSavedGame(step, *read, picture);
     });
+}
+
+bool PuzzleTable::readSavedPicture(const SavedGame& game, SavedPicture& picture)
+{
+    if (game.pictureSource == 0) {
+        picture.image = carriedPicture(qint16(game.pictureNumber + 100));
+    } else if (game.pictureSource == 1) {
+        QString& file = picture.file;
+        if (file.isEmpty() || file.contains(QChar(u'\0')) || !QFile::exists(file))
+            file = picturesFolder() + QStringLiteral("puzzle01.jpg");
+        // A path to a FIFO, a device or a huge file is refused like a damaged file.
+        if (!isSaneFile(file, MaxPictureFileBytes)) {
+            dialogs().inform(langText(text::SavedGameDamaged), langText(text::SavedGameTitle));
+            return false;
+        }
+        picture.image = loadPictureFile(file, largestBoardPixels());
+    }
+    return true;
+}
+
+// The saved game's record, read and checked, becomes the game on the table.
+void PuzzleTable::takeUpSavedGame(Steps& step, const SavedGame& game, const SavedPicture& picture)
+{
+    SharedState& s = shared();
+    step(50040, [&] {
+        s.sizeIndex = game.sizeIndex;
+        s.pictureNumber = game.pictureNumber;
+        s.pictureSource = pictureSourceOf(game.pictureSource);
+        s.pictureFile = picture.file;
+        s.playerCount = game.playerCount;
+        showPicture(picture.image); // the record's picture source is 0 or 1, checked when read
+    });
+    step(50050, [&] {
+        s.boardRows = boardSize(s.sizeIndex).rows;
+        s.boardCols = boardSize(s.sizeIndex).cols;
+    });
+    step(50060, [&] {
+        stopIdleAnimation();
+        resetGame();
+    });
+    step(50070, [&] {
+        game_.start();
+        s.timeLimit = game.timeLimit == 1;
+    });
+    step(50080, [&] {
+        for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
+            s.names[i] = game.names[i];
+            game_.setScore(int(i), game.scores[i]);
+        }
+    });
+    step(50090, [&] { game_.clearStack(); });
+    step(50100, [&] { laySavedRows(game); });
+    step(50110, [&] {
+        // Only these marks are in the file; no mark of an earlier game may stay behind.
+        game_.clearJokers();
+        const int n = s.boardRows * s.boardCols / 10;
+        for (int i = 1; i <= n && i < int(game.jokerMarks.size()); ++i)
+            game_.setJoker(i, game.jokerMarks[std::size_t(i)] == 1); // checked 0 or 1 when read
+    });
+    step(50120, [&] {
+        for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
+            playerLabels[i].text = s.playerCount == 1 ? langText(text::Points) : s.names[i];
+            showScore(game_.score(int(i)), int(i));
+        }
+    });
+    step(50130, [&] {
+        stackCell.face = Face::Back;
+        stackCell.enabled = true;
+        stackCell.visible = true;
+        toolButton(ToolButton::Start).enabled = false;
+        toolButton(ToolButton::BackSide).enabled = true;
+        toolButton(ToolButton::Champions).enabled = false;
+        notify(&TableListener::stackChanged);
+        notifyControls();
+    });
+    step(50140, [&] {
+        // Every piece already lies: the game ends as a finished game ends.
+        if (game_.stack().isEmpty()) {
+            finishGame();
+            return;
+        }
+        drawAutomatically();
+    });
+}
+
+// The saved rows' bits lay their pieces; the cells left empty make the stack, in order.
+void PuzzleTable::laySavedRows(const SavedGame& game)
+{
+    const SharedState& s = shared();
+    for (int r = 1; r <= s.boardRows; ++r) {
+        QString tags = numberToBinary(game.rowBits[std::size_t(r)]);
+        tags = tags.rightJustified(s.boardCols, u'0');
+        for (int c = 1; c <= tags.size(); ++c) {
+            const int k = (r - 1) * s.boardCols + c - 1;
+            ImageState& cell = cellAt(boardCells, k);
+            game_.setPlaced(k, tags.at(c - 1) == u'1');
+            if (game_.placed(k)) {
+                cell.enabled = false;
+                cell.face = Face::Piece;
+                cell.piece = k;
+            } else {
+                game_.addToStack(k);
+            }
+        }
+    }
+    notifyAllCells();
 }
 
 } // namespace tess

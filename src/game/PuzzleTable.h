@@ -1,29 +1,28 @@
 #pragma once
-// The game window's rules and state (frmPuzzle), without a window: the board
-// cells, the stack, the preview, the tool buttons, the flags, the player
-// panels and the background, as plain data that the window draws, and the
-// procedures that change them. Tests drive it without a screen.
+// The game window's procedures (frmPuzzle), without a window: each runs its
+// steps under the error trap, and each step changes the game (game(), a
+// table/GameTable) or what the window shows (the TableDisplay this class is),
+// or plays, waits or opens a dialog. Tests drive it without a screen.
 
-#include "table/Layout.h"
-#include "table/TableSnapshot.h"
-#include "table/TableState.h"
-#include "language/Languages.h"
-#include "resources/PictureCutter.h"
+#include "game/TableDisplay.h"
+#include "game/TableServices.h"
 #include "settings/SharedState.h"
+#include "sound/SoundEffects.h"
+#include "table/GameTable.h"
+#include "table/TableSnapshot.h"
 
-#include <QImage>
 #include <QObject>
 #include <QTimer>
 
-#include <QList>
-
 #include <array>
 #include <functional>
-#include <vector>
 
 namespace tess {
 
-class PuzzleTable : public QObject {
+class Steps;
+struct SavedGame;
+
+class PuzzleTable : public QObject, public TableDisplay {
     Q_OBJECT
 
 public:
@@ -89,15 +88,9 @@ public:
     void loadGame();
     void chooseLanguage(int languageDigit);
 
-    // The dialogs and services the tool buttons open; each is plugged in by
-    // the part of the game that provides it, and does nothing until then.
-    struct Services {
-        std::function<void()> pictureChoice; // ToolButton::Picture
-        std::function<void()> backChoice;    // ToolButton::BackSide
-        std::function<void()> options;       // ToolButton::Options
-        std::function<void()> champions;     // ToolButton::Champions, and the end of a one-player game
-        std::function<void()> helpMenu;      // ToolButton::Help
-    } services;
+    // The dialogs and menus the tool buttons open (not owned); none until plugged in.
+    void setServices(TableServices* services) { services_ = services; }
+    TableServices& services();
 
     // --- network play (netplay/NetworkPlay.h); all empty in the one-screen game.
     enum class SeatInput { Draw, Place, Hint };
@@ -134,47 +127,19 @@ public:
     // A joining computer's table becomes a one-screen table with what it shows.
     void endRemote();
 
-    // The pieces still face down: filled in order, a piece put back goes last.
-    QList<int> faceDownPieces;
+private:
+    GameTable game_; // before the names below that refer into it
+
+public:
+    // The game itself: the board, the stack, the hand, the players' scores and turn.
+    GameTable& game() { return game_; }
+    const GameTable& game() const { return game_; }
+    // Read-only names of the game's state, for the code that reads them here.
+    const bool& gameIdle = game_.idle();
+    const int& currentPlayer = game_.currentPlayer();
+    int pieceInHand() const { return game_.pieceInHand(); }
+    const QList<int>& faceDownPieces() const { return game_.stack(); }
     QTimer& moveClock() { return moveClock_; }
-    double timeBarWidth = 1; // timeBar's width; the widget shows it rounded
-    // --- the turn state
-    bool gameIdle = true;
-    int pieceInHand = 0;
-    int wrongTries = 0;
-    std::array<int, 3> wrongCells{}; // 1 .. wrongTries: the cells marked wrong this turn
-    int currentPlayer = 0;
-    std::array<bool, 501> jokerPieces{}; // the pieces that lay themselves when drawn
-    qint32 turnHalfSeconds = 0;
-
-    // --- what the window shows
-    std::array<ImageState, CellCount> boardCells;
-    ImageState stackCell;
-    ImageState previewCell;
-    std::array<ButtonState, ToolButtonCount> toolButtons; // in the order of ToolButton
-    ButtonState& toolButton(ToolButton button) { return toolButtons[std::size_t(button)]; }
-    const ButtonState& toolButton(ToolButton button) const { return toolButtons[std::size_t(button)]; }
-    std::array<ButtonState, Languages.size()> languageFlags; // in the order of Languages
-    std::array<LabelState, 4> playerLabels;
-    std::array<ScoreState, 4> scoreBoxes;
-    QRect timeBar;
-    QRect copyright;
-    std::array<QString, 3> menuCaptions; // help, e-mail, about
-    QColor backColor = Qt::white;
-    std::vector<PaintOp> background; // painted in order into the persistent background
-
-    // --- pictures
-    PictureCutter pieceCutter;
-    PictureCutter digitCutter;
-    QImage previewPicture;
-    QImage emptyPicture;
-    QImage wrongPicture;
-    QImage jokerPicture;
-    QImage backPicture;
-
-    bool layoutDone = false;
-    float layoutScale = 0;
-    LayoutMetrics metrics;
 
     // The idle animation: a joker mark on a random cell for 0.3 s at a time.
     QTimer& idleTimer() { return idle_; }
@@ -204,12 +169,22 @@ private:
     // The last piece lies (also in a saved game just loaded): the stack goes,
     // Start and the champions come back, and the game ends.
     void finishGame();
+    // The saved game, read: its picture (false when it cannot be shown), then the game itself.
+    struct SavedPicture {
+        QString file;
+        QImage image;
+    };
+    bool readSavedPicture(const SavedGame& game, SavedPicture& picture);
+    void takeUpSavedGame(Steps& step, const SavedGame& game, const SavedPicture& picture);
+    void laySavedRows(const SavedGame& game);
     void hint();
+    void blinkJoker(); // a joker drawn blinks, then lays itself
+    static SoundEffect randomPieceBackSound();
     // With automatic drawing on: the next piece turns over after a short wait.
     void drawAutomatically();
     void applyOptions(); // after the options dialog
     void setTimeBar(double width);
-    void play(int number, bool wait);
+    void play(SoundEffect effect, bool wait);
     void idleStep();
     void stopIdleAnimation();
     // The picture that the picture source, number and file name choose, into the cutter and the thumbnail.
@@ -237,6 +212,7 @@ private:
     // The scores and panels of a snapshot, without the sounds of showScore.
     void applyPlayers(const TableSnapshot& snapshot);
 
+    TableServices* services_ = nullptr;
     TableListener* listener_ = nullptr;
     TableListener* secondListener_ = nullptr;
     QTimer idle_;

@@ -200,25 +200,13 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     }
 
     // The dialogs the tool buttons open, over this window.
-    table_.services.champions = [this] { runDialog<ChampionsDialog>(this); };
-    table_.services.pictureChoice = [this] { runDialog<PictureChoiceDialog>(this); };
-    table_.services.backChoice = [this] { runDialog<BackChoiceDialog>(this); };
+    table_.setServices(this);
     helpMenu_ = new HelpMenu(this, [this] {
         StartupWindow about({}, this);
         about.setFlagHandler([this](int languageDigit) { table_.chooseLanguage(languageDigit); });
         about.load();
         about.exec();
     });
-    table_.services.helpMenu = [this] { helpMenu_->popUp(table_.menuCaptions); };
-    table_.services.options = [this] {
-        OptionsDialog dialog(this);
-        dialog.setNetworkGameOpener([this, &dialog] {
-            if (NetworkSession* session = network())
-                session->openDialog(&dialog);
-        });
-        dialog.load();
-        dialog.exec();
-    };
 
     qApp->installEventFilter(this);
     connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(n); });
@@ -231,10 +219,42 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     placeWindow(this);
 }
 
+void PuzzleWindow::choosePicture()
+{
+    runDialog<PictureChoiceDialog>(this);
+}
+
+void PuzzleWindow::chooseBackSide()
+{
+    runDialog<BackChoiceDialog>(this);
+}
+
+void PuzzleWindow::showOptions()
+{
+    OptionsDialog dialog(this);
+    dialog.setNetworkGameOpener([this, &dialog] {
+        if (NetworkSession* session = network())
+            session->openDialog(&dialog);
+    });
+    dialog.load();
+    dialog.exec();
+}
+
+void PuzzleWindow::showChampions()
+{
+    runDialog<ChampionsDialog>(this);
+}
+
+void PuzzleWindow::showHelpMenu()
+{
+    helpMenu_->popUp(table_.menuCaptions);
+}
+
 PuzzleWindow::~PuzzleWindow()
 {
     network_.reset();
     table_.setListener(nullptr);
+    table_.setServices(nullptr);
 }
 
 ImageControl* PuzzleWindow::cell(int n) const
@@ -571,7 +591,7 @@ void PuzzleWindow::describeCell(int n)
                             .replace(QStringLiteral("%2"), QString::number(n % cols + 1)));
     const QString& description = state.face == Face::Wrong   ? wrongText_
                                  : state.face == Face::Joker ? jokerText_
-                                 : state.placed              ? placedText_
+                                 : table_.game().placed(n)   ? placedText_
                                                              : emptyText_;
     setSpokenDescription(cell, description);
 }
@@ -582,7 +602,7 @@ void PuzzleWindow::describeStack()
         return;
     const bool inHand = table_.stackCell.face == Face::Piece;
     setSpokenDescription(stack_, inHand ? pieceInHand_
-                                        : QString(piecesLeft_).replace(QStringLiteral("%1"), QString::number(table_.faceDownPieces.size())));
+                                        : QString(piecesLeft_).replace(QStringLiteral("%1"), QString::number(table_.faceDownPieces().size())));
 }
 
 int PuzzleWindow::groupOf(const QWidget* widget) const
@@ -675,7 +695,7 @@ void PuzzleWindow::followTheGame()
     const bool onTable = group == 0 || group == 1 || focus == buttons_[0] || (focus && !focus->isEnabled());
     if (!isActiveWindow() || !onTable)
         return;
-    if (table_.stackCell.face == Face::Piece && table_.pieceInHand >= 0)
+    if (table_.stackCell.face == Face::Piece && table_.pieceInHand() >= 0)
         cell(boardCellForFocus())->setFocus(Qt::OtherFocusReason);
     else if (table_.stackCell.visible && table_.stackCell.enabled)
         stack_->setFocus(Qt::OtherFocusReason);

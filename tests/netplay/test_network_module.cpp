@@ -115,7 +115,7 @@ private Q_SLOTS:
             shown->close();
         });
         lookForOptions.start(10);
-        window.table().services.options();
+        window.table().services().showOptions();
         QVERIFY2(optionsShown, "the options dialog did not open");
         QVERIFY(!networkDialogShown);
         QCOMPARE(boxes.informed, QStringList{langText(227)});
