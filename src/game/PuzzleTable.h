@@ -4,8 +4,12 @@
 // table/GameTable) or what the window shows (the TableDisplay this class is),
 // or plays, waits or opens a dialog. Tests drive it without a screen.
 
+#include "game/GameEnd.h"
+#include "game/SavedGameProcedures.h"
 #include "game/TableDisplay.h"
+#include "game/TableMirror.h"
 #include "game/TableServices.h"
+#include "game/ToolButtonProcedures.h"
 #include "settings/SharedState.h"
 #include "sound/SoundEffects.h"
 #include "table/GameTable.h"
@@ -19,11 +23,13 @@
 
 namespace tess {
 
-class Steps;
-struct SavedGame;
-
 class PuzzleTable : public QObject, public TableDisplay {
     Q_OBJECT
+    // The procedures of one concern each, over this table.
+    friend class SavedGameProcedures;
+    friend class TableMirror;
+    friend class GameEnd;
+    friend class ToolButtonProcedures;
 
 public:
     PuzzleTable();
@@ -80,13 +86,13 @@ public:
     void drawPiece();
     void placePiece(int index);
     void advanceMoveClock();
-    void announceWinner();
-    void abandonGameOrQuit();
-    void runToolButton(ToolButton button);
+    void announceWinner() { gameEnd_.announceWinner(); }
+    void abandonGameOrQuit() { gameEnd_.abandonGameOrQuit(); }
+    void runToolButton(ToolButton button) { buttonProcedures_.runToolButton(button); }
     // The saved game: one game in progress kept in one file (Save and Load).
-    void saveGame();
-    void loadGame();
-    void chooseLanguage(int languageDigit);
+    void saveGame() { savedGame_.saveGame(); }
+    void loadGame() { savedGame_.loadGame(); }
+    void chooseLanguage(int languageDigit) { buttonProcedures_.chooseLanguage(languageDigit); }
 
     // The dialogs and menus the tool buttons open (not owned); none until plugged in.
     void setServices(TableServices* services) { services_ = services; }
@@ -118,14 +124,14 @@ public:
     bool runSeatInput(SeatInput input, int cell);
     // The turn of a player whose computer is away: skipped as a time-out
     // skips it (a piece in hand goes back), at once.
-    void skipAwayTurn();
+    void skipAwayTurn() { mirror_.skipAwayTurn(); }
     // What the screen shows, for the other screens, and taking it over there.
-    TableSnapshot snapshot() const;
-    void applySnapshot(const TableSnapshot& snapshot);
+    TableSnapshot snapshot() const { return mirror_.snapshot(); }
+    void applySnapshot(const TableSnapshot& snapshot) { mirror_.applySnapshot(snapshot); }
     // A picture the host sent, shown as the game's picture.
-    void showNetworkPicture(const QImage& picture);
+    void showNetworkPicture(const QImage& picture) { mirror_.showNetworkPicture(picture); }
     // A joining computer's table becomes a one-screen table with what it shows.
-    void endRemote();
+    void endRemote() { mirror_.endRemote(); }
 
 private:
     GameTable game_; // before the names below that refer into it
@@ -165,24 +171,14 @@ private:
     void failTurn(); // a time-out: the piece goes back; the turn passes
     void putPieceBack();
     void clearWrongMarks();
-    void showResult();
-    // The last piece lies (also in a saved game just loaded): the stack goes,
-    // Start and the champions come back, and the game ends.
-    void finishGame();
-    // The saved game, read: its picture (false when it cannot be shown), then the game itself.
-    struct SavedPicture {
-        QString file;
-        QImage image;
-    };
-    bool readSavedPicture(const SavedGame& game, SavedPicture& picture);
-    void takeUpSavedGame(Steps& step, const SavedGame& game, const SavedPicture& picture);
-    void laySavedRows(const SavedGame& game);
-    void hint();
+    void showResult() { gameEnd_.showResult(); }
+    void finishGame() { gameEnd_.finishGame(); }
+    void hint() { buttonProcedures_.hint(); }
     void blinkJoker(); // a joker drawn blinks, then lays itself
     static SoundEffect randomPieceBackSound();
     // With automatic drawing on: the next piece turns over after a short wait.
     void drawAutomatically();
-    void applyOptions(); // after the options dialog
+    void applyOptions() { buttonProcedures_.applyOptions(); }
     void setTimeBar(double width);
     void play(SoundEffect effect, bool wait);
     void idleStep();
@@ -209,8 +205,6 @@ private:
     void cellInput(int index);
     void hintInput();
     bool turnIsLocal() const { return !network.turnIsLocal || network.turnIsLocal(); }
-    // The scores and panels of a snapshot, without the sounds of showScore.
-    void applyPlayers(const TableSnapshot& snapshot);
 
     TableServices* services_ = nullptr;
     TableListener* listener_ = nullptr;
@@ -219,6 +213,10 @@ private:
     QTimer moveClock_;
     int idleCell_ = -1;
     bool activationPending_ = false; // an activation came while a procedure ran
+    SavedGameProcedures savedGame_{*this, game_};
+    TableMirror mirror_{*this, game_};
+    GameEnd gameEnd_{*this, game_};
+    ToolButtonProcedures buttonProcedures_{*this, game_};
 };
 
 } // namespace tess

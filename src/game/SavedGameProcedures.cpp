@@ -1,5 +1,7 @@
 // Saving the game in progress to one file and taking it up again.
 
+#include "game/SavedGameProcedures.h"
+
 #include "game/PuzzleTable.h"
 
 #include "table/SavedGame.h"
@@ -36,7 +38,7 @@ void checkPlayers(int playerCount)
 
 } // namespace
 
-void PuzzleTable::saveGame()
+void SavedGameProcedures::saveGame()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "SaveGame", [&](Steps& step) {
@@ -58,7 +60,7 @@ void PuzzleTable::saveGame()
                 QString tags;
                 for (int c = 1; c <= s.boardCols; ++c) {
                     const int k = (r - 1) * s.boardCols + c - 1;
-                    cellAt(boardCells, k); // a cell beyond the board's raises 9
+                    cellAt(table_.boardCells, k); // a cell beyond the board's raises 9
                     tags += game_.placed(k) ? u'1' : u'0';
                 }
                 game.rowBits[std::size_t(r)] = binaryToNumber(tags);
@@ -91,7 +93,7 @@ void PuzzleTable::saveGame()
     });
 }
 
-void PuzzleTable::loadGame()
+void SavedGameProcedures::loadGame()
 {
     trapped("frmPuzzle", "LoadGame", [&](Steps& step) {
         FileContent content;
@@ -127,7 +129,7 @@ void PuzzleTable::loadGame()
     });
 }
 
-bool PuzzleTable::readSavedPicture(const SavedGame& game, SavedPicture& picture)
+bool SavedGameProcedures::readSavedPicture(const SavedGame& game, SavedPicture& picture)
 {
     if (game.pictureSource == 0) {
         picture.image = carriedPicture(qint16(game.pictureNumber + 100));
@@ -146,7 +148,7 @@ bool PuzzleTable::readSavedPicture(const SavedGame& game, SavedPicture& picture)
 }
 
 // The saved game's record, read and checked, becomes the game on the table.
-void PuzzleTable::takeUpSavedGame(Steps& step, const SavedGame& game, const SavedPicture& picture)
+void SavedGameProcedures::takeUpSavedGame(Steps& step, const SavedGame& game, const SavedPicture& picture)
 {
     SharedState& s = shared();
     step(50040, [&] {
@@ -155,15 +157,15 @@ void PuzzleTable::takeUpSavedGame(Steps& step, const SavedGame& game, const Save
         s.pictureSource = pictureSourceOf(game.pictureSource);
         s.pictureFile = picture.file;
         s.playerCount = game.playerCount;
-        showPicture(picture.image); // the record's picture source is 0 or 1, checked when read
+        table_.showPicture(picture.image); // the record's picture source is 0 or 1, checked when read
     });
     step(50050, [&] {
         s.boardRows = boardSize(s.sizeIndex).rows;
         s.boardCols = boardSize(s.sizeIndex).cols;
     });
     step(50060, [&] {
-        stopIdleAnimation();
-        resetGame();
+        table_.stopIdleAnimation();
+        table_.resetGame();
     });
     step(50070, [&] {
         game_.start();
@@ -186,32 +188,32 @@ void PuzzleTable::takeUpSavedGame(Steps& step, const SavedGame& game, const Save
     });
     step(50120, [&] {
         for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {
-            playerLabels[i].text = s.playerCount == 1 ? langText(text::Points) : s.names[i];
-            showScore(game_.score(int(i)), int(i));
+            table_.playerLabels[i].text = s.playerCount == 1 ? langText(text::Points) : s.names[i];
+            table_.showScore(game_.score(int(i)), int(i));
         }
     });
     step(50130, [&] {
-        stackCell.face = Face::Back;
-        stackCell.enabled = true;
-        stackCell.visible = true;
-        toolButton(ToolButton::Start).enabled = false;
-        toolButton(ToolButton::BackSide).enabled = true;
-        toolButton(ToolButton::Champions).enabled = false;
-        notify(&TableListener::stackChanged);
-        notifyControls();
+        table_.stackCell.face = Face::Back;
+        table_.stackCell.enabled = true;
+        table_.stackCell.visible = true;
+        table_.toolButton(ToolButton::Start).enabled = false;
+        table_.toolButton(ToolButton::BackSide).enabled = true;
+        table_.toolButton(ToolButton::Champions).enabled = false;
+        table_.notify(&TableListener::stackChanged);
+        table_.notifyControls();
     });
     step(50140, [&] {
         // Every piece already lies: the game ends as a finished game ends.
         if (game_.stack().isEmpty()) {
-            finishGame();
+            table_.finishGame();
             return;
         }
-        drawAutomatically();
+        table_.drawAutomatically();
     });
 }
 
 // The saved rows' bits lay their pieces; the cells left empty make the stack, in order.
-void PuzzleTable::laySavedRows(const SavedGame& game)
+void SavedGameProcedures::laySavedRows(const SavedGame& game)
 {
     const SharedState& s = shared();
     for (int r = 1; r <= s.boardRows; ++r) {
@@ -219,7 +221,7 @@ void PuzzleTable::laySavedRows(const SavedGame& game)
         tags = tags.rightJustified(s.boardCols, u'0');
         for (int c = 1; c <= tags.size(); ++c) {
             const int k = (r - 1) * s.boardCols + c - 1;
-            ImageState& cell = cellAt(boardCells, k);
+            ImageState& cell = cellAt(table_.boardCells, k);
             game_.setPlaced(k, tags.at(c - 1) == u'1');
             if (game_.placed(k)) {
                 cell.enabled = false;
@@ -230,7 +232,7 @@ void PuzzleTable::laySavedRows(const SavedGame& game)
             }
         }
     }
-    notifyAllCells();
+    table_.notifyAllCells();
 }
 
 } // namespace tess

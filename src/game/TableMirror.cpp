@@ -1,6 +1,4 @@
-// The table in a network game: what a screen shows as a snapshot for the
-// other screens, a joining computer's screen taking it over, and the turn of
-// a player whose computer is away.
+#include "game/TableMirror.h"
 
 #include "game/PuzzleTable.h"
 
@@ -17,7 +15,7 @@
 
 namespace tess {
 
-TableSnapshot PuzzleTable::snapshot() const
+TableSnapshot TableMirror::snapshot() const
 {
     const SharedState& s = shared();
     TableSnapshot t;
@@ -39,39 +37,39 @@ TableSnapshot PuzzleTable::snapshot() const
     };
     t.cells.reserve(std::size_t(pieces));
     for (int n = 0; n < pieces; ++n) {
-        TableSnapshot::Cell cell = cellOf(boardCells[std::size_t(n)], game_.placed(n));
+        TableSnapshot::Cell cell = cellOf(table_.boardCells[std::size_t(n)], game_.placed(n));
         // The idle animation's mark is each screen's own.
-        if (game_.idle() && n == idleCell_ && cell.face == Face::Joker)
+        if (game_.idle() && n == table_.idleCell_ && cell.face == Face::Joker)
             cell.face = Face::Empty;
         t.cells.push_back(cell);
     }
-    t.stack = cellOf(stackCell, false);
-    t.stackVisible = stackCell.visible;
-    t.previewShown = previewCell.visible;
+    t.stack = cellOf(table_.stackCell, false);
+    t.stackVisible = table_.stackCell.visible;
+    t.previewShown = table_.previewCell.visible;
     const int players = std::clamp(s.playerCount, 1, 4);
     for (int i = 0; i < players; ++i) {
         const QString name = s.names[std::size_t(i)].left(net::MaxNameLength);
         t.names.append(net::isPlayableName(name) ? name : QString());
-        t.scores.push_back(std::clamp(scoreBoxes[std::size_t(i)].digits.toInt(), 0, MaxShownScore));
+        t.scores.push_back(std::clamp(table_.scoreBoxes[std::size_t(i)].digits.toInt(), 0, MaxShownScore));
         t.seats.push_back(i);
-        t.active.push_back(playerLabels[std::size_t(i)].active);
+        t.active.push_back(table_.playerLabels[std::size_t(i)].active);
     }
     t.currentPlayer = std::clamp(game_.currentPlayer(), 0, players - 1);
-    t.timeBar = metrics.clientWidth > 0 ? std::clamp(timeBarWidth / metrics.clientWidth, 0.0, 1.0) : 0;
+    t.timeBar = table_.metrics.clientWidth > 0 ? std::clamp(table_.timeBarWidth / table_.metrics.clientWidth, 0.0, 1.0) : 0;
     t.gameIdle = game_.idle();
     t.backSide = std::clamp(s.backSide, 0, BackSideCount - 1);
     t.gridShown = s.showGrid;
-    t.hintEnabled = toolButton(ToolButton::Hint).enabled;
+    t.hintEnabled = table_.toolButton(ToolButton::Hint).enabled;
     return t;
 }
 
-void PuzzleTable::applySnapshot(const TableSnapshot& t)
+void TableMirror::applySnapshot(const TableSnapshot& t)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "ShowHostState", [&](Steps& step) {
         step(50010, [&] {
             if (!t.gameIdle)
-                stopIdleAnimation();
+                table_.stopIdleAnimation();
             if (t.gameIdle)
                 game_.finish();
             else
@@ -83,28 +81,28 @@ void PuzzleTable::applySnapshot(const TableSnapshot& t)
                 for (std::size_t i = 0; i < s.boardSizes.size(); ++i)
                     if (s.boardSizes[i].rows == t.rows && s.boardSizes[i].cols == t.cols)
                         s.sizeIndex = int(i);
-                resizeBoard();
+                table_.resizeBoard();
             }
             if (newBoard || t.gridShown != s.showGrid) {
                 s.showGrid = t.gridShown;
-                for (ImageState& cell : boardCells)
+                for (ImageState& cell : table_.boardCells)
                     cell.border = s.showGrid;
-                notify(&TableListener::pictureChanged);
-                notifyAllCells();
+                table_.notify(&TableListener::pictureChanged);
+                table_.notifyAllCells();
             }
             if (t.backSide != s.backSide) {
                 s.backSide = t.backSide;
-                backPicture = backSideCutter().cell(s.backSide);
-                notify(&TableListener::pictureChanged, &TableListener::stackChanged);
+                table_.backPicture = backSideCutter().cell(s.backSide);
+                table_.notify(&TableListener::pictureChanged, &TableListener::stackChanged);
             }
         });
         step(50020, [&] {
             const int pieces = t.pieceCount();
             for (int n = 0; n < pieces && n < CellCount; ++n) {
                 const TableSnapshot::Cell& from = t.cells[std::size_t(n)];
-                ImageState& cell = boardCells[std::size_t(n)];
-                if (n == idleCell_)
-                    idleCell_ = -1;
+                ImageState& cell = table_.boardCells[std::size_t(n)];
+                if (n == table_.idleCell_)
+                    table_.idleCell_ = -1;
                 if (cell.face == from.face && cell.piece == from.piece && game_.placed(n) == from.placed
                     && cell.enabled == from.enabled)
                     continue;
@@ -112,15 +110,16 @@ void PuzzleTable::applySnapshot(const TableSnapshot& t)
                 cell.piece = from.piece;
                 game_.setPlaced(n, from.placed);
                 cell.enabled = from.enabled;
-                notifyCell(n);
+                table_.notifyCell(n);
             }
-            if (stackCell.face != t.stack.face || stackCell.piece != t.stack.piece || stackCell.enabled != t.stack.enabled
-                || stackCell.visible != t.stackVisible) {
-                stackCell.face = t.stack.face;
-                stackCell.piece = t.stack.piece;
-                stackCell.enabled = t.stack.enabled;
-                stackCell.visible = t.stackVisible;
-                notify(&TableListener::stackChanged);
+            ImageState& stack = table_.stackCell;
+            if (stack.face != t.stack.face || stack.piece != t.stack.piece || stack.enabled != t.stack.enabled
+                || stack.visible != t.stackVisible) {
+                stack.face = t.stack.face;
+                stack.piece = t.stack.piece;
+                stack.enabled = t.stack.enabled;
+                stack.visible = t.stackVisible;
+                table_.notify(&TableListener::stackChanged);
             }
             game_.setPieceInHand(t.stack.face == Face::Piece ? t.stack.piece : -1);
             // The pieces face down are those neither laid nor in hand; which
@@ -130,18 +129,18 @@ void PuzzleTable::applySnapshot(const TableSnapshot& t)
                 if (!t.cells[std::size_t(n)].placed && n != game_.pieceInHand())
                     faceDown.append(n);
             game_.setStack(faceDown);
-            if (previewCell.visible != t.previewShown) {
-                previewCell.visible = t.previewShown;
-                notify(&TableListener::previewChanged);
+            if (table_.previewCell.visible != t.previewShown) {
+                table_.previewCell.visible = t.previewShown;
+                table_.notify(&TableListener::previewChanged);
             }
-            toolButton(ToolButton::Hint).enabled = t.hintEnabled;
+            table_.toolButton(ToolButton::Hint).enabled = t.hintEnabled;
         });
         step(50030, [&] { applyPlayers(t); });
-        step(50040, [&] { setTimeBar(std::max(1.0, t.timeBar * metrics.clientWidth)); });
+        step(50040, [&] { table_.setTimeBar(std::max(1.0, t.timeBar * table_.metrics.clientWidth)); });
     });
 }
 
-void PuzzleTable::applyPlayers(const TableSnapshot& t)
+void TableMirror::applyPlayers(const TableSnapshot& t)
 {
     SharedState& s = shared();
     const int count = int(t.names.size());
@@ -151,18 +150,18 @@ void PuzzleTable::applyPlayers(const TableSnapshot& t)
         if (i < count && !t.names[i].isEmpty())
             s.names[at] = t.names[i];
         game_.setScore(i, i < count ? t.scores[at] : 0);
-        playerLabels[at].visible = false;
-        playerLabels[at].active = false;
-        scoreBoxes[at].visible = false;
+        table_.playerLabels[at].visible = false;
+        table_.playerLabels[at].active = false;
+        table_.scoreBoxes[at].visible = false;
     }
     game_.setCurrentPlayer(t.currentPlayer);
-    const PlayersLayout players = layoutPlayers(metrics, count, playerLabels[0].geometry.size(), scoreBoxes[0].geometry.size());
-    const double fontScale = metrics.fontScale();
-    digitCutter.setStretch(near(layoutScale * 18 * fontScale), near(layoutScale * 27 * fontScale));
+    const PlayersLayout players = layoutPlayers(table_.metrics, count, table_.playerLabels[0].geometry.size(), table_.scoreBoxes[0].geometry.size());
+    const double fontScale = table_.metrics.fontScale();
+    table_.digitCutter.setStretch(near(table_.layoutScale * 18 * fontScale), near(table_.layoutScale * 27 * fontScale));
     for (int i = 0; i < count; ++i) {
         const std::size_t at = std::size_t(i);
-        LabelState& label = playerLabels[at];
-        ScoreState& score = scoreBoxes[at];
+        LabelState& label = table_.playerLabels[at];
+        ScoreState& score = table_.scoreBoxes[at];
         label.geometry = players.labels[at];
         score.geometry = players.scores[at];
         label.text = count > 1 ? s.names[at] : langText(111);
@@ -172,45 +171,45 @@ void PuzzleTable::applyPlayers(const TableSnapshot& t)
         int x = 2;
         for (int& digit : score.x) {
             digit = x;
-            x += scoreBoxes[0].geometry.width() / 6;
+            x += table_.scoreBoxes[0].geometry.width() / 6;
         }
         score.visible = true;
     }
-    notifyControls();
+    table_.notifyControls();
 }
 
-void PuzzleTable::skipAwayTurn()
+void TableMirror::skipAwayTurn()
 {
     trapped("frmPuzzle", "SkipAwayTurn", [&](Steps& step) {
         step(50010, [&] {
             if (game_.idle())
                 return;
-            moveClock_.stop();
-            failTurn();
+            table_.moveClock_.stop();
+            table_.failTurn();
         });
     });
 }
 
-void PuzzleTable::showNetworkPicture(const QImage& picture)
+void TableMirror::showNetworkPicture(const QImage& picture)
 {
-    showPicture(picture);
+    table_.showPicture(picture);
 }
 
-void PuzzleTable::endRemote()
+void TableMirror::endRemote()
 {
-    network = {};
+    table_.network = {};
     game_.clearJokers();
     for (ToolButton button : {ToolButton::Picture, ToolButton::Load, ToolButton::Options, ToolButton::Save})
-        toolButton(button).enabled = true;
+        table_.toolButton(button).enabled = true;
     for (ToolButton button : {ToolButton::Start, ToolButton::BackSide, ToolButton::Champions})
-        toolButton(button).enabled = game_.idle();
+        table_.toolButton(button).enabled = game_.idle();
     // A turn under way goes on here, its time from now.
     if (!game_.idle() && game_.pieceInHand() >= 0 && shared().timeLimit) {
         game_.startClock(steadyMilliseconds());
-        setTimeBar(1);
-        moveClock_.start();
+        table_.setTimeBar(1);
+        table_.moveClock_.start();
     }
-    notifyControls();
+    table_.notifyControls();
 }
 
 } // namespace tess

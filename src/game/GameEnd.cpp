@@ -1,6 +1,8 @@
 // The end of a game: the champions for one player, the winner for several,
 // and the end button.
 
+#include "game/GameEnd.h"
+
 #include "game/PuzzleTable.h"
 #include "table/Rules.h"
 
@@ -21,20 +23,20 @@ namespace tess {
 
 using namespace table;
 
-void PuzzleTable::finishGame()
+void GameEnd::finishGame()
 {
     game_.finish();
-    stackCell.visible = false;
-    play(SoundEffect::GameWon, false);
-    toolButton(ToolButton::Start).enabled = true;
-    toolButton(ToolButton::BackSide).enabled = true;
-    toolButton(ToolButton::Champions).enabled = true;
-    notify(&TableListener::stackChanged);
-    notifyControls();
+    table_.stackCell.visible = false;
+    table_.play(SoundEffect::GameWon, false);
+    table_.toolButton(ToolButton::Start).enabled = true;
+    table_.toolButton(ToolButton::BackSide).enabled = true;
+    table_.toolButton(ToolButton::Champions).enabled = true;
+    table_.notify(&TableListener::stackChanged);
+    table_.notifyControls();
     showResult();
 }
 
-void PuzzleTable::showResult()
+void GameEnd::showResult()
 {
     SharedState& s = shared();
     if (s.playerCount == 1) {
@@ -44,7 +46,7 @@ void PuzzleTable::showResult()
             raiseError(ErrOverflow, QStringLiteral("HSScore %1").arg(score));
         s.championScore = paddedNumber(score, 5);
         s.newResultPending = true;
-        services().showChampions();
+        table_.services().showChampions();
         s.newResultPending = false;
         game_.setScore(0, 0);
         return;
@@ -52,7 +54,7 @@ void PuzzleTable::showResult()
     announceWinner();
 }
 
-void PuzzleTable::announceWinner()
+void GameEnd::announceWinner()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "CheckWinner", [&](Steps& step) {
@@ -60,36 +62,36 @@ void PuzzleTable::announceWinner()
         step(50010, [&] { result = rules::outcome(game_.scores(), s.playerCount); });
         step(50020, [&] {
             if (result.draw) {
-                play(SoundEffect::Draw, false);
-                if (network.notice)
-                    network.notice(text::ItsADraw, {});
+                table_.play(SoundEffect::Draw, false);
+                if (table_.network.notice)
+                    table_.network.notice(text::ItsADraw, {});
                 dialogs().inform(langText(text::ItsADraw), langText(text::DrawTitle));
             } else {
-                play(SoundEffect::GameWon, false);
+                table_.play(SoundEffect::GameWon, false);
                 QString message = langText(text::PlayerHasWon);
                 const QString winner = at(s.names, result.winner, "PlayerName");
-                if (network.notice)
-                    network.notice(text::PlayerHasWon, {winner});
+                if (table_.network.notice)
+                    table_.network.notice(text::PlayerHasWon, {winner});
                 message.replace(QStringLiteral("Vodez"), isolated(winner));
                 dialogs().inform(message, langText(text::Congratulations));
             }
         });
         step(50030, [&] {
             if (dialogs().askYesNo(langText(text::OneMoreRound), langText(text::GameOver)))
-                greetOnActivation();
+                table_.greetOnActivation();
             else
-                endProgram();
+                table_.endProgram();
         });
     });
 }
 
-void PuzzleTable::abandonGameOrQuit()
+void GameEnd::abandonGameOrQuit()
 {
     ignoringErrors([&](Steps& step) {
         step(50010, [&] {
             // A joining computer's game is the host's to end: only quitting is left.
-            if (!game_.idle() && !remote()) {
-                resetGame();
+            if (!game_.idle() && !table_.remote()) {
+                table_.resetGame();
                 return;
             }
             if (dialogs().askYesNo(langText(text::ReallyStop), QStringLiteral("Tessaron")))

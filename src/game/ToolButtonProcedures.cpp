@@ -1,5 +1,7 @@
 // The tool buttons, the hint and the language flags.
 
+#include "game/ToolButtonProcedures.h"
+
 #include "game/PuzzleTable.h"
 
 #include "game/TableHelpers.h"
@@ -19,109 +21,109 @@ namespace tess {
 
 using namespace table;
 
-void PuzzleTable::hint()
+void ToolButtonProcedures::hint()
 {
     const int piece = game_.pieceInHand();
     if (piece < 0 || piece > CellCount - 1)
         return;
-    ImageState& cell = cellAt(boardCells, piece);
+    ImageState& cell = cellAt(table_.boardCells, piece);
     cell.face = Face::Piece;
     cell.piece = piece;
     game_.lay(piece);
     cell.enabled = false;
-    notifyCell(piece);
-    stackCell.face = Face::Back;
-    clearWrongMarks();
+    table_.notifyCell(piece);
+    table_.stackCell.face = Face::Back;
+    table_.clearWrongMarks();
     game_.emptyHand();
-    moveClock_.stop();
-    setTimeBar(1);
-    stackCell.enabled = true;
-    toolButton(ToolButton::Hint).enabled = false;
-    notify(&TableListener::stackChanged);
-    notifyControls();
-    drawAutomatically();
+    table_.moveClock_.stop();
+    table_.setTimeBar(1);
+    table_.stackCell.enabled = true;
+    table_.toolButton(ToolButton::Hint).enabled = false;
+    table_.notify(&TableListener::stackChanged);
+    table_.notifyControls();
+    table_.drawAutomatically();
 }
 
-void PuzzleTable::applyOptions()
+void ToolButtonProcedures::applyOptions()
 {
     // The window is idle here: the board takes the new size, frame colour
     // and grid, the thumbnail shows or hides; the panels follow at activation.
     const SharedState& s = shared();
-    resizeBoard();
-    for (ImageState& cell : boardCells)
+    table_.resizeBoard();
+    for (ImageState& cell : table_.boardCells)
         cell.border = s.showGrid;
-    previewCell.visible = s.showPreview;
-    notifyAllCells();
-    notify(&TableListener::previewChanged);
+    table_.previewCell.visible = s.showPreview;
+    table_.notifyAllCells();
+    table_.notify(&TableListener::previewChanged);
 }
 
-void PuzzleTable::runToolButton(ToolButton button)
+void ToolButtonProcedures::runToolButton(ToolButton button)
 {
     trapped("frmPuzzle", "PicBut_Click", [&](Steps& step) {
-        step(50010, [&] { play(SoundEffect::Click, false); });
+        step(50010, [&] { table_.play(SoundEffect::Click, false); });
         step(50020, [&] {
             switch (button) {
             case ToolButton::Start:
-                startGame();
+                table_.startGame();
                 break;
             case ToolButton::End:
-                abandonGameOrQuit();
+                table_.abandonGameOrQuit();
                 break;
             case ToolButton::Hint:
                 hint();
                 break;
             case ToolButton::Picture:
-                resetGame();
-                services().choosePicture();
+                table_.resetGame();
+                table_.services().choosePicture();
                 // Unlike at start-up, a missing file is an error here.
-                loadChosenPicture(shared().pictureSource == PictureSource::File ? readSetting(keys::pictureFile) : QString(), false);
+                table_.loadChosenPicture(shared().pictureSource == PictureSource::File ? readSetting(keys::pictureFile) : QString(), false);
                 break;
             case ToolButton::BackSide:
-                services().chooseBackSide();
-                backPicture = backSideCutter().cell(shared().backSide);
-                notify(&TableListener::pictureChanged, &TableListener::stackChanged);
+                table_.services().chooseBackSide();
+                table_.backPicture = backSideCutter().cell(shared().backSide);
+                table_.notify(&TableListener::pictureChanged, &TableListener::stackChanged);
                 break;
             case ToolButton::Save:
-                saveGame();
+                table_.saveGame();
                 break;
             case ToolButton::Load:
-                loadGame();
+                table_.loadGame();
                 break;
             case ToolButton::Options:
-                if (remote()) {
+                if (table_.remote()) {
                     // Sounds, music and language are this screen's; the
                     // game is the host's, and the screen shows it again.
-                    services().showOptions();
-                    if (network.refresh)
-                        network.refresh();
+                    table_.services().showOptions();
+                    if (table_.network.refresh)
+                        table_.network.refresh();
                     break;
                 }
                 if (!game_.idle())
-                    abandonGameOrQuit();
-                services().showOptions();
+                    table_.abandonGameOrQuit();
+                table_.services().showOptions();
                 applyOptions();
                 break;
             case ToolButton::Champions:
-                services().showChampions();
+                table_.services().showChampions();
                 break;
             case ToolButton::Help:
-                services().showHelpMenu();
+                table_.services().showHelpMenu();
                 break;
             }
         });
     });
 }
 
-void PuzzleTable::chooseLanguage(int languageDigit)
+void ToolButtonProcedures::chooseLanguage(int languageDigit)
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "imgLang_Click", [&](Steps& step) {
-        step(50010, [&] { play(SoundEffect::Click, false); });
+        step(50010, [&] { table_.play(SoundEffect::Click, false); });
         step(50020, [&] {
             s.language = toInt16(languageDigit * 1000.0);
             followLanguageInQt(s.language); // cannot fail: a missing translation is English
         });
-        step(50030, [&] { applyLanguage(); });
+        step(50030, [&] { table_.applyLanguage(); });
         step(50040, [&] { saveSetting(keys::language, numberText(s.language)); });
     });
 }
