@@ -86,6 +86,13 @@ void PuzzleTable::play(SoundEffect effect, bool wait)
         playSoundEffect(int(effect), wait);
 }
 
+void PuzzleTable::setTimeBar(double width)
+{
+    timeBarWidth = width;
+    timeBar.setWidth(std::max(1, near(width)));
+    notifyControls();
+}
+
 void PuzzleTable::notifyCell(int n)
 {
     if (listener_)

@@ -1,15 +1,21 @@
 #pragma once
-// The game window's procedures (frmPuzzle), without a window: each runs its
+// The game window's procedures (frmPuzzle), without a window. Each runs its
 // steps under the error trap, and each step changes the game (game(), a
 // table/GameTable) or what the window shows (the TableDisplay this class is),
-// or plays, waits or opens a dialog. Tests drive it without a screen.
+// or plays, waits or opens a dialog. The procedures of a turn, a new game, the
+// game's end, the saved game, the tool buttons and the network mirror are
+// classes of their own over this table; this class keeps the entry points,
+// the window's life and layout, and the gate for the player's input. Tests
+// drive it without a screen.
 
 #include "game/GameEnd.h"
+#include "game/NewGame.h"
 #include "game/SavedGameProcedures.h"
 #include "game/TableDisplay.h"
 #include "game/TableMirror.h"
 #include "game/TableServices.h"
 #include "game/ToolButtonProcedures.h"
+#include "game/TurnProcedures.h"
 #include "settings/SharedState.h"
 #include "sound/SoundEffects.h"
 #include "table/GameTable.h"
@@ -30,6 +36,8 @@ class PuzzleTable : public QObject, public TableDisplay {
     friend class TableMirror;
     friend class GameEnd;
     friend class ToolButtonProcedures;
+    friend class TurnProcedures;
+    friend class NewGame;
 
 public:
     PuzzleTable();
@@ -80,12 +88,12 @@ public:
     void applyLanguage();
 
     // --- a game
-    void resetGame();
-    void shuffle();
-    void startGame();
-    void drawPiece();
-    void placePiece(int index);
-    void advanceMoveClock();
+    void resetGame() { newGame_.resetGame(); }
+    void shuffle() { newGame_.shuffle(); }
+    void startGame() { newGame_.startGame(); }
+    void drawPiece() { turns_.drawPiece(); }
+    void placePiece(int index) { turns_.placePiece(index); }
+    void advanceMoveClock() { turns_.advanceMoveClock(); }
     void announceWinner() { gameEnd_.announceWinner(); }
     void abandonGameOrQuit() { gameEnd_.abandonGameOrQuit(); }
     void runToolButton(ToolButton button) { buttonProcedures_.runToolButton(button); }
@@ -166,18 +174,13 @@ private:
     void runProcedure(const std::function<void()>& procedure);
     void moveClockTick();
     void whenIdle(); // the last running procedure has ended
-    qint32 elapsedHalfSeconds() const; // since the draw, rounded
-    void endOfTurn();
-    void failTurn(); // a time-out: the piece goes back; the turn passes
-    void putPieceBack();
-    void clearWrongMarks();
+    // The procedures one concern asks of another.
+    void failTurn() { turns_.failTurn(); }
+    void clearWrongMarks() { turns_.clearWrongMarks(); }
     void showResult() { gameEnd_.showResult(); }
     void finishGame() { gameEnd_.finishGame(); }
     void hint() { buttonProcedures_.hint(); }
-    void blinkJoker(); // a joker drawn blinks, then lays itself
-    static SoundEffect randomPieceBackSound();
-    // With automatic drawing on: the next piece turns over after a short wait.
-    void drawAutomatically();
+    void drawAutomatically() { turns_.drawAutomatically(); }
     void applyOptions() { buttonProcedures_.applyOptions(); }
     void setTimeBar(double width);
     void play(SoundEffect effect, bool wait);
@@ -213,6 +216,8 @@ private:
     QTimer moveClock_;
     int idleCell_ = -1;
     bool activationPending_ = false; // an activation came while a procedure ran
+    TurnProcedures turns_{*this, game_};
+    NewGame newGame_{*this, game_};
     SavedGameProcedures savedGame_{*this, game_};
     TableMirror mirror_{*this, game_};
     GameEnd gameEnd_{*this, game_};

@@ -1,5 +1,7 @@
 // A new game: reset, shuffle and start.
 
+#include "game/NewGame.h"
+
 #include "game/PuzzleTable.h"
 
 #include "game/TableHelpers.h"
@@ -16,7 +18,7 @@ namespace tess {
 
 using namespace table;
 
-void PuzzleTable::resetGame()
+void NewGame::resetGame()
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "ResetGame", [&](Steps& step) {
@@ -27,21 +29,21 @@ void PuzzleTable::resetGame()
         step(50010, [&] { game_.finish(); });
         step(50020, [&] {
             game_.resetClock();
-            setTimeBar(1);
-            moveClock_.stop();
+            table_.setTimeBar(1);
+            table_.moveClock_.stop();
         });
         step(50030, [&] { game_.clearScores(); });
-        step(50040, [&] { resizeBoard(); });
-        step(50050, [&] { stackCell.visible = false; });
+        step(50040, [&] { table_.resizeBoard(); });
+        step(50050, [&] { table_.stackCell.visible = false; });
         step(50060, [&] {
-            toolButton(ToolButton::Start).enabled = true;
-            toolButton(ToolButton::Hint).enabled = false;
-            toolButton(ToolButton::BackSide).enabled = true;
-            toolButton(ToolButton::Champions).enabled = true;
+            table_.toolButton(ToolButton::Start).enabled = true;
+            table_.toolButton(ToolButton::Hint).enabled = false;
+            table_.toolButton(ToolButton::BackSide).enabled = true;
+            table_.toolButton(ToolButton::Champions).enabled = true;
         });
-        step(50070, [&] { arrangePlayerPanels(); });
+        step(50070, [&] { table_.arrangePlayerPanels(); });
         step(50080, [&] {
-            for (ImageState& cell : boardCells) {
+            for (ImageState& cell : table_.boardCells) {
                 cell.enabled = true;
                 cell.border = s.showGrid;
             }
@@ -50,22 +52,22 @@ void PuzzleTable::resetGame()
             game_.emptyHand();
             game_.clearWrongTries();
         });
-        step(50100, [&] { previewCell.visible = s.showPreview; });
+        step(50100, [&] { table_.previewCell.visible = s.showPreview; });
     });
-    idleCell_ = -1;
-    notify(&TableListener::stackChanged, &TableListener::previewChanged);
-    notifyAllCells();
-    notifyControls();
+    table_.idleCell_ = -1;
+    table_.notify(&TableListener::stackChanged, &TableListener::previewChanged);
+    table_.notifyAllCells();
+    table_.notifyControls();
 }
 
-void PuzzleTable::shuffle()
+void NewGame::shuffle()
 {
     const SharedState& s = shared();
     trapped("frmPuzzle", "Shuffle", [&](Steps& step) {
         const int n = s.boardRows * s.boardCols;
         int jokerMax = 0;
         int chosen = 0;
-        step(50010, [&] { play(SoundEffect::Shuffle, true); });
+        step(50010, [&] { table_.play(SoundEffect::Shuffle, true); });
         step(50020, [&] { game_.clearStack(); });
         step(50030, [&] { jokerMax = n / 10; });
         step(50040, [&] { game_.fillStack(n); });
@@ -78,14 +80,14 @@ void PuzzleTable::shuffle()
     });
 }
 
-void PuzzleTable::startGame()
+void NewGame::startGame()
 {
     trapped("frmPuzzle", "StartGame", [&](Steps& step) {
         // The idle animation stops first: the shuffle sound lets timers run
         // while it plays, and no joker mark may be left on the new board.
-        stopIdleAnimation();
-        if (network.gameStarting)
-            network.gameStarting();
+        table_.stopIdleAnimation();
+        if (table_.network.gameStarting)
+            table_.network.gameStarting();
         step(50010, [&] { resetGame(); });
         step(50020, [&] {
             if (game_.idle())
@@ -93,18 +95,18 @@ void PuzzleTable::startGame()
             game_.start();
         });
         step(50030, [&] {
-            stackCell.face = Face::Back;
-            stackCell.enabled = true;
-            stackCell.visible = true;
-            notify(&TableListener::stackChanged);
+            table_.stackCell.face = Face::Back;
+            table_.stackCell.enabled = true;
+            table_.stackCell.visible = true;
+            table_.notify(&TableListener::stackChanged);
         });
         step(50040, [&] {
-            toolButton(ToolButton::Start).enabled = false;
-            toolButton(ToolButton::BackSide).enabled = false;
-            toolButton(ToolButton::Champions).enabled = false;
-            notifyControls();
+            table_.toolButton(ToolButton::Start).enabled = false;
+            table_.toolButton(ToolButton::BackSide).enabled = false;
+            table_.toolButton(ToolButton::Champions).enabled = false;
+            table_.notifyControls();
         });
-        step(50050, [&] { drawAutomatically(); });
+        step(50050, [&] { table_.drawAutomatically(); });
     });
 }
 
