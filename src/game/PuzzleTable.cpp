@@ -1,8 +1,6 @@
 #include "game/PuzzleTable.h"
 
 #include "game/TableHelpers.h"
-#include "language/Language.h"
-#include "language/TextNumbers.h"
 #include "resources/BackSides.h"
 #include "resources/PictureRing.h"
 #include "resources/Pictures.h"
@@ -11,7 +9,6 @@
 #include "settings/SharedState.h"
 #include "sound/AudioDevice.h"
 #include "sound/Sounds.h"
-#include "util/Checked.h"
 #include "util/Files.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
@@ -308,176 +305,6 @@ bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPix
     if (playersShown)
         arrangePlayerPanels();
     return true;
-}
-
-void PuzzleTable::layOut()
-{
-    trapped("frmPuzzle", "positionieren", [&](Steps& step) {
-        WindowLayout window;
-        step(50010, [&] {
-            window = layoutWindow(metrics);
-            layoutScale = window.layoutScale;
-        });
-        step(50020, [&] { resizeBoard(); });
-        step(50030, [&] {
-            addPaint(background, window.paint);
-            copyright = window.copyright;
-            timeBar = window.time;
-            for (std::size_t i = 0; i < toolButtons.size(); ++i) {
-                toolButtons[i].geometry = window.buttons[i];
-                toolButtons[i].visible = true;
-            }
-            for (std::size_t i = 0; i < languageFlags.size(); ++i) {
-                languageFlags[i].geometry = window.flags[i];
-                languageFlags[i].visible = true;
-            }
-        });
-    });
-    notify(&TableListener::backgroundChanged);
-    notifyControls();
-}
-
-void PuzzleTable::resizeBoard()
-{
-    const SharedState& s = shared();
-    trapped("frmPuzzle", "ResizeGame", [&](Steps& step) {
-        BoardLayout board;
-        step(50010, [&] { board = layoutBoard(metrics, s.boardRows, s.boardCols, s.frameColour); });
-        step(50020, [&] {
-            pieceCutter.setCols(s.boardCols);
-            pieceCutter.setRows(s.boardRows);
-        });
-        step(50030, [&] {
-            for (ImageState& cell : boardCells)
-                cell.visible = false;
-            const int used = s.boardRows * s.boardCols;
-            if (used > CellCount)
-                raiseError(ErrSubscript);
-            for (int n = 0; n < used; ++n) {
-                ImageState& cell = cellAt(boardCells, n);
-                game_.setPlaced(n, false);
-                cell.face = Face::Empty;
-                cell.geometry = at(board.cells, n, "imgPuzz");
-                cell.visible = true;
-            }
-        });
-        step(50040, [&] { addPaint(background, board.paint); });
-        step(50050, [&] {
-            previewCell.geometry = board.preview;
-            stackCell.face = Face::Back;
-            stackCell.geometry = board.stack;
-        });
-    });
-    notify(&TableListener::pictureChanged, &TableListener::backgroundChanged, &TableListener::stackChanged,
-           &TableListener::previewChanged);
-    notifyAllCells();
-}
-
-void PuzzleTable::arrangePlayerPanels()
-{
-    const SharedState& s = shared();
-    trapped("frmPuzzle", "SizePlayers", [&](Steps& step) {
-        step(50010, [&] {
-            for (std::size_t i = 0; i < 4; ++i) {
-                playerLabels[i].visible = false;
-                scoreBoxes[i].visible = false;
-            }
-        });
-        PlayersLayout players;
-        step(50020, [&] {
-            at(playerLabels, s.playerCount - 1, "lblPlayer"); // a label for each player
-            players = layoutPlayers(metrics, s.playerCount, playerLabels[0].geometry.size(), scoreBoxes[0].geometry.size());
-        });
-        step(50030, [&] {
-            if (s.playerCount > 1) {
-                // playerCount was checked a step before; Ignore skips that check.
-                for (int i = 0; i < s.playerCount; ++i) {
-                    LabelState& label = at(playerLabels, i, "lblPlayer");
-                    ScoreState& score = at(scoreBoxes, i, "picScore");
-                    label.geometry = at(players.labels, i, "lblPlayer");
-                    score.geometry = at(players.scores, i, "picScore");
-                    label.text = at(s.names, i, "PlayerName");
-                    label.visible = true;
-                    showScore(0, i);
-                    score.visible = true;
-                }
-            } else {
-                playerLabels[0].geometry = players.labels[0];
-                scoreBoxes[0].geometry = players.scores[0];
-                playerLabels[0].text = langText(text::Points);
-                playerLabels[0].visible = true;
-                showScore(0, 0);
-                scoreBoxes[0].visible = true;
-            }
-        });
-        step(50040, [&] { advancePlayer(); });
-    });
-    notifyControls();
-}
-
-void PuzzleTable::advancePlayer()
-{
-    const SharedState& s = shared();
-    trapped("frmPuzzle", "SetPlayer", [&](Steps& step) {
-        step(50010, [&] { at(playerLabels, game_.currentPlayer(), "lblPlayer").active = false; });
-        step(50020, [&] { game_.passTurn(s.playerCount); });
-        step(50030, [&] {
-            at(playerLabels, game_.currentPlayer(), "lblPlayer").active = true;
-            notifyControls();
-        });
-        step(50040, [&] { QCoreApplication::processEvents(); });
-    });
-}
-
-void PuzzleTable::showScore(qint32 score, int player)
-{
-    trapped("frmPuzzle", "ShowNumber", [&](Steps& step) {
-        QString digits;
-        step(50010, [&] {
-            // The box has six digits: a score beyond them would lose its first ones.
-            if (score < 0 || score > 999999)
-                raiseError(ErrOverflow, QStringLiteral("picScore %1").arg(score));
-            digits = paddedNumber(score, 6);
-        });
-        step(50020, [&] {
-            const double fontScale = metrics.fontScale();
-            digitCutter.setStretch(near(layoutScale * 18 * fontScale), near(layoutScale * 27 * fontScale));
-        });
-        step(50030, [&] {
-            ScoreState& box = at(scoreBoxes, player, "picScore");
-            box.digits = digits;
-            int x = 2;
-            for (std::size_t i = 0; i < box.x.size(); ++i) {
-                box.x[i] = x;
-                x += scoreBoxes[0].geometry.width() / 6;
-            }
-        });
-        step(50040, [&] { notifyControls(); });
-        step(50050, [&] {
-            // Not play(): a score of 0 is not waited for.
-            const SoundEffect effect = score == 0 ? SoundEffect::Blink : SoundEffect::Score;
-            if (network.sound)
-                network.sound(int(effect));
-            if (shared().playSounds)
-                playSoundEffect(int(effect), score != 0);
-        });
-    });
-}
-
-void PuzzleTable::applyLanguage()
-{
-    trapped("frmPuzzle", "Sprache", [&](Steps& step) {
-        step(50010, [&] {
-            for (std::size_t i = 0; i < toolButtons.size(); ++i)
-                toolButtons[i].tip = langText(qint16(text::FirstButtonTip + i));
-        });
-        step(50020, [&] {
-            menuCaptions[0] = langText(text::HelpMenuCaption);
-            menuCaptions[1] = langText(text::MailMenuCaption);
-            menuCaptions[2] = langText(text::AboutMenuCaption);
-        });
-    });
-    notifyControls();
 }
 
 void PuzzleTable::endProgram()

@@ -3,12 +3,13 @@
 // steps under the error trap, and each step changes the game (game(), a
 // table/GameTable) or what the window shows (the TableDisplay this class is),
 // or plays, waits or opens a dialog. The procedures of a turn, a new game, the
-// game's end, the saved game, the tool buttons and the network mirror are
-// classes of their own over this table; this class keeps the entry points,
-// the window's life and layout, and the gate for the player's input. Tests
-// drive it without a screen.
+// game's end, the saved game, the tool buttons, the layout and the network
+// mirror are classes of their own over this table; this class keeps the entry
+// points, the window's life, the idle animation and the gate for the player's
+// input. Tests drive it without a screen.
 
 #include "game/GameEnd.h"
+#include "game/LayoutProcedures.h"
 #include "game/NewGame.h"
 #include "game/SavedGameProcedures.h"
 #include "game/TableDisplay.h"
@@ -38,6 +39,7 @@ class PuzzleTable : public QObject, public TableDisplay {
     friend class ToolButtonProcedures;
     friend class TurnProcedures;
     friend class NewGame;
+    friend class LayoutProcedures;
 
 public:
     PuzzleTable();
@@ -79,13 +81,13 @@ public:
     void endProgram();
 
     // --- layout
-    void layOut();
-    void resizeBoard();
-    void arrangePlayerPanels();
-    void advancePlayer();
-    void showScore(qint32 score, int player);
+    void layOut() { layout_.layOut(); }
+    void resizeBoard() { layout_.resizeBoard(); }
+    void arrangePlayerPanels() { layout_.arrangePlayerPanels(); }
+    void advancePlayer() { layout_.advancePlayer(); }
+    void showScore(qint32 score, int player) { layout_.showScore(score, player); }
     // The language step: button tips and menu captions.
-    void applyLanguage();
+    void applyLanguage() { layout_.applyLanguage(); }
 
     // --- a game
     void resetGame() { newGame_.resetGame(); }
@@ -216,6 +218,7 @@ private:
     QTimer moveClock_;
     int idleCell_ = -1;
     bool activationPending_ = false; // an activation came while a procedure ran
+    LayoutProcedures layout_{*this, game_};
     TurnProcedures turns_{*this, game_};
     NewGame newGame_{*this, game_};
     SavedGameProcedures savedGame_{*this, game_};
