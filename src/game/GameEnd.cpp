@@ -10,7 +10,6 @@
 #include "language/Language.h"
 #include "language/TextNumbers.h"
 #include "settings/SharedState.h"
-#include "sound/Sounds.h"
 #include "util/Checked.h"
 #include "util/Dialogs.h"
 #include "util/Numbers.h"

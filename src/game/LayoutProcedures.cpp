@@ -6,7 +6,6 @@
 #include "language/Language.h"
 #include "language/TextNumbers.h"
 #include "settings/SharedState.h"
-#include "sound/Sounds.h"
 #include "util/Checked.h"
 #include "util/Numbers.h"
 #include "util/RunTimeError.h"
@@ -161,14 +160,8 @@ void LayoutProcedures::showScore(qint32 score, int player)
             }
         });
         step(50040, [&] { table_.notifyControls(); });
-        step(50050, [&] {
-            // Not play(): a score of 0 is not waited for.
-            const SoundEffect effect = score == 0 ? SoundEffect::Blink : SoundEffect::Score;
-            if (table_.network.sound)
-                table_.network.sound(int(effect));
-            if (shared().playSounds)
-                playSoundEffect(int(effect), score != 0);
-        });
+        // A score of 0 blinks and is not waited for.
+        step(50050, [&] { table_.play(score == 0 ? SoundEffect::Blink : SoundEffect::Score, score != 0); });
     });
 }
 

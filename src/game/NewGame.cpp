@@ -6,7 +6,6 @@
 
 #include "game/TableHelpers.h"
 #include "settings/SharedState.h"
-#include "sound/Sounds.h"
 #include "util/Checked.h"
 #include "util/Numbers.h"
 #include "util/Random.h"

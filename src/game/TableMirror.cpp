@@ -4,6 +4,7 @@
 
 #include "table/Layout.h"
 #include "language/Language.h"
+#include "language/TextNumbers.h"
 #include "net/Wire.h"
 #include "resources/BackSides.h"
 #include "settings/SharedState.h"
@@ -164,7 +165,7 @@ void TableMirror::applyPlayers(const TableSnapshot& t)
         ScoreState& score = table_.scoreBoxes[at];
         label.geometry = players.labels[at];
         score.geometry = players.scores[at];
-        label.text = count > 1 ? s.names[at] : langText(111);
+        label.text = count > 1 ? s.names[at] : langText(text::Points);
         label.visible = true;
         label.active = t.active[at];
         score.digits = paddedNumber(t.scores[at], 6);

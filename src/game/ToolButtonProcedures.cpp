@@ -11,7 +11,6 @@
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "settings/SharedState.h"
-#include "sound/Sounds.h"
 #include "util/Numbers.h"
 #include "util/RunTimeError.h"
 #include "util/Trap.h"

@@ -141,11 +141,6 @@ void GameTable::setPlaced(int cell, bool placed)
     Q_EMIT cellChanged(cell);
 }
 
-void GameTable::clearBoard()
-{
-    placed_.fill(false);
-}
-
 void GameTable::addPoints(qint32 points)
 {
     qint32& score = at(scores_, currentPlayer_, "PlayerScore");

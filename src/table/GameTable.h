@@ -72,7 +72,6 @@ public:
     // The piece lies on its cell (placed right, by the hint, or from a saved game or another screen).
     void lay(int cell);
     void setPlaced(int cell, bool placed);
-    void clearBoard();
     // Adds points to the current player's score (raises 6 beyond 32 bits).
     void addPoints(qint32 points);
     void countWrongTry();
