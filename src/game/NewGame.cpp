@@ -47,10 +47,7 @@ void NewGame::resetGame()
                 cell.border = s.showGrid;
             }
         });
-        step(50090, [&] {
-            game_.emptyHand();
-            game_.clearWrongTries();
-        });
+        step(50090, [&] { game_.clearHand(); });
         step(50100, [&] { table_.previewCell.visible = s.showPreview; });
     });
     table_.idleCell_ = -1;

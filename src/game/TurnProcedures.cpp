@@ -1,6 +1,5 @@
 // The turn: drawing a piece, placing it right or wrong, the joker, the end
-// of the turn, and the move clock that fails a turn that takes too long, with
-// its time bar.
+// of the turn, and the move clock that fails a turn that takes too long.
 
 #include "game/TurnProcedures.h"
 

@@ -168,6 +168,12 @@ void GameTable::emptyHand()
     setPieceInHand(-1);
 }
 
+void GameTable::clearHand()
+{
+    clearWrongTries();
+    emptyHand();
+}
+
 void GameTable::setPieceInHand(int piece)
 {
     pieceInHand_ = piece;

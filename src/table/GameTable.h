@@ -78,6 +78,7 @@ public:
     void markWrong(int cell); // the cell of the latest wrong try
     void clearWrongTries();
     void emptyHand();
+    void clearHand(); // no piece in hand and no wrong try: before a game's first turn
     void setPieceInHand(int piece);
     // The piece in hand goes back under the stack, if it is one of the board's `pieces`.
     void putBack(int pieces);
