@@ -80,8 +80,8 @@ int serve(quint16 port)
             return;
         if (table.gameIdle)
             table.buttonPressed(int(tess::ToolButton::Start));
-        else if (table.currentPlayer == 0 && table.pieceInHand >= 0)
-            table.cellClicked(table.pieceInHand);
+        else if (table.currentPlayer == 0 && table.pieceInHand() >= 0)
+            table.cellClicked(table.pieceInHand());
         else if (table.currentPlayer == 0)
             table.stackClicked();
     });
@@ -219,11 +219,11 @@ int main(int argc, char* argv[])
     while (int(draws.size() + places.size()) < wanted) {
         // A turn ready for a click: a piece in hand not yet laid, or the stack to draw from.
         const auto ready = [&] {
-            const int hand = table.pieceInHand;
+            const int hand = table.pieceInHand();
             if (!myTurn())
                 return false;
             if (hand >= 0)
-                return table.stackCell.visible && !table.boardCells[std::size_t(hand)].placed;
+                return table.stackCell.visible && !table.game().placed(hand);
             return table.stackCell.visible && table.stackCell.enabled && table.stackCell.face != tess::Face::Piece;
         };
         if (!waitFor(ready, 20000)) {
@@ -231,19 +231,20 @@ int main(int argc, char* argv[])
             return 1;
         }
         // A game's bytes from its first turn to its full board.
-        const int placedNow = int(std::count_if(table.boardCells.begin(), table.boardCells.begin() + 12,
-                                                [](const tess::ImageState& cell) { return cell.placed; }));
+        int placedNow = 0;
+        for (int n = 0; n < 12; ++n)
+            placedNow += table.game().placed(n);
         if (downAtStart < 0 && placedNow <= 1) {
             downAtStart = relay.down;
             upAtStart = relay.up;
         }
-        const bool drawing = table.pieceInHand < 0;
-        const int piece = table.pieceInHand;
+        const bool drawing = table.pieceInHand() < 0;
+        const int piece = table.pieceInHand();
         QWidget* target = drawing ? static_cast<QWidget*>(window.stack()) : static_cast<QWidget*>(window.cell(piece));
         watch.watched = target;
         watch.paintedNs = -1;
         watch.shows = drawing ? std::function<bool()>([&] { return table.stackCell.face == tess::Face::Piece; })
-                              : std::function<bool()>([&, piece] { return table.boardCells[std::size_t(piece)].placed; });
+                              : std::function<bool()>([&, piece] { return table.game().placed(piece); });
         target->installEventFilter(&watch);
         const qint64 clickNs = clock.nsecsElapsed();
         QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
@@ -256,8 +257,9 @@ int main(int argc, char* argv[])
         (drawing ? draws : places).push_back(double(watch.paintedNs - clickNs) / 1e6);
         // The board full: the game's bytes per turn (12 turns, both players).
         if (!drawing && downAtStart >= 0) {
-            const bool full = std::all_of(table.boardCells.begin(), table.boardCells.begin() + 12,
-                                          [](const tess::ImageState& cell) { return cell.placed; });
+            bool full = true;
+            for (int n = 0; n < 12; ++n)
+                full = full && table.game().placed(n);
             if (full) {
                 waitFor([] { return false; }, 200); // the last state and the winner come after
                 downPerTurn.push_back(double(relay.down - downAtStart) / 12);

@@ -17,7 +17,7 @@ namespace tess {
 void sweepLeftoverFiles()
 {
     trapped("Allgemein", "SweepLeftoverFiles", [](Steps& step) {
-        step([] {
+        step(50010, [] {
             for (const QString& file : {settingsFilePath(), ChampionsFile::path(), savedGamePath(),
                                         GameErrorReporter::logPath(QStringLiteral(".EPT")),
                                         GameErrorReporter::logPath(QStringLiteral(".ERR"))}) {
@@ -25,9 +25,9 @@ void sweepLeftoverFiles()
                 sweepLeftoverTemporaryFiles(written.absolutePath(), QRegularExpression::escape(written.fileName()));
             }
         });
-        step([] { sweepLeftoverTemporaryFiles(pictureCacheFolder(), pictureCopyNames()); });
+        step(50020, [] { sweepLeftoverTemporaryFiles(pictureCacheFolder(), pictureCopyNames()); });
         // The player's own picture folder holds only what the game put there.
-        step([] { sweepLeftoverTemporaryFiles(playerPicturesFolder(), QStringLiteral("[^/]+")); });
+        step(50030, [] { sweepLeftoverTemporaryFiles(playerPicturesFolder(), QStringLiteral("[^/]+")); });
     });
 }
 

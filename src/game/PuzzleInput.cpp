@@ -139,8 +139,8 @@ void PuzzleTable::moveClockTick()
     // Another procedure runs or a dialog is open over the window: the bar goes
     // on growing, and the time-out, should it be due, comes with the first
     // tick after it.
-    turnHalfSeconds = elapsedHalfSeconds();
-    setTimeBar(rules::timeBarWidth(turnHalfSeconds, metrics.clientWidth));
+    game_.setTurnHalfSeconds(turns_.elapsedHalfSeconds());
+    setTimeBar(rules::timeBarWidth(game_.turnHalfSeconds(), metrics.clientWidth));
 }
 
 } // namespace tess

@@ -1,7 +1,6 @@
 #include "game/PuzzleTable.h"
 
 #include "game/TableHelpers.h"
-#include "language/Language.h"
 #include "resources/BackSides.h"
 #include "resources/PictureRing.h"
 #include "resources/Pictures.h"
@@ -10,7 +9,6 @@
 #include "settings/SharedState.h"
 #include "sound/AudioDevice.h"
 #include "sound/Sounds.h"
-#include "util/Checked.h"
 #include "util/Files.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
@@ -62,6 +60,36 @@ bool PuzzleTable::procedureRunning() const
     return ProcedureGate::instance().busy();
 }
 
+TableServices& PuzzleTable::services()
+{
+    // Until the window plugs its own in, the buttons open nothing.
+    class NoServices : public TableServices {
+        void choosePicture() override {}
+        void chooseBackSide() override {}
+        void showOptions() override {}
+        void showChampions() override {}
+        void showHelpMenu() override {}
+    };
+    static NoServices none;
+    return services_ ? *services_ : none;
+}
+
+void PuzzleTable::play(SoundEffect effect, bool wait)
+{
+    // Each screen of a network game hears it as its own options say.
+    if (network_)
+        network_->sound(int(effect));
+    if (shared().playSounds)
+        playSoundEffect(int(effect), wait);
+}
+
+void PuzzleTable::setTimeBar(double width)
+{
+    timeBarWidth = width;
+    timeBar.setWidth(std::max(1, near(width)));
+    notifyControls();
+}
+
 void PuzzleTable::notifyCell(int n)
 {
     if (listener_)
@@ -107,7 +135,7 @@ void PuzzleTable::decodeChosenPictureAhead()
     // Album that is no number, is left to load to report: no trap is set up
     // yet. A carried picture's error is raised when load takes it.
     ignoringErrors([&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             if (pictureSourceOf(readIntegerSetting(keys::pictureSource)) == PictureSource::BuiltIn) {
                 decodeCarriedAhead(addInt16(readIntegerSetting(keys::pictureNumber), 100));
                 return;
@@ -132,59 +160,59 @@ void PuzzleTable::load()
     SharedState& s = shared();
     const SettingsAction action; // settings reset to their defaults are written back together
     trapped("frmPuzzle", "Form_Load", [&](Steps& step) {
-        step([] {}); // the generator is seeded from the clock at every draw
-        step([&] { s.pictureSource = pictureSourceOf(readIntegerSetting(keys::pictureSource)); });
-        step([&] { s.pictureNumber = readIntegerSetting(keys::pictureNumber); });
-        step([&] {
+        // The numbers start at 50020: the generator is seeded from the clock at every draw, not here.
+        step(50020, [&] { s.pictureSource = pictureSourceOf(readIntegerSetting(keys::pictureSource)); });
+        step(50030, [&] { s.pictureNumber = readIntegerSetting(keys::pictureNumber); });
+        step(50040, [&] {
             // The file name is read only for a picture file; a missing file falls back to puzzle01.jpg.
             loadChosenPicture(s.pictureSource == PictureSource::File ? readSetting(keys::pictureFile, QString::number(s.pictureFileIndex)) : QString(), true);
         });
-        step([&] { s.backSide = readIntegerSetting(keys::backSide); });
-        step([&] { fillBoardSizes(); });
-        step([&] { s.sizeIndex = readIntegerSetting(keys::sizeIndex); });
-        step([&] {
+        step(50050, [&] { s.backSide = readIntegerSetting(keys::backSide); });
+        step(50060, [&] { fillBoardSizes(); });
+        step(50070, [&] { s.sizeIndex = readIntegerSetting(keys::sizeIndex); });
+        step(50080, [&] {
             s.boardRows = boardSize(s.sizeIndex).rows;
             s.boardCols = boardSize(s.sizeIndex).cols;
         });
-        step([&] { s.playMusic = readOnOffSetting(keys::playMusic); });
-        step([&] { s.repeatSong = songRepeatOf(readIntegerSetting(keys::repeatSong)); });
-        step([&] { s.playSounds = readOnOffSetting(keys::playSounds); });
-        step([&] { s.showGrid = readOnOffSetting(keys::showGrid); });
-        step([&] { boardCells[0].border = s.showGrid; });
-        step([&] {
+        step(50090, [&] { s.playMusic = readOnOffSetting(keys::playMusic); });
+        step(50100, [&] { s.repeatSong = songRepeatOf(readIntegerSetting(keys::repeatSong)); });
+        step(50110, [&] { s.playSounds = readOnOffSetting(keys::playSounds); });
+        step(50120, [&] { s.showGrid = readOnOffSetting(keys::showGrid); });
+        step(50130, [&] { boardCells[0].border = s.showGrid; });
+        step(50140, [&] {
             for (std::size_t n = 1; n < boardCells.size(); ++n) {
                 boardCells[n] = boardCells[0];
                 boardCells[n].visible = false;
             }
         });
-        step([&] { backPicture = backSideCutter().cell(s.backSide); });
-        step([&] { s.useJokers = readOnOffSetting(keys::useJokers); });
-        step([&] { s.offerHints = readOnOffSetting(keys::offerHints); });
-        step([&] {
+        step(50150, [&] { backPicture = backSideCutter().cell(s.backSide); });
+        step(50160, [&] { s.useJokers = readOnOffSetting(keys::useJokers); });
+        step(50170, [&] { s.offerHints = readOnOffSetting(keys::offerHints); });
+        step(50180, [&] {
             s.showPreview = readOnOffSetting(keys::showPreview);
             previewCell.visible = s.showPreview;
         });
-        step([&] { s.frameColour = frameColourOf(readIntegerSetting(keys::frameColour)); });
-        step([&] { s.timeLimit = readOnOffSetting(keys::timeLimit); });
-        step([&] {
+        step(50190, [&] { s.frameColour = frameColourOf(readIntegerSetting(keys::frameColour)); });
+        step(50200, [&] { s.timeLimit = readOnOffSetting(keys::timeLimit); });
+        step(50210, [&] {
             s.autoDraw = readOnOffSetting(keys::autoDraw);
             readAddedOnOffOptions(s); // the on/off options added since, in one go
         });
-        step([&] { s.playerCount = readIntegerSetting(keys::playerCount); });
-        step([&] {
+        step(50220, [&] { s.playerCount = readIntegerSetting(keys::playerCount); });
+        step(50230, [&] {
             for (std::size_t i = 0; i < 4; ++i) {
                 s.names[i] = readSetting(keys::playerLabels[i], QString());
                 if (s.names[i].isEmpty())
                     s.names[i] = playerLabels[i].text;
             }
         });
-        step([&] {
-            gameIdle = true;
+        step(50240, [&] {
+            game_.finish();
             s.gameWindowLoaded = true;
         });
-        step([&] { backColor = Qt::black; });
+        step(50250, [&] { backColor = Qt::black; });
         // The hidden picture holders of the window's design.
-        step([&] {
+        step(50260, [&] {
             emptyPicture = loadArt(QStringLiteral("empty.png"));
             wrongPicture = loadArt(QStringLiteral("wrong.png"));
             jokerPicture = loadArt(QStringLiteral("joker.png"));
@@ -205,19 +233,19 @@ void PuzzleTable::greetOnActivation()
 {
     SharedState& s = shared();
     trapped("frmPuzzle", "Form_Activate", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             if (s.playSounds)
-                playSoundEffect(102, false);
+                playSoundEffect(int(SoundEffect::Click), false);
         });
-        step([&] { applyLanguage(); });
-        step([&] { saveIntegerSetting(keys::language, s.language); });
-        step([&] { arrangePlayerPanels(); });
-        step([&] {
+        step(50020, [&] { applyLanguage(); });
+        step(50030, [&] { saveIntegerSetting(keys::language, s.language); });
+        step(50040, [&] { arrangePlayerPanels(); });
+        step(50050, [&] {
             if (s.playMusic)
                 Music::instance().startSong();
         });
-        step([&] {
-            if (gameIdle && !idle_.isActive())
+        step(50060, [&] {
+            if (game_.idle() && !idle_.isActive())
                 idle_.start();
         });
     });
@@ -236,8 +264,8 @@ void PuzzleTable::stopIdleAnimation()
 void PuzzleTable::idleStep()
 {
     trapped("frmPuzzle", "Form_Activate", [&](Steps& step) {
-        step([&] {
-            if (!gameIdle) {
+        step(50010, [&] {
+            if (!game_.idle()) {
                 stopIdleAnimation();
                 return;
             }
@@ -259,7 +287,7 @@ void PuzzleTable::idleStep()
 void PuzzleTable::layOutOnce(int clientWidth, int clientHeight, int twipsPerPixel)
 {
     trapped("frmPuzzle", "Form_Resize", [&](Steps& step) {
-        step([&] {
+        step(50010, [&] {
             if (layoutDone)
                 return;
             layoutDone = true;
@@ -271,7 +299,7 @@ void PuzzleTable::layOutOnce(int clientWidth, int clientHeight, int twipsPerPixe
 
 bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPixel)
 {
-    if (!layoutDone || !gameIdle)
+    if (!layoutDone || !game_.idle())
         return false;
     const bool playersShown = playerLabels[0].visible || scoreBoxes[0].visible;
     layoutDone = false;
@@ -282,191 +310,22 @@ bool PuzzleTable::layOutAgain(int clientWidth, int clientHeight, int twipsPerPix
     return true;
 }
 
-void PuzzleTable::layOut()
-{
-    trapped("frmPuzzle", "positionieren", [&](Steps& step) {
-        WindowLayout window;
-        step([&] {
-            window = layoutWindow(metrics);
-            layoutScale = window.layoutScale;
-        });
-        step([&] { resizeBoard(); });
-        step([&] {
-            addPaint(background, window.paint);
-            copyright = window.copyright;
-            timeBar = window.time;
-            for (std::size_t i = 0; i < toolButtons.size(); ++i) {
-                toolButtons[i].geometry = window.buttons[i];
-                toolButtons[i].visible = true;
-            }
-            for (std::size_t i = 0; i < languageFlags.size(); ++i) {
-                languageFlags[i].geometry = window.flags[i];
-                languageFlags[i].visible = true;
-            }
-        });
-    });
-    notify(&TableListener::backgroundChanged);
-    notifyControls();
-}
-
-void PuzzleTable::resizeBoard()
-{
-    const SharedState& s = shared();
-    trapped("frmPuzzle", "ResizeGame", [&](Steps& step) {
-        BoardLayout board;
-        step([&] { board = layoutBoard(metrics, s.boardRows, s.boardCols, s.frameColour); });
-        step([&] {
-            pieceCutter.setCols(s.boardCols);
-            pieceCutter.setRows(s.boardRows);
-        });
-        step([&] {
-            for (ImageState& cell : boardCells)
-                cell.visible = false;
-            const int used = s.boardRows * s.boardCols;
-            if (used > CellCount)
-                raiseError(ErrSubscript);
-            for (int n = 0; n < used; ++n) {
-                ImageState& cell = cellAt(boardCells, n);
-                cell.placed = false;
-                cell.face = Face::Empty;
-                cell.geometry = at(board.cells, n, "imgPuzz");
-                cell.visible = true;
-            }
-        });
-        step([&] { addPaint(background, board.paint); });
-        step([&] {
-            previewCell.geometry = board.preview;
-            stackCell.face = Face::Back;
-            stackCell.geometry = board.stack;
-        });
-    });
-    notify(&TableListener::pictureChanged, &TableListener::backgroundChanged, &TableListener::stackChanged,
-           &TableListener::previewChanged);
-    notifyAllCells();
-}
-
-void PuzzleTable::arrangePlayerPanels()
-{
-    const SharedState& s = shared();
-    trapped("frmPuzzle", "SizePlayers", [&](Steps& step) {
-        step([&] {
-            for (std::size_t i = 0; i < 4; ++i) {
-                playerLabels[i].visible = false;
-                scoreBoxes[i].visible = false;
-            }
-        });
-        PlayersLayout players;
-        step([&] {
-            at(playerLabels, s.playerCount - 1, "lblPlayer"); // a label for each player
-            players = layoutPlayers(metrics, s.playerCount, playerLabels[0].geometry.size(), scoreBoxes[0].geometry.size());
-        });
-        step([&] {
-            if (s.playerCount > 1) {
-                // playerCount was checked a step before; Ignore skips that check.
-                for (int i = 0; i < s.playerCount; ++i) {
-                    LabelState& label = at(playerLabels, i, "lblPlayer");
-                    ScoreState& score = at(scoreBoxes, i, "picScore");
-                    label.geometry = at(players.labels, i, "lblPlayer");
-                    score.geometry = at(players.scores, i, "picScore");
-                    label.text = at(s.names, i, "PlayerName");
-                    label.visible = true;
-                    showScore(0, i);
-                    score.visible = true;
-                }
-            } else {
-                playerLabels[0].geometry = players.labels[0];
-                scoreBoxes[0].geometry = players.scores[0];
-                playerLabels[0].text = langText(111);
-                playerLabels[0].visible = true;
-                showScore(0, 0);
-                scoreBoxes[0].visible = true;
-            }
-        });
-        step([&] { advancePlayer(); });
-    });
-    notifyControls();
-}
-
-void PuzzleTable::advancePlayer()
-{
-    const SharedState& s = shared();
-    trapped("frmPuzzle", "SetPlayer", [&](Steps& step) {
-        step([&] { at(playerLabels, currentPlayer, "lblPlayer").active = false; });
-        step([&] { currentPlayer = currentPlayer >= s.playerCount - 1 ? 0 : currentPlayer + 1; });
-        step([&] {
-            at(playerLabels, currentPlayer, "lblPlayer").active = true;
-            notifyControls();
-        });
-        step([&] { QCoreApplication::processEvents(); });
-    });
-}
-
-void PuzzleTable::showScore(qint32 score, int player)
-{
-    trapped("frmPuzzle", "ShowNumber", [&](Steps& step) {
-        QString digits;
-        step([&] {
-            // The box has six digits: a score beyond them would lose its first ones.
-            if (score < 0 || score > 999999)
-                raiseError(ErrOverflow, QStringLiteral("picScore %1").arg(score));
-            digits = paddedNumber(score, 6);
-        });
-        step([&] {
-            const double fontScale = metrics.fontScale();
-            digitCutter.setStretch(near(layoutScale * 18 * fontScale), near(layoutScale * 27 * fontScale));
-        });
-        step([&] {
-            ScoreState& box = at(scoreBoxes, player, "picScore");
-            box.digits = digits;
-            int x = 2;
-            for (std::size_t i = 0; i < box.x.size(); ++i) {
-                box.x[i] = x;
-                x += scoreBoxes[0].geometry.width() / 6;
-            }
-        });
-        step([&] { notifyControls(); });
-        step([&] {
-            const int number = score == 0 ? 111 : 125;
-            if (network_)
-                network_->sound(number);
-            if (shared().playSounds)
-                playSoundEffect(number, score != 0);
-        });
-    });
-}
-
-void PuzzleTable::applyLanguage()
-{
-    trapped("frmPuzzle", "Sprache", [&](Steps& step) {
-        step([&] {
-            for (std::size_t i = 0; i < toolButtons.size(); ++i)
-                toolButtons[i].tip = langText(qint16(112 + i));
-        });
-        step([&] {
-            menuCaptions[0] = langText(121);
-            menuCaptions[1] = langText(122);
-            menuCaptions[2] = langText(123);
-        });
-    });
-    notifyControls();
-}
-
 void PuzzleTable::endProgram()
 {
-    // Saying goodbye takes the network game off the table.
+    // A copy: saying goodbye takes the hooks away.
     if (SeatNetwork* network = network_)
         network->ending();
     ignoringErrors([&](Steps& step) {
-        step([] { QCoreApplication::processEvents(); });
-        step([&] {
+        step(50010, [] { QCoreApplication::processEvents(); });
+        step(50020, [&] {
             if (!shared().playMusic)
                 return;
             Music::instance().closeMusic();
             QFile::remove(shared().languageTableFile);
             Music::instance().songTimer().stop();
         });
-        step([] { AudioDevice::instance().close(); });
-        step([] { endProgramAtOnce(0); });
+        step(50030, [] { AudioDevice::instance().close(); });
+        step(50040, [] { endProgramAtOnce(0); });
     });
 }
 

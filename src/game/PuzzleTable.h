@@ -1,31 +1,46 @@
 #pragma once
-// The game window's rules and state (frmPuzzle), without a window: the board
-// cells, the stack, the preview, the tool buttons, the flags, the player
-// panels and the background, as plain data that the window draws, and the
-// procedures that change them. Tests drive it without a screen.
+// The game window's procedures (frmPuzzle), without a window. Each runs its
+// steps under the error trap, and each step changes the game (game(), a
+// table/GameTable) or what the window shows (the TableDisplay this class is),
+// or plays, waits or opens a dialog. The procedures of a turn, a new game, the
+// game's end, the saved game, the tool buttons, the layout and the network
+// mirror are classes of their own over this table; this class keeps the entry
+// points, the window's life, the idle animation and the gate for the player's
+// input. Tests drive it without a screen.
 
+#include "game/GameEnd.h"
+#include "game/LayoutProcedures.h"
+#include "game/NewGame.h"
+#include "game/SavedGameProcedures.h"
 #include "game/SeatNetwork.h"
-#include "table/Layout.h"
-#include "table/TableSnapshot.h"
-#include "table/TableState.h"
-#include "language/Languages.h"
-#include "resources/PictureCutter.h"
+#include "game/TableDisplay.h"
+#include "game/TableMirror.h"
+#include "game/TableServices.h"
+#include "game/ToolButtonProcedures.h"
+#include "game/TurnProcedures.h"
 #include "settings/SharedState.h"
+#include "sound/SoundEffects.h"
+#include "table/GameTable.h"
+#include "table/TableSnapshot.h"
 
-#include <QImage>
 #include <QObject>
 #include <QTimer>
 
-#include <QList>
-
 #include <array>
 #include <functional>
-#include <vector>
 
 namespace tess {
 
-class PuzzleTable : public QObject {
+class PuzzleTable : public QObject, public TableDisplay {
     Q_OBJECT
+    // The procedures of one concern each, over this table.
+    friend class SavedGameProcedures;
+    friend class TableMirror;
+    friend class GameEnd;
+    friend class ToolButtonProcedures;
+    friend class TurnProcedures;
+    friend class NewGame;
+    friend class LayoutProcedures;
 
 public:
     PuzzleTable();
@@ -67,38 +82,32 @@ public:
     void endProgram();
 
     // --- layout
-    void layOut();
-    void resizeBoard();
-    void arrangePlayerPanels();
-    void advancePlayer();
-    void showScore(qint32 score, int player);
+    void layOut() { layout_.layOut(); }
+    void resizeBoard() { layout_.resizeBoard(); }
+    void arrangePlayerPanels() { layout_.arrangePlayerPanels(); }
+    void advancePlayer() { layout_.advancePlayer(); }
+    void showScore(qint32 score, int player) { layout_.showScore(score, player); }
     // The language step: button tips and menu captions.
-    void applyLanguage();
+    void applyLanguage() { layout_.applyLanguage(); }
 
     // --- a game
-    void resetGame();
-    void shuffle();
-    void startGame();
-    void drawPiece();
-    void placePiece(int index);
-    void advanceMoveClock();
-    void announceWinner();
-    void abandonGameOrQuit();
-    void runToolButton(ToolButton button);
+    void resetGame() { newGame_.resetGame(); }
+    void shuffle() { newGame_.shuffle(); }
+    void startGame() { newGame_.startGame(); }
+    void drawPiece() { turns_.drawPiece(); }
+    void placePiece(int index) { turns_.placePiece(index); }
+    void advanceMoveClock() { turns_.advanceMoveClock(); }
+    void announceWinner() { gameEnd_.announceWinner(); }
+    void abandonGameOrQuit() { gameEnd_.abandonGameOrQuit(); }
+    void runToolButton(ToolButton button) { buttonProcedures_.runToolButton(button); }
     // The saved game: one game in progress kept in one file (Save and Load).
-    void saveGame();
-    void loadGame();
-    void chooseLanguage(int languageDigit);
+    void saveGame() { savedGame_.saveGame(); }
+    void loadGame() { savedGame_.loadGame(); }
+    void chooseLanguage(int languageDigit) { buttonProcedures_.chooseLanguage(languageDigit); }
 
-    // The dialogs and services the tool buttons open; each is plugged in by
-    // the part of the game that provides it, and does nothing until then.
-    struct Services {
-        std::function<void()> pictureChoice; // ToolButton::Picture
-        std::function<void()> backChoice;    // ToolButton::BackSide
-        std::function<void()> options;       // ToolButton::Options
-        std::function<void()> champions;     // ToolButton::Champions, and the end of a one-player game
-        std::function<void()> helpMenu;      // ToolButton::Help
-    } services;
+    // The dialogs and menus the tool buttons open (not owned); none until plugged in.
+    void setServices(TableServices* services) { services_ = services; }
+    TableServices& services();
 
     // --- network play (netplay/NetworkPlay.h); none in the one-screen game.
     using SeatInput = tess::SeatInput;
@@ -111,56 +120,28 @@ public:
     bool runSeatInput(SeatInput input, int cell);
     // The turn of a player whose computer is away: skipped as a time-out
     // skips it (a piece in hand goes back), at once.
-    void skipAwayTurn();
+    void skipAwayTurn() { mirror_.skipAwayTurn(); }
     // What the screen shows, for the other screens, and taking it over there.
-    TableSnapshot snapshot() const;
-    void applySnapshot(const TableSnapshot& snapshot);
+    TableSnapshot snapshot() const { return mirror_.snapshot(); }
+    void applySnapshot(const TableSnapshot& snapshot) { mirror_.applySnapshot(snapshot); }
     // A picture the host sent, shown as the game's picture.
-    void showNetworkPicture(const QImage& picture);
+    void showNetworkPicture(const QImage& picture) { mirror_.showNetworkPicture(picture); }
     // A joining computer's table becomes a one-screen table with what it shows.
-    void endRemote();
+    void endRemote() { mirror_.endRemote(); }
 
-    // The pieces still face down: filled in order, a piece put back goes last.
-    QList<int> faceDownPieces;
+private:
+    GameTable game_; // before the names below that refer into it
+
+public:
+    // The game itself: the board, the stack, the hand, the players' scores and turn.
+    GameTable& game() { return game_; }
+    const GameTable& game() const { return game_; }
+    // Read-only names of the game's state, for the code that reads them here.
+    const bool& gameIdle = game_.idle();
+    const int& currentPlayer = game_.currentPlayer();
+    int pieceInHand() const { return game_.pieceInHand(); }
+    const QList<int>& faceDownPieces() const { return game_.stack(); }
     QTimer& moveClock() { return moveClock_; }
-    double timeBarWidth = 1; // timeBar's width; the widget shows it rounded
-    // --- the turn state
-    bool gameIdle = true;
-    int pieceInHand = 0;
-    int wrongTries = 0;
-    std::array<int, 3> wrongCells{}; // 1 .. wrongTries: the cells marked wrong this turn
-    int currentPlayer = 0;
-    std::array<bool, 501> jokerPieces{}; // the pieces that lay themselves when drawn
-    qint32 turnHalfSeconds = 0;
-
-    // --- what the window shows
-    std::array<ImageState, CellCount> boardCells;
-    ImageState stackCell;
-    ImageState previewCell;
-    std::array<ButtonState, ToolButtonCount> toolButtons; // in the order of ToolButton
-    ButtonState& toolButton(ToolButton button) { return toolButtons[std::size_t(button)]; }
-    const ButtonState& toolButton(ToolButton button) const { return toolButtons[std::size_t(button)]; }
-    std::array<ButtonState, Languages.size()> languageFlags; // in the order of Languages
-    std::array<LabelState, 4> playerLabels;
-    std::array<ScoreState, 4> scoreBoxes;
-    QRect timeBar;
-    QRect copyright;
-    std::array<QString, 3> menuCaptions; // help, e-mail, about
-    QColor backColor = Qt::white;
-    std::vector<PaintOp> background; // painted in order into the persistent background
-
-    // --- pictures
-    PictureCutter pieceCutter;
-    PictureCutter digitCutter;
-    QImage previewPicture;
-    QImage emptyPicture;
-    QImage wrongPicture;
-    QImage jokerPicture;
-    QImage backPicture;
-
-    bool layoutDone = false;
-    float layoutScale = 0;
-    LayoutMetrics metrics;
 
     // The idle animation: a joker mark on a random cell for 0.3 s at a time.
     QTimer& idleTimer() { return idle_; }
@@ -181,21 +162,16 @@ private:
     void runProcedure(const std::function<void()>& procedure);
     void moveClockTick();
     void whenIdle(); // the last running procedure has ended
-    qint32 elapsedHalfSeconds() const; // since the draw, rounded
-    void endOfTurn();
-    void failTurn(); // a time-out: the piece goes back; the turn passes
-    void putPieceBack();
-    void clearWrongMarks();
-    void showResult();
-    // The last piece lies (also in a saved game just loaded): the stack goes,
-    // Start and the champions come back, and the game ends.
-    void finishGame();
-    void hint();
-    // With automatic drawing on: the next piece turns over after a short wait.
-    void drawAutomatically();
-    void applyOptions(); // after the options dialog
+    // The procedures one concern asks of another.
+    void failTurn() { turns_.failTurn(); }
+    void clearWrongMarks() { turns_.clearWrongMarks(); }
+    void showResult() { gameEnd_.showResult(); }
+    void finishGame() { gameEnd_.finishGame(); }
+    void hint() { buttonProcedures_.hint(); }
+    void drawAutomatically() { turns_.drawAutomatically(); }
+    void applyOptions() { buttonProcedures_.applyOptions(); }
     void setTimeBar(double width);
-    void play(int number, bool wait);
+    void play(SoundEffect effect, bool wait);
     void idleStep();
     void stopIdleAnimation();
     // The picture that the picture source, number and file name choose, into the cutter and the thumbnail.
@@ -220,16 +196,22 @@ private:
     void cellInput(int index);
     void hintInput();
     bool turnIsLocal() const { return !network_ || network_->turnIsLocal(); }
-    // The scores and panels of a snapshot, without the sounds of showScore.
-    void applyPlayers(const TableSnapshot& snapshot);
 
+    TableServices* services_ = nullptr;
+    SeatNetwork* network_ = nullptr;
     TableListener* listener_ = nullptr;
     TableListener* secondListener_ = nullptr;
-    SeatNetwork* network_ = nullptr;
     QTimer idle_;
     QTimer moveClock_;
     int idleCell_ = -1;
     bool activationPending_ = false; // an activation came while a procedure ran
+    LayoutProcedures layout_{*this, game_};
+    TurnProcedures turns_{*this, game_};
+    NewGame newGame_{*this, game_};
+    SavedGameProcedures savedGame_{*this, game_};
+    TableMirror mirror_{*this, game_};
+    GameEnd gameEnd_{*this, game_};
+    ToolButtonProcedures buttonProcedures_{*this, game_};
 };
 
 } // namespace tess

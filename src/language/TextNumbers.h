@@ -8,6 +8,22 @@
 namespace tess::text {
 
 // --- the game and its window
+inline constexpr qint16 Points = 111;           // the one player's panel
+inline constexpr qint16 FirstButtonTip = 112;   // the tool buttons' tips, one each in their order
+inline constexpr qint16 SavedGameTitle = 118;   // the title of the saved game's message boxes
+inline constexpr qint16 HelpMenuCaption = 121;  // the help menu: help, e-mail, about
+inline constexpr qint16 MailMenuCaption = 122;
+inline constexpr qint16 AboutMenuCaption = 123;
+inline constexpr qint16 ReallyStop = 124;       // quitting between games
+inline constexpr qint16 Congratulations = 125;  // the title over the winner
+inline constexpr qint16 PlayerHasWon = 127;     // "Vodez" stands for the winner's name
+inline constexpr qint16 ItsADraw = 128;
+inline constexpr qint16 GameOver = 129;
+inline constexpr qint16 OneMoreRound = 130;
+inline constexpr qint16 DrawTitle = 138;
+inline constexpr qint16 NoSavedGame = 176;
+inline constexpr qint16 ReplaceSavedGame = 178;
+inline constexpr qint16 SavedGameDamaged = 183;
 
 
 // --- the dialogs, the champions and the start-up window
@@ -48,7 +64,6 @@ inline constexpr qint16 ChampionName = 166;
 inline constexpr qint16 ChampionPoints = 111;
 inline constexpr qint16 ClearChampionsButton = 172;
 inline constexpr qint16 AskForName = 126;
-inline constexpr qint16 Congratulations = 125;
 inline constexpr qint16 ResultNotStored = 181;
 inline constexpr qint16 ReallyClearChampions = 173;
 inline constexpr qint16 ClearChampionsTitle = 171;
@@ -95,10 +110,5 @@ inline constexpr qint16 JoinersOtherVersion = 226; // %1: the joining computer's
 inline constexpr qint16 CodeGuessed = 229;         // %1: seconds of pause, %2: the new code
 // 227 (network play missing) is no longer shown: network play is part of the program.
 
-// The game's boxes as a joining screen shows them when the host sends them.
-inline constexpr qint16 WinnerNotice = 127; // Vodez: the winner's name
-inline constexpr qint16 WinnerNoticeTitle = 125;
-inline constexpr qint16 DrawNotice = 128;
-inline constexpr qint16 DrawNoticeTitle = 138;
 
 } // namespace tess::text

@@ -660,13 +660,13 @@ void NetworkPlay::Private::received(const net::Message& message)
         QString text;
         QString title;
         // The winner's name, as any name, on one line.
-        if (message.number == text::WinnerNotice && message.arguments.size() == 1 && net::isShowableName(message.arguments.first())) {
-            text = langText(text::WinnerNotice);
+        if (message.number == text::PlayerHasWon && message.arguments.size() == 1 && net::isShowableName(message.arguments.first())) {
+            text = langText(text::PlayerHasWon);
             text.replace(QStringLiteral("Vodez"), isolated(message.arguments.first()));
-            title = langText(text::WinnerNoticeTitle);
-        } else if (message.number == text::DrawNotice) {
-            text = langText(text::DrawNotice);
-            title = langText(text::DrawNoticeTitle);
+            title = langText(text::Congratulations);
+        } else if (message.number == text::ItsADraw) {
+            text = langText(text::ItsADraw);
+            title = langText(text::DrawTitle);
         } else {
             return; // a box this version does not know
         }

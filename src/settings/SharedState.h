@@ -41,12 +41,10 @@ struct SharedState {
     int backSide = 9;
 
     std::array<QString, 4> names;
-    std::array<qint32, 4> scores{}; // 32-bit as in the saved game; a sum beyond raises 6 (toInt32)
 
     int boardRows = 0;
     int boardCols = 0;
     std::array<BoardSize, 11> boardSizes{};
-    qint32 turnStart = 0;
     bool gameWindowLoaded = false; // once the start-up window has loaded the game window
     QString championScore;
     bool newResultPending = false;

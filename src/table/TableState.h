@@ -24,7 +24,6 @@ struct ImageState {
     Face face = Face::Empty;
     int piece = -1;      // with Face::Piece
     bool border = false; // a thin border (the grid)
-    bool placed = false; // a board cell whose piece lies: the saved game keeps it
 };
 
 struct LabelState {

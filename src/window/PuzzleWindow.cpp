@@ -169,30 +169,6 @@ QLabel* makePlayerLabel(QWidget* window, const QFont& font)
 }
 
 // The dialogs the tool buttons open, over the window; returns the help menu.
-HelpMenu* plugInDialogs(PuzzleWindow* window, PuzzleTable& table)
-{
-    table.services.champions = [window] { runDialog<ChampionsDialog>(window); };
-    table.services.pictureChoice = [window] { runDialog<PictureChoiceDialog>(window); };
-    table.services.backChoice = [window] { runDialog<BackChoiceDialog>(window); };
-    auto* helpMenu = new HelpMenu(window, [window, &table] {
-        StartupWindow about({}, window);
-        about.setFlagHandler([&table](int languageDigit) { table.chooseLanguage(languageDigit); });
-        about.load();
-        about.exec();
-    });
-    table.services.helpMenu = [helpMenu, &table] { helpMenu->popUp(table.menuCaptions); };
-    table.services.options = [window] {
-        OptionsDialog dialog(window);
-        dialog.setNetworkGameOpener([window, &dialog] {
-            if (NetworkPlay* session = window->network())
-                session->openDialog(&dialog);
-        });
-        dialog.load();
-        dialog.exec();
-    };
-    return helpMenu;
-}
-
 } // namespace
 
 QSize PuzzleWindow::clientSizeFor(const QRect& available, const QMargins& frame)
@@ -258,7 +234,14 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
         scores_[i]->hide();
     }
 
-    helpMenu_ = plugInDialogs(this, table_);
+    // The dialogs the tool buttons open, over this window.
+    table_.setServices(this);
+    helpMenu_ = new HelpMenu(this, [this] {
+        StartupWindow about({}, this);
+        about.setFlagHandler([this](int languageDigit) { table_.chooseLanguage(languageDigit); });
+        about.load();
+        about.exec();
+    });
 
     qApp->installEventFilter(this);
     connect(this, &PuzzleWindow::cellClicked, this, [this](int n) { table_.cellClicked(n); });
@@ -271,10 +254,42 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     placeWindow(this);
 }
 
+void PuzzleWindow::choosePicture()
+{
+    runDialog<PictureChoiceDialog>(this);
+}
+
+void PuzzleWindow::chooseBackSide()
+{
+    runDialog<BackChoiceDialog>(this);
+}
+
+void PuzzleWindow::showOptions()
+{
+    OptionsDialog dialog(this);
+    dialog.setNetworkGameOpener([this, &dialog] {
+        if (NetworkPlay* session = network())
+            session->openDialog(&dialog);
+    });
+    dialog.load();
+    dialog.exec();
+}
+
+void PuzzleWindow::showChampions()
+{
+    runDialog<ChampionsDialog>(this);
+}
+
+void PuzzleWindow::showHelpMenu()
+{
+    helpMenu_->popUp(table_.menuCaptions);
+}
+
 PuzzleWindow::~PuzzleWindow()
 {
     network_.reset();
     table_.setListener(nullptr);
+    table_.setServices(nullptr);
 }
 
 ImageControl* PuzzleWindow::cell(int n) const
@@ -604,7 +619,7 @@ void PuzzleWindow::describeCell(int n)
                             .replace(QStringLiteral("%2"), QString::number(n % cols + 1)));
     const QString& description = state.face == Face::Wrong   ? wrongText_
                                  : state.face == Face::Joker ? jokerText_
-                                 : state.placed              ? placedText_
+                                 : table_.game().placed(n)   ? placedText_
                                                              : emptyText_;
     setSpokenDescription(cell, description);
 }
@@ -615,7 +630,7 @@ void PuzzleWindow::describeStack()
         return;
     const bool inHand = table_.stackCell.face == Face::Piece;
     setSpokenDescription(stack_, inHand ? pieceInHand_
-                                        : QString(piecesLeft_).replace(QStringLiteral("%1"), QString::number(table_.faceDownPieces.size())));
+                                        : QString(piecesLeft_).replace(QStringLiteral("%1"), QString::number(table_.faceDownPieces().size())));
 }
 
 int PuzzleWindow::groupOf(const QWidget* widget) const
@@ -708,7 +723,7 @@ void PuzzleWindow::followTheGame()
     const bool onTable = group == 0 || group == 1 || focus == buttons_[0] || (focus && !focus->isEnabled());
     if (!isActiveWindow() || !onTable)
         return;
-    if (table_.stackCell.face == Face::Piece && table_.pieceInHand >= 0)
+    if (table_.stackCell.face == Face::Piece && table_.pieceInHand() >= 0)
         cell(boardCellForFocus())->setFocus(Qt::OtherFocusReason);
     else if (table_.stackCell.visible && table_.stackCell.enabled)
         stack_->setFocus(Qt::OtherFocusReason);

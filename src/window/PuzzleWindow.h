@@ -24,7 +24,7 @@ class ImageControl;
 class NetworkPlay;
 class ScoreBox;
 
-class PuzzleWindow : public QWidget, private TableListener {
+class PuzzleWindow : public QWidget, private TableListener, private TableServices {
     Q_OBJECT
 
 public:
@@ -67,6 +67,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // TableServices: the dialogs and the help menu, over this window.
+    void choosePicture() override;
+    void chooseBackSide() override;
+    void showOptions() override;
+    void showChampions() override;
+    void showHelpMenu() override;
+
     // TableListener
     void cellChanged(int n) override;
     void stackChanged() override;

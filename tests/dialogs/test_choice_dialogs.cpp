@@ -458,7 +458,7 @@ private Q_SLOTS:
     {
         GameFixture game;
         makePicture("a.jpg", Qt::green, QSize(96, 72));
-        game.t().services.pictureChoice = [] {
+        game.services.pictureChoice = [] {
             PictureChoiceDialog dialog;
             dialog.load();
             dialog.showPreviousPicture(); // from 101 to the last file
@@ -488,7 +488,7 @@ private Q_SLOTS:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         // The game window takes the new back side after the dialog.
         GameFixture game;
-        game.t().services.backChoice = [] { shared().backSide = 2; };
+        game.services.backChoice = [] { shared().backSide = 2; };
         game.t().runToolButton(ToolButton::BackSide);
         QCOMPARE(game.t().backPicture, backSideCutter().cell(2));
     }

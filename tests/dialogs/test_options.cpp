@@ -213,7 +213,7 @@ private Q_SLOTS:
     {
         test::GameFixture game(4, 1);
         game.t().startGame();
-        game.t().services.options = [] {
+        game.services.options = [] {
             OptionsDialog dialog;
             dialog.load();
             choose(dialog.boardSizeBox, 0);

@@ -17,6 +17,15 @@ using tess::test::GameFixture;
 
 namespace {
 
+// How many of the pieces 0 .. pieces - 1 are jokers.
+long jokersAmong(const PuzzleTable& table, int pieces)
+{
+    long jokers = 0;
+    for (int piece = 0; piece < pieces; ++piece)
+        jokers += table.game().isJoker(piece);
+    return jokers;
+}
+
 bool waited(const tess::test::RecordingEffects& effects, qint16 number)
 {
     for (const auto& [played, wait] : effects.played)
@@ -49,11 +58,11 @@ private Q_SLOTS:
         GameFixture game(2);
         game.t().startGame();
         PuzzleTable& t = game.t();
-        QCOMPARE(t.faceDownPieces.size(), 20);
-        QCOMPARE(t.faceDownPieces.first(), 0);
-        QCOMPARE(t.faceDownPieces.last(), 19);
+        QCOMPARE(t.faceDownPieces().size(), 20);
+        QCOMPARE(t.faceDownPieces().first(), 0);
+        QCOMPARE(t.faceDownPieces().last(), 19);
         QCOMPARE(t.gameIdle, false);
-        QCOMPARE(t.pieceInHand, -1);
+        QCOMPARE(t.pieceInHand(), -1);
         QVERIFY(t.stackCell.visible && t.stackCell.enabled);
         QCOMPARE(t.stackCell.face, Face::Back);
         QVERIFY(!t.toolButton(ToolButton::Start).enabled && !t.toolButton(ToolButton::BackSide).enabled && !t.toolButton(ToolButton::Champions).enabled);
@@ -85,14 +94,14 @@ private Q_SLOTS:
         {
             GameFixture game(2, 0); // 3 x 4: exactly one joker
             game.t().startGame();
-            QCOMPARE(std::count(game.t().jokerPieces.begin(), game.t().jokerPieces.begin() + 12, true), 1L);
+            QCOMPARE(jokersAmong(game.t(), 12), 1L);
         }
         {
             GameFixture game(2, 9); // 12 x 16: up to 19
             game.t().startGame();
-            const long jokers = std::count(game.t().jokerPieces.begin(), game.t().jokerPieces.begin() + 192, true);
+            const long jokers = jokersAmong(game.t(), 192);
             QVERIFY(jokers >= 1 && jokers <= 19);
-            QCOMPARE(game.t().faceDownPieces.size(), 192);
+            QCOMPARE(game.t().faceDownPieces().size(), 192);
         }
     }
 
@@ -115,7 +124,7 @@ private Q_SLOTS:
         game.startWithStack({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
         const int player = game.t().currentPlayer;
         const int piece = game.draw();
-        QCOMPARE(game.t().faceDownPieces.size(), 10);
+        QCOMPARE(game.t().faceDownPieces().size(), 10);
         QCOMPARE(game.t().timeBarWidth, 1.0);
         // A piece in hand: shown on the stack, which no longer takes clicks; the clock runs; hints allowed.
         QCOMPARE(game.t().stackCell.face, Face::Piece);
@@ -124,12 +133,12 @@ private Q_SLOTS:
         QVERIFY(game.t().moveClock().isActive());
         QVERIFY(game.t().toolButton(ToolButton::Hint).enabled);
         game.t().placePiece(piece);
-        QCOMPARE(shared().scores[std::size_t(player)], 140); // 100 + 20 + 19.98
+        QCOMPARE(game.t().game().scores()[std::size_t(player)], 140); // 100 + 20 + 19.98
         QCOMPARE(game.t().scoreBoxes[std::size_t(player)].digits, QStringLiteral("000140"));
-        QVERIFY(game.t().boardCells[std::size_t(piece)].placed);
+        QVERIFY(game.t().game().placed(piece));
         QVERIFY(!game.t().boardCells[std::size_t(piece)].enabled);
         QCOMPARE(game.t().currentPlayer, (player + 1) % 2);
-        QCOMPARE(game.t().pieceInHand, -1);
+        QCOMPARE(game.t().pieceInHand(), -1);
         // Waiting for the next draw: the stack face down and enabled, the clock stopped at width 1.
         QVERIFY(game.t().stackCell.visible && game.t().stackCell.enabled);
         QCOMPARE(game.t().stackCell.face, Face::Back);
@@ -145,18 +154,18 @@ private Q_SLOTS:
         GameFixture game(1);
         shared().timeLimit = false;
         QString result;
-        game.t().services.champions = [&] { result = shared().championScore; QVERIFY(shared().newResultPending); };
+        game.services.champions = [&] { result = shared().championScore; QVERIFY(shared().newResultPending); };
         game.startWithStack({7});
         const int piece = game.draw();
         QVERIFY(game.t().toolButton(ToolButton::Hint).enabled == false); // the last piece: no hint
         game.t().placePiece(game.wrongCellFor(piece));
         game.t().placePiece(game.wrongCellFor(piece));
-        QCOMPARE(game.t().wrongTries, 2);
+        QCOMPARE(game.t().game().wrongTries(), 2);
         game.t().placePiece(piece);
         // The game is over: the one-player result went to the champions and was cleared.
         QCOMPARE(result, QStringLiteral("00025"));
         QVERIFY(!shared().newResultPending);
-        QCOMPARE(shared().scores[0], 0);
+        QCOMPARE(game.t().game().scores()[0], 0);
         QCOMPARE(game.t().scoreBoxes[0].digits, QStringLiteral("000025"));
         QCOMPARE(game.t().gameIdle, true);
         QVERIFY(!game.t().stackCell.visible);
@@ -173,12 +182,12 @@ private Q_SLOTS:
         const int piece = game.draw();
         game.now += 5000; // ten half-seconds
         game.t().advanceMoveClock();
-        QCOMPARE(game.t().turnHalfSeconds, 10);
+        QCOMPARE(game.t().game().turnHalfSeconds(), 10);
         QVERIFY(qAbs(game.t().timeBarWidth - 10 / 20.1 * 1000) < 1e-9);
         QCOMPARE(game.t().timeBar.width(), 498);
         QVERIFY(waited(game.effects, 120) == false && game.effects.count(120) == 1);
         game.t().placePiece(piece);
-        QCOMPARE(shared().scores[std::size_t(player)], 110); // 100 + 10.05 rounded
+        QCOMPARE(game.t().game().scores()[std::size_t(player)], 110); // 100 + 10.05 rounded
     }
 
     void withoutTheTimeLimitThereIsNoClockAndNoBonus()
@@ -190,7 +199,7 @@ private Q_SLOTS:
         const int piece = game.draw();
         QVERIFY(!game.t().moveClock().isActive());
         game.t().placePiece(piece);
-        QCOMPARE(shared().scores[std::size_t(player)], 102);
+        QCOMPARE(game.t().game().scores()[std::size_t(player)], 102);
     }
 
     void aThirdWrongClickSendsThePieceBack()
@@ -199,7 +208,7 @@ private Q_SLOTS:
         game.startWithStack({5, 6, 7});
         const int player = game.t().currentPlayer;
         const int piece = game.draw();
-        QCOMPARE(game.t().faceDownPieces.size(), 2);
+        QCOMPARE(game.t().faceDownPieces().size(), 2);
         const int first = game.wrongCellFor(piece);
         game.t().placePiece(first);
         const int second = game.wrongCellFor(piece);
@@ -208,16 +217,16 @@ private Q_SLOTS:
         QVERIFY(!game.t().boardCells[std::size_t(first)].enabled);
         const int third = game.wrongCellFor(piece);
         game.t().placePiece(third);
-        QCOMPARE(game.t().faceDownPieces.size(), 3);
-        QCOMPARE(game.t().faceDownPieces.last(), piece); // put back at the end
+        QCOMPARE(game.t().faceDownPieces().size(), 3);
+        QCOMPARE(game.t().faceDownPieces().last(), piece); // put back at the end
         for (int cell : {first, second, third}) {
             QCOMPARE(game.t().boardCells[std::size_t(cell)].face, Face::Empty);
             QVERIFY(game.t().boardCells[std::size_t(cell)].enabled);
         }
         QCOMPARE(game.t().currentPlayer, (player + 1) % 4);
-        QCOMPARE(shared().scores[std::size_t(player)], 0);
+        QCOMPARE(game.t().game().scores()[std::size_t(player)], 0);
         QCOMPARE(countIn(game.effects, 104, 106), 1);
-        QCOMPARE(game.t().wrongTries, 0);
+        QCOMPARE(game.t().game().wrongTries(), 0);
     }
 
     void timeRunsOutAfterTwentyOneTicks()
@@ -233,18 +242,18 @@ private Q_SLOTS:
             before.push_back(cell.face);
         game.now += 10000; // 20 half-seconds: still in time
         game.t().advanceMoveClock();
-        QCOMPARE(game.t().pieceInHand, piece);
+        QCOMPARE(game.t().pieceInHand(), piece);
         game.now += 500;
         game.t().advanceMoveClock();
-        QCOMPARE(game.t().pieceInHand, -1);
+        QCOMPARE(game.t().pieceInHand(), -1);
         QVERIFY(waited(game.effects, 121));
         QCOMPARE(countIn(game.effects, 104, 106), 1);
-        QCOMPARE(game.t().faceDownPieces.size(), 4); // the piece is back
+        QCOMPARE(game.t().faceDownPieces().size(), 4); // the piece is back
         QCOMPARE(game.t().boardCells[std::size_t(marked)].face, Face::Empty);
         for (int n = 0; n < game.pieces(); ++n)
             if (n != marked)
                 QCOMPARE(game.t().boardCells[std::size_t(n)].face, before[std::size_t(n)]);
-        QCOMPARE(shared().scores[std::size_t(player)], 0);
+        QCOMPARE(game.t().game().scores()[std::size_t(player)], 0);
         QCOMPARE(game.t().currentPlayer, (player + 1) % 2);
         QVERIFY(!game.t().moveClock().isActive());
         QCOMPARE(game.t().timeBar.width(), 1);
@@ -254,17 +263,17 @@ private Q_SLOTS:
     {
         GameFixture game(2);
         game.startWithStack({4, 5});
-        game.t().jokerPieces[4] = true;
-        game.t().jokerPieces[5] = true;
+        game.t().game().setJoker(4, true);
+        game.t().game().setJoker(5, true);
         const int player = game.t().currentPlayer;
         game.draw();
-        const int piece = game.t().faceDownPieces.contains(4) ? 5 : 4;
-        QCOMPARE(game.t().pieceInHand, -1); // laid already
+        const int piece = game.t().faceDownPieces().contains(4) ? 5 : 4;
+        QCOMPARE(game.t().pieceInHand(), -1); // laid already
         QCOMPARE(game.t().boardCells[std::size_t(piece)].face, Face::Piece);
-        QVERIFY(game.t().boardCells[std::size_t(piece)].placed);
+        QVERIFY(game.t().game().placed(piece));
         QVERIFY(waited(game.effects, 107));
         QCOMPARE(game.effects.count(111), 6);
-        QCOMPARE(shared().scores[std::size_t(player)], 100 + 2 + 20); // scored like a right first try
+        QCOMPARE(game.t().game().scores()[std::size_t(player)], 100 + 2 + 20); // scored like a right first try
     }
 
     void withJokersOffAJokerIsAnOrdinaryPiece()
@@ -272,10 +281,10 @@ private Q_SLOTS:
         GameFixture game(2);
         shared().useJokers = false;
         game.startWithStack({4, 5});
-        game.t().jokerPieces[4] = true;
-        game.t().jokerPieces[5] = true;
+        game.t().game().setJoker(4, true);
+        game.t().game().setJoker(5, true);
         const int piece = game.draw();
-        QCOMPARE(game.t().pieceInHand, piece);
+        QCOMPARE(game.t().pieceInHand(), piece);
         QCOMPARE(game.effects.count(107), 0);
         QVERIFY(game.t().toolButton(ToolButton::Hint).enabled);
     }
@@ -291,10 +300,10 @@ private Q_SLOTS:
         game.t().placePiece(marked);
         game.t().runToolButton(ToolButton::Hint);
         QCOMPARE(game.t().boardCells[std::size_t(piece)].face, Face::Piece);
-        QVERIFY(game.t().boardCells[std::size_t(piece)].placed);
+        QVERIFY(game.t().game().placed(piece));
         QCOMPARE(game.t().boardCells[std::size_t(marked)].face, Face::Empty);
         QVERIFY(game.t().boardCells[std::size_t(marked)].enabled);
-        QCOMPARE(shared().scores[std::size_t(player)], 0);
+        QCOMPARE(game.t().game().scores()[std::size_t(player)], 0);
         QCOMPARE(game.t().currentPlayer, player); // the same player draws again
         QCOMPARE(game.t().stackCell.face, Face::Back);
         QVERIFY(game.t().stackCell.enabled);
@@ -312,17 +321,17 @@ private Q_SLOTS:
         shared().autoDraw = true;
         shared().useJokers = false; // the start draws from the full stack, where a joker would lay itself
         game.startWithStack({});
-        QVERIFY(game.t().pieceInHand >= 0); // the start drew the first piece
-        const int piece = game.t().pieceInHand;
+        QVERIFY(game.t().pieceInHand() >= 0); // the start drew the first piece
+        const int piece = game.t().pieceInHand();
         for (int other : {10, 11, 12, 13})
-            if (other != piece && game.t().faceDownPieces.size() < 3)
-                game.t().faceDownPieces.append(other);
+            if (other != piece && game.t().faceDownPieces().size() < 3)
+                game.t().game().addToStack(other);
         game.t().placePiece(piece);
-        QVERIFY(game.t().pieceInHand >= 0 && game.t().pieceInHand != piece);
-        QCOMPARE(game.t().faceDownPieces.size(), 2);
+        QVERIFY(game.t().pieceInHand() >= 0 && game.t().pieceInHand() != piece);
+        QCOMPARE(game.t().faceDownPieces().size(), 2);
         game.t().runToolButton(ToolButton::Hint); // and after a hint too
-        QVERIFY(game.t().pieceInHand >= 0);
-        QCOMPARE(game.t().faceDownPieces.size(), 1);
+        QVERIFY(game.t().pieceInHand() >= 0);
+        QCOMPARE(game.t().faceDownPieces().size(), 1);
     }
 
     void turnsGoRoundThePlayers()
@@ -369,7 +378,7 @@ private Q_SLOTS:
         QFETCH(QString, title);
         GameFixture game(int(scores.size()));
         for (int i = 0; i < scores.size(); ++i)
-            shared().scores[std::size_t(i)] = scores[i];
+            game.t().game().setScore(i, scores[i]);
         game.dialogs.answers = {true};
         game.t().announceWinner();
         QCOMPARE(game.dialogs.informed, QStringList{message});
@@ -385,7 +394,8 @@ private Q_SLOTS:
     {
         GameFixture game(2);
         shared().names[1] = QStringLiteral("Oma");
-        shared().scores = {10, 20, 0, 0};
+        game.t().game().setScore(0, 10);
+        game.t().game().setScore(1, 20);
         shared().language = 2000;
         game.dialogs.answers = {true};
         game.t().announceWinner();
@@ -395,7 +405,8 @@ private Q_SLOTS:
     void noMoreRoundsEndsTheProgram()
     {
         GameFixture game(2);
-        shared().scores = {10, 20, 0, 0};
+        game.t().game().setScore(0, 10);
+        game.t().game().setScore(1, 20);
         game.dialogs.answers = {false};
         game.t().announceWinner();
         QVERIFY(game.ended);
@@ -406,10 +417,10 @@ private Q_SLOTS:
         GameFixture game(2);
         game.startWithStack({1, 2, 3});
         game.draw();
-        shared().scores[0] = 50;
+        game.t().game().setScore(0, 50);
         game.t().runToolButton(ToolButton::End);
         QCOMPARE(game.t().gameIdle, true);
-        QCOMPARE(shared().scores[0], 0);
+        QCOMPARE(game.t().game().scores()[0], 0);
         QVERIFY(game.dialogs.asked.isEmpty()); // no question while a game runs
         QVERIFY(!game.t().stackCell.visible);
 
@@ -424,7 +435,7 @@ private Q_SLOTS:
     {
         GameFixture game(2);
         bool opened = false;
-        game.t().services.options = [&] {
+        game.services.options = [&] {
             opened = true;
             QCOMPARE(game.t().gameIdle, true);
         };
@@ -437,7 +448,7 @@ private Q_SLOTS:
     void aNewPictureResetsAndReloads()
     {
         GameFixture game(2);
-        game.t().services.pictureChoice = [] { shared().pictureNumber = 104; };
+        game.services.pictureChoice = [] { shared().pictureNumber = 104; };
         game.startWithStack({1, 2});
         game.t().runToolButton(ToolButton::Picture);
         QCOMPARE(game.t().gameIdle, true);
@@ -472,15 +483,15 @@ private Q_SLOTS:
             while (!game.t().gameIdle && actions < 3000) {
                 ++actions;
                 PuzzleTable& t = game.t();
-                if (t.pieceInHand < 0) {
+                if (t.pieceInHand() < 0) {
                     QVERIFY(t.stackCell.visible && t.stackCell.enabled);
                     t.drawPiece();
                 } else {
                     const int choice = int(random.bounded(10));
                     if (choice < 5) {
-                        t.placePiece(t.pieceInHand);
+                        t.placePiece(t.pieceInHand());
                     } else if (choice < 8) {
-                        const int wrong = game.wrongCellFor(t.pieceInHand, int(random.bounded(3)));
+                        const int wrong = game.wrongCellFor(t.pieceInHand(), int(random.bounded(3)));
                         if (wrong >= 0)
                             t.placePiece(wrong);
                     } else if (choice == 8 && t.toolButton(ToolButton::Hint).enabled) {
@@ -494,9 +505,9 @@ private Q_SLOTS:
                 QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("round %1, action %2: %3").arg(round).arg(actions).arg(problem)));
             }
             QCOMPARE(game.t().gameIdle, true);
-            QCOMPARE(game.t().faceDownPieces.size(), 0);
+            QCOMPARE(game.t().faceDownPieces().size(), 0);
             for (int n = 0; n < game.pieces(); ++n)
-                QVERIFY(game.t().boardCells[std::size_t(n)].placed);
+                QVERIFY(game.t().game().placed(n));
         }
     }
 
@@ -514,14 +525,14 @@ private Q_SLOTS:
         QVERIFY(window.stack()->isVisible());
         QVERIFY(!window.button(0)->isEnabled());
         QTest::mouseClick(window.stack(), Qt::LeftButton);
-        const int piece = t.pieceInHand;
+        const int piece = t.pieceInHand();
         QVERIFY(piece >= 0);
         QVERIFY(!window.stack()->isActive());
         QVERIFY(window.button(2)->isEnabled());
         const int player = t.currentPlayer;
         QTest::mouseClick(window.cell(piece), Qt::LeftButton);
         QVERIFY(!window.cell(piece)->isActive());
-        QVERIFY(shared().scores[std::size_t(player)] > 100);
+        QVERIFY(t.game().scores()[std::size_t(player)] > 100);
         QVERIFY(window.stack()->isActive());
         QTest::mouseClick(window.button(1), Qt::LeftButton); // abandon
         QVERIFY(!window.stack()->isVisible());

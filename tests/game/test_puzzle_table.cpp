@@ -272,7 +272,7 @@ private Q_SLOTS:
         for (std::size_t i = 0; i < table.background.size(); ++i)
             QCOMPARE(table.background[i].to, fresh.background[i].to);
         // During a game the layout stays.
-        table.gameIdle = false;
+        table.game().start();
         QVERIFY(!table.layOutAgain(800, 600));
         QCOMPARE(table.layoutScale, fresh.layoutScale);
     }
@@ -283,14 +283,14 @@ private Q_SLOTS:
         table.load();
         table.layOutOnce(1024, 768);
         table.boardCells[3].face = Face::Piece;
-        table.boardCells[3].placed = true;
+        table.game().setPlaced(3, true);
         shared().boardRows = 12;
         shared().boardCols = 16;
         table.resizeBoard();
         QCOMPARE(table.pieceCutter.rows(), 12);
         QCOMPARE(table.pieceCutter.cols(), 16);
         QCOMPARE(table.boardCells[3].face, Face::Empty);
-        QVERIFY(!table.boardCells[3].placed);
+        QVERIFY(!table.game().placed(3));
         QVERIFY(table.boardCells[191].visible);
         QVERIFY(!table.boardCells[192].visible);
         QCOMPARE(table.boardCells[191].geometry, QRect(957, 698, 45, 45));
@@ -307,7 +307,7 @@ private Q_SLOTS:
         table.load();
         table.layOutOnce(1024, 768);
         shared().playerCount = 2;
-        table.currentPlayer = 0;
+        table.game().setCurrentPlayer(0);
         table.arrangePlayerPanels();
         QVERIFY(table.playerLabels[0].visible && table.playerLabels[1].visible);
         QVERIFY(!table.playerLabels[2].visible && !table.scoreBoxes[2].visible);
@@ -375,7 +375,7 @@ private Q_SLOTS:
         for (int n = 0; n < 20; ++n)
             emptied += table.boardCells[std::size_t(n)].face == Face::Empty;
         QVERIFY(emptied >= 1);
-        table.gameIdle = false;
+        table.game().start();
         waitSeconds(0.35);
         QVERIFY(!table.idleTimer().isActive());
     }

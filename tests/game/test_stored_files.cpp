@@ -85,8 +85,8 @@ private Q_SLOTS:
 
         // Two turns, one with two wrong tries and a joker on the stack, then saved.
         game.startWithStack({3, 7, 12, 0, 19, 5});
-        game.t().jokerPieces[12] = true;
-        game.t().jokerPieces[2] = true; // among the marks the saved game keeps
+        game.t().game().setJoker(12, true);
+        game.t().game().setJoker(2, true); // among the marks the saved game keeps
         game.now += 3000;
         game.t().placePiece(game.draw());
         const int second = game.draw();
@@ -106,7 +106,7 @@ private Q_SLOTS:
         // A one-player game to its end: the result enters the champions list.
         shared().playerCount = 1;
         game.dialogs.typed << QStringLiteral("Eve");
-        game.t().services.champions = [] {
+        game.services.champions = [] {
             ChampionsDialog dialog;
             dialog.load();
         };

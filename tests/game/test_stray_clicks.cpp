@@ -12,6 +12,7 @@
 #include "sound/AudioDevice.h"
 #include "sound/Sounds.h"
 #include "support/ScriptedReporter.h"
+#include "support/TestServices.h"
 #include "support/TestEnvironment.h"
 #include "util/Dialogs.h"
 #include "util/ProgramEnd.h"
@@ -145,6 +146,7 @@ class TestStrayClicks : public QObject {
     std::unique_ptr<ShortSounds> sounds;
     std::unique_ptr<Answers> answers;
     std::unique_ptr<PuzzleWindow> window;
+    test::TestServices services;
     QElapsedTimer clock;
     bool ended = false;
     int finished = 0;
@@ -158,9 +160,9 @@ class TestStrayClicks : public QObject {
         ++finished;
         int laid = 0;
         for (int n = 0; n < pieces(); ++n)
-            laid += table().boardCells[std::size_t(n)].placed;
-        if (laid != pieces() || !table().faceDownPieces.isEmpty())
-            unfinishedEnds << QStringLiteral("%1 of %2 laid, %3 on the stack").arg(laid).arg(pieces()).arg(table().faceDownPieces.size());
+            laid += table().game().placed(n);
+        if (laid != pieces() || !table().faceDownPieces().isEmpty())
+            unfinishedEnds << QStringLiteral("%1 of %2 laid, %3 on the stack").arg(laid).arg(pieces()).arg(table().faceDownPieces().size());
     }
 
     // Runs the event loop until `done` or the time is up.
@@ -195,7 +197,9 @@ private Q_SLOTS:
 
         window = std::make_unique<PuzzleWindow>();
         table().load();
-        table().services.champions = [this] { gameOver(); };
+        services.otherwise = &table().services(); // the window's own
+        services.champions = [this] { gameOver(); };
+        table().setServices(&services);
         shared().playMusic = false;
         shared().playSounds = true;
         shared().sizeIndex = 0;
@@ -227,7 +231,7 @@ private Q_SLOTS:
         shared().useJokers = false;
         table().buttonPressed(0);
         table().stackClicked();
-        const int piece = table().pieceInHand;
+        const int piece = table().pieceInHand();
         QVERIFY(piece >= 0);
         std::vector<int> wrong;
         for (int n = 0; n < pieces() && wrong.size() < 3; ++n)
@@ -235,24 +239,24 @@ private Q_SLOTS:
                 wrong.push_back(n);
         table().cellClicked(wrong[0]);
         table().cellClicked(wrong[1]);
-        const auto stackBefore = table().faceDownPieces.size();
+        const auto stackBefore = table().faceDownPieces().size();
         const int player = table().currentPlayer;
         // The second click of a double click comes while the failing sound is heard.
         QTimer second;
         connect(&second, &QTimer::timeout, this, [&] {
-            if (table().procedureRunning() && table().pieceInHand == piece) {
+            if (table().procedureRunning() && table().pieceInHand() == piece) {
                 queueClick(window->cell(wrong[2]));
                 second.stop();
             }
         });
         second.start(5);
         queueClick(window->cell(wrong[2]));
-        QVERIFY(runUntil([this] { return table().pieceInHand == -1 && !table().procedureRunning(); }, 3000));
+        QVERIFY(runUntil([this] { return table().pieceInHand() == -1 && !table().procedureRunning(); }, 3000));
         QVERIFY(!second.isActive());
         QTest::qWait(50);
-        QCOMPARE(table().faceDownPieces.size(), stackBefore + 1);
+        QCOMPARE(table().faceDownPieces().size(), stackBefore + 1);
         QCOMPARE(test::checkPieces(table(), pieces()), QString());
-        QVERIFY(!table().faceDownPieces.contains(-1));
+        QVERIFY(!table().faceDownPieces().contains(-1));
         QVERIFY(table().currentPlayer != player); // passed on once, not twice
     }
 
@@ -262,7 +266,7 @@ private Q_SLOTS:
         shared().useJokers = false;
         table().buttonPressed(0);
         table().stackClicked();
-        const int piece = table().pieceInHand;
+        const int piece = table().pieceInHand();
         const int player = table().currentPlayer;
         QVERIFY(piece >= 0);
         // Once the time has run out (the clock stops before the time-out
@@ -270,20 +274,20 @@ private Q_SLOTS:
         QTimer clicker;
         int queued = 0;
         connect(&clicker, &QTimer::timeout, this, [&] {
-            if (table().procedureRunning() && !table().moveClock().isActive() && table().pieceInHand == piece) {
+            if (table().procedureRunning() && !table().moveClock().isActive() && table().pieceInHand() == piece) {
                 queueClick(window->cell(piece));
                 ++queued;
             }
         });
         clicker.start(5);
-        QVERIFY(runUntil([&] { return table().pieceInHand == -1 && !table().procedureRunning(); }, 5000));
+        QVERIFY(runUntil([&] { return table().pieceInHand() == -1 && !table().procedureRunning(); }, 5000));
         clicker.stop();
         QTest::qWait(50);
         QVERIFY(queued > 0);
         QCOMPARE(test::checkPieces(table(), pieces()), QString());
-        QVERIFY(!table().boardCells[std::size_t(piece)].placed);
-        QVERIFY(table().faceDownPieces.contains(piece));
-        QCOMPARE(shared().scores[std::size_t(player)], 0);
+        QVERIFY(!table().game().placed(piece));
+        QVERIFY(table().faceDownPieces().contains(piece));
+        QCOMPARE(table().game().scores()[std::size_t(player)], 0);
         QVERIFY(table().currentPlayer != player); // the turn passed
     }
 
@@ -304,12 +308,12 @@ private Q_SLOTS:
                 return; // a player waits for the game; the storm does not
             if (t.gameIdle) {
                 queueClick(window->button(0));
-            } else if (t.pieceInHand < 0) {
+            } else if (t.pieceInHand() < 0) {
                 queueClick(window->stack());
             } else {
                 const int choice = int(random.bounded(20));
                 if (choice < 12)
-                    queueClick(window->cell(t.pieceInHand));
+                    queueClick(window->cell(t.pieceInHand()));
                 else if (choice < 17)
                     queueClick(randomCell());
                 else if (choice < 19)
@@ -324,8 +328,8 @@ private Q_SLOTS:
             case 1: queueClick(window->stack()); break;
             case 2: queueClick(window->stack(), 2); break;
             case 3:
-                if (t.pieceInHand >= 0 && t.pieceInHand < pieces())
-                    queueClick(window->cell(t.pieceInHand), 2);
+                if (t.pieceInHand() >= 0 && t.pieceInHand() < pieces())
+                    queueClick(window->cell(t.pieceInHand()), 2);
                 break;
             case 4: queueClick(window->button(2)); break;
             case 5:
@@ -367,8 +371,8 @@ private Q_SLOTS:
         table().buttonPressed(0); // start
         QVERIFY(runUntil([this] { return !table().gameIdle && table().stackCell.enabled && !table().procedureRunning(); }, 3000));
         pressAsAScreenReader(window->stack());
-        QVERIFY(runUntil([this] { return table().pieceInHand >= 0 && !table().procedureRunning(); }, 3000));
-        const int piece = table().pieceInHand;
+        QVERIFY(runUntil([this] { return table().pieceInHand() >= 0 && !table().procedureRunning(); }, 3000));
+        const int piece = table().pieceInHand();
         const int other = piece == 0 ? 1 : 0;
         const int player = table().currentPlayer;
 
@@ -386,10 +390,10 @@ private Q_SLOTS:
             queueClick(window->button(2)); // the hint would lay the piece
             now += 14000; // the time-out is due
             QTest::qWait(1200); // the move clock ticks twice or more
-            inHand = table().pieceInHand;
-            wrongTries = table().wrongTries;
-            placed = table().boardCells[std::size_t(piece)].placed;
-            elapsed = table().turnHalfSeconds;
+            inHand = table().pieceInHand();
+            wrongTries = table().game().wrongTries();
+            placed = table().game().placed(piece);
+            elapsed = table().game().turnHalfSeconds();
             dialog.accept();
         });
         dialog.exec();
@@ -398,7 +402,7 @@ private Q_SLOTS:
         QVERIFY(!placed);
         QVERIFY2(elapsed > 20, qPrintable(QString::number(elapsed))); // the bar went on growing
         // Once the dialog is gone, the time-out comes with the next tick.
-        QVERIFY(runUntil([&] { return table().pieceInHand == -1 && table().currentPlayer != player; }, 3000));
+        QVERIFY(runUntil([&] { return table().pieceInHand() == -1 && table().currentPlayer != player; }, 3000));
     }
 
     void inputWhileATimersErrorIsReportedIsDropped()

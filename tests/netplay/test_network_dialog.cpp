@@ -112,7 +112,7 @@ private Q_SLOTS:
             shown->close();
         });
         lookForOptions.start(10);
-        window.table().services.options();
+        window.table().services().showOptions();
         QVERIFY2(optionsShown, "the options dialog did not open");
         QVERIFY2(networkShown, "the network game dialog did not open");
         QCOMPARE(networkTitle, QStringLiteral("Network game"));

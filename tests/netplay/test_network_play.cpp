@@ -246,7 +246,7 @@ private Q_SLOTS:
         game.draw();
         const TableSnapshot table = game.t().snapshot();
         QCOMPARE(table.pieceCount(), 12 * 16);
-        QCOMPARE(table.stack.piece, game.t().pieceInHand);
+        QCOMPARE(table.stack.piece, game.t().pieceInHand());
         const std::optional<TableSnapshot> decoded = decodeSnapshot(encodeSnapshot(table));
         QVERIFY(decoded);
         QCOMPARE(decoded->cells.size(), std::size_t(12 * 16));
@@ -339,7 +339,7 @@ private Q_SLOTS:
         join(ben);
         QTRY_COMPARE_WITH_TIMEOUT(shared().playerCount, 2, Wait);
         game.t().buttonPressed(int(ToolButton::Start));
-        game.t().currentPlayer = 0;
+        game.t().game().setCurrentPlayer(0);
 
         // A few clicks that crossed the turn's end are let be; a run of them is not.
         QSignalSpy benLost(&ben, &net::GameClient::lost);
@@ -349,22 +349,22 @@ private Q_SLOTS:
         QVERIFY(benLost.isEmpty());
         ben.sendAction(net::PlayerAction::Draw);
         QTRY_COMPARE_WITH_TIMEOUT(benLost.size(), 1, Wait);
-        QCOMPARE(game.t().pieceInHand, -1);
+        QCOMPARE(game.t().pieceInHand(), -1);
 
         // Back in its held seat, in its turn: a cell off the board, though
         // within the wire's range, throws it out at once and changes nothing.
         net::GameClient again;
         join(again);
-        game.t().currentPlayer = 1;
+        game.t().game().setCurrentPlayer(1);
         QSignalSpy againLost(&again, &net::GameClient::lost);
-        const qsizetype faceDown = game.t().faceDownPieces.size();
+        const qsizetype faceDown = game.t().faceDownPieces().size();
         again.sendAction(net::PlayerAction::Place, 200);
         QTRY_COMPARE_WITH_TIMEOUT(againLost.size(), 1, Wait);
-        QCOMPARE(game.t().faceDownPieces.size(), faceDown);
+        QCOMPARE(game.t().faceDownPieces().size(), faceDown);
         // The game goes on at the host.
-        game.t().currentPlayer = 0;
+        game.t().game().setCurrentPlayer(0);
         game.t().stackClicked();
-        QVERIFY(game.t().pieceInHand >= 0);
+        QVERIFY(game.t().pieceInHand() >= 0);
     }
 
     void theHostRunsOnlyTheTurnOfTheSeatThatHasIt()
@@ -412,32 +412,32 @@ private Q_SLOTS:
 
         game.t().buttonPressed(int(ToolButton::Start));
         QVERIFY(!game.t().gameIdle);
-        game.t().currentPlayer = 0;
+        game.t().game().setCurrentPlayer(0);
 
         // The host's turn: Ben's draw changes nothing, the host's own click draws.
         ben.sendAction(net::PlayerAction::Draw);
         QTRY_COMPARE_WITH_TIMEOUT(checked.size(), 1, Wait);
         QCOMPARE(checked.takeFirst(), QVariantList({1, false}));
-        QCOMPARE(game.t().pieceInHand, -1);
+        QCOMPARE(game.t().pieceInHand(), -1);
         game.t().stackClicked();
-        const int hostPiece = game.t().pieceInHand;
+        const int hostPiece = game.t().pieceInHand();
         QVERIFY(hostPiece >= 0);
         // Ben cannot lay the host's piece.
         ben.sendAction(net::PlayerAction::Place, hostPiece);
         QTRY_COMPARE_WITH_TIMEOUT(checked.size(), 1, Wait);
         QCOMPARE(checked.takeFirst(), QVariantList({1, false}));
-        QVERIFY(!game.t().boardCells[std::size_t(hostPiece)].placed);
+        QVERIFY(!game.t().game().placed(hostPiece));
         game.t().cellClicked(hostPiece);
-        QVERIFY(game.t().boardCells[std::size_t(hostPiece)].placed);
+        QVERIFY(game.t().game().placed(hostPiece));
         QCOMPARE(game.t().currentPlayer, 1);
 
         // Ben's turn: the host's clicks and keys count no more.
         game.t().stackClicked();
-        QCOMPARE(game.t().pieceInHand, -1);
+        QCOMPARE(game.t().pieceInHand(), -1);
         ben.sendAction(net::PlayerAction::Draw);
         QTRY_COMPARE_WITH_TIMEOUT(checked.size(), 1, Wait);
         QCOMPARE(checked.takeFirst(), QVariantList({1, true}));
-        const int benPiece = game.t().pieceInHand;
+        const int benPiece = game.t().pieceInHand();
         QVERIFY(benPiece >= 0 && benPiece != hostPiece);
         // The piece drawn shows on the stack of the state sent; no face-down piece ever did.
         QTRY_VERIFY_WITH_TIMEOUT(lastState() && lastState()->stack.piece == benPiece, Wait);
@@ -454,8 +454,8 @@ private Q_SLOTS:
         ben.sendAction(net::PlayerAction::Place, benPiece);
         QTRY_COMPARE_WITH_TIMEOUT(checked.size(), 1, Wait);
         QCOMPARE(checked.takeFirst(), QVariantList({1, true}));
-        QVERIFY(game.t().boardCells[std::size_t(benPiece)].placed);
-        QVERIFY(shared().scores[1] > 0);
+        QVERIFY(game.t().game().placed(benPiece));
+        QVERIFY(game.t().game().scores()[1] > 0);
         QCOMPARE(game.t().currentPlayer, 0);
         // Every screen hears the sounds: at least the placement's.
         QTRY_VERIFY_WITH_TIMEOUT(std::any_of(received.begin(), received.end(), [](const net::Message& m) {
@@ -465,19 +465,19 @@ private Q_SLOTS:
         // The host's turn again; then Ben's, and Ben's computer goes: the
         // piece goes back and the turn passes at once.
         game.t().stackClicked();
-        game.t().cellClicked(game.t().pieceInHand);
+        game.t().cellClicked(game.t().pieceInHand());
         QCOMPARE(game.t().currentPlayer, 1);
         ben.sendAction(net::PlayerAction::Draw);
         QTRY_COMPARE_WITH_TIMEOUT(checked.size(), 1, Wait);
-        const int away = game.t().pieceInHand;
+        const int away = game.t().pieceInHand();
         QVERIFY(away >= 0);
-        const qsizetype faceDown = game.t().faceDownPieces.size();
+        const qsizetype faceDown = game.t().faceDownPieces().size();
         ben.leave();
         QTRY_COMPARE_WITH_TIMEOUT(game.t().currentPlayer, 0, Wait);
-        QCOMPARE(game.t().pieceInHand, -1);
-        QCOMPARE(game.t().faceDownPieces.size(), faceDown + 1);
-        QVERIFY(game.t().faceDownPieces.contains(away));
-        QVERIFY(!game.t().boardCells[std::size_t(away)].placed);
+        QCOMPARE(game.t().pieceInHand(), -1);
+        QCOMPARE(game.t().faceDownPieces().size(), faceDown + 1);
+        QVERIFY(game.t().faceDownPieces().contains(away));
+        QVERIFY(!game.t().game().placed(away));
 
         // Back with the same name and code: the same seat, the picture and the game as it stands.
         net::GameClient again;
@@ -495,7 +495,7 @@ private Q_SLOTS:
         QVERIFY(shown);
         QVERIFY(!shown->gameIdle);
         QVERIFY(shown->cells[std::size_t(hostPiece)].placed && shown->cells[std::size_t(benPiece)].placed);
-        QCOMPARE(shown->scores[1], shared().scores[1]);
+        QCOMPARE(shown->scores[1], game.t().game().scores()[1]);
 
         // The host ends: the joined computer hears it.
         QSignalSpy ended(&again, &net::GameClient::hostEnded);
@@ -527,13 +527,13 @@ private Q_SLOTS:
         host.sendTo(1, picture);
         TableSnapshot t = midGame();
         host.sendTo(1, stateMessage(t));
-        QTRY_VERIFY_WITH_TIMEOUT(game.t().boardCells[5].placed, Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(game.t().game().placed(5), Wait);
         QCOMPARE(game.t().boardCells[5].face, Face::Piece);
         QCOMPARE(game.t().boardCells[5].piece, 5);
         QCOMPARE(game.t().boardCells[2].face, Face::Wrong);
         QCOMPARE(game.t().stackCell.face, Face::Piece);
         QCOMPARE(game.t().stackCell.piece, 7);
-        QCOMPARE(game.t().pieceInHand, 7);
+        QCOMPARE(game.t().pieceInHand(), 7);
         QVERIFY(!game.t().gameIdle);
         QCOMPARE(shared().playerCount, 2);
         QCOMPARE(game.t().playerLabels[1].text, QStringLiteral("Ben"));
@@ -547,8 +547,8 @@ private Q_SLOTS:
         QCOMPARE(shared().backSide, 3);
         QVERIFY(game.t().toolButton(ToolButton::Hint).enabled);
         // The pieces face down are the rest, whichever the host draws next.
-        QCOMPARE(game.t().faceDownPieces.size(), 10);
-        QVERIFY(!game.t().faceDownPieces.contains(5) && !game.t().faceDownPieces.contains(7));
+        QCOMPARE(game.t().faceDownPieces().size(), 10);
+        QVERIFY(!game.t().faceDownPieces().contains(5) && !game.t().faceDownPieces().contains(7));
         QCOMPARE(game.t().pieceCutter.picture().size(), carriedPicture(202).size());
 
         // Its turn: a click on a cell and Hint go to the host, nothing runs here.
@@ -557,7 +557,7 @@ private Q_SLOTS:
         QCOMPARE(actions.first()[0].toInt(), 1);
         QCOMPARE(actions.first()[1].value<net::PlayerAction>(), net::PlayerAction::Place);
         QCOMPARE(actions.takeFirst()[2].toInt(), 7);
-        QVERIFY(!game.t().boardCells[7].placed);
+        QVERIFY(!game.t().game().placed(7));
         game.t().buttonPressed(int(ToolButton::Hint));
         QTRY_COMPARE_WITH_TIMEOUT(actions.size(), 1, Wait);
         QCOMPARE(actions.takeFirst()[1].value<net::PlayerAction>(), net::PlayerAction::Hint);
@@ -580,7 +580,7 @@ private Q_SLOTS:
         t.stack = {Face::Back, -1, false, true};
         host.sendTo(1, stateMessage(t));
         QTRY_VERIFY_WITH_TIMEOUT(game.t().playerLabels[1].active, Wait);
-        QCOMPARE(game.t().pieceInHand, -1);
+        QCOMPARE(game.t().pieceInHand(), -1);
         game.t().stackClicked();
         QTRY_COMPARE_WITH_TIMEOUT(actions.size(), 1, Wait);
         QCOMPARE(actions.takeFirst()[1].value<net::PlayerAction>(), net::PlayerAction::Draw);
@@ -625,11 +625,11 @@ private Q_SLOTS:
         QCOMPARE(readSetting(keys::playerCount), QStringLiteral("3"));
         QCOMPARE(readSetting(keys::player1Name), QStringLiteral("Zed"));
         QCOMPARE(shared().playerCount, 2);
-        QVERIFY(game.t().boardCells[5].placed);
-        QCOMPARE(game.t().faceDownPieces.size(), 11);
+        QVERIFY(game.t().game().placed(5));
+        QCOMPARE(game.t().faceDownPieces().size(), 11);
         // A click runs here now: the stack draws one of the pieces left.
         game.t().stackClicked();
-        QVERIFY(game.t().pieceInHand >= 0 && game.t().pieceInHand != 5);
+        QVERIFY(game.t().pieceInHand() >= 0 && game.t().pieceInHand() != 5);
         game.t().saveGame();
         QVERIFY(QFile::exists(savedGamePath()));
     }
@@ -693,7 +693,7 @@ private Q_SLOTS:
         QVERIFY(joinAsBen(play, host));
         TableSnapshot t = midGame();
         host.sendTo(1, stateMessage(t));
-        QTRY_VERIFY_WITH_TIMEOUT(game.t().boardCells[5].placed, Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(game.t().game().placed(5), Wait);
 
         bool waited = false;
         game.dialogs.whileInforming = [&] {
@@ -767,7 +767,7 @@ private Q_SLOTS:
         ben.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("Ben"), Code);
         QTRY_COMPARE_WITH_TIMEOUT(pictures.size(), 1, Wait);
         for (const int number : {202, 203, 204, 205, 201, 203}) {
-            game.t().services.pictureChoice = [number] { shared().pictureNumber = number; };
+            game.services.pictureChoice = [number] { shared().pictureNumber = number; };
             game.t().buttonPressed(int(ToolButton::Picture));
             QCoreApplication::processEvents();
         }
@@ -812,7 +812,7 @@ private Q_SLOTS:
         host.sendTo(1, stateMessage(t));
         host.sendTo(1, picture);
         host.sendTo(1, stateMessage(t));
-        QTRY_VERIFY_WITH_TIMEOUT(game.t().boardCells[5].placed, Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(game.t().game().placed(5), Wait);
         QCOMPARE(game.t().pieceCutter.picture().size(), carriedPicture(201).size());
         QCOMPARE(QDir::temp().entryList(QDir::Files), before);
     }

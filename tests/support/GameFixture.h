@@ -8,6 +8,7 @@
 #include "settings/SharedState.h"
 #include "support/RecordingEffects.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestServices.h"
 #include "support/TestEnvironment.h"
 #include "util/ProgramEnd.h"
 #include "util/TickCount.h"
@@ -20,6 +21,7 @@ namespace tess::test {
 struct GameFixture {
     RecordingEffects effects;
     ScriptedDialogs dialogs;
+    TestServices services;
     std::unique_ptr<PuzzleTable> table;
     qint32 now = 100000;
     bool ended = false;
@@ -34,6 +36,7 @@ struct GameFixture {
         setTickSource([this] { return now; });
         setProgramEnder([this] { ended = true; });
         table = std::make_unique<PuzzleTable>();
+        table->setServices(&services);
         table->load();
         shared().playMusic = false;
         shared().playerCount = players;
@@ -57,10 +60,8 @@ struct GameFixture {
     void startWithStack(const QList<int>& stack)
     {
         t().startGame();
-        t().faceDownPieces.clear();
-        for (int piece : stack)
-            t().faceDownPieces.append(piece);
-        t().jokerPieces.fill(false);
+        t().game().setStack(stack);
+        t().game().clearJokers();
         effects.played.clear();
     }
 
@@ -68,7 +69,7 @@ struct GameFixture {
     int draw()
     {
         t().drawPiece();
-        return t().pieceInHand;
+        return t().pieceInHand();
     }
 
     // A cell other than `piece` that is still empty and enabled.

@@ -37,7 +37,7 @@ QByteArray readFile()
 void layNext(GameFixture& game)
 {
     game.draw();
-    game.t().placePiece(game.t().pieceInHand);
+    game.t().placePiece(game.t().pieceInHand());
 }
 
 // What a load must restore, to compare a table before and after.
@@ -51,9 +51,9 @@ struct Snapshot {
     explicit Snapshot(const PuzzleTable& t)
     {
         for (int n = 0; n < shared().boardRows * shared().boardCols; ++n)
-            placed << t.boardCells[std::size_t(n)].placed;
-        stack = t.faceDownPieces;
-        scores = shared().scores;
+            placed << t.game().placed(n);
+        stack = t.faceDownPieces();
+        scores = t.game().scores();
         names = shared().names;
         idle = t.gameIdle;
     }
@@ -88,10 +88,11 @@ private Q_SLOTS:
         shared().timeLimit = true;
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("x"), QStringLiteral("y")};
         game.startWithStack({1, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-        game.t().boardCells[0].placed = true; // row 1: "1010"
-        game.t().boardCells[2].placed = true;
-        shared().scores = {150, 75, 0, 0};
-        game.t().jokerPieces[1] = true;
+        game.t().game().setPlaced(0, true); // row 1: "1010"
+        game.t().game().setPlaced(2, true);
+        game.t().game().setScore(0, 150);
+        game.t().game().setScore(1, 75);
+        game.t().game().setJoker(1, true);
         game.t().saveGame();
 
         QByteArray expected = QByteArray::fromHex("6500" "0000" "0a00") + "pics/a.jpg" + QByteArray::fromHex("0100" "0000");
@@ -114,7 +115,7 @@ private Q_SLOTS:
         game.draw(); // a piece in hand goes back to the stack on loading
         game.t().saveGame();
         const QByteArray first = readFile();
-        game.t().placePiece(game.t().pieceInHand);
+        game.t().placePiece(game.t().pieceInHand());
         game.t().saveGame(); // only the second state is kept
         QVERIFY(readFile() != first);
         const Snapshot saved(game.t());
@@ -131,7 +132,7 @@ private Q_SLOTS:
         QCOMPARE(loaded.stack, ascending);
         for (int n = 0; n < game.pieces(); ++n) {
             const ImageState& cell = game.t().boardCells[std::size_t(n)];
-            QCOMPARE(cell.enabled, !cell.placed);
+            QCOMPARE(cell.enabled, !game.t().game().placed(n));
             if (!cell.enabled)
                 QVERIFY(cell.face == Face::Piece && cell.piece == n);
         }
@@ -196,7 +197,7 @@ private Q_SLOTS:
         GameFixture game(1, 9); // 12 x 16, one player
         game.t().startGame();
         for (int c = 0; c < 16; ++c)
-            game.t().boardCells[std::size_t(c)].placed = true;
+            game.t().game().setPlaced(c, true);
         game.t().saveGame();
         const auto record = decodeSavedGame(readFile());
         QVERIFY(record);
@@ -205,8 +206,8 @@ private Q_SLOTS:
         QCOMPARE(record->playerCount, qint16(1));
         QCOMPARE(record->names[1], QString());
         game.t().loadGame();
-        QCOMPARE(game.t().faceDownPieces.size(), 192 - 16);
-        QCOMPARE(game.t().faceDownPieces.first(), 16);
+        QCOMPARE(game.t().faceDownPieces().size(), 192 - 16);
+        QCOMPARE(game.t().faceDownPieces().first(), 16);
         QCOMPARE(game.t().playerLabels[0].text, QStringLiteral("Punkte"));
     }
 
@@ -218,8 +219,8 @@ private Q_SLOTS:
         shared().autoDraw = true;
         shared().useJokers = false; // a joker drawn would lay itself, and Flip would draw again
         game.t().loadGame();
-        QVERIFY(game.t().pieceInHand >= 0);
-        QCOMPARE(game.t().faceDownPieces.size(), 11);
+        QVERIFY(game.t().pieceInHand() >= 0);
+        QCOMPARE(game.t().faceDownPieces().size(), 11);
     }
 
     void betweenGamesSaveAsksBeforeReplacingASavedGame()
@@ -252,18 +253,18 @@ private Q_SLOTS:
         GameFixture game(1, 0);
         shared().useJokers = false;
         QString result;
-        game.t().services.champions = [&] { result = shared().championScore; };
+        game.services.champions = [&] { result = shared().championScore; };
         game.t().startGame();
-        while (game.t().faceDownPieces.size() > 0)
+        while (game.t().faceDownPieces().size() > 0)
             layNext(game);
         // The game played to its end went to the champions, its score cleared.
         const qint32 points = result.toInt();
         QVERIFY(points > 0);
-        QCOMPARE(shared().scores[0], 0);
+        QCOMPARE(game.t().game().scores()[0], 0);
         result.clear();
         // The same board saved (as an older version let it be) and loaded.
-        shared().scores[0] = points;
-        game.t().gameIdle = false;
+        game.t().game().setScore(0, points);
+        game.t().game().start();
         game.t().saveGame();
         game.t().startGame();
         game.t().loadGame();
@@ -275,10 +276,10 @@ private Q_SLOTS:
         GameFixture pair(2, 0);
         shared().names = {QStringLiteral("Anna"), QStringLiteral("Ben"), {}, {}};
         pair.t().startGame();
-        while (pair.t().faceDownPieces.size() > 0)
+        while (pair.t().faceDownPieces().size() > 0)
             layNext(pair);
         pair.dialogs.informed.clear();
-        pair.t().gameIdle = false;
+        pair.t().game().start();
         pair.t().saveGame();
         pair.t().loadGame();
         QCOMPARE(pair.dialogs.informed.size(), 1); // the winner, or the draw
@@ -313,7 +314,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(), kept);
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{".filler", "Quadrello.qdr"}));
         game.t().loadGame(); // the last game saved comes back whole
-        QCOMPARE(game.t().faceDownPieces.size(), game.pieces() - 1);
+        QCOMPARE(game.t().faceDownPieces().size(), game.pieces() - 1);
     }
 
     void withoutAFileTheGameSaysSoAndNothingChanges()

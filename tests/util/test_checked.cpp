@@ -80,10 +80,10 @@ private Q_SLOTS:
             const int piece = game.draw();
             test::ScriptedReporter ignoring;
             ignoring.then = ErrorAnswer::Ignore;
-            game.t().currentPlayer = 4;
+            game.t().game().setCurrentPlayer(4);
             game.t().placePiece(piece);
             QCOMPARE(linesOf(ignoring, "imgPuzz_click", ErrSubscript).size(), 2);
-            QCOMPARE(shared().scores, (std::array<qint32, 4>{}));
+            QCOMPARE(game.t().game().scores(), (std::array<qint32, 4>{}));
         }
     }
 };
