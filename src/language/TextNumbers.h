@@ -24,6 +24,17 @@ inline constexpr qint16 DrawTitle = 138;
 inline constexpr qint16 NoSavedGame = 176;
 inline constexpr qint16 ReplaceSavedGame = 178;
 inline constexpr qint16 SavedGameDamaged = 183;
+// What screen readers say of the board (PuzzleWindow).
+inline constexpr qint16 StackName = 184;
+inline constexpr qint16 CellName = 185; // %1: row, %2: column
+inline constexpr qint16 CellEmpty = 186;
+inline constexpr qint16 CellPlaced = 187;
+inline constexpr qint16 CellWrong = 188;
+inline constexpr qint16 CellJoker = 189;
+inline constexpr qint16 TimeBarName = 190;
+inline constexpr qint16 PreviewName = 191;
+inline constexpr qint16 PiecesLeft = 192; // %1: how many
+inline constexpr qint16 PieceInHand = 193;
 
 
 // --- the dialogs, the champions and the start-up window

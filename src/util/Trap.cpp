@@ -29,9 +29,6 @@ ErrorReporter*& installed()
     return reporter;
 }
 
-constexpr int FirstLine = 50010;
-constexpr int LineStep = 10;
-
 } // namespace
 
 ErrorReporter& errorReporter()
@@ -48,11 +45,6 @@ void setErrorReporter(ErrorReporter* reporter)
 Steps::Steps(const char* module, const char* procedure, Mode mode)
     : module_(module), procedure_(procedure), mode_(mode)
 {
-}
-
-void Steps::operator()(const std::function<void()>& step)
-{
-    (*this)(line_ == 0 ? FirstLine : line_ + LineStep, step);
 }
 
 void Steps::operator()(int line, const std::function<void()>& step)

@@ -11,7 +11,10 @@
 //         return text;
 //     }
 //
-// Each step is numbered 50010, 50020, ... in the order it runs. When a step
+// Each step carries its number, written where the step is: 50010 for the
+// first, then in tens. A new step takes a number no other step of the
+// procedure uses, so no report of another step changes (CTest step_numbers
+// lists them all). When a step
 // raises a run-time error, the reporter's handleError is asked and its answer is
 // acted on (the game's reporter, which logs and asks the player, is
 // errors/ErrorReporter.h; it sits above the helpers that run trapped): Retry
@@ -26,9 +29,8 @@
 // toInt32), an index that can be out of range (raiseError(ErrSubscript)), a
 // file, a picture, a sound, a dialog, a call of another trapped procedure. A
 // statement that cannot fail (an assignment, a comparison, a plain rule of
-// game/Rules, a notification of the window) joins the step it belongs to
-// rather than standing alone: a step that cannot fail only lengthens the
-// ladder and shifts the line numbers the reports name.
+// table/Rules, a notification of the window) joins the step it belongs to
+// rather than standing alone: a step that cannot fail only lengthens the ladder.
 
 #include <QString>
 #include <QtGlobal>
@@ -71,8 +73,6 @@ public:
 
     // Runs step `line` under the trap: the number its error reports name.
     void operator()(int line, const std::function<void()>& step);
-    // Runs the next step, numbered 10 after the last one that ran (50010 first).
-    void operator()(const std::function<void()>& step);
 
     // The line number of the step that runs (or ran) last; 0 before the first.
     int line() const { return line_; }

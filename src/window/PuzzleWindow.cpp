@@ -13,6 +13,7 @@
 #include "controls/ScoreBox.h"
 #include "window/StartupWindow.h"
 #include "language/Language.h"
+#include "language/TextNumbers.h"
 #include "language/Languages.h"
 #include "resources/Resources.h"
 #include "util/Checked.h"
@@ -589,17 +590,17 @@ void PuzzleWindow::refreshSpokenTexts()
     // end of its load): a language base without texts leaves the names
     // empty, and the game's own language step reports it.
     ignoringErrors([&](Steps& step) {
-        step([&] {
-            cellName_ = langText(185);
-            emptyText_ = langText(186);
-            placedText_ = langText(187);
-            wrongText_ = langText(188);
-            jokerText_ = langText(189);
-            piecesLeft_ = langText(192);
-            pieceInHand_ = langText(193);
-            stack_->setAccessibleName(langText(184));
-            timeBar_->setAccessibleName(langText(190));
-            preview_->setAccessibleName(langText(191));
+        step(50010, [&] {
+            cellName_ = langText(text::CellName);
+            emptyText_ = langText(text::CellEmpty);
+            placedText_ = langText(text::CellPlaced);
+            wrongText_ = langText(text::CellWrong);
+            jokerText_ = langText(text::CellJoker);
+            piecesLeft_ = langText(text::PiecesLeft);
+            pieceInHand_ = langText(text::PieceInHand);
+            stack_->setAccessibleName(langText(text::StackName));
+            timeBar_->setAccessibleName(langText(text::TimeBarName));
+            preview_->setAccessibleName(langText(text::PreviewName));
         });
     });
     for (int n = 0; n < CellCount; ++n)

@@ -49,15 +49,15 @@ QStringList failOnce()
     QStringList trace;
     bool failed = false;
     trapped("frmPuzzle", "Form_Load", [&](Steps& step) {
-        step([&] { trace << "first"; });
-        step([&] {
+        step(50010, [&] { trace << "first"; });
+        step(50020, [&] {
             trace << "second";
             if (!failed) {
                 failed = true;
                 raiseError(ErrTypeMismatch);
             }
         });
-        step([&] { trace << "third"; });
+        step(50030, [&] { trace << "third"; });
     });
     trace << "after";
     return trace;

@@ -57,7 +57,7 @@ void raiseIn(const char* module, const char* procedure, int number, int failingS
 {
     trapped(module, procedure, [&](Steps& step) {
         for (int i = 1; i <= failingStep; ++i)
-            step([&] {
+            step(50000 + 10 * i, [&] {
                 if (i == failingStep)
                     raiseError(number);
             });
@@ -143,9 +143,9 @@ private Q_SLOTS:
         QStringList trace;
         trapped("Allgemein", "GetLang", [&](Steps& step) {
             for (int i = 0; i < 7; ++i)
-                step([] {});
-            step([] { raiseError(ErrFileNotFound); }); // line 50080
-            step([&] { trace << "ignored and went on"; });
+                step(50010 + 10 * i, [] {});
+            step(50080, [] { raiseError(ErrFileNotFound); });
+            step(50090, [&] { trace << "ignored and went on"; });
         });
         QCOMPARE(trace, QStringList{"ignored and went on"});
         QCOMPARE(calls, (QStringList{"pointer", "beep", "ask after log", "53 (File not found)"}));
@@ -170,8 +170,8 @@ private Q_SLOTS:
         setErrorReporter(&desk);
         QStringList trace;
         trapped("Allgemein", "GetLang", [&](Steps& step) {
-            step([] { raiseError(ErrFileNotFound); });
-            step([&] { trace << "went on"; });
+            step(50010, [] { raiseError(ErrFileNotFound); });
+            step(50020, [&] { trace << "went on"; });
         });
         QVERIFY(trace.isEmpty());
     }
@@ -269,7 +269,7 @@ private Q_SLOTS:
         setErrorReporter(&desk);
         int attempts = 0;
         trapped("Allgemein", "Retry", [&](Steps& step) {
-            step([&] {
+            step(50010, [&] {
                 if (++attempts == 1)
                     raiseError(ErrDiskFull);
             });
@@ -291,15 +291,15 @@ private Q_SLOTS:
         QStringList trace;
         auto secondError = [&] {
             trapped("frmPuzzle", "Timer1_Timer", [&](Steps& step) {
-                step([] { raiseError(ErrOverflow); });
-                step([&] { trace << "second went on"; });
+                step(50010, [] { raiseError(ErrOverflow); });
+                step(50020, [&] { trace << "second went on"; });
             });
             trace << "second left";
         };
         asking->onAsk = secondError;
         trapped("Allgemein", "GetLang", [&](Steps& step) {
-            step([] { raiseError(ErrFileNotFound); });
-            step([&] { trace << "first ignored and went on"; });
+            step(50010, [] { raiseError(ErrFileNotFound); });
+            step(50020, [&] { trace << "first ignored and went on"; });
         });
         setErrorReporter(nullptr);
         QCOMPARE(trace, (QStringList{"second left", "first ignored and went on"}));

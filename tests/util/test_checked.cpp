@@ -51,8 +51,8 @@ private Q_SLOTS:
         reporter.answers = {ErrorAnswer::Retry, ErrorAnswer::Ignore};
         bool nextRan = false;
         trapped("Allgemein", "Sample", [&](Steps& step) {
-            step([&] { at(memory.items, -1, "items") = 7; });
-            step([&] { nextRan = true; });
+            step(50010, [&] { at(memory.items, -1, "items") = 7; });
+            step(50020, [&] { nextRan = true; });
         });
         QCOMPARE(linesOf(reporter, "Sample", ErrSubscript), (QList<int>{50010, 50010}));
         QVERIFY(nextRan);

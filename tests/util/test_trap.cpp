@@ -23,13 +23,13 @@ QStringList runThreeSteps(int failures)
     QStringList trace;
     int left = failures;
     trapped("Allgemein", "Sample", [&](Steps& step) {
-        step([&] { trace << "first"; });
-        step([&] {
+        step(50010, [&] { trace << "first"; });
+        step(50020, [&] {
             trace << "second";
             if (left-- > 0)
                 raiseError(ErrFileNotFound);
         });
-        step([&] { trace << "third"; });
+        step(50030, [&] { trace << "third"; });
     });
     trace << "after";
     return trace;
@@ -95,8 +95,8 @@ private Q_SLOTS:
         bool ended = false;
         try {
             trapped("frmPuzzle", "Form_Load", [&](Steps& step) {
-                step([&] { raiseError(ErrTypeMismatch); });
-                step([&] { trace << "went on"; });
+                step(50010, [&] { raiseError(ErrTypeMismatch); });
+                step(50020, [&] { trace << "went on"; });
             });
         } catch (const ProgramEnded&) {
             ended = true;
@@ -118,14 +118,14 @@ private Q_SLOTS:
         reporter.answers = {ErrorAnswer::Leave};
         QStringList trace;
         trapped("frmPuzzle", "Outer", [&](Steps& step) {
-            step([&] {
+            step(50010, [&] {
                 trapped("Allgemein", "Inner", [&](Steps& inner) {
-                    inner([&] { raiseError(ErrOverflow); });
-                    inner([&] { trace << "inner went on"; });
+                    inner(50010, [&] { raiseError(ErrOverflow); });
+                    inner(50020, [&] { trace << "inner went on"; });
                 });
                 trace << "outer step finished";
             });
-            step([&] { trace << "outer second step"; });
+            step(50020, [&] { trace << "outer second step"; });
         });
         QCOMPARE(trace, (QStringList{"outer step finished", "outer second step"}));
         QCOMPARE(reporter.reports.first().procedure, QStringLiteral("Inner"));
@@ -137,9 +137,9 @@ private Q_SLOTS:
         test::ScriptedReporter reporter;
         const auto helper = [] { raiseError(ErrSubscript); };
         trapped("frmPuzzle", "Caller", [&](Steps& step) {
-            step([] {});
-            step([] {});
-            step([&] { helper(); });
+            step(50010, [] {});
+            step(50020, [] {});
+            step(50030, [&] { helper(); });
         });
         QCOMPARE(reporter.reports.size(), 1);
         QCOMPARE(reporter.reports.first().number, 9);
@@ -151,8 +151,8 @@ private Q_SLOTS:
         test::ScriptedReporter reporter;
         reporter.then = ErrorAnswer::Ignore;
         trapped("Allgemein", "Foreign", [&](Steps& step) {
-            step([] { throw std::runtime_error("broken"); });
-            step([] { throw std::bad_alloc(); });
+            step(50010, [] { throw std::runtime_error("broken"); });
+            step(50020, [] { throw std::bad_alloc(); });
         });
         QCOMPARE(reporter.reports.size(), 2);
         QCOMPARE(reporter.reports[0].number, 5);
@@ -164,10 +164,10 @@ private Q_SLOTS:
         test::ScriptedReporter reporter;
         QStringList trace;
         ignoringErrors([&](Steps& step) {
-            step([&] { raiseError(ErrPermissionDenied); });
-            step([&] { trace << "second"; });
-            step([&] { raiseError(ErrOverflow); });
-            step([&] { trace << "fourth"; });
+            step(50010, [&] { raiseError(ErrPermissionDenied); });
+            step(50020, [&] { trace << "second"; });
+            step(50030, [&] { raiseError(ErrOverflow); });
+            step(50040, [&] { trace << "fourth"; });
         });
         QCOMPARE(trace, (QStringList{"second", "fourth"}));
         QVERIFY(reporter.reports.isEmpty());
@@ -179,8 +179,8 @@ private Q_SLOTS:
         QStringList trace;
         trapped("ModResFiles", "SaveResItemToDisk", [&](Steps& step) {
             step.leaveSilentlyOn(ErrPermissionDenied);
-            step([&] { raiseError(ErrPermissionDenied); });
-            step([&] { trace << "went on"; });
+            step(50010, [&] { raiseError(ErrPermissionDenied); });
+            step(50020, [&] { trace << "went on"; });
         });
         QVERIFY(trace.isEmpty());
         QVERIFY(reporter.reports.isEmpty());
