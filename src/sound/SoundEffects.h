@@ -1,7 +1,7 @@
 #pragma once
 // The sound effects the game carries, by what they sound for. The numbers are
 // the carried items' numbers (101 to 125); a new effect takes the next number,
-// becomes LastSoundEffect below, and has its WAV file in resources/wav/.
+// just before AfterLast, and has its WAV file in resources/wav/.
 
 namespace tess {
 
@@ -26,10 +26,11 @@ enum class SoundEffect : int {
     ChampionFirst = 122,  // a new entry in the champions list: one of 122 to 124
     ChampionLast = 124,
     Score = 125,          // a score other than 0 is shown
+    AfterLast,            // not an effect: one past the last, so that a new one counts
 };
 
 inline constexpr int FirstSoundEffect = int(SoundEffect::GameWon);
-inline constexpr int LastSoundEffect = int(SoundEffect::Score);
+inline constexpr int LastSoundEffect = int(SoundEffect::AfterLast) - 1;
 
 constexpr bool isSoundEffect(int number)
 {
