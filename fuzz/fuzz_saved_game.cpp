@@ -42,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int pieces = shared().boardRows * shared().boardCols;
     int laid = 0;
     for (int n = 0; n < pieces; ++n)
-        laid += table->boardCells[std::size_t(n)].placed;
-    if (record && laid + table->faceDownPieces.size() != pieces)
+        laid += table->game().placed(n);
+    if (record && laid + table->faceDownPieces().size() != pieces)
         __builtin_trap();
     return 0;
 }

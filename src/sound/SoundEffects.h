@@ -1,6 +1,6 @@
 #pragma once
 // The sound effects the game carries, by what they sound for. The numbers are
-// the carried items' numbers (101 to 125); a new effect takes the next number,
+// the carried items' numbers, from 101; a new effect takes the next number,
 // just before AfterLast, and has its WAV file in resources/wav/.
 
 namespace tess {

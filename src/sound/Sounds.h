@@ -23,7 +23,7 @@ void setEffectSink(EffectSink* sink);
 
 // Plays a sound effect from the bytes carried in the program; with `wait` it
 // returns when the sound has ended, else at once. Callers test playSounds first.
-void playSoundEffect(int number, bool wait); // an effect's number (101 to 125), as the network sends it
+void playSoundEffect(int number, bool wait); // an effect's number (SoundEffects.h), as the network sends it
 inline void playSoundEffect(SoundEffect effect, bool wait)
 {
     playSoundEffect(int(effect), wait);

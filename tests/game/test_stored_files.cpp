@@ -48,7 +48,9 @@ void compareStored(const QString& name, const QByteArray& written)
 {
     const QByteArray recordTo = qgetenv("TESSARON_RECORD_STORED_FILES");
     if (!recordTo.isEmpty()) {
-        QFile file(QDir(QString::fromLocal8Bit(recordTo)).filePath(name));
+        const QDir folder(QString::fromLocal8Bit(recordTo));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        QFile file(folder.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(written);
         return;
