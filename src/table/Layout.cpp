@@ -3,6 +3,7 @@
 #include "util/Numbers.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tess {
 
@@ -49,6 +50,30 @@ QRect placed(double left, double top, double width, double height)
     return QRect(near(left), near(top), near(width), near(height));
 }
 
+// Pixels of background a small window keeps between the panel's parts where
+// the design's sizes would make them touch.
+constexpr int Apart = 2;
+
+// A design size where it stays clear of whatever begins `room` pixels after
+// the part's start (the next part, the border), else the size that keeps Apart.
+int fitted(int designSize, int room)
+{
+    return designSize < room ? designSize : std::max(1, room - Apart);
+}
+
+// The year badge: 100 x 50 where that fits; in a small window it shrinks (still
+// 2 : 1, at the same top right corner) to keep clear of the panel's right end
+// and of the rules above the time strip.
+QRect yearBadge(const LayoutMetrics& m)
+{
+    const double scale = m.scale();
+    const int top = near(50 + 15 * scale);
+    const int besidePanel = m.clientWidth - int(std::ceil(panelArea(m).right()));
+    const int aboveRules = int(148 * scale - 1) - top;
+    const int width = std::min(fitted(100, besidePanel), 2 * fitted(50, aboveRules));
+    return QRect(m.clientWidth - width, top, width, width / 2);
+}
+
 } // namespace
 
 namespace {
@@ -78,6 +103,20 @@ void addPaint(std::vector<PaintOp>& background, const std::vector<PaintOp>& more
     }
 }
 
+QRectF panelArea(const LayoutMetrics& m)
+{
+    const double scale = m.scale();
+    return QRectF(0.1 * m.clientWidth, 55 * scale, 0.78 * m.clientWidth, 90 * scale);
+}
+
+QRectF panelInside(const LayoutMetrics& m)
+{
+    const QRectF panel = panelArea(m);
+    const double side = panel.width() * 6 / 600;
+    const double edge = panel.height() * 6 / 80;
+    return panel.adjusted(side, edge, -side, -edge);
+}
+
 WindowLayout layoutWindow(const LayoutMetrics& m)
 {
     WindowLayout out;
@@ -95,13 +134,14 @@ WindowLayout layoutWindow(const LayoutMetrics& m)
         out.paint.push_back(line(DarkGrey, 0, y, clientWidth, y));
     }
     out.paint.push_back(art(QStringLiteral("logo.png"), 0, 0, clientWidth, 50 * scale));
-    out.copyright = placed(clientWidth - 100, 50 + 15 * scale, 100, 50);
+    out.copyright = yearBadge(m);
     out.paint.push_back(art(QStringLiteral("timebar.png"), 0, 150 * scale, clientWidth, 8));
     out.paint.push_back(line(DarkGrey, 0, 149 * scale, clientWidth, 149 * scale));
     out.paint.push_back(line(LightGrey, 0, 148 * scale, clientWidth, 148 * scale));
     out.paint.push_back(line(DarkGrey, 0, 159 * scale, clientWidth, 159 * scale));
     out.time = placed(0, 151 * scale, 1, 6);
-    out.paint.push_back(art(QStringLiteral("panel.png"), 0.1 * clientWidth, 55 * scale, 0.78 * clientWidth, 90 * scale));
+    const QRectF panel = panelArea(m);
+    out.paint.push_back(art(QStringLiteral("panel.png"), panel.x(), panel.y(), panel.width(), panel.height()));
 
     const double fontScale = m.fontScale();
     const double buttonDesignHeight = m.buttonDesignHeight();
@@ -167,19 +207,36 @@ PlayersLayout layoutPlayers(const LayoutMetrics& m, int playerCount, QSize label
     PlayersLayout out;
     const double scale = m.scale();
     const double fontScale = m.fontScale();
+    const QRectF inside = panelInside(m);
+    const int insideRight = int(inside.right());
+    const int insideBottom = int(inside.bottom());
     out.step = near(870 * scale / (playerCount + 0.5));
     if (playerCount > 1) {
         out.shown = playerCount;
+        const int labelTop = near(70 * scale);
+        const int scoreTop = near(100 * scale);
+        const int lastLabel = near(125 * scale + (playerCount - 1) * out.step);
+        const int lastScore = near(130 * scale + (playerCount - 1) * out.step);
+        // The design sizes are in pixels while the places scale with the window:
+        // a small window takes off what would touch the next part or the border.
+        const QSize label(fitted(fitted(near(fontScale * 130), out.step), insideRight - lastLabel),
+                          fitted(near(fontScale * 23), scoreTop - labelTop));
+        const QSize score(fitted(fitted(near(fontScale * 123), out.step), insideRight - lastScore),
+                          fitted(near(fontScale * 30), insideBottom - scoreTop));
         for (int i = 0; i < playerCount && i < 4; ++i) {
-            out.labels[std::size_t(i)] = placed(125 * scale + i * out.step, 70 * scale, fontScale * 130, fontScale * 23);
-            out.scores[std::size_t(i)] = placed(130 * scale + i * out.step, 100 * scale, fontScale * 123, fontScale * 30);
+            out.labels[std::size_t(i)] = QRect(QPoint(near(125 * scale + i * out.step), labelTop), label);
+            out.scores[std::size_t(i)] = QRect(QPoint(near(130 * scale + i * out.step), scoreTop), score);
         }
     } else {
         out.shown = 1;
-        out.labels[0] = QRect(QPoint(near(350 * scale), near(85 * scale)), labelSize);
+        const QPoint labelAt(near(350 * scale), near(85 * scale));
+        labelSize.setHeight(fitted(labelSize.height(), insideBottom - labelAt.y()));
+        out.labels[0] = QRect(labelAt, labelSize);
         // The label keeps its size: in a small window the score moves right
         // of it rather than over it.
-        out.scores[0] = QRect(QPoint(std::max(near(500 * scale), out.labels[0].right() + 7), near(80 * scale)), scoreSize);
+        const QPoint scoreAt(std::max(near(500 * scale), out.labels[0].right() + 7), near(80 * scale));
+        scoreSize.setHeight(fitted(scoreSize.height(), insideBottom - scoreAt.y()));
+        out.scores[0] = QRect(scoreAt, scoreSize);
     }
     return out;
 }

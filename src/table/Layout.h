@@ -53,6 +53,11 @@ struct LayoutMetrics {
     double buttonDesignHeight() const { return 570.0 / twipsPerPixel; } // design height (and width) of a tool button
 };
 
+// The players' panel picture (stretched to 0.78 x clientWidth by 90 x scale) and
+// its inside: the picture less its painted border, 6 of its 600 x 80 pixels on each side.
+QRectF panelArea(const LayoutMetrics& m);
+QRectF panelInside(const LayoutMetrics& m);
+
 // The one-time layout pass.
 struct WindowLayout {
     float layoutScale = 0;
@@ -61,7 +66,7 @@ struct WindowLayout {
     std::array<QRect, 10> buttons;
     std::array<QRect, Languages.size()> flags; // in the order of Languages
     QRect time;      // the time bar, at width 1
-    QRect copyright; // the copyright year at the top right
+    QRect copyright; // the copyright year at the top right; smaller in a small window
     std::vector<PaintOp> paint;
 };
 WindowLayout layoutWindow(const LayoutMetrics& m);
@@ -85,7 +90,9 @@ struct PlayersLayout {
     std::array<QRect, 4> labels;
     std::array<QRect, 4> scores;
 };
-// `labelSize` and `scoreSize` are the sizes the single panel keeps.
+// `labelSize` and `scoreSize` are the sizes the single panel keeps. In a small
+// window a label or score box is narrower or lower than its design size where
+// that would touch its neighbour or the panel's border; positions stay.
 PlayersLayout layoutPlayers(const LayoutMetrics& m, int playerCount, QSize labelSize, QSize scoreSize);
 
 // The design sizes of a name label and a score box.

@@ -150,12 +150,27 @@ ImageControl* makeFlag(QWidget* window, std::size_t i)
     return flag;
 }
 
+constexpr double NamePointSize = 12;
+
 QFont playerNameFont()
 {
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSize(12);
+    font.setPointSizeF(NamePointSize);
     font.setBold(true);
     return font;
+}
+
+// A name label a small window made lower than its design height takes a font
+// as much smaller, so that the name is not cut at the top and bottom.
+void fitNameFont(QLabel* label, double fontScale)
+{
+    const double designHeight = near(DesignLabelSize.height() * fontScale);
+    const double pointSize = NamePointSize * std::min(1.0, label->height() / designHeight);
+    if (label->font().pointSizeF() == pointSize)
+        return;
+    QFont font = label->font();
+    font.setPointSizeF(pointSize);
+    label->setFont(font);
 }
 
 QLabel* makePlayerLabel(QWidget* window, const QFont& font)
@@ -438,6 +453,7 @@ void PuzzleWindow::controlsChanged()
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         const LabelState& state = table_.playerLabels[i];
         labels_[i]->setGeometry(state.geometry);
+        fitNameFont(labels_[i], table_.metrics.fontScale());
         labels_[i]->setText(state.text);
         QPalette colours = labels_[i]->palette();
         colours.setColor(QPalette::Window, state.active ? Gold : Qt::black);
