@@ -12,21 +12,6 @@ namespace {
 const LayoutMetrics Small{1024, 768, 15};
 const LayoutMetrics Large{1280, 960, 15};
 
-// Pixels of background between two rectangles (0: they touch, below 0: they overlap).
-int gapBetween(const QRect& a, const QRect& b)
-{
-    const int across = std::max(b.left() - a.left() - a.width(), a.left() - b.left() - b.width());
-    const int down = std::max(b.top() - a.top() - a.height(), a.top() - b.top() - b.height());
-    return std::max(across, down);
-}
-
-// Whether the part lies inside the area with a pixel to spare on every side.
-bool clearInside(const QRect& part, const QRectF& area)
-{
-    return part.left() >= area.left() + 1 && part.top() >= area.top() + 1 && part.left() + part.width() + 1 <= area.right()
-        && part.top() + part.height() + 1 <= area.bottom();
-}
-
 // The panel's parts as the design's formulas place them, with the badge last.
 std::vector<QRect> designParts(const LayoutMetrics& m, int players)
 {
@@ -53,10 +38,10 @@ QString whatTouches(const LayoutMetrics& m, const std::vector<QRect>& parts)
     if (badge.left() < panelArea(m).right() + 1 || badge.top() + badge.height() + 1 > 148 * m.scale() - 1)
         return QStringLiteral("the badge");
     for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        if (!clearInside(parts[i], panelInside(m)))
+        if (!panelInside(m).adjusted(1, 1, -1, -1).contains(QRectF(parts[i]))) // a pixel to spare
             return QStringLiteral("part %1 and the border").arg(i);
         for (std::size_t j = i + 1; j + 1 < parts.size(); ++j)
-            if (gapBetween(parts[i], parts[j]) < 1)
+            if (parts[i].adjusted(-1, -1, 1, 1).intersects(parts[j])) // touching or over
                 return QStringLiteral("parts %1 and %2").arg(i).arg(j);
     }
     return {};
