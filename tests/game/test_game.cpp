@@ -7,6 +7,7 @@
 #include "controls/ImageControl.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
+#include "table/Rules.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -388,6 +389,47 @@ private Q_SLOTS:
         QCOMPARE(game.effects.count(message.startsWith("Un") ? 103 : 101), 1);
         QCOMPARE(game.effects.count(102), 1); // Yes: the window is activated again
         QVERIFY(!game.ended);
+    }
+
+    // The player who lays the last piece wins, or draws with the others:
+    // the turn passes after that piece, yet the marker shows the result.
+    void theMarkerShowsTheWinnerOrNobodyWhenTheGameEnds_data()
+    {
+        QTest::addColumn<bool>("draw");
+        QTest::addColumn<bool>("anotherRound");
+        QTest::newRow("a win, no more rounds") << false << false;
+        QTest::newRow("a win, another round") << false << true;
+        QTest::newRow("a draw") << true << false;
+    }
+    void theMarkerShowsTheWinnerOrNobodyWhenTheGameEnds()
+    {
+        QFETCH(bool, draw);
+        QFETCH(bool, anotherRound);
+        GameFixture game(3);
+        shared().timeLimit = false;
+        game.startWithStack({4});
+        const int last = game.t().currentPlayer;
+        const int points = rules::placementPoints(0) + rules::stackBonus(0);
+        for (int i = 0; i < 3; ++i)
+            game.t().game().setScore(i, draw ? (i == last ? 500 : 500 + points) : (i == last ? 900 : 100));
+        auto marked = [&] {
+            QList<int> players;
+            for (int i = 0; i < 4; ++i)
+                if (game.t().playerLabels[std::size_t(i)].active)
+                    players << i;
+            return players;
+        };
+        const QList<int> result = draw ? QList<int>{} : QList<int>{last};
+        QList<int> whileShown{-1};
+        game.dialogs.whileInforming = [&] { whileShown = marked(); };
+        game.dialogs.answers = {anotherRound};
+        game.t().placePiece(game.draw());
+        QCOMPARE(game.dialogs.informed.size(), 1);
+        QCOMPARE(whileShown, result);
+        if (anotherRound)
+            QCOMPARE(marked(), QList<int>{game.t().currentPlayer}); // the next round's turn, once
+        else
+            QCOMPARE(marked(), result);
     }
 
     void theWinnersNameReplacesThePlaceholderInEveryLanguage()
