@@ -8,8 +8,12 @@
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "table/Rules.h"
+#include "language/Languages.h"
+#include "language/TextNumbers.h"
 
 #include <QFile>
+#include <QMessageBox>
+#include <QTimer>
 #include <QRandomGenerator>
 #include <QToolButton>
 
@@ -430,6 +434,40 @@ private Q_SLOTS:
             QCOMPARE(marked(), QList<int>{game.t().currentPlayer}); // the next round's turn, once
         else
             QCOMPARE(marked(), result);
+    }
+
+    // Qt's own box, as the game shows it: the title bar must not cut the title.
+    void everyMessageBoxIsAsWideAsItsTitleInEveryLanguage()
+    {
+        GameFixture game(2);
+        setDialogs(nullptr);
+        const auto scripted = qScopeGuard([&] { setDialogs(&game.dialogs); });
+        const QList<qint16> titles{text::Congratulations, text::GameOver, text::DrawTitle, text::SavedGameTitle,
+                                   text::ClearChampionsTitle, text::NetworkGameTitle};
+        for (const LanguageInfo& language : Languages) {
+            shared().language = language.base;
+            for (const qint16 number : titles) {
+                const QString title = langText(number);
+                int width = -1;
+                int least = 0;
+                QTimer poll; // closes the box once it is up
+                poll.setInterval(10);
+                connect(&poll, &QTimer::timeout, [&] {
+                    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                    if (!box || !box->isVisible())
+                        return;
+                    QFont bold = box->font();
+                    bold.setBold(true);
+                    // The title in bold, and an icon and three buttons of the text's height.
+                    least = QFontMetrics(bold).horizontalAdvance(title) + 4 * QFontMetrics(bold).height();
+                    width = box->width();
+                    box->done(0);
+                });
+                poll.start();
+                dialogs().inform(QStringLiteral("OK"), title);
+                QVERIFY2(width >= least, qPrintable(QStringLiteral("%1: %2 < %3").arg(title).arg(width).arg(least)));
+            }
+        }
     }
 
     void theWinnersNameReplacesThePlaceholderInEveryLanguage()
