@@ -265,6 +265,25 @@ private Q_SLOTS:
         QCOMPARE(marked, jokers);
     }
 
+    // Cut anywhere, a file is refused, or read within the bytes it has, the
+    // block only when whole.
+    void everyCutOfANewFileIsReadWithinItsBytes()
+    {
+        GameFixture game(2, 0);
+        game.t().startGame();
+        game.t().game().setJoker(7, true);
+        game.t().saveGame();
+        const QByteArray good = readFile();
+        for (qsizetype n = 0; n <= good.size(); ++n) {
+            const std::optional<SavedGame> read = decodeSavedGame(good.left(n));
+            if (!read)
+                continue;
+            QVERIFY(encodeSavedGame(*read).size() <= n);
+            QCOMPARE(read->jokers.isEmpty(), n < good.size());
+        }
+        QCOMPARE(decodeSavedGame(good)->jokers.value(7), true);
+    }
+
     void withAutomaticDrawALoadedGameTurnsAPieceOver()
     {
         GameFixture game(2, 0);
