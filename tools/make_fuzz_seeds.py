@@ -56,6 +56,13 @@ def saved_game(size=0, rows=3, cols=4, players=2, picture_file=b""):
     return record
 
 
+def saved_game_with_jokers():
+    # After the record, every piece's mark: "JOKR", the count, a byte each.
+    jokers = [0] * 12
+    jokers[1] = jokers[9] = 1
+    return saved_game() + b"JOKR" + struct.pack("<h", len(jokers)) + bytes(jokers)
+
+
 def settings():
     return (b"[Optionen]\r\nSize=1\r\nnumPlayers=2\r\nSpieler1=Anna\r\nMusicLoop=-1\r\nSprache= 1000\r\n"
             b"[Pictures]\r\nAlbum=1\r\nFile=puzzle01.jpg\r\nBack=9\r\n")
@@ -201,6 +208,7 @@ def main():
     write("language", "table.lng", table)
     write("champions", "champions.hsc", champions())
     write("saved_game", "two_players.qdr", saved_game())
+    write("saved_game", "two_players_all_jokers.qdr", saved_game_with_jokers())
     write("saved_game", "one_player_16_columns.qdr", saved_game(size=9, rows=12, cols=16, players=1, picture_file=b"C:\\pics\\x.jpg"))
     write("midi", "song_1004.mid", (ROOT / "resources" / "midi" / "1004.mid").read_bytes())
     for kind in ("bmp", "gif", "jpeg"):

@@ -59,6 +59,13 @@ void GameEnd::announceWinner()
     trapped("frmPuzzle", "CheckWinner", [&](Steps& step) {
         rules::Outcome result;
         step(50010, [&] { result = rules::outcome(game_.scores(), s.playerCount); });
+        // The turn passed after the last piece: the marker shows the winner
+        // instead, nobody on a draw, while the boxes say so.
+        step(50015, [&] {
+            for (int i = 0; i < s.playerCount; ++i)
+                at(table_.playerLabels, i, "lblPlayer").active = !result.draw && i == result.winner;
+            table_.notifyControls();
+        });
         step(50020, [&] {
             if (result.draw) {
                 table_.play(SoundEffect::Draw, false);

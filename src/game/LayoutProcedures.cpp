@@ -86,6 +86,8 @@ void LayoutProcedures::arrangePlayerPanels()
     trapped("frmPuzzle", "SizePlayers", [&](Steps& step) {
         step(50010, [&] {
             for (std::size_t i = 0; i < 4; ++i) {
+                // The last game's winner loses the marker: only the player whose turn it is has it.
+                table_.playerLabels[i].active = false;
                 table_.playerLabels[i].visible = false;
                 table_.scoreBoxes[i].visible = false;
             }

@@ -82,6 +82,9 @@ void SavedGameProcedures::saveGame()
             }
             for (int i = 1; i <= n && i < int(game.jokerMarks.size()); ++i)
                 game.jokerMarks[std::size_t(i)] = game_.isJoker(i) ? 1 : 0;
+            // The record keeps the first marks only; the block after it keeps them all.
+            for (int i = 0; i < s.boardRows * s.boardCols; ++i)
+                game.jokers << game_.isJoker(i);
         });
         // A new file renamed over the old one: the old saved game stays whole
         // until the new one is on the disk, and a failure says so ("it stays
@@ -185,6 +188,9 @@ void SavedGameProcedures::takeUpSavedGame(Steps& step, const SavedGame& game, co
         const int n = s.boardRows * s.boardCols / 10;
         for (int i = 1; i <= n && i < int(game.jokerMarks.size()); ++i)
             game_.setJoker(i, game.jokerMarks[std::size_t(i)] == 1); // checked 0 or 1 when read
+        // The block, when the file has one, holds one mark for each piece of this board.
+        for (int i = 0; i < int(game.jokers.size()); ++i)
+            game_.setJoker(i, game.jokers[i]);
     });
     step(50120, [&] {
         for (std::size_t i = 0; i < std::size_t(s.playerCount); ++i) {

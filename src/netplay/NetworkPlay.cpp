@@ -123,6 +123,7 @@ void sayAside(const QString& text)
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
+    makeRoomForTitle(*box);
     box->show();
 }
 

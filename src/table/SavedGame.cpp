@@ -54,6 +54,14 @@ public:
         return value;
     }
     bool ok() const { return ok_; }
+    bool atEnd() const { return at_ >= bytes_.size(); }
+    QByteArray raw(qsizetype count)
+    {
+        if (count < 0 || !fits(count))
+            return {};
+        at_ += count;
+        return bytes_.mid(at_ - count, count);
+    }
 
 private:
     bool fits(qsizetype count)
@@ -109,6 +117,42 @@ bool holdsAGame(const SavedGame& game)
     return together <= most;
 }
 
+// Begins the block of every piece's joker mark after the record.
+const QByteArray JokerBlockTag = QByteArrayLiteral("JOKR");
+
+void writeJokerBlock(Writer& out, const QList<bool>& jokers)
+{
+    if (jokers.isEmpty())
+        return;
+    out.bytes.append(JokerBlockTag);
+    out.number(qint16(jokers.size()));
+    for (const bool joker : jokers)
+        out.number(qint8(joker ? 1 : 0));
+}
+
+// The block's marks, or none when the file has no block or a block that
+// does not fit the record: then the record's own marks stand, as in an older file.
+QList<bool> readJokerBlock(Reader& in, const SavedGame& game)
+{
+    if (in.atEnd() || in.raw(JokerBlockTag.size()) != JokerBlockTag)
+        return {};
+    const BoardSize board = sizeRule(game.sizeIndex);
+    const int pieces = board.rows * board.cols;
+    const qint16 count = in.number<qint16>();
+    const QByteArray marks = in.raw(count);
+    if (!in.ok() || count != pieces)
+        return {};
+    QList<bool> jokers;
+    for (int i = 0; i < pieces; ++i) {
+        const char mark = marks.at(i);
+        const bool inRecord = i >= 1 && i <= pieces / 10 && i < int(game.jokerMarks.size());
+        if ((mark != 0 && mark != 1) || (inRecord && game.jokerMarks[std::size_t(i)] != mark))
+            return {};
+        jokers << (mark == 1);
+    }
+    return jokers;
+}
+
 } // namespace
 
 QByteArray encodeSavedGame(const SavedGame& game)
@@ -128,6 +172,7 @@ QByteArray encodeSavedGame(const SavedGame& game)
         out.text(name);
     for (const qint16 mark : game.jokerMarks)
         out.number(mark);
+    writeJokerBlock(out, game.jokers);
     return out.bytes;
 }
 
@@ -151,6 +196,7 @@ std::optional<SavedGame> decodeSavedGame(const QByteArray& bytes)
         mark = in.number<qint16>();
     if (!in.ok() || !holdsAGame(game))
         return std::nullopt;
+    game.jokers = readJokerBlock(in, game);
     return game;
 }
 

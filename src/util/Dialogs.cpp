@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +24,7 @@ int showMessage(QMessageBox::Icon icon, const QString& text, const QString& titl
     QMessageBox box(icon, title, text, buttons, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(byDefault);
+    makeRoomForTitle(box);
     return box.exec();
 }
 
@@ -46,6 +49,7 @@ public:
         input.setWindowTitle(title);
         input.setLabelText(prompt);
         input.setInputMode(QInputDialog::TextInput);
+        input.setMinimumWidth(titleBarWidth(input, title));
         for (QLabel* label : input.findChildren<QLabel*>())
             label->setTextFormat(Qt::PlainText);
         // The player sees while typing where a name that is kept ends. Counted
@@ -80,6 +84,26 @@ Dialogs*& installed()
 }
 
 } // namespace
+
+int titleBarWidth(const QWidget& window, const QString& title)
+{
+    QFont bold = window.font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int button = 2 * metrics.height();
+    return metrics.horizontalAdvance(title) * 5 / 4 + 4 * button;
+}
+
+void makeRoomForTitle(QMessageBox& box)
+{
+    // The box takes its width from its layout's least width when shown:
+    // a row of nothing as wide as the title widens it.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(titleBarWidth(box, box.windowTitle()), 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 Dialogs& dialogs()
 {

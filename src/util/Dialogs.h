@@ -4,6 +4,9 @@
 
 #include <QString>
 
+class QMessageBox;
+class QWidget;
+
 namespace tess {
 
 class Dialogs {
@@ -22,6 +25,15 @@ public:
     // pick picture files in `folder`; `patterns` like "*.jpg". Empty for Cancel.
     virtual QStringList chooseFiles(const QString& title, const QString& folder, const QStringList& patterns) = 0;
 };
+
+// The width a window needs to show `title` whole in its title bar. The
+// window manager draws the title in a font of its own, often bold and
+// larger: measured bold and a quarter wider, with room for the frame's
+// icon and three buttons.
+int titleBarWidth(const QWidget& window, const QString& title);
+// A message box sizes itself to its text alone: this keeps it at least as
+// wide as its title, so the title bar does not cut it short.
+void makeRoomForTitle(QMessageBox& box);
 
 // The dialogs in force: Qt's message boxes unless a test installed others.
 Dialogs& dialogs();

@@ -50,8 +50,9 @@ if [ -n "$folder" ]; then
     grep -qF "$text" "$saved" || e2e_fail "the saved game lacks \"$text\""
   done
 else
-  # 130 bytes, no picture path, the names "Anna" and "Ben".
-  [ "$(stat -c %s "$saved")" -eq 137 ] || e2e_fail "the saved game has $(stat -c %s "$saved") bytes, not 137"
+  # 130 bytes, no picture path, the names "Anna" and "Ben"; then the 12 pieces'
+  # joker marks after "JOKR" and their count.
+  [ "$(stat -c %s "$saved")" -eq 155 ] || e2e_fail "the saved game has $(stat -c %s "$saved") bytes, not 155"
 fi
 
 e2e_close_window "$window"

@@ -7,8 +7,13 @@
 #include "controls/ImageControl.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
+#include "table/Rules.h"
+#include "language/Languages.h"
+#include "language/TextNumbers.h"
 
 #include <QFile>
+#include <QMessageBox>
+#include <QTimer>
 #include <QRandomGenerator>
 #include <QToolButton>
 
@@ -388,6 +393,81 @@ private Q_SLOTS:
         QCOMPARE(game.effects.count(message.startsWith("Un") ? 103 : 101), 1);
         QCOMPARE(game.effects.count(102), 1); // Yes: the window is activated again
         QVERIFY(!game.ended);
+    }
+
+    // The player who lays the last piece wins, or draws with the others:
+    // the turn passes after that piece, yet the marker shows the result.
+    void theMarkerShowsTheWinnerOrNobodyWhenTheGameEnds_data()
+    {
+        QTest::addColumn<bool>("draw");
+        QTest::addColumn<bool>("anotherRound");
+        QTest::newRow("a win, no more rounds") << false << false;
+        QTest::newRow("a win, another round") << false << true;
+        QTest::newRow("a draw") << true << false;
+    }
+    void theMarkerShowsTheWinnerOrNobodyWhenTheGameEnds()
+    {
+        QFETCH(bool, draw);
+        QFETCH(bool, anotherRound);
+        GameFixture game(3);
+        shared().timeLimit = false;
+        game.startWithStack({4});
+        const int last = game.t().currentPlayer;
+        const int points = rules::placementPoints(0) + rules::stackBonus(0);
+        for (int i = 0; i < 3; ++i)
+            game.t().game().setScore(i, draw ? (i == last ? 500 : 500 + points) : (i == last ? 900 : 100));
+        auto marked = [&] {
+            QList<int> players;
+            for (int i = 0; i < 4; ++i)
+                if (game.t().playerLabels[std::size_t(i)].active)
+                    players << i;
+            return players;
+        };
+        const QList<int> result = draw ? QList<int>{} : QList<int>{last};
+        QList<int> whileShown{-1};
+        game.dialogs.whileInforming = [&] { whileShown = marked(); };
+        game.dialogs.answers = {anotherRound};
+        game.t().placePiece(game.draw());
+        QCOMPARE(game.dialogs.informed.size(), 1);
+        QCOMPARE(whileShown, result);
+        if (anotherRound)
+            QCOMPARE(marked(), QList<int>{game.t().currentPlayer}); // the next round's turn, once
+        else
+            QCOMPARE(marked(), result);
+    }
+
+    // Qt's own box, as the game shows it: the title bar must not cut the title.
+    void everyMessageBoxIsAsWideAsItsTitleInEveryLanguage()
+    {
+        GameFixture game(2);
+        setDialogs(nullptr);
+        const auto scripted = qScopeGuard([&] { setDialogs(&game.dialogs); });
+        const QList<qint16> titles{text::Congratulations, text::GameOver, text::DrawTitle, text::SavedGameTitle,
+                                   text::ClearChampionsTitle, text::NetworkGameTitle};
+        for (const LanguageInfo& language : Languages) {
+            shared().language = language.base;
+            for (const qint16 number : titles) {
+                const QString title = langText(number);
+                int width = -1;
+                int least = 0;
+                QTimer poll; // closes the box once it is up
+                poll.setInterval(10);
+                connect(&poll, &QTimer::timeout, [&] {
+                    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                    if (!box || !box->isVisible())
+                        return;
+                    QFont bold = box->font();
+                    bold.setBold(true);
+                    // The title in bold, and an icon and three buttons of the text's height.
+                    least = QFontMetrics(bold).horizontalAdvance(title) + 4 * QFontMetrics(bold).height();
+                    width = box->width();
+                    box->done(0);
+                });
+                poll.start();
+                dialogs().inform(QStringLiteral("OK"), title);
+                QVERIFY2(width >= least, qPrintable(QStringLiteral("%1: %2 < %3").arg(title).arg(width).arg(least)));
+            }
+        }
     }
 
     void theWinnersNameReplacesThePlaceholderInEveryLanguage()

@@ -87,7 +87,7 @@ private Q_SLOTS:
 
         // Two turns, one with two wrong tries and a joker on the stack, then saved.
         game.startWithStack({3, 7, 12, 0, 19, 5});
-        game.t().game().setJoker(12, true);
+        game.t().game().setJoker(12, true); // kept in the block after the record
         game.t().game().setJoker(2, true); // among the marks the saved game keeps
         game.now += 3000;
         game.t().placePiece(game.draw());

@@ -101,6 +101,8 @@ private Q_SLOTS:
         expected += QByteArray::fromHex("0400") + "Anna" + QByteArray::fromHex("0300") + "Ben" + QByteArray::fromHex("0000" "0000");
         expected += QByteArray::fromHex("0000" "0100") + QByteArray(19 * 2, '\0');
         QCOMPARE(expected.size(), 130 + 10 + 4 + 3);
+        // After the record, the block of every piece's mark: 12 pieces, piece 1 a joker.
+        expected += QByteArray("JOKR") + QByteArray::fromHex("0c00" "00" "01") + QByteArray(10, '\0');
         QCOMPARE(readFile(), expected);
     }
 
@@ -209,6 +211,77 @@ private Q_SLOTS:
         QCOMPARE(game.t().faceDownPieces().size(), 192 - 16);
         QCOMPARE(game.t().faceDownPieces().first(), 16);
         QCOMPARE(game.t().playerLabels[0].text, QStringLiteral("Punkte"));
+    }
+
+    void everyJokerComesBackWhereTheBlockFitsTheRecord_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<int>>("jokers");
+        GameFixture game(2, 9); // 12 x 16: the record keeps pieces 1 .. 19
+        shared().useJokers = false;
+        game.t().startGame();
+        game.t().game().clearJokers();
+        game.t().game().setJoker(5, true);
+        game.t().game().setJoker(150, true);
+        game.t().saveGame();
+        const QByteArray good = readFile();
+        SavedGame recordOnly = *decodeSavedGame(good);
+        recordOnly.jokers.clear();
+        const int block = int(encodeSavedGame(recordOnly).size());
+        QCOMPARE(good.size(), block + 4 + 2 + 192);
+        QCOMPARE(good.mid(block, 6), QByteArray("JOKR\xc0\x00", 6));
+        const QList<int> both{5, 150};
+        const QList<int> recordAlone{5};
+        auto with = [&](int at, const QByteArray& replaced) { return QByteArray(good).replace(at, replaced.size(), replaced); };
+        QTest::newRow("new file") << good << both;
+        QTest::newRow("new file, bytes after the block") << good + "more" << both;
+        QTest::newRow("old file") << good.left(block) << recordAlone;
+        QTest::newRow("tag alone") << good.left(block + 4) << recordAlone;
+        QTest::newRow("block cut short") << good.chopped(1) << recordAlone;
+        QTest::newRow("a mark of 2") << with(block + 6 + 150, "\x02") << recordAlone;
+        QTest::newRow("a count above the pieces") << with(block + 4, QByteArray("\xc1\x00", 2)) + "\x00" << recordAlone;
+        QTest::newRow("a count of 30000") << with(block + 4, QByteArray("\x30\x75", 2)) << recordAlone;
+        QTest::newRow("a negative count") << with(block + 4, QByteArray("\xff\xff", 2)) << recordAlone;
+        QTest::newRow("a count below the pieces") << with(block + 4, QByteArray("\xbf\x00", 2)) << recordAlone;
+        QTest::newRow("disagrees with the record") << with(block + 6 + 5, QByteArray(1, '\0')) << recordAlone;
+        QTest::newRow("another tag") << with(block, "JOKE") << recordAlone;
+    }
+
+    void everyJokerComesBackWhereTheBlockFitsTheRecord()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<int>, jokers);
+        GameFixture game(2, 9);
+        shared().useJokers = false;
+        game.t().startGame();
+        game.t().game().setJoker(40, true); // an earlier game's mark never stays
+        writeFile(bytes);
+        game.t().loadGame();
+        QCOMPARE(game.dialogs.informed, QStringList{});
+        QList<int> marked;
+        for (int n = 0; n < 192; ++n)
+            if (game.t().game().isJoker(n))
+                marked << n;
+        QCOMPARE(marked, jokers);
+    }
+
+    // Cut anywhere, a file is refused, or read within the bytes it has, the
+    // block only when whole.
+    void everyCutOfANewFileIsReadWithinItsBytes()
+    {
+        GameFixture game(2, 0);
+        game.t().startGame();
+        game.t().game().setJoker(7, true);
+        game.t().saveGame();
+        const QByteArray good = readFile();
+        for (qsizetype n = 0; n <= good.size(); ++n) {
+            const std::optional<SavedGame> read = decodeSavedGame(good.left(n));
+            if (!read)
+                continue;
+            QVERIFY(encodeSavedGame(*read).size() <= n);
+            QCOMPARE(read->jokers.isEmpty(), n < good.size());
+        }
+        QCOMPARE(decodeSavedGame(good)->jokers.value(7), true);
     }
 
     void withAutomaticDrawALoadedGameTurnsAPieceOver()
@@ -367,7 +440,9 @@ private Q_SLOTS:
         // Fields no game of ours can hold (a 3 x 4 board, two players).
         const int rows = size + 2;
         const int scores = players + 2;
-        const int marks = int(good.size()) - 21 * 2;
+        SavedGame recordOnly = *decodeSavedGame(good);
+        recordOnly.jokers.clear(); // the block of all marks follows the record
+        const int marks = int(encodeSavedGame(recordOnly).size()) - 21 * 2;
         // At the edges, a game can: the most points, a joker mark on piece 1, a full row.
         QVERIFY(decodeSavedGame(with32(scores, 1572)));
         QVERIFY(decodeSavedGame(with16(marks + 2, 1)));
