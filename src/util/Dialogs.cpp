@@ -1,6 +1,7 @@
 #include "util/Dialogs.h"
 
 #include "util/Text.h"
+#include "util/WindowButtons.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -21,6 +22,7 @@ int showMessage(QMessageBox::Icon icon, const QString& text, const QString& titl
 {
     QMessageBox box(icon, title, text, buttons, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    withoutMaximizeButton(&box);
     box.setDefaultButton(byDefault);
     return box.exec();
 }
