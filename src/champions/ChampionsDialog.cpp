@@ -7,6 +7,7 @@
 #include "util/Dialogs.h"
 #include "util/Random.h"
 #include "util/Trap.h"
+#include "util/WindowButtons.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -45,6 +46,7 @@ ChampionsDialog::ChampionsDialog(QWidget* parent)
     setWindowTitle(QStringLiteral("Tessaron Champions"));
     setFixedSize(Width, Height);
     setModal(true);
+    withoutMaximizeButton(this);
 
     QFont titleFont(QStringLiteral("DejaVu Sans"), 18, QFont::Bold);
     QFont table(QStringLiteral("DejaVu Sans Mono"), NamePointSize);

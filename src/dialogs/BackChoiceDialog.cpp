@@ -8,6 +8,7 @@
 #include "util/Checked.h"
 #include "util/RunTimeError.h"
 #include "util/Trap.h"
+#include "util/WindowButtons.h"
 
 #include <QAccessible>
 #include <QFrame>
@@ -31,6 +32,7 @@ BackChoiceDialog::BackChoiceDialog(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setModal(true);
+    withoutMaximizeButton(this);
     const int width = 2 * Margin + 5 * Cell + 4 * Gap;
     const int height = 2 * Margin + 2 * Cell + Gap + 56;
     setFixedSize(width, height);

@@ -7,6 +7,7 @@
 #include "util/Checked.h"
 #include "util/RunTimeError.h"
 #include "util/Trap.h"
+#include "util/WindowButtons.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,6 +79,7 @@ OptionsDialog::OptionsDialog(QWidget* parent)
     : QDialog(parent)
 {
     setModal(true);
+    withoutMaximizeButton(this);
     build();
     for (std::size_t i = 0; i < optionBoxes_.size(); ++i)
         connect(optionBoxes_[i], &QCheckBox::clicked, this, [this, i] { plainOptionClicked(i); });

@@ -19,6 +19,7 @@
 #include "util/Paths.h"
 #include "util/RunTimeError.h"
 #include "util/Trap.h"
+#include "util/WindowButtons.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -123,6 +124,7 @@ PictureChoiceDialog::PictureChoiceDialog(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setModal(true);
+    withoutMaximizeButton(this);
     setAcceptDrops(true);
     // The background picture, behind everything, filling the dialog.
     backgroundImage->setPicture(loadArt(QStringLiteral("choice_background.png")), 0);
@@ -155,6 +157,7 @@ PictureChoiceDialog::PictureChoiceDialog(QWidget* parent)
 void PictureChoiceDialog::load()
 {
     SharedState& s = shared();
+    had_ = position();
     trapped("frmPicAuswahl", "Form_Load", [&](Steps& step) {
         step(50010, [&] { files_ = pictureFileNames(); });
         step(50020, [&] {
@@ -362,6 +365,13 @@ void PictureChoiceDialog::addPictures(const QStringList& paths)
     });
     // Told once for the whole action, also when the player left it early.
     tellNotAdded(notAdded, copied, folder);
+}
+
+void PictureChoiceDialog::done(int result)
+{
+    if (result != Accepted && had_)
+        take(*had_);
+    QDialog::done(result);
 }
 
 void PictureChoiceDialog::resizeEvent(QResizeEvent* event)

@@ -1,12 +1,17 @@
 #pragma once
 // The picture choice (frmPicAuswahl): one picture at a time, stepped through
 // the ring of the built-in pictures, the program's picture folder and the
-// player's own; OK, or a double click on the picture, stores the choice.
-// There is no cancel. "Add picture..." and picture files dropped on the
-// dialog copy pictures into the player's folder.
+// player's own; OK, or a double click on the picture, stores the choice;
+// closed any other way, it leaves the picture the game had. "Add picture..."
+// and picture files dropped on the dialog copy pictures into the player's
+// folder.
+
+#include "resources/PictureRing.h"
 
 #include <QDialog>
 #include <QStringList>
+
+#include <optional>
 
 class QPushButton;
 
@@ -41,6 +46,10 @@ public:
     QPushButton* addButton;
     QPushButton* okButton;
 
+    // Any ending but OK (Escape, the window's close button) puts back the
+    // picture source, number and file index the game had.
+    void done(int result) override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -55,6 +64,7 @@ private:
     void decodeNextAhead();
 
     QStringList files_;
+    std::optional<RingPosition> had_; // the game's picture, known once loaded
     bool forward_ = true;
     bool adding_ = false;
     QStringList dropped_; // waiting to be added

@@ -1,5 +1,6 @@
 #include "errors/ErrorDialog.h"
 
+#include "util/WindowButtons.h"
 #include "util/WindowFit.h"
 
 #include <QApplication>
@@ -52,6 +53,7 @@ ErrorDialog::ErrorDialog(std::unique_ptr<ProtocolPrinter> printer, QWidget* pare
 {
     setWindowTitle(QStringLiteral("Tessaron"));
     setModal(true);
+    withoutMaximizeButton(this);
 
     commentLabel->setWordWrap(true);
     commentLabel->setTextFormat(Qt::PlainText);

@@ -64,7 +64,7 @@ TableServices& PuzzleTable::services()
 {
     // Until the window plugs its own in, the buttons open nothing.
     class NoServices : public TableServices {
-        void choosePicture() override {}
+        bool choosePicture() override { return false; }
         void chooseBackSide() override {}
         void showOptions() override {}
         void showChampions() override {}

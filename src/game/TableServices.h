@@ -7,7 +7,9 @@ namespace tess {
 class TableServices {
 public:
     virtual ~TableServices() = default;
-    virtual void choosePicture() = 0;  // the Picture button
+    // The Picture button: true when the player chose a picture (OK), false
+    // when the dialog was closed otherwise and the game keeps the one it had.
+    virtual bool choosePicture() = 0;
     virtual void chooseBackSide() = 0; // the Back side button
     virtual void showOptions() = 0;    // the Options button
     // The Champions button, and the end of a one-player game (with newResultPending).

@@ -73,7 +73,9 @@ void ToolButtonProcedures::runToolButton(ToolButton button)
                 break;
             case ToolButton::Picture:
                 table_.resetGame();
-                table_.services().choosePicture();
+                // Closed without OK, the game keeps the picture it shows.
+                if (!table_.services().choosePicture())
+                    break;
                 // Unlike at start-up, a missing file is an error here.
                 table_.loadChosenPicture(shared().pictureSource == PictureSource::File ? readSetting(keys::pictureFile) : QString(), false);
                 break;

@@ -4,6 +4,7 @@
 #include "util/WindowFit.h"
 
 #include <QFile>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QRegularExpression>
 
@@ -26,6 +27,15 @@ HelpWindow::HelpWindow()
     setSearchPaths({QStringLiteral(":/carried/help")});
     // As tall as the manual wants, if the work area has room for it.
     resize(fittedClientSize(QSize(720, 760), workArea(), windowFrame(this)));
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QTextBrowser::keyPressEvent(event);
 }
 
 QString HelpWindow::manualFor(int language)

@@ -21,6 +21,10 @@ public:
     // The manual's resource for a language base; English for a language without one.
     static QString manualFor(int language);
 
+protected:
+    // Escape closes the window, as it closes the game's dialogs.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     HelpWindow();
 };

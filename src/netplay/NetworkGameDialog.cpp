@@ -8,6 +8,7 @@
 #include "settings/SharedState.h"
 #include "util/Text.h"
 #include "util/Trap.h"
+#include "util/WindowButtons.h"
 
 #include <QEvent>
 #include <QFormLayout>
@@ -66,6 +67,7 @@ NetworkGameDialog::NetworkGameDialog(NetworkPlay& play, QWidget* parent)
     , play_(play)
 {
     setModal(true);
+    withoutMaximizeButton(this);
     build();
     connect(hostButton, &QPushButton::clicked, this, &NetworkGameDialog::hostingToggled);
     connect(joinButton, &QPushButton::clicked, this, &NetworkGameDialog::joinClicked);

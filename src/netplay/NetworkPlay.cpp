@@ -19,6 +19,7 @@
 #include "util/ProcedureGate.h"
 #include "util/Text.h"
 #include "util/Trap.h"
+#include "util/WindowButtons.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -121,6 +122,7 @@ void sayAside(const QString& text)
     auto* box = new QMessageBox(QMessageBox::Information, langText(text::NetworkGameTitle), text, QMessageBox::Ok,
                                 QApplication::activeWindow());
     box->setTextFormat(Qt::PlainText);
+    withoutMaximizeButton(box);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     makeRoomForTitle(*box);

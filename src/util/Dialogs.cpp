@@ -1,6 +1,7 @@
 #include "util/Dialogs.h"
 
 #include "util/Text.h"
+#include "util/WindowButtons.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -23,6 +24,7 @@ int showMessage(QMessageBox::Icon icon, const QString& text, const QString& titl
 {
     QMessageBox box(icon, title, text, buttons, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    withoutMaximizeButton(&box);
     box.setDefaultButton(byDefault);
     makeRoomForTitle(box);
     return box.exec();

@@ -59,12 +59,13 @@ protected:
 };
 
 // A game dialog opened from the window: loaded, then shown until closed.
+// True when it was closed with OK.
 template <typename Dialog>
-void runDialog(QWidget* parent)
+bool runDialog(QWidget* parent)
 {
     Dialog dialog(parent);
     dialog.load();
-    dialog.exec();
+    return dialog.exec() == QDialog::Accepted;
 }
 
 QHash<QString, QImage>& artCache()
@@ -270,9 +271,9 @@ PuzzleWindow::PuzzleWindow(QWidget* parent)
     placeWindow(this);
 }
 
-void PuzzleWindow::choosePicture()
+bool PuzzleWindow::choosePicture()
 {
-    runDialog<PictureChoiceDialog>(this);
+    return runDialog<PictureChoiceDialog>(this);
 }
 
 void PuzzleWindow::chooseBackSide()

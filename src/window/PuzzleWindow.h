@@ -68,7 +68,7 @@ protected:
 
 private:
     // TableServices: the dialogs and the help menu, over this window.
-    void choosePicture() override;
+    bool choosePicture() override;
     void chooseBackSide() override;
     void showOptions() override;
     void showChampions() override;

@@ -8,6 +8,7 @@
 #include "settings/SharedState.h"
 #include "util/Maker.h"
 #include "util/Trap.h"
+#include "util/WindowButtons.h"
 #include "util/WindowFit.h"
 
 #include <QAccessible>
@@ -34,6 +35,7 @@ StartupWindow::StartupWindow(std::function<QWidget*()> loadGameWindow, QWidget* 
     , loadGameWindow_(std::move(loadGameWindow))
 {
     setWindowTitle(QStringLiteral("Tessaron"));
+    withoutMaximizeButton(this);
     // Colours by palette, not by style sheet: a style sheet would parse and
     // polish on the way to the first window.
     QPalette colours = palette();

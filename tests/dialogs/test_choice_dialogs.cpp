@@ -470,6 +470,39 @@ private Q_SLOTS:
         QCOMPARE(game.t().previewPicture.size(), QSize(96, 72));
     }
 
+    void closedWithoutOkTheGameKeepsItsPicture()
+    {
+        GameFixture game;
+        makePicture("a.jpg", Qt::green, QSize(96, 72));
+        makePicture("b.jpg", Qt::red, QSize(96, 72));
+        const QImage before = game.t().pieceCutter.picture();
+        const PictureSource source = shared().pictureSource;
+        const int number = shared().pictureNumber;
+        const QString stored = readSetting(keys::pictureSource, "none");
+        for (const bool byEscape : {true, false}) {
+            game.services.pictureChoice = [&] {
+                PictureChoiceDialog dialog;
+                dialog.load();
+                dialog.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+                for (int i = 0; i < 6; ++i)
+                    dialog.showNextPicture();
+                if (byEscape)
+                    QTest::keyClick(&dialog, Qt::Key_Escape);
+                else
+                    dialog.close(); // as the window's close button does
+                QVERIFY(!dialog.isVisible());
+                game.services.pictureChosen = dialog.result() == QDialog::Accepted;
+            };
+            game.t().runToolButton(ToolButton::Picture);
+            QCOMPARE(game.services.pictureChosen, false);
+            QCOMPARE(shared().pictureSource, source);
+            QCOMPARE(shared().pictureNumber, number);
+            QCOMPARE(game.t().pieceCutter.picture(), before);
+            QCOMPARE(readSetting(keys::pictureSource, "none"), stored);
+        }
+    }
+
     void theBackSideIsChosenAtTheClick()
     {
         BackChoiceDialog dialog;

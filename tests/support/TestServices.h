@@ -10,13 +10,23 @@ namespace tess::test {
 
 struct TestServices : TableServices {
     std::function<void()> pictureChoice;
+    bool pictureChosen = true;
     std::function<void()> backChoice;
     std::function<void()> options;
     std::function<void()> champions;
     std::function<void()> helpMenu;
     TableServices* otherwise = nullptr;
 
-    void choosePicture() override { run(pictureChoice, &TableServices::choosePicture); }
+    // A scripted picture choice, or none, counts as made (OK) unless
+    // `pictureChosen` says otherwise.
+    bool choosePicture() override
+    {
+        if (pictureChoice)
+            pictureChoice();
+        else if (otherwise)
+            return otherwise->choosePicture();
+        return pictureChosen;
+    }
     void chooseBackSide() override { run(backChoice, &TableServices::chooseBackSide); }
     void showOptions() override { run(options, &TableServices::showOptions); }
     void showChampions() override { run(champions, &TableServices::showChampions); }

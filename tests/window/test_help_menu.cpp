@@ -1,7 +1,16 @@
 // The help menu of the button bar, the help window in five languages, the
-// makers' web page and mail link, and the about box.
+// makers' web page and mail link, and the about box; the title bars of the
+// game's dialogs.
 
 #include "window/HelpMenu.h"
+#include "champions/ChampionsDialog.h"
+#include "dialogs/BackChoiceDialog.h"
+#include "dialogs/OptionsDialog.h"
+#include "dialogs/PictureChoiceDialog.h"
+#include "errors/ErrorDialog.h"
+#include "netplay/NetworkGameDialog.h"
+#include "netplay/NetworkPlay.h"
+#include "util/Dialogs.h"
 #include "controls/ImageControl.h"
 #include "window/PuzzleWindow.h"
 #include "window/StartupWindow.h"
@@ -19,6 +28,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTextDocument>
 #include <QTimer>
@@ -45,6 +56,14 @@ public:
 public Q_SLOTS:
     void open(const QUrl& url) { opened << url; }
 };
+
+// A window of one size offers no maximize: only its title and close button.
+bool offersNoMaximize(const QWidget* dialog)
+{
+    const Qt::WindowFlags flags = dialog->windowFlags();
+    return dialog->windowType() == Qt::Dialog && !(flags & Qt::WindowMaximizeButtonHint) && (flags & Qt::WindowCloseButtonHint)
+        && (flags & Qt::WindowTitleHint);
+}
 
 QStringList entries(QMenu* menu)
 {
@@ -132,6 +151,44 @@ private Q_SLOTS:
         QVERIFY(!help->document()->resource(QTextDocument::ImageResource, QUrl("board.png")).isNull());
         QVERIFY(!help->document()->resource(QTextDocument::ImageResource, QUrl("buttons.png")).isNull());
         QCOMPARE(HelpWindow::showHelp(language), help); // asked again: the same window, raised
+    }
+
+    void escapeClosesTheHelpWindow()
+    {
+        QPointer<HelpWindow> help = HelpWindow::showHelp(1000); // English
+        QVERIFY(help && help->isVisible());
+        QTest::keyClick(help, Qt::Key_Down); // other keys scroll as ever
+        QVERIFY(help->isVisible());
+        QTest::keyClick(help, Qt::Key_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(!help, 5000);
+        QVERIFY(!HelpWindow::openWindow());
+    }
+
+    void theGamesDialogsOfferNoMaximize()
+    {
+        OptionsDialog options(window.get());
+        PictureChoiceDialog picture(window.get());
+        BackChoiceDialog back(window.get());
+        ChampionsDialog champions(window.get());
+        StartupWindow about({});
+        ErrorDialog error;
+        NetworkPlay play(window->table());
+        NetworkGameDialog network(play, window.get());
+        for (const QWidget* dialog : std::initializer_list<const QWidget*>{&options, &picture, &back, &champions, &about, &error, &network})
+            QVERIFY2(offersNoMaximize(dialog), dialog->metaObject()->className());
+        // A message box: looked at while it is open, then answered.
+        window->show();
+        bool seen = false;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                seen = offersNoMaximize(box);
+                box->accept();
+            }
+        });
+        look.start(10);
+        dialogs().inform(QStringLiteral("Tessaron"), QStringLiteral("Tessaron"));
+        QVERIFY(seen);
     }
 
     void theSplashGoesWithoutTheAboutBoxsControls()
