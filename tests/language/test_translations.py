@@ -4,6 +4,7 @@ byte for byte, po/ and the table agree, every .po passes msgfmt --check, and
 a translation that breaks a placeholder, mnemonic, line break or room is
 refused with its text number and nothing written."""
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -28,6 +29,12 @@ def expect(condition, what):
 
 def content(path):
     return path.read_bytes() if path.exists() else None
+
+
+def translations(path):
+    """(text number, translation) of each entry of a .po file."""
+    entries = re.findall(r'^msgctxt "(\d+)"\nmsgid (?:".*"\n)+msgstr ((?:".*"\n?)+)', path.read_text(encoding="utf-8"), re.M)
+    return [(number, "".join(re.findall(r'"(.*)"', text))) for number, text in entries]
 
 
 def msgfmt_clean(path):
@@ -58,6 +65,18 @@ with tempfile.TemporaryDirectory() as temp:
     for path in sorted(PO.glob("*.po")) + sorted((temp / "exported").glob("*.po")):
         msgfmt_clean(path)
     expect(len(list(PO.glob("*.po"))) == 5, "po/ does not hold five languages")
+
+    # The game speaks to the player as du, tu, tú and tu everywhere; a formal
+    # "Sie" or "vous" in one box reads as another game's.
+    formal = {
+        "de": re.compile(r"[^.:!?\s]\s+Sie\b|\bIhnen\b|\bIhre?[mnrs]?\b"),
+        "fr": re.compile(r"\b(vous|votre|vos)\b", re.IGNORECASE),
+        "es": re.compile(r"\bustedes\b|\busted\b", re.IGNORECASE),
+        "it": re.compile(r"[^.:!?\s]\s+Lei\b"),
+    }
+    for code, pattern in formal.items():
+        for number, text in translations(PO / (code + ".po")):
+            expect(not pattern.search(text), "%s text %s addresses the player formally: %s" % (code, number, text))
 
     # One fault at a time, each in a file given to the import.
     faults = [
