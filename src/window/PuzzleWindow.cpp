@@ -594,6 +594,11 @@ void PuzzleWindow::showEvent(QShowEvent* event)
 
 void PuzzleWindow::closeEvent(QCloseEvent* event)
 {
+    // Closing ends a network game on every screen: the host is asked first.
+    if (!table_.mayEndGameForAll()) {
+        event->ignore();
+        return;
+    }
     table_.close();
     event->accept();
 }
