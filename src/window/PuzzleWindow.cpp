@@ -284,6 +284,7 @@ void PuzzleWindow::chooseBackSide()
 void PuzzleWindow::showOptions()
 {
     OptionsDialog dialog(this);
+    dialog.setJoining(table_.remote());
     dialog.setNetworkGameOpener([this, &dialog] {
         if (NetworkPlay* session = network())
             session->openDialog(&dialog);

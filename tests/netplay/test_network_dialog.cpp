@@ -8,10 +8,15 @@
 #include "dialogs/OptionsDialog.h"
 #include "window/PuzzleWindow.h"
 #include "net/GameClient.h"
+#include "net/GameHost.h"
+#include "netplay/NetworkCommandLine.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 #include "support/FreshState.h"
 #include "support/RawPeer.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -274,6 +279,80 @@ private Q_SLOTS:
         QCOMPARE(dialog.codeValue->text(), QString());
         QCOMPARE(dialog.playersList->count(), 0);
         QVERIFY(dialog.joinGroup->isEnabled());
+    }
+
+    // On a joining computer the board, the players and the game options are
+    // the host's: the options dialog shows none of them and keeps this
+    // computer's own in its settings.
+    void aJoiningComputersOptionsShowOnlyWhatAppliesThere_data()
+    {
+        QTest::addColumn<bool>("joining");
+        QTest::addColumn<QString>("savedName");
+        QTest::addColumn<QString>("savedSize");
+        QTest::newRow("joining") << true << QStringLiteral("Zed") << QStringLiteral("0");
+        QTest::newRow("one screen") << false << QStringLiteral("Anna") << QStringLiteral("3");
+    }
+
+    void aJoiningComputersOptionsShowOnlyWhatAppliesThere()
+    {
+        QFETCH(bool, joining);
+        QFETCH(QString, savedName);
+        QFETCH(QString, savedSize);
+        saveSetting(keys::player1Name, QStringLiteral("Zed"));
+        saveSetting(keys::sizeIndex, QStringLiteral("0"));
+        shared().sizeIndex = 3; // as the host's board set it
+        OptionsDialog options;
+        options.setJoining(joining);
+        options.load();
+        for (QWidget* part : std::initializer_list<QWidget*>{options.boardSizeBox, options.playersGroup, options.frameColourGroup,
+                                                             options.gameOptionsGroup})
+            QCOMPARE(part->isHidden(), joining);
+        QVERIFY(!options.soundGroup->isHidden());
+        QVERIFY(!options.networkButton->isHidden());
+        options.okButton->click();
+        QCOMPARE(readSetting(keys::player1Name), savedName);
+        QCOMPARE(readSetting(keys::sizeIndex), savedSize);
+        QCOMPARE(shared().names[0], QStringLiteral("Anna")); // the game's, on the screen
+    }
+
+    // --join: once joined, the network dialog closes and the game shows;
+    // a refused join leaves it open to say why.
+    void aJoinFromTheCommandLineClosesTheDialogOnceJoined_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("joined") << QStringLiteral("471195") << true;
+        QTest::newRow("a wrong code") << QStringLiteral("000000") << false;
+    }
+
+    void aJoinFromTheCommandLineClosesTheDialogOnceJoined()
+    {
+        QFETCH(QString, code);
+        QFETCH(bool, closes);
+        GameFixture game;
+        net::GameHost host;
+        QVERIFY(host.listen(0, QStringLiteral("471195"), QHostAddress::LocalHost));
+        NetworkPlay play(game.t());
+        NetworkCommandLine line;
+        line.action = NetworkCommandLine::Action::Join;
+        line.address = QStringLiteral("127.0.0.1");
+        line.port = host.port();
+        line.name = QStringLiteral("Ben");
+        line.code = code;
+        // Left open, the dialog is closed here once the refusal shows.
+        bool leftOpen = false;
+        QTimer look;
+        connect(&look, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<NetworkGameDialog*>(QApplication::activeModalWidget());
+            if (dialog && !dialog->joinOutcome->text().isEmpty() && play.role() == NetworkPlay::Role::None) {
+                leftOpen = true;
+                dialog->close();
+            }
+        });
+        look.start(10);
+        runNetworkCommandLine(play, line, nullptr);
+        QCOMPARE(leftOpen, !closes);
+        QCOMPARE(play.role() == NetworkPlay::Role::Joining, closes);
     }
 };
 
