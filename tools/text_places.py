@@ -119,7 +119,7 @@ TEXT_PLACES = {
     213: ["network-caption"],
     214: ["network-button"],
     215: ["network-message"],
-    **{n: ["message"] for n in (216, 217, 218, 219, 220, 221, 222, 223, 224, 226, 229, 230, 231, 232, 233, 234)},
+    **{n: ["message"] for n in (216, 217, 218, 219, 220, 221, 222, 223, 224, 226, 229, 230, 231, 232, 233, 234, 235)},
     227: ["unused"],  # network play is part of the program: it cannot be missing
     225: ["title"],
     228: ["network-message"],

@@ -206,40 +206,54 @@ void OptionsDialog::setQuietly(QCheckBox* box, bool checked)
     box->setChecked(checked);
 }
 
+void OptionsDialog::setJoining(bool joining)
+{
+    joining_ = joining;
+    for (QWidget* part : std::initializer_list<QWidget*>{fieldLabels[0], boardSizeBox, playersGroup, frameColourGroup,
+                                                         gameOptionsGroup})
+        part->setVisible(!joining);
+}
+
 void OptionsDialog::load()
 {
     SharedState& s = shared();
     trapped("frmOpt", "Form_Load", [&](Steps& step) {
-        step(50010, [&] {
-            for (int i = 0; i < s.playerCount; ++i)
-                at(nameEdits, i, "txtSpieler")->setEnabled(true);
-        });
-        step(50020, [&] {
-            for (std::size_t i = 0; i < nameEdits.size(); ++i)
-                nameEdits[i]->setText(s.names[i]);
-        });
-        step(50030, [&] {
-            if (s.playerCount < 1 || s.playerCount > 4)
-                raiseError(ErrInvalidProperty, QStringLiteral("cmbSpieler.ListIndex = %1").arg(s.playerCount - 1));
-            playerCountBox->setCurrentIndex(s.playerCount - 1);
-            playerCountChosen();
-        });
-        step(50040, [&] {
-            boardSizeBox->clear();
-            for (int p = 0; p < 10; ++p) {
-                const BoardSize& size = s.boardSizes[std::size_t(p)];
-                boardSizeBox->addItem(QStringLiteral("%1 x %2").arg(size.rows).arg(size.cols));
-            }
-        });
-        step(50050, [&] {
-            if (s.sizeIndex < 0 || s.sizeIndex > 9)
-                raiseError(ErrInvalidProperty, QStringLiteral("cmbSize.ListIndex = %1").arg(s.sizeIndex));
-            boardSizeBox->setCurrentIndex(s.sizeIndex);
-            boardSizeChosen();
-        });
+        // A joining computer's dialog writes back only what it shows: the
+        // board and the players are the host's game's.
+        if (!joining_) {
+            step(50010, [&] {
+                for (int i = 0; i < s.playerCount; ++i)
+                    at(nameEdits, i, "txtSpieler")->setEnabled(true);
+            });
+            step(50020, [&] {
+                for (std::size_t i = 0; i < nameEdits.size(); ++i)
+                    nameEdits[i]->setText(s.names[i]);
+            });
+            step(50030, [&] {
+                if (s.playerCount < 1 || s.playerCount > 4)
+                    raiseError(ErrInvalidProperty, QStringLiteral("cmbSpieler.ListIndex = %1").arg(s.playerCount - 1));
+                playerCountBox->setCurrentIndex(s.playerCount - 1);
+                playerCountChosen();
+            });
+            step(50040, [&] {
+                boardSizeBox->clear();
+                for (int p = 0; p < 10; ++p) {
+                    const BoardSize& size = s.boardSizes[std::size_t(p)];
+                    boardSizeBox->addItem(QStringLiteral("%1 x %2").arg(size.rows).arg(size.cols));
+                }
+            });
+            step(50050, [&] {
+                if (s.sizeIndex < 0 || s.sizeIndex > 9)
+                    raiseError(ErrInvalidProperty, QStringLiteral("cmbSize.ListIndex = %1").arg(s.sizeIndex));
+                boardSizeBox->setCurrentIndex(s.sizeIndex);
+                boardSizeChosen();
+            });
+        }
         step(50060, [&] {
             // Every on/off option, each written back as a click would.
             for (const std::size_t i : loadOrder()) {
+                if (joining_ && !OnOffBoxes[i].inSoundGroup)
+                    continue;
                 setQuietly(optionBoxes_[i], s.*OnOffBoxes[i].key.option);
                 plainOptionClicked(i);
             }
@@ -250,10 +264,12 @@ void OptionsDialog::load()
             musicRepeatButtons[s.repeatSong ? 1 : 0]->setChecked(true);
             musicRepeatChosen(s.repeatSong);
         });
-        step(50080, [&] {
-            frameColourButtons[s.frameColour == FrameColour::Black ? 1 : 0]->setChecked(true);
-            frameColourChosen(s.frameColour);
-        });
+        if (!joining_) {
+            step(50080, [&] {
+                frameColourButtons[s.frameColour == FrameColour::Black ? 1 : 0]->setChecked(true);
+                frameColourChosen(s.frameColour);
+            });
+        }
     });
 }
 
@@ -395,6 +411,8 @@ void OptionsDialog::saveNamesAndClose()
     const SettingsAction action; // the four names go together
     trapped("frmOpt", "OK_Click", [&](Steps& step) {
         step(50010, [&] {
+            if (joining_)
+                return; // the names shown are the host's game's
             for (std::size_t i = 0; i < nameEdits.size(); ++i) {
                 saveSetting(keys::playerLabels[i], nameEdits[i]->text());
                 shared().names[i] = nameEdits[i]->text();

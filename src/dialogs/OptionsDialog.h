@@ -46,6 +46,11 @@ public:
     // What "Network game..." does: the game window opens its network
     // dialog over this one. Without it the button stays greyed.
     void setNetworkGameOpener(std::function<void()> opener);
+    // On a computer that joined a network game, the game is the host's: the
+    // dialog shows only sound, music and the network game, and neither load
+    // nor OK writes the game's board, players or options as this computer's.
+    // Before load.
+    void setJoining(bool joining);
     // The check box of a plain on/off option (OnOffBoxes in the .cpp), or
     // nullptr for a key the dialog shows no such box for.
     QCheckBox* optionCheck(const SettingKey& key) const;
@@ -79,6 +84,7 @@ private:
 
     std::vector<QCheckBox*> optionBoxes_; // by the index of OnOffBoxes
     std::function<void()> openNetworkGame_;
+    bool joining_ = false;
 };
 
 } // namespace tess

@@ -100,6 +100,7 @@ public:
     void announceWinner() { gameEnd_.announceWinner(); }
     void abandonGameOrQuit() { gameEnd_.abandonGameOrQuit(); }
     void runToolButton(ToolButton button) { buttonProcedures_.runToolButton(button); }
+    bool mayEndGameForAll() { return buttonProcedures_.mayEndGameForAll(); }
     // The saved game: one game in progress kept in one file (Save and Load).
     void saveGame() { savedGame_.saveGame(); }
     void loadGame() { savedGame_.loadGame(); }

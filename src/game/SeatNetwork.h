@@ -28,6 +28,8 @@ public:
     virtual void ending() = 0;
     // Hosting: a new game starts; its players are set now, for the whole game.
     virtual void gameStarting() = 0;
+    // Hosting: players at other computers are in the running game.
+    virtual bool othersPlaying() const = 0;
 
 protected:
     ~SeatNetwork() = default;

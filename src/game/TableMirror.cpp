@@ -61,6 +61,7 @@ TableSnapshot TableMirror::snapshot() const
     t.backSide = std::clamp(s.backSide, 0, BackSideCount - 1);
     t.gridShown = s.showGrid;
     t.hintEnabled = table_.toolButton(ToolButton::Hint).enabled;
+    t.options = TableSnapshot::GameOptions{s.timeLimit, s.useJokers, s.autoDraw, s.offerHints};
     return t;
 }
 

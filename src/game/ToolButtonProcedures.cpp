@@ -6,11 +6,13 @@
 
 #include "game/TableHelpers.h"
 #include "language/Language.h"
+#include "language/TextNumbers.h"
 #include "language/QtTranslations.h"
 #include "resources/BackSides.h"
 #include "resources/Resources.h"
 #include "settings/SettingsStore.h"
 #include "settings/SharedState.h"
+#include "util/Dialogs.h"
 #include "util/Numbers.h"
 #include "util/RunTimeError.h"
 #include "util/Trap.h"
@@ -56,6 +58,13 @@ void ToolButtonProcedures::applyOptions()
     table_.notify(&TableListener::previewChanged);
 }
 
+bool ToolButtonProcedures::mayEndGameForAll()
+{
+    if (game_.idle() || !table_.network_ || !table_.network_->othersPlaying())
+        return true;
+    return dialogs().askYesNo(langText(text::EndForEveryone), langText(text::NetworkGameTitle), Dialogs::Answer::No);
+}
+
 void ToolButtonProcedures::runToolButton(ToolButton button)
 {
     trapped("frmPuzzle", "PicBut_Click", [&](Steps& step) {
@@ -66,12 +75,15 @@ void ToolButtonProcedures::runToolButton(ToolButton button)
                 table_.startGame();
                 break;
             case ToolButton::End:
-                table_.abandonGameOrQuit();
+                if (mayEndGameForAll())
+                    table_.abandonGameOrQuit();
                 break;
             case ToolButton::Hint:
                 hint();
                 break;
             case ToolButton::Picture:
+                if (!mayEndGameForAll())
+                    break;
                 table_.resetGame();
                 // Closed without OK, the game keeps the picture it shows.
                 if (!table_.services().choosePicture())
@@ -88,7 +100,8 @@ void ToolButtonProcedures::runToolButton(ToolButton button)
                 table_.saveGame();
                 break;
             case ToolButton::Load:
-                table_.loadGame();
+                if (mayEndGameForAll())
+                    table_.loadGame();
                 break;
             case ToolButton::Options:
                 if (table_.remote()) {
@@ -98,6 +111,8 @@ void ToolButtonProcedures::runToolButton(ToolButton button)
                     table_.network_->refresh();
                     break;
                 }
+                if (!mayEndGameForAll())
+                    break;
                 if (!game_.idle())
                     table_.abandonGameOrQuit();
                 table_.services().showOptions();

@@ -17,6 +17,9 @@ public:
     // The piece in hand lies on its cell, for no points.
     void hint();
     void applyOptions(); // after the options dialog
+    // True unless ending the running game here would end it for players at
+    // other computers too and the player says No to that.
+    bool mayEndGameForAll();
 
 private:
     PuzzleTable& table_;

@@ -445,6 +445,7 @@ void runNetworkCommandLine(NetworkPlay& play, const NetworkCommandLine& line, QW
 {
     trapped("NetworkGameDialog", "runNetworkCommandLine", [&](Steps& step) {
         NetworkGameDialog dialog(play, parent);
+        bool joined = false;
         step(50010, [&] { dialog.load(); });
         step(50020, [&] {
             if (line.action == NetworkCommandLine::Action::Host) {
@@ -453,6 +454,11 @@ void runNetworkCommandLine(NetworkPlay& play, const NetworkCommandLine& line, QW
             }
             if (line.action != NetworkCommandLine::Action::Join)
                 return;
+            // Joined, the dialog has done its part: the game shows behind it.
+            QObject::connect(&play, &NetworkPlay::joined, &dialog, [&dialog, &joined] {
+                joined = true;
+                dialog.accept();
+            });
             // Without a code (or a usable name) the player types it and presses Enter.
             dialog.joinAddressEdit->setText(typedAddress(line.address, line.port));
             if (!line.name.isEmpty())
@@ -463,7 +469,10 @@ void runNetworkCommandLine(NetworkPlay& play, const NetworkCommandLine& line, QW
             else
                 (line.code.isEmpty() ? dialog.joinCodeEdit : dialog.nameEdit)->setFocus();
         });
-        step(50030, [&] { dialog.exec(); });
+        step(50030, [&] {
+            if (!joined)
+                dialog.exec();
+        });
     });
 }
 

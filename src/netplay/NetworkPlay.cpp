@@ -256,6 +256,7 @@ struct NetworkPlay::Private : TableListener, SeatNetwork {
     void refresh() override;
     void ending() override { q.leave(); }
     void gameStarting() override;
+    bool othersPlaying() const override;
 
     void beginHosting(std::unique_ptr<net::GameHost> server);
     void watchHost();
@@ -589,6 +590,13 @@ void NetworkPlay::Private::gameStarting()
         takePlayers();
 }
 
+bool NetworkPlay::Private::othersPlaying() const
+{
+    if (role != Role::Host || !host || table.gameIdle)
+        return false;
+    return std::any_of(seatOfPlayer.cbegin() + 1, seatOfPlayer.cend(), [this](int s) { return seatConnected(s); });
+}
+
 // --- joining
 
 void NetworkPlay::Private::joinedAs(int mySeat)
@@ -779,6 +787,15 @@ void NetworkPlay::Private::end(const QString& text)
     stateWaiting.reset();
     if (client)
         client.release()->deleteLater(); // it may be the one telling
+    // The game on the screen goes on here as the host set it up, as a loaded
+    // game brings its own options.
+    if (shown && shown->options && !shown->gameIdle) {
+        SharedState& s = shared();
+        s.timeLimit = shown->options->timeLimit;
+        s.useJokers = shown->options->useJokers;
+        s.autoDraw = shown->options->autoDraw;
+        s.offerHints = shown->options->offerHints;
+    }
     table.endRemote();
     // The game's players stay on this screen, not in this computer's settings.
     savedSettings.restore();

@@ -94,6 +94,14 @@ QCborMap encodeSnapshot(const TableSnapshot& s)
     map.insert(QLatin1StringView("bk"), s.backSide);
     map.insert(QLatin1StringView("g"), s.gridShown);
     map.insert(QLatin1StringView("h"), s.hintEnabled);
+    if (s.options) {
+        QCborMap options;
+        options.insert(QLatin1StringView("tl"), s.options->timeLimit);
+        options.insert(QLatin1StringView("j"), s.options->useJokers);
+        options.insert(QLatin1StringView("ad"), s.options->autoDraw);
+        options.insert(QLatin1StringView("oh"), s.options->offerHints);
+        map.insert(QLatin1StringView("o"), options);
+    }
     return map;
 }
 
@@ -166,6 +174,20 @@ std::optional<TableSnapshot> decodeSnapshot(const QCborMap& map)
     s.gameIdle = *idle;
     s.gridShown = *grid;
     s.hintEnabled = *hint;
+    // Optional: an older host does not send its options.
+    const QCborValue options = map.value(QLatin1StringView("o"));
+    if (options.isMap()) {
+        const QCborMap o = options.toMap();
+        const auto timeLimit = flagIn(o, QLatin1StringView("tl"));
+        const auto jokers = flagIn(o, QLatin1StringView("j"));
+        const auto autoDraw = flagIn(o, QLatin1StringView("ad"));
+        const auto hints = flagIn(o, QLatin1StringView("oh"));
+        if (!timeLimit || !jokers || !autoDraw || !hints)
+            return std::nullopt;
+        s.options = TableSnapshot::GameOptions{*timeLimit, *jokers, *autoDraw, *hints};
+    } else if (!options.isUndefined()) {
+        return std::nullopt;
+    }
     return s;
 }
 

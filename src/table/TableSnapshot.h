@@ -46,6 +46,16 @@ struct TableSnapshot {
     int backSide = 0;          // 0 .. BackSideCount - 1
     bool gridShown = true;
     bool hintEnabled = false;
+    // The host's options for the game shown, which a joining screen's game
+    // keeps when the host ends; none from a host that does not send them.
+    struct GameOptions {
+        bool timeLimit = true;
+        bool useJokers = true;
+        bool autoDraw = false;
+        bool offerHints = true;
+        friend bool operator==(const GameOptions&, const GameOptions&) = default;
+    };
+    std::optional<GameOptions> options;
 
     int pieceCount() const { return rows * cols; }
     friend bool operator==(const TableSnapshot&, const TableSnapshot&) = default;

@@ -284,6 +284,7 @@ void PuzzleWindow::chooseBackSide()
 void PuzzleWindow::showOptions()
 {
     OptionsDialog dialog(this);
+    dialog.setJoining(table_.remote());
     dialog.setNetworkGameOpener([this, &dialog] {
         if (NetworkPlay* session = network())
             session->openDialog(&dialog);
@@ -594,6 +595,11 @@ void PuzzleWindow::showEvent(QShowEvent* event)
 
 void PuzzleWindow::closeEvent(QCloseEvent* event)
 {
+    // Closing ends a network game on every screen: the host is asked first.
+    if (!table_.mayEndGameForAll()) {
+        event->ignore();
+        return;
+    }
     table_.close();
     event->accept();
 }

@@ -19,6 +19,8 @@ shown=$(net_actionable)
 for name in ben cleo; do net_same_state "$name"; done
 
 DISPLAY=${NET_DISPLAY[host]} e2e_close_window "${NET_WINDOW[host]}"
+# Closing ends the game on every screen: the host is asked first.
+net_answer_yes host
 for _ in $(seq 1 100); do e2e_running "${NET_PID[host]}" || break; sleep 0.1; done
 e2e_running "${NET_PID[host]}" && net_fail "the host's program did not end"
 for name in ben cleo; do

@@ -83,6 +83,32 @@ net_close_dialogs() {
   net_fail "the dialog over $name's window did not close"
 }
 
+# net_no_boxes NAME: waits until no window shows over NAME's game window.
+net_no_boxes() {
+  for _ in $(seq 1 100); do
+    [ "$(net_boxes "$1")" -eq 0 ] && return 0
+    sleep 0.1
+  done
+  net_fail "a window still shows over $1's game window"
+}
+
+# net_answer_yes NAME: answers Yes to the question over NAME's game window
+# (its button's letter, in English or German), once it shows.
+net_answer_yes() {
+  local name=$1 id
+  for _ in $(seq 1 100); do
+    for id in $(DISPLAY=${NET_DISPLAY[$name]} xdotool search --all --pid "${NET_PID[$name]}" --onlyvisible --name '' 2>/dev/null); do
+      [ "$id" = "${NET_WINDOW[$name]}" ] && continue
+      DISPLAY=${NET_DISPLAY[$name]} xdotool key --window "$id" y 2>/dev/null || true
+      sleep 0.3
+      DISPLAY=${NET_DISPLAY[$name]} xdotool key --window "$id" j 2>/dev/null || true
+      return 0
+    done
+    sleep 0.1
+  done
+  net_fail "no question showed over $name's window"
+}
+
 # How many windows show over NAME's game window.
 net_boxes() {
   local id count=0
@@ -223,7 +249,8 @@ net_host_and_two_joining() {
   for name in ben cleo; do
     net_start "$name" --join "127.0.0.1:$port" --code "$code" --name "${name^}"
     net_wait_log "$name" '^network: joined seat'
-    net_close_dialogs "$name"
+    # Joined, the network dialog closes by itself.
+    net_no_boxes "$name"
   done
   NET_SEAT[0]=host
   NET_SEAT[$(net_seat_of ben)]=ben

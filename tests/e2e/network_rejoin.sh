@@ -38,7 +38,7 @@ done
 [ "$(grep -c '^network: joined seat' "${NET_LOG[ben]}")" = 2 ] || net_fail "Ben did not join a second time"
 [ "$(grep '^network: joined seat' "${NET_LOG[ben]}" | tail -n 1)" = "network: joined seat $ben_seat" ] \
   || net_fail "Ben came back on another seat: $(grep '^network: joined seat' "${NET_LOG[ben]}" | tail -n 1)"
-net_close_dialogs ben
+net_no_boxes ben
 NET_AWAY[ben]=""
 net_same_state ben
 net_play_turns 60

@@ -8,10 +8,16 @@
 #include "dialogs/OptionsDialog.h"
 #include "window/PuzzleWindow.h"
 #include "net/GameClient.h"
+#include "net/GameHost.h"
+#include "netplay/NetworkCommandLine.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingsStore.h"
 #include "support/FreshState.h"
 #include "support/RawPeer.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -274,6 +280,69 @@ private Q_SLOTS:
         QCOMPARE(dialog.codeValue->text(), QString());
         QCOMPARE(dialog.playersList->count(), 0);
         QVERIFY(dialog.joinGroup->isEnabled());
+    }
+
+    // On a joining computer the board, the players and the game options are
+    // the host's: its options dialog shows none of them and keeps its own.
+    void aJoiningComputersOptionsShowOnlyWhatAppliesThere_data()
+    {
+        QTest::addColumn<bool>("joining");
+        QTest::newRow("joining") << true;
+        QTest::newRow("one screen") << false;
+    }
+
+    void aJoiningComputersOptionsShowOnlyWhatAppliesThere()
+    {
+        QFETCH(bool, joining);
+        saveSetting(keys::player1Name, QStringLiteral("Zed"));
+        saveSetting(keys::sizeIndex, QStringLiteral("0"));
+        shared().sizeIndex = 3; // as the host's board set it
+        OptionsDialog options;
+        options.setJoining(joining);
+        options.load();
+        for (QWidget* part : std::initializer_list<QWidget*>{options.boardSizeBox, options.playersGroup,
+                                                             options.frameColourGroup, options.gameOptionsGroup})
+            QCOMPARE(part->isHidden(), joining);
+        QVERIFY(!options.soundGroup->isHidden() && !options.networkButton->isHidden());
+        options.okButton->click();
+        QCOMPARE(readSetting(keys::player1Name), joining ? QStringLiteral("Zed") : QStringLiteral("Anna"));
+        QCOMPARE(readSetting(keys::sizeIndex), joining ? QStringLiteral("0") : QStringLiteral("3"));
+    }
+
+    // --join: once joined, the network dialog closes by itself; a refused
+    // join leaves it open to say why (closed here).
+    void aJoinFromTheCommandLineClosesTheDialogOnceJoined_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("joined") << QStringLiteral("471195");
+        QTest::newRow("a wrong code") << QStringLiteral("000000");
+    }
+
+    void aJoinFromTheCommandLineClosesTheDialogOnceJoined()
+    {
+        QFETCH(QString, code);
+        GameFixture game;
+        net::GameHost host;
+        QVERIFY(host.listen(0, QStringLiteral("471195"), QHostAddress::LocalHost));
+        NetworkPlay play(game.t());
+        bool leftOpen = false;
+        QElapsedTimer waited;
+        waited.start();
+        QTimer look;
+        connect(&look, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<NetworkGameDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            const bool refused = play.role() == NetworkPlay::Role::None && !dialog->joinOutcome->text().isEmpty();
+            if (refused || waited.elapsed() > 30000)
+                leftOpen = dialog->close();
+        });
+        look.start(10);
+        const NetworkCommandLine line{NetworkCommandLine::Action::Join, QStringLiteral("127.0.0.1"), host.port(), code,
+                                      QStringLiteral("Ben"), {}};
+        runNetworkCommandLine(play, line, nullptr);
+        QCOMPARE(play.role() == NetworkPlay::Role::Joining, !leftOpen);
+        QCOMPARE(leftOpen, code != QStringLiteral("471195"));
     }
 };
 

@@ -306,6 +306,8 @@ private Q_SLOTS:
         QTest::newRow("a negative picture generation") << set("pg", -1);
         QTest::newRow("idle as a number") << set("i", 1);
         QTest::newRow("no hint flag") << drop("h");
+        QTest::newRow("options as a number") << set("o", 1);
+        QTest::newRow("options without the time limit") << set("o", QCborMap{{QStringLiteral("j"), true}});
     }
 
     void aSnapshotOutOfRangeIsRefused()
@@ -632,6 +634,83 @@ private Q_SLOTS:
         QVERIFY(game.t().pieceInHand() >= 0 && game.t().pieceInHand() != 5);
         game.t().saveGame();
         QVERIFY(QFile::exists(savedGamePath()));
+    }
+
+    // On the host, what ends a running game ends it on every screen: with a
+    // player at another computer in it, the host is asked first, No by default.
+    void theHostIsAskedBeforeEndingTheGameForEveryone_data()
+    {
+        QTest::addColumn<int>("button"); // -1: the window's close button
+        QTest::addColumn<bool>("joined");
+        QTest::addColumn<bool>("yes");
+        const int end = int(ToolButton::End), options = int(ToolButton::Options), picture = int(ToolButton::Picture);
+        QTest::newRow("End, No") << end << true << false;
+        QTest::newRow("End, Yes") << end << true << true;
+        QTest::newRow("Options, No") << options << true << false;
+        QTest::newRow("Picture, No") << picture << true << false;
+        QTest::newRow("close, No") << -1 << true << false;
+        QTest::newRow("End, nobody joined") << end << false << false;
+        QTest::newRow("Options, nobody joined") << options << false << false;
+    }
+
+    void theHostIsAskedBeforeEndingTheGameForEveryone()
+    {
+        QFETCH(int, button);
+        QFETCH(bool, joined);
+        QFETCH(bool, yes);
+        GameFixture game(2, 0);
+        NetworkPlay play(game.t());
+        QVERIFY2(play.host(0, Code), qPrintable(play.lastProblem()));
+        net::GameClient ben;
+        if (joined) {
+            ben.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("Ben"), Code);
+            QTRY_COMPARE_WITH_TIMEOUT(shared().playerCount, 2, Wait);
+        }
+        game.t().buttonPressed(int(ToolButton::Start));
+        game.dialogs.answers = {yes};
+        const bool ends = !joined || yes;
+        if (button < 0)
+            QCOMPARE(game.t().mayEndGameForAll(), ends);
+        else
+            game.t().buttonPressed(button);
+        QCOMPARE(game.dialogs.asked, joined ? QStringList{langText(235)} : QStringList());
+        QCOMPARE(game.dialogs.defaults, joined ? QList<Dialogs::Answer>{Dialogs::Answer::No} : QList<Dialogs::Answer>());
+        if (button >= 0)
+            QCOMPARE(game.t().gameIdle, ends);
+    }
+
+    // When the host ends, the game on a joining screen goes on with the host's
+    // options, not this computer's; a host that sends none leaves this one's.
+    void aJoiningScreensGameKeepsTheHostsOptions_data()
+    {
+        QTest::addColumn<bool>("sent");
+        QTest::addColumn<bool>("hostsTimeLimit");
+        QTest::newRow("host without a time limit") << true << false;
+        QTest::newRow("host with a time limit") << true << true;
+        QTest::newRow("an older host, sending none") << false << false;
+    }
+
+    void aJoiningScreensGameKeepsTheHostsOptions()
+    {
+        QFETCH(bool, sent);
+        QFETCH(bool, hostsTimeLimit);
+        GameFixture game(2, 0);
+        shared().timeLimit = !hostsTimeLimit;
+        net::GameHost host;
+        QVERIFY(host.listen(0, Code, QHostAddress::LocalHost));
+        NetworkPlay play(game.t());
+        play.join(QStringLiteral("127.0.0.1"), host.port(), QStringLiteral("Ben"), Code);
+        TableSnapshot t = midGame();
+        if (sent)
+            t.options = TableSnapshot::GameOptions{hostsTimeLimit, false, true, false};
+        QVERIFY(decodeSnapshot(encodeSnapshot(t)) == t);
+        QTRY_VERIFY_WITH_TIMEOUT(game.t().remote(), Wait);
+        host.sendTo(1, stateMessage(t));
+        QTRY_VERIFY_WITH_TIMEOUT(game.t().game().placed(5), Wait);
+        host.endGame();
+        QTRY_COMPARE_WITH_TIMEOUT(play.role(), NetworkPlay::Role::None, Wait);
+        QCOMPARE(game.t().moveClock().isActive(), sent ? hostsTimeLimit : !hostsTimeLimit);
+        QCOMPARE(shared().autoDraw, sent);
     }
 
     // Every effect the game carries plays on a joining screen; a number past them does not.
