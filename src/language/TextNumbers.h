@@ -119,6 +119,8 @@ inline constexpr qint16 NoPort = 224;       // %1: the port
 inline constexpr qint16 NetworkGameTitle = 225;
 inline constexpr qint16 JoinersOtherVersion = 226; // %1: the joining computer's version
 inline constexpr qint16 CodeGuessed = 229;         // %1: seconds of pause, %2: the new code
+inline constexpr qint16 YourTurn = 235;            // %1: the player's name
+inline constexpr qint16 PlayerAway = 236;          // %1: the player's name
 // 227 (network play missing) is no longer shown: network play is part of the program.
 
 
