@@ -62,7 +62,8 @@ def comments(number, english):
                 place.where, room.width, FONT_NAMES[room.font], room.pixels,
                 ", the & not counted" if "&" in english else ""))
     for mark in sorted(set(PLACEHOLDER.findall(english))):
-        lines.append("Keep %s: the game puts %s in its place." % (mark, text_places.PLACEHOLDERS[mark]))
+        meaning = text_places.TEXT_PLACEHOLDERS.get(number, {}).get(mark, text_places.PLACEHOLDERS[mark])
+        lines.append("Keep %s: the game puts %s in its place." % (mark, meaning))
     if "&" in english:
         lines.append("The letter after & is the keyboard shortcut; keep exactly one &.")
     return ["#. " + line for line in lines]

@@ -33,6 +33,8 @@ PLACES = {
     "prompt": Place("prompt of the box that asks for a name", None),
     "arrow": Place("picture choice: tip and screen-reader name of an arrow button", None),
     "spoken": Place("read out by screen readers only, never drawn", None),
+    "network-seat": Place("game window, network game: a player's label in place of the name; the "
+                          "font gets smaller to fit", None),
     "picture": Place("name of a built-in picture, read out by screen readers only", None),
     "unused": Place("shown by no window today", None),
     "button": Place("standard button of a message box or the name box, in a language Qt has no "
@@ -124,6 +126,7 @@ TEXT_PLACES = {
     225: ["title"],
     228: ["network-message"],
     229: ["message", "network-message"],
+    **{n: ["network-seat"] for n in (236, 237)},
 }
 
 # What the game puts in place of a placeholder, by the text's convention.
@@ -131,4 +134,9 @@ PLACEHOLDERS = {
     "Vodez": "the winner's name",
     "%1": "a number",
     "%2": "a number",
+}
+# Where a text's placeholder stands for something else.
+TEXT_PLACEHOLDERS = {
+    236: {"%1": "the player's name"},
+    237: {"%1": "the player's name"},
 }

@@ -129,6 +129,13 @@ public:
     void showNetworkPicture(const QImage& picture) { mirror_.showNetworkPicture(picture); }
     // A joining computer's table becomes a one-screen table with what it shows.
     void endRemote() { mirror_.endRemote(); }
+    // A computer dropped or came back: the labels say so.
+    void seatsChanged() { notifyControls(); }
+    // What this screen says of player `player` in words ("Your turn, Anna",
+    // "Anna is away"; empty outside a network game or with nothing to say),
+    // and whether `button` does anything here (shown disabled if not).
+    QString seatWords(int player) const { return mirror_.seatWords(player); }
+    bool buttonWorksHere(ToolButton button) const { return mirror_.buttonWorksHere(button); }
 
 private:
     GameTable game_; // before the names below that refer into it

@@ -18,6 +18,9 @@ public:
     // instead of running here, and the buttons that would change the game do nothing.
     virtual bool remote() const = 0;
     virtual void forward(SeatInput input, int cell) = 0;
+    // Whether the computer of the game's player `player` (0 for the first)
+    // dropped while its seat waits for it.
+    virtual bool away(int player) const = 0;
     // Hosting: a sound effect the table plays, and a message box it shows
     // in a game (its text number and the plain texts that go into it).
     virtual void sound(int number) = 0;

@@ -214,4 +214,37 @@ void TableMirror::endRemote()
     table_.notifyControls();
 }
 
+QString TableMirror::seatWords(int player) const
+{
+    const SeatNetwork* network = table_.network();
+    if (!network || game_.idle() || player < 0 || player >= int(table_.playerLabels.size()))
+        return {};
+    const LabelState& label = table_.playerLabels[std::size_t(player)];
+    if (!label.visible)
+        return {};
+    const bool ownTurn = player == game_.currentPlayer() && table_.turnIsLocal();
+    const qint16 words = network->away(player) ? text::PlayerAway : ownTurn ? text::YourTurn : 0;
+    return words ? langText(words).replace(QStringLiteral("%1"), label.text) : QString();
+}
+
+// A button that would change the game only on this screen's turn, or only
+// on the host, looks disabled elsewhere rather than do nothing at a click.
+bool TableMirror::buttonWorksHere(ToolButton button) const
+{
+    if (!table_.network())
+        return true;
+    switch (button) {
+    case ToolButton::Hint:
+    case ToolButton::Save:
+        return game_.idle() || table_.turnIsLocal();
+    case ToolButton::Start:
+    case ToolButton::Picture:
+    case ToolButton::BackSide:
+    case ToolButton::Load:
+        return !table_.remote();
+    default:
+        return true;
+    }
+}
+
 } // namespace tess

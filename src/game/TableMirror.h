@@ -1,11 +1,13 @@
 #pragma once
 // The table in a network game: what a screen shows as a snapshot for the
 // other screens, a joining computer's screen taking it over, and the turn of
-// a player whose computer is away.
+// a player whose computer is away, and what each screen says of its seats.
 
 #include "table/TableSnapshot.h"
+#include "table/TableState.h"
 
 #include <QImage>
+#include <QString>
 
 namespace tess {
 
@@ -21,6 +23,8 @@ public:
     void skipAwayTurn();
     void showNetworkPicture(const QImage& picture);
     void endRemote();
+    QString seatWords(int player) const;
+    bool buttonWorksHere(ToolButton button) const;
 
 private:
     // The scores and panels of a snapshot, without the sounds of showScore.

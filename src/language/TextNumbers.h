@@ -120,6 +120,8 @@ inline constexpr qint16 NetworkGameTitle = 225;
 inline constexpr qint16 JoinersOtherVersion = 226; // %1: the joining computer's version
 inline constexpr qint16 CodeGuessed = 229;         // %1: seconds of pause, %2: the new code
 inline constexpr qint16 EndForEveryone = 235;      // hosting: the game ends on every screen
+inline constexpr qint16 YourTurn = 236;            // %1: the player's name
+inline constexpr qint16 PlayerAway = 237;          // %1: the player's name
 // 227 (network play missing) is no longer shown: network play is part of the program.
 
 

@@ -251,6 +251,7 @@ struct NetworkPlay::Private : TableListener, SeatNetwork {
     bool turnIsLocal() const override { return role == Role::Host ? localTurn() : !welcomed || myTurn(); }
     bool remote() const override { return role == Role::Joining && welcomed; }
     void forward(SeatInput input, int cell) override;
+    bool away(int player) const override;
     void sound(int number) override;
     void notice(int text, const QStringList& arguments) override;
     void refresh() override;
@@ -389,6 +390,7 @@ void NetworkPlay::Private::sendLobby()
         lobbyMessage.seats.append(net::LobbySeat{taken.seat, taken.name, taken.connected});
     host->sendToAll(lobbyMessage);
     updateRecord();
+    table.seatsChanged(); // a player's label says when they are away
     Q_EMIT q.playersChanged();
 }
 
@@ -440,6 +442,19 @@ bool NetworkPlay::Private::seatConnected(int seatNumber) const
         if (taken.seat == seatNumber)
             return taken.connected;
     return false; // released: it is not coming back
+}
+
+bool NetworkPlay::Private::away(int player) const
+{
+    if (role == Role::Host)
+        return host && !table.gameIdle && player >= 0 && player < seatOfPlayer.size() && !seatConnected(seatOfPlayer[player]);
+    if (!remote() || !shown || shown->gameIdle || player < 0 || player >= int(shown->seats.size()))
+        return false;
+    const int seatNumber = shown->seats[std::size_t(player)];
+    for (const net::LobbySeat& taken : lobby)
+        if (taken.seat == seatNumber)
+            return !taken.connected;
+    return false;
 }
 
 bool NetworkPlay::Private::localTurn() const
@@ -546,6 +561,7 @@ void NetworkPlay::Private::stopHosting(bool sayGoodbye)
         host.release()->deleteLater();
     }
     table.toolButton(ToolButton::Load).enabled = true;
+    table.seatsChanged(); // the buttons and labels of a one-screen game again
     savedSettings.restore();
     trace(QStringLiteral("hosting ended"));
     // Between games the table's players are the host's own again.
@@ -640,6 +656,7 @@ void NetworkPlay::Private::received(const net::Message& message)
     switch (message.kind) {
     case net::MessageKind::Lobby:
         lobby = message.seats;
+        table.seatsChanged(); // a player's label says when they are away
         Q_EMIT q.playersChanged();
         return;
     case net::MessageKind::State:

@@ -27,6 +27,7 @@
 #include <malloc.h>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -162,11 +163,20 @@ QFont playerNameFont()
 }
 
 // A name label a small window made lower than its design height takes a font
-// as much smaller, so that the name is not cut at the top and bottom.
-void fitNameFont(QLabel* label, double fontScale)
+// as much smaller, so that the name is not cut at the top and bottom; a
+// network game's words ("Your turn, Anna") as much smaller again as they
+// are wider than the label.
+void fitNameFont(QLabel* label, double fontScale, const QString& words)
 {
     const double designHeight = near(DesignLabelSize.height() * fontScale);
-    const double pointSize = NamePointSize * std::min(1.0, label->height() / designHeight);
+    double pointSize = NamePointSize * std::min(1.0, label->height() / designHeight);
+    if (!words.isEmpty()) {
+        QFont font = label->font();
+        font.setPointSizeF(pointSize);
+        const int wide = QFontMetrics(font).horizontalAdvance(words) + 4;
+        if (wide > label->width() && label->width() > 0)
+            pointSize = std::max(1.0, pointSize * label->width() / wide);
+    }
     if (label->font().pointSizeF() == pointSize)
         return;
     QFont font = label->font();
@@ -445,7 +455,7 @@ void PuzzleWindow::controlsChanged()
         buttons_[i]->setGeometry(state.geometry);
         buttons_[i]->setIconSize(state.geometry.size());
         buttons_[i]->setToolTip(state.tip);
-        buttons_[i]->setEnabled(state.enabled);
+        buttons_[i]->setEnabled(state.enabled && table_.buttonWorksHere(ToolButton(i)));
         buttons_[i]->setVisible(state.visible);
     }
     for (std::size_t i = 0; i < flags_.size(); ++i) {
@@ -455,8 +465,11 @@ void PuzzleWindow::controlsChanged()
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         const LabelState& state = table_.playerLabels[i];
         labels_[i]->setGeometry(state.geometry);
-        fitNameFont(labels_[i], table_.metrics.fontScale());
-        labels_[i]->setText(state.text);
+        // In a network game the label says when it is this screen's player's
+        // turn and who is away; the screen reader hears the new text.
+        const QString words = table_.seatWords(int(i));
+        fitNameFont(labels_[i], table_.metrics.fontScale(), words);
+        labels_[i]->setText(words.isEmpty() ? state.text : words);
         QPalette colours = labels_[i]->palette();
         colours.setColor(QPalette::Window, state.active ? Gold : Qt::black);
         colours.setColor(QPalette::WindowText, state.active ? Qt::black : Gold);
@@ -481,7 +494,7 @@ void PuzzleWindow::controlsChanged()
     for (std::size_t i = 0; i < buttons_.size(); ++i)
         setSpokenName(buttons_[i], table_.toolButtons[i].tip);
     for (std::size_t i = 0; i < labels_.size(); ++i)
-        setSpokenName(scores_[i], labels_[i]->text() + QStringLiteral(": ") + QString::number(table_.scoreBoxes[i].digits.toInt()));
+        setSpokenName(scores_[i], table_.playerLabels[i].text + QStringLiteral(": ") + QString::number(table_.scoreBoxes[i].digits.toInt()));
     describeStack();
     copyright_->setGeometry(table_.copyright);
     copyright_->setVisible(table_.layoutDone);

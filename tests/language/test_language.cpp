@@ -31,7 +31,8 @@ const QList<int> TextNumbers = {111, 112, 113, 114, 115, 116, 117, 118, 119, 120
                                 228, // the network game dialog: games not listed
                                 229, // the join code is being guessed
                                 230, 231, 232, 233, 234, // pictures not added, and why; a new file not written
-                                235}; // hosting: a game with players at other computers ends for everyone
+                                235,  // hosting: a game with players at other computers ends for everyone
+                                236, 237}; // a network game's turn and away players
 // The bases of the game's languages, in the order of their flags.
 QList<int> bases()
 {

@@ -6,6 +6,7 @@
 
 #include "support/GameFixture.h"
 #include "netplay/NetworkPlay.h"
+#include "language/TextNumbers.h"
 #include "sound/SoundEffects.h"
 #include "table/SavedGame.h"
 #include "table/TableSnapshot.h"
@@ -673,7 +674,7 @@ private Q_SLOTS:
             QCOMPARE(game.t().mayEndGameForAll(), ends);
         else
             game.t().buttonPressed(button);
-        QCOMPARE(game.dialogs.asked, joined ? QStringList{langText(235)} : QStringList());
+        QCOMPARE(game.dialogs.asked, joined ? QStringList{langText(text::EndForEveryone)} : QStringList());
         QCOMPARE(game.dialogs.defaults, joined ? QList<Dialogs::Answer>{Dialogs::Answer::No} : QList<Dialogs::Answer>());
         if (button >= 0)
             QCOMPARE(game.t().gameIdle, ends);
@@ -711,6 +712,79 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(play.role(), NetworkPlay::Role::None, Wait);
         QCOMPARE(game.t().moveClock().isActive(), sent ? hostsTimeLimit : !hostsTimeLimit);
         QCOMPARE(shared().autoDraw, sent);
+    }
+
+    // Each screen says in words when it is its own player's turn and who is
+    // away, and shows disabled what does nothing there: the host is Anna
+    // with Ben at another computer; the joining screen is Ben's, with Cleo.
+    void eachScreenSaysWhoseTurnAndShowsWhatWorks_data()
+    {
+        QTest::addColumn<bool>("hosting");
+        QTest::addColumn<int>("turn");
+        QTest::addColumn<bool>("dropped"); // the last player's computer
+        QTest::addColumn<QStringList>("words"); // "turn" or "away" for each label that says so
+        QTest::addColumn<bool>("hintAndSave");
+        QTest::addColumn<bool>("hostButtons"); // Start, Picture, Back side, Load
+        const QString none;
+        const QString turn = QStringLiteral("turn");
+        const QString away = QStringLiteral("away");
+        QTest::newRow("host, its turn") << true << 0 << false << QStringList{turn, none} << true << true;
+        QTest::newRow("host, Ben's turn") << true << 1 << false << QStringList{none, none} << false << true;
+        QTest::newRow("host, Ben away") << true << 0 << true << QStringList{turn, away} << true << true;
+        QTest::newRow("joining, its turn") << false << 1 << false << QStringList{none, turn, none} << true << false;
+        QTest::newRow("joining, Anna's turn") << false << 0 << false << QStringList{none, none, none} << false << false;
+        QTest::newRow("joining, Cleo away") << false << 0 << true << QStringList{none, none, away} << false << false;
+    }
+
+    void eachScreenSaysWhoseTurnAndShowsWhatWorks()
+    {
+        QFETCH(bool, hosting);
+        QFETCH(int, turn);
+        QFETCH(bool, dropped);
+        QFETCH(QStringList, words);
+        QFETCH(bool, hintAndSave);
+        QFETCH(bool, hostButtons);
+        GameFixture game(2, 0);
+        shared().names[0] = QStringLiteral("Anna");
+        NetworkPlay play(game.t());
+        net::GameClient ben;
+        net::GameHost host;
+        if (hosting) {
+            QVERIFY(play.host(0, Code));
+            ben.connectTo(QStringLiteral("127.0.0.1"), play.port(), QStringLiteral("Ben"), Code);
+            QTRY_COMPARE_WITH_TIMEOUT(shared().playerCount, 2, Wait);
+            game.t().buttonPressed(int(ToolButton::Start));
+            game.t().game().setCurrentPlayer(turn);
+            if (dropped)
+                ben.leave();
+        } else {
+            QVERIFY(host.listen(0, Code, QHostAddress::LocalHost));
+            QVERIFY(joinAsBen(play, host));
+            TableSnapshot t = midGame();
+            t.names.append(QStringLiteral("Cleo"));
+            t.scores.push_back(0);
+            t.seats.push_back(2);
+            t.active = {turn == 0, turn == 1, false};
+            t.currentPlayer = turn;
+            net::Message lobby;
+            lobby.kind = net::MessageKind::Lobby;
+            lobby.seats = {{0, QStringLiteral("Anna"), true}, {1, QStringLiteral("Ben"), true}, {2, QStringLiteral("Cleo"), !dropped}};
+            host.sendTo(1, lobby);
+            host.sendTo(1, stateMessage(t));
+            QTRY_COMPARE_WITH_TIMEOUT(shared().playerCount, 3, Wait);
+        }
+        const QStringList names{QStringLiteral("Anna"), QStringLiteral("Ben"), QStringLiteral("Cleo")};
+        for (int i = 0; i < words.size(); ++i) {
+            const qint16 said = words[i] == QStringLiteral("turn") ? text::YourTurn : text::PlayerAway;
+            const QString expected = words[i].isEmpty() ? QString() : langText(said).replace(QStringLiteral("%1"), names[i]);
+            QTRY_COMPARE_WITH_TIMEOUT(game.t().seatWords(i), expected, Wait);
+        }
+        QCOMPARE(game.t().buttonWorksHere(ToolButton::Hint), hintAndSave);
+        QCOMPARE(game.t().buttonWorksHere(ToolButton::Save), hintAndSave);
+        for (ToolButton button : {ToolButton::Start, ToolButton::Picture, ToolButton::BackSide, ToolButton::Load})
+            QCOMPARE(game.t().buttonWorksHere(button), hostButtons);
+        for (ToolButton button : {ToolButton::End, ToolButton::Options, ToolButton::Champions, ToolButton::Help})
+            QVERIFY(game.t().buttonWorksHere(button));
     }
 
     // Every effect the game carries plays on a joining screen; a number past them does not.
