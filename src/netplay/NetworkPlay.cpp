@@ -19,7 +19,6 @@
 #include "util/ProcedureGate.h"
 #include "util/Text.h"
 #include "util/Trap.h"
-#include "util/WindowButtons.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -119,13 +118,10 @@ void sayAside(const QString& text)
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
-    auto* box = new QMessageBox(QMessageBox::Information, langText(text::NetworkGameTitle), text, QMessageBox::Ok,
-                                QApplication::activeWindow());
-    box->setTextFormat(Qt::PlainText);
-    withoutMaximizeButton(box);
+    QMessageBox* box = makeMessageBox(QMessageBox::Information, text, langText(text::NetworkGameTitle), QMessageBox::Ok,
+                                      QApplication::activeWindow());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
-    makeRoomForTitle(*box);
     box->show();
 }
 

@@ -10,24 +10,19 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <memory>
 #include <QMessageBox>
 
 namespace tess {
 
 namespace {
 
-// Messages carry players' names, file names and paths: shown as the
-// characters they are, never as rich text (which would show "<b>x</b>" as a
-// bold x and read any file an "<img src=...>" names).
 int showMessage(QMessageBox::Icon icon, const QString& text, const QString& title, QMessageBox::StandardButtons buttons,
                 QMessageBox::StandardButton byDefault)
 {
-    QMessageBox box(icon, title, text, buttons, QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
-    withoutMaximizeButton(&box);
-    box.setDefaultButton(byDefault);
-    makeRoomForTitle(box);
-    return box.exec();
+    const std::unique_ptr<QMessageBox> box(makeMessageBox(icon, text, title, buttons, QApplication::activeWindow()));
+    box->setDefaultButton(byDefault);
+    return box->exec();
 }
 
 class MessageBoxes : public Dialogs {
@@ -94,6 +89,16 @@ int titleBarWidth(const QWidget& window, const QString& title)
     const QFontMetrics metrics(bold);
     const int button = 2 * metrics.height();
     return metrics.horizontalAdvance(title) * 5 / 4 + 4 * button;
+}
+
+QMessageBox* makeMessageBox(QMessageBox::Icon icon, const QString& text, const QString& title,
+                            QMessageBox::StandardButtons buttons, QWidget* parent)
+{
+    auto* box = new QMessageBox(icon, title, text, buttons, parent);
+    box->setTextFormat(Qt::PlainText);
+    withoutMaximizeButton(box);
+    makeRoomForTitle(*box);
+    return box;
 }
 
 void makeRoomForTitle(QMessageBox& box)

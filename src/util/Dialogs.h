@@ -2,9 +2,9 @@
 // The modal message boxes the game asks and tells through. Tests install
 // their own answers; the game uses Qt's message boxes.
 
+#include <QMessageBox>
 #include <QString>
 
-class QMessageBox;
 class QWidget;
 
 namespace tess {
@@ -34,6 +34,11 @@ int titleBarWidth(const QWidget& window, const QString& title);
 // A message box sizes itself to its text alone: this keeps it at least as
 // wide as its title, so the title bar does not cut it short.
 void makeRoomForTitle(QMessageBox& box);
+// A message box of the game: plain text (names, file names and paths are
+// shown as the characters they are, never as rich text, which would read any
+// file an "<img src=...>" names), no maximize button, as wide as its title.
+QMessageBox* makeMessageBox(QMessageBox::Icon icon, const QString& text, const QString& title,
+                            QMessageBox::StandardButtons buttons, QWidget* parent);
 
 // The dialogs in force: Qt's message boxes unless a test installed others.
 Dialogs& dialogs();

@@ -192,6 +192,36 @@ e2e_cut_picture() {
   E2E_PIECES=$((rows * cols))
 }
 
+# e2e_eventually COMMAND...: whether COMMAND succeeds within 5 s; the program draws at its own pace.
+e2e_eventually() {
+  for _ in $(seq 1 25); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+
+# e2e_preview_shows SHOT PICTURE: whether the game window's preview, in a new
+# screenshot SHOT, shows PICTURE.
+e2e_preview_shows() {
+  shot "$1"
+  convert "$E2E_ROOT/$1.png" -crop "${PREVIEW_W}x${PREVIEW_H}+${PREVIEW_X}+${PREVIEW_Y}" +repage "$E2E_ROOT/$1-preview.png"
+  convert "$2" -resize "${PREVIEW_W}x${PREVIEW_H}!" "$E2E_ROOT/expected-preview.png"
+  below "$(distance "$E2E_ROOT/expected-preview.png" "$E2E_ROOT/$1-preview.png")" 0.1
+}
+
+# e2e_draw_first_piece: Start, then the stack; sets $cell to the cell whose
+# piece of the cut picture (e2e_cut_picture) turns over, or fails the test.
+e2e_draw_first_piece() {
+  click "$START_X" "$START_Y"
+  sleep 0.5
+  click $((STACK_X + CELL_W / 2)) $((STACK_Y + CELL_H / 2))
+  drawn() {
+    shot drawn
+    crop drawn "$STACK_X" "$STACK_Y" piece
+    cell=$(e2e_which_piece "$E2E_ROOT/piece.png")
+    below "$(distance "$E2E_ROOT/ref$cell.png" "$E2E_ROOT/piece.png")" 0.12
+  }
+  e2e_eventually drawn
+}
+
 # e2e_which_piece CROP: the cell whose piece of the picture CROP shows.
 e2e_which_piece() {
   local best=-1 best_distance=2 n d

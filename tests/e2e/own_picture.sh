@@ -43,14 +43,6 @@ marker="$E2E_ROOT/marker"
 touch "$marker"
 sleep 1 # file times in whole seconds on some file systems
 
-# preview_shows SHOT PICTURE: whether the game window's preview, in a new
-# screenshot SHOT, shows PICTURE.
-preview_shows() {
-  shot "$1"
-  convert "$E2E_ROOT/$1.png" -crop "${PREVIEW_W}x${PREVIEW_H}+${PREVIEW_X}+${PREVIEW_Y}" +repage "$E2E_ROOT/$1-preview.png"
-  convert "$2" -resize "${PREVIEW_W}x${PREVIEW_H}!" "$E2E_ROOT/expected-preview.png"
-  below "$(distance "$E2E_ROOT/expected-preview.png" "$E2E_ROOT/$1-preview.png")" 0.1
-}
 # cell_shows SHOT CELL: whether CELL, in a new screenshot SHOT, shows its piece of
 # the photo, nearer to it than to any other piece of the photo or to the fall-back's piece there.
 cell_shows() {
@@ -62,17 +54,12 @@ cell_shows() {
   below "$d" 0.12 && [ "$(e2e_which_piece "$E2E_ROOT/$1-cell.png")" = "$2" ] \
     && below "$d" "$(distance "$E2E_ROOT/fallback$2.png" "$E2E_ROOT/$1-cell.png")"
 }
-# eventually COMMAND...: whether COMMAND succeeds within 5 s; the program draws at its own pace.
-eventually() {
-  for _ in $(seq 1 25); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
 
 e2e_run_game 3 4 "$program"
 e2e_cut_picture "$fallback" 3 4
 for n in $(seq 0 11); do mv "$E2E_ROOT/ref$n.png" "$E2E_ROOT/fallback$n.png"; done
 e2e_cut_picture "$photo" 3 4
-eventually preview_shows before "$fallback" || e2e_fail "at the start the preview does not show puzzle01.jpg"
+e2e_eventually e2e_preview_shows before "$fallback" || e2e_fail "at the start the preview does not show puzzle01.jpg"
 
 # The picture choice (4th tool button), then "Add picture..." as a screen reader presses it.
 click "$BUTTON_3_X" "$BUTTON_3_Y"
@@ -106,7 +93,7 @@ fi
 
 # The chooser goes first; the copy follows once the photo is decoded.
 copied_whole() { cmp -s "$photo" "$copied"; }
-if ! eventually copied_whole; then
+if ! e2e_eventually copied_whole; then
   [ -f "$copied" ] && e2e_fail "the copy of the photo differs from the photo"
   e2e_fail "the photo was not copied into the player's pictures: $(ls -A "$XDG_DATA_HOME/Tessaron/pics" 2>&1)"
 fi
@@ -116,7 +103,7 @@ fi
 choice_named() {
   read -r px py pw ph pname <<< "$(/usr/bin/python3 "$here/own_picture.py" preview)" && [ "$pname" = "Holiday photo.jpg" ]
 }
-eventually choice_named || e2e_fail "the choice's preview is named \"${pname:-}\", not after the photo"
+e2e_eventually choice_named || e2e_fail "the choice's preview is named \"${pname:-}\", not after the photo"
 [ "$pw $ph" = "267 200" ] || e2e_fail "the choice's preview is ${pw}x${ph}, not 267x200"
 convert "$photo" -resize "${pw}x${ph}!" "$E2E_ROOT/photo-choice.png"
 choice_shows_photo() {
@@ -124,43 +111,34 @@ choice_shows_photo() {
   convert "$E2E_ROOT/choice.png" -crop "${pw}x${ph}+${px}+${py}" +repage "$E2E_ROOT/choice-preview.png"
   below "$(distance "$E2E_ROOT/photo-choice.png" "$E2E_ROOT/choice-preview.png")" 0.1
 }
-eventually choice_shows_photo || e2e_fail "the choice's preview does not show the added photo"
+e2e_eventually choice_shows_photo || e2e_fail "the choice's preview does not show the added photo"
 
 /usr/bin/python3 "$here/own_picture.py" press "OK" || e2e_fail "the picture choice has no OK button"
 stored() { grep -qx 'Album=1' "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini" && grep -qx 'File=Holiday photo.jpg' "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini"; }
-eventually stored || { cat "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini" >&2; e2e_fail "OK did not store the photo in the settings"; }
-eventually preview_shows chosen "$photo" || e2e_fail "after OK the game window's preview does not show the photo"
+e2e_eventually stored || { cat "$XDG_CONFIG_HOME/Tessaron/Tessaron.ini" >&2; e2e_fail "OK did not store the photo in the settings"; }
+e2e_eventually e2e_preview_shows chosen "$photo" || e2e_fail "after OK the game window's preview does not show the photo"
 
 # A game: the first piece drawn is a piece of the photo; it is laid on its cell and the game saved.
-click "$START_X" "$START_Y"
-sleep 0.5
-click $((STACK_X + CELL_W / 2)) $((STACK_Y + CELL_H / 2))
-drawn() {
-  shot drawn
-  crop drawn "$STACK_X" "$STACK_Y" piece
-  cell=$(e2e_which_piece "$E2E_ROOT/piece.png")
-  below "$(distance "$E2E_ROOT/ref$cell.png" "$E2E_ROOT/piece.png")" 0.12
-}
-eventually drawn || e2e_fail "the drawn piece is no piece of the photo"
+e2e_draw_first_piece || e2e_fail "the drawn piece is no piece of the photo"
 eval "x=\$CELL_${cell}_X; y=\$CELL_${cell}_Y"
 click "$x" "$y"
-eventually cell_shows laid "$cell" || e2e_fail "cell $cell does not show its piece of the photo"
+e2e_eventually cell_shows laid "$cell" || e2e_fail "cell $cell does not show its piece of the photo"
 click "$BUTTON_5_X" "$BUTTON_5_Y"
 saved="$XDG_DATA_HOME/Tessaron/Quadrello.qdr"
-eventually test -s "$saved" || e2e_fail "saving wrote no file in the data folder"
+e2e_eventually test -s "$saved" || e2e_fail "saving wrote no file in the data folder"
 grep -qF "$copied" "$saved" || e2e_fail "the saved game lacks the path of the photo, $copied"
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"
 
 # Again: the settings bring the photo back, and loading lays its piece again.
 e2e_run_game 3 4 "$program"
-eventually preview_shows restarted "$photo" || e2e_fail "after a restart the preview does not show the photo"
+e2e_eventually e2e_preview_shows restarted "$photo" || e2e_fail "after a restart the preview does not show the photo"
 click "$BUTTON_6_X" "$BUTTON_6_Y"
-if ! eventually cell_shows loaded "$cell"; then
-  preview_shows loaded "$fallback" && e2e_fail "after loading the game shows the fall-back puzzle01.jpg, not the photo"
+if ! e2e_eventually cell_shows loaded "$cell"; then
+  e2e_preview_shows loaded "$fallback" && e2e_fail "after loading the game shows the fall-back puzzle01.jpg, not the photo"
   e2e_fail "after loading, cell $cell does not show its piece of the photo"
 fi
-preview_shows loaded "$photo" || e2e_fail "after loading the preview does not show the photo"
+e2e_preview_shows loaded "$photo" || e2e_fail "after loading the preview does not show the photo"
 
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"

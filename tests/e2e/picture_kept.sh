@@ -21,18 +21,6 @@ stop() {
 }
 trap stop EXIT
 
-# preview_shows SHOT: whether the game window's preview, in a new screenshot SHOT, shows the picture.
-preview_shows() {
-  shot "$1"
-  convert "$E2E_ROOT/$1.png" -crop "${PREVIEW_W}x${PREVIEW_H}+${PREVIEW_X}+${PREVIEW_Y}" +repage "$E2E_ROOT/$1-preview.png"
-  convert "$picture" -resize "${PREVIEW_W}x${PREVIEW_H}!" "$E2E_ROOT/expected-preview.png"
-  below "$(distance "$E2E_ROOT/expected-preview.png" "$E2E_ROOT/$1-preview.png")" 0.1
-}
-# eventually COMMAND...: whether COMMAND succeeds within 5 s; the program draws at its own pace.
-eventually() {
-  for _ in $(seq 1 25); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
 # The picture choice: a window titled as the game's, but not the game window.
 choice_window() {
   local id
@@ -47,7 +35,7 @@ choice_window() {
 choice_name() { /usr/bin/python3 "$here/own_picture.py" preview | cut -d' ' -f5-; }
 
 e2e_run_game 3 4
-eventually preview_shows start || e2e_fail "at the start the preview does not show picture 103"
+e2e_eventually e2e_preview_shows start "$picture" || e2e_fail "at the start the preview does not show picture 103"
 cp "$settings" "$E2E_ROOT/settings-before.ini"
 
 for leave in Escape close; do
@@ -58,7 +46,7 @@ for leave in Escape close; do
     /usr/bin/python3 "$here/own_picture.py" press "next picture" || e2e_fail "the picture choice has no \"next picture\" button"
   done
   moved() { [ "$(choice_name)" != "$first" ]; }
-  eventually moved || e2e_fail "six steps forward left the choice on \"$first\""
+  e2e_eventually moved || e2e_fail "six steps forward left the choice on \"$first\""
   if [ "$leave" = Escape ]; then
     # Typed into the dialog as the player does, once it has the focus.
     xdotool windowactivate --sync "$dialog" 2>/dev/null || true
@@ -67,22 +55,13 @@ for leave in Escape close; do
     e2e_close_window "$dialog"
   fi
   e2e_window_gone "$dialog" || e2e_fail "$leave did not close the picture choice"
-  eventually preview_shows "after-$leave" || e2e_fail "after $leave the game window no longer shows picture 103"
+  e2e_eventually e2e_preview_shows "after-$leave" "$picture" || e2e_fail "after $leave the game window no longer shows picture 103"
   cmp -s "$settings" "$E2E_ROOT/settings-before.ini" || { diff "$E2E_ROOT/settings-before.ini" "$settings" >&2; e2e_fail "$leave changed the settings"; }
 done
 
 # The next game is played with it: the first piece drawn is a piece of picture 103.
 e2e_cut_picture "$picture" 3 4
-click "$START_X" "$START_Y"
-sleep 0.5
-click $((STACK_X + CELL_W / 2)) $((STACK_Y + CELL_H / 2))
-drawn() {
-  shot drawn
-  crop drawn "$STACK_X" "$STACK_Y" piece
-  cell=$(e2e_which_piece "$E2E_ROOT/piece.png")
-  below "$(distance "$E2E_ROOT/ref$cell.png" "$E2E_ROOT/piece.png")" 0.12
-}
-eventually drawn || e2e_fail "the piece drawn is no piece of picture 103"
+e2e_draw_first_piece || e2e_fail "the piece drawn is no piece of picture 103"
 
 e2e_close_window "$window"
 e2e_wait_for_end "$pid"
